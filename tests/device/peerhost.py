@@ -70,12 +70,13 @@ class Resources:
         for path in (wine_link, peer_link):
             if os.path.lexists(path):
                 os.unlink(path)
-        proc = subprocess.Popen(
-            ["socat", "-d0",
-             "pty,raw,echo=0,link=%s" % wine_link,
-             "pty,raw,echo=0,link=%s" % peer_link],
-            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-            start_new_session=True)
+        with open(os.path.join(self.state_dir, "socat-com%d.log" % com), "ab") as log:
+            proc = subprocess.Popen(
+                ["socat",
+                 "pty,raw,echo=0,link=%s" % wine_link,
+                 "pty,raw,echo=0,link=%s" % peer_link],
+                stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT,
+                start_new_session=True)
         deadline = time.monotonic() + LINK_WAIT_S
         while time.monotonic() < deadline:
             if os.path.exists(wine_link) and os.path.exists(peer_link):

@@ -1,0 +1,3 @@
+#include "framework/CMapPtrToPtr.h"
+
+IMPLEMENT_DYNAMIC(CMapPtrToPtr, CObject)

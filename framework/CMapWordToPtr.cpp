@@ -1,0 +1,3 @@
+#include "framework/CMapWordToPtr.h"
+
+IMPLEMENT_DYNAMIC(CMapWordToPtr, CObject)

@@ -1,0 +1,516 @@
+#include "framework/CCriticalSection.h"
+#include "framework/CEvent.h"
+#include "framework/CMultiLock.h"
+#include "framework/CMutex.h"
+#include "framework/CSemaphore.h"
+#include "framework/CSingleLock.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace
+{
+const DWORD kThreadWaitMs = 10000;
+
+// A Win32 thread running a function, joined (with a time-out) on destruction.
+class TestThread
+{
+public:
+    explicit TestThread(std::function<DWORD()> body) : m_body(std::move(body))
+    {
+        m_handle = ::CreateThread(nullptr, 0, &TestThread::Entry, this, 0, nullptr);
+    }
+    ~TestThread()
+    {
+        if (m_handle != nullptr)
+        {
+            ::WaitForSingleObject(m_handle, kThreadWaitMs);
+            ::CloseHandle(m_handle);
+        }
+    }
+    HANDLE Handle() const { return m_handle; }
+    bool Join(DWORD* exitCode = nullptr)
+    {
+        if (::WaitForSingleObject(m_handle, kThreadWaitMs) != WAIT_OBJECT_0)
+            return false;
+        if (exitCode != nullptr)
+            ::GetExitCodeThread(m_handle, exitCode);
+        return true;
+    }
+
+private:
+    static DWORD WINAPI Entry(void* self) { return static_cast<TestThread*>(self)->m_body(); }
+
+    std::function<DWORD()> m_body;
+    HANDLE m_handle = nullptr;
+};
+
+// Whether another thread can take the object within the time; it gives it back at once.
+bool OtherThreadCanLock(CSyncObject& object, DWORD timeout = 50)
+{
+    TestThread thread([&]() -> DWORD {
+        if (!object.Lock(timeout))
+            return 0;
+        object.Unlock();
+        return 1;
+    });
+    DWORD acquired = 2;
+    EXPECT_TRUE(thread.Join(&acquired));
+    return acquired == 1;
+}
+
+// A critical section cannot be waited for with a time-out: the other thread only tries.
+bool OtherThreadCanEnter(CCriticalSection& section)
+{
+    TestThread thread([&]() -> DWORD {
+        if (!::TryEnterCriticalSection(section))
+            return 0;
+        ::LeaveCriticalSection(section);
+        return 1;
+    });
+    DWORD entered = 2;
+    EXPECT_TRUE(thread.Join(&entered));
+    return entered == 1;
+}
+
+// A thread takes the mutex, and then either returns (abandoning it) or is terminated.
+void AbandonMutex(CMutex& mutex, bool terminate)
+{
+    CEvent holding(FALSE, TRUE);
+    CEvent neverSet(FALSE, TRUE);
+    TestThread thread([&]() -> DWORD {
+        if (!mutex.Lock(kThreadWaitMs))
+            return 1;
+        holding.SetEvent();
+        if (terminate)
+            ::WaitForSingleObject(neverSet, kThreadWaitMs);
+        return 0;
+    });
+    ASSERT_TRUE(holding.Lock(kThreadWaitMs));
+    if (terminate)
+    {
+        ASSERT_TRUE(::TerminateThread(thread.Handle(), 99));
+    }
+    DWORD exitCode = 0;
+    ASSERT_TRUE(thread.Join(&exitCode));
+    ASSERT_EQ(terminate ? 99u : 0u, exitCode);
+}
+}  // namespace
+
+// --- CMutex ---------------------------------------------------------------------
+
+TEST(MutexTest, OwnerMayLockAgainAndEachLockNeedsItsUnlock)
+{
+    CMutex mutex;
+    ASSERT_TRUE(mutex.Lock(1000));
+    ASSERT_TRUE(mutex.Lock(1000));
+    ASSERT_TRUE(mutex.Unlock());
+    EXPECT_FALSE(OtherThreadCanLock(mutex)) << "one Unlock must not free a twice-locked mutex";
+    ASSERT_TRUE(mutex.Unlock());
+    EXPECT_TRUE(OtherThreadCanLock(mutex, 1000));
+}
+
+TEST(MutexTest, HolderExcludesOtherThreadsUntilItUnlocks)
+{
+    CMutex mutex;
+    ASSERT_TRUE(mutex.Lock(1000));
+    EXPECT_FALSE(OtherThreadCanLock(mutex));
+    mutex.Unlock();
+    EXPECT_TRUE(OtherThreadCanLock(mutex, 1000));
+}
+
+TEST(MutexTest, InitiallyOwnedMutexBelongsToItsCreator)
+{
+    CMutex mutex(TRUE);
+    EXPECT_FALSE(OtherThreadCanLock(mutex));
+    mutex.Unlock();
+    EXPECT_TRUE(OtherThreadCanLock(mutex, 1000));
+}
+
+TEST(MutexTest, UnlockByThreadThatDoesNotOwnItFails)
+{
+    CMutex mutex;
+    EXPECT_FALSE(mutex.Unlock());
+}
+
+TEST(MutexTest, AbandonedByReturningThreadIsAcquiredBySingleLock)
+{
+    CMutex mutex;
+    AbandonMutex(mutex, false);
+    {
+        CSingleLock lock(&mutex);
+        EXPECT_TRUE(lock.Lock(1000));
+        EXPECT_TRUE(lock.IsLocked());
+        EXPECT_FALSE(OtherThreadCanLock(mutex));
+    }
+    EXPECT_TRUE(OtherThreadCanLock(mutex, 1000)) << "the abandoned mutex must be released again";
+}
+
+TEST(MutexTest, AbandonedByTerminatedThreadIsAcquiredByMultiLock)
+{
+    CMutex first, abandoned;
+    AbandonMutex(abandoned, true);
+    CSyncObject* objects[] = {&first, &abandoned};
+    {
+        CMultiLock lock(objects, 2);
+        // Waiting for all only tells that some mutex was abandoned, not which one.
+        const DWORD result = lock.Lock(1000, TRUE);
+        EXPECT_GE(result, WAIT_ABANDONED_0);
+        EXPECT_LT(result, WAIT_ABANDONED_0 + 2);
+        EXPECT_TRUE(lock.IsLocked(0));
+        EXPECT_TRUE(lock.IsLocked(1));
+        EXPECT_FALSE(OtherThreadCanLock(abandoned));
+        EXPECT_FALSE(OtherThreadCanLock(first));
+    }
+    EXPECT_TRUE(OtherThreadCanLock(abandoned, 1000));
+    EXPECT_TRUE(OtherThreadCanLock(first, 1000));
+}
+
+TEST(MutexTest, AbandonedMutexInWaitForAnyIsAcquiredAndReleasedByUnlock)
+{
+    CMutex abandoned;
+    CEvent idle;
+    AbandonMutex(abandoned, true);
+    CSyncObject* objects[] = {&idle, &abandoned};
+    CMultiLock lock(objects, 2);
+    EXPECT_EQ(WAIT_ABANDONED_0 + 1, lock.Lock(1000, FALSE));
+    EXPECT_FALSE(lock.IsLocked(0));
+    EXPECT_TRUE(lock.IsLocked(1));
+    EXPECT_TRUE(lock.Unlock());
+    EXPECT_FALSE(lock.IsLocked(1));
+    EXPECT_TRUE(OtherThreadCanLock(abandoned, 1000));
+}
+
+// --- CSingleLock ------------------------------------------------------------------
+
+TEST(SingleLockTest, DestructorReleasesWhatItHolds)
+{
+    CMutex mutex;
+    {
+        CSingleLock lock(&mutex, TRUE);
+        EXPECT_TRUE(lock.IsLocked());
+        EXPECT_FALSE(OtherThreadCanLock(mutex));
+    }
+    EXPECT_TRUE(OtherThreadCanLock(mutex, 1000));
+}
+
+TEST(SingleLockTest, UnlockReleasesEarlyAndDestructorDoesNotReleaseAgain)
+{
+    CMutex mutex;
+    ASSERT_TRUE(mutex.Lock(1000));   // held by this thread outside the lock object
+    {
+        CSingleLock lock(&mutex, TRUE);
+        EXPECT_TRUE(lock.Unlock());
+        EXPECT_FALSE(lock.IsLocked());
+        EXPECT_TRUE(lock.Unlock()) << "unlocking an unlocked lock is harmless";
+    }
+    EXPECT_FALSE(OtherThreadCanLock(mutex)) << "the outer lock must survive";
+    mutex.Unlock();
+    EXPECT_TRUE(OtherThreadCanLock(mutex, 1000));
+}
+
+TEST(SingleLockTest, SecondLockDoesNotAcquireTwice)
+{
+    CMutex mutex;
+    {
+        CSingleLock lock(&mutex);
+        EXPECT_TRUE(lock.Lock(1000));
+        EXPECT_TRUE(lock.Lock(1000));
+    }
+    EXPECT_TRUE(OtherThreadCanLock(mutex, 1000));
+}
+
+TEST(SingleLockTest, TimeOutLeavesItUnlocked)
+{
+    CMutex mutex;
+    CEvent holding(FALSE, TRUE), release(FALSE, TRUE);
+    TestThread holder([&]() -> DWORD {
+        CSingleLock lock(&mutex, TRUE);
+        holding.SetEvent();
+        release.Lock(kThreadWaitMs);
+        return 0;
+    });
+    ASSERT_TRUE(holding.Lock(kThreadWaitMs));
+    {
+        CSingleLock lock(&mutex);
+        EXPECT_FALSE(lock.Lock(50));
+        EXPECT_FALSE(lock.IsLocked());
+    }   // the destructor must not release the other thread's mutex
+    release.SetEvent();
+    EXPECT_TRUE(holder.Join());
+    EXPECT_TRUE(OtherThreadCanLock(mutex, 1000));
+}
+
+TEST(SingleLockTest, WorksWithCriticalSection)
+{
+    CCriticalSection section;
+    {
+        CSingleLock lock(&section, TRUE);
+        EXPECT_TRUE(lock.IsLocked());
+        EXPECT_FALSE(OtherThreadCanEnter(section));
+    }
+    EXPECT_TRUE(OtherThreadCanEnter(section));
+}
+
+// --- CCriticalSection --------------------------------------------------------------
+
+TEST(CriticalSectionTest, SerialisesCounterUnderContention)
+{
+    const int kThreads = 4;
+    const int kIncrements = 20000;
+    CCriticalSection section;
+    volatile long counter = 0;
+    {
+        std::vector<std::unique_ptr<TestThread>> threads;
+        for (int t = 0; t < kThreads; ++t)
+        {
+            threads.push_back(std::make_unique<TestThread>([&]() -> DWORD {
+                for (int i = 0; i < kIncrements; ++i)
+                {
+                    CSingleLock lock(&section, TRUE);
+                    const long seen = counter;
+                    if (i % 64 == 0)
+                        ::SwitchToThread();   // widen the window a missing lock would leave
+                    counter = seen + 1;
+                }
+                return 0;
+            }));
+        }
+        for (auto& thread : threads)
+            ASSERT_TRUE(thread->Join());
+    }
+    EXPECT_EQ(kThreads * kIncrements, counter);
+}
+
+TEST(CriticalSectionTest, LockWithTimeOutWaitsUntilTheSectionIsFree)
+{
+    CCriticalSection section;
+    CEvent holding(FALSE, TRUE);
+    TestThread holder([&]() -> DWORD {
+        section.Lock();
+        holding.SetEvent();
+        ::Sleep(300);
+        section.Unlock();
+        return 0;
+    });
+    ASSERT_TRUE(holding.Lock(kThreadWaitMs));
+    const DWORD start = ::GetTickCount();
+    EXPECT_TRUE(section.Lock(10));
+    EXPECT_GE(::GetTickCount() - start, 200u) << "a critical section has no time-out";
+    section.Unlock();
+    EXPECT_TRUE(holder.Join());
+}
+
+TEST(CriticalSectionTest, OwnerMayEnterAgain)
+{
+    CCriticalSection section;
+    EXPECT_TRUE(section.Lock());
+    EXPECT_TRUE(section.Lock());
+    section.Unlock();
+    EXPECT_FALSE(OtherThreadCanEnter(section)) << "still held once";
+    section.Unlock();
+    EXPECT_TRUE(OtherThreadCanEnter(section));
+}
+
+// --- CEvent -------------------------------------------------------------------------
+
+TEST(EventTest, AutoResetReleasesOneWaitThenResets)
+{
+    CEvent event;
+    EXPECT_FALSE(event.Lock(0));
+    EXPECT_TRUE(event.SetEvent());
+    EXPECT_TRUE(event.Lock(0));
+    EXPECT_FALSE(event.Lock(0));
+}
+
+TEST(EventTest, ManualResetStaysSignalledUntilReset)
+{
+    CEvent event(FALSE, TRUE);
+    EXPECT_TRUE(event.SetEvent());
+    EXPECT_TRUE(event.Lock(0));
+    EXPECT_TRUE(event.Lock(0));
+    EXPECT_TRUE(event.Unlock());
+    EXPECT_TRUE(event.Lock(0)) << "Unlock must not reset an event";
+    EXPECT_TRUE(event.ResetEvent());
+    EXPECT_FALSE(event.Lock(0));
+}
+
+TEST(EventTest, InitiallySignalled)
+{
+    CEvent event(TRUE, TRUE);
+    EXPECT_TRUE(event.Lock(0));
+}
+
+TEST(EventTest, PulseWithoutWaitersLeavesItUnsignalled)
+{
+    CEvent event(FALSE, TRUE);
+    EXPECT_TRUE(event.PulseEvent());
+    EXPECT_FALSE(event.Lock(0));
+}
+
+// --- CSemaphore --------------------------------------------------------------------
+
+TEST(SemaphoreTest, CountsLocksAndUnlockGivesUnitsBack)
+{
+    CSemaphore semaphore(2, 3);
+    EXPECT_TRUE(semaphore.Lock(0));
+    EXPECT_TRUE(semaphore.Lock(0));
+    EXPECT_FALSE(semaphore.Lock(0));
+    LONG previous = -1;
+    EXPECT_TRUE(semaphore.Unlock(2, &previous));
+    EXPECT_EQ(0, previous);
+    EXPECT_TRUE(semaphore.Unlock());
+    EXPECT_FALSE(semaphore.Unlock()) << "above the maximum count";
+}
+
+// --- CMultiLock -------------------------------------------------------------------
+
+TEST(MultiLockTest, WaitForAllTakesThreeMutexesTogether)
+{
+    CMutex devices, displays, logFiles;
+    CSyncObject* objects[] = {&devices, &displays, &logFiles};
+    {
+        CMultiLock lock(objects, 3);
+        const DWORD result = lock.Lock(1000, TRUE);
+        EXPECT_GE(result, WAIT_OBJECT_0);
+        EXPECT_LT(result, WAIT_OBJECT_0 + 3);
+        for (DWORD i = 0; i < 3; ++i)
+            EXPECT_TRUE(lock.IsLocked(i)) << i;
+        EXPECT_FALSE(OtherThreadCanLock(devices));
+        EXPECT_FALSE(OtherThreadCanLock(displays));
+        EXPECT_FALSE(OtherThreadCanLock(logFiles));
+        // Recursive for the holder: a single-list operation inside still works.
+        CSingleLock inner(&displays);
+        EXPECT_TRUE(inner.Lock(0));
+    }
+    EXPECT_TRUE(OtherThreadCanLock(devices, 1000));
+    EXPECT_TRUE(OtherThreadCanLock(displays, 1000));
+    EXPECT_TRUE(OtherThreadCanLock(logFiles, 1000));
+}
+
+TEST(MultiLockTest, WaitForAllTakesNothingWhileOneIsHeldElsewhere)
+{
+    CMutex devices, displays, logFiles;
+    CEvent holding(FALSE, TRUE), release(FALSE, TRUE);
+    TestThread holder([&]() -> DWORD {
+        CSingleLock lock(&logFiles, TRUE);
+        holding.SetEvent();
+        release.Lock(kThreadWaitMs);
+        return 0;
+    });
+    ASSERT_TRUE(holding.Lock(kThreadWaitMs));
+
+    CSyncObject* objects[] = {&devices, &displays, &logFiles};
+    CMultiLock lock(objects, 3);
+    EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), lock.Lock(50, TRUE));
+    for (DWORD i = 0; i < 3; ++i)
+        EXPECT_FALSE(lock.IsLocked(i)) << i;
+    EXPECT_TRUE(OtherThreadCanLock(devices, 1000)) << "a timed-out wait must hold nothing";
+
+    release.SetEvent();
+    const DWORD result = lock.Lock(kThreadWaitMs, TRUE);
+    EXPECT_LT(result, WAIT_OBJECT_0 + 3);
+    EXPECT_TRUE(lock.IsLocked(2));
+    EXPECT_TRUE(lock.Unlock());
+    EXPECT_TRUE(holder.Join());
+    EXPECT_TRUE(OtherThreadCanLock(logFiles, 1000));
+}
+
+TEST(MultiLockTest, WaitForAnyReturnsTheIndexOfTheSignalledEvent)
+{
+    CEvent stop, refresh, write;
+    CSyncObject* objects[] = {&stop, &refresh, &write};
+    CMultiLock lock(objects, 3);
+
+    EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), lock.Lock(20, FALSE));
+
+    write.SetEvent();
+    EXPECT_EQ(WAIT_OBJECT_0 + 2, lock.Lock(1000, FALSE));
+    EXPECT_FALSE(lock.IsLocked(0));
+    EXPECT_FALSE(lock.IsLocked(1));
+    EXPECT_TRUE(lock.IsLocked(2));
+    EXPECT_TRUE(lock.Unlock());
+    EXPECT_FALSE(lock.IsLocked(2));
+    EXPECT_FALSE(write.Lock(0)) << "the auto-reset event was consumed by the wait";
+}
+
+TEST(MultiLockTest, WaitForAnyPrefersTheLowestIndex)
+{
+    CEvent stop(FALSE, TRUE), refresh(FALSE, TRUE);
+    CSyncObject* objects[] = {&stop, &refresh};
+    CMultiLock lock(objects, 2);
+    refresh.SetEvent();
+    stop.SetEvent();
+    EXPECT_EQ(WAIT_OBJECT_0, lock.Lock(1000, FALSE));
+}
+
+TEST(MultiLockTest, WaitForAnyWakesWhenAnotherThreadSetsAnEvent)
+{
+    CEvent first, second;
+    CSyncObject* objects[] = {&first, &second};
+    CMultiLock lock(objects, 2);
+    TestThread setter([&]() -> DWORD {
+        ::Sleep(50);
+        second.SetEvent();
+        return 0;
+    });
+    EXPECT_EQ(WAIT_OBJECT_0 + 1, lock.Lock(kThreadWaitMs, FALSE));
+    EXPECT_TRUE(setter.Join());
+}
+
+TEST(MultiLockTest, WakeMaskReturnsCountWhenAMessageArrives)
+{
+    CEvent idle;
+    CSyncObject* objects[] = {&idle};
+    CMultiLock lock(objects, 1);
+    MSG msg;
+    ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);   // make sure the thread has a queue
+    ASSERT_TRUE(::PostThreadMessageA(::GetCurrentThreadId(), WM_APP + 7, 0, 0));
+    EXPECT_EQ(WAIT_OBJECT_0 + 1, lock.Lock(1000, FALSE, QS_POSTMESSAGE));
+    EXPECT_FALSE(lock.IsLocked(0));
+    EXPECT_TRUE(::PeekMessageA(&msg, nullptr, WM_APP + 7, WM_APP + 7, PM_REMOVE));
+}
+
+TEST(MultiLockTest, InitialLockWaitsForAll)
+{
+    CMutex first, second;
+    CSyncObject* objects[] = {&first, &second};
+    {
+        CMultiLock lock(objects, 2, TRUE);
+        EXPECT_TRUE(lock.IsLocked(0));
+        EXPECT_TRUE(lock.IsLocked(1));
+        EXPECT_FALSE(OtherThreadCanLock(second));
+    }
+    EXPECT_TRUE(OtherThreadCanLock(second, 1000));
+}
+
+TEST(MultiLockTest, RepeatedLockOfAHeldMutexIsReleasedByOneUnlock)
+{
+    CMutex mutex;
+    CEvent idle;
+    CSyncObject* objects[] = {&mutex, &idle};
+    CMultiLock lock(objects, 2);
+    EXPECT_EQ(WAIT_OBJECT_0, lock.Lock(1000, FALSE));
+    EXPECT_EQ(WAIT_OBJECT_0, lock.Lock(1000, FALSE));
+    EXPECT_TRUE(lock.Unlock());
+    EXPECT_TRUE(OtherThreadCanLock(mutex, 1000));
+}
+
+TEST(MultiLockTest, UnlockWithCountGivesSemaphoreUnitsBack)
+{
+    CSemaphore semaphore(1, 5);
+    CMutex mutex;
+    CSyncObject* objects[] = {&semaphore, &mutex};
+    CMultiLock lock(objects, 2);
+    EXPECT_LT(lock.Lock(1000, TRUE), WAIT_OBJECT_0 + 2);
+    LONG previous = -1;
+    EXPECT_TRUE(lock.Unlock(3, &previous));
+    EXPECT_EQ(0, previous);
+    EXPECT_TRUE(OtherThreadCanLock(mutex, 1000)) << "the mutex is released once";
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(semaphore.Lock(0)) << i;
+    EXPECT_FALSE(semaphore.Lock(0));
+}
