@@ -27,9 +27,15 @@ PeerHost::PeerHost()
         m_error = "winsock did not start";
         return;
     }
-    std::ifstream portFile(BuildPath("peerhost\\port"));
+    // A private host (tools/run-test) is named in the environment; else the run's own.
     int port = 0;
-    if (!(portFile >> port) || port <= 0) {
+    if (const char* fromEnvironment = std::getenv("PYRAXIS_PEERHOST_PORT")) {
+        port = std::atoi(fromEnvironment);
+    } else {
+        std::ifstream portFile(BuildPath("peerhost\\port"));
+        portFile >> port;
+    }
+    if (port <= 0) {
         m_error = "no peer host runs (build/peerhost/port missing)";
         return;
     }
