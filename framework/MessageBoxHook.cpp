@@ -1,5 +1,7 @@
 #include "framework/MessageBoxHook.h"
 
+#include "framework/CString.h"
+
 #include <atomic>
 #include <string>
 
@@ -60,7 +62,7 @@ int AfxMessageBox(const char* text, UINT type, UINT /*helpId*/)
 
 int AfxMessageBox(UINT idPrompt, UINT type, UINT helpId)
 {
-    char text[1024] = {};
-    ::LoadStringA(::GetModuleHandleA(nullptr), idPrompt, text, sizeof text);
+    CString text;
+    text.LoadString(idPrompt);
     return AfxMessageBox(text, type, helpId == (UINT)-1 ? idPrompt : helpId);
 }

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "framework/MessageBoxHook.h"
+#include "tests/framework/FrameworkTestResources.h"
+#include "tests/support/MessageBoxRecorder.h"
+
 #include <cstring>
 #include <string>
 
@@ -364,6 +368,26 @@ TEST(StringBuffer, GetBufferSetLengthFixesLength)
     EXPECT_EQ(3, text.GetLength());
     text.ReleaseBuffer();
     EXPECT_EQ("new", text);
+}
+
+TEST(StringLoad, PresentIdsLoadWhateverTheirLength)
+{
+    CString text("previous");
+    ASSERT_TRUE(text.LoadString(IDS_TEST_SHORT_TEXT));
+    EXPECT_EQ("Loaded from the string table", text);
+    ASSERT_TRUE(text.LoadString(IDS_TEST_LONG_TEXT));
+    EXPECT_GT(text.GetLength(), 255);
+    EXPECT_EQ(text.Right(8), "the end.");
+}
+
+TEST(StringLoad, MessageBoxByIdShowsTheLoadedText)
+{
+    auto& recorder = testing_support::MessageBoxRecorder::Instance();
+    recorder.Clear();
+    AfxMessageBox(IDS_TEST_SHORT_TEXT, MB_OK);
+    ASSERT_EQ(recorder.Count(), 1u);
+    EXPECT_EQ(recorder.Boxes()[0].text, "Loaded from the string table");
+    recorder.Clear();
 }
 
 TEST(StringLoad, AbsentIdFailsAndLeavesStringEmpty)
