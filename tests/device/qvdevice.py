@@ -1,0 +1,806 @@
+#!/usr/bin/python3
+"""Test device: a Modbus server that the tests start, steer through a profile and read back
+through a journal.
+
+It answers Modbus RTU and ASCII on the peer end of pseudo-terminal pairs, Modbus/TCP on a
+loopback port and the "QVID?" search probe over UDP. Standard library only.
+
+Functions: 3 and 4 (read holding / input registers), 5 (write single coil), 6 (write single
+register) and 43 with MEI type 14 (device identification, read codes 1 to 4). Any other
+function gets exception 01, an unmapped address exception 02, a bad count or value
+exception 03. Units the profile does not list stay silent on serial lines; on TCP they get
+exception 0B (gateway target failed to respond) unless the profile says "silence".
+
+Profile (JSON, --profile FILE). Addresses are decimal or "0x.." keys; every field optional:
+
+  {
+    "units": {
+      "1": {
+        "holding": {"0": 1234, "10": [1, 2, 3],
+                    "20": {"sequence": [5, 6, 7]},
+                    "21": {"counter": 100, "step": 2}},
+        "input":   {"0": [10, 11]},
+        "coils":   {"0": false, "1": true},
+        "identification": {"1": "QV-2000", "2": null},
+        "faults": [
+          {"kind": "silence", "index": 0},
+          {"kind": "exception", "code": 4, "function": 3, "address": 10, "times": 2},
+          {"kind": "bad_crc", "transport": "rtu"}
+        ]
+      }
+    },
+    "tcp_unknown_unit": "exception",
+    "search": {"unit": 1, "device_text": "Test controller", "line_end": "\\n"}
+  }
+
+Register values are 0..65535 (negative numbers are taken modulo 65536). A list fills
+consecutive registers from its key. {"sequence": [...]} gives the next element at every
+read (cycling); {"counter": N, "step": S} gives N, N+S, ... A write replaces the value.
+
+Identification objects 0, 1, 2 default to "Quorvant Corp.", "QV-1000", "1.00"; the
+profile's "identification" overrides them by object id, and null removes an object.
+
+Faults (per unit, first match wins). Matching keys, all optional: "index" (the unit's
+request number from 0, or a list of them), "function", "address", "transport" ("rtu",
+"ascii", "tcp"); "times" limits how often the fault fires. Kinds:
+  silence             no reply (the request is not carried out)
+  delay               reply after "seconds" (default 2.0)
+  wrong_unit          reply carries "unit" (default: the next unit id)
+  exception           exception "code" (default 4) instead of the answer
+  short_reply         register read answered with "words" words (default count - 1);
+                      "byte_count" overrides the byte count field (default 2 x words)
+  bad_crc, swapped_crc   RTU only: CRC altered / its two bytes exchanged
+  bad_lrc, lower_case    ASCII only: LRC altered / hexadecimal in lower case
+  drop                TCP only: the connection is closed instead of a reply
+  tcp_length_overrun  TCP only: the length field announces "extra" (default 4) more
+                      bytes than are sent; the connection stays open
+
+Search answer ("search"): seven lines joined with "line_end": vendor, product code and
+revision of "unit", "device_text", "line4", the TCP port ("port", default the real one)
+and the unit id ("unit_text", default the unit). "lines" replaces the whole list;
+"pad_to" pads the datagram with blanks to that many bytes; "silent": true answers nothing.
+
+Journal (--journal FILE): one JSON object per line, flushed at once, for every request
+and every probe: time (Unix seconds at its arrival), transport, unit, function, address, count, value,
+index, fault, request and reply (hex of the bytes on the wire), error (a frame that
+was refused: "crc", "lrc", "format"; "write" when the reply could not be written).
+
+Example:
+  qvdevice.py --profile p.json --rtu /tmp/com20-peer --tcp-port 0 --port-file ports \\
+              --udp-port 15555 --udp-bind 127.0.0.1 --journal journal.jsonl
+The port file gets the TCP port on its first line and the UDP port on its second, and is
+written once every transport is ready.
+"""
+import argparse
+import json
+import os
+import select
+import signal
+import socket
+import struct
+import sys
+import threading
+import time
+
+DEFAULT_IDENTIFICATION = {0: "Quorvant Corp.", 1: "QV-1000", 2: "1.00"}
+MAX_READ_COUNT = 125
+SEARCH_PROBE = b"QVID?"
+POLL_S = 0.02
+RTU_GAP_S = 0.1        # a pty has no line timing: a pause this long ends a partial frame
+ASCII_GAP_S = 1.0      # the ASCII line allows up to a second between characters
+
+# Exception codes of the Modbus application protocol.
+ILLEGAL_FUNCTION = 1
+ILLEGAL_ADDRESS = 2
+ILLEGAL_VALUE = 3
+GATEWAY_TARGET_FAILED = 0x0B
+
+# Faults that belong to one transport only.
+FAULT_TRANSPORTS = {
+    "bad_crc": "rtu", "swapped_crc": "rtu",
+    "bad_lrc": "ascii", "lower_case": "ascii",
+    "drop": "tcp", "tcp_length_overrun": "tcp",
+}
+FAULT_KINDS = {"silence", "delay", "wrong_unit", "exception", "short_reply"} | set(FAULT_TRANSPORTS)
+
+
+# ---------------------------------------------------------------- checksums and framing
+
+def crc16(data):
+    """CRC-16 of the Modbus serial line (reflected 0xA001, start 0xFFFF)."""
+    crc = 0xFFFF
+    for byte in data:
+        crc ^= byte
+        for _ in range(8):
+            crc = (crc >> 1) ^ 0xA001 if crc & 1 else crc >> 1
+    return crc
+
+
+def rtu_frame(adu):
+    """Unit id + PDU with its CRC appended, low byte first as the line sends it."""
+    crc = crc16(adu)
+    return bytes(adu) + bytes((crc & 0xFF, crc >> 8))
+
+
+def lrc(data):
+    return (-sum(data)) & 0xFF
+
+
+def ascii_frame(adu, lower=False, lrc_value=None):
+    check = lrc(adu) if lrc_value is None else lrc_value
+    text = (bytes(adu) + bytes((check,))).hex()
+    return b":" + (text if lower else text.upper()).encode("ascii") + b"\r\n"
+
+
+def rtu_request_length(buf):
+    """Length of the RTU request at the start of buf with its CRC; 0 when more bytes are
+    needed to tell, None when the function has no fixed form (framed by a pause)."""
+    if len(buf) < 2:
+        return 0
+    function = buf[1]
+    if function in (1, 2, 3, 4, 5, 6, 8):
+        return 8
+    if function in (7, 11, 12, 17):
+        return 4
+    if function in (15, 16):
+        return 9 + buf[6] if len(buf) >= 7 else 0
+    if function == 43:
+        if len(buf) < 3:
+            return 0
+        return 7 if buf[2] == 0x0E else None
+    return None
+
+
+# ---------------------------------------------------------------- profile and registers
+
+def parse_address(key):
+    value = int(key, 0) if isinstance(key, str) else int(key)
+    if not 0 <= value <= 0xFFFF:
+        raise ValueError("address out of range: %r" % key)
+    return value
+
+
+class RegisterCell:
+    """One register: a fixed value, a cycling sequence or a counter."""
+
+    def __init__(self, spec):
+        self.sequence = None
+        self.step = None
+        self.position = 0
+        if isinstance(spec, dict):
+            if "sequence" in spec:
+                self.sequence = [self._word(v) for v in spec["sequence"]]
+                if not self.sequence:
+                    raise ValueError("empty sequence")
+                self.value = self.sequence[0]
+            elif "counter" in spec:
+                self.value = self._word(spec["counter"])
+                self.step = int(spec.get("step", 1))
+            else:
+                raise ValueError("register needs a value, a sequence or a counter: %r" % spec)
+        else:
+            self.value = self._word(spec)
+
+    @staticmethod
+    def _word(value):
+        value = int(value)
+        if not -0x8000 <= value <= 0xFFFF:
+            raise ValueError("register value out of range: %r" % value)
+        return value & 0xFFFF
+
+    def read(self):
+        value = self.value
+        if self.sequence is not None:
+            self.position = (self.position + 1) % len(self.sequence)
+            self.value = self.sequence[self.position]
+        elif self.step is not None:
+            self.value = (self.value + self.step) & 0xFFFF
+        return value
+
+    def write(self, value):
+        self.sequence = None
+        self.step = None
+        self.value = value & 0xFFFF
+
+
+def load_registers(table):
+    cells = {}
+    for key, spec in (table or {}).items():
+        start = parse_address(key)
+        specs = spec if isinstance(spec, list) else [spec]
+        for offset, item in enumerate(specs):
+            cells[parse_address(start + offset)] = RegisterCell(item)
+    return cells
+
+
+class Fault:
+    def __init__(self, spec):
+        self.kind = spec["kind"]
+        if self.kind not in FAULT_KINDS:
+            raise ValueError("unknown fault kind %r" % self.kind)
+        index = spec.get("index")
+        self.indexes = None if index is None else set(index if isinstance(index, list) else [index])
+        self.function = spec.get("function")
+        self.address = spec.get("address")
+        self.transport = spec.get("transport", FAULT_TRANSPORTS.get(self.kind))
+        self.times = spec.get("times")
+        self.spec = spec
+        self.fired = 0
+
+    def matches(self, request):
+        if self.times is not None and self.fired >= self.times:
+            return False
+        if self.indexes is not None and request.index not in self.indexes:
+            return False
+        if self.function is not None and self.function != request.function:
+            return False
+        if self.address is not None and self.address != request.address:
+            return False
+        if self.transport is not None and self.transport != request.transport:
+            return False
+        return True
+
+    def get(self, key, default):
+        return self.spec.get(key, default)
+
+
+class Unit:
+    def __init__(self, unit_id, spec):
+        self.unit_id = unit_id
+        self.holding = load_registers(spec.get("holding"))
+        self.input = load_registers(spec.get("input"))
+        self.coils = {parse_address(k): bool(v) for k, v in (spec.get("coils") or {}).items()}
+        self.identification = dict(DEFAULT_IDENTIFICATION)
+        for key, text in (spec.get("identification") or {}).items():
+            object_id = int(key, 0) if isinstance(key, str) else int(key)
+            if text is None:
+                self.identification.pop(object_id, None)
+            else:
+                self.identification[object_id] = str(text)
+        self.faults = [Fault(f) for f in spec.get("faults", [])]
+        self.request_count = 0
+
+    def take_fault(self, request):
+        for fault in self.faults:
+            if fault.matches(request):
+                fault.fired += 1
+                return fault
+        return None
+
+
+class Profile:
+    def __init__(self, spec):
+        units = spec.get("units", {"1": {}})
+        self.units = {}
+        for key, unit_spec in units.items():
+            unit_id = int(key)
+            if not 1 <= unit_id <= 255:
+                raise ValueError("unit id out of range: %r" % key)
+            self.units[unit_id] = Unit(unit_id, unit_spec or {})
+        self.tcp_unknown_unit = spec.get("tcp_unknown_unit", "exception")
+        if self.tcp_unknown_unit not in ("exception", "silence"):
+            raise ValueError("tcp_unknown_unit must be exception or silence")
+        self.search = spec.get("search", {})
+
+    @classmethod
+    def load(cls, path):
+        if not path:
+            return cls({})
+        with open(path, encoding="utf-8") as f:
+            return cls(json.load(f))
+
+
+# ---------------------------------------------------------------- journal
+
+class Journal:
+    """Every request as one JSON line, flushed at once so that a reader sees it."""
+
+    def __init__(self, path):
+        self.lock = threading.Lock()
+        self.file = open(path, "a", encoding="utf-8") if path else None
+
+    def write(self, **entry):
+        if self.file is None:
+            return
+        entry.setdefault("time", time.time())
+        line = json.dumps(entry, sort_keys=True)
+        with self.lock:
+            self.file.write(line + "\n")
+            self.file.flush()
+
+    def close(self):
+        with self.lock:
+            if self.file:
+                self.file.close()
+                self.file = None
+
+
+# ---------------------------------------------------------------- Modbus application layer
+
+class Request:
+    def __init__(self, transport, unit, pdu):
+        self.transport = transport
+        self.unit = unit
+        self.pdu = bytes(pdu)
+        self.function = pdu[0] if pdu else None
+        self.address = None
+        self.count = None
+        self.value = None
+        self.index = None
+        if self.function in (3, 4, 5, 6) and len(pdu) == 5:
+            self.address, second = struct.unpack(">HH", pdu[1:5])
+            if self.function in (3, 4):
+                self.count = second
+            else:
+                self.value = second
+
+
+class Outcome:
+    """What the application layer answers: the reply (unit id + PDU, None for silence)
+    and the fault that the transport still has to apply."""
+
+    def __init__(self, reply, fault=None):
+        self.reply = reply
+        self.fault = fault
+
+
+def exception_pdu(function, code):
+    return bytes(((function | 0x80) & 0xFF, code))
+
+
+class ModbusDevice:
+    """The device behind every transport: one register map per unit, under one lock."""
+
+    def __init__(self, profile, journal):
+        self.profile = profile
+        self.journal = journal
+        self.lock = threading.Lock()
+
+    def handle(self, request):
+        """Answers one request; the caller frames the reply and applies transport faults."""
+        with self.lock:
+            unit = self.profile.units.get(request.unit)
+            if unit is None:
+                if request.transport == "tcp" and self.profile.tcp_unknown_unit == "exception":
+                    return Outcome(bytes((request.unit,)) + exception_pdu(request.function or 0,
+                                                                          GATEWAY_TARGET_FAILED))
+                return Outcome(None)
+            request.index = unit.request_count
+            unit.request_count += 1
+            fault = unit.take_fault(request)
+            if fault is not None and fault.kind == "silence":
+                return Outcome(None, fault)
+            if fault is not None and fault.kind == "exception":
+                pdu = exception_pdu(request.function, int(fault.get("code", 4)))
+            else:
+                pdu = self._answer(unit, request, fault)
+            reply_unit = request.unit
+            if fault is not None and fault.kind == "wrong_unit":
+                reply_unit = int(fault.get("unit", request.unit % 247 + 1))
+            return Outcome(bytes((reply_unit,)) + pdu, fault)
+
+    def _answer(self, unit, request, fault):
+        pdu = request.pdu
+        function = request.function
+        if function in (3, 4):
+            return self._read_registers(unit, request, fault)
+        if function == 5:
+            if len(pdu) != 5:
+                return exception_pdu(function, ILLEGAL_VALUE)
+            if request.value not in (0x0000, 0xFF00):
+                return exception_pdu(function, ILLEGAL_VALUE)
+            if request.address not in unit.coils:
+                return exception_pdu(function, ILLEGAL_ADDRESS)
+            unit.coils[request.address] = request.value == 0xFF00
+            return pdu
+        if function == 6:
+            if len(pdu) != 5:
+                return exception_pdu(function, ILLEGAL_VALUE)
+            if request.address not in unit.holding:
+                return exception_pdu(function, ILLEGAL_ADDRESS)
+            unit.holding[request.address].write(request.value)
+            return pdu
+        if function == 43 and len(pdu) >= 2 and pdu[1] == 0x0E:
+            return self._identification(unit, pdu)
+        return exception_pdu(function, ILLEGAL_FUNCTION)
+
+    @staticmethod
+    def _read_registers(unit, request, fault):
+        function = request.function
+        if request.count is None or not 1 <= request.count <= MAX_READ_COUNT:
+            return exception_pdu(function, ILLEGAL_VALUE)
+        table = unit.holding if function == 3 else unit.input
+        addresses = range(request.address, request.address + request.count)
+        if any(a not in table for a in addresses):
+            return exception_pdu(function, ILLEGAL_ADDRESS)
+        words = [table[a].read() for a in addresses]
+        byte_count = 2 * len(words)
+        if fault is not None and fault.kind == "short_reply":
+            words = words[:max(0, int(fault.get("words", request.count - 1)))]
+            byte_count = int(fault.get("byte_count", 2 * len(words)))
+        return bytes((function, byte_count & 0xFF)) + struct.pack(">%dH" % len(words), *words)
+
+    @staticmethod
+    def _identification(unit, pdu):
+        if len(pdu) != 4:
+            return exception_pdu(43, ILLEGAL_VALUE)
+        read_code, object_id = pdu[2], pdu[3]
+        objects = unit.identification
+        if read_code == 4:
+            if object_id not in objects:
+                return exception_pdu(43, ILLEGAL_ADDRESS)
+            chosen = [object_id]
+        elif read_code in (1, 2, 3):
+            first, last = {1: (0, 2), 2: (0, 0x7F), 3: (0, 0xFF)}[read_code]
+            ids = [i for i in sorted(objects) if first <= i <= last]
+            if object_id not in ids:
+                object_id = ids[0] if ids else first   # unknown start: begin again
+            chosen = [i for i in ids if i >= object_id]
+        else:
+            return exception_pdu(43, ILLEGAL_VALUE)
+        body = b""
+        taken = 0
+        more, next_id = 0, 0
+        for i in chosen:
+            text = objects[i].encode("latin-1", "replace")[:245]
+            # A reply PDU holds at most 253 bytes; the rest follows on request.
+            if 7 + len(body) + 2 + len(text) > 253:
+                more, next_id = 0xFF, i
+                break
+            body += bytes((i, len(text))) + text
+            taken += 1
+        return bytes((43, 0x0E, read_code, 0x81, more, next_id, taken)) + body
+
+
+# ---------------------------------------------------------------- transports
+
+class Stopper:
+    def __init__(self, lifetime_s):
+        self.event = threading.Event()
+        self.deadline = time.monotonic() + lifetime_s
+
+    def stopped(self):
+        return self.event.is_set() or time.monotonic() > self.deadline
+
+
+class SerialLine(threading.Thread):
+    """One pty end in RTU or ASCII mode; replies are written in one write."""
+
+    def __init__(self, path, mode, device, stopper):
+        super().__init__(daemon=True)
+        self.mode = mode
+        self.device = device
+        self.stopper = stopper
+        self.fd = os.open(path, os.O_RDWR | os.O_NOCTTY | os.O_NONBLOCK)
+        self._make_raw()
+        self.buffer = bytearray()
+        self.last_byte_at = time.monotonic()
+
+    def _make_raw(self):
+        try:
+            import termios
+            import tty
+            tty.setraw(self.fd, termios.TCSANOW)
+            attrs = termios.tcgetattr(self.fd)
+            attrs[3] &= ~termios.ECHO
+            termios.tcsetattr(self.fd, termios.TCSANOW, attrs)
+        except (ImportError, OSError):
+            pass   # not a terminal (a test may hand a pipe): nothing to set
+
+    def run(self):
+        while not self.stopper.stopped():
+            readable, _, _ = select.select([self.fd], [], [], POLL_S)
+            if readable:
+                try:
+                    data = os.read(self.fd, 1024)
+                except (BlockingIOError, InterruptedError):
+                    data = b""
+                except OSError:
+                    data = b""
+                    time.sleep(POLL_S)   # the other end closed; it may reopen
+                if data:
+                    self.buffer += data
+                    self.last_byte_at = time.monotonic()
+            quiet = time.monotonic() - self.last_byte_at
+            if self.mode == "rtu":
+                self._take_rtu_frames(quiet)
+            else:
+                self._take_ascii_frames(quiet)
+        os.close(self.fd)
+
+    def _take_rtu_frames(self, quiet):
+        while self.buffer:
+            length = rtu_request_length(self.buffer)
+            if length == 0 or (length and len(self.buffer) < length):
+                if quiet >= RTU_GAP_S:
+                    self._refuse(bytes(self.buffer), "format")
+                    self.buffer.clear()
+                return
+            if length is None:
+                if quiet < RTU_GAP_S:
+                    return
+                length = len(self.buffer)
+            frame = bytes(self.buffer[:length])
+            if len(frame) < 4 or crc16(frame) != 0:
+                # A damaged frame: wait for the line to fall quiet, then drop everything.
+                if quiet >= RTU_GAP_S:
+                    self._refuse(bytes(self.buffer), "crc")
+                    self.buffer.clear()
+                return
+            del self.buffer[:length]
+            self._serve(frame, frame[0], frame[1:-2])
+
+    def _take_ascii_frames(self, quiet):
+        while True:
+            start = self.buffer.find(b":")
+            if start < 0:
+                self.buffer.clear()
+                return
+            del self.buffer[:start]
+            end = self.buffer.find(b"\r\n")
+            restart = self.buffer.find(b":", 1)
+            if 0 <= restart and (end < 0 or restart < end):
+                self._refuse(bytes(self.buffer[:restart]), "format")
+                del self.buffer[:restart]
+                continue
+            if end < 0:
+                if quiet >= ASCII_GAP_S:
+                    self._refuse(bytes(self.buffer), "format")
+                    self.buffer.clear()
+                return
+            frame = bytes(self.buffer[:end + 2])
+            del self.buffer[:end + 2]
+            try:
+                data = bytes.fromhex(frame[1:-2].decode("ascii"))
+            except ValueError:
+                data = b""
+            if len(data) < 3 or len(frame) % 2 == 0:
+                self._refuse(frame, "format")
+                continue
+            if lrc(data[:-1]) != data[-1]:
+                self._refuse(frame, "lrc")
+                continue
+            self._serve(frame, data[0], data[1:-1])
+
+    def _refuse(self, raw, error):
+        self.device.journal.write(transport=self.mode, request=raw.hex(), error=error)
+
+    def _serve(self, raw, unit, pdu):
+        received = time.time()
+        request = Request(self.mode, unit, pdu)
+        if unit == 0:
+            outcome = Outcome(None)   # broadcast: never answered
+        else:
+            outcome = self.device.handle(request)
+        wire = self._frame(outcome) if outcome.reply is not None else None
+        fault = outcome.fault
+        if fault is not None and fault.kind == "delay":
+            time.sleep(float(fault.get("seconds", 2.0)))
+        error = None
+        if wire is not None:
+            try:
+                os.write(self.fd, wire)
+            except OSError:
+                error = "write"   # nobody reads the other end and its buffer is full
+        self.device.journal.write(
+            time=received, error=error, transport=self.mode, unit=unit, function=request.function,
+            address=request.address, count=request.count, value=request.value, index=request.index,
+            fault=fault.kind if fault else None, request=raw.hex(),
+            reply=wire.hex() if wire is not None else None)
+
+    def _frame(self, outcome):
+        kind = outcome.fault.kind if outcome.fault else None
+        reply = outcome.reply
+        if self.mode == "rtu":
+            wire = bytearray(rtu_frame(reply))
+            if kind == "bad_crc":
+                wire[-1] ^= 0x5A
+            elif kind == "swapped_crc":
+                wire[-2], wire[-1] = wire[-1], wire[-2]
+            return bytes(wire)
+        return ascii_frame(reply, lower=(kind == "lower_case"),
+                           lrc_value=(lrc(reply) + 1) & 0xFF if kind == "bad_lrc" else None)
+
+
+class TcpServer(threading.Thread):
+    """Modbus/TCP: one thread per connection, any number of requests per connection."""
+
+    def __init__(self, host, port, device, stopper):
+        super().__init__(daemon=True)
+        self.device = device
+        self.stopper = stopper
+        self.server = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+        self.server.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        self.server.bind((host, port))
+        self.server.listen(64)
+        self.server.settimeout(POLL_S * 5)
+        self.port = self.server.getsockname()[1]
+
+    def run(self):
+        while not self.stopper.stopped():
+            try:
+                conn, _ = self.server.accept()
+            except socket.timeout:
+                continue
+            except OSError:
+                break
+            threading.Thread(target=self._serve_connection, args=(conn,), daemon=True).start()
+        self.server.close()
+
+    def _receive(self, conn, count):
+        data = b""
+        while len(data) < count and not self.stopper.stopped():
+            try:
+                chunk = conn.recv(count - len(data))
+            except socket.timeout:
+                continue
+            if not chunk:
+                return None
+            data += chunk
+        return data if len(data) == count else None
+
+    def _serve_connection(self, conn):
+        conn.settimeout(POLL_S * 5)
+        try:
+            while not self.stopper.stopped():
+                header = self._receive(conn, 7)
+                if header is None:
+                    return
+                transaction, protocol, length, unit = struct.unpack(">HHHB", header)
+                if protocol != 0 or not 2 <= length <= 254:
+                    self.device.journal.write(transport="tcp", request=header.hex(), error="format")
+                    return
+                pdu = self._receive(conn, length - 1)
+                if pdu is None:
+                    return
+                if not self._answer(conn, transaction, header + pdu, unit, pdu):
+                    return
+        except OSError:
+            pass
+        finally:
+            conn.close()
+
+    def _answer(self, conn, transaction, raw, unit, pdu):
+        """Serves one request; False when the connection is to be closed."""
+        received = time.time()
+        request = Request("tcp", unit, pdu)
+        outcome = self.device.handle(request)
+        fault = outcome.fault
+        kind = fault.kind if fault else None
+        wire = None
+        if outcome.reply is not None and kind != "drop":
+            length = len(outcome.reply)
+            if kind == "tcp_length_overrun":
+                length += int(fault.get("extra", 4))
+            wire = struct.pack(">HHH", transaction, 0, length) + outcome.reply
+        if kind == "delay":
+            time.sleep(float(fault.get("seconds", 2.0)))
+        if wire is not None:
+            conn.sendall(wire)
+        self.device.journal.write(
+            time=received, transport="tcp", unit=unit, function=request.function,
+            address=request.address, count=request.count, value=request.value, index=request.index, fault=kind,
+            request=raw.hex(), reply=wire.hex() if wire is not None else None)
+        return kind != "drop"
+
+
+class UdpResponder(threading.Thread):
+    """Answers the "QVID?" search probe with the seven-line description."""
+
+    def __init__(self, host, port, device, tcp_port, stopper):
+        super().__init__(daemon=True)
+        self.device = device
+        self.tcp_port = tcp_port
+        self.stopper = stopper
+        self.sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+        self.sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        self.sock.bind((host, port))
+        self.sock.settimeout(POLL_S * 5)
+        self.port = self.sock.getsockname()[1]
+
+    def answer(self):
+        search = self.device.profile.search
+        if search.get("silent"):
+            return None
+        if "lines" in search:
+            lines = [str(x) for x in search["lines"]]
+        else:
+            units = self.device.profile.units
+            unit_id = int(search.get("unit", min(units) if units else 1))
+            objects = units[unit_id].identification if unit_id in units else DEFAULT_IDENTIFICATION
+            lines = [objects.get(0, ""), objects.get(1, ""), objects.get(2, ""),
+                     str(search.get("device_text", "Quorvant test device")),
+                     str(search.get("line4", "")),
+                     str(search.get("port", self.tcp_port)),
+                     str(search.get("unit_text", unit_id))]
+        text = str(search.get("line_end", "\n")).join(lines).encode("latin-1", "replace")
+        return text.ljust(int(search.get("pad_to", 0)), b" ")
+
+    def run(self):
+        while not self.stopper.stopped():
+            try:
+                data, sender = self.sock.recvfrom(2048)
+            except socket.timeout:
+                continue
+            except OSError:
+                break
+            reply = self.answer() if data == SEARCH_PROBE else None
+            if reply is not None:
+                self.sock.sendto(reply, sender)
+            self.device.journal.write(transport="udp", request=data.hex(), sender=sender[0],
+                                      reply=reply.hex() if reply is not None else None)
+        self.sock.close()
+
+
+# ---------------------------------------------------------------- program
+
+def write_port_file(path, tcp_port, udp_port):
+    temporary = path + ".tmp"
+    with open(temporary, "w") as f:
+        f.write("%d\n%d\n" % (tcp_port, udp_port))
+    os.replace(temporary, path)
+
+
+def parse_arguments(argv):
+    parser = argparse.ArgumentParser(
+        description="Modbus test device: RTU and ASCII on pty ends, Modbus/TCP on loopback, "
+                    "and the UDP search responder. The profile format is in the module text "
+                    "(python3 -c 'import qvdevice; help(qvdevice)').")
+    parser.add_argument("--profile", help="JSON profile: units, registers, identification, faults")
+    parser.add_argument("--rtu", action="append", default=[], metavar="PATH",
+                        help="serve Modbus RTU on this pty end (may be repeated)")
+    parser.add_argument("--ascii", action="append", default=[], metavar="PATH",
+                        help="serve Modbus ASCII on this pty end (may be repeated)")
+    parser.add_argument("--tcp-port", type=int, help="serve Modbus/TCP on this port (0: any free)")
+    parser.add_argument("--tcp-host", default="127.0.0.1", help="address for Modbus/TCP")
+    parser.add_argument("--udp-port", type=int, help="answer the search probe on this UDP port")
+    parser.add_argument("--udp-bind", default="127.0.0.1", help="address for the UDP responder")
+    parser.add_argument("--port-file", help="written when ready: TCP port, then UDP port (0: none)")
+    parser.add_argument("--journal", help="append one JSON line per request to this file")
+    parser.add_argument("--lifetime", type=float, default=900.0,
+                        help="seconds after which the device ends by itself (default 900)")
+    return parser.parse_args(argv)
+
+
+def main(argv=None):
+    args = parse_arguments(argv)
+    try:
+        profile = Profile.load(args.profile)
+    except (OSError, ValueError, KeyError, TypeError) as error:
+        print("qvdevice: bad profile %s: %s" % (args.profile, error), file=sys.stderr)
+        return 2
+    journal = Journal(args.journal)
+    device = ModbusDevice(profile, journal)
+    stopper = Stopper(args.lifetime)
+
+    def stop(signum, frame):
+        stopper.event.set()
+
+    signal.signal(signal.SIGTERM, stop)
+    signal.signal(signal.SIGINT, stop)
+
+    threads = [SerialLine(path, "rtu", device, stopper) for path in args.rtu]
+    threads += [SerialLine(path, "ascii", device, stopper) for path in args.ascii]
+    tcp_port = udp_port = 0
+    if args.tcp_port is not None:
+        tcp = TcpServer(args.tcp_host, args.tcp_port, device, stopper)
+        tcp_port = tcp.port
+        threads.append(tcp)
+    if args.udp_port is not None:
+        udp = UdpResponder(args.udp_bind, args.udp_port, device, tcp_port, stopper)
+        udp_port = udp.port
+        threads.append(udp)
+    for thread in threads:
+        thread.start()
+    if args.port_file:
+        write_port_file(args.port_file, tcp_port, udp_port)
+    while not stopper.stopped():
+        stopper.event.wait(0.2)
+    for thread in threads:
+        thread.join(2.0)
+    journal.close()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

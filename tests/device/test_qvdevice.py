@@ -1,0 +1,507 @@
+"""Tests of the test device: checksums, the application layer, each transport over real
+ptys and loopback sockets, the faults, the journal, and a check with pymodbus's client."""
+import json
+import os
+import select
+import socket
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+import tty
+import unittest
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+import qvdevice  # noqa: E402
+
+PYTHON = "/usr/bin/python3"
+START_WAIT_S = 10.0
+
+
+def make_device(profile):
+    return qvdevice.ModbusDevice(qvdevice.Profile(profile), qvdevice.Journal(None))
+
+
+def ask(device, unit, pdu, transport="rtu"):
+    return device.handle(qvdevice.Request(transport, unit, bytes(pdu)))
+
+
+def read_pdu(function, address, count):
+    return struct.pack(">BHH", function, address, count)
+
+
+class ChecksumTest(unittest.TestCase):
+    def test_crc_vectors(self):
+        self.assertEqual(qvdevice.crc16(b"123456789"), 0x4B37)
+        self.assertEqual(qvdevice.rtu_frame(bytes.fromhex("010300000001")).hex(), "010300000001840a")
+        self.assertEqual(qvdevice.rtu_frame(bytes.fromhex("018302")).hex(), "018302c0f1")
+        # An intact frame, its own CRC included, sums to a CRC of 0.
+        self.assertEqual(qvdevice.crc16(bytes.fromhex("010300000001840a")), 0)
+
+    def test_lrc_and_ascii_frame(self):
+        self.assertEqual(qvdevice.lrc(bytes.fromhex("010300000001")), 0xFB)
+        self.assertEqual(qvdevice.lrc(b""), 0)
+        self.assertEqual(qvdevice.ascii_frame(bytes.fromhex("01030000000a")), b":01030000000AF2\r\n")
+        self.assertEqual(qvdevice.ascii_frame(bytes.fromhex("01030000000a"), lower=True),
+                         b":01030000000af2\r\n")
+
+    def test_rtu_request_lengths(self):
+        length = qvdevice.rtu_request_length
+        self.assertEqual(length(b"\x01"), 0)
+        self.assertEqual(length(b"\x01\x03"), 8)
+        self.assertEqual(length(b"\x01\x06"), 8)
+        self.assertEqual(length(b"\x01\x2b"), 0)
+        self.assertEqual(length(b"\x01\x2b\x0e"), 7)
+        self.assertEqual(length(b"\x01\x10\x00\x00\x00\x02"), 0)
+        self.assertEqual(length(b"\x01\x10\x00\x00\x00\x02\x04"), 13)
+        self.assertIsNone(length(b"\x01\x41"))
+
+
+class ApplicationLayerTest(unittest.TestCase):
+    PROFILE = {"units": {
+        "1": {"holding": {"0": [1, 2, 3], "0x10": {"sequence": [7, 8]},
+                          "0x11": {"counter": 65535, "step": 1}, "20": -1},
+              "input": {"5": 500}, "coils": {"3": False}},
+        "2": {"identification": {"0": "Other Vendor", "2": None}},
+    }}
+
+    def setUp(self):
+        self.device = make_device(self.PROFILE)
+
+    def test_register_reads(self):
+        self.assertEqual(ask(self.device, 1, read_pdu(3, 0, 3)).reply.hex(), "010306000100020003")
+        self.assertEqual(ask(self.device, 1, read_pdu(4, 5, 1)).reply.hex(), "01040201f4")
+        self.assertEqual(ask(self.device, 1, read_pdu(3, 20, 1)).reply.hex(), "010302ffff")
+
+    def test_changing_values_advance_per_read(self):
+        seen = [ask(self.device, 1, read_pdu(3, 0x10, 2)).reply[3:] for _ in range(3)]
+        self.assertEqual([struct.unpack(">HH", s) for s in seen], [(7, 65535), (8, 0), (7, 1)])
+
+    def test_protocol_exceptions(self):
+        self.assertEqual(ask(self.device, 1, read_pdu(3, 2, 2)).reply.hex(), "018302")   # runs past the map
+        self.assertEqual(ask(self.device, 1, read_pdu(4, 0, 1)).reply.hex(), "018402")   # input, not holding
+        self.assertEqual(ask(self.device, 1, read_pdu(3, 0, 0)).reply.hex(), "018303")
+        self.assertEqual(ask(self.device, 1, read_pdu(3, 0, 126)).reply.hex(), "018303")
+        self.assertEqual(ask(self.device, 1, b"\x10\x00\x00\x00\x01\x02\x00\x05").reply.hex(), "019001")
+        self.assertEqual(ask(self.device, 1, b"\x2b\x0d\x01\x00").reply.hex(), "01ab01")
+        self.assertEqual(ask(self.device, 1, b"\x2b\x0e\x05\x00").reply.hex(), "01ab03")
+        self.assertEqual(ask(self.device, 1, read_pdu(5, 3, 0x1234)).reply.hex(), "018503")
+        self.assertEqual(ask(self.device, 1, read_pdu(5, 4, 0xFF00)).reply.hex(), "018502")
+        self.assertEqual(ask(self.device, 1, read_pdu(6, 99, 1)).reply.hex(), "018602")
+
+    def test_writes_echo_and_store(self):
+        self.assertEqual(ask(self.device, 1, read_pdu(6, 0x10, 0xABCD)).reply.hex(), "01060010abcd")
+        # The written value replaces the sequence.
+        for _ in range(2):
+            self.assertEqual(ask(self.device, 1, read_pdu(3, 0x10, 1)).reply.hex(), "010302abcd")
+        self.assertEqual(ask(self.device, 1, read_pdu(5, 3, 0xFF00)).reply.hex(), "01050003ff00")
+        self.assertTrue(self.device.profile.units[1].coils[3])
+
+    def test_unknown_unit_silent_on_serial_exception_on_tcp(self):
+        self.assertIsNone(ask(self.device, 9, read_pdu(3, 0, 1)).reply)
+        self.assertEqual(ask(self.device, 9, read_pdu(3, 0, 1), "tcp").reply.hex(), "09830b")
+        silent = make_device({"units": {"1": {}}, "tcp_unknown_unit": "silence"})
+        self.assertIsNone(ask(silent, 9, read_pdu(3, 0, 1), "tcp").reply)
+
+    def test_identification(self):
+        reply = ask(self.device, 1, b"\x2b\x0e\x01\x00").reply
+        self.assertEqual(reply[:8].hex(), "012b0e0181000003")
+        self.assertEqual(reply[8:], b"\x00\x0eQuorvant Corp.\x01\x07QV-1000\x02\x041.00")
+        # Two of three objects, the vendor overridden.
+        reply = ask(self.device, 2, b"\x2b\x0e\x01\x00").reply
+        self.assertEqual(reply[7], 2)
+        self.assertEqual(reply[8:], b"\x00\x0cOther Vendor\x01\x07QV-1000")
+        # One object by itself; an object that does not exist.
+        self.assertEqual(ask(self.device, 1, b"\x2b\x0e\x04\x02").reply[6:], b"\x00\x01\x02\x041.00")
+        self.assertEqual(ask(self.device, 2, b"\x2b\x0e\x04\x02").reply.hex(), "02ab02")
+        # A stream from an unknown start begins again at object 0.
+        self.assertEqual(ask(self.device, 1, b"\x2b\x0e\x01\x09").reply[7], 3)
+
+    def test_long_identification_is_split(self):
+        device = make_device({"units": {"1": {"identification": {"0": "V" * 120, "1": "P" * 120,
+                                                                  "2": "R" * 40}}}})
+        reply = ask(device, 1, b"\x2b\x0e\x01\x00").reply
+        self.assertLessEqual(len(reply) - 1, 253)
+        self.assertEqual((reply[5], reply[6], reply[7]), (0xFF, 2, 2))
+        rest = ask(device, 1, b"\x2b\x0e\x01\x02").reply
+        self.assertEqual((rest[5], rest[7]), (0, 1))
+
+
+class FaultMatchingTest(unittest.TestCase):
+    def test_index_function_address_and_times(self):
+        device = make_device({"units": {"1": {"holding": {"0": [5, 6]}, "faults": [
+            {"kind": "silence", "index": [1, 3]},
+            {"kind": "exception", "code": 6, "function": 3, "address": 1, "times": 2},
+            {"kind": "bad_crc"},
+        ]}}})
+        replies = [ask(device, 1, read_pdu(3, 1, 1)).reply for _ in range(5)]
+        self.assertEqual([r.hex() if r else None for r in replies],
+                         ["018306", None, "018306", None, "01030200" + "06"])
+        # A fault of another transport does not fire.
+        self.assertIsNone(ask(device, 1, read_pdu(3, 0, 1), "tcp").fault)
+        self.assertEqual(ask(device, 1, read_pdu(3, 0, 1), "rtu").fault.kind, "bad_crc")
+
+    def test_wrong_unit_and_short_reply(self):
+        device = make_device({"units": {"4": {"holding": {"0": [1, 2, 3]}, "faults": [
+            {"kind": "wrong_unit", "index": 0},
+            {"kind": "short_reply", "index": 1},
+            {"kind": "short_reply", "index": 2, "words": 1, "byte_count": 6},
+        ]}}})
+        self.assertEqual(ask(device, 4, read_pdu(3, 0, 1)).reply.hex(), "05030200" + "01")
+        self.assertEqual(ask(device, 4, read_pdu(3, 0, 3)).reply.hex(), "04030400010002")
+        self.assertEqual(ask(device, 4, read_pdu(3, 0, 3)).reply.hex(), "0403060001")
+
+    def test_bad_profiles_are_refused(self):
+        for profile in ({"units": {"1": {"faults": [{"kind": "nonsense"}]}}},
+                        {"units": {"1": {"holding": {"0": 70000}}}},
+                        {"units": {"1": {"holding": {"0x10000": 1}}}},
+                        {"units": {"300": {}}}):
+            with self.assertRaises(ValueError, msg=json.dumps(profile)):
+                qvdevice.Profile(profile)
+
+
+class DeviceProcess:
+    """The device as its own program, as the tests of the system start it."""
+
+    def __init__(self, profile, extra_args=(), rtu=(), ascii_paths=()):
+        self.dir = tempfile.TemporaryDirectory()
+        self.profile_path = os.path.join(self.dir.name, "profile.json")
+        self.journal_path = os.path.join(self.dir.name, "journal.jsonl")
+        port_file = os.path.join(self.dir.name, "ports")
+        with open(self.profile_path, "w") as f:
+            json.dump(profile, f)
+        argv = [PYTHON, os.path.join(HERE, "qvdevice.py"), "--profile", self.profile_path,
+                "--journal", self.journal_path, "--port-file", port_file, "--lifetime", "120"]
+        for path in rtu:
+            argv += ["--rtu", path]
+        for path in ascii_paths:
+            argv += ["--ascii", path]
+        self.proc = subprocess.Popen(argv + list(extra_args), stdout=subprocess.DEVNULL,
+                                     stderr=subprocess.PIPE)
+        deadline = time.monotonic() + START_WAIT_S
+        while not os.path.exists(port_file):
+            if self.proc.poll() is not None or time.monotonic() > deadline:
+                self.close()
+                raise RuntimeError("device did not start")
+            time.sleep(0.02)
+        with open(port_file) as f:
+            self.tcp_port, self.udp_port = (int(x) for x in f.read().split())
+
+    def journal(self):
+        with open(self.journal_path) as f:
+            return [json.loads(line) for line in f]
+
+    def wait_journal(self, count, timeout_s=3.0):
+        deadline = time.monotonic() + timeout_s
+        entries = self.journal()
+        while len(entries) < count and time.monotonic() < deadline:
+            time.sleep(0.02)
+            entries = self.journal()
+        return entries
+
+    def close(self):
+        if self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(5)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait(5)
+        self.proc.stderr.close()
+        self.dir.cleanup()
+
+
+def read_until(fd, size, timeout_s):
+    """Reads from fd until size bytes came or the time is up."""
+    data = b""
+    deadline = time.monotonic() + timeout_s
+    while len(data) < size:
+        left = deadline - time.monotonic()
+        if left <= 0:
+            break
+        readable, _, _ = select.select([fd], [], [], left)
+        if readable:
+            data += os.read(fd, 1024)
+    return data
+
+
+class SerialCase(unittest.TestCase):
+    MODE = "rtu"
+    PROFILE = {"units": {
+        "1": {"holding": {"0": [0x1234, 0x5678]},
+              "faults": [{"kind": "swapped_crc", "address": 100}, {"kind": "bad_crc", "address": 101},
+                         {"kind": "lower_case", "address": 100}, {"kind": "bad_lrc", "address": 101},
+                         {"kind": "delay", "seconds": 0.5, "address": 102}]},
+        "2": {"holding": {"100": [1, 2, 3]}, "faults": [{"kind": "silence", "index": 0}]},
+    }}
+
+    def setUp(self):
+        self.master, self.slave = os.openpty()
+        tty.setraw(self.master)
+        path = os.ttyname(self.slave)
+        kwargs = {"rtu": [path]} if self.MODE == "rtu" else {"ascii_paths": [path]}
+        self.device = DeviceProcess(self.PROFILE, **kwargs)
+
+    def tearDown(self):
+        self.device.close()
+        os.close(self.master)
+        os.close(self.slave)
+
+
+class RtuTest(SerialCase):
+    def exchange(self, adu, reply_size, timeout_s=2.0):
+        os.write(self.master, qvdevice.rtu_frame(adu))
+        return read_until(self.master, reply_size, timeout_s)
+
+    def test_read_and_write(self):
+        self.assertEqual(self.exchange(b"\x01" + read_pdu(3, 0, 2), 9),
+                         qvdevice.rtu_frame(bytes.fromhex("01030412345678")))
+        self.assertEqual(self.exchange(b"\x01" + read_pdu(6, 1, 7), 8),
+                         qvdevice.rtu_frame(b"\x01" + read_pdu(6, 1, 7)))
+        reply = self.exchange(b"\x01\x2b\x0e\x01\x00", 200, timeout_s=0.5)
+        self.assertEqual(qvdevice.crc16(reply), 0)
+        self.assertIn(b"Quorvant Corp.", reply)
+
+    def test_frame_written_in_pieces_and_two_units(self):
+        frame = qvdevice.rtu_frame(b"\x02" + read_pdu(3, 101, 2))
+        for byte in frame:
+            os.write(self.master, bytes((byte,)))
+            time.sleep(0.005)
+        self.assertEqual(read_until(self.master, 10, 1.0), b"")   # unit 2 is silent once
+        os.write(self.master, frame)
+        self.assertEqual(read_until(self.master, 9, 2.0), qvdevice.rtu_frame(bytes.fromhex("02030400020003")))
+
+    def test_silence_for_unknown_unit_and_damaged_request(self):
+        self.assertEqual(self.exchange(b"\x07" + read_pdu(3, 0, 1), 7, timeout_s=0.5), b"")
+        damaged = bytearray(qvdevice.rtu_frame(b"\x01" + read_pdu(3, 0, 1)))
+        damaged[-1] ^= 1
+        os.write(self.master, damaged)
+        self.assertEqual(read_until(self.master, 7, 0.5), b"")
+        # The line recovers for the next request.
+        self.assertEqual(len(self.exchange(b"\x01" + read_pdu(3, 0, 1), 7)), 7)
+        errors = [e for e in self.device.journal() if e.get("error")]
+        self.assertEqual([(e["error"], e["request"]) for e in errors], [("crc", damaged.hex())])
+
+    def test_checksum_faults_and_exception(self):
+        good = qvdevice.rtu_frame(bytes.fromhex("018302"))
+        self.assertEqual(self.exchange(b"\x01" + read_pdu(3, 100, 1), 5), good[:3] + good[4:2:-1])
+        reply = self.exchange(b"\x01" + read_pdu(3, 101, 1), 5)
+        self.assertEqual(reply[:3], good[:3])
+        self.assertNotEqual(qvdevice.crc16(reply), 0)
+        self.assertEqual(self.exchange(b"\x01\x41\x00", 5), qvdevice.rtu_frame(bytes.fromhex("01c101")))
+
+    def test_delay_and_arrival_time_in_journal(self):
+        started = time.monotonic()
+        asked_at = time.time()
+        reply = self.exchange(b"\x01" + read_pdu(3, 102, 1), 5)
+        self.assertGreaterEqual(time.monotonic() - started, 0.45)
+        self.assertEqual(reply, qvdevice.rtu_frame(bytes.fromhex("018302")))
+        # The journal tells when the request came, not when the late reply went.
+        logged = self.device.wait_journal(1)[0]
+        self.assertEqual(logged["fault"], "delay")
+        self.assertLess(logged["time"] - asked_at, 0.3)
+
+    def test_journal_records_every_request(self):
+        self.exchange(b"\x01" + read_pdu(3, 0, 2), 9)
+        self.exchange(b"\x01" + read_pdu(6, 1, 0xBEEF), 8)
+        self.exchange(b"\x02" + read_pdu(3, 100, 1), 7, timeout_s=0.3)
+        entries = self.device.wait_journal(3)
+        picked = [(e["transport"], e["unit"], e["function"], e["address"], e["count"], e["value"],
+                   e["index"], e["fault"]) for e in entries]
+        self.assertEqual(picked, [("rtu", 1, 3, 0, 2, None, 0, None),
+                                  ("rtu", 1, 6, 1, None, 0xBEEF, 1, None),
+                                  ("rtu", 2, 3, 100, 1, None, 0, "silence")])
+        self.assertEqual(entries[0]["request"], qvdevice.rtu_frame(b"\x01" + read_pdu(3, 0, 2)).hex())
+        self.assertIsNone(entries[2]["reply"])
+        times = [e["time"] for e in entries]
+        self.assertEqual(times, sorted(times))
+        self.assertLess(abs(times[-1] - time.time()), 5.0)
+
+
+class AsciiTest(SerialCase):
+    MODE = "ascii"
+
+    def exchange(self, frame, timeout_s=2.0):
+        os.write(self.master, frame)
+        data = b""
+        deadline = time.monotonic() + timeout_s
+        while not data.endswith(b"\r\n") and time.monotonic() < deadline:
+            data += read_until(self.master, 1, deadline - time.monotonic())
+        return data
+
+    def test_read_upper_and_lower_case_requests(self):
+        expected = qvdevice.ascii_frame(bytes.fromhex("01030412345678"))
+        self.assertEqual(self.exchange(qvdevice.ascii_frame(b"\x01" + read_pdu(3, 0, 2))), expected)
+        self.assertEqual(self.exchange(qvdevice.ascii_frame(b"\x01" + read_pdu(3, 0, 2), lower=True)),
+                         expected)
+
+    def test_faults_and_refused_frames(self):
+        self.assertEqual(self.exchange(qvdevice.ascii_frame(b"\x01" + read_pdu(3, 100, 1))),
+                         b":018302" + b"7a" + b"\r\n")
+        self.assertEqual(self.exchange(qvdevice.ascii_frame(b"\x01" + read_pdu(3, 101, 1))),
+                         b":0183027B\r\n")   # the true LRC is 7A
+        bad = qvdevice.ascii_frame(b"\x01" + read_pdu(3, 0, 1), lrc_value=0)
+        self.assertEqual(self.exchange(bad, timeout_s=0.5), b"")
+        # Noise before the colon and an unfinished frame are dropped; the next frame is served.
+        self.assertEqual(self.exchange(b"xx:0103" + qvdevice.ascii_frame(b"\x01" + read_pdu(3, 1, 1))),
+                         qvdevice.ascii_frame(bytes.fromhex("0103025678")))
+        errors = [e["error"] for e in self.device.wait_journal(5) if e.get("error")]
+        self.assertEqual(errors, ["lrc", "format"])
+
+
+class TcpTest(unittest.TestCase):
+    PROFILE = {"units": {"1": {"holding": {"0": [10, 20, 30]}, "faults": [
+        {"kind": "drop", "address": 1},
+        {"kind": "tcp_length_overrun", "address": 2, "extra": 3},
+    ]}, "5": {"input": {"0": 55}}}}
+
+    def setUp(self):
+        self.device = DeviceProcess(self.PROFILE, ["--tcp-port", "0"])
+
+    def tearDown(self):
+        self.device.close()
+
+    def connect(self):
+        sock = socket.create_connection(("127.0.0.1", self.device.tcp_port), timeout=2.0)
+        self.addCleanup(sock.close)
+        return sock
+
+    @staticmethod
+    def request(sock, transaction, adu):
+        sock.sendall(struct.pack(">HHH", transaction, 0, len(adu)) + adu)
+
+    @staticmethod
+    def receive(sock, size):
+        data = b""
+        while len(data) < size:
+            chunk = sock.recv(size - len(data))
+            if not chunk:
+                break
+            data += chunk
+        return data
+
+    def test_requests_on_one_connection_echo_the_transaction(self):
+        sock = self.connect()
+        self.request(sock, 0x1234, b"\x01" + read_pdu(3, 0, 3))
+        self.assertEqual(self.receive(sock, 15).hex(), "123400000009010306000a0014001e")
+        self.request(sock, 7, b"\x05" + read_pdu(4, 0, 1))
+        self.assertEqual(self.receive(sock, 11).hex(), "0007000000050504020037")
+        self.request(sock, 8, b"\x09" + read_pdu(3, 0, 1))
+        self.assertEqual(self.receive(sock, 9).hex(), "00080000000309830b")
+
+    def test_many_short_connections(self):
+        for n in range(40):
+            sock = socket.create_connection(("127.0.0.1", self.device.tcp_port), timeout=2.0)
+            try:
+                self.request(sock, 0, b"\x01" + read_pdu(6, 0, n))
+                self.assertEqual(self.receive(sock, 12)[6:], b"\x01" + read_pdu(6, 0, n))
+            finally:
+                sock.close()
+        self.assertEqual(len(self.device.wait_journal(40)), 40)
+
+    def test_drop_and_length_overrun(self):
+        sock = self.connect()
+        self.request(sock, 1, b"\x01" + read_pdu(3, 1, 1))
+        self.assertEqual(self.receive(sock, 9), b"")
+        sock = self.connect()
+        self.request(sock, 2, b"\x01" + read_pdu(3, 2, 1))
+        header = self.receive(sock, 6)
+        self.assertEqual(struct.unpack(">HHH", header)[2], 5 + 3)
+        self.assertEqual(self.receive(sock, 5), bytes.fromhex("010302001e"))
+        sock.settimeout(0.3)
+        with self.assertRaises(socket.timeout):
+            sock.recv(1)   # the announced rest never comes, the connection stays open
+        faults = [e["fault"] for e in self.device.wait_journal(2)]
+        self.assertEqual(faults, ["drop", "tcp_length_overrun"])
+
+
+class UdpTest(unittest.TestCase):
+    def start(self, search):
+        profile = {"units": {"3": {"identification": {"1": "QV-PC10"}}}, "search": search}
+        device = DeviceProcess(profile, ["--tcp-port", "0", "--udp-port", "0"])
+        self.addCleanup(device.close)
+        return device
+
+    def probe(self, device, data=b"QVID?"):
+        sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+        self.addCleanup(sock.close)
+        sock.settimeout(0.5)
+        sock.bind(("127.0.0.1", 0))
+        sock.sendto(data, ("127.0.0.1", device.udp_port))
+        try:
+            return sock.recvfrom(4096)[0]
+        except socket.timeout:
+            return None
+
+    def test_seven_line_answer(self):
+        device = self.start({"device_text": "Line 1 controller", "line4": "00:11:22"})
+        lines = self.probe(device).decode().split("\n")
+        self.assertEqual(lines, ["Quorvant Corp.", "QV-PC10", "1.00", "Line 1 controller", "00:11:22",
+                                 str(device.tcp_port), "3"])
+        self.assertIsNone(self.probe(device, b"HELLO"))
+        entries = device.wait_journal(2)
+        self.assertEqual([(e["transport"], e["request"], e["reply"] is None) for e in entries],
+                         [("udp", b"QVID?".hex(), False), ("udp", b"HELLO".hex(), True)])
+
+    def test_variants_for_the_search_edge_cases(self):
+        device = self.start({"line_end": "\r\n", "port": "50x", "pad_to": 600})
+        answer = self.probe(device)
+        self.assertEqual(len(answer), 600)
+        self.assertEqual(answer.split(b"\r\n")[5], b"50x")
+
+
+class PymodbusClientTest(unittest.TestCase):
+    """An independent master agrees with the device over TCP."""
+
+    def setUp(self):
+        try:
+            from pymodbus.client import ModbusTcpClient
+            from pymodbus.mei_message import ReadDeviceInformationRequest
+        except ImportError as error:
+            self.skipTest("pymodbus client cannot be loaded (python3-pymodbus and "
+                          "python3-serial-asyncio are needed): %s" % error)
+        self.request_class = ReadDeviceInformationRequest
+        profile = {"units": {"2": {"holding": {"100": [1, 65535, 3]}, "input": {"0": [40, 41]},
+                                   "coils": {"7": False}, "identification": {"2": "2.5"}}}}
+        self.device = DeviceProcess(profile, ["--tcp-port", "0"])
+        self.client = ModbusTcpClient("127.0.0.1", port=self.device.tcp_port, timeout=2)
+        self.assertTrue(self.client.connect())
+
+    def tearDown(self):
+        self.client.close()
+        self.device.close()
+
+    def test_functions_and_exception(self):
+        self.assertEqual(self.client.read_holding_registers(100, 3, slave=2).registers, [1, 65535, 3])
+        self.assertEqual(self.client.read_input_registers(0, 2, slave=2).registers, [40, 41])
+        self.assertFalse(self.client.write_register(101, 4321, slave=2).isError())
+        self.assertEqual(self.client.read_holding_registers(101, 1, slave=2).registers, [4321])
+        self.assertFalse(self.client.write_coil(7, True, slave=2).isError())
+        failed = self.client.read_holding_registers(200, 1, slave=2)
+        self.assertTrue(failed.isError())
+        self.assertEqual(failed.exception_code, 2)
+        info = self.client.execute(self.request_class(read_code=1, object_id=0, unit=2))
+        self.assertEqual(info.information, {0: b"Quorvant Corp.", 1: b"QV-1000", 2: b"2.5"})
+        coil_write = [e for e in self.device.journal() if e["function"] == 5]
+        self.assertEqual([(e["address"], e["value"]) for e in coil_write], [(7, 0xFF00)])
+
+
+class CommandLineTest(unittest.TestCase):
+    def test_help_and_bad_profile(self):
+        result = subprocess.run([PYTHON, os.path.join(HERE, "qvdevice.py"), "--help"],
+                                capture_output=True, text=True, timeout=30)
+        self.assertEqual(result.returncode, 0)
+        self.assertIn("--tcp-port", result.stdout)
+        with tempfile.NamedTemporaryFile("w", suffix=".json") as bad:
+            json.dump({"units": {"1": {"holding": {"0": "x"}}}}, bad)
+            bad.flush()
+            result = subprocess.run([PYTHON, os.path.join(HERE, "qvdevice.py"), "--profile", bad.name,
+                                     "--tcp-port", "0"], capture_output=True, text=True, timeout=30)
+        self.assertEqual(result.returncode, 2)
+        self.assertIn("bad profile", result.stderr)
+
+
+if __name__ == "__main__":
+    unittest.main()
