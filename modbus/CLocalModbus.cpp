@@ -1,0 +1,408 @@
+#include "modbus/CLocalModbus.h"
+
+#include "framework/CSingleLock.h"
+
+#include <mmsystem.h>
+
+#include <array>
+#include <cstdio>
+
+namespace
+{
+const DWORD kDriverQueueBytes = 1024;
+const int kRtuFrameBytes = 256;
+const int kRtuFirstRead = 4;
+const int kAsciiFrameBytes = 512;
+
+// Table of the reflected polynomial 0xA001, built at compile time.
+constexpr std::array<WORD, 256> MakeCrcTable()
+{
+    std::array<WORD, 256> table{};
+    for (int i = 0; i < 256; ++i)
+    {
+        WORD crc = static_cast<WORD>(i);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc & 1) ? static_cast<WORD>((crc >> 1) ^ 0xA001) : static_cast<WORD>(crc >> 1);
+        table[i] = crc;
+    }
+    return table;
+}
+constexpr std::array<WORD, 256> kCrcTable = MakeCrcTable();
+
+const char kHexDigits[] = "0123456789ABCDEF";
+
+// Upper-case hexadecimal only; anything else counts as 0.
+BYTE HexValue(BYTE ch)
+{
+    if (ch >= '0' && ch <= '9')
+        return static_cast<BYTE>(ch - '0');
+    if (ch >= 'A' && ch <= 'F')
+        return static_cast<BYTE>(ch - 'A' + 10);
+    return 0;
+}
+
+BYTE HexPair(const BYTE* text)
+{
+    return static_cast<BYTE>(HexValue(text[0]) * 16 + HexValue(text[1]));
+}
+}
+
+WORD ModbusCrc16(const BYTE* bytes, int length)
+{
+    WORD crc = 0xFFFF;
+    for (int i = 0; i < length; ++i)
+        crc = static_cast<WORD>((crc >> 8) ^ kCrcTable[(crc ^ bytes[i]) & 0xFF]);
+    // The byte sent first is the high byte of the result.
+    return static_cast<WORD>((crc << 8) | (crc >> 8));
+}
+
+BYTE ModbusLrc(const BYTE* bytes, int length)
+{
+    BYTE sum = 0;
+    for (int i = 0; i < length; ++i)
+        sum = static_cast<BYTE>(sum + bytes[i]);
+    return static_cast<BYTE>(-sum);
+}
+
+CLocalModbus::CLocalModbus(FILE* trace) : CModbus(trace)
+{
+    m_frame.SetSize(kAsciiFrameBytes);
+}
+
+CLocalModbus::~CLocalModbus()
+{
+    Close();
+}
+
+void CLocalModbus::SetInterCharTimeout(DWORD timeoutMs)
+{
+    if (timeoutMs != 0)
+        m_interCharTimeout = timeoutMs;
+}
+
+BOOL CLocalModbus::Open(int comPort, int baudRate, BYTE parity)
+{
+    (void)comPort; // the stored port number counts
+    CSingleLock lock(&m_mutex, TRUE);
+    if (!Close())
+        return FALSE;
+
+    char name[32];
+    std::snprintf(name, sizeof name, "COM%d", m_comPort);
+    m_port = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (m_port == INVALID_HANDLE_VALUE)
+    {
+        std::snprintf(name, sizeof name, "\\\\.\\COM%d", m_comPort);
+        m_port = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (m_port == INVALID_HANDLE_VALUE)
+            return FALSE;
+    }
+
+    if (baudRate != 0)
+        m_baudRate = baudRate;
+    if (parity != 0xFF)
+        m_parity = parity;
+
+    if (!SetUpLine())
+    {
+        // Keeping a half-set-up handle would hold the port busy until the link dies.
+        CloseHandle(m_port);
+        m_port = INVALID_HANDLE_VALUE;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CLocalModbus::SetUpLine()
+{
+    if (m_baudRate <= 0)
+        return FALSE; // the time-outs below divide by it
+    if (!SetupComm(m_port, kDriverQueueBytes, kDriverQueueBytes))
+        return FALSE;
+
+    DCB dcb = {};
+    dcb.DCBlength = sizeof dcb;
+    dcb.BaudRate = static_cast<DWORD>(m_baudRate);
+    dcb.fBinary = 1;
+    if (m_flowControl & 0x01)
+    {
+        dcb.fDtrControl = DTR_CONTROL_HANDSHAKE;
+        dcb.fOutxDsrFlow = 1;
+    }
+    else
+        dcb.fDtrControl = DTR_CONTROL_ENABLE;
+    if (m_flowControl & 0x02)
+    {
+        dcb.fRtsControl = RTS_CONTROL_HANDSHAKE;
+        dcb.fOutxCtsFlow = 1;
+    }
+    else
+        dcb.fRtsControl = RTS_CONTROL_ENABLE;
+    if (m_flowControl & 0x04)
+    {
+        dcb.fOutX = 1;
+        dcb.fInX = 1;
+    }
+    dcb.XonLim = 100;
+    dcb.XoffLim = 100;
+    dcb.ByteSize = m_dataBits;
+    dcb.Parity = m_parity;
+    dcb.StopBits = m_stopBits;
+    dcb.XonChar = 17;
+    dcb.XoffChar = 19;
+
+    // Bits per character: start bit, data bits and the stop-bits code plus one.
+    const DWORD bitsPerChar = m_dataBits + m_stopBits + 1u;
+    const DWORD baud = static_cast<DWORD>(m_baudRate);
+    const DWORD minInterChar = bitsPerChar * 20000u / baud;
+    if (minInterChar > m_interCharTimeout)
+        m_interCharTimeout = minInterChar;
+
+    COMMTIMEOUTS timeouts = {};
+    if (m_mode == MODE_ASCII)
+    {
+        // Reads return at once with what is queued; the exchange polls.
+        timeouts.ReadIntervalTimeout = MAXDWORD;
+    }
+    else
+    {
+        const DWORD perChar = bitsPerChar * 1000u / baud;
+        timeouts.ReadIntervalTimeout = m_interCharTimeout;
+        timeouts.ReadTotalTimeoutMultiplier = perChar;
+        timeouts.ReadTotalTimeoutConstant = m_responseTimeout;
+        timeouts.WriteTotalTimeoutMultiplier = perChar;
+        timeouts.WriteTotalTimeoutConstant = m_responseTimeout;
+    }
+    return SetCommTimeouts(m_port, &timeouts) && SetCommState(m_port, &dcb);
+}
+
+BOOL CLocalModbus::Close()
+{
+    CSingleLock lock(&m_mutex, TRUE);
+    if (m_port == INVALID_HANDLE_VALUE)
+        return TRUE;
+    if (!CloseHandle(m_port))
+        return FALSE;
+    m_port = INVALID_HANDLE_VALUE;
+    return TRUE;
+}
+
+void CLocalModbus::Purge()
+{
+    PurgeComm(m_port, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
+}
+
+int CLocalModbus::TxRxMessage(CByteArray& query, int queryLength, CByteArray& reply,
+                              int expectedLength, int* receivedLength)
+{
+    CSingleLock lock(&m_mutex, TRUE);
+    if (reply.GetSize() < expectedLength)
+        reply.SetSize(expectedLength);
+    if (!IsOpen())
+        return MODBUS_ERROR_PORT_CLOSED;
+    if (m_mode == MODE_ASCII)
+        return TxRxAscii(query, queryLength, reply, receivedLength);
+    return TxRxRtu(query, queryLength, reply, expectedLength, receivedLength);
+}
+
+int CLocalModbus::TxRxRtu(CByteArray& query, int queryLength, CByteArray& reply,
+                          int expectedLength, int* receivedLength)
+{
+    // The frame buffer holds the reply and its CRC (at most 253 + 2 bytes).
+    if (queryLength < 0 || expectedLength < 0 || expectedLength + 2 > kRtuFrameBytes)
+        return MODBUS_ERROR_INVALID_RESPONSE;
+
+    const WORD crc = ModbusCrc16(query.GetData(), queryLength);
+    if (query.GetSize() < queryLength + 2)
+        query.SetSize(queryLength + 2);
+    query[queryLength] = HIBYTE(crc);
+    query[queryLength + 1] = LOBYTE(crc);
+
+    Purge();
+    if (!WriteFrame(query.GetData(), queryLength + 2))
+        return MODBUS_ERROR_WRITE;
+
+    m_frame.SetSize(kRtuFrameBytes);
+    BYTE* frame = m_frame.GetData();
+    ZeroMemory(frame, kRtuFrameBytes);
+
+    // A short first read, then the rest until the driver's interval time-out ends it.
+    DWORD received = 0;
+    DWORD got = 0;
+    if (!ReadFile(m_port, frame, kRtuFirstRead, &got, nullptr))
+    {
+        DWORD errors = 0;
+        ClearCommError(m_port, &errors, nullptr);
+        return MODBUS_ERROR_READ;
+    }
+    received = got;
+    if (got == kRtuFirstRead)
+    {
+        got = 0;
+        if (!ReadFile(m_port, frame + kRtuFirstRead, kRtuFrameBytes - kRtuFirstRead, &got, nullptr))
+        {
+            DWORD errors = 0;
+            ClearCommError(m_port, &errors, nullptr);
+            return MODBUS_ERROR_READ;
+        }
+        received += got;
+    }
+    if (received == 0)
+        return MODBUS_ERROR_TIMEOUT;
+    TraceFrame(" ReadResponse", frame, static_cast<int>(received));
+
+    if (frame[1] > 0x80)
+    {
+        const WORD exceptionCrc = ModbusCrc16(frame, 3);
+        if (received >= 5 && frame[3] == HIBYTE(exceptionCrc) && frame[4] == LOBYTE(exceptionCrc))
+            return MODBUS_EXCEPTION_BASE | frame[2];
+        return MODBUS_ERROR_CRC;
+    }
+
+    // With no expected length the check position is past the frame: the zero fill
+    // there matches exactly when the CRC over the frame with its own CRC is 0.
+    const int checkAt = expectedLength != 0 ? expectedLength : static_cast<int>(received);
+    if (checkAt < 3 || checkAt + 2 > kRtuFrameBytes)
+        return MODBUS_ERROR_CRC;
+    const WORD replyCrc = ModbusCrc16(frame, checkAt);
+    if (frame[checkAt] != HIBYTE(replyCrc) || frame[checkAt + 1] != LOBYTE(replyCrc))
+        return MODBUS_ERROR_CRC;
+
+    const int replyLength = expectedLength != 0 ? expectedLength : static_cast<int>(received) - 2;
+    reply.SetSize(replyLength);
+    CopyMemory(reply.GetData(), frame, replyLength);
+    if (receivedLength)
+        *receivedLength = replyLength;
+    return MODBUS_SUCCESS;
+}
+
+int CLocalModbus::TxRxAscii(CByteArray& query, int queryLength, CByteArray& reply,
+                            int* receivedLength)
+{
+    const int frameLength = 2 * queryLength + 5;
+    if (queryLength < 0 || frameLength > kAsciiFrameBytes)
+        return MODBUS_ERROR_WRITE;
+
+    m_frame.SetSize(kAsciiFrameBytes);
+    BYTE* frame = m_frame.GetData();
+    int pos = 0;
+    frame[pos++] = ':';
+    for (int i = 0; i < queryLength; ++i)
+    {
+        frame[pos++] = kHexDigits[query[i] >> 4];
+        frame[pos++] = kHexDigits[query[i] & 0x0F];
+    }
+    const BYTE lrc = ModbusLrc(query.GetData(), queryLength);
+    frame[pos++] = kHexDigits[lrc >> 4];
+    frame[pos++] = kHexDigits[lrc & 0x0F];
+    frame[pos++] = '\r';
+    frame[pos++] = '\n';
+
+    Purge();
+    if (!WriteFrame(frame, frameLength))
+        return MODBUS_ERROR_WRITE;
+
+    ZeroMemory(frame, kAsciiFrameBytes);
+    int received = 0;
+    DWORD timeout = m_responseTimeout;
+    DWORD silenceStart = timeGetTime();
+    bool silent = false;
+    for (;;)
+    {
+        if (received >= kAsciiFrameBytes)
+            return MODBUS_ERROR_READ;
+        DWORD got = 0;
+        if (!ReadFile(m_port, frame + received, 1, &got, nullptr))
+        {
+            DWORD errors = 0;
+            ClearCommError(m_port, &errors, nullptr);
+            return MODBUS_ERROR_READ;
+        }
+        if (got == 1)
+        {
+            ++received;
+            silent = false;
+            timeout = m_interCharTimeout;
+            if (received > 5 && frame[received - 2] == '\r' && frame[received - 1] == '\n')
+                break;
+        }
+        else
+        {
+            Sleep(1);
+            if (!silent)
+            {
+                silent = true;
+                silenceStart = timeGetTime();
+            }
+        }
+        DWORD errors = 0;
+        COMSTAT status = {};
+        ClearCommError(m_port, &errors, &status);
+        if (silent && status.cbInQue == 0 && timeGetTime() - silenceStart >= timeout)
+            break;
+    }
+
+    if (received == 0)
+        return MODBUS_ERROR_TIMEOUT;
+    if (received < 5)
+        return MODBUS_ERROR_CRC;
+
+    // The LRC pair sits before CR LF; the data pairs run from position 1 up to it.
+    const int lrcAt = received - 4;
+    const int dataBytes = (lrcAt - 1) / 2;
+    BYTE sum = 0;
+    for (int i = 0; i < dataBytes; ++i)
+        sum = static_cast<BYTE>(sum + HexPair(frame + 1 + 2 * i));
+    if (HexPair(frame + lrcAt) != static_cast<BYTE>(-sum))
+        return MODBUS_ERROR_CRC;
+
+    const BYTE function = HexPair(frame + 3);
+    if (function > 0x80)
+        return MODBUS_EXCEPTION_BASE | HexPair(frame + 5);
+
+    const int replyLength = (received - 5) / 2;
+    // The caller sizes its array to the expected reply; a longer one grows it.
+    if (reply.GetSize() < replyLength)
+        reply.SetSize(replyLength);
+    for (int i = 0; i < replyLength; ++i)
+        reply[i] = HexPair(frame + 1 + 2 * i);
+    if (receivedLength)
+        *receivedLength = replyLength;
+    return MODBUS_SUCCESS;
+}
+
+bool CLocalModbus::WriteFrame(const BYTE* frame, int length)
+{
+    DWORD written = 0;
+    if (!WriteFile(m_port, frame, static_cast<DWORD>(length), &written, nullptr))
+    {
+        DWORD errors = 0;
+        ClearCommError(m_port, &errors, nullptr);
+        return false;
+    }
+    TraceFrame(" WriteQuery", frame, length);
+
+    // Wait for the driver to drain its output queue, at most the response time-out.
+    const DWORD start = timeGetTime();
+    for (;;)
+    {
+        DWORD errors = 0;
+        COMSTAT status = {};
+        ClearCommError(m_port, &errors, &status);
+        if (status.cbOutQue == 0)
+            return true;
+        if (timeGetTime() - start >= m_responseTimeout)
+            return false;
+        Sleep(1);
+    }
+}
+
+void CLocalModbus::TraceFrame(const char* label, const BYTE* frame, int length)
+{
+    if (!m_trace)
+        return;
+    std::fprintf(m_trace, "%s (%3i bytes): ", label, length);
+    for (int i = 0; i < length; ++i)
+        std::fprintf(m_trace, "0x%02x ", frame[i]);
+    std::fprintf(m_trace, "\n");
+}

@@ -1,0 +1,178 @@
+#include "modbus/CRemoteModbus.h"
+
+#include "framework/CSingleLock.h"
+#include "modbus/CBlockingSocketException.h"
+
+#include <cstring>
+
+CRemoteModbus::CRemoteModbus() : CModbus(nullptr)
+{
+    ResetAddress(m_remoteAddress);
+    ResetAddress(m_localAddress);
+    m_rxBuffer.SetSize(kBufferSize);
+    m_txBuffer.SetSize(kBufferSize);
+}
+
+CRemoteModbus::~CRemoteModbus()
+{
+    Close();
+}
+
+void CRemoteModbus::ResetAddress(sockaddr_in& address)
+{
+    std::memset(&address, 0, sizeof(address));
+    address.sin_family = AF_INET;
+    address.sin_port = 0;
+    address.sin_addr.s_addr = INADDR_NONE;
+}
+
+CString CRemoteModbus::GetErrorText(int code)
+{
+    switch (code) {
+    case MODBUS_ERROR_BUFFER_OVERFLOW: return "Buffer Overflow";
+    case MODBUS_ERROR_SOCKET: return "Socket Error";
+    case MODBUS_ERROR_SOCKET_WRITE: return "Write Socket Error";
+    case MODBUS_ERROR_SOCKET_READ: return "Read Socket Error";
+    case MODBUS_ERROR_NOT_CONNECTED: return "Socket not connected";
+    default: return CModbus::GetErrorText(code);
+    }
+}
+
+BOOL CRemoteModbus::IsOpen()
+{
+    return m_remoteAddress.sin_addr.s_addr != INADDR_NONE;
+}
+
+BOOL CRemoteModbus::Connect(const char* host, WORD port, int timeoutMs, WORD localPort)
+{
+    const CString useHost = (host != nullptr && *host != '\0') ? CString(host) : m_host;
+    const WORD usePort = port != 0 ? port : m_port;
+
+    Close();
+    CSingleLock lock(&m_mutex, TRUE);
+
+    sockaddr_in remote = {};
+    remote.sin_family = AF_INET;
+    remote.sin_port = ::htons(usePort);
+    remote.sin_addr.s_addr = ::inet_addr(useHost);
+    sockaddr_in local = {};
+    local.sin_family = AF_INET;
+    local.sin_port = ::htons(localPort);
+    local.sin_addr.s_addr = INADDR_ANY;
+    if (timeoutMs != 0)
+        m_timeoutMs = timeoutMs;
+    m_host = useHost;
+    m_port = usePort;
+    m_localPort = localPort;
+
+    try {
+        m_socket.Create(SOCK_STREAM);
+        if (remote.sin_addr.s_addr == INADDR_NONE)
+            remote = CBlockingSocket::GetHostByName(useHost, usePort);
+        if (localPort != 0) {
+            // Reconnecting every exchange binds this port again at once: an orderly
+            // close would leave the same address pair in TIME_WAIT and the next
+            // connect would fail, so the connection is reset when it closes.
+            m_socket.SetAbortiveClose();
+            m_socket.Bind(local);
+        }
+        // Never wait on an unreachable host longer than an exchange would.
+        const int connectSeconds = SocketWaitSeconds() > 0 ? SocketWaitSeconds() : 1;
+        m_socket.Connect(remote, connectSeconds);
+        m_socket.GetSockName(m_localAddress);
+        m_remoteAddress = remote;
+    } catch (const CBlockingSocketException&) {
+        m_socket.Cleanup();
+        ResetAddress(m_localAddress);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+int CRemoteModbus::Close()
+{
+    CSingleLock lock(&m_mutex, TRUE);
+    if (!IsOpen())
+        return 1;
+    ResetAddress(m_remoteAddress);
+    ResetAddress(m_localAddress);
+    try {
+        m_socket.Close();
+    } catch (const CBlockingSocketException&) {
+        m_socket.Cleanup();
+        return 0;
+    }
+    return 1;
+}
+
+int CRemoteModbus::TxRxMessage(CByteArray& query, int queryLength, CByteArray& reply,
+                               int expectedLength, int* receivedLength)
+{
+    CSingleLock lock(&m_mutex, TRUE);
+    if (m_reconnect)
+        Connect(nullptr, 0, 0, m_localPort);
+    return TransactTcp(query, queryLength, reply, expectedLength, receivedLength);
+}
+
+int CRemoteModbus::TransactTcp(CByteArray& query, int queryLength, CByteArray& reply,
+                               int expectedLength, int* receivedLength)
+{
+    CSingleLock lock(&m_mutex, TRUE);
+    if (reply.GetSize() < expectedLength) {
+        reply.SetSize(expectedLength);
+        std::memset(reply.GetData(), 0, static_cast<size_t>(expectedLength));
+    }
+    if (!IsOpen())
+        return MODBUS_ERROR_NOT_CONNECTED;
+
+    BYTE* tx = m_txBuffer.GetData();
+    BYTE* rx = m_rxBuffer.GetData();
+    std::memset(tx, 0, kBufferSize);
+    std::memset(rx, 0, kBufferSize);
+    if (queryLength < 0 || queryLength + kHeaderLength > kBufferSize ||
+        queryLength > query.GetSize() || expectedLength + kHeaderLength > kBufferSize)
+        return MODBUS_ERROR_BUFFER_OVERFLOW;
+
+    // Transaction and protocol ids stay 0; the query's unit id completes the header.
+    tx[4] = static_cast<BYTE>(queryLength >> 8);
+    tx[5] = static_cast<BYTE>(queryLength & 0xFF);
+    if (queryLength > 0)
+        std::memcpy(tx + kHeaderLength, query.GetData(), static_cast<size_t>(queryLength));
+
+    const int seconds = SocketWaitSeconds();
+    int length = 0;
+    try {
+        const int total = queryLength + kHeaderLength;
+        if (m_socket.SendAll(reinterpret_cast<const char*>(tx), total, seconds) < total)
+            return MODBUS_ERROR_SOCKET_WRITE;
+        char* rxChars = reinterpret_cast<char*>(rx);
+        if (m_socket.ReceiveAll(rxChars, kHeaderLength, seconds) < kHeaderLength)
+            return MODBUS_ERROR_SOCKET_READ;
+        length = rx[5];
+        if (kHeaderLength + length > kBufferSize)
+            return MODBUS_ERROR_BUFFER_OVERFLOW;
+        if (m_socket.ReceiveAll(rxChars + kHeaderLength, length, seconds) < length)
+            return MODBUS_ERROR_SOCKET_READ;
+    } catch (const CBlockingSocketException&) {
+        m_socket.Cleanup();
+        return MODBUS_ERROR_SOCKET;
+    }
+
+    const BYTE function = rx[7];
+    if (function > 0x80) {
+        const BYTE exceptionCode = rx[8];
+        if (m_exceptionOffset && exceptionCode >= m_exceptionThreshold)
+            return exceptionCode - m_exceptionThreshold;
+        return MODBUS_EXCEPTION_BASE | exceptionCode;
+    }
+
+    if (receivedLength != nullptr)
+        *receivedLength = length;
+    const int copyLength = expectedLength != 0 ? expectedLength : length;
+    // Whatever arrives is taken: a reply longer than the caller's array enlarges it.
+    if (reply.GetSize() < copyLength)
+        reply.SetSize(copyLength);
+    if (copyLength > 0)
+        std::memcpy(reply.GetData(), rx + kHeaderLength, static_cast<size_t>(copyLength));
+    return MODBUS_SUCCESS;
+}

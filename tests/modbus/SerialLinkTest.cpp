@@ -1,0 +1,325 @@
+// The serial link end to end: a pty pair linked as a COM port, with the test device
+// (tests/device/qvdevice.py) answering RTU or ASCII at its far end.
+#include <gtest/gtest.h>
+
+#include "modbus/CLocalModbus.h"
+#include "tests/support/PeerHost.h"
+#include "tests/support/TestPaths.h"
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using testing_support::PeerHost;
+using testing_support::SerialPair;
+
+namespace {
+
+// Unit 1 is healthy; each other unit has one fault on every request.
+const char kProfile[] = R"({
+  "units": {
+    "1":  {"holding": {"0": [10, 11, 12], "100": 0}, "input": {"0": [20, 21]},
+           "coils": {"0": false}},
+    "2":  {"holding": {"0": [1, 2]}, "identification": {"2": null}},
+    "3":  {"holding": {"0": [1, 2]}, "faults": [{"kind": "swapped_crc"}]},
+    "4":  {"holding": {"0": [1, 2]}, "faults": [{"kind": "bad_crc"}]},
+    "5":  {"holding": {"0": [1, 2]}, "faults": [{"kind": "wrong_unit"}]},
+    "6":  {"holding": {"0": [1, 2]}, "faults": [{"kind": "short_reply"}]},
+    "7":  {"holding": {"0": [1, 2]}, "faults": [{"kind": "exception", "code": 6}]},
+    "8":  {"holding": {"0": [1, 2]}, "faults": [{"kind": "silence"}]},
+    "9":  {"holding": {"0": [1, 2]}, "faults": [{"kind": "bad_lrc"}]},
+    "10": {"holding": {"0": [1, 2]}, "faults": [{"kind": "lower_case"}]},
+    "11": {"holding": {"0": [7, 8]}, "faults": [{"kind": "exception", "code": 4, "times": 1}]}
+  }
+})";
+
+const DWORD kResponseTimeoutMs = 300;
+
+std::string ReadWholeFile(const std::string& windowsPath)
+{
+    std::ifstream in(windowsPath, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class SerialLinkTest : public ::testing::Test {
+protected:
+    // Starts the device on a new pair in "rtu" or "ascii" mode and opens the link.
+    void Start(const std::string& mode)
+    {
+        ASSERT_TRUE(host.Connected()) << host.Error();
+        pair = host.OpenSerialPair();
+        ASSERT_NE(pair.id, 0) << host.Error();
+
+        const std::string folder = "tests/modbus/serial-" + std::to_string(GetCurrentProcessId()) +
+                                   "-" + std::to_string(pair.com);
+        ASSERT_TRUE(testing_support::EnsureDirectory(testing_support::BuildPath(folder)));
+        const std::string profile = folder + "/profile.json";
+        folderPath = testing_support::BuildPath(folder);
+        journalPath = testing_support::BuildPath(folder + "/journal.jsonl");
+        portFilePath = testing_support::BuildPath(folder + "/ports");
+        DeleteFileA(journalPath.c_str());
+        DeleteFileA(portFilePath.c_str());
+        std::ofstream(testing_support::BuildPath(profile)) << kProfile;
+
+        device = host.SpawnPython("qvdevice.py",
+                                  {"--profile", testing_support::BuildUnixPath(profile), "--" + mode,
+                                   pair.peerPath, "--journal", testing_support::BuildUnixPath(folder + "/journal.jsonl"),
+                                   "--port-file", testing_support::BuildUnixPath(folder + "/ports"),
+                                   "--lifetime", "120"});
+        ASSERT_NE(device, 0) << host.Error();
+        for (int wait = 0; wait < 100 && GetFileAttributesA(portFilePath.c_str()) == INVALID_FILE_ATTRIBUTES; ++wait)
+            Sleep(50);
+        ASSERT_NE(GetFileAttributesA(portFilePath.c_str()), INVALID_FILE_ATTRIBUTES) << "device not ready";
+
+        link.SetComPort(pair.com);
+        link.SetMode(mode == "ascii" ? CLocalModbus::MODE_ASCII : CLocalModbus::MODE_RTU);
+        link.SetStopBits(2);
+        link.SetTimeout(kResponseTimeoutMs);
+        ASSERT_TRUE(link.Open(0, 9600, 0));
+    }
+
+    void TearDown() override
+    {
+        link.Close();
+        if (device)
+            host.Stop(device);
+        device = 0;
+        if (!folderPath.empty()) {
+            for (const char* file : {"/profile.json", "/journal.jsonl", "/ports"})
+                DeleteFileA((folderPath + file).c_str());
+            RemoveDirectoryA(folderPath.c_str());
+        }
+    }
+
+    // Journal lines of requests that reached the device for one unit.
+    std::vector<std::string> JournalFor(int unit)
+    {
+        std::vector<std::string> lines;
+        std::istringstream journal(ReadWholeFile(journalPath));
+        std::string line;
+        while (std::getline(journal, line))
+            if (PeerHost::Field(line, "unit") == std::to_string(unit))
+                lines.push_back(line);
+        return lines;
+    }
+
+    PeerHost host;
+    SerialPair pair;
+    int device = 0;
+    std::string folderPath;
+    std::string journalPath;
+    std::string portFilePath;
+    CLocalModbus link;
+};
+
+// Reads, writes and identification work the same in both framings.
+void CheckHealthyUnit(CLocalModbus& link)
+{
+    CWordArray words;
+    ASSERT_EQ(link.ReadHoldingRegisters(1, 0, 3, words), MODBUS_SUCCESS);
+    EXPECT_EQ(words[0], 10);
+    EXPECT_EQ(words[2], 12);
+    ASSERT_EQ(link.ReadInputRegisters(1, 0, 2, words), MODBUS_SUCCESS);
+    EXPECT_EQ(words[0], 20);
+    EXPECT_EQ(words[1], 21);
+
+    EXPECT_EQ(link.WriteSingleRegister(1, 100, 0xBEEF), MODBUS_SUCCESS);
+    ASSERT_EQ(link.ReadHoldingRegisters(1, 100, 1, words), MODBUS_SUCCESS);
+    EXPECT_EQ(words[0], 0xBEEF);
+    EXPECT_EQ(link.WriteSingleCoil(1, 0, 1), MODBUS_SUCCESS);
+
+    CString vendor, product, revision;
+    EXPECT_TRUE(link.ReadDeviceIdentification(1, vendor, product, revision));
+    EXPECT_STREQ(vendor, "Quorvant Corp.");
+    EXPECT_STREQ(product, "QV-1000");
+    EXPECT_STREQ(revision, "1.00");
+
+    // Objects 0 and 1 only.
+    EXPECT_FALSE(link.ReadDeviceIdentification(2, vendor, product, revision));
+    EXPECT_STREQ(vendor, "Quorvant Corp.");
+    EXPECT_STREQ(product, "QV-1000");
+    EXPECT_STREQ(revision, "");
+
+    EXPECT_EQ(link.ReadHoldingRegisters(1, 5000, 1, words), MODBUS_EXCEPTION_BASE | 2);
+    EXPECT_EQ(link.ReadHoldingRegisters(7, 0, 2, words), MODBUS_EXCEPTION_BASE | 6);
+    EXPECT_EQ(link.ReadHoldingRegisters(5, 0, 2, words), MODBUS_ERROR_INVALID_RESPONSE);
+    EXPECT_EQ(link.ReadHoldingRegisters(6, 0, 2, words), MODBUS_ERROR_INVALID_RESPONSE);
+}
+
+TEST_F(SerialLinkTest, RtuExchangesWithAHealthyDevice)
+{
+    Start("rtu");
+    CheckHealthyUnit(link);
+}
+
+TEST_F(SerialLinkTest, AsciiExchangesWithAHealthyDevice)
+{
+    Start("ascii");
+    CheckHealthyUnit(link);
+}
+
+TEST_F(SerialLinkTest, RtuReadWithoutExpectedLengthCutsTheCrc)
+{
+    Start("rtu");
+    CByteArray query;
+    query.SetSize(6);
+    const BYTE request[] = {0x01, 0x03, 0x00, 0x00, 0x00, 0x02};
+    for (int i = 0; i < 6; ++i)
+        query[i] = request[i];
+    CByteArray reply;
+    reply.SetSize(7);
+    int received = -1;
+    ASSERT_EQ(link.TxRxMessage(query, 6, reply, 0, &received), MODBUS_SUCCESS);
+    EXPECT_EQ(received, 7);
+    EXPECT_EQ(reply.GetSize(), 7);
+    EXPECT_EQ(reply[2], 4);
+    EXPECT_EQ(reply[6], 11);
+
+    const std::vector<std::string> journal = JournalFor(1);
+    ASSERT_EQ(journal.size(), 1u);
+    EXPECT_EQ(PeerHost::Field(journal[0], "request"), "010300000002c40b");
+    EXPECT_EQ(PeerHost::Field(journal[0], "reply").size(), 18u) << "9 bytes on the wire";
+}
+
+TEST_F(SerialLinkTest, TraceShowsEveryFrameWrittenAndEveryRtuReply)
+{
+    Start("rtu");
+    link.Close();
+    FILE* trace = tmpfile();
+    ASSERT_NE(trace, nullptr);
+    {
+        CLocalModbus traced(trace);
+        traced.SetComPort(pair.com);
+        traced.SetTimeout(kResponseTimeoutMs);
+        ASSERT_TRUE(traced.Open(0));
+        CWordArray words;
+        ASSERT_EQ(traced.ReadHoldingRegisters(1, 0, 1, words), MODBUS_SUCCESS);
+    }
+    rewind(trace);
+    char text[1024] = {};
+    const size_t length = fread(text, 1, sizeof text - 1, trace);
+    fclose(trace);
+    const std::string lines(text, length);
+    EXPECT_NE(lines.find(" WriteQuery (  8 bytes): 0x01 0x03 0x00 0x00 0x00 0x01 0x84 0x0a \n"),
+              std::string::npos) << lines;
+    EXPECT_NE(lines.find(" ReadResponse (  7 bytes): 0x01 0x03 0x02 0x00 0x0a "), std::string::npos) << lines;
+}
+
+TEST_F(SerialLinkTest, RtuChecksumFaultsGiveCode3)
+{
+    Start("rtu");
+    CWordArray words;
+    EXPECT_EQ(link.ReadHoldingRegisters(3, 0, 2, words), MODBUS_ERROR_CRC);
+    EXPECT_EQ(link.ReadHoldingRegisters(4, 0, 2, words), MODBUS_ERROR_CRC);
+    EXPECT_EQ(link.ReadInputRegisters(4, 0, 2, words), MODBUS_ERROR_CRC) << "with expected length";
+    EXPECT_EQ(link.WriteSingleRegister(3, 0, 1), MODBUS_ERROR_CRC);
+}
+
+TEST_F(SerialLinkTest, AsciiLrcFaultsGiveCode3)
+{
+    Start("ascii");
+    CWordArray words;
+    EXPECT_EQ(link.ReadHoldingRegisters(9, 0, 2, words), MODBUS_ERROR_CRC);
+    EXPECT_EQ(link.ReadHoldingRegisters(10, 0, 2, words), MODBUS_ERROR_CRC) << "lower-case hexadecimal";
+}
+
+TEST_F(SerialLinkTest, SilenceTimesOutAfterTheResponseTimeoutInBothModes)
+{
+    for (const char* mode : {"rtu", "ascii"}) {
+        SCOPED_TRACE(mode);
+        Start(mode);
+        CWordArray words;
+        for (int unit : {8, 20}) { // a silent fault, and a unit the device does not serve
+            const DWORD start = GetTickCount();
+            EXPECT_EQ(link.ReadHoldingRegisters(unit, 0, 2, words), MODBUS_ERROR_TIMEOUT) << unit;
+            const DWORD elapsed = GetTickCount() - start;
+            EXPECT_GE(elapsed, kResponseTimeoutMs - 20) << unit;
+            EXPECT_LT(elapsed, kResponseTimeoutMs + 1500) << unit;
+        }
+        TearDown();
+    }
+}
+
+TEST_F(SerialLinkTest, RetriesAskAgainAndTheLastAnswerCounts)
+{
+    Start("rtu");
+    link.SetRetries(3);
+    CWordArray words;
+    EXPECT_EQ(link.ReadHoldingRegisters(8, 0, 2, words), MODBUS_ERROR_TIMEOUT);
+    EXPECT_EQ(JournalFor(8).size(), 3u);
+
+    // Exception once, then the answer.
+    ASSERT_EQ(link.ReadHoldingRegisters(11, 0, 2, words), MODBUS_SUCCESS);
+    EXPECT_EQ(words[0], 7);
+    EXPECT_EQ(JournalFor(11).size(), 2u);
+
+    // Counts the device never sees.
+    EXPECT_EQ(link.ReadHoldingRegisters(1, 0, 0, words), MODBUS_ERROR_BUFFER_OVERFLOW);
+    EXPECT_EQ(link.ReadHoldingRegisters(1, 0, 126, words), MODBUS_ERROR_BUFFER_OVERFLOW);
+    Sleep(200);
+    EXPECT_TRUE(JournalFor(1).empty());
+}
+
+TEST_F(SerialLinkTest, InterCharacterTimeoutCoversTwentyCharacterTimes)
+{
+    Start("rtu");
+    // 9600 baud, 8 data bits, stop code 2: 11 bits, 20 characters take 22 ms.
+    EXPECT_EQ(link.GetInterCharTimeout(), 22u);
+    EXPECT_EQ(link.GetStopBits(), 2);
+
+    link.SetInterCharTimeout(50);
+    ASSERT_TRUE(link.Open(0));
+    EXPECT_EQ(link.GetInterCharTimeout(), 50u) << "a longer time-out stays";
+    link.SetInterCharTimeout(0);
+    EXPECT_EQ(link.GetInterCharTimeout(), 50u) << "0 is ignored";
+
+    CWordArray words;
+    EXPECT_EQ(link.ReadHoldingRegisters(1, 0, 1, words), MODBUS_SUCCESS) << "reopened link works";
+}
+
+TEST_F(SerialLinkTest, AFailedLineSetUpClosesThePort)
+{
+    Start("rtu");
+    link.SetDataBits(3); // the driver refuses the line
+    EXPECT_FALSE(link.Open(0));
+    EXPECT_FALSE(link.IsOpen()) << "a half-opened port must not stay held";
+
+    link.SetDataBits(8);
+    link.SetBaudRate(0); // no division by a zero baud rate either
+    EXPECT_FALSE(link.Open(0));
+    EXPECT_FALSE(link.IsOpen());
+
+    ASSERT_TRUE(link.Open(0, 9600));
+    CWordArray words;
+    EXPECT_EQ(link.ReadHoldingRegisters(1, 0, 1, words), MODBUS_SUCCESS);
+}
+
+TEST_F(SerialLinkTest, AClosedOrMissingPortGivesCode10)
+{
+    CLocalModbus closed;
+    CWordArray words;
+    EXPECT_FALSE(closed.IsOpen());
+    EXPECT_EQ(closed.ReadHoldingRegisters(1, 0, 1, words), MODBUS_ERROR_PORT_CLOSED);
+    EXPECT_EQ(closed.WriteSingleRegister(1, 0, 1), MODBUS_ERROR_PORT_CLOSED);
+
+    closed.SetComPort(251);
+    EXPECT_FALSE(closed.Open(0));
+    EXPECT_TRUE(closed.Close()) << "closing a closed link succeeds";
+}
+
+TEST_F(SerialLinkTest, TwoDigitPortNumbersOpen)
+{
+    ASSERT_TRUE(host.Connected()) << host.Error();
+    const SerialPair high = host.OpenSerialPair(12);
+    if (high.id == 0)
+        GTEST_SKIP() << "COM12 is taken: " << host.Error();
+    CLocalModbus port12;
+    port12.SetComPort(12);
+    EXPECT_TRUE(port12.Open(0));
+    EXPECT_TRUE(port12.IsOpen());
+}
+
+} // namespace
