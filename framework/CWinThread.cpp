@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <exception>
 
-IMPLEMENT_DYNAMIC(CWinThread, CObject)
+IMPLEMENT_DYNAMIC(CWinThread, CCmdTarget)
 
 namespace
 {

@@ -3,7 +3,7 @@
 // user-interface thread through the virtual operations below.
 #pragma once
 #include "framework/FrameworkBase.h"
-#include "framework/CObject.h"
+#include "framework/CCmdTarget.h"
 
 class CWnd;
 
@@ -14,7 +14,7 @@ typedef UINT (__cdecl* AFX_THREADPROC)(LPVOID);
 // below it), reported with OutputDebugStringA, and the thread ends with this code.
 #define AFX_THREAD_EXCEPTION_EXIT_CODE ((UINT)0xE0000001u)
 
-class CWinThread : public CObject
+class CWinThread : public CCmdTarget
 {
     DECLARE_DYNAMIC(CWinThread)
 public:
