@@ -10,7 +10,7 @@
 namespace
 {
 const DWORD kDriverQueueBytes = 1024;
-const int kRtuFrameBytes = 256;
+const int kRtuFrameBytes = 512;
 const int kRtuFirstRead = 4;
 const int kAsciiFrameBytes = 512;
 
@@ -208,7 +208,7 @@ int CLocalModbus::TxRxMessage(CByteArray& query, int queryLength, CByteArray& re
 int CLocalModbus::TxRxRtu(CByteArray& query, int queryLength, CByteArray& reply,
                           int expectedLength, int* receivedLength)
 {
-    // The frame buffer holds the reply and its CRC (at most 253 + 2 bytes).
+    // The frame buffer holds the longest reply with its CRC and room to spare.
     if (queryLength < 0 || expectedLength < 0 || expectedLength + 2 > kRtuFrameBytes)
         return MODBUS_ERROR_INVALID_RESPONSE;
 
