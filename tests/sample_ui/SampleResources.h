@@ -1,0 +1,11 @@
+// Resource ids of the sample program.
+#pragma once
+
+#define IDD_SAMPLE_SETTINGS 3200
+#define IDC_SAMPLE_NAME 3201
+#define IDC_SAMPLE_PORT 3202
+
+#define IDD_SAMPLE_PAGE_WELCOME 3210
+#define IDD_SAMPLE_PAGE_CHOICE 3211
+#define IDD_SAMPLE_PAGE_DONE 3212
+#define IDC_SAMPLE_FAST 3213
