@@ -115,12 +115,7 @@ INT_PTR CDialog::DoModal()
     }
     m_inModalLoop = false;
 
-    if (m_hWnd != nullptr) {
-        loop.ReleaseOwner(m_hWnd);
-        ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
-                       SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
-        DestroyWindow();
-    }
+    loop.CloseModalWindow(this);
     return m_nModalResult;
 }
 

@@ -123,12 +123,7 @@ INT_PTR CPropertySheet::DoModal()
     if (!loop.Run(this, [this] { return SheetClosed(); }) && !m_ended)
         m_nModalResult = IDCANCEL;   // the application is quitting
 
-    if (m_hWnd != nullptr) {
-        loop.ReleaseOwner(m_hWnd);
-        ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
-                       SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
-        DestroyWindow();
-    }
+    loop.CloseModalWindow(this);
     return m_nModalResult;
 }
 

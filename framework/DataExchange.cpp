@@ -240,22 +240,24 @@ void DDX_Radio(CDataExchange* pDX, int nIDC, int& index)
     }
 }
 
-void DDX_CBIndex(CDataExchange* pDX, int nIDC, int& index)
+// The selected index of a combo or list box, by the box's own get and set messages.
+static void ExchangeSelectionIndex(CDataExchange* pDX, int nIDC, int& index, UINT getMessage, UINT setMessage)
 {
     HWND hWndCtrl = pDX->PrepareCtrl(nIDC);
     if (pDX->m_bSaveAndValidate)
-        index = static_cast<int>(::SendMessageA(hWndCtrl, CB_GETCURSEL, 0, 0));
+        index = static_cast<int>(::SendMessageA(hWndCtrl, getMessage, 0, 0));
     else
-        ::SendMessageA(hWndCtrl, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        ::SendMessageA(hWndCtrl, setMessage, static_cast<WPARAM>(index), 0);
+}
+
+void DDX_CBIndex(CDataExchange* pDX, int nIDC, int& index)
+{
+    ExchangeSelectionIndex(pDX, nIDC, index, CB_GETCURSEL, CB_SETCURSEL);
 }
 
 void DDX_LBIndex(CDataExchange* pDX, int nIDC, int& index)
 {
-    HWND hWndCtrl = pDX->PrepareCtrl(nIDC);
-    if (pDX->m_bSaveAndValidate)
-        index = static_cast<int>(::SendMessageA(hWndCtrl, LB_GETCURSEL, 0, 0));
-    else
-        ::SendMessageA(hWndCtrl, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    ExchangeSelectionIndex(pDX, nIDC, index, LB_GETCURSEL, LB_SETCURSEL);
 }
 
 void DDX_CBString(CDataExchange* pDX, int nIDC, CString& value)

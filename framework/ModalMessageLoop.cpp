@@ -88,3 +88,13 @@ HWND ModalMessageLoop::DefaultOwner(HWND hWndParent, const CWnd* pModalWnd)
         hWndOwner = ::GetParent(hWndOwner);
     return hWndOwner;
 }
+
+void ModalMessageLoop::CloseModalWindow(CWnd* pModalWnd)
+{
+    if (pModalWnd->m_hWnd == nullptr)
+        return;
+    ReleaseOwner(pModalWnd->m_hWnd);
+    ::SetWindowPos(pModalWnd->m_hWnd, nullptr, 0, 0, 0, 0,
+                   SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
+    pModalWnd->DestroyWindow();
+}

@@ -22,6 +22,10 @@ public:
     // again first, or Win32 activates some other program's window.
     void ReleaseOwner(HWND hWndModal);
 
+    // Ends the modal window after its loop: gives the owner back, hides the window
+    // without activating anything else, and destroys it.
+    void CloseModalWindow(CWnd* pModalWnd);
+
     // Dispatches messages until isDone answers true. FALSE when WM_QUIT arrived; the
     // quit message is posted again so that the outer loop ends too.
     BOOL Run(CWnd* pModalWnd, const std::function<bool()>& isDone);
