@@ -47,9 +47,12 @@ inside ip route add 255.255.255.255/32 dev lo src 127.0.0.1 || exit 1
 
 index=0
 for profile in "${profiles[@]}"; do
-    inside timeout 600 /usr/bin/python3 "$here/qvdevice.py" --profile "$profile" \
+    # Started directly (not through the function) so that $! is the device itself and
+    # the clean-up reaches it; its output stays out of the caller's pipes.
+    ip netns exec "$namespace" timeout 600 /usr/bin/python3 "$here/qvdevice.py" --profile "$profile" \
         --tcp-port 0 --udp-port 15555 --udp-bind 0.0.0.0 --lifetime 600 \
-        --port-file "$state/ports-$index" --journal "$state/journal-$index.jsonl" &
+        --port-file "$state/ports-$index" --journal "$state/journal-$index.jsonl" \
+        </dev/null >"$state/device-$index.log" 2>&1 &
     pids+=($!)
     index=$((index + 1))
 done
