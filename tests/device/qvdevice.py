@@ -65,6 +65,13 @@ and every probe: time (Unix seconds at its arrival), transport, unit, function, 
 index, fault, request and reply (hex of the bytes on the wire), error (a frame that
 was refused: "crc", "lrc", "format"; "write" when the reply could not be written).
 
+Firmware bootloader (--bootloader PATH --firmware FILE.qvz [--script FILE.json]): the device
+end of the loader's byte protocol on a pty end, checking every record frame against the
+file; the script (see class Bootloader) sets the attention answers, echo, replies per record
+and attempt, the final status and the meter path through a controller's pass-through
+request. The journal gets every received chunk ("event": "rx") with its time, and one line
+per pass-through request, attention answer, record send and final status.
+
 Example:
   qvdevice.py --profile p.json --rtu /tmp/com20-peer --tcp-port 0 --port-file ports \\
               --udp-port 15555 --udp-bind 127.0.0.1 --journal journal.jsonl
@@ -732,6 +739,207 @@ class UdpResponder(threading.Thread):
         self.sock.close()
 
 
+# ---------------------------------------------------------------- firmware bootloader
+
+LOADER_ATTENTION = 0xFE
+LOADER_ACK = 0x10
+LOADER_FINAL_OK = 0x90
+PASS_THROUGH_FUNCTION = 0x65
+
+
+def xmodem_crc(data):
+    """CRC-16/XMODEM (0x1021, start 0, MSB first) that guards every firmware record."""
+    crc = 0
+    for byte in data:
+        crc ^= byte << 8
+        for _ in range(8):
+            crc = ((crc << 1) ^ 0x1021) & 0xFFFF if crc & 0x8000 else (crc << 1) & 0xFFFF
+    return crc
+
+
+def read_qvz(path):
+    """Product id and record frames (data + CRC high, low) of a .qvz firmware file."""
+    with open(path, "rb") as f:
+        blob = f.read()
+    end = blob.index(b"\x1a")
+    position = end + 1
+    version, record_format = struct.unpack_from("<HH", blob, position)
+    position += 4
+    if version != 0 or record_format not in (0, 1, 2):
+        raise ValueError("unsupported firmware file")
+    size = 8
+    if record_format == 2:
+        size = blob[position]
+        position += 1
+    if record_format == 0:
+        product_id = 2 if "meter" in path else 1
+    else:
+        product_id, = struct.unpack_from("<I", blob, position)
+        position += 4
+    count, = struct.unpack_from("<H", blob, position)
+    position += 2
+    frames = []
+    for _ in range(count):
+        frame = blob[position:position + size + 2]
+        if len(frame) != size + 2:
+            raise ValueError("firmware file ends inside a record")
+        frames.append(bytes(frame))
+        position += size + 2
+    return product_id, frames
+
+
+class Bootloader:
+    """The device end of the loader protocol, fed with received bytes; returns what to
+    write back. Script keys, all optional:
+      passthrough          unit id: first wait for the controller's pass-through request
+                           [unit, 0x65, CRC] and answer it (the meter path)
+      attention_delay      seconds from the first 0xFE before answering (default 0)
+      attention_responses  how many response bytes to send (default 1)
+      attention_byte       response byte (default 0x00 below product id 5, else 0xAA)
+      spurious             bytes sent just before the responses
+      echo                 echo every received byte (a half-duplex line)
+      echo_corrupt         {"record": n, "attempt": a}: that send's last echoed byte is
+                           altered and no reply follows
+      replies              {"<record from 1>": [reply per attempt, null for silence]};
+                           unlisted sends get 0x10 when the frame matches, else 0x20
+      final                final status byte, null for silence (default 0x90)
+    """
+
+    def __init__(self, product_id, frames, script, journal):
+        self.frames = frames
+        self.script = script
+        self.journal = journal
+        self.state = "passthrough" if script.get("passthrough") else "attention"
+        self.buffer = bytearray()
+        self.first_attention = None
+        self.record = 0
+        self.attempt = 0
+        default_response = 0x00 if product_id < 5 else 0xAA
+        self.response = int(script.get("attention_byte", default_response))
+        self.delayed = None   # (monotonic time, bytes) to write without a received byte
+
+    def due(self, now):
+        """Bytes whose time has come."""
+        if self.delayed is None or now < self.delayed[0]:
+            return b""
+        out = self.delayed[1]
+        self.delayed = None
+        return out
+
+    def feed(self, data, now):
+        """Bytes to write back for data received at monotonic time now."""
+        out = bytearray()
+        for byte in data:
+            out += self._take(byte, now)
+        return bytes(out)
+
+    def _take(self, byte, now):
+        echo = bytes((byte,)) if self.script.get("echo") else b""
+        if self.state == "passthrough":
+            self.buffer.append(byte)
+            if len(self.buffer) < 4:
+                return b""
+            frame = bytes(self.buffer)
+            self.buffer.clear()
+            unit = int(self.script["passthrough"])
+            ok = frame[0] == unit and frame[1] == PASS_THROUGH_FUNCTION and crc16(frame) == 0
+            self.journal.write(transport="bootloader", event="passthrough", request=frame.hex(), ok=ok)
+            if ok:
+                self.state = "attention"
+                return frame
+            return b""
+        if self.state == "attention":
+            if byte != LOADER_ATTENTION:
+                return echo
+            if self.first_attention is None:
+                self.first_attention = now
+            if now - self.first_attention < float(self.script.get("attention_delay", 0)):
+                return echo
+            self.state = "records"
+            self.journal.write(transport="bootloader", event="attention")
+            answer = bytes(self.script.get("spurious", []))
+            answer += bytes((self.response,)) * int(self.script.get("attention_responses", 1))
+            if not self.frames:
+                # The loader clears its queue after the attention answer: with no record
+                # to come, the final status follows after a pause.
+                self.delayed = (now + 0.3, self._final())
+            return echo + answer
+        if self.state == "records":
+            self.buffer.append(byte)
+            expected = self.frames[self.record] if self.record < len(self.frames) else b""
+            if len(self.buffer) < len(expected):
+                return echo
+            return self._record_done(echo)
+        return echo
+
+    def _record_done(self, echo):
+        frame = bytes(self.buffer)
+        self.buffer.clear()
+        match = frame == self.frames[self.record] and xmodem_crc(frame[:-2]) == int.from_bytes(frame[-2:], "big")
+        number = self.record + 1
+        corrupt = self.script.get("echo_corrupt")
+        if echo and corrupt and int(corrupt["record"]) == number and int(corrupt["attempt"]) == self.attempt + 1:
+            echo = bytes((echo[0] ^ 0xFF,))
+            reply = None
+        else:
+            planned = self.script.get("replies", {}).get(str(number), [])
+            reply = planned[self.attempt] if self.attempt < len(planned) else LOADER_ACK
+            if reply == LOADER_ACK and not match:
+                reply = 0x20
+        self.journal.write(transport="bootloader", event="record", record=number,
+                           attempt=self.attempt + 1, match=match, reply=reply)
+        out = echo + (bytes((reply,)) if reply is not None else b"")
+        if reply == LOADER_ACK:
+            self.record += 1
+            self.attempt = 0
+        else:
+            self.attempt += 1
+        if self.record >= len(self.frames):
+            out += self._final()
+        return out
+
+    def _final(self):
+        self.state = "done"
+        final = self.script.get("final", LOADER_FINAL_OK)
+        self.journal.write(transport="bootloader", event="final", status=final)
+        return bytes((final,)) if final is not None else b""
+
+
+class BootloaderLine(SerialLine):
+    """A pty end that runs the bootloader; every received chunk goes to the journal with
+    its arrival time."""
+
+    def __init__(self, path, bootloader, stopper):
+        super().__init__(path, "bootloader", None, stopper)
+        self.bootloader = bootloader
+
+    def run(self):
+        while not self.stopper.stopped():
+            readable, _, _ = select.select([self.fd], [], [], POLL_S)
+            self._write(self.bootloader.due(time.monotonic()))
+            if not readable:
+                continue
+            try:
+                data = os.read(self.fd, 1024)
+            except (BlockingIOError, InterruptedError):
+                continue
+            except OSError:
+                time.sleep(POLL_S)   # the other end closed; it may reopen
+                continue
+            if not data:
+                continue
+            self.bootloader.journal.write(transport="bootloader", event="rx", data=data.hex())
+            self._write(self.bootloader.feed(data, time.monotonic()))
+        os.close(self.fd)
+
+    def _write(self, data):
+        if data:
+            try:
+                os.write(self.fd, data)
+            except OSError:
+                pass   # nobody reads the other end
+
+
 # ---------------------------------------------------------------- program
 
 def write_port_file(path, tcp_port, udp_port):
@@ -757,6 +965,10 @@ def parse_arguments(argv):
     parser.add_argument("--udp-bind", default="127.0.0.1", help="address for the UDP responder")
     parser.add_argument("--port-file", help="written when ready: TCP port, then UDP port (0: none)")
     parser.add_argument("--journal", help="append one JSON line per request to this file")
+    parser.add_argument("--bootloader", metavar="PATH",
+                        help="run the firmware bootloader on this pty end (needs --firmware)")
+    parser.add_argument("--firmware", help="the .qvz file the bootloader expects")
+    parser.add_argument("--script", help="JSON script of the bootloader (see Bootloader)")
     parser.add_argument("--lifetime", type=float, default=900.0,
                         help="seconds after which the device ends by itself (default 900)")
     return parser.parse_args(argv)
@@ -780,6 +992,17 @@ def main(argv=None):
     signal.signal(signal.SIGINT, stop)
 
     threads = [SerialLine(path, "rtu", device, stopper) for path in args.rtu]
+    if args.bootloader:
+        try:
+            product_id, frames = read_qvz(args.firmware)
+            script = {}
+            if args.script:
+                with open(args.script, encoding="utf-8") as f:
+                    script = json.load(f)
+        except (OSError, TypeError, ValueError, struct.error) as error:
+            print("qvdevice: bad firmware or script: %s" % error, file=sys.stderr)
+            return 2
+        threads.append(BootloaderLine(args.bootloader, Bootloader(product_id, frames, script, journal), stopper))
     threads += [SerialLine(path, "ascii", device, stopper) for path in args.ascii]
     tcp_port = udp_port = 0
     if args.tcp_port is not None:

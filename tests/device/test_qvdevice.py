@@ -488,6 +488,152 @@ class PymodbusClientTest(unittest.TestCase):
         self.assertEqual([(e["address"], e["value"]) for e in coil_write], [(7, 0xFF00)])
 
 
+def write_qvz(path, product_id, records, size=8):
+    """A format-2 firmware file with correct CRCs (or format 0 when product_id is None)."""
+    blob = b"Test firmware\x1a"
+    if product_id is None:
+        blob += struct.pack("<HH", 0, 0)
+    else:
+        blob += struct.pack("<HHBI", 0, 2, size, product_id)
+    blob += struct.pack("<H", len(records))
+    for data in records:
+        blob += data + qvdevice.xmodem_crc(data).to_bytes(2, "big")
+    with open(path, "wb") as f:
+        f.write(blob)
+
+
+class RecordingJournal:
+    def __init__(self):
+        self.entries = []
+
+    def write(self, **entry):
+        self.entries.append(entry)
+
+    def events(self, kind):
+        return [e for e in self.entries if e.get("event") == kind]
+
+
+RECORDS = [bytes(range(i, i + 8)) for i in (0, 8, 16)]
+FRAMES = [r + qvdevice.xmodem_crc(r).to_bytes(2, "big") for r in RECORDS]
+
+
+class BootloaderTest(unittest.TestCase):
+    def make(self, script, product_id=1, frames=FRAMES):
+        self.journal = RecordingJournal()
+        return qvdevice.Bootloader(product_id, list(frames), script, self.journal)
+
+    def test_xmodem_crc_and_file_reading(self):
+        self.assertEqual(qvdevice.xmodem_crc(b"123456789"), 0x31C3)
+        self.assertEqual(qvdevice.xmodem_crc(b""), 0)
+        with tempfile.TemporaryDirectory() as folder:
+            path = os.path.join(folder, "fw.qvz")
+            write_qvz(path, 7, [b"abcde"], size=5)
+            product, frames = qvdevice.read_qvz(path)
+            self.assertEqual(product, 7)
+            self.assertEqual(frames, [b"abcde" + qvdevice.xmodem_crc(b"abcde").to_bytes(2, "big")])
+            meter = os.path.join(folder, "meter_v12.qvz")
+            write_qvz(meter, None, RECORDS)
+            self.assertEqual(qvdevice.read_qvz(meter), (2, FRAMES))
+
+    def test_attention_answer_by_product_and_delay(self):
+        device = self.make({"attention_delay": 0.5}, product_id=4)
+        self.assertEqual(device.feed(b"\xfe", 10.0), b"")
+        self.assertEqual(device.feed(b"\xfe", 10.4), b"")
+        self.assertEqual(device.feed(b"\xfe", 10.5), b"\x00")
+        self.assertEqual(self.make({}, product_id=5).feed(b"\xfe", 0), b"\xaa")
+        several = self.make({"attention_responses": 3, "spurious": [0x55]}, product_id=8)
+        self.assertEqual(several.feed(b"\xfe", 0), b"\x55\xaa\xaa\xaa")
+
+    def test_records_acked_and_final_status(self):
+        device = self.make({})
+        device.feed(b"\xfe", 0)
+        self.assertEqual(device.feed(FRAMES[0][:5], 0), b"")
+        self.assertEqual(device.feed(FRAMES[0][5:], 0), b"\x10")
+        self.assertEqual(device.feed(FRAMES[1], 0), b"\x10")
+        self.assertEqual(device.feed(FRAMES[2], 0), b"\x10\x90")
+        self.assertEqual([e["match"] for e in self.journal.events("record")], [True] * 3)
+
+    def test_damaged_frame_is_refused(self):
+        device = self.make({"final": 0x91})
+        device.feed(b"\xfe", 0)
+        damaged = bytearray(FRAMES[0])
+        damaged[-1] ^= 1
+        self.assertEqual(device.feed(bytes(damaged), 0), b"\x20")
+        self.assertEqual(device.feed(FRAMES[0] + FRAMES[1] + FRAMES[2], 0), b"\x10\x10\x10\x91")
+        self.assertEqual([(e["record"], e["attempt"], e["match"]) for e in self.journal.events("record")],
+                         [(1, 1, False), (1, 2, True), (2, 1, True), (3, 1, True)])
+
+    def test_scripted_replies_silence_and_no_final(self):
+        device = self.make({"replies": {"2": [0x21, None, 0x10]}, "final": None})
+        device.feed(b"\xfe", 0)
+        self.assertEqual(device.feed(FRAMES[0], 0), b"\x10")
+        self.assertEqual(device.feed(FRAMES[1], 0), b"\x21")
+        self.assertEqual(device.feed(FRAMES[1], 0), b"")
+        self.assertEqual(device.feed(FRAMES[1], 0), b"\x10")
+        self.assertEqual(device.feed(FRAMES[2], 0), b"\x10")
+        self.assertEqual(self.journal.events("final"), [{"event": "final", "status": None,
+                                                         "transport": "bootloader"}])
+
+    def test_echo_and_corrupted_echo(self):
+        device = self.make({"echo": True, "echo_corrupt": {"record": 1, "attempt": 1}})
+        self.assertEqual(device.feed(b"\xfe", 0), b"\xfe\x00")
+        first = device.feed(FRAMES[0], 0)
+        self.assertEqual(first, FRAMES[0][:-1] + bytes((FRAMES[0][-1] ^ 0xFF,)))
+        self.assertEqual(device.feed(FRAMES[0], 0), FRAMES[0] + b"\x10")
+
+    def test_empty_file_goes_to_final_status(self):
+        device = self.make({}, frames=[])
+        self.assertEqual(device.feed(b"\xfe", 5.0), b"\x00")
+        self.assertEqual(device.due(5.1), b"")
+        self.assertEqual(device.due(5.3), b"\x90")
+        self.assertEqual(device.due(6.0), b"")
+
+    def test_meter_path_waits_for_pass_through(self):
+        device = self.make({"passthrough": 5}, product_id=2)
+        request = qvdevice.rtu_frame(bytes((5, 0x65)))
+        self.assertEqual(device.feed(b"\xfe" * 4, 0), b"")   # not passed through yet: dropped
+        self.assertEqual(self.journal.events("passthrough")[0]["ok"], False)
+        device = self.make({"passthrough": 5}, product_id=2)
+        self.assertEqual(device.feed(request, 0), request)
+        self.assertEqual(device.feed(b"\xfe", 0), b"\x00")
+
+
+class BootloaderProcessTest(unittest.TestCase):
+    def test_program_run_over_a_pty_with_journal(self):
+        master, slave = os.openpty()
+        tty.setraw(master)
+        folder = tempfile.TemporaryDirectory()
+        try:
+            firmware = os.path.join(folder.name, "fw.qvz")
+            write_qvz(firmware, 1, RECORDS)
+            journal = os.path.join(folder.name, "journal.jsonl")
+            ports = os.path.join(folder.name, "ports")
+            proc = subprocess.Popen([PYTHON, os.path.join(HERE, "qvdevice.py"), "--bootloader",
+                                     os.ttyname(slave), "--firmware", firmware, "--journal", journal,
+                                     "--port-file", ports, "--lifetime", "60"],
+                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            try:
+                deadline = time.monotonic() + START_WAIT_S
+                while not os.path.exists(ports) and time.monotonic() < deadline:
+                    time.sleep(0.02)
+                os.write(master, b"\xfe")
+                self.assertEqual(read_until(master, 1, 3.0), b"\x00")
+                os.write(master, b"".join(FRAMES))
+                self.assertEqual(read_until(master, 4, 3.0), b"\x10\x10\x10\x90")
+            finally:
+                proc.terminate()
+                proc.wait(5)
+            with open(journal) as f:
+                entries = [json.loads(line) for line in f]
+            received = bytes.fromhex("".join(e["data"] for e in entries if e.get("event") == "rx"))
+            self.assertEqual(received, b"\xfe" + b"".join(FRAMES))
+            self.assertTrue(all("time" in e for e in entries))
+        finally:
+            os.close(master)
+            os.close(slave)
+            folder.cleanup()
+
+
 class CommandLineTest(unittest.TestCase):
     def test_help_and_bad_profile(self):
         result = subprocess.run([PYTHON, os.path.join(HERE, "qvdevice.py"), "--help"],

@@ -1,0 +1,379 @@
+#include "loader/CComPort.h"
+
+namespace {
+
+const DWORD ThreadStopWaitMs = 2000;
+const DWORD ThreadMutexWaitMs = 1000;
+const int ReadChunkSize = 64;
+const DWORD DriverBufferSize = 1024;
+
+const DWORD ReceiveThreadNoEvent = 0xFF00;
+const DWORD ReceiveThreadNoStopEvent = 0xFF01;
+const DWORD TerminatedThreadExitCode = 0xFFFF;
+
+DWORD SupportedBaudOr9600(int baud)
+{
+    static const int supported[] = {110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200,
+                                    38400, 56000, 57600, 115200, 256000};
+    for (int rate : supported) {
+        if (rate == baud)
+            return static_cast<DWORD>(baud);
+    }
+    return 9600;
+}
+
+// Closes a handle that may be null or invalid, and marks it closed.
+void CloseAndClear(HANDLE& handle, HANDLE closedValue)
+{
+    if (handle != nullptr && handle != INVALID_HANDLE_VALUE)
+        CloseHandle(handle);
+    handle = closedValue;
+}
+
+bool ClaimMutex(HANDLE mutex, DWORD milliseconds)
+{
+    return mutex != nullptr && WaitForSingleObject(mutex, milliseconds) == WAIT_OBJECT_0;
+}
+
+} // namespace
+
+CComPort::CComPort()
+    : m_port(INVALID_HANDLE_VALUE), m_savedDcb(), m_savedTimeouts(), m_haveSavedDcb(false),
+      m_haveSavedTimeouts(false), m_rxThread(nullptr), m_txThread(nullptr), m_stopEvent(nullptr),
+      m_rxMutex(nullptr), m_rxEvent(nullptr), m_txMutex(nullptr), m_txEvent(nullptr)
+{
+}
+
+CComPort::~CComPort()
+{
+    Close();
+}
+
+LPCTSTR CComPort::GetErrorText(int code)
+{
+    switch (code) {
+    case COMPORT_OK: return "No error";
+    case COMPORT_ERR_CLOSE: return "Could not close port";
+    case COMPORT_ERR_OPEN: return "Cannot open port";
+    case COMPORT_ERR_SYNC: return "Could not create sync object";
+    case COMPORT_ERR_CONFIG: return "Cannot configure COM port as requested";
+    case COMPORT_ERR_ACCESS: return "Error accessing com port";
+    case COMPORT_ERR_THREAD: return "Cannot create thread";
+    default: return "Unknown error";
+    }
+}
+
+int CComPort::Open(LPCTSTR portName, int baud)
+{
+    if (IsOpen()) {
+        const int closed = Close();
+        if (closed != COMPORT_OK)
+            return closed;
+    }
+
+    m_port = CreateFileA(portName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_OVERLAPPED, nullptr);
+    if (m_port == INVALID_HANDLE_VALUE)
+        return COMPORT_ERR_OPEN;
+
+    // Fresh objects for every open: the stop event starts reset, so no thread of an earlier
+    // open can have left it in a state the new threads would misread.
+    m_stopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    m_rxEvent = m_stopEvent ? CreateEventA(nullptr, TRUE, FALSE, nullptr) : nullptr;
+    m_rxMutex = m_rxEvent ? CreateMutexA(nullptr, FALSE, nullptr) : nullptr;
+    m_txEvent = m_rxMutex ? CreateEventA(nullptr, TRUE, FALSE, nullptr) : nullptr;
+    m_txMutex = m_txEvent ? CreateMutexA(nullptr, FALSE, nullptr) : nullptr;
+    if (m_txMutex == nullptr) {
+        // Nothing of the port's settings has changed yet; a failed open leaves it closed.
+        CloseSyncObjects();
+        CloseAndClear(m_port, INVALID_HANDLE_VALUE);
+        return COMPORT_ERR_SYNC;
+    }
+
+    int failure = COMPORT_OK;
+    if (!SetupComm(m_port, DriverBufferSize, DriverBufferSize) || !SetCommMask(m_port, 0))
+        failure = COMPORT_ERR_CONFIG;
+
+    if (failure == COMPORT_OK) {
+        m_haveSavedTimeouts = GetCommTimeouts(m_port, &m_savedTimeouts) != FALSE;
+        COMMTIMEOUTS timeouts = {};
+        timeouts.ReadIntervalTimeout = MAXDWORD;   // a read returns at once with what is there
+        if (!m_haveSavedTimeouts || !SetCommTimeouts(m_port, &timeouts))
+            failure = COMPORT_ERR_CONFIG;
+    }
+
+    if (failure == COMPORT_OK) {
+        m_savedDcb.DCBlength = sizeof(m_savedDcb);
+        m_haveSavedDcb = GetCommState(m_port, &m_savedDcb) != FALSE;
+        DCB dcb = {};
+        dcb.DCBlength = sizeof(dcb);
+        dcb.BaudRate = SupportedBaudOr9600(baud);
+        dcb.fBinary = TRUE;
+        dcb.fDtrControl = DTR_CONTROL_ENABLE;
+        dcb.fRtsControl = RTS_CONTROL_DISABLE;
+        dcb.fTXContinueOnXoff = TRUE;
+        dcb.ByteSize = 8;
+        dcb.Parity = NOPARITY;
+        dcb.StopBits = ONESTOPBIT;
+        if (!m_haveSavedDcb || !SetCommState(m_port, &dcb))
+            failure = COMPORT_ERR_CONFIG;
+    }
+
+    if (failure == COMPORT_OK) {
+        ClearQueues();
+        if (!PurgeComm(m_port, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR))
+            failure = COMPORT_ERR_ACCESS;
+        else if (!SetCommMask(m_port, EV_RXCHAR))
+            failure = COMPORT_ERR_CONFIG;
+    }
+
+    if (failure != COMPORT_OK) {
+        Close();
+        return failure;
+    }
+
+    m_rxThread = CreateThread(nullptr, 0, &CComPort::ReceiveThreadEntry, this, 0, nullptr);
+    if (m_rxThread != nullptr)
+        m_txThread = CreateThread(nullptr, 0, &CComPort::TransmitThreadEntry, this, 0, nullptr);
+    if (m_rxThread == nullptr || m_txThread == nullptr) {
+        Close();
+        return COMPORT_ERR_THREAD;
+    }
+    return COMPORT_OK;
+}
+
+int CComPort::Close()
+{
+    if (!IsOpen())
+        return COMPORT_OK;
+
+    FlushFileBuffers(m_port);
+    StopThread(m_rxThread);
+    StopThread(m_txThread);
+    CloseSyncObjects();
+
+    int result = COMPORT_OK;
+    if (m_haveSavedDcb && !SetCommState(m_port, &m_savedDcb))
+        result = COMPORT_ERR_CONFIG;
+    if (!SetCommMask(m_port, 0))
+        result = COMPORT_ERR_CONFIG;
+    if (m_haveSavedTimeouts && !SetCommTimeouts(m_port, &m_savedTimeouts))
+        result = COMPORT_ERR_CONFIG;
+    if (!PurgeComm(m_port, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR))
+        result = COMPORT_ERR_ACCESS;
+    ClearQueues();
+    DWORD errors = 0;
+    if (!ClearCommError(m_port, &errors, nullptr))
+        result = COMPORT_ERR_ACCESS;
+    if (!CloseHandle(m_port))
+        result = COMPORT_ERR_CLOSE;
+    m_port = INVALID_HANDLE_VALUE;
+    m_haveSavedDcb = false;
+    m_haveSavedTimeouts = false;
+    return result;
+}
+
+void CComPort::StopThread(HANDLE& thread)
+{
+    if (thread == nullptr)
+        return;
+    SetEvent(m_stopEvent);
+    if (WaitForSingleObject(thread, ThreadStopWaitMs) != WAIT_OBJECT_0)
+        TerminateThread(thread, TerminatedThreadExitCode);
+    CloseAndClear(thread, nullptr);
+}
+
+void CComPort::CloseSyncObjects()
+{
+    CloseAndClear(m_txMutex, nullptr);
+    CloseAndClear(m_rxMutex, nullptr);
+    CloseAndClear(m_stopEvent, nullptr);
+    CloseAndClear(m_rxEvent, nullptr);
+    CloseAndClear(m_txEvent, nullptr);
+}
+
+void CComPort::ClearQueues()
+{
+    m_rxQueue.clear();
+    m_txQueue.clear();
+}
+
+int CComPort::GetByteFromRxBuffer(DWORD milliseconds)
+{
+    if (!ClaimMutex(m_rxMutex, milliseconds))
+        return -1;
+    int byte = -1;
+    if (!m_rxQueue.empty()) {
+        byte = m_rxQueue.front();
+        m_rxQueue.pop_front();
+    }
+    ReleaseMutex(m_rxMutex);
+    return byte;
+}
+
+bool CComPort::IsRxBufferEmpty(DWORD milliseconds)
+{
+    if (!ClaimMutex(m_rxMutex, milliseconds))
+        return true;
+    const bool empty = m_rxQueue.empty();
+    ReleaseMutex(m_rxMutex);
+    return empty;
+}
+
+bool CComPort::PutByte(BYTE byte, DWORD milliseconds)
+{
+    return PutBytes(&byte, 1, milliseconds) == 1;
+}
+
+int CComPort::PutBytes(const BYTE* data, int count, DWORD milliseconds)
+{
+    if (count < 0 || data == nullptr)
+        return -1;
+    if (!ClaimMutex(m_txMutex, milliseconds))
+        return -2;
+    int queued = 0;
+    while (queued < count && m_txQueue.size() < TxQueueCapacity)
+        m_txQueue.push_back(data[queued++]);
+    // Set while the mutex is held, so that the transmit thread cannot reset it between
+    // seeing an empty queue and these bytes arriving.
+    SetEvent(m_txEvent);
+    ReleaseMutex(m_txMutex);
+    return queued;
+}
+
+int CComPort::ReadSpBytes(int count, BYTE* buffer)
+{
+    if (!IsOpen())
+        return -1;
+    OVERLAPPED overlapped = {};
+    overlapped.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (overlapped.hEvent == nullptr)
+        return -2;
+    DWORD moved = 0;
+    int result = 0;
+    if (ReadFile(m_port, buffer, static_cast<DWORD>(count), &moved, &overlapped)) {
+        result = static_cast<int>(moved);
+    } else if (GetLastError() == ERROR_IO_PENDING) {
+        result = GetOverlappedResult(m_port, &overlapped, &moved, TRUE) ? static_cast<int>(moved) : 0;
+    } else {
+        result = -3;
+    }
+    CloseHandle(overlapped.hEvent);
+    return result;
+}
+
+int CComPort::WriteSpBytes(int count, const BYTE* data)
+{
+    if (!IsOpen())
+        return -1;
+    if (count == 0)
+        return 0;
+    OVERLAPPED overlapped = {};
+    overlapped.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (overlapped.hEvent == nullptr)
+        return -2;
+    DWORD moved = 0;
+    int result = 0;
+    if (WriteFile(m_port, data, static_cast<DWORD>(count), &moved, &overlapped)) {
+        result = static_cast<int>(moved);
+    } else if (GetLastError() == ERROR_IO_PENDING) {
+        result = GetOverlappedResult(m_port, &overlapped, &moved, TRUE) ? static_cast<int>(moved) : 0;
+    } else {
+        result = -3;
+    }
+    CloseHandle(overlapped.hEvent);
+    return result;
+}
+
+DWORD WINAPI CComPort::ReceiveThreadEntry(LPVOID param)
+{
+    return static_cast<CComPort*>(param)->ReceiveLoop();
+}
+
+DWORD WINAPI CComPort::TransmitThreadEntry(LPVOID param)
+{
+    return static_cast<CComPort*>(param)->TransmitLoop();
+}
+
+DWORD CComPort::ReceiveLoop()
+{
+    HANDLE waitEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (waitEvent == nullptr)
+        return ReceiveThreadNoEvent;
+    if (m_stopEvent == nullptr) {
+        CloseHandle(waitEvent);
+        return ReceiveThreadNoStopEvent;
+    }
+
+    while (WaitForSingleObject(m_stopEvent, 0) != WAIT_OBJECT_0) {
+        OVERLAPPED overlapped = {};
+        overlapped.hEvent = waitEvent;
+        ResetEvent(waitEvent);
+        DWORD mask = 0;
+        if (!WaitCommEvent(m_port, &mask, &overlapped)) {
+            if (GetLastError() != ERROR_IO_PENDING) {
+                // Failing at once again and again must not spin the processor.
+                Sleep(10);
+                continue;
+            }
+            HANDLE waits[2] = {waitEvent, m_stopEvent};
+            const DWORD woken = WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+            DWORD ignored = 0;
+            if (woken != WAIT_OBJECT_0) {
+                // The pending wait refers to this stack frame: end it before leaving.
+                CancelIo(m_port);
+                GetOverlappedResult(m_port, &overlapped, &ignored, TRUE);
+                break;
+            }
+            if (!GetOverlappedResult(m_port, &overlapped, &ignored, FALSE))
+                continue;
+        }
+
+        if (mask & EV_RXCHAR) {
+            // Read until the driver is empty: bytes left behind would raise no new event.
+            BYTE chunk[ReadChunkSize];
+            int got = 0;
+            do {
+                got = ReadSpBytes(ReadChunkSize, chunk);
+                if (got > 0 && ClaimMutex(m_rxMutex, ThreadMutexWaitMs)) {
+                    for (int i = 0; i < got && m_rxQueue.size() < RxQueueCapacity; ++i)
+                        m_rxQueue.push_back(chunk[i]);
+                    ReleaseMutex(m_rxMutex);
+                }
+            } while (got == ReadChunkSize);
+            SetEvent(m_rxEvent);
+        }
+        SwitchToThread();
+    }
+    CloseHandle(waitEvent);
+    return 0;
+}
+
+DWORD CComPort::TransmitLoop()
+{
+    HANDLE waits[2] = {m_stopEvent, m_txEvent};
+    while (WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) {
+        // A mutex wait that times out counts as nothing done; the event stays set.
+        if (!ClaimMutex(m_txMutex, ThreadMutexWaitMs))
+            continue;
+        const bool haveByte = !m_txQueue.empty();
+        const BYTE byte = haveByte ? m_txQueue.front() : 0;
+        if (!haveByte)
+            ResetEvent(m_txEvent);
+        ReleaseMutex(m_txMutex);
+
+        if (haveByte) {
+            // One byte per write, without holding the mutex, so the caller can keep queueing.
+            const int written = WriteSpBytes(1, &byte);
+            if (written != 0 && ClaimMutex(m_txMutex, ThreadMutexWaitMs)) {
+                m_txQueue.pop_front();
+                ReleaseMutex(m_txMutex);
+            } else if (written == 0) {
+                Sleep(10);   // the port took nothing: retry later, not in a tight loop
+            }
+        }
+        SwitchToThread();
+    }
+    // The stop event is left set: the receive thread may still have to see it.
+    return 0;
+}
