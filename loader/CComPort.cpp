@@ -1,10 +1,14 @@
 #include "loader/CComPort.h"
 
+#include <algorithm>
+
 namespace {
 
 const DWORD ThreadStopWaitMs = 2000;
 const DWORD ThreadMutexWaitMs = 1000;
 const int ReadChunkSize = 64;
+const DWORD IdleWaitPauseMs = 5;   // after a wait that ended without an event
+const int DrainRoundsMax = 64;      // 4 KB per event at most: more than the driver holds
 const DWORD DriverBufferSize = 1024;
 
 const DWORD ReceiveThreadNoEvent = 0xFF00;
@@ -325,23 +329,45 @@ DWORD CComPort::ReceiveLoop()
                 GetOverlappedResult(m_port, &overlapped, &ignored, TRUE);
                 break;
             }
-            if (!GetOverlappedResult(m_port, &overlapped, &ignored, FALSE))
-                continue;
+            if (!GetOverlappedResult(m_port, &overlapped, &ignored, FALSE)) {
+                // Wine ends a pending wait every few milliseconds on an idle line without
+                // any event. Reissuing it at once would keep a processor busy, so pause
+                // briefly (a stop still ends the pause), then take bytes that came
+                // meanwhile, since those raise no event of their own. (Only when some are
+                // queued: a read with nothing there may stay pending on a pty.)
+                if (WaitForSingleObject(m_stopEvent, IdleWaitPauseMs) == WAIT_OBJECT_0)
+                    break;
+                DWORD errors = 0;
+                COMSTAT status = {};
+                if (ClearCommError(m_port, &errors, &status) && status.cbInQue > 0)
+                    mask = EV_RXCHAR;
+            }
         }
 
         if (mask & EV_RXCHAR) {
             // Read until the driver is empty: bytes left behind would raise no new event.
+            // Only what the driver holds is asked for, as a read of nothing may stay
+            // pending on a pty.
             BYTE chunk[ReadChunkSize];
-            int got = 0;
-            do {
-                got = ReadSpBytes(ReadChunkSize, chunk);
-                if (got > 0 && ClaimMutex(m_rxMutex, ThreadMutexWaitMs)) {
+            bool queued = false;
+            for (int round = 0; round < DrainRoundsMax; ++round) {
+                DWORD errors = 0;
+                COMSTAT status = {};
+                if (!ClearCommError(m_port, &errors, &status) || status.cbInQue == 0)
+                    break;
+                const int wanted = static_cast<int>(std::min<DWORD>(status.cbInQue, ReadChunkSize));
+                const int got = ReadSpBytes(wanted, chunk);
+                if (got <= 0)
+                    break;
+                if (ClaimMutex(m_rxMutex, ThreadMutexWaitMs)) {
                     for (int i = 0; i < got && m_rxQueue.size() < RxQueueCapacity; ++i)
                         m_rxQueue.push_back(chunk[i]);
                     ReleaseMutex(m_rxMutex);
+                    queued = true;
                 }
-            } while (got == ReadChunkSize);
-            SetEvent(m_rxEvent);
+            }
+            if (queued)
+                SetEvent(m_rxEvent);
         }
         SwitchToThread();
     }

@@ -2,6 +2,8 @@
 // that echoes, floods or stays silent.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "loader/CComPort.h"
 #include "tests/support/PeerHost.h"
 
@@ -332,9 +334,9 @@ TEST_F(LoaderSerialPortTest, CloseRestoresTheEarlierSettings)
     EXPECT_EQ(after.StopBits, TWOSTOPBITS);
 }
 
-// Wine ends a pending wait for a port event every few milliseconds on a pty, and the
-// receive thread starts a new one each time; that costs a share of one processor. A
-// thread that spins (a busy transmit thread or queue) would take a whole one.
+// Wine ends a pending wait for a port event every few milliseconds on a pty; the receive
+// thread pauses before it starts a new one, so an idle port costs little. A thread that
+// spins (reissuing at once, a busy transmit thread or queue) takes a large share of one.
 TEST_F(LoaderSerialPortTest, IdlePortThreadsDoNotSpin)
 {
     StartPeer("sink");
@@ -349,5 +351,6 @@ TEST_F(LoaderSerialPortTest, IdlePortThreadsDoNotSpin)
     const ULONGLONG before = busyTime();
     Sleep(2000);
     const ULONGLONG busy100ns = busyTime() - before;
-    EXPECT_LT(busy100ns, 14000000u);   // under 70 % of one processor over two seconds
+    EXPECT_LT(busy100ns, 5000000u);   // under 25 % of one processor over two seconds
+    std::printf("idle port: %.0f ms of processor time in 2 s\n", busy100ns / 10000.0);
 }
