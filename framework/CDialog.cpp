@@ -151,26 +151,6 @@ void CDialog::OnCancel()
     EndDialog(IDCANCEL);
 }
 
-void CDialog::DoDataExchange(CDataExchange*)
-{
-}
-
-BOOL CDialog::UpdateData(BOOL bSaveAndValidate)
-{
-    CDataExchange dx(this, bSaveAndValidate);
-    try {
-        DoDataExchange(&dx);
-        return TRUE;
-    } catch (CUserException* e) {
-        // The user has been told already (DDV message).
-        e->Delete();
-    } catch (CException* e) {
-        // A programming error such as a missing control: no half-done exchange counts.
-        e->Delete();
-    }
-    return FALSE;
-}
-
 void CDialog::GotoDlgCtrl(CWnd* pWndCtrl)
 {
     if (pWndCtrl != nullptr && m_hWnd != nullptr)

@@ -35,9 +35,6 @@ public:
     void SetDefID(UINT nID);
     DWORD GetDefID() const;
 
-    // Controls to variables (TRUE, validating) or back; FALSE when validation failed.
-    BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
-
     BOOL PreTranslateMessage(MSG* pMsg) override;
 
     LPCTSTR m_lpszTemplateName = nullptr;
@@ -45,8 +42,6 @@ public:
     CWnd* m_pParentWnd = nullptr;
 
 protected:
-    // Called by UpdateData; derived dialogs list their DDX_/DDV_ calls here.
-    virtual void DoDataExchange(CDataExchange* pDX);
     // Saving and validating the data, then ending with IDOK.
     virtual void OnOK();
     virtual void OnCancel();

@@ -3,6 +3,7 @@
 #include "framework/CWinApp.h"
 #include "framework/CCmdUI.h"
 #include "framework/CDC.h"
+#include "framework/CDocManager.h"
 #include "framework/CException.h"
 #include "framework/CGdiObject.h"
 #include "framework/CImageList.h"
@@ -567,17 +568,29 @@ CDocTemplate* CWinApp::GetNextDocTemplate(POSITION& pos) const
     return static_cast<CDocTemplate*>(m_templateList.GetNext(pos));
 }
 
-CDocument* CWinApp::OpenDocumentFile(LPCTSTR /*lpszFileName*/)
+CDocument* CWinApp::OpenDocumentFile(LPCTSTR lpszFileName)
 {
-    return nullptr;
+    return CDocManager::OpenDocumentFile(*this, lpszFileName);
+}
+
+BOOL CWinApp::SaveAllModified()
+{
+    return CDocManager::SaveAllModified(*this);
+}
+
+void CWinApp::CloseAllDocuments(BOOL bEndSession)
+{
+    CDocManager::CloseAllDocuments(*this, bEndSession);
 }
 
 void CWinApp::OnFileNew()
 {
+    CDocManager::OnFileNew(*this);
 }
 
 void CWinApp::OnFileOpen()
 {
+    CDocManager::OnFileOpen(*this);
 }
 
 void CWinApp::OnAppExit()

@@ -64,8 +64,13 @@ public:
     void AddDocTemplate(CDocTemplate* pTemplate);
     POSITION GetFirstDocTemplatePosition() const;
     CDocTemplate* GetNextDocTemplate(POSITION& pos) const;
-    // Opens a document; without document support nothing can be opened (nullptr).
+    // The open document of that path, else one loaded by the best-suited template;
+    // nullptr on failure.
     virtual CDocument* OpenDocumentFile(LPCTSTR lpszFileName);
+    // Asks every modified document to save; FALSE when one was cancelled.
+    virtual BOOL SaveAllModified();
+    // Closes every document of every template without asking.
+    void CloseAllDocuments(BOOL bEndSession);
 
     // --- Help -----------------------------------------------------------------------
     void EnableHtmlHelp();

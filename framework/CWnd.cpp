@@ -1,4 +1,6 @@
 #include "framework/CWnd.h"
+#include "framework/CUserException.h"
+#include "framework/CDataExchange.h"
 #include "framework/CCmdUI.h"
 #include "framework/CException.h"
 #include "framework/CFont.h"
@@ -1357,4 +1359,24 @@ LRESULT CWnd::OnInitMenuPopupMessage(WPARAM wParam, LPARAM lParam)
 {
     OnInitMenuPopup(CMenu::FromHandle(reinterpret_cast<HMENU>(wParam)), LOWORD(lParam), HIWORD(lParam));
     return 0;
+}
+
+void CWnd::DoDataExchange(CDataExchange*)
+{
+}
+
+BOOL CWnd::UpdateData(BOOL bSaveAndValidate)
+{
+    CDataExchange dx(this, bSaveAndValidate);
+    try {
+        DoDataExchange(&dx);
+        return TRUE;
+    } catch (CUserException* e) {
+        // The user has been told already (DDV message).
+        e->Delete();
+    } catch (CException* e) {
+        // A programming error such as a missing control: no half-done exchange counts.
+        e->Delete();
+    }
+    return FALSE;
 }

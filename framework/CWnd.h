@@ -13,6 +13,8 @@ class CCmdUI;
 class CFrameWnd;
 class CFont;
 
+class CDataExchange;
+
 class CWnd : public CCmdTarget
 {
     DECLARE_DYNCREATE(CWnd)
@@ -62,6 +64,11 @@ public:
 
     // TRUE when the message was translated and must not be dispatched.
     virtual BOOL PreTranslateMessage(MSG* pMsg);
+
+    // Controls to variables (TRUE, validating) or back; FALSE when validation failed.
+    // Dialogs, property pages and form views list their DDX_/DDV_ calls in DoDataExchange.
+    BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
+    virtual void DoDataExchange(CDataExchange* pDX);
     // Offers the message to the window it is for and its parents, up to hWndStop.
     static BOOL WalkPreTranslateTree(HWND hWndStop, MSG* pMsg);
 
