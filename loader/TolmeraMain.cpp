@@ -1,11 +1,9 @@
-// Entry point of Tolmera. The loader wizard arrives with its own work; until then the
-// program only says that it is not ready and ends.
-#include "framework/MessageBoxHook.h"
+// Entry point of Tolmera: the one application object, run by the framework.
+#include "loader/CVarnixLoadApp.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+CVarnixLoadApp theApp;
+
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow)
 {
-    SetMessageBoxDefaultCaption("Tolmera");
-    AfxMessageBox("Tolmera is under construction: the loader wizard is not available yet.",
-                  MB_OK | MB_ICONINFORMATION);
-    return 0;
+    return AfxWinMain(hInstance, hPrevInstance, lpCmdLine, nCmdShow);
 }

@@ -1,0 +1,40 @@
+// Resource ids of Tolmera: its icon and the five wizard pages with their controls.
+#pragma once
+
+#define IDI_TOLMERA 128
+
+#define IDD_WIZ_LOAD_FILE 106
+#define IDD_WIZ_SELECT_PORT 107
+#define IDD_WIZ_INTRO1 108
+#define IDD_WIZ_CONNECT 109
+#define IDD_WIZ_INTRO2 110
+
+// Welcome pages
+#define IDC_INTRO_WARNING1 1001
+#define IDC_INTRO_WARNING2 1002
+#define IDC_INTRO_TEXT 1003
+#define IDC_INTRO_SUPPORT 1004
+#define IDC_INTRO_VERSION 1005
+
+// File page
+#define IDC_FILE_GROUP 1010
+#define IDC_FILE_PROMPT 1011
+#define IDC_FILE_PATH 1012
+#define IDC_FILE_BROWSE 1013
+#define IDC_FILE_HEADER 1014
+
+// Port page
+#define IDC_PORT_PROMPT 1020
+#define IDC_PORT_LIST 1021
+#define IDC_PORT_NOTE 1022
+#define IDC_PORT_METER_QUESTION 1023
+#define IDC_PORT_ADDRESS 1024
+#define IDC_PORT_METER_NOTE 1025
+
+// Connect page
+#define IDC_CONNECT_INSTRUCTION 1030
+#define IDC_CONNECT_STATUS 1031
+#define IDC_CONNECT_PROGRESS 1032
+#define IDC_CONNECT_LOG 1033
+#define IDC_CONNECT_SUCCESS_ICON 1034
+#define IDC_CONNECT_FAILURE_ICON 1035
