@@ -87,9 +87,14 @@ std::string Screenshot::Save(const std::string& name) const
     info.biBitCount = 32;
     info.biCompression = BI_RGB;
     info.biSizeImage = imageSize;
+    // Opaque pixels: the screen's copy leaves the alpha byte as the drawing left it (0
+    // mostly, set where icons were drawn), and image viewers would honour it.
+    std::vector<uint32_t> opaque(m_pixels);
+    for (uint32_t& pixel : opaque)
+        pixel |= 0xFF000000u;
     bool ok = std::fwrite(&header, sizeof header, 1, file) == 1 &&
               std::fwrite(&info, sizeof info, 1, file) == 1 &&
-              std::fwrite(m_pixels.data(), imageSize, 1, file) == 1;
+              std::fwrite(opaque.data(), imageSize, 1, file) == 1;
     ok = (std::fclose(file) == 0) && ok;
     return ok ? path : "";
 }
