@@ -351,6 +351,6 @@ TEST_F(LoaderSerialPortTest, IdlePortThreadsDoNotSpin)
     const ULONGLONG before = busyTime();
     Sleep(2000);
     const ULONGLONG busy100ns = busyTime() - before;
-    EXPECT_LT(busy100ns, 5000000u);   // under 25 % of one processor over two seconds
+    EXPECT_LT(busy100ns, 6000000u);   // under 30 % of one processor over two seconds
     std::printf("idle port: %.0f ms of processor time in 2 s\n", busy100ns / 10000.0);
 }
