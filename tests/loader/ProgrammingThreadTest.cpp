@@ -99,6 +99,8 @@ protected:
         std::ofstream(BuildPath(folder + "/script.json")) << script;
         const std::string portFile = BuildPath(folder + "/ports");
         DeleteFileA(portFile.c_str());
+        // The journal is appended to: a run of an earlier test program must not count.
+        DeleteFileA(BuildPath(folder + "/journal.jsonl").c_str());
         device = host.SpawnPython("qvdevice.py",
                                   {"--bootloader", pair.peerPath, "--firmware", BuildUnixPath(folder + "/fw.qvz"),
                                    "--script", BuildUnixPath(folder + "/script.json"),
