@@ -53,10 +53,10 @@ def load_table(table):
     return values
 
 
-def load_unit(spec):
-    holding = load_table(spec.get("holding"))
-    inputs = load_table(spec.get("input"))
-    coils = {parse_address(k): bool(v) for k, v in (spec.get("coils") or {}).items()}
+def load_unit(entry):
+    holding = load_table(entry.get("holding"))
+    inputs = load_table(entry.get("input"))
+    coils = {parse_address(k): bool(v) for k, v in (entry.get("coils") or {}).items()}
 
     # An empty sparse block would be filled by pymodbus with a default register 0.
     def block(values):
@@ -68,13 +68,13 @@ def load_unit(spec):
 
 
 def load_profile(path):
-    spec = {}
+    profile = {}
     if path:
         with open(path, encoding="utf-8") as f:
-            spec = json.load(f)
-    units = {int(k): load_unit(v or {}) for k, v in (spec.get("units") or {}).items()}
+            profile = json.load(f)
+    units = {int(k): load_unit(v or {}) for k, v in (profile.get("units") or {}).items()}
     objects = dict(DEFAULT_IDENTIFICATION)
-    for key, text in (spec.get("identification") or {}).items():
+    for key, text in (profile.get("identification") or {}).items():
         objects[int(key, 0)] = text or ""
     identity = ModbusDeviceIdentification(
         info_name={IDENTIFICATION_NAMES[k]: v for k, v in objects.items() if k in IDENTIFICATION_NAMES})

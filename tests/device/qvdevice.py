@@ -170,23 +170,23 @@ def parse_address(key):
 class RegisterCell:
     """One register: a fixed value, a cycling sequence or a counter."""
 
-    def __init__(self, spec):
+    def __init__(self, entry):
         self.sequence = None
         self.step = None
         self.position = 0
-        if isinstance(spec, dict):
-            if "sequence" in spec:
-                self.sequence = [self._word(v) for v in spec["sequence"]]
+        if isinstance(entry, dict):
+            if "sequence" in entry:
+                self.sequence = [self._word(v) for v in entry["sequence"]]
                 if not self.sequence:
                     raise ValueError("empty sequence")
                 self.value = self.sequence[0]
-            elif "counter" in spec:
-                self.value = self._word(spec["counter"])
-                self.step = int(spec.get("step", 1))
+            elif "counter" in entry:
+                self.value = self._word(entry["counter"])
+                self.step = int(entry.get("step", 1))
             else:
-                raise ValueError("register needs a value, a sequence or a counter: %r" % spec)
+                raise ValueError("register needs a value, a sequence or a counter: %r" % entry)
         else:
-            self.value = self._word(spec)
+            self.value = self._word(entry)
 
     @staticmethod
     def _word(value):
@@ -212,26 +212,26 @@ class RegisterCell:
 
 def load_registers(table):
     cells = {}
-    for key, spec in (table or {}).items():
+    for key, entry in (table or {}).items():
         start = parse_address(key)
-        specs = spec if isinstance(spec, list) else [spec]
-        for offset, item in enumerate(specs):
+        entries = entry if isinstance(entry, list) else [entry]
+        for offset, item in enumerate(entries):
             cells[parse_address(start + offset)] = RegisterCell(item)
     return cells
 
 
 class Fault:
-    def __init__(self, spec):
-        self.kind = spec["kind"]
+    def __init__(self, entry):
+        self.kind = entry["kind"]
         if self.kind not in FAULT_KINDS:
             raise ValueError("unknown fault kind %r" % self.kind)
-        index = spec.get("index")
+        index = entry.get("index")
         self.indexes = None if index is None else set(index if isinstance(index, list) else [index])
-        self.function = spec.get("function")
-        self.address = spec.get("address")
-        self.transport = spec.get("transport", FAULT_TRANSPORTS.get(self.kind))
-        self.times = spec.get("times")
-        self.spec = spec
+        self.function = entry.get("function")
+        self.address = entry.get("address")
+        self.transport = entry.get("transport", FAULT_TRANSPORTS.get(self.kind))
+        self.times = entry.get("times")
+        self.entry = entry
         self.fired = 0
 
     def matches(self, request):
@@ -248,23 +248,23 @@ class Fault:
         return True
 
     def get(self, key, default):
-        return self.spec.get(key, default)
+        return self.entry.get(key, default)
 
 
 class Unit:
-    def __init__(self, unit_id, spec):
+    def __init__(self, unit_id, entry):
         self.unit_id = unit_id
-        self.holding = load_registers(spec.get("holding"))
-        self.input = load_registers(spec.get("input"))
-        self.coils = {parse_address(k): bool(v) for k, v in (spec.get("coils") or {}).items()}
+        self.holding = load_registers(entry.get("holding"))
+        self.input = load_registers(entry.get("input"))
+        self.coils = {parse_address(k): bool(v) for k, v in (entry.get("coils") or {}).items()}
         self.identification = dict(DEFAULT_IDENTIFICATION)
-        for key, text in (spec.get("identification") or {}).items():
+        for key, text in (entry.get("identification") or {}).items():
             object_id = int(key, 0) if isinstance(key, str) else int(key)
             if text is None:
                 self.identification.pop(object_id, None)
             else:
                 self.identification[object_id] = str(text)
-        self.faults = [Fault(f) for f in spec.get("faults", [])]
+        self.faults = [Fault(f) for f in entry.get("faults", [])]
         self.request_count = 0
 
     def take_fault(self, request):
@@ -276,18 +276,18 @@ class Unit:
 
 
 class Profile:
-    def __init__(self, spec):
-        units = spec.get("units", {"1": {}})
+    def __init__(self, entry):
+        units = entry.get("units", {"1": {}})
         self.units = {}
         for key, unit_spec in units.items():
             unit_id = int(key)
             if not 1 <= unit_id <= 255:
                 raise ValueError("unit id out of range: %r" % key)
             self.units[unit_id] = Unit(unit_id, unit_spec or {})
-        self.tcp_unknown_unit = spec.get("tcp_unknown_unit", "exception")
+        self.tcp_unknown_unit = entry.get("tcp_unknown_unit", "exception")
         if self.tcp_unknown_unit not in ("exception", "silence"):
             raise ValueError("tcp_unknown_unit must be exception or silence")
-        self.search = spec.get("search", {})
+        self.search = entry.get("search", {})
 
     @classmethod
     def load(cls, path):
