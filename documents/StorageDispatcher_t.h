@@ -1,0 +1,81 @@
+// The event pump: a 100 ms multimedia timer that queues ticks (and a time item every
+// tenth tick) and one dispatch thread that moves items from the first queue to the
+// device documents and from the second queue to the display documents, posting
+// refresh events to the main frame as well.
+#pragma once
+#include "framework/FrameworkBase.h"
+#include "framework/CCriticalSection.h"
+#include "documents/CStorage.h"
+#include "documents/IStorageDispatchTarget.h"
+#include "documents/StorageQueue_t.h"
+
+#include <atomic>
+
+class CWinThread;
+
+// Received by the main frame: wParam the refresh code, lParam the device or document id.
+const UINT WM_APP_REFRESH_EVENT = WM_APP + 1;
+
+const UINT DISPATCH_TIMER_PERIOD_MS = 100;
+const UINT DISPATCH_TIMER_RESOLUTION_MS = 20;
+const int DISPATCH_TIME_EVERY_TICKS = 10;
+const DWORD DISPATCH_STOP_WAIT_MS = 2000;
+
+class StorageDispatcher_t
+{
+public:
+    // The owner gets the items; null drops them (the queues still fill and drain).
+    explicit StorageDispatcher_t(IStorageDispatchTarget* owner);
+    ~StorageDispatcher_t();
+
+    StorageDispatcher_t(const StorageDispatcher_t&) = delete;
+    StorageDispatcher_t& operator=(const StorageDispatcher_t&) = delete;
+
+    // Starts the timer and the dispatch thread. When the timer cannot start, tells the
+    // user and throws CUserException*; no thread is started then.
+    void Start();
+    bool StartTimer();
+    bool StopTimer();
+    // Stops the timer and the dispatch thread and empties both queues.
+    void Shutdown();
+
+    void SetTargetWindow(HWND window) { m_targetWindow = window; }
+    HWND GetTargetWindow() const { return m_targetWindow; }
+
+    // Producers push into the first queue directly; an item for both device and
+    // display documents goes into the first queue and then into the second.
+    StorageQueue_t& GetFirstQueue() { return m_firstQueue; }
+    StorageQueue_t& GetSecondQueue() { return m_secondQueue; }
+    void PostToSecondQueue(const CStoragePtr& item);
+
+    CStoragePtr TakeFirst();
+    CStoragePtr TakeSecond();
+
+    // The resolution the timer period was begun with; 0 while no timer runs.
+    UINT TimerResolution() const { return m_timerResolution; }
+
+    // One timer period: a tick into both queues, and after every tenth a time item.
+    void OnTimer();
+    // The dispatch thread's loop; returns 0 when the stop event is set.
+    int Run();
+
+private:
+    static void CALLBACK TimerProc(UINT timerId, UINT message, DWORD_PTR user, DWORD_PTR, DWORD_PTR);
+    static UINT __cdecl ThreadProc(LPVOID dispatcher);
+    static CStoragePtr Take(StorageQueue_t& queue);
+    void StopThread();
+
+    IStorageDispatchTarget* m_owner;
+    CWinThread* m_thread;
+    HANDLE m_stopEvent;
+    std::atomic<HWND> m_targetWindow;
+    StorageQueue_t m_firstQueue;
+    StorageQueue_t m_secondQueue;
+    UINT m_timerId;
+    UINT m_timerResolution;
+    int m_tickCounter;
+    // Held by every timer callback while it runs, so that stopping the timer can wait
+    // out a callback in progress and no callback touches the queues afterwards.
+    CCriticalSection m_timerGuard;
+    bool m_timerActive;
+};

@@ -1,0 +1,44 @@
+#include "documents/TextHelpers.h"
+
+#include <system_error>
+#include <vector>
+
+#include "framework/MessageBoxHook.h"
+
+std::string WideToNarrow(const std::wstring& text)
+{
+    if (text.empty())
+        return std::string();
+    const int length = static_cast<int>(text.size());
+    const int size = WideCharToMultiByte(CP_THREAD_ACP, 0, text.data(), length, nullptr, 0,
+                                         nullptr, nullptr);
+    if (size <= 0)
+        throw std::system_error(static_cast<int>(GetLastError()), std::system_category());
+    std::string narrow(size, '\0');
+    if (WideCharToMultiByte(CP_THREAD_ACP, 0, text.data(), length, &narrow[0], size, nullptr,
+                            nullptr) != size)
+        throw std::system_error(static_cast<int>(GetLastError()), std::system_category());
+    return narrow;
+}
+
+int ShowMessageBoxWide(const std::wstring& text, UINT type, UINT helpId)
+{
+    return AfxMessageBox(WideToNarrow(text).c_str(), type, helpId);
+}
+
+std::string EscapeQuotes(const std::string& text)
+{
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (char character : text) {
+        if (character == '"' || character == '\\')
+            escaped += '\\';
+        escaped += character;
+    }
+    return escaped;
+}
+
+float DegreesToRadians(float degrees)
+{
+    return degrees * 6.2831855f / 360.0f;
+}

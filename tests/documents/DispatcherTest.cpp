@@ -1,0 +1,408 @@
+#include <gtest/gtest.h>
+
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "documents/CPlotItemSimpleValue.h"
+#include "documents/CStorageRefreshEvent.h"
+#include "documents/CStorageTick.h"
+#include "documents/StorageDispatcher_t.h"
+#include "framework/CUserException.h"
+#include "tests/support/MessageBoxRecorder.h"
+#include "tests/support/MessageCollector.h"
+
+#include <mmsystem.h>
+
+namespace {
+
+struct Received {
+    CStoragePtr item;
+    DWORD threadId;
+};
+
+// Records what the dispatch thread hands over, with the thread it came on. A gate can
+// hold the first device item back, to keep the dispatch thread busy.
+class RecordingTarget : public IStorageDispatchTarget
+{
+public:
+    RecordingTarget() : m_gate(CreateEventA(nullptr, TRUE, TRUE, nullptr)) {}
+    ~RecordingTarget() override { CloseHandle(m_gate); }
+
+    void DispatchToDevices(const CStoragePtr& item) override
+    {
+        WaitForSingleObject(m_gate, 10000);
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_devices.push_back({ item, GetCurrentThreadId() });
+    }
+    void DispatchToDisplays(const CStoragePtr& item) override
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_displays.push_back({ item, GetCurrentThreadId() });
+    }
+
+    void CloseGate() { ResetEvent(m_gate); }
+    void OpenGate() { SetEvent(m_gate); }
+
+    std::vector<Received> Devices() const { std::lock_guard<std::mutex> lock(m_lock); return m_devices; }
+    std::vector<Received> Displays() const { std::lock_guard<std::mutex> lock(m_lock); return m_displays; }
+
+    static size_t CountOfType(const std::vector<Received>& received, DWORD type)
+    {
+        size_t count = 0;
+        for (const Received& entry : received)
+            count += entry.item->GetType() == type ? 1 : 0;
+        return count;
+    }
+
+    // Waits, bounded, until both lists satisfy the predicate.
+    template <typename Predicate>
+    bool WaitUntil(Predicate done, DWORD timeoutMs) const
+    {
+        DWORD start = GetTickCount();
+        while (GetTickCount() - start < timeoutMs) {
+            if (done(Devices(), Displays()))
+                return true;
+            Sleep(10);
+        }
+        return done(Devices(), Displays());
+    }
+
+private:
+    mutable std::mutex m_lock;
+    std::vector<Received> m_devices;
+    std::vector<Received> m_displays;
+    HANDLE m_gate;
+};
+
+std::vector<CStoragePtr> Drain(StorageQueue_t& queue)
+{
+    std::vector<CStoragePtr> items;
+    for (int i = 0; i < 100000; ++i) {
+        CStoragePtr item = queue.Front();
+        if (!item)
+            break;
+        queue.PopFront();
+        items.push_back(item);
+    }
+    return items;
+}
+
+// A time item follows every tenth tick directly, and nothing else is queued.
+void ExpectTimeAfterEveryTenthTick(const std::vector<CStoragePtr>& items)
+{
+    int ticks = 0;
+    for (size_t i = 0; i < items.size(); ++i) {
+        DWORD type = items[i]->GetType();
+        if (type == STORAGE_TYPE_TICK) {
+            ++ticks;
+            bool timeDue = ticks % 10 == 0;
+            bool timeFollows = i + 1 < items.size() && items[i + 1]->GetType() == STORAGE_TYPE_TIME;
+            if (i + 1 < items.size()) {
+                EXPECT_EQ(timeDue, timeFollows) << "after tick " << ticks;
+            }
+        } else {
+            ASSERT_EQ(STORAGE_TYPE_TIME, type);
+            ASSERT_GT(i, 0u);
+            EXPECT_EQ(STORAGE_TYPE_TICK, items[i - 1]->GetType());
+        }
+    }
+}
+
+TEST(DispatcherTimer, TimerPeriodsQueueTicksAndATimeEveryTenth)
+{
+    StorageDispatcher_t dispatcher(nullptr);
+    for (int i = 0; i < 9; ++i)
+        dispatcher.OnTimer();
+    std::vector<CStoragePtr> first = Drain(dispatcher.GetFirstQueue());
+    std::vector<CStoragePtr> second = Drain(dispatcher.GetSecondQueue());
+    ASSERT_EQ(9u, first.size());
+    ASSERT_EQ(9u, second.size());
+    for (size_t i = 0; i < first.size(); ++i) {
+        EXPECT_EQ(STORAGE_TYPE_TICK, first[i]->GetType());
+        EXPECT_EQ(first[i], second[i]) << "both queues get the same item";
+    }
+
+    dispatcher.OnTimer();   // the 10th
+    first = Drain(dispatcher.GetFirstQueue());
+    second = Drain(dispatcher.GetSecondQueue());
+    ASSERT_EQ(2u, first.size());
+    EXPECT_EQ(STORAGE_TYPE_TICK, first[0]->GetType());
+    EXPECT_EQ(STORAGE_TYPE_TIME, first[1]->GetType());
+    ASSERT_EQ(2u, second.size());
+    EXPECT_EQ(first[1], second[1]);
+
+    for (int i = 0; i < 20; ++i)
+        dispatcher.OnTimer();
+    first = Drain(dispatcher.GetFirstQueue());
+    EXPECT_EQ(22u, first.size());
+    ExpectTimeAfterEveryTenthTick(first);
+}
+
+TEST(DispatcherTimer, StartsOnceAndStopsOnce)
+{
+    TIMECAPS caps;
+    ASSERT_EQ((MMRESULT)TIMERR_NOERROR, timeGetDevCaps(&caps, sizeof(caps)));
+    UINT expected = 20;
+    if (caps.wPeriodMin > expected)
+        expected = caps.wPeriodMin;
+    else if (caps.wPeriodMax < expected)
+        expected = caps.wPeriodMax;
+
+    StorageDispatcher_t dispatcher(nullptr);
+    EXPECT_EQ(0u, dispatcher.TimerResolution());
+    EXPECT_FALSE(dispatcher.StopTimer());
+    ASSERT_TRUE(dispatcher.StartTimer());
+    EXPECT_EQ(expected, dispatcher.TimerResolution());
+    EXPECT_FALSE(dispatcher.StartTimer());
+    EXPECT_EQ(expected, dispatcher.TimerResolution());
+    EXPECT_TRUE(dispatcher.StopTimer());
+    EXPECT_EQ(0u, dispatcher.TimerResolution());
+    EXPECT_FALSE(dispatcher.StopTimer());
+}
+
+TEST(DispatcherTimer, RealTimerTicksEvery100MsWithATimeEverySecond)
+{
+    StorageDispatcher_t dispatcher(nullptr);
+    DWORD start = GetTickCount();
+    ASSERT_TRUE(dispatcher.StartTimer());
+    std::vector<CStoragePtr> first;
+    size_t ticks = 0;
+    // 25 ticks take 2.5 s; allow a slow host four times that.
+    while (ticks < 25 && GetTickCount() - start < 10000) {
+        Sleep(50);
+        for (const CStoragePtr& item : Drain(dispatcher.GetFirstQueue())) {
+            first.push_back(item);
+            ticks += item->GetType() == STORAGE_TYPE_TICK ? 1 : 0;
+        }
+    }
+    EXPECT_TRUE(dispatcher.StopTimer());
+    DWORD elapsed = GetTickCount() - start;
+    std::vector<CStoragePtr> rest = Drain(dispatcher.GetFirstQueue());
+    first.insert(first.end(), rest.begin(), rest.end());
+
+    ticks = 0;
+    size_t times = 0;
+    for (const CStoragePtr& item : first)
+        (item->GetType() == STORAGE_TYPE_TICK ? ticks : times) += 1;
+    ASSERT_GE(ticks, 25u);
+    EXPECT_EQ(ticks / 10, times);
+    ExpectTimeAfterEveryTenthTick(first);
+    // About 100 ms a tick: neither a burst nor a crawl.
+    EXPECT_GE(elapsed, 25u * 100 * 7 / 10);
+    EXPECT_LE(elapsed, 25u * 100 * 3);
+    EXPECT_EQ(first.size(), Drain(dispatcher.GetSecondQueue()).size());
+}
+
+TEST(DispatcherTimer, NoTickArrivesAfterShutdown)
+{
+    StorageDispatcher_t dispatcher(nullptr);
+    ASSERT_TRUE(dispatcher.StartTimer());
+    Sleep(250);
+    dispatcher.Shutdown();
+    EXPECT_EQ(0u, dispatcher.TimerResolution());
+    Sleep(350);
+    EXPECT_FALSE(dispatcher.TakeFirst());
+    EXPECT_FALSE(dispatcher.TakeSecond());
+}
+
+TEST(DispatcherTimer, DestroyingWhileTheTimerRunsIsSafe)
+{
+    // The callback must never run on a dispatcher that is gone; vary the moment of
+    // destruction against the 100 ms period.
+    for (int round = 0; round < 12; ++round) {
+        StorageDispatcher_t* dispatcher = new StorageDispatcher_t(nullptr);
+        ASSERT_TRUE(dispatcher->StartTimer());
+        Sleep(90 + round * 3);
+        delete dispatcher;
+    }
+    SUCCEED();
+}
+
+TEST(DispatcherStart, TimerThatCannotStartIsReportedAndNoThreadRuns)
+{
+    testing_support::MessageBoxRecorder::Instance().Clear();
+    RecordingTarget target;
+    StorageDispatcher_t dispatcher(&target);
+    ASSERT_TRUE(dispatcher.StartTimer());   // so that Start's own StartTimer fails
+    bool thrown = false;
+    try {
+        dispatcher.Start();
+    } catch (CUserException* e) {
+        thrown = true;
+        e->Delete();
+    }
+    EXPECT_TRUE(thrown);
+    std::vector<testing_support::RecordedMessageBox> boxes = testing_support::MessageBoxRecorder::Instance().Boxes();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ("Error: unable start the multimedia timer", boxes[0].text);
+    EXPECT_EQ((UINT)MB_ICONERROR, boxes[0].type & MB_ICONMASK);
+
+    dispatcher.StopTimer();
+    Drain(dispatcher.GetFirstQueue());
+    dispatcher.GetFirstQueue().Push(CStoragePtr(new CStorageTick()));
+    Sleep(200);
+    EXPECT_TRUE(dispatcher.TakeFirst()) << "no dispatch thread takes items";
+    EXPECT_TRUE(target.Devices().empty());
+}
+
+TEST(DispatcherThread, ItemsReachDevicesAndDisplaysOnTheDispatchThread)
+{
+    RecordingTarget target;
+    StorageDispatcher_t dispatcher(&target);
+    dispatcher.Start();
+    CStoragePtr value(new CPlotItemSimpleValue(3, 8, COleVariant(12L), "Load Current", "A"));
+    dispatcher.GetFirstQueue().Push(value);
+    dispatcher.PostToSecondQueue(value);
+
+    bool arrived = target.WaitUntil([](const std::vector<Received>& devices, const std::vector<Received>& displays) {
+        return RecordingTarget::CountOfType(devices, STORAGE_TYPE_TIME) >= 1
+            && RecordingTarget::CountOfType(displays, STORAGE_TYPE_TIME) >= 1
+            && RecordingTarget::CountOfType(devices, STORAGE_TYPE_SIMPLE_VALUE) >= 1
+            && RecordingTarget::CountOfType(displays, STORAGE_TYPE_SIMPLE_VALUE) >= 1;
+    }, 5000);
+    dispatcher.Shutdown();
+    ASSERT_TRUE(arrived);
+
+    std::vector<Received> devices = target.Devices();
+    std::vector<Received> displays = target.Displays();
+    DWORD dispatchThread = devices[0].threadId;
+    EXPECT_NE(GetCurrentThreadId(), dispatchThread);
+    for (const Received& entry : devices)
+        EXPECT_EQ(dispatchThread, entry.threadId);
+    for (const Received& entry : displays)
+        EXPECT_EQ(dispatchThread, entry.threadId);
+    // The same item object reaches both sides.
+    for (const Received& entry : displays) {
+        if (entry.item->GetType() == STORAGE_TYPE_SIMPLE_VALUE) {
+            EXPECT_EQ(value, entry.item);
+        }
+    }
+    EXPECT_EQ(1u, RecordingTarget::CountOfType(devices, STORAGE_TYPE_SIMPLE_VALUE));
+    EXPECT_EQ(1u, RecordingTarget::CountOfType(displays, STORAGE_TYPE_SIMPLE_VALUE));
+}
+
+TEST(DispatcherThread, ProducerItemsKeepTheirOrder)
+{
+    RecordingTarget target;
+    StorageDispatcher_t dispatcher(&target);
+    dispatcher.Start();
+    for (int i = 0; i < 200; ++i)
+        dispatcher.GetFirstQueue().Push(CStoragePtr(new CStorageRefreshEvent(REFRESH_STATE_CHANGED, i)));
+    bool arrived = target.WaitUntil([](const std::vector<Received>& devices, const std::vector<Received>&) {
+        return RecordingTarget::CountOfType(devices, STORAGE_TYPE_REFRESH_EVENT) >= 200;
+    }, 5000);
+    dispatcher.Shutdown();
+    ASSERT_TRUE(arrived);
+    int next = 0;
+    for (const Received& entry : target.Devices()) {
+        if (entry.item->GetType() == STORAGE_TYPE_REFRESH_EVENT) {
+            EXPECT_EQ(next++, static_cast<CStorageRefreshEvent&>(*entry.item).GetId());
+        }
+    }
+    EXPECT_TRUE(target.Displays().size() <= target.Devices().size()) << "refresh items went to devices only";
+    EXPECT_EQ(0u, RecordingTarget::CountOfType(target.Displays(), STORAGE_TYPE_REFRESH_EVENT));
+}
+
+TEST(DispatcherThread, RefreshEventsOfTheSecondQueueArePostedToTheTargetWindow)
+{
+    testing_support::MessageCollector collector;
+    RecordingTarget target;
+    StorageDispatcher_t dispatcher(&target);
+    dispatcher.SetTargetWindow(collector.Window());
+    dispatcher.Start();
+    // A refresh in the first queue only goes to devices, never to the window.
+    dispatcher.GetFirstQueue().Push(CStoragePtr(new CStorageRefreshEvent(REFRESH_CONNECTED, 77)));
+    dispatcher.PostToSecondQueue(CStoragePtr(new CPlotItemSimpleValue(2, 1, COleVariant(1L), "X", "")));
+    dispatcher.PostToSecondQueue(CStoragePtr(new CStorageRefreshEvent(REFRESH_LOG_RECORDS, 42)));
+    dispatcher.PostToSecondQueue(CStoragePtr(new CStorageRefreshEvent(REFRESH_DEVICE_REMOVED, 255)));
+
+    bool posted = collector.WaitUntil([](const std::vector<testing_support::CollectedMessage>& messages) {
+        size_t count = 0;
+        for (const testing_support::CollectedMessage& message : messages)
+            count += message.message == WM_APP_REFRESH_EVENT ? 1 : 0;
+        return count >= 2;
+    }, 5000);
+    collector.PumpFor(200);
+    dispatcher.Shutdown();
+    ASSERT_TRUE(posted);
+
+    EXPECT_EQ(0x8001u, WM_APP_REFRESH_EVENT);
+    std::vector<testing_support::CollectedMessage> refreshes = collector.Messages(WM_APP_REFRESH_EVENT);
+    ASSERT_EQ(2u, refreshes.size());
+    EXPECT_EQ(6u, refreshes[0].wParam);
+    EXPECT_EQ(42, refreshes[0].lParam);
+    EXPECT_EQ(3u, refreshes[1].wParam);
+    EXPECT_EQ(255, refreshes[1].lParam);
+    EXPECT_EQ(2u, RecordingTarget::CountOfType(target.Displays(), STORAGE_TYPE_REFRESH_EVENT));
+}
+
+TEST(DispatcherThread, WithoutTargetWindowRefreshesStillReachDisplays)
+{
+    testing_support::MessageCollector collector;
+    RecordingTarget target;
+    StorageDispatcher_t dispatcher(&target);
+    dispatcher.Start();
+    dispatcher.PostToSecondQueue(CStoragePtr(new CStorageRefreshEvent(REFRESH_STATE_CHANGED, 9)));
+    bool arrived = target.WaitUntil([](const std::vector<Received>&, const std::vector<Received>& displays) {
+        return RecordingTarget::CountOfType(displays, STORAGE_TYPE_REFRESH_EVENT) >= 1;
+    }, 5000);
+    collector.PumpFor(200);
+    dispatcher.Shutdown();
+    EXPECT_TRUE(arrived);
+    EXPECT_EQ(0u, collector.Count(WM_APP_REFRESH_EVENT));
+}
+
+TEST(DispatcherStop, IdleThreadStopsPromptly)
+{
+    RecordingTarget target;
+    StorageDispatcher_t dispatcher(&target);
+    dispatcher.Start();
+    Sleep(150);
+    DWORD start = GetTickCount();
+    dispatcher.Shutdown();
+    EXPECT_LT(GetTickCount() - start, 1000u);
+    EXPECT_FALSE(dispatcher.TakeFirst());
+    EXPECT_FALSE(dispatcher.TakeSecond());
+}
+
+TEST(DispatcherStop, StuckThreadIsTerminatedAfterTheWait)
+{
+    RecordingTarget target;
+    target.CloseGate();
+    StorageDispatcher_t dispatcher(&target);
+    dispatcher.Start();
+    dispatcher.GetFirstQueue().Push(CStoragePtr(new CStorageTick()));
+    Sleep(200);   // the dispatch thread is now held in the device handler
+    DWORD start = GetTickCount();
+    dispatcher.Shutdown();
+    DWORD elapsed = GetTickCount() - start;
+    target.OpenGate();
+    EXPECT_GE(elapsed, 1900u);
+    EXPECT_LT(elapsed, 4000u);
+    Sleep(100);
+    EXPECT_TRUE(target.Devices().empty()) << "the terminated thread recorded nothing more";
+}
+
+TEST(DispatcherStop, StopGoesBeforeQueuedItems)
+{
+    RecordingTarget target;
+    target.CloseGate();
+    StorageDispatcher_t* dispatcher = new StorageDispatcher_t(&target);
+    dispatcher->Start();
+    dispatcher->StopTimer();
+    for (int i = 0; i < 50; ++i) {
+        dispatcher->GetFirstQueue().Push(CStoragePtr(new CStorageRefreshEvent(REFRESH_STATE_CHANGED, i)));
+        dispatcher->PostToSecondQueue(CStoragePtr(new CStorageRefreshEvent(REFRESH_STATE_CHANGED, i)));
+    }
+    // Destruction sets the stop event while both queues are full and the thread is held.
+    std::thread destroyer([dispatcher] { delete dispatcher; });
+    Sleep(300);
+    target.OpenGate();
+    destroyer.join();
+    // Only the item the thread held when the stop came was handled.
+    EXPECT_LE(target.Devices().size(), 1u);
+    EXPECT_TRUE(target.Displays().empty());
+}
+
+} // namespace

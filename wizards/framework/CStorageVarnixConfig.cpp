@@ -1,0 +1,207 @@
+#include "wizards/framework/CStorageVarnixConfig.h"
+
+#include "framework/CArchive.h"
+#include "framework/CArchiveException.h"
+#include "wizards/framework/VarnixDefaultSettings.h"
+
+namespace
+{
+const int STORE_ARCHIVE_VERSION = 1;
+const int ROW_ARCHIVE_VERSION = 1;
+
+const SettingRow_t* FindTableRow(const SettingRow_t* table, UINT32 registerAddress)
+{
+    if (table == nullptr)
+        return nullptr;
+    for (const SettingRow_t* row = table; row->registerAddress != 0; ++row)
+    {
+        if (row->registerAddress == registerAddress)
+            return row;
+    }
+    return nullptr;
+}
+}
+
+CStorageVarnixConfig::CStorageVarnixConfig(int sourceId)
+    : CStorage(static_cast<BYTE>(sourceId))
+{
+    CopyRowsFromTable(VARNIX_DEFAULT_SETTINGS);
+}
+
+CStorageVarnixConfig::~CStorageVarnixConfig()
+{
+}
+
+DWORD CStorageVarnixConfig::GetType() const
+{
+    return STORAGE_TYPE_CONFIG;
+}
+
+void CStorageVarnixConfig::Assign(const CStorageVarnixConfig& other)
+{
+    if (&other == this)
+        return;
+    m_rows = other.m_rows;
+}
+
+int CStorageVarnixConfig::GetRowCount() const
+{
+    return static_cast<int>(m_rows.size());
+}
+
+SettingRow_t* CStorageVarnixConfig::FindRow(UINT32 registerAddress)
+{
+    return GetRowAt(FindIndex(registerAddress));
+}
+
+const SettingRow_t* CStorageVarnixConfig::FindRowConst(UINT32 registerAddress) const
+{
+    return GetRowAtConst(FindIndex(registerAddress));
+}
+
+SettingRow_t* CStorageVarnixConfig::GetRowAt(int index)
+{
+    if (index < 0 || index >= GetRowCount())
+        return nullptr;
+    return &m_rows[index];
+}
+
+const SettingRow_t* CStorageVarnixConfig::GetRowAtConst(int index) const
+{
+    if (index < 0 || index >= GetRowCount())
+        return nullptr;
+    return &m_rows[index];
+}
+
+int CStorageVarnixConfig::FindIndex(UINT32 registerAddress) const
+{
+    const int count = GetRowCount();
+    for (int index = 0; index < count; ++index)
+    {
+        if (m_rows[index].registerAddress == registerAddress)
+            return index;
+    }
+    return count;
+}
+
+double CStorageVarnixConfig::GetValueAt(int index) const
+{
+    const SettingRow_t* row = GetRowAtConst(index);
+    return row != nullptr ? row->raw * row->scale : 0.0;
+}
+
+double CStorageVarnixConfig::GetValue(UINT32 registerAddress) const
+{
+    return GetValueAt(FindIndex(registerAddress));
+}
+
+bool CStorageVarnixConfig::SetValueAt(int index, double value)
+{
+    SettingRow_t* row = GetRowAt(index);
+    if (row == nullptr)
+        return false;
+    row->SetValue(value);
+    return true;
+}
+
+bool CStorageVarnixConfig::SetValue(UINT32 registerAddress, double value)
+{
+    return SetValueAt(FindIndex(registerAddress), value);
+}
+
+INT32 CStorageVarnixConfig::GetEntryValue(int index) const
+{
+    const SettingRow_t* row = GetRowAtConst(index);
+    return row != nullptr ? row->raw : -1;
+}
+
+INT32 CStorageVarnixConfig::GetRawValue(UINT32 registerAddress) const
+{
+    return GetEntryValue(FindIndex(registerAddress));
+}
+
+bool CStorageVarnixConfig::SetEntryValue(int index, INT32 word)
+{
+    SettingRow_t* row = GetRowAt(index);
+    if (row == nullptr)
+        return false;
+    if (row->rawType == SETTING_RAW_INT8)
+        row->raw = static_cast<signed char>(word & 0xFF);
+    else
+        row->raw = word;
+    return true;
+}
+
+bool CStorageVarnixConfig::Serialize(CArchive& ar, const SettingRow_t* defaultTable)
+{
+    if (ar.IsStoring())
+    {
+        ar << static_cast<INT32>(STORE_ARCHIVE_VERSION);
+        ar << static_cast<INT32>(m_rows.size());
+        for (const SettingRow_t& row : m_rows)
+        {
+            ar << static_cast<INT32>(ROW_ARCHIVE_VERSION);
+            ar << static_cast<INT32>(row.registerAddress);
+            ar << row.shortName;
+            ar << row.description;
+            ar << static_cast<INT32>(row.flag ? 1 : 0);
+            ar << row.unit;
+            ar << row.scale;
+            ar << row.defaultValue;
+            ar << row.raw;
+        }
+        return true;
+    }
+
+    INT32 version = 0;
+    ar >> version;
+    if (version != STORE_ARCHIVE_VERSION)
+        return false;
+
+    INT32 count = 0;
+    ar >> count;
+    if (count < 0)
+        AfxThrowArchiveException(CArchiveException::badSchema, ar.m_strFileName);
+
+    // Rows are read aside so that a damaged file leaves the current settings whole.
+    std::deque<SettingRow_t> loaded;
+    for (INT32 i = 0; i < count; ++i)
+    {
+        INT32 rowVersion = 0;
+        ar >> rowVersion;
+        if (rowVersion != ROW_ARCHIVE_VERSION)
+            AfxThrowArchiveException(CArchiveException::badSchema, ar.m_strFileName);
+
+        SettingRow_t row;
+        INT32 registerAddress = 0;
+        INT32 flag = 0;
+        ar >> registerAddress;
+        ar >> row.shortName;
+        ar >> row.description;
+        ar >> flag;
+        ar >> row.unit;
+        ar >> row.scale;
+        ar >> row.defaultValue;
+        ar >> row.raw;
+        row.registerAddress = static_cast<UINT32>(registerAddress);
+        row.flag = flag != 0;
+
+        // How a value is shown and how its word maps are the program's, not the file's.
+        if (const SettingRow_t* tableRow = FindTableRow(defaultTable, row.registerAddress))
+        {
+            row.rawType = tableRow->rawType;
+            row.formatter = tableRow->formatter;
+            row.format = tableRow->format;
+        }
+        loaded.push_back(row);
+    }
+    m_rows.swap(loaded);
+    return true;
+}
+
+void CStorageVarnixConfig::CopyRowsFromTable(const SettingRow_t* defaultTable)
+{
+    m_rows.clear();
+    for (const SettingRow_t* row = defaultTable; row->registerAddress != 0; ++row)
+        m_rows.push_back(*row);
+}

@@ -1,0 +1,46 @@
+// One setpoint of a controller's EEPROM as the settings stores keep it: the register it
+// lives in, its texts, and how its raw register word maps to an engineering value.
+#pragma once
+#include "framework/FrameworkBase.h"
+#include "framework/CString.h"
+
+// How the register word maps to the raw value.
+enum
+{
+    SETTING_RAW_INT8 = 0,    // low byte, sign-extended
+    SETTING_RAW_UINT16 = 1,
+    SETTING_RAW_UINT8 = 2
+};
+
+// Text of an engineering value, used instead of the printf format where set.
+typedef CString (*SettingFormatter_t)(double value);
+
+// "1h:02m:05s" or "0m:59s"; the value is taken in whole seconds.
+CString FormatDurationHms(double value);
+
+struct SettingRow_t
+{
+    SettingRow_t();
+    SettingRow_t(UINT32 registerAddress, LPCTSTR shortName, LPCTSTR description, bool flag,
+                 LPCTSTR unit, double scale, double defaultValue, LPCTSTR format, INT32 rawType,
+                 SettingFormatter_t formatter);
+
+    // Sets raw from an engineering value.
+    void SetValue(double value);
+
+    // value / scale rounded half away from zero; 0 for a zero scale, clamped to 32 bits.
+    static INT32 ValueToRaw(double value, double scale);
+
+    INT32 raw;                   // engineering value = raw * scale
+    UINT32 registerAddress;      // 0 marks the end row of a default table
+    CString description;
+    CString shortName;
+    bool flag;                   // a setpoint the user edits (false for counters and the end row)
+    CString unit;
+    double scale;
+    double defaultValue;
+    bool modified;
+    CString format;
+    INT32 rawType;
+    SettingFormatter_t formatter;
+};
