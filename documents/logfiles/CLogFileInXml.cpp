@@ -1,0 +1,328 @@
+#include "documents/logfiles/CLogFileInXml.h"
+
+#include <tinyxml.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <set>
+#include <stdexcept>
+#include <vector>
+
+#include "documents/TextHelpers.h"
+#include "documents/TimeHelpers.h"
+#include "documents/logfiles/CLogFileOutCsv.h"
+#include "framework/MessageBoxHook.h"
+#include "framework/CSingleLock.h"
+
+namespace {
+
+bool ParseWholeNumber(const char* text, double& value)
+{
+    char* end = nullptr;
+    value = std::strtod(text, &end);
+    if (*text == '\0' || *end != '\0') {
+        value = 0;
+        return false;
+    }
+    return true;
+}
+
+std::string ReadWholeFile(FILE* file)
+{
+    std::string text;
+    char buffer[65536];
+    size_t count = 0;
+    while ((count = fread(buffer, 1, sizeof(buffer), file)) > 0)
+        text.append(buffer, count);
+    const bool failed = ferror(file) != 0;
+    fclose(file);
+    if (failed)
+        throw std::runtime_error("unable to load log file");
+    return text;
+}
+
+const double HOURS_PER_DAY = 24.0;
+
+}  // namespace
+
+CLogFileInXml::log_file_record_t::log_file_record_t()
+{
+    recordTime.SetStatus(COleDateTime::null);
+}
+
+void CLogFileInXml::log_file_record_t::FromXmlElement(const TiXmlElement& element)
+{
+    if (element.QueryIntAttribute("hourmeter", &hourmeter) != TIXML_SUCCESS)
+        throw std::range_error("file's 'record' element has missing/bad 'hourmeter' attribute");
+    if (element.QueryIntAttribute("retrievalHourmeter", &retrievalHourmeter) != TIXML_SUCCESS)
+        throw std::range_error("file's 'record' element has missing/bad 'retrievalHourmeter' attribute");
+    const char* retrieval = element.Attribute("retrievalTime");
+    if (!retrieval)
+        throw std::range_error("file's 'record' element has missing/bad 'retrievalTime' attribute");
+    retrievalTime = ParseUtcTimestamp(retrieval);
+    recordTime = COleDateTime();
+    recordTime.SetStatus(COleDateTime::null);
+    int discontinuity = 0;
+    if (element.QueryIntAttribute("hourmeterDiscontinuityBefore", &discontinuity) != TIXML_SUCCESS)
+        discontinuity = 0;
+    discontinuityBefore = discontinuity != 0;
+    values.clear();
+    for (const TiXmlElement* variable = element.FirstChildElement("variable"); variable;
+         variable = variable->NextSiblingElement("variable")) {
+        int id = 0;
+        if (variable->QueryIntAttribute("id", &id) != TIXML_SUCCESS)
+            throw std::range_error("file's 'variable' element has missing/bad 'id' attribute");
+        const char* text = variable->Attribute("value");
+        if (!text)
+            throw std::range_error("file's 'variable' element has missing/bad 'value' attribute");
+        double number = 0;
+        ParseWholeNumber(text, number);
+        values[id] = std::make_pair(std::string(text), number);
+    }
+}
+
+TiXmlElement* CLogFileInXml::log_file_record_t::ToXmlElement() const
+{
+    std::unique_ptr<TiXmlElement> element(new TiXmlElement("record"));
+    element->SetAttribute("retrievalTime", FormatUtcTimestamp(retrievalTime));
+    element->SetAttribute("retrievalHourmeter", retrievalHourmeter);
+    element->SetAttribute("hourmeter", hourmeter);
+    if (discontinuityBefore)
+        element->SetAttribute("hourmeterDiscontinuityBefore", 1);
+    for (const auto& value : values) {
+        TiXmlElement* variable = new TiXmlElement("variable");
+        variable->SetAttribute("id", value.first);
+        variable->SetAttribute("value", value.second.first);
+        element->LinkEndChild(variable);
+    }
+    return element.release();
+}
+
+bool CLogFileInXml::log_file_record_t::operator<(const log_file_record_t& other) const
+{
+    if (hourmeter != other.hourmeter)
+        return hourmeter < other.hourmeter;
+    auto mine = values.begin();
+    auto theirs = other.values.begin();
+    for (; mine != values.end() && theirs != other.values.end(); ++mine, ++theirs) {
+        if (mine->first != theirs->first)
+            return mine->first < theirs->first;
+        if (mine->second.first != theirs->second.first)
+            return mine->second.first < theirs->second.first;
+    }
+    return theirs == other.values.end() && mine != values.end();
+}
+
+CLogFileInXml::CLogFileInXml(VariableNameSource_t nameSource)
+    : m_nameSource(std::move(nameSource))
+{
+}
+
+void CLogFileInXml::Open(const wchar_t* path)
+{
+    ClearColumns();
+    FILE* file = _wfopen(path, L"rb");
+    if (!file)
+        throw std::runtime_error("unable to load log file");
+    LoadText(ReadWholeFile(file));
+}
+
+void CLogFileInXml::Open(const char* path)
+{
+    ClearColumns();
+    FILE* file = fopen(path, "rb");
+    if (!file)
+        throw std::runtime_error("unable to load log file");
+    LoadText(ReadWholeFile(file));
+}
+
+void CLogFileInXml::LoadText(const std::string& text)
+{
+    TiXmlDocument document;
+    document.Parse(text.c_str(), nullptr, TIXML_DEFAULT_ENCODING);
+    if (document.Error())
+        throw std::runtime_error("unable to load log file");
+    LoadDocument(document);
+}
+
+void CLogFileInXml::Close()
+{
+    CSingleLock lock(&m_lock, TRUE);
+    m_open = false;
+}
+
+bool CLogFileInXml::IsOpen()
+{
+    CSingleLock lock(&m_lock, TRUE);
+    return m_open;
+}
+
+void CLogFileInXml::LoadDocument(const TiXmlDocument& document)
+{
+    const TiXmlElement* root = document.FirstChildElement("quorvant");
+    if (!root)
+        throw std::range_error("file did not contain 'quorvant' element");
+    const TiXmlElement* logged = root->FirstChildElement("loggeddata");
+    if (!logged)
+        throw std::range_error("file did not contain 'loggeddata' element");
+    int version = 0;
+    int model = 0;
+    int type = 0;
+    int set = 0;
+    const std::pair<const char*, int*> attributes[] = {
+        {"version", &version}, {"model", &model}, {"type", &type}, {"set", &set}};
+    for (const auto& attribute : attributes) {
+        if (logged->QueryIntAttribute(attribute.first, attribute.second) != TIXML_SUCCESS)
+            throw std::range_error(std::string("file's 'loggeddata' element missing/bad '") +
+                                   attribute.first + "' attribute");
+    }
+    m_model = model;
+    m_type = type;
+    m_set = set;
+
+    m_records.clear();
+    const LoggedVariableNames_t names = m_nameSource ? m_nameSource(type, model) : LoggedVariableNames_t();
+    for (const TiXmlElement* element = logged->FirstChildElement("record"); element;
+         element = element->NextSiblingElement("record")) {
+        log_file_record_t record;
+        record.FromXmlElement(*element);
+        for (const auto& value : record.values) {
+            if (HasColumn(value.first))
+                continue;
+            const auto name = names.find(value.first);
+            AddColumn(value.first, name == names.end() ? "unknown" : name->second, LOG_SAMPLE_TYPE_NUMBER);
+        }
+        m_records.push_back(record);
+    }
+
+    // The hour meter counts device hours; each segment of continuous counting takes its wall
+    // clock base from the retrieval of its first record.
+    DATE segmentBase = 0;
+    for (size_t i = 0; i < m_records.size(); ++i) {
+        log_file_record_t& record = m_records[i];
+        if (i == 0 || record.discontinuityBefore)
+            segmentBase = DATE(record.retrievalTime) - record.retrievalHourmeter / HOURS_PER_DAY;
+        record.recordTime = COleDateTime(segmentBase + record.hourmeter / HOURS_PER_DAY);
+    }
+
+    CSingleLock lock(&m_lock, TRUE);
+    m_cursor = 0;
+    m_open = true;
+}
+
+bool CLogFileInXml::ReadAndConvertRecord(LogSampleStore_t& samples)
+{
+    CSingleLock lock(&m_lock, TRUE);
+    if (!m_open)
+        throw std::runtime_error("ReadAndConvertRecord called after close");
+    if (m_cursor >= m_records.size())
+        return false;
+    for (; m_cursor < m_records.size(); ++m_cursor) {
+        const log_file_record_t& record = m_records[m_cursor];
+        for (const auto& value : record.values)
+            samples[value.first].push_back(LogSample_t{record.recordTime, value.second.second});
+    }
+    return true;
+}
+
+void CLogFileInXml::WriteFile(const wchar_t* path) const
+{
+    TiXmlDocument document;
+    document.LinkEndChild(new TiXmlDeclaration("1.0", "ISO-8859-1", "yes"));
+    TiXmlElement* root = new TiXmlElement("quorvant");
+    document.LinkEndChild(root);
+    TiXmlElement* logged = new TiXmlElement("loggeddata");
+    root->LinkEndChild(logged);
+    logged->SetAttribute("version", 1);
+    logged->SetAttribute("model", m_model);
+    logged->SetAttribute("type", m_type);
+    logged->SetAttribute("set", m_set);
+    for (const log_file_record_t& record : m_records)
+        logged->LinkEndChild(record.ToXmlElement());
+
+    TiXmlPrinter printer;
+    printer.SetIndent("  ");
+    printer.SetLineBreak("\n");
+    document.Accept(&printer);
+
+    const std::string failure = "unable to write to logfile \"" + WideToNarrow(path) + "\"";
+    FILE* file = _wfopen(path, L"wt");
+    if (!file)
+        throw std::runtime_error(failure);
+    const size_t size = printer.Size();
+    const bool written = fwrite(printer.CStr(), 1, size, file) == size;
+    if (fclose(file) != 0 || !written)
+        throw std::runtime_error(failure);
+}
+
+void CLogFileInXml::ResetRecords()
+{
+    Close();
+    m_model = -1;
+    m_type = -1;
+    m_set = -1;
+    m_records.clear();
+    m_cursor = m_records.size();
+}
+
+void CLogFileInXml::SetDevice(int model, int type, int set)
+{
+    m_model = model;
+    m_type = type;
+    m_set = set;
+}
+
+void CLogFileInXml::MergeRecords(const RecordList_t& newRecords)
+{
+    // Old records first, so that a stable sort keeps the old copy of a record that was
+    // downloaded again.
+    std::vector<log_file_record_t> all(m_records.begin(), m_records.end());
+    all.insert(all.end(), newRecords.begin(), newRecords.end());
+    std::stable_sort(all.begin(), all.end());
+    const auto equivalent = [](const log_file_record_t& a, const log_file_record_t& b) {
+        return !(a < b) && !(b < a);
+    };
+    all.erase(std::unique(all.begin(), all.end(), equivalent), all.end());
+    m_records.assign(all.begin(), all.end());
+    m_cursor = 0;
+}
+
+int CLogFileInXml::ExportCsv(const char* path)
+{
+    CSingleLock lock(&m_lock, TRUE);
+    try {
+        const LoggedVariableNames_t names = m_nameSource ? m_nameSource(m_type, m_model) : LoggedVariableNames_t();
+        std::set<int> ids;
+        for (const log_file_record_t& record : m_records) {
+            for (const auto& value : record.values)
+                ids.insert(value.first);
+        }
+        CLogFileOutCsv csv;
+        for (int id : ids) {
+            const auto name = names.find(id);
+            csv.AddColumn(name == names.end() ? "unknown" : name->second,
+                          CPlotVariableId(PLOT_ITEM_TYPE_LOG_COLUMN, id));
+        }
+        if (!csv.Open(path)) {
+            AfxMessageBox("Unable to open the specified file for writing.", MB_ICONSTOP);
+            return -1;
+        }
+        int count = 0;
+        for (const log_file_record_t& record : m_records) {
+            csv.ClearValues();
+            for (const auto& value : record.values)
+                csv.SetValue(CPlotVariableId(PLOT_ITEM_TYPE_LOG_COLUMN, value.first), value.second.first);
+            // Partial: a value the record lacks becomes an empty field.
+            if (!csv.WriteLine(FormatUtcTimestamp(record.recordTime).c_str(), true))
+                throw std::runtime_error("unable to write to logfile \"" + std::string(path) + "\"");
+            ++count;
+        }
+        csv.Close();
+        return count;
+    } catch (const std::exception& error) {
+        AfxMessageBox(error.what(), MB_ICONSTOP);
+        return -1;
+    }
+}

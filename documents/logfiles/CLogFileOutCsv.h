@@ -1,0 +1,47 @@
+// Writer of CSV log files: a header of column names, then one quoted row per line.
+#pragma once
+#include "framework/FrameworkBase.h"
+
+#include <cstdio>
+#include <list>
+#include <string>
+
+#include "documents/CPlotVariableId.h"
+
+class CLogFileOutCsv
+{
+public:
+    CLogFileOutCsv() = default;
+    CLogFileOutCsv(const CLogFileOutCsv&) = delete;
+    CLogFileOutCsv& operator=(const CLogFileOutCsv&) = delete;
+    ~CLogFileOutCsv();
+
+    // False when a column with this id exists.
+    bool AddColumn(const std::string& name, const CPlotVariableId& id);
+    // False when no column has this id.
+    bool SetValue(const CPlotVariableId& id, const std::string& value);
+    void ClearValues();
+    // Writes the header of the columns added so far; false when open already or unable.
+    bool Open(const char* path);
+    // Null time: now. Without the partial flag nothing is written while a value is unset.
+    bool WriteLine(const char* time, bool partial);
+    void Close();
+    bool IsOpen() const { return m_file != nullptr; }
+    // 0 when the size cannot be read.
+    unsigned long long GetFileSize();
+
+private:
+    struct Column_t
+    {
+        CPlotVariableId id;
+        std::string name;
+        std::string value;
+        bool isSet;
+    };
+
+    bool WriteText(const std::string& text);
+
+    std::string m_path;
+    FILE* m_file = nullptr;
+    std::list<Column_t> m_columns;
+};
