@@ -247,25 +247,37 @@ int CComPort::PutBytes(const BYTE* data, int count, DWORD milliseconds)
     return queued;
 }
 
-int CComPort::ReadSpBytes(int count, BYTE* buffer)
+namespace {
+
+// One overlapped read or write, waited for to its end: the bytes moved, 0 when the
+// transfer failed after starting, -2 without an event, -3 when it could not start.
+int TransferAndWait(HANDLE port, bool write, void* data, int count)
 {
-    if (!IsOpen())
-        return -1;
     OVERLAPPED overlapped = {};
     overlapped.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     if (overlapped.hEvent == nullptr)
         return -2;
     DWORD moved = 0;
+    const BOOL done = write ? WriteFile(port, data, static_cast<DWORD>(count), &moved, &overlapped)
+                            : ReadFile(port, data, static_cast<DWORD>(count), &moved, &overlapped);
     int result = 0;
-    if (ReadFile(m_port, buffer, static_cast<DWORD>(count), &moved, &overlapped)) {
+    if (done)
         result = static_cast<int>(moved);
-    } else if (GetLastError() == ERROR_IO_PENDING) {
-        result = GetOverlappedResult(m_port, &overlapped, &moved, TRUE) ? static_cast<int>(moved) : 0;
-    } else {
+    else if (GetLastError() == ERROR_IO_PENDING)
+        result = GetOverlappedResult(port, &overlapped, &moved, TRUE) ? static_cast<int>(moved) : 0;
+    else
         result = -3;
-    }
     CloseHandle(overlapped.hEvent);
     return result;
+}
+
+} // namespace
+
+int CComPort::ReadSpBytes(int count, BYTE* buffer)
+{
+    if (!IsOpen())
+        return -1;
+    return TransferAndWait(m_port, false, buffer, count);
 }
 
 int CComPort::WriteSpBytes(int count, const BYTE* data)
@@ -274,21 +286,7 @@ int CComPort::WriteSpBytes(int count, const BYTE* data)
         return -1;
     if (count == 0)
         return 0;
-    OVERLAPPED overlapped = {};
-    overlapped.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (overlapped.hEvent == nullptr)
-        return -2;
-    DWORD moved = 0;
-    int result = 0;
-    if (WriteFile(m_port, data, static_cast<DWORD>(count), &moved, &overlapped)) {
-        result = static_cast<int>(moved);
-    } else if (GetLastError() == ERROR_IO_PENDING) {
-        result = GetOverlappedResult(m_port, &overlapped, &moved, TRUE) ? static_cast<int>(moved) : 0;
-    } else {
-        result = -3;
-    }
-    CloseHandle(overlapped.hEvent);
-    return result;
+    return TransferAndWait(m_port, true, const_cast<BYTE*>(data), count);
 }
 
 DWORD WINAPI CComPort::ReceiveThreadEntry(LPVOID param)

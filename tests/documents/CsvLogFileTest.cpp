@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/support/FileText.h"
+
 #include <cstdio>
 #include <functional>
 #include <stdexcept>
@@ -214,19 +216,7 @@ namespace {
 class CsvLogWriter : public CsvLogFile
 {
 protected:
-    std::string ReadText()
-    {
-        std::string text;
-        FILE* file = fopen(m_path.c_str(), "rb");
-        if (!file)
-            return text;
-        char buffer[4096];
-        size_t count = 0;
-        while ((count = fread(buffer, 1, sizeof(buffer), file)) > 0)
-            text.append(buffer, count);
-        fclose(file);
-        return text;
-    }
+    std::string ReadText() { return testing_support::ReadFileText(m_path); }
 
     const CPlotVariableId m_volts{0x10002, 1, 1};
     const CPlotVariableId m_state{0x10002, 2, 1};

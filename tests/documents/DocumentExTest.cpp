@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/ArchiveBytes.h"
+
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -14,55 +16,14 @@
 
 namespace
 {
-typedef std::vector<BYTE> Bytes;
+using testing_support::Bytes;
 
-Bytes Store(const std::function<void(CArchive&)>& write)
-{
-    CMemFile file;
-    {
-        CArchive ar(&file, CArchive::store);
-        write(ar);
-        ar.Close();
-    }
-    Bytes bytes(static_cast<size_t>(file.GetLength()));
-    file.SeekToBegin();
-    if (!bytes.empty())
-        file.Read(bytes.data(), static_cast<UINT>(bytes.size()));
-    return bytes;
-}
-
-void Load(const Bytes& bytes, const std::function<void(CArchive&)>& read)
-{
-    CMemFile file;
-    if (!bytes.empty())
-        file.Write(bytes.data(), static_cast<UINT>(bytes.size()));
-    file.SeekToBegin();
-    CArchive ar(&file, CArchive::load);
-    read(ar);
-}
-
-Bytes Int32(int value)
-{
-    const auto u = static_cast<unsigned>(value);
-    return {BYTE(u), BYTE(u >> 8), BYTE(u >> 16), BYTE(u >> 24)};
-}
-
-Bytes ShortText(const std::string& text)
-{
-    Bytes bytes;
-    bytes.push_back(BYTE(text.size()));
-    for (char ch : text)
-        bytes.push_back(BYTE(ch));
-    return bytes;
-}
-
-Bytes Concat(std::initializer_list<Bytes> parts)
-{
-    Bytes all;
-    for (const Bytes& part : parts)
-        all.insert(all.end(), part.begin(), part.end());
-    return all;
-}
+// Short local names for the archive byte helpers.
+Bytes Store(const std::function<void(CArchive&)>& write) { return testing_support::StoreToBytes(write); }
+void Load(const Bytes& bytes, const std::function<void(CArchive&)>& read) { testing_support::LoadFromBytes(bytes, read); }
+Bytes Int32(int value) { return testing_support::Int32Bytes(value); }
+Bytes ShortText(const std::string& text) { return testing_support::ShortTextBytes(text); }
+Bytes Concat(std::initializer_list<Bytes> parts) { return testing_support::ConcatBytes(parts); }
 
 // A document that claims property pages but creates none, and counts what ran.
 class PagelessDocument : public CDocumentEx

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/support/FileText.h"
+
 #include <tinyxml.h>
 
 #include <algorithm>
@@ -68,19 +70,7 @@ protected:
         fwrite(text.data(), 1, text.size(), file);
         fclose(file);
     }
-    std::string ReadText()
-    {
-        std::string text;
-        FILE* file = fopen(m_path.c_str(), "rb");
-        if (!file)
-            return text;
-        char buffer[4096];
-        size_t count = 0;
-        while ((count = fread(buffer, 1, sizeof(buffer), file)) > 0)
-            text.append(buffer, count);
-        fclose(file);
-        return text;
-    }
+    std::string ReadText() { return testing_support::ReadFileText(m_path); }
     std::string LoadError(const std::string& text)
     {
         WriteText(text);

@@ -3,6 +3,8 @@
 // network namespace: NetworkSearchTest.cpp.)
 #include <gtest/gtest.h>
 
+#include "tests/support/TestDevice.h"
+
 #include "framework/CSingleLock.h"
 #include "modbus/ModbusDeviceSearch.h"
 #include "modbus/SharedLinks.h"
@@ -27,28 +29,12 @@ class DeviceSearchTest : public ::testing::Test
 protected:
     void StartDevice(const std::string& profile, std::vector<std::string> transport)
     {
-        ASSERT_TRUE(host.Connected()) << host.Error();
-        const std::string folder = "tests/modbus/search-" + std::to_string(GetCurrentProcessId()) + "-" +
-                                   std::to_string(++s_instance);
-        ASSERT_TRUE(testing_support::EnsureDirectory(BuildPath(folder)));
-        journalPath = BuildPath(folder + "/journal.jsonl");
-        const std::string portFile = BuildPath(folder + "/ports");
-        DeleteFileA(journalPath.c_str());
-        DeleteFileA(portFile.c_str());
-        std::ofstream(BuildPath(folder + "/profile.json")) << profile;
-
-        std::vector<std::string> args = {"--profile", BuildUnixPath(folder + "/profile.json"),
-                                         "--journal", BuildUnixPath(folder + "/journal.jsonl"),
-                                         "--port-file", BuildUnixPath(folder + "/ports"),
-                                         "--lifetime", "180"};
-        args.insert(args.end(), transport.begin(), transport.end());
-        device = host.SpawnPython("qvdevice.py", args);
-        ASSERT_NE(0, device) << host.Error();
-        for (int wait = 0; wait < 100 && GetFileAttributesA(portFile.c_str()) == INVALID_FILE_ATTRIBUTES; ++wait)
-            Sleep(50);
-        ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(portFile.c_str())) << "device not ready";
-        Sleep(50);
-        std::ifstream(portFile) >> tcpPort;
+        auto started = testing_support::StartTestDevice(host, "tests/modbus/search", profile, transport, 180);
+        device = started.id;
+        journalPath = started.journalPath;
+        tcpPort = started.tcpPort;
+        ASSERT_NE(0, device) << started.error;
+        ASSERT_TRUE(started.error.empty()) << started.error;
     }
 
     void TearDown() override
@@ -79,14 +65,12 @@ protected:
         return SharedSerialLinks().empty() && SharedTcpLinks().empty();
     }
 
-    static int s_instance;
     PeerHost host;
     int device = 0;
     int tcpPort = 0;
     std::string journalPath;
 };
 
-int DeviceSearchTest::s_instance = 0;
 
 TEST(DeviceSearchStart, NoPortAndNoNetworkPostsNothing)
 {

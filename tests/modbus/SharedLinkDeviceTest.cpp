@@ -3,6 +3,8 @@
 // link that survives a device dropping its connection.
 #include <gtest/gtest.h>
 
+#include "tests/support/TestDevice.h"
+
 #include "modbus/SharedLinks.h"
 #include "tests/support/PeerHost.h"
 #include "tests/support/TestPaths.h"
@@ -34,28 +36,12 @@ protected:
     // Starts the device with the given transport arguments; fills tcpPort when it serves TCP.
     void StartDevice(std::vector<std::string> transport)
     {
-        ASSERT_TRUE(host.Connected()) << host.Error();
-        const std::string folder = "tests/modbus/shared-" + std::to_string(GetCurrentProcessId()) +
-                                   "-" + std::to_string(++s_instance);
-        ASSERT_TRUE(testing_support::EnsureDirectory(BuildPath(folder)));
-        journalPath = BuildPath(folder + "/journal.jsonl");
-        const std::string portFile = BuildPath(folder + "/ports");
-        DeleteFileA(journalPath.c_str());
-        DeleteFileA(portFile.c_str());
-        std::ofstream(BuildPath(folder + "/profile.json")) << kProfile;
-
-        std::vector<std::string> args = {"--profile", BuildUnixPath(folder + "/profile.json"),
-                                         "--journal", BuildUnixPath(folder + "/journal.jsonl"),
-                                         "--port-file", BuildUnixPath(folder + "/ports"),
-                                         "--lifetime", "120"};
-        args.insert(args.end(), transport.begin(), transport.end());
-        device = host.SpawnPython("qvdevice.py", args);
-        ASSERT_NE(0, device) << host.Error();
-        for (int wait = 0; wait < 100 && GetFileAttributesA(portFile.c_str()) == INVALID_FILE_ATTRIBUTES; ++wait)
-            Sleep(50);
-        ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(portFile.c_str())) << "device not ready";
-        Sleep(50);   // the port file is written in one go, but give it time to close
-        std::ifstream(portFile) >> tcpPort;
+        auto started = testing_support::StartTestDevice(host, "tests/modbus/shared", kProfile, transport, 120);
+        device = started.id;
+        journalPath = started.journalPath;
+        tcpPort = started.tcpPort;
+        ASSERT_NE(0, device) << started.error;
+        ASSERT_TRUE(started.error.empty()) << started.error;
     }
 
     void TearDown() override
@@ -78,14 +64,12 @@ protected:
         return count;
     }
 
-    static int s_instance;
     PeerHost host;
     int device = 0;
     int tcpPort = 0;
     std::string journalPath;
 };
 
-int SharedLinkDeviceTest::s_instance = 0;
 
 TEST_F(SharedLinkDeviceTest, ComPortIsSharedAndClosedByTheLastHandle)
 {
