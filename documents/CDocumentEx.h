@@ -40,6 +40,8 @@ public:
     // The user name, else the default name, else DOCUMENT_BASE_NAME.
     virtual CString GetName();
     virtual void SetDefaultName(const CString& name);
+    // The name the document was given by its kind, whatever the user calls it.
+    CString GetDefaultName() const { return m_defaultName; }
     // The filter extension of the document's template; empty without a template.
     virtual CString GetDefaultExtension();
     virtual void SetId(int id);
@@ -60,6 +62,8 @@ public:
     // The user's name for the document; empty brings the default name back. The
     // frames' caption follows the name.
     void SetUserName(const CString& name);
+    // Whether the user named the document (derived documents show more without a name).
+    bool HasUserName() const { return !m_userName.IsEmpty(); }
 
     // The part derived documents store first: schema 0, default name, user name.
     void Serialize(CArchive& ar) override;

@@ -17,6 +17,8 @@ const DWORD STORAGE_TYPE_CONNECTION_INFO = 0x80000101u;
 const DWORD STORAGE_TYPE_REFRESH_EVENT = 0x80000200u;
 const DWORD STORAGE_TYPE_SIMPLE_VALUE = 0x10002u;
 const DWORD STORAGE_TYPE_CONFIG = 0x20001u;
+// Not an item kind: names a log-file column in variable identifiers.
+const DWORD STORAGE_TYPE_LOG_COLUMN = 0x30002u;
 
 class CStorage
 {

@@ -1,6 +1,9 @@
 #include "documents/FileHelpers.h"
 
+#include <direct.h>
 #include <io.h>
+
+#include <cerrno>
 
 bool IsFileReadable(const std::wstring& path)
 {
@@ -37,4 +40,28 @@ bool LoadXmlFileWide(TiXmlDocument& document, const std::wstring& path, TiXmlEnc
     const bool loaded = document.LoadFile(stream, encoding);
     fclose(stream);
     return loaded;
+}
+
+int MakeDirectoryPath(const wchar_t* path)
+{
+    if (path == nullptr)
+        return EINVAL;
+    std::wstring folder(path);
+    while (!folder.empty() && folder.back() == L'\\')
+        folder.pop_back();
+    // Every prefix that ends before a backslash, shortest first, then the whole path.
+    size_t end = 0;
+    while (end != std::wstring::npos) {
+        end = folder.find(L'\\', end + 1);
+        const std::wstring prefix = folder.substr(0, end);
+        if (prefix.empty() || GetFileAttributesW(prefix.c_str()) != INVALID_FILE_ATTRIBUTES)
+            continue;
+        // Another writer may make the same folder at the same moment.
+        if (_wmkdir(prefix.c_str()) != 0) {
+            const int error = errno;
+            if (error != EEXIST)
+                return error;
+        }
+    }
+    return 0;
 }

@@ -16,3 +16,6 @@ FILE* OpenFileWide(const std::wstring& path, const std::wstring& mode);
 // TinyXML opens files by narrow name only, so the stream is opened here.
 bool LoadXmlFileWide(TiXmlDocument& document, const std::wstring& path,
                      TiXmlEncoding encoding = TIXML_DEFAULT_ENCODING);
+// Creates the folder and every missing parent; 0 on success, else the errno of the first
+// folder that could not be made (EINVAL for a null path).
+int MakeDirectoryPath(const wchar_t* path);

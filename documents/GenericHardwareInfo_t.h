@@ -12,4 +12,8 @@ struct GenericHardwareInfo_t
     int address = 0;   // first register
     int width = 0;     // number of registers
     int format = FORMAT_ASCII;
+
+    // Appends one register's word to the text in the entry's format; false when the
+    // text is complete and no further register should be read.
+    bool AppendReadByte(std::string& text, WORD word) const;
 };

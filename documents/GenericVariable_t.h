@@ -1,6 +1,7 @@
 // One described value of a generic device, or one field of its logged records.
 #pragma once
 #include "framework/FrameworkBase.h"
+#include "framework/COleVariant.h"
 
 #include <map>
 #include <string>
@@ -32,4 +33,13 @@ struct GenericVariable_t
     int skelderWidth = 0;
     int skelderBitLsb = 0;
     bool skelderSigned = false;
+
+    // The value of a raw register content: scaled (an integer when the scale is whole,
+    // else a single-precision real) or its translation text.
+    COleVariant RawToVariant(int raw) const;
+    // One register's word, taken as signed when min is below 0.
+    COleVariant RawToVariant16(WORD word) const;
+    // The register word for a value or translation text the user typed; an unknown
+    // translation throws std::runtime_error.
+    WORD TextToRaw(const std::string& text) const;
 };

@@ -93,3 +93,13 @@ std::wstring CProgramFolders::GetLogFolderUsing(const std::wstring& shellLibrary
         return localAppData + L"\\Quorvant Corporation\\logs";
     return m_programFolder + L"\\logs";
 }
+
+CProgramFolders& GetProgramFolders()
+{
+    static CProgramFolders folders = [] {
+        CProgramFolders fromProcess;
+        fromProcess.SetProgramFolderFromProcess();
+        return fromProcess;
+    }();
+    return folders;
+}

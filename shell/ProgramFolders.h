@@ -29,3 +29,7 @@ public:
 private:
     std::wstring m_programFolder;
 };
+
+// The process-wide folders; the program folder is taken from the process's command line
+// at first use.
+CProgramFolders& GetProgramFolders();

@@ -33,6 +33,24 @@ Profile (JSON, --profile FILE). Addresses are decimal or "0x.." keys; every fiel
     "search": {"unit": 1, "device_text": "Test controller", "line_end": "\\n"}
   }
 
+A unit may stand for a device of a device description file (devices.xml):
+
+  "1": {"device": {"xml": "/path/devices.xml", "name": "Varnix MPPT",
+                   "identity": 0, "serial": "QV123456"},
+        "holding": {"0x0008": 6}}
+
+The unit then serves identification object 1 = the product code of the chosen identity
+("identity", an index into the device's identity elements, default 0) and that identity's
+output-register values; a plausible word for every variable (a translated value: its
+lowest translation; a bit field: 0; "Hourmeter": 1234 hours; any other: a quarter of the
+way from min to max, or max / 5 for a signed range, divided by the scaling, a 32-bit value
+split over addressLow and addressHigh); the hardware information (an ascii entry whose
+name holds "serial": the "serial" text, default "QV123456"; other ascii entries "A1"; ip
+192.0.2.10; hexascii the bytes 00 1e c0 12 34 56 ...; boolean 1); the log buffer erased
+(every word 0xFFFF) with its end-pointer register at the last word of the buffer; and
+each described coil, off. The unit's own "holding", "coils" and "identification"
+entries override what the description gives.
+
 Register values are 0..65535 (negative numbers are taken modulo 65536). A list fills
 consecutive registers from its key. {"sequence": [...]} gives the next element at every
 read (cycling); {"counter": N, "step": S} gives N, N+S, ... A write replaces the value.
@@ -81,6 +99,7 @@ written once every transport is ready.
 import argparse
 import json
 import os
+import re
 import select
 import signal
 import socket
@@ -88,6 +107,7 @@ import struct
 import sys
 import threading
 import time
+import xml.etree.ElementTree as ElementTree
 
 DEFAULT_IDENTIFICATION = {0: "Quorvant Corp.", 1: "QV-1000", 2: "1.00"}
 MAX_READ_COUNT = 125
@@ -220,6 +240,110 @@ def load_registers(table):
     return cells
 
 
+# ---------------------------------------------------------------- devices of a description file
+
+DESCRIBED_SERIAL = "QV123456"
+DESCRIBED_ASCII = "A1"
+DESCRIBED_IP = (192, 0, 2, 10)
+DESCRIBED_HEX = (0x00, 0x1E, 0xC0, 0x12, 0x34, 0x56)
+DESCRIBED_HOURS = 1234
+ERASED_WORD = 0xFFFF
+
+
+def c_integer(text):
+    """An integer as C's strtol with base 0 reads it: a sign, then decimal, "0x" hexadecimal
+    or leading-0 octal."""
+    body = text.strip()
+    sign = 1
+    if body[:1] in "+-":
+        sign = -1 if body[0] == "-" else 1
+        body = body[1:]
+    if body[:2].lower() == "0x":
+        return sign * int(body[2:], 16)
+    if len(body) > 1 and body[0] == "0":
+        return sign * int(body[1:], 8)
+    return sign * int(body, 10)
+
+
+def query_integer(text):
+    """An integer as the program's XML library queries it: the leading decimal digits."""
+    match = re.match(r"\s*([+-]?\d+)", text or "")
+    if match is None:
+        raise ValueError("not a number: %r" % text)
+    return int(match.group(1))
+
+
+def plausible_raw(variable):
+    """A raw value a working device might hold for the variable element."""
+    translations = [c_integer(t.get("value")) for t in variable.findall("translation")
+                    if t.get("value") != "default"]
+    if variable.get("bitfield") not in (None, "0") and translations:
+        return 0
+    if translations:
+        return min(translations)
+    low, high = float(variable.get("min")), float(variable.get("max"))
+    scaling = float(variable.get("scaling"))
+    if variable.get("name").lower() == "hourmeter":
+        value = DESCRIBED_HOURS
+    elif low < 0 < high:
+        value = high / 5
+    else:
+        value = low + (high - low) / 4
+    return int(round(value / scaling)) if scaling else 0
+
+
+def hardware_words(entry, serial):
+    """The register words of one hardwareinfo element."""
+    width = query_integer(entry.get("width"))
+    kind = entry.get("format")
+    if kind == "boolean":
+        return [1] * width
+    if kind == "ascii":
+        text = serial if "serial" in entry.get("name").lower() else DESCRIBED_ASCII
+        data = text.encode("ascii")[:2 * width]
+    elif kind == "ip":
+        data = bytes(DESCRIBED_IP)
+    else:
+        data = bytes(DESCRIBED_HEX[i % len(DESCRIBED_HEX)] for i in range(2 * width))
+    data = (data + bytes(2 * width))[:2 * width]
+    return [data[2 * i] | (data[2 * i + 1] << 8) for i in range(width)]
+
+
+def describe_device(spec):
+    """Registers, coils and product code of the named device of a description file."""
+    root = ElementTree.parse(spec["xml"]).getroot()
+    device = next((d for d in root.findall("device") if d.get("name") == spec["name"]), None)
+    if device is None:
+        raise ValueError("no device named %r in %s" % (spec["name"], spec["xml"]))
+    registers = {}
+    for variable in device.findall("variable"):
+        raw = plausible_raw(variable)
+        low, high = c_integer(variable.get("addressLow")), c_integer(variable.get("addressHigh"))
+        if high < 0:
+            registers[low] = raw & 0xFFFF
+        else:
+            registers[low] = raw & 0xFFFF
+            registers[high] = (raw >> 16) & 0xFFFF
+    serial = str(spec.get("serial", DESCRIBED_SERIAL))
+    for entry in device.findall("hardwareinfo"):
+        first = c_integer(entry.get("address"))
+        for offset, word in enumerate(hardware_words(entry, serial)):
+            registers[first + offset] = word
+    buffer = device.find("loggeddata/buffer")
+    if buffer is not None:
+        start, stop = query_integer(buffer.get("start")), query_integer(buffer.get("stop"))
+        for address in range(start, stop + 1):
+            registers[address] = ERASED_WORD
+        if buffer.get("endpointer") is not None:
+            registers[query_integer(buffer.get("endpointer"))] = stop - start
+    identity = device.findall("identity")[int(spec.get("identity", 0))]
+    for output in identity.findall("outputRegister"):
+        registers[c_integer(output.get("address"))] = c_integer(output.text) & 0xFFFF
+    coils = {c_integer(c.get("address")): False for c in device.findall("coil")}
+    return ({parse_address(a): RegisterCell(v) for a, v in registers.items()}, coils,
+            identity.findtext("productCode", ""))
+
+
 class Fault:
     def __init__(self, entry):
         self.kind = entry["kind"]
@@ -254,10 +378,14 @@ class Fault:
 class Unit:
     def __init__(self, unit_id, entry):
         self.unit_id = unit_id
-        self.holding = load_registers(entry.get("holding"))
-        self.input = load_registers(entry.get("input"))
-        self.coils = {parse_address(k): bool(v) for k, v in (entry.get("coils") or {}).items()}
+        self.holding = {}
+        self.coils = {}
         self.identification = dict(DEFAULT_IDENTIFICATION)
+        if entry.get("device"):
+            self.holding, self.coils, self.identification[1] = describe_device(entry["device"])
+        self.holding.update(load_registers(entry.get("holding")))
+        self.input = load_registers(entry.get("input"))
+        self.coils.update({parse_address(k): bool(v) for k, v in (entry.get("coils") or {}).items()})
         for key, text in (entry.get("identification") or {}).items():
             object_id = int(key, 0) if isinstance(key, str) else int(key)
             if text is None:
@@ -978,7 +1106,7 @@ def main(argv=None):
     args = parse_arguments(argv)
     try:
         profile = Profile.load(args.profile)
-    except (OSError, ValueError, KeyError, TypeError) as error:
+    except (OSError, ValueError, KeyError, TypeError, IndexError, ElementTree.ParseError) as error:
         print("qvdevice: bad profile %s: %s" % (args.profile, error), file=sys.stderr)
         return 2
     journal = Journal(args.journal)

@@ -162,6 +162,95 @@ class FaultMatchingTest(unittest.TestCase):
                 qvdevice.Profile(profile)
 
 
+DESCRIPTION = """<?xml version="1.0"?>
+<devices>
+  <device name="Other" model="9" type="9" set="1" defaultModbusAddr="1" skelderType="255">
+    <identity><productCode>OT-1</productCode></identity>
+  </device>
+  <device name="Box" model="1" type="2" set="1" defaultModbusAddr="1" skelderType="255">
+    <identity><productCode>BX-1</productCode><outputRegister address="0x0030">7</outputRegister></identity>
+    <identity><productCode>BX-2</productCode><outputRegister address="0x0030">010</outputRegister></identity>
+    <variable name="Volts" id="1" description="" units="V" min="0" max="80" scaling="0.01" addressLow="0x0001" addressHigh="-1"/>
+    <variable name="Temp" id="2" description="" units="C" min="-128" max="127" scaling="1" addressLow="2" addressHigh="-1"/>
+    <variable name="State" id="3" description="" units="" min="0" max="9" scaling="1" addressLow="3" addressHigh="-1">
+      <translation value="4">B</translation><translation value="2">A</translation>
+      <translation value="default">?</translation>
+    </variable>
+    <variable name="Alarms" id="4" description="" units="" min="0" max="1e9" scaling="1" addressLow="4" addressHigh="5" bitfield="1">
+      <translation value="0x10000">X</translation>
+    </variable>
+    <variable name="hourmeter" id="5" description="" units="h" min="0" max="1e7" scaling="0.1" addressLow="6" addressHigh="7"/>
+    <coil name="C" address="0x0003" writable="1" readable="1"/>
+    <hardwareinfo name="Serial Number" address="0x1000" width="5" format="ascii"/>
+    <hardwareinfo name="Model Text" address="0x1005" width="1" format="ascii"/>
+    <hardwareinfo name="IP" address="0x1006" width="2" format="ip"/>
+    <hardwareinfo name="MAC" address="0x1008" width="3" format="hexascii"/>
+    <hardwareinfo name="Flag" address="0x100B" width="1" format="boolean"/>
+    <loggeddata><buffer start="32768" stop="32777" endpointer="32"><record/></buffer></loggeddata>
+  </device>
+</devices>
+"""
+
+
+class DescribedDeviceTest(unittest.TestCase):
+    """A unit that stands for a device of a description file."""
+
+    def setUp(self):
+        self.dir = tempfile.TemporaryDirectory()
+        self.xml = os.path.join(self.dir.name, "devices.xml")
+        with open(self.xml, "w") as f:
+            f.write(DESCRIPTION)
+
+    def tearDown(self):
+        self.dir.cleanup()
+
+    def words(self, device, address, count):
+        reply = ask(device, 1, read_pdu(3, address, count)).reply
+        self.assertEqual(reply[1], 3, reply.hex())
+        return list(struct.unpack(">%dH" % count, reply[3:]))
+
+    def test_registers_identity_and_overrides(self):
+        device = make_device({"units": {"1": {
+            "device": {"xml": self.xml, "name": "Box", "identity": 1, "serial": "QV9"},
+            "holding": {"0x0002": 99}, "coils": {"3": True}}}})
+        unit = device.profile.units[1]
+        self.assertEqual(unit.identification[1], "BX-2")
+        self.assertEqual(unit.identification[0], "Quorvant Corp.")
+        self.assertEqual(self.words(device, 0x30, 1), [8])             # octal 010
+        # Volts a quarter up its range, the override, the lowest translation, an empty
+        # bit field over two registers, 1234 hours at 0.1 h per count.
+        self.assertEqual(self.words(device, 1, 7), [2000, 99, 2, 0, 0, 12340, 0])
+        self.assertEqual(self.words(device, 0x1000, 12),
+                         [ord("Q") | ord("V") << 8, ord("9"), 0, 0, 0, ord("A") | ord("1") << 8,
+                          192, 2 | 10 << 8, 0x1E00, 0x12C0, 0x5634, 1])
+        self.assertEqual(self.words(device, 0x8000, 10), [0xFFFF] * 10)
+        self.assertEqual(self.words(device, 0x20, 1), [9])
+        self.assertTrue(unit.coils[3])
+        # A signed range takes a fifth of its top; the default identity is the first.
+        device = make_device({"units": {"1": {"device": {"xml": self.xml, "name": "Box"}}}})
+        self.assertEqual(self.words(device, 2, 1), [25])
+        self.assertEqual(self.words(device, 0x30, 1), [7])
+        self.assertEqual(device.profile.units[1].identification[1], "BX-1")
+        self.assertFalse(device.profile.units[1].coils[3])
+        with self.assertRaises(ValueError):
+            qvdevice.Profile({"units": {"1": {"device": {"xml": self.xml, "name": "Missing"}}}})
+
+    def test_every_shipped_device_serves_its_variables(self):
+        shipped = os.path.join(HERE, "..", "..", "res", "devices.xml")
+        root = qvdevice.ElementTree.parse(shipped).getroot()
+        names = [d.get("name") for d in root.findall("device")]
+        self.assertGreaterEqual(len(names), 8)
+        for element in root.findall("device"):
+            device = make_device({"units": {"1": {"device": {"xml": shipped, "name": element.get("name")}}}})
+            for variable in element.findall("variable"):
+                for key in ("addressLow", "addressHigh"):
+                    address = qvdevice.c_integer(variable.get(key))
+                    if address >= 0:
+                        self.words(device, address, 1)
+            product = device.profile.units[1].identification[1]
+            self.assertIn(product, [p.text for p in element.iter("productCode")])
+
+
 class DeviceProcess:
     """The device as its own program, as the tests of the system start it."""
 

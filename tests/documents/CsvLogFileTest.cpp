@@ -12,18 +12,11 @@
 #include "documents/logfiles/CLogFileInCsv.h"
 #include "documents/logfiles/CLogFileOutCsv.h"
 #include "tests/support/TestPaths.h"
+#include "tests/support/ErrorText.h"
+
+using testing_support::ErrorText;
 
 namespace {
-
-std::string ErrorText(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const std::exception& error) {
-        return error.what();
-    }
-    return "(no exception)";
-}
 
 class CsvLogFile : public testing::Test
 {

@@ -16,20 +16,13 @@
 #include "documents/logfiles/CLogFileInXml.h"
 #include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/TestPaths.h"
+#include "tests/support/ErrorText.h"
+
+using testing_support::ErrorText;
 
 namespace {
 
 typedef CLogFileInXml::log_file_record_t Record;
-
-std::string ErrorText(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const std::exception& error) {
-        return error.what();
-    }
-    return "(no exception)";
-}
 
 Record MakeRecord(const char* retrieval, int retrievalHourmeter, int hourmeter,
                   std::vector<std::pair<int, std::string>> values, bool discontinuity = false)

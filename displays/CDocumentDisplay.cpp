@@ -1,0 +1,350 @@
+#include "displays/CDocumentDisplay.h"
+#include "documents/CDocumentManager.h"
+#include "documents/CStorageRefreshEvent.h"
+#include "framework/CArchive.h"
+#include "framework/CArchiveException.h"
+#include "framework/CSingleLock.h"
+#include "framework/CView.h"
+
+#include <algorithm>
+#include <set>
+
+IMPLEMENT_DYNAMIC(CDocumentDisplay, CDocumentEx)
+
+namespace
+{
+const int DISPLAY_ARCHIVE_VERSION = 1;
+const int DISPLAY_ENTRY_VERSION = 1;
+const int POPUP_RENAME = 0;
+const int POPUP_SEPARATOR = 1;
+// "&Rename..." and the separator come before the base entries.
+const int POPUP_OWN_ENTRIES = 2;
+
+bool IsWholeDocumentItem(const CTreeItem& item)
+{
+    return item.GetVariableId() == PLOT_ID_NONE;
+}
+
+// Same object, or the same three ids with equal name and units.
+bool IsSameVariable(const DisplayEntry_t& entry, const CTreeItem& item)
+{
+    if (entry.item.get() == &item)
+        return true;
+    return entry.item && static_cast<const CPlotVariableId&>(*entry.item) == item &&
+           entry.item->GetName() == item.GetName() && entry.item->GetUnits() == item.GetUnits();
+}
+
+// Whether an entry belongs to the document that a removal event names. Device and
+// log-file ids are counted separately, so the item type tells which list the id is from.
+bool BelongsToRemovedDocument(const DisplayEntry_t& entry, int code, int documentId)
+{
+    if (!entry.item || entry.item->GetDocumentId() != documentId)
+        return false;
+    const bool isLogColumn = entry.item->GetItemTypeId() == PLOT_ITEM_TYPE_LOG_COLUMN;
+    return code == REFRESH_LOG_FILE_REMOVED ? isLogColumn : !isLogColumn;
+}
+}  // namespace
+
+CDocumentDisplay::CDocumentDisplay()
+    : m_viewWindow(nullptr),
+      m_windowTextColour(::GetSysColor(COLOR_WINDOWTEXT)),
+      m_windowColour(::GetSysColor(COLOR_WINDOW)),
+      m_highlightColour(::GetSysColor(COLOR_HIGHLIGHT)),
+      m_highlightTextColour(::GetSysColor(COLOR_HIGHLIGHTTEXT))
+{
+    // Closing the last view closes the display; OnCloseDocument switches deletion off
+    // again, since the manager's shared pointers own the document.
+    m_bAutoDelete = TRUE;
+}
+
+CDocumentDisplay::~CDocumentDisplay() = default;
+
+bool CDocumentDisplay::AcceptsDevice()
+{
+    return true;
+}
+
+bool CDocumentDisplay::AcceptsVariable()
+{
+    return true;
+}
+
+bool CDocumentDisplay::AcceptsLogFile()
+{
+    return false;
+}
+
+bool CDocumentDisplay::AcceptsOther()
+{
+    return false;
+}
+
+bool CDocumentDisplay::CanAddVariable(const CTreeItem* item)
+{
+    if (item == nullptr)
+        return false;
+    {
+        CSingleLock lock(&m_entryLock, TRUE);
+        for (const DisplayEntry_t& entry : m_entries)
+        {
+            if (IsSameVariable(entry, *item))
+                return false;
+        }
+    }
+    if (IsWholeDocumentItem(*item))
+    {
+        if (item->GetItemTypeId() == PLOT_ID_NONE && item->GetDocumentId() != PLOT_ID_NONE)
+            return AcceptsDevice();
+        if (item->GetItemTypeId() != PLOT_ID_NONE)
+            return AcceptsLogFile();
+        return false;
+    }
+    return AcceptsVariable();
+}
+
+void CDocumentDisplay::AddVariable(const CTreeItem& item)
+{
+    if (!CanAddVariable(&item))
+        return;
+    if (IsWholeDocumentItem(item))
+    {
+        // A copy: adding may not change the list we walk.
+        const CTreeItemList children = item.GetPlotItems();
+        for (const CTreeItemPtr& child : children)
+        {
+            if (child)
+                AddVariable(*child);
+        }
+        return;
+    }
+
+    CSingleLock lock(&m_entryLock, TRUE);
+    std::set<int> usedIndices;
+    for (const DisplayEntry_t& entry : m_entries)
+        usedIndices.insert(entry.index);
+    int freeIndex = 0;
+    while (usedIndices.count(freeIndex) != 0)
+        ++freeIndex;
+
+    DisplayEntry_t entry;
+    entry.index = freeIndex;
+    entry.item.reset(new CTreeItem(item));
+    entry.enabled = true;
+    entry.spare = 0;
+    m_entries.push_back(entry);
+    SetModifiedFlag(TRUE);
+}
+
+bool CDocumentDisplay::RemoveVariable(const CTreeItem& item)
+{
+    CSingleLock lock(&m_entryLock, TRUE);
+    for (auto entry = m_entries.begin(); entry != m_entries.end(); ++entry)
+    {
+        if (IsSameVariable(*entry, item))
+        {
+            m_entries.erase(entry);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CDocumentDisplay::OnStorage(const CStoragePtr& item)
+{
+    if (!item || item->GetType() != STORAGE_TYPE_REFRESH_EVENT)
+        return false;
+    const boost::shared_ptr<CStorageRefreshEvent> event = boost::static_pointer_cast<CStorageRefreshEvent>(item);
+    switch (event->GetCode())
+    {
+    case REFRESH_DEVICE_REMOVED:
+    case REFRESH_LOG_FILE_REMOVED:
+    {
+        bool changed = false;
+        {
+            CSingleLock lock(&m_entryLock, TRUE);
+            const size_t before = m_entries.size();
+            m_entries.erase(std::remove_if(m_entries.begin(), m_entries.end(),
+                                           [&](const DisplayEntry_t& entry) {
+                                               return BelongsToRemovedDocument(entry, event->GetCode(),
+                                                                               event->GetId());
+                                           }),
+                            m_entries.end());
+            changed = m_entries.size() != before;
+        }
+        if (changed)
+            PostToView(WM_APP_DISPLAY_REBUILD);
+        break;
+    }
+    case REFRESH_STATE_CHANGED:
+        PostToView(WM_APP_DISPLAY_REBUILD);
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+bool CDocumentDisplay::FindEnabledEntryIndex(const CPlotVariableId& id, int& index)
+{
+    CSingleLock lock(&m_entryLock, TRUE);
+    index = -1;
+    for (const DisplayEntry_t& entry : m_entries)
+    {
+        if (!entry.item || static_cast<const CPlotVariableId&>(*entry.item) != id)
+            continue;
+        if (!entry.enabled)
+            return false;
+        index = entry.index;
+        return true;
+    }
+    return false;
+}
+
+LockedDisplayEntries_t CDocumentDisplay::LockEntries()
+{
+    m_entryLock.Lock();
+    // The holder must go on the thread that took it: the lock belongs to that thread.
+    CCriticalSection* entryLock = &m_entryLock;
+    boost::shared_ptr<void> holder(static_cast<void*>(entryLock), [entryLock](void*) { entryLock->Unlock(); });
+    return LockedDisplayEntries_t(&m_entries, holder);
+}
+
+DisplayEntry_t CDocumentDisplay::GetEntry(size_t position)
+{
+    CSingleLock lock(&m_entryLock, TRUE);
+    return m_entries.at(position);
+}
+
+size_t CDocumentDisplay::GetEntryCount()
+{
+    CSingleLock lock(&m_entryLock, TRUE);
+    return m_entries.size();
+}
+
+int CDocumentDisplay::GetPopupMenuEntryCount()
+{
+    const int baseCount = CDocumentEx::GetPopupMenuEntryCount();
+    // Without base entries a separator would trail "&Rename..." for nothing.
+    return baseCount == 0 ? 1 : baseCount + POPUP_OWN_ENTRIES;
+}
+
+int CDocumentDisplay::GetPopupMenuEntry(int index, CString& text, bool& enabled, bool& checked)
+{
+    if (index == POPUP_RENAME)
+    {
+        text = "&Rename...";
+        enabled = true;
+        checked = false;
+        return index;
+    }
+    if (index == POPUP_SEPARATOR)
+    {
+        text.Empty();
+        enabled = false;
+        checked = false;
+        return index;
+    }
+    return CDocumentEx::GetPopupMenuEntry(index - POPUP_OWN_ENTRIES, text, enabled, checked) + POPUP_OWN_ENTRIES;
+}
+
+int CDocumentDisplay::OnPopupMenuCommand(int index)
+{
+    // Renaming asks for the name in the shared input dialog, which the shell brings.
+    if (index == POPUP_RENAME || index == POPUP_SEPARATOR)
+        return index;
+    return CDocumentEx::OnPopupMenuCommand(index - POPUP_OWN_ENTRIES) + POPUP_OWN_ENTRIES;
+}
+
+BOOL CDocumentDisplay::OnNewDocument()
+{
+    CSingleLock lock(&m_documentMutex, TRUE);
+    return CDocumentEx::OnNewDocument();
+}
+
+BOOL CDocumentDisplay::OnOpenDocument(LPCTSTR pathName)
+{
+    CSingleLock lock(&m_documentMutex, TRUE);
+    return CDocumentEx::OnOpenDocument(pathName);
+}
+
+void CDocumentDisplay::OnCloseDocument()
+{
+    // Keeps the document alive through the framework's close step; the manager's list
+    // may hold the last other reference.
+    CDocumentDisplayPtr self;
+    if (CDocumentManager* manager = GetDocumentManager())
+    {
+        self = manager->FindDisplayById(GetId());
+        if (self)
+            manager->RemoveDisplay(self);
+    }
+    m_bAutoDelete = FALSE;
+    CDocumentEx::OnCloseDocument();
+    // May destroy this document: nothing may follow.
+    self.reset();
+}
+
+void CDocumentDisplay::OnChangedViewList()
+{
+    HWND viewWindow = nullptr;
+    POSITION position = GetFirstViewPos();
+    if (position != nullptr)
+    {
+        if (CView* view = GetNextViewAt(position))
+            viewWindow = view->GetSafeHwnd();
+    }
+    m_viewWindow = viewWindow;
+    // May close the document when its last view went: nothing may follow.
+    CDocumentEx::OnChangedViewList();
+}
+
+void CDocumentDisplay::Serialize(CArchive& ar)
+{
+    CSingleLock lock(&m_entryLock, TRUE);
+    if (ar.IsStoring())
+    {
+        ar << DISPLAY_ARCHIVE_VERSION << static_cast<int>(m_entries.size());
+        for (const DisplayEntry_t& entry : m_entries)
+        {
+            ar << DISPLAY_ENTRY_VERSION << entry.index;
+            CTreeItem item = entry.item ? *entry.item : CTreeItem();
+            item.Serialize(ar);
+            ar << static_cast<int>(entry.enabled ? 1 : 0) << entry.spare;
+        }
+    }
+    else
+    {
+        int version = 0;
+        ar >> version;
+        if (version != DISPLAY_ARCHIVE_VERSION)
+            AfxThrowArchiveException(CArchiveException::badSchema, ar.m_strFileName);
+        int count = 0;
+        ar >> count;
+        m_entries.clear();
+        // A damaged count ends at the end of the file, not in a huge allocation.
+        for (int position = 0; position < count; ++position)
+        {
+            DisplayEntry_t entry;
+            entry.item.reset(new CTreeItem());
+            int entryVersion = 0;
+            int enabled = 0;
+            ar >> entryVersion >> entry.index;
+            entry.item->Serialize(ar);
+            ar >> enabled >> entry.spare;
+            entry.enabled = enabled != 0;
+            m_entries.push_back(entry);
+        }
+    }
+
+    ar.SerializeClass(RUNTIME_CLASS(CDocumentEx));
+    CDocumentEx::Serialize(ar);
+    UpdateAllViews(nullptr);
+    CDocumentEx::Serialize(ar);
+}
+
+void CDocumentDisplay::PostToView(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const HWND viewWindow = m_viewWindow;
+    if (viewWindow != nullptr)
+        ::PostMessage(viewWindow, message, wParam, lParam);
+}

@@ -1,0 +1,70 @@
+// The common base of the display documents: the variables dropped on the display, which
+// dragged items it accepts, the items the hub dispatches to displays (on the dispatch
+// thread) and its part of the display archive that workspaces embed.
+#pragma once
+#include "framework/FrameworkBase.h"
+#include "framework/CCriticalSection.h"
+#include "documents/CDocumentEx.h"
+#include "documents/CStorage.h"
+#include "displays/DisplayEntry_t.h"
+
+#include <boost/shared_ptr.hpp>
+#include <deque>
+#include <utility>
+
+// Posted to the display's view when its variable list changed.
+const UINT WM_APP_DISPLAY_REBUILD = 0x8001;
+
+typedef std::deque<DisplayEntry_t> DisplayEntryList_t;
+// The entry list with a holder that keeps the entry lock until its last copy goes.
+typedef std::pair<DisplayEntryList_t*, boost::shared_ptr<void>> LockedDisplayEntries_t;
+
+class CDocumentDisplay : public CDocumentEx
+{
+    DECLARE_DYNAMIC(CDocumentDisplay)
+public:
+    CDocumentDisplay();
+    ~CDocumentDisplay() override;
+
+    virtual bool AcceptsDevice();
+    virtual bool AcceptsVariable();
+    virtual bool AcceptsLogFile();
+    virtual bool AcceptsOther();
+    virtual bool CanAddVariable(const CTreeItem* item);
+    virtual void AddVariable(const CTreeItem& item);
+    virtual bool RemoveVariable(const CTreeItem& item);
+    virtual bool OnStorage(const CStoragePtr& item);
+
+    // The index (row, column or line) of the first entry with these ids; false and -1
+    // when there is none or it is disabled.
+    bool FindEnabledEntryIndex(const CPlotVariableId& id, int& index);
+    // Release the holder on the thread that took it.
+    LockedDisplayEntries_t LockEntries();
+    DisplayEntry_t GetEntry(size_t position);
+    size_t GetEntryCount();
+    HWND GetViewWindow() const { return m_viewWindow; }
+
+    int GetPopupMenuEntryCount() override;
+    int GetPopupMenuEntry(int index, CString& text, bool& enabled, bool& checked) override;
+    int OnPopupMenuCommand(int index) override;
+    BOOL OnNewDocument() override;
+    BOOL OnOpenDocument(LPCTSTR pathName) override;
+    void OnCloseDocument() override;
+    void OnChangedViewList() override;
+
+    // Version 1, the entries, then the class record of CDocumentEx and its form twice.
+    void Serialize(CArchive& ar) override;
+
+protected:
+    void PostToView(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+
+    DisplayEntryList_t m_entries;
+    CCriticalSection m_entryLock;
+    volatile HWND m_viewWindow;
+    COLORREF m_windowTextColour;
+    COLORREF m_windowColour;
+    COLORREF m_highlightColour;
+    COLORREF m_highlightTextColour;
+};
+
+typedef boost::shared_ptr<CDocumentDisplay> CDocumentDisplayPtr;

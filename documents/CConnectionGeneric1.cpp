@@ -1,0 +1,329 @@
+#include "documents/CConnectionGeneric1.h"
+
+#include "documents/CDocumentDeviceGeneric1.h"
+#include "documents/DeviceMessageKeys.h"
+#include "framework/CSingleLock.h"
+#include "framework/CWinThread.h"
+
+#include <cstdio>
+#include <stdexcept>
+#include <vector>
+
+namespace
+{
+const char* const QUORVANT_VENDOR = "Quorvant Corp.";
+const DWORD IDENTITY_FAILURE_PAUSE_MS = 100;
+const DWORD THREAD_TERMINATE_EXIT_CODE = static_cast<DWORD>(-16);
+
+std::string RegisterText(int address)
+{
+    char text[16];
+    std::snprintf(text, sizeof(text), "0x%04x", static_cast<unsigned>(address) & 0xFFFFu);
+    return text;
+}
+
+// Restores the connected flag on every way out of the open checks.
+class ConnectedFlagRestorer
+{
+public:
+    explicit ConnectedFlagRestorer(volatile bool& flag) : m_flag(flag), m_saved(flag) {}
+    ~ConnectedFlagRestorer() { m_flag = m_saved; }
+    ConnectedFlagRestorer(const ConnectedFlagRestorer&) = delete;
+    ConnectedFlagRestorer& operator=(const ConnectedFlagRestorer&) = delete;
+
+private:
+    volatile bool& m_flag;
+    bool m_saved;
+};
+}
+
+IMPLEMENT_DYNAMIC(CConnectionGeneric1, CConnectionModbusLocal)
+
+CConnectionGeneric1::CConnectionGeneric1(CDocumentDeviceGeneric1* owner)
+    : CConnectionModbusLocal(owner),
+      m_worker(nullptr),
+      m_stopEvent(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+      m_refreshEvent(CreateEventA(nullptr, TRUE, FALSE, nullptr))
+{
+}
+
+CConnectionGeneric1::~CConnectionGeneric1()
+{
+    // The thread works on this object: it must not outlive it.
+    StopWorker();
+    if (m_stopEvent != nullptr)
+        CloseHandle(m_stopEvent);
+    if (m_refreshEvent != nullptr)
+        CloseHandle(m_refreshEvent);
+}
+
+CDocumentDeviceGeneric1* CConnectionGeneric1::GetGenericOwner() const
+{
+    return static_cast<CDocumentDeviceGeneric1*>(m_owner);
+}
+
+void CConnectionGeneric1::Open()
+{
+    CConnectionModbus::Open();
+
+    // A stop left set by a terminated thread would end the new one at once.
+    ResetEvent(m_stopEvent);
+    ResetEvent(m_refreshEvent);
+    m_worker = AfxBeginThread(&CConnectionGeneric1::WorkerThread, this, THREAD_PRIORITY_NORMAL, 0,
+                              CREATE_SUSPENDED);
+    if (m_worker == nullptr)
+    {
+        // The link is let go here too, so that the COM port is free again at once.
+        ReleaseTransport();
+        m_connected = false;
+        throw std::runtime_error("unable to create connection thread");
+    }
+    m_worker->m_bAutoDelete = FALSE;
+    m_worker->ResumeThread();
+}
+
+void CConnectionGeneric1::StopWorker()
+{
+    if (m_worker == nullptr)
+        return;
+    SetEvent(m_stopEvent);
+    if (WaitForSingleObject(m_worker->m_hThread, CONNECTION_THREAD_STOP_WAIT_MS) != WAIT_OBJECT_0)
+        TerminateThread(m_worker->m_hThread, THREAD_TERMINATE_EXIT_CODE);
+    delete m_worker;
+    m_worker = nullptr;
+}
+
+bool CConnectionGeneric1::Close()
+{
+    StopWorker();
+    if (CDocumentDeviceGeneric1* owner = GetGenericOwner())
+    {
+        owner->ClearHardwareInfo();
+        owner->SetFirmwareVersion("");
+    }
+    return CConnectionModbus::Close();
+}
+
+bool CConnectionGeneric1::OnStorage(const CStoragePtr& item)
+{
+    if (item && item->GetType() == STORAGE_TYPE_TIME && m_connected)
+    {
+        CDocumentDeviceGeneric1* owner = GetGenericOwner();
+        if (owner != nullptr && !owner->IsBusy())
+            SetEvent(m_refreshEvent);
+    }
+    return false;
+}
+
+void CConnectionGeneric1::AfterOpen()
+{
+    CConnectionModbus::AfterOpen();
+
+    // The reads below check the flag; Connect sets it for good afterwards.
+    ConnectedFlagRestorer restorer(m_connected);
+    m_connected = true;
+
+    int identityRegister = CONNECTION_DEFAULT_IDENTITY_REGISTER;
+    {
+        CSingleLock lock(&m_pollLock, TRUE);
+        if (!m_pollAddresses.empty())
+            identityRegister = m_pollAddresses.front();
+    }
+    WORD word = 0;
+    if (!TryReadRegisters(identityRegister, &word, 1))
+    {
+        Sleep(IDENTITY_FAILURE_PAUSE_MS);
+        throw std::runtime_error("control did not respond to Modbus read request");
+    }
+
+    CString vendor;
+    CString productCode;
+    CString revision;
+    if (!m_transport->m_link->ReadDeviceIdentification(GetEffectiveUnitId(), vendor, productCode, revision))
+        throw std::runtime_error("control did not respond to Modbus Read Basic Device Identification");
+    if (std::string(static_cast<const char*>(vendor)) != QUORVANT_VENDOR)
+        throw std::runtime_error("device is not a Quorvant Corporation control");
+
+    CDocumentDeviceGeneric1* owner = GetGenericOwner();
+    owner->SetTitle(productCode);
+    owner->SetFirmwareVersion(static_cast<const char*>(revision));
+
+    for (const GenericHardwareInfo_t& description : owner->GetHardwareInfoDescriptions())
+    {
+        std::string text;
+        for (int i = 0; i < description.width; ++i)
+        {
+            const int address = description.address + i;
+            if (!TryReadRegisters(address, &word, 1))
+                throw std::runtime_error("unable to read Modbus address " + RegisterText(address));
+            if (!description.AppendReadByte(text, word))
+                break;
+        }
+        owner->AddHardwareInfo(description.name, text);
+    }
+
+    if (boost::shared_ptr<CStorageGenericConfig1> store = owner->GetConfigStore())
+    {
+        for (int row = 0; row < store->GetEntryCount(); ++row)
+        {
+            const int address = static_cast<int>(store->GetEntryConst(row)->registerAddress);
+            if (!TryReadRegisters(address, &word, 1))
+                throw std::runtime_error("unable to read Modbus address " + RegisterText(address));
+            store->SetEntryValue(row, word);
+        }
+    }
+}
+
+void CConnectionGeneric1::AddPollRegister(int address)
+{
+    CSingleLock lock(&m_pollLock, TRUE);
+    m_pollAddresses.push_back(address);
+    RebuildPollRanges();
+}
+
+void CConnectionGeneric1::AddConfigRegister(int address)
+{
+    CSingleLock lock(&m_pollLock, TRUE);
+    m_configRegisters.push_back(address);
+}
+
+std::list<std::pair<int, int>> CConnectionGeneric1::GetPollRanges()
+{
+    CSingleLock lock(&m_pollLock, TRUE);
+    return m_pollRanges;
+}
+
+void CConnectionGeneric1::RebuildPollRanges()
+{
+    // The addresses keep the description's order; only neighbours that follow each
+    // other in that order share a range.
+    m_pollRanges.clear();
+    int start = 0;
+    int count = 0;
+    for (int address : m_pollAddresses)
+    {
+        if (count > 0 && address == start + count)
+        {
+            ++count;
+            continue;
+        }
+        if (count > 0)
+            m_pollRanges.push_back(std::make_pair(start, count));
+        start = address;
+        count = 1;
+    }
+    if (count > 0)
+        m_pollRanges.push_back(std::make_pair(start, count));
+}
+
+DWORD CConnectionGeneric1::ReadOutputValue(int lowAddress, int highAddress)
+{
+    WORD words[2] = { 0, 0 };
+    if (highAddress == -1)
+    {
+        if (!TryReadRegisters(lowAddress, words, 1))
+            throw std::runtime_error("error reading output register " + RegisterText(lowAddress));
+        return words[0];
+    }
+    WORD low = 0;
+    WORD high = 0;
+    if (highAddress == lowAddress + 1)
+    {
+        if (!TryReadRegisters(lowAddress, words, 2))
+            throw std::runtime_error("error reading dword output register " + RegisterText(lowAddress));
+        low = words[0];
+        high = words[1];
+    }
+    else
+    {
+        if (!TryReadRegisters(highAddress, &high, 1))
+            throw std::runtime_error("error reading dword output register (high part) " +
+                                     RegisterText(highAddress));
+        if (!TryReadRegisters(lowAddress, &low, 1))
+            throw std::runtime_error("error reading dword output register (low part) " +
+                                     RegisterText(lowAddress));
+    }
+    return (static_cast<DWORD>(high) << 16) | low;
+}
+
+UINT __cdecl CConnectionGeneric1::WorkerThread(LPVOID connection)
+{
+    return static_cast<CConnectionGeneric1*>(connection)->WorkerLoop();
+}
+
+UINT CConnectionGeneric1::WorkerLoop()
+{
+    std::vector<WORD> image(MODBUS_REGISTER_SPACE);
+    std::vector<BYTE> valid(MODBUS_REGISTER_SPACE);
+    HANDLE events[2] = { m_stopEvent, m_refreshEvent };
+    for (;;)
+    {
+        const DWORD result = WaitForMultipleObjects(2, events, FALSE, INFINITE);
+        if (result == WAIT_OBJECT_0)
+        {
+            ResetEvent(m_stopEvent);
+            return 0;
+        }
+        if (result == WAIT_OBJECT_0 + 1)
+        {
+            ResetEvent(m_refreshEvent);
+            PollOnce(image.data(), valid.data());
+        }
+        else
+        {
+            // A failed wait: try again without spinning.
+            Sleep(1);
+        }
+    }
+}
+
+bool CConnectionGeneric1::IsStopRequested() const
+{
+    return WaitForSingleObject(m_stopEvent, 0) == WAIT_OBJECT_0;
+}
+
+void CConnectionGeneric1::PollOnce(WORD* image, BYTE* valid)
+{
+    CDocumentDeviceGeneric1* owner = GetGenericOwner();
+    try
+    {
+        std::fill(valid, valid + MODBUS_REGISTER_SPACE, BYTE(0));
+        std::string readFailure;
+        {
+            CSingleLock lock(&m_pollLock, TRUE);
+            for (const std::pair<int, int>& range : m_pollRanges)
+            {
+                const int start = range.first;
+                const int count = range.second;
+                if (start + count > MODBUS_REGISTER_SPACE)
+                    throw std::runtime_error("Modbus read output register request too long");
+                // A disconnect is waiting: the rest of the cycle would only delay it.
+                if (IsStopRequested())
+                    return;
+                try
+                {
+                    ReadRegisters(start, image + start, count);
+                    std::fill(valid + start, valid + start + count, BYTE(1));
+                }
+                catch (const std::exception& error)
+                {
+                    // The other ranges are still read and converted.
+                    if (readFailure.empty())
+                        readFailure = error.what();
+                }
+            }
+        }
+        owner->ConvertRegisterImage(image, valid);
+        if (IsStopRequested())
+            return;
+        // A device that stopped answering keeps that as its message until it answers again.
+        if (readFailure.empty())
+            owner->ClearMessage(MESSAGE_KEY_POLL);
+        else
+            owner->SetMessage(MESSAGE_KEY_POLL, readFailure);
+    }
+    catch (const std::exception& error)
+    {
+        owner->SetMessage(MESSAGE_KEY_POLL, error.what());
+    }
+}

@@ -1,0 +1,60 @@
+// The connection of a generic device: identifies the device when it opens and polls the
+// described register ranges in its own thread on every time item.
+#pragma once
+#include "framework/FrameworkBase.h"
+#include "documents/CConnectionModbusLocal.h"
+#include "framework/CCriticalSection.h"
+
+#include <algorithm>
+#include <list>
+#include <utility>
+#include <vector>
+
+class CDocumentDeviceGeneric1;
+class CWinThread;
+
+const int MODBUS_REGISTER_SPACE = 0x10000;
+const DWORD CONNECTION_THREAD_STOP_WAIT_MS = 10000;
+// Register read to confirm the device answers when the description names no poll register.
+const int CONNECTION_DEFAULT_IDENTITY_REGISTER = 8;
+
+class CConnectionGeneric1 : public CConnectionModbusLocal
+{
+    DECLARE_DYNAMIC(CConnectionGeneric1)
+public:
+    explicit CConnectionGeneric1(CDocumentDeviceGeneric1* owner);
+    ~CConnectionGeneric1() override;
+
+    void Open() override;
+    bool Close() override;
+    bool OnStorage(const CStoragePtr& item) override;
+    void AfterOpen() override;
+
+    void AddPollRegister(int address);
+    // Registers of the configuration store, read when the connection opens.
+    void AddConfigRegister(int address);
+    DWORD ReadOutputValue(int lowAddress, int highAddress);
+
+    std::list<std::pair<int, int>> GetPollRanges();
+
+    static UINT __cdecl WorkerThread(LPVOID connection);
+    UINT WorkerLoop();
+
+private:
+    void RebuildPollRanges();
+    CDocumentDeviceGeneric1* GetGenericOwner() const;
+    // Sets the stop event, waits for the thread (terminating it after the wait) and
+    // deletes its object; nothing when no thread runs.
+    void StopWorker();
+    bool IsStopRequested() const;
+    // One refresh cycle: reads the poll ranges into the image and hands it to the owner.
+    void PollOnce(WORD* image, BYTE* valid);
+
+    CWinThread* m_worker;
+    HANDLE m_stopEvent;
+    HANDLE m_refreshEvent;
+    CCriticalSection m_pollLock;
+    std::vector<int> m_pollAddresses;
+    std::list<std::pair<int, int>> m_pollRanges;
+    std::vector<int> m_configRegisters;
+};

@@ -1,0 +1,88 @@
+#include "documents/CConnectionModbus.h"
+
+#include "framework/CArchive.h"
+#include "framework/CArchiveException.h"
+
+#include <stdexcept>
+
+namespace
+{
+const int MODBUS_CONNECTION_SCHEMA = 2;
+const int MODBUS_CONNECTION_SCHEMA_WITHOUT_FALLBACK = 1;
+}
+
+IMPLEMENT_DYNAMIC(CConnectionModbus, CConnection)
+
+CConnectionModbus::CConnectionModbus(CDocumentDevice* owner)
+    : CConnection(owner), m_unitId(-1), m_fallbackUnitId(1)
+{
+}
+
+void CConnectionModbus::Open()
+{
+    if (m_connected)
+        throw std::runtime_error("connection already open");
+    try
+    {
+        AfterOpen();
+    }
+    catch (...)
+    {
+        // A failed open must not keep the link (and with it the COM port) busy.
+        ReleaseTransport();
+        throw;
+    }
+}
+
+bool CConnectionModbus::Close()
+{
+    if (!m_connected)
+        return false;
+    return ReleaseTransport();
+}
+
+void CConnectionModbus::AfterOpen()
+{
+    if (m_connected)
+        ReleaseTransport();
+    m_transport.reset();
+    m_transport = GetTransport();
+}
+
+bool CConnectionModbus::ReleaseTransport()
+{
+    m_transport.reset();
+    return true;
+}
+
+int CConnectionModbus::GetEffectiveUnitId() const
+{
+    return m_unitId >= 0 ? m_unitId : m_fallbackUnitId;
+}
+
+void CConnectionModbus::Serialize(CArchive& ar)
+{
+    if (ar.IsStoring())
+    {
+        ar << MODBUS_CONNECTION_SCHEMA << m_unitId << m_fallbackUnitId;
+    }
+    else
+    {
+        int schema = 0;
+        ar >> schema;
+        if (schema == MODBUS_CONNECTION_SCHEMA)
+        {
+            ar >> m_unitId >> m_fallbackUnitId;
+        }
+        else if (schema == MODBUS_CONNECTION_SCHEMA_WITHOUT_FALLBACK)
+        {
+            ar >> m_unitId;
+            m_fallbackUnitId = m_unitId;
+        }
+        else
+        {
+            AfxThrowArchiveException(CArchiveException::badSchema, ar.m_strFileName);
+        }
+    }
+    CConnection::Serialize(ar);
+}

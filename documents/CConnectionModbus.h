@@ -1,0 +1,43 @@
+// A connection over a shared Modbus link, held only while open.
+#pragma once
+#include "framework/FrameworkBase.h"
+#include "documents/CConnection.h"
+#include "modbus/CSharedModbus.h"
+
+#include <boost/shared_ptr.hpp>
+
+typedef boost::shared_ptr<CSharedModbus> CSharedModbusPtr;
+
+class CConnectionModbus : public CConnection
+{
+    DECLARE_DYNAMIC(CConnectionModbus)
+public:
+    explicit CConnectionModbus(CDocumentDevice* owner);
+
+    // "connection already open" when connected; else AfterOpen.
+    void Open() override;
+    // Releases the transport when connected; false when not connected.
+    bool Close() override;
+    // Takes a transport (after releasing one still held).
+    void AfterOpen() override;
+    bool ReleaseTransport() override;
+
+    virtual int GetMaxReadCount() = 0;
+    virtual CSharedModbusPtr GetTransport() = 0;
+
+    int GetUnitId() const { return m_unitId; }
+    void SetUnitId(int unitId) { m_unitId = unitId; }
+    int GetFallbackUnitId() const { return m_fallbackUnitId; }
+    void SetFallbackUnitId(int unitId) { m_fallbackUnitId = unitId; }
+    // The unit id when 0 or more, else the fallback.
+    int GetEffectiveUnitId() const;
+    bool HasTransport() const { return static_cast<bool>(m_transport); }
+
+    // Schema 2: unit id, fallback unit id, then the CConnection form.
+    void Serialize(CArchive& ar) override;
+
+protected:
+    int m_unitId;
+    int m_fallbackUnitId;
+    CSharedModbusPtr m_transport;
+};

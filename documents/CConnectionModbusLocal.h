@@ -1,0 +1,55 @@
+// A Modbus connection to a COM port or to a Modbus/TCP host, with the register access
+// the device document, its pages, the log download and the debug console use.
+#pragma once
+#include "framework/FrameworkBase.h"
+#include "documents/CConnectionModbus.h"
+#include "modbus/ModbusEndpoint.h"
+
+#include <string>
+#include <vector>
+
+const int MODBUS_MAX_READ_LARGE = 124;   // registers per request on a serial line
+const int MODBUS_MAX_READ_SMALL = 95;    // over TCP
+extern const char* const CONNECTION_DEFAULT_HOST;
+
+class CConnectionModbusLocal : public CConnectionModbus
+{
+    DECLARE_DYNAMIC(CConnectionModbusLocal)
+public:
+    explicit CConnectionModbusLocal(CDocumentDevice* owner);
+
+    int GetMaxReadCount() override;
+    CSharedModbusPtr GetTransport() override;
+
+    // Consecutive requests of at most GetMaxReadCount registers; the first failure throws.
+    void ReadRegisters(int start, WORD* destination, int count);
+    void ReadRequest(int start, WORD* destination, int count);
+    bool TryReadRegisters(int start, WORD* destination, int count);
+    void WriteRegister(int address, WORD value);
+    void WriteCoil(int address, bool on);
+    void WriteRawModbus(const std::vector<BYTE>& request, std::vector<BYTE>& reply);
+
+    boost::shared_ptr<ModbusEndpoint_t> GetEndpoint() const;
+
+    int GetComPort() const { return m_comPort; }
+    void SetComPort(int port) { m_comPort = port; }
+    std::string GetHost() const { return m_host; }
+    void SetHost(const std::string& host) { m_host = host; }
+    int GetTcpPort() const { return m_tcpPort; }
+    void SetTcpPort(int port) { m_tcpPort = port; }
+    int GetLocalTcpPort() const { return m_localTcpPort; }
+    void SetLocalTcpPort(int port) { m_localTcpPort = port; }
+    bool IsSerial() const { return m_serial; }
+    void SetSerial(bool serial) { m_serial = serial; }
+
+    // Schema 2: COM port, host, TCP port, local TCP port, serial flag, then the
+    // CConnectionModbus form.
+    void Serialize(CArchive& ar) override;
+
+protected:
+    int m_comPort;
+    std::string m_host;
+    int m_tcpPort;
+    int m_localTcpPort;
+    bool m_serial;
+};

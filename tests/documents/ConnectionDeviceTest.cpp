@@ -1,0 +1,449 @@
+// A generic device's connection against the test device (tests/device/qvdevice.py) over
+// RTU on a pty, ASCII and Modbus/TCP: identification, vendor check and details read on
+// opening, request splits (from the device's journal), polling through the real
+// dispatcher, a device that stops answering, the busy gate and disconnecting in time.
+#include <gtest/gtest.h>
+
+#include "tests/documents/HubRecorders.h"
+#include "tests/support/MessageCollector.h"
+#include "tests/support/PeerHost.h"
+#include "tests/support/TestDevice.h"
+
+#include "documents/CConnectionGeneric1.h"
+#include "documents/CDocumentDeviceGeneric1.h"
+#include "documents/CDocumentManager.h"
+#include "documents/CStorageTime.h"
+#include "modbus/SharedLinks.h"
+
+#include <algorithm>
+#include <fstream>
+#include "tests/support/ErrorText.h"
+
+using namespace hub_test;
+using testing_support::PeerHost;
+
+using testing_support::ErrorText;
+
+namespace {
+
+// Registers: voltage 0x10, hour meter 0x12/0x13, state 0x14, serial number text from
+// 0x100, a setting at 0x200 and a block of 300 from 1000.
+std::string Profile(const std::string& unitExtras = "", const std::string& otherUnits = "")
+{
+    std::string block;
+    for (int i = 0; i < 300; ++i)
+        block += (i ? "," : "") + std::to_string(i * 7);
+    return R"({"units": {"1": {"holding": {"0x8": 1, "0x10": 123, "0x12": [1, 2, 2],
+        "0x100": [22097, 12849, 13363, 53], "0x200": 4660, "1000": [)" + block + "]}" + unitExtras + "}" +
+           otherUnits + "}}";
+}
+
+GenericVariable_t Variable(int id, const char* name, int low, int high, double scaling)
+{
+    GenericVariable_t variable;
+    variable.id = id;
+    variable.name = name;
+    variable.addressLow = low;
+    variable.addressHigh = high;
+    variable.scaling = scaling;
+    return variable;
+}
+
+// Voltage (scaled), a 32-bit hour meter, a translated state and the serial number.
+GenericDeviceDescription_t Description(bool withVariables = true)
+{
+    GenericDeviceDescription_t description;
+    description.defaultModbusAddr = 1;
+    if (withVariables) {
+        GenericVariable_t state = Variable(3, "State", 0x14, -1, 1.0);
+        state.hasTranslations = true;
+        state.translations = {{0, "Off"}, {2, "Float"}};
+        description.variables = {Variable(1, "Battery Voltage", 0x10, -1, 0.1), Variable(2, "Hourmeter", 0x12, 0x13, 1.0),
+                                 state};
+    }
+    GenericHardwareInfo_t serial;
+    serial.name = "Serial Number";
+    serial.address = 0x100;
+    serial.width = 4;
+    serial.format = GenericHardwareInfo_t::FORMAT_ASCII;
+    description.hardwareInfo = {serial};
+    return description;
+}
+
+struct Request
+{
+    std::string transport;
+    int function = 0;
+    int address = 0;
+    int count = 0;
+};
+
+class ConnectionDeviceTest : public ::testing::Test
+{
+protected:
+    void StartDevice(const std::string& profile, const std::string& transport)
+    {
+        std::vector<std::string> args;
+        if (transport == "tcp") {
+            args = {"--tcp-port", "0"};
+        } else {
+            pair = host.OpenSerialPair();
+            ASSERT_NE(0, pair.id) << host.Error();
+            args = {"--" + transport, pair.peerPath};
+        }
+        auto started = testing_support::StartTestDevice(host, "tests/documents/connection", profile, args, 120);
+        deviceProcess = started.id;
+        journalPath = started.journalPath;
+        tcpPort = started.tcpPort;
+        ASSERT_NE(0, deviceProcess) << started.error;
+        ASSERT_TRUE(started.error.empty()) << started.error;
+    }
+
+    // A generic device described in code, pointed at the started test device.
+    CDocumentDeviceGeneric1Ptr MakeDevice(CDocumentManager* manager, const GenericDeviceDescription_t& description)
+    {
+        CDocumentDeviceGeneric1Ptr device(new CDocumentDeviceGeneric1(1, 5, 255, manager));
+        SettingRow_t setting;
+        setting.registerAddress = 0x200;
+        device->GetConfigStore()->AddEntry(setting);
+        device->ConfigureFromDescription(description);
+        auto connection = device->GetGenericConnection();
+        if (tcpPort > 0 && pair.id == 0) {
+            connection->SetSerial(false);
+            connection->SetHost("127.0.0.1");
+            connection->SetTcpPort(tcpPort);
+        } else {
+            connection->SetComPort(pair.com);
+        }
+        return device;
+    }
+
+    std::vector<Request> Journal(int function = 0)
+    {
+        std::vector<Request> requests;
+        std::ifstream in(journalPath);
+        std::string line;
+        while (std::getline(in, line)) {
+            Request request;
+            request.transport = PeerHost::Field(line, "transport");
+            request.function = std::atoi(PeerHost::Field(line, "function").c_str());
+            request.address = std::atoi(PeerHost::Field(line, "address").c_str());
+            request.count = std::atoi(PeerHost::Field(line, "count").c_str());
+            if (function == 0 || request.function == function)
+                requests.push_back(request);
+        }
+        return requests;
+    }
+
+    std::vector<int> ReadCountsFrom(size_t first)
+    {
+        std::vector<int> counts;
+        const std::vector<Request> reads = Journal(3);
+        for (size_t i = first; i < reads.size(); ++i)
+            counts.push_back(reads[i].count);
+        return counts;
+    }
+
+    bool WaitForJournal(const std::function<bool(const std::vector<Request>&)>& done, DWORD timeoutMs)
+    {
+        const DWORD start = GetTickCount();
+        while (!done(Journal())) {
+            if (GetTickCount() - start > timeoutMs)
+                return false;
+            Sleep(50);
+        }
+        return true;
+    }
+
+    void TearDown() override
+    {
+        if (deviceProcess)
+            host.Stop(deviceProcess);
+        EXPECT_TRUE(SharedSerialLinks().empty());
+        EXPECT_TRUE(SharedTcpLinks().empty());
+    }
+
+    PeerHost host;
+    testing_support::SerialPair pair;
+    int deviceProcess = 0;
+    int tcpPort = 0;
+    std::string journalPath;
+};
+
+// Waits, bounded, for the device's messages to satisfy the predicate.
+bool WaitForMessages(CDocumentDevice& device, const std::function<bool(const std::string&)>& done, DWORD timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    while (!done(device.GetMessagesText())) {
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        Sleep(50);
+    }
+    return true;
+}
+
+} // namespace
+
+TEST_F(ConnectionDeviceTest, RtuOpenIdentifiesTheDeviceAndReadsItsDetails)
+{
+    StartDevice(Profile(), "rtu");
+    auto device = MakeDevice(nullptr, Description());
+    auto connection = device->GetGenericConnection();
+    connection->SetUnitId(-1);   // the fallback unit 1 answers
+    connection->Connect();
+    ASSERT_TRUE(connection->IsConnected());
+    EXPECT_STREQ("QV-1000 (QV12345)", device->GetName());
+    EXPECT_EQ("1.00", device->GetFirmwareVersion());
+    EXPECT_EQ((HardwareInfoPairs_t{{"Serial Number", "QV12345"}}), device->GetHardwareInfo());
+    EXPECT_EQ(0x1234, device->GetConfigStore()->GetEntryValue(0));
+
+    // The identity register (the first poll address), identification, the four serial
+    // number registers one by one, then the setting.
+    const std::vector<Request> opening = Journal();
+    ASSERT_EQ(7u, opening.size());
+    EXPECT_EQ(0x10, opening[0].address);
+    EXPECT_EQ(1, opening[0].count);
+    EXPECT_EQ(43, opening[1].function);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(0x100 + i, opening[2 + i].address);
+    EXPECT_EQ(0x200, opening[6].address);
+
+    EXPECT_EQ("connection already open", ErrorText([&] { connection->Connect(); }));
+    EXPECT_TRUE(connection->IsConnected());
+
+    std::vector<WORD> words(300);
+    connection->ReadRegisters(1000, words.data(), 300);
+    EXPECT_EQ(299 * 7, words[299]);
+    EXPECT_EQ((std::vector<int>{124, 124, 52}), ReadCountsFrom(Journal(3).size() - 3));
+    EXPECT_EQ(0x20001u, connection->ReadOutputValue(0x12, 0x13));
+    EXPECT_EQ(0x20001u, connection->ReadOutputValue(0x12, 0x14));   // high part at 0x14
+    EXPECT_EQ(123u, connection->ReadOutputValue(0x10, -1));
+    EXPECT_EQ("error reading dword output register 0x0800",
+              ErrorText([&] { connection->ReadOutputValue(0x800, 0x801); }));
+    EXPECT_EQ("error writing coil 000x12 to MODBUS address 1: ",
+              ErrorText([&] { connection->WriteCoil(0x12, true); }).substr(0, 47));
+    connection->WriteRegister(0x10, 77);
+    EXPECT_EQ(77u, connection->ReadOutputValue(0x10, -1));
+
+    EXPECT_TRUE(connection->Disconnect());
+    EXPECT_TRUE(device->GetHardwareInfo().empty());
+    EXPECT_EQ("", device->GetFirmwareVersion());
+    EXPECT_EQ("", device->GetSerialText());
+    EXPECT_TRUE(SharedSerialLinks().empty());
+}
+
+TEST_F(ConnectionDeviceTest, AsciiLineIdentifiesAndSplitsAt124)
+{
+    StartDevice(Profile(), "ascii");
+    // The link is shared: set to ASCII here, the connection takes it as it is.
+    auto link = OpenSharedModbusSerial(pair.com);
+    SharedSerialLinks()[pair.com]->SetMode(CLocalModbus::MODE_ASCII);
+    auto device = MakeDevice(nullptr, Description());
+    auto connection = device->GetGenericConnection();
+    connection->Connect();
+    EXPECT_STREQ("QV-1000 (QV12345)", device->GetName());
+    std::vector<WORD> words(300);
+    connection->ReadRegisters(1000, words.data(), 300);
+    EXPECT_EQ(7, words[1]);
+    EXPECT_EQ((std::vector<int>{124, 124, 52}), ReadCountsFrom(Journal(3).size() - 3));
+    EXPECT_EQ("ascii", Journal().front().transport);
+    connection->Disconnect();
+    link.reset();
+}
+
+TEST_F(ConnectionDeviceTest, TcpIdentifiesThroughRegister8WithoutPollRegistersAndSplitsAt95)
+{
+    StartDevice(Profile(), "tcp");
+    auto device = MakeDevice(nullptr, Description(false));
+    auto connection = device->GetGenericConnection();
+    connection->Connect();
+    EXPECT_EQ("1.00", device->GetFirmwareVersion());
+    ASSERT_FALSE(Journal().empty());
+    EXPECT_EQ(8, Journal().front().address);
+    std::vector<WORD> words(300);
+    connection->ReadRegisters(1000, words.data(), 300);
+    EXPECT_EQ(150 * 7, words[150]);
+    EXPECT_EQ((std::vector<int>{95, 95, 95, 15}), ReadCountsFrom(Journal(3).size() - 4));
+    connection->Disconnect();
+}
+
+TEST_F(ConnectionDeviceTest, FailedOpenLeavesTheConnectionClosedAndThePortFree)
+{
+    // Unit 1 names another vendor, unit 2 gives no product code, unit 3 does not answer.
+    StartDevice(Profile(R"(, "identification": {"0": "Quorvant Corp"})",
+                        R"(, "2": {"holding": {"0x10": 1}, "identification": {"1": null}})"),
+                "rtu");
+    auto device = MakeDevice(nullptr, Description());
+    auto connection = device->GetGenericConnection();
+    const std::pair<int, const char*> cases[] = {
+        {1, "device is not a Quorvant Corporation control"},
+        {2, "control did not respond to Modbus Read Basic Device Identification"},
+        {3, "control did not respond to Modbus read request"},
+    };
+    for (const auto& failure : cases) {
+        connection->SetUnitId(failure.first);
+        EXPECT_EQ(failure.second, ErrorText([&] { connection->Connect(); }));
+        EXPECT_FALSE(connection->IsConnected());
+        EXPECT_FALSE(connection->HasTransport());
+        EXPECT_TRUE(SharedSerialLinks().empty()) << failure.second;
+    }
+    // The port really is free: another user opens it at once.
+    auto reopened = OpenSharedModbusSerial(pair.com);
+    EXPECT_TRUE(reopened->m_link->IsOpen());
+}
+
+TEST_F(ConnectionDeviceTest, PollsOnTimeItemsThroughTheDispatcherIntoBothQueues)
+{
+    StartDevice(Profile(), "rtu");
+    testing_support::MessageCollector collector;
+    CDocumentManager manager;
+    manager.GetDispatcher().SetTargetWindow(collector.Window());
+    boost::shared_ptr<RecordingDevice> watcher(new RecordingDevice());
+    boost::shared_ptr<RecordingDisplay> display(new RecordingDisplay());
+    manager.AddDevice(watcher);
+    manager.AddDisplay(display);
+    auto device = MakeDevice(&manager, Description());
+    const int id = manager.AddDevice(device);
+    device->GetGenericConnection()->Connect();
+
+    auto haveAllValues = [](const std::vector<CStoragePtr>& items) {
+        return OfType(items, STORAGE_TYPE_SIMPLE_VALUE, 1).size() && OfType(items, STORAGE_TYPE_SIMPLE_VALUE, 2).size() &&
+               OfType(items, STORAGE_TYPE_SIMPLE_VALUE, 3).size();
+    };
+    ASSERT_TRUE(display->log.WaitUntil(haveAllValues, 8000));
+    const std::vector<CStoragePtr> shown = display->log.Items();
+    const COleVariant voltage = OfType(shown, STORAGE_TYPE_SIMPLE_VALUE, 1)[0]->GetValue();
+    ASSERT_EQ(VT_R4, voltage.vt);
+    EXPECT_FLOAT_EQ(12.3f, voltage.fltVal);
+    const COleVariant hours = OfType(shown, STORAGE_TYPE_SIMPLE_VALUE, 2)[0]->GetValue();
+    ASSERT_EQ(VT_I4, hours.vt);
+    EXPECT_EQ(0x20001, hours.lVal);
+    const COleVariant state = OfType(shown, STORAGE_TYPE_SIMPLE_VALUE, 3)[0]->GetValue();
+    ASSERT_EQ(VT_BSTR, state.vt);
+    EXPECT_EQ(std::wstring(L"Float"), std::wstring(state.bstrVal));
+    EXPECT_EQ(id, OfType(shown, STORAGE_TYPE_SIMPLE_VALUE, 1)[0]->GetSourceId());
+
+    // The same items went to the device documents first.
+    const CStoragePtr firstShown = OfType(shown, STORAGE_TYPE_SIMPLE_VALUE, 1)[0];
+    ASSERT_TRUE(watcher->log.WaitUntil([&](const std::vector<CStoragePtr>& items) {
+        return std::find(items.begin(), items.end(), firstShown) != items.end();
+    }, 2000));
+
+    // One request per poll range: (0x10, 1) and (0x12, 3).
+    const std::vector<Request> reads = Journal(3);
+    const bool polledBoth = std::any_of(reads.begin(), reads.end(), [](const Request& r) {
+        return r.address == 0x12 && r.count == 3;
+    });
+    EXPECT_TRUE(polledBoth);
+    ASSERT_TRUE(collector.WaitUntil([&](const std::vector<testing_support::CollectedMessage>& all) {
+        return std::any_of(all.begin(), all.end(), [&](const testing_support::CollectedMessage& m) {
+            return m.wParam == WPARAM(REFRESH_CONNECTED) && m.lParam == id;
+        });
+    }, 2000));
+
+    const DWORD start = GetTickCount();
+    EXPECT_TRUE(device->GetGenericConnection()->Disconnect());
+    EXPECT_LT(GetTickCount() - start, CONNECTION_THREAD_STOP_WAIT_MS);
+    ASSERT_TRUE(collector.WaitUntil([&](const std::vector<testing_support::CollectedMessage>& all) {
+        return std::any_of(all.begin(), all.end(), [&](const testing_support::CollectedMessage& m) {
+            return m.wParam == WPARAM(REFRESH_DISCONNECTED) && m.lParam == id;
+        });
+    }, 2000));
+    const size_t requestsAfterDisconnect = Journal().size();
+    Sleep(1500);
+    EXPECT_EQ(requestsAfterDisconnect, Journal().size());
+}
+
+TEST_F(ConnectionDeviceTest, DeviceThatStopsAnsweringKeepsAPollMessageUntilItAnswersAgain)
+{
+    // Four silent answers at 0x12: two poll cycles fail there (two attempts each).
+    StartDevice(Profile(R"(, "faults": [{"kind": "silence", "function": 3, "address": 18, "times": 4}])"), "rtu");
+    CDocumentManager manager;
+    boost::shared_ptr<RecordingDisplay> display(new RecordingDisplay());
+    manager.AddDisplay(display);
+    auto device = MakeDevice(&manager, Description());
+    manager.AddDevice(device);
+    device->GetGenericConnection()->Connect();
+
+    ASSERT_TRUE(WaitForMessages(*device, [](const std::string& text) {
+        return text.find("unable to read Modbus PDU 0x0012-0x0014: ") == 0;
+    }, 8000)) << device->GetMessagesText();
+    // The range that answers is still shown meanwhile.
+    EXPECT_TRUE(OfType(display->log.Items(), STORAGE_TYPE_SIMPLE_VALUE, 2).empty());
+    EXPECT_TRUE(display->log.WaitUntil([](const std::vector<CStoragePtr>& items) {
+        return !OfType(items, STORAGE_TYPE_SIMPLE_VALUE, 1).empty();
+    }, 2000));
+
+    ASSERT_TRUE(WaitForMessages(*device, [](const std::string& text) { return text.empty(); }, 10000));
+    EXPECT_TRUE(display->log.WaitUntil([](const std::vector<CStoragePtr>& items) {
+        return !OfType(items, STORAGE_TYPE_SIMPLE_VALUE, 2).empty();
+    }, 3000));
+    device->GetGenericConnection()->Disconnect();
+}
+
+TEST_F(ConnectionDeviceTest, RangeBeyondTheRegisterSpaceIsRefusedBeforeAnyRequest)
+{
+    StartDevice(Profile(), "rtu");
+    CDocumentManager manager;
+    boost::shared_ptr<RecordingDisplay> display(new RecordingDisplay());
+    manager.AddDisplay(display);
+    auto device = MakeDevice(&manager, Description());
+    for (int address = 0xFFF0; address < 0xFFF0 + 0x20; ++address)
+        device->GetGenericConnection()->AddPollRegister(address);
+    manager.AddDevice(device);
+    device->GetGenericConnection()->Connect();
+
+    ASSERT_TRUE(WaitForMessages(*device, [](const std::string& text) {
+        return text == "Modbus read output register request too long";
+    }, 8000)) << device->GetMessagesText();
+    EXPECT_TRUE(OfType(display->log.Items(), STORAGE_TYPE_SIMPLE_VALUE).empty());
+    for (const Request& request : Journal(3))
+        EXPECT_LT(request.address, 0xFFF0);
+    device->GetGenericConnection()->Disconnect();
+}
+
+TEST_F(ConnectionDeviceTest, BusyDeviceIsNotPolledUntilItsConnectNoticeRan)
+{
+    StartDevice(Profile(), "rtu");
+    auto device = MakeDevice(nullptr, Description());
+    device->SetId(3);
+    device->GetGenericConnection()->Connect();
+    ASSERT_TRUE(device->IsBusy());
+    const size_t afterOpen = Journal().size();
+    CStoragePtr time(new CStorageTime());
+    device->OnStorage(time);
+    Sleep(700);
+    EXPECT_EQ(afterOpen, Journal().size());
+
+    // The connect notice runs the log step (this device keeps no log) and ends the busy state.
+    device->OnStorage(CStoragePtr(new CStorageConnectionInfo(3, true)));
+    EXPECT_FALSE(device->IsBusy());
+    device->OnStorage(time);
+    EXPECT_TRUE(WaitForJournal([&](const std::vector<Request>& all) { return all.size() >= afterOpen + 2; }, 3000));
+    device->GetGenericConnection()->Disconnect();
+}
+
+TEST_F(ConnectionDeviceTest, DisconnectEndsASlowPollWithinTheWait)
+{
+    StartDevice(Profile(R"(, "faults": [{"kind": "delay", "seconds": 3, "function": 3, "address": 18}])"), "tcp");
+    auto device = MakeDevice(nullptr, Description());
+    device->SetId(4);
+    auto connection = device->GetGenericConnection();
+    connection->Connect();
+    device->OnStorage(CStoragePtr(new CStorageConnectionInfo(4, true)));
+    device->OnStorage(CStoragePtr(new CStorageTime()));
+    // The first range is answered; the second one is now held up by the device.
+    ASSERT_TRUE(WaitForJournal([](const std::vector<Request>& all) {
+        return std::count_if(all.begin(), all.end(), [](const Request& r) { return r.address == 0x10; }) >= 2;
+    }, 3000));
+    const DWORD start = GetTickCount();
+    EXPECT_TRUE(connection->Disconnect());
+    EXPECT_LT(GetTickCount() - start, 6000u);
+    // The held-up request is journaled once answered; nothing may follow it.
+    ASSERT_TRUE(WaitForJournal([](const std::vector<Request>& all) {
+        return std::any_of(all.begin(), all.end(), [](const Request& r) { return r.address == 0x12; });
+    }, 3000));
+    const size_t requests = Journal().size();
+    Sleep(1000);
+    EXPECT_EQ(requests, Journal().size());
+}

@@ -1,0 +1,593 @@
+#include <gtest/gtest.h>
+
+#include <boost/shared_ptr.hpp>
+
+#include <cerrno>
+#include <functional>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "documents/CConnectionGeneric1.h"
+#include "documents/CDocumentDeviceGeneric1.h"
+#include "documents/CDocumentManager.h"
+#include "documents/CStorageRefreshEvent.h"
+#include "documents/FileHelpers.h"
+#include "documents/TimeHelpers.h"
+#include "documents/logfiles/CLogFileInXml.h"
+#include "shell/ProgramFolders.h"
+#include "tests/support/FileText.h"
+#include "tests/support/MessageCollector.h"
+#include "tests/support/PeerHost.h"
+#include "tests/support/TestDevice.h"
+#include "tests/support/TestPaths.h"
+#include "tests/support/ErrorText.h"
+
+using testing_support::ErrorText;
+
+namespace {
+
+typedef std::vector<std::pair<int, DWORD>> Fields_t;   // (size in bits, raw value), in order
+typedef std::map<int, std::string> Texts_t;
+const char* const RETRIEVAL = "2020-01-02T00:00:00.000+00:00";
+const int HOURMETER_ID = 1;
+const int EVENT_ID = 4;
+const char* const EVENT_TEXTS[] = {"None", "Power on", "Hourmeter reset"};
+
+// Fixed-length records: bits upward from bit 0 of the first word, each field's lowest bit
+// first. Variable-length: downward from bit 15, highest bit first, then the mask word.
+std::vector<WORD> Pack(const Fields_t& fields, size_t wordCount, bool fixed, WORD mask = 0)
+{
+    std::vector<WORD> words(wordCount, 0);
+    size_t bit = 0;
+    for (const auto& field : fields) {
+        for (int i = 0; i < field.first; ++i, ++bit) {
+            if ((field.second >> (fixed ? i : field.first - 1 - i)) & 1)
+                words[bit / 16] |= WORD(fixed ? 1u << (bit % 16) : 0x8000u >> (bit % 16));
+        }
+    }
+    if (!fixed)
+        words.push_back(mask);
+    return words;
+}
+
+GenericVariable_t Field(const std::string& name, int id, int size, int presentIf = -1, double min = 0)
+{
+    GenericVariable_t variable;
+    variable.name = name;
+    variable.id = id;
+    variable.size = size;
+    variable.presentIf = presentIf;
+    variable.min = min;
+    if (id == EVENT_ID) {
+        variable.hasTranslations = true;
+        variable.translations = {{0, EVENT_TEXTS[0]}, {1, EVENT_TEXTS[1]}, {2, EVENT_TEXTS[2]}};
+    }
+    return variable;
+}
+
+GenericDeviceDescription_t Description(std::vector<GenericVariable_t> recordVariables, int endPointerRegister)
+{
+    GenericDeviceDescription_t description;
+    description.defaultName = "Logger";
+    description.model = 3;
+    description.type = 7;
+    description.set = 1;
+    description.defaultModbusAddr = 1;
+    description.variables.push_back(Field("Hourmeter", HOURMETER_ID, 16));
+    description.variables.back().addressLow = 0x20;
+    GenericLoggedData_t& logged = description.loggedData;
+    logged.bufferStart = 0x100;
+    logged.bufferStop = 0x1FF;
+    logged.endPointerRegister = endPointerRegister;
+    logged.hourmeterDiscontinuityId = EVENT_ID;
+    logged.hourmeterDiscontinuityValue = "reset";
+    logged.recordVariables = std::move(recordVariables);
+    logged.recordVariables.insert(logged.recordVariables.begin(), Field("Hourmeter", HOURMETER_ID, 16));
+    logged.hourmeterVariableId = HOURMETER_ID;
+    return description;
+}
+
+// Slots of three words: a 12-bit value, a signed 8-bit value, an event and 8 unnamed bits.
+GenericDeviceDescription_t FixedDescription()
+{
+    return Description({Field("Volts", 2, 12), Field("Temp", 3, 8, -1, -40), Field("Event", EVENT_ID, 4), Field("", 9, 8)},
+                       -1);
+}
+
+// The mask selects volts (1), current and event (2), a signed temperature (4).
+GenericDeviceDescription_t VariableDescription()
+{
+    return Description({Field("Volts", 2, 16, 0x1), Field("Current", 3, 12, 0x2), Field("Event", EVENT_ID, 4, 0x2),
+                        Field("Temp", 5, 16, 0x4, -100)},
+                       0x50);
+}
+
+struct VariableRecord_t
+{
+    int hourmeter;
+    WORD mask;
+    int volts, current, event, temp;
+
+    std::vector<WORD> Words() const
+    {
+        Fields_t fields = {{16, DWORD(hourmeter)}};
+        if (mask & 1)
+            fields.push_back({16, DWORD(volts)});
+        if (mask & 2)
+            fields.insert(fields.end(), {{12, DWORD(current)}, {4, DWORD(event)}});
+        if (mask & 4)
+            fields.push_back({16, DWORD(temp) & 0xFFFF});
+        size_t bits = 0;
+        for (const auto& field : fields)
+            bits += size_t(field.first);
+        return Pack(fields, bits / 16, false, mask);
+    }
+    void ExpectIn(const CLogFileInXml::log_file_record_t& actual) const
+    {
+        Texts_t expected;
+        if (mask & 1)
+            expected[2] = std::to_string(volts);
+        if (mask & 2) {
+            expected[3] = std::to_string(current);
+            expected[EVENT_ID] = EVENT_TEXTS[event];
+        }
+        if (mask & 4)
+            expected[5] = std::to_string(temp);
+        Texts_t texts;
+        for (const auto& value : actual.values)
+            texts[value.first] = value.second.first;
+        EXPECT_EQ(hourmeter, actual.hourmeter);
+        EXPECT_EQ(expected, texts) << "hour meter " << hourmeter;
+        EXPECT_EQ((mask & 2) && event == 2, actual.discontinuityBefore) << "hour meter " << hourmeter;
+    }
+};
+
+const std::vector<VariableRecord_t> RECORDS = {
+    {20, 0x3, 1200, 35, 1, 0}, {21, 0x1, 1210, 0, 0, 0}, {22, 0x6, 0, 4095, 2, -40},
+    {23, 0x0, 0, 0, 0, 0},     {24, 0x7, 60000, 1, 0, 300}, {25, 0x4, 0, 0, 0, -300},
+};
+
+std::vector<WORD> Concatenate(const std::vector<VariableRecord_t>& records)
+{
+    std::vector<WORD> words;
+    for (const VariableRecord_t& record : records) {
+        const std::vector<WORD> recordWords = record.Words();
+        words.insert(words.end(), recordWords.begin(), recordWords.end());
+    }
+    return words;
+}
+
+// Writes its log below a test folder; the file name is the device's own.
+class LoggingDevice : public CDocumentDeviceGeneric1
+{
+public:
+    LoggingDevice(const GenericDeviceDescription_t& description, CDocumentManager* manager,
+                  const std::wstring& folder = L"")
+        : CDocumentDeviceGeneric1(BYTE(description.model), BYTE(description.type), SKELDER_TYPE_NONE, manager),
+          m_folder(folder)
+    {
+        ConfigureFromDescription(description);
+    }
+    std::wstring GetEmbeddedLogFilePath(std::wstring& logsFolder) override
+    {
+        std::wstring userFolder;
+        const std::wstring path = CDocumentDeviceGeneric1::GetEmbeddedLogFilePath(userFolder);
+        logsFolder = m_folder;
+        return m_folder + path.substr(userFolder.size());
+    }
+
+private:
+    std::wstring m_folder;
+};
+
+}  // namespace
+
+TEST(EmbeddedLogDecode, FixedLengthSlotsComeSortedWithoutErasedSlots)
+{
+    LoggingDevice device(FixedDescription(), nullptr);
+    std::vector<WORD> words;
+    // Hour meters 0 and 0xFFFF mark erased slots.
+    for (const Fields_t& slot : {Fields_t{{16, 12}, {12, 4095}, {8, 0xFB}, {4, 2}, {8, 0xAA}},
+                                 Fields_t{{16, 0}, {12, 1}, {8, 1}, {4, 1}}, Fields_t{{16, 10}, {12, 1234}, {8, 25}, {4, 1}},
+                                 Fields_t{{16, 0xFFFF}, {12, 1}, {8, 1}, {4, 1}}, Fields_t{{16, 11}, {12, 0}, {8, 0x80}}}) {
+        const std::vector<WORD> slotWords = Pack(slot, 3, true);
+        words.insert(words.end(), slotWords.begin(), slotWords.end());
+    }
+    const std::list<LogRecordPtr> records =
+        device.DecodeLoggedBuffer(RETRIEVAL, 100, words.data(), unsigned(words.size()), WORD(words.size() - 1));
+    ASSERT_EQ(3u, records.size());
+    std::vector<Texts_t> texts;
+    std::vector<int> hourmeters;
+    for (const LogRecordPtr& record : records) {
+        hourmeters.push_back(record->hourmeter);
+        texts.emplace_back();
+        for (const auto& value : record->values)
+            texts.back()[value.first] = value.second.first;
+    }
+    EXPECT_EQ((std::vector<int>{10, 11, 12}), hourmeters);
+    // Unnamed fields are not kept; a negative min makes a field signed.
+    EXPECT_EQ((Texts_t{{2, "1234"}, {3, "25"}, {EVENT_ID, "Power on"}}), texts[0]);
+    EXPECT_EQ((Texts_t{{2, "0"}, {3, "-128"}, {EVENT_ID, "None"}}), texts[1]);
+    EXPECT_EQ((Texts_t{{2, "4095"}, {3, "-5"}, {EVENT_ID, "Hourmeter reset"}}), texts[2]);
+    EXPECT_DOUBLE_EQ(-5.0, records.back()->values.at(3).second);
+    EXPECT_FALSE(records.front()->discontinuityBefore);
+    EXPECT_TRUE(records.back()->discontinuityBefore);
+
+    // Record times count from the retrieval by the hour-meter difference.
+    EXPECT_EQ("2019-12-29T06:00:00.000+00:00", FormatUtcTimestamp(records.front()->recordTime));
+    const std::vector<WORD> later = Pack({{16, 103}}, 3, true);
+    const LogRecordPtr record = device.DecodeLoggedRecord(later.data(), 3, RETRIEVAL, 100);
+    ASSERT_TRUE(record);
+    EXPECT_EQ("2020-01-02T03:00:00.000+00:00", FormatUtcTimestamp(record->recordTime));
+    EXPECT_EQ(RETRIEVAL, FormatUtcTimestamp(record->retrievalTime));
+    EXPECT_EQ(100, record->retrievalHourmeter);
+    EXPECT_FALSE(device.DecodeLoggedRecord(later.data(), 0, RETRIEVAL, 100));
+}
+
+TEST(EmbeddedLogDecode, VarlistChoosesTheAlternativeOfAFixedLengthRecord)
+{
+    LoggingDevice device(Description({Field("varlist", 6, 4), Field("A", 7, 12, 1), Field("B", 8, 8, 2), Field("C", 9, 4, 2)}, -1),
+                         nullptr);
+    std::vector<WORD> words;
+    // The third selects nothing, so its fields stop short of the slot's end.
+    for (const Fields_t& slot : {Fields_t{{16, 5}, {4, 1}, {12, 100}}, Fields_t{{16, 6}, {4, 2}, {8, 200}, {4, 7}},
+                                 Fields_t{{16, 7}, {4, 3}, {12, 9}}}) {
+        const std::vector<WORD> slotWords = Pack(slot, 2, true);
+        words.insert(words.end(), slotWords.begin(), slotWords.end());
+    }
+    const std::list<LogRecordPtr> records =
+        device.DecodeLoggedBuffer(RETRIEVAL, 10, words.data(), unsigned(words.size()), WORD(words.size() - 1));
+    ASSERT_EQ(2u, records.size());
+    typedef std::map<int, std::pair<std::string, double>> Values_t;
+    EXPECT_EQ((Values_t{{7, {"100", 100}}}), records.front()->values);
+    EXPECT_EQ((Values_t{{8, {"200", 200}}, {9, {"7", 7}}}), records.back()->values);
+}
+
+TEST(EmbeddedLogDecode, VariableLengthRecordsAreFoundWhereverTheRingEnds)
+{
+    LoggingDevice device(VariableDescription(), nullptr);
+    const std::vector<WORD> linear = Concatenate(RECORDS);
+    // The ring has overwritten the first two of the oldest record's four words.
+    const unsigned bufCount = unsigned(linear.size() - 2);
+    for (unsigned end = 0; end < bufCount; ++end) {
+        std::vector<WORD> ring(bufCount);
+        for (unsigned i = 0; i < bufCount; ++i)
+            ring[(end + 1 + i) % bufCount] = linear[2 + i];
+        const std::list<LogRecordPtr> records = device.DecodeLoggedBuffer(RETRIEVAL, 30, ring.data(), bufCount, WORD(end));
+        ASSERT_EQ(RECORDS.size() - 1, records.size()) << "end pointer " << end;
+        size_t index = 1;
+        for (const LogRecordPtr& record : records)
+            RECORDS[index++].ExpectIn(*record);
+    }
+}
+
+TEST(EmbeddedLogDecode, BadDescriptionsAndPointersAreRejected)
+{
+    const std::vector<WORD> words(8, 0x1234);
+    const auto decodeWith = [&](const GenericDeviceDescription_t& description, WORD end) {
+        LoggingDevice device(description, nullptr);
+        return ErrorText([&] { device.DecodeLoggedBuffer(RETRIEVAL, 1, words.data(), 8, end); });
+    };
+    EXPECT_EQ("CDocumentDeviceGeneric1::DecodeEmbeddedLoggedData given endOfLastRecordPointer past bufCount",
+              decodeWith(FixedDescription(), 8));
+    EXPECT_EQ("CDocumentDeviceGeneric1::DecodeEmbeddedLoggedData computed a non-word-aligned record length",
+              decodeWith(Description({Field("X", 2, 4)}, -1), 7));
+    // Fields of no bits would hold the walk where it is for ever.
+    GenericDeviceDescription_t empty = Description({}, -1);
+    empty.loggedData.recordVariables[0].size = 0;
+    EXPECT_NE(std::string::npos, decodeWith(empty, 7).find("record length of 0 words"));
+    EXPECT_EQ("failed to extract \"Wide\" from embedded logged record",
+              decodeWith(Description({Field("Wide", 2, 48)}, -1), 7));
+
+    // A mask that asks for more than the record holds.
+    LoggingDevice device(Description({Field("Long", 2, 16, 0x1)}, 0x50), nullptr);
+    const WORD record[] = {0x0005, 0x0001};
+    EXPECT_EQ("failed to extract \"Long\" from embedded logged record",
+              ErrorText([&] { device.DecodeLoggedRecord(record, 2, RETRIEVAL, 1); }));
+}
+
+TEST(EmbeddedLogNames, VariableNamesAndTheLogFileName)
+{
+    GenericDeviceDescription_t description = FixedDescription();
+    description.defaultName = "Varnix/MPPT: 1";
+    LoggingDevice device(description, nullptr);
+    EXPECT_EQ("Temp", device.GetLoggedVariableName(3));
+    EXPECT_EQ("unknown", device.GetLoggedVariableName(42));
+
+    device.SetSerialText("A*B?<C>|\"D\\E\x01");
+    std::wstring folder;
+    const std::wstring path = device.CDocumentDeviceGeneric1::GetEmbeddedLogFilePath(folder);
+    EXPECT_EQ(GetProgramFolders().GetLogFolder(), folder);
+    EXPECT_EQ(folder + L"\\Varnix_MPPT_ 1-A_B__C___D_E_.xml", path);
+}
+
+namespace {
+
+std::string Narrow(const std::wstring& text)
+{
+    return std::string(text.begin(), text.end());
+}
+
+// The files (or, with folders true, the folders) of a folder, at most 100.
+std::vector<std::wstring> FolderEntries(const std::wstring& folder, bool folders)
+{
+    std::vector<std::wstring> paths;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    for (int i = 0; i < 100 && search != INVALID_HANDLE_VALUE; ++i) {
+        if (((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == folders && found.cFileName[0] != L'.')
+            paths.push_back(folder + L"\\" + found.cFileName);
+        if (!FindNextFileW(search, &found))
+            break;
+    }
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+    return paths;
+}
+
+// Downloads into a fresh folder of the build tree through a running dispatcher, whose
+// refresh events come to a collector window.
+class EmbeddedLogFile : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        const std::string build = testing_support::BuildPath("tests/documents");
+        m_root = std::wstring(build.begin(), build.end()) + L"\\embedded log-" + std::to_wstring(GetCurrentProcessId());
+        m_folder = m_root + L"\\logs";
+        RemoveFolder();
+        m_manager.GetDispatcher().SetTargetWindow(m_collector.Window());
+        m_device.reset(new LoggingDevice(VariableDescription(), &m_manager, m_folder));
+        m_id = m_manager.AddDevice(m_device);
+        std::wstring folder;
+        m_path = m_device->GetEmbeddedLogFilePath(folder);
+    }
+    void TearDown() override
+    {
+        m_manager.RemoveDevice(m_device);
+        RemoveFolder();
+    }
+    void RemoveFolder()
+    {
+        for (const std::wstring& path : FolderEntries(m_folder, false))
+            DeleteFileW(path.c_str());
+        for (const std::wstring& path : FolderEntries(m_folder, true))
+            RemoveDirectoryW(path.c_str());
+        RemoveDirectoryW(m_folder.c_str());
+        RemoveDirectoryW(m_root.c_str());
+    }
+
+    void Download(const std::vector<VariableRecord_t>& records, const char* retrieval, int retrievalHourmeter)
+    {
+        const std::vector<WORD> words = Concatenate(records);
+        m_device->DecodeEmbeddedLoggedData(retrieval, retrievalHourmeter, words.data(), unsigned(words.size()),
+                                           WORD(words.size() - 1));
+    }
+    CLogFileInXml::RecordList_t ReadLog()
+    {
+        CLogFileInXml log;
+        log.Open(m_path.c_str());
+        return log.GetRecords();
+    }
+    size_t RefreshCount(int code)
+    {
+        size_t count = 0;
+        for (const auto& message : m_collector.Messages(WM_APP_REFRESH_EVENT))
+            count += message.wParam == WPARAM(code) && message.lParam == LPARAM(m_id) ? 1 : 0;
+        return count;
+    }
+    bool WaitForRefresh(int code, size_t count, DWORD timeoutMs)
+    {
+        return m_collector.WaitUntil([&](const std::vector<testing_support::CollectedMessage>&) {
+            return RefreshCount(code) >= count;
+        }, timeoutMs);
+    }
+    bool MessagesHave(const std::string& text)
+    {
+        return m_device->GetMessagesText().find(text) != std::string::npos;
+    }
+
+    testing_support::MessageCollector m_collector;
+    CDocumentManager m_manager;
+    boost::shared_ptr<LoggingDevice> m_device;
+    int m_id = 0;
+    std::wstring m_root, m_folder, m_path;
+};
+
+const std::vector<VariableRecord_t> FIRST_DOWNLOAD(RECORDS.begin(), RECORDS.begin() + 4);
+const std::vector<VariableRecord_t> SECOND_DOWNLOAD(RECORDS.begin() + 2, RECORDS.end());
+
+}  // namespace
+
+TEST_F(EmbeddedLogFile, DownloadsMergeWithoutLosingOrRepeatingRecords)
+{
+    // The log folder and its parent are made.
+    Download(FIRST_DOWNLOAD, RETRIEVAL, 30);
+    EXPECT_TRUE(WaitForRefresh(REFRESH_DEVICE_LOG_DOWNLOADED, 1, 5000));
+    ASSERT_EQ(FIRST_DOWNLOAD.size(), ReadLog().size());
+
+    // The same buffer again, then one that the ring has moved on from: two records are new.
+    Download(FIRST_DOWNLOAD, "2020-01-03T00:00:00.000+00:00", 54);
+    EXPECT_EQ(FIRST_DOWNLOAD.size(), ReadLog().size());
+    Download(SECOND_DOWNLOAD, "2020-01-04T00:00:00.000+00:00", 78);
+    const CLogFileInXml::RecordList_t records = ReadLog();
+    ASSERT_EQ(RECORDS.size(), records.size());
+    for (size_t i = 0; i < records.size(); ++i) {
+        RECORDS[i].ExpectIn(records[i]);
+        // A record downloaded again stays as it was first written.
+        EXPECT_EQ(i < FIRST_DOWNLOAD.size() ? RETRIEVAL : "2020-01-04T00:00:00.000+00:00",
+                  FormatUtcTimestamp(records[i].retrievalTime));
+    }
+    EXPECT_EQ(std::vector<std::wstring>{m_path}, FolderEntries(m_folder, false));
+    EXPECT_EQ("", m_device->GetMessagesText());
+    // Only the first log in the folder is announced.
+    m_collector.PumpFor(300);
+    EXPECT_EQ(1u, RefreshCount(REFRESH_DEVICE_LOG_DOWNLOADED));
+}
+
+TEST_F(EmbeddedLogFile, AnOldFileThatCannotBeLoadedIsKeptAside)
+{
+    const auto writeOldLog = [&](int model, int type, int set) {
+        CLogFileInXml log;
+        log.SetDevice(model, type, set);
+        CLogFileInXml::log_file_record_t record;
+        record.retrievalTime = ParseUtcTimestamp(RETRIEVAL);
+        record.values[2] = std::make_pair("old", 0.0);
+        log.MergeRecords({record});
+        log.WriteFile(m_path.c_str());
+    };
+    const std::vector<std::pair<std::function<void()>, std::string>> cases = {
+        {[&] { writeOldLog(3, 9, 1); }, "existing log file has a device type mismatch (file's 9 != our 7)"},
+        {[&] { writeOldLog(4, 7, 1); }, "existing log file has a device model mismatch"},
+        {[&] { writeOldLog(3, 7, 2); }, "existing log file has a device set mismatch"},
+        {[&] { testing_support::WriteFileText(Narrow(m_path), "<quorvant><logged"); }, "unable to load log file"},
+    };
+    for (const auto& failure : cases) {
+        RemoveFolder();
+        ASSERT_EQ(0, MakeDirectoryPath(m_folder.c_str()));
+        failure.first();
+        const std::string oldText = testing_support::ReadFileText(Narrow(m_path));
+
+        Download(FIRST_DOWNLOAD, RETRIEVAL, 30);
+
+        EXPECT_EQ(FIRST_DOWNLOAD.size(), ReadLog().size());
+        const std::vector<std::wstring> files = FolderEntries(m_folder, false);
+        ASSERT_EQ(2u, files.size()) << failure.second;
+        const std::wstring aside = files[0] == m_path ? files[1] : files[0];
+        EXPECT_EQ(0u, aside.find(m_path + L".bad-")) << Narrow(aside);
+        EXPECT_EQ(oldText, testing_support::ReadFileText(Narrow(aside)));
+        EXPECT_TRUE(MessagesHave("Unable to read old logged data from disk (" + Narrow(m_path) + "): " + failure.second))
+            << m_device->GetMessagesText();
+        EXPECT_TRUE(MessagesHave(Narrow(aside))) << m_device->GetMessagesText();
+    }
+}
+
+TEST_F(EmbeddedLogFile, AnOldFileIsNeverReplacedByAnIncompleteOne)
+{
+    // Held open by another program, it can be neither read nor moved aside.
+    ASSERT_EQ(0, MakeDirectoryPath(m_folder.c_str()));
+    ASSERT_TRUE(testing_support::WriteFileText(Narrow(m_path), "held"));
+    HANDLE held = CreateFileW(m_path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    Download(FIRST_DOWNLOAD, RETRIEVAL, 30);
+    CloseHandle(held);
+    EXPECT_EQ("held", testing_support::ReadFileText(Narrow(m_path)));
+    EXPECT_EQ(std::vector<std::wstring>{m_path}, FolderEntries(m_folder, false));
+    EXPECT_TRUE(MessagesHave("Unable to read old logged data from disk (" + Narrow(m_path) + "): "));
+    EXPECT_TRUE(MessagesHave("Unable to write embedded logged data (" + Narrow(m_path) + "): "));
+
+    // A folder where the new file is written first makes the write fail.
+    DeleteFileW(m_path.c_str());
+    Download(FIRST_DOWNLOAD, RETRIEVAL, 30);
+    const std::string before = testing_support::ReadFileText(Narrow(m_path));
+    ASSERT_TRUE(CreateDirectoryW((m_path + L".tmp").c_str(), nullptr));
+    Download(SECOND_DOWNLOAD, "2020-01-04T00:00:00.000+00:00", 78);
+    RemoveDirectoryW((m_path + L".tmp").c_str());
+    EXPECT_EQ(before, testing_support::ReadFileText(Narrow(m_path)));
+    EXPECT_TRUE(MessagesHave("Unable to write embedded logged data (" + Narrow(m_path) + "): unable to write"));
+
+    // The next download succeeds and clears the message.
+    Download(SECOND_DOWNLOAD, "2020-01-05T00:00:00.000+00:00", 102);
+    EXPECT_EQ(RECORDS.size(), ReadLog().size());
+    EXPECT_EQ("", m_device->GetMessagesText());
+}
+
+TEST_F(EmbeddedLogFile, MakingAFolderPathReportsTheFirstFailure)
+{
+    EXPECT_EQ(EINVAL, MakeDirectoryPath(nullptr));
+    EXPECT_EQ(0, MakeDirectoryPath((m_folder + L"\\a\\\\").c_str()));
+    EXPECT_EQ(0, MakeDirectoryPath(m_folder.c_str()));   // all there already
+    ASSERT_TRUE(testing_support::WriteFileText(Narrow(m_folder + L"\\file"), "x"));
+    EXPECT_NE(0, MakeDirectoryPath((m_folder + L"\\file\\b").c_str()));
+    EXPECT_EQ((std::vector<std::wstring>{m_folder + L"\\a"}), FolderEntries(m_folder, true));
+}
+
+namespace {
+
+// The whole download when the connection opens, from the test device over Modbus/TCP.
+class EmbeddedLogDevice : public EmbeddedLogFile
+{
+protected:
+    bool Connect(bool withBuffer)
+    {
+        // A ring of 0x100 words whose newest record ends at word 40; the other words are
+        // erased slots.
+        const unsigned end = 40;
+        const std::vector<WORD> linear = Concatenate(RECORDS);
+        std::vector<WORD> ring(0x100, 0);
+        for (size_t i = 0; i < linear.size(); ++i)
+            ring[(end + 1 + 0x100 - linear.size() + i) % 0x100] = linear[i];
+        std::string words;
+        for (WORD word : ring)
+            words += (words.empty() ? "" : ",") + std::to_string(word);
+        // The product code names the log file, with the slash replaced.
+        const std::string profile = "{\"units\": {\"1\": {\"identification\": {\"1\": \"QV/2000\"}, \"holding\": "
+                                    "{\"32\": 31, \"80\": " + std::to_string(end) +
+                                    (withBuffer ? ", \"256\": [" + words + "]" : std::string()) + "}}}}";
+        const testing_support::StartedTestDevice started = testing_support::StartTestDevice(
+            m_host, "tests/documents/embedded-log", profile, {"--tcp-port", "0"}, 120);
+        m_peer = started.id;
+        if (started.id == 0 || !started.error.empty()) {
+            ADD_FAILURE() << started.error;
+            return false;
+        }
+        ModbusEndpoint_t endpoint;
+        endpoint.network = true;
+        endpoint.host = "127.0.0.1";
+        endpoint.port = started.tcpPort;
+        endpoint.unitId = 1;
+        m_device->ApplyEndpoint(endpoint);
+        m_device->GetGenericConnection()->Connect();
+        // The connection's own state change, then the one after the log was handled.
+        const bool handled = m_collector.WaitUntil([&](const std::vector<testing_support::CollectedMessage>&) {
+            return RefreshCount(REFRESH_STATE_CHANGED) >= 2 && !m_device->IsBusy();
+        }, 20000);
+        std::wstring folder;
+        m_path = m_device->GetEmbeddedLogFilePath(folder);
+        return handled;
+    }
+    void TearDown() override
+    {
+        if (m_device->IsConnected())
+            m_device->GetGenericConnection()->Disconnect();
+        if (m_peer != 0)
+            m_host.Stop(m_peer);
+        EmbeddedLogFile::TearDown();
+    }
+
+    testing_support::PeerHost m_host;
+    int m_peer = 0;
+};
+
+}  // namespace
+
+TEST_F(EmbeddedLogDevice, TheFirstConnectDownloadsTheLog)
+{
+    ASSERT_TRUE(Connect(true));
+    EXPECT_TRUE(WaitForRefresh(REFRESH_OPEN_DEVICE_LOG, 1, 5000));
+    EXPECT_TRUE(WaitForRefresh(REFRESH_DEVICE_LOG_DOWNLOADED, 1, 5000));
+    EXPECT_EQ("", m_device->GetMessagesText());
+    EXPECT_EQ(m_folder + L"\\QV_2000-.xml", m_path);
+    const CLogFileInXml::RecordList_t records = ReadLog();
+    ASSERT_EQ(RECORDS.size(), records.size());
+    for (size_t i = 0; i < records.size(); ++i) {
+        RECORDS[i].ExpectIn(records[i]);
+        EXPECT_EQ(31, records[i].retrievalHourmeter);
+    }
+}
+
+TEST_F(EmbeddedLogDevice, AFailedDownloadEndsTheBusyStateToo)
+{
+    ASSERT_TRUE(Connect(false));
+    EXPECT_TRUE(m_device->IsConnected());
+    EXPECT_TRUE(m_device->IsLogHandled());
+    EXPECT_EQ("Unable to read embedded logged data from control: "
+              "unable to read logged data from control (Modbus PDU 0x0100-0x01ff)",
+              m_device->GetMessagesText());
+    m_collector.PumpFor(300);
+    EXPECT_EQ(0u, RefreshCount(REFRESH_OPEN_DEVICE_LOG));
+    EXPECT_FALSE(FileExists(m_path));
+}

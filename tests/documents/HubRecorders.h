@@ -1,0 +1,146 @@
+// Documents for the hub's tests that record the items the dispatcher hands them, and
+// helpers to read what a dispatcher queued when its thread is stopped.
+#pragma once
+#include "displays/CDocumentDisplay.h"
+#include "documents/CConnection.h"
+#include "documents/CDocumentDevice.h"
+#include "documents/CStorageConnectionInfo.h"
+#include "documents/CStorageRefreshEvent.h"
+#include "documents/StorageDispatcher_t.h"
+
+#include <windows.h>
+
+#include <boost/make_shared.hpp>
+
+#include <functional>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace hub_test {
+
+// The items one document was handed, in order; any thread may add.
+class ItemLog
+{
+public:
+    void Add(const CStoragePtr& item)
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_items.push_back(item);
+    }
+    std::vector<CStoragePtr> Items() const
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        return m_items;
+    }
+    // Waits, bounded, until the items satisfy the predicate.
+    bool WaitUntil(const std::function<bool(const std::vector<CStoragePtr>&)>& done, DWORD timeoutMs) const
+    {
+        const DWORD start = GetTickCount();
+        for (;;) {
+            if (done(Items()))
+                return true;
+            if (GetTickCount() - start > timeoutMs)
+                return false;
+            Sleep(20);
+        }
+    }
+
+private:
+    mutable std::mutex m_lock;
+    std::vector<CStoragePtr> m_items;
+};
+
+class RecordingDevice : public CDocumentDevice
+{
+public:
+    bool OnStorage(const CStoragePtr& item) override
+    {
+        log.Add(item);
+        return CDocumentDevice::OnStorage(item);
+    }
+    ItemLog log;
+};
+
+class RecordingDisplay : public CDocumentDisplay
+{
+public:
+    bool OnStorage(const CStoragePtr& item) override
+    {
+        log.Add(item);
+        return CDocumentDisplay::OnStorage(item);
+    }
+    ItemLog log;
+};
+
+// A connection without a wire: Open succeeds unless an error text is set, Close
+// succeeds while connected, and the items it is handed are recorded.
+class FakeConnection : public CConnection
+{
+public:
+    explicit FakeConnection(CDocumentDevice* owner = nullptr) : CConnection(owner) {}
+    void Open() override
+    {
+        ++opens;
+        if (!openError.empty())
+            throw std::runtime_error(openError);
+    }
+    bool Close() override
+    {
+        ++closes;
+        return m_connected;
+    }
+    void AfterOpen() override {}
+    bool ReleaseTransport() override { return true; }
+    bool OnStorage(const CStoragePtr& item) override
+    {
+        log.Add(item);
+        return true;
+    }
+    std::string openError;
+    int opens = 0;
+    int closes = 0;
+    ItemLog log;
+};
+
+// Everything left in a queue, oldest first.
+inline std::vector<CStoragePtr> Drain(StorageQueue_t& queue)
+{
+    std::vector<CStoragePtr> items;
+    for (CStoragePtr item = queue.Front(); item; item = queue.Front()) {
+        items.push_back(item);
+        queue.PopFront();
+    }
+    return items;
+}
+
+// The state items in order as text: "info:<id>:<0|1>" and "refresh:<code>:<id>"; other
+// kinds are left out.
+inline std::vector<std::string> Describe(const std::vector<CStoragePtr>& items)
+{
+    std::vector<std::string> texts;
+    for (const CStoragePtr& item : items) {
+        if (item->GetType() == STORAGE_TYPE_CONNECTION_INFO) {
+            const auto& info = static_cast<const CStorageConnectionInfo&>(*item);
+            texts.push_back("info:" + std::to_string(info.GetSourceId()) + ":" + (info.IsConnected() ? "1" : "0"));
+        } else if (item->GetType() == STORAGE_TYPE_REFRESH_EVENT) {
+            const auto& refresh = static_cast<const CStorageRefreshEvent&>(*item);
+            texts.push_back("refresh:" + std::to_string(refresh.GetCode()) + ":" + std::to_string(refresh.GetId()));
+        }
+    }
+    return texts;
+}
+
+// The items of a given type whose variable id matches (any when -1).
+inline std::vector<CStoragePtr> OfType(const std::vector<CStoragePtr>& items, DWORD type, int variableId = -1)
+{
+    std::vector<CStoragePtr> found;
+    for (const CStoragePtr& item : items)
+        if (item->GetType() == type && (variableId < 0 || item->GetVariableId() == DWORD(variableId)))
+            found.push_back(item);
+    return found;
+}
+
+} // namespace hub_test
