@@ -1,4 +1,5 @@
 #include "documents/FileHelpers.h"
+#include "documents/XmlNesting.h"
 
 #include <direct.h>
 #include <io.h>
@@ -37,6 +38,17 @@ bool LoadXmlFileWide(TiXmlDocument& document, const std::wstring& path, TiXmlEnc
         document.SetError(TiXmlBase::TIXML_ERROR_OPENING_FILE, nullptr, nullptr, encoding);
         return false;
     }
+    // Refused before parsing: the parser would recurse once per level.
+    std::string text;
+    char chunk[65536];
+    for (size_t got; (got = fread(chunk, 1, sizeof(chunk), stream)) > 0;)
+        text.append(chunk, got);
+    if (XmlNestsTooDeep(text)) {
+        fclose(stream);
+        document.SetError(TiXmlBase::TIXML_ERROR_PARSING_ELEMENT, nullptr, nullptr, encoding);
+        return false;
+    }
+    rewind(stream);
     const bool loaded = document.LoadFile(stream, encoding);
     fclose(stream);
     return loaded;

@@ -121,14 +121,19 @@ bool CLogFileInCsv::ReadLine()
             break;
         }
     }
+    if (!complete && ferror(m_file))
+        throw std::runtime_error("failure reading logfile line");
+    // fgets gives no length: a NUL would end a chunk's text early, hide the line feed after
+    // it and join the line with the next one. Every byte read must have been kept.
+    const long long end = _ftelli64(m_file);
+    if (end - m_offset != static_cast<long long>(line.size()))
+        throw std::runtime_error("log file line contains a NUL character");
     if (!complete) {
-        if (ferror(m_file))
-            throw std::runtime_error("failure reading logfile line");
         // End of file, possibly inside a line a writer has not finished: read it whole later.
         _fseeki64(m_file, m_offset, SEEK_SET);
         return false;
     }
-    m_offset = _ftelli64(m_file);
+    m_offset = end;
     line.pop_back();
     if (!line.empty() && line.back() == '\r')
         line.pop_back();
@@ -157,6 +162,9 @@ bool CLogFileInCsv::ReadAndConvertRecord(LogSampleStore_t& samples)
         throw std::runtime_error("line \"" + JoinFields(m_fields) +
                                  "\" had the wrong number of columns (not the same as the header)");
     const COleDateTime time = ParseUtcTimestamp(m_fields[0]);
+    // A well-formed stamp of a day that does not exist parses to an invalid date.
+    if (time.GetStatus() != COleDateTime::valid)
+        throw std::runtime_error("timestamp '" + m_fields[0] + "' isn't a format I know");
     for (size_t c = 1; c < m_fields.size(); ++c) {
         double value = 0;
         if (!ParseWholeNumber(m_fields[c], value))

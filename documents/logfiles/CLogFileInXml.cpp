@@ -1,8 +1,12 @@
 #include "documents/logfiles/CLogFileInXml.h"
+#include "documents/XmlNesting.h"
 
 #include <tinyxml.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -26,6 +30,26 @@ bool ParseWholeNumber(const char* text, double& value)
         value = 0;
         return false;
     }
+    return true;
+}
+
+// The attribute as a whole decimal integer that fits an int. The XML library's own query
+// takes "12abc" as 12 and clamps a number too big for an int, both without a word.
+bool QueryWholeInt(const TiXmlElement& element, const char* name, int& value)
+{
+    const char* text = element.Attribute(name);
+    if (!text)
+        return false;
+    errno = 0;
+    char* end = nullptr;
+    const long long number = std::strtoll(text, &end, 10);
+    if (end == text || errno == ERANGE || number < INT_MIN || number > INT_MAX)
+        return false;
+    while (std::isspace(static_cast<unsigned char>(*end)))
+        ++end;
+    if (*end != '\0')
+        return false;
+    value = static_cast<int>(number);
     return true;
 }
 
@@ -54,25 +78,28 @@ CLogFileInXml::log_file_record_t::log_file_record_t()
 
 void CLogFileInXml::log_file_record_t::FromXmlElement(const TiXmlElement& element)
 {
-    if (element.QueryIntAttribute("hourmeter", &hourmeter) != TIXML_SUCCESS)
+    if (!QueryWholeInt(element, "hourmeter", hourmeter))
         throw std::range_error("file's 'record' element has missing/bad 'hourmeter' attribute");
-    if (element.QueryIntAttribute("retrievalHourmeter", &retrievalHourmeter) != TIXML_SUCCESS)
+    if (!QueryWholeInt(element, "retrievalHourmeter", retrievalHourmeter))
         throw std::range_error("file's 'record' element has missing/bad 'retrievalHourmeter' attribute");
     const char* retrieval = element.Attribute("retrievalTime");
     if (!retrieval)
         throw std::range_error("file's 'record' element has missing/bad 'retrievalTime' attribute");
     retrievalTime = ParseUtcTimestamp(retrieval);
+    // A well-formed stamp of a day that does not exist would time every record of its segment.
+    if (retrievalTime.GetStatus() != COleDateTime::valid)
+        throw std::range_error("file's 'record' element has missing/bad 'retrievalTime' attribute");
     recordTime = COleDateTime();
     recordTime.SetStatus(COleDateTime::null);
     int discontinuity = 0;
-    if (element.QueryIntAttribute("hourmeterDiscontinuityBefore", &discontinuity) != TIXML_SUCCESS)
+    if (!QueryWholeInt(element, "hourmeterDiscontinuityBefore", discontinuity))
         discontinuity = 0;
     discontinuityBefore = discontinuity != 0;
     values.clear();
     for (const TiXmlElement* variable = element.FirstChildElement("variable"); variable;
          variable = variable->NextSiblingElement("variable")) {
         int id = 0;
-        if (variable->QueryIntAttribute("id", &id) != TIXML_SUCCESS)
+        if (!QueryWholeInt(*variable, "id", id))
             throw std::range_error("file's 'variable' element has missing/bad 'id' attribute");
         const char* text = variable->Attribute("value");
         if (!text)
@@ -140,6 +167,8 @@ void CLogFileInXml::Open(const char* path)
 
 void CLogFileInXml::LoadText(const std::string& text)
 {
+    if (XmlNestsTooDeep(text))
+        throw std::runtime_error("unable to load log file");
     TiXmlDocument document;
     document.Parse(text.c_str(), nullptr, TIXML_DEFAULT_ENCODING);
     if (document.Error())
@@ -174,7 +203,7 @@ void CLogFileInXml::LoadDocument(const TiXmlDocument& document)
     const std::pair<const char*, int*> attributes[] = {
         {"version", &version}, {"model", &model}, {"type", &type}, {"set", &set}};
     for (const auto& attribute : attributes) {
-        if (logged->QueryIntAttribute(attribute.first, attribute.second) != TIXML_SUCCESS)
+        if (!QueryWholeInt(*logged, attribute.first, *attribute.second))
             throw std::range_error(std::string("file's 'loggeddata' element missing/bad '") +
                                    attribute.first + "' attribute");
     }
@@ -205,6 +234,9 @@ void CLogFileInXml::LoadDocument(const TiXmlDocument& document)
         if (i == 0 || record.discontinuityBefore)
             segmentBase = DATE(record.retrievalTime) - record.retrievalHourmeter / HOURS_PER_DAY;
         record.recordTime = COleDateTime(segmentBase + record.hourmeter / HOURS_PER_DAY);
+        // Hour meters far apart put the record outside the dates a time can hold.
+        if (record.recordTime.GetStatus() != COleDateTime::valid)
+            throw std::range_error("file's 'record' element has missing/bad 'hourmeter' attribute");
     }
 
     CSingleLock lock(&m_lock, TRUE);

@@ -433,6 +433,17 @@ TEST_F(DeviceDescription, FileLevelErrors)
     // A root without device elements is an empty set.
     EXPECT_EQ("", ErrorOf("<anything><other/></anything>"));
     EXPECT_TRUE(LoadAll().empty());
+
+    // Nesting deep enough to overflow the parser's recursion is refused, not parsed.
+    std::string nested;
+    for (int level = 0; level < 100000; ++level)
+        nested += "<a>";
+    for (int level = 0; level < 100000; ++level)
+        nested += "</a>";
+    const std::string deep = ErrorOf("<devices>" + nested + "</devices>");
+    EXPECT_EQ(0u, deep.find("unable to open device file " + narrowPath + "\n")) << deep.substr(0, 200);
+    // Ordinary nesting still loads.
+    EXPECT_EQ("", ErrorOf("<devices><a><b><c/></b></a></devices>"));
 }
 
 } // namespace

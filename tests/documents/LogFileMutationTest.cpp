@@ -1,0 +1,661 @@
+// Damaged log files: seeded mutations of a valid XML log and a valid CSV log go to their
+// readers, and a sample of them to the log-file document. Each case loads or fails with one
+// of the readers' own error texts within its time limit, never serves more than the file
+// holds or a sample without a valid time, and reading leaves the file's bytes as they were.
+#include "documents/CDocumentLogFile.h"
+#include "documents/CStorage.h"
+#include "documents/TimeHelpers.h"
+#include "documents/logfiles/CLogFileInCsv.h"
+#include "documents/logfiles/CLogFileInXml.h"
+#include "documents/logfiles/CLogFileOutCsv.h"
+#include "shell/ProgramFolders.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/documents/BenchDeviceDescription.h"
+#include "tests/support/FileText.h"
+#include "tests/support/TestPaths.h"
+
+#include <algorithm>
+#include <atomic>
+#include <functional>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+typedef CLogFileInXml::log_file_record_t Record;
+
+const int READER_CASES = 2000;
+const int DOCUMENT_CASES = 24;
+const DWORD CASE_LIMIT_MS = 3000;
+
+// Runs numbered cases on a worker thread and gives up on the first case that overruns its
+// limit, so that a reader caught in a loop fails the test instead of hanging it.
+class CaseRunner
+{
+public:
+    CaseRunner(int count, DWORD limitMs, std::function<void(int)> runCase)
+        : m_runCase(std::move(runCase)), m_count(count), m_limitMs(limitMs)
+    {
+    }
+
+    // The case that overran, or -1 when every case finished.
+    int Run()
+    {
+        HANDLE thread = ::CreateThread(nullptr, 0, Worker, this, 0, nullptr);
+        if (thread == nullptr)
+            throw std::runtime_error("unable to start the case worker");
+        for (;;) {
+            if (::WaitForSingleObject(thread, 20) == WAIT_OBJECT_0)
+                break;
+            const int current = m_current;
+            if (::GetTickCount() - m_started > m_limitMs) {
+                ::TerminateThread(thread, 1);
+                ::CloseHandle(thread);
+                return current;
+            }
+        }
+        ::CloseHandle(thread);
+        return -1;
+    }
+
+private:
+    static DWORD WINAPI Worker(LPVOID self)
+    {
+        CaseRunner& runner = *static_cast<CaseRunner*>(self);
+        for (int index = 0; index < runner.m_count; ++index) {
+            runner.m_started = ::GetTickCount();
+            runner.m_current = index;
+            runner.m_runCase(index);
+        }
+        return 0;
+    }
+
+    std::function<void(int)> m_runCase;
+    int m_count;
+    DWORD m_limitMs;
+    std::atomic<int> m_current{-1};
+    std::atomic<DWORD> m_started{::GetTickCount()};
+};
+
+// The damage a log file meets: flipped bytes, cut ends, stray or lost bytes, repeated lines,
+// numbers too big for their fields, lost attributes or fields, unbalanced quotes, very long
+// lines and NULs.
+class Mutator
+{
+public:
+    explicit Mutator(unsigned seed) : m_random(seed) {}
+
+    std::string Mutate(std::string text)
+    {
+        const int edits = 1 + static_cast<int>(m_random() % 3);
+        for (int edit = 0; edit < edits && !text.empty(); ++edit)
+            MutateOnce(text);
+        return text;
+    }
+
+private:
+    size_t Below(size_t limit) { return limit == 0 ? 0 : m_random() % limit; }
+
+    void MutateOnce(std::string& text)
+    {
+        const size_t at = Below(text.size());
+        switch (m_random() % 10) {
+        case 0: text[at] = static_cast<char>(text[at] ^ (1 << Below(8))); break;
+        case 1: text.resize(at); break;
+        case 2:
+            for (size_t count = 1 + Below(8); count > 0; --count)
+                text.insert(text.begin() + static_cast<std::ptrdiff_t>(at), static_cast<char>(m_random()));
+            break;
+        case 3: text.erase(at, 1 + Below(32)); break;
+        case 4: DuplicateLine(text, at); break;
+        case 5: ReplaceNumber(text, at); break;
+        case 6: RemoveAttributeOrField(text, at); break;
+        case 7: UnbalanceQuote(text, at); break;
+        case 8: {
+            const char fills[] = {'9', 'a', ',', '"', ' ', '\\', '<'};
+            text.insert(at, 1000 + Below(20000), fills[Below(sizeof fills)]);
+            break;
+        }
+        default:
+            if (m_random() % 2)
+                text[at] = '\0';
+            else
+                text.insert(at, 1 + Below(3), '\0');
+            break;
+        }
+    }
+
+    void DuplicateLine(std::string& text, size_t at)
+    {
+        const size_t start = at == 0 ? 0 : text.rfind('\n', at - 1) + 1;  // npos + 1 is 0
+        size_t end = text.find('\n', at);
+        end = end == std::string::npos ? text.size() : end + 1;
+        const std::string line = text.substr(start, end - start);
+        for (size_t copies = 1 + Below(4); copies > 0; --copies)
+            text.insert(end, line);
+    }
+
+    void ReplaceNumber(std::string& text, size_t at)
+    {
+        static const char* const huge[] = {"99999999999999999999", "2147483648", "-2147483649", "4294967296",
+                                           "1e309", "-1e309", "18446744073709551617", "0x7FFFFFFF", "nan"};
+        const size_t first = text.find_first_of("0123456789", at);
+        if (first == std::string::npos)
+            return;
+        const size_t last = text.find_first_not_of("0123456789", first);
+        text.replace(first, (last == std::string::npos ? text.size() : last) - first, huge[Below(9)]);
+    }
+
+    // An XML attribute (name="value") or a quoted CSV field with its comma.
+    void RemoveAttributeOrField(std::string& text, size_t at)
+    {
+        const size_t open = text.find('"', at);
+        if (open == std::string::npos || open == 0)
+            return;
+        const size_t close = text.find('"', open + 1);
+        if (close == std::string::npos)
+            return;
+        size_t start = open;
+        if (text[open - 1] == '=') {
+            const size_t space = text.rfind(' ', open);
+            start = space == std::string::npos ? open - 1 : space;
+        } else if (text[open - 1] == ',') {
+            start = open - 1;
+        }
+        text.erase(start, close + 1 - start);
+    }
+
+    void UnbalanceQuote(std::string& text, size_t at)
+    {
+        const size_t quote = text.find_first_of("\"'", at);
+        if (quote == std::string::npos) {
+            text.insert(at, 1, '"');
+            return;
+        }
+        if (m_random() % 2)
+            text.erase(quote, 1);
+        else
+            text.insert(quote, 1, text[quote]);
+    }
+
+    std::mt19937 m_random;
+};
+
+// True when the text is the pattern, where one '*' stands for any run of characters.
+bool MatchesPattern(const std::string& text, const std::string& pattern)
+{
+    const size_t star = pattern.find('*');
+    if (star == std::string::npos)
+        return text == pattern;
+    const std::string head = pattern.substr(0, star);
+    const std::string tail = pattern.substr(star + 1);
+    return text.size() >= head.size() + tail.size() && text.compare(0, head.size(), head) == 0 &&
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+const std::vector<std::string> XML_ERRORS = {
+    "unable to load log file",
+    "file did not contain 'quorvant' element",
+    "file did not contain 'loggeddata' element",
+    "file's 'loggeddata' element missing/bad '*' attribute",
+    "file's 'record' element has missing/bad '*' attribute",
+    "file's 'variable' element has missing/bad '*' attribute",
+    "timestamp '*' isn't a format I know",
+    "Error: unable to load devices from *",
+};
+
+const std::vector<std::string> CSV_ERRORS = {
+    "the log file has only timestamps (no data)",
+    "log file line had no data fields",
+    "line \"*\" had the wrong number of columns (not the same as the header)",
+    "timestamp '*' isn't a format I know",
+    "log file line contains a NUL character",
+};
+
+bool IsKnownError(const std::string& text, const std::vector<std::string>& patterns)
+{
+    return std::any_of(patterns.begin(), patterns.end(),
+                       [&](const std::string& pattern) { return MatchesPattern(text, pattern); });
+}
+
+size_t CountOf(const std::string& text, const std::string& part)
+{
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
+        ++count;
+    return count;
+}
+
+const char* const LOG_HEAD =
+    "<?xml version=\"1.0\" encoding=\"ISO-8859-1\" standalone=\"yes\" ?>\n<quorvant>\n"
+    "  <loggeddata version=\"1\" model=\"3\" type=\"7\" set=\"1\">\n";
+const char* const LOG_TAIL = "  </loggeddata>\n</quorvant>\n";
+
+// One record line of an XML log with the given attribute values and one variable.
+std::string RecordXml(const std::string& retrievalTime, const std::string& retrievalHourmeter,
+                      const std::string& hourmeter, const std::string& id = "1", const std::string& extra = "")
+{
+    return "    <record retrievalTime=\"" + retrievalTime + "\" retrievalHourmeter=\"" + retrievalHourmeter +
+           "\" hourmeter=\"" + hourmeter + "\"" + extra + "><variable id=\"" + id + "\" value=\"12.5\" /></record>\n";
+}
+
+const char* const NOON = "2024-05-01T12:00:00.000+00:00";
+const char* const CSV_HEADER = "\"time (UTC)\",\"Battery Voltage\"\n";
+
+std::string CsvLine(const std::string& time, const std::string& value)
+{
+    return "\"" + time + "\",\"" + value + "\"\n";
+}
+
+Record MakeRecord(const char* retrieval, int retrievalHourmeter, int hourmeter, const std::string& voltage,
+                  bool discontinuity = false)
+{
+    Record record;
+    record.retrievalTime = ParseUtcTimestamp(retrieval);
+    record.retrievalHourmeter = retrievalHourmeter;
+    record.hourmeter = hourmeter;
+    record.discontinuityBefore = discontinuity;
+    record.values[1] = std::make_pair(std::to_string(hourmeter), double(hourmeter));
+    record.values[2] = std::make_pair(voltage, std::strtod(voltage.c_str(), nullptr));
+    return record;
+}
+
+// Names of the bench logger's logged values; other devices are not described.
+CLogFileInXml::LoggedVariableNames_t BenchNames(int type, int model)
+{
+    if (type != 7 || model != 3)
+        throw std::runtime_error("Error: unable to load devices from devices.xml");
+    return {{1, "Hourmeter"}, {2, "Battery Voltage"}};
+}
+
+std::wstring Wide(const std::string& text)
+{
+    return std::wstring(text.begin(), text.end());
+}
+
+bool HasValidTimes(const LogSampleStore_t& samples)
+{
+    for (const auto& column : samples) {
+        for (const LogSample_t& sample : column.second) {
+            if (sample.time.GetStatus() != COleDateTime::valid)
+                return false;
+        }
+    }
+    return true;
+}
+
+class LogFileMutation : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_folder = testing_support::BuildPath("tests/documents/logmutation-" + std::to_string(GetCurrentProcessId()));
+        ASSERT_TRUE(testing_support::EnsureDirectory(m_folder));
+        ASSERT_TRUE(testing_support::WriteFileText(m_folder + "\\devices.xml", testing_support::BENCH_DEVICE_DESCRIPTION));
+        m_programFolder = GetProgramFolders().GetProgramFolder();
+        GetProgramFolders().SetProgramFolder(Wide(m_folder));
+        m_xmlPath = m_folder + "\\valid.xml";
+        m_csvPath = m_folder + "\\valid.csv";
+        m_casePath = m_folder + "\\case.log";
+        ASSERT_NO_FATAL_FAILURE(WriteValidLogs());
+    }
+
+    void TearDown() override
+    {
+        GetProgramFolders().SetProgramFolder(m_programFolder);
+        for (const std::string& path : {m_xmlPath, m_csvPath, m_casePath, m_folder + "\\devices.xml"})
+            DeleteFileA(path.c_str());
+        RemoveDirectoryA(m_folder.c_str());
+    }
+
+    // Written by our own writers, so the mutations start from exactly what the program writes.
+    void WriteValidLogs()
+    {
+        CLogFileInXml xml;
+        xml.SetDevice(3, 7, 1);
+        CLogFileInXml::RecordList_t records;
+        const char* const voltages[] = {"12.5", "12.75", "13.1", "n/a", "a<\"&b", "13.4V"};
+        for (int hour = 0; hour < 12; ++hour)
+            records.push_back(MakeRecord(hour < 8 ? "2024-05-01T12:00:00.000+00:00" : "2024-05-03T08:30:00.000+00:00",
+                                         hour < 8 ? 40 : 6, hour < 8 ? 30 + hour : hour - 8, voltages[hour % 6],
+                                         hour == 8));
+        xml.MergeRecords(records);
+        xml.WriteFile(Wide(m_xmlPath).c_str());
+        m_validXml = testing_support::ReadFileText(m_xmlPath);
+
+        CLogFileOutCsv csv;
+        const CPlotVariableId volts(STORAGE_TYPE_SIMPLE_VALUE, 1, 2);
+        const CPlotVariableId state(STORAGE_TYPE_SIMPLE_VALUE, 2, 2);
+        const CPlotVariableId note(STORAGE_TYPE_SIMPLE_VALUE, 3, 2);
+        ASSERT_TRUE(csv.AddColumn("Battery Voltage", volts));
+        ASSERT_TRUE(csv.AddColumn("Charge State", state));
+        ASSERT_TRUE(csv.AddColumn("Say \"hi\", C:\\", note));
+        ASSERT_TRUE(csv.Open(m_csvPath.c_str()));
+        const char* const states[] = {"Bulk", "Float", "Say \"done\"", "C:\\logs", "1e3", "a,b"};
+        for (int second = 0; second < 12; ++second) {
+            csv.SetValue(volts, std::to_string(12 + second / 10.0));
+            csv.SetValue(state, states[second % 6]);
+            csv.SetValue(note, second % 4 ? std::to_string(second) : "");
+            const std::string time = "2024-05-01T12:00:" + std::string(second < 10 ? "0" : "") +
+                                     std::to_string(second) + ".250+00:00";
+            ASSERT_TRUE(csv.WriteLine(time.c_str(), false));
+        }
+        csv.Close();
+        m_validCsv = testing_support::ReadFileText(m_csvPath);
+        ASSERT_GT(m_validXml.size(), 1000u);
+        ASSERT_GT(m_validCsv.size(), 500u);
+    }
+
+    void WriteCase(const std::string& bytes)
+    {
+        ASSERT_TRUE(testing_support::WriteFileText(m_casePath, bytes));
+    }
+
+    // The error of loading the bytes as an XML log, or "(no exception)" with the records.
+    std::string XmlLoadError(const std::string& bytes, CLogFileInXml::RecordList_t* records = nullptr)
+    {
+        WriteCase(bytes);
+        CLogFileInXml reader(BenchNames);
+        try {
+            reader.Open(m_casePath.c_str());
+        } catch (const std::exception& error) {
+            return error.what();
+        }
+        if (records)
+            *records = reader.GetRecords();
+        return "(no exception)";
+    }
+
+    // The error of reading the bytes as a CSV log to its end, or "(no exception)".
+    std::string CsvReadError(const std::string& bytes, int& served)
+    {
+        WriteCase(bytes);
+        CLogFileInCsv reader;
+        LogSampleStore_t samples;
+        served = 0;
+        try {
+            reader.Open(m_casePath.c_str());
+            while (served < 100 && reader.ReadAndConvertRecord(samples))
+                ++served;
+        } catch (const std::exception& error) {
+            return error.what();
+        }
+        return "(no exception)";
+    }
+
+    // The file's bytes after reading are the bytes before.
+    void ExpectUnchanged(const std::string& bytes, const std::string& label)
+    {
+        EXPECT_TRUE(testing_support::ReadFileText(m_casePath) == bytes) << label << ": reading changed the file";
+    }
+
+    // Loads the case file with the XML reader; true when it loaded.
+    bool ReadXml(const std::string& bytes, const std::string& label)
+    {
+        CLogFileInXml reader(BenchNames);
+        try {
+            reader.Open(m_casePath.c_str());
+        } catch (const std::exception& error) {
+            EXPECT_TRUE(IsKnownError(error.what(), XML_ERRORS)) << label << ": \"" << error.what() << "\"";
+            EXPECT_FALSE(reader.IsOpen()) << label;
+            return false;
+        } catch (...) {
+            ADD_FAILURE() << label << ": threw something that is not a std::exception";
+            return false;
+        }
+        EXPECT_TRUE(reader.IsOpen()) << label;
+        const CLogFileInXml::RecordList_t& records = reader.GetRecords();
+        EXPECT_LE(records.size(), CountOf(bytes, "<record")) << label << ": more records than the file has";
+        for (const Record& record : records) {
+            EXPECT_EQ(COleDateTime::valid, record.retrievalTime.GetStatus()) << label;
+            EXPECT_EQ(COleDateTime::valid, record.recordTime.GetStatus()) << label;
+        }
+        LogSampleStore_t samples;
+        int served = 0;
+        while (served < 3 && reader.ReadAndConvertRecord(samples))
+            ++served;
+        EXPECT_EQ(records.empty() ? 0 : 1, served) << label << ": the whole file comes in one call";
+        for (const auto& column : samples) {
+            EXPECT_TRUE(reader.HasColumn(column.first)) << label;
+            EXPECT_LE(column.second.size(), records.size()) << label;
+        }
+        EXPECT_TRUE(HasValidTimes(samples)) << label;
+        return true;
+    }
+
+    // Reads the case file with the CSV reader to its end; true when no line failed.
+    bool ReadCsv(const std::string& bytes, const std::string& label)
+    {
+        CLogFileInCsv reader;
+        LogSampleStore_t samples;
+        size_t served = 0;
+        const size_t lineEnds = CountOf(bytes, "\n");
+        try {
+            reader.Open(m_casePath.c_str());
+            while (served <= lineEnds && reader.ReadAndConvertRecord(samples))
+                ++served;
+        } catch (const std::exception& error) {
+            EXPECT_TRUE(IsKnownError(error.what(), CSV_ERRORS)) << label << ": \"" << error.what() << "\"";
+            return false;
+        } catch (...) {
+            ADD_FAILURE() << label << ": threw something that is not a std::exception";
+            return false;
+        }
+        // The header takes a line of its own.
+        EXPECT_LT(served, std::max<size_t>(lineEnds, 1)) << label << ": more lines served than the file has";
+        for (const auto& column : reader.GetColumns()) {
+            const auto found = samples.find(column.first);
+            EXPECT_EQ(served, found == samples.end() ? 0 : found->second.size())
+                << label << ": column " << column.first << " lost or gained samples";
+        }
+        EXPECT_EQ(served == 0 ? 0u : reader.GetColumns().size(), samples.size()) << label;
+        EXPECT_TRUE(HasValidTimes(samples)) << label;
+        return true;
+    }
+
+    void RunReaderCases(const std::string& valid, unsigned seed, bool xml)
+    {
+        ASSERT_NO_FATAL_FAILURE(WriteCase(valid));
+        ASSERT_TRUE((xml ? ReadXml(valid, "valid") : ReadCsv(valid, "valid")));
+        Mutator mutator(seed);
+        int loaded = 0;
+        int failed = 0;
+        const int overran = CaseRunner(READER_CASES, CASE_LIMIT_MS, [&](int index) {
+            const std::string bytes = mutator.Mutate(valid);
+            const std::string label = "seed " + std::to_string(seed) + " case " + std::to_string(index);
+            if (!testing_support::WriteFileText(m_casePath, bytes)) {
+                ADD_FAILURE() << label << ": unable to write the case";
+                return;
+            }
+            ++((xml ? ReadXml(bytes, label) : ReadCsv(bytes, label)) ? loaded : failed);
+            ExpectUnchanged(bytes, label);
+        }).Run();
+        ASSERT_EQ(-1, overran) << "seed " << seed << " case " << overran << " ran longer than " << CASE_LIMIT_MS << " ms";
+        // Both outcomes are common, so the damage reached the reader in every part of the file.
+        EXPECT_GT(loaded, READER_CASES / 20);
+        EXPECT_GT(failed, READER_CASES / 20);
+    }
+
+    std::string m_folder;
+    std::string m_xmlPath;
+    std::string m_csvPath;
+    std::string m_casePath;
+    std::string m_validXml;
+    std::string m_validCsv;
+    std::wstring m_programFolder;
+};
+
+}  // namespace
+
+TEST_F(LogFileMutation, DamagedXmlLogsLoadOrFailWithTheirTexts)
+{
+    RunReaderCases(m_validXml, 20240701, true);
+}
+
+TEST_F(LogFileMutation, DamagedCsvLogsReadOrFailWithTheirTexts)
+{
+    RunReaderCases(m_validCsv, 20240702, false);
+}
+
+TEST_F(LogFileMutation, TheDocumentOpensDamagedLogsOrReportsThem)
+{
+    std::vector<std::string> allErrors = XML_ERRORS;
+    allErrors.insert(allErrors.end(), CSV_ERRORS.begin(), CSV_ERRORS.end());
+    Mutator mutator(20240703);
+    int opened = 0;
+    int refused = 0;
+    CDocumentLogFile document;
+    const int overran = CaseRunner(2 * DOCUMENT_CASES, CASE_LIMIT_MS, [&](int index) {
+        const bool xml = index % 2 == 0;
+        const std::string bytes = mutator.Mutate(xml ? m_validXml : m_validCsv);
+        const std::string label = "document case " + std::to_string(index);
+        if (!testing_support::WriteFileText(m_casePath, bytes)) {
+            ADD_FAILURE() << label << ": unable to write the case";
+            return;
+        }
+        try {
+            document.OpenLogFile(Wide(m_casePath));
+            ++opened;
+            CTreeItemList items;
+            document.CollectPlotItems(items);
+            for (const CTreeItemPtr& item : items) {
+                LogSampleList_t list;
+                document.GetPlotSamples(item->GetVariableId(), list);
+                LogSampleStore_t store{{0, list}};
+                EXPECT_TRUE(HasValidTimes(store)) << label;
+            }
+        } catch (const std::exception& error) {
+            EXPECT_TRUE(IsKnownError(error.what(), allErrors)) << label << ": \"" << error.what() << "\"";
+            ++refused;
+        } catch (...) {
+            ADD_FAILURE() << label << ": threw something that is not a std::exception";
+        }
+        document.StopMonitor();
+        ExpectUnchanged(bytes, label);
+    }).Run();
+    ASSERT_EQ(-1, overran) << "document case " << overran << " ran longer than " << CASE_LIMIT_MS << " ms";
+    EXPECT_GT(opened, 0);
+    EXPECT_GT(refused, 0);
+}
+
+TEST_F(LogFileMutation, XmlIntegersMustBeWholeAndFitAnInt)
+{
+    const std::string hourmeterError = "file's 'record' element has missing/bad 'hourmeter' attribute";
+    // The library's own reading clamped these to the largest int and took "7x" as 7.
+    EXPECT_EQ(hourmeterError, XmlLoadError(LOG_HEAD + RecordXml(NOON, "10", "99999999999999999999") + LOG_TAIL));
+    EXPECT_EQ(hourmeterError, XmlLoadError(LOG_HEAD + RecordXml(NOON, "10", "2147483648") + LOG_TAIL));
+    EXPECT_EQ(hourmeterError, XmlLoadError(LOG_HEAD + RecordXml(NOON, "10", "7x") + LOG_TAIL));
+    EXPECT_EQ("file's 'record' element has missing/bad 'retrievalHourmeter' attribute",
+              XmlLoadError(LOG_HEAD + RecordXml(NOON, "-2147483649", "7") + LOG_TAIL));
+    EXPECT_EQ("file's 'variable' element has missing/bad 'id' attribute",
+              XmlLoadError(LOG_HEAD + RecordXml(NOON, "10", "7", "4294967298") + LOG_TAIL));
+    EXPECT_EQ("file's 'variable' element has missing/bad 'id' attribute",
+              XmlLoadError(LOG_HEAD + RecordXml(NOON, "10", "7", "0x1") + LOG_TAIL));
+    std::string head = LOG_HEAD;
+    head.replace(head.find("model=\"3\""), 9, "model=\"3.5\"");
+    EXPECT_EQ("file's 'loggeddata' element missing/bad 'model' attribute", XmlLoadError(head + LOG_TAIL));
+
+    // The extremes of an int still load, and a discontinuity flag that is not a number is unset.
+    CLogFileInXml::RecordList_t records;
+    ASSERT_EQ("(no exception)",
+              XmlLoadError(LOG_HEAD + RecordXml(NOON, "-5", "-7", "2147483647") +
+                               RecordXml(NOON, "10", "8", "-2147483648", " hourmeterDiscontinuityBefore=\"1x\"") +
+                               LOG_TAIL,
+                           &records));
+    ASSERT_EQ(2u, records.size());
+    EXPECT_EQ(-7, records[0].hourmeter);
+    EXPECT_EQ(1u, records[0].values.count(2147483647));
+    EXPECT_EQ(1u, records[1].values.count(-2147483647 - 1));
+    EXPECT_FALSE(records[1].discontinuityBefore);
+}
+
+TEST_F(LogFileMutation, XmlRecordsWithoutARealTimeAreRefused)
+{
+    // A well-formed stamp of a day that does not exist used to time the records from 1899.
+    EXPECT_EQ("file's 'record' element has missing/bad 'retrievalTime' attribute",
+              XmlLoadError(LOG_HEAD + RecordXml("2024-02-30T12:00:00.000+00:00", "10", "7") + LOG_TAIL));
+    // Hour meters so far apart that the record's time lies beyond the year 9999.
+    EXPECT_EQ("file's 'record' element has missing/bad 'hourmeter' attribute",
+              XmlLoadError(LOG_HEAD + RecordXml(NOON, "0", "2000000000") + LOG_TAIL));
+    EXPECT_EQ("file's 'record' element has missing/bad 'hourmeter' attribute",
+              XmlLoadError(LOG_HEAD + RecordXml(NOON, "10", "7") + RecordXml(NOON, "2000000000", "7", "1",
+                                                                            " hourmeterDiscontinuityBefore=\"1\"") +
+                           LOG_TAIL));
+
+    // A century of hours (with its 24 leap days) is still a time.
+    CLogFileInXml::RecordList_t records;
+    ASSERT_EQ("(no exception)", XmlLoadError(LOG_HEAD + RecordXml(NOON, "0", "876576") + LOG_TAIL, &records));
+    ASSERT_EQ(1u, records.size());
+    EXPECT_EQ("2124-05-01T12:00:00.000+00:00", FormatUtcTimestamp(records[0].recordTime));
+}
+
+TEST_F(LogFileMutation, DeeplyNestedXmlIsRefusedBeforeItCanOverflowTheStack)
+{
+    const int deep = 100000;
+    std::string nested;
+    for (int level = 0; level < deep; ++level)
+        nested += "<a>";
+    for (int level = 0; level < deep; ++level)
+        nested += "</a>";
+    EXPECT_EQ("unable to load log file", XmlLoadError(LOG_HEAD + nested + LOG_TAIL));
+    // Attribute values that look like the end of an empty element do not hide the nesting.
+    std::string disguised;
+    for (int level = 0; level < deep; ++level)
+        disguised += "<a b=\"/>\" c='/>'>";
+    EXPECT_EQ("unable to load log file", XmlLoadError(LOG_HEAD + disguised + LOG_TAIL));
+
+    // Moderate nesting of elements the reader does not know, and tags inside comments and
+    // character data, still load.
+    std::string moderate;
+    for (int level = 0; level < 200; ++level)
+        moderate += "<a>";
+    for (int level = 0; level < 200; ++level)
+        moderate += "</a>";
+    std::string comment = "<!--";
+    for (int level = 0; level < 1000; ++level)
+        comment += "<a>";
+    comment += "-->";
+    CLogFileInXml::RecordList_t records;
+    EXPECT_EQ("(no exception)",
+              XmlLoadError(LOG_HEAD + moderate + comment + RecordXml(NOON, "10", "7") + LOG_TAIL, &records));
+    EXPECT_EQ(1u, records.size());
+}
+
+TEST_F(LogFileMutation, CsvNulBytesAreReportedInsteadOfJoiningOrHidingLines)
+{
+    const std::string nul(1, '\0');
+    const std::string first = CsvLine("2024-05-01T12:00:00.000+00:00", "1");
+    const std::string second = CsvLine("2024-05-01T12:00:01.000+00:00", "2");
+    const std::string third = CsvLine("2024-05-01T12:00:02.000+00:00", "3");
+    int served = 0;
+    // A NUL at the start of a line used to drop that line without a word.
+    EXPECT_EQ("log file line contains a NUL character", CsvReadError(CSV_HEADER + first + nul + second + third, served));
+    EXPECT_EQ(1, served);
+    // Before a line feed it joined two lines into one.
+    std::string joined = CSV_HEADER + first + second + third;
+    joined.insert(joined.find(second) + second.size() - 1, nul);
+    EXPECT_EQ("log file line contains a NUL character", CsvReadError(joined, served));
+    EXPECT_EQ(1, served);
+    // On the last line it looked like a line still being written, for ever.
+    EXPECT_EQ("log file line contains a NUL character", CsvReadError(CSV_HEADER + first + "\"20" + nul + "\n", served));
+    EXPECT_EQ(1, served);
+    EXPECT_EQ("log file line contains a NUL character", CsvReadError("\"time" + nul + " (UTC)\",\"a\"\n" + first, served));
+    EXPECT_EQ(0, served);
+
+    // Without a NUL an unfinished last line is still just waited for.
+    EXPECT_EQ("(no exception)", CsvReadError(CSV_HEADER + first + "\"2024-05", served));
+    EXPECT_EQ(1, served);
+}
+
+TEST_F(LogFileMutation, CsvTimeOfADayThatDoesNotExistIsRefused)
+{
+    int served = 0;
+    const std::string stamp = "2024-02-30T12:00:00.000+00:00";
+    EXPECT_EQ("timestamp '" + stamp + "' isn't a format I know",
+              CsvReadError(CSV_HEADER + CsvLine("2024-02-28T12:00:00.000+00:00", "1") + CsvLine(stamp, "2"), served));
+    EXPECT_EQ(1, served);
+}
