@@ -269,6 +269,8 @@ void CDocumentDeviceGeneric1::ConfigureFromDescription(const GenericDeviceDescri
 
 void CDocumentDeviceGeneric1::ConvertRegisterImage(const WORD* image, const BYTE* valid)
 {
+    // The id is read under the document mutex: once a cycle, not once a variable.
+    const BYTE deviceId = static_cast<BYTE>(GetId());
     for (const GenericVariable_t& variable : m_variables) {
         if (variable.addressLow < 0 || variable.addressLow > 0xFFFF || variable.addressHigh > 0xFFFF)
             throw std::runtime_error("Modbus output register PDU address out of range");
@@ -285,7 +287,7 @@ void CDocumentDeviceGeneric1::ConvertRegisterImage(const WORD* image, const BYTE
             const DWORD raw = (static_cast<DWORD>(image[variable.addressHigh]) << 16) | image[variable.addressLow];
             value = variable.RawToVariant(static_cast<int>(raw));
         }
-        PostToBothQueues(CStoragePtr(new CPlotItemSimpleValue(static_cast<BYTE>(GetId()), variable.id, value,
+        PostToBothQueues(CStoragePtr(new CPlotItemSimpleValue(deviceId, variable.id, value,
                                                               variable.name.c_str(), variable.units.c_str())));
     }
 }

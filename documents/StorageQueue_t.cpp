@@ -21,7 +21,10 @@ void StorageQueue_t::Push(const CStoragePtr& item)
     if (m_items.size() > STORAGE_QUEUE_LIMIT)
         m_items.pop_front();
     m_items.push_back(item);
-    SetEvent(m_event);
+    // The event already stands for a queue that was not empty; each SetEvent is a
+    // kernel call, so only the first item sets it.
+    if (m_items.size() == 1)
+        SetEvent(m_event);
 }
 
 CStoragePtr StorageQueue_t::Front()
