@@ -249,8 +249,12 @@ int CDocumentDisplay::GetPopupMenuEntry(int index, CString& text, bool& enabled,
 
 int CDocumentDisplay::OnPopupMenuCommand(int index)
 {
-    // Renaming asks for the name in the shared input dialog, which the shell brings.
-    if (index == POPUP_RENAME || index == POPUP_SEPARATOR)
+    if (index == POPUP_RENAME)
+    {
+        Rename();
+        return index;
+    }
+    if (index == POPUP_SEPARATOR)
         return index;
     return CDocumentEx::OnPopupMenuCommand(index - POPUP_OWN_ENTRIES) + POPUP_OWN_ENTRIES;
 }

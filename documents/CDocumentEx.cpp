@@ -1,4 +1,6 @@
 #include "documents/CDocumentEx.h"
+#include "documents/CDocumentManager.h"
+#include "documents/CStorageRefreshEvent.h"
 #include "framework/CArchive.h"
 #include "framework/CDocTemplate.h"
 #include "framework/CMenu.h"
@@ -6,6 +8,7 @@
 #include "framework/CPropertySheet.h"
 #include "framework/CSingleLock.h"
 #include "framework/CWinApp.h"
+#include "shell/CDialogGeneralInput.h"
 
 const char* const DOCUMENT_BASE_NAME = "Base Document";
 
@@ -49,6 +52,25 @@ CPropertyPage* CDocumentEx::CreatePropertyPage(int)
 int CDocumentEx::GetPropertyPageCount()
 {
     return 0;
+}
+
+void CDocumentEx::Rename()
+{
+    CSingleLock lock(&m_documentMutex, TRUE);
+    // The dialog offers the name the document has without the user's, so that the user
+    // sees what an empty entry would bring back.
+    const CString userName = m_userName;
+    m_userName.Empty();
+    const CString defaultName = GetName();
+    m_userName = userName;
+
+    CDialogGeneralInput dialog(AfxGetMainWnd(), defaultName, "Please enter a new name");
+    CString enteredName;
+    if (dialog.DoModalGetText(enteredName) != IDOK)
+        return;
+    SetUserName(enteredName);
+    if (CDocumentManager* manager = GetDocumentManager())
+        manager->PostToBothQueues(CStoragePtr(new CStorageRefreshEvent(REFRESH_STATE_CHANGED, GetId())));
 }
 
 bool CDocumentEx::RunPropertySheet(const CString& caption)

@@ -34,6 +34,9 @@ public:
     // A new page for the index, or null; the sheet deletes it after its run.
     virtual CPropertyPage* CreatePropertyPage(int index);
     virtual int GetPropertyPageCount();
+    // Asks for a new name in the shared input dialog; an empty one brings the default
+    // name back. The change is posted to the hub as a state refresh.
+    virtual void Rename();
     virtual bool RunPropertySheet(const CString& caption);
     virtual void OnPropertiesChanged();
     virtual bool HasNoId();

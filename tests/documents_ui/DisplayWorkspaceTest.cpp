@@ -24,6 +24,7 @@
 
 #include <algorithm>
 #include <string>
+#include "tests/support/PendingMessages.h"
 
 namespace
 {
@@ -264,13 +265,7 @@ protected:
         m_chartTemplate.reset();
         if (::IsWindow(m_mainHandle))
             ::DestroyWindow(m_mainHandle);
-        // The main window's end posts WM_QUIT; it is not for the next test.
-        MSG msg;
-        for (int drained = 0; drained < 500 && ::PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE); ++drained)
-        {
-            if (msg.message != WM_QUIT)
-                ::DispatchMessage(&msg);
-        }
+        testing_support::DispatchPendingMessages();
         m_app.m_pMainWnd = nullptr;
         ::DeleteFileA(m_path.c_str());
         EXPECT_EQ(0, CTestPanelDoc::s_live);

@@ -15,6 +15,7 @@
 #include <dlgs.h>
 
 #include <string>
+#include "tests/support/PendingMessages.h"
 
 namespace
 {
@@ -82,12 +83,7 @@ protected:
         m_document.StopMonitor();
         if (::IsWindow(m_mainHandle))
             ::DestroyWindow(m_mainHandle);
-        MSG msg;
-        for (int drained = 0; drained < 500 && ::PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE); ++drained)
-        {
-            if (msg.message != WM_QUIT)
-                ::DispatchMessage(&msg);
-        }
+        testing_support::DispatchPendingMessages();
         m_app.m_pMainWnd = nullptr;
         GetProgramFolders().SetProgramFolder(m_programFolder);
         ::DeleteFileA(m_csvPath.c_str());

@@ -18,6 +18,7 @@
 #include <cstring>
 #include <string>
 #include <vector>
+#include "tests/support/PendingMessages.h"
 
 namespace {
 
@@ -252,13 +253,7 @@ protected:
             app.CloseAllDocuments(FALSE);
             ::DestroyWindow(mainHandle);
         }
-        // The main window's end posts WM_QUIT; it is not for the next test.
-        MSG msg;
-        for (int drained = 0; drained < 500 && ::PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE); ++drained)
-        {
-            if (msg.message != WM_QUIT)
-                ::DispatchMessage(&msg);
-        }
+        testing_support::DispatchPendingMessages();
         app.m_pMainWnd = nullptr;
         delete noteTemplate;
         delete logTemplate;
