@@ -259,18 +259,6 @@ int CDocumentDisplay::OnPopupMenuCommand(int index)
     return CDocumentEx::OnPopupMenuCommand(index - POPUP_OWN_ENTRIES) + POPUP_OWN_ENTRIES;
 }
 
-BOOL CDocumentDisplay::OnNewDocument()
-{
-    CSingleLock lock(&m_documentMutex, TRUE);
-    return CDocumentEx::OnNewDocument();
-}
-
-BOOL CDocumentDisplay::OnOpenDocument(LPCTSTR pathName)
-{
-    CSingleLock lock(&m_documentMutex, TRUE);
-    return CDocumentEx::OnOpenDocument(pathName);
-}
-
 void CDocumentDisplay::OnCloseDocument()
 {
     // Keeps the document alive through the framework's close step; the manager's list

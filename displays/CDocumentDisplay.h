@@ -47,8 +47,6 @@ public:
     int GetPopupMenuEntryCount() override;
     int GetPopupMenuEntry(int index, CString& text, bool& enabled, bool& checked) override;
     int OnPopupMenuCommand(int index) override;
-    BOOL OnNewDocument() override;
-    BOOL OnOpenDocument(LPCTSTR pathName) override;
     void OnCloseDocument() override;
     void OnChangedViewList() override;
 

@@ -49,19 +49,19 @@ bool CConnection::Disconnect()
         return false;
     m_connected = false;
     const int ownerId = m_owner != nullptr ? m_owner->GetId() : -1;
-    PostToBothQueues(CStoragePtr(new CStorageConnectionInfo(static_cast<BYTE>(ownerId), false)));
-    PostToBothQueues(CStoragePtr(new CStorageRefreshEvent(REFRESH_STATE_CHANGED, ownerId)));
-    PostToBothQueues(CStoragePtr(new CStorageRefreshEvent(REFRESH_DISCONNECTED, ownerId)));
+    PostToManagerQueues(CStoragePtr(new CStorageConnectionInfo(static_cast<BYTE>(ownerId), false)));
+    PostToManagerQueues(CStoragePtr(new CStorageRefreshEvent(REFRESH_STATE_CHANGED, ownerId)));
+    PostToManagerQueues(CStoragePtr(new CStorageRefreshEvent(REFRESH_DISCONNECTED, ownerId)));
     return true;
 }
 
 void CConnection::PostConnectedState(bool connected)
 {
     const int ownerId = m_owner != nullptr ? m_owner->GetId() : -1;
-    PostToBothQueues(CStoragePtr(new CStorageConnectionInfo(static_cast<BYTE>(ownerId), connected)));
-    PostToBothQueues(CStoragePtr(new CStorageRefreshEvent(REFRESH_STATE_CHANGED, ownerId)));
+    PostToManagerQueues(CStoragePtr(new CStorageConnectionInfo(static_cast<BYTE>(ownerId), connected)));
+    PostToManagerQueues(CStoragePtr(new CStorageRefreshEvent(REFRESH_STATE_CHANGED, ownerId)));
     if (connected)
-        PostToBothQueues(CStoragePtr(new CStorageRefreshEvent(REFRESH_CONNECTED, ownerId)));
+        PostToManagerQueues(CStoragePtr(new CStorageRefreshEvent(REFRESH_CONNECTED, ownerId)));
 }
 
 bool CConnection::IsConnected()
@@ -92,8 +92,3 @@ void CConnection::Serialize(CArchive& ar)
     CDocumentEx::Serialize(ar);
 }
 
-void CConnection::PostToBothQueues(const CStoragePtr& item)
-{
-    if (CDocumentManager* manager = GetDocumentManager())
-        manager->PostToBothQueues(item);
-}

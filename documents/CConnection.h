@@ -37,9 +37,6 @@ public:
     void Serialize(CArchive& ar) override;
 
 protected:
-    // Pushes the item into the first queue and then into the second; nothing without a manager.
-    void PostToBothQueues(const CStoragePtr& item);
-
     CDocumentDevice* m_owner;
     volatile bool m_connected;
 };

@@ -212,14 +212,14 @@ void CDocumentDevice::SetMessage(DeviceMessageKey_t key, const std::string& text
 {
     CSingleLock lock(&m_deviceLock, TRUE);
     m_messages[key] = text;
-    PostToBothQueues(CStoragePtr(new CStorageRefreshEvent(REFRESH_STATE_CHANGED, GetId())));
+    PostToManagerQueues(CStoragePtr(new CStorageRefreshEvent(REFRESH_STATE_CHANGED, GetId())));
 }
 
 void CDocumentDevice::ClearMessage(DeviceMessageKey_t key)
 {
     CSingleLock lock(&m_deviceLock, TRUE);
     if (m_messages.erase(key) > 0 && m_messages.empty())
-        PostToBothQueues(CStoragePtr(new CStorageRefreshEvent(REFRESH_STATE_CHANGED, GetId())));
+        PostToManagerQueues(CStoragePtr(new CStorageRefreshEvent(REFRESH_STATE_CHANGED, GetId())));
 }
 
 std::string CDocumentDevice::GetMessagesText()
@@ -287,8 +287,3 @@ void CDocumentDevice::Serialize(CArchive& ar)
     CDocumentEx::Serialize(ar);
 }
 
-void CDocumentDevice::PostToBothQueues(const CStoragePtr& item)
-{
-    if (CDocumentManager* manager = GetDocumentManager())
-        manager->PostToBothQueues(item);
-}

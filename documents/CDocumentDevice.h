@@ -65,9 +65,6 @@ public:
     void Serialize(CArchive& ar) override;
 
 protected:
-    // Into the first queue and then the second; nothing without a manager.
-    void PostToBothQueues(const CStoragePtr& item);
-
     CConnectionPtr m_connection;
     BYTE m_model;
     BYTE m_type;

@@ -287,7 +287,7 @@ void CDocumentDeviceGeneric1::ConvertRegisterImage(const WORD* image, const BYTE
             const DWORD raw = (static_cast<DWORD>(image[variable.addressHigh]) << 16) | image[variable.addressLow];
             value = variable.RawToVariant(static_cast<int>(raw));
         }
-        PostToBothQueues(CStoragePtr(new CPlotItemSimpleValue(deviceId, variable.id, value,
+        PostToManagerQueues(CStoragePtr(new CPlotItemSimpleValue(deviceId, variable.id, value,
                                                               variable.name.c_str(), variable.units.c_str())));
     }
 }

@@ -69,8 +69,7 @@ void CDocumentEx::Rename()
     if (dialog.DoModalGetText(enteredName) != IDOK)
         return;
     SetUserName(enteredName);
-    if (CDocumentManager* manager = GetDocumentManager())
-        manager->PostToBothQueues(CStoragePtr(new CStorageRefreshEvent(REFRESH_STATE_CHANGED, GetId())));
+    PostToManagerQueues(CStoragePtr(new CStorageRefreshEvent(REFRESH_STATE_CHANGED, GetId())));
 }
 
 bool CDocumentEx::RunPropertySheet(const CString& caption)
@@ -262,4 +261,10 @@ BOOL CDocumentEx::OnOpenDocument(LPCTSTR pathName)
 {
     CSingleLock lock(&m_documentMutex, TRUE);
     return CDocument::OnOpenDocument(pathName);
+}
+
+void CDocumentEx::PostToManagerQueues(const CStoragePtr& item)
+{
+    if (CDocumentManager* manager = GetDocumentManager())
+        manager->PostToBothQueues(item);
 }

@@ -7,6 +7,7 @@
 #include "framework/CDocument.h"
 #include "framework/CMutex.h"
 #include "framework/CString.h"
+#include "documents/CStorage.h"
 #include "documents/CTreeItem.h"
 
 class CDocumentManager;
@@ -76,6 +77,9 @@ public:
     BOOL OnOpenDocument(LPCTSTR pathName) override;
 
 protected:
+    // Into the manager's first queue and then its second; nothing without a manager.
+    void PostToManagerQueues(const CStoragePtr& item);
+
     CMutex m_documentMutex;
 
 private:

@@ -266,10 +266,7 @@ UINT CDocumentLogFile::MonitorLoop()
                 firstPass = false;
             }
             if (gotRecords)
-            {
-                if (CDocumentManager* manager = GetDocumentManager())
-                    manager->PostToBothQueues(CStoragePtr(new CStorageRefreshEvent(REFRESH_LOG_RECORDS, GetId())));
-            }
+                PostToManagerQueues(CStoragePtr(new CStorageRefreshEvent(REFRESH_LOG_RECORDS, GetId())));
             if (::WaitForSingleObject(m_stopEvent, LOG_MONITOR_PERIOD_MS) != WAIT_TIMEOUT)
                 break;
         }

@@ -156,7 +156,7 @@ bool CDocumentDeviceGeneric1::OnStorage(const CStoragePtr& item)
     if (info->IsConnected()) {
         try {
             DownloadEmbeddedLog();
-            PostToBothQueues(CStoragePtr(new CStorageRefreshEvent(REFRESH_OPEN_DEVICE_LOG, GetId())));
+            PostToManagerQueues(CStoragePtr(new CStorageRefreshEvent(REFRESH_OPEN_DEVICE_LOG, GetId())));
             ClearMessage(MESSAGE_KEY_LOG_READ);
         } catch (const std::exception& error) {
             SetMessage(MESSAGE_KEY_LOG_READ,
@@ -168,7 +168,7 @@ bool CDocumentDeviceGeneric1::OnStorage(const CStoragePtr& item)
         }
         m_logHandled = true;
     }
-    PostToBothQueues(CStoragePtr(new CStorageRefreshEvent(REFRESH_STATE_CHANGED, GetId())));
+    PostToManagerQueues(CStoragePtr(new CStorageRefreshEvent(REFRESH_STATE_CHANGED, GetId())));
     return handled;
 }
 
@@ -310,7 +310,7 @@ void CDocumentDeviceGeneric1::DecodeEmbeddedLoggedData(const std::string& retrie
         return;
     }
     if (!folderHadLogs)
-        PostToBothQueues(CStoragePtr(new CStorageRefreshEvent(REFRESH_DEVICE_LOG_DOWNLOADED, GetId())));
+        PostToManagerQueues(CStoragePtr(new CStorageRefreshEvent(REFRESH_DEVICE_LOG_DOWNLOADED, GetId())));
     ClearMessage(MESSAGE_KEY_LOG_WRITE);
 }
 

@@ -109,6 +109,8 @@ import threading
 import time
 import xml.etree.ElementTree as ElementTree
 
+import qvzgen
+
 DEFAULT_IDENTIFICATION = {0: "Quorvant Corp.", 1: "QV-1000", 2: "1.00"}
 MAX_READ_COUNT = 125
 SEARCH_PROBE = b"QVID?"
@@ -875,44 +877,19 @@ LOADER_FINAL_OK = 0x90
 PASS_THROUGH_FUNCTION = 0x65
 
 
-def xmodem_crc(data):
-    """CRC-16/XMODEM (0x1021, start 0, MSB first) that guards every firmware record."""
-    crc = 0
-    for byte in data:
-        crc ^= byte << 8
-        for _ in range(8):
-            crc = ((crc << 1) ^ 0x1021) & 0xFFFF if crc & 0x8000 else (crc << 1) & 0xFFFF
-    return crc
+# The firmware file's CRC and layout are those of the file generator.
+xmodem_crc = qvzgen.crc16_xmodem
 
 
 def read_qvz(path):
-    """Product id and record frames (data + CRC high, low) of a .qvz firmware file."""
+    """Product id and record frames (data + CRC high, low) of a .qvz firmware file; the
+    frames' CRCs are left for the protocol to check."""
     with open(path, "rb") as f:
         blob = f.read()
-    end = blob.index(b"\x1a")
-    position = end + 1
-    version, record_format = struct.unpack_from("<HH", blob, position)
-    position += 4
-    if version != 0 or record_format not in (0, 1, 2):
-        raise ValueError("unsupported firmware file")
-    size = 8
-    if record_format == 2:
-        size = blob[position]
-        position += 1
-    if record_format == 0:
-        product_id = 2 if "meter" in path else 1
-    else:
-        product_id, = struct.unpack_from("<I", blob, position)
-        position += 4
-    count, = struct.unpack_from("<H", blob, position)
-    position += 2
-    frames = []
-    for _ in range(count):
-        frame = blob[position:position + size + 2]
-        if len(frame) != size + 2:
-            raise ValueError("firmware file ends inside a record")
-        frames.append(bytes(frame))
-        position += size + 2
+    try:
+        _, product_id, _, frames, _ = qvzgen.read_frames(blob, path)
+    except (ValueError, struct.error) as error:
+        raise ValueError("unsupported firmware file: %s" % error)
     return product_id, frames
 
 

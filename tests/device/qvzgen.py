@@ -11,7 +11,7 @@ record: its data bytes and their CRC-16/XMODEM, high byte first.
   qvzgen.py dump FILE     prints header, product id, record size and records
 
 The bootloader and the benchmark import it: build_qvz(), make_records(), parse_qvz(),
-crc16_xmodem(), frame_of().
+read_frames(), crc16_xmodem(), frame_of().
 """
 import argparse
 import os
@@ -127,9 +127,10 @@ def build_qvz(records, record_format=1, version=0, product_id=1, record_size=Non
     return bytes(out)
 
 
-def parse_qvz(data, path=""):
-    """(header text, product id, record size, [record data]) of a sound file; raises
-    ValueError on any fault. Format 0 derives the product id from the path."""
+def read_frames(data, path=""):
+    """(header text, product id, record size, [record frames: data + CRC high, low], the
+    offset after the last record) of a file whose layout is sound; the CRCs are not checked.
+    Raises ValueError when the layout is not. Format 0 derives the product id from the path."""
     end = data.find(bytes([END_OF_HEADER]))
     if end < 0 or end >= 1024:
         raise ValueError("bad header")
@@ -150,16 +151,26 @@ def parse_qvz(data, path=""):
         pos += 4
     (count,) = struct.unpack_from("<H", data, pos)
     pos += 2
-    records = []
+    frames = []
     for _ in range(count):
         frame = data[pos:pos + record_size + 2]
-        if len(frame) != record_size + 2 or frame_of(frame[:record_size]) != frame:
-            raise ValueError("bad record %d" % (len(records) + 1))
-        records.append(bytes(frame[:record_size]))
+        if len(frame) != record_size + 2:
+            raise ValueError("bad record %d" % (len(frames) + 1))
+        frames.append(bytes(frame))
         pos += record_size + 2
-    if pos != len(data):
+    return header, product_id, record_size, frames, pos
+
+
+def parse_qvz(data, path=""):
+    """(header text, product id, record size, [record data]) of a sound file; raises
+    ValueError on any fault. Format 0 derives the product id from the path."""
+    header, product_id, record_size, frames, end = read_frames(data, path)
+    for number, frame in enumerate(frames, 1):
+        if frame_of(frame[:record_size]) != frame:
+            raise ValueError("bad record %d" % number)
+    if end != len(data):
         raise ValueError("extra data")
-    return header, product_id, record_size, records
+    return header, product_id, record_size, [frame[:record_size] for frame in frames]
 
 
 def _suite():

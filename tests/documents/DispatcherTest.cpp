@@ -13,6 +13,7 @@
 #include "tests/support/MessageCollector.h"
 
 #include <mmsystem.h>
+#include "tests/support/Polling.h"
 
 namespace {
 
@@ -59,13 +60,7 @@ public:
     template <typename Predicate>
     bool WaitUntil(Predicate done, DWORD timeoutMs) const
     {
-        DWORD start = GetTickCount();
-        while (GetTickCount() - start < timeoutMs) {
-            if (done(Devices(), Displays()))
-                return true;
-            Sleep(10);
-        }
-        return done(Devices(), Displays());
+        return testing_support::PollUntil([&] { return done(Devices(), Displays()); }, timeoutMs, 10);
     }
 
 private:

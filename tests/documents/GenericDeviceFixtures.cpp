@@ -3,6 +3,7 @@
 #include "framework/CSingleLock.h"
 #include "tests/support/FileText.h"
 #include "tests/support/TestPaths.h"
+#include "tests/support/Polling.h"
 
 namespace generic_device_testing {
 
@@ -41,13 +42,7 @@ RecordingManager::RecordingManager() : manager(new CDocumentManager)
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
 {
-    const DWORD start = GetTickCount();
-    while (!condition()) {
-        if (GetTickCount() - start > timeoutMs)
-            return condition();
-        Sleep(20);
-    }
-    return true;
+    return testing_support::PollUntil(condition, timeoutMs);
 }
 
 std::wstring Widen(const std::string& text)

@@ -18,6 +18,7 @@
 #include <string>
 #include <utility>
 #include <vector>
+#include "tests/support/Polling.h"
 
 namespace hub_test {
 
@@ -38,14 +39,7 @@ public:
     // Waits, bounded, until the items satisfy the predicate.
     bool WaitUntil(const std::function<bool(const std::vector<CStoragePtr>&)>& done, DWORD timeoutMs) const
     {
-        const DWORD start = GetTickCount();
-        for (;;) {
-            if (done(Items()))
-                return true;
-            if (GetTickCount() - start > timeoutMs)
-                return false;
-            Sleep(20);
-        }
+        return testing_support::PollUntil([&] { return done(Items()); }, timeoutMs);
     }
 
 private:

@@ -19,6 +19,8 @@
 #include <thread>
 #include <vector>
 #include "tests/support/PendingMessages.h"
+#include "tests/support/Polling.h"
+#include <functional>
 
 using hub_test::Describe;
 using hub_test::Drain;
@@ -28,17 +30,10 @@ namespace
 // Generous: a loaded machine shows Wine windows slowly.
 const DWORD kWaitMs = 20000;
 
-template <typename Condition>
-bool WaitUntil(Condition condition, DWORD timeoutMs = kWaitMs)
+// Polls (bounded) until the condition holds; false on time-out.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kWaitMs)
 {
-    const DWORD start = ::GetTickCount();
-    while (!condition())
-    {
-        if (::GetTickCount() - start > timeoutMs)
-            return false;
-        ::Sleep(20);
-    }
-    return true;
+    return testing_support::PollUntil(condition, timeoutMs);
 }
 
 std::string TextOf(HWND window)

@@ -20,6 +20,7 @@
 #include <string>
 #include <thread>
 #include <vector>
+#include "tests/support/Polling.h"
 
 using loader_ui_testing::QvzContent;
 using loader_ui_testing::WriteQvz;
@@ -31,16 +32,10 @@ namespace {
 // Generous: a loaded machine starts Wine programs and threads slowly.
 const DWORD kWaitMs = 30000;
 
-template <typename Condition>
-bool WaitUntil(Condition condition, DWORD timeoutMs = kWaitMs)
+// Polls (bounded) until the condition holds; false on time-out.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kWaitMs)
 {
-    const DWORD start = ::GetTickCount();
-    while (!condition()) {
-        if (::GetTickCount() - start > timeoutMs)
-            return false;
-        ::Sleep(20);
-    }
-    return true;
+    return testing_support::PollUntil(condition, timeoutMs);
 }
 
 // The user's side of one program run; records what went wrong as text.

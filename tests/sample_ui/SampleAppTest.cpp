@@ -10,6 +10,8 @@
 #include <atomic>
 #include <string>
 #include <thread>
+#include "tests/support/Polling.h"
+#include <functional>
 
 using testing_support::Screenshot;
 
@@ -18,16 +20,9 @@ namespace {
 const DWORD kWaitMs = 10000;
 
 // Polls (bounded) until the condition holds; false on time-out.
-template <typename Condition>
-bool WaitUntil(Condition condition, DWORD timeoutMs = kWaitMs)
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kWaitMs)
 {
-    const DWORD start = ::GetTickCount();
-    while (!condition()) {
-        if (::GetTickCount() - start > timeoutMs)
-            return false;
-        ::Sleep(20);
-    }
-    return true;
+    return testing_support::PollUntil(condition, timeoutMs);
 }
 
 struct TopLevelSearch {
