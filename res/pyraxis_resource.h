@@ -5,3 +5,6 @@
 #define IDD_GENERAL_INPUT 136
 #define IDC_GENERAL_INPUT_TEXT 1002
 #define IDC_GENERAL_INPUT_PROMPT 1003
+
+// The Varnix setup dialogs and wizards
+#include "res/pyraxis_varnix_resource.h"
