@@ -51,6 +51,9 @@ name holds "serial": the "serial" text, default "QV123456"; other ascii entries 
 each described coil, off. The unit's own "holding", "coils" and "identification"
 entries override what the description gives.
 
+A unit with "input_is_holding": true serves one map to functions 3 and 4 (its "input"
+entries join the holding registers), so that what a write stores a function-4 read returns.
+
 Register values are 0..65535 (negative numbers are taken modulo 65536). A list fills
 consecutive registers from its key. {"sequence": [...]} gives the next element at every
 read (cycling); {"counter": N, "step": S} gives N, N+S, ... A write replaces the value.
@@ -387,6 +390,10 @@ class Unit:
             self.holding, self.coils, self.identification[1] = describe_device(entry["device"])
         self.holding.update(load_registers(entry.get("holding")))
         self.input = load_registers(entry.get("input"))
+        if entry.get("input_is_holding"):
+            # One register map behind both read functions, as a controller's setpoints are.
+            self.holding.update(self.input)
+            self.input = self.holding
         self.coils.update({parse_address(k): bool(v) for k, v in (entry.get("coils") or {}).items()})
         for key, text in (entry.get("identification") or {}).items():
             object_id = int(key, 0) if isinstance(key, str) else int(key)
