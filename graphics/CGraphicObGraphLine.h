@@ -17,7 +17,7 @@ public:
     // The pixel polyline of one line.
     struct rendered_line_t
     {
-        static const int capacity = 16384;
+        static constexpr int capacity = 16384;
         int count = 0;
         POINT points[capacity];
     };

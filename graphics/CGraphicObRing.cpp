@@ -7,12 +7,6 @@
 #include <algorithm>
 #include <cmath>
 
-float DegreesToRadians(float degrees)
-{
-    const float twoPi = 6.2831854820251465f;
-    return degrees * twoPi / 360.0f;
-}
-
 CGraphicObRing::CGraphicObRing()
     : m_centerX(0),
       m_centerY(0),

@@ -3,10 +3,8 @@
 // equals its end is a full annulus, and one whose two angles are both negative is hidden.
 #pragma once
 #include "framework/FrameworkBase.h"
+#include "documents/TextHelpers.h"
 #include "graphics/CGraphicOb.h"
-
-// Degrees to radians with 2 pi taken in single precision, as the dials' angles are kept.
-float DegreesToRadians(float degrees);
 
 class CGraphicObRing : public CGraphicOb
 {
