@@ -99,14 +99,6 @@ class ApplicationLayerTest(unittest.TestCase):
         self.assertEqual(ask(self.device, 1, read_pdu(5, 3, 0xFF00)).reply.hex(), "01050003ff00")
         self.assertTrue(self.device.profile.units[1].coils[3])
 
-    def test_one_map_for_both_read_functions(self):
-        device = make_device({"units": {"1": {"input_is_holding": True, "holding": {"0xE000": 7},
-                                              "input": {"0xE001": 8}}}})
-        self.assertEqual(ask(device, 1, read_pdu(4, 0xE000, 2)).reply.hex(), "010404" "0007" "0008")
-        self.assertEqual(ask(device, 1, read_pdu(6, 0xE001, 0x1234)).reply.hex(), "0106e0011234")
-        self.assertEqual(ask(device, 1, read_pdu(4, 0xE001, 1)).reply.hex(), "0104021234")
-        self.assertEqual(ask(device, 1, read_pdu(3, 0xE001, 1)).reply.hex(), "0103021234")
-
     def test_unknown_unit_silent_on_serial_exception_on_tcp(self):
         self.assertIsNone(ask(self.device, 9, read_pdu(3, 0, 1)).reply)
         self.assertEqual(ask(self.device, 9, read_pdu(3, 0, 1), "tcp").reply.hex(), "09830b")
@@ -150,6 +142,16 @@ class FaultMatchingTest(unittest.TestCase):
         # A fault of another transport does not fire.
         self.assertIsNone(ask(device, 1, read_pdu(3, 0, 1), "tcp").fault)
         self.assertEqual(ask(device, 1, read_pdu(3, 0, 1), "rtu").fault.kind, "bad_crc")
+
+    def test_input_served_from_holding_and_faults_from_an_index_on(self):
+        device = make_device({"units": {"1": {
+            "holding": {"0xE000": [5, 6]}, "input": "holding",
+            "faults": [{"kind": "silence", "from": 3}]}}})
+        self.assertEqual(ask(device, 1, read_pdu(4, 0xE000, 2)).reply.hex(), "010404" "00050006")
+        self.assertEqual(ask(device, 1, struct.pack(">BHH", 6, 0xE001, 9)).reply.hex(), "0106e0010009")
+        self.assertEqual(ask(device, 1, read_pdu(4, 0xE001, 1)).reply.hex(), "0104020009")
+        for _ in range(3):
+            self.assertIsNone(ask(device, 1, read_pdu(4, 0xE000, 1)).reply)
 
     def test_wrong_unit_and_short_reply(self):
         device = make_device({"units": {"4": {"holding": {"0": [1, 2, 3]}, "faults": [

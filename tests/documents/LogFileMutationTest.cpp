@@ -11,6 +11,7 @@
 #include "shell/ProgramFolders.h"
 
 #include <gtest/gtest.h>
+#include <tinyxml.h>
 
 #include "tests/documents/BenchDeviceDescription.h"
 #include "tests/support/FileText.h"
@@ -19,6 +20,7 @@
 #include <algorithm>
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <random>
 #include <stdexcept>
 #include <string>
@@ -573,11 +575,38 @@ TEST_F(LogFileMutation, XmlIntegersMustBeWholeAndFitAnInt)
     EXPECT_FALSE(records[1].discontinuityBefore);
 }
 
-TEST_F(LogFileMutation, XmlRecordsWithoutARealTimeAreRefused)
+TEST_F(LogFileMutation, XmlRetrievalOfADayThatDoesNotExistLeavesItsSegmentWithoutTimes)
 {
-    // A well-formed stamp of a day that does not exist used to time the records from 1899.
-    EXPECT_EQ("file's 'record' element has missing/bad 'retrievalTime' attribute",
-              XmlLoadError(LOG_HEAD + RecordXml("2024-02-30T12:00:00.000+00:00", "10", "7") + LOG_TAIL));
+    const std::string noDay = "2024-02-30T12:00:00.000+00:00";
+    // It starts the first segment: that segment's records have no valid time (they used to
+    // be timed from 1899, and then the whole log was refused); the next segment is timed.
+    CLogFileInXml::RecordList_t records;
+    ASSERT_EQ("(no exception)",
+              XmlLoadError(LOG_HEAD + RecordXml(noDay, "10", "7") + RecordXml(NOON, "10", "8") +
+                               RecordXml(NOON, "20", "9", "1", " hourmeterDiscontinuityBefore=\"1\"") + LOG_TAIL,
+                           &records));
+    ASSERT_EQ(3u, records.size());
+    EXPECT_EQ(COleDateTime::invalid, records[0].recordTime.GetStatus());
+    EXPECT_EQ(COleDateTime::invalid, records[1].recordTime.GetStatus());
+    EXPECT_EQ("2024-05-01T01:00:00.000+00:00", FormatUtcTimestamp(records[2].recordTime));
+    // Written back as it was read, so a merged file stays readable.
+    std::unique_ptr<TiXmlElement> element(records[0].ToXmlElement());
+    EXPECT_EQ(noDay, element->Attribute("retrievalTime"));
+
+    // A record that starts no segment: its own retrieval time does not matter.
+    ASSERT_EQ("(no exception)",
+              XmlLoadError(LOG_HEAD + RecordXml(NOON, "10", "7") + RecordXml(noDay, "10", "8") + LOG_TAIL, &records));
+    ASSERT_EQ(2u, records.size());
+    EXPECT_EQ("2024-05-01T09:00:00.000+00:00", FormatUtcTimestamp(records[0].recordTime));
+    EXPECT_EQ("2024-05-01T10:00:00.000+00:00", FormatUtcTimestamp(records[1].recordTime));
+
+    // A malformed stamp still stops the file with the parser's own error.
+    EXPECT_EQ("timestamp '2024-02-30' isn't a format I know",
+              XmlLoadError(LOG_HEAD + RecordXml("2024-02-30", "10", "7") + LOG_TAIL));
+}
+
+TEST_F(LogFileMutation, XmlRecordsOutsideTheDatesAreRefused)
+{
     // Hour meters so far apart that the record's time lies beyond the year 9999.
     EXPECT_EQ("file's 'record' element has missing/bad 'hourmeter' attribute",
               XmlLoadError(LOG_HEAD + RecordXml(NOON, "0", "2000000000") + LOG_TAIL));
@@ -651,11 +680,28 @@ TEST_F(LogFileMutation, CsvNulBytesAreReportedInsteadOfJoiningOrHidingLines)
     EXPECT_EQ(1, served);
 }
 
-TEST_F(LogFileMutation, CsvTimeOfADayThatDoesNotExistIsRefused)
+TEST_F(LogFileMutation, CsvTimeOfADayThatDoesNotExistIsAnInvalidTime)
 {
-    int served = 0;
     const std::string stamp = "2024-02-30T12:00:00.000+00:00";
-    EXPECT_EQ("timestamp '" + stamp + "' isn't a format I know",
-              CsvReadError(CSV_HEADER + CsvLine("2024-02-28T12:00:00.000+00:00", "1") + CsvLine(stamp, "2"), served));
-    EXPECT_EQ(1, served);
+    WriteCase(CSV_HEADER + CsvLine("2024-02-28T12:00:00.000+00:00", "1") + CsvLine(stamp, "2") +
+              CsvLine("2024-03-01T12:00:00.000+00:00", "3"));
+    CLogFileInCsv reader;
+    reader.Open(m_casePath.c_str());
+    LogSampleStore_t samples;
+    int served = 0;
+    while (served < 10 && reader.ReadAndConvertRecord(samples))
+        ++served;
+    EXPECT_EQ(3, served);
+    ASSERT_EQ(3u, samples[0].size());
+    auto sample = samples[0].begin();
+    EXPECT_EQ(COleDateTime::valid, sample->time.GetStatus());
+    ++sample;
+    EXPECT_EQ(COleDateTime::invalid, sample->time.GetStatus());
+    EXPECT_EQ(2.0, sample->value);
+    ++sample;
+    EXPECT_EQ(COleDateTime::valid, sample->time.GetStatus());
+    EXPECT_EQ(3.0, sample->value);
+    // A malformed stamp still ends the file with the parser's error.
+    EXPECT_EQ("timestamp '2024-03-01 12:00' isn't a format I know",
+              CsvReadError(CSV_HEADER + CsvLine("2024-03-01 12:00", "1"), served));
 }
