@@ -1,6 +1,7 @@
 #include "wizards/varnix/CPropPageMpptWizardCore.h"
 
 #include "framework/MessageBoxHook.h"
+#include "wizards/framework/WizardPageControls.h"
 
 CPropPageMpptWizardCore::CPropPageMpptWizardCore(UINT dialogId, UINT captionId)
     : CPropertyPage(dialogId, captionId)
@@ -83,27 +84,15 @@ BOOL CPropPageMpptWizardCore::OnWizardFinish()
 
 void CPropPageMpptWizardCore::PostWizardButtons(DWORD flags)
 {
-    HWND sheet = ::GetParent(GetSafeHwnd());
-    if (sheet)
-        ::PostMessageA(sheet, PSM_SETWIZBUTTONS, 0, static_cast<LPARAM>(flags));
+    ::PostWizardButtons(GetSafeHwnd(), flags);
 }
 
 void CPropPageMpptWizardCore::EnableControls(std::initializer_list<int> ids, bool enable)
 {
-    for (int id : ids)
-    {
-        HWND control = ::GetDlgItem(GetSafeHwnd(), id);
-        if (control)
-            ::EnableWindow(control, enable ? TRUE : FALSE);
-    }
+    EnableDialogControls(GetSafeHwnd(), ids, enable);
 }
 
 void CPropPageMpptWizardCore::ShowControls(std::initializer_list<int> ids, bool show)
 {
-    for (int id : ids)
-    {
-        HWND control = ::GetDlgItem(GetSafeHwnd(), id);
-        if (control)
-            ::ShowWindow(control, show ? SW_SHOW : SW_HIDE);
-    }
+    ShowDialogControls(GetSafeHwnd(), ids, show);
 }

@@ -1,0 +1,106 @@
+#include "wizards/varnix/CPropPageVxWiz.h"
+
+#include "framework/MessageBoxHook.h"
+#include "wizards/framework/WizardPageControls.h"
+
+#include <algorithm>
+
+CPropPageVxWiz::CPropPageVxWiz(UINT dialogId, CVarnixSettings* settings)
+    : CPropertyPage(dialogId), m_settings(settings), m_dialogId(dialogId)
+{
+}
+
+BOOL CPropPageVxWiz::OnSetActive()
+{
+    CPropertyPage::OnSetActive();
+    LoadPage();
+    return TRUE;
+}
+
+BOOL CPropPageVxWiz::OnKillActive()
+{
+    // Next and Finish store with their checks; leaving by Back keeps the entries unstored.
+    return TRUE;
+}
+
+BOOL CPropPageVxWiz::OnQueryCancel()
+{
+    return AfxMessageBox("Exit Varnix Setup Wizard?", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) ==
+           IDYES;
+}
+
+LRESULT CPropPageVxWiz::OnWizardNext()
+{
+    if (!StorePage())
+        return -1;
+    return NextPage();
+}
+
+LRESULT CPropPageVxWiz::OnWizardBack()
+{
+    return PreviousPage();
+}
+
+BOOL CPropPageVxWiz::OnWizardFinish()
+{
+    return StorePage() ? TRUE : FALSE;
+}
+
+double CPropPageVxWiz::Value(UINT32 registerAddress) const
+{
+    return m_settings->GetValue(registerAddress);
+}
+
+const char* CPropPageVxWiz::Format(UINT32 registerAddress) const
+{
+    const SettingRow_t* row = m_settings->FindRowConst(registerAddress);
+    return row != nullptr && !row->format.IsEmpty() ? row->format.GetString() : "%.2f";
+}
+
+void CPropPageVxWiz::Write(UINT32 registerAddress, double value)
+{
+    m_settings->SetValue(registerAddress, value);
+}
+
+float CPropPageVxWiz::MaximumFor(UINT32 registerAddress, float maximum, bool negated) const
+{
+    const SettingRow_t* row = m_settings->FindRowConst(registerAddress);
+    if (row == nullptr)
+        return maximum;
+    const double held = negated ? -row->GetMinimumValue() : row->GetMaximumValue();
+    return static_cast<float>(std::min<double>(maximum, held));
+}
+
+float CPropPageVxWiz::MinimumFor(UINT32 registerAddress, float minimum, bool negated) const
+{
+    const SettingRow_t* row = m_settings->FindRowConst(registerAddress);
+    if (row == nullptr)
+        return minimum;
+    const double held = negated ? -row->GetMaximumValue() : row->GetMinimumValue();
+    return static_cast<float>(std::max<double>(minimum, held));
+}
+
+void CPropPageVxWiz::ShowError(const char* text)
+{
+    AfxMessageBox(text, MB_OK | MB_ICONSTOP);
+}
+
+void CPropPageVxWiz::EnableControls(std::initializer_list<int> ids, bool enable)
+{
+    EnableDialogControls(GetSafeHwnd(), ids, enable);
+}
+
+bool CPropPageVxWiz::IsChecked(int id) const
+{
+    return IsDlgButtonChecked(id) == BST_CHECKED;
+}
+
+void CPropPageVxWiz::SetChecked(int id, bool checked)
+{
+    CheckDlgButton(id, checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void CPropPageVxWiz::PostWizardButtons(DWORD flags)
+{
+    ::PostWizardButtons(GetSafeHwnd(), flags);
+}
