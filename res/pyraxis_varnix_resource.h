@@ -23,8 +23,6 @@
 #define IDC_SETUP_ICON 6100
 
 // --- Varnix wizard pages ---------------------------------------------------------------
-#define IDD_VX_WIZ_READ_CONN 460
-#define IDD_VX_WIZ_PROGRAM_CONN 465
 #define IDD_VX_WIZ_MODE 470
 #define IDD_VX_WIZ_LED 480
 #define IDD_VX_WIZ_CHARGE1 490
@@ -35,18 +33,6 @@
 #define IDD_VX_WIZ_DIVERSION2 540
 #define IDD_VX_WIZ_LIGHTING1 550
 #define IDD_VX_WIZ_COMM 580
-
-// Connection pages
-#define IDC_VXW_CONN_PORT 1173
-#define IDC_VXW_CONN_ADDRESS 1175
-#define IDC_VXW_CONN_IP_LABEL 1177
-#define IDC_VXW_CONN_SOLAR 1178
-#define IDC_VXW_CONN_LOAD 1179
-#define IDC_VXW_CONN_DIVERSION 1180
-#define IDC_VXW_CONN_LIGHTING 1181
-#define IDC_VXW_CONN_TCP_PORT 1232
-#define IDC_VXW_CONN_TCP_LABEL 1233
-#define IDC_VXW_CONN_IP 1352
 
 // Mode
 #define IDC_VXW_MODE_SOLAR 1179
