@@ -1,7 +1,13 @@
 #include "wizards/varnix/CPropPageMpptWizardCore.h"
 
 #include "framework/MessageBoxHook.h"
+#include "shell/HelpCommands.h"
+#include "wizards/framework/CPropertySheetDipSwitch.h"
 #include "wizards/framework/WizardPageControls.h"
+
+BEGIN_MESSAGE_MAP(CPropPageMpptWizardCore, CPropertyPage)
+    ON_MESSAGE(WM_APP_HELP_REQUEST, OnHelpRequest)
+END_MESSAGE_MAP()
 
 CPropPageMpptWizardCore::CPropPageMpptWizardCore(UINT dialogId, UINT captionId)
     : CPropertyPage(dialogId, captionId)
@@ -95,4 +101,10 @@ void CPropPageMpptWizardCore::EnableControls(std::initializer_list<int> ids, boo
 void CPropPageMpptWizardCore::ShowControls(std::initializer_list<int> ids, bool show)
 {
     ShowDialogControls(GetSafeHwnd(), ids, show);
+}
+
+LRESULT CPropPageMpptWizardCore::OnHelpRequest(WPARAM, LPARAM)
+{
+    ShowHelpTextPopup(GetDialogId());
+    return 1;
 }

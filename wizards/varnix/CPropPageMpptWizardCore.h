@@ -5,6 +5,7 @@
 #pragma once
 #include "framework/FrameworkBase.h"
 #include "framework/CPropertyPage.h"
+#include "framework/MessageMap.h"
 
 #include <initializer_list>
 
@@ -40,4 +41,9 @@ protected:
 
 private:
     bool m_shownBefore = false;
+
+protected:
+    // The page's popup help; its topic is the page's dialog id.
+    afx_msg LRESULT OnHelpRequest(WPARAM wParam, LPARAM lParam);
+    DECLARE_MESSAGE_MAP()
 };

@@ -1,9 +1,15 @@
 #include "wizards/varnix/CPropPageVxWiz.h"
 
 #include "framework/MessageBoxHook.h"
+#include "shell/HelpCommands.h"
+#include "wizards/framework/CPropertySheetDipSwitch.h"
 #include "wizards/framework/WizardPageControls.h"
 
 #include <algorithm>
+
+BEGIN_MESSAGE_MAP(CPropPageVxWiz, CPropertyPage)
+    ON_MESSAGE(WM_APP_HELP_REQUEST, OnHelpRequest)
+END_MESSAGE_MAP()
 
 CPropPageVxWiz::CPropPageVxWiz(UINT dialogId, CVarnixSettings* settings)
     : CPropertyPage(dialogId), m_settings(settings), m_dialogId(dialogId)
@@ -103,4 +109,10 @@ void CPropPageVxWiz::SetChecked(int id, bool checked)
 void CPropPageVxWiz::PostWizardButtons(DWORD flags)
 {
     ::PostWizardButtons(GetSafeHwnd(), flags);
+}
+
+LRESULT CPropPageVxWiz::OnHelpRequest(WPARAM, LPARAM)
+{
+    ShowHelpTextPopup(GetDialogId());
+    return 1;
 }

@@ -4,6 +4,7 @@
 #pragma once
 #include "framework/FrameworkBase.h"
 #include "framework/CPropertyPage.h"
+#include "framework/MessageMap.h"
 #include "framework/CString.h"
 #include "wizards/varnix/CVarnixSettings.h"
 
@@ -53,6 +54,11 @@ protected:
 
 private:
     UINT m_dialogId;
+
+protected:
+    // The page's popup help; its topic is the page's dialog id.
+    afx_msg LRESULT OnHelpRequest(WPARAM wParam, LPARAM lParam);
+    DECLARE_MESSAGE_MAP()
 };
 
 // Times in hours, minutes and seconds, as the pages enter them.
