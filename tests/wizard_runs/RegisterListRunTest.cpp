@@ -6,7 +6,7 @@
 #include "modbus/ModbusEndpoint.h"
 #include "modbus/SharedLinks.h"
 #include "tests/support/PeerHost.h"
-#include "tests/wizard_runs/RunFixtures.h"
+#include "tests/support/RunFixtures.h"
 #include "wizards/framework/CRegisterListProgThread.h"
 
 using namespace wizard_runs;

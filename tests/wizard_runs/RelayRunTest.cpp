@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/PeerHost.h"
-#include "tests/wizard_runs/RunFixtures.h"
+#include "tests/support/RunFixtures.h"
 #include "wizards/relay/CRelayProgThread.h"
 
 #include <cstring>

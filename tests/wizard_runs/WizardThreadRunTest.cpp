@@ -9,7 +9,7 @@
 #include "modbus/CModbusVariable_flag.h"
 #include "modbus/CModbusVariable_uint16.h"
 #include "tests/support/PeerHost.h"
-#include "tests/wizard_runs/RunFixtures.h"
+#include "tests/support/RunFixtures.h"
 #include "wizards/framework/CWizardProgrammingThread.h"
 
 #include <tinyxml.h>

@@ -1,19 +1,17 @@
 #include "wizards/varnix/CDialogMpptSetup.h"
 
-#include "documents/RegistryHelpers.h"
 #include "framework/CFile.h"
 #include "framework/CFileException.h"
 #include "framework/COleDateTime.h"
 #include "framework/CPropertySheet.h"
 #include "framework/MessageBoxHook.h"
-#include "wizards/framework/CRelayProgContext.h"
 #include "res/pyraxis_varnix_resource.h"
 #include "res/pyraxis_wizards_resource.h"
 #include "shell/SummaryPrinting.h"
 #include "wizards/framework/CModbusProgrammingThread.h"
 #include "wizards/framework/CPropPageWizardProgram2.h"
 #include "wizards/framework/CPropPageWizardRead1.h"
-#include "wizards/framework/WizardConnection.h"
+#include "wizards/varnix/MpptProgrammingContext.h"
 #include "wizards/varnix/MpptSummary.h"
 #include "wizards/varnix/MpptWizardChargePages.h"
 #include "wizards/varnix/MpptWizardNotificationPage.h"
@@ -72,18 +70,6 @@ CPropertyPage* MakeModePage(CVarnixHvMpptSettings* settings)
     return new CPropPageVarnixHvMpptWizardMode(settings);
 }
 
-// A controller without the array targets answers 0xFFFF for them: they read as off.
-void CorrectReadResult(CVarnixMpptSettings& settings)
-{
-    for (int id : {MPPT_SETTING_ARRAY_FIXED_TARGET, MPPT_SETTING_ARRAY_PERCENT_VOC})
-        if (settings.GetVariable(id)->AllRegistersFFFF())
-            settings.GetVariable(id)->FromString("0");
-}
-
-void CorrectReadResult(CVarnixHvMpptSettings&)
-{
-}
-
 template <class TSettings>
 bool RunMpptWizard(CWnd* parent, TSettings& settings)
 {
@@ -115,19 +101,6 @@ bool RunVarnixMpptWizard(CWnd* parent, CVarnixMpptSettings& settings)
 bool RunVarnixHvMpptWizard(CWnd* parent, CVarnixHvMpptSettings& settings)
 {
     return RunMpptWizard(parent, settings);
-}
-
-boost::shared_ptr<ModbusEndpoint_t> MakeLastUsedEndpoint()
-{
-    boost::shared_ptr<ModbusEndpoint_t> endpoint(new ModbusEndpoint_t);
-    endpoint->unitId = static_cast<int>(ReadRegistryDword(WIZARD_REGISTRY_KEY, "LastUsedDeviceModbusAddr", 1));
-    const int comPort = static_cast<int>(ReadRegistryDword(WIZARD_REGISTRY_KEY, "LastUsedDeviceComPort", 1));
-    endpoint->network = comPort <= 0;
-    endpoint->port = endpoint->network
-                         ? static_cast<int>(ReadRegistryDword(WIZARD_REGISTRY_KEY, "LastUsedDeviceTcpPort", 502))
-                         : comPort;
-    endpoint->host = ReadRegistryString(WIZARD_REGISTRY_KEY, "LastUsedDeviceIp", DEFAULT_DEVICE_IP);
-    return endpoint;
 }
 
 BEGIN_TEMPLATE_MESSAGE_MAP(CDialogMpptSetup, TSettings, CDialogSetpointsBase)
@@ -279,35 +252,14 @@ void CDialogMpptSetup<TSettings>::OnWriteFile()
 }
 
 template <class TSettings>
-CWizardProgrammingContextPtr CDialogMpptSetup<TSettings>::MakeContext(bool isRead)
-{
-    const boost::shared_ptr<ModbusEndpoint_t> device = m_device ? m_device : MakeLastUsedEndpoint();
-    CWizardProgrammingContextPtr context(new CWizardProgrammingContext(device.get()));
-    context->deviceText = "Varnix MPPT";
-    context->isRead = isRead;
-    context->optionalFailureText = isRead ? "The control appears to be a VX-MPPT-45; 60-amp settings not read."
-                                          : "The control appears to be a VX-MPPT-45; 60-amp settings not written.";
-    return context;
-}
-
-template <class TSettings>
 void CDialogMpptSetup<TSettings>::OnReadDevice()
 {
     if (!ConfirmDiscard("Warning: current setpoints are not saved.  Read new settings without saving?"))
         return;
-    CWizardProgrammingContextPtr context = MakeContext(true);
+    CWizardProgrammingContextPtr context = MakeMpptProgrammingContext(m_device, true);
     // The run reads into copies: a run that fails or is cancelled leaves the dialog's
     // settings as they were, and a completed one is adopted below.
-    for (const auto& entry : m_settings.GetVariables())
-    {
-        if (entry.second->IsWriteOnly())
-            continue;
-        const boost::shared_ptr<CModbusVariable> copy = entry.second->Clone();
-        if (m_settings.IsEepromSetting(entry.first))
-            context->variables[entry.first] = copy;
-        else
-            context->optionalVariables[entry.first] = std::make_pair(copy, false);
-    }
+    FillMpptReadContext(m_settings, *context);
     TSettings modeChoice;
     WizardPageList_t pages;
     pages.emplace_back(MakeModePage(&modeChoice));
@@ -316,15 +268,7 @@ void CDialogMpptSetup<TSettings>::OnReadDevice()
     if (RunWizardSheet("Read Varnix Settings", this, pages) == IDCANCEL)
         return;
 
-    TSettings fresh;
-    fresh.mode = modeChoice.mode;
-    for (const auto& entry : context->variables)
-        fresh.SetVariable(entry.first, entry.second);
-    for (const auto& entry : context->optionalVariables)
-        if (entry.second.second)
-            fresh.SetVariable(entry.first, entry.second.first);
-    CorrectReadResult(fresh);
-    m_settings = fresh;
+    m_settings = AdoptMpptReadResult<TSettings>(*context, modeChoice.mode);
     modified = true;
     if (!m_settings.GetVariable(MPPT_SETTING_SMTP_SERVER)->ToString().empty())
         AfxMessageBox("Warning: it looks like this control has SMTP (email) enabled.\n"
@@ -339,17 +283,8 @@ void CDialogMpptSetup<TSettings>::OnProgramDevice()
 {
     if (!RequireSetpoints() || !DisconnectDeviceForProgramming(m_device.get()))
         return;
-    CWizardProgrammingContextPtr context = MakeContext(false);
-    for (const auto& entry : m_settings.GetVariables())
-    {
-        // The password only when one was typed in the wizard.
-        if (!entry.second->HasValue())
-            continue;
-        if (m_settings.IsEepromSetting(entry.first))
-            context->variables[entry.first] = entry.second;
-        else
-            context->optionalVariables[entry.first] = std::make_pair(entry.second, false);
-    }
+    CWizardProgrammingContextPtr context = MakeMpptProgrammingContext(m_device, false);
+    FillMpptProgramContext(m_settings, *context);
     WizardPageList_t pages;
     pages.emplace_back(new CPropPageWizardProgram1(context, IDD_WIZARD_PROGRAM_CONNECTION));
     pages.emplace_back(new CPropPageWizardProgram2(context));

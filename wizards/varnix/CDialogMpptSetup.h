@@ -36,8 +36,6 @@ protected:
 
 private:
     bool RequireSetpoints();
-    // The run's context for the dialog's device, or the last one the wizards used.
-    CWizardProgrammingContextPtr MakeContext(bool isRead);
 
     TSettings m_settings;
 };
@@ -58,9 +56,6 @@ public:
 // The setup wizards on a copy of the settings; the copy is written back only on Finish.
 bool RunVarnixMpptWizard(CWnd* parent, CVarnixMpptSettings& settings);
 bool RunVarnixHvMpptWizard(CWnd* parent, CVarnixHvMpptSettings& settings);
-
-// The device the connection pages last stored in the registry.
-boost::shared_ptr<ModbusEndpoint_t> MakeLastUsedEndpoint();
 
 // The warnings before the Varnix MPPT and HV MPPT setup dialogs.
 class CDialogVarnixMpptWarn : public CDialogMainWindow

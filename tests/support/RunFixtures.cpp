@@ -1,4 +1,4 @@
-#include "tests/wizard_runs/RunFixtures.h"
+#include "tests/support/RunFixtures.h"
 
 #include "shell/ProgramFolders.h"
 #include "tests/support/Polling.h"
