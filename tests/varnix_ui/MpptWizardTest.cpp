@@ -233,4 +233,152 @@ TEST_F(MpptWizard, EachPageChecksOnlyOnNextAndKeepsWhatItWasShown)
     EXPECT_EQ("pw1", settings.GetVariable(MPPT_SETTING_SMTP_PASSWORD)->ToString());
     EXPECT_EQ("false", settings.GetVariable(MpptNotificationSetting(1, MPPT_NOTIFY_ENABLED))->ToString());
 }
+TEST_F(MpptWizard, WindModeShowsTheCurveWithoutBackAndCancelAsks)
+{
+    CVarnixMpptSettings settings;
+    settings.GetVariable(MPPT_SETTING_WIND_POWER + 1)->FromString("100");
+    const std::string before = settings.GetVariable(MPPT_SETTING_WIND_POWER + 1)->ToString();
+    bool backOnWind = true;
+    SheetPlayer player(varnix_ui::kWizardSheet, [&](SheetPlayer& sheet) {
+        sheet.Click(IDC_VXM_MODE_WIND);
+        for (int step = 0; step < 5; ++step)
+            sheet.Next();
+        backOnWind = !sheet.WaitWizardButton(ID_WIZBACK, false);
+        sheet.Screenshot("mppt_wizard_wind");
+        // Row 3 below row 2 is refused; a row left at 0 V and 0 W is skipped, and the row
+        // after it is compared with that zero row.
+        sheet.SetText(IDC_VXM_WIND_VOLTAGE1 + 2, "30");
+        sheet.SetText(IDC_VXM_WIND_POWER1 + 2, "50");
+        sheet.Next();
+        sheet.SetText(IDC_VXM_WIND_VOLTAGE1 + 2, "0");
+        sheet.SetText(IDC_VXM_WIND_POWER1 + 2, "0");
+        sheet.SetText(IDC_VXM_WIND_VOLTAGE1 + 3, "40");
+        sheet.SetText(IDC_VXM_WIND_POWER1 + 3, "20");
+        sheet.Next();
+        sheet.WaitWizardButton(ID_WIZBACK, true);
+        sheet.Back();
+        sheet.Next();
+        sheet.Cancel(IDNO);
+        sheet.Cancel(IDYES);
+    });
+    EXPECT_FALSE(RunVarnixMpptWizard(nullptr, settings));
+    EXPECT_TRUE(player.Finished());
+    EXPECT_FALSE(backOnWind);
+    EXPECT_EQ((std::vector<std::string>{"page 599", "page 600", "page 601", "page 614", "page 613",
+                                        "box Error: power values must increase as you go down the list.\n"
+                                        "Set power and voltage to zero for unused rows.",
+                                        "page 480", "page 613", "page 480", "box Exit Varnix MPPT Wizard?", "page 480",
+                                        "box Exit Varnix MPPT Wizard?", "closed"}),
+              player.Log());
+    // A cancelled wizard leaves the settings as they were.
+    EXPECT_EQ(0, settings.mode);
+    EXPECT_EQ(before, settings.GetVariable(MPPT_SETTING_WIND_POWER + 1)->ToString());
+    EXPECT_EQ("0.00", settings.GetVariable(MPPT_SETTING_WIND_VOLTAGE + 3)->ToString());
+}
+
+TEST_F(MpptWizard, HvWizardGoesFromCharge3ToWindOrLed)
+{
+    CVarnixHvMpptSettings settings;
+    std::vector<std::string> seen;
+    SheetPlayer player(varnix_ui::kWizardSheet, [&](SheetPlayer& sheet) {
+        sheet.Next();
+        // The HV first charge page holds the regulation and current limits.
+        seen.push_back(std::string("limits ") + (sheet.Checked(IDC_VXM_HV_MAXREG_ENABLE) ? "on " : "off ") +
+                       (sheet.Enabled(IDC_VXM_HV_MAXREG) ? "on " : "off ") +
+                       (sheet.Checked(IDC_VXM_HV_CURRENT_ENABLE) ? "on " : "off ") +
+                       (sheet.Enabled(IDC_VXM_HV_CURRENT) ? "on" : "off"));
+        sheet.Click(IDC_VXM_HV_CURRENT_ENABLE);
+        seen.push_back(std::string("current ") + sheet.Text(IDC_VXM_HV_CURRENT) + " " +
+                       (sheet.Enabled(IDC_VXM_HV_CURRENT) ? "on" : "off"));
+        sheet.Screenshot("hv_mppt_wizard_charge1");
+        sheet.Next();
+        sheet.Next();
+        sheet.Next();   // charge mode: the LED page
+        sheet.Back();
+        sheet.Back();
+        sheet.Back();
+        sheet.Back();
+        sheet.Click(IDC_VXM_MODE_WIND);
+        sheet.Next();
+        sheet.Next();
+        sheet.Next();
+        sheet.Next();   // wind mode: the curve
+        sheet.Next();
+        sheet.Back();
+        sheet.Cancel(IDYES);
+    });
+    EXPECT_FALSE(RunVarnixHvMpptWizard(nullptr, settings));
+    EXPECT_TRUE(player.Finished());
+    EXPECT_EQ((std::vector<std::string>{"page 6000", "page 600", "page 601", "page 480", "page 601", "page 600",
+                                        "page 6000", "page 598", "page 6000", "page 600", "page 601", "page 613",
+                                        "page 480", "page 613", "box Exit Varnix MPPT Wizard?", "closed"}),
+              player.Log());
+    EXPECT_EQ((std::vector<std::string>{"limits on on off off", "current 10.00 on"}), seen);
+}
+
+TEST_F(MpptWizard, NotificationPageFollowsItsSource)
+{
+    CVarnixMpptSettings settings;
+    settings.GetVariable(MpptNotificationSetting(1, MPPT_NOTIFY_ENABLED))->FromString("true");
+    settings.GetVariable(MpptNotificationSetting(1, MPPT_NOTIFY_SOURCE_MODBUS_ID))->FromString("5");
+    settings.GetVariable(MpptNotificationSetting(1, MPPT_NOTIFY_PDU_ADDRESS))->FromString("300");
+    settings.GetVariable(MpptNotificationSetting(1, MPPT_NOTIFY_COMPARE_VALUE))->FromString("77");
+    settings.GetVariable(MPPT_SETTING_SNMP_TRAP_IP)->FromString("10.0.0.9");
+    std::vector<std::string> seen;
+    SheetPlayer player(varnix_ui::kWizardSheet, [&](SheetPlayer& sheet) {
+        for (int step = 0; step < 9; ++step)
+            sheet.Next();
+        // A remote Modbus id opens the page on the generic source with its address fields.
+        auto state = [&](const std::string& label) {
+            seen.push_back(label + ": " + sheet.ComboSelection(IDC_VXM_NOTIFY_SOURCE) + " id " +
+                           sheet.Text(IDC_VXM_NOTIFY_MODBUS_ADDRESS) + (sheet.Visible(IDC_VXM_NOTIFY_MODBUS_ADDRESS) ? "" : " hidden") +
+                           " pdu " + sheet.Text(IDC_VXM_NOTIFY_REGISTER_EDIT) + (sheet.Visible(IDC_VXM_NOTIFY_REGISTER_EDIT) ? "" : " hidden") +
+                           " register " + sheet.ComboSelection(IDC_VXM_NOTIFY_REGISTER_COMBO) +
+                           (sheet.Visible(IDC_VXM_NOTIFY_REGISTER_COMBO) ? "" : " hidden") + " value " +
+                           (sheet.Visible(IDC_VXM_NOTIFY_VALUE) ? sheet.Text(IDC_VXM_NOTIFY_VALUE) : "choice " + sheet.ComboSelection(IDC_VXM_NOTIFY_VALUE_COMBO)));
+        };
+        state("opened");
+        sheet.Screenshot("mppt_wizard_notification");
+        // This controller's own variables: the register list of the Varnix MPPT, and a
+        // variable with value texts offers them instead of the value edit.
+        sheet.SelectComboEntry(IDC_VXM_NOTIFY_SOURCE, "this Varnix MPPT");
+        state("this controller");
+        sheet.SelectComboEntry(IDC_VXM_NOTIFY_REGISTER_COMBO, "Charge State");
+        state("charge state");
+        sheet.SelectComboEntry(IDC_VXM_NOTIFY_REGISTER_COMBO, "Battery Voltage");
+        sheet.SetText(IDC_VXM_NOTIFY_VALUE, "12.6");
+        sheet.Click(IDC_VXM_NOTIFY_SNMP);
+        sheet.Next();
+        sheet.Back();
+        sheet.SetText(IDC_VXM_NOTIFY_VALUE, "volts");
+        sheet.Next();
+        sheet.SetText(IDC_VXM_NOTIFY_VALUE, "700");
+        sheet.Next();
+        sheet.SetText(IDC_VXM_NOTIFY_VALUE, "12.6");
+        sheet.Next();
+        sheet.Next();
+        sheet.Next();
+        sheet.WaitWizardButton(ID_WIZFINISH, true);
+        sheet.Finish();
+    });
+    EXPECT_TRUE(RunVarnixMpptWizard(nullptr, settings));
+    EXPECT_TRUE(player.Finished());
+    ASSERT_EQ(3u, seen.size());
+    EXPECT_EQ("opened: generic Modbus variable id 5 pdu 300 register  hidden value 77", seen[0]);
+    EXPECT_EQ("this controller: this Varnix MPPT id 5 hidden pdu 300 hidden register Rated Voltage value 77", seen[1]);
+    EXPECT_EQ(0u, seen[2].find("charge state: this Varnix MPPT id 5 hidden pdu 300 hidden register Charge State value choice "))
+        << seen[2];
+    EXPECT_EQ((std::vector<std::string>{"page 599", "page 600", "page 601", "page 614", "page 480", "page 609",
+                                        "page 602", "page 606", "page 607", "page 607", "page 607",
+                                        "box Error: comparison value is not a number",
+                                        "box Error: comparison value is out of range for Battery Voltage", "page 607",
+                                        "page 607", "page 607", "closed"}),
+              player.Log());
+    // The stored rule: this controller (id 0), the battery voltage's register and its
+    // scaled word for 12.6 V.
+    EXPECT_EQ("0", settings.GetVariable(MpptNotificationSetting(1, MPPT_NOTIFY_SOURCE_MODBUS_ID))->ToString());
+    EXPECT_EQ("1", settings.GetVariable(MpptNotificationSetting(1, MPPT_NOTIFY_PDU_ADDRESS))->ToString());
+    EXPECT_EQ("1260", settings.GetVariable(MpptNotificationSetting(1, MPPT_NOTIFY_COMPARE_VALUE))->ToString());
+    EXPECT_EQ("true", settings.GetVariable(MpptNotificationSetting(1, MPPT_NOTIFY_SNMP))->ToString());
+}
 } // namespace

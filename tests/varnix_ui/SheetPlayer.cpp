@@ -148,8 +148,18 @@ std::string SheetPlayer::Press(int button)
 
 std::string SheetPlayer::Cancel(int answer)
 {
+    const size_t boxes = Recorder().Count();
     Recorder().QueueAnswer(answer);
-    return Press(PSBTN_CANCEL);
+    ::PostMessageA(m_window, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+    if (!WaitFor([&] { return Recorder().Count() > boxes; }, "the question before cancelling"))
+        return "";
+    const std::string question = "box " + Recorder().Boxes().back().text;
+    m_log.push_back(question);
+    if (answer == IDYES && WaitFor([&] { return !::IsWindow(m_window) || !::IsWindowVisible(m_window); }, "closing"))
+        m_log.push_back("closed");
+    else if (answer != IDYES)
+        m_log.push_back("page " + std::to_string(PageId()));
+    return question;
 }
 
 HWND SheetPlayer::Control(int id) const

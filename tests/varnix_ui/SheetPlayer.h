@@ -50,7 +50,8 @@ public:
     std::string Next() { return Press(PSBTN_NEXT); }
     std::string Back() { return Press(PSBTN_BACK); }
     std::string Finish() { return Press(PSBTN_FINISH); }
-    // Cancel through the sheet's query; the answer goes to the question box first.
+    // Cancel through the sheet's query, answering its question; logs the question and then
+    // "closed" or the page that stays.
     std::string Cancel(int answer);
     // Clicks a button of the page (a check box, a radio, a push button) or of a dialog.
     void Click(int id);
