@@ -63,6 +63,14 @@ const char* CPropPageVxWiz::Format(UINT32 registerAddress) const
     return row != nullptr && !row->format.IsEmpty() ? row->format.GetString() : "%.2f";
 }
 
+double CPropPageVxWiz::Held(UINT32 registerAddress, double value) const
+{
+    const SettingRow_t* row = m_settings->FindRowConst(registerAddress);
+    if (row == nullptr)
+        return value;
+    return SettingRow_t::ValueToRaw(value, row->scale) * row->scale;
+}
+
 void CPropPageVxWiz::Write(UINT32 registerAddress, double value)
 {
     m_settings->SetValue(registerAddress, value);

@@ -37,6 +37,9 @@ protected:
     // The engineering value and the text the settings show for a register.
     double Value(UINT32 registerAddress) const;
     const char* Format(UINT32 registerAddress) const;
+    // An entered value as its register would hold it: the pages compare entries with
+    // stored setpoints this way, so that an entry equal to a shown setpoint is equal.
+    double Held(UINT32 registerAddress, double value) const;
     // Writes an engineering value (the limits of the entry ensure it fits the register).
     void Write(UINT32 registerAddress, double value);
     // An entry range narrowed to what the register holds; a negated entry is stored with

@@ -125,13 +125,13 @@ bool CPropPageVxWizLoad1::StorePage()
 {
     if (!UpdateData(TRUE))
         return false;
-    if (m_lvr <= m_lvd)
+    if (Held(REG_LVR, m_lvr) <= Held(REG_LVD, m_lvd))
     {
         ShowError("Error: LVD voltage must be less than LVR voltage");
         return false;
     }
     const bool hvdOn = IsChecked(IDC_VXW_HVD_ENABLE);
-    if (hvdOn && m_hvr >= m_hvd)
+    if (hvdOn && Held(REG_LOAD_HVR, m_hvr) >= Held(REG_LOAD_HVD, m_hvd))
     {
         ShowError("Error: HVD voltage must be greater than HVR voltage");
         return false;
@@ -220,12 +220,12 @@ bool CPropPageVxWizDiversion1::StorePage()
     Write(REG_TEMP_COMP_HI, m_maximum);
     Write(REG_TEMP_COMP_LO, m_minimum);
     const bool notification = IsChecked(IDC_VXW_HVD_ENABLE);
-    if (notification && m_off >= m_on)
+    if (notification && Held(REG_HVDR, m_off) >= Held(REG_HVD, m_on))
     {
         ShowError("Error: HVD Notification OFF Threshold must be less than the ON Threshold.");
         return false;
     }
-    if (notification && m_on <= m_pwm)
+    if (notification && Held(REG_HVD, m_on) <= Held(REG_REGULATION, m_pwm))
     {
         ShowError("Error: HVD Notification ON Threshold must be greater than PWM Voltage.");
         return false;
@@ -302,7 +302,7 @@ bool CPropPageVxWizDiversion2::StorePage()
         return false;
     if (IsChecked(IDC_VXW_FLOAT_ENABLE))
     {
-        if (Value(REG_REGULATION) < m_floatVoltage)
+        if (Value(REG_REGULATION) < Held(REG_FLOAT, m_floatVoltage))
         {
             ShowError("Error: Float Voltage must be less than or equal to regulation voltage.");
             return false;
@@ -332,12 +332,12 @@ bool CPropPageVxWizDiversion2::StorePage()
 
     if (IsChecked(IDC_VXW_EQ_ENABLE))
     {
-        if (m_settings->GetRawValue(REG_HVD) != 0 && Value(REG_HVD) <= m_equalizeVoltage)
+        if (m_settings->GetRawValue(REG_HVD) != 0 && Value(REG_HVD) <= Held(REG_EQUALIZE, m_equalizeVoltage))
         {
             ShowError("Error: Equalize Voltage must be less than High Voltage Disconnect.");
             return false;
         }
-        if (Value(REG_REGULATION) > m_equalizeVoltage)
+        if (Value(REG_REGULATION) > Held(REG_EQUALIZE, m_equalizeVoltage))
         {
             ShowError("Error: Equalize Voltage must be greater than PWM Voltage.");
             return false;

@@ -250,7 +250,7 @@ bool CPropPageVxWizCharge2::StorePage()
     if (!UpdateData(TRUE))
         return false;
     const bool floatOn = IsChecked(IDC_VXW_FLOAT_ENABLE);
-    if (floatOn && m_floatVoltage >= Value(REG_REGULATION))
+    if (floatOn && Held(REG_FLOAT, m_floatVoltage) >= Value(REG_REGULATION))
     {
         ShowError("Error: float voltage must be less than regulation voltage.");
         return false;
@@ -348,12 +348,12 @@ bool CPropPageVxWizCharge3::StorePage()
         return false;
     const bool equalizeOn = IsChecked(IDC_VXW_EQ_ENABLE);
     const bool hvdOn = IsChecked(IDC_VXW_HVD_ENABLE);
-    if (equalizeOn && m_equalizeVoltage <= Value(REG_REGULATION))
+    if (equalizeOn && Held(REG_EQUALIZE, m_equalizeVoltage) <= Value(REG_REGULATION))
     {
         ShowError("Error: Equalize Voltage must be greater than regulation voltage.");
         return false;
     }
-    if (hvdOn && m_hvr >= m_hvd)
+    if (hvdOn && Held(REG_HVDR, m_hvr) >= Held(REG_HVD, m_hvd))
     {
         ShowError("Error: HVD voltage must be greater than HVR voltage");
         return false;
@@ -422,7 +422,7 @@ bool CPropPageVxWizLed::StorePage()
                                MaximumFor(REG_LED_FIRST + i, 1000),
                                "Error: invalid characters in %s voltage", " V", &values[i]))
             return false;
-        minimum = values[i];
+        minimum = Held(REG_LED_FIRST + i, values[i]);
     }
     for (int i = 0; i < 4; ++i)
         Write(REG_LED_FIRST + i, values[i]);
