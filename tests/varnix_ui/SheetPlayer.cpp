@@ -5,6 +5,7 @@
 #include "tests/support/Screenshot.h"
 
 #include <commctrl.h>
+#include <dlgs.h>
 #include <prsht.h>
 
 namespace varnix_ui
@@ -57,6 +58,11 @@ HWND FindTopDialog(DWORD thread, const std::string& title)
 
 SheetPlayer::SheetPlayer(const std::string& title, std::function<void(SheetPlayer&)> script)
     : m_uiThread(::GetCurrentThreadId()), m_title(title), m_script(std::move(script)), m_thread([this] { Play(); })
+{
+}
+
+SheetPlayer::SheetPlayer(const std::string& title, std::function<void(SheetPlayer&)> script, DWORD uiThread)
+    : m_uiThread(uiThread), m_title(title), m_script(std::move(script)), m_thread([this] { Play(); })
 {
 }
 
@@ -289,5 +295,47 @@ void SheetPlayer::Screenshot(const std::string& name)
     ::RedrawWindow(m_window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     if (testing_support::Screenshot::OfWindow(m_window).Save(name).empty())
         m_log.push_back("no screenshot " + name);
+}
+} // namespace varnix_ui
+
+namespace varnix_ui
+{
+void SheetPlayer::AnswerFileDialog(const std::string& path)
+{
+    HWND dialog = nullptr;
+    const bool shown = testing_support::PollUntil(
+        [&] {
+            struct Search
+            {
+                HWND found;
+            } search = {nullptr};
+            ::EnumThreadWindows(
+                m_uiThread,
+                [](HWND window, LPARAM data) -> BOOL {
+                    if (IsDialogClass(window) && ::IsWindowVisible(window) &&
+                        (::GetDlgItem(window, cmb13) != nullptr || ::GetDlgItem(window, edt1) != nullptr))
+                    {
+                        reinterpret_cast<Search*>(data)->found = window;
+                        return FALSE;
+                    }
+                    return TRUE;
+                },
+                reinterpret_cast<LPARAM>(&search));
+            dialog = search.found;
+            return dialog != nullptr;
+        },
+        kWaitMs);
+    if (!shown)
+    {
+        m_log.push_back("timeout file dialog");
+        return;
+    }
+    HWND name = ::GetDlgItem(dialog, cmb13);
+    if (name == nullptr)
+        name = ::GetDlgItem(dialog, edt1);
+    ::SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    testing_support::PollUntil([&] { return !::IsWindow(dialog) || !::IsWindowVisible(dialog); }, kWaitMs);
+    m_log.push_back("file dialog");
 }
 } // namespace varnix_ui

@@ -31,6 +31,9 @@ public:
     // the script with this player on a second thread; a script that leaves the window
     // open has it cancelled, so that a broken test fails instead of hanging.
     SheetPlayer(const std::string& title, std::function<void(SheetPlayer&)> script);
+    // The same for a window that another thread (the one running the dialog) shows, for
+    // a script that opens a nested wizard from its dialog.
+    SheetPlayer(const std::string& title, std::function<void(SheetPlayer&)> script, DWORD uiThread);
     ~SheetPlayer();
     SheetPlayer(const SheetPlayer&) = delete;
     SheetPlayer& operator=(const SheetPlayer&) = delete;
@@ -75,6 +78,10 @@ public:
     // Saves a screenshot of the window under the name.
     void Screenshot(const std::string& name);
     void Note(const std::string& line) { m_log.push_back(line); }
+    DWORD UiThread() const { return m_uiThread; }
+    // Types the path into the file dialog the window opened and presses its OK; logs
+    // "file dialog" or "timeout file dialog".
+    void AnswerFileDialog(const std::string& path);
 
 private:
     void Play();
