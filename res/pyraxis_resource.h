@@ -57,3 +57,5 @@
 #define IDC_DEBUG_RAW 1368
 #define IDC_DEBUG_RAW_BYTES 1369
 #define IDC_DEBUG_OUTPUT 1370
+
+#include "res/pyraxis_displays_resource.h"
