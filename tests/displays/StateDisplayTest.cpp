@@ -56,6 +56,16 @@ TEST_F(StateDisplay, ValuesLandInTheirRowsAndPostTheRow)
               Column(&CDisplayStateDoc::GetVariableText));
     EXPECT_EQ((std::vector<std::string>{"V", "A", "C"}), Column(&CDisplayStateDoc::GetUnitsText));
     EXPECT_EQ("about Heatsink", std::string(state->GetDescriptionText(2)));
+
+    // Without a view nothing is posted: a post to no window would land in the posting
+    // thread's own queue (the dispatch thread's, in the program).
+    state->SetViewWindow(nullptr);
+    state->OnStorage(Value(varnix, 12, 30.0));
+    state->AddVariable(*Variable(varnix, 13, "Load Current", "A"));
+    MSG stray;
+    EXPECT_FALSE(::PeekMessageA(&stray, reinterpret_cast<HWND>(-1), WM_APP_DISPLAY_REBUILD, WM_APP_DISPLAY_UPDATE,
+                                PM_REMOVE));
+    EXPECT_EQ("30.0000", std::string(state->GetValueText(2)));
     // Rows outside the list are empty.
     EXPECT_EQ(CString(), state->GetValueText(3));
     EXPECT_EQ(CString(), state->GetDeviceText(-1));

@@ -7,6 +7,7 @@
 // Every figure is one "RESULT name key=value ..." line; problems go to stderr and make
 // the exit code non-zero.
 #include "framework/FrameworkBase.h"
+#include "tools/bench/BenchClock.h"
 #include "displays/CDisplayGraphTimeDoc.h"
 #include "displays/CDisplayStateDoc.h"
 #include "displays/CGraphTimeCharts.h"
@@ -34,24 +35,6 @@ void Fail(const std::string& text)
     ++g_failures;
 }
 
-double WallSeconds()
-{
-    LARGE_INTEGER frequency, now;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double ProcessCpuSeconds()
-{
-    FILETIME created, exited, kernel, user;
-    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user))
-        return 0.0;
-    const auto seconds = [](const FILETIME& time) {
-        return static_cast<double>((static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime) / 1e7;
-    };
-    return seconds(kernel) + seconds(user);
-}
 
 // The displays post to a window that the bench's own thread serves.
 template <class Display>
