@@ -5,7 +5,9 @@
 
 #include "tests/displays/DisplayFixtures.h"
 
+#include "displays/CDisplayLogWriteView.h"
 #include "documents/CStorageTick.h"
+#include "documents/RegistryHelpers.h"
 #include "documents/logfiles/CLogFileInCsv.h"
 #include "tests/support/ArchiveBytes.h"
 #include "tests/support/ErrorText.h"
@@ -138,6 +140,14 @@ TEST_F(LoggerDisplay, OneRowPerDueTickWithTheLastValues)
     }
     EXPECT_EQ((std::vector<double>{12.5, 13.0, 13.0, 13.0, 13.0}), volts);
     EXPECT_EQ(3.0, samples[1].back().value);
+}
+
+TEST_F(LoggerDisplay, BrowseRemembersTheFolderOfTheChosenFile)
+{
+    CDisplayLogWriteView::RememberFolder("Z:\\logs\\roof\\today.csv");
+    EXPECT_EQ("Z:\\logs\\roof", ReadRegistryString(LOGGER_REGISTRY_KEY, LOGGER_LAST_FOLDER_VALUE, "none"));
+    CDisplayLogWriteView::RememberFolder("today.csv");
+    EXPECT_EQ("", ReadRegistryString(LOGGER_REGISTRY_KEY, LOGGER_LAST_FOLDER_VALUE, "none"));
 }
 
 TEST_F(LoggerDisplay, InformationTextsAndClosing)

@@ -113,7 +113,7 @@ TEST_F(StateDisplay, RemovalMovesTheRowsBelowUpWithTheirValues)
     EXPECT_EQ((std::vector<std::string>{"9.0000", "7.0000", "8.0000"}), Column(&CDisplayStateDoc::GetValueText));
     // A log file with the same id is another list: nothing of the device goes.
     state->OnStorage(Refresh(REFRESH_LOG_FILE_REMOVED, second));
-    EXPECT_EQ(2u, state->GetEntryCount());
+    EXPECT_EQ(3u, state->GetEntryCount());
 }
 
 TEST_F(StateDisplay, DeviceColumnAfterTheDeviceWentAndTheArchive)

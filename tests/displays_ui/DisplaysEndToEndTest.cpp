@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "displays/CDialogNewDisplay.h"
+#include "displays/DisplayMessages.h"
 #include "displays/CDisplayGraphTimeDoc.h"
 #include "displays/CDisplayGraphTimeView.h"
 #include "displays/CDisplayLogWriteDoc.h"
@@ -31,6 +32,8 @@
 #include "tests/support/Screenshot.h"
 #include "tests/support/TestDevice.h"
 #include "tests/support/TestPaths.h"
+
+#include <commctrl.h>
 
 #include <algorithm>
 #include <cmath>
@@ -280,6 +283,27 @@ TEST_F(DisplaysEndToEnd, LiveValuesAreShownRecordedPlottedAndKeptInTheWorkspace)
         EXPECT_EQ(std::string(variables[row]->GetName()), std::string(list.GetItemText(row, 1)));
         EXPECT_EQ(std::string(variables[row]->GetUnits()), std::string(list.GetItemText(row, 3)));
     }
+    // Every value cell is written again on request.
+    for (int row = 0; row < 3; ++row)
+        list.SetItemText(row, 2, "");
+    ::SendMessage(stateView->GetSafeHwnd(), WM_APP_DISPLAY_UPDATE, DISPLAY_UPDATE_ALL_ROWS, 0);
+    for (int row = 0; row < 3; ++row)
+        EXPECT_FALSE(list.GetItemText(row, 2).IsEmpty()) << row;
+    // The tip of a row is its description, over the buffer or after the list's own text.
+    char buffer[256] = "partial";
+    NMLVGETINFOTIPA tip = {};
+    tip.hdr.hwndFrom = list.GetSafeHwnd();
+    tip.hdr.idFrom = IDC_STATE_LIST;
+    tip.hdr.code = LVN_GETINFOTIPA;
+    tip.pszText = buffer;
+    tip.cchTextMax = sizeof(buffer);
+    tip.iItem = 1;
+    tip.dwFlags = 0;
+    ::SendMessage(stateView->GetSafeHwnd(), WM_NOTIFY, IDC_STATE_LIST, reinterpret_cast<LPARAM>(&tip));
+    EXPECT_EQ("partial" + std::string(variables[1]->GetDescription()), std::string(buffer));
+    tip.dwFlags = LVGIT_UNFOLDED;
+    ::SendMessage(stateView->GetSafeHwnd(), WM_NOTIFY, IDC_STATE_LIST, reinterpret_cast<LPARAM>(&tip));
+    EXPECT_EQ(std::string(variables[1]->GetDescription()), std::string(buffer));
     ::MoveWindow(FrameOf(*state), 0, 0, 480, 220, TRUE);
     Screenshot(FrameOf(*state), "displays_state_live");
 
@@ -332,6 +356,17 @@ TEST_F(DisplaysEndToEnd, LiveValuesAreShownRecordedPlottedAndKeptInTheWorkspace)
     EXPECT_NE(std::string::npos, Recorder().Boxes()[0].text.find("already exists"));
     EXPECT_EQ(before, testing_support::ReadFileText(csvPath));
 
+    // Remove wants a selected row, which enables it; the last variable goes.
+    Recorder().Clear();
+    loggerView->OnRemove();
+    ASSERT_EQ(1u, Recorder().Count());
+    EXPECT_EQ("You didn't select a variable to remove.", Recorder().Boxes()[0].text);
+    loggerView->GetList().SetItemState(2, LVIS_SELECTED, LVIS_SELECTED);
+    EXPECT_TRUE(loggerView->GetDlgItem(IDC_LOGGER_REMOVE)->IsWindowEnabled());
+    loggerView->OnRemove();
+    EXPECT_EQ(2u, logger->GetEntryCount());
+    EXPECT_EQ(2, loggerView->GetList().GetItemCount());
+
     // Historical Graph of the recorded file: one line per column, every row plotted.
     const CDocumentLogFilePtr recorded = OpenLog(csvPath);
     const boost::shared_ptr<CDisplayGraphTimeDoc> graph = Open<CDisplayGraphTimeDoc>(m_graph);
@@ -374,7 +409,7 @@ TEST_F(DisplaysEndToEnd, LiveValuesAreShownRecordedPlottedAndKeptInTheWorkspace)
     // part of a workspace, so the graph's columns went.
     ASSERT_EQ(3u, reopenedState->GetEntryCount());
     EXPECT_EQ(std::string(deviceName), std::string(reopenedState->GetDeviceText(0)));
-    EXPECT_EQ(3u, reopenedLogger->GetEntryCount());
+    EXPECT_EQ(2u, reopenedLogger->GetEntryCount());
     EXPECT_EQ(0u, reopenedGraph->GetEntryCount());
     EXPECT_NE(nullptr, FrameOf(*reopenedState));
     Screenshot(FrameOf(*reopenedState), "displays_state_reopened");
