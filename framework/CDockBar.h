@@ -52,6 +52,10 @@ public:
     BOOL m_bLayoutQuery = FALSE;   // a query pass is running: nothing moves
 
 protected:
+    // How far the bar after this one (cx: horizontally, cy: vertically) reaches back
+    // over it in the layout, so that neighbouring bars share their borders.
+    virtual CSize GetBarOverlap(CControlBar* pBar) const;
+
     // Takes the bar from wherever it is docked now into this dock bar (slot nPos
     // already holds it): style, parent and the old dock bar's slot.
     void AttachBar(CControlBar* pBar, int nPos);
