@@ -501,6 +501,18 @@ CSize CDockBar::CalcFixedLayout(BOOL bStretch, BOOL bHorz)
     return sizeFixed;
 }
 
+BOOL CDockBar::IsUnderRect(const CRect& rect) const
+{
+    CRect rectBar;
+    GetWindowRect(&rectBar);
+    if (rectBar.Width() == 0)
+        rectBar.right++;
+    if (rectBar.Height() == 0)
+        rectBar.bottom++;
+    CRect rectHit;
+    return ::IntersectRect(&rectHit, &rectBar, &rect);
+}
+
 CSize CDockBar::GetBarOverlap(CControlBar*) const
 {
     // Neighbouring bars share their borders.

@@ -36,6 +36,10 @@ public:
     // Drops row breaks that follow another row break, keeping the leading one.
     void CompactRows();
 
+    // TRUE when a bar dropped on rect (screen) lands here: the window rectangle,
+    // widened to at least a pixel each way (an empty dock bar is a line), meets it.
+    BOOL IsUnderRect(const CRect& rect) const;
+
     CSize CalcFixedLayout(BOOL bStretch, BOOL bHorz) override;
     void OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler) override;
     void DoPaint(CDC* pDC) override;

@@ -414,20 +414,14 @@ BOOL CDockContext::Track()
         switch (msg.message)
         {
         case WM_LBUTTONUP:
-            if (m_bDragging)
-                EndDrag();
-            else
-                EndResize();
+            OnTrackEnd();
             return TRUE;
         case WM_MOUSEMOVE:
         {
             // Positions come in client co-ordinates of the capturing bar.
             POINT pt = {static_cast<short>(LOWORD(msg.lParam)), static_cast<short>(HIWORD(msg.lParam))};
             ::ClientToScreen(msg.hwnd, &pt);
-            if (m_bDragging)
-                Move(pt);
-            else
-                Stretch(pt);
+            OnTrackMove(pt);
             break;
         }
         case WM_KEYUP:
@@ -453,6 +447,22 @@ BOOL CDockContext::Track()
     }
     CancelLoop();
     return FALSE;
+}
+
+void CDockContext::OnTrackMove(CPoint pt)
+{
+    if (m_bDragging)
+        Move(pt);
+    else
+        Stretch(pt);
+}
+
+void CDockContext::OnTrackEnd()
+{
+    if (m_bDragging)
+        EndDrag();
+    else
+        EndResize();
 }
 
 void CDockContext::InitLoop()

@@ -34,7 +34,10 @@ public:
     DWORD CanDock(CRect rect, DWORD dwDockStyle, CDockBar** ppDockBar = nullptr);
 
     // The capture loop; FALSE when cancelled or when another window has the capture.
+    // Each mouse move goes to OnTrackMove, the release to OnTrackEnd.
     BOOL Track();
+    virtual void OnTrackMove(CPoint pt);
+    virtual void OnTrackEnd();
     void InitLoop();
     void CancelLoop();
     void DrawFocusRect(BOOL bRemoveRect = FALSE);

@@ -365,14 +365,7 @@ void CToolBar::OnNcCalcSize(BOOL, NCCALCSIZE_PARAMS* lpncsp)
 void CToolBar::OnNcPaint()
 {
     CWindowDC dc(this);
-    CRect rectWindow;
-    GetWindowRect(&rectWindow);
-    CRect rectClient;
-    GetClientRect(&rectClient);
-    ClientToScreen(&rectClient);
-    rectClient.OffsetRect(-rectWindow.left, -rectWindow.top);
-    rectWindow.OffsetRect(-rectWindow.left, -rectWindow.top);
-    ::ExcludeClipRect(dc.m_hDC, rectClient.left, rectClient.top, rectClient.right, rectClient.bottom);
+    CRect rectWindow = ExcludeClientArea(&dc);
     dc.FillSolidRect(&rectWindow, ::GetSysColor(COLOR_BTNFACE));
     DrawBorders(&dc, rectWindow);
     DrawGripper(&dc, rectWindow);
