@@ -16,7 +16,7 @@ CBNDockContext::CBNDockContext(CControlBar* pBar) : CDockContext(pBar)
 {
 }
 
-void CBNDockContext::AddMiniFrameBorders(CRect& rect)
+void CBNDockContext::AdjustWindowForFloat(CRect& rect)
 {
     RECT rectFrame = {0, 0, 0, 0};
     ::AdjustWindowRectEx(&rectFrame, WS_CAPTION | WS_THICKFRAME, FALSE, WS_EX_TOOLWINDOW);
@@ -27,67 +27,23 @@ void CBNDockContext::AddMiniFrameBorders(CRect& rect)
     rect.DeflateRect(::GetSystemMetrics(SM_CXBORDER), ::GetSystemMetrics(SM_CYBORDER));
 }
 
-void CBNDockContext::MoveOntoPoint(CRect& rect, CPoint pt)
-{
-    int dx = 0;
-    int dy = 0;
-    if (pt.x < rect.left)
-        dx = pt.x - rect.left;
-    else if (pt.x > rect.right)
-        dx = pt.x - rect.right;
-    if (pt.y < rect.top)
-        dy = pt.y - rect.top;
-    else if (pt.y > rect.bottom)
-        dy = pt.y - rect.bottom;
-    rect.OffsetRect(dx, dy);
-}
-
 // --- Dragging ------------------------------------------------------------------------
 
 void CBNDockContext::StartDragDockBar(CPoint pt)
 {
     m_pDockSite = m_pBar->m_pDockSite != nullptr ? m_pBar->m_pDockSite : m_pBar->GetDockingFrame();
-    m_dwDockStyle = m_pBar->m_dwDockStyle;
-    m_dwStyle = m_pBar->m_dwStyle;
-    m_bDragging = TRUE;
-    InitLoop();
-    m_ptLast = m_ptStart = pt;
+    m_ptStart = pt;
+    StartDrag(pt);
+}
 
-    CRect rect;
-    m_pBar->GetWindowRect(&rect);
-    if (m_dwStyle & CBRS_SIZE_DYNAMIC)
-    {
-        m_rectDragHorz = CRect(rect.TopLeft(), m_pBar->CalcDynamicLayout(0, LM_HORZ | LM_HORZDOCK));
-        m_rectDragVert = CRect(rect.TopLeft(), m_pBar->CalcDynamicLayout(0, LM_VERTDOCK));
-        m_rectFrameDragHorz = CRect(rect.TopLeft(), m_pBar->CalcDynamicLayout(0, LM_HORZ | LM_MRUWIDTH));
-        m_rectFrameDragVert = m_rectFrameDragHorz;
-    }
-    else if (m_dwStyle & CBRS_SIZE_FIXED)
-    {
-        m_rectDragHorz = CRect(rect.TopLeft(), m_pBar->CalcDynamicLayout(-1, LM_HORZ | LM_HORZDOCK));
-        m_rectDragVert = CRect(rect.TopLeft(), m_pBar->CalcDynamicLayout(-1, LM_VERTDOCK));
-        m_rectFrameDragHorz = m_rectDragHorz;
-        m_rectFrameDragVert = m_rectDragVert;
-    }
-    else
-    {
-        // The current orientation keeps its rectangle; the other is centred on the point.
-        const BOOL bHorz = (m_dwStyle & CBRS_ORIENT_HORZ) != 0;
-        const CSize sizeOther = m_pBar->CalcFixedLayout(FALSE, !bHorz);
-        const CRect rectOther(CPoint(pt.x - sizeOther.cx / 2, pt.y - sizeOther.cy / 2), sizeOther);
-        m_rectDragHorz = bHorz ? rect : rectOther;
-        m_rectDragVert = bHorz ? rectOther : rect;
-        m_rectFrameDragHorz = m_rectDragHorz;
-        m_rectFrameDragVert = m_rectDragVert;
-    }
-    AddMiniFrameBorders(m_rectFrameDragHorz);
-    AddMiniFrameBorders(m_rectFrameDragVert);
-    for (CRect* pRect : {&m_rectDragHorz, &m_rectDragVert, &m_rectFrameDragHorz, &m_rectFrameDragVert})
-        MoveOntoPoint(*pRect, pt);
+void CBNDockContext::MoveDockBar(CPoint pt)
+{
+    Move(pt);
+}
 
-    m_dwOverDockStyle = CanDockDockBar();
-    MoveDockBar(pt);
-    TrackDockBar();
+DWORD CBNDockContext::CanDock()
+{
+    return CanDockDockBar();
 }
 
 DWORD CBNDockContext::CanDockDockBar(CRect rect, DWORD dwDockStyle, CBNSizeDockBar** ppDockBar)
@@ -140,18 +96,6 @@ DWORD CBNDockContext::CanDockDockBar()
     return dwFromHorz == dwFromVert ? dwFromHorz : 0;
 }
 
-void CBNDockContext::MoveDockBar(CPoint pt)
-{
-    const CPoint ptOffset(pt.x - m_ptLast.x, pt.y - m_ptLast.y);
-    m_rectDragHorz.OffsetRect(ptOffset);
-    m_rectDragVert.OffsetRect(ptOffset);
-    m_rectFrameDragHorz.OffsetRect(ptOffset);
-    m_rectFrameDragVert.OffsetRect(ptOffset);
-    m_ptLast = pt;
-    m_dwOverDockStyle = m_bForceFrame ? 0 : CanDockDockBar();
-    DrawFocusRect();
-}
-
 CBNSizeDockBar* CBNDockContext::GetDockBar(DWORD dwOverDockStyle)
 {
     CBNSizeDockBar* pDockBar = nullptr;
@@ -167,20 +111,9 @@ BOOL CBNDockContext::TrackDockBar()
     return Track();
 }
 
-void CBNDockContext::OnTrackMove(CPoint pt)
+void CBNDockContext::EndDrag()
 {
-    if (m_bDragging)
-        MoveDockBar(pt);
-    else
-        Stretch(pt);
-}
-
-void CBNDockContext::OnTrackEnd()
-{
-    if (m_bDragging)
-        EndDragDockBar();
-    else
-        EndResize();
+    EndDragDockBar();
 }
 
 void CBNDockContext::EndDragDockBar()
@@ -240,81 +173,9 @@ void CBNDockContext::DockSizeBar(CControlBar* pBar, CBNSizeDockBar* pDockBar, LP
 void CBNDockContext::StartResize(int nHitTest, CPoint pt)
 {
     m_pDockSite = m_pBar->m_pDockSite != nullptr ? m_pBar->m_pDockSite : m_pBar->GetDockingFrame();
-    m_dwStyle = m_pBar->m_dwStyle;
     m_dwDockStyle = m_pBar->m_dwDockStyle;
-    m_bDragging = FALSE;
-    m_nHitTest = nHitTest;
-    InitLoop();
-
-    CRect rect;
-    m_pBar->GetWindowRect(&rect);
-    const CRect rectBar(rect.TopLeft(), m_pBar->CalcDynamicLayout(0, LM_HORZ | LM_MRUWIDTH));
-    m_rectDragHorz = m_rectDragVert = m_rectRequestedSize = m_rectActualSize = rectBar;
-    m_rectFrameDragHorz = rectBar;
-    AddMiniFrameBorders(m_rectFrameDragHorz);
-    m_rectActualFrameSize = m_rectFrameDragHorz;
-    // What the frame adds on each side of the bar.
-    m_rectFrameBorders = CRect(rectBar.left - m_rectFrameDragHorz.left, rectBar.top - m_rectFrameDragHorz.top,
-                               m_rectFrameDragHorz.right - rectBar.right, m_rectFrameDragHorz.bottom - rectBar.bottom);
-    m_rectFrameDragVert = CRect(0, 0, m_rectFrameDragHorz.Width() - rectBar.Width(),
-                                m_rectFrameDragHorz.Height() - rectBar.Height());
-    m_dwOverDockStyle = 0;
-    m_ptLast = m_ptStart = pt;
-    Stretch(pt);
-    TrackDockBar();
-}
-
-void CBNDockContext::Stretch(CPoint pt)
-{
-    const int dx = pt.x - m_ptLast.x;
-    const int dy = pt.y - m_ptLast.y;
-    const BOOL bLeft = m_nHitTest == HTLEFT || m_nHitTest == HTTOPLEFT || m_nHitTest == HTBOTTOMLEFT;
-    const BOOL bRight = m_nHitTest == HTRIGHT || m_nHitTest == HTTOPRIGHT || m_nHitTest == HTBOTTOMRIGHT;
-    const BOOL bTop = m_nHitTest == HTTOP || m_nHitTest == HTTOPLEFT || m_nHitTest == HTTOPRIGHT;
-    const BOOL bBottom = m_nHitTest == HTBOTTOM || m_nHitTest == HTBOTTOMLEFT || m_nHitTest == HTBOTTOMRIGHT;
-    m_ptLast = pt;
-    if (!(bLeft || bRight || bTop || bBottom))
-        return;
-
-    CSize size = m_rectActualSize.Size();
-    if (bLeft || bRight)
-    {
-        if (bLeft)
-            m_rectRequestedSize.left += dx;
-        else
-            m_rectRequestedSize.right += dx;
-        size = m_pBar->CalcDynamicLayout(m_rectRequestedSize.Width(), LM_HORZ);
-    }
-    if (bTop || bBottom)
-    {
-        if (bTop)
-            m_rectRequestedSize.top += dy;
-        else
-            m_rectRequestedSize.bottom += dy;
-        size = m_pBar->CalcDynamicLayout(m_rectRequestedSize.Height(), LM_HORZ | LM_LENGTHY);
-    }
-
-    // The edge opposite the one dragged stays where it is.
-    CRect rectBar = m_rectActualSize;
-    if (bLeft)
-        rectBar.left = rectBar.right - size.cx;
-    else
-        rectBar.right = rectBar.left + size.cx;
-    if (bTop)
-        rectBar.top = rectBar.bottom - size.cy;
-    else
-        rectBar.bottom = rectBar.top + size.cy;
-    const CRect rectFrame(rectBar.left - m_rectFrameBorders.left, rectBar.top - m_rectFrameBorders.top,
-                          rectBar.right + m_rectFrameBorders.right, rectBar.bottom + m_rectFrameBorders.bottom);
-    CRect rectDesktop;
-    ::GetWindowRect(::GetDesktopWindow(), &rectDesktop);
-    CRect rectCheck;
-    if (::IntersectRect(&rectCheck, &rectFrame, &rectDesktop))
-    {
-        m_rectActualSize = rectBar;
-        m_rectActualFrameSize = m_rectFrameDragHorz = rectFrame;
-    }
-    DrawFocusRect();
+    m_ptStart = pt;
+    CDockContext::StartResize(nHitTest, pt);
 }
 
 // --- Double click --------------------------------------------------------------------

@@ -12,11 +12,13 @@ class UILIB_API CBNDockContext : public CDockContext
 public:
     explicit CBNDockContext(CControlBar* pBar);
 
-    // pt in screen co-ordinates.
+    // pt in screen co-ordinates. The framework's drag runs with the sizing dock bars
+    // as the places to dock on (CanDock) and the end of EndDragDockBar.
     void StartDragDockBar(CPoint pt);
     void MoveDockBar(CPoint pt);
     // The side the drag rectangles hover over now (a CBRS_ALIGN_ bit), 0 for none.
     DWORD CanDockDockBar();
+    DWORD CanDock() override;
     // The side of the first visible sizing dock bar of an allowed side that the
     // rectangle touches, 0 for none.
     DWORD CanDockDockBar(CRect rect, DWORD dwDockStyle, CBNSizeDockBar** ppDockBar = nullptr);
@@ -24,10 +26,8 @@ public:
     // The capture loop; FALSE when cancelled or when another window has the capture.
     BOOL TrackDockBar();
     void EndDragDockBar();
-    void Stretch(CPoint pt);
+    void EndDrag() override;
     void StartResize(int nHitTest, CPoint pt) override;
-    void OnTrackMove(CPoint pt) override;
-    void OnTrackEnd() override;
     void ToggleDocking() override;
     // Docks the bar on the dock bar (the one of its own side when nullptr) at the
     // rectangle (screen co-ordinates, or nullptr).
@@ -36,8 +36,6 @@ public:
     CPoint m_ptStart;
 
 protected:
-    // Grows a bar rectangle into the floating frame that holds it.
-    static void AddMiniFrameBorders(CRect& rect);
-    // Moves the rectangle the least distance that puts the point on it.
-    static void MoveOntoPoint(CRect& rect, CPoint pt);
+    // A sizing bar's floating frame: a tool caption and sizing borders all round.
+    void AdjustWindowForFloat(CRect& rect) override;
 };
