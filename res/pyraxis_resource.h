@@ -81,3 +81,5 @@
 #define IDC_COILS_LIST 1018
 #define IDD_PROPPAGE_DEVICE_INFO 588
 #define IDC_DEVICE_INFO_LIST 1014
+
+#include "res/pyraxis_bars_resource.h"
