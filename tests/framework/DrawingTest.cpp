@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/framework/DibCanvas.h"
+#include "tests/support/DibCanvas.h"
 
 #include <cstring>
 

@@ -4,7 +4,7 @@
 
 #include "framework/CBitmap.h"
 #include "framework/CDC.h"
-#include "tests/framework/DibCanvas.h"
+#include "tests/support/DibCanvas.h"
 #include "tests/framework/DrawingTestResources.h"
 
 namespace

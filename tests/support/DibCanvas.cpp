@@ -1,4 +1,4 @@
-#include "tests/framework/DibCanvas.h"
+#include "tests/support/DibCanvas.h"
 
 #include <cstring>
 
