@@ -59,5 +59,33 @@
 #define IDC_DEBUG_RAW_BYTES 1369
 #define IDC_DEBUG_OUTPUT 1370
 
+// The property pages of devices and displays
+#define IDD_PROPPAGE_CONNECTION 80
+#define IDC_CONNECTION_ADDRESS 1013
+#define IDC_CONNECTION_COM_PORT 1012
+#define IDC_CONNECTION_TCP_PORT 1016
+#define IDC_CONNECTION_LOCAL_PORT 1017
+#define IDC_CONNECTION_TYPE 1154
+#define IDC_CONNECTION_CONNECTED_TO 1155
+#define IDC_CONNECTION_ADDRESS_LABEL 1156
+#define IDC_CONNECTION_TCP_PORT_LABEL 1157
+#define IDC_CONNECTION_LOCAL_LABEL 1158
+#define IDC_CONNECTION_TCP_NOTE 1159
+#define IDC_CONNECTION_LOCAL_NOTE 1160
+#define IDC_CONNECTION_HOST 1231
+#define IDD_PROPPAGE_PLOT_ITEMS 106
+#define IDC_PLOT_ITEMS_LIST 1000
+#define IDC_PLOT_ITEMS_REMOVE 1001
+#define IDD_PROPPAGE_COILS 587
+#define IDC_COILS_FORCE_OFF 1016
+#define IDC_COILS_FORCE_ON 1017
+#define IDC_COILS_LIST 1018
+#define IDD_PROPPAGE_DEVICE_INFO 588
+#define IDC_DEVICE_INFO_LIST 1014
+
+#include "res/pyraxis_bars_resource.h"
+#include "res/pyraxis_displays_resource.h"
+#include "res/pyraxis_shell_resource.h"
+
 // The Varnix setup dialogs and wizards
 #include "res/pyraxis_varnix_resource.h"
