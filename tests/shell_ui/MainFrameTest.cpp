@@ -311,6 +311,11 @@ TEST_F(MainFrame, ConnectDisconnectAndConnectAllAgainstTheTestDevice)
     EXPECT_FALSE(Enabled(ID_DEVICE_CONNECT));
     EXPECT_TRUE(Enabled(ID_DEVICE_DISCONNECT));
     EXPECT_FALSE(Shot("shell_main_frame_connected").empty());
+    // The selection keeps the highlight colours while the tree does not have the focus.
+    ::SetFocus(m_frameHandle);
+    ::RedrawWindow(tree->GetSafeHwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_GT(testing_support::Screenshot::OfWindow(tree->GetSafeHwnd()).CountPixels(::GetSysColor(COLOR_HIGHLIGHT)),
+              100u);
 
     // Enter on the device opens its debug console (the edge bar hands Return to its view).
     shell_test::DialogUser console(IDC_DEBUG_OUTPUT, [](HWND dialog) { shell_test::Click(dialog, IDCANCEL); });
@@ -490,11 +495,15 @@ TEST_F(MainFrame, OneWorkspaceIsKeptSoSaveWritesTheOpenedFileAndClosingAsksFirst
     EXPECT_TRUE(m_manager->FindDeviceById(device->GetId()));
     ASSERT_GE(Recorder().Count(), 1u);
 
-    // "No" closes the documents, then the frame.
+    // "No" closes the documents, then the frame, without asking again or saving.
+    Recorder().Clear();
+    const std::string saved = testing_support::ReadFileText(path);
     Recorder().QueueAnswer(IDNO);
     m_frame->SendMessage(WM_CLOSE, 0, 0);
     Pump();
     EXPECT_FALSE(::IsWindow(m_frameHandle));
+    EXPECT_EQ(1u, Recorder().Count());
+    EXPECT_EQ(saved, testing_support::ReadFileText(path));
     EXPECT_FALSE(m_manager->FindDeviceById(device->GetId()));
     ::DeleteFileA(path.c_str());
 }
