@@ -43,6 +43,7 @@
 
 #include <boost/make_shared.hpp>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -90,6 +91,25 @@ public:
     bool AcceptsVariable() override { return false; }
 };
 IMPLEMENT_DYNCREATE(CRefusingDisplay, CDocumentDisplay)
+
+// Counts, on the dispatch thread, the poll cycles (time items) and the values of one
+// device that reach the displays.
+class CValueCountingDisplay : public CDocumentDisplay
+{
+public:
+    bool OnStorage(const CStoragePtr& item) override
+    {
+        if (item->GetType() == STORAGE_TYPE_TIME)
+            ++m_cycles;
+        else if (item->GetType() == STORAGE_TYPE_SIMPLE_VALUE && item->GetSourceId() == m_deviceId &&
+                 m_cyclesAtFirstValue < 0)
+            m_cyclesAtFirstValue = m_cycles.load();
+        return CDocumentDisplay::OnStorage(item);
+    }
+    std::atomic<int> m_deviceId{-1};
+    std::atomic<int> m_cycles{0};
+    std::atomic<int> m_cyclesAtFirstValue{-1};
+};
 
 std::vector<std::string> TreeTexts(CTreeViewEx& tree, HTREEITEM parent)
 {
@@ -306,6 +326,16 @@ TEST_F(MainFrame, ConnectDisconnectAndConnectAllAgainstTheTestDevice)
         },
         kWaitMs));
     ASSERT_TRUE(PollUntil([&] { Pump(); return !device->IsBusy(); }, kWaitMs));
+    // Once the device is ready, its values reach the displays within two poll cycles;
+    // counted in cycles, with three times that for a loaded machine.
+    const boost::shared_ptr<CValueCountingDisplay> counter(new CValueCountingDisplay);
+    counter->m_bAutoDelete = FALSE;
+    ASSERT_GT(m_manager->AddDisplay(counter), 0);
+    counter->m_deviceId = device->GetId();
+    const int cyclesAtStart = counter->m_cycles;
+    ASSERT_TRUE(PollUntil([&] { Pump(); return counter->m_cyclesAtFirstValue >= 0; }, kWaitMs));
+    EXPECT_LE(counter->m_cyclesAtFirstValue - cyclesAtStart, 2 * 3);
+    m_manager->RemoveDisplay(counter);
     ASSERT_TRUE(SelectDeviceNode(device->GetId()));
     EXPECT_FALSE(Enabled(ID_DEVICE_DELETE));
     EXPECT_FALSE(Enabled(ID_DEVICE_CONNECT));
