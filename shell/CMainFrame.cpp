@@ -548,6 +548,12 @@ void CMainFrame::OnClose()
     CWinApp* app = AfxGetApp();
     if (app != nullptr && !app->SaveAllModified())
         return;
+    // Answered once: what the user chose not to save is not asked about again below.
+    for (POSITION templates = app != nullptr ? app->GetFirstDocTemplatePosition() : nullptr; templates != nullptr;) {
+        CDocTemplate* docTemplate = app->GetNextDocTemplate(templates);
+        for (POSITION documents = docTemplate->GetFirstDocPosition(); documents != nullptr;)
+            docTemplate->GetNextDoc(documents)->SetModifiedFlag(FALSE);
+    }
     if (CDocumentManager* manager = Manager())
         manager->CloseAll();
     CBNMDIFrameWnd::OnClose();

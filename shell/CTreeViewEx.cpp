@@ -2,6 +2,7 @@
 #include "documents/CDocumentDevice.h"
 #include "documents/CDocumentLogFile.h"
 #include "documents/CDocumentManager.h"
+#include "framework/CDC.h"
 #include "framework/CSingleLock.h"
 #include "framework/CWinApp.h"
 #include "framework/ResourceHandle.h"
@@ -14,6 +15,8 @@ IMPLEMENT_DYNAMIC(CTreeViewEx, CTreeView)
 
 BEGIN_MESSAGE_MAP(CTreeViewEx, CTreeView)
     ON_WM_DESTROY()
+    ON_WM_PAINT()
+    ON_WM_ERASEBKGND()
     ON_WM_SETFOCUS()
     ON_WM_RBUTTONDOWN()
     ON_WM_MOUSEMOVE()
@@ -227,6 +230,62 @@ void CTreeViewEx::OnDestroy()
         StopDragging();
     DeleteAllItems();
     CTreeView::OnDestroy();
+}
+
+// Drawn into a bitmap first (no flicker while values change), and the selected items are
+// painted in the highlight colours also while the tree does not have the focus.
+void CTreeViewEx::OnPaint()
+{
+    PAINTSTRUCT paint;
+    HDC screen = ::BeginPaint(GetSafeHwnd(), &paint);
+    RECT client;
+    ::GetClientRect(GetSafeHwnd(), &client);
+    RECT clip;
+    ::GetClipBox(screen, &clip);
+    HDC memory = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, client.right - client.left, client.bottom - client.top);
+    HGDIOBJ oldBitmap = ::SelectObject(memory, bitmap);
+    ::IntersectClipRect(memory, clip.left, clip.top, clip.right, clip.bottom);
+    ::FillRect(memory, &client, ::GetSysColorBrush(COLOR_WINDOW));
+    DefWindowProc(WM_PAINT, reinterpret_cast<WPARAM>(memory), 0);
+
+    CTreeCtrl& tree = GetTreeCtrl();
+    if (tree.GetSelectedItem() != nullptr) {
+        HFONT font = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT));
+        HGDIOBJ oldFont = font != nullptr ? ::SelectObject(memory, font) : nullptr;
+        const UINT visible = TreeView_GetVisibleCount(GetSafeHwnd()) + 1;
+        HTREEITEM item = TreeView_GetFirstVisible(GetSafeHwnd());
+        for (UINT count = 0; item != nullptr && count < visible; ++count) {
+            const UINT state = TreeView_GetItemState(GetSafeHwnd(), item, TVIS_SELECTED | TVIS_DROPHILITED);
+            if ((state & (TVIS_SELECTED | TVIS_DROPHILITED)) != 0) {
+                RECT text;
+                if (TreeView_GetItemRect(GetSafeHwnd(), item, &text, TRUE)) {
+                    HBRUSH highlight = ::CreateSolidBrush(m_highlightColour);
+                    ::FillRect(memory, &text, highlight);
+                    ::DeleteObject(highlight);
+                    const CString label = tree.GetItemText(item);
+                    ::SetBkMode(memory, TRANSPARENT);
+                    ::SetTextColor(memory, m_highlightTextColour);
+                    ::DrawTextA(memory, label, label.GetLength(), &text,
+                                DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_NOPREFIX);
+                }
+            }
+            item = TreeView_GetNextVisible(GetSafeHwnd(), item);
+        }
+        if (oldFont != nullptr)
+            ::SelectObject(memory, oldFont);
+    }
+    ::BitBlt(screen, clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top, memory, clip.left, clip.top,
+             SRCCOPY);
+    ::SelectObject(memory, oldBitmap);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::EndPaint(GetSafeHwnd(), &paint);
+}
+
+BOOL CTreeViewEx::OnEraseBkgnd(CDC*)
+{
+    return TRUE;
 }
 
 void CTreeViewEx::RefreshView()

@@ -43,6 +43,7 @@
 
 #include <boost/make_shared.hpp>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -90,6 +91,25 @@ public:
     bool AcceptsVariable() override { return false; }
 };
 IMPLEMENT_DYNCREATE(CRefusingDisplay, CDocumentDisplay)
+
+// Counts, on the dispatch thread, the poll cycles (time items) and the values of one
+// device that reach the displays.
+class CValueCountingDisplay : public CDocumentDisplay
+{
+public:
+    bool OnStorage(const CStoragePtr& item) override
+    {
+        if (item->GetType() == STORAGE_TYPE_TIME)
+            ++m_cycles;
+        else if (item->GetType() == STORAGE_TYPE_SIMPLE_VALUE && item->GetSourceId() == m_deviceId &&
+                 m_cyclesAtFirstValue < 0)
+            m_cyclesAtFirstValue = m_cycles.load();
+        return CDocumentDisplay::OnStorage(item);
+    }
+    std::atomic<int> m_deviceId{-1};
+    std::atomic<int> m_cycles{0};
+    std::atomic<int> m_cyclesAtFirstValue{-1};
+};
 
 std::vector<std::string> TreeTexts(CTreeViewEx& tree, HTREEITEM parent)
 {
@@ -306,11 +326,26 @@ TEST_F(MainFrame, ConnectDisconnectAndConnectAllAgainstTheTestDevice)
         },
         kWaitMs));
     ASSERT_TRUE(PollUntil([&] { Pump(); return !device->IsBusy(); }, kWaitMs));
+    // Once the device is ready, its values reach the displays within two poll cycles;
+    // counted in cycles, with three times that for a loaded machine.
+    const boost::shared_ptr<CValueCountingDisplay> counter(new CValueCountingDisplay);
+    counter->m_bAutoDelete = FALSE;
+    ASSERT_GT(m_manager->AddDisplay(counter), 0);
+    counter->m_deviceId = device->GetId();
+    const int cyclesAtStart = counter->m_cycles;
+    ASSERT_TRUE(PollUntil([&] { Pump(); return counter->m_cyclesAtFirstValue >= 0; }, kWaitMs));
+    EXPECT_LE(counter->m_cyclesAtFirstValue - cyclesAtStart, 2 * 3);
+    m_manager->RemoveDisplay(counter);
     ASSERT_TRUE(SelectDeviceNode(device->GetId()));
     EXPECT_FALSE(Enabled(ID_DEVICE_DELETE));
     EXPECT_FALSE(Enabled(ID_DEVICE_CONNECT));
     EXPECT_TRUE(Enabled(ID_DEVICE_DISCONNECT));
     EXPECT_FALSE(Shot("shell_main_frame_connected").empty());
+    // The selection keeps the highlight colours while the tree does not have the focus.
+    ::SetFocus(m_frameHandle);
+    ::RedrawWindow(tree->GetSafeHwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_GT(testing_support::Screenshot::OfWindow(tree->GetSafeHwnd()).CountPixels(::GetSysColor(COLOR_HIGHLIGHT)),
+              100u);
 
     // Enter on the device opens its debug console (the edge bar hands Return to its view).
     shell_test::DialogUser console(IDC_DEBUG_OUTPUT, [](HWND dialog) { shell_test::Click(dialog, IDCANCEL); });
@@ -490,11 +525,15 @@ TEST_F(MainFrame, OneWorkspaceIsKeptSoSaveWritesTheOpenedFileAndClosingAsksFirst
     EXPECT_TRUE(m_manager->FindDeviceById(device->GetId()));
     ASSERT_GE(Recorder().Count(), 1u);
 
-    // "No" closes the documents, then the frame.
+    // "No" closes the documents, then the frame, without asking again or saving.
+    Recorder().Clear();
+    const std::string saved = testing_support::ReadFileText(path);
     Recorder().QueueAnswer(IDNO);
     m_frame->SendMessage(WM_CLOSE, 0, 0);
     Pump();
     EXPECT_FALSE(::IsWindow(m_frameHandle));
+    EXPECT_EQ(1u, Recorder().Count());
+    EXPECT_EQ(saved, testing_support::ReadFileText(path));
     EXPECT_FALSE(m_manager->FindDeviceById(device->GetId()));
     ::DeleteFileA(path.c_str());
 }
