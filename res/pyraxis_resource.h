@@ -57,3 +57,6 @@
 #define IDC_DEBUG_RAW 1368
 #define IDC_DEBUG_RAW_BYTES 1369
 #define IDC_DEBUG_OUTPUT 1370
+
+// The Corandel Duo and Corandel MPPT setups
+#include "res/pyraxis_corandel_resource.h"

@@ -148,6 +148,31 @@ protected:
         return collector.Count(WM_APP_PROG_DONE) == 1 && collector.Count(WM_APP_PROG_FAILED) == 0;
     }
 
+    // A read run of the settings' register list; the words go into the settings.
+    template <class Thread>
+    bool ReadInto(const Device& device, int unit, CStorageVarnixConfig& settings)
+    {
+        CVarnixWizardProgContext context(nullptr);
+        context.isRead = true;
+        device.Connect(context, unit);
+        FillRegisterList(settings, true, context.registers);
+        Thread thread;
+        if (!Run(thread, context))
+            return false;
+        StoreReadRegisters(static_cast<CVarnixWizardProgContext&>(thread.GetContext()).registers, settings);
+        return true;
+    }
+
+    template <class Thread>
+    bool Program(const Device& device, int unit, const CStorageVarnixConfig& settings)
+    {
+        CVarnixWizardProgContext context(nullptr);
+        device.Connect(context, unit);
+        FillRegisterList(settings, false, context.registers);
+        Thread thread;
+        return Run(thread, context);
+    }
+
     PeerHost host;
     testing_support::MessageCollector collector;
     std::vector<std::string> texts;
@@ -196,12 +221,7 @@ TEST_F(SettingsRun, CorandelDuoProgrammedOverTcpReadsBackTheSame)
     settings.SetFromText(0xE006, "14.55", 0, 36.4);
     settings.SetFromText(0xE004, "0.045", 0, 1e9);
     settings.SetValue(0xE001, 7);
-
-    CVarnixWizardProgContext program(nullptr);
-    device.Connect(program, 7);
-    FillRegisterList(settings, false, program.registers);
-    CCorandelWizProgThread programThread;
-    ASSERT_TRUE(Run(programThread, program));
+    ASSERT_TRUE(Program<CCorandelWizProgThread>(device, 7, settings));
     const std::vector<Request> writes = device.Requests(6);
     ASSERT_EQ(29u, writes.size());
     EXPECT_TRUE(Ascending(writes));
@@ -210,13 +230,7 @@ TEST_F(SettingsRun, CorandelDuoProgrammedOverTcpReadsBackTheSame)
     EXPECT_EQ("Programming Corandel Duo.  Please wait.", texts.front());
 
     CCorandelSettings readBack;
-    CVarnixWizardProgContext read(nullptr);
-    read.isRead = true;
-    device.Connect(read, 7);
-    FillRegisterList(readBack, true, read.registers);
-    CCorandelWizProgThread readThread;
-    ASSERT_TRUE(Run(readThread, read));
-    StoreReadRegisters(static_cast<CVarnixWizardProgContext&>(readThread.GetContext()).registers, readBack);
+    ASSERT_TRUE(ReadInto<CCorandelWizProgThread>(device, 7, readBack));
     for (int i = 0; i < settings.GetRowCount(); ++i)
         EXPECT_EQ(settings.GetEntryValue(i), readBack.GetEntryValue(i)) << "row " << i;
     EXPECT_STREQ("14.55", readBack.FormatValue(0xE006).GetString());
@@ -229,14 +243,7 @@ TEST_F(SettingsRun, CorandelMpptRoundTripKeepsSignedLimitsAndLightingWords)
 
     // What the device holds first: a read.
     CMpptSettings read;
-    CVarnixWizardProgContext readContext(nullptr);
-    readContext.isRead = true;
-    device.Connect(readContext, 12);
-    FillRegisterList(read, true, readContext.registers);
-    ASSERT_EQ(53u, readContext.registers.size());
-    CCorandelMpptProgThread readThread;
-    ASSERT_TRUE(Run(readThread, readContext));
-    StoreReadRegisters(static_cast<CVarnixWizardProgContext&>(readThread.GetContext()).registers, read);
+    ASSERT_TRUE(ReadInto<CCorandelMpptProgThread>(device, 12, read));
     EXPECT_EQ(-25, read.GetRawValue(0xE01F)) << "the signed byte 0xFFE7";
     EXPECT_EQ(70, read.GetRawValue(0xE01E));
     EXPECT_EQ(12, read.GetModbusId());
@@ -250,11 +257,7 @@ TEST_F(SettingsRun, CorandelMpptRoundTripKeepsSignedLimitsAndLightingWords)
     read.SetValue(0xE01F, -40);
     read.SetTimerOffset(0, 0, -95);
     read.SetCombineMode(1, 1);
-    CVarnixWizardProgContext programContext(nullptr);
-    device.Connect(programContext, 12);
-    FillRegisterList(read, false, programContext.registers);
-    CCorandelMpptProgThread programThread;
-    ASSERT_TRUE(Run(programThread, programContext));
+    ASSERT_TRUE(Program<CCorandelMpptProgThread>(device, 12, read));
     const std::vector<Request> writes = device.Requests(6);
     ASSERT_EQ(53u, writes.size());
     EXPECT_TRUE(Ascending(writes));
@@ -265,13 +268,7 @@ TEST_F(SettingsRun, CorandelMpptRoundTripKeepsSignedLimitsAndLightingWords)
     EXPECT_EQ(0x3FA1, written[0xE02C]) << "sunrise, 95 minutes before";
 
     CMpptSettings again;
-    CVarnixWizardProgContext againContext(nullptr);
-    againContext.isRead = true;
-    device.Connect(againContext, 12);
-    FillRegisterList(again, true, againContext.registers);
-    CCorandelMpptProgThread againThread;
-    ASSERT_TRUE(Run(againThread, againContext));
-    StoreReadRegisters(static_cast<CVarnixWizardProgContext&>(againThread.GetContext()).registers, again);
+    ASSERT_TRUE(ReadInto<CCorandelMpptProgThread>(device, 12, again));
     for (int i = 0; i < read.GetRowCount(); ++i)
         EXPECT_EQ(read.GetEntryValue(i), again.GetEntryValue(i)) << std::hex << read.GetRowAtConst(i)->registerAddress;
     EXPECT_EQ(-95, again.GetTimerOffset(0, 0));
@@ -284,25 +281,15 @@ TEST_F(SettingsRun, VarnixLightingTimerBeforeItsEventSurvivesTheDevice)
     ASSERT_TRUE(device.Start("tests/corandel/VarnixDevice.json", false));
     CVarnixSettings settings;
     settings.SetMode(VARNIX_MODE_LIGHTING);
-    CVarnixWizardProgContext readContext(nullptr);
-    readContext.isRead = true;
-    device.Connect(readContext, 5);
-    FillRegisterList(settings, true, readContext.registers);
-    ASSERT_EQ(39u, readContext.registers.size());
-    CVarnixWizProgThread readThread;
-    ASSERT_TRUE(Run(readThread, readContext));
-    StoreReadRegisters(static_cast<CVarnixWizardProgContext&>(readThread.GetContext()).registers, settings);
+    ASSERT_TRUE(ReadInto<CVarnixWizProgThread>(device, 5, settings));
+    EXPECT_EQ(39u, device.Requests(4).size());
     EXPECT_EQ(-5400, settings.GetRawValue(0xE015));
     EXPECT_EQ("1h:30m:00s before dawn", settings.GetValueText(0xE015, VARNIX_SYSTEM_12V).StdString());
     EXPECT_EQ(-40, settings.GetRawValue(0xE020));
     EXPECT_EQ(77, settings.GetRawValue(0xE041));
 
     settings.SetValue(0xE016, -600);
-    CVarnixWizardProgContext programContext(nullptr);
-    device.Connect(programContext, 5);
-    FillRegisterList(settings, false, programContext.registers);
-    CVarnixWizProgThread programThread;
-    ASSERT_TRUE(Run(programThread, programContext));
+    ASSERT_TRUE(Program<CVarnixWizProgThread>(device, 5, settings));
     std::map<int, int> written;
     for (const Request& write : device.Requests(6))
         written[write.address] = write.value;
@@ -312,13 +299,7 @@ TEST_F(SettingsRun, VarnixLightingTimerBeforeItsEventSurvivesTheDevice)
 
     CVarnixSettings readBack;
     readBack.SetMode(VARNIX_MODE_LIGHTING);
-    CVarnixWizardProgContext againContext(nullptr);
-    againContext.isRead = true;
-    device.Connect(againContext, 5);
-    FillRegisterList(readBack, true, againContext.registers);
-    CVarnixWizProgThread againThread;
-    ASSERT_TRUE(Run(againThread, againContext));
-    StoreReadRegisters(static_cast<CVarnixWizardProgContext&>(againThread.GetContext()).registers, readBack);
+    ASSERT_TRUE(ReadInto<CVarnixWizProgThread>(device, 5, readBack));
     EXPECT_EQ(-600, readBack.GetRawValue(0xE016));
     EXPECT_EQ("0h:10m:00s before dusk", readBack.GetValueText(0xE016, VARNIX_SYSTEM_12V).StdString());
 }
