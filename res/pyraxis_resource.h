@@ -1,5 +1,6 @@
 // Resource ids of Pyraxis' dialogs and their controls.
 #pragma once
+#include "res/pyraxis_wizards_resource.h"
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

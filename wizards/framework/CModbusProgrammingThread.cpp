@@ -24,11 +24,6 @@ bool CModbusProgrammingThread::Start(HWND page, const CRelayProgContext& context
     return StartThread(page);
 }
 
-bool CModbusProgrammingThread::Stop(DWORD milliseconds)
-{
-    return StopThread(milliseconds);
-}
-
 boost::shared_ptr<CSharedModbus> CModbusProgrammingThread::Connect()
 {
     const CRelayProgContext& context = GetContext();

@@ -21,8 +21,6 @@ public:
 
     // False, copying nothing, while a thread is held.
     bool Start(HWND page, const CRelayProgContext& context);
-    // False when the thread had to be terminated.
-    bool Stop(DWORD milliseconds);
 
 protected:
     int RunThreadBody() override { return Run(); }

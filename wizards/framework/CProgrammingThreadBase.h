@@ -18,6 +18,9 @@ public:
     explicit CProgrammingThreadBase(bool manualResetStopEvent);
     virtual ~CProgrammingThreadBase();
 
+    // Sets the stop event and waits; false when the thread had to be terminated. Handle
+    // and id are cleared in both cases.
+    virtual bool Stop(DWORD milliseconds) { return StopThread(milliseconds); }
     bool IsRunning() const { return m_thread != nullptr; }
     HWND GetPageWindow() const { return m_page; }
     // True when the last Stop found the thread gone or saw it end by itself.

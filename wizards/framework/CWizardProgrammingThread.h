@@ -18,7 +18,7 @@ public:
     // False, changing nothing, while a thread is held.
     bool Start(HWND page, const CWizardProgrammingContextPtr& context);
     // Releases the context in every case; false when the thread had to be terminated.
-    bool Stop(DWORD milliseconds);
+    bool Stop(DWORD milliseconds) override;
 
     // On the thread. Empty when the link or the identification failed (already posted).
     boost::shared_ptr<CModbus> Connect();

@@ -3,6 +3,7 @@
 #include "framework/CArchive.h"
 #include "framework/CArchiveException.h"
 #include "documents/TimeHelpers.h"
+#include "shell/CDialogGenericChooser.h"
 
 #include <cmath>
 #include <cstdint>
@@ -235,6 +236,37 @@ void CRelayModuleChannel::BindUnambiguousCandidate()
         m_controlDeviceType = -1;
         m_boundDevice.reset();
     }
+}
+
+bool CRelayModuleChannel::ResolveControlDevice()
+{
+    if (m_controlDeviceType >= 0)
+        return true;
+    std::vector<std::string> names;
+    std::vector<int> deviceTypes;
+    for (const CDocumentDeviceGeneric1Ptr& candidate : m_candidates)
+    {
+        if (candidate && candidate->GetSkelderType() == m_controlType)
+        {
+            names.push_back(static_cast<const char*>(candidate->GetName()));
+            deviceTypes.push_back(candidate->GetDeviceType());
+        }
+    }
+    if (names.size() == 1)
+    {
+        SetControlDevice(m_controlType, deviceTypes.front());
+        return true;
+    }
+    const std::string prompt = "Relay channel " + std::to_string(m_channelIndex + 1) +
+                               " is configured to use Skelder control type " + std::to_string(m_controlType) +
+                               ".\nUnfortunately, that type is ambiguous.  It could be any of the following "
+                               "controls.  Please select the actual control type.";
+    CDialogGenericChooser chooser(prompt, names, -1, nullptr);
+    if (chooser.DoModal() != IDOK || chooser.m_chosenIndex < 0 ||
+        chooser.m_chosenIndex >= static_cast<int>(deviceTypes.size()))
+        return false;
+    SetControlDevice(m_controlType, deviceTypes[chooser.m_chosenIndex]);
+    return true;
 }
 
 void CRelayModuleChannel::SetFunction(BYTE function)
