@@ -90,7 +90,7 @@ BEGIN_MESSAGE_MAP(CPropPageMpptWizLighting, CPropPageMpptWizard)
 END_MESSAGE_MAP()
 
 CPropPageMpptWizLighting::CPropPageMpptWizLighting(CMpptSettings* settings)
-    : CPropPageMpptWizard(IDD_MPPT_LIGHTING, settings), m_channel(0), m_validating(false), m_exchanging(false)
+    : CPropPageMpptWizard(IDD_MPPT_LIGHTING, settings), m_channel(0), m_validating(false), m_exchanging(false), m_incomplete(false)
 {
     for (int i = 0; i <= LIGHTING_CHANNEL_COUNT; ++i)
         m_rings.push_back(boost::shared_ptr<CGraphicObRingMulti>(new CGraphicObRingMulti));
@@ -205,31 +205,37 @@ void CPropPageMpptWizLighting::FailOn(CDataExchange* pDX, int control, const cha
     pDX->Fail();
 }
 
-int CPropPageMpptWizLighting::ReadTimerOffset(CDataExchange* pDX, int timer, int hoursId, int minutesId,
-                                              int beforeAfterId)
+void CPropPageMpptWizLighting::StoreTimerOffset(CDataExchange* pDX, int timer, int hoursId, int minutesId,
+                                                int beforeAfterId)
 {
-    int hours = LeadingInteger(GetItemText(hoursId));
-    int minutes = LeadingInteger(GetItemText(minutesId));
+    const int hours = LeadingInteger(GetItemText(hoursId));
+    const int minutes = LeadingInteger(GetItemText(minutesId));
+    const bool hoursInRange = hours >= 0 && hours <= 23;
+    const bool minutesInRange = minutes >= 0 && minutes <= 59;
     if (m_validating)
     {
         CString text;
-        if (hours < 0 || hours > 23)
+        if (!hoursInRange)
         {
             text.Format("Error: timer %i hours must be between 0 and 23, inclusive", timer + 1);
             FailOn(pDX, hoursId, text);
         }
-        if (minutes < 0 || minutes > 59)
+        if (!minutesInRange)
         {
             text.Format("Error: timer %i minutes must be between 0 and 59, inclusive", timer + 1);
             FailOn(pDX, minutesId, text);
         }
     }
-    // Without a check the time still stays within the day: an hour count beyond it would
-    // be cut to the register's 14 bits and mean another time altogether.
-    hours = std::max(0, std::min(23, hours));
-    minutes = std::max(0, std::min(59, minutes));
+    // A time beyond the day would be cut to the register's 14 bits and mean another time
+    // altogether: it is not stored until it is mended (Next says what is wrong).
+    if (!hoursInRange || !minutesInRange)
+    {
+        m_incomplete = true;
+        return;
+    }
     const int offset = hours * 60 + minutes;
-    return SendDlgItemMessage(beforeAfterId, CB_GETCURSEL, 0, 0) == ENTRY_BEFORE ? -offset : offset;
+    const bool before = SendDlgItemMessage(beforeAfterId, CB_GETCURSEL, 0, 0) == ENTRY_BEFORE;
+    m_settings->SetTimerOffset(m_channel, timer, before ? -offset : offset);
 }
 
 void CPropPageMpptWizLighting::StoreControls(CDataExchange* pDX)
@@ -237,9 +243,7 @@ void CPropPageMpptWizLighting::StoreControls(CDataExchange* pDX)
     const int c = m_channel;
     m_settings->SetValue(REG_LIGHTING_ENABLED, IsChecked(IDC_MPPT_LIGHT_ENABLE) ? 1 : 0);
 
-    const int offset1 = ReadTimerOffset(pDX, 0, IDC_MPPT_LIGHT_T1_HOURS, IDC_MPPT_LIGHT_T1_MINUTES,
-                                        IDC_MPPT_LIGHT_T1_BEFORE_AFTER);
-    m_settings->SetTimerOffset(c, 0, offset1);
+    StoreTimerOffset(pDX, 0, IDC_MPPT_LIGHT_T1_HOURS, IDC_MPPT_LIGHT_T1_MINUTES, IDC_MPPT_LIGHT_T1_BEFORE_AFTER);
     // A combo without a selection leaves its field as it is.
     const LRESULT event1 = SendDlgItemMessage(IDC_MPPT_LIGHT_T1_EVENT, CB_GETCURSEL, 0, 0);
     if (event1 >= 0)
@@ -251,9 +255,7 @@ void CPropPageMpptWizLighting::StoreControls(CDataExchange* pDX)
         m_settings->SetTimerAction(c, 1, action != 0 ? LIGHTING_ACTION_OFF : LIGHTING_ACTION_NOTHING);
     }
 
-    const int offset2 = ReadTimerOffset(pDX, 1, IDC_MPPT_LIGHT_T2_HOURS, IDC_MPPT_LIGHT_T2_MINUTES,
-                                        IDC_MPPT_LIGHT_T2_BEFORE_AFTER);
-    m_settings->SetTimerOffset(c, 1, offset2);
+    StoreTimerOffset(pDX, 1, IDC_MPPT_LIGHT_T2_HOURS, IDC_MPPT_LIGHT_T2_MINUTES, IDC_MPPT_LIGHT_T2_BEFORE_AFTER);
     const LRESULT event2 = SendDlgItemMessage(IDC_MPPT_LIGHT_T2_EVENT, CB_GETCURSEL, 0, 0);
     if (event2 >= 0)
         m_settings->SetTimerEvent(c, 1, static_cast<int>(event2));
@@ -278,6 +280,7 @@ bool CPropPageMpptWizLighting::Exchange(bool validating)
         return false;
     m_exchanging = true;
     m_validating = validating;
+    m_incomplete = false;
     const BOOL stored = UpdateData(TRUE);
     m_validating = false;
     m_exchanging = false;
@@ -292,7 +295,8 @@ bool CPropPageMpptWizLighting::StoreFields(bool forward)
 
 void CPropPageMpptWizLighting::OnFieldChanged()
 {
-    if (Exchange(false))
+    // A timer left unstored keeps its typed text: the dials are not rebuilt over it.
+    if (Exchange(false) && !m_incomplete)
         RebuildDials();
 }
 

@@ -36,9 +36,10 @@ protected:
 
     void LoadControls();
     void StoreControls(CDataExchange* pDX);
-    // Stores a timer's hours and minutes; while validating a value out of range fails
-    // the exchange, otherwise it is held within the day.
-    int ReadTimerOffset(CDataExchange* pDX, int timer, int hoursId, int minutesId, int beforeAfterId);
+    // Stores a timer's hours and minutes. Out of range, while validating, they fail the
+    // exchange; otherwise they are not stored (the timer keeps its offset) and the
+    // exchange is marked incomplete, so that the field keeps what was typed.
+    void StoreTimerOffset(CDataExchange* pDX, int timer, int hoursId, int minutesId, int beforeAfterId);
     void FailOn(CDataExchange* pDX, int control, const char* text);
     // Exchange from the controls; false when a field was refused.
     bool Exchange(bool validating);
@@ -60,6 +61,7 @@ protected:
     int m_channel;
     bool m_validating;   // set only while the page is left with Next or the tab changes
     bool m_exchanging;   // an exchange is running: focus moves of its boxes start none
+    bool m_incomplete;   // the last exchange left a timer out of range unstored
 
     DECLARE_MESSAGE_MAP()
 };

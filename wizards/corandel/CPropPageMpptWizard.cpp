@@ -85,13 +85,16 @@ bool CPropPageMpptWizard::CheckAndStore(UINT32 registerAddress, const CString& t
             belowRegister = !aboveRegister;
         }
     }
-    if (value < lower || belowRegister)
+    // The entry is compared in the bounds' precision too, so that a bound itself (-0.38)
+    // is accepted although its single-precision form lies a little inside it.
+    const float entry = static_cast<float>(value);
+    if (entry < lower || belowRegister)
     {
         message.Format("%s must be at least %.2f", name, lower);
         AfxMessageBox(message, MB_OK | MB_ICONERROR);
         return false;
     }
-    if (value > upper || aboveRegister)
+    if (entry > upper || aboveRegister)
     {
         message.Format("%s must be no more than %.2f", name, upper);
         AfxMessageBox(message, MB_OK | MB_ICONERROR);
