@@ -6,9 +6,8 @@
 #include "res/pyraxis_corandel_resource.h"
 #include "shell/SummaryPrinting.h"
 #include "res/pyraxis_wizards_resource.h"
-#include "shell/ProgramFolders.h"
 #include "tests/corandel_ui/PrintCapture.h"
-#include "tests/corandel_ui/UiScript.h"
+#include "tests/corandel_ui/SetupDialogUi.h"
 #include "tests/support/RegisterDevice.h"
 #include "tests/support/FileText.h"
 #include "tests/support/MessageBoxRecorder.h"
@@ -39,32 +38,11 @@ std::vector<std::string> BoxTexts()
     return texts;
 }
 
-std::string LastBox()
-{
-    const auto boxes = MessageBoxRecorder::Instance().Boxes();
-    return boxes.empty() ? "" : boxes.back().text;
-}
-
-class CorandelDuoUi : public ::testing::Test
+class CorandelDuoUi : public SetupDialogUi
 {
 protected:
-    void SetUp() override { MessageBoxRecorder::Instance().Clear(); }
-    void TearDown() override { MessageBoxRecorder::Instance().Clear(); }
-
-    // The dialog's window once it shows.
-    std::function<bool()> DialogShows()
-    {
-        return [this] { return (dialogWindow = FindTopWindow(SETUP_TITLE)) != nullptr; };
-    }
-    // The wizard sheet with that title and its page with that control.
-    std::function<bool()> PageShows(int control)
-    {
-        return [this, control] {
-            sheet = FindWizardSheet();
-            page = CurrentPage(sheet);
-            return page != nullptr && ::GetDlgItem(page, control) != nullptr && ::IsWindowVisible(page);
-        };
-    }
+    std::function<bool()> DialogShows() { return SetupDialogUi::DialogShows(SETUP_TITLE); }
+    // The battery page whose OFF group has that caption.
     std::function<bool()> PageCaption(const std::string& caption)
     {
         return [this, caption] {
@@ -73,11 +51,6 @@ protected:
             return page != nullptr && ItemText(page, IDC_CRDUO_GROUP_OFF) == caption;
         };
     }
-
-    UiScript script;
-    HWND dialogWindow = nullptr;
-    HWND sheet = nullptr;
-    HWND page = nullptr;
 };
 
 TEST_F(CorandelDuoUi, NewSetpointsThroughTheThreePagesWithTheirChecks)
@@ -223,10 +196,7 @@ protected:
     void SetUp() override
     {
         CorandelDuoUi::SetUp();
-        ASSERT_TRUE(host.Connected()) << host.Error();
-        const std::string folder = testing_support::BuildPath("");
-        GetProgramFolders().SetProgramFolder(std::wstring(folder.begin(), folder.end() - 1));
-        ASSERT_TRUE(device.Start("tests/corandel/CorandelDuoDevice.json", true));
+        StartDevice("tests/corandel/CorandelDuoDevice.json", true);
         testing_support::EnsureDirectory(testing_support::BuildPath("tests/corandel_ui"));
     }
 
@@ -256,9 +226,6 @@ protected:
             return false;
         };
     }
-
-    testing_support::PeerHost host;
-    testing_support::RegisterDevice device{host};
 };
 
 TEST_F(CorandelDuoDeviceUi, ReadFromTheDeviceSaveLoadProgramAndPrint)

@@ -5,10 +5,9 @@
 #include "framework/CPropertySheet.h"
 #include "res/pyraxis_corandel_resource.h"
 #include "res/pyraxis_wizards_resource.h"
-#include "shell/ProgramFolders.h"
 #include "tests/corandel_ui/HelpTopics.h"
 #include "tests/corandel_ui/PrintCapture.h"
-#include "tests/corandel_ui/UiScript.h"
+#include "tests/corandel_ui/SetupDialogUi.h"
 #include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/RegisterDevice.h"
 #include "tests/support/TestPaths.h"
@@ -32,12 +31,6 @@ const char* const SETUP_TITLE = "Corandel MMPT Custom Settings Summary";
 const char* const NO_SETPOINTS =
     "Error: no setpoints are defined.  Please create new setpoints or load them from a file or Mppt Duo.";
 
-std::string LastBox()
-{
-    const auto boxes = MessageBoxRecorder::Instance().Boxes();
-    return boxes.empty() ? "" : boxes.back().text;
-}
-
 // The "on" segments of a ring set as (start, end) in degrees, to a hundredth.
 float Degrees(float radians)
 {
@@ -53,39 +46,14 @@ std::vector<std::pair<float, float>> Segments(CGraphicObRingMulti& ring)
 
 typedef std::vector<std::pair<float, float>> SegmentList;
 
-class CorandelMpptUi : public ::testing::Test
+class CorandelMpptUi : public SetupDialogUi
 {
 protected:
-    void SetUp() override { MessageBoxRecorder::Instance().Clear(); }
-    void TearDown() override { MessageBoxRecorder::Instance().Clear(); }
-
-    std::function<bool()> DialogShows()
-    {
-        return [this] { return (dialogWindow = FindTopWindow(SETUP_TITLE)) != nullptr; };
-    }
-    // The wizard's page of that dialog id (its caption is the page's).
-    std::function<bool()> PageShows(int control, const char* caption = nullptr)
-    {
-        return [this, control, caption] {
-            sheet = FindWizardSheet();
-            page = CurrentPage(sheet);
-            return page != nullptr && ::GetDlgItem(page, control) != nullptr && ::IsWindowVisible(page) &&
-                   (caption == nullptr || TextOf(page) == caption);
-        };
-    }
-    std::function<bool()> BoxCount(size_t count)
-    {
-        return [count] { return MessageBoxRecorder::Instance().Count() == count; };
-    }
+    std::function<bool()> DialogShows() { return SetupDialogUi::DialogShows(SETUP_TITLE); }
     CPropPageMpptWizLighting* LightingPage()
     {
         return dynamic_cast<CPropPageMpptWizLighting*>(CWnd::FromHandlePermanent(page));
     }
-
-    UiScript script;
-    HWND dialogWindow = nullptr;
-    HWND sheet = nullptr;
-    HWND page = nullptr;
 };
 
 TEST_F(CorandelMpptUi, NewSettingsThroughTheSixPagesAndTheLightingDials)
@@ -363,10 +331,7 @@ protected:
     void SetUp() override
     {
         CorandelMpptUi::SetUp();
-        ASSERT_TRUE(host.Connected()) << host.Error();
-        const std::string folder = testing_support::BuildPath("");
-        GetProgramFolders().SetProgramFolder(std::wstring(folder.begin(), folder.end() - 1));
-        ASSERT_TRUE(device.Start("tests/corandel/CorandelMpptDevice.json", false));
+        StartDevice("tests/corandel/CorandelMpptDevice.json", false);
     }
     void ConnectOverTcp()
     {
@@ -389,9 +354,6 @@ protected:
             return !lines.empty() && lines.back() == line;
         };
     }
-
-    testing_support::PeerHost host;
-    testing_support::RegisterDevice device{host};
 };
 
 TEST_F(CorandelMpptDeviceUi, ReadProgramAndPrintOverTcp)
