@@ -6,7 +6,9 @@
 #include "res/pyraxis_corandel_resource.h"
 #include "shell/SummaryPrinting.h"
 #include "res/pyraxis_wizards_resource.h"
+#include "tests/corandel_ui/HelpTopics.h"
 #include "tests/corandel_ui/PrintCapture.h"
+#include "wizards/framework/CPropertySheetDipSwitch.h"
 #include "tests/corandel_ui/SetupDialogUi.h"
 #include "tests/support/RegisterDevice.h"
 #include "tests/support/FileText.h"
@@ -55,6 +57,7 @@ protected:
 
 TEST_F(CorandelDuoUi, NewSetpointsThroughTheThreePagesWithTheirChecks)
 {
+    HelpTopics help;
     CDialogCorandelSetup dialog(boost::shared_ptr<ModbusEndpoint_t>(), nullptr, nullptr);
 
     script.Step("empty dialog", DialogShows(), [&] {
@@ -63,6 +66,7 @@ TEST_F(CorandelDuoUi, NewSetpointsThroughTheThreePagesWithTheirChecks)
         EXPECT_EQ("", ItemText(dialogWindow, IDC_CR_MODBUS_ADDRESS));
         EXPECT_EQ("", ItemText(dialogWindow, IDC_CR_SKELDER_ADDRESS));
         EXPECT_TRUE(SaveScreenshot(dialogWindow, "corandel_duo_setup_empty"));
+        ::SendMessageA(dialogWindow, WM_COMMAND, MAKEWPARAM(IDHELP, BN_CLICKED), 0);
         for (int id : {IDC_CR_EDIT, IDC_CR_PROGRAM_DEVICE, IDC_CR_WRITE_FILE, IDC_CR_PRINT})
             Click(dialogWindow, id);
     });
@@ -92,6 +96,7 @@ TEST_F(CorandelDuoUi, NewSetpointsThroughTheThreePagesWithTheirChecks)
         EXPECT_FALSE(IsWizardButtonEnabled(sheet, ID_WIZBACK));
         EXPECT_TRUE(IsWizardButtonEnabled(sheet, ID_WIZNEXT));
         EXPECT_TRUE(SaveScreenshot(sheet, "corandel_duo_wizard_battery1"));
+        ::SendMessageA(sheet, WM_APP_HELP_REQUEST, 0, 0);
         Toggle(page, IDC_CRDUO_DISABLE_FLOAT_OFF);
         EXPECT_EQ("", ItemText(page, IDC_CRDUO_TIME_FLOAT_OFF));
         EXPECT_FALSE(IsItemEnabled(page, IDC_CRDUO_TIME_FLOAT_OFF));
@@ -103,6 +108,7 @@ TEST_F(CorandelDuoUi, NewSetpointsThroughTheThreePagesWithTheirChecks)
                     EXPECT_EQ("14.10", ItemText(page, IDC_CRDUO_ABSORPTION_OFF));
                     EXPECT_TRUE(IsWizardButtonEnabled(sheet, ID_WIZBACK));
                     EXPECT_TRUE(SaveScreenshot(sheet, "corandel_duo_wizard_battery2"));
+                    ::SendMessageA(sheet, WM_APP_HELP_REQUEST, 0, 0);
                     PressWizardButton(sheet, PSBTN_BACK);
                 });
     script.Step("battery 1 again",
@@ -134,6 +140,7 @@ TEST_F(CorandelDuoUi, NewSetpointsThroughTheThreePagesWithTheirChecks)
         EXPECT_EQ("1", ItemText(page, IDC_CRDUO_SKELDER));
         EXPECT_TRUE(IsWizardButtonEnabled(sheet, ID_WIZFINISH));
         EXPECT_TRUE(SaveScreenshot(sheet, "corandel_duo_wizard_common"));
+        ::SendMessageA(sheet, WM_APP_HELP_REQUEST, 0, 0);
         Type(page, IDC_CRDUO_PRIORITY1_OFF, "30");
         EXPECT_EQ("70", ItemText(page, IDC_CRDUO_PRIORITY2_OFF));
         Type(page, IDC_CRDUO_PRIORITY1_OFF, "30x");
@@ -186,6 +193,7 @@ TEST_F(CorandelDuoUi, NewSetpointsThroughTheThreePagesWithTheirChecks)
     EXPECT_EQ(2u, MessageBoxRecorder::Instance().Count());
     EXPECT_EQ(25560, dialog.GetSettings().GetRawValue(0xE006)) << "14.2 V stays after the refused 36.41";
     EXPECT_EQ(1440, dialog.GetSettings().GetRawValue(0xE00A));
+    EXPECT_EQ(std::vector<UINT>({582u, 583u, 584u, 585u}), help.Popups()) << "each page its own topic";
 }
 
 

@@ -12,7 +12,7 @@
 #include "tests/support/RegisterDevice.h"
 #include "tests/support/TestPaths.h"
 #include "wizards/corandel/CDialogMpptSetup.h"
-#include "wizards/corandel/CDialogMpptWarn.h"
+#include "wizards/corandel/CorandelSetupCommands.h"
 #include "wizards/corandel/CPropPageMpptWizLighting.h"
 #include "wizards/framework/CPropertySheetDipSwitch.h"
 
@@ -307,20 +307,51 @@ TEST_F(CorandelMpptUi, NewSettingsThroughTheSixPagesAndTheLightingDials)
     EXPECT_EQ(std::vector<UINT>({590u, 591u, 594u}), help.Popups());
 }
 
-TEST_F(CorandelMpptUi, WarningEndsWithTheButtonTheUserChose)
+TEST_F(CorandelMpptUi, SetupsOpenOnlyAfterTheirWarningEndsWithOk)
 {
-    for (int answer : {IDOK, IDCANCEL})
+    struct Case
     {
-        CDialogMpptWarn warn(nullptr, nullptr);
-        UiScript steps;
-        steps.Step("warning", [] { return FindTopWindow("Warning") != nullptr; }, [answer] {
-            HWND window = FindTopWindow("Warning");
-            EXPECT_TRUE(::GetDlgItem(window, IDOK) != nullptr);
+        INT_PTR (*run)(boost::shared_ptr<ModbusEndpoint_t>, CWnd*, HICON, bool);
+        const char* caution;
+        const char* setupTitle;
+        const char* screenshot;
+    };
+    const Case cases[] = {
+        {RunCorandelDuoSetup, "Any damage resulting to the controller or the system from the Corandel Duo setpoint "
+                              "adjustments will not be covered under warranty.",
+         "Corandel Duo Custom Setpoints Summary", "corandel_duo_warning"},
+        {RunCorandelMpptSetup, "Any damage resulting to the controller or the system from the Corandel MPPT setpoint "
+                               "adjustments will not be covered under warranty.",
+         SETUP_TITLE, "corandel_mppt_warning"},
+    };
+    HICON icon = ::LoadIconA(nullptr, IDI_APPLICATION);
+    for (const Case& c : cases)
+    {
+        for (int answer : {IDCANCEL, IDOK})
+        {
+            bool setupShown = false;
+            UiScript steps;
+            steps.Step("warning", [] { return FindTopWindow("Warning") != nullptr; }, [&] {
+                HWND warning = FindTopWindow("Warning");
+                bool found = false;
+                for (HWND child = ::GetWindow(warning, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT))
+                    found = found || TextOf(child) == c.caution;
+                EXPECT_TRUE(found) << c.caution;
+                EXPECT_EQ(reinterpret_cast<LRESULT>(icon), ::SendMessageA(warning, WM_GETICON, ICON_BIG, 0));
+                if (answer == IDOK)
+                    EXPECT_TRUE(SaveScreenshot(warning, c.screenshot));
+                Click(warning, answer);
+            });
             if (answer == IDOK)
-                EXPECT_TRUE(SaveScreenshot(window, "corandel_mppt_warning"));
-            Click(window, answer);
-        });
-        steps.Play([&] { EXPECT_EQ(answer, warn.DoModal()); });
+            {
+                steps.Step("setup", [&] { return FindTopWindow(c.setupTitle) != nullptr; }, [&] {
+                    setupShown = true;
+                    Click(FindTopWindow(c.setupTitle), IDCANCEL);
+                });
+            }
+            steps.Play([&] { EXPECT_EQ(IDCANCEL, c.run(boost::shared_ptr<ModbusEndpoint_t>(), nullptr, icon, true)); });
+            EXPECT_EQ(answer == IDOK, setupShown) << c.setupTitle;
+        }
     }
 }
 
