@@ -307,6 +307,35 @@ TEST_F(CorandelMpptUi, NewSettingsThroughTheSixPagesAndTheLightingDials)
     EXPECT_EQ(std::vector<UINT>({590u, 591u, 594u}), help.Popups());
 }
 
+TEST_F(CorandelMpptUi, CancellingTheWizardAsksFirstAndChangesNothing)
+{
+    CDialogMpptSetup dialog(boost::shared_ptr<ModbusEndpoint_t>(), nullptr, nullptr);
+    script.Step("dialog", DialogShows(), [&] { Click(dialogWindow, IDC_CR_CREATE_NEW); });
+    script.Step("charge 1", PageShows(IDC_MPPT_DISABLE_FLOAT), [&] { PressWizardButton(sheet, PSBTN_NEXT); });
+    script.Step("charge 2", PageShows(IDC_MPPT_DISABLE_FLOAT, "Corandel MPPT Charge Settings 2"), [&] {
+        Type(page, IDC_MPPT_ABSORPTION, "15.5");
+        MessageBoxRecorder::Instance().QueueAnswer(IDNO);
+        PressWizardButton(sheet, PSBTN_CANCEL);
+    });
+    script.Step("kept", BoxCount(1), [&] {
+        const auto box = MessageBoxRecorder::Instance().Boxes().back();
+        EXPECT_EQ("Exit CR MPPT Wizard?", box.text);
+        EXPECT_EQ(static_cast<UINT>(MB_YESNO | MB_DEFBUTTON2), box.type);
+        EXPECT_NE(nullptr, FindWizardSheet());
+        MessageBoxRecorder::Instance().QueueAnswer(IDYES);
+        PressWizardButton(sheet, PSBTN_CANCEL);
+    });
+    script.Step("closed", [&] { return FindWizardSheet() == nullptr; }, [&] {
+        EXPECT_TRUE(dialog.IsEmpty());
+        EXPECT_FALSE(dialog.IsUnsaved());
+        EXPECT_TRUE(ListViewRows(dialogWindow, IDC_MPPT_LIST_CHARGE1).empty());
+        Click(dialogWindow, IDCANCEL);
+    });
+    script.Play([&] { EXPECT_EQ(IDCANCEL, dialog.DoModal()); });
+    EXPECT_EQ(4588, dialog.GetSettings().GetRawValue(0xE000)) << "the dialog's settings stay the factory ones";
+    EXPECT_EQ(2u, MessageBoxRecorder::Instance().Count()) << "closing an unchanged dialog asks nothing";
+}
+
 TEST_F(CorandelMpptUi, SetupsOpenOnlyAfterTheirWarningEndsWithOk)
 {
     struct Case
