@@ -1,4 +1,5 @@
 #include "displays/CDocumentDisplay.h"
+#include "documents/CPropPageDisplayGeneral.h"
 #include "documents/CDocumentManager.h"
 #include "documents/CStorageRefreshEvent.h"
 #include "framework/CArchive.h"
@@ -393,4 +394,14 @@ void CDocumentDisplay::PostToView(UINT message, WPARAM wParam, LPARAM lParam)
     const HWND viewWindow = m_viewWindow;
     if (viewWindow != nullptr)
         ::PostMessage(viewWindow, message, wParam, lParam);
+}
+
+CPropertyPage* CDocumentDisplay::CreatePropertyPage(int index)
+{
+    return index == 0 ? new CPropPageDisplayGeneral(this) : CDocumentEx::CreatePropertyPage(index);
+}
+
+int CDocumentDisplay::GetPropertyPageCount()
+{
+    return 1;
 }

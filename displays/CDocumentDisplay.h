@@ -45,6 +45,9 @@ public:
     size_t GetEntryCount();
     HWND GetViewWindow() const { return m_viewWindow; }
 
+    // One page, the plot items.
+    CPropertyPage* CreatePropertyPage(int index) override;
+    int GetPropertyPageCount() override;
     int GetPopupMenuEntryCount() override;
     int GetPopupMenuEntry(int index, CString& text, bool& enabled, bool& checked) override;
     int OnPopupMenuCommand(int index) override;

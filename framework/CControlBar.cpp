@@ -338,6 +338,19 @@ void CControlBar::EraseNonClient()
     ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
 }
 
+CRect CControlBar::ExcludeClientArea(CDC* pDC) const
+{
+    CRect rectWindow;
+    GetWindowRect(&rectWindow);
+    CRect rectClient;
+    GetClientRect(&rectClient);
+    ClientToScreen(&rectClient);
+    rectClient.OffsetRect(-rectWindow.left, -rectWindow.top);
+    rectWindow.OffsetRect(-rectWindow.left, -rectWindow.top);
+    ::ExcludeClipRect(pDC->m_hDC, rectClient.left, rectClient.top, rectClient.right, rectClient.bottom);
+    return rectWindow;
+}
+
 void CControlBar::ResetTimer(UINT nEvent, UINT nTime)
 {
     KillTimer(kFlyByTimer);

@@ -102,6 +102,9 @@ public:
     DWORD RecalcDelayShow(BOOL bQuery);
     void ResetTimer(UINT nEvent, UINT nTime);
     void EraseNonClient();
+    // Clips a window DC of the bar to its non-client area; returns the window
+    // rectangle in the DC's co-ordinates.
+    CRect ExcludeClientArea(CDC* pDC) const;
 
     // State flags kept between layout passes.
     enum StateFlags

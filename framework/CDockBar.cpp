@@ -14,9 +14,6 @@ END_MESSAGE_MAP()
 
 namespace
 {
-// Neighbouring bars share their borders.
-int OverlapAlong() { return 2 * ::GetSystemMetrics(SM_CYBORDER); }
-const int kOverlapAcross = 2;
 
 CRect ChildRect(CWnd* pParent, CWnd* pChild)
 {
@@ -388,30 +385,35 @@ CSize CDockBar::CalcFixedLayout(BOOL bStretch, BOOL bHorz)
     const CPoint ptOrigin = rectInside.TopLeft();
     CPoint pt = ptOrigin;
     int nRowThickness = 0;
+    int nRowOverlap = 0;   // how far the next row reaches back into this one
 
     auto startNextRow = [&]() {
         if (bHorz)
         {
-            pt.y += nRowThickness - kOverlapAcross;
+            pt.y += nRowThickness - nRowOverlap;
             pt.x = ptOrigin.x;
         }
         else
         {
-            pt.x += nRowThickness - kOverlapAcross;
+            pt.x += nRowThickness - nRowOverlap;
             pt.y = ptOrigin.y;
         }
         nRowThickness = 0;
+        nRowOverlap = 0;
     };
     auto placeBar = [&](CControlBar* pBar, const CRect& rect, const CRect& rectOld) {
+        const CSize sizeOverlap = GetBarOverlap(pBar);
         if (bHorz)
         {
-            pt.x = rect.right - OverlapAlong();
+            pt.x = rect.right - sizeOverlap.cx;
             nRowThickness = std::max(nRowThickness, static_cast<int>(rect.Height()));
+            nRowOverlap = sizeOverlap.cy;
         }
         else
         {
-            pt.y = rect.bottom - OverlapAlong();
+            pt.y = rect.bottom - sizeOverlap.cy;
             nRowThickness = std::max(nRowThickness, static_cast<int>(rect.Width()));
+            nRowOverlap = sizeOverlap.cx;
         }
         if (hDWP != nullptr && rect != rectOld)
             hDWP = ::DeferWindowPos(hDWP, pBar->m_hWnd, nullptr, rect.left, rect.top, rect.Width(),
@@ -497,6 +499,24 @@ CSize CDockBar::CalcFixedLayout(BOOL bStretch, BOOL bHorz)
             sizeFixed.cy = 32767;
     }
     return sizeFixed;
+}
+
+BOOL CDockBar::IsUnderRect(const CRect& rect) const
+{
+    CRect rectBar;
+    GetWindowRect(&rectBar);
+    if (rectBar.Width() == 0)
+        rectBar.right++;
+    if (rectBar.Height() == 0)
+        rectBar.bottom++;
+    CRect rectHit;
+    return ::IntersectRect(&rectHit, &rectBar, &rect);
+}
+
+CSize CDockBar::GetBarOverlap(CControlBar*) const
+{
+    // Neighbouring bars share their borders.
+    return CSize(2 * ::GetSystemMetrics(SM_CYBORDER), 2);
 }
 
 void CDockBar::OnUpdateCmdUI(CFrameWnd*, BOOL)

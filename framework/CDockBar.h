@@ -36,6 +36,10 @@ public:
     // Drops row breaks that follow another row break, keeping the leading one.
     void CompactRows();
 
+    // TRUE when a bar dropped on rect (screen) lands here: the window rectangle,
+    // widened to at least a pixel each way (an empty dock bar is a line), meets it.
+    BOOL IsUnderRect(const CRect& rect) const;
+
     CSize CalcFixedLayout(BOOL bStretch, BOOL bHorz) override;
     void OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler) override;
     void DoPaint(CDC* pDC) override;
@@ -52,6 +56,10 @@ public:
     BOOL m_bLayoutQuery = FALSE;   // a query pass is running: nothing moves
 
 protected:
+    // How far the bar after this one (cx: horizontally, cy: vertically) reaches back
+    // over it in the layout, so that neighbouring bars share their borders.
+    virtual CSize GetBarOverlap(CControlBar* pBar) const;
+
     // Takes the bar from wherever it is docked now into this dock bar (slot nPos
     // already holds it): style, parent and the old dock bar's slot.
     void AttachBar(CControlBar* pBar, int nPos);

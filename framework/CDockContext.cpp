@@ -280,28 +280,29 @@ void CDockContext::Stretch(CPoint pt)
     const BOOL bTop = m_nHitTest == HTTOP || m_nHitTest == HTTOPLEFT || m_nHitTest == HTTOPRIGHT;
     const BOOL bBottom = m_nHitTest == HTBOTTOM || m_nHitTest == HTBOTTOMLEFT || m_nHitTest == HTBOTTOMRIGHT;
 
-    int nLength = 0;
-    DWORD dwMode = LM_HORZ;
-    if (bLeft)
-        m_rectRequestedSize.left += ptOffset.x;
-    else if (bRight)
-        m_rectRequestedSize.right += ptOffset.x;
-    if (bLeft || bRight)
-        nLength = m_rectRequestedSize.Width();
-    if (bTop)
-        m_rectRequestedSize.top += ptOffset.y;
-    else if (bBottom)
-        m_rectRequestedSize.bottom += ptOffset.y;
-    if (bTop || bBottom)
-    {
-        nLength = m_rectRequestedSize.Height();
-        dwMode |= LM_LENGTHY;
-    }
     m_ptLast = pt;
     if (!(bLeft || bRight || bTop || bBottom))
         return;
 
-    const CSize size = m_pBar->CalcDynamicLayout(std::max(nLength, 0), dwMode);
+    // A corner asks for the width and then the height.
+    CSize size = m_rectActualSize.Size();
+    if (bLeft || bRight)
+    {
+        if (bLeft)
+            m_rectRequestedSize.left += ptOffset.x;
+        else
+            m_rectRequestedSize.right += ptOffset.x;
+        size = m_pBar->CalcDynamicLayout(std::max(static_cast<int>(m_rectRequestedSize.Width()), 0), LM_HORZ);
+    }
+    if (bTop || bBottom)
+    {
+        if (bTop)
+            m_rectRequestedSize.top += ptOffset.y;
+        else
+            m_rectRequestedSize.bottom += ptOffset.y;
+        size = m_pBar->CalcDynamicLayout(std::max(static_cast<int>(m_rectRequestedSize.Height()), 0),
+                                         LM_HORZ | LM_LENGTHY);
+    }
 
     // The side opposite the dragged one stays put.
     CRect rectActual = m_rectActualSize;

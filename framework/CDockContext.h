@@ -20,7 +20,8 @@ public:
 
     virtual void StartDrag(CPoint pt);
     void Move(CPoint pt);
-    void EndDrag();
+    // Docks or floats the bar where the drag ended.
+    virtual void EndDrag();
     void OnKey(int nChar, BOOL bDown);
 
     virtual void StartResize(int nHitTest, CPoint pt);
@@ -30,7 +31,7 @@ public:
     virtual void ToggleDocking();
 
     // Side the drag rectangles hover over (a CBRS_ALIGN_ bit), 0 for floating.
-    DWORD CanDock();
+    virtual DWORD CanDock();
     DWORD CanDock(CRect rect, DWORD dwDockStyle, CDockBar** ppDockBar = nullptr);
 
     // The capture loop; FALSE when cancelled or when another window has the capture.
@@ -73,8 +74,8 @@ public:
     CRect m_rectFrameBorders;
 
 protected:
-    // Rectangle of the drag in the orientation it would have now.
-    void AdjustWindowForFloat(CRect& rect);
+    // Grows a bar rectangle into the floating frame that would hold it.
+    virtual void AdjustWindowForFloat(CRect& rect);
     // Moves rect the least amount that puts pt on it.
     static void MoveRectOntoPoint(CRect& rect, CPoint pt);
 };

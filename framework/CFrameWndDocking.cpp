@@ -78,15 +78,7 @@ CDockBar* CFrameWnd::CanDock(CRect rect, DWORD dwDockStyle, CDockBar** ppDockBar
             (pDockBar->m_dwStyle & dwDockStyle & CBRS_ALIGN_ANY) == 0 ||
             (pDockBar->GetStyle() & WS_VISIBLE) == 0)
             continue;
-        // An empty dock bar is a line; it still catches a bar dropped on it.
-        CRect rectBar;
-        pDockBar->GetWindowRect(&rectBar);
-        if (rectBar.Width() == 0)
-            rectBar.right++;
-        if (rectBar.Height() == 0)
-            rectBar.bottom++;
-        CRect rectHit;
-        if (::IntersectRect(&rectHit, &rectBar, &rect))
+        if (pDockBar->IsUnderRect(rect))
         {
             if (ppDockBar != nullptr)
                 *ppDockBar = pDockBar;

@@ -34,6 +34,9 @@ CMenu* FindHolder(HMENU hMenu, UINT nItemID, CMenu* permanentAbove, int depth)
     for (int pos = 0; pos < count; ++pos) {
         HMENU hSubMenu = ::GetSubMenu(hMenu, pos);
         if (hSubMenu != nullptr) {
+            // A popup item is measured under the id its submenu handle gives it.
+            if (static_cast<UINT>(reinterpret_cast<UINT_PTR>(hSubMenu)) == nItemID)
+                return permanentAbove;
             if (CMenu* found = FindHolder(hSubMenu, nItemID, permanentAbove, depth + 1))
                 return found;
         } else if (::GetMenuItemID(hMenu, pos) == nItemID) {

@@ -78,8 +78,8 @@ public:
 
     // The permanent menu that holds the item nItemID, searched depth first from hMenu
     // through its submenus: the holder itself when it is permanent, else the nearest
-    // permanent menu above it. NULL when the item is absent or no menu on its way is
-    // permanent.
+    // permanent menu above it. A popup item's id is its submenu handle (as the system
+    // measures it). NULL when the item is absent or no menu on its way is permanent.
     static CMenu* FindPermanentMenuOfItem(HMENU hMenu, UINT nItemID);
 
     // Owner draw: the base draws nothing.

@@ -1,6 +1,7 @@
 #include "framework/CToolBar.h"
 #include "framework/CCmdUI.h"
 #include "framework/CFrameWnd.h"
+#include "framework/CToolBarResource.h"
 #include "framework/CWindowDC.h"
 #include "framework/MessageMap.h"
 #include "framework/ResourceHandle.h"
@@ -107,30 +108,12 @@ BOOL CToolBar::LoadToolBar(UINT nIDResource)
 
 BOOL CToolBar::LoadToolBar(LPCTSTR lpszResourceName)
 {
-    // Layout: version 1, image width, image height, item count, then the command ids.
-    HINSTANCE hInst = AfxGetResourceHandle();
-    HRSRC hResource = ::FindResourceA(hInst, lpszResourceName, MAKEINTRESOURCE(241));
-    if (hResource == nullptr)
+    CToolBarResource resource;
+    if (!resource.Load(lpszResourceName) || !SetButtons(resource.GetItems(), resource.GetItemCount()))
         return FALSE;
-    HGLOBAL hGlobal = ::LoadResource(hInst, hResource);
-    const auto* pData = hGlobal != nullptr ? static_cast<const WORD*>(::LockResource(hGlobal)) : nullptr;
-    const DWORD nBytes = ::SizeofResource(hInst, hResource);
-    if (pData == nullptr || nBytes < 4 * sizeof(WORD) || pData[0] != 1)
-        return FALSE;
-    const int nCount = pData[3];
-    if (nBytes < (4 + static_cast<DWORD>(nCount)) * sizeof(WORD))
-        return FALSE;   // truncated resource
-
-    UINT* pItems = new UINT[nCount > 0 ? nCount : 1];
-    for (int i = 0; i < nCount; i++)
-        pItems[i] = pData[4 + i];
-    BOOL bResult = SetButtons(pItems, nCount);
-    delete[] pItems;
-    if (!bResult)
-        return FALSE;
-
-    const CSize sizeImage(pData[1], pData[2]);
+    const CSize sizeImage(resource.GetImageWidth(), resource.GetImageHeight());
     SetSizes(CSize(sizeImage.cx + 7, sizeImage.cy + 7), sizeImage);
+    BOOL bResult = TRUE;
     if (IS_INTRESOURCE(lpszResourceName))
         bResult = LoadBitmap(static_cast<UINT>(reinterpret_cast<UINT_PTR>(lpszResourceName)));
     return bResult;
@@ -382,14 +365,7 @@ void CToolBar::OnNcCalcSize(BOOL, NCCALCSIZE_PARAMS* lpncsp)
 void CToolBar::OnNcPaint()
 {
     CWindowDC dc(this);
-    CRect rectWindow;
-    GetWindowRect(&rectWindow);
-    CRect rectClient;
-    GetClientRect(&rectClient);
-    ClientToScreen(&rectClient);
-    rectClient.OffsetRect(-rectWindow.left, -rectWindow.top);
-    rectWindow.OffsetRect(-rectWindow.left, -rectWindow.top);
-    ::ExcludeClipRect(dc.m_hDC, rectClient.left, rectClient.top, rectClient.right, rectClient.bottom);
+    CRect rectWindow = ExcludeClientArea(&dc);
     dc.FillSolidRect(&rectWindow, ::GetSysColor(COLOR_BTNFACE));
     DrawBorders(&dc, rectWindow);
     DrawGripper(&dc, rectWindow);

@@ -255,6 +255,9 @@ protected: \
     AFX_WINDOW_ENTRY(WM_WINDOWPOSCHANGED, self->OnWindowPosChanged(reinterpret_cast<WINDOWPOS*>(call.lParam)); return TRUE;)
 #define ON_WM_GETMINMAXINFO() \
     AFX_WINDOW_ENTRY(WM_GETMINMAXINFO, self->OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(call.lParam)); return TRUE;)
+// BOOL OnNcCreate(LPCREATESTRUCT): FALSE stops the creation.
+#define ON_WM_NCCREATE() \
+    AFX_WINDOW_ENTRY(WM_NCCREATE, call.result = self->OnNcCreate(reinterpret_cast<LPCREATESTRUCT>(call.lParam)); return TRUE;)
 #define ON_WM_NCCALCSIZE() \
     AFX_WINDOW_ENTRY(WM_NCCALCSIZE, self->OnNcCalcSize((BOOL)call.wParam, reinterpret_cast<NCCALCSIZE_PARAMS*>(call.lParam)); return TRUE;)
 #define ON_WM_NCHITTEST() AFX_WINDOW_ENTRY(WM_NCHITTEST, call.result = self->OnNcHitTest(AFX_POINT_OF(call.lParam)); return TRUE;)

@@ -8,6 +8,7 @@
 #include "documents/logfiles/CLogFileInCsv.h"
 #include "documents/logfiles/CLogFileInXml.h"
 #include "documents/logfiles/CLogFileOutCsv.h"
+#include <tinyxml.h>
 #include "shell/ProgramFolders.h"
 
 #include <gtest/gtest.h>
@@ -279,11 +280,13 @@ std::wstring Wide(const std::string& text)
     return std::wstring(text.begin(), text.end());
 }
 
-bool HasValidTimes(const LogSampleStore_t& samples)
+// Every sample has a time that was computed: a valid one, or an invalid one for a stamp of
+// a day that does not exist (never one left unset).
+bool HasComputedTimes(const LogSampleStore_t& samples)
 {
     for (const auto& column : samples) {
         for (const LogSample_t& sample : column.second) {
-            if (sample.time.GetStatus() != COleDateTime::valid)
+            if (sample.time.GetStatus() == COleDateTime::null)
                 return false;
         }
     }
@@ -412,9 +415,15 @@ protected:
         EXPECT_TRUE(reader.IsOpen()) << label;
         const CLogFileInXml::RecordList_t& records = reader.GetRecords();
         EXPECT_LE(records.size(), CountOf(bytes, "<record")) << label << ": more records than the file has";
-        for (const Record& record : records) {
-            EXPECT_EQ(COleDateTime::valid, record.retrievalTime.GetStatus()) << label;
-            EXPECT_EQ(COleDateTime::valid, record.recordTime.GetStatus()) << label;
+        // A record is timed exactly when the retrieval time that starts its segment is valid.
+        bool segmentTimed = true;
+        for (size_t i = 0; i < records.size(); ++i) {
+            const Record& record = records[i];
+            EXPECT_NE(COleDateTime::null, record.retrievalTime.GetStatus()) << label;
+            if (i == 0 || record.discontinuityBefore)
+                segmentTimed = record.retrievalTime.GetStatus() == COleDateTime::valid;
+            EXPECT_EQ(segmentTimed ? COleDateTime::valid : COleDateTime::invalid, record.recordTime.GetStatus())
+                << label;
         }
         LogSampleStore_t samples;
         int served = 0;
@@ -425,7 +434,7 @@ protected:
             EXPECT_TRUE(reader.HasColumn(column.first)) << label;
             EXPECT_LE(column.second.size(), records.size()) << label;
         }
-        EXPECT_TRUE(HasValidTimes(samples)) << label;
+        EXPECT_TRUE(HasComputedTimes(samples)) << label;
         return true;
     }
 
@@ -455,7 +464,7 @@ protected:
                 << label << ": column " << column.first << " lost or gained samples";
         }
         EXPECT_EQ(served == 0 ? 0u : reader.GetColumns().size(), samples.size()) << label;
-        EXPECT_TRUE(HasValidTimes(samples)) << label;
+        EXPECT_TRUE(HasComputedTimes(samples)) << label;
         return true;
     }
 
@@ -528,7 +537,7 @@ TEST_F(LogFileMutation, TheDocumentOpensDamagedLogsOrReportsThem)
                 LogSampleList_t list;
                 document.GetPlotSamples(item->GetVariableId(), list);
                 LogSampleStore_t store{{0, list}};
-                EXPECT_TRUE(HasValidTimes(store)) << label;
+                EXPECT_TRUE(HasComputedTimes(store)) << label;
             }
         } catch (const std::exception& error) {
             EXPECT_TRUE(IsKnownError(error.what(), allErrors)) << label << ": \"" << error.what() << "\"";
@@ -599,6 +608,24 @@ TEST_F(LogFileMutation, XmlRetrievalOfADayThatDoesNotExistLeavesItsSegmentWithou
     ASSERT_EQ(2u, records.size());
     EXPECT_EQ("2024-05-01T09:00:00.000+00:00", FormatUtcTimestamp(records[0].recordTime));
     EXPECT_EQ("2024-05-01T10:00:00.000+00:00", FormatUtcTimestamp(records[1].recordTime));
+
+    // Exported to CSV, such records keep their rows with a stamp that reads back as an
+    // invalid time (the export used to fail on them).
+    WriteCase(LOG_HEAD + RecordXml(noDay, "10", "7") + RecordXml(NOON, "20", "9", "1",
+                                                                  " hourmeterDiscontinuityBefore=\"1\"") + LOG_TAIL);
+    CLogFileInXml exporter(BenchNames);
+    exporter.Open(m_casePath.c_str());
+    const std::string exported = m_folder + "\\exported.csv";
+    EXPECT_EQ(2, exporter.ExportCsv(exported.c_str()));
+    CLogFileInCsv readBack;
+    readBack.Open(exported.c_str());
+    LogSampleStore_t samples;
+    for (int row = 0; row < 10 && readBack.ReadAndConvertRecord(samples);)
+        ++row;
+    ASSERT_EQ(2u, samples.begin()->second.size());
+    EXPECT_EQ(COleDateTime::invalid, samples.begin()->second.front().time.GetStatus());
+    EXPECT_EQ(COleDateTime::valid, samples.begin()->second.back().time.GetStatus());
+    ::DeleteFileA(exported.c_str());
 
     // A malformed stamp still stops the file with the parser's own error.
     EXPECT_EQ("timestamp '2024-02-30' isn't a format I know",

@@ -11,6 +11,26 @@ std::string TextOf(HWND window)
     return text;
 }
 
+HWND FindDescendant(HWND parent, int controlId)
+{
+    struct Search
+    {
+        int controlId;
+        HWND found;
+    } search = {controlId, nullptr};
+    ::EnumChildWindows(
+        parent,
+        [](HWND window, LPARAM data) -> BOOL {
+            Search* search = reinterpret_cast<Search*>(data);
+            if (::GetDlgCtrlID(window) != search->controlId)
+                return TRUE;
+            search->found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 HWND FindDialogWithControl(DWORD thread, int controlId)
 {
     struct Search
@@ -25,7 +45,7 @@ HWND FindDialogWithControl(DWORD thread, int controlId)
             char className[16] = {};
             ::GetClassNameA(window, className, sizeof className);
             if (std::string(className) != "#32770" || !::IsWindowVisible(window) ||
-                ::GetDlgItem(window, search->controlId) == nullptr)
+                FindDescendant(window, search->controlId) == nullptr)
                 return TRUE;
             search->found = window;
             return FALSE;

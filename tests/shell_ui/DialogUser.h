@@ -16,7 +16,10 @@ namespace shell_test
 const DWORD kDialogWaitMs = 20000;
 
 std::string TextOf(HWND window);
-// The visible dialog of the thread that has a control with that id; null when none.
+// A control with that id anywhere below the window (the pages of a property sheet).
+HWND FindDescendant(HWND parent, int controlId);
+// The visible dialog of the thread that has a control with that id, also on one of its
+// pages; null when none.
 HWND FindDialogWithControl(DWORD thread, int controlId);
 // Presses a button as a click does (the notification the button sends its dialog).
 void Click(HWND dialog, int buttonId);

@@ -1,0 +1,3 @@
+#include "uilib/CBNStatusBarPaneControlInfo.h"
+
+IMPLEMENT_DYNCREATE(CBNStatusBarPaneControlInfo, CObject)
