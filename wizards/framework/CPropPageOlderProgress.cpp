@@ -19,7 +19,7 @@ BEGIN_MESSAGE_MAP(CPropPageOlderProgress, CPropPageProgressBase)
 END_MESSAGE_MAP()
 
 CPropPageOlderProgress::CPropPageOlderProgress(const OlderProgressPage_t& page, CRelayProgContext* context)
-    : CPropPageProgressBase(page.dialogId, page.listId, page.barId), m_page(page), m_context(context)
+    : CPropPageProgressBase(page.dialogId, page.listId, page.barId, page.doneTextId), m_page(page), m_context(context)
 {
 }
 
@@ -50,8 +50,7 @@ BOOL CPropPageOlderProgress::OnSetActive()
     if (!CPropPageProgressBase::OnSetActive())
         return FALSE;
     GetSheet()->SetWizardButtons(PSWIZB_BACK);
-    m_list.ResetContent();
-    m_progress.SetPos(0);
+    ResetForRun();
     StopThread();
     try
     {
@@ -98,6 +97,7 @@ LRESULT CPropPageOlderProgress::OnProgDone(WPARAM, LPARAM)
     // The thread has posted its last message: its copy of the context is final.
     if (m_context->isRead && m_thread)
         OnReadSucceeded(*m_thread);
+    ShowDoneText();
     ReportRunCompleted(GetSheet(), m_list, m_progress, m_page.successName, m_context->isRead,
                        m_page.disableCancelOnDone);
     return 0;

@@ -17,6 +17,7 @@ struct OlderProgressPage_t
     UINT listId;
     UINT barId;
     UINT titleId;
+    UINT doneTextId;           // "... has been successfully programmed."
     const char* readTitle;     // the title while reading
     const char* writeTitle;    // null keeps the template's text
     const char* failureName;   // "Unable to %s the <failureName>."

@@ -17,8 +17,8 @@ BEGIN_MESSAGE_MAP(CPropPageProgressBase, CPropertyPage)
     ON_MESSAGE(WM_APP_HELP_REQUEST, OnPageHelp)
 END_MESSAGE_MAP()
 
-CPropPageProgressBase::CPropPageProgressBase(UINT dialogId, UINT listId, UINT barId)
-    : CPropertyPage(dialogId), m_dialogId(dialogId), m_listId(listId), m_barId(barId)
+CPropPageProgressBase::CPropPageProgressBase(UINT dialogId, UINT listId, UINT barId, UINT doneTextId)
+    : CPropertyPage(dialogId), m_dialogId(dialogId), m_listId(listId), m_barId(barId), m_doneTextId(doneTextId)
 {
 }
 
@@ -31,6 +31,21 @@ void CPropPageProgressBase::DoDataExchange(CDataExchange* pDX)
     CPropertyPage::DoDataExchange(pDX);
     DDX_Control(pDX, m_listId, m_list);
     DDX_Control(pDX, m_barId, m_progress);
+}
+
+void CPropPageProgressBase::ResetForRun()
+{
+    m_list.ResetContent();
+    m_progress.SetPos(0);
+    // "...successfully programmed." must not stand above a run that is going on or failed.
+    if (CWnd* done = GetDlgItem(m_doneTextId))
+        done->ShowWindow(SW_HIDE);
+}
+
+void CPropPageProgressBase::ShowDoneText()
+{
+    if (CWnd* done = GetDlgItem(m_doneTextId))
+        done->ShowWindow(SW_SHOW);
 }
 
 LRESULT CPropPageProgressBase::OnWizardBack()

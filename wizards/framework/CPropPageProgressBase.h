@@ -11,7 +11,8 @@ class CPropPageProgressBase : public CPropertyPage
 {
     DECLARE_DYNAMIC(CPropPageProgressBase)
 public:
-    CPropPageProgressBase(UINT dialogId, UINT listId, UINT barId);
+    // doneTextId: the static that tells of success, shown only once a run succeeded.
+    CPropPageProgressBase(UINT dialogId, UINT listId, UINT barId, UINT doneTextId);
     ~CPropPageProgressBase() override;
 
     UINT GetHelpId() const { return m_dialogId; }
@@ -22,6 +23,9 @@ protected:
     virtual CProgrammingThreadBase* CurrentThread() = 0;
 
     void DoDataExchange(CDataExchange* pDX) override;
+    // A new run: the list emptied, the bar at 0 and the success text hidden.
+    void ResetForRun();
+    void ShowDoneText();
     afx_msg LRESULT OnProgText(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnProgProgress(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnProgTick(WPARAM wParam, LPARAM lParam);
@@ -35,4 +39,5 @@ private:
     UINT m_dialogId;
     UINT m_listId;
     UINT m_barId;
+    UINT m_doneTextId;
 };

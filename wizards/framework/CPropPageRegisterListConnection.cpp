@@ -70,7 +70,7 @@ BOOL CPropPageRegisterListConnection::OnSetActive()
 
 void CPropPageRegisterListConnection::OnPortChange()
 {
-    UpdateTcpIpControls(this);
+    UpdateTcpIpControls(this, false);
 }
 
 LRESULT CPropPageRegisterListConnection::OnPageHelp(WPARAM, LPARAM)

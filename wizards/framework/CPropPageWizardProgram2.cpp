@@ -27,7 +27,8 @@ const WPARAM ILLEGAL_FUNCTION_CODE = 0x8001;
 }
 
 CPropPageWizardProgram2::CPropPageWizardProgram2(const CWizardProgrammingContextPtr& context)
-    : CPropPageProgressBase(IDD_WIZARD_PROGRESS, IDC_WIZARD_PROGRESS_LIST, IDC_WIZARD_PROGRESS_BAR), m_context(context)
+    : CPropPageProgressBase(IDD_WIZARD_PROGRESS, IDC_WIZARD_PROGRESS_LIST, IDC_WIZARD_PROGRESS_BAR,
+                            IDC_WIZARD_PROGRESS_DONE), m_context(context)
 {
 }
 
@@ -59,8 +60,7 @@ BOOL CPropPageWizardProgram2::OnSetActive()
     if (!CPropPageProgressBase::OnSetActive())
         return FALSE;
     GetSheet()->SetWizardButtons(PSWIZB_BACK);
-    m_list.ResetContent();
-    m_progress.SetPos(0);
+    ResetForRun();
     // The thread of an earlier activation is stopped as it goes.
     m_thread.reset(new CWizardProgrammingThread());
     if (!m_thread->Start(m_hWnd, m_context))
@@ -105,6 +105,7 @@ LRESULT CPropPageWizardProgram2::OnProgFailed(WPARAM wParam, LPARAM)
 
 LRESULT CPropPageWizardProgram2::OnProgDone(WPARAM, LPARAM)
 {
+    ShowDoneText();
     ReportRunCompleted(GetSheet(), m_list, m_progress, m_context->deviceText.c_str(), m_context->isRead, true);
     return 0;
 }

@@ -54,7 +54,7 @@ BOOL CPropPageWizardRead1::OnSetActive()
 
 void CPropPageWizardRead1::OnPortChange()
 {
-    UpdateTcpIpControls(this);
+    UpdateTcpIpControls(this, false);
 }
 
 LRESULT CPropPageWizardRead1::OnPageHelp(WPARAM, LPARAM)

@@ -87,7 +87,7 @@ void SelectPortEntry(CComboBox& combo, int comPort)
     combo.SetCurSel(0);
 }
 
-int UpdateTcpIpControls(CWnd* page)
+int UpdateTcpIpControls(CWnd* page, bool loadFields)
 {
     HWND combo = ::GetDlgItem(page->GetSafeHwnd(), IDC_WIZARD_PORT);
     const int selected = static_cast<int>(::SendMessageA(combo, CB_GETCURSEL, 0, 0));
@@ -102,7 +102,8 @@ int UpdateTcpIpControls(CWnd* page)
         if (control != nullptr)
             ::ShowWindow(control, show);
     }
-    page->UpdateData(FALSE);
+    if (loadFields)
+        page->UpdateData(FALSE);
     return selected;
 }
 

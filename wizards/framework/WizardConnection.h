@@ -31,9 +31,11 @@ void FillPortsCom1To32(CComboBox& combo);
 void SelectPortEntry(CComboBox& combo, int comPort);
 
 // Shows the IP address, the TCP port and their labels only while an entry with negative
-// item data ("TCP/IP") is selected, then loads the page's fields into the controls.
-// Returns the selected index, or CB_ERR (changing nothing) when none is selected.
-int UpdateTcpIpControls(CWnd* page);
+// item data ("TCP/IP") is selected, then, with loadFields, loads the page's fields into
+// the controls. Returns the selected index, or CB_ERR (changing nothing) when none is
+// selected. A change of the port choice does not load the fields: that would throw away
+// an address or port the user has typed but not yet confirmed with Next.
+int UpdateTcpIpControls(CWnd* page, bool loadFields = true);
 
 // Next of a connection page, after its fields were taken from the controls: false keeps
 // the page (a box has said why, except when no port is selected). The address text
