@@ -20,7 +20,7 @@
 #include <gtest/gtest.h>
 #include <prsht.h>
 
-#include <fstream>
+#include <map>
 #include <regex>
 
 using namespace corandel_ui;
@@ -316,11 +316,10 @@ TEST_F(CorandelDuoDeviceUi, ReadFromTheDeviceSaveLoadProgramAndPrint)
         const auto writes = device.Requests(6);
         EXPECT_EQ(29u, writes.size());
         EXPECT_TRUE(testing_support::AscendingOnce(writes));
+        std::map<int, int> written;
         for (const auto& write : writes)
-        {
-            if (write.address == 0xE006)
-                EXPECT_EQ(25650, write.value);
-        }
+            written[write.address] = write.value;
+        EXPECT_EQ(25650, written[0xE006]) << "14.25 V";
         PrintCapture printer;
         ::SendMessageA(dialogWindow, WM_COMMAND, MAKEWPARAM(IDC_CR_PRINT, BN_CLICKED), 0);
         EXPECT_EQ("Corandel Duo Summary", printer.JobName());

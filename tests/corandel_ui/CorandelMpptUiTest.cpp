@@ -20,6 +20,7 @@
 #include <prsht.h>
 
 #include <cmath>
+#include <map>
 #include <regex>
 
 using namespace corandel_ui;
@@ -368,7 +369,9 @@ TEST_F(CorandelMpptUi, SetupsOpenOnlyAfterTheirWarningEndsWithOk)
                 EXPECT_TRUE(found) << c.caution;
                 EXPECT_EQ(reinterpret_cast<LRESULT>(icon), ::SendMessageA(warning, WM_GETICON, ICON_BIG, 0));
                 if (answer == IDOK)
+                {
                     EXPECT_TRUE(SaveScreenshot(warning, c.screenshot));
+                }
                 Click(warning, answer);
             });
             if (answer == IDOK)
@@ -452,11 +455,10 @@ TEST_F(CorandelMpptDeviceUi, ReadProgramAndPrintOverTcp)
         const auto writes = device.Requests(6);
         ASSERT_EQ(53u, writes.size());
         EXPECT_TRUE(testing_support::AscendingOnce(writes));
+        std::map<int, int> written;
         for (const auto& write : writes)
-        {
-            if (write.address == 0xE01F)
-                EXPECT_EQ(0xFFD8, write.value);
-        }
+            written[write.address] = write.value;
+        EXPECT_EQ(0xFFD8, written[0xE01F]) << "-40 as the register word";
         PrintCapture printer;
         ::SendMessageA(dialogWindow, WM_COMMAND, MAKEWPARAM(IDC_CR_PRINT, BN_CLICKED), 0);
         EXPECT_EQ("Corandel MPPT Summary", printer.JobName());
