@@ -478,6 +478,11 @@ TEST_F(CorandelMpptDeviceUi, ReadProgramAndPrintOverTcp)
             " \nMiscellaneous Settings\n======================\n(.*\n){4}");
         EXPECT_TRUE(std::regex_match(text, expected)) << text;
         EXPECT_EQ(std::string::npos, text.find("Lighting")) << "the lighting rows are not printed";
+        // Address 0: shown as it is, printed as no address.
+        dialog.GetSettings().SetValue(0xE034, 0);
+        SelectTab(dialogWindow, IDC_MPPT_TABS, 0);
+        EXPECT_EQ("0", ItemText(dialogWindow, IDC_CR_MODBUS_ADDRESS));
+        EXPECT_NE(std::string::npos, dialog.BuildSummaryText().StdString().find("MODBUS Address: unknown\n"));
         MessageBoxRecorder::Instance().QueueAnswer(IDYES);
         Click(dialogWindow, IDCANCEL);
     });
