@@ -7,7 +7,6 @@
 #include "shell/SummaryPrinting.h"
 #include "res/pyraxis_wizards_resource.h"
 #include "tests/corandel_ui/HelpTopics.h"
-#include "tests/corandel_ui/PrintCapture.h"
 #include "wizards/framework/CPropertySheetDipSwitch.h"
 #include "tests/corandel_ui/SetupDialogUi.h"
 #include "tests/support/RegisterDevice.h"
@@ -20,7 +19,6 @@
 #include <gtest/gtest.h>
 #include <prsht.h>
 
-#include <map>
 #include <regex>
 
 using namespace corandel_ui;
@@ -313,20 +311,8 @@ TEST_F(CorandelDuoDeviceUi, ReadFromTheDeviceSaveLoadProgramAndPrint)
         PressWizardButton(sheet, PSBTN_FINISH);
     });
     script.Step("print", [&] { return FindWizardSheet() == nullptr; }, [&] {
-        const auto writes = device.Requests(6);
-        EXPECT_EQ(29u, writes.size());
-        EXPECT_TRUE(testing_support::AscendingOnce(writes));
-        std::map<int, int> written;
-        for (const auto& write : writes)
-            written[write.address] = write.value;
-        EXPECT_EQ(25650, written[0xE006]) << "14.25 V";
-        PrintCapture printer;
-        ::SendMessageA(dialogWindow, WM_COMMAND, MAKEWPARAM(IDC_CR_PRINT, BN_CLICKED), 0);
-        EXPECT_EQ("Corandel Duo Summary", printer.JobName());
-        EXPECT_GE(printer.Pages(), 1);
-        EXPECT_TRUE(printer.Ended());
-        const std::string text = dialog.BuildSummaryText().StdString();
-        EXPECT_EQ(WithoutWhiteSpace(text), printer.PrintedCharacters());
+        EXPECT_EQ(25650, ProgrammedWords(29)[0xE006]) << "14.25 V";
+        const std::string text = PrintSummary(dialog, "Corandel Duo Summary");
         const std::regex expected(
             "Quorvant Corp\\. Corandel Duo Setup Summary\n"
             "Printed on [^\n]+\n"

@@ -6,7 +6,6 @@
 #include "res/pyraxis_corandel_resource.h"
 #include "res/pyraxis_wizards_resource.h"
 #include "tests/corandel_ui/HelpTopics.h"
-#include "tests/corandel_ui/PrintCapture.h"
 #include "tests/corandel_ui/SetupDialogUi.h"
 #include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/RegisterDevice.h"
@@ -20,7 +19,6 @@
 #include <prsht.h>
 
 #include <cmath>
-#include <map>
 #include <regex>
 
 using namespace corandel_ui;
@@ -452,18 +450,8 @@ TEST_F(CorandelMpptDeviceUi, ReadProgramAndPrintOverTcp)
         PressWizardButton(sheet, PSBTN_FINISH);
     });
     script.Step("print", [&] { return FindWizardSheet() == nullptr; }, [&] {
-        const auto writes = device.Requests(6);
-        ASSERT_EQ(53u, writes.size());
-        EXPECT_TRUE(testing_support::AscendingOnce(writes));
-        std::map<int, int> written;
-        for (const auto& write : writes)
-            written[write.address] = write.value;
-        EXPECT_EQ(0xFFD8, written[0xE01F]) << "-40 as the register word";
-        PrintCapture printer;
-        ::SendMessageA(dialogWindow, WM_COMMAND, MAKEWPARAM(IDC_CR_PRINT, BN_CLICKED), 0);
-        EXPECT_EQ("Corandel MPPT Summary", printer.JobName());
-        const std::string text = dialog.BuildSummaryText().StdString();
-        EXPECT_EQ(WithoutWhiteSpace(text), printer.PrintedCharacters());
+        EXPECT_EQ(0xFFD8, ProgrammedWords(53)[0xE01F]) << "-40 as the register word";
+        const std::string text = PrintSummary(dialog, "Corandel MPPT Summary");
         const std::regex expected(
             "Quorvant Corp\\. Corandel MPPT Setup Summary\n"
             "Printed on [^\n]+\n"

@@ -9,7 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <string>
+
+class CDialogSetpointSummary;
 
 namespace corandel_ui {
 
@@ -28,6 +31,12 @@ protected:
     std::function<bool()> BoxCount(size_t count);
     // Starts the test device with the profile; the runs' contexts read devices.xml.
     void StartDevice(const std::string& profile, bool serial);
+    // The words the device was programmed with, by register; each register written once,
+    // in ascending order, count of them in all.
+    std::map<int, int> ProgrammedWords(size_t count);
+    // Prints the dialog's summary through the print seam (job name checked, every
+    // character of the summary printed) and gives the summary's text.
+    std::string PrintSummary(CDialogSetpointSummary& dialog, const std::string& jobName);
 
     UiScript script;
     HWND dialogWindow = nullptr;
