@@ -84,6 +84,7 @@
 #define IDC_DEVICE_INFO_LIST 1014
 
 #include "res/pyraxis_bars_resource.h"
+#include "res/pyraxis_shell_resource.h"
 
 #include "res/pyraxis_displays_resource.h"
 
