@@ -2,11 +2,10 @@
 // test device by the register-list threads, through the register lists the programming
 // pages build: every row once, in ascending order, signed rows as the device holds them.
 #include "shell/ProgramFolders.h"
-#include "tests/support/FileText.h"
 #include "tests/support/MessageCollector.h"
 #include "tests/support/PeerHost.h"
 #include "tests/support/Polling.h"
-#include "tests/support/TestDevice.h"
+#include "tests/support/RegisterDevice.h"
 #include "tests/support/TestPaths.h"
 #include "wizards/corandel/CCorandelSettings.h"
 #include "wizards/corandel/CMpptSettings.h"
@@ -17,8 +16,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -27,86 +24,20 @@ using testing_support::PeerHost;
 
 namespace {
 
-struct Request
+// A context's connection fields for the device.
+void Connect(const testing_support::RegisterDevice& device, CVarnixWizardProgContext& context, int unit)
 {
-    int function;
-    int address;
-    int value;
-};
-
-// The test device of one test, serial or TCP, and the requests it journalled.
-class Device
-{
-public:
-    explicit Device(PeerHost& host) : m_host(host) {}
-    ~Device()
+    context.modbusAddress = unit;
+    if (device.IsSerial())
     {
-        if (m_device.id)
-            m_host.Stop(m_device.id);
-        if (m_pair.id)
-            m_host.Stop(m_pair.id);
+        context.comPort = device.ComPort();
     }
-
-    bool Start(const std::string& profileFile, bool serial)
+    else
     {
-        const std::string profile = testing_support::ReadFileText(testing_support::SourcePath(profileFile));
-        std::vector<std::string> transport = {"--tcp-port", "0"};
-        if (serial)
-        {
-            m_pair = m_host.OpenSerialPair();
-            if (m_pair.id == 0)
-                return false;
-            transport = {"--rtu", m_pair.peerPath};
-        }
-        m_device = testing_support::StartTestDevice(m_host, "tests/corandel/device", profile, transport, 180);
-        return m_device.error.empty() && m_device.id != 0;
+        context.comPort = -1;
+        context.host = "127.0.0.1";
+        context.tcpPort = device.TcpPort();
     }
-
-    void Connect(CVarnixWizardProgContext& context, int unit) const
-    {
-        context.modbusAddress = unit;
-        if (m_pair.id != 0)
-        {
-            context.comPort = m_pair.com;
-        }
-        else
-        {
-            context.comPort = -1;
-            context.host = "127.0.0.1";
-            context.tcpPort = m_device.tcpPort;
-        }
-    }
-
-    // Register requests (not identification) of one function, in journal order.
-    std::vector<Request> Requests(int function) const
-    {
-        std::vector<Request> requests;
-        std::ifstream in(m_device.journalPath);
-        std::string line;
-        while (std::getline(in, line))
-        {
-            const int f = std::atoi(PeerHost::Field(line, "function").c_str());
-            if (f == function)
-                requests.push_back({f, std::atoi(PeerHost::Field(line, "address").c_str()),
-                                    std::atoi(PeerHost::Field(line, "value").c_str())});
-        }
-        return requests;
-    }
-
-private:
-    PeerHost& m_host;
-    testing_support::SerialPair m_pair;
-    testing_support::StartedTestDevice m_device;
-};
-
-bool Ascending(const std::vector<Request>& requests)
-{
-    for (size_t i = 1; i < requests.size(); ++i)
-    {
-        if (requests[i].address <= requests[i - 1].address)
-            return false;
-    }
-    return true;
 }
 
 class SettingsRun : public ::testing::Test
@@ -148,6 +79,31 @@ protected:
         return collector.Count(WM_APP_PROG_DONE) == 1 && collector.Count(WM_APP_PROG_FAILED) == 0;
     }
 
+    // A read run of the settings' register list; the words go into the settings.
+    template <class Thread>
+    bool ReadInto(const testing_support::RegisterDevice& device, int unit, CStorageVarnixConfig& settings)
+    {
+        CVarnixWizardProgContext context(nullptr);
+        context.isRead = true;
+        Connect(device, context, unit);
+        FillRegisterList(settings, true, context.registers);
+        Thread thread;
+        if (!Run(thread, context))
+            return false;
+        StoreReadRegisters(static_cast<CVarnixWizardProgContext&>(thread.GetContext()).registers, settings);
+        return true;
+    }
+
+    template <class Thread>
+    bool Program(const testing_support::RegisterDevice& device, int unit, const CStorageVarnixConfig& settings)
+    {
+        CVarnixWizardProgContext context(nullptr);
+        Connect(device, context, unit);
+        FillRegisterList(settings, false, context.registers);
+        Thread thread;
+        return Run(thread, context);
+    }
+
     PeerHost host;
     testing_support::MessageCollector collector;
     std::vector<std::string> texts;
@@ -155,12 +111,12 @@ protected:
 
 TEST_F(SettingsRun, CorandelDuoReadOverAPtyFillsEveryRowWithTheDeviceWord)
 {
-    Device device(host);
+    testing_support::RegisterDevice device(host);
     ASSERT_TRUE(device.Start("tests/corandel/CorandelDuoDevice.json", true));
     CCorandelSettings settings;
     CVarnixWizardProgContext context(nullptr);
     context.isRead = true;
-    device.Connect(context, 7);
+    Connect(device, context, 7);
     FillRegisterList(settings, true, context.registers);
     ASSERT_EQ(29u, context.registers.size());
     for (const auto& entry : context.registers)
@@ -179,10 +135,10 @@ TEST_F(SettingsRun, CorandelDuoReadOverAPtyFillsEveryRowWithTheDeviceWord)
     EXPECT_STREQ("none", settings.FormatDisplayValue(0xE01A).GetString()) << "1440 min before float";
     EXPECT_EQ(180, settings.GetRawValue(0xE01D));
 
-    const std::vector<Request> reads = device.Requests(4);
+    const std::vector<testing_support::RegisterRequest> reads = device.Requests(4);
     EXPECT_EQ(29u, reads.size());
-    EXPECT_TRUE(Ascending(reads));
-    for (const Request& read : reads)
+    EXPECT_TRUE(testing_support::AscendingOnce(reads));
+    for (const testing_support::RegisterRequest& read : reads)
         EXPECT_NE(0xE005, read.address) << "a register without a row is not read";
     EXPECT_TRUE(device.Requests(6).empty());
     EXPECT_EQ("Reading configuration from Corandel Duo.  Please wait.", texts.front());
@@ -190,33 +146,22 @@ TEST_F(SettingsRun, CorandelDuoReadOverAPtyFillsEveryRowWithTheDeviceWord)
 
 TEST_F(SettingsRun, CorandelDuoProgrammedOverTcpReadsBackTheSame)
 {
-    Device device(host);
+    testing_support::RegisterDevice device(host);
     ASSERT_TRUE(device.Start("tests/corandel/CorandelDuoDevice.json", false));
     CCorandelSettings settings;
     settings.SetFromText(0xE006, "14.55", 0, 36.4);
     settings.SetFromText(0xE004, "0.045", 0, 1e9);
     settings.SetValue(0xE001, 7);
-
-    CVarnixWizardProgContext program(nullptr);
-    device.Connect(program, 7);
-    FillRegisterList(settings, false, program.registers);
-    CCorandelWizProgThread programThread;
-    ASSERT_TRUE(Run(programThread, program));
-    const std::vector<Request> writes = device.Requests(6);
+    ASSERT_TRUE(Program<CCorandelWizProgThread>(device, 7, settings));
+    const std::vector<testing_support::RegisterRequest> writes = device.Requests(6);
     ASSERT_EQ(29u, writes.size());
-    EXPECT_TRUE(Ascending(writes));
-    for (const Request& write : writes)
+    EXPECT_TRUE(testing_support::AscendingOnce(writes));
+    for (const testing_support::RegisterRequest& write : writes)
         EXPECT_EQ(settings.FindRowConst(write.address)->raw, write.value) << std::hex << write.address;
     EXPECT_EQ("Programming Corandel Duo.  Please wait.", texts.front());
 
     CCorandelSettings readBack;
-    CVarnixWizardProgContext read(nullptr);
-    read.isRead = true;
-    device.Connect(read, 7);
-    FillRegisterList(readBack, true, read.registers);
-    CCorandelWizProgThread readThread;
-    ASSERT_TRUE(Run(readThread, read));
-    StoreReadRegisters(static_cast<CVarnixWizardProgContext&>(readThread.GetContext()).registers, readBack);
+    ASSERT_TRUE(ReadInto<CCorandelWizProgThread>(device, 7, readBack));
     for (int i = 0; i < settings.GetRowCount(); ++i)
         EXPECT_EQ(settings.GetEntryValue(i), readBack.GetEntryValue(i)) << "row " << i;
     EXPECT_STREQ("14.55", readBack.FormatValue(0xE006).GetString());
@@ -224,19 +169,12 @@ TEST_F(SettingsRun, CorandelDuoProgrammedOverTcpReadsBackTheSame)
 
 TEST_F(SettingsRun, CorandelMpptRoundTripKeepsSignedLimitsAndLightingWords)
 {
-    Device device(host);
+    testing_support::RegisterDevice device(host);
     ASSERT_TRUE(device.Start("tests/corandel/CorandelMpptDevice.json", true));
 
     // What the device holds first: a read.
     CMpptSettings read;
-    CVarnixWizardProgContext readContext(nullptr);
-    readContext.isRead = true;
-    device.Connect(readContext, 12);
-    FillRegisterList(read, true, readContext.registers);
-    ASSERT_EQ(53u, readContext.registers.size());
-    CCorandelMpptProgThread readThread;
-    ASSERT_TRUE(Run(readThread, readContext));
-    StoreReadRegisters(static_cast<CVarnixWizardProgContext&>(readThread.GetContext()).registers, read);
+    ASSERT_TRUE(ReadInto<CCorandelMpptProgThread>(device, 12, read));
     EXPECT_EQ(-25, read.GetRawValue(0xE01F)) << "the signed byte 0xFFE7";
     EXPECT_EQ(70, read.GetRawValue(0xE01E));
     EXPECT_EQ(12, read.GetModbusId());
@@ -250,28 +188,18 @@ TEST_F(SettingsRun, CorandelMpptRoundTripKeepsSignedLimitsAndLightingWords)
     read.SetValue(0xE01F, -40);
     read.SetTimerOffset(0, 0, -95);
     read.SetCombineMode(1, 1);
-    CVarnixWizardProgContext programContext(nullptr);
-    device.Connect(programContext, 12);
-    FillRegisterList(read, false, programContext.registers);
-    CCorandelMpptProgThread programThread;
-    ASSERT_TRUE(Run(programThread, programContext));
-    const std::vector<Request> writes = device.Requests(6);
+    ASSERT_TRUE(Program<CCorandelMpptProgThread>(device, 12, read));
+    const std::vector<testing_support::RegisterRequest> writes = device.Requests(6);
     ASSERT_EQ(53u, writes.size());
-    EXPECT_TRUE(Ascending(writes));
+    EXPECT_TRUE(testing_support::AscendingOnce(writes));
     std::map<int, int> written;
-    for (const Request& write : writes)
+    for (const testing_support::RegisterRequest& write : writes)
         written[write.address] = write.value;
     EXPECT_EQ(0xFFD8, written[0xE01F]) << "-40 as the register word";
     EXPECT_EQ(0x3FA1, written[0xE02C]) << "sunrise, 95 minutes before";
 
     CMpptSettings again;
-    CVarnixWizardProgContext againContext(nullptr);
-    againContext.isRead = true;
-    device.Connect(againContext, 12);
-    FillRegisterList(again, true, againContext.registers);
-    CCorandelMpptProgThread againThread;
-    ASSERT_TRUE(Run(againThread, againContext));
-    StoreReadRegisters(static_cast<CVarnixWizardProgContext&>(againThread.GetContext()).registers, again);
+    ASSERT_TRUE(ReadInto<CCorandelMpptProgThread>(device, 12, again));
     for (int i = 0; i < read.GetRowCount(); ++i)
         EXPECT_EQ(read.GetEntryValue(i), again.GetEntryValue(i)) << std::hex << read.GetRowAtConst(i)->registerAddress;
     EXPECT_EQ(-95, again.GetTimerOffset(0, 0));
@@ -280,31 +208,21 @@ TEST_F(SettingsRun, CorandelMpptRoundTripKeepsSignedLimitsAndLightingWords)
 
 TEST_F(SettingsRun, VarnixLightingTimerBeforeItsEventSurvivesTheDevice)
 {
-    Device device(host);
+    testing_support::RegisterDevice device(host);
     ASSERT_TRUE(device.Start("tests/corandel/VarnixDevice.json", false));
     CVarnixSettings settings;
     settings.SetMode(VARNIX_MODE_LIGHTING);
-    CVarnixWizardProgContext readContext(nullptr);
-    readContext.isRead = true;
-    device.Connect(readContext, 5);
-    FillRegisterList(settings, true, readContext.registers);
-    ASSERT_EQ(39u, readContext.registers.size());
-    CVarnixWizProgThread readThread;
-    ASSERT_TRUE(Run(readThread, readContext));
-    StoreReadRegisters(static_cast<CVarnixWizardProgContext&>(readThread.GetContext()).registers, settings);
+    ASSERT_TRUE(ReadInto<CVarnixWizProgThread>(device, 5, settings));
+    EXPECT_EQ(39u, device.Requests(4).size());
     EXPECT_EQ(-5400, settings.GetRawValue(0xE015));
     EXPECT_EQ("1h:30m:00s before dawn", settings.GetValueText(0xE015, VARNIX_SYSTEM_12V).StdString());
     EXPECT_EQ(-40, settings.GetRawValue(0xE020));
     EXPECT_EQ(77, settings.GetRawValue(0xE041));
 
     settings.SetValue(0xE016, -600);
-    CVarnixWizardProgContext programContext(nullptr);
-    device.Connect(programContext, 5);
-    FillRegisterList(settings, false, programContext.registers);
-    CVarnixWizProgThread programThread;
-    ASSERT_TRUE(Run(programThread, programContext));
+    ASSERT_TRUE(Program<CVarnixWizProgThread>(device, 5, settings));
     std::map<int, int> written;
-    for (const Request& write : device.Requests(6))
+    for (const testing_support::RegisterRequest& write : device.Requests(6))
         written[write.address] = write.value;
     EXPECT_EQ(39u, written.size());
     EXPECT_EQ(0xEAE8, written[0xE015]);
@@ -312,13 +230,7 @@ TEST_F(SettingsRun, VarnixLightingTimerBeforeItsEventSurvivesTheDevice)
 
     CVarnixSettings readBack;
     readBack.SetMode(VARNIX_MODE_LIGHTING);
-    CVarnixWizardProgContext againContext(nullptr);
-    againContext.isRead = true;
-    device.Connect(againContext, 5);
-    FillRegisterList(readBack, true, againContext.registers);
-    CVarnixWizProgThread againThread;
-    ASSERT_TRUE(Run(againThread, againContext));
-    StoreReadRegisters(static_cast<CVarnixWizardProgContext&>(againThread.GetContext()).registers, readBack);
+    ASSERT_TRUE(ReadInto<CVarnixWizProgThread>(device, 5, readBack));
     EXPECT_EQ(-600, readBack.GetRawValue(0xE016));
     EXPECT_EQ("0h:10m:00s before dusk", readBack.GetValueText(0xE016, VARNIX_SYSTEM_12V).StdString());
 }

@@ -4,6 +4,7 @@
 #include "framework/DataExchange.h"
 #include "res/pyraxis_wizards_resource.h"
 #include "wizards/framework/CPropertySheetDipSwitch.h"
+#include "wizards/framework/SettingsRegisterList.h"
 #include "wizards/framework/WizardConnection.h"
 #include "shell/HelpCommands.h"
 
@@ -93,13 +94,7 @@ LRESULT CPropPageRegisterListConnection::OnWizardNext()
         return -1;
     if (m_showModeChoice)
         OnModeChosen(m_modeChoice);
-    m_context->registers.clear();
-    for (int i = 0; i < m_settings->GetRowCount(); ++i)
-    {
-        const SettingRow_t* row = m_settings->GetRowAtConst(i);
-        const WORD address = static_cast<WORD>(row->registerAddress);
-        m_context->registers[address] = m_context->isRead ? 0 : static_cast<WORD>(row->raw);
-    }
+    FillRegisterList(*m_settings, m_context->isRead, m_context->registers);
     RememberLastWizardConnection(fields);
     return CPropertyPage::OnWizardNext();
 }

@@ -1,6 +1,7 @@
 #include "wizards/framework/CPropPageRegisterListProgress.h"
 
 #include "res/pyraxis_wizards_resource.h"
+#include "wizards/framework/SettingsRegisterList.h"
 
 IMPLEMENT_DYNAMIC(CPropPageRegisterListProgress, CPropPageOlderProgress)
 
@@ -41,12 +42,7 @@ CModbusProgrammingThread* CPropPageRegisterListProgress::CreateProgrammingThread
 void CPropPageRegisterListProgress::OnReadSucceeded(CModbusProgrammingThread& thread)
 {
     CPropPageOlderProgress::OnReadSucceeded(thread);
-    for (const auto& entry : m_registerContext->registers)
-    {
-        const int index = m_settings->FindIndex(entry.first);
-        if (index < m_settings->GetRowCount())
-            m_settings->SetEntryValue(index, entry.second);
-    }
+    StoreReadRegisters(m_registerContext->registers, *m_settings);
 }
 
 CRegisterListProgThread* MakeVarnixProgThread()

@@ -91,12 +91,13 @@ bool SettingRow_t::RawFits(INT32 rawValue) const
 
 double SettingRow_t::GetMinimumValue() const
 {
-    return std::min(GetRawMinimum() * scale, GetRawMaximum() * scale);
+    // + 0.0 turns the -0.0 of a zero count at a negative scale into 0.
+    return std::min(GetRawMinimum() * scale, GetRawMaximum() * scale) + 0.0;
 }
 
 double SettingRow_t::GetMaximumValue() const
 {
-    return std::max(GetRawMinimum() * scale, GetRawMaximum() * scale);
+    return std::max(GetRawMinimum() * scale, GetRawMaximum() * scale) + 0.0;
 }
 
 INT32 SettingRow_t::RawFromWord(INT32 word) const
