@@ -8,7 +8,7 @@
 #include "shell/CVarnixViewApp.h"
 #include "shell/HelpCommands.h"
 #include "shell/ShellCommands.h"
-#include "tests/shell_ui/DialogUser.h"
+#include "tests/support/DialogUser.h"
 #include "tests/shell_ui/ShellTestResources.h"
 #include "tests/support/PendingMessages.h"
 

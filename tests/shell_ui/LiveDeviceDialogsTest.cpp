@@ -13,7 +13,7 @@
 #include "res/pyraxis_resource.h"
 #include "shell/CDialogControlBrowser.h"
 #include "shell/ProgramFolders.h"
-#include "tests/shell_ui/DialogUser.h"
+#include "tests/support/DialogUser.h"
 #include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/PeerHost.h"
 #include "tests/support/PendingMessages.h"

@@ -30,7 +30,7 @@
 #include "shell/CViewEx.h"
 #include "shell/ProgramFolders.h"
 #include "shell/ShellCommands.h"
-#include "tests/shell_ui/DialogUser.h"
+#include "tests/support/DialogUser.h"
 #include "tests/shell_ui/ShellTestResources.h"
 #include "tests/support/FileText.h"
 #include "tests/support/MessageBoxRecorder.h"
