@@ -1,4 +1,5 @@
 #include "shell/CMainFrame.h"
+#include "wizards/varnix/VarnixSetupLaunch.h"
 #include "documents/CConnection.h"
 #include "documents/CDocumentDevice.h"
 #include "documents/CDocumentLogFile.h"
@@ -62,16 +63,13 @@ BEGIN_MESSAGE_MAP(CMainFrame, CBNMDIFrameWnd)
     ON_UPDATE_COMMAND_UI(ID_TOOLS_DIP_SWITCH_WIZARD, OnUpdateToolsWizard)
     ON_COMMAND(ID_TOOLS_OSTREL_WIZARD, OnToolsWizard)
     ON_UPDATE_COMMAND_UI(ID_TOOLS_OSTREL_WIZARD, OnUpdateToolsWizard)
-    ON_COMMAND(ID_TOOLS_VARNIX_WIZARD, OnToolsWizard)
-    ON_UPDATE_COMMAND_UI(ID_TOOLS_VARNIX_WIZARD, OnUpdateToolsWizard)
+    ON_COMMAND(ID_TOOLS_VARNIX_WIZARD, OnToolsVarnixWizard)
     ON_COMMAND(ID_TOOLS_CORANDEL_DUO_WIZARD, OnToolsWizard)
     ON_UPDATE_COMMAND_UI(ID_TOOLS_CORANDEL_DUO_WIZARD, OnUpdateToolsWizard)
     ON_COMMAND(ID_TOOLS_CORANDEL_MPPT_WIZARD, OnToolsWizard)
     ON_UPDATE_COMMAND_UI(ID_TOOLS_CORANDEL_MPPT_WIZARD, OnUpdateToolsWizard)
-    ON_COMMAND(ID_TOOLS_VARNIX_MPPT_WIZARD, OnToolsWizard)
-    ON_UPDATE_COMMAND_UI(ID_TOOLS_VARNIX_MPPT_WIZARD, OnUpdateToolsWizard)
-    ON_COMMAND(ID_TOOLS_VARNIX_HV_MPPT_WIZARD, OnToolsWizard)
-    ON_UPDATE_COMMAND_UI(ID_TOOLS_VARNIX_HV_MPPT_WIZARD, OnUpdateToolsWizard)
+    ON_COMMAND(ID_TOOLS_VARNIX_MPPT_WIZARD, OnToolsVarnixMpptWizard)
+    ON_COMMAND(ID_TOOLS_VARNIX_HV_MPPT_WIZARD, OnToolsVarnixHvMpptWizard)
     ON_MESSAGE(WM_APP_REFRESH_EVENT, OnRefreshEvent)
     ON_MESSAGE(WM_APP_OPEN_ENDPOINT, OnOpenEndpoint)
     ON_MESSAGE(WM_APP_RUN_COMMAND, OnRunCommand)
@@ -483,6 +481,23 @@ void CMainFrame::OnToolsPreferences()
 void CMainFrame::OnToolsWizard()
 {
     // The setup dialogs come with the wizards; until then their commands are disabled.
+}
+
+void CMainFrame::OnToolsVarnixWizard()
+{
+    RunVarnixSetup(VARNIX_SETUP, true, this, nullptr, m_commandContext, [](CDialog& setup) { return setup.DoModal(); });
+}
+
+void CMainFrame::OnToolsVarnixMpptWizard()
+{
+    RunVarnixSetup(VARNIX_MPPT_SETUP, true, this, nullptr, m_commandContext,
+                   [](CDialog& setup) { return setup.DoModal(); });
+}
+
+void CMainFrame::OnToolsVarnixHvMpptWizard()
+{
+    RunVarnixSetup(VARNIX_HV_MPPT_SETUP, true, this, nullptr, m_commandContext,
+                   [](CDialog& setup) { return setup.DoModal(); });
 }
 
 void CMainFrame::OnUpdateToolsWizard(CCmdUI* pCmdUI)

@@ -63,6 +63,9 @@ protected:
     afx_msg void OnViewDevicesTab();
     afx_msg void OnToolsPreferences();
     afx_msg void OnToolsWizard();
+    afx_msg void OnToolsVarnixWizard();
+    afx_msg void OnToolsVarnixMpptWizard();
+    afx_msg void OnToolsVarnixHvMpptWizard();
     afx_msg void OnUpdateToolsWizard(CCmdUI* pCmdUI);
     afx_msg LRESULT OnRefreshEvent(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnOpenEndpoint(WPARAM wParam, LPARAM lParam);

@@ -1,4 +1,5 @@
 #include "shell/CVarnixViewApp.h"
+#include "wizards/varnix/VarnixSetupLaunch.h"
 #include "documents/TextHelpers.h"
 #include "documents/workspace/CDocumentWorkspace.h"
 #include "framework/CCommandLineInfo.h"
@@ -149,8 +150,17 @@ INT_PTR CVarnixViewApp::RunDialogAsMainWindow(CDialog& dialog)
     return result;
 }
 
-void CVarnixViewApp::RunWizardMode(EStartSwitch)
+void CVarnixViewApp::RunWizardMode(EStartSwitch start)
 {
+    // The setup dialog becomes the program's main window, without a device or a parent.
+    auto runSetup = [this](CDialog& setup) { return RunDialogAsMainWindow(setup); };
+    const boost::shared_ptr<ModbusEndpoint_t> noDevice;
+    if (start == START_VARNIX_WIZARD || start == START_VARNIX_MPPT_WIZARD)
+    {
+        RunVarnixSetup(start == START_VARNIX_WIZARD ? VARNIX_SETUP : VARNIX_MPPT_SETUP, false, nullptr,
+                       LoadAppIcon(IDR_MAINFRAME), noDevice, runSetup);
+        return;
+    }
     // Each setup dialog comes with its wizard and runs through RunDialogAsMainWindow.
     ShowMessageBoxWide(L"This setup wizard is not part of this version of Pyraxis yet.", MB_OK | MB_ICONINFORMATION,
                        0);
