@@ -218,3 +218,47 @@ TEST(MpptModelRules, HvModeNamesAndItsOwnUsedRules)
 }
 
 } // namespace
+
+#include "wizards/varnix/MpptSummary.h"
+
+namespace {
+
+TEST(MpptSummary, PrintedTextListsTheUsedSettingsWithTheirUnits)
+{
+    CVarnixMpptSettings settings;
+    EXPECT_EQ("Quorvant Corp. Varnix MPPT Setup Summary\nPrinted on 1/2/2025 10:00:00 AM\nMode: unknown\n"
+              "\nSetpoints (set the System Voltage with DIP switches 2 & 3):\n",
+              MpptSummaryText(settings, "1/2/2025 10:00:00 AM"));
+
+    settings.mode = 1;
+    settings.GetVariable(MPPT_SETTING_FLOAT_VOLTAGE)->FromString("0");
+    const std::string text = MpptSummaryText(settings, "now");
+    // A voltage on one line at three system voltages; a time once; a disabled voltage keeps
+    // its units; a setting without units has no trailing blank.
+    EXPECT_NE(std::string::npos, text.find("\nRegulation Voltage: 14.10 V (12V), 28.20 V (24V), 56.40 V (48V)\n"));
+    EXPECT_NE(std::string::npos, text.find("\nAbsorption Time: 2:30:00 h:m:s\n"));
+    EXPECT_NE(std::string::npos, text.find("\nFloat Voltage: disabled V\n"));
+    EXPECT_NE(std::string::npos, text.find("\nModbus ID: 1\n"));
+    EXPECT_NE(std::string::npos, text.find("\nSkelder ID: 1\n"));
+    // The float's dependants and the wind curve do not apply.
+    EXPECT_EQ(std::string::npos, text.find("Float Timeout"));
+    EXPECT_EQ(std::string::npos, text.find("Wind Setpoint"));
+    EXPECT_LT(text.find("\nTemperature Compensation: "), text.find("\nMax. Compensation Temp.: "));
+
+    // The rows of the dialog's list are the same settings in the same order.
+    const std::vector<MpptSummaryRow_t> rows = MpptSummaryRows(settings);
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(MPPT_SETTING_REGULATION_VOLTAGE, rows.front().id);
+    EXPECT_EQ("Regulation Voltage", rows.front().name);
+    EXPECT_EQ("56.40", rows.front().values[2]);
+    EXPECT_EQ("V", rows.front().units);
+
+    CVarnixHvMpptSettings hv;
+    hv.mode = 2;
+    const std::string hvText = MpptSummaryText(hv, "now");
+    EXPECT_NE(std::string::npos, hvText.find("\nMode: wind\n"));
+    EXPECT_NE(std::string::npos, hvText.find("\nWind Setpoint 16 Power: 0.00 W\n"));
+    EXPECT_EQ(0u, hvText.find("Quorvant Corp. Varnix MPPT Setup Summary\n"));
+}
+
+} // namespace

@@ -53,11 +53,17 @@ TEST_F(MpptWizard, SolarModeSkipsTheWindPageBothWays)
         sheet.Note(PageLine(sheet.PageId()));
         backOnFirstPage = !sheet.WaitWizardButton(ID_WIZBACK, false);
         for (int step = 0; step < 5; ++step)
+        {
+            sheet.Screenshot("mppt_wizard_page_" + std::to_string(sheet.PageId()));
             sheet.Next();
+        }
         sheet.Back();
         sheet.Next();
         for (int step = 0; step < 7; ++step)
+        {
+            sheet.Screenshot("mppt_wizard_page" + std::to_string(step) + "_" + std::to_string(sheet.PageId()));
             sheet.Next();
+        }
         sheet.WaitWizardButton(ID_WIZFINISH, true);
         sheet.Finish();
     });

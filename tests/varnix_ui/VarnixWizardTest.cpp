@@ -69,7 +69,10 @@ TEST_F(VarnixWizard, EachModeHasItsPagesBothWays)
             backOnMode = !sheet.WaitWizardButton(ID_WIZBACK, false);
             sheet.Click(flow.radio);
             for (size_t step = 0; step < flow.pages.size(); ++step)
+            {
                 sheet.Next();
+                sheet.Screenshot("varnix_wizard_page_" + std::to_string(sheet.PageId()));
+            }
             finishOnComm = sheet.WaitWizardButton(ID_WIZFINISH, true);
             for (size_t step = 0; step < flow.pages.size(); ++step)
                 sheet.Back();
