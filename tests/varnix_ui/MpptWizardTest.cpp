@@ -184,11 +184,7 @@ TEST_F(MpptWizard, EachPageChecksOnlyOnNextAndKeepsWhatItWasShown)
         // Back to the first notification: it shows what it showed.
         sheet.Back();
         seen.push_back(std::string("notification 1 ") + (sheet.Checked(IDC_VXM_NOTIFY_ENABLE) ? "on" : "off"));
-        sheet.Next();
-        sheet.Next();
-        sheet.Next();
-        sheet.WaitWizardButton(ID_WIZFINISH, true);
-        sheet.Finish();
+        sheet.NextToFinish();
     });
     EXPECT_TRUE(RunVarnixMpptWizard(nullptr, settings));
     EXPECT_TRUE(player.Finished());
@@ -361,11 +357,7 @@ TEST_F(MpptWizard, NotificationPageFollowsItsSource)
         sheet.SetText(IDC_VXM_NOTIFY_VALUE, "700");
         sheet.Next();
         sheet.SetText(IDC_VXM_NOTIFY_VALUE, "12.6");
-        sheet.Next();
-        sheet.Next();
-        sheet.Next();
-        sheet.WaitWizardButton(ID_WIZFINISH, true);
-        sheet.Finish();
+        sheet.NextToFinish();
     });
     EXPECT_TRUE(RunVarnixMpptWizard(nullptr, settings));
     EXPECT_TRUE(player.Finished());

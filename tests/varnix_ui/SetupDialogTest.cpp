@@ -168,13 +168,6 @@ void PlayWizard(SheetPlayer& dialog, const std::function<void(SheetPlayer&)>& sc
         dialog.Note("  " + line);
 }
 
-void NextToTheEnd(SheetPlayer& sheet)
-{
-    for (int step = 0; step < 30 && !sheet.WizardButtonEnabled(ID_WIZFINISH); ++step)
-        sheet.Next();
-    sheet.Finish();
-}
-
 class SetupDialogs : public testing::Test
 {
 protected:
@@ -223,7 +216,7 @@ TEST_F(SetupDialogs, MpptDialogFilesWizardAndUnsavedChanges)
 
         // New setpoints through the wizard.
         d.ClickLater(IDC_SETUP_CREATE_NEW);
-        PlayWizard(d, NextToTheEnd);
+        PlayWizard(d, [](SheetPlayer& sheet) { sheet.NextToFinish(); });
         d.WaitFor([&] { return ListRows(window) > 0; }, "the summary");
         const int regulation = FindRow(window, "Regulation Voltage");
         seen.push_back("created: " + Statics(d) + " " + ListCell(window, regulation, 1) + "/" +
@@ -259,7 +252,7 @@ TEST_F(SetupDialogs, MpptDialogFilesWizardAndUnsavedChanges)
         d.ClickLater(IDC_SETUP_EDIT);
         PlayWizard(d, [](SheetPlayer& sheet) {
             sheet.Click(IDC_VXM_MODE_WIND);
-            NextToTheEnd(sheet);
+            sheet.NextToFinish();
         });
         d.WaitFor([&] { return d.Text(IDC_SETUP_MODE) == "Wind Charge"; }, "wind mode");
         seen.push_back("edited: " + Statics(d) + " wind row " + std::to_string(FindRow(window, "Wind Setpoint 1 Voltage") >= 0));
@@ -411,7 +404,7 @@ TEST_F(SetupDialogs, VarnixDialogProgramsAndReadsBackABeforeTimer)
             sheet.SelectComboEntry(IDC_VXW_T1_SIGN, "before");
             sheet.SelectComboEntry(IDC_VXW_T1_REFERENCE, "dawn");
             sheet.SetText(IDC_VXW_T2_H, "2");
-            NextToTheEnd(sheet);
+            sheet.NextToFinish();
         });
         d.WaitFor([&] { return d.Text(IDC_SETUP_MODE) == "Lighting"; }, "the new setpoints");
         seen.push_back("created: " + ListCell(window, FindRow(window, "Lighting Timer 1"), 1) + " / " +

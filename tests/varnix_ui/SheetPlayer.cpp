@@ -8,6 +8,9 @@
 #include <dlgs.h>
 #include <prsht.h>
 
+// The wizard's Finish button.
+const int ID_WIZFINISH = 0x3025;
+
 namespace varnix_ui
 {
 namespace
@@ -150,6 +153,23 @@ std::string SheetPlayer::Press(int button)
         outcome = "no change on page " + std::to_string(before);
     m_log.push_back(outcome);
     return outcome;
+}
+
+void SheetPlayer::NextToFinish()
+{
+    // The last page of the sheet's order offers Finish: the tab control holds every page.
+    HWND tabs = reinterpret_cast<HWND>(::SendMessageA(m_window, PSM_GETTABCONTROL, 0, 0));
+    const int last = static_cast<int>(::SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0)) - 1;
+    for (int step = 0; step < 30; ++step)
+    {
+        HWND page = reinterpret_cast<HWND>(::SendMessageA(m_window, PSM_GETCURRENTPAGEHWND, 0, 0));
+        if (::SendMessageA(m_window, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(page), 0) >= last)
+            break;
+        if (Next().compare(0, 5, "page ") != 0)
+            return;
+    }
+    WaitWizardButton(ID_WIZFINISH, true);
+    Finish();
 }
 
 std::string SheetPlayer::Cancel(int answer)

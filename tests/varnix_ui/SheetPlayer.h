@@ -53,6 +53,8 @@ public:
     std::string Next() { return Press(PSBTN_NEXT); }
     std::string Back() { return Press(PSBTN_BACK); }
     std::string Finish() { return Press(PSBTN_FINISH); }
+    // Presses Next up to the last page of the sheet (at most 30 pages), then Finish.
+    void NextToFinish();
     // Cancel through the sheet's query, answering its question; logs the question and then
     // "closed" or the page that stays.
     std::string Cancel(int answer);

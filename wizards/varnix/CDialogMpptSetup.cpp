@@ -336,15 +336,8 @@ CDialogVarnixHvMpptSummary::CDialogVarnixHvMpptSummary(const boost::shared_ptr<M
 }
 
 CDialogVarnixMpptWarn::CDialogVarnixMpptWarn(CWnd* parent, HICON icon)
-    : CDialogMainWindow(IDD_VXMPPT_WARN, parent, icon)
+    : CDialogSetupWarning(IDD_VXMPPT_WARN, parent, icon)
 {
-}
-
-BOOL CDialogVarnixMpptWarn::OnInitDialog()
-{
-    CDialogMainWindow::OnInitDialog();
-    ShowWarningIcon(*this);
-    return TRUE;
 }
 
 CDialogVarnixHvMpptWarn::CDialogVarnixHvMpptWarn(CWnd* parent, HICON icon)

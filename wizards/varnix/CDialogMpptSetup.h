@@ -58,11 +58,10 @@ bool RunVarnixMpptWizard(CWnd* parent, CVarnixMpptSettings& settings);
 bool RunVarnixHvMpptWizard(CWnd* parent, CVarnixHvMpptSettings& settings);
 
 // The warnings before the Varnix MPPT and HV MPPT setup dialogs.
-class CDialogVarnixMpptWarn : public CDialogMainWindow
+class CDialogVarnixMpptWarn : public CDialogSetupWarning
 {
 public:
     CDialogVarnixMpptWarn(CWnd* parent, HICON icon);
-    BOOL OnInitDialog() override;
 };
 
 class CDialogVarnixHvMpptWarn : public CDialogVarnixMpptWarn

@@ -149,3 +149,15 @@ void ShowWarningIcon(CWnd& dialog)
     if (icon != nullptr)
         ::SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(::LoadIconA(nullptr, IDI_WARNING)), 0);
 }
+
+CDialogSetupWarning::CDialogSetupWarning(UINT dialogId, CWnd* parent, HICON icon)
+    : CDialogMainWindow(dialogId, parent, icon)
+{
+}
+
+BOOL CDialogSetupWarning::OnInitDialog()
+{
+    CDialogMainWindow::OnInitDialog();
+    ShowWarningIcon(*this);
+    return TRUE;
+}

@@ -63,6 +63,14 @@ private:
     UINT m_helpTopic;
 };
 
+// A warning shown before a setup: its text, OK and Cancel, and the warning icon.
+class CDialogSetupWarning : public CDialogMainWindow
+{
+public:
+    CDialogSetupWarning(UINT dialogId, CWnd* parent, HICON icon);
+    BOOL OnInitDialog() override;
+};
+
 // Runs a wizard sheet over the pages; they are removed and deleted afterwards. Returns
 // how the sheet ended (ID_WIZFINISH or IDCANCEL).
 INT_PTR RunWizardSheet(const char* title, CWnd* parent, WizardPageList_t& pages);

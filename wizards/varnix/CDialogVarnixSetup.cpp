@@ -11,8 +11,6 @@
 #include "wizards/varnix/VarnixWizardModePages.h"
 #include "wizards/varnix/VarnixWizardPages.h"
 
-#include <boost/scoped_ptr.hpp>
-
 #include <memory>
 #include <vector>
 
@@ -129,22 +127,31 @@ void CDialogVarnixSetup::OnSave()
         modified = false;
 }
 
+std::unique_ptr<CVarnixWizardProgContext> CDialogVarnixSetup::MakeRunContext(bool isRead)
+{
+    // The context reads the device descriptions; a damaged devices.xml stops the run.
+    std::unique_ptr<CVarnixWizardProgContext> context;
+    try
+    {
+        context.reset(new CVarnixWizardProgContext(m_device.get()));
+        context->isRead = isRead;
+    }
+    catch (const std::exception& error)
+    {
+        AfxMessageBox(error.what(), MB_OK | MB_ICONSTOP);
+        context.reset();
+    }
+    return context;
+}
+
 void CDialogVarnixSetup::OnRead()
 {
     if (!ConfirmDiscard("Warning: current setpoints are not saved.  Read new settings without saving?"))
         return;
     CVarnixSettings fresh;
-    boost::scoped_ptr<CVarnixWizardProgContext> context;
-    try
-    {
-        context.reset(new CVarnixWizardProgContext(m_device.get()));
-    }
-    catch (const std::exception& error)
-    {
-        AfxMessageBox(error.what(), MB_OK | MB_ICONSTOP);
+    const std::unique_ptr<CVarnixWizardProgContext> context = MakeRunContext(true);
+    if (!context)
         return;
-    }
-    context->isRead = true;
     WizardPageList_t pages;
     pages.emplace_back(new CPropPageVxWizReadConn(context.get(), &fresh));
     pages.emplace_back(new CPropPageVxWizReadCon2(context.get(), &fresh));
@@ -159,17 +166,9 @@ void CDialogVarnixSetup::OnProgram()
 {
     if (!RequireSetpoints() || !DisconnectDeviceForProgramming(m_device.get()))
         return;
-    boost::scoped_ptr<CVarnixWizardProgContext> context;
-    try
-    {
-        context.reset(new CVarnixWizardProgContext(m_device.get()));
-    }
-    catch (const std::exception& error)
-    {
-        AfxMessageBox(error.what(), MB_OK | MB_ICONSTOP);
+    const std::unique_ptr<CVarnixWizardProgContext> context = MakeRunContext(false);
+    if (!context)
         return;
-    }
-    context->isRead = false;
     WizardPageList_t pages;
     pages.emplace_back(new CPropPageVxWizProgramConn(context.get(), &m_settings));
     pages.emplace_back(new CPropPageVxWizReadCon2(context.get(), &m_settings));
@@ -249,25 +248,11 @@ bool RunVarnixWizard(CWnd* parent, CVarnixSettings& settings)
 }
 
 CDialogVxWizWarn1::CDialogVxWizWarn1(CWnd* parent, HICON icon)
-    : CDialogMainWindow(IDD_VX_WIZ_WARN1, parent, icon)
+    : CDialogSetupWarning(IDD_VX_WIZ_WARN1, parent, icon)
 {
-}
-
-BOOL CDialogVxWizWarn1::OnInitDialog()
-{
-    CDialogMainWindow::OnInitDialog();
-    ShowWarningIcon(*this);
-    return TRUE;
 }
 
 CDialogVxWizWarn2::CDialogVxWizWarn2(CWnd* parent, HICON icon)
-    : CDialogMainWindow(IDD_VX_WIZ_WARN2, parent, icon)
+    : CDialogSetupWarning(IDD_VX_WIZ_WARN2, parent, icon)
 {
-}
-
-BOOL CDialogVxWizWarn2::OnInitDialog()
-{
-    CDialogMainWindow::OnInitDialog();
-    ShowWarningIcon(*this);
-    return TRUE;
 }

@@ -4,8 +4,10 @@
 #pragma once
 #include "framework/FrameworkBase.h"
 #include "wizards/varnix/CDialogSetpointsBase.h"
+#include "wizards/framework/CVarnixWizardProgContext.h"
 #include "wizards/varnix/CVarnixSettings.h"
 
+#include <memory>
 #include <string>
 
 class CDialogVarnixSetup : public CDialogSetpointsBase
@@ -34,6 +36,8 @@ protected:
 
 private:
     bool RequireSetpoints();
+    // Null, with the error shown, when the context cannot be made.
+    std::unique_ptr<CVarnixWizardProgContext> MakeRunContext(bool isRead);
 
     CVarnixSettings m_settings;
 };
@@ -42,16 +46,14 @@ private:
 bool RunVarnixWizard(CWnd* parent, CVarnixSettings& settings);
 
 // The two warnings shown before the Varnix (and, the second, the Varnix MPPT) setup.
-class CDialogVxWizWarn1 : public CDialogMainWindow
+class CDialogVxWizWarn1 : public CDialogSetupWarning
 {
 public:
     CDialogVxWizWarn1(CWnd* parent, HICON icon);
-    BOOL OnInitDialog() override;
 };
 
-class CDialogVxWizWarn2 : public CDialogMainWindow
+class CDialogVxWizWarn2 : public CDialogSetupWarning
 {
 public:
     CDialogVxWizWarn2(CWnd* parent, HICON icon);
-    BOOL OnInitDialog() override;
 };

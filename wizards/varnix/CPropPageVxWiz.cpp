@@ -1,6 +1,8 @@
 #include "wizards/varnix/CPropPageVxWiz.h"
 
+#include "framework/DataExchange.h"
 #include "framework/MessageBoxHook.h"
+#include "shell/DialogDataExchange.h"
 #include "shell/HelpCommands.h"
 #include "wizards/framework/CPropertySheetDipSwitch.h"
 #include "wizards/framework/WizardPageControls.h"
@@ -92,6 +94,25 @@ float CPropPageVxWiz::MinimumFor(UINT32 registerAddress, float minimum, bool neg
         return minimum;
     const double held = negated ? -row->GetMaximumValue() : row->GetMinimumValue();
     return static_cast<float>(std::max<double>(minimum, held));
+}
+
+void CPropPageVxWiz::ExchangeValue(CDataExchange* pDX, int id, float& value, UINT32 registerAddress,
+                                   float minimum, float maximum, bool negated)
+{
+    DDX_FloatFormat(pDX, id, value, Format(registerAddress));
+    DDV_MinMaxFloat(pDX, value, MinimumFor(registerAddress, minimum, negated),
+                    MaximumFor(registerAddress, maximum, negated));
+}
+
+void CPropPageVxWiz::ExchangeTime(CDataExchange* pDX, int hoursId, int minutesId, int secondsId,
+                                  VarnixTimeEntry& time, int maxHours)
+{
+    DDX_Text(pDX, hoursId, time.hours);
+    DDV_MinMaxInt(pDX, time.hours, 0, maxHours);
+    DDX_Text(pDX, minutesId, time.minutes);
+    DDV_MinMaxInt(pDX, time.minutes, 0, 59);
+    DDX_Text(pDX, secondsId, time.seconds);
+    DDV_MinMaxInt(pDX, time.seconds, 0, 59);
 }
 
 void CPropPageVxWiz::ShowError(const char* text)

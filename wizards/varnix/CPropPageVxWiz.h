@@ -7,6 +7,7 @@
 #include "framework/MessageMap.h"
 #include "framework/CString.h"
 #include "wizards/varnix/CVarnixSettings.h"
+#include "wizards/varnix/VarnixRegisters.h"
 
 #include <initializer_list>
 
@@ -47,6 +48,14 @@ protected:
     float MaximumFor(UINT32 registerAddress, float maximum, bool negated = false) const;
     float MinimumFor(UINT32 registerAddress, float minimum, bool negated = false) const;
 
+    // A number box of a register: shown with the row's format, its range narrowed to what
+    // the register holds.
+    void ExchangeValue(CDataExchange* pDX, int id, float& value, UINT32 registerAddress, float minimum,
+                       float maximum, bool negated = false);
+    // Hours, minutes and seconds boxes, each within its range.
+    void ExchangeTime(CDataExchange* pDX, int hoursId, int minutesId, int secondsId, VarnixTimeEntry& time,
+                      int maxHours);
+
     void ShowError(const char* text);
     void EnableControls(std::initializer_list<int> ids, bool enable);
     bool IsChecked(int id) const;
@@ -63,9 +72,3 @@ protected:
     afx_msg LRESULT OnHelpRequest(WPARAM wParam, LPARAM lParam);
     DECLARE_MESSAGE_MAP()
 };
-
-// Times in hours, minutes and seconds, as the pages enter them.
-inline long HmsSeconds(int hours, int minutes, int seconds)
-{
-    return hours * 3600L + minutes * 60L + seconds;
-}

@@ -3,62 +3,19 @@
 #include "framework/CPaintDC.h"
 #include "framework/DataExchange.h"
 #include "res/pyraxis_varnix_resource.h"
+#include "wizards/varnix/VarnixRegisters.h"
 #include "shell/DialogDataExchange.h"
 
 #include <cmath>
 #include <cstdlib>
 #include <string>
 
+using namespace varnix_registers;
+
 namespace
 {
-const UINT32 REG_REGULATION = 0xE000;
-const UINT32 REG_FLOAT = 0xE001;
-const UINT32 REG_TIME_BEFORE_FLOAT = 0xE002;
-const UINT32 REG_EQUALIZE = 0xE006;
-const UINT32 REG_EQUALIZE_DAYS = 0xE007;
-const UINT32 REG_EQUALIZE_TIMEOUT = 0xE008;
-const UINT32 REG_EQUALIZE_DURATION = 0xE009;
-const UINT32 REG_TEMP_COMP = 0xE00A;
-const UINT32 REG_HVD = 0xE00B;
-const UINT32 REG_HVDR = 0xE00C;
-const UINT32 REG_FLOAT_TIMEOUT = 0xE00E;
-const UINT32 REG_LVD = 0xE00F;
-const UINT32 REG_LVR = 0xE010;
-const UINT32 REG_LOAD_HVD = 0xE011;
-const UINT32 REG_LOAD_HVR = 0xE012;
-const UINT32 REG_LOAD_COMPENSATION = 0xE013;
-const UINT32 REG_LVD_WARNING = 0xE014;
-const UINT32 REG_TIMER_1 = 0xE015;
-const UINT32 REG_TIMER_2 = 0xE016;
-const UINT32 REG_LIGHTING_BITS = 0xE017;
-const UINT32 REG_DUSK = 0xE018;
-const UINT32 REG_DAWN = 0xE019;
-const UINT32 REG_EXPECTED_DAWN = 0xE01A;
-const UINT32 REG_TEMP_COMP_HI = 0xE01F;
-const UINT32 REG_TEMP_COMP_LO = 0xE020;
-const UINT32 REG_BATTERY_SERVICE = 0xE022;
-const UINT32 REG_REGULATION_METHOD = 0xE042;
 
-const long MAX_REGISTER_SECONDS = 65535;
 const char* const TIME_LIMITS = " must be greater than zero and less than 18 hours, 12 minutes, and 16 seconds.";
-
-void SplitHms(double seconds, int& hours, int& minutes, int& rest)
-{
-    const long total = static_cast<long>(seconds + 0.5);
-    hours = static_cast<int>(total / 3600);
-    minutes = static_cast<int>(total % 3600 / 60);
-    rest = static_cast<int>(total % 60);
-}
-
-void ExchangeTime(CDataExchange* pDX, const int ids[3], int* parts[3], int maxHours)
-{
-    const int maxima[3] = {maxHours, 59, 59};
-    for (int i = 0; i < 3; ++i)
-    {
-        DDX_Text(pDX, ids[i], *parts[i]);
-        DDV_MinMaxInt(pDX, *parts[i], 0, maxima[i]);
-    }
-}
 
 bool InRegisterTime(long seconds)
 {
@@ -90,20 +47,15 @@ BOOL CPropPageVxWizLoad1::OnSetActive()
 
 void CPropPageVxWizLoad1::DoDataExchange(CDataExchange* pDX)
 {
-    DDX_FloatFormat(pDX, IDC_VXW_LVD, m_lvd, "%.2f");
-    DDV_MinMaxFloat(pDX, m_lvd, 0, MaximumFor(REG_LVD, 1000));
-    DDX_FloatFormat(pDX, IDC_VXW_LVR, m_lvr, "%.2f");
-    DDV_MinMaxFloat(pDX, m_lvr, 0, MaximumFor(REG_LVR, 1000));
+    ExchangeValue(pDX, IDC_VXW_LVD, m_lvd, REG_LVD, 0, 1000);
+    ExchangeValue(pDX, IDC_VXW_LVR, m_lvr, REG_LVR, 0, 1000);
     DDX_Text(pDX, IDC_VXW_LVD_DELAY_M, m_delayM);
     DDV_MinMaxInt(pDX, m_delayM, 0, 59);
     DDX_Text(pDX, IDC_VXW_LVD_DELAY_S, m_delayS);
     DDV_MinMaxInt(pDX, m_delayS, 0, 59);
-    DDX_FloatFormat(pDX, IDC_VXW_LOAD_COMP, m_compensation, Format(REG_LOAD_COMPENSATION));
-    DDV_MinMaxFloat(pDX, m_compensation, 0, MaximumFor(REG_LOAD_COMPENSATION, 1));
-    DDX_FloatFormat(pDX, IDC_VXW_HVD_VOLTAGE, m_hvd, "%.2f");
-    DDV_MinMaxFloat(pDX, m_hvd, 0, MaximumFor(REG_LOAD_HVD, 1000));
-    DDX_FloatFormat(pDX, IDC_VXW_HVR_VOLTAGE, m_hvr, "%.2f");
-    DDV_MinMaxFloat(pDX, m_hvr, 0, MaximumFor(REG_LOAD_HVR, 1000));
+    ExchangeValue(pDX, IDC_VXW_LOAD_COMP, m_compensation, REG_LOAD_COMPENSATION, 0, 1);
+    ExchangeValue(pDX, IDC_VXW_HVD_VOLTAGE, m_hvd, REG_LOAD_HVD, 0, 1000);
+    ExchangeValue(pDX, IDC_VXW_HVR_VOLTAGE, m_hvr, REG_LOAD_HVR, 0, 1000);
 }
 
 void CPropPageVxWizLoad1::LoadPage()
@@ -174,18 +126,12 @@ CPropPageVxWizDiversion1::CPropPageVxWizDiversion1(CVarnixSettings* settings)
 void CPropPageVxWizDiversion1::DoDataExchange(CDataExchange* pDX)
 {
     DDX_Radio(pDX, IDC_VXW_REG_PWM, m_method);
-    DDX_FloatFormat(pDX, IDC_VXW_PWM_VOLTAGE, m_pwm, Format(REG_REGULATION));
-    DDV_MinMaxFloat(pDX, m_pwm, 0, MaximumFor(REG_REGULATION, 1000));
-    DDX_FloatFormat(pDX, IDC_VXW_TEMP_COMP, m_compensation, Format(REG_TEMP_COMP));
-    DDV_MinMaxFloat(pDX, m_compensation, 0, MaximumFor(REG_TEMP_COMP, 1, true));
-    DDX_FloatFormat(pDX, IDC_VXW_MAX_COMP_TEMP, m_maximum, Format(REG_TEMP_COMP_HI));
-    DDV_MinMaxFloat(pDX, m_maximum, MinimumFor(REG_TEMP_COMP_HI, -50), MaximumFor(REG_TEMP_COMP_HI, 100));
-    DDX_FloatFormat(pDX, IDC_VXW_MIN_COMP_TEMP, m_minimum, Format(REG_TEMP_COMP_LO));
-    DDV_MinMaxFloat(pDX, m_minimum, MinimumFor(REG_TEMP_COMP_LO, -50), MaximumFor(REG_TEMP_COMP_LO, 100));
-    DDX_FloatFormat(pDX, IDC_VXW_HVD_VOLTAGE, m_on, Format(REG_HVD));
-    DDV_MinMaxFloat(pDX, m_on, 0, MaximumFor(REG_HVD, 1000));
-    DDX_FloatFormat(pDX, IDC_VXW_HVR_VOLTAGE, m_off, Format(REG_HVDR));
-    DDV_MinMaxFloat(pDX, m_off, 0, MaximumFor(REG_HVDR, 1000));
+    ExchangeValue(pDX, IDC_VXW_PWM_VOLTAGE, m_pwm, REG_REGULATION, 0, 1000);
+    ExchangeValue(pDX, IDC_VXW_TEMP_COMP, m_compensation, REG_TEMP_COMP, 0, 1, true);
+    ExchangeValue(pDX, IDC_VXW_MAX_COMP_TEMP, m_maximum, REG_TEMP_COMP_HI, -50, 100);
+    ExchangeValue(pDX, IDC_VXW_MIN_COMP_TEMP, m_minimum, REG_TEMP_COMP_LO, -50, 100);
+    ExchangeValue(pDX, IDC_VXW_HVD_VOLTAGE, m_on, REG_HVD, 0, 1000);
+    ExchangeValue(pDX, IDC_VXW_HVR_VOLTAGE, m_off, REG_HVDR, 0, 1000);
     DDX_Text(pDX, IDC_VXW_DIV_SERVICE_DAYS, m_days);
     DDV_MinMaxInt(pDX, m_days, 0, 255);
 }
@@ -261,35 +207,24 @@ CPropPageVxWizDiversion2::CPropPageVxWizDiversion2(CVarnixSettings* settings)
 
 void CPropPageVxWizDiversion2::DoDataExchange(CDataExchange* pDX)
 {
-    DDX_FloatFormat(pDX, IDC_VXW_DIV_FLOAT_VOLTAGE, m_floatVoltage, Format(REG_FLOAT));
-    DDV_MinMaxFloat(pDX, m_floatVoltage, 0, MaximumFor(REG_FLOAT, 1000));
-    const int after[3] = {IDC_VXW_DIV_AFTER_H, IDC_VXW_DIV_AFTER_M, IDC_VXW_DIV_AFTER_S};
-    int* afterParts[3] = {&m_afterH, &m_afterM, &m_afterS};
-    ExchangeTime(pDX, after, afterParts, 18);
-    const int exit[3] = {IDC_VXW_DIV_EXIT_H, IDC_VXW_DIV_EXIT_M, IDC_VXW_DIV_EXIT_S};
-    int* exitParts[3] = {&m_exitH, &m_exitM, &m_exitS};
-    ExchangeTime(pDX, exit, exitParts, 18);
-    DDX_FloatFormat(pDX, IDC_VXW_EQ_VOLTAGE, m_equalizeVoltage, Format(REG_EQUALIZE));
-    DDV_MinMaxFloat(pDX, m_equalizeVoltage, 0, MaximumFor(REG_EQUALIZE, 1000));
-    const int time[3] = {IDC_VXW_EQ_TIME_H, IDC_VXW_EQ_TIME_M, IDC_VXW_EQ_TIME_S};
-    int* timeParts[3] = {&m_timeH, &m_timeM, &m_timeS};
-    ExchangeTime(pDX, time, timeParts, 18);
-    DDX_FloatFormat(pDX, IDC_VXW_EQ_INTERVAL, m_interval, Format(REG_EQUALIZE_DAYS));
-    DDV_MinMaxFloat(pDX, m_interval, 0, MaximumFor(REG_EQUALIZE_DAYS, 255));
-    const int timeout[3] = {IDC_VXW_EQ_TIMEOUT_H, IDC_VXW_EQ_TIMEOUT_M, IDC_VXW_EQ_TIMEOUT_S};
-    int* timeoutParts[3] = {&m_timeoutH, &m_timeoutM, &m_timeoutS};
-    ExchangeTime(pDX, timeout, timeoutParts, 1000);
+    ExchangeValue(pDX, IDC_VXW_DIV_FLOAT_VOLTAGE, m_floatVoltage, REG_FLOAT, 0, 1000);
+    ExchangeTime(pDX, IDC_VXW_DIV_AFTER_H, IDC_VXW_DIV_AFTER_M, IDC_VXW_DIV_AFTER_S, m_after, 18);
+    ExchangeTime(pDX, IDC_VXW_DIV_EXIT_H, IDC_VXW_DIV_EXIT_M, IDC_VXW_DIV_EXIT_S, m_exit, 18);
+    ExchangeValue(pDX, IDC_VXW_EQ_VOLTAGE, m_equalizeVoltage, REG_EQUALIZE, 0, 1000);
+    ExchangeTime(pDX, IDC_VXW_EQ_TIME_H, IDC_VXW_EQ_TIME_M, IDC_VXW_EQ_TIME_S, m_time, 18);
+    ExchangeValue(pDX, IDC_VXW_EQ_INTERVAL, m_interval, REG_EQUALIZE_DAYS, 0, 255);
+    ExchangeTime(pDX, IDC_VXW_EQ_TIMEOUT_H, IDC_VXW_EQ_TIMEOUT_M, IDC_VXW_EQ_TIMEOUT_S, m_timeout, 1000);
 }
 
 void CPropPageVxWizDiversion2::LoadPage()
 {
     m_floatVoltage = static_cast<float>(Value(REG_FLOAT));
-    SplitHms(Value(REG_TIME_BEFORE_FLOAT), m_afterH, m_afterM, m_afterS);
-    SplitHms(Value(REG_FLOAT_TIMEOUT), m_exitH, m_exitM, m_exitS);
+    m_after.SetSeconds(Value(REG_TIME_BEFORE_FLOAT));
+    m_exit.SetSeconds(Value(REG_FLOAT_TIMEOUT));
     m_equalizeVoltage = static_cast<float>(Value(REG_EQUALIZE));
-    SplitHms(Value(REG_EQUALIZE_DURATION), m_timeH, m_timeM, m_timeS);
+    m_time.SetSeconds(Value(REG_EQUALIZE_DURATION));
     m_interval = static_cast<float>(Value(REG_EQUALIZE_DAYS));
-    SplitHms(Value(REG_EQUALIZE_TIMEOUT), m_timeoutH, m_timeoutM, m_timeoutS);
+    m_timeout.SetSeconds(Value(REG_EQUALIZE_TIMEOUT));
     SetChecked(IDC_VXW_FLOAT_ENABLE, Value(REG_FLOAT) != 0.0);
     SetChecked(IDC_VXW_EQ_ENABLE, Value(REG_EQUALIZE) != 0.0);
     UpdateData(FALSE);
@@ -308,14 +243,14 @@ bool CPropPageVxWizDiversion2::StorePage()
             return false;
         }
         Write(REG_FLOAT, m_floatVoltage);
-        const long after = HmsSeconds(m_afterH, m_afterM, m_afterS);
+        const long after = m_after.TotalSeconds();
         if (!InRegisterTime(after))
         {
             ShowError((std::string("Error: After time") + TIME_LIMITS).c_str());
             return false;
         }
         Write(REG_TIME_BEFORE_FLOAT, after);
-        const long exit = HmsSeconds(m_exitH, m_exitM, m_exitS);
+        const long exit = m_exit.TotalSeconds();
         if (!InRegisterTime(exit))
         {
             ShowError((std::string("Error: Exit Float time") + TIME_LIMITS).c_str());
@@ -343,7 +278,7 @@ bool CPropPageVxWizDiversion2::StorePage()
             return false;
         }
         Write(REG_EQUALIZE, m_equalizeVoltage);
-        const long duration = HmsSeconds(m_timeH, m_timeM, m_timeS);
+        const long duration = m_time.TotalSeconds();
         if (!InRegisterTime(duration))
         {
             ShowError((std::string("Error: Equalize Time") + TIME_LIMITS).c_str());
@@ -351,7 +286,7 @@ bool CPropPageVxWizDiversion2::StorePage()
         }
         Write(REG_EQUALIZE_DURATION, duration);
         Write(REG_EQUALIZE_DAYS, m_interval);
-        const long timeout = HmsSeconds(m_timeoutH, m_timeoutM, m_timeoutS);
+        const long timeout = m_timeout.TotalSeconds();
         if (!InRegisterTime(timeout))
         {
             ShowError((std::string("Error: Equalize Timeout") + TIME_LIMITS).c_str());
@@ -514,7 +449,7 @@ bool CPropPageVxWizLighting1::StorePage()
             return false;
         }
         // The timers are signed 16-bit seconds in the controller.
-        const long magnitude = HmsSeconds(parts[0], parts[1], parts[2]);
+        const long magnitude = parts[0] * 3600L + parts[1] * 60L + parts[2];
         if (magnitude > MAX_TIMER_SECONDS)
         {
             ShowError("Error: a load time must be no more than 9 hours, 6 minutes, and 7 seconds.");

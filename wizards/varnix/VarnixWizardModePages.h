@@ -59,10 +59,7 @@ protected:
 
 private:
     float m_floatVoltage = 0, m_equalizeVoltage = 0, m_interval = 0;
-    int m_afterH = 0, m_afterM = 0, m_afterS = 0;
-    int m_exitH = 0, m_exitM = 0, m_exitS = 0;
-    int m_timeH = 0, m_timeM = 0, m_timeS = 0;
-    int m_timeoutH = 0, m_timeoutM = 0, m_timeoutS = 0;
+    VarnixTimeEntry m_after, m_exit, m_time, m_timeout;
 };
 
 // The two load timers from dusk or dawn, and the dusk and dawn thresholds, with a strip

@@ -4,43 +4,17 @@
 #include "framework/DataExchange.h"
 #include "framework/MessageBoxHook.h"
 #include "res/pyraxis_varnix_resource.h"
+#include "wizards/varnix/VarnixRegisters.h"
 #include "shell/DialogDataExchange.h"
 #include "wizards/framework/SettingText.h"
+
+using namespace varnix_registers;
 
 namespace
 {
 // Registers of the Varnix setpoint table.
-const UINT32 REG_REGULATION = 0xE000;
-const UINT32 REG_FLOAT = 0xE001;
-const UINT32 REG_TIME_BEFORE_FLOAT = 0xE002;
-const UINT32 REG_LOW_BATTERY_TIME = 0xE003;
-const UINT32 REG_LOW_BATTERY_VOLTAGE = 0xE004;
-const UINT32 REG_CANCEL_FLOAT = 0xE005;
-const UINT32 REG_EQUALIZE = 0xE006;
-const UINT32 REG_EQUALIZE_DAYS = 0xE007;
-const UINT32 REG_EQUALIZE_TIMEOUT = 0xE008;
-const UINT32 REG_EQUALIZE_DURATION = 0xE009;
-const UINT32 REG_TEMP_COMP = 0xE00A;
-const UINT32 REG_HVD = 0xE00B;
-const UINT32 REG_HVDR = 0xE00C;
-const UINT32 REG_FLOAT_TIMEOUT = 0xE00E;
-const UINT32 REG_TEMP_COMP_HI = 0xE01F;
-const UINT32 REG_TEMP_COMP_LO = 0xE020;
-const UINT32 REG_BATTERY_SERVICE = 0xE022;
-const UINT32 REG_FLOAT_PWM = 0xE041;
-const UINT32 REG_LED_FIRST = 0xE01B;
 
-// The longest time the setpoint registers hold, in seconds.
-const long MAX_REGISTER_SECONDS = 65535;
 const char* const TIME_TOO_LONG = " must be less than 18 hours, 12 minutes, and 16 seconds.";
-
-void SplitHms(double seconds, int& hours, int& minutes, int& rest)
-{
-    const long total = static_cast<long>(seconds + 0.5);
-    hours = static_cast<int>(total / 3600);
-    minutes = static_cast<int>(total % 3600 / 60);
-    rest = static_cast<int>(total % 60);
-}
 
 std::string WindowText(const CWnd& page, int id)
 {
@@ -201,42 +175,23 @@ CPropPageVxWizCharge2::CPropPageVxWizCharge2(CVarnixSettings* settings)
 
 void CPropPageVxWizCharge2::DoDataExchange(CDataExchange* pDX)
 {
-    DDX_FloatFormat(pDX, IDC_VXW_FLOAT_VOLTAGE, m_floatVoltage, Format(REG_FLOAT));
-    DDV_MinMaxFloat(pDX, m_floatVoltage, 0, MaximumFor(REG_FLOAT, 1000));
-    DDX_FloatFormat(pDX, IDC_VXW_FLOAT_DUTY, m_duty, Format(REG_FLOAT_PWM));
-    DDV_MinMaxFloat(pDX, m_duty, 1, MaximumFor(REG_FLOAT_PWM, 99));
-    DDX_Text(pDX, IDC_VXW_FLOAT_AFTER_H, m_afterH);
-    DDV_MinMaxInt(pDX, m_afterH, 0, 1000);
-    DDX_Text(pDX, IDC_VXW_FLOAT_AFTER_M, m_afterM);
-    DDV_MinMaxInt(pDX, m_afterM, 0, 59);
-    DDX_Text(pDX, IDC_VXW_FLOAT_AFTER_S, m_afterS);
-    DDV_MinMaxInt(pDX, m_afterS, 0, 59);
-    DDX_Text(pDX, IDC_VXW_FLOAT_EXIT_H, m_exitH);
-    DDV_MinMaxInt(pDX, m_exitH, 0, 1000);
-    DDX_Text(pDX, IDC_VXW_FLOAT_EXIT_M, m_exitM);
-    DDV_MinMaxInt(pDX, m_exitM, 0, 59);
-    DDX_Text(pDX, IDC_VXW_FLOAT_EXIT_S, m_exitS);
-    DDV_MinMaxInt(pDX, m_exitS, 0, 59);
-    DDX_FloatFormat(pDX, IDC_VXW_LOWBATT_VOLTAGE, m_lowBatteryVoltage, Format(REG_LOW_BATTERY_VOLTAGE));
-    DDV_MinMaxFloat(pDX, m_lowBatteryVoltage, 0, MaximumFor(REG_LOW_BATTERY_VOLTAGE, 1000));
-    DDX_Text(pDX, IDC_VXW_LOWBATT_H, m_lowH);
-    DDV_MinMaxInt(pDX, m_lowH, 0, 1000);
-    DDX_Text(pDX, IDC_VXW_LOWBATT_M, m_lowM);
-    DDV_MinMaxInt(pDX, m_lowM, 0, 59);
-    DDX_Text(pDX, IDC_VXW_LOWBATT_S, m_lowS);
-    DDV_MinMaxInt(pDX, m_lowS, 0, 59);
-    DDX_FloatFormat(pDX, IDC_VXW_FLOAT_CANCEL_VOLTAGE, m_cancelVoltage, Format(REG_CANCEL_FLOAT));
-    DDV_MinMaxFloat(pDX, m_cancelVoltage, 0, MaximumFor(REG_CANCEL_FLOAT, 1000));
+    ExchangeValue(pDX, IDC_VXW_FLOAT_VOLTAGE, m_floatVoltage, REG_FLOAT, 0, 1000);
+    ExchangeValue(pDX, IDC_VXW_FLOAT_DUTY, m_duty, REG_FLOAT_PWM, 1, 99);
+    ExchangeTime(pDX, IDC_VXW_FLOAT_AFTER_H, IDC_VXW_FLOAT_AFTER_M, IDC_VXW_FLOAT_AFTER_S, m_after, 1000);
+    ExchangeTime(pDX, IDC_VXW_FLOAT_EXIT_H, IDC_VXW_FLOAT_EXIT_M, IDC_VXW_FLOAT_EXIT_S, m_exit, 1000);
+    ExchangeValue(pDX, IDC_VXW_LOWBATT_VOLTAGE, m_lowBatteryVoltage, REG_LOW_BATTERY_VOLTAGE, 0, 1000);
+    ExchangeTime(pDX, IDC_VXW_LOWBATT_H, IDC_VXW_LOWBATT_M, IDC_VXW_LOWBATT_S, m_lowBatteryTime, 1000);
+    ExchangeValue(pDX, IDC_VXW_FLOAT_CANCEL_VOLTAGE, m_cancelVoltage, REG_CANCEL_FLOAT, 0, 1000);
 }
 
 void CPropPageVxWizCharge2::LoadPage()
 {
     m_floatVoltage = static_cast<float>(Value(REG_FLOAT));
     m_duty = static_cast<float>(Value(REG_FLOAT_PWM));
-    SplitHms(Value(REG_TIME_BEFORE_FLOAT), m_afterH, m_afterM, m_afterS);
-    SplitHms(Value(REG_FLOAT_TIMEOUT), m_exitH, m_exitM, m_exitS);
+    m_after.SetSeconds(Value(REG_TIME_BEFORE_FLOAT));
+    m_exit.SetSeconds(Value(REG_FLOAT_TIMEOUT));
     m_lowBatteryVoltage = static_cast<float>(Value(REG_LOW_BATTERY_VOLTAGE));
-    SplitHms(Value(REG_LOW_BATTERY_TIME), m_lowH, m_lowM, m_lowS);
+    m_lowBatteryTime.SetSeconds(Value(REG_LOW_BATTERY_TIME));
     m_cancelVoltage = static_cast<float>(Value(REG_CANCEL_FLOAT));
     SetChecked(IDC_VXW_FLOAT_ENABLE, Value(REG_FLOAT) != 0.0);
     SetChecked(IDC_VXW_LOWBATT_ENABLE, Value(REG_LOW_BATTERY_VOLTAGE) != 0.0);
@@ -256,9 +211,9 @@ bool CPropPageVxWizCharge2::StorePage()
         return false;
     }
     // Times the register cannot hold are refused, as the equalize times are.
-    const long after = HmsSeconds(m_afterH, m_afterM, m_afterS);
-    const long exit = HmsSeconds(m_exitH, m_exitM, m_exitS);
-    const long low = HmsSeconds(m_lowH, m_lowM, m_lowS);
+    const long after = m_after.TotalSeconds();
+    const long exit = m_exit.TotalSeconds();
+    const long low = m_lowBatteryTime.TotalSeconds();
     const std::pair<long, const char*> times[3] = {
         {after, "Error: Float transition time"}, {exit, "Error: Exit Float time"},
         {low, "Error: Low Batt trip timer"}};
@@ -306,34 +261,20 @@ CPropPageVxWizCharge3::CPropPageVxWizCharge3(CVarnixSettings* settings)
 
 void CPropPageVxWizCharge3::DoDataExchange(CDataExchange* pDX)
 {
-    DDX_FloatFormat(pDX, IDC_VXW_EQ_VOLTAGE, m_equalizeVoltage, Format(REG_EQUALIZE));
-    DDV_MinMaxFloat(pDX, m_equalizeVoltage, 0, MaximumFor(REG_EQUALIZE, 1000));
-    DDX_Text(pDX, IDC_VXW_EQ_TIME_H, m_timeH);
-    DDV_MinMaxInt(pDX, m_timeH, 0, 18);
-    DDX_Text(pDX, IDC_VXW_EQ_TIME_M, m_timeM);
-    DDV_MinMaxInt(pDX, m_timeM, 0, 59);
-    DDX_Text(pDX, IDC_VXW_EQ_TIME_S, m_timeS);
-    DDV_MinMaxInt(pDX, m_timeS, 0, 59);
-    DDX_FloatFormat(pDX, IDC_VXW_EQ_INTERVAL, m_interval, Format(REG_EQUALIZE_DAYS));
-    DDV_MinMaxFloat(pDX, m_interval, 0, MaximumFor(REG_EQUALIZE_DAYS, 1000));
-    DDX_Text(pDX, IDC_VXW_EQ_TIMEOUT_H, m_timeoutH);
-    DDV_MinMaxInt(pDX, m_timeoutH, 0, 1000);
-    DDX_Text(pDX, IDC_VXW_EQ_TIMEOUT_M, m_timeoutM);
-    DDV_MinMaxInt(pDX, m_timeoutM, 0, 59);
-    DDX_Text(pDX, IDC_VXW_EQ_TIMEOUT_S, m_timeoutS);
-    DDV_MinMaxInt(pDX, m_timeoutS, 0, 59);
-    DDX_FloatFormat(pDX, IDC_VXW_HVD_VOLTAGE, m_hvd, Format(REG_HVD));
-    DDV_MinMaxFloat(pDX, m_hvd, 0, MaximumFor(REG_HVD, 1000));
-    DDX_FloatFormat(pDX, IDC_VXW_HVR_VOLTAGE, m_hvr, Format(REG_HVDR));
-    DDV_MinMaxFloat(pDX, m_hvr, 0, MaximumFor(REG_HVDR, 1000));
+    ExchangeValue(pDX, IDC_VXW_EQ_VOLTAGE, m_equalizeVoltage, REG_EQUALIZE, 0, 1000);
+    ExchangeTime(pDX, IDC_VXW_EQ_TIME_H, IDC_VXW_EQ_TIME_M, IDC_VXW_EQ_TIME_S, m_time, 18);
+    ExchangeValue(pDX, IDC_VXW_EQ_INTERVAL, m_interval, REG_EQUALIZE_DAYS, 0, 1000);
+    ExchangeTime(pDX, IDC_VXW_EQ_TIMEOUT_H, IDC_VXW_EQ_TIMEOUT_M, IDC_VXW_EQ_TIMEOUT_S, m_timeout, 1000);
+    ExchangeValue(pDX, IDC_VXW_HVD_VOLTAGE, m_hvd, REG_HVD, 0, 1000);
+    ExchangeValue(pDX, IDC_VXW_HVR_VOLTAGE, m_hvr, REG_HVDR, 0, 1000);
 }
 
 void CPropPageVxWizCharge3::LoadPage()
 {
     m_equalizeVoltage = static_cast<float>(Value(REG_EQUALIZE));
-    SplitHms(Value(REG_EQUALIZE_DURATION), m_timeH, m_timeM, m_timeS);
+    m_time.SetSeconds(Value(REG_EQUALIZE_DURATION));
     m_interval = static_cast<float>(Value(REG_EQUALIZE_DAYS));
-    SplitHms(Value(REG_EQUALIZE_TIMEOUT), m_timeoutH, m_timeoutM, m_timeoutS);
+    m_timeout.SetSeconds(Value(REG_EQUALIZE_TIMEOUT));
     m_hvd = static_cast<float>(Value(REG_HVD));
     m_hvr = static_cast<float>(Value(REG_HVDR));
     SetChecked(IDC_VXW_EQ_ENABLE, Value(REG_EQUALIZE) != 0.0);
@@ -359,7 +300,7 @@ bool CPropPageVxWizCharge3::StorePage()
         return false;
     }
     Write(REG_EQUALIZE, equalizeOn ? m_equalizeVoltage : 0.0);
-    const long duration = HmsSeconds(m_timeH, m_timeM, m_timeS);
+    const long duration = m_time.TotalSeconds();
     if (duration > MAX_REGISTER_SECONDS)
     {
         ShowError((std::string("Error: Equalize Duration") + TIME_TOO_LONG).c_str());
@@ -367,7 +308,7 @@ bool CPropPageVxWizCharge3::StorePage()
     }
     Write(REG_EQUALIZE_DURATION, duration);
     Write(REG_EQUALIZE_DAYS, m_interval);
-    const long timeout = HmsSeconds(m_timeoutH, m_timeoutM, m_timeoutS);
+    const long timeout = m_timeout.TotalSeconds();
     if (timeout > MAX_REGISTER_SECONDS)
     {
         ShowError((std::string("Error: Equalize Timeout") + TIME_TOO_LONG).c_str());

@@ -48,9 +48,7 @@ protected:
 
 private:
     float m_floatVoltage = 0, m_lowBatteryVoltage = 0, m_cancelVoltage = 0, m_duty = 0;
-    int m_afterH = 0, m_afterM = 0, m_afterS = 0;
-    int m_exitH = 0, m_exitM = 0, m_exitS = 0;
-    int m_lowH = 0, m_lowM = 0, m_lowS = 0;
+    VarnixTimeEntry m_after, m_exit, m_lowBatteryTime;
 };
 
 class CPropPageVxWizCharge3 : public CPropPageVxWiz
@@ -68,8 +66,7 @@ protected:
 
 private:
     float m_equalizeVoltage = 0, m_hvd = 0, m_hvr = 0, m_interval = 0;
-    int m_timeH = 0, m_timeM = 0, m_timeS = 0;
-    int m_timeoutH = 0, m_timeoutM = 0, m_timeoutS = 0;
+    VarnixTimeEntry m_time, m_timeout;
 };
 
 class CPropPageVxWizLed : public CPropPageVxWiz
