@@ -23,6 +23,7 @@
 #include "shell/DeviceSearchSettings.h"
 #include "shell/ProgramFolders.h"
 #include "shell/ShellCommands.h"
+#include "wizards/corandel/CorandelSetupCommands.h"
 
 #include <commdlg.h>
 #include <cstring>
@@ -64,10 +65,8 @@ BEGIN_MESSAGE_MAP(CMainFrame, CBNMDIFrameWnd)
     ON_UPDATE_COMMAND_UI(ID_TOOLS_OSTREL_WIZARD, OnUpdateToolsWizard)
     ON_COMMAND(ID_TOOLS_VARNIX_WIZARD, OnToolsWizard)
     ON_UPDATE_COMMAND_UI(ID_TOOLS_VARNIX_WIZARD, OnUpdateToolsWizard)
-    ON_COMMAND(ID_TOOLS_CORANDEL_DUO_WIZARD, OnToolsWizard)
-    ON_UPDATE_COMMAND_UI(ID_TOOLS_CORANDEL_DUO_WIZARD, OnUpdateToolsWizard)
-    ON_COMMAND(ID_TOOLS_CORANDEL_MPPT_WIZARD, OnToolsWizard)
-    ON_UPDATE_COMMAND_UI(ID_TOOLS_CORANDEL_MPPT_WIZARD, OnUpdateToolsWizard)
+    ON_COMMAND(ID_TOOLS_CORANDEL_DUO_WIZARD, OnToolsCorandelDuoWizard)
+    ON_COMMAND(ID_TOOLS_CORANDEL_MPPT_WIZARD, OnToolsCorandelMpptWizard)
     ON_COMMAND(ID_TOOLS_VARNIX_MPPT_WIZARD, OnToolsWizard)
     ON_UPDATE_COMMAND_UI(ID_TOOLS_VARNIX_MPPT_WIZARD, OnUpdateToolsWizard)
     ON_COMMAND(ID_TOOLS_VARNIX_HV_MPPT_WIZARD, OnToolsWizard)
@@ -488,6 +487,17 @@ void CMainFrame::OnToolsWizard()
 void CMainFrame::OnUpdateToolsWizard(CCmdUI* pCmdUI)
 {
     pCmdUI->Enable(FALSE);
+}
+
+void CMainFrame::OnToolsCorandelDuoWizard()
+{
+    // From a device's Tools entry the command context is that device; from the menu, none.
+    RunCorandelDuoSetup(m_commandContext, this, nullptr);
+}
+
+void CMainFrame::OnToolsCorandelMpptWizard()
+{
+    RunCorandelMpptSetup(m_commandContext, this, nullptr);
 }
 
 // --- Private messages ------------------------------------------------------------------

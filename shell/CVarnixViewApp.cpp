@@ -9,6 +9,7 @@
 #include "framework/MessageBoxHook.h"
 #include "framework/MessageMap.h"
 #include "res/pyraxis_resource.h"
+#include "wizards/corandel/CorandelSetupCommands.h"
 #include "shell/CChildWndInvisible.h"
 #include "shell/CFirstrunDeviceAutoDetectConfig.h"
 #include "shell/CMainFrame.h"
@@ -149,11 +150,22 @@ INT_PTR CVarnixViewApp::RunDialogAsMainWindow(CDialog& dialog)
     return result;
 }
 
-void CVarnixViewApp::RunWizardMode(EStartSwitch)
+void CVarnixViewApp::RunWizardMode(EStartSwitch start)
 {
     // Each setup dialog comes with its wizard and runs through RunDialogAsMainWindow.
-    ShowMessageBoxWide(L"This setup wizard is not part of this version of Pyraxis yet.", MB_OK | MB_ICONINFORMATION,
-                       0);
+    const boost::shared_ptr<ModbusEndpoint_t> noDevice;
+    const DialogRun_t asMainWindow = [this](CDialog& dialog) { return RunDialogAsMainWindow(dialog); };
+    switch (start) {
+    case START_CORANDEL_DUO_WIZARD:
+        RunCorandelDuoSetup(noDevice, nullptr, LoadAppIcon(IDR_MAINFRAME), asMainWindow);
+        return;
+    case START_CORANDEL_MPPT_WIZARD:
+        RunCorandelMpptSetup(noDevice, nullptr, LoadAppIcon(IDR_MAINFRAME), asMainWindow);
+        return;
+    default:
+        ShowMessageBoxWide(L"This setup wizard is not part of this version of Pyraxis yet.",
+                           MB_OK | MB_ICONINFORMATION, 0);
+    }
 }
 
 int CVarnixViewApp::ExitInstance()
