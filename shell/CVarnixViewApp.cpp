@@ -19,6 +19,7 @@
 
 #include <cstdio>
 #include <vector>
+#include "wizards/relay/CDialogRelayModuleSetup.h"
 
 BEGIN_MESSAGE_MAP(CVarnixViewApp, CWinApp)
     ON_COMMAND(ID_APP_ABOUT, OnAppAbout)
@@ -149,8 +150,18 @@ INT_PTR CVarnixViewApp::RunDialogAsMainWindow(CDialog& dialog)
     return result;
 }
 
-void CVarnixViewApp::RunWizardMode(EStartSwitch)
+void CVarnixViewApp::RunWizardMode(EStartSwitch startSwitch)
 {
+    if (startSwitch == START_RELAY_WIZARD) {
+        HICON icon = LoadIcon(IDR_MAINFRAME);
+        try {
+            CDialogRelayModuleSetup dialog(boost::shared_ptr<ModbusEndpoint_t>(), nullptr, icon);
+            RunDialogAsMainWindow(dialog);
+        } catch (const std::exception& error) {
+            AfxMessageBox((std::string("* error: ") + error.what()).c_str(), MB_ICONHAND);
+        }
+        return;
+    }
     // Each setup dialog comes with its wizard and runs through RunDialogAsMainWindow.
     ShowMessageBoxWide(L"This setup wizard is not part of this version of Pyraxis yet.", MB_OK | MB_ICONINFORMATION,
                        0);
