@@ -29,6 +29,8 @@
 #include <cstring>
 #include <cstdio>
 #include <stdexcept>
+#include "wizards/dipswitch/DipSwitchWizard.h"
+#include "wizards/relay/CDialogRelayModuleSetup.h"
 
 IMPLEMENT_DYNCREATE(CMainFrame, CBNMDIFrameWnd)
 
@@ -59,10 +61,8 @@ BEGIN_MESSAGE_MAP(CMainFrame, CBNMDIFrameWnd)
     ON_COMMAND_EX(ID_VIEW_EDGEBAR, OnBarCheck)
     ON_COMMAND(ID_VIEW_DEVICES_TAB, OnViewDevicesTab)
     ON_COMMAND(ID_TOOLS_PREFERENCES, OnToolsPreferences)
-    ON_COMMAND(ID_TOOLS_DIP_SWITCH_WIZARD, OnToolsWizard)
-    ON_UPDATE_COMMAND_UI(ID_TOOLS_DIP_SWITCH_WIZARD, OnUpdateToolsWizard)
-    ON_COMMAND(ID_TOOLS_OSTREL_WIZARD, OnToolsWizard)
-    ON_UPDATE_COMMAND_UI(ID_TOOLS_OSTREL_WIZARD, OnUpdateToolsWizard)
+    ON_COMMAND(ID_TOOLS_DIP_SWITCH_WIZARD, OnToolsDipSwitchWizard)
+    ON_COMMAND(ID_TOOLS_OSTREL_WIZARD, OnToolsOstrelWizard)
     ON_COMMAND(ID_TOOLS_VARNIX_WIZARD, OnToolsWizard)
     ON_UPDATE_COMMAND_UI(ID_TOOLS_VARNIX_WIZARD, OnUpdateToolsWizard)
     ON_COMMAND(ID_TOOLS_CORANDEL_DUO_WIZARD, OnToolsCorandelDuoWizard)
@@ -477,6 +477,17 @@ void CMainFrame::OnToolsPreferences()
 {
     CFirstrunDeviceAutoDetectConfig preferences(FIRST_RUN_MODE_PREFERENCES, nullptr);
     preferences.DoModal();
+}
+
+void CMainFrame::OnToolsDipSwitchWizard()
+{
+    RunDipSwitchWizard(this);
+}
+
+void CMainFrame::OnToolsOstrelWizard()
+{
+    CDialogRelayModuleSetup dialog(m_commandContext, this, nullptr);
+    dialog.DoModal();
 }
 
 void CMainFrame::OnToolsWizard()

@@ -62,6 +62,8 @@ protected:
     afx_msg void OnWorkspaceSaveAs();
     afx_msg void OnViewDevicesTab();
     afx_msg void OnToolsPreferences();
+    afx_msg void OnToolsDipSwitchWizard();
+    afx_msg void OnToolsOstrelWizard();
     afx_msg void OnToolsWizard();
     afx_msg void OnUpdateToolsWizard(CCmdUI* pCmdUI);
     afx_msg void OnToolsCorandelDuoWizard();

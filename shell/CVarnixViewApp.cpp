@@ -20,6 +20,7 @@
 
 #include <cstdio>
 #include <vector>
+#include "wizards/relay/CDialogRelayModuleSetup.h"
 
 BEGIN_MESSAGE_MAP(CVarnixViewApp, CWinApp)
     ON_COMMAND(ID_APP_ABOUT, OnAppAbout)
@@ -150,12 +151,22 @@ INT_PTR CVarnixViewApp::RunDialogAsMainWindow(CDialog& dialog)
     return result;
 }
 
-void CVarnixViewApp::RunWizardMode(EStartSwitch start)
+void CVarnixViewApp::RunWizardMode(EStartSwitch startSwitch)
 {
+    if (startSwitch == START_RELAY_WIZARD) {
+        HICON icon = LoadIcon(IDR_MAINFRAME);
+        try {
+            CDialogRelayModuleSetup dialog(boost::shared_ptr<ModbusEndpoint_t>(), nullptr, icon);
+            RunDialogAsMainWindow(dialog);
+        } catch (const std::exception& error) {
+            AfxMessageBox((std::string("* error: ") + error.what()).c_str(), MB_ICONHAND);
+        }
+        return;
+    }
     // Each setup dialog comes with its wizard and runs through RunDialogAsMainWindow.
     const boost::shared_ptr<ModbusEndpoint_t> noDevice;
     const DialogRun_t asMainWindow = [this](CDialog& dialog) { return RunDialogAsMainWindow(dialog); };
-    switch (start) {
+    switch (startSwitch) {
     case START_CORANDEL_DUO_WIZARD:
         RunCorandelDuoSetup(noDevice, nullptr, LoadAppIcon(IDR_MAINFRAME), asMainWindow);
         return;

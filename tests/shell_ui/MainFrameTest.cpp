@@ -244,11 +244,10 @@ TEST_F(MainFrame, MenusEdgeBarAndTheUpdateRulesOfADeviceList)
     // Always available; the commands whose dialogs come with the displays and wizards
     // are not offered yet.
     for (UINT command : {ID_DEVICES_SEARCH, ID_DEVICES_MANUAL_CONNECTION, ID_LOGFILE_OPEN, ID_TOOLS_PREFERENCES,
-                         ID_WORKSPACE_SAVE, ID_WORKSPACE_SAVE_AS, ID_VIEW_DEVICES_TAB, ID_TOOLS_CORANDEL_DUO_WIZARD,
-                         ID_TOOLS_CORANDEL_MPPT_WIZARD})
+                         ID_WORKSPACE_SAVE, ID_WORKSPACE_SAVE_AS, ID_VIEW_DEVICES_TAB, ID_TOOLS_DIP_SWITCH_WIZARD,
+                         ID_TOOLS_OSTREL_WIZARD, ID_TOOLS_CORANDEL_DUO_WIZARD, ID_TOOLS_CORANDEL_MPPT_WIZARD})
         EXPECT_TRUE(Enabled(command)) << command;
-    for (UINT command : {ID_DISPLAY_NEW, ID_TOOLS_DIP_SWITCH_WIZARD, ID_TOOLS_VARNIX_WIZARD, ID_TOOLS_OSTREL_WIZARD,
-                         ID_TOOLS_VARNIX_MPPT_WIZARD})
+    for (UINT command : {ID_DISPLAY_NEW, ID_TOOLS_VARNIX_WIZARD, ID_TOOLS_VARNIX_MPPT_WIZARD})
         EXPECT_FALSE(Enabled(command)) << command;
     // Nothing selected: no device command.
     for (UINT command : {ID_DEVICE_DELETE, ID_DEVICE_CONNECT, ID_DEVICE_DISCONNECT, ID_DEVICE_PROPERTIES,
