@@ -1,6 +1,7 @@
 // Resource ids of Pyraxis' dialogs and their controls.
 #pragma once
 #include "res/pyraxis_wizards_resource.h"
+#include "res/pyraxis_relay_resource.h"
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

@@ -22,6 +22,7 @@
 #include <regex>
 
 using namespace corandel_ui;
+using namespace testing_support;
 using testing_support::MessageBoxRecorder;
 
 namespace {

@@ -22,6 +22,7 @@
 #include <regex>
 
 using namespace corandel_ui;
+using namespace testing_support;
 using testing_support::MessageBoxRecorder;
 
 namespace {
@@ -339,7 +340,7 @@ TEST_F(CorandelMpptUi, SetupsOpenOnlyAfterTheirWarningEndsWithOk)
 {
     struct Case
     {
-        INT_PTR (*run)(boost::shared_ptr<ModbusEndpoint_t>, CWnd*, HICON, bool);
+        INT_PTR (*run)(boost::shared_ptr<ModbusEndpoint_t>, CWnd*, HICON, const DialogRun_t&);
         const char* caution;
         const char* setupTitle;
         const char* screenshot;
@@ -379,8 +380,16 @@ TEST_F(CorandelMpptUi, SetupsOpenOnlyAfterTheirWarningEndsWithOk)
                     Click(FindTopWindow(c.setupTitle), IDCANCEL);
                 });
             }
-            steps.Play([&] { EXPECT_EQ(IDCANCEL, c.run(boost::shared_ptr<ModbusEndpoint_t>(), nullptr, icon, true)); });
+            // The setup dialog goes through the caller's run (the program's main-window run).
+            int runs = 0;
+            const DialogRun_t run = [&runs](CDialog& setup) {
+                ++runs;
+                EXPECT_NE(nullptr, dynamic_cast<CDialogSetpointSummary*>(&setup));
+                return setup.DoModal();
+            };
+            steps.Play([&] { EXPECT_EQ(IDCANCEL, c.run(boost::shared_ptr<ModbusEndpoint_t>(), nullptr, icon, run)); });
             EXPECT_EQ(answer == IDOK, setupShown) << c.setupTitle;
+            EXPECT_EQ(answer == IDOK ? 1 : 0, runs);
         }
     }
 }

@@ -8,6 +8,8 @@
 
 namespace corandel_ui {
 
+using namespace testing_support;
+
 using testing_support::MessageBoxRecorder;
 
 std::string LastBox()

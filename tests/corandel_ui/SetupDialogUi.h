@@ -2,7 +2,7 @@
 // the windows it finds on the way, the message boxes recorded, and for the runs the test
 // device and the device descriptions beside the program.
 #pragma once
-#include "tests/corandel_ui/UiScript.h"
+#include "tests/support/UiScript.h"
 #include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/RegisterDevice.h"
 
@@ -38,7 +38,7 @@ protected:
     // character of the summary printed) and gives the summary's text.
     std::string PrintSummary(CDialogSetpointSummary& dialog, const std::string& jobName);
 
-    UiScript script;
+    testing_support::UiScript script;
     HWND dialogWindow = nullptr;
     HWND sheet = nullptr;
     HWND page = nullptr;

@@ -125,6 +125,32 @@ void ClickButton(HWND dialog, int buttonId)
     ::SendMessageA(::GetDlgItem(dialog, buttonId), BM_CLICK, 0, 0);
 }
 
+void PostClick(HWND dialog, int buttonId)
+{
+    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(dialog, buttonId)));
+}
+
+HWND FindThreadWindow(const std::string& caption)
+{
+    struct Search {
+        const std::string* caption;
+        HWND found;
+    } search = {&caption, nullptr};
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND window, LPARAM data) -> BOOL {
+            Search* search = reinterpret_cast<Search*>(data);
+            if (::IsWindowVisible(window) && WindowText(window) == *search->caption) {
+                search->found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 bool ControlVisible(HWND dialog, int controlId)
 {
     HWND control = ::GetDlgItem(dialog, controlId);

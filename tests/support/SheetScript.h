@@ -59,6 +59,11 @@ void SetEditText(HWND dialog, int editId, const std::string& text);
 void SelectComboRow(HWND dialog, int comboId, int row);
 // Clicks a button (radio, check box or push button) as the user would.
 void ClickButton(HWND dialog, int buttonId);
+// Posts the click, so that a button that opens a modal window (a nested sheet or dialog)
+// does so after the step has returned and the script can go on inside it.
+void PostClick(HWND dialog, int buttonId);
+// A visible top-level window of this thread with that caption; null when none.
+HWND FindThreadWindow(const std::string& caption);
 bool ControlVisible(HWND dialog, int controlId);
 bool ControlEnabled(HWND dialog, int controlId);
 

@@ -1,6 +1,5 @@
 #include "wizards/corandel/CorandelSetupCommands.h"
 
-#include "framework/CWinApp.h"
 #include "wizards/corandel/CDialogCorandelSetup.h"
 #include "wizards/corandel/CDialogCorandelWarn.h"
 #include "wizards/corandel/CDialogMpptSetup.h"
@@ -9,29 +8,22 @@
 namespace
 {
 template <class Warning, class Setup>
-INT_PTR RunSetup(boost::shared_ptr<ModbusEndpoint_t> device, CWnd* parent, HICON icon, bool asMainWindow)
+INT_PTR RunSetup(boost::shared_ptr<ModbusEndpoint_t> device, CWnd* parent, HICON icon, const DialogRun_t& runSetup)
 {
     Warning warning(parent, icon);
     if (warning.DoModal() != IDOK)
         return IDCANCEL;
     Setup setup(device, parent, icon);
-    CWinApp* app = asMainWindow ? AfxGetApp() : nullptr;
-    CWnd* previousMain = app != nullptr ? app->m_pMainWnd : nullptr;
-    if (app != nullptr)
-        app->m_pMainWnd = &setup;
-    const INT_PTR result = setup.DoModal();
-    if (app != nullptr)
-        app->m_pMainWnd = previousMain;
-    return result;
+    return runSetup ? runSetup(setup) : setup.DoModal();
 }
 }
 
-INT_PTR RunCorandelDuoSetup(boost::shared_ptr<ModbusEndpoint_t> device, CWnd* parent, HICON icon, bool asMainWindow)
+INT_PTR RunCorandelDuoSetup(boost::shared_ptr<ModbusEndpoint_t> device, CWnd* parent, HICON icon, const DialogRun_t& runSetup)
 {
-    return RunSetup<CDialogCorandelWarn, CDialogCorandelSetup>(device, parent, icon, asMainWindow);
+    return RunSetup<CDialogCorandelWarn, CDialogCorandelSetup>(device, parent, icon, runSetup);
 }
 
-INT_PTR RunCorandelMpptSetup(boost::shared_ptr<ModbusEndpoint_t> device, CWnd* parent, HICON icon, bool asMainWindow)
+INT_PTR RunCorandelMpptSetup(boost::shared_ptr<ModbusEndpoint_t> device, CWnd* parent, HICON icon, const DialogRun_t& runSetup)
 {
-    return RunSetup<CDialogMpptWarn, CDialogMpptSetup>(device, parent, icon, asMainWindow);
+    return RunSetup<CDialogMpptWarn, CDialogMpptSetup>(device, parent, icon, runSetup);
 }

@@ -3,13 +3,11 @@
 #pragma once
 #include "framework/FrameworkBase.h"
 #include "wizards/dipswitch/DipSwitchState_t.h"
+#include "wizards/framework/LocalTime.h"
 
 #include <string>
 
 class CDC;
-
-// The current local date and time in the user's default format.
-std::string FormatLocalNow();
 
 // Draws the page into dc (text mapping mode; the page is (0, 0, pageWidth, pageHeight)):
 // the text measured and drawn with word break and tab expansion, then the bank below it

@@ -3,11 +3,7 @@
 #pragma once
 #include "framework/FrameworkBase.h"
 #include "framework/CPropertySheet.h"
-
-// Help request to a dialog or a wizard page (wParam the help command, lParam the help
-// data; a non-zero result means handled). It has a number of its own, so that the
-// progress pages never take it for a thread's WM_APP_PROG_FAILED (0x8002).
-const UINT WM_APP_HELP_REQUEST = 0x8010;
+#include "shell/ShellCommands.h"
 
 class CPropertySheetDipSwitch : public CPropertySheet
 {

@@ -1,4 +1,4 @@
-#include "tests/corandel_ui/UiScript.h"
+#include "tests/support/UiScript.h"
 
 #include "tests/support/Screenshot.h"
 
@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 #include <prsht.h>
 
-namespace corandel_ui {
+namespace testing_support {
 
 namespace {
 const UINT kTickMs = 40;
@@ -275,4 +275,4 @@ bool SaveScreenshot(HWND window, const std::string& name)
     return !shot.Empty() && !shot.Save(name).empty();
 }
 
-} // namespace corandel_ui
+} // namespace testing_support

@@ -1,4 +1,4 @@
-// Plays the user of the Corandel dialogs on the test's own thread: steps run from a
+// Plays the user of modal dialogs on the test's own thread: steps run from a
 // thread timer, so they run inside whatever modal loop (dialog, wizard sheet, file
 // dialog) is showing. Each step waits, bounded, for its condition; a step that waits too
 // long fails the test and every window of the thread is cancelled until the body returns.
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace corandel_ui {
+namespace testing_support {
 
 // Generous: a loaded machine shows Wine windows slowly and serial runs take seconds.
 const DWORD kStepWaitMs = 30000;
@@ -75,4 +75,4 @@ HWND FindFileDialog();
 // Saves the window's screenshot under the name; true when saved.
 bool SaveScreenshot(HWND window, const std::string& name);
 
-} // namespace corandel_ui
+} // namespace testing_support
