@@ -1,5 +1,5 @@
 #include "uilib/CBNControlBar.h"
-#include "uilib/BufferedPaint.h"
+#include "uilib/CBNBufferedPaint.h"
 #include "uilib/CBNDockContext.h"
 #include "uilib/ContextMenus.h"
 #include "uilib/CBNSizeDockBar.h"
@@ -364,11 +364,10 @@ void CBNControlBar::OnNcPaint()
 
 void CBNControlBar::OnPaint()
 {
-    BufferedPaint paint(this, ::GetSysColor(COLOR_BTNFACE));
-    if (paint.Empty())
-        return;
+    CBNBufferedPaint paint(this);
     CRect rect = paint.ClientRect();
-    DrawBorders(&paint.Dc(), rect);
+    paint.DC().FillSolidRect(&rect, ::GetSysColor(COLOR_BTNFACE));
+    DrawBorders(&paint.DC(), rect);
 }
 
 BOOL CBNControlBar::OnEraseBkgnd(CDC*)
