@@ -23,6 +23,15 @@ void DevicesTestView::OnInitialUpdate()
 {
     ++m_nInitialUpdates;
     CTreeView::OnInitialUpdate();
+    // Something to see on the screenshots.
+    CTreeCtrl& tree = GetTreeCtrl();
+    if (tree.GetCount() == 0)
+    {
+        HTREEITEM hRoot = tree.InsertItem(IsKindOf(RUNTIME_CLASS(LogFilesTestView)) ? "Log files" : "Computer");
+        tree.InsertItem("Varnix MPPT", hRoot);
+        tree.InsertItem("Ostrel", hRoot);
+        tree.Expand(hRoot, TVE_EXPAND);
+    }
 }
 
 void DevicesTestView::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
