@@ -137,7 +137,7 @@ DWORD CControlBar::RecalcDelayShow(BOOL bQuery)
     return dwStyle;
 }
 
-void CControlBar::CalcInsideRect(CRect& rect, BOOL bHorz) const
+void CControlBar::CalcBorderInsets(CRect& rect, BOOL bHorz) const
 {
     const int cxBorder = ::GetSystemMetrics(SM_CXBORDER);
     const int cyBorder = ::GetSystemMetrics(SM_CYBORDER);
@@ -157,8 +157,6 @@ void CControlBar::CalcInsideRect(CRect& rect, BOOL bHorz) const
         rect.top += m_cyTopBorder;
         rect.right -= m_cxRightBorder;
         rect.bottom -= m_cyBottomBorder;
-        if ((m_dwStyle & (CBRS_GRIPPER | CBRS_FLOATING)) == CBRS_GRIPPER)
-            rect.left += kGripperSpace;
     }
     else
     {
@@ -166,7 +164,17 @@ void CControlBar::CalcInsideRect(CRect& rect, BOOL bHorz) const
         rect.top += m_cxLeftBorder;
         rect.right -= m_cyBottomBorder;
         rect.bottom -= m_cxRightBorder;
-        if ((m_dwStyle & (CBRS_GRIPPER | CBRS_FLOATING)) == CBRS_GRIPPER)
+    }
+}
+
+void CControlBar::CalcInsideRect(CRect& rect, BOOL bHorz) const
+{
+    CalcBorderInsets(rect, bHorz);
+    if ((m_dwStyle & (CBRS_GRIPPER | CBRS_FLOATING)) == CBRS_GRIPPER)
+    {
+        if (bHorz)
+            rect.left += kGripperSpace;
+        else
             rect.top += kGripperSpace;
     }
 }
@@ -499,7 +507,8 @@ void CControlBar::OnWindowPosChanging(WINDOWPOS* lpWndPos)
 
 void CControlBar::OnLButtonDown(UINT nFlags, CPoint point)
 {
-    if (m_pDockContext != nullptr && (m_dwDockStyle & CBRS_ALIGN_ANY) != 0)
+    // A click on one of the bar's tools (a button) is the tool's; the rest drags the bar.
+    if (m_pDockContext != nullptr && (m_dwDockStyle & CBRS_ALIGN_ANY) != 0 && OnToolHitTest(point, nullptr) == -1)
     {
         ClientToScreen(&point);
         m_pDockContext->StartDrag(point);
@@ -510,7 +519,7 @@ void CControlBar::OnLButtonDown(UINT nFlags, CPoint point)
 
 void CControlBar::OnLButtonDblClk(UINT nFlags, CPoint point)
 {
-    if (m_pDockContext != nullptr && (m_dwDockStyle & CBRS_ALIGN_ANY) != 0)
+    if (m_pDockContext != nullptr && (m_dwDockStyle & CBRS_ALIGN_ANY) != 0 && OnToolHitTest(point, nullptr) == -1)
     {
         m_pDockContext->ToggleDocking();
         return;

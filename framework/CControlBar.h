@@ -84,6 +84,8 @@ public:
     virtual CSize CalcDynamicLayout(int nLength, DWORD nMode);
     virtual void OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler) = 0;
     virtual void CalcInsideRect(CRect& rect, BOOL bHorz) const;
+    // The part of CalcInsideRect that the border lines and widths take (no gripper).
+    void CalcBorderInsets(CRect& rect, BOOL bHorz) const;
     virtual void DoPaint(CDC* pDC);
     virtual void DrawBorders(CDC* pDC, CRect& rect);
     virtual void DrawGripper(CDC* pDC, const CRect& rect);
