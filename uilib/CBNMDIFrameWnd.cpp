@@ -1,5 +1,6 @@
 #include "uilib/CBNMDIFrameWnd.h"
 #include "uilib/CBNControlBar.h"
+#include "uilib/CBNDockBar.h"
 #include "uilib/CBNMiniDockFrameWnd.h"
 #include "uilib/CBNSizeDockBar.h"
 #include "uilib/ContextMenus.h"
@@ -56,6 +57,26 @@ CBNMDIFrameWnd::~CBNMDIFrameWnd()
 void CBNMDIFrameWnd::EnableDocking(DWORD dwDockStyle)
 {
     CMDIFrameWnd::EnableDocking(dwDockStyle);
+    // The framework's dock bars give way to ours, with the same ids and styles.
+    for (UINT nID : kToolbarDockBarIDs)
+    {
+        CControlBar* pOld = GetControlBar(nID);
+        if (pOld == nullptr || pOld->IsKindOf(RUNTIME_CLASS(CBNDockBar)) ||
+            (pOld->m_dwStyle & dwDockStyle & CBRS_ALIGN_ANY) == 0)
+            continue;
+        const DWORD dwStyle = pOld->m_dwStyle;
+        RemoveControlBar(pOld);
+        const BOOL bAutoDelete = pOld->m_bAutoDelete;
+        pOld->DestroyWindow();
+        if (!bAutoDelete)
+            delete pOld;
+        auto* pDockBar = new CBNDockBar;
+        if (!pDockBar->Create(this, dwStyle | kDockBarWindowStyle, nID))
+        {
+            delete pDockBar;
+            AfxThrowResourceException();
+        }
+    }
 }
 
 void CBNMDIFrameWnd::EnableDockingSizeBar(DWORD dwDockStyle, DWORD dwFlatBorders)
