@@ -214,15 +214,48 @@ TEST_F(DockingDragTest, ASideResizedByItsSplitterKeepsItsBarFilled)
     Screenshot("uilib_bars_resized");
 }
 
-TEST_F(DockingDragTest, TheBarsContextMenuSendsItsCommandToTheFrame)
+TEST_F(DockingDragTest, TheContextMenusSendTheirCommandsToTheFrame)
 {
-    // The keys wait for the popup: the first entry is chosen.
+    // The keys wait for the popup: the first entry is chosen, then the second.
     frame->PostMessage(WM_KEYDOWN, VK_DOWN, 0x500001);
     frame->PostMessage(WM_KEYDOWN, VK_RETURN, 0x1C0001);
     EdgeBar().SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(40, 8));
     testing_support::DispatchPendingMessages();
     EXPECT_EQ(frame->m_nLastCommand, static_cast<UINT>(ID_TEST_CONTEXT_FIRST));
     EXPECT_EQ(CWnd::GetCapture(), nullptr);
+
+    // A floating bar's menu still goes to the frame it floats over.
+    DragByCaption(CPoint(300, 100));
+    ASSERT_NE(FloatingFrame(), nullptr);
+    frame->m_nLastCommand = 0;
+    frame->PostMessage(WM_KEYDOWN, VK_DOWN, 0x500001);
+    frame->PostMessage(WM_KEYDOWN, VK_DOWN, 0x500001);
+    frame->PostMessage(WM_KEYDOWN, VK_RETURN, 0x1C0001);
+    EdgeBar().SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
+    testing_support::DispatchPendingMessages();
+    EXPECT_EQ(frame->m_nLastCommand, static_cast<UINT>(ID_TEST_CONTEXT_SECOND));
+
+    // The tab control's menu goes to the program's main window.
+    app.m_pMainWnd = frame;
+    EdgeBar().SetTabMenuID(BarsTestFrame::kFrameID, 0, 1);
+    frame->m_nLastCommand = 0;
+    frame->PostMessage(WM_KEYDOWN, VK_DOWN, 0x500001);
+    frame->PostMessage(WM_KEYDOWN, VK_RETURN, 0x1C0001);
+    EdgeBar().GetTabCtrl().SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
+    testing_support::DispatchPendingMessages();
+    app.m_pMainWnd = nullptr;
+    EXPECT_EQ(frame->m_nLastCommand, static_cast<UINT>(ID_TEST_CONTEXT_FIRST));
+}
+
+TEST_F(DockingDragTest, TheTabUnderTheCursorIsFound)
+{
+    CBNTabCtrl& tabs = EdgeBar().GetTabCtrl();
+    CRect rectTab;
+    ASSERT_TRUE(tabs.GetItemRect(1, &rectTab));
+    tabs.ClientToScreen(&rectTab);
+    ASSERT_TRUE(::SetCursorPos(rectTab.CenterPoint().x, rectTab.CenterPoint().y));
+    EXPECT_EQ(EdgeBar().GetTabFromPoint(CPoint(0, 0)), 1);
+    EXPECT_EQ(EdgeBar().GetLastHitTab(), 1);
 }
 
 } // namespace
