@@ -787,3 +787,60 @@ void CBNControlBar::LoadBarState(CSize& size, UINT nID)
     const bool bSavedHorz = pApp->GetProfileInt(m_strSection, "Horz", 1) != 0;
     size = RestoredBarSize(CSize(cxSaved, size.cy), m_bFloatingAtStart != FALSE, bSavedHorz);
 }
+
+// --- Accessors ---------------------------------------------------------------------
+
+const pyraxis::uilib::BarSizes& CBNControlBar::GetSizes() const
+{
+    return m_sizes;
+}
+
+CSize CBNControlBar::GetDesiredSize() const
+{
+    return m_sizes.desired;
+}
+
+void CBNControlBar::SetDesiredSize(const CSize& size)
+{
+    m_sizes.desired = size;
+}
+
+BOOL CBNControlBar::IsMaximized() const
+{
+    return m_sizes.maximized;
+}
+
+BOOL CBNControlBar::IsTracking() const
+{
+    return m_bTracking;
+}
+
+BOOL CBNControlBar::IsOverSplitter() const
+{
+    return m_bOverSplitter;
+}
+
+BOOL CBNControlBar::IsFloatingAtStart() const
+{
+    return m_bFloatingAtStart;
+}
+
+CWnd* CBNControlBar::GetChild() const
+{
+    return m_pChild;
+}
+
+CBNCBarButton& CBNControlBar::GetCloseButton()
+{
+    return m_btnClose;
+}
+
+CBNCBarButton& CBNControlBar::GetMinimizeButton()
+{
+    return m_btnMinimize;
+}
+
+int CBNControlBar::GetMinimizeImage() const
+{
+    return m_nMinimizeImage;
+}

@@ -288,3 +288,30 @@ void CBNFlatButton::OnPaint()
     paint.DC().FillSolidRect(&paint.ClientRect(), m_clrFace);
     paint.PaintDefault();
 }
+
+// --- Accessors ---------------------------------------------------------------------
+
+BOOL CBNFlatButton::IsFlatLook() const
+{
+    return m_bFlatLook;
+}
+
+BOOL CBNFlatButton::IsHot() const
+{
+    return m_bHot;
+}
+
+BOOL CBNFlatButton::IsPressed() const
+{
+    return m_bPressed;
+}
+
+CSize CBNFlatButton::GetIconSize() const
+{
+    return m_sizeIcon;
+}
+
+COLORREF CBNFlatButton::GetFaceColor() const
+{
+    return m_clrFace;
+}

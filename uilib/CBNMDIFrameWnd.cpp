@@ -295,3 +295,10 @@ BOOL CBNMDIFrameWnd::PreCreateWindow(CREATESTRUCT& cs)
 {
     return CMDIFrameWnd::PreCreateWindow(cs);
 }
+
+// --- Accessors ---------------------------------------------------------------------
+
+INT_PTR CBNMDIFrameWnd::GetMenuCount() const
+{
+    return m_listMenus.GetCount();
+}

@@ -54,7 +54,7 @@ public:
 
     void RecalcLayout(BOOL bNotify = TRUE) override;
 
-    INT_PTR GetMenuCount() const { return m_listMenus.GetCount(); }
+    INT_PTR GetMenuCount() const;
 
 protected:
     BOOL PreCreateWindow(CREATESTRUCT& cs) override;

@@ -128,3 +128,15 @@ void CTreeCtrlEx::OnPaint()
     if (hOldFont != nullptr)
         ::SelectObject(dc.m_hDC, hOldFont);
 }
+
+// --- Accessors ---------------------------------------------------------------------
+
+COLORREF CTreeCtrlEx::GetHighlightColor() const
+{
+    return m_clrHighlight;
+}
+
+COLORREF CTreeCtrlEx::GetHighlightTextColor() const
+{
+    return m_clrHighlightText;
+}
