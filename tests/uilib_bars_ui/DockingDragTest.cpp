@@ -167,6 +167,37 @@ TEST_F(DockingDragTest, DoubleClicksToggleBetweenDockedAndFloating)
     EXPECT_TRUE(bar.IsLeftDocked());
 }
 
+TEST_F(DockingDragTest, ABarDroppedOnASideItMayNotDockOnFloatsWhereItWasDropped)
+{
+    CBNTabCtrlBar& bar = EdgeBar();
+    bar.EnableDockingOnSizeBar(CBRS_ALIGN_LEFT);
+    DragByCaption(CPoint(300, -15));
+    CBNMiniDockFrameWnd* pFloating = FloatingFrame();
+    ASSERT_NE(pFloating, nullptr);
+    EXPECT_FALSE(bar.IsTopDocked());
+    CRect rect;
+    pFloating->GetWindowRect(&rect);
+    EXPECT_EQ(rect.TopLeft(), bar.m_pDockContext->m_ptMRUFloatPos);
+}
+
+TEST_F(DockingDragTest, AFloatingFrameOfSeveralBarsNeitherDragsNorTogglesThem)
+{
+    CBNTabCtrlBar& bar = EdgeBar();
+    bar.EnableDockingOnSizeBar(0xF000 | CBRS_FLOAT_MULTI);
+    DragByCaption(CPoint(250, 60), true);
+    CBNMiniDockFrameWnd* pFloating = FloatingFrame();
+    ASSERT_NE(pFloating, nullptr);
+    ASSERT_NE(pFloating->m_wndDockBar.m_dwStyle & CBRS_FLOAT_MULTI, 0u);
+    const CPoint caption = CaptionPoint(pFloating);
+    pFloating->SendMessage(WM_NCLBUTTONDBLCLK, HTCAPTION, MAKELPARAM(caption.x, caption.y));
+    testing_support::DispatchPendingMessages();
+    EXPECT_EQ(FloatingFrame(), pFloating);
+    EXPECT_TRUE(bar.IsFloating());
+    // Other parts of the frame do nothing on a double click either.
+    pFloating->SendMessage(WM_NCLBUTTONDBLCLK, HTBORDER, MAKELPARAM(caption.x, caption.y));
+    EXPECT_TRUE(bar.IsFloating());
+}
+
 TEST_F(DockingDragTest, AFloatingBarIsResizedByItsFramesBorderDownToFifty)
 {
     CBNTabCtrlBar& bar = EdgeBar();
