@@ -85,7 +85,7 @@ BOOL CBNControlBar::Create(CWnd* pParentWnd, UINT nID, LPCTSTR lpszTitle, CSize 
         LoadBarState(size, nID);
     m_nBarID = nID;
 
-    // Every sizing bar floats alone, hides in place and takes any size.
+    // Every sizing bar carries the multi-float, hide-in-place and any-size bits.
     const DWORD dwOwnBits = CBRS_FLOAT_MULTI | CBRS_HIDE_INPLACE | CBRS_SIZE_DYNAMIC;
     m_dwStyle = (dwStyle & CBRS_ALL & ~dwOwnBits) | dwOwnBits;
     m_sizes = BarSizes(size);
