@@ -7,8 +7,10 @@
 #include <gtest/gtest.h>
 
 #include "framework/CEdit.h"
-#include "framework/CMenu.h"
 #include "framework/CFrameWnd.h"
+#include "framework/CImageList.h"
+#include "framework/CMenu.h"
+#include "framework/CToolBar.h"
 #include "framework/CWinApp.h"
 #include "framework/MessageMap.h"
 #include "tests/support/PendingMessages.h"
@@ -16,6 +18,7 @@
 #include "tests/uilib_menus/MenuTestResources.h"
 #include "uilib/CBNFlatComboBox.h"
 #include "uilib/CBNFontCombo.h"
+#include "uilib/CBNMenu.h"
 #include "uilib/CBNToolBar.h"
 #include "uilib/CBNToolCmdUI.h"
 
@@ -462,4 +465,94 @@ TEST_F(ToolBars, DropDownButtonOpensItsMenuBelowTheButton)
     EXPECT_GE(seen.popup.top, buttonOnScreen.bottom - 1);
     EXPECT_LE(seen.popup.top, buttonOnScreen.bottom + 1);
     EXPECT_EQ(frame->m_nSaves, 1);
+}
+
+TEST_F(ToolBars, InARebarTheBarBelongsToTheFrameAndHasThePlainGripper)
+{
+    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_COOL_CLASSES | ICC_BAR_CLASSES};
+    ::InitCommonControlsEx(&icc);
+    const HWND rebar = ::CreateWindowExA(0, REBARCLASSNAMEA, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 300, 40,
+                                         frame->m_hWnd, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(rebar, nullptr);
+    CBNToolBar bar;
+    ASSERT_TRUE(bar.CreateEx(CWnd::FromHandle(rebar), TBSTYLE_FLAT, WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_GRIPPER,
+                             CRect(1, 1, 1, 1), kBarId));
+    EXPECT_TRUE(bar.IsInReBar());
+    EXPECT_FALSE(bar.HasRaisedGripper());   // a rebar draws its own bands' grippers
+    EXPECT_EQ(bar.GetOwner(), frame);
+    CRect rect(0, 0, 0, 0);
+    bar.CalcInsideRect(rect, TRUE);
+    EXPECT_EQ(rect.left, 1 + 7);
+    ::DestroyWindow(rebar);
+}
+
+TEST_F(ToolBars, RightClickOffersCustomisationOnlyWithATable)
+{
+    CBNToolBar bar;
+    ASSERT_TRUE(bar.Create(frame, WS_CHILD | WS_VISIBLE | CBRS_TOP, kBarId));
+    ASSERT_TRUE(bar.LoadToolBar(IDR_TEST_TOOLBAR));
+    frame->ShowWindow(SW_SHOW);
+    frame->RecalcLayout();
+
+    struct Observation
+    {
+        int ticks = 0;
+        int items = -1;
+        std::wstring text;
+    };
+    static Observation seen;
+    auto rightClick = [&bar]() {
+        seen = Observation();
+        const UINT_PTR timer = ::SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) {
+            HWND popup = ::FindWindowA("#32768", nullptr);
+            if (++seen.ticks > 30 || (popup != nullptr && ::IsWindowVisible(popup))) {
+                if (popup != nullptr) {
+                    HMENU menu = reinterpret_cast<HMENU>(::SendMessageA(popup, MN_GETHMENU, 0, 0));
+                    seen.items = ::GetMenuItemCount(menu);
+                    MENUITEMINFOA info = {};
+                    info.cbSize = sizeof(info);
+                    info.fMask = MIIM_DATA | MIIM_ID;
+                    if (::GetMenuItemInfoA(menu, 0, TRUE, &info) && info.wID == ID_BNTOOLBAR_CUSTOMIZE)
+                        seen.text = reinterpret_cast<CBNMenuData*>(info.dwItemData)->GetWideString();
+                }
+                ::EndMenu();
+            }
+        });
+        bar.SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
+        ::KillTimer(nullptr, timer);
+        testing_support::DispatchPendingMessages();
+    };
+
+    // Without a customisation table the click is the control's.
+    rightClick();
+    EXPECT_EQ(seen.items, -1);
+
+    TOOLBARINFO info[5] = {};
+    ASSERT_TRUE(bar.LoadToolBar(IDR_TEST_TOOLBAR, info));
+    rightClick();
+    EXPECT_EQ(seen.items, 1);
+    EXPECT_EQ(seen.text, L"&Customize...");
+}
+
+TEST_F(ToolBars, OwnerDrawnMenusTakeTheImagesOfALiveToolbar)
+{
+    CToolBar toolbar;
+    ASSERT_TRUE(toolbar.Create(frame, WS_CHILD | WS_VISIBLE | CBRS_TOP, kBarId));
+    ASSERT_TRUE(toolbar.LoadToolBar(IDR_TEST_TOOLBAR));
+    CBNMenu menu;
+    ASSERT_TRUE(menu.LoadMenuA(IDR_TEST_MENU));
+    EXPECT_TRUE(menu.AddFromToolBar(&toolbar, IDR_TEST_TOOLBAR));
+    int position = -1;
+    CBNMenu* file = menu.FindMenuOption(ID_TEST_PRINT, position);
+    ASSERT_NE(file, nullptr);
+    CBNMenuData* print = file->GetItemData(static_cast<UINT>(position));
+    ASSERT_NE(print, nullptr);
+    EXPECT_EQ(print->m_nImageIndex, 3);   // the button's own image
+    EXPECT_EQ(print->m_nImageSource, IDR_TEST_TOOLBAR);
+    ASSERT_NE(print->GetImageList(), nullptr);
+    EXPECT_EQ(print->GetImageList()->GetImageCount(), 4);
+    CBNMenu* same = menu.FindMenuOption(ID_TEST_EXIT, position);
+    ASSERT_NE(same, nullptr);
+    EXPECT_FALSE(same->GetItemData(static_cast<UINT>(position))->HasImage());
+    EXPECT_FALSE(menu.AddFromToolBar(nullptr, IDR_TEST_TOOLBAR));
 }
