@@ -76,6 +76,25 @@ void CBNMDIFrameWnd::EnableDocking(DWORD dwDockStyle)
             delete pDockBar;
             AfxThrowResourceException();
         }
+        PlaceBeforeSizingSides(pDockBar);
+    }
+}
+
+void CBNMDIFrameWnd::PlaceBeforeSizingSides(CWnd* pDockBar)
+{
+    // The layout visits the bars in their window order: toolbars come first, so they
+    // take the frame's outer edges and the sizing sides what is left inside them, even
+    // when the sizing sides were made first.
+    for (HWND hChild = ::GetTopWindow(m_hWnd); hChild != nullptr; hChild = ::GetNextWindow(hChild, GW_HWNDNEXT))
+    {
+        CWnd* pChild = CWnd::FromHandlePermanent(hChild);
+        if (pChild == nullptr || !pChild->IsKindOf(RUNTIME_CLASS(CBNSizeDockBar)))
+            continue;
+        HWND hBefore = ::GetWindow(hChild, GW_HWNDPREV);
+        if (hBefore != pDockBar->m_hWnd)
+            ::SetWindowPos(pDockBar->m_hWnd, hBefore != nullptr ? hBefore : HWND_TOP, 0, 0, 0, 0,
+                           SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        return;
     }
 }
 
@@ -301,4 +320,9 @@ BOOL CBNMDIFrameWnd::PreCreateWindow(CREATESTRUCT& cs)
 INT_PTR CBNMDIFrameWnd::GetMenuCount() const
 {
     return m_listMenus.GetCount();
+}
+
+CBNMenuBar& CBNMDIFrameWnd::GetMenuBar()
+{
+    return m_wndMenuBar;
 }

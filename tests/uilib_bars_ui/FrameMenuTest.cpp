@@ -9,6 +9,7 @@
 #include "framework/CMultiDocTemplate.h"
 #include "framework/CView.h"
 #include "tests/uilib_bars_ui/BarsTestResources.h"
+#include "uilib/CBNDockBar.h"
 #include "uilib/CBNMenu.h"
 
 #include <string>
@@ -125,6 +126,33 @@ TEST_F(FrameMenuTest, TheFramesWindowClassCarriesTheIconItIsGiven)
     EXPECT_EQ(info.hbrBackground, nullptr);
     EXPECT_EQ(info.style, 0u);
     EXPECT_NE(cs.style & WS_CLIPCHILDREN, 0u);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(FrameMenuTest, TheFramesMenuBarShowsItsMenuAsButtonsOnTheToolbarSide)
+{
+    frame->EnableDocking(CBRS_ALIGN_ANY);
+    CBNMenuBar& menuBar = frame->GetMenuBar();
+    ASSERT_TRUE(menuBar.CreateEx(frame, 0, WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_GRIPPER));
+    ASSERT_TRUE(menuBar.LoadMenuA(BarsTestFrame::kFrameID));
+    menuBar.EnableDocking(CBRS_ALIGN_ANY);
+    frame->DockControlBar(&menuBar, AFX_IDW_DOCKBAR_TOP);
+    frame->RecalcLayout();
+
+    // The buttons stand for the popups; the frame's own menu is gone.
+    EXPECT_EQ(menuBar.GetButtonCount(), 3);
+    EXPECT_EQ(::GetMenu(frame->m_hWnd), nullptr);
+    CControlBar* pTop = frame->GetControlBar(AFX_IDW_DOCKBAR_TOP);
+    ASSERT_NE(pTop, nullptr);
+    EXPECT_EQ(menuBar.GetParent(), pTop);
+    EXPECT_TRUE(pTop->IsKindOf(RUNTIME_CLASS(CBNDockBar)));
+    // The client area and the edge bar's side lie below the menu bar.
+    EXPECT_GE(ClientArea().top, RectIn(&menuBar, frame).bottom);
+    EXPECT_GE(RectIn(Side(kLeftID), frame).top, RectIn(&menuBar, frame).bottom);
+    EXPECT_TRUE(EdgeBar().IsLeftDocked());
 }
 
 } // namespace
