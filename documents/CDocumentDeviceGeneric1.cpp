@@ -1,4 +1,8 @@
 #include "documents/CDocumentDeviceGeneric1.h"
+#include "documents/CPropPageDeviceGenericInfo.h"
+#include "documents/CPropPageGenericCoils.h"
+#include "documents/CPropPageGenericConnection.h"
+#include "modbus/CDialogModbusDebug.h"
 
 #include "framework/CArchive.h"
 #include "framework/CArchiveException.h"
@@ -397,4 +401,29 @@ void CDocumentDeviceGeneric1::ApplyEndpoint(const ModbusEndpoint_t& endpoint)
 boost::shared_ptr<CConnectionGeneric1> CDocumentDeviceGeneric1::GetGenericConnection() const
 {
     return boost::dynamic_pointer_cast<CConnectionGeneric1>(m_connection);
+}
+
+CPropertyPage* CDocumentDeviceGeneric1::CreatePropertyPage(int index)
+{
+    switch (index) {
+    case 0:
+        return new CPropPageGenericConnection(this);
+    case 1:
+        return new CPropPageGenericCoils(this);
+    case 2:
+        return new CPropPageDeviceGenericInfo(this);
+    default:
+        return CDocumentDevice::CreatePropertyPage(index);
+    }
+}
+
+int CDocumentDeviceGeneric1::GetPropertyPageCount()
+{
+    return 3;
+}
+
+void CDocumentDeviceGeneric1::ShowDebugConsole()
+{
+    CDialogModbusDebug console(GetGenericConnection().get(), nullptr);
+    console.DoModal();
 }

@@ -55,6 +55,11 @@ public:
     bool OnStorage(const CStoragePtr& item) override;
     bool IsBusy() override;
     WORD GetDeviceSet() override;
+    // Pages 0 connection, 1 coils, 2 information.
+    CPropertyPage* CreatePropertyPage(int index) override;
+    int GetPropertyPageCount() override;
+    // The Modbus debug console on this device's connection.
+    void ShowDebugConsole() override;
 
     std::string GetLoggedVariableName(int variableId) override;
     std::wstring GetEmbeddedLogFilePath(std::wstring& logsFolder) override;

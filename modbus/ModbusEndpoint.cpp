@@ -1,5 +1,32 @@
 #include "modbus/ModbusEndpoint.h"
 
+#include <atomic>
+
+namespace
+{
+std::atomic<long> g_liveEndpoints{0};
+}
+
+ModbusEndpoint_t::LiveCounter::LiveCounter()
+{
+    ++g_liveEndpoints;
+}
+
+ModbusEndpoint_t::LiveCounter::LiveCounter(const LiveCounter&)
+{
+    ++g_liveEndpoints;
+}
+
+ModbusEndpoint_t::LiveCounter::~LiveCounter()
+{
+    --g_liveEndpoints;
+}
+
+long ModbusEndpoint_t::LiveCount()
+{
+    return g_liveEndpoints.load();
+}
+
 ModbusEndpoint_t::ModbusEndpoint_t() = default;
 
 ModbusEndpoint_t::~ModbusEndpoint_t() = default;

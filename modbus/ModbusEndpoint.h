@@ -19,6 +19,20 @@ struct ModbusEndpoint_t
     int port = 0;             // TCP port when network, COM port number when serial
     int unitId = 0;
     std::string deviceText;   // fourth line of a network search answer, else empty
+
+    // How many endpoints exist: endpoints travel between threads on the heap, and the
+    // count shows that each one handed over is freed once.
+    static long LiveCount();
+
+private:
+    struct LiveCounter
+    {
+        LiveCounter();
+        LiveCounter(const LiveCounter&);
+        LiveCounter& operator=(const LiveCounter&) = default;
+        ~LiveCounter();
+    };
+    LiveCounter m_liveCounter;
 };
 
 // Same place: network flag, port and unit id equal, and for network endpoints the host

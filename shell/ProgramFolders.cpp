@@ -71,9 +71,25 @@ std::wstring CProgramFolders::ProgramFolderFromCommandLine(const std::wstring& c
     return word.empty() ? L"." : word;
 }
 
+std::wstring CProgramFolders::ProgramFolderFromModulePath(const std::wstring& modulePath)
+{
+    const size_t lastBackslash = modulePath.rfind(L'\\');
+    const std::wstring folder = lastBackslash != std::wstring::npos ? modulePath.substr(0, lastBackslash) : L"";
+    return folder.empty() ? L"." : folder;
+}
+
 void CProgramFolders::SetProgramFolderFromProcess()
 {
-    m_programFolder = ProgramFolderFromCommandLine(GetCommandLineW());
+    // The program's own file, not the command line: a program started by its bare name
+    // (or by a path with blanks and no quotes) has no folder in its first word.
+    std::wstring path(32768, L'\0');
+    const DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
+    if (length == 0 || length >= path.size()) {
+        m_programFolder = ProgramFolderFromCommandLine(GetCommandLineW());
+        return;
+    }
+    path.resize(length);
+    m_programFolder = ProgramFolderFromModulePath(path);
 }
 
 std::wstring CProgramFolders::GetDevicesXmlPath() const

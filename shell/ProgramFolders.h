@@ -13,7 +13,10 @@ public:
     // is none. The folder never ends with a backslash.
     static std::wstring ProgramFolderFromCommandLine(const std::wstring& commandLine);
 
-    // Done once at start-up, from the process's own command line.
+    // The folder of a program file's full path; "." when it has none.
+    static std::wstring ProgramFolderFromModulePath(const std::wstring& modulePath);
+
+    // Done once at start-up, from the program's own file name.
     void SetProgramFolderFromProcess();
     void SetProgramFolder(const std::wstring& folder) { m_programFolder = folder; }
 

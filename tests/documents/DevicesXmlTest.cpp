@@ -81,7 +81,8 @@ TEST(ShippedDevices, EveryDescriptionLoadsCompleteAndClearOfTheSetpoints)
         if (wizardTypes.count(entry.first) != 0) {
             EXPECT_EQ(wizardTypes.at(entry.first), device.GetType());
         }
-        EXPECT_EQ(DEVICE_POPUP_ENTRY_COUNT + wizardEntries.at(entry.first), device.GetPopupMenuEntryCount());
+        // The device entries, its "Properties", then its wizards.
+        EXPECT_EQ(DEVICE_POPUP_ENTRY_COUNT + 1 + wizardEntries.at(entry.first), device.GetPopupMenuEntryCount());
         for (const GenericIdentity_t& identity : device.GetIdentities())
             EXPECT_FALSE(identity.outputRegisters.empty());
         EXPECT_FALSE(device.GetIdentities().empty());

@@ -293,16 +293,22 @@ TEST_F(GenericDevice, EndpointAppliedToTheConnection)
     EXPECT_EQ(2, connection->GetUnitId());
 }
 
+// The first wizard entry of a generic device's popup, after its property-sheet entry.
+const int kWizardEntriesStart = DEVICE_POPUP_ENTRY_COUNT + 1;
+
 TEST_F(GenericDevice, WizardEntriesTakeTheirTextsFromTheToolsMenu)
 {
     const CDocumentDeviceGeneric1Ptr varnix = Load(1, 2);
-    const int base = DEVICE_POPUP_ENTRY_COUNT;
+    // Connect, Disconnect, Delete, a separator and the device's "Properties", then the wizards.
+    const int base = kWizardEntriesStart;
     ASSERT_EQ(base + 2, varnix->GetPopupMenuEntryCount());
     CString text;
     bool enabled = false;
     bool checked = true;
     varnix->GetPopupMenuEntry(1, text, enabled, checked);
     EXPECT_STREQ("Disconnect", text);
+    varnix->GetPopupMenuEntry(base - 1, text, enabled, checked);
+    EXPECT_STREQ("Properties", text);
     EXPECT_EQ(base, varnix->GetPopupMenuEntry(base, text, enabled, checked));
     EXPECT_STREQ("&Varnix Setup Wizard...", text);
     EXPECT_TRUE(enabled);
@@ -331,7 +337,7 @@ TEST_F(GenericDevice, WizardCommandGoesToTheMainWindowWithAnEndpoint)
         CWnd mainWindow;
         ASSERT_TRUE(mainWindow.Attach(collector.Window()));
         app.m_pMainWnd = &mainWindow;
-        EXPECT_EQ(DEVICE_POPUP_ENTRY_COUNT + 1, varnix->OnPopupMenuCommand(DEVICE_POPUP_ENTRY_COUNT + 1));
+        EXPECT_EQ(kWizardEntriesStart + 1, varnix->OnPopupMenuCommand(kWizardEntriesStart + 1));
         app.m_pMainWnd = nullptr;
         mainWindow.Detach();
     }
@@ -344,8 +350,8 @@ TEST_F(GenericDevice, WizardCommandGoesToTheMainWindowWithAnEndpoint)
     EXPECT_EQ(7, endpoint->unitId);
 
     // Without a main window, or past the device's commands, a box tells and nothing is posted.
-    varnix->OnPopupMenuCommand(DEVICE_POPUP_ENTRY_COUNT);
-    varnix->OnPopupMenuCommand(DEVICE_POPUP_ENTRY_COUNT + 5);
+    varnix->OnPopupMenuCommand(kWizardEntriesStart);
+    varnix->OnPopupMenuCommand(kWizardEntriesStart + 5);
     const auto boxes = MessageBoxRecorder::Instance().Boxes();
     ASSERT_EQ(2u, boxes.size());
     EXPECT_EQ("Error: unable to launch wizard:\nthere is no main window", boxes[0].text);

@@ -1,0 +1,12 @@
+#include "shell/CChildWndInvisible.h"
+
+IMPLEMENT_DYNCREATE(CChildWndInvisible, CMDIChildWnd)
+
+CChildWndInvisible::CChildWndInvisible()
+{
+}
+
+void CChildWndInvisible::ActivateFrame(int)
+{
+    CMDIChildWnd::ActivateFrame(SW_HIDE);
+}
