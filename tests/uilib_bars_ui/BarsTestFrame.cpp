@@ -34,6 +34,15 @@ void DevicesTestView::OnInitialUpdate()
     }
 }
 
+int DevicesTestView::s_nDeactivations = 0;
+
+void DevicesTestView::OnActivateView(BOOL bActivate, CView* pActivateView, CView* pDeactiveView)
+{
+    if (!bActivate)
+        ++s_nDeactivations;
+    CTreeView::OnActivateView(bActivate, pActivateView, pDeactiveView);
+}
+
 void DevicesTestView::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
 {
     if (nChar == VK_RETURN)

@@ -156,3 +156,17 @@ TEST_F(FrameMenuTest, TheFramesMenuBarShowsItsMenuAsButtonsOnTheToolbarSide)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(FrameMenuTest, ClosingTheFrameFirstTakesTheActivationFromTheBarsView)
+{
+    frame->SetActiveView(EdgeBar().GetView(0), TRUE);
+    ASSERT_EQ(frame->GetActiveView(), EdgeBar().GetView(0));
+    DevicesTestView::s_nDeactivations = 0;
+    frame->SendMessage(WM_CLOSE);
+    EXPECT_FALSE(::IsWindow(hFrame));
+    EXPECT_EQ(DevicesTestView::s_nDeactivations, 1);
+}
+
+} // namespace
