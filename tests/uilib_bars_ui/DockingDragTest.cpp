@@ -221,6 +221,14 @@ TEST_F(DockingDragTest, AFloatingBarIsResizedByItsFramesBorderDownToFifty)
          [&] { pFloating->SendMessage(WM_NCLBUTTONDOWN, HTBOTTOM, MAKELPARAM(bottom.x, bottom.y)); });
     EXPECT_EQ(WindowSize(&bar).cy, 50);
     EXPECT_EQ(WindowSize(&bar).cx, sizeBefore.cx + 70);
+
+    // A corner takes both the width and the height.
+    pFloating->GetWindowRect(&rect);
+    const CPoint corner(rect.right - 2, rect.bottom - 2);
+    Drag(bar, corner, CPoint(corner.x + 30, corner.y + 40),
+         [&] { pFloating->SendMessage(WM_NCLBUTTONDOWN, HTBOTTOMRIGHT, MAKELPARAM(corner.x, corner.y)); });
+    EXPECT_EQ(WindowSize(&bar).cx, sizeBefore.cx + 100);
+    EXPECT_EQ(WindowSize(&bar).cy, 90);
 }
 
 TEST_F(DockingDragTest, ASideResizedByItsSplitterKeepsItsBarFilled)
