@@ -346,6 +346,15 @@ void CControlBar::EraseNonClient()
     ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
 }
 
+void CControlBar::GetNonClientRects(CRect& rectWindow, CRect& rectClient) const
+{
+    GetWindowRect(&rectWindow);
+    GetClientRect(&rectClient);
+    ClientToScreen(&rectClient);
+    rectClient.OffsetRect(-rectWindow.left, -rectWindow.top);
+    rectWindow.OffsetRect(-rectWindow.left, -rectWindow.top);
+}
+
 void CControlBar::ResetTimer(UINT nEvent, UINT nTime)
 {
     KillTimer(kFlyByTimer);

@@ -366,12 +366,8 @@ void CToolBar::OnNcPaint()
 {
     CWindowDC dc(this);
     CRect rectWindow;
-    GetWindowRect(&rectWindow);
     CRect rectClient;
-    GetClientRect(&rectClient);
-    ClientToScreen(&rectClient);
-    rectClient.OffsetRect(-rectWindow.left, -rectWindow.top);
-    rectWindow.OffsetRect(-rectWindow.left, -rectWindow.top);
+    GetNonClientRects(rectWindow, rectClient);
     ::ExcludeClipRect(dc.m_hDC, rectClient.left, rectClient.top, rectClient.right, rectClient.bottom);
     dc.FillSolidRect(&rectWindow, ::GetSysColor(COLOR_BTNFACE));
     DrawBorders(&dc, rectWindow);
