@@ -346,15 +346,20 @@ void CControlBar::EraseNonClient()
     ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
 }
 
-CRect CControlBar::ExcludeClientArea(CDC* pDC) const
+void CControlBar::GetNonClientRects(CRect& rectWindow, CRect& rectClient) const
 {
-    CRect rectWindow;
     GetWindowRect(&rectWindow);
-    CRect rectClient;
     GetClientRect(&rectClient);
     ClientToScreen(&rectClient);
     rectClient.OffsetRect(-rectWindow.left, -rectWindow.top);
     rectWindow.OffsetRect(-rectWindow.left, -rectWindow.top);
+}
+
+CRect CControlBar::ExcludeClientArea(CDC* pDC) const
+{
+    CRect rectWindow;
+    CRect rectClient;
+    GetNonClientRects(rectWindow, rectClient);
     ::ExcludeClipRect(pDC->m_hDC, rectClient.left, rectClient.top, rectClient.right, rectClient.bottom);
     return rectWindow;
 }

@@ -103,6 +103,9 @@ public:
     // the bar has for the layout.
     DWORD RecalcDelayShow(BOOL bQuery);
     void ResetTimer(UINT nEvent, UINT nTime);
+    // The window and its client area in window coordinates, for painting the borders
+    // around the client area.
+    void GetNonClientRects(CRect& rectWindow, CRect& rectClient) const;
     void EraseNonClient();
     // Clips a window DC of the bar to its non-client area; returns the window
     // rectangle in the DC's co-ordinates.

@@ -24,6 +24,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 #include <vector>
 
 IMPLEMENT_DYNAMIC(CBNToolBar, CBNToolBarBase)
@@ -125,6 +126,37 @@ void ApplyStyleWord(TBBUTTON& button, UINT nStyle)
 {
     button.fsStyle = static_cast<BYTE>(LOWORD(nStyle));
     button.fsState = static_cast<BYTE>(HIWORD(nStyle));
+}
+
+// A customisation table's text into the notification's buffer: at most one less than
+// the buffer holds, and always ended.
+void CopyButtonText(char* pszBuffer, int cchBuffer, LPCSTR pszText)
+{
+    std::strncpy(pszBuffer, pszText, static_cast<size_t>(cchBuffer - 1));
+    pszBuffer[cchBuffer - 1] = '\0';
+}
+
+void CopyButtonText(wchar_t* pszBuffer, int cchBuffer, LPCSTR pszText)
+{
+    const int nLength = ::MultiByteToWideChar(CP_ACP, 0, pszText, -1, nullptr, 0);
+    std::vector<wchar_t> wide(static_cast<size_t>(nLength > 0 ? nLength : 1), L'\0');
+    if (nLength > 0)
+        ::MultiByteToWideChar(CP_ACP, 0, pszText, -1, wide.data(), nLength);
+    std::wcsncpy(pszBuffer, wide.data(), static_cast<size_t>(cchBuffer - 1));
+    pszBuffer[cchBuffer - 1] = L'\0';
+}
+
+// The customisation dialog asks for the buttons of the table by index.
+template <class NMTOOLBARX>
+BOOL AnswerButtonInfo(NMTOOLBARX* pInfo, const TOOLBARINFO* pTable, int nCount)
+{
+    if (pTable == nullptr || pInfo->iItem < 0 || pInfo->iItem >= nCount)
+        return FALSE;
+    const TOOLBARINFO& entry = pTable[pInfo->iItem];
+    pInfo->tbButton = entry.tbButton;
+    if (pInfo->pszText != nullptr && pInfo->cchText > 0)
+        CopyButtonText(pInfo->pszText, pInfo->cchText, entry.btnText != nullptr ? entry.btnText : "");
+    return TRUE;
 }
 
 // Window style bits set for the duration of one call, and put back afterwards when the
@@ -1409,40 +1441,10 @@ void CBNToolBar::OnRButtonDown(UINT, CPoint point)
 
 void CBNToolBar::OnGetButtonInfo(NMHDR* pNMHDR, LRESULT* pResult)
 {
-    *pResult = FALSE;
-    if (m_pCustomInfo == nullptr)
-        return;
     if (pNMHDR->code == TBN_GETBUTTONINFOW)
-    {
-        auto* pInfo = reinterpret_cast<NMTOOLBARW*>(pNMHDR);
-        if (pInfo->iItem < 0 || pInfo->iItem >= m_nCustomCount)
-            return;
-        const TOOLBARINFO& entry = m_pCustomInfo[pInfo->iItem];
-        pInfo->tbButton = entry.tbButton;
-        if (pInfo->pszText != nullptr && pInfo->cchText > 0)
-        {
-            // Cut to the buffer and always ended.
-            const int nCopied = ::MultiByteToWideChar(CP_ACP, 0, entry.btnText != nullptr ? entry.btnText : "", -1,
-                                                      pInfo->pszText, pInfo->cchText);
-            if (nCopied == 0)
-                pInfo->pszText[pInfo->cchText - 1] = L'\0';
-        }
-        *pResult = TRUE;
-        return;
-    }
-    auto* pInfo = reinterpret_cast<NMTOOLBARA*>(pNMHDR);
-    if (pInfo->iItem < 0 || pInfo->iItem >= m_nCustomCount)
-        return;
-    const TOOLBARINFO& entry = m_pCustomInfo[pInfo->iItem];
-    pInfo->tbButton = entry.tbButton;
-    if (pInfo->pszText != nullptr && pInfo->cchText > 0)
-    {
-        // At most one less than the buffer holds, and always ended.
-        std::strncpy(pInfo->pszText, entry.btnText != nullptr ? entry.btnText : "",
-                     static_cast<size_t>(pInfo->cchText - 1));
-        pInfo->pszText[pInfo->cchText - 1] = '\0';
-    }
-    *pResult = TRUE;
+        *pResult = AnswerButtonInfo(reinterpret_cast<NMTOOLBARW*>(pNMHDR), m_pCustomInfo, m_nCustomCount);
+    else
+        *pResult = AnswerButtonInfo(reinterpret_cast<NMTOOLBARA*>(pNMHDR), m_pCustomInfo, m_nCustomCount);
 }
 
 void CBNToolBar::OnRestoreButton(NMHDR* pNMHDR, LRESULT* pResult)
@@ -1613,12 +1615,8 @@ void CBNToolBar::OnNcPaint()
 {
     CWindowDC dc(this);
     CRect rectWindow;
-    GetWindowRect(&rectWindow);
     CRect rectClient;
-    GetClientRect(&rectClient);
-    ClientToScreen(&rectClient);
-    rectClient.OffsetRect(-rectWindow.left, -rectWindow.top);
-    rectWindow.OffsetRect(-rectWindow.left, -rectWindow.top);
+    GetNonClientRects(rectWindow, rectClient);
     dc.ExcludeClipRect(&rectClient);
     DrawBorders(&dc, rectWindow);
     SendMessage(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc.m_hDC));

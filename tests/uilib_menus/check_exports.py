@@ -41,24 +41,28 @@ def strip_comments(text):
     return re.sub(r"//[^\n]*", " ", text)
 
 
+def past_closing_brace(text, position):
+    """The position after the brace that closes the one opened just before position."""
+    depth = 1
+    while depth > 0 and position < len(text):
+        if text[position] == "{":
+            depth += 1
+        elif text[position] == "}":
+            depth -= 1
+        position += 1
+    return position
+
+
 def class_bodies(text):
     """(class name, body text) of each exported class of a header."""
     for match in re.finditer(r"\bclass\s+UILIB_API\s+(\w+)[^;{]*\{", text):
-        depth = 1
-        position = match.end()
-        while depth > 0 and position < len(text):
-            if text[position] == "{":
-                depth += 1
-            elif text[position] == "}":
-                depth -= 1
-            position += 1
-        yield match.group(1), text[match.end():position - 1]
+        end = past_closing_brace(text, match.end())
+        yield match.group(1), text[match.end():end - 1]
 
 
 def statements(body):
     """Top-level declarations of a class body; inline bodies and nested types skipped."""
     current = []
-    depth = 0
     parens = 0
     position = 0
     while position < len(body):
@@ -69,14 +73,7 @@ def statements(body):
             parens -= 1
         if ch == "{" and parens == 0:
             # An inline function body, a nested type or a brace initializer.
-            depth = 1
-            position += 1
-            while depth > 0 and position < len(body):
-                if body[position] == "{":
-                    depth += 1
-                elif body[position] == "}":
-                    depth -= 1
-                position += 1
+            position = past_closing_brace(body, position + 1)
             yield "".join(current).strip()
             current = []
             continue

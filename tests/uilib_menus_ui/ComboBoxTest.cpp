@@ -191,8 +191,7 @@ TEST_F(ComboBoxes, FlatComboRisesUnderTheCursorAndWithTheFocus)
     frame->SetForegroundWindow();
     combo.SetFocus();
     testing_support::DispatchPendingMessages();
-    if (!combo.HasFocusFlag())
-        GTEST_SKIP() << "the display gave the frame no focus";
+    ASSERT_TRUE(combo.HasFocusFlag());
     combo.SendMessage(WM_TIMER, 1);
     EXPECT_TRUE(combo.IsDrawnRaised());
     frame->SetFocus();
