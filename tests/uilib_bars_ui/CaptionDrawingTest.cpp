@@ -260,12 +260,12 @@ TEST(FlatButtonTracking, TheFrameRisesWhileTheCursorIsOverTheButton)
     testing_support::DispatchPendingMessages();
     CRect rect;
     button.GetWindowRect(&rect);
-    ASSERT_TRUE(::SetCursorPos(rect.CenterPoint().x, rect.CenterPoint().y));
+    ASSERT_TRUE(testing_support::MoveCursorTo(rect.CenterPoint().x, rect.CenterPoint().y));
     button.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(40, 15));
     EXPECT_TRUE(button.IsHot());
 
     // The timer notices the cursor leaving.
-    ASSERT_TRUE(::SetCursorPos(rect.right + 80, rect.bottom + 60));
+    ASSERT_TRUE(testing_support::MoveCursorTo(rect.right + 80, rect.bottom + 60));
     EXPECT_TRUE(testing_support::PollUntil(
         [&] {
             testing_support::DispatchPendingMessages();
@@ -273,7 +273,7 @@ TEST(FlatButtonTracking, TheFrameRisesWhileTheCursorIsOverTheButton)
         },
         3000));
     // Pressed, it is never hot.
-    ASSERT_TRUE(::SetCursorPos(rect.CenterPoint().x, rect.CenterPoint().y));
+    ASSERT_TRUE(testing_support::MoveCursorTo(rect.CenterPoint().x, rect.CenterPoint().y));
     button.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(40, 15));
     EXPECT_TRUE(button.IsPressed());
     button.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(40, 15));

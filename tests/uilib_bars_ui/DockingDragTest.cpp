@@ -8,6 +8,7 @@
 
 #include "tests/support/PendingMessages.h"
 #include "tests/support/Screenshot.h"
+#include "tests/support/Polling.h"
 #include "tests/uilib_bars_ui/BarsTestResources.h"
 #include "uilib/CBNDockContext.h"
 #include "uilib/CBNMiniDockFrameWnd.h"
@@ -292,7 +293,7 @@ TEST_F(DockingDragTest, TheTabUnderTheCursorIsFound)
     CRect rectTab;
     ASSERT_TRUE(tabs.GetItemRect(1, &rectTab));
     tabs.ClientToScreen(&rectTab);
-    ASSERT_TRUE(::SetCursorPos(rectTab.CenterPoint().x, rectTab.CenterPoint().y));
+    ASSERT_TRUE(testing_support::MoveCursorTo(rectTab.CenterPoint().x, rectTab.CenterPoint().y));
     EXPECT_EQ(EdgeBar().GetTabFromPoint(CPoint(0, 0)), 1);
     EXPECT_EQ(EdgeBar().GetLastHitTab(), 1);
 }

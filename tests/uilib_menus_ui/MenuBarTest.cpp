@@ -11,6 +11,7 @@
 #include "framework/MessageMap.h"
 #include "tests/support/PendingMessages.h"
 #include "tests/support/Screenshot.h"
+#include "tests/support/Polling.h"
 #include "tests/uilib_menus/MenuTestResources.h"
 #include "uilib/CBNMenuBar.h"
 #include "uilib/CSubclassWnd.h"
@@ -325,12 +326,12 @@ TEST_F(MenuBars, PopupsFollowLeftRightAndTheMouseAndTheirOwnButtonClosesThem)
         {"left from the first to the last", popupIs(3), post(VK_RIGHT)},
         {"right from the last to the first", popupIs(0), [this] {
              const CPoint target = ButtonCentreOnScreen(2);
-             ::SetCursorPos(target.x, target.y);
+             testing_support::MoveCursorTo(target.x, target.y);
              frame->PostMessage(WM_MOUSEMOVE, 0, 0);
          }},
         {"the mouse over the third", popupIs(2), [this] {
              const CPoint target = ButtonCentreOnScreen(2);
-             ::SetCursorPos(target.x, target.y);
+             testing_support::MoveCursorTo(target.x, target.y);
              frame->PostMessage(WM_LBUTTONDOWN, MK_LBUTTON, 0);
          }},
     };
@@ -342,7 +343,7 @@ TEST_F(MenuBars, PopupsFollowLeftRightAndTheMouseAndTheirOwnButtonClosesThem)
     EXPECT_FALSE(bar->IsButtonPressed(2));
     EXPECT_EQ(VisiblePopups(), 0);
     EXPECT_FALSE(shot.empty());
-    ::SetCursorPos(0, 0);
+    testing_support::MoveCursorTo(0, 0);
 }
 
 TEST_F(MenuBars, SubmenusKeepLeftAndRightAndEscapeLeavesButtonTracking)
