@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <set>
+#include <vector>
 
 IMPLEMENT_DYNAMIC(CDocumentDisplay, CDocumentEx)
 
@@ -20,19 +21,11 @@ const int POPUP_RENAME = 0;
 const int POPUP_SEPARATOR = 1;
 // "&Rename..." and the separator come before the base entries.
 const int POPUP_OWN_ENTRIES = 2;
+const int PLAIN_ARCHIVE_PREFIX = 1;
 
 bool IsWholeDocumentItem(const CTreeItem& item)
 {
     return item.GetVariableId() == PLOT_ID_NONE;
-}
-
-// Same object, or the same three ids with equal name and units.
-bool IsSameVariable(const DisplayEntry_t& entry, const CTreeItem& item)
-{
-    if (entry.item.get() == &item)
-        return true;
-    return entry.item && static_cast<const CPlotVariableId&>(*entry.item) == item &&
-           entry.item->GetName() == item.GetName() && entry.item->GetUnits() == item.GetUnits();
 }
 
 // Whether an entry belongs to the document that a removal event names. Device and
@@ -46,8 +39,32 @@ bool BelongsToRemovedDocument(const DisplayEntry_t& entry, int code, int documen
 }
 }  // namespace
 
+bool CDocumentDisplay::IsSameVariable(const DisplayEntry_t& entry, const CTreeItem& item)
+{
+    if (entry.item.get() == &item)
+        return true;
+    return entry.item && static_cast<const CPlotVariableId&>(*entry.item) == item &&
+           entry.item->GetName() == item.GetName() && entry.item->GetUnits() == item.GetUnits();
+}
+
+void CDocumentDisplay::SerializeWithPlainPrefix(CArchive& ar)
+{
+    if (ar.IsStoring())
+    {
+        ar << PLAIN_ARCHIVE_PREFIX;
+    }
+    else
+    {
+        int prefix = 0;
+        ar >> prefix;
+    }
+    ar.SerializeClass(RUNTIME_CLASS(CDocumentDisplay));
+    CDocumentDisplay::Serialize(ar);
+}
+
 CDocumentDisplay::CDocumentDisplay()
     : m_viewWindow(nullptr),
+      m_storedDeviceIds(nullptr),
       m_windowTextColour(::GetSysColor(COLOR_WINDOWTEXT)),
       m_windowColour(::GetSysColor(COLOR_WINDOW)),
       m_highlightColour(::GetSysColor(COLOR_HIGHLIGHT)),
@@ -160,18 +177,20 @@ bool CDocumentDisplay::OnStorage(const CStoragePtr& item)
     case REFRESH_DEVICE_REMOVED:
     case REFRESH_LOG_FILE_REMOVED:
     {
-        bool changed = false;
+        // Each entry goes through the display's own removal, so that a kind that keeps
+        // data per entry (the State display's value texts) renumbers it too.
+        std::vector<CTreeItem> removed;
         {
             CSingleLock lock(&m_entryLock, TRUE);
-            const size_t before = m_entries.size();
-            m_entries.erase(std::remove_if(m_entries.begin(), m_entries.end(),
-                                           [&](const DisplayEntry_t& entry) {
-                                               return BelongsToRemovedDocument(entry, event->GetCode(),
-                                                                               event->GetId());
-                                           }),
-                            m_entries.end());
-            changed = m_entries.size() != before;
+            for (const DisplayEntry_t& entry : m_entries)
+            {
+                if (BelongsToRemovedDocument(entry, event->GetCode(), event->GetId()))
+                    removed.push_back(*entry.item);
+            }
         }
+        bool changed = false;
+        for (const CTreeItem& item : removed)
+            changed = RemoveVariable(item) || changed;
         if (changed)
             PostToView(WM_APP_DISPLAY_REBUILD);
         break;
@@ -301,6 +320,11 @@ void CDocumentDisplay::Serialize(CArchive& ar)
         {
             ar << DISPLAY_ENTRY_VERSION << entry.index;
             CTreeItem item = entry.item ? *entry.item : CTreeItem();
+            if (m_storedDeviceIds != nullptr && item.GetItemTypeId() != PLOT_ITEM_TYPE_LOG_COLUMN)
+            {
+                const auto stored = m_storedDeviceIds->find(item.GetDocumentId());
+                item.SetDocumentId(stored == m_storedDeviceIds->end() ? PLOT_ID_NONE : stored->second);
+            }
             item.Serialize(ar);
             ar << static_cast<int>(entry.enabled ? 1 : 0) << entry.spare;
         }
@@ -333,6 +357,36 @@ void CDocumentDisplay::Serialize(CArchive& ar)
     CDocumentEx::Serialize(ar);
     UpdateAllViews(nullptr);
     CDocumentEx::Serialize(ar);
+}
+
+void CDocumentDisplay::SetStoredDeviceIds(const std::map<int, int>* deviceIds)
+{
+    m_storedDeviceIds = deviceIds;
+}
+
+bool CDocumentDisplay::DropEntriesOfMissingDocuments()
+{
+    CDocumentManager* manager = GetDocumentManager();
+    std::vector<CTreeItem> missing;
+    {
+        CSingleLock lock(&m_entryLock, TRUE);
+        for (const DisplayEntry_t& entry : m_entries)
+        {
+            if (!entry.item)
+                continue;
+            const int documentId = entry.item->GetDocumentId();
+            const bool present =
+                manager != nullptr && (entry.item->GetItemTypeId() == PLOT_ITEM_TYPE_LOG_COLUMN
+                                           ? static_cast<bool>(manager->FindLogFileById(documentId))
+                                           : static_cast<bool>(manager->FindDeviceById(documentId)));
+            if (!present)
+                missing.push_back(*entry.item);
+        }
+    }
+    bool changed = false;
+    for (const CTreeItem& item : missing)
+        changed = RemoveVariable(item) || changed;
+    return changed;
 }
 
 void CDocumentDisplay::PostToView(UINT message, WPARAM wParam, LPARAM lParam)

@@ -10,6 +10,7 @@
 
 #include <boost/shared_ptr.hpp>
 #include <deque>
+#include <map>
 #include <utility>
 
 // Posted to the display's view when its variable list changed.
@@ -56,12 +57,26 @@ public:
     // Version 1, the entries, then the class record of CDocumentEx and its form twice.
     void Serialize(CArchive& ar) override;
 
+    // While set, storing writes each device variable under the id its device gets when
+    // the stored file is loaded (devices are numbered anew in file order); entries of a
+    // device not in the map are stored without a device.
+    void SetStoredDeviceIds(const std::map<int, int>* deviceIds);
+    // After a load: removes the entries whose device or log file is not open, through the
+    // display's own removal. True when one went.
+    bool DropEntriesOfMissingDocuments();
+
 protected:
+    // Same object, or the same three ids with equal name and units.
+    static bool IsSameVariable(const DisplayEntry_t& entry, const CTreeItem& item);
+    // The form of the kinds without a part of their own: int32 1 (read and not checked),
+    // the class record of this base, then the base's part.
+    void SerializeWithPlainPrefix(CArchive& ar);
     void PostToView(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 
     DisplayEntryList_t m_entries;
     CCriticalSection m_entryLock;
     volatile HWND m_viewWindow;
+    const std::map<int, int>* m_storedDeviceIds;
     COLORREF m_windowTextColour;
     COLORREF m_windowColour;
     COLORREF m_highlightColour;

@@ -84,3 +84,4 @@
 
 #include "res/pyraxis_bars_resource.h"
 #include "res/pyraxis_shell_resource.h"
+#include "res/pyraxis_displays_resource.h"

@@ -161,10 +161,9 @@ bool CLogFileInCsv::ReadAndConvertRecord(LogSampleStore_t& samples)
     if (m_fields.size() != m_columnCount + 1)
         throw std::runtime_error("line \"" + JoinFields(m_fields) +
                                  "\" had the wrong number of columns (not the same as the header)");
+    // A malformed stamp stops the file with the parser's error; a well-formed stamp of a day
+    // that does not exist gives the row's samples an invalid time, and the rest stays readable.
     const COleDateTime time = ParseUtcTimestamp(m_fields[0]);
-    // A well-formed stamp of a day that does not exist parses to an invalid date.
-    if (time.GetStatus() != COleDateTime::valid)
-        throw std::runtime_error("timestamp '" + m_fields[0] + "' isn't a format I know");
     for (size_t c = 1; c < m_fields.size(); ++c) {
         double value = 0;
         if (!ParseWholeNumber(m_fields[c], value))

@@ -68,6 +68,8 @@ std::string ReadWholeFile(FILE* file)
 }
 
 const double HOURS_PER_DAY = 24.0;
+// Well formed, but of no day: the CSV reader serves it as an invalid time.
+const char* const INVALID_TIME_STAMP = "0000-00-00T00:00:00.000+00:00";
 
 }  // namespace
 
@@ -85,10 +87,10 @@ void CLogFileInXml::log_file_record_t::FromXmlElement(const TiXmlElement& elemen
     const char* retrieval = element.Attribute("retrievalTime");
     if (!retrieval)
         throw std::range_error("file's 'record' element has missing/bad 'retrievalTime' attribute");
+    // A malformed stamp stops the file; one of a day that does not exist is kept invalid,
+    // and the records of a segment it starts get no valid time.
+    retrievalText = retrieval;
     retrievalTime = ParseUtcTimestamp(retrieval);
-    // A well-formed stamp of a day that does not exist would time every record of its segment.
-    if (retrievalTime.GetStatus() != COleDateTime::valid)
-        throw std::range_error("file's 'record' element has missing/bad 'retrievalTime' attribute");
     recordTime = COleDateTime();
     recordTime.SetStatus(COleDateTime::null);
     int discontinuity = 0;
@@ -113,7 +115,9 @@ void CLogFileInXml::log_file_record_t::FromXmlElement(const TiXmlElement& elemen
 TiXmlElement* CLogFileInXml::log_file_record_t::ToXmlElement() const
 {
     std::unique_ptr<TiXmlElement> element(new TiXmlElement("record"));
-    element->SetAttribute("retrievalTime", FormatUtcTimestamp(retrievalTime));
+    element->SetAttribute("retrievalTime", retrievalTime.GetStatus() == COleDateTime::valid
+                                               ? FormatUtcTimestamp(retrievalTime)
+                                               : retrievalText);
     element->SetAttribute("retrievalHourmeter", retrievalHourmeter);
     element->SetAttribute("hourmeter", hourmeter);
     if (discontinuityBefore)
@@ -229,10 +233,18 @@ void CLogFileInXml::LoadDocument(const TiXmlDocument& document)
     // The hour meter counts device hours; each segment of continuous counting takes its wall
     // clock base from the retrieval of its first record.
     DATE segmentBase = 0;
+    bool segmentValid = true;
     for (size_t i = 0; i < m_records.size(); ++i) {
         log_file_record_t& record = m_records[i];
-        if (i == 0 || record.discontinuityBefore)
+        if (i == 0 || record.discontinuityBefore) {
+            segmentValid = record.retrievalTime.GetStatus() == COleDateTime::valid;
             segmentBase = DATE(record.retrievalTime) - record.retrievalHourmeter / HOURS_PER_DAY;
+        }
+        if (!segmentValid) {
+            record.recordTime = COleDateTime();
+            record.recordTime.SetStatus(COleDateTime::invalid);
+            continue;
+        }
         record.recordTime = COleDateTime(segmentBase + record.hourmeter / HOURS_PER_DAY);
         // Hour meters far apart put the record outside the dates a time can hold.
         if (record.recordTime.GetStatus() != COleDateTime::valid)
@@ -347,7 +359,12 @@ int CLogFileInXml::ExportCsv(const char* path)
             for (const auto& value : record.values)
                 csv.SetValue(CPlotVariableId(PLOT_ITEM_TYPE_LOG_COLUMN, value.first), value.second.first);
             // Partial: a value the record lacks becomes an empty field.
-            if (!csv.WriteLine(FormatUtcTimestamp(record.recordTime).c_str(), true))
+            // A record without a valid time keeps its row, with a stamp that reads back as
+            // an invalid time.
+            const std::string stamp = record.recordTime.GetStatus() == COleDateTime::valid
+                                          ? FormatUtcTimestamp(record.recordTime)
+                                          : INVALID_TIME_STAMP;
+            if (!csv.WriteLine(stamp.c_str(), true))
                 throw std::runtime_error("unable to write to logfile \"" + std::string(path) + "\"");
             ++count;
         }

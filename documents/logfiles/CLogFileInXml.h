@@ -19,6 +19,8 @@ public:
     struct log_file_record_t
     {
         COleDateTime retrievalTime;
+        // The attribute as read, written back when it names a day that does not exist.
+        std::string retrievalText;
         int retrievalHourmeter = -1;
         COleDateTime recordTime;  // null until the load computes it
         int hourmeter = -1;

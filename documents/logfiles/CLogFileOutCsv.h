@@ -21,6 +21,8 @@ public:
     // False when no column has this id.
     bool SetValue(const CPlotVariableId& id, const std::string& value);
     void ClearValues();
+    void RemoveAllColumns() { m_columns.clear(); }
+    size_t GetColumnCount() const { return m_columns.size(); }
     // Writes the header of the columns added so far; false when open already or unable.
     bool Open(const char* path);
     // Null time: now. Without the partial flag nothing is written while a value is unset.

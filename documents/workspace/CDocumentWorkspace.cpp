@@ -14,6 +14,7 @@
 #include "framework/CView.h"
 #include "framework/MessageBoxHook.h"
 
+#include <map>
 #include <set>
 #include <stdexcept>
 
@@ -123,6 +124,9 @@ void CDocumentWorkspace::Serialize(CArchive& ar)
 void CDocumentWorkspace::Store(CArchive& ar, CDocumentManager& manager)
 {
     ar << WORKSPACE_MAGIC_1 << WORKSPACE_MAGIC_2 << WORKSPACE_VERSION;
+    // Loading numbers the devices anew in file order: the displays store their device
+    // variables under those numbers.
+    std::map<int, int> loadedDeviceIds;
     {
         CSingleLock lock(&manager.GetDeviceListLock(), TRUE);
         const DeviceList_t devices = manager.GetDevices();
@@ -131,6 +135,8 @@ void CDocumentWorkspace::Store(CArchive& ar, CDocumentManager& manager)
         {
             ar.WriteObject(device.get());
             device->SetModifiedFlag(FALSE);
+            const int idWhenLoaded = static_cast<int>(loadedDeviceIds.size()) + 1;
+            loadedDeviceIds[device->GetId()] = idWhenLoaded;
         }
     }
     {
@@ -144,7 +150,17 @@ void CDocumentWorkspace::Store(CArchive& ar, CDocumentManager& manager)
                 docTemplate->GetDocString(typeId, CDocTemplate::regFileTypeId);
             ar << typeId;
             ar.WriteClass(display->GetRuntimeClass());
-            display->Serialize(ar);
+            display->SetStoredDeviceIds(&loadedDeviceIds);
+            try
+            {
+                display->Serialize(ar);
+            }
+            catch (...)
+            {
+                display->SetStoredDeviceIds(nullptr);
+                throw;
+            }
+            display->SetStoredDeviceIds(nullptr);
             display->SetModifiedFlag(FALSE);
 
             WINDOWPLACEMENT placement = {};
@@ -241,6 +257,9 @@ void CDocumentWorkspace::LoadDisplays(CArchive& ar, CDocumentManager& manager)
             if (ar.ReadClass(display->GetRuntimeClass()) != display->GetRuntimeClass())
                 AfxThrowArchiveException(CArchiveException::badClass, ar.m_strFileName);
             display->Serialize(ar);
+            // Log files are not part of a workspace, and the ids of devices the file does
+            // not hold would name whatever document gets them next.
+            display->DropEntriesOfMissingDocuments();
             // Read before the display is added, so that a short file leaves no hidden frame.
             if (ar.Read(&placement, WORKSPACE_PLACEMENT_BYTES) != WORKSPACE_PLACEMENT_BYTES)
                 AfxThrowArchiveException(CArchiveException::endOfFile, ar.m_strFileName);

@@ -8,6 +8,7 @@
 #include "documents/logfiles/CLogFileInCsv.h"
 #include "documents/logfiles/CLogFileInXml.h"
 #include "documents/logfiles/CLogFileOutCsv.h"
+#include <tinyxml.h>
 #include "shell/ProgramFolders.h"
 
 #include <gtest/gtest.h>
@@ -19,6 +20,7 @@
 #include <algorithm>
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <random>
 #include <stdexcept>
 #include <string>
@@ -277,11 +279,13 @@ std::wstring Wide(const std::string& text)
     return std::wstring(text.begin(), text.end());
 }
 
-bool HasValidTimes(const LogSampleStore_t& samples)
+// Every sample has a time that was computed: a valid one, or an invalid one for a stamp of
+// a day that does not exist (never one left unset).
+bool HasComputedTimes(const LogSampleStore_t& samples)
 {
     for (const auto& column : samples) {
         for (const LogSample_t& sample : column.second) {
-            if (sample.time.GetStatus() != COleDateTime::valid)
+            if (sample.time.GetStatus() == COleDateTime::null)
                 return false;
         }
     }
@@ -410,9 +414,15 @@ protected:
         EXPECT_TRUE(reader.IsOpen()) << label;
         const CLogFileInXml::RecordList_t& records = reader.GetRecords();
         EXPECT_LE(records.size(), CountOf(bytes, "<record")) << label << ": more records than the file has";
-        for (const Record& record : records) {
-            EXPECT_EQ(COleDateTime::valid, record.retrievalTime.GetStatus()) << label;
-            EXPECT_EQ(COleDateTime::valid, record.recordTime.GetStatus()) << label;
+        // A record is timed exactly when the retrieval time that starts its segment is valid.
+        bool segmentTimed = true;
+        for (size_t i = 0; i < records.size(); ++i) {
+            const Record& record = records[i];
+            EXPECT_NE(COleDateTime::null, record.retrievalTime.GetStatus()) << label;
+            if (i == 0 || record.discontinuityBefore)
+                segmentTimed = record.retrievalTime.GetStatus() == COleDateTime::valid;
+            EXPECT_EQ(segmentTimed ? COleDateTime::valid : COleDateTime::invalid, record.recordTime.GetStatus())
+                << label;
         }
         LogSampleStore_t samples;
         int served = 0;
@@ -423,7 +433,7 @@ protected:
             EXPECT_TRUE(reader.HasColumn(column.first)) << label;
             EXPECT_LE(column.second.size(), records.size()) << label;
         }
-        EXPECT_TRUE(HasValidTimes(samples)) << label;
+        EXPECT_TRUE(HasComputedTimes(samples)) << label;
         return true;
     }
 
@@ -453,7 +463,7 @@ protected:
                 << label << ": column " << column.first << " lost or gained samples";
         }
         EXPECT_EQ(served == 0 ? 0u : reader.GetColumns().size(), samples.size()) << label;
-        EXPECT_TRUE(HasValidTimes(samples)) << label;
+        EXPECT_TRUE(HasComputedTimes(samples)) << label;
         return true;
     }
 
@@ -526,7 +536,7 @@ TEST_F(LogFileMutation, TheDocumentOpensDamagedLogsOrReportsThem)
                 LogSampleList_t list;
                 document.GetPlotSamples(item->GetVariableId(), list);
                 LogSampleStore_t store{{0, list}};
-                EXPECT_TRUE(HasValidTimes(store)) << label;
+                EXPECT_TRUE(HasComputedTimes(store)) << label;
             }
         } catch (const std::exception& error) {
             EXPECT_TRUE(IsKnownError(error.what(), allErrors)) << label << ": \"" << error.what() << "\"";
@@ -573,11 +583,56 @@ TEST_F(LogFileMutation, XmlIntegersMustBeWholeAndFitAnInt)
     EXPECT_FALSE(records[1].discontinuityBefore);
 }
 
-TEST_F(LogFileMutation, XmlRecordsWithoutARealTimeAreRefused)
+TEST_F(LogFileMutation, XmlRetrievalOfADayThatDoesNotExistLeavesItsSegmentWithoutTimes)
 {
-    // A well-formed stamp of a day that does not exist used to time the records from 1899.
-    EXPECT_EQ("file's 'record' element has missing/bad 'retrievalTime' attribute",
-              XmlLoadError(LOG_HEAD + RecordXml("2024-02-30T12:00:00.000+00:00", "10", "7") + LOG_TAIL));
+    const std::string noDay = "2024-02-30T12:00:00.000+00:00";
+    // It starts the first segment: that segment's records have no valid time (they used to
+    // be timed from 1899, and then the whole log was refused); the next segment is timed.
+    CLogFileInXml::RecordList_t records;
+    ASSERT_EQ("(no exception)",
+              XmlLoadError(LOG_HEAD + RecordXml(noDay, "10", "7") + RecordXml(NOON, "10", "8") +
+                               RecordXml(NOON, "20", "9", "1", " hourmeterDiscontinuityBefore=\"1\"") + LOG_TAIL,
+                           &records));
+    ASSERT_EQ(3u, records.size());
+    EXPECT_EQ(COleDateTime::invalid, records[0].recordTime.GetStatus());
+    EXPECT_EQ(COleDateTime::invalid, records[1].recordTime.GetStatus());
+    EXPECT_EQ("2024-05-01T01:00:00.000+00:00", FormatUtcTimestamp(records[2].recordTime));
+    // Written back as it was read, so a merged file stays readable.
+    std::unique_ptr<TiXmlElement> element(records[0].ToXmlElement());
+    EXPECT_EQ(noDay, element->Attribute("retrievalTime"));
+
+    // A record that starts no segment: its own retrieval time does not matter.
+    ASSERT_EQ("(no exception)",
+              XmlLoadError(LOG_HEAD + RecordXml(NOON, "10", "7") + RecordXml(noDay, "10", "8") + LOG_TAIL, &records));
+    ASSERT_EQ(2u, records.size());
+    EXPECT_EQ("2024-05-01T09:00:00.000+00:00", FormatUtcTimestamp(records[0].recordTime));
+    EXPECT_EQ("2024-05-01T10:00:00.000+00:00", FormatUtcTimestamp(records[1].recordTime));
+
+    // Exported to CSV, such records keep their rows with a stamp that reads back as an
+    // invalid time (the export used to fail on them).
+    WriteCase(LOG_HEAD + RecordXml(noDay, "10", "7") + RecordXml(NOON, "20", "9", "1",
+                                                                  " hourmeterDiscontinuityBefore=\"1\"") + LOG_TAIL);
+    CLogFileInXml exporter(BenchNames);
+    exporter.Open(m_casePath.c_str());
+    const std::string exported = m_folder + "\\exported.csv";
+    EXPECT_EQ(2, exporter.ExportCsv(exported.c_str()));
+    CLogFileInCsv readBack;
+    readBack.Open(exported.c_str());
+    LogSampleStore_t samples;
+    for (int row = 0; row < 10 && readBack.ReadAndConvertRecord(samples);)
+        ++row;
+    ASSERT_EQ(2u, samples.begin()->second.size());
+    EXPECT_EQ(COleDateTime::invalid, samples.begin()->second.front().time.GetStatus());
+    EXPECT_EQ(COleDateTime::valid, samples.begin()->second.back().time.GetStatus());
+    ::DeleteFileA(exported.c_str());
+
+    // A malformed stamp still stops the file with the parser's own error.
+    EXPECT_EQ("timestamp '2024-02-30' isn't a format I know",
+              XmlLoadError(LOG_HEAD + RecordXml("2024-02-30", "10", "7") + LOG_TAIL));
+}
+
+TEST_F(LogFileMutation, XmlRecordsOutsideTheDatesAreRefused)
+{
     // Hour meters so far apart that the record's time lies beyond the year 9999.
     EXPECT_EQ("file's 'record' element has missing/bad 'hourmeter' attribute",
               XmlLoadError(LOG_HEAD + RecordXml(NOON, "0", "2000000000") + LOG_TAIL));
@@ -651,11 +706,28 @@ TEST_F(LogFileMutation, CsvNulBytesAreReportedInsteadOfJoiningOrHidingLines)
     EXPECT_EQ(1, served);
 }
 
-TEST_F(LogFileMutation, CsvTimeOfADayThatDoesNotExistIsRefused)
+TEST_F(LogFileMutation, CsvTimeOfADayThatDoesNotExistIsAnInvalidTime)
 {
-    int served = 0;
     const std::string stamp = "2024-02-30T12:00:00.000+00:00";
-    EXPECT_EQ("timestamp '" + stamp + "' isn't a format I know",
-              CsvReadError(CSV_HEADER + CsvLine("2024-02-28T12:00:00.000+00:00", "1") + CsvLine(stamp, "2"), served));
-    EXPECT_EQ(1, served);
+    WriteCase(CSV_HEADER + CsvLine("2024-02-28T12:00:00.000+00:00", "1") + CsvLine(stamp, "2") +
+              CsvLine("2024-03-01T12:00:00.000+00:00", "3"));
+    CLogFileInCsv reader;
+    reader.Open(m_casePath.c_str());
+    LogSampleStore_t samples;
+    int served = 0;
+    while (served < 10 && reader.ReadAndConvertRecord(samples))
+        ++served;
+    EXPECT_EQ(3, served);
+    ASSERT_EQ(3u, samples[0].size());
+    auto sample = samples[0].begin();
+    EXPECT_EQ(COleDateTime::valid, sample->time.GetStatus());
+    ++sample;
+    EXPECT_EQ(COleDateTime::invalid, sample->time.GetStatus());
+    EXPECT_EQ(2.0, sample->value);
+    ++sample;
+    EXPECT_EQ(COleDateTime::valid, sample->time.GetStatus());
+    EXPECT_EQ(3.0, sample->value);
+    // A malformed stamp still ends the file with the parser's error.
+    EXPECT_EQ("timestamp '2024-03-01 12:00' isn't a format I know",
+              CsvReadError(CSV_HEADER + CsvLine("2024-03-01 12:00", "1"), served));
 }

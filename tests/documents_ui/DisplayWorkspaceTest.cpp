@@ -409,7 +409,9 @@ TEST_F(DisplayWindows, AWorkspaceStoresAndRestoresDisplaysWithTheirPlacement)
     EXPECT_EQ(m_manager.get(), displays[0]->GetDocumentManager());
     EXPECT_STREQ("Roof panel", displays[0]->GetName());
     EXPECT_EQ((std::vector<std::string>{"Battery Voltage", "Charge Current"}), EntryNames(*displays[0]));
-    EXPECT_EQ(std::vector<std::string>{"Array Voltage"}, EntryNames(*displays[1]));
+    // Log files are not part of a workspace: a column of one that is not open would name
+    // whichever log file takes its id next, so it goes.
+    EXPECT_TRUE(EntryNames(*displays[1]).empty());
     EXPECT_FALSE(displays[0]->IsModified());
 
     // Each in a visible frame of its own template, where it was.

@@ -10,6 +10,7 @@
 #include <winsock2.h>
 
 #include "framework/FrameworkBase.h"
+#include "tools/bench/BenchClock.h"
 #include "displays/CDocumentDisplay.h"
 #include "documents/CConnectionGeneric1.h"
 #include "documents/CDocumentDeviceGeneric1.h"
@@ -48,30 +49,6 @@ void Fail(const std::string& text)
     std::fprintf(stderr, "HubBench: %s\n", text.c_str());
     std::fflush(stderr);
     ++g_failures;
-}
-
-double WallSeconds()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER value;
-        QueryPerformanceFrequency(&value);
-        return value;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-// User and kernel time of every thread of this process.
-double ProcessCpuSeconds()
-{
-    FILETIME created, exited, kernel, user;
-    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user))
-        return 0.0;
-    const auto seconds = [](const FILETIME& time) {
-        return static_cast<double>((static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime) / 1e7;
-    };
-    return seconds(kernel) + seconds(user);
 }
 
 // A wall and CPU clock started together.

@@ -1,0 +1,293 @@
+#include "displays/CDisplayLogWriteDoc.h"
+#include "documents/CDocumentDevice.h"
+#include "documents/CDocumentManager.h"
+#include "documents/VariantHelpers.h"
+#include "framework/CArchive.h"
+#include "framework/CSingleLock.h"
+#include "framework/MessageBoxHook.h"
+
+#include <cmath>
+#include <stdexcept>
+#include <vector>
+
+IMPLEMENT_DYNCREATE(CDisplayLogWriteDoc, CDocumentDisplay)
+
+namespace
+{
+const unsigned long long KILOBYTE = 1024;
+const unsigned long long MEGABYTE = 1024 * 1024;
+
+__time64_t SystemClock()
+{
+    return _time64(nullptr);
+}
+}  // namespace
+
+CDisplayLogWriteDoc::CDisplayLogWriteDoc()
+    : m_startSeconds(0),
+      m_interval(LOGGER_DEFAULT_INTERVAL),
+      m_nextDue(0),
+      m_rowCount(0),
+      m_clock(SystemClock)
+{
+    m_startTime.SetStatus(COleDateTime::invalid);
+}
+
+CDisplayLogWriteDoc::~CDisplayLogWriteDoc()
+{
+    CSingleLock lock(&m_loggerLock, TRUE);
+    if (m_writer.IsOpen())
+        StopRecording();
+}
+
+__time64_t CDisplayLogWriteDoc::Now() const
+{
+    return m_clock();
+}
+
+void CDisplayLogWriteDoc::SetClock(const Clock_t& clock)
+{
+    CSingleLock lock(&m_loggerLock, TRUE);
+    m_clock = clock ? clock : Clock_t(SystemClock);
+}
+
+bool CDisplayLogWriteDoc::CanAddVariable(const CTreeItem* item)
+{
+    if (IsRecording())
+        return false;
+    return CDocumentDisplay::CanAddVariable(item);
+}
+
+void CDisplayLogWriteDoc::AddVariable(const CTreeItem& item)
+{
+    CDocumentDisplay::AddVariable(item);
+    PostToView(WM_APP_DISPLAY_REBUILD);
+}
+
+bool CDisplayLogWriteDoc::RemoveVariable(const CTreeItem& item)
+{
+    if (!CDocumentDisplay::RemoveVariable(item))
+        return false;
+    PostToView(WM_APP_DISPLAY_REBUILD);
+    return true;
+}
+
+bool CDisplayLogWriteDoc::IsRecording()
+{
+    CSingleLock lock(&m_loggerLock, TRUE);
+    return m_writer.IsOpen();
+}
+
+void CDisplayLogWriteDoc::Start()
+{
+    CSingleLock lock(&m_loggerLock, TRUE);
+    if (m_writer.IsOpen())
+        throw std::runtime_error("log file is already open");
+    try
+    {
+        CDocumentManager* manager = GetDocumentManager();
+        const size_t count = GetEntryCount();
+        for (size_t position = 0; position < count; ++position)
+        {
+            const DisplayEntry_t entry = GetEntry(position);
+            const CDocumentDevicePtr device =
+                manager != nullptr ? manager->FindDeviceById(entry.item->GetDocumentId()) : CDocumentDevicePtr();
+            if (!device)
+                throw std::runtime_error("you have a variable for which I can't find the owning device");
+            const std::string label = static_cast<LPCTSTR>(GetColumnLabel(*entry.item));
+            if (!device->IsConnected())
+                throw std::runtime_error("the device for " + label +
+                                         " is not connected; either connect to it or remove it from this logger.");
+            if (!m_writer.AddColumn(label, *entry.item))
+                throw std::runtime_error("unable to add log variable");
+        }
+        m_rowCount = 0;
+        if (!m_writer.Open(static_cast<LPCTSTR>(m_fileName)))
+            throw std::runtime_error("unable to open log file for writing");
+    }
+    catch (...)
+    {
+        // A refused start leaves no columns behind: they would refuse the next start.
+        m_writer.RemoveAllColumns();
+        throw;
+    }
+    m_nextDue = Now();
+    m_startSeconds = m_nextDue;
+    m_startTime = COleDateTime(m_startSeconds);
+}
+
+void CDisplayLogWriteDoc::StopRecording()
+{
+    m_writer.Close();
+    m_writer.RemoveAllColumns();
+}
+
+void CDisplayLogWriteDoc::Stop()
+{
+    CSingleLock lock(&m_loggerLock, TRUE);
+    if (!m_writer.IsOpen())
+        throw std::runtime_error("log file isn't open, so can't close");
+    StopRecording();
+}
+
+BOOL CDisplayLogWriteDoc::CanCloseFrame(CFrameWnd* frame)
+{
+    if (IsRecording())
+    {
+        AfxMessageBox("You must stop logging before you can close this window.");
+        return FALSE;
+    }
+    return CDocumentDisplay::CanCloseFrame(frame);
+}
+
+bool CDisplayLogWriteDoc::OnStorage(const CStoragePtr& item)
+{
+    if (item->GetType() == STORAGE_TYPE_REFRESH_EVENT)
+        return CDocumentDisplay::OnStorage(item);
+    if (item->GetType() == STORAGE_TYPE_TICK)
+    {
+        int rows = -1;
+        {
+            CSingleLock lock(&m_loggerLock, TRUE);
+            const __time64_t now = Now();
+            if (now >= m_nextDue && m_writer.IsOpen())
+            {
+                // One interval per tick, also for a refused row: after a delay the rows
+                // catch up with the clock one tick at a time.
+                m_nextDue += m_interval;
+                if (m_writer.WriteLine(nullptr, false))
+                    rows = ++m_rowCount;
+            }
+        }
+        if (rows >= 0)
+            PostToView(WM_APP_DISPLAY_UPDATE, static_cast<WPARAM>(rows));
+        return false;
+    }
+
+    const CPlotVariableId key(static_cast<int>(item->GetType()), item->GetVariableId(), item->GetSourceId());
+    int index = -1;
+    if (!FindEnabledEntryIndex(key, index))
+        return false;
+    const std::string text = FormatVariant(item->GetValue());
+    CSingleLock lock(&m_loggerLock, TRUE);
+    if (m_writer.IsOpen())
+        m_writer.SetValue(key, text);
+    return false;
+}
+
+CString CDisplayLogWriteDoc::GetColumnLabel(const CTreeItem& item)
+{
+    CString label;
+    CString owner;
+    if (item.GetAssociated())
+    {
+        owner = item.GetAssociated()->GetName();
+    }
+    else if (CDocumentManager* manager = GetDocumentManager())
+    {
+        // No owner item after a workspace load: the device's own name.
+        if (const CDocumentDevicePtr device = manager->FindDeviceById(item.GetDocumentId()))
+            owner = device->GetName();
+    }
+    if (!owner.IsEmpty())
+        label = owner + " ";
+    label += item.GetName();
+    if (item.GetVariableId() != PLOT_ID_NONE)
+        label += " (" + item.GetUnits() + ")";
+    return label;
+}
+
+CString CDisplayLogWriteDoc::GetRowText(int row)
+{
+    if (row < 0 || static_cast<size_t>(row) >= GetEntryCount())
+        return CString();
+    const DisplayEntry_t entry = GetEntry(static_cast<size_t>(row));
+    CString text = GetColumnLabel(*entry.item);
+    if (CDocumentManager* manager = GetDocumentManager())
+    {
+        const CDocumentDevicePtr device = manager->FindDeviceById(entry.item->GetDocumentId());
+        if (device && !device->IsConnected())
+            text += " (not connected)";
+    }
+    return text;
+}
+
+CString CDisplayLogWriteDoc::FormatFileSize(unsigned long long bytes)
+{
+    CString text;
+    if (bytes < KILOBYTE + 1)
+        text.Format("%lu B", static_cast<unsigned long>(bytes));
+    else if (bytes <= MEGABYTE)
+        text.Format("%lu kB", static_cast<unsigned long>(bytes / KILOBYTE));
+    else
+        text.Format("%.1f MB", static_cast<double>(bytes) / MEGABYTE);
+    return text;
+}
+
+CString CDisplayLogWriteDoc::FormatElapsed(long long seconds)
+{
+    if (seconds < 0)
+        seconds = 0;
+    const long long hours = seconds / 3600;
+    const long long minutes = seconds / 60 % 60;
+    CString text;
+    if (hours > 0)
+        text.AppendFormat("%lldhrs ", hours);
+    if (minutes > 0 || hours > 0)
+        text.AppendFormat("%lldmin ", minutes);
+    text.AppendFormat("%lldsec", seconds % 60);
+    return text;
+}
+
+CString CDisplayLogWriteDoc::GetFileSizeText()
+{
+    CSingleLock lock(&m_loggerLock, TRUE);
+    return FormatFileSize(m_writer.GetFileSize());
+}
+
+CString CDisplayLogWriteDoc::GetElapsedText()
+{
+    CSingleLock lock(&m_loggerLock, TRUE);
+    return FormatElapsed(static_cast<long long>(Now() - m_startSeconds));
+}
+
+CString CDisplayLogWriteDoc::GetStartText()
+{
+    CSingleLock lock(&m_loggerLock, TRUE);
+    return m_startTime.Format();
+}
+
+void CDisplayLogWriteDoc::SetInterval(int seconds)
+{
+    CSingleLock lock(&m_loggerLock, TRUE);
+    m_interval = seconds;
+}
+
+int CDisplayLogWriteDoc::GetInterval()
+{
+    CSingleLock lock(&m_loggerLock, TRUE);
+    return m_interval;
+}
+
+void CDisplayLogWriteDoc::SetFileName(const CString& name)
+{
+    CSingleLock lock(&m_loggerLock, TRUE);
+    m_fileName = name;
+}
+
+CString CDisplayLogWriteDoc::GetFileName()
+{
+    CSingleLock lock(&m_loggerLock, TRUE);
+    return m_fileName;
+}
+
+int CDisplayLogWriteDoc::GetRowCount()
+{
+    CSingleLock lock(&m_loggerLock, TRUE);
+    return m_rowCount;
+}
+
+void CDisplayLogWriteDoc::Serialize(CArchive& ar)
+{
+    SerializeWithPlainPrefix(ar);
+}

@@ -1,0 +1,74 @@
+// The Logger display's document: records the values of its variables into a CSV log
+// file, one row per interval, driven by the hub's 100 ms ticks while recording.
+#pragma once
+#include "framework/FrameworkBase.h"
+#include "framework/CCriticalSection.h"
+#include "framework/COleDateTime.h"
+#include "displays/CDocumentDisplay.h"
+#include "displays/DisplayMessages.h"
+#include "documents/logfiles/CLogFileOutCsv.h"
+
+#include <ctime>
+#include <functional>
+#include <string>
+
+const int LOGGER_DEFAULT_INTERVAL = 5;
+
+class CDisplayLogWriteDoc : public CDocumentDisplay
+{
+    DECLARE_DYNCREATE(CDisplayLogWriteDoc)
+public:
+    typedef std::function<__time64_t()> Clock_t;
+
+    CDisplayLogWriteDoc();
+    // Stops a running recording.
+    ~CDisplayLogWriteDoc() override;
+
+    // Refuses everything while recording.
+    bool CanAddVariable(const CTreeItem* item) override;
+    void AddVariable(const CTreeItem& item) override;
+    bool RemoveVariable(const CTreeItem& item) override;
+    bool OnStorage(const CStoragePtr& item) override;
+    BOOL CanCloseFrame(CFrameWnd* frame) override;
+    void Serialize(CArchive& ar) override;
+
+    bool IsRecording();
+    // Adds a column per entry and opens the file; throws std::runtime_error with the
+    // reason when it cannot, leaving the writer closed and without columns.
+    void Start();
+    // Throws std::runtime_error when not recording.
+    void Stop();
+
+    // The owner's name and a blank, the name, and " (units)" for a variable.
+    CString GetColumnLabel(const CTreeItem& item);
+    // The column label, with " (not connected)" when the entry's device is not connected.
+    CString GetRowText(int row);
+    CString GetFileSizeText();
+    CString GetElapsedText();
+    CString GetStartText();
+    static CString FormatFileSize(unsigned long long bytes);
+    static CString FormatElapsed(long long seconds);
+
+    void SetInterval(int seconds);
+    int GetInterval();
+    void SetFileName(const CString& name);
+    CString GetFileName();
+    int GetRowCount();
+    // Seconds since 1970; the tests set their own clock.
+    void SetClock(const Clock_t& clock);
+
+private:
+    // Under the logger lock.
+    void StopRecording();
+    __time64_t Now() const;
+
+    CCriticalSection m_loggerLock;
+    COleDateTime m_startTime;
+    __time64_t m_startSeconds;
+    CLogFileOutCsv m_writer;
+    int m_interval;
+    __time64_t m_nextDue;
+    CString m_fileName;
+    int m_rowCount;
+    Clock_t m_clock;
+};

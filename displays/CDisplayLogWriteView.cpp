@@ -1,0 +1,251 @@
+#include "displays/CDisplayLogWriteView.h"
+#include "displays/CDisplayLogWriteDoc.h"
+#include "documents/RegistryHelpers.h"
+#include "framework/CFileDialog.h"
+#include "framework/MessageBoxHook.h"
+#include "framework/MessageMap.h"
+#include "res/pyraxis_displays_resource.h"
+#include "shell/TimeSpanEdits.h"
+
+#include <commctrl.h>
+
+#include <stdexcept>
+
+IMPLEMENT_DYNCREATE(CDisplayLogWriteView, CFormViewEx)
+
+BEGIN_MESSAGE_MAP(CDisplayLogWriteView, CFormViewEx)
+    ON_BN_CLICKED(IDC_LOGGER_RECORD, OnRecord)
+    ON_BN_CLICKED(IDC_LOGGER_STOP, OnStop)
+    ON_BN_CLICKED(IDC_LOGGER_BROWSE, OnBrowse)
+    ON_BN_CLICKED(IDC_LOGGER_REMOVE, OnRemove)
+    ON_NOTIFY(LVN_ITEMCHANGED, IDC_LOGGER_VARIABLES, OnListItemChanged)
+    ON_MESSAGE(WM_APP_DISPLAY_REBUILD, OnDisplayRebuild)
+    ON_MESSAGE(WM_APP_DISPLAY_UPDATE, OnDisplayUpdate)
+END_MESSAGE_MAP()
+
+const char* const LOGGER_REGISTRY_KEY = "Software\\QuorvantCorp\\Pyraxis";
+const char* const LOGGER_LAST_FOLDER_VALUE = "LogWriteLastDirectory";
+
+namespace
+{
+const int LOGGER_MAXIMUM_INTERVAL = 86400;
+
+void ShowError(const std::exception& error)
+{
+    CString text;
+    text.Format("* error: %s", error.what());
+    AfxMessageBox(text, MB_ICONSTOP);
+}
+
+bool FileExists(const CString& path)
+{
+    const DWORD attributes = ::GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+}  // namespace
+
+CDisplayLogWriteView::CDisplayLogWriteView() : CFormViewEx(IDD_DISPLAY_LOGGER), m_columnMade(false)
+{
+}
+
+CDisplayLogWriteDoc* CDisplayLogWriteView::GetLoggerDocument() const
+{
+    return dynamic_cast<CDisplayLogWriteDoc*>(GetDocument());
+}
+
+void CDisplayLogWriteView::OnInitialUpdate()
+{
+    CFormViewEx::OnInitialUpdate();
+    ResizeParentToFit(FALSE);
+    if (m_list.GetSafeHwnd() == nullptr)
+        m_list.SubclassDlgItem(IDC_LOGGER_VARIABLES, this);
+    m_list.SetExtendedStyle(LVS_EX_FULLROWSELECT);
+    CRect listRect;
+    m_list.GetClientRect(&listRect);
+    if (!m_columnMade)
+        m_list.InsertColumn(0, "Variable To Log", LVCFMT_LEFT, listRect.Width());
+    m_columnMade = true;
+
+    CDisplayLogWriteDoc* document = GetLoggerDocument();
+    if (document != nullptr)
+    {
+        SetDlgItemText(IDC_LOGGER_FILE_NAME, document->GetFileName());
+        SecondsToDhmsEdits(document->GetInterval(), nullptr, GetDlgItem(IDC_LOGGER_HOURS),
+                           GetDlgItem(IDC_LOGGER_MINUTES), GetDlgItem(IDC_LOGGER_SECONDS));
+    }
+    EnableControl(IDC_LOGGER_STOP, false);
+    EnableControl(IDC_LOGGER_REMOVE, false);
+    RebuildList();
+    UpdateInformation();
+}
+
+void CDisplayLogWriteView::EnableControl(int id, bool enabled)
+{
+    if (CWnd* control = GetDlgItem(id))
+        control->EnableWindow(enabled ? TRUE : FALSE);
+}
+
+void CDisplayLogWriteView::EnableRecordingControls(bool recording)
+{
+    for (int id : { IDC_LOGGER_HOURS, IDC_LOGGER_MINUTES, IDC_LOGGER_SECONDS, IDC_LOGGER_BROWSE, IDC_LOGGER_FILE_NAME,
+                    IDC_LOGGER_RECORD, IDC_LOGGER_REMOVE })
+        EnableControl(id, !recording);
+    EnableControl(IDC_LOGGER_STOP, recording);
+}
+
+void CDisplayLogWriteView::RebuildList()
+{
+    CDisplayLogWriteDoc* document = GetLoggerDocument();
+    if (document == nullptr || m_list.GetSafeHwnd() == nullptr)
+        return;
+    m_list.DeleteAllItems();
+    const int count = static_cast<int>(document->GetEntryCount());
+    for (int row = 0; row < count; ++row)
+        m_list.InsertItem(row, document->GetRowText(row));
+}
+
+void CDisplayLogWriteView::UpdateInformation()
+{
+    CDisplayLogWriteDoc* document = GetLoggerDocument();
+    if (document == nullptr)
+        return;
+    CString text;
+    if (document->IsRecording())
+        text.Format("Log File Started: %s\nLog File Size: %s (%s)", static_cast<LPCTSTR>(document->GetStartText()),
+                    static_cast<LPCTSTR>(document->GetFileSizeText()),
+                    static_cast<LPCTSTR>(document->GetElapsedText()));
+    else
+        text = "Drag variables to this display, pick a\nlog file name, and click Record";
+    SetDlgItemText(IDC_LOGGER_INFORMATION, text);
+}
+
+void CDisplayLogWriteView::OnRecord()
+{
+    CDisplayLogWriteDoc* document = GetLoggerDocument();
+    if (document == nullptr)
+        return;
+    CString fileName;
+    GetDlgItemText(IDC_LOGGER_FILE_NAME, fileName);
+    document->SetFileName(fileName);
+    if (fileName.IsEmpty())
+    {
+        AfxMessageBox("You must provide a log file name.", MB_ICONSTOP);
+        return;
+    }
+    int interval = 0;
+    if (!ParseDhmsEdits(nullptr, GetDlgItem(IDC_LOGGER_HOURS), GetDlgItem(IDC_LOGGER_MINUTES),
+                        GetDlgItem(IDC_LOGGER_SECONDS), interval, "Log Interval", LOGGER_MAXIMUM_INTERVAL))
+        return;
+    if (interval <= 0)
+    {
+        AfxMessageBox("Logging interval out of range: must be at least 1 second", MB_ICONSTOP);
+        return;
+    }
+    document->SetInterval(interval);
+    if (document->GetEntryCount() == 0)
+    {
+        AfxMessageBox("No variables to log!  Please drag some device variables to this display.", MB_ICONSTOP);
+        return;
+    }
+    // Recording empties the file: a typed name of an existing file is asked about first
+    // (the file dialog has asked already about the one it chose).
+    if (fileName.CompareNoCase(m_confirmedPath) != 0 && FileExists(fileName))
+    {
+        CString question;
+        question.Format("%s already exists.\nDo you want to replace it?", static_cast<LPCTSTR>(fileName));
+        if (AfxMessageBox(question, MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
+            return;
+    }
+    try
+    {
+        document->Start();
+    }
+    catch (const std::runtime_error& error)
+    {
+        ShowError(error);
+        return;
+    }
+    UpdateInformation();
+    EnableRecordingControls(true);
+}
+
+void CDisplayLogWriteView::OnStop()
+{
+    CDisplayLogWriteDoc* document = GetLoggerDocument();
+    if (document == nullptr)
+        return;
+    try
+    {
+        document->Stop();
+    }
+    catch (const std::runtime_error& error)
+    {
+        ShowError(error);
+        return;
+    }
+    EnableRecordingControls(false);
+    // The next recording needs a new name.
+    SetDlgItemText(IDC_LOGGER_FILE_NAME, "");
+    m_confirmedPath.Empty();
+    UpdateInformation();
+}
+
+void CDisplayLogWriteView::RememberFolder(const CString& path)
+{
+    const int backslash = path.ReverseFind('\\');
+    const std::string folder = backslash < 0 ? std::string() : std::string(static_cast<LPCTSTR>(path.Left(backslash)));
+    WriteRegistryString(LOGGER_REGISTRY_KEY, LOGGER_LAST_FOLDER_VALUE, folder);
+}
+
+void CDisplayLogWriteView::OnBrowse()
+{
+    const std::string lastFolder = ReadRegistryString(LOGGER_REGISTRY_KEY, LOGGER_LAST_FOLDER_VALUE, "");
+    CFileDialog dialog(FALSE, "csv", nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                       "CSV log files (*.csv)|*.csv|All Files (*.*)|*.*||", this);
+    dialog.m_ofn.lpstrInitialDir = lastFolder.empty() ? nullptr : lastFolder.c_str();
+    if (dialog.DoModal() != IDOK)
+        return;
+    const CString path = dialog.GetPathName();
+    SetDlgItemText(IDC_LOGGER_FILE_NAME, path);
+    m_confirmedPath = path;
+    try
+    {
+        RememberFolder(path);
+    }
+    catch (const std::runtime_error& error)
+    {
+        ShowError(error);
+    }
+}
+
+void CDisplayLogWriteView::OnRemove()
+{
+    CDisplayLogWriteDoc* document = GetLoggerDocument();
+    const int row = m_list.GetNextItem(-1, LVNI_SELECTED);
+    if (document == nullptr || row < 0)
+    {
+        AfxMessageBox("You didn't select a variable to remove.", MB_ICONSTOP);
+        return;
+    }
+    if (static_cast<size_t>(row) < document->GetEntryCount())
+        document->RemoveVariable(*document->GetEntry(static_cast<size_t>(row)).item);
+    RebuildList();
+}
+
+LRESULT CDisplayLogWriteView::OnDisplayRebuild(WPARAM, LPARAM)
+{
+    RebuildList();
+    return 0;
+}
+
+LRESULT CDisplayLogWriteView::OnDisplayUpdate(WPARAM, LPARAM)
+{
+    UpdateInformation();
+    return 0;
+}
+
+void CDisplayLogWriteView::OnListItemChanged(NMHDR*, LRESULT* result)
+{
+    EnableControl(IDC_LOGGER_REMOVE, m_list.GetSelectedCount() > 0);
+    *result = 0;
+}

@@ -1,0 +1,161 @@
+#include "displays/CDisplayStateDoc.h"
+#include "documents/CDocumentDevice.h"
+#include "documents/CDocumentManager.h"
+#include "documents/VariantHelpers.h"
+#include "framework/CArchive.h"
+#include "framework/CSingleLock.h"
+
+IMPLEMENT_DYNCREATE(CDisplayStateDoc, CDocumentDisplay)
+
+CDisplayStateDoc::CDisplayStateDoc() = default;
+
+void CDisplayStateDoc::ResizeTexts()
+{
+    const size_t count = GetEntryCount();
+    CSingleLock lock(&m_valueLock, TRUE);
+    m_values.resize(count);
+    m_deviceNames.resize(count);
+}
+
+void CDisplayStateDoc::AddVariable(const CTreeItem& item)
+{
+    CDocumentDisplay::AddVariable(item);
+    ResizeTexts();
+    PostToView(WM_APP_DISPLAY_REBUILD);
+}
+
+bool CDisplayStateDoc::RemoveVariable(const CTreeItem& item)
+{
+    int removedIndex = -1;
+    {
+        CSingleLock lock(&m_entryLock, TRUE);
+        for (const DisplayEntry_t& entry : m_entries)
+        {
+            if (IsSameVariable(entry, item))
+            {
+                removedIndex = entry.index;
+                break;
+            }
+        }
+    }
+    if (removedIndex < 0 || !CDocumentDisplay::RemoveVariable(item))
+        return false;
+    {
+        CSingleLock lock(&m_valueLock, TRUE);
+        if (removedIndex < static_cast<int>(m_values.size()))
+            m_values.erase(m_values.begin() + removedIndex);
+        if (removedIndex < static_cast<int>(m_deviceNames.size()))
+            m_deviceNames.erase(m_deviceNames.begin() + removedIndex);
+    }
+    {
+        // Rows follow the list order while values are kept by index: the indices close up.
+        CSingleLock lock(&m_entryLock, TRUE);
+        for (DisplayEntry_t& entry : m_entries)
+        {
+            if (entry.index > removedIndex)
+                --entry.index;
+        }
+    }
+    PostToView(WM_APP_DISPLAY_REBUILD);
+    return true;
+}
+
+bool CDisplayStateDoc::OnStorage(const CStoragePtr& item)
+{
+    if (item->GetType() == STORAGE_TYPE_REFRESH_EVENT)
+        return CDocumentDisplay::OnStorage(item);
+    if (item->GetType() == STORAGE_TYPE_TICK)
+        return false;
+
+    const CPlotVariableId key(static_cast<int>(item->GetType()), item->GetVariableId(), item->GetSourceId());
+    int index = -1;
+    if (!FindEnabledEntryIndex(key, index))
+        return false;
+    const CString text = FormatVariant(item->GetValue()).c_str();
+    {
+        CSingleLock lock(&m_valueLock, TRUE);
+        if (index < 0 || index >= static_cast<int>(m_values.size()))
+            return false;
+        m_values[index] = text;
+    }
+    PostToView(WM_APP_DISPLAY_UPDATE, static_cast<WPARAM>(index));
+    return false;
+}
+
+bool CDisplayStateDoc::GetRowEntry(int row, DisplayEntry_t& entry)
+{
+    CSingleLock lock(&m_entryLock, TRUE);
+    if (row < 0 || row >= static_cast<int>(m_entries.size()) || !m_entries[row].item)
+        return false;
+    entry = m_entries[row];
+    return true;
+}
+
+CString CDisplayStateDoc::GetDeviceText(int row)
+{
+    DisplayEntry_t entry;
+    if (!GetRowEntry(row, entry))
+        return CString();
+    CDocumentManager* manager = GetDocumentManager();
+    const CDocumentDevicePtr device = manager != nullptr ? manager->FindDeviceById(entry.item->GetDocumentId())
+                                                         : CDocumentDevicePtr();
+    CString name;
+    if (device)
+        name = device->GetName();
+    else if (entry.item->GetAssociated())
+        name = entry.item->GetAssociated()->GetName();
+    CSingleLock lock(&m_valueLock, TRUE);
+    const bool known = entry.index >= 0 && entry.index < static_cast<int>(m_deviceNames.size());
+    if (!name.IsEmpty())
+    {
+        if (known)
+            m_deviceNames[entry.index] = name;
+        return name;
+    }
+    // The device has gone and the entry has no owner item (as after a workspace load):
+    // the name it was last shown with.
+    return known ? m_deviceNames[entry.index] : CString();
+}
+
+CString CDisplayStateDoc::GetVariableText(int row)
+{
+    DisplayEntry_t entry;
+    return GetRowEntry(row, entry) ? entry.item->GetName() : CString();
+}
+
+CString CDisplayStateDoc::GetValueText(int row)
+{
+    DisplayEntry_t entry;
+    if (!GetRowEntry(row, entry))
+        return CString();
+    CSingleLock lock(&m_valueLock, TRUE);
+    if (entry.index < 0 || entry.index >= static_cast<int>(m_values.size()))
+        return CString();
+    return m_values[entry.index];
+}
+
+CString CDisplayStateDoc::GetUnitsText(int row)
+{
+    DisplayEntry_t entry;
+    return GetRowEntry(row, entry) ? entry.item->GetUnits() : CString();
+}
+
+CString CDisplayStateDoc::GetDescriptionText(int row)
+{
+    DisplayEntry_t entry;
+    return GetRowEntry(row, entry) ? entry.item->GetDescription() : CString();
+}
+
+void CDisplayStateDoc::Serialize(CArchive& ar)
+{
+    SerializeWithPlainPrefix(ar);
+    if (!ar.IsStoring())
+    {
+        {
+            CSingleLock lock(&m_valueLock, TRUE);
+            m_values.clear();
+            m_deviceNames.clear();
+        }
+        ResizeTexts();
+    }
+}

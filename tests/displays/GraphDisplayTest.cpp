@@ -1,0 +1,305 @@
+// The Historical Graph's document and charts: which columns it accepts, a rebuild from two
+// log files (lines, colours, ranges, rows without a valid time left out), the ranges the
+// Part fixes at their extremes, the overview window dragged, and the archive with and
+// without its magic number.
+#include <gtest/gtest.h>
+
+#include "tests/displays/DisplayFixtures.h"
+
+#include "displays/CGraphTimeCharts.h"
+#include "documents/CDocumentLogFile.h"
+#include "documents/CStorageRefreshEvent.h"
+#include "documents/TimeHelpers.h"
+#include "framework/CArchive.h"
+#include "tests/support/ArchiveBytes.h"
+#include "tests/support/DibCanvas.h"
+#include "tests/support/FileText.h"
+
+#include <cmath>
+
+namespace
+{
+using namespace display_testing;
+
+std::wstring Wide(const std::string& text)
+{
+    return std::wstring(text.begin(), text.end());
+}
+
+DATE Stamp(const char* text)
+{
+    return ParseUtcTimestamp(text);
+}
+
+class GraphDisplay : public DisplayTest
+{
+protected:
+    GraphDisplay() : graph(MakeDisplay<CDisplayGraphTimeDoc>()) {}
+
+    // Writes a CSV log and opens it as a log-file document; its id.
+    int OpenCsvLog(const char* name, const std::string& text)
+    {
+        const std::string path = folder + "\\" + name;
+        EXPECT_TRUE(testing_support::WriteFileText(path, text));
+        CDocumentLogFilePtr logFile(new CDocumentLogFile);
+        logFile->SetDocumentManager(manager.get());
+        const int id = manager->AddLogFile(logFile);
+        logFile->OpenLogFile(Wide(path));
+        return id;
+    }
+
+    // The log file as the log-file tree hands it over.
+    CTreeItemPtr WholeLog(int id)
+    {
+        CTreeItemPtr item(new CTreeItem("log", "", PLOT_ITEM_TYPE_LOG_COLUMN, PLOT_ID_NONE, id, ""));
+        manager->FindLogFileById(id)->CollectPlotItems(item->GetPlotItems());
+        return item;
+    }
+
+    CTreeItemPtr Column(int id, int column, const char* name)
+    {
+        return CTreeItemPtr(new CTreeItem(name, "", PLOT_ITEM_TYPE_LOG_COLUMN, column, id, ""));
+    }
+
+    boost::shared_ptr<Posting<CDisplayGraphTimeDoc>> graph;
+};
+
+const char* const TWO_COLUMNS =
+    "\"time (UTC)\",\"Battery Voltage\",\"Charge State\"\n"
+    "\"2010-03-01T00:00:00.000+00:00\",\"12.0\",\"Bulk\"\n"
+    "\"2011-02-30T10:00:00.000+00:00\",\"99.0\",\"Float\"\n"
+    "\"2011-06-01T00:00:00.000+00:00\",\"14.0\",\"Float\"\n";
+const char* const ONE_COLUMN =
+    "\"time (UTC)\",\"Load Current\"\n"
+    "\"2012-01-01T00:00:00.000+00:00\",\"-3.0\"\n"
+    "\"2012-12-31T00:00:00.000+00:00\",\"2.0\"\n";
+
+TEST_F(GraphDisplay, AcceptsOnlyNumberColumnsOfOpenLogFiles)
+{
+    const int log = OpenCsvLog("two.csv", TWO_COLUMNS);
+    const int device = AddDevice("Varnix");
+    EXPECT_FALSE(graph->CanAddVariable(nullptr));
+    EXPECT_FALSE(graph->CanAddVariable(Variable(device, 1, "Battery Voltage").get()));
+    CTreeItem wholeDevice("Varnix", "", PLOT_ID_NONE, PLOT_ID_NONE, device, "");
+    EXPECT_FALSE(graph->CanAddVariable(&wholeDevice));
+    EXPECT_TRUE(graph->CanAddVariable(Column(log, 0, "Battery Voltage").get()));
+    // Text samples, a column the file does not have, a log file that is not open.
+    EXPECT_FALSE(graph->CanAddVariable(Column(log, 1, "Charge State").get()));
+    EXPECT_FALSE(graph->CanAddVariable(Column(log, 7, "unknown").get()));
+    EXPECT_FALSE(graph->CanAddVariable(Column(log + 1, 0, "Battery Voltage").get()));
+    graph->AddVariable(*Column(log, 7, "unknown"));
+    EXPECT_EQ(0u, graph->GetEntryCount());
+
+    // A whole log file adds its number columns only.
+    collector.Clear();
+    graph->AddVariable(*WholeLog(log));
+    ASSERT_EQ(1u, graph->GetEntryCount());
+    EXPECT_EQ("Battery Voltage", std::string(graph->GetEntry(0).item->GetName()));
+    EXPECT_FALSE(Posted(WM_APP_DISPLAY_REBUILD).empty());
+
+    // Records of a plotted log file rebuild it; another log file's do not.
+    collector.Clear();
+    graph->OnStorage(Refresh(REFRESH_LOG_RECORDS, log + 5));
+    EXPECT_TRUE(Posted(WM_APP_DISPLAY_REBUILD).empty());
+    graph->OnStorage(Refresh(REFRESH_LOG_RECORDS, log));
+    EXPECT_EQ(1u, Posted(WM_APP_DISPLAY_REBUILD).size());
+    // A removed log file takes its columns; the device of the same number is another list.
+    graph->OnStorage(Refresh(REFRESH_DEVICE_REMOVED, log));
+    EXPECT_EQ(1u, graph->GetEntryCount());
+    graph->OnStorage(Refresh(REFRESH_LOG_FILE_REMOVED, log));
+    EXPECT_EQ(0u, graph->GetEntryCount());
+}
+
+TEST_F(GraphDisplay, RebuildsFromTwoLogFiles)
+{
+    const int first = OpenCsvLog("two.csv", TWO_COLUMNS);
+    const int second = OpenCsvLog("one.csv", ONE_COLUMN);
+    graph->AddVariable(*WholeLog(first));
+    graph->AddVariable(*WholeLog(second));
+    // A column of a log file that is not open takes no line and no colour.
+    graph->AddVariable(*Column(second, 0, "Load Current"));
+
+    CGraphTimeCharts charts;
+    charts.FullRebuild(*graph);
+    CGraphicObGraphLineStripChart& main = charts.GetMainChart();
+    ASSERT_EQ(2, main.GetLineCount());
+    EXPECT_EQ(2, charts.GetOverview().GetLineCount());
+    COLORREF color = 0;
+    ASSERT_TRUE(main.GetLineColor(1, color));
+    EXPECT_EQ(GRAPH_LINE_COLORS[1], color);
+    EXPECT_EQ("Load Current", main.GetLineName(1));
+    // The row of a day that does not exist is left out; the others are plotted.
+    ASSERT_EQ(2u, main.GetSamples(0).size());
+    EXPECT_EQ(14.0, main.GetSamples(0).back().second);
+    // From the first sample to the last, over both files; every Y axis the same range.
+    EXPECT_DOUBLE_EQ(Stamp("2010-03-01T00:00:00.000+00:00"), main.GetXAxis()->GetMin());
+    EXPECT_DOUBLE_EQ(Stamp("2012-12-31T00:00:00.000+00:00"), main.GetXAxis()->GetMax());
+    EXPECT_NEAR((main.GetXAxis()->GetMax() - main.GetXAxis()->GetMin()) / 5.01, main.GetXAxis()->GetTickStep(), 1e-9);
+    for (int axis = 0; axis < 2; ++axis)
+    {
+        EXPECT_EQ(-3.0, main.GetYAxis(axis)->GetMin());
+        EXPECT_EQ(14.0, main.GetYAxis(axis)->GetMax());
+    }
+    EXPECT_DOUBLE_EQ(main.GetXAxis()->GetMin(), charts.GetOverview().GetXAxis()->GetMin());
+
+    // Closed: the rebuild skips its columns.
+    manager->RemoveLogFile(manager->FindLogFileById(first));
+    charts.FullRebuild(*graph);
+    ASSERT_EQ(1, main.GetLineCount());
+    EXPECT_EQ("Load Current", main.GetLineName(0));
+    EXPECT_EQ(GRAPH_LINE_COLORS[0], (main.GetLineColor(0, color), color));
+}
+
+TEST_F(GraphDisplay, RangesAtTheirExtremesAndColoursWrapAfterEight)
+{
+    // All in 2040, all above a million: the running extremes start at 2035-12-31 23:59:59
+    // and 1,000,000, and the drawn ranges keep them.
+    std::string header = "\"time (UTC)\"";
+    std::string row = "\"2040-01-01T00:00:00.000+00:00\"";
+    for (int column = 0; column < 9; ++column)
+    {
+        header += ",\"c" + std::to_string(column) + "\"";
+        row += ",\"" + std::to_string(2000000 + column) + "\"";
+    }
+    const int log = OpenCsvLog("wide.csv", header + "\n" + row + "\n" +
+                                               "\"2040-06-01T00:00:00.000+00:00\",\"3000000\",\"1\",\"1\",\"1\",\"1\","
+                                               "\"1\",\"1\",\"1\",\"1\"\n");
+    graph->AddVariable(*WholeLog(log));
+    ASSERT_EQ(9u, graph->GetEntryCount());
+    CGraphTimeCharts charts;
+    charts.FullRebuild(*graph);
+    CGraphicObGraphLineStripChart& main = charts.GetMainChart();
+    ASSERT_EQ(9, main.GetLineCount());
+    COLORREF ninth = 0;
+    main.GetLineColor(8, ninth);
+    EXPECT_EQ(GRAPH_LINE_COLORS[0], ninth);
+    EXPECT_DOUBLE_EQ(DATE(COleDateTime(2035, 12, 31, 23, 59, 59)), main.GetXAxis()->GetMin());
+    EXPECT_DOUBLE_EQ(Stamp("2040-06-01T00:00:00.000+00:00"), main.GetXAxis()->GetMax());
+    EXPECT_EQ(1.0, main.GetYAxis(0)->GetMin());
+
+    graph->RemoveVariable(*Column(log, 1, "c1"));
+    for (int column = 2; column < 9; ++column)
+        graph->RemoveVariable(*Column(log, column, ("c" + std::to_string(column)).c_str()));
+    ASSERT_EQ(1u, graph->GetEntryCount());
+    charts.FullRebuild(*graph);
+    EXPECT_EQ(1000000.0, main.GetYAxis(0)->GetMin());
+    EXPECT_EQ(3000000.0, main.GetYAxis(0)->GetMax());
+    EXPECT_GT(main.GetYAxis(0)->GetTickStep(), 0.0);
+}
+
+TEST_F(GraphDisplay, OneSampleAndNoSamplesGiveDrawableRanges)
+{
+    DibCanvas canvas(800, 600);
+    ASSERT_TRUE(canvas.IsValid());
+    CGraphTimeCharts charts;
+    // Nothing plotted: the five days up to now and the values' default range.
+    charts.FullRebuild(*graph);
+    CGraphicObGraphLineStripChart& main = charts.GetMainChart();
+    EXPECT_NEAR(5.0, main.GetXAxis()->GetMax() - main.GetXAxis()->GetMin(), 1e-6);
+    EXPECT_LT(main.GetYAxis(0)->GetMin(), main.GetYAxis(0)->GetMax());
+    charts.Layout(&canvas.DC(), 800, 600);
+    charts.Paint(&canvas.DC(), CRect(0, 0, 800, 600));
+
+    // One sample: a span around it, ticks that end.
+    const int log = OpenCsvLog("single.csv", "\"time (UTC)\",\"v\"\n\"2024-05-01T12:00:00.000+00:00\",\"7.5\"\n");
+    graph->AddVariable(*WholeLog(log));
+    charts.FullRebuild(*graph);
+    const DATE stamp = Stamp("2024-05-01T12:00:00.000+00:00");
+    EXPECT_LT(main.GetXAxis()->GetMin(), stamp);
+    EXPECT_GT(main.GetXAxis()->GetMax(), stamp);
+    EXPECT_LT(main.GetYAxis(0)->GetMin(), 7.5);
+    EXPECT_GT(main.GetYAxis(0)->GetMax(), 7.5);
+    EXPECT_GT(main.GetXAxis()->GetTickValues().size(), 1u);
+    EXPECT_LT(main.GetYAxis(0)->GetTickValues().size(), static_cast<size_t>(AXIS_MAX_TICKS));
+    charts.Layout(&canvas.DC(), 800, 600);
+    charts.Paint(&canvas.DC(), CRect(0, 0, 800, 600));
+    ASSERT_EQ(1, main.GetRenderedLine(0)->count);
+}
+
+TEST_F(GraphDisplay, DraggingTheOverviewWindowReplotsTheMainChart)
+{
+    std::string text = "\"time (UTC)\",\"v\"\n";
+    for (int day = 1; day <= 28; ++day)
+    {
+        char line[96];
+        snprintf(line, sizeof(line), "\"2024-02-%02dT00:00:00.000+00:00\",\"%d\"\n", day, day);
+        text += line;
+    }
+    const int log = OpenCsvLog("february.csv", text);
+    graph->AddVariable(*WholeLog(log));
+    DibCanvas canvas(900, 600);
+    ASSERT_TRUE(canvas.IsValid());
+    CGraphTimeCharts charts;
+    charts.Rebuild(*graph);
+    charts.Layout(&canvas.DC(), 900, 600);
+    EXPECT_EQ(CRect(0, 0, 900, 510), charts.GetMainRect());
+    EXPECT_EQ(CRect(20, 510, 880, 600), charts.GetOverviewRect());
+
+    CGraphicObGraphLineStripChart& overview = charts.GetOverview();
+    CGraphicObAxisNumeric& time = *overview.GetXAxis();
+    // Inside the overview's plot area, above its time axis.
+    const int y = 525;
+    // A press in the overview opens a window there; dragging its right edge widens it.
+    EXPECT_TRUE(charts.OnMouseDown(MK_LBUTTON, CPoint(time.ValueToPixel(Stamp("2024-02-10T00:00:00.000+00:00")), y)));
+    EXPECT_TRUE(charts.IsDragging());
+    EXPECT_TRUE(charts.OnMouseMove(MK_LBUTTON, CPoint(time.ValueToPixel(Stamp("2024-02-15T12:00:00.000+00:00")), y)));
+    EXPECT_TRUE(charts.OnMouseUp(0, CPoint(time.ValueToPixel(Stamp("2024-02-15T12:00:00.000+00:00")), y)));
+    EXPECT_FALSE(charts.IsDragging());
+    CGraphicObGraphLineStripChart& main = charts.GetMainChart();
+    // The main chart shows the window's span: days 10 to 15.
+    EXPECT_NEAR(overview.GetWindowStart(), main.GetXAxis()->GetMin(), 1e-9);
+    EXPECT_NEAR(overview.GetWindowEnd(), main.GetXAxis()->GetMax(), 1e-9);
+    ASSERT_EQ(6u, main.GetSamples(0).size());
+    EXPECT_EQ(10.0, main.GetSamples(0).front().second);
+    EXPECT_EQ(15.0, main.GetSamples(0).back().second);
+
+    // The body dragged to the end of the range stops there; the main chart follows.
+    const CPoint body = overview.GetWindowBody().CenterPoint();
+    ASSERT_TRUE(charts.OnMouseDown(MK_LBUTTON, body));
+    charts.OnMouseMove(MK_LBUTTON, CPoint(body.x + 100, y));
+    EXPECT_GT(main.GetXAxis()->GetMin(), Stamp("2024-02-10T00:00:00.000+00:00"));
+    charts.OnMouseUp(0, CPoint(body.x + 2000, y));
+    EXPECT_DOUBLE_EQ(time.GetMax(), overview.GetWindowEnd());
+    EXPECT_EQ(28.0, main.GetSamples(0).back().second);
+
+    // A rebuild (the log grew) keeps the window.
+    charts.Rebuild(*graph);
+    EXPECT_NEAR(overview.GetWindowStart(), main.GetXAxis()->GetMin(), 1e-9);
+    EXPECT_LT(main.GetSamples(0).size(), 28u);
+    charts.Paint(&canvas.DC(), CRect(0, 0, 900, 600));
+}
+
+TEST_F(GraphDisplay, ArchiveWithAndWithoutItsMagic)
+{
+    const int log = OpenCsvLog("two.csv", TWO_COLUMNS);
+    graph->AddVariable(*WholeLog(log));
+    const testing_support::Bytes bytes = testing_support::StoreToBytes([&](CArchive& ar) { graph->Serialize(ar); });
+    EXPECT_EQ(testing_support::ConcatBytes({ testing_support::Int32Bytes(0x53BFAD98), testing_support::Int32Bytes(1) }),
+              testing_support::Bytes(bytes.begin(), bytes.begin() + 8));
+    Posting<CDisplayGraphTimeDoc> loaded;
+    loaded.SetDocumentManager(manager.get());
+    testing_support::LoadFromBytes(bytes, [&](CArchive& ar) { loaded.Serialize(ar); });
+    EXPECT_EQ(1u, loaded.GetEntryCount());
+
+    // Written without the magic: an empty graph, and what follows is still there to read.
+    Posting<CDisplayGraphTimeDoc> old;
+    int next = 0;
+    testing_support::LoadFromBytes(testing_support::Int32Bytes(1234), [&](CArchive& ar) {
+        old.Serialize(ar);
+        ar >> next;
+    });
+    EXPECT_EQ(0u, old.GetEntryCount());
+    EXPECT_EQ(1234, next);
+    // A version that is not positive ends the graph's part.
+    Posting<CDisplayGraphTimeDoc> versionless;
+    testing_support::LoadFromBytes(
+        testing_support::ConcatBytes({ testing_support::Int32Bytes(0x53BFAD98), testing_support::Int32Bytes(0),
+                                       testing_support::Int32Bytes(77) }),
+        [&](CArchive& ar) {
+            versionless.Serialize(ar);
+            ar >> next;
+        });
+    EXPECT_EQ(0u, versionless.GetEntryCount());
+    EXPECT_EQ(77, next);
+}
+}  // namespace

@@ -1,0 +1,192 @@
+// The Logger display's document: Start's refusals and their texts (a refused start leaves
+// no columns behind), one row per due tick on an injected clock with values kept between
+// rows, the file read back by the hub's CSV reader, Stop, and the information texts.
+#include <gtest/gtest.h>
+
+#include "tests/displays/DisplayFixtures.h"
+
+#include "displays/CDisplayLogWriteView.h"
+#include "documents/CStorageTick.h"
+#include "documents/RegistryHelpers.h"
+#include "documents/logfiles/CLogFileInCsv.h"
+#include "tests/support/ArchiveBytes.h"
+#include "tests/support/ErrorText.h"
+#include "tests/support/FileText.h"
+#include "tests/support/MessageBoxRecorder.h"
+
+namespace
+{
+using namespace display_testing;
+using testing_support::ErrorText;
+
+class LoggerDisplay : public DisplayTest
+{
+protected:
+    LoggerDisplay() : logger(MakeDisplay<CDisplayLogWriteDoc>()), now(1700000000)
+    {
+        logger->SetClock([this] { return now; });
+        path = folder + "\\logger.csv";
+        ::DeleteFileA(path.c_str());
+    }
+
+    // One hub tick at the current clock; the rows written so far.
+    int Tick()
+    {
+        logger->OnStorage(CStoragePtr(new CStorageTick()));
+        return logger->GetRowCount();
+    }
+
+    boost::shared_ptr<Posting<CDisplayLogWriteDoc>> logger;
+    __time64_t now;
+    std::string path;
+};
+
+TEST_F(LoggerDisplay, StartRefusesWithItsReasonsAndLeavesNoColumns)
+{
+    const int device = AddDevice("Varnix");
+    logger->AddVariable(*Variable(device, 1, "Battery Voltage"));
+    logger->AddVariable(*Variable(device, 2, "Charge Current", "A"));
+    logger->SetFileName(path.c_str());
+
+    Device(device).connected = false;
+    EXPECT_EQ("the device for Varnix Battery Voltage (V) is not connected; either connect to it or remove it "
+              "from this logger.",
+              ErrorText([&] { logger->Start(); }));
+    EXPECT_FALSE(logger->IsRecording());
+    EXPECT_EQ("Varnix Battery Voltage (V) (not connected)", std::string(logger->GetRowText(0)));
+    // Once the device is connected the same display starts: the refusal left no columns.
+    Device(device).connected = true;
+    EXPECT_EQ("Varnix Charge Current (A)", std::string(logger->GetRowText(1)));
+    EXPECT_EQ("(no exception)", ErrorText([&] { logger->Start(); }));
+    EXPECT_TRUE(logger->IsRecording());
+    EXPECT_EQ("log file is already open", ErrorText([&] { logger->Start(); }));
+    // Recording refuses new drops.
+    EXPECT_FALSE(logger->CanAddVariable(Variable(device, 3, "Load Current", "A").get()));
+    EXPECT_EQ("(no exception)", ErrorText([&] { logger->Stop(); }));
+    EXPECT_EQ("log file isn't open, so can't close", ErrorText([&] { logger->Stop(); }));
+    EXPECT_TRUE(logger->CanAddVariable(Variable(device, 3, "Load Current", "A").get()));
+
+    // A variable whose device has gone, and a file that cannot be made.
+    const int gone = AddDevice("Corandel");
+    logger->AddVariable(*Variable(gone, 1, "PV Voltage"));
+    manager->RemoveDevice(manager->FindDeviceById(gone));
+    EXPECT_EQ("you have a variable for which I can't find the owning device", ErrorText([&] { logger->Start(); }));
+    logger->RemoveVariable(*Variable(gone, 1, "PV Voltage"));
+    logger->SetFileName((folder + "\\no such folder\\x.csv").c_str());
+    EXPECT_EQ("unable to open log file for writing", ErrorText([&] { logger->Start(); }));
+    logger->SetFileName("");
+    EXPECT_EQ("unable to open log file for writing", ErrorText([&] { logger->Start(); }));
+    EXPECT_FALSE(logger->IsRecording());
+    logger->SetFileName(path.c_str());
+    EXPECT_EQ("(no exception)", ErrorText([&] { logger->Start(); }));
+}
+
+TEST_F(LoggerDisplay, OneRowPerDueTickWithTheLastValues)
+{
+    const int device = AddDevice("Varnix");
+    logger->AddVariable(*Variable(device, 1, "Battery Voltage"));
+    logger->AddVariable(*Variable(device, 2, "Charge State", ""));
+    logger->SetInterval(5);
+    logger->SetFileName(path.c_str());
+    logger->Start();
+    collector.Clear();
+
+    // No row until every column has a value, though the due time moves on.
+    logger->OnStorage(Value(device, 1, 12.5));
+    EXPECT_EQ(0, Tick());
+    now += 5;
+    logger->OnStorage(Value(device, 2, 3.0));
+    EXPECT_EQ(1, Tick());
+    // Ticks within the interval write nothing.
+    for (int tick = 0; tick < 9; ++tick)
+        EXPECT_EQ(1, Tick());
+    now += 4;
+    EXPECT_EQ(1, Tick());
+    now += 1;
+    logger->OnStorage(Value(device, 1, 13.0));
+    EXPECT_EQ(2, Tick());
+    // After a delay the rows catch up one tick at a time, repeating the last values.
+    now += 15;
+    EXPECT_EQ(3, Tick());
+    EXPECT_EQ(4, Tick());
+    EXPECT_EQ(5, Tick());
+    EXPECT_EQ(5, Tick());
+    EXPECT_EQ((std::vector<WPARAM>{1, 2, 3, 4, 5}), Posted(WM_APP_DISPLAY_UPDATE));
+    // Values of variables that are not logged change nothing.
+    logger->OnStorage(Value(device, 9, 99.0));
+    logger->Stop();
+    // Stopped: ticks and values write nothing.
+    now += 100;
+    logger->OnStorage(Value(device, 1, 1.0));
+    EXPECT_EQ(5, Tick());
+
+    // The hub's reader reads the file back: header names and every row.
+    CLogFileInCsv reader;
+    reader.Open(path.c_str());
+    LogSampleStore_t samples;
+    int rows = 0;
+    while (rows < 100 && reader.ReadAndConvertRecord(samples))
+        ++rows;
+    EXPECT_EQ(5, rows);
+    const auto& columns = reader.GetColumns();
+    ASSERT_EQ(2u, columns.size());
+    EXPECT_EQ("Varnix Battery Voltage (V)", columns.at(0).name);
+    EXPECT_EQ("Varnix Charge State ()", columns.at(1).name);
+    std::vector<double> volts;
+    for (const LogSample_t& sample : samples[0])
+    {
+        volts.push_back(sample.value);
+        EXPECT_EQ(COleDateTime::valid, sample.time.GetStatus());
+    }
+    EXPECT_EQ((std::vector<double>{12.5, 13.0, 13.0, 13.0, 13.0}), volts);
+    EXPECT_EQ(3.0, samples[1].back().value);
+}
+
+TEST_F(LoggerDisplay, BrowseRemembersTheFolderOfTheChosenFile)
+{
+    CDisplayLogWriteView::RememberFolder("Z:\\logs\\roof\\today.csv");
+    EXPECT_EQ("Z:\\logs\\roof", ReadRegistryString(LOGGER_REGISTRY_KEY, LOGGER_LAST_FOLDER_VALUE, "none"));
+    CDisplayLogWriteView::RememberFolder("today.csv");
+    EXPECT_EQ("", ReadRegistryString(LOGGER_REGISTRY_KEY, LOGGER_LAST_FOLDER_VALUE, "none"));
+}
+
+TEST_F(LoggerDisplay, InformationTextsAndClosing)
+{
+    EXPECT_EQ("1024 B", std::string(CDisplayLogWriteDoc::FormatFileSize(1024)));
+    EXPECT_EQ("1 kB", std::string(CDisplayLogWriteDoc::FormatFileSize(1025)));
+    EXPECT_EQ("1024 kB", std::string(CDisplayLogWriteDoc::FormatFileSize(1048576)));
+    EXPECT_EQ("1.0 MB", std::string(CDisplayLogWriteDoc::FormatFileSize(1048577)));
+    EXPECT_EQ("0 B", std::string(CDisplayLogWriteDoc::FormatFileSize(0)));
+    EXPECT_EQ("2hrs 5min 3sec", std::string(CDisplayLogWriteDoc::FormatElapsed(2 * 3600 + 5 * 60 + 3)));
+    EXPECT_EQ("1hrs 0min 0sec", std::string(CDisplayLogWriteDoc::FormatElapsed(3600)));
+    EXPECT_EQ("1min 5sec", std::string(CDisplayLogWriteDoc::FormatElapsed(65)));
+    EXPECT_EQ("0sec", std::string(CDisplayLogWriteDoc::FormatElapsed(0)));
+
+    const int device = AddDevice("Varnix");
+    logger->AddVariable(*Variable(device, 1, "Battery Voltage"));
+    logger->SetFileName(path.c_str());
+    logger->Start();
+    now += 3725;
+    EXPECT_EQ("1hrs 2min 5sec", std::string(logger->GetElapsedText()));
+    EXPECT_FALSE(logger->GetStartText().IsEmpty());
+    // Written in text mode: the line ends in CR LF.
+    const std::string header = "\"time (UTC)\",\"Varnix Battery Voltage (V)\"\r\n";
+    EXPECT_EQ(std::to_string(header.size()) + " B", std::string(logger->GetFileSizeText()));
+
+    // Recording: the frame does not close.
+    testing_support::MessageBoxRecorder::Instance().Clear();
+    EXPECT_FALSE(logger->CanCloseFrame(nullptr));
+    const auto boxes = testing_support::MessageBoxRecorder::Instance().Boxes();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ("You must stop logging before you can close this window.", boxes[0].text);
+    // Only the variable list is stored: a loaded logger is idle with the default interval.
+    const testing_support::Bytes bytes = testing_support::StoreToBytes([&](CArchive& ar) { logger->Serialize(ar); });
+    Posting<CDisplayLogWriteDoc> loaded;
+    loaded.SetDocumentManager(manager.get());
+    testing_support::LoadFromBytes(bytes, [&](CArchive& ar) { loaded.Serialize(ar); });
+    EXPECT_EQ(1u, loaded.GetEntryCount());
+    EXPECT_FALSE(loaded.IsRecording());
+    EXPECT_EQ(LOGGER_DEFAULT_INTERVAL, loaded.GetInterval());
+    EXPECT_TRUE(loaded.GetFileName().IsEmpty());
+}
+}  // namespace

@@ -1,0 +1,515 @@
+// The displays in real MDI frames under Xvfb, fed by the test device over Modbus/TCP: a
+// State display shows the live values, a Logger records them to a CSV file, a Historical
+// Graph plots that file and a log of 100,000 samples, the new-display dialog lists the
+// kinds, and a workspace with all three is saved and opened again. Screenshots of each.
+#include <gtest/gtest.h>
+
+#include "displays/CDialogNewDisplay.h"
+#include "displays/DisplayMessages.h"
+#include "displays/CDisplayGraphTimeDoc.h"
+#include "displays/CDisplayGraphTimeView.h"
+#include "displays/CDisplayLogWriteDoc.h"
+#include "displays/CDisplayLogWriteView.h"
+#include "displays/CDisplayStateDoc.h"
+#include "displays/CDisplayStateView.h"
+#include "documents/CConnectionGeneric1.h"
+#include "documents/CDocumentDeviceGeneric1.h"
+#include "documents/CDocumentLogFile.h"
+#include "documents/CDocumentManager.h"
+#include "documents/GenericDevices.h"
+#include "documents/workspace/CDocumentWorkspace.h"
+#include "framework/CMDIChildWnd.h"
+#include "framework/CMDIFrameWnd.h"
+#include "framework/CWinApp.h"
+#include "res/pyraxis_displays_resource.h"
+#include "shell/CMultiDocTemplateEx.h"
+#include "shell/ProgramFolders.h"
+#include "tests/displays_ui/DisplaysUiResources.h"
+#include "tests/support/FileText.h"
+#include "tests/support/MessageBoxRecorder.h"
+#include "tests/support/PendingMessages.h"
+#include "tests/support/PeerHost.h"
+#include "tests/support/Screenshot.h"
+#include "tests/support/TestDevice.h"
+#include "tests/support/TestPaths.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <string>
+
+namespace
+{
+class DisplaysUiApp : public CWinApp
+{
+public:
+    DisplaysUiApp() : CWinApp("DisplaysUi") {}
+};
+
+std::wstring Wide(const std::string& text)
+{
+    return std::wstring(text.begin(), text.end());
+}
+
+template <class View>
+View* ViewOf(CDocumentDisplay& display)
+{
+    POSITION position = display.GetFirstViewPos();
+    return position != nullptr ? dynamic_cast<View*>(display.GetNextViewAt(position)) : nullptr;
+}
+
+HWND FrameOf(CDocumentDisplay& display)
+{
+    POSITION position = display.GetFirstViewPos();
+    CView* view = position != nullptr ? display.GetNextViewAt(position) : nullptr;
+    return view != nullptr ? view->GetParentFrame()->GetSafeHwnd() : nullptr;
+}
+
+class DisplaysEndToEnd : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        Recorder().Clear();
+        m_folder = testing_support::BuildPath("test-output\\displays_ui");
+        ASSERT_TRUE(testing_support::EnsureDirectory(m_folder));
+
+        // Devices loaded from a workspace take their descriptions from the shipped file.
+        m_savedProgramFolder = GetProgramFolders().GetProgramFolder();
+        GetProgramFolders().SetProgramFolder(Wide(testing_support::SourcePath("res")));
+        m_manager.reset(new CDocumentManager);
+        CDocumentManager::SetApplicationManager(m_manager.get());
+        m_state.reset(new CMultiDocTemplateEx(m_manager.get(), IDR_DISPLAY_STATE, RUNTIME_CLASS(CDisplayStateDoc),
+                                              RUNTIME_CLASS(CMDIChildWnd), RUNTIME_CLASS(CDisplayStateView)));
+        m_logger.reset(new CMultiDocTemplateEx(m_manager.get(), IDR_DISPLAY_LOGGER, RUNTIME_CLASS(CDisplayLogWriteDoc),
+                                               RUNTIME_CLASS(CMDIChildWnd), RUNTIME_CLASS(CDisplayLogWriteView)));
+        m_graph.reset(new CMultiDocTemplateEx(m_manager.get(), IDR_DISPLAY_GRAPH_TIME,
+                                              RUNTIME_CLASS(CDisplayGraphTimeDoc), RUNTIME_CLASS(CMDIChildWnd),
+                                              RUNTIME_CLASS(CDisplayGraphTimeView)));
+        for (const CDocTemplatePtr& docTemplate : { m_state, m_logger, m_graph })
+            m_manager->AddDocTemplate(docTemplate);
+
+        m_main = new CMDIFrameWnd;
+        ASSERT_TRUE(m_main->LoadFrame(IDR_DISPLAYS_UI_MAIN));
+        m_mainHandle = m_main->GetSafeHwnd();
+        m_app.m_pMainWnd = m_main;
+        m_main->SetWindowPos(nullptr, 0, 0, 1000, 720, SWP_NOZORDER);
+        m_main->ShowWindow(SW_SHOW);
+        m_main->UpdateWindow();
+        m_manager->GetDispatcher().SetTargetWindow(m_mainHandle);
+    }
+
+    void TearDown() override
+    {
+        m_manager->CloseAll();
+        CDocumentManager::SetApplicationManager(nullptr);
+        m_manager.reset();
+        m_state.reset();
+        m_logger.reset();
+        m_graph.reset();
+        if (::IsWindow(m_mainHandle))
+            ::DestroyWindow(m_mainHandle);
+        testing_support::DispatchPendingMessages();
+        m_app.m_pMainWnd = nullptr;
+        if (m_testDevice != 0)
+            m_host.Stop(m_testDevice);
+        GetProgramFolders().SetProgramFolder(m_savedProgramFolder);
+        Recorder().Clear();
+    }
+
+    static testing_support::MessageBoxRecorder& Recorder() { return testing_support::MessageBoxRecorder::Instance(); }
+
+    // Pumps this thread's messages until the condition holds or the time is up.
+    bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
+    {
+        const DWORD start = ::GetTickCount();
+        for (int round = 0; round < 100000; ++round)
+        {
+            MSG msg;
+            for (int handled = 0; handled < 500 && ::PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE); ++handled)
+            {
+                if (msg.message == WM_QUIT)
+                    continue;
+                ::TranslateMessage(&msg);
+                ::DispatchMessage(&msg);
+            }
+            if (done())
+                return true;
+            if (::GetTickCount() - start >= timeoutMs)
+                return false;
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        }
+        return done();
+    }
+
+    template <class Document>
+    boost::shared_ptr<Document> Open(const CDocTemplatePtr& docTemplate)
+    {
+        Document* document = dynamic_cast<Document*>(docTemplate->OpenDocumentFile(nullptr, TRUE));
+        EXPECT_NE(nullptr, document);
+        boost::shared_ptr<Document> shared(document);
+        if (document != nullptr)
+        {
+            EXPECT_GT(m_manager->AddDisplay(shared), 0);
+        }
+        return shared;
+    }
+
+    // A Varnix MPPT on loopback, described from the shipped devices.xml and connected.
+    void ConnectDevice()
+    {
+        const std::string profile = "{\"units\": {\"1\": {\"device\": {\"xml\": \"" +
+                                    testing_support::SourceUnixPath("res/devices.xml") +
+                                    "\", \"name\": \"Varnix MPPT\", \"serial\": \"E2E0001\"}, \"holding\": "
+                                    "{\"0x0003\": 65036, \"0x0010\": 1}, \"identification\": {\"2\": \"3.14\"}}}}";
+        const testing_support::StartedTestDevice started =
+            testing_support::StartTestDevice(m_host, "tests/displays_ui/device", profile, { "--tcp-port", "0" }, 300);
+        m_testDevice = started.id;
+        ASSERT_NE(0, started.id) << started.error;
+        m_device.reset(new CDocumentDeviceGeneric1(20, 8, 255, m_manager.get()));
+        LoadGenericDevices(Wide(testing_support::SourcePath("res/devices.xml")), m_manager.get(), 20, 8, m_device.get(),
+                           nullptr);
+        m_deviceId = m_manager->AddDevice(m_device);
+        ASSERT_GT(m_deviceId, 0);
+        const boost::shared_ptr<CConnectionGeneric1> connection = m_device->GetGenericConnection();
+        connection->SetSerial(false);
+        connection->SetHost("127.0.0.1");
+        connection->SetTcpPort(started.tcpPort);
+        try
+        {
+            connection->Connect();
+        }
+        catch (const std::exception& error)
+        {
+            FAIL() << "connect: " << error.what();
+        }
+        ASSERT_TRUE(m_device->IsConnected());
+    }
+
+    // The device's first variables as the device tree hands them over, with their owner.
+    CTreeItemList DeviceVariables(size_t count)
+    {
+        CTreeItemPtr owner(new CTreeItem(m_device->GetName(), "", PLOT_ID_NONE, PLOT_ID_NONE, m_deviceId, ""));
+        m_device->CollectPlotItems(owner->GetPlotItems());
+        CTreeItemList variables;
+        for (const CTreeItemPtr& item : owner->GetPlotItems())
+        {
+            if (variables.size() == count)
+                break;
+            item->SetAssociated(owner);
+            variables.push_back(item);
+        }
+        return variables;
+    }
+
+    CDocumentLogFilePtr OpenLog(const std::string& path)
+    {
+        CDocumentLogFilePtr logFile(new CDocumentLogFile);
+        logFile->SetDocumentManager(m_manager.get());
+        EXPECT_GT(m_manager->AddLogFile(logFile), 0);
+        logFile->OpenLogFile(Wide(path));
+        return logFile;
+    }
+
+    CTreeItemPtr WholeLog(const CDocumentLogFilePtr& logFile)
+    {
+        CTreeItemPtr item(new CTreeItem(logFile->GetName(), "", PLOT_ITEM_TYPE_LOG_COLUMN, PLOT_ID_NONE,
+                                        logFile->GetId(), ""));
+        logFile->CollectPlotItems(item->GetPlotItems());
+        return item;
+    }
+
+    void Screenshot(HWND frame, const char* name)
+    {
+        ::SendMessage(m_main->m_hWndMDIClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(frame), 0);
+        ::SendMessage(m_main->m_hWndMDIClient, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(frame), 0);
+        ::RedrawWindow(m_mainHandle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        PumpUntil([] { return false; }, 300);
+        const auto shot = testing_support::Screenshot::OfWindow(m_mainHandle);
+        ASSERT_FALSE(shot.Empty());
+        EXPECT_FALSE(shot.Save(name).empty());
+        ::SendMessage(m_main->m_hWndMDIClient, WM_MDIRESTORE, reinterpret_cast<WPARAM>(frame), 0);
+    }
+
+    DisplaysUiApp m_app;
+    std::string m_folder;
+    std::wstring m_savedProgramFolder;
+    CDocumentManagerPtr m_manager;
+    CDocTemplatePtr m_state;
+    CDocTemplatePtr m_logger;
+    CDocTemplatePtr m_graph;
+    CMDIFrameWnd* m_main = nullptr;
+    HWND m_mainHandle = nullptr;
+    testing_support::PeerHost m_host;
+    int m_testDevice = 0;
+    CDocumentDeviceGeneric1Ptr m_device;
+    int m_deviceId = 0;
+};
+
+TEST_F(DisplaysEndToEnd, LiveValuesAreShownRecordedPlottedAndKeptInTheWorkspace)
+{
+    ASSERT_NO_FATAL_FAILURE(ConnectDevice());
+    const CTreeItemList variables = DeviceVariables(3);
+    ASSERT_EQ(3u, variables.size());
+
+    // State: the values arrive in the list's value column.
+    const boost::shared_ptr<CDisplayStateDoc> state = Open<CDisplayStateDoc>(m_state);
+    ASSERT_TRUE(state);
+    CDisplayStateView* stateView = ViewOf<CDisplayStateView>(*state);
+    ASSERT_NE(nullptr, stateView);
+    for (const CTreeItemPtr& variable : variables)
+    {
+        ASSERT_TRUE(stateView->CanDrop(variable.get()));
+        stateView->Drop(variable.get());
+    }
+    EXPECT_FALSE(stateView->CanDrop(variables[0].get()));
+    CListCtrl& list = stateView->GetList();
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            if (list.GetItemCount() != 3)
+                return false;
+            for (int row = 0; row < 3; ++row)
+                if (list.GetItemText(row, 2).IsEmpty())
+                    return false;
+            return true;
+        },
+        30000));
+    for (int row = 0; row < 3; ++row)
+    {
+        EXPECT_EQ(std::string(m_device->GetName()), std::string(list.GetItemText(row, 0)));
+        EXPECT_EQ(std::string(variables[row]->GetName()), std::string(list.GetItemText(row, 1)));
+        EXPECT_EQ(std::string(variables[row]->GetUnits()), std::string(list.GetItemText(row, 3)));
+    }
+    // Every value cell is written again on request.
+    for (int row = 0; row < 3; ++row)
+        list.SetItemText(row, 2, "");
+    ::SendMessage(stateView->GetSafeHwnd(), WM_APP_DISPLAY_UPDATE, DISPLAY_UPDATE_ALL_ROWS, 0);
+    for (int row = 0; row < 3; ++row)
+        EXPECT_FALSE(list.GetItemText(row, 2).IsEmpty()) << row;
+    // The tip of a row is its description, over the buffer or after the list's own text.
+    char buffer[256] = "partial";
+    NMLVGETINFOTIPA tip = {};
+    tip.hdr.hwndFrom = list.GetSafeHwnd();
+    tip.hdr.idFrom = IDC_STATE_LIST;
+    tip.hdr.code = LVN_GETINFOTIPA;
+    tip.pszText = buffer;
+    tip.cchTextMax = sizeof(buffer);
+    tip.iItem = 1;
+    tip.dwFlags = 0;
+    ::SendMessage(stateView->GetSafeHwnd(), WM_NOTIFY, IDC_STATE_LIST, reinterpret_cast<LPARAM>(&tip));
+    EXPECT_EQ("partial" + std::string(variables[1]->GetDescription()), std::string(buffer));
+    tip.dwFlags = LVGIT_UNFOLDED;
+    ::SendMessage(stateView->GetSafeHwnd(), WM_NOTIFY, IDC_STATE_LIST, reinterpret_cast<LPARAM>(&tip));
+    EXPECT_EQ(std::string(variables[1]->GetDescription()), std::string(buffer));
+    ::MoveWindow(FrameOf(*state), 0, 0, 480, 220, TRUE);
+    Screenshot(FrameOf(*state), "displays_state_live");
+
+    // Logger: Record through the form at a one-second interval, then Stop.
+    const boost::shared_ptr<CDisplayLogWriteDoc> logger = Open<CDisplayLogWriteDoc>(m_logger);
+    ASSERT_TRUE(logger);
+    CDisplayLogWriteView* loggerView = ViewOf<CDisplayLogWriteView>(*logger);
+    ASSERT_NE(nullptr, loggerView);
+    for (const CTreeItemPtr& variable : variables)
+        loggerView->Drop(variable.get());
+    PumpUntil([&] { return loggerView->GetList().GetItemCount() == 3; }, 5000);
+    ASSERT_EQ(3, loggerView->GetList().GetItemCount());
+    const std::string csvPath = m_folder + "\\recorded.csv";
+    ::DeleteFileA(csvPath.c_str());
+    loggerView->SetDlgItemText(IDC_LOGGER_FILE_NAME, csvPath.c_str());
+    loggerView->SetDlgItemText(IDC_LOGGER_HOURS, "0");
+    loggerView->SetDlgItemText(IDC_LOGGER_MINUTES, "0");
+    loggerView->SetDlgItemText(IDC_LOGGER_SECONDS, "1");
+    loggerView->OnRecord();
+    ASSERT_TRUE(logger->IsRecording()) << (Recorder().Count() ? Recorder().Boxes().back().text : "");
+    EXPECT_FALSE(loggerView->GetDlgItem(IDC_LOGGER_RECORD)->IsWindowEnabled());
+    EXPECT_TRUE(loggerView->GetDlgItem(IDC_LOGGER_STOP)->IsWindowEnabled());
+    EXPECT_FALSE(loggerView->CanDrop(variables[0].get()));
+    ASSERT_TRUE(PumpUntil([&] { return logger->GetRowCount() >= 4; }, 30000)) << logger->GetRowCount();
+    CString information;
+    loggerView->GetDlgItemText(IDC_LOGGER_INFORMATION, information);
+    EXPECT_EQ(0, information.Find("Log File Started: ")) << information;
+    ::MoveWindow(FrameOf(*logger), 20, 230, 560, 420, TRUE);
+    Screenshot(FrameOf(*logger), "displays_logger_recording");
+    loggerView->OnStop();
+    EXPECT_FALSE(logger->IsRecording());
+    const int rows = logger->GetRowCount();
+    CString fileName;
+    loggerView->GetDlgItemText(IDC_LOGGER_FILE_NAME, fileName);
+    EXPECT_TRUE(fileName.IsEmpty());
+    // Record again without a name: the form asks for one.
+    Recorder().Clear();
+    loggerView->OnRecord();
+    ASSERT_EQ(1u, Recorder().Count());
+    EXPECT_EQ("You must provide a log file name.", Recorder().Boxes()[0].text);
+
+    // An existing file typed in: the question, and No keeps the file.
+    const std::string before = testing_support::ReadFileText(csvPath);
+    loggerView->SetDlgItemText(IDC_LOGGER_FILE_NAME, csvPath.c_str());
+    Recorder().Clear();
+    Recorder().QueueAnswer(IDNO);
+    loggerView->OnRecord();
+    EXPECT_FALSE(logger->IsRecording());
+    ASSERT_EQ(1u, Recorder().Count());
+    EXPECT_NE(std::string::npos, Recorder().Boxes()[0].text.find("already exists"));
+    EXPECT_EQ(before, testing_support::ReadFileText(csvPath));
+
+    // Remove wants a selected row, which enables it; the last variable goes.
+    Recorder().Clear();
+    loggerView->OnRemove();
+    ASSERT_EQ(1u, Recorder().Count());
+    EXPECT_EQ("You didn't select a variable to remove.", Recorder().Boxes()[0].text);
+    loggerView->GetList().SetItemState(2, LVIS_SELECTED, LVIS_SELECTED);
+    EXPECT_TRUE(loggerView->GetDlgItem(IDC_LOGGER_REMOVE)->IsWindowEnabled());
+    loggerView->OnRemove();
+    EXPECT_EQ(2u, logger->GetEntryCount());
+    EXPECT_EQ(2, loggerView->GetList().GetItemCount());
+
+    // Historical Graph of the recorded file: one line per column, every row plotted.
+    const CDocumentLogFilePtr recorded = OpenLog(csvPath);
+    const boost::shared_ptr<CDisplayGraphTimeDoc> graph = Open<CDisplayGraphTimeDoc>(m_graph);
+    ASSERT_TRUE(graph);
+    CDisplayGraphTimeView* graphView = ViewOf<CDisplayGraphTimeView>(*graph);
+    ASSERT_NE(nullptr, graphView);
+    const CTreeItemPtr wholeLog = WholeLog(recorded);
+    ASSERT_TRUE(graphView->CanDrop(wholeLog.get()));
+    graphView->Drop(wholeLog.get());
+    ASSERT_TRUE(PumpUntil([&] { return graphView->GetCharts().GetMainChart().GetLineCount() > 0; }, 5000));
+    CGraphicObGraphLineStripChart& main = graphView->GetCharts().GetMainChart();
+    EXPECT_EQ(static_cast<int>(graph->GetEntryCount()), main.GetLineCount());
+    EXPECT_GE(main.GetLineCount(), 1);
+    EXPECT_EQ(static_cast<size_t>(rows), main.GetSamples(0).size());
+    ::MoveWindow(FrameOf(*graph), 300, 40, 680, 600, TRUE);
+    Screenshot(FrameOf(*graph), "displays_graph_recorded");
+
+    // The workspace with all three, saved and opened again.
+    const std::string workspacePath = m_folder + "\\three.pxs";
+    ::DeleteFileA(workspacePath.c_str());
+    {
+        CDocumentWorkspace workspace;
+        ASSERT_TRUE(workspace.OnSaveDocument(workspacePath.c_str()));
+    }
+    const CString deviceName = m_device->GetName();
+    m_device.reset();
+    {
+        CDocumentWorkspace workspace;
+        ASSERT_TRUE(workspace.OnOpenDocument(workspacePath.c_str()))
+            << (Recorder().Count() ? Recorder().Boxes().back().text : std::string("no message"));
+    }
+    PumpUntil([] { return false; }, 200);
+    const DisplayList_t displays = m_manager->GetDisplays();
+    ASSERT_EQ(3u, displays.size());
+    CDisplayStateDoc* reopenedState = dynamic_cast<CDisplayStateDoc*>(displays[0].get());
+    CDisplayLogWriteDoc* reopenedLogger = dynamic_cast<CDisplayLogWriteDoc*>(displays[1].get());
+    CDisplayGraphTimeDoc* reopenedGraph = dynamic_cast<CDisplayGraphTimeDoc*>(displays[2].get());
+    ASSERT_TRUE(reopenedState && reopenedLogger && reopenedGraph);
+    // The device variables name the device as the file numbered it; the log file is not
+    // part of a workspace, so the graph's columns went.
+    ASSERT_EQ(3u, reopenedState->GetEntryCount());
+    EXPECT_EQ(std::string(deviceName), std::string(reopenedState->GetDeviceText(0)));
+    EXPECT_EQ(2u, reopenedLogger->GetEntryCount());
+    EXPECT_EQ(0u, reopenedGraph->GetEntryCount());
+    EXPECT_NE(nullptr, FrameOf(*reopenedState));
+    Screenshot(FrameOf(*reopenedState), "displays_state_reopened");
+}
+
+TEST_F(DisplaysEndToEnd, AGraphOfAHundredThousandSamples)
+{
+    // Four columns, 100,000 rows, one a minute.
+    const std::string path = m_folder + "\\large.csv";
+    {
+        FILE* file = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(nullptr, file);
+        std::fputs("\"time (UTC)\",\"Battery Voltage\",\"Array Voltage\",\"Charge Current\",\"Heatsink\"\n", file);
+        COleDateTime start(2024, 1, 1, 0, 0, 0);
+        for (int row = 0; row < 100000; ++row)
+        {
+            SYSTEMTIME time;
+            COleDateTime(DATE(start) + row / 1440.0).GetAsSystemTime(time);
+            const double phase = row / 1440.0 * 6.2831853;
+            std::fprintf(file,
+                         "\"%04u-%02u-%02uT%02u:%02u:%02u.000+00:00\",\"%.2f\",\"%.2f\",\"%.2f\",\"%.2f\"\n",
+                         time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond,
+                         12.5 + std::sin(phase), 30.0 + 10.0 * std::sin(phase + 1.0),
+                         std::max(0.0, 8.0 * std::sin(phase)), 25.0 + row % 97 / 10.0);
+        }
+        std::fclose(file);
+    }
+    const CDocumentLogFilePtr log = OpenLog(path);
+    const boost::shared_ptr<CDisplayGraphTimeDoc> graph = Open<CDisplayGraphTimeDoc>(m_graph);
+    ASSERT_TRUE(graph);
+    CDisplayGraphTimeView* view = ViewOf<CDisplayGraphTimeView>(*graph);
+    ASSERT_NE(nullptr, view);
+    view->Drop(WholeLog(log).get());
+    ASSERT_TRUE(PumpUntil([&] { return view->GetCharts().GetOverview().GetLineCount() == 4; }, 20000));
+    ::MoveWindow(FrameOf(*graph), 0, 0, 960, 640, TRUE);
+    PumpUntil([] { return false; }, 100);
+
+    CGraphicObGraphLineStripChart& overview = view->GetCharts().GetOverview();
+    for (int line = 0; line < 4; ++line)
+    {
+        EXPECT_EQ(100000u, overview.GetSamples(line).size());
+        // Every line shown whole, within the polyline's capacity.
+        const CGraphicObGraphLine::rendered_line_t* rendered = overview.GetRenderedLine(line);
+        ASSERT_NE(nullptr, rendered);
+        EXPECT_LE(rendered->count, CGraphicObGraphLine::rendered_line_t::capacity);
+        EXPECT_EQ(overview.GetXAxis()->ValueToPixel(overview.GetSamples(line).back().first),
+                  rendered->points[rendered->count - 1].x);
+    }
+
+    // Dragging a window over the overview plots its span in the main chart.
+    const CRect overviewRect = view->GetCharts().GetOverviewRect();
+    const int y = overviewRect.top + 10;
+    const int x = overviewRect.left + overviewRect.Width() / 2;
+    ::SendMessage(view->GetSafeHwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    ::SendMessage(view->GetSafeHwnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x + 60, y));
+    ::SendMessage(view->GetSafeHwnd(), WM_LBUTTONUP, 0, MAKELPARAM(x + 60, y));
+    CGraphicObGraphLineStripChart& main = view->GetCharts().GetMainChart();
+    EXPECT_TRUE(overview.IsWindowShown());
+    EXPECT_NEAR(overview.GetWindowStart(), main.GetXAxis()->GetMin(), 1e-9);
+    EXPECT_LT(main.GetSamples(0).size(), 100000u);
+    EXPECT_GT(main.GetSamples(0).size(), 0u);
+    Screenshot(FrameOf(*graph), "displays_graph_100000_samples");
+}
+
+TEST_F(DisplaysEndToEnd, NewDisplayDialogListsTheKinds)
+{
+    // Answered from inside: the dialog's list is read, Logger chosen by a double click.
+    std::vector<std::string> names;
+    int selected = -1;
+    CDialogNewDisplay dialog(m_manager.get(), m_main);
+    bool answered = false;
+    std::function<void()> answer = [&] {
+        HWND box = ::FindWindowA(nullptr, "New Display");
+        if (box == nullptr || answered)
+            return;
+        HWND list = ::GetDlgItem(box, IDC_NEW_DISPLAY_LIST);
+        const int count = static_cast<int>(::SendMessageA(list, LB_GETCOUNT, 0, 0));
+        for (int row = 0; row < count && row < 10; ++row)
+        {
+            char text[64] = {};
+            ::SendMessageA(list, LB_GETTEXT, row, reinterpret_cast<LPARAM>(text));
+            names.push_back(text);
+        }
+        selected = static_cast<int>(::SendMessageA(list, LB_GETCURSEL, 0, 0));
+        ::SendMessageA(list, LB_SETCURSEL, 1, 0);
+        ::SendMessageA(box, WM_COMMAND, MAKEWPARAM(IDC_NEW_DISPLAY_LIST, LBN_DBLCLK), reinterpret_cast<LPARAM>(list));
+        answered = true;
+    };
+    static std::function<void()>* s_answer = nullptr;
+    s_answer = &answer;
+    const UINT_PTR poll = ::SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
+        if (s_answer != nullptr)
+            (*s_answer)();
+    });
+    const INT_PTR result = dialog.DoModal();
+    ::KillTimer(nullptr, poll);
+    s_answer = nullptr;
+    EXPECT_EQ(IDOK, result);
+    EXPECT_EQ((std::vector<std::string>{ "State", "Logger", "Historical Graph" }), names);
+    EXPECT_EQ(0, selected);
+    EXPECT_EQ(m_logger.get(), dialog.GetTemplate());
+}
+}  // namespace
