@@ -137,7 +137,7 @@ DWORD CControlBar::RecalcDelayShow(BOOL bQuery)
     return dwStyle;
 }
 
-void CControlBar::CalcInsideRect(CRect& rect, BOOL bHorz) const
+void CControlBar::CalcBorderInsets(CRect& rect, BOOL bHorz) const
 {
     const int cxBorder = ::GetSystemMetrics(SM_CXBORDER);
     const int cyBorder = ::GetSystemMetrics(SM_CYBORDER);
@@ -157,8 +157,6 @@ void CControlBar::CalcInsideRect(CRect& rect, BOOL bHorz) const
         rect.top += m_cyTopBorder;
         rect.right -= m_cxRightBorder;
         rect.bottom -= m_cyBottomBorder;
-        if ((m_dwStyle & (CBRS_GRIPPER | CBRS_FLOATING)) == CBRS_GRIPPER)
-            rect.left += kGripperSpace;
     }
     else
     {
@@ -166,7 +164,17 @@ void CControlBar::CalcInsideRect(CRect& rect, BOOL bHorz) const
         rect.top += m_cxLeftBorder;
         rect.right -= m_cyBottomBorder;
         rect.bottom -= m_cxRightBorder;
-        if ((m_dwStyle & (CBRS_GRIPPER | CBRS_FLOATING)) == CBRS_GRIPPER)
+    }
+}
+
+void CControlBar::CalcInsideRect(CRect& rect, BOOL bHorz) const
+{
+    CalcBorderInsets(rect, bHorz);
+    if ((m_dwStyle & (CBRS_GRIPPER | CBRS_FLOATING)) == CBRS_GRIPPER)
+    {
+        if (bHorz)
+            rect.left += kGripperSpace;
+        else
             rect.top += kGripperSpace;
     }
 }
@@ -338,15 +346,20 @@ void CControlBar::EraseNonClient()
     ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
 }
 
-CRect CControlBar::ExcludeClientArea(CDC* pDC) const
+void CControlBar::GetNonClientRects(CRect& rectWindow, CRect& rectClient) const
 {
-    CRect rectWindow;
     GetWindowRect(&rectWindow);
-    CRect rectClient;
     GetClientRect(&rectClient);
     ClientToScreen(&rectClient);
     rectClient.OffsetRect(-rectWindow.left, -rectWindow.top);
     rectWindow.OffsetRect(-rectWindow.left, -rectWindow.top);
+}
+
+CRect CControlBar::ExcludeClientArea(CDC* pDC) const
+{
+    CRect rectWindow;
+    CRect rectClient;
+    GetNonClientRects(rectWindow, rectClient);
     ::ExcludeClipRect(pDC->m_hDC, rectClient.left, rectClient.top, rectClient.right, rectClient.bottom);
     return rectWindow;
 }
@@ -499,7 +512,8 @@ void CControlBar::OnWindowPosChanging(WINDOWPOS* lpWndPos)
 
 void CControlBar::OnLButtonDown(UINT nFlags, CPoint point)
 {
-    if (m_pDockContext != nullptr && (m_dwDockStyle & CBRS_ALIGN_ANY) != 0)
+    // A click on one of the bar's tools (a button) is the tool's; the rest drags the bar.
+    if (m_pDockContext != nullptr && (m_dwDockStyle & CBRS_ALIGN_ANY) != 0 && OnToolHitTest(point, nullptr) == -1)
     {
         ClientToScreen(&point);
         m_pDockContext->StartDrag(point);
@@ -510,7 +524,7 @@ void CControlBar::OnLButtonDown(UINT nFlags, CPoint point)
 
 void CControlBar::OnLButtonDblClk(UINT nFlags, CPoint point)
 {
-    if (m_pDockContext != nullptr && (m_dwDockStyle & CBRS_ALIGN_ANY) != 0)
+    if (m_pDockContext != nullptr && (m_dwDockStyle & CBRS_ALIGN_ANY) != 0 && OnToolHitTest(point, nullptr) == -1)
     {
         m_pDockContext->ToggleDocking();
         return;

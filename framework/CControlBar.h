@@ -84,6 +84,8 @@ public:
     virtual CSize CalcDynamicLayout(int nLength, DWORD nMode);
     virtual void OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler) = 0;
     virtual void CalcInsideRect(CRect& rect, BOOL bHorz) const;
+    // The part of CalcInsideRect that the border lines and widths take (no gripper).
+    void CalcBorderInsets(CRect& rect, BOOL bHorz) const;
     virtual void DoPaint(CDC* pDC);
     virtual void DrawBorders(CDC* pDC, CRect& rect);
     virtual void DrawGripper(CDC* pDC, const CRect& rect);
@@ -101,6 +103,9 @@ public:
     // the bar has for the layout.
     DWORD RecalcDelayShow(BOOL bQuery);
     void ResetTimer(UINT nEvent, UINT nTime);
+    // The window and its client area in window coordinates, for painting the borders
+    // around the client area.
+    void GetNonClientRects(CRect& rectWindow, CRect& rectClient) const;
     void EraseNonClient();
     // Clips a window DC of the bar to its non-client area; returns the window
     // rectangle in the DC's co-ordinates.

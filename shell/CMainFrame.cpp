@@ -1,4 +1,6 @@
 #include "shell/CMainFrame.h"
+#include "displays/CDialogNewDisplay.h"
+#include "displays/CDocumentDisplay.h"
 #include "wizards/varnix/VarnixSetupLaunch.h"
 #include "documents/CConnection.h"
 #include "documents/CDocumentDevice.h"
@@ -430,12 +432,28 @@ void CMainFrame::OnLogFileClose()
 
 void CMainFrame::OnDisplayNew()
 {
-    // The display chooser comes with the displays; until then the command is disabled.
+    CDocumentManager* manager = Manager();
+    if (manager == nullptr)
+        return;
+    CDialogNewDisplay chooser(manager, nullptr);
+    if (chooser.DoModal() != IDOK || chooser.GetTemplate() == nullptr)
+        return;
+    CDocument* document = chooser.GetTemplate()->OpenDocumentFile(nullptr, TRUE);
+    CDocumentDisplay* display = document != nullptr ? dynamic_cast<CDocumentDisplay*>(document) : nullptr;
+    if (display == nullptr)
+        return;
+    CDocumentDisplayPtr shared(display);
+    if (manager->AddDisplay(shared) < 0) {
+        // Not registered, so it must not stay open under a view that the manager never sees.
+        StopBox("Error: no more displays can be opened; close one first.");
+        display->OnCloseDocument();
+    }
 }
 
 void CMainFrame::OnUpdateDisplayNew(CCmdUI* pCmdUI)
 {
-    pCmdUI->Enable(FALSE);
+    CDocumentManager* manager = Manager();
+    pCmdUI->Enable(manager != nullptr && !manager->GetDocTemplates().empty());
 }
 
 CDocument* CMainFrame::FirstWorkspaceDocument()

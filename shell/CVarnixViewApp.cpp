@@ -1,7 +1,15 @@
 #include "shell/CVarnixViewApp.h"
 #include "wizards/varnix/VarnixSetupLaunch.h"
 #include "documents/TextHelpers.h"
+#include "displays/CDisplayGraphTimeDoc.h"
+#include "displays/CDisplayGraphTimeView.h"
+#include "displays/CDisplayLogWriteDoc.h"
+#include "displays/CDisplayLogWriteView.h"
+#include "displays/CDisplayStateDoc.h"
+#include "displays/CDisplayStateView.h"
 #include "documents/workspace/CDocumentWorkspace.h"
+#include "framework/CMDIChildWnd.h"
+#include "shell/CMultiDocTemplateEx.h"
 #include "framework/CCommandLineInfo.h"
 #include "framework/CEditView.h"
 #include "framework/CMultiDocTemplate.h"
@@ -131,7 +139,17 @@ CMainFrame* CVarnixViewApp::CreateShell()
     LoadStdProfileSettings(4);
     m_documentManager.reset(new CDocumentManager);
     CDocumentManager::SetApplicationManager(m_documentManager.get());
-    // The display templates (132 to 134) are handed to the manager with the displays.
+    // The display templates are the manager's alone; the framework's File New and Open
+    // know only the workspace.
+    m_documentManager->AddDocTemplate(CDocTemplatePtr(new CMultiDocTemplateEx(
+        m_documentManager.get(), IDR_DISPLAY_STATE, RUNTIME_CLASS(CDisplayStateDoc), RUNTIME_CLASS(CMDIChildWnd),
+        RUNTIME_CLASS(CDisplayStateView))));
+    m_documentManager->AddDocTemplate(CDocTemplatePtr(new CMultiDocTemplateEx(
+        m_documentManager.get(), IDR_DISPLAY_LOGGER, RUNTIME_CLASS(CDisplayLogWriteDoc), RUNTIME_CLASS(CMDIChildWnd),
+        RUNTIME_CLASS(CDisplayLogWriteView))));
+    m_documentManager->AddDocTemplate(CDocTemplatePtr(new CMultiDocTemplateEx(
+        m_documentManager.get(), IDR_DISPLAY_GRAPH_TIME, RUNTIME_CLASS(CDisplayGraphTimeDoc),
+        RUNTIME_CLASS(CMDIChildWnd), RUNTIME_CLASS(CDisplayGraphTimeView))));
     AddDocTemplate(new CMultiDocTemplate(IDR_WORKSPACE_TEMPLATE, RUNTIME_CLASS(CDocumentWorkspace),
                                          RUNTIME_CLASS(CChildWndInvisible), RUNTIME_CLASS(CEditView)));
 

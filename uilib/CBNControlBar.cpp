@@ -1,5 +1,5 @@
 #include "uilib/CBNControlBar.h"
-#include "uilib/BufferedPaint.h"
+#include "uilib/CBNBufferedPaint.h"
 #include "uilib/CBNDockContext.h"
 #include "uilib/ContextMenus.h"
 #include "uilib/CBNSizeDockBar.h"
@@ -85,7 +85,7 @@ BOOL CBNControlBar::Create(CWnd* pParentWnd, UINT nID, LPCTSTR lpszTitle, CSize 
         LoadBarState(size, nID);
     m_nBarID = nID;
 
-    // Every sizing bar floats alone, hides in place and takes any size.
+    // Every sizing bar carries the multi-float, hide-in-place and any-size bits.
     const DWORD dwOwnBits = CBRS_FLOAT_MULTI | CBRS_HIDE_INPLACE | CBRS_SIZE_DYNAMIC;
     m_dwStyle = (dwStyle & CBRS_ALL & ~dwOwnBits) | dwOwnBits;
     m_sizes = BarSizes(size);
@@ -364,11 +364,10 @@ void CBNControlBar::OnNcPaint()
 
 void CBNControlBar::OnPaint()
 {
-    BufferedPaint paint(this, ::GetSysColor(COLOR_BTNFACE));
-    if (paint.Empty())
-        return;
+    CBNBufferedPaint paint(this);
     CRect rect = paint.ClientRect();
-    DrawBorders(&paint.Dc(), rect);
+    paint.DC().FillSolidRect(&rect, ::GetSysColor(COLOR_BTNFACE));
+    DrawBorders(&paint.DC(), rect);
 }
 
 BOOL CBNControlBar::OnEraseBkgnd(CDC*)
@@ -787,4 +786,61 @@ void CBNControlBar::LoadBarState(CSize& size, UINT nID)
     // The frame's own state tells how the bar sat when it was saved.
     const bool bSavedHorz = pApp->GetProfileInt(m_strSection, "Horz", 1) != 0;
     size = RestoredBarSize(CSize(cxSaved, size.cy), m_bFloatingAtStart != FALSE, bSavedHorz);
+}
+
+// --- Accessors ---------------------------------------------------------------------
+
+const pyraxis::uilib::BarSizes& CBNControlBar::GetSizes() const
+{
+    return m_sizes;
+}
+
+CSize CBNControlBar::GetDesiredSize() const
+{
+    return m_sizes.desired;
+}
+
+void CBNControlBar::SetDesiredSize(const CSize& size)
+{
+    m_sizes.desired = size;
+}
+
+BOOL CBNControlBar::IsMaximized() const
+{
+    return m_sizes.maximized;
+}
+
+BOOL CBNControlBar::IsTracking() const
+{
+    return m_bTracking;
+}
+
+BOOL CBNControlBar::IsOverSplitter() const
+{
+    return m_bOverSplitter;
+}
+
+BOOL CBNControlBar::IsFloatingAtStart() const
+{
+    return m_bFloatingAtStart;
+}
+
+CWnd* CBNControlBar::GetChild() const
+{
+    return m_pChild;
+}
+
+CBNCBarButton& CBNControlBar::GetCloseButton()
+{
+    return m_btnClose;
+}
+
+CBNCBarButton& CBNControlBar::GetMinimizeButton()
+{
+    return m_btnMinimize;
+}
+
+int CBNControlBar::GetMinimizeImage() const
+{
+    return m_nMinimizeImage;
 }

@@ -68,19 +68,19 @@ public:
     void DrawBorders(CDC* pDC, CRect& rect) override;
 
     // What the layout and the tests read.
-    const pyraxis::uilib::BarSizes& GetSizes() const { return m_sizes; }
-    CSize GetDesiredSize() const { return m_sizes.desired; }
-    void SetDesiredSize(const CSize& size) { m_sizes.desired = size; }
-    BOOL IsMaximized() const { return m_sizes.maximized; }
+    const pyraxis::uilib::BarSizes& GetSizes() const;
+    CSize GetDesiredSize() const;
+    void SetDesiredSize(const CSize& size);
+    BOOL IsMaximized() const;
     // Where the bar sits now.
     pyraxis::uilib::DockSide GetSide() const;
-    BOOL IsTracking() const { return m_bTracking; }
-    BOOL IsOverSplitter() const { return m_bOverSplitter; }
-    BOOL IsFloatingAtStart() const { return m_bFloatingAtStart; }
-    CWnd* GetChild() const { return m_pChild; }
-    CBNCBarButton& GetCloseButton() { return m_btnClose; }
-    CBNCBarButton& GetMinimizeButton() { return m_btnMinimize; }
-    int GetMinimizeImage() const { return m_nMinimizeImage; }
+    BOOL IsTracking() const;
+    BOOL IsOverSplitter() const;
+    BOOL IsFloatingAtStart() const;
+    CWnd* GetChild() const;
+    CBNCBarButton& GetCloseButton();
+    CBNCBarButton& GetMinimizeButton();
+    int GetMinimizeImage() const;
     // The sizing dock bar the bar sits on, or nullptr.
     CBNSizeDockBar* GetSizeDockBar() const;
 

@@ -1,5 +1,6 @@
 #include "uilib/CBNFlatButton.h"
-#include "uilib/BufferedPaint.h"
+#include "uilib/CBNBufferedPaint.h"
+#include "uilib/SystemFonts.h"
 #include "framework/CDC.h"
 #include "framework/CWindowDC.h"
 #include "framework/MessageMap.h"
@@ -53,12 +54,11 @@ void CBNFlatButton::LoadSystemColors()
 
 void CBNFlatButton::UpdateFont()
 {
-    NONCLIENTMETRICS metrics = {};
-    metrics.cbSize = sizeof(metrics);
-    if (!::SystemParametersInfo(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
+    LOGFONTA font;
+    if (!GetSystemMessageLogFontA(font))
         return;
     m_fontOwn.DeleteObject();
-    m_fontOwn.CreateFontIndirect(&metrics.lfMessageFont);
+    m_fontOwn.CreateFontIndirect(&font);
 }
 
 void CBNFlatButton::SetButtonFont(CFont* pFont)
@@ -284,6 +284,34 @@ void CBNFlatButton::OnPaint()
 {
     // The button draws itself (through WM_DRAWITEM) into a memory bitmap first, so
     // that it never flickers.
-    BufferedPaint paint(this, m_clrFace);
+    CBNBufferedPaint paint(this);
+    paint.DC().FillSolidRect(&paint.ClientRect(), m_clrFace);
     paint.PaintDefault();
+}
+
+// --- Accessors ---------------------------------------------------------------------
+
+BOOL CBNFlatButton::IsFlatLook() const
+{
+    return m_bFlatLook;
+}
+
+BOOL CBNFlatButton::IsHot() const
+{
+    return m_bHot;
+}
+
+BOOL CBNFlatButton::IsPressed() const
+{
+    return m_bPressed;
+}
+
+CSize CBNFlatButton::GetIconSize() const
+{
+    return m_sizeIcon;
+}
+
+COLORREF CBNFlatButton::GetFaceColor() const
+{
+    return m_clrFace;
 }

@@ -30,11 +30,11 @@ public:
     // The own font becomes the system's message font again.
     virtual void UpdateFont();
 
-    BOOL IsFlatLook() const { return m_bFlatLook; }
-    BOOL IsHot() const { return m_bHot; }
-    BOOL IsPressed() const { return m_bPressed; }
-    CSize GetIconSize() const { return m_sizeIcon; }
-    COLORREF GetFaceColor() const { return m_clrFace; }
+    BOOL IsFlatLook() const;
+    BOOL IsHot() const;
+    BOOL IsPressed() const;
+    CSize GetIconSize() const;
+    COLORREF GetFaceColor() const;
 
 protected:
     // The point where the icon of this size sits, centred in the button.

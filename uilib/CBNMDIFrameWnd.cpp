@@ -1,5 +1,6 @@
 #include "uilib/CBNMDIFrameWnd.h"
 #include "uilib/CBNControlBar.h"
+#include "uilib/CBNDockBar.h"
 #include "uilib/CBNMiniDockFrameWnd.h"
 #include "uilib/CBNSizeDockBar.h"
 #include "uilib/ContextMenus.h"
@@ -56,6 +57,45 @@ CBNMDIFrameWnd::~CBNMDIFrameWnd()
 void CBNMDIFrameWnd::EnableDocking(DWORD dwDockStyle)
 {
     CMDIFrameWnd::EnableDocking(dwDockStyle);
+    // The framework's dock bars give way to ours, with the same ids and styles.
+    for (UINT nID : kToolbarDockBarIDs)
+    {
+        CControlBar* pOld = GetControlBar(nID);
+        if (pOld == nullptr || pOld->IsKindOf(RUNTIME_CLASS(CBNDockBar)) ||
+            (pOld->m_dwStyle & dwDockStyle & CBRS_ALIGN_ANY) == 0)
+            continue;
+        const DWORD dwStyle = pOld->m_dwStyle;
+        RemoveControlBar(pOld);
+        const BOOL bAutoDelete = pOld->m_bAutoDelete;
+        pOld->DestroyWindow();
+        if (!bAutoDelete)
+            delete pOld;
+        auto* pDockBar = new CBNDockBar;
+        if (!pDockBar->Create(this, dwStyle | kDockBarWindowStyle, nID))
+        {
+            delete pDockBar;
+            AfxThrowResourceException();
+        }
+        PlaceBeforeSizingSides(pDockBar);
+    }
+}
+
+void CBNMDIFrameWnd::PlaceBeforeSizingSides(CWnd* pDockBar)
+{
+    // The layout visits the bars in their window order: toolbars come first, so they
+    // take the frame's outer edges and the sizing sides what is left inside them, even
+    // when the sizing sides were made first.
+    for (HWND hChild = ::GetTopWindow(m_hWnd); hChild != nullptr; hChild = ::GetNextWindow(hChild, GW_HWNDNEXT))
+    {
+        CWnd* pChild = CWnd::FromHandlePermanent(hChild);
+        if (pChild == nullptr || !pChild->IsKindOf(RUNTIME_CLASS(CBNSizeDockBar)))
+            continue;
+        HWND hBefore = ::GetWindow(hChild, GW_HWNDPREV);
+        if (hBefore != pDockBar->m_hWnd)
+            ::SetWindowPos(pDockBar->m_hWnd, hBefore != nullptr ? hBefore : HWND_TOP, 0, 0, 0, 0,
+                           SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        return;
+    }
 }
 
 void CBNMDIFrameWnd::EnableDockingSizeBar(DWORD dwDockStyle, DWORD dwFlatBorders)
@@ -273,4 +313,16 @@ BOOL CBNMDIFrameWnd::PreCreateWindow(CREATESTRUCT& cs, UINT nIconID)
 BOOL CBNMDIFrameWnd::PreCreateWindow(CREATESTRUCT& cs)
 {
     return CMDIFrameWnd::PreCreateWindow(cs);
+}
+
+// --- Accessors ---------------------------------------------------------------------
+
+INT_PTR CBNMDIFrameWnd::GetMenuCount() const
+{
+    return m_listMenus.GetCount();
+}
+
+CBNMenuBar& CBNMDIFrameWnd::GetMenuBar()
+{
+    return m_wndMenuBar;
 }

@@ -7,6 +7,7 @@
 #include "framework/CPtrList.h"
 #include "framework/CTypedPtrList.h"
 #include "uilib/CBNMenu.h"
+#include "uilib/CBNMenuBar.h"
 #include "uilib/UiLibExport.h"
 
 class CBNSizeDockBar;
@@ -54,12 +55,16 @@ public:
 
     void RecalcLayout(BOOL bNotify = TRUE) override;
 
-    INT_PTR GetMenuCount() const { return m_listMenus.GetCount(); }
+    INT_PTR GetMenuCount() const;
+    // The menu bar the derived frame creates (CreateEx, LoadMenuA) when it shows one.
+    CBNMenuBar& GetMenuBar();
 
 protected:
     BOOL PreCreateWindow(CREATESTRUCT& cs) override;
     // Each sizing dock bar as thick as the sizing bar it holds.
     void FitSidesToBars();
+    // Puts a toolbar dock bar before the sizing dock bars in the layout.
+    void PlaceBeforeSizingSides(CWnd* pDockBar);
 
     afx_msg void OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpMeasureItemStruct);
     afx_msg LRESULT OnMenuChar(UINT nChar, UINT nFlags, CMenu* pMenu);
@@ -67,6 +72,7 @@ protected:
     afx_msg void OnClose();
 
     CTypedPtrList<CPtrList, CBNMenu*> m_listMenus;
+    CBNMenuBar m_wndMenuBar;
 
     DECLARE_MESSAGE_MAP()
 };

@@ -26,6 +26,8 @@ BEGIN_MESSAGE_MAP(CBNSizeDockBar, CDockBar)
 END_MESSAGE_MAP()
 
 BOOL CBNSizeDockBar::m_bDockBarMode = FALSE;
+const int CBNSizeDockBar::kNonClientAcross;
+const int CBNSizeDockBar::kSplitterWidth;
 
 namespace
 {
@@ -448,4 +450,56 @@ CBNSizeDockBar* CBNSizeDockBar::FindForAlignment(CFrameWnd* pFrame, DWORD dwAlig
             return static_cast<CBNSizeDockBar*>(pBar);
     }
     return nullptr;
+}
+
+// --- Accessors ---------------------------------------------------------------------
+
+BOOL CBNSizeDockBar::IsDockBar() const
+{
+    return m_bDockBarMode;
+}
+
+BOOL CBNSizeDockBar::IsDockSizeBar() const
+{
+    return TRUE;
+}
+
+int CBNSizeDockBar::GetActualSize() const
+{
+    return m_nActualSize;
+}
+
+BOOL CBNSizeDockBar::IsFlatBorder() const
+{
+    return m_bFlatBorder;
+}
+
+BOOL CBNSizeDockBar::IsTracking() const
+{
+    return m_bTracking;
+}
+
+BOOL CBNSizeDockBar::IsLeftSide() const
+{
+    return (m_dwStyle & CBRS_ALIGN_ANY) == CBRS_ALIGN_LEFT;
+}
+
+BOOL CBNSizeDockBar::IsTopSide() const
+{
+    return (m_dwStyle & CBRS_ALIGN_ANY) == CBRS_ALIGN_TOP;
+}
+
+BOOL CBNSizeDockBar::IsRightSide() const
+{
+    return (m_dwStyle & CBRS_ALIGN_ANY) == CBRS_ALIGN_RIGHT;
+}
+
+BOOL CBNSizeDockBar::IsBottomSide() const
+{
+    return (m_dwStyle & CBRS_ALIGN_ANY) == CBRS_ALIGN_BOTTOM;
+}
+
+BOOL CBNSizeDockBar::IsHorzSide() const
+{
+    return IsTopSide() || IsBottomSide();
 }

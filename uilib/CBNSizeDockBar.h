@@ -23,8 +23,8 @@ public:
     // nothing else does.
     static BOOL m_bDockBarMode;
 
-    BOOL IsDockBar() const override { return m_bDockBarMode; }
-    BOOL IsDockSizeBar() const { return TRUE; }
+    BOOL IsDockBar() const override;
+    BOOL IsDockSizeBar() const;
 
     // Places the visible sizing bars along the side.
     void CalcSizeBarLayout();
@@ -42,16 +42,16 @@ public:
     // The frame's client area less what its bars take (the MDI client's place).
     CRect GetAvailableRect();
     void SetActualSize(int nSize);
-    int GetActualSize() const { return m_nActualSize; }
+    int GetActualSize() const;
     void FlatBorder(BOOL bFlat);
-    BOOL IsFlatBorder() const { return m_bFlatBorder; }
-    BOOL IsTracking() const { return m_bTracking; }
+    BOOL IsFlatBorder() const;
+    BOOL IsTracking() const;
     // The sides by their bar style.
-    BOOL IsLeftSide() const { return (m_dwStyle & CBRS_ALIGN_ANY) == CBRS_ALIGN_LEFT; }
-    BOOL IsTopSide() const { return (m_dwStyle & CBRS_ALIGN_ANY) == CBRS_ALIGN_TOP; }
-    BOOL IsRightSide() const { return (m_dwStyle & CBRS_ALIGN_ANY) == CBRS_ALIGN_RIGHT; }
-    BOOL IsBottomSide() const { return (m_dwStyle & CBRS_ALIGN_ANY) == CBRS_ALIGN_BOTTOM; }
-    BOOL IsHorzSide() const { return IsTopSide() || IsBottomSide(); }
+    BOOL IsLeftSide() const;
+    BOOL IsTopSide() const;
+    BOOL IsRightSide() const;
+    BOOL IsBottomSide() const;
+    BOOL IsHorzSide() const;
     pyraxis::uilib::DockSide Side() const;
 
     virtual void OnInvertTracker(const CRect& rect);

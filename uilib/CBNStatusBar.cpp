@@ -182,3 +182,10 @@ void CBNStatusBar::OnSize(UINT nType, int cx, int cy)
     CStatusBar::OnSize(nType, cx, cy);
     PositionControls();
 }
+
+// --- Accessors ---------------------------------------------------------------------
+
+INT_PTR CBNStatusBar::GetControlCount() const
+{
+    return m_arrPaneControls.GetSize();
+}

@@ -36,7 +36,7 @@ public:
     virtual void RemovePane(int nPaneID);
 
     // Number of panes carrying a control.
-    INT_PTR GetControlCount() const { return m_arrPaneControls.GetSize(); }
+    INT_PTR GetControlCount() const;
 
 protected:
     // Gives the bar exactly these panes, each with its id, style, width and text.

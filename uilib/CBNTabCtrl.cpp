@@ -1,5 +1,6 @@
 #include "uilib/CBNTabCtrl.h"
-#include "uilib/BufferedPaint.h"
+#include "uilib/CBNBufferedPaint.h"
+#include "uilib/SystemFonts.h"
 #include "uilib/ContextMenus.h"
 #include "framework/CWinApp.h"
 #include "framework/MessageMap.h"
@@ -32,12 +33,11 @@ BOOL CBNTabCtrl::Create(CWnd* pParentWnd, UINT nID, DWORD dwStyle, const RECT& r
 
 void CBNTabCtrl::UpdateFont()
 {
-    NONCLIENTMETRICS metrics = {};
-    metrics.cbSize = sizeof(metrics);
-    if (!::SystemParametersInfo(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
+    LOGFONTA font;
+    if (!GetSystemMessageLogFontA(font))
         return;
     m_font.DeleteObject();
-    if (m_font.CreateFontIndirect(&metrics.lfMessageFont) && m_hWnd != nullptr)
+    if (m_font.CreateFontIndirect(&font) && m_hWnd != nullptr)
         SetFont(&m_font, TRUE);
 }
 
@@ -91,6 +91,7 @@ BOOL CBNTabCtrl::OnEraseBkgnd(CDC*)
 
 void CBNTabCtrl::OnPaint()
 {
-    BufferedPaint paint(this, ::GetSysColor(COLOR_BTNFACE));
+    CBNBufferedPaint paint(this);
+    paint.DC().FillSolidRect(&paint.ClientRect(), ::GetSysColor(COLOR_BTNFACE));
     paint.PaintDefault();
 }

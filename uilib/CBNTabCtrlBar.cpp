@@ -491,3 +491,30 @@ void CBNTabCtrlBar::GetChildRect(CRect& rect)
     if (IsFloating())
         rect.DeflateRect(2, 2);
 }
+
+// --- Accessors ---------------------------------------------------------------------
+
+int CBNTabCtrlBar::GetTabCount() const
+{
+    return static_cast<int>(m_views.GetCount());
+}
+
+int CBNTabCtrlBar::GetActiveTab() const
+{
+    return m_nActiveTab;
+}
+
+int CBNTabCtrlBar::GetLastHitTab() const
+{
+    return m_nLastHit;
+}
+
+UINT CBNTabCtrlBar::GetNextToolTipId() const
+{
+    return m_nNextToolTipId;
+}
+
+CBNTabCtrl& CBNTabCtrlBar::GetTabCtrl()
+{
+    return m_tabctrl;
+}

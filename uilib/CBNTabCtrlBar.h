@@ -72,12 +72,12 @@ public:
     BOOL PreTranslateMessage(MSG* pMsg) override;
     void GetChildRect(CRect& rect) override;
 
-    int GetTabCount() const { return static_cast<int>(m_views.GetCount()); }
-    int GetActiveTab() const { return m_nActiveTab; }
-    int GetLastHitTab() const { return m_nLastHit; }
-    UINT GetNextToolTipId() const { return m_nNextToolTipId; }
+    int GetTabCount() const;
+    int GetActiveTab() const;
+    int GetLastHitTab() const;
+    UINT GetNextToolTipId() const;
     const TCB_ITEM* GetTabItem(int nView) const;
-    CBNTabCtrl& GetTabCtrl() { return m_tabctrl; }
+    CBNTabCtrl& GetTabCtrl();
 
 protected:
     POSITION FindTab(int nView) const;

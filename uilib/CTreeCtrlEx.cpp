@@ -1,5 +1,5 @@
 #include "uilib/CTreeCtrlEx.h"
-#include "uilib/BufferedPaint.h"
+#include "uilib/CBNBufferedPaint.h"
 #include "framework/CDC.h"
 #include "framework/CFont.h"
 #include "framework/CImageList.h"
@@ -97,12 +97,13 @@ void CTreeCtrlEx::OnPaint()
 {
     // The control paints into a memory bitmap, over which the highlighted items are
     // painted again in our colours; one copy puts the result on the screen.
-    BufferedPaint paint(this, ::GetSysColor(COLOR_WINDOW));
-    if (paint.Empty())
-        return;
-    CDC& dc = paint.Dc();
+    CRect rectUpdate;
+    if (!::GetUpdateRect(m_hWnd, &rectUpdate, FALSE))
+        GetClientRect(&rectUpdate);
+    CBNBufferedPaint paint(this);
+    CDC& dc = paint.DC();
     CRgn clip;
-    clip.CreateRectRgnIndirect(&paint.ClipRect());
+    clip.CreateRectRgnIndirect(&rectUpdate);
     dc.SelectClipRgn(&clip);
     paint.PaintDefault();
 
@@ -126,4 +127,16 @@ void CTreeCtrlEx::OnPaint()
     }
     if (hOldFont != nullptr)
         ::SelectObject(dc.m_hDC, hOldFont);
+}
+
+// --- Accessors ---------------------------------------------------------------------
+
+COLORREF CTreeCtrlEx::GetHighlightColor() const
+{
+    return m_clrHighlight;
+}
+
+COLORREF CTreeCtrlEx::GetHighlightTextColor() const
+{
+    return m_clrHighlightText;
 }

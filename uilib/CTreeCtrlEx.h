@@ -14,8 +14,8 @@ public:
 
     BOOL SetHighlightColor(COLORREF color);
     BOOL SetHighlightTextColor(COLORREF color);
-    COLORREF GetHighlightColor() const { return m_clrHighlight; }
-    COLORREF GetHighlightTextColor() const { return m_clrHighlightText; }
+    COLORREF GetHighlightColor() const;
+    COLORREF GetHighlightTextColor() const;
 
     // nImageList: TVSIL_NORMAL or TVSIL_STATE; returns the previous list.
     CImageList* SetImageList(CImageList* pImageList, int nImageList);

@@ -201,3 +201,20 @@ CTreeCursor CTreeCursor::_Insert(LPCTSTR lpszText, int nImage, HTREEITEM hAfter)
     }
     return m_pTree->InsertItem(&insert);
 }
+
+// --- Accessors ---------------------------------------------------------------------
+
+CTreeCursor::CTreeCursor(HTREEITEM hTreeItem, CTreeCtrlEx* pTree)
+    : m_hTreeItem(hTreeItem), m_pTree(pTree)
+{
+}
+
+CTreeCursor::operator HTREEITEM() const
+{
+    return m_hTreeItem;
+}
+
+CTreeCtrlEx* CTreeCursor::GetTree() const
+{
+    return m_pTree;
+}

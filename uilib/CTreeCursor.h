@@ -16,10 +16,10 @@ class UILIB_API CTreeCursor
 {
 public:
     CTreeCursor() = default;
-    CTreeCursor(HTREEITEM hTreeItem, CTreeCtrlEx* pTree) : m_hTreeItem(hTreeItem), m_pTree(pTree) {}
+    CTreeCursor(HTREEITEM hTreeItem, CTreeCtrlEx* pTree);
 
-    operator HTREEITEM() const { return m_hTreeItem; }
-    CTreeCtrlEx* GetTree() const { return m_pTree; }
+    operator HTREEITEM() const;
+    CTreeCtrlEx* GetTree() const;
 
     BOOL GetRect(LPRECT lpRect, BOOL bTextOnly) const;
     CString GetText() const;

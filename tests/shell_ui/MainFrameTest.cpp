@@ -241,14 +241,13 @@ TEST_F(MainFrame, MenusEdgeBarAndTheUpdateRulesOfADeviceList)
     EXPECT_TRUE(::IsWindowVisible(m_frame->GetStatusBar().GetSafeHwnd()));
     EXPECT_EQ(m_frameHandle, m_manager->GetDispatcher().GetTargetWindow());
 
-    // Always available; the commands whose dialogs come with the displays and wizards
-    // are not offered yet.
+    // Always available: New Display with its three templates and every setup.
     for (UINT command : {ID_DEVICES_SEARCH, ID_DEVICES_MANUAL_CONNECTION, ID_LOGFILE_OPEN, ID_TOOLS_PREFERENCES,
-                         ID_WORKSPACE_SAVE, ID_WORKSPACE_SAVE_AS, ID_VIEW_DEVICES_TAB, ID_TOOLS_DIP_SWITCH_WIZARD,
-                         ID_TOOLS_OSTREL_WIZARD, ID_TOOLS_CORANDEL_DUO_WIZARD, ID_TOOLS_CORANDEL_MPPT_WIZARD})
+                         ID_WORKSPACE_SAVE, ID_WORKSPACE_SAVE_AS, ID_VIEW_DEVICES_TAB, ID_DISPLAY_NEW,
+                         ID_TOOLS_DIP_SWITCH_WIZARD, ID_TOOLS_VARNIX_WIZARD, ID_TOOLS_OSTREL_WIZARD,
+                         ID_TOOLS_CORANDEL_DUO_WIZARD, ID_TOOLS_CORANDEL_MPPT_WIZARD, ID_TOOLS_VARNIX_MPPT_WIZARD})
         EXPECT_TRUE(Enabled(command)) << command;
-    for (UINT command : {ID_DISPLAY_NEW, ID_TOOLS_VARNIX_WIZARD, ID_TOOLS_VARNIX_MPPT_WIZARD})
-        EXPECT_FALSE(Enabled(command)) << command;
+    EXPECT_EQ(3u, m_manager->GetDocTemplates().size());
     // Nothing selected: no device command.
     for (UINT command : {ID_DEVICE_DELETE, ID_DEVICE_CONNECT, ID_DEVICE_DISCONNECT, ID_DEVICE_PROPERTIES,
                          ID_DEVICE_RENAME, ID_DEVICES_CONNECT_ALL})
@@ -652,4 +651,49 @@ TEST_F(MainFrame, AManualConnectionIntoAFullDeviceListIsRefusedWithoutOpeningAny
     EXPECT_EQ(full, m_manager->GetDevices().size());
     ASSERT_EQ(1u, Recorder().Count());
     EXPECT_EQ("Error: no more devices can be added; delete one first.", Recorder().Boxes()[0].text);
+}
+
+TEST_F(MainFrame, NewDisplayOpensTheChosenKindAndAFullDisplayListClosesWhatItOpened)
+{
+    auto childCount = [&] {
+        int count = 0;
+        for (HWND child = ::GetWindow(m_frame->m_hWndMDIClient, GW_CHILD); child != nullptr && count < 300;
+             child = ::GetWindow(child, GW_HWNDNEXT))
+            ++count;
+        return count;
+    };
+    auto chooseFirst = [](HWND window) {
+        HWND list = shell_test::FindDescendant(window, IDC_NEW_DISPLAY_LIST);
+        ::SendMessageA(list, LB_SETCURSEL, 0, 0);
+        shell_test::Click(window, IDOK);
+    };
+    const int childrenBefore = childCount();
+    {
+        shell_test::DialogUser user(IDC_NEW_DISPLAY_LIST, chooseFirst);
+        Command(ID_DISPLAY_NEW);
+        ASSERT_TRUE(user.Finished());
+    }
+    ASSERT_EQ(1u, m_manager->GetDisplays().size());
+    EXPECT_EQ(childrenBefore + 1, childCount());
+    EXPECT_FALSE(Shot("shell_main_frame_new_display").empty());
+
+    // With every display id taken the new document is reported and closed with its frame.
+    for (int added = 0; added < DOCUMENT_ID_LIMIT; ++added) {
+        CDocumentDisplayPtr filler(new CDocumentDisplay);
+        filler->m_bAutoDelete = FALSE;
+        if (m_manager->AddDisplay(filler) < 0)
+            break;
+    }
+    const size_t full = m_manager->GetDisplays().size();
+    const int childrenFull = childCount();
+    {
+        shell_test::DialogUser user(IDC_NEW_DISPLAY_LIST, chooseFirst);
+        Command(ID_DISPLAY_NEW);
+        ASSERT_TRUE(user.Finished());
+    }
+    Pump();
+    EXPECT_EQ(full, m_manager->GetDisplays().size());
+    EXPECT_EQ(childrenFull, childCount());
+    ASSERT_EQ(1u, Recorder().Count());
+    EXPECT_EQ("Error: no more displays can be opened; close one first.", Recorder().Boxes()[0].text);
 }

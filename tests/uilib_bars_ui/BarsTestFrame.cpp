@@ -23,6 +23,24 @@ void DevicesTestView::OnInitialUpdate()
 {
     ++m_nInitialUpdates;
     CTreeView::OnInitialUpdate();
+    // Something to see on the screenshots.
+    CTreeCtrl& tree = GetTreeCtrl();
+    if (tree.GetCount() == 0)
+    {
+        HTREEITEM hRoot = tree.InsertItem(IsKindOf(RUNTIME_CLASS(LogFilesTestView)) ? "Log files" : "Computer");
+        tree.InsertItem("Varnix MPPT", hRoot);
+        tree.InsertItem("Ostrel", hRoot);
+        tree.Expand(hRoot, TVE_EXPAND);
+    }
+}
+
+int DevicesTestView::s_nDeactivations = 0;
+
+void DevicesTestView::OnActivateView(BOOL bActivate, CView* pActivateView, CView* pDeactiveView)
+{
+    if (!bActivate)
+        ++s_nDeactivations;
+    CTreeView::OnActivateView(bActivate, pActivateView, pDeactiveView);
 }
 
 void DevicesTestView::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)

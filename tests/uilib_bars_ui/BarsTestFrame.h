@@ -14,7 +14,10 @@ class DevicesTestView : public CTreeView
 public:
     int m_nReturns = 0;
     int m_nInitialUpdates = 0;
+    // Deactivations of any of these views, also of views already gone.
+    static int s_nDeactivations;
     void OnInitialUpdate() override;
+    void OnActivateView(BOOL bActivate, CView* pActivateView, CView* pDeactiveView) override;
 
 protected:
     afx_msg void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);

@@ -11,3 +11,6 @@
 #define ID_TEST_CONTEXT_FIRST 0x9101
 #define ID_TEST_CONTEXT_SECOND 0x9102
 #define ID_TEST_EDGEBAR 32771
+
+// An icon for the frame's own window class.
+#define IDI_BARS_TEST 301

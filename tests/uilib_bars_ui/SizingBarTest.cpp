@@ -7,7 +7,9 @@
 #include "framework/CEdit.h"
 #include "res/pyraxis_bars_resource.h"
 #include "tests/support/PendingMessages.h"
+#include "uilib/CBNDockBar.h"
 #include "uilib/CBNMiniDockFrameWnd.h"
+#include "uilib/CBNToolBar.h"
 
 namespace {
 
@@ -273,6 +275,73 @@ TEST_F(SizingBarTest, ASidesSplitterChangesItsThicknessWithinItsLimits)
     DragLeftSideSplitter(-2000);
     EXPECT_EQ(Side(kLeftID)->GetActualSize(), 4);
     EXPECT_EQ(ClientArea().left, 4);
+}
+
+} // namespace
+
+namespace {
+
+// A bar of a fixed size that is no toolbar.
+class PlainBar : public CControlBar
+{
+public:
+    BOOL CreateIn(CFrameWnd* pFrame, UINT nID)
+    {
+        m_dwStyle = CBRS_TOP;
+        return CWnd::CreateEx(0, AfxRegisterWndClass(0), "Plain", WS_CHILD | WS_VISIBLE, CRect(0, 0, 80, 26), pFrame,
+                              nID);
+    }
+    CSize CalcFixedLayout(BOOL, BOOL bHorz) override { return bHorz ? CSize(80, 26) : CSize(26, 80); }
+    void OnUpdateCmdUI(CFrameWnd*, BOOL) override {}
+};
+
+TEST_F(SizingBarTest, ToolbarDockBarsSetFlatToolbarsEdgeToEdge)
+{
+    frame->EnableDocking(CBRS_ALIGN_ANY);
+    for (UINT nID : {AFX_IDW_DOCKBAR_TOP, AFX_IDW_DOCKBAR_BOTTOM, AFX_IDW_DOCKBAR_LEFT, AFX_IDW_DOCKBAR_RIGHT})
+    {
+        CControlBar* pDockBar = frame->GetControlBar(nID);
+        ASSERT_NE(pDockBar, nullptr) << nID;
+        EXPECT_TRUE(pDockBar->IsKindOf(RUNTIME_CLASS(CBNDockBar))) << nID;
+        EXPECT_TRUE(pDockBar->IsDockBar());
+    }
+    // Asked again, it keeps its dock bars and what they hold.
+    CControlBar* pTop = frame->GetControlBar(AFX_IDW_DOCKBAR_TOP);
+    frame->EnableDocking(CBRS_ALIGN_ANY);
+    EXPECT_EQ(frame->GetControlBar(AFX_IDW_DOCKBAR_TOP), pTop);
+
+    const UINT buttons[] = {0x9201, 0x9202, 0, 0x9203};
+    CBNToolBar first;
+    CBNToolBar second;
+    ASSERT_TRUE(first.Create(frame, WS_CHILD | WS_VISIBLE | CBRS_TOP, 0xE8F1));
+    ASSERT_TRUE(second.Create(frame, WS_CHILD | WS_VISIBLE | CBRS_TOP, 0xE8F2));
+    ASSERT_TRUE(first.SetButtons(buttons, 4));
+    ASSERT_TRUE(second.SetButtons(buttons, 4));
+    first.EnableDocking(CBRS_ALIGN_ANY);
+    second.EnableDocking(CBRS_ALIGN_ANY);
+    frame->DockControlBar(&first, AFX_IDW_DOCKBAR_TOP);
+    frame->DockControlBarLeftOf(&second, &first);
+    frame->RecalcLayout();
+    ASSERT_EQ(second.GetParent(), pTop);
+    EXPECT_EQ(RectIn(&second, pTop).left, RectIn(&first, pTop).right);
+    EXPECT_EQ(RectIn(&second, pTop).top, RectIn(&first, pTop).top);
+
+    // Other bars overlap their neighbour by their shared border.
+    PlainBar plain;
+    ASSERT_TRUE(plain.CreateIn(frame, 0xE8F3));
+    plain.EnableDocking(CBRS_ALIGN_ANY);
+    frame->DockControlBarLeftOf(&plain, &second);
+    frame->RecalcLayout();
+    EXPECT_EQ(RectIn(&plain, pTop).left, RectIn(&second, pTop).right);
+    PlainBar after;
+    ASSERT_TRUE(after.CreateIn(frame, 0xE8F4));
+    after.EnableDocking(CBRS_ALIGN_ANY);
+    frame->DockControlBarLeftOf(&after, &plain);
+    frame->RecalcLayout();
+    EXPECT_EQ(RectIn(&after, pTop).left, RectIn(&plain, pTop).right - 2);
+
+    // The sizing bars live on their own sides, not on these.
+    EXPECT_TRUE(EdgeBar().IsLeftDocked());
 }
 
 } // namespace

@@ -17,3 +17,6 @@
 #define ID_TEST_PRINT 0x8007
 #define ID_TEST_FIND 0x8008
 #define ID_TEST_HELP 0x8009
+
+// The menu bar's menu, and a toolbar of the same id that gives its items images.
+#define IDR_BAR_MENU 330
