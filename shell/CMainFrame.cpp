@@ -25,11 +25,14 @@
 #include "shell/DeviceSearchSettings.h"
 #include "shell/ProgramFolders.h"
 #include "shell/ShellCommands.h"
+#include "wizards/corandel/CorandelSetupCommands.h"
 
 #include <commdlg.h>
 #include <cstring>
 #include <cstdio>
 #include <stdexcept>
+#include "wizards/dipswitch/DipSwitchWizard.h"
+#include "wizards/relay/CDialogRelayModuleSetup.h"
 
 IMPLEMENT_DYNCREATE(CMainFrame, CBNMDIFrameWnd)
 
@@ -60,16 +63,12 @@ BEGIN_MESSAGE_MAP(CMainFrame, CBNMDIFrameWnd)
     ON_COMMAND_EX(ID_VIEW_EDGEBAR, OnBarCheck)
     ON_COMMAND(ID_VIEW_DEVICES_TAB, OnViewDevicesTab)
     ON_COMMAND(ID_TOOLS_PREFERENCES, OnToolsPreferences)
-    ON_COMMAND(ID_TOOLS_DIP_SWITCH_WIZARD, OnToolsWizard)
-    ON_UPDATE_COMMAND_UI(ID_TOOLS_DIP_SWITCH_WIZARD, OnUpdateToolsWizard)
-    ON_COMMAND(ID_TOOLS_OSTREL_WIZARD, OnToolsWizard)
-    ON_UPDATE_COMMAND_UI(ID_TOOLS_OSTREL_WIZARD, OnUpdateToolsWizard)
+    ON_COMMAND(ID_TOOLS_DIP_SWITCH_WIZARD, OnToolsDipSwitchWizard)
+    ON_COMMAND(ID_TOOLS_OSTREL_WIZARD, OnToolsOstrelWizard)
     ON_COMMAND(ID_TOOLS_VARNIX_WIZARD, OnToolsWizard)
     ON_UPDATE_COMMAND_UI(ID_TOOLS_VARNIX_WIZARD, OnUpdateToolsWizard)
-    ON_COMMAND(ID_TOOLS_CORANDEL_DUO_WIZARD, OnToolsWizard)
-    ON_UPDATE_COMMAND_UI(ID_TOOLS_CORANDEL_DUO_WIZARD, OnUpdateToolsWizard)
-    ON_COMMAND(ID_TOOLS_CORANDEL_MPPT_WIZARD, OnToolsWizard)
-    ON_UPDATE_COMMAND_UI(ID_TOOLS_CORANDEL_MPPT_WIZARD, OnUpdateToolsWizard)
+    ON_COMMAND(ID_TOOLS_CORANDEL_DUO_WIZARD, OnToolsCorandelDuoWizard)
+    ON_COMMAND(ID_TOOLS_CORANDEL_MPPT_WIZARD, OnToolsCorandelMpptWizard)
     ON_COMMAND(ID_TOOLS_VARNIX_MPPT_WIZARD, OnToolsWizard)
     ON_UPDATE_COMMAND_UI(ID_TOOLS_VARNIX_MPPT_WIZARD, OnUpdateToolsWizard)
     ON_COMMAND(ID_TOOLS_VARNIX_HV_MPPT_WIZARD, OnToolsWizard)
@@ -498,6 +497,17 @@ void CMainFrame::OnToolsPreferences()
     preferences.DoModal();
 }
 
+void CMainFrame::OnToolsDipSwitchWizard()
+{
+    RunDipSwitchWizard(this);
+}
+
+void CMainFrame::OnToolsOstrelWizard()
+{
+    CDialogRelayModuleSetup dialog(m_commandContext, this, nullptr);
+    dialog.DoModal();
+}
+
 void CMainFrame::OnToolsWizard()
 {
     // The setup dialogs come with the wizards; until then their commands are disabled.
@@ -506,6 +516,17 @@ void CMainFrame::OnToolsWizard()
 void CMainFrame::OnUpdateToolsWizard(CCmdUI* pCmdUI)
 {
     pCmdUI->Enable(FALSE);
+}
+
+void CMainFrame::OnToolsCorandelDuoWizard()
+{
+    // From a device's Tools entry the command context is that device; from the menu, none.
+    RunCorandelDuoSetup(m_commandContext, this, nullptr);
+}
+
+void CMainFrame::OnToolsCorandelMpptWizard()
+{
+    RunCorandelMpptSetup(m_commandContext, this, nullptr);
 }
 
 // --- Private messages ------------------------------------------------------------------

@@ -62,8 +62,12 @@ protected:
     afx_msg void OnWorkspaceSaveAs();
     afx_msg void OnViewDevicesTab();
     afx_msg void OnToolsPreferences();
+    afx_msg void OnToolsDipSwitchWizard();
+    afx_msg void OnToolsOstrelWizard();
     afx_msg void OnToolsWizard();
     afx_msg void OnUpdateToolsWizard(CCmdUI* pCmdUI);
+    afx_msg void OnToolsCorandelDuoWizard();
+    afx_msg void OnToolsCorandelMpptWizard();
     afx_msg LRESULT OnRefreshEvent(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnOpenEndpoint(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnRunCommand(WPARAM wParam, LPARAM lParam);

@@ -17,6 +17,7 @@
 #include "framework/MessageBoxHook.h"
 #include "framework/MessageMap.h"
 #include "res/pyraxis_resource.h"
+#include "wizards/corandel/CorandelSetupCommands.h"
 #include "shell/CChildWndInvisible.h"
 #include "shell/CFirstrunDeviceAutoDetectConfig.h"
 #include "shell/CMainFrame.h"
@@ -27,6 +28,7 @@
 
 #include <cstdio>
 #include <vector>
+#include "wizards/relay/CDialogRelayModuleSetup.h"
 
 BEGIN_MESSAGE_MAP(CVarnixViewApp, CWinApp)
     ON_COMMAND(ID_APP_ABOUT, OnAppAbout)
@@ -167,11 +169,32 @@ INT_PTR CVarnixViewApp::RunDialogAsMainWindow(CDialog& dialog)
     return result;
 }
 
-void CVarnixViewApp::RunWizardMode(EStartSwitch)
+void CVarnixViewApp::RunWizardMode(EStartSwitch startSwitch)
 {
+    if (startSwitch == START_RELAY_WIZARD) {
+        HICON icon = LoadIcon(IDR_MAINFRAME);
+        try {
+            CDialogRelayModuleSetup dialog(boost::shared_ptr<ModbusEndpoint_t>(), nullptr, icon);
+            RunDialogAsMainWindow(dialog);
+        } catch (const std::exception& error) {
+            AfxMessageBox((std::string("* error: ") + error.what()).c_str(), MB_ICONHAND);
+        }
+        return;
+    }
     // Each setup dialog comes with its wizard and runs through RunDialogAsMainWindow.
-    ShowMessageBoxWide(L"This setup wizard is not part of this version of Pyraxis yet.", MB_OK | MB_ICONINFORMATION,
-                       0);
+    const boost::shared_ptr<ModbusEndpoint_t> noDevice;
+    const DialogRun_t asMainWindow = [this](CDialog& dialog) { return RunDialogAsMainWindow(dialog); };
+    switch (startSwitch) {
+    case START_CORANDEL_DUO_WIZARD:
+        RunCorandelDuoSetup(noDevice, nullptr, LoadAppIcon(IDR_MAINFRAME), asMainWindow);
+        return;
+    case START_CORANDEL_MPPT_WIZARD:
+        RunCorandelMpptSetup(noDevice, nullptr, LoadAppIcon(IDR_MAINFRAME), asMainWindow);
+        return;
+    default:
+        ShowMessageBoxWide(L"This setup wizard is not part of this version of Pyraxis yet.",
+                           MB_OK | MB_ICONINFORMATION, 0);
+    }
 }
 
 int CVarnixViewApp::ExitInstance()

@@ -21,8 +21,10 @@ const UINT ID_TOOLS_PREFERENCES = 32796;
 const UINT ID_TOOLS_VARNIX_HV_MPPT_WIZARD = 32799;
 
 // The help request to a dialog or page: wParam the help command, lParam its data; a
-// non-zero answer means the window gave its own help.
-const UINT WM_APP_HELP_REQUEST = 0x8002;
+// non-zero answer means the window gave its own help. It has a number of its own: the
+// programming threads' failure notice (WM_APP_PROG_FAILED) is 0x8002, and a progress page
+// must never take a help request for a failed run.
+const UINT WM_APP_HELP_REQUEST = 0x8010;
 // wParam: the id of a registered device whose connection the frame opens.
 const UINT WM_APP_OPEN_ENDPOINT = 0x8003;
 

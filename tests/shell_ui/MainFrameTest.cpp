@@ -40,6 +40,7 @@
 #include "tests/support/Screenshot.h"
 #include "tests/support/TestDevice.h"
 #include "tests/support/TestPaths.h"
+#include "tests/support/UiScript.h"
 
 #include <boost/make_shared.hpp>
 
@@ -243,11 +244,12 @@ TEST_F(MainFrame, MenusEdgeBarAndTheUpdateRulesOfADeviceList)
     // Always available (New Display with its three templates); the commands whose
     // dialogs come with the wizards are not offered yet.
     for (UINT command : {ID_DEVICES_SEARCH, ID_DEVICES_MANUAL_CONNECTION, ID_LOGFILE_OPEN, ID_TOOLS_PREFERENCES,
-                         ID_WORKSPACE_SAVE, ID_WORKSPACE_SAVE_AS, ID_VIEW_DEVICES_TAB, ID_DISPLAY_NEW})
+                         ID_WORKSPACE_SAVE, ID_WORKSPACE_SAVE_AS, ID_VIEW_DEVICES_TAB, ID_DISPLAY_NEW,
+                         ID_TOOLS_DIP_SWITCH_WIZARD, ID_TOOLS_OSTREL_WIZARD, ID_TOOLS_CORANDEL_DUO_WIZARD,
+                         ID_TOOLS_CORANDEL_MPPT_WIZARD})
         EXPECT_TRUE(Enabled(command)) << command;
     EXPECT_EQ(3u, m_manager->GetDocTemplates().size());
-    for (UINT command : {ID_TOOLS_DIP_SWITCH_WIZARD, ID_TOOLS_VARNIX_WIZARD, ID_TOOLS_OSTREL_WIZARD,
-                         ID_TOOLS_CORANDEL_DUO_WIZARD, ID_TOOLS_CORANDEL_MPPT_WIZARD, ID_TOOLS_VARNIX_MPPT_WIZARD})
+    for (UINT command : {ID_TOOLS_VARNIX_WIZARD, ID_TOOLS_VARNIX_MPPT_WIZARD})
         EXPECT_FALSE(Enabled(command)) << command;
     // Nothing selected: no device command.
     for (UINT command : {ID_DEVICE_DELETE, ID_DEVICE_CONNECT, ID_DEVICE_DISCONNECT, ID_DEVICE_PROPERTIES,
@@ -422,6 +424,49 @@ TEST_F(MainFrame, APostedCommandRunsWithItsEndpointWhichIsFreedAfterwards)
     EXPECT_FALSE(m_frame->GetCommandContext());
     EXPECT_EQ(0, m_frame->SendMessage(WM_APP_RUN_COMMAND, ID_DEVICES_SEARCH, 0));
     EXPECT_EQ(0u, Recorder().Count());
+}
+
+TEST_F(MainFrame, CorandelToolsOpenTheirWarningThenTheirSetupOnTheCommandsDevice)
+{
+    using namespace testing_support;
+    // From a device's Tools entry: the setup dialog's runs start on that device.
+    UiScript duo;
+    HWND setup = nullptr;
+    duo.Step("warning", [] { return FindTopWindow("Warning") != nullptr; }, [&] {
+        EXPECT_EQ(m_frameHandle, ::GetWindow(FindTopWindow("Warning"), GW_OWNER));
+        Click(FindTopWindow("Warning"), IDOK);
+    });
+    duo.Step("setup", [&] { return (setup = FindTopWindow("Corandel Duo Custom Setpoints Summary")) != nullptr; },
+             [&] {
+                 EXPECT_EQ(m_frameHandle, ::GetWindow(setup, GW_OWNER));
+                 Click(setup, IDC_CR_READ_DEVICE);
+             });
+    HWND sheet = nullptr;
+    HWND page = nullptr;
+    duo.Step("read connection",
+             [&] {
+                 sheet = FindWizardSheet();
+                 page = CurrentPage(sheet);
+                 return page != nullptr && ::GetDlgItem(page, IDC_WIZARD_PORT) != nullptr;
+             },
+             [&] {
+                 EXPECT_EQ(7, ::SendDlgItemMessageA(page, IDC_WIZARD_PORT, CB_GETCURSEL, 0, 0)) << "COM 7";
+                 EXPECT_EQ("9", ItemText(page, IDC_WIZARD_MODBUS_ADDRESS));
+                 PressWizardButton(sheet, PSBTN_CANCEL);
+             });
+    duo.Step("close", [&] { return FindWizardSheet() == nullptr; }, [&] { Click(setup, IDCANCEL); });
+    ModbusEndpoint_t* device = new ModbusEndpoint_t;
+    device->port = 7;
+    device->unitId = 9;
+    duo.Play([&] { m_frame->SendMessage(WM_APP_RUN_COMMAND, ID_TOOLS_CORANDEL_DUO_WIZARD, reinterpret_cast<LPARAM>(device)); });
+
+    // From the menu, with the warning declined: no setup dialog.
+    UiScript mppt;
+    mppt.Step("warning", [] { return FindTopWindow("Warning") != nullptr; },
+              [] { Click(FindTopWindow("Warning"), IDCANCEL); });
+    mppt.Play([&] { Command(ID_TOOLS_CORANDEL_MPPT_WIZARD); });
+    EXPECT_EQ(nullptr, FindTopWindow("Corandel MMPT Custom Settings Summary"));
+    EXPECT_FALSE(m_frame->GetCommandContext());
 }
 
 TEST_F(MainFrame, AVariableDraggedFromTheTreeLandsOnADisplayThatTakesIt)
