@@ -40,6 +40,7 @@ private:
     };
     static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
     void Tick();
+    static void CloseNestedWindows();
     INT_PTR RunWith(const std::function<INT_PTR()>& run, const std::function<void()>& cancel);
 
     std::vector<Step> m_steps;
@@ -64,6 +65,9 @@ void ClickButton(HWND dialog, int buttonId);
 void PostClick(HWND dialog, int buttonId);
 // A visible top-level window of this thread with that caption; null when none.
 HWND FindThreadWindow(const std::string& caption);
+// A visible property sheet of this thread whose current page has that control (wizards
+// take their title from the page, so a nested sheet is found by what it shows).
+HWND FindThreadSheet(int controlId);
 bool ControlVisible(HWND dialog, int controlId);
 bool ControlEnabled(HWND dialog, int controlId);
 
