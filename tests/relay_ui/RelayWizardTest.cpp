@@ -13,6 +13,7 @@
 #include "shell/ProgramFolders.h"
 #include "shell/SummaryPrinting.h"
 #include "tests/support/MessageBoxRecorder.h"
+#include "tests/support/RecordingPrintTarget.h"
 #include "tests/support/PeerHost.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/SheetScript.h"
@@ -380,25 +381,51 @@ TEST_F(RelayUi, GenStartOnChannel3HasTwoWiresAndATriggerWithoutVariableSaysWhy)
               BoxTexts());
 }
 
-// Counts printed jobs.
-class NullPrinter : public CSummaryPrintTarget
+TEST_F(RelayUi, AnAmbiguousSourceIsAskedForAndCancelLeavesItUnresolved)
 {
-public:
-    HDC ChoosePrinter() override { return ::CreateCompatibleDC(nullptr); }
-    RECT GetPageRect(HDC) override { return RECT{0, 0, 600, 800}; }
-    int StartJob(HDC, const char* name) override
-    {
-        jobName = name;
-        return 1;
-    }
-    int StartPage(HDC) override { return ++pages; }
-    int EndPage(HDC) override { return 1; }
-    int EndJob(HDC) override { return 1; }
-    int AbortJob(HDC) override { return 1; }
-    void ReleasePrinter(HDC dc) override { ::DeleteDC(dc); }
-    std::string jobName;
-    int pages = 0;
-};
+    // Two candidates of Skelder type 0: a channel read with that type cannot tell them apart.
+    RelayCandidateList_t twice = candidates;
+    twice.push_back(candidates.front());
+    CRelayModuleChannel channel;
+    channel.SetChannelIndex(1);
+    channel.SetCandidateDevices(twice);
+    channel.SetFunction(RELAY_FUNCTION_ALARM);
+    BYTE image[28] = {1, 0};
+    ASSERT_TRUE(channel.ImportRegisterImage(image, 28));
+    ASSERT_EQ(-1, channel.GetControlDeviceType());
+
+    std::string prompt;
+    std::vector<std::string> choices;
+    auto chooser = [] { return FindThreadWindow("Choose"); };
+    script.WaitFor([&] { return chooser() != nullptr; }, "the chooser");
+    script.Do([&] {
+        HWND dialog = chooser();
+        prompt = WindowText(::GetDlgItem(dialog, 1003));
+        choices = ListBoxLines(::GetDlgItem(dialog, 1014));
+        EXPECT_NE("", Screenshot::OfWindow(dialog).Save("relay_resolve_chooser"));
+        ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_FALSE(script.RunCall([&] { return static_cast<INT_PTR>(channel.ResolveControlDevice()); }));
+    EXPECT_TRUE(script.AllDone()) << script.Stuck();
+    EXPECT_EQ("Relay channel 2 is configured to use Skelder control type 0.\nUnfortunately, that type is ambiguous.  "
+              "It could be any of the following controls.  Please select the actual control type.",
+              prompt);
+    EXPECT_EQ(std::vector<std::string>({"Varnix", "Varnix"}), choices);
+    EXPECT_EQ(-1, channel.GetControlDeviceType());
+
+    // Chosen: the channel binds to the chosen controller.
+    SheetScript choose;
+    choose.WaitFor([&] { return chooser() != nullptr; }, "the chooser again");
+    choose.Do([&] {
+        HWND dialog = chooser();
+        ::SendDlgItemMessageA(dialog, 1014, LB_SETCURSEL, 1, 0);
+        ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    });
+    EXPECT_TRUE(choose.RunCall([&] { return static_cast<INT_PTR>(channel.ResolveControlDevice()); }));
+    EXPECT_TRUE(choose.AllDone()) << choose.Stuck();
+    EXPECT_EQ(2, channel.GetControlDeviceType());
+    EXPECT_NE(nullptr, channel.GetBoundDevice());
+}
 
 TEST_F(RelayUi, SetupDialogReadsAndProgramsAModuleAndPrints)
 {
@@ -425,8 +452,8 @@ TEST_F(RelayUi, SetupDialogReadsAndProgramsAModuleAndPrints)
     WriteRegistryDword(WIZARD_REGISTRY_KEY, "LastUsedDeviceTcpPort", static_cast<DWORD>(device.tcpPort));
     WriteRegistryDword(WIZARD_REGISTRY_KEY, "LastUsedDeviceModbusAddr", 9);
 
-    NullPrinter printer;
-    CSummaryPrintTarget* previousPrinter = SetSummaryPrintTarget(&printer);
+    RecordingPrintTarget printer;
+    ScopedPrintTarget scopedPrinter(printer);
     CDialogRelayModuleSetup dialog(boost::shared_ptr<ModbusEndpoint_t>(), nullptr, nullptr);
     HWND readSheet = nullptr;
     auto sheetPage = [](HWND sheet) { return reinterpret_cast<HWND>(::SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0)); };
@@ -474,7 +501,6 @@ TEST_F(RelayUi, SetupDialogReadsAndProgramsAModuleAndPrints)
     script.WaitFor([&] { return !::IsWindow(readSheet) || !::IsWindowVisible(readSheet); }, "the program sheet closed");
     script.Do([&] { dialog.EndDialog(IDCANCEL); });
     script.Run(dialog);
-    SetSummaryPrintTarget(previousPrinter);
     EXPECT_TRUE(script.AllDone()) << script.Stuck();
     EXPECT_TRUE(BoxTexts().empty());
     EXPECT_EQ("Ostrel Summary", printer.jobName);

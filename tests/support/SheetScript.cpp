@@ -90,6 +90,11 @@ INT_PTR SheetScript::Run(CDialog& dialog)
     return RunWith([&] { return dialog.DoModal(); }, [&] { dialog.EndDialog(IDCANCEL); });
 }
 
+INT_PTR SheetScript::RunCall(const std::function<INT_PTR()>& call)
+{
+    return RunWith(call, [] {});
+}
+
 std::string WindowText(HWND window)
 {
     char text[4096] = {};

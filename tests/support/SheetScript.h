@@ -27,6 +27,9 @@ public:
     // Runs the sheet modally with the script; its DoModal result.
     INT_PTR Run(CPropertySheet& sheet);
     INT_PTR Run(CDialog& dialog);
+    // Runs a call that opens modal windows of its own (a question, a chooser); when stuck,
+    // the script closes them.
+    INT_PTR RunCall(const std::function<INT_PTR()>& call);
 
     bool AllDone() const { return m_next == m_steps.size(); }
     // What the script was waiting for when the watchdog ended it ("" when it did not).
