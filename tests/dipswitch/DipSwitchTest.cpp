@@ -118,43 +118,8 @@ TEST(DipSwitchRules, SummaryTextsForEveryModeAndCode)
               DipSwitchPrintText(Answer(DIP_MODE_LOAD, 0, 0), "1/2/2026 3:04 PM"));
 }
 
-// A memory context of the given size, white at first.
-class MemoryCanvas
-{
-public:
-    MemoryCanvas(int width, int height) : m_width(width), m_height(height)
-    {
-        HDC screen = ::GetDC(nullptr);
-        m_dc = ::CreateCompatibleDC(screen);
-        m_bitmap = ::CreateCompatibleBitmap(screen, width, height);
-        ::ReleaseDC(nullptr, screen);
-        m_old = ::SelectObject(m_dc, m_bitmap);
-        RECT all = {0, 0, width, height};
-        ::FillRect(m_dc, &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
-    }
-    ~MemoryCanvas()
-    {
-        ::SelectObject(m_dc, m_old);
-        ::DeleteObject(m_bitmap);
-        ::DeleteDC(m_dc);
-    }
-    HDC Dc() const { return m_dc; }
-    COLORREF Pixel(int x, int y) const { return ::GetPixel(m_dc, x, y); }
-    int Count(COLORREF colour, const RECT& area) const
-    {
-        int count = 0;
-        for (int y = area.top; y < area.bottom; ++y)
-            for (int x = area.left; x < area.right; ++x)
-                count += Pixel(x, y) == colour;
-        return count;
-    }
-
-private:
-    int m_width, m_height;
-    HDC m_dc;
-    HBITMAP m_bitmap;
-    HGDIOBJ m_old;
-};
+// A white memory context of the given size.
+typedef testing_support::RecordingPrintTarget MemoryCanvas;
 
 TEST(DipSwitchDrawing, TheBankShowsSlotsLeversAndTheirState)
 {
