@@ -5,6 +5,7 @@
 
 #include "framework/CDC.h"
 #include "shell/SummaryPrinting.h"
+#include "tests/support/RecordingPrintTarget.h"
 #include "wizards/dipswitch/DipSwitchPrinting.h"
 #include "wizards/dipswitch/DipSwitchState_t.h"
 
@@ -117,43 +118,8 @@ TEST(DipSwitchRules, SummaryTextsForEveryModeAndCode)
               DipSwitchPrintText(Answer(DIP_MODE_LOAD, 0, 0), "1/2/2026 3:04 PM"));
 }
 
-// A memory context of the given size, white at first.
-class MemoryCanvas
-{
-public:
-    MemoryCanvas(int width, int height) : m_width(width), m_height(height)
-    {
-        HDC screen = ::GetDC(nullptr);
-        m_dc = ::CreateCompatibleDC(screen);
-        m_bitmap = ::CreateCompatibleBitmap(screen, width, height);
-        ::ReleaseDC(nullptr, screen);
-        m_old = ::SelectObject(m_dc, m_bitmap);
-        RECT all = {0, 0, width, height};
-        ::FillRect(m_dc, &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
-    }
-    ~MemoryCanvas()
-    {
-        ::SelectObject(m_dc, m_old);
-        ::DeleteObject(m_bitmap);
-        ::DeleteDC(m_dc);
-    }
-    HDC Dc() const { return m_dc; }
-    COLORREF Pixel(int x, int y) const { return ::GetPixel(m_dc, x, y); }
-    int Count(COLORREF colour, const RECT& area) const
-    {
-        int count = 0;
-        for (int y = area.top; y < area.bottom; ++y)
-            for (int x = area.left; x < area.right; ++x)
-                count += Pixel(x, y) == colour;
-        return count;
-    }
-
-private:
-    int m_width, m_height;
-    HDC m_dc;
-    HBITMAP m_bitmap;
-    HGDIOBJ m_old;
-};
+// A white memory context of the given size.
+typedef testing_support::RecordingPrintTarget MemoryCanvas;
 
 TEST(DipSwitchDrawing, TheBankShowsSlotsLeversAndTheirState)
 {
@@ -201,34 +167,9 @@ TEST(DipSwitchDrawing, TheBankShowsSlotsLeversAndTheirState)
     EXPECT_GT(canvas.Count(RGB(255, 255, 255), numbers), 10);
 }
 
-// Prints into a white bitmap and records the job.
-class BitmapTarget : public CSummaryPrintTarget
-{
-public:
-    BitmapTarget() : canvas(600, 800) {}
-    HDC ChoosePrinter() override { return cancel ? nullptr : canvas.Dc(); }
-    RECT GetPageRect(HDC) override { return RECT{0, 0, 600, 800}; }
-    int StartJob(HDC, const char* name) override
-    {
-        jobName = name;
-        return 5;
-    }
-    int StartPage(HDC) override { return ++pages; }
-    int EndPage(HDC) override { return refusePage ? -1 : 1; }
-    int EndJob(HDC) override { return ++ended; }
-    int AbortJob(HDC) override { return ++aborted; }
-    void ReleasePrinter(HDC) override { ++released; }
-
-    MemoryCanvas canvas;
-    bool cancel = false;
-    bool refusePage = false;
-    std::string jobName;
-    int pages = 0, ended = 0, aborted = 0, released = 0;
-};
-
 TEST(DipSwitchPrinting, OnePageWithTheTextAndTheBankBelowIt)
 {
-    BitmapTarget target;
+    testing_support::RecordingPrintTarget target;
     CSummaryPrintTarget* previous = SetSummaryPrintTarget(&target);
     const DipSwitchState_t state = Answer(DIP_MODE_DIVERSION, 2, 3, 0);
     EXPECT_TRUE(PrintDipSwitchSummary(state));
@@ -239,7 +180,7 @@ TEST(DipSwitchPrinting, OnePageWithTheTextAndTheBankBelowIt)
     EXPECT_EQ(1, target.released);
     // The bank lies below the text, across half the page, a quarter as high as wide.
     CDC dc;
-    dc.Attach(target.canvas.Dc());
+    dc.Attach(target.Dc());
     MemoryCanvas measure(600, 800);
     CDC measureDc;
     measureDc.Attach(measure.Dc());
@@ -247,21 +188,21 @@ TEST(DipSwitchPrinting, OnePageWithTheTextAndTheBankBelowIt)
     measureDc.Detach();
     dc.Detach();
     EXPECT_GT(textHeight, 40);
-    EXPECT_EQ(RGB(224, 16, 0), target.canvas.Pixel(150, textHeight + 5));
-    EXPECT_EQ(RGB(224, 16, 0), target.canvas.Pixel(295, textHeight + 70));
-    EXPECT_NE(RGB(224, 16, 0), target.canvas.Pixel(310, textHeight + 5));
-    EXPECT_NE(RGB(224, 16, 0), target.canvas.Pixel(5, textHeight + 80));
+    EXPECT_EQ(RGB(224, 16, 0), target.Pixel(150, textHeight + 5));
+    EXPECT_EQ(RGB(224, 16, 0), target.Pixel(295, textHeight + 70));
+    EXPECT_NE(RGB(224, 16, 0), target.Pixel(310, textHeight + 5));
+    EXPECT_NE(RGB(224, 16, 0), target.Pixel(5, textHeight + 80));
     const RECT textArea = {0, 0, 600, textHeight};
-    EXPECT_GT(600 * textHeight - target.canvas.Count(RGB(255, 255, 255), textArea), 100);   // ink
+    EXPECT_GT(600 * textHeight - target.Count(RGB(255, 255, 255), textArea), 100);   // ink
 
     // A refused page aborts the job; a cancelled dialog prints nothing.
-    BitmapTarget refusing;
+    testing_support::RecordingPrintTarget refusing;
     refusing.refusePage = true;
     SetSummaryPrintTarget(&refusing);
     EXPECT_TRUE(PrintDipSwitchSummary(state));
     EXPECT_EQ(1, refusing.aborted);
     EXPECT_EQ(0, refusing.ended);
-    BitmapTarget cancelled;
+    testing_support::RecordingPrintTarget cancelled;
     cancelled.cancel = true;
     SetSummaryPrintTarget(&cancelled);
     EXPECT_FALSE(PrintDipSwitchSummary(state));

@@ -9,6 +9,7 @@
 #include "shell/HelpCommands.h"
 #include "shell/SummaryPrinting.h"
 #include "tests/support/MessageBoxRecorder.h"
+#include "tests/support/RecordingPrintTarget.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/SheetScript.h"
 #include "wizards/dipswitch/CPropPageDipSwitchPages.h"
@@ -29,46 +30,6 @@ HWND WINAPI RecordHelp(HWND, LPCSTR, UINT command, DWORD_PTR data)
         g_helpTopics.push_back(reinterpret_cast<const HH_POPUP*>(data)->idString);
     return nullptr;
 }
-
-// Counts the pages printed and keeps them in a bitmap.
-class CountingPrinter : public CSummaryPrintTarget
-{
-public:
-    CountingPrinter()
-    {
-        HDC screen = ::GetDC(nullptr);
-        m_dc = ::CreateCompatibleDC(screen);
-        m_bitmap = ::CreateCompatibleBitmap(screen, 500, 700);
-        ::ReleaseDC(nullptr, screen);
-        m_old = ::SelectObject(m_dc, m_bitmap);
-    }
-    ~CountingPrinter() override
-    {
-        ::SelectObject(m_dc, m_old);
-        ::DeleteObject(m_bitmap);
-        ::DeleteDC(m_dc);
-    }
-    HDC ChoosePrinter() override { return m_dc; }
-    RECT GetPageRect(HDC) override { return RECT{0, 0, 500, 700}; }
-    int StartJob(HDC, const char* name) override
-    {
-        jobName = name;
-        return 1;
-    }
-    int StartPage(HDC) override { return ++pages; }
-    int EndPage(HDC) override { return 1; }
-    int EndJob(HDC) override { return ++ended; }
-    int AbortJob(HDC) override { return 1; }
-    void ReleasePrinter(HDC) override {}
-
-    std::string jobName;
-    int pages = 0, ended = 0;
-
-private:
-    HDC m_dc;
-    HBITMAP m_bitmap;
-    HGDIOBJ m_old;
-};
 
 std::string Positions(const DipSwitchState_t& state)
 {
@@ -136,7 +97,7 @@ protected:
     CWinApp app{"DipSwitchTest"};
     HtmlHelpCall previousHelp = nullptr;
     CSummaryPrintTarget* previousPrinter = nullptr;
-    CountingPrinter printer;
+    RecordingPrintTarget printer;
     DipSwitchState_t state = MakeDipSwitchState();
     CPropertySheetDipSwitch sheet{"DIP Switch Wizard", nullptr, 0};
     CPropPageDipSwitchIntro intro;

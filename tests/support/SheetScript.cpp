@@ -37,6 +37,7 @@ void SheetScript::Tick()
             if (!step.condition()) {
                 if (::GetTickCount() - m_waitStart > kWaitLimitMs) {
                     m_stuck = step.what;
+                    CloseNestedWindows();
                     m_cancel();
                 }
                 break;
@@ -51,6 +52,20 @@ void SheetScript::Tick()
         break;   // one action per tick: the window handles what the action sent
     }
     m_inStep = false;
+}
+
+void SheetScript::CloseNestedWindows()
+{
+    // A nested modal window (a sheet or dialog that a step opened) must end first, or the
+    // window the script runs can never close.
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND window, LPARAM) -> BOOL {
+            if (::IsWindowVisible(window) && ::IsWindowEnabled(window))
+                ::PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+            return TRUE;
+        },
+        0);
 }
 
 INT_PTR SheetScript::RunWith(const std::function<INT_PTR()>& run, const std::function<void()>& cancel)
@@ -73,6 +88,11 @@ INT_PTR SheetScript::Run(CPropertySheet& sheet)
 INT_PTR SheetScript::Run(CDialog& dialog)
 {
     return RunWith([&] { return dialog.DoModal(); }, [&] { dialog.EndDialog(IDCANCEL); });
+}
+
+INT_PTR SheetScript::RunCall(const std::function<INT_PTR()>& call)
+{
+    return RunWith(call, [] {});
 }
 
 std::string WindowText(HWND window)
@@ -142,6 +162,27 @@ HWND FindThreadWindow(const std::string& caption)
         [](HWND window, LPARAM data) -> BOOL {
             Search* search = reinterpret_cast<Search*>(data);
             if (::IsWindowVisible(window) && WindowText(window) == *search->caption) {
+                search->found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND FindThreadSheet(int controlId)
+{
+    struct Search {
+        int controlId;
+        HWND found;
+    } search = {controlId, nullptr};
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND window, LPARAM data) -> BOOL {
+            Search* search = reinterpret_cast<Search*>(data);
+            HWND page = reinterpret_cast<HWND>(::SendMessageA(window, PSM_GETCURRENTPAGEHWND, 0, 0));
+            if (::IsWindowVisible(window) && page != nullptr && ::GetDlgItem(page, search->controlId) != nullptr) {
                 search->found = window;
                 return FALSE;
             }

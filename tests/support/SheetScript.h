@@ -27,6 +27,9 @@ public:
     // Runs the sheet modally with the script; its DoModal result.
     INT_PTR Run(CPropertySheet& sheet);
     INT_PTR Run(CDialog& dialog);
+    // Runs a call that opens modal windows of its own (a question, a chooser); when stuck,
+    // the script closes them.
+    INT_PTR RunCall(const std::function<INT_PTR()>& call);
 
     bool AllDone() const { return m_next == m_steps.size(); }
     // What the script was waiting for when the watchdog ended it ("" when it did not).
@@ -40,6 +43,7 @@ private:
     };
     static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
     void Tick();
+    static void CloseNestedWindows();
     INT_PTR RunWith(const std::function<INT_PTR()>& run, const std::function<void()>& cancel);
 
     std::vector<Step> m_steps;
@@ -64,6 +68,9 @@ void ClickButton(HWND dialog, int buttonId);
 void PostClick(HWND dialog, int buttonId);
 // A visible top-level window of this thread with that caption; null when none.
 HWND FindThreadWindow(const std::string& caption);
+// A visible property sheet of this thread whose current page has that control (wizards
+// take their title from the page, so a nested sheet is found by what it shows).
+HWND FindThreadSheet(int controlId);
 bool ControlVisible(HWND dialog, int controlId);
 bool ControlEnabled(HWND dialog, int controlId);
 

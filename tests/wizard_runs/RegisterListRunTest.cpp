@@ -8,6 +8,7 @@
 #include "tests/support/PeerHost.h"
 #include "tests/support/RunFixtures.h"
 #include "wizards/framework/CRegisterListProgThread.h"
+#include "wizards/framework/CWizardProgrammingContext.h"
 
 using namespace wizard_runs;
 
@@ -208,6 +209,25 @@ TEST(ProgContexts, ConnectionFieldsComeFromTheDeviceOrTheLastConnection)
     EXPECT_EQ(1503, fromNetwork.tcpPort);
     // The list of device descriptions came from devices.xml.
     EXPECT_EQ(8u, fromNetwork.channels[0].GetCandidateDevices().size());
+
+    // The newer wizards' context: the device's connection, or nothing without one.
+    const CWizardProgrammingContext fromSerial(&serial);
+    EXPECT_EQ(4, fromSerial.comPort);
+    EXPECT_EQ("", std::string(fromSerial.host));
+    EXPECT_EQ(-1, fromSerial.tcpPort);
+    EXPECT_EQ(9, fromSerial.modbusAddress);
+    EXPECT_EQ("Quorvant device", fromSerial.deviceText);
+    const CWizardProgrammingContext overNetwork(&network);
+    EXPECT_EQ(-1, overNetwork.comPort);
+    EXPECT_EQ("127.0.0.1", std::string(overNetwork.host));
+    EXPECT_EQ(1503, overNetwork.tcpPort);
+    const CWizardProgrammingContext noDevice(nullptr);
+    EXPECT_EQ(-1, noDevice.comPort);
+    EXPECT_EQ(-1, noDevice.tcpPort);
+    EXPECT_EQ(-1, noDevice.modbusAddress);
+    EXPECT_EQ("", std::string(noDevice.host));
+    EXPECT_TRUE(noDevice.variables.empty() && noDevice.optionalVariables.empty());
+    EXPECT_TRUE(noDevice.optionalFailureText.empty());
 
     // Assign copies everything of its own kind, and only the base part from the base.
     fromNetwork.programChoice = 3;

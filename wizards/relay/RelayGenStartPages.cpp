@@ -405,14 +405,20 @@ void CPropPageRelayGenStartTiming1::OnItemChanging(NMHDR* pNMHDR, LRESULT* pResu
 {
     const NMLISTVIEW* change = reinterpret_cast<const NMLISTVIEW*>(pNMHDR);
     *pResult = FALSE;
-    // The selection leaves the row being edited: it is committed first, or it stays.
-    if (change->iItem == m_editedRow && (change->uChanged & LVIF_STATE) && (change->uOldState & LVIS_SELECTED) &&
-        !(change->uNewState & LVIS_SELECTED))
+    if (m_editedRow < 0 || !(change->uChanged & LVIF_STATE))
+        return;
+    const bool leaving = change->iItem == m_editedRow && (change->uOldState & LVIS_SELECTED) &&
+                         !(change->uNewState & LVIS_SELECTED);
+    const bool arriving = change->iItem != m_editedRow && (change->uNewState & LVIS_SELECTED) &&
+                          !(change->uOldState & LVIS_SELECTED);
+    // The selection moves away from the row being edited: it is committed first, or
+    // neither row changes.
+    if (leaving || arriving)
     {
-        if (!CommitRow())
-            *pResult = TRUE;
-        else
+        if (CommitRow())
             m_editedRow = -1;
+        else
+            *pResult = TRUE;
     }
 }
 

@@ -128,9 +128,13 @@ bool CPropPageRelayControlType::Store(bool)
         if (deviceType == RELAY_DEVICE_TYPE_STANDALONE && Channel().GetAddress() == 1)
             Channel().SetAddress(9);
     }
-    if (Channel().GetControlType() != before)
-    {
+    // A new source starts with its first variable watched; so does a source on which the
+    // watched variable is not found (a new channel's block names none).
+    const bool changed = Channel().GetControlType() != before;
+    if (changed)
         Channel().ClearAlarmsAndFaults();
+    if (changed || Channel().GetThresholdVariable() == nullptr)
+    {
         std::vector<GenericVariable_t> variables;
         Channel().GetControlVariables(variables);
         if (variables.empty())
