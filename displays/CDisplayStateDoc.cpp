@@ -19,9 +19,10 @@ void CDisplayStateDoc::ResizeTexts()
 
 void CDisplayStateDoc::AddVariable(const CTreeItem& item)
 {
+    RebuildBatch_t batch(*this);
     CDocumentDisplay::AddVariable(item);
     ResizeTexts();
-    PostToView(WM_APP_DISPLAY_REBUILD);
+    PostRebuild();
 }
 
 bool CDisplayStateDoc::RemoveVariable(const CTreeItem& item)
@@ -56,7 +57,7 @@ bool CDisplayStateDoc::RemoveVariable(const CTreeItem& item)
                 --entry.index;
         }
     }
-    PostToView(WM_APP_DISPLAY_REBUILD);
+    PostRebuild();
     return true;
 }
 

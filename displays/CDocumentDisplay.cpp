@@ -64,6 +64,8 @@ void CDocumentDisplay::SerializeWithPlainPrefix(CArchive& ar)
 
 CDocumentDisplay::CDocumentDisplay()
     : m_viewWindow(nullptr),
+      m_rebuildBatches(0),
+      m_rebuildHeld(false),
       m_storedDeviceIds(nullptr),
       m_windowTextColour(::GetSysColor(COLOR_WINDOWTEXT)),
       m_windowColour(::GetSysColor(COLOR_WINDOW)),
@@ -126,6 +128,7 @@ void CDocumentDisplay::AddVariable(const CTreeItem& item)
         return;
     if (IsWholeDocumentItem(item))
     {
+        RebuildBatch_t batch(*this);
         // A copy: adding may not change the list we walk.
         const CTreeItemList children = item.GetPlotItems();
         for (const CTreeItemPtr& child : children)
@@ -188,15 +191,16 @@ bool CDocumentDisplay::OnStorage(const CStoragePtr& item)
                     removed.push_back(*entry.item);
             }
         }
+        RebuildBatch_t batch(*this);
         bool changed = false;
         for (const CTreeItem& item : removed)
             changed = RemoveVariable(item) || changed;
         if (changed)
-            PostToView(WM_APP_DISPLAY_REBUILD);
+            PostRebuild();
         break;
     }
     case REFRESH_STATE_CHANGED:
-        PostToView(WM_APP_DISPLAY_REBUILD);
+        PostRebuild();
         break;
     default:
         break;
@@ -383,6 +387,7 @@ bool CDocumentDisplay::DropEntriesOfMissingDocuments()
                 missing.push_back(*entry.item);
         }
     }
+    RebuildBatch_t batch(*this);
     bool changed = false;
     for (const CTreeItem& item : missing)
         changed = RemoveVariable(item) || changed;
@@ -394,6 +399,40 @@ void CDocumentDisplay::PostToView(UINT message, WPARAM wParam, LPARAM lParam)
     const HWND viewWindow = m_viewWindow;
     if (viewWindow != nullptr)
         ::PostMessage(viewWindow, message, wParam, lParam);
+}
+
+void CDocumentDisplay::PostRebuild()
+{
+    CSingleLock lock(&m_entryLock, TRUE);
+    if (m_rebuildBatches > 0)
+    {
+        m_rebuildHeld = true;
+        return;
+    }
+    PostToView(WM_APP_DISPLAY_REBUILD);
+}
+
+bool CDocumentDisplay::RemoveVariableAndRebuild(const CTreeItem& item)
+{
+    if (!CDocumentDisplay::RemoveVariable(item))
+        return false;
+    PostRebuild();
+    return true;
+}
+
+CDocumentDisplay::RebuildBatch_t::RebuildBatch_t(CDocumentDisplay& display) : m_display(display)
+{
+    CSingleLock lock(&m_display.m_entryLock, TRUE);
+    ++m_display.m_rebuildBatches;
+}
+
+CDocumentDisplay::RebuildBatch_t::~RebuildBatch_t()
+{
+    CSingleLock lock(&m_display.m_entryLock, TRUE);
+    if (--m_display.m_rebuildBatches > 0 || !m_display.m_rebuildHeld)
+        return;
+    m_display.m_rebuildHeld = false;
+    m_display.PostToView(WM_APP_DISPLAY_REBUILD);
 }
 
 CPropertyPage* CDocumentDisplay::CreatePropertyPage(int index)

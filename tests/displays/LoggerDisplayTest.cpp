@@ -89,7 +89,7 @@ TEST_F(LoggerDisplay, OneRowPerDueTickWithTheLastValues)
     logger->SetInterval(5);
     logger->SetFileName(path.c_str());
     logger->Start();
-    collector.Clear();
+    ClearPosted();
 
     // No row until every column has a value, though the due time moves on.
     logger->OnStorage(Value(device, 1, 12.5));

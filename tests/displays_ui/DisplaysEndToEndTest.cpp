@@ -327,6 +327,12 @@ TEST_F(DisplaysEndToEnd, LiveValuesAreShownRecordedPlottedAndKeptInTheWorkspace)
     EXPECT_FALSE(loggerView->GetDlgItem(IDC_LOGGER_RECORD)->IsWindowEnabled());
     EXPECT_TRUE(loggerView->GetDlgItem(IDC_LOGGER_STOP)->IsWindowEnabled());
     EXPECT_FALSE(loggerView->CanDrop(variables[0].get()));
+    // Nor may a variable leave while its column is being written: a selected row leaves
+    // Remove disabled.
+    loggerView->GetList().SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
+    EXPECT_EQ(1u, loggerView->GetList().GetSelectedCount());
+    EXPECT_FALSE(loggerView->GetDlgItem(IDC_LOGGER_REMOVE)->IsWindowEnabled());
+    loggerView->GetList().SetItemState(0, 0, LVIS_SELECTED);
     ASSERT_TRUE(PumpUntil([&] { return logger->GetRowCount() >= 4; }, 30000)) << logger->GetRowCount();
     CString information;
     loggerView->GetDlgItemText(IDC_LOGGER_INFORMATION, information);
