@@ -312,6 +312,34 @@ TEST_F(DisplaysEndToEnd, LiveValuesAreShownRecordedPlottedAndKeptInTheWorkspace)
     ASSERT_TRUE(logger);
     CDisplayLogWriteView* loggerView = ViewOf<CDisplayLogWriteView>(*logger);
     ASSERT_NE(nullptr, loggerView);
+    // A new logger: the default interval of 5 s, the hint, and Record's refusals.
+    const auto editText = [&](int id) {
+        CString text;
+        loggerView->GetDlgItemText(id, text);
+        return std::string(text);
+    };
+    EXPECT_EQ("0", editText(IDC_LOGGER_HOURS));
+    EXPECT_EQ("0", editText(IDC_LOGGER_MINUTES));
+    EXPECT_EQ("5", editText(IDC_LOGGER_SECONDS));
+    EXPECT_EQ("Drag variables to this display, pick a\nlog file name, and click Record", editText(IDC_LOGGER_INFORMATION));
+    EXPECT_FALSE(loggerView->GetDlgItem(IDC_LOGGER_STOP)->IsWindowEnabled());
+    EXPECT_FALSE(loggerView->GetDlgItem(IDC_LOGGER_REMOVE)->IsWindowEnabled());
+    const std::string refusedPath = m_folder + "\\refused.csv";
+    ::DeleteFileA(refusedPath.c_str());
+    loggerView->SetDlgItemText(IDC_LOGGER_FILE_NAME, refusedPath.c_str());
+    Recorder().Clear();
+    loggerView->OnRecord();
+    loggerView->SetDlgItemText(IDC_LOGGER_SECONDS, "0");
+    loggerView->OnRecord();
+    loggerView->SetDlgItemText(IDC_LOGGER_MINUTES, "60");
+    loggerView->OnRecord();
+    ASSERT_EQ(3u, Recorder().Count());
+    EXPECT_EQ("No variables to log!  Please drag some device variables to this display.", Recorder().Boxes()[0].text);
+    EXPECT_EQ("Logging interval out of range: must be at least 1 second", Recorder().Boxes()[1].text);
+    EXPECT_EQ("Log Interval minutes must be a valid integer between 0 and 59", Recorder().Boxes()[2].text);
+    EXPECT_FALSE(logger->IsRecording());
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(refusedPath.c_str()));
+
     for (const CTreeItemPtr& variable : variables)
         loggerView->Drop(variable.get());
     PumpUntil([&] { return loggerView->GetList().GetItemCount() == 3; }, 5000);
