@@ -31,9 +31,8 @@ bool CDisplayGraphTimeDoc::AcceptsLogFile()
 bool CDisplayGraphTimeDoc::IsNumberColumn(const CPlotVariableId& id)
 {
     CDocumentManager* manager = GetDocumentManager();
-    // Device and log-file ids are counted apart: a device variable's document id can name
-    // an open log file too.
-    if (manager == nullptr || id.GetItemTypeId() != PLOT_ITEM_TYPE_LOG_COLUMN || id.GetVariableId() == PLOT_ID_NONE)
+    // A device variable's document id can name an open log file too.
+    if (manager == nullptr || !IsLogFileColumn(id) || id.GetVariableId() == PLOT_ID_NONE)
         return false;
     const CDocumentLogFilePtr logFile = manager->FindLogFileById(id.GetDocumentId());
     if (!logFile)
@@ -53,8 +52,7 @@ bool CDisplayGraphTimeDoc::CanAddVariable(const CTreeItem* item)
     if (!CDocumentDisplay::CanAddVariable(item))
         return false;
     CDocumentManager* manager = GetDocumentManager();
-    if (manager == nullptr || item->GetItemTypeId() != PLOT_ITEM_TYPE_LOG_COLUMN ||
-        !manager->FindLogFileById(item->GetDocumentId()))
+    if (manager == nullptr || !IsLogFileColumn(*item) || !manager->FindLogFileById(item->GetDocumentId()))
         return false;
     if (item->GetVariableId() == PLOT_ID_NONE)
         return true;
@@ -90,8 +88,7 @@ bool CDisplayGraphTimeDoc::PlotsLogFile(int logFileId)
     CSingleLock lock(&m_entryLock, TRUE);
     for (const DisplayEntry_t& entry : m_entries)
     {
-        if (entry.item && entry.item->GetItemTypeId() == PLOT_ITEM_TYPE_LOG_COLUMN &&
-            entry.item->GetDocumentId() == logFileId)
+        if (entry.item && IsLogFileColumn(*entry.item) && entry.item->GetDocumentId() == logFileId)
             return true;
     }
     return false;

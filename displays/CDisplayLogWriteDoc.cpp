@@ -55,7 +55,7 @@ bool CDisplayLogWriteDoc::CanAddVariable(const CTreeItem* item)
 {
     if (IsRecording())
         return false;
-    return CDocumentDisplay::CanAddVariable(item);
+    return CanAddDeviceVariable(item);
 }
 
 void CDisplayLogWriteDoc::AddVariable(const CTreeItem& item)

@@ -17,6 +17,11 @@ void CDisplayStateDoc::ResizeTexts()
     m_deviceNames.resize(count);
 }
 
+bool CDisplayStateDoc::CanAddVariable(const CTreeItem* item)
+{
+    return CanAddDeviceVariable(item);
+}
+
 void CDisplayStateDoc::AddVariable(const CTreeItem& item)
 {
     RebuildBatch_t batch(*this);

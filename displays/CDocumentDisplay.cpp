@@ -28,16 +28,25 @@ bool IsWholeDocumentItem(const CTreeItem& item)
     return item.GetVariableId() == PLOT_ID_NONE;
 }
 
-// Whether an entry belongs to the document that a removal event names. Device and
-// log-file ids are counted separately, so the item type tells which list the id is from.
+// Whether an entry belongs to the document that a removal event names.
 bool BelongsToRemovedDocument(const DisplayEntry_t& entry, int code, int documentId)
 {
     if (!entry.item || entry.item->GetDocumentId() != documentId)
         return false;
-    const bool isLogColumn = entry.item->GetItemTypeId() == PLOT_ITEM_TYPE_LOG_COLUMN;
+    const bool isLogColumn = CDocumentDisplay::IsLogFileColumn(*entry.item);
     return code == REFRESH_LOG_FILE_REMOVED ? isLogColumn : !isLogColumn;
 }
 }  // namespace
+
+bool CDocumentDisplay::IsLogFileColumn(const CPlotVariableId& id)
+{
+    return id.GetItemTypeId() == PLOT_ITEM_TYPE_LOG_COLUMN;
+}
+
+bool CDocumentDisplay::CanAddDeviceVariable(const CTreeItem* item)
+{
+    return item != nullptr && !IsLogFileColumn(*item) && CDocumentDisplay::CanAddVariable(item);
+}
 
 bool CDocumentDisplay::IsSameVariable(const DisplayEntry_t& entry, const CTreeItem& item)
 {
@@ -324,7 +333,7 @@ void CDocumentDisplay::Serialize(CArchive& ar)
         {
             ar << DISPLAY_ENTRY_VERSION << entry.index;
             CTreeItem item = entry.item ? *entry.item : CTreeItem();
-            if (m_storedDeviceIds != nullptr && item.GetItemTypeId() != PLOT_ITEM_TYPE_LOG_COLUMN)
+            if (m_storedDeviceIds != nullptr && !IsLogFileColumn(item))
             {
                 const auto stored = m_storedDeviceIds->find(item.GetDocumentId());
                 item.SetDocumentId(stored == m_storedDeviceIds->end() ? PLOT_ID_NONE : stored->second);
@@ -380,7 +389,7 @@ bool CDocumentDisplay::DropEntriesOfMissingDocuments()
                 continue;
             const int documentId = entry.item->GetDocumentId();
             const bool present =
-                manager != nullptr && (entry.item->GetItemTypeId() == PLOT_ITEM_TYPE_LOG_COLUMN
+                manager != nullptr && (IsLogFileColumn(*entry.item)
                                            ? static_cast<bool>(manager->FindLogFileById(documentId))
                                            : static_cast<bool>(manager->FindDeviceById(documentId)));
             if (!present)

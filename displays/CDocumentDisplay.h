@@ -44,6 +44,9 @@ public:
     DisplayEntry_t GetEntry(size_t position);
     size_t GetEntryCount();
     HWND GetViewWindow() const { return m_viewWindow; }
+    // Device and log-file ids are counted apart: the item type says which list an item's
+    // document id is from.
+    static bool IsLogFileColumn(const CPlotVariableId& id);
 
     // One page, the plot items.
     CPropertyPage* CreatePropertyPage(int index) override;
@@ -68,6 +71,9 @@ public:
 protected:
     // Same object, or the same three ids with equal name and units.
     static bool IsSameVariable(const DisplayEntry_t& entry, const CTreeItem& item);
+    // The base rule for the displays of live values: a log-file column has no values to
+    // show or record, and its document id names no device.
+    bool CanAddDeviceVariable(const CTreeItem* item);
     // The form of the kinds without a part of their own: int32 1 (read and not checked),
     // the class record of this base, then the base's part.
     void SerializeWithPlainPrefix(CArchive& ar);

@@ -89,7 +89,7 @@ void CGraphTimeCharts::FullRebuild(CDisplayGraphTimeDoc& document)
     for (const DisplayEntry_t& entry : *entries.first)
     {
         // Only log-file columns have samples; a device's id may also name a log file.
-        if (!entry.item || manager == nullptr || entry.item->GetItemTypeId() != PLOT_ITEM_TYPE_LOG_COLUMN)
+        if (!entry.item || manager == nullptr || !CDocumentDisplay::IsLogFileColumn(*entry.item))
             continue;
         const CDocumentLogFilePtr logFile = manager->FindLogFileById(entry.item->GetDocumentId());
         if (!logFile)

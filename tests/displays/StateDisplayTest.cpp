@@ -37,6 +37,12 @@ TEST_F(StateDisplay, ValuesLandInTheirRowsAndPostTheRow)
     state->AddVariable(*Variable(varnix, 11, "Charge Current", "A"));
     state->AddVariable(*Variable(varnix, 12, "Heatsink", "C"));
     EXPECT_EQ(3u, Posted(WM_APP_DISPLAY_REBUILD).size());
+    // A log-file column numbered like the device has no live values: refused, not shown
+    // under the device's name.
+    CTreeItem column("Battery Voltage", "V", PLOT_ITEM_TYPE_LOG_COLUMN, 10, varnix, "");
+    EXPECT_FALSE(state->CanAddVariable(&column));
+    state->AddVariable(column);
+    EXPECT_EQ(3u, state->GetEntryCount());
     // Empty until the first value arrives.
     EXPECT_EQ((std::vector<std::string>{"", "", ""}), Column(&CDisplayStateDoc::GetValueText));
 
