@@ -505,6 +505,17 @@ TEST_F(DisplaysEndToEnd, AGraphOfAHundredThousandSamples)
     EXPECT_NEAR(overview.GetWindowStart(), main.GetXAxis()->GetMin(), 1e-9);
     EXPECT_LT(main.GetSamples(0).size(), 100000u);
     EXPECT_GT(main.GetSamples(0).size(), 0u);
+    EXPECT_EQ(nullptr, ::GetCapture());
+
+    // A drag whose capture another window takes ends there; the window stays.
+    const CPoint body = overview.GetWindowBody().CenterPoint();
+    ::SendMessage(view->GetSafeHwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(body.x, body.y));
+    ASSERT_TRUE(view->GetCharts().IsDragging());
+    EXPECT_EQ(view->GetSafeHwnd(), ::GetCapture());
+    ::ReleaseCapture();
+    EXPECT_FALSE(view->GetCharts().IsDragging());
+    EXPECT_FALSE(overview.IsDragging());
+    EXPECT_TRUE(overview.IsWindowShown());
     Screenshot(FrameOf(*graph), "displays_graph_100000_samples");
 }
 
