@@ -49,10 +49,7 @@ bool CStorageGenericConfig1::SetEntryValue(int index, INT32 value)
     SettingRow_t* entry = GetEntry(index);
     if (entry == nullptr)
         return false;
-    if (entry->rawType == SETTING_RAW_INT8)
-        entry->raw = static_cast<signed char>(value & 0xFF);
-    else
-        entry->raw = value;
+    entry->raw = entry->RawFromWord(value);
     return true;
 }
 

@@ -24,7 +24,8 @@ public:
 
     // Index of the first entry of that register; the entry count when there is none.
     int FindEntryIndex(UINT32 registerAddress) const;
-    // False, nothing changed, out of range; an INT8 entry keeps only the sign-extended low byte.
+    // False, nothing changed, out of range; a word on an INT8 entry keeps only its low byte and
+    // on an INT16 entry the whole word, each sign-extended.
     bool SetEntryValue(int index, INT32 value);
     // The raw value; -1 out of range.
     INT32 GetEntryValue(int index) const;

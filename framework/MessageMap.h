@@ -91,6 +91,20 @@ protected: \
         static_assert(sizeof(ThisClass) > 0, "message map of an incomplete class"); \
         static const AFX_MSGMAP_ENTRY messageEntries[] = {
 
+// The same for a class template of one parameter; the template's members, this map
+// included, are instantiated where the template is used or explicitly instantiated.
+//     template <class TBase> class CMyPage : public TBase { ... DECLARE_MESSAGE_MAP() };
+//     BEGIN_TEMPLATE_MESSAGE_MAP(CMyPage, TBase, TBase)
+#define BEGIN_TEMPLATE_MESSAGE_MAP(theClass, templateParam, baseClass) \
+    template <class templateParam> \
+    const AFX_MSGMAP* theClass<templateParam>::GetMessageMap() const { return GetThisMessageMap(); } \
+    template <class templateParam> \
+    const AFX_MSGMAP* theClass<templateParam>::GetThisMessageMap() \
+    { \
+        typedef theClass<templateParam> ThisClass; \
+        typedef baseClass TheBaseClass; \
+        static const AFX_MSGMAP_ENTRY messageEntries[] = {
+
 #define END_MESSAGE_MAP() \
             { 0, 0, 0, 0, nullptr } \
         }; \

@@ -2,6 +2,8 @@
 
 #include <boost/make_shared.hpp>
 
+#include <tinyxml.h>
+
 CModbusVariable_Cstring_writeonly::CModbusVariable_Cstring_writeonly(unsigned address,
                                                                      unsigned maxLength,
                                                                      const char* name,
@@ -32,6 +34,14 @@ void CModbusVariable_Cstring_writeonly::FromString(const char* text)
 {
     CModbusVariable_Cstring::FromString(text);
     m_written = true;
+}
+
+void CModbusVariable_Cstring_writeonly::ReadXml(TiXmlElement* parent)
+{
+    const bool hasValues = parent->FirstChildElement("value") != nullptr;
+    CModbusVariable_Cstring::ReadXml(parent);
+    if (hasValues)
+        m_written = true;
 }
 
 boost::shared_ptr<CModbusVariable> CModbusVariable_Cstring_writeonly::Clone() const

@@ -14,6 +14,9 @@ public:
     bool HasValue() const override;
     void ClearValue() override;
     void FromString(const char* text) override;
+    // A text read back from a setpoint file has a value, as one typed in has: saving or
+    // programming the loaded settings keeps it.
+    void ReadXml(TiXmlElement* parent) override;
     boost::shared_ptr<CModbusVariable> Clone() const override;
 
 private:

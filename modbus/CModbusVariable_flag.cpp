@@ -52,6 +52,12 @@ void CModbusVariable_flag::SetFromRegisterImage(const WORD* image)
     SetFirstWord(image[GetAddress() & 0xFFFF] & Mask());
 }
 
+void CModbusVariable_flag::ReadXml(TiXmlElement* parent)
+{
+    CModbusVariable::ReadXml(parent);
+    SetFirstWord(FirstWord() & Mask());
+}
+
 boost::shared_ptr<CModbusVariable> CModbusVariable_flag::Clone() const
 {
     return boost::make_shared<CModbusVariable_flag>(*this);

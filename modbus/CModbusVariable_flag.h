@@ -15,6 +15,9 @@ public:
     double AsDouble() const override;
     // Takes the word, keeping only this variable's bit.
     void SetFromRegisterImage(const WORD* image) override;
+    // A file's word keeps only this variable's bit too: the programming thread ORs the
+    // words of the flags that share a register, so a stray bit would set a neighbour.
+    void ReadXml(TiXmlElement* parent) override;
     boost::shared_ptr<CModbusVariable> Clone() const override;
 
     // The value as the user sees it (the invert flag applied).

@@ -1,5 +1,7 @@
 // Resource ids of Pyraxis' dialogs and their controls.
 #pragma once
+#include "res/pyraxis_wizards_resource.h"
+#include "res/pyraxis_relay_resource.h"
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
@@ -83,5 +85,12 @@
 #define IDC_DEVICE_INFO_LIST 1014
 
 #include "res/pyraxis_bars_resource.h"
+#include "res/pyraxis_shell_resource.h"
 
 #include "res/pyraxis_displays_resource.h"
+
+// The Corandel Duo and Corandel MPPT setups
+#include "res/pyraxis_corandel_resource.h"
+
+// The Varnix setup dialogs and wizards
+#include "res/pyraxis_varnix_resource.h"

@@ -1,11 +1,9 @@
-// Entry point of Pyraxis. The application object arrives with the application shell;
-// until then the program only says that it is not ready and ends.
-#include "framework/MessageBoxHook.h"
+// Entry point of Pyraxis: the one application object, run by the framework.
+#include "shell/CVarnixViewApp.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+CVarnixViewApp theApp;
+
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow)
 {
-    SetMessageBoxDefaultCaption("Pyraxis");
-    AfxMessageBox("Pyraxis is under construction: the main window is not available yet.",
-                  MB_OK | MB_ICONINFORMATION);
-    return 0;
+    return AfxWinMain(hInstance, hPrevInstance, lpCmdLine, nCmdShow);
 }

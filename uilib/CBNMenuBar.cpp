@@ -5,7 +5,6 @@
 #include "framework/MessageMap.h"
 #include "uilib/SystemFonts.h"
 
-#include <cctype>
 #include <cstring>
 #include <vector>
 
@@ -28,6 +27,14 @@ const UINT kFrameChanged = SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVA
 bool KeyIsDown(int nVirtKey)
 {
     return (::GetKeyState(nVirtKey) & 0x8000) != 0;
+}
+
+// Mnemonics are letters and digits, whose virtual keys are 'A' to 'Z' and '0' to '9'.
+// The codes of the lower-case letters belong to the numeric pad and F1 to F11: Alt+F4
+// must close the window, not open the popup whose mnemonic is "s".
+bool IsMnemonicKey(UINT nKey)
+{
+    return (nKey >= 'A' && nKey <= 'Z') || (nKey >= '0' && nKey <= '9');
 }
 } // namespace
 
@@ -388,7 +395,7 @@ BOOL CBNMenuBar::TranslateFrameMessage(MSG* pMsg)
                     break;
                 }
             }
-            if (nKey < 0x80 && std::isalnum(static_cast<int>(nKey)) && (bAlt || m_iTrackingState == TRACK_BUTTON))
+            if (IsMnemonicKey(nKey) && (bAlt || m_iTrackingState == TRACK_BUTTON))
             {
                 UINT nCommand = 0;
                 if (MapAccelerator(static_cast<TCHAR>(nKey), &nCommand))
@@ -448,7 +455,10 @@ void CBNMenuBar::OnLButtonDown(UINT nFlags, CPoint point)
 
 void CBNMenuBar::OnUpdateMenuButton(CCmdUI* pCmdUI)
 {
-    pCmdUI->Enable(pCmdUI->m_nID < static_cast<UINT>(GetButtonCount()));
+    // Every button opens its popup, whatever the frame handles. A button's command is
+    // its popup's position, which passes the button count when a top-level item
+    // without text has no button.
+    pCmdUI->Enable(TRUE);
 }
 
 // --- Layout ----------------------------------------------------------------------------------

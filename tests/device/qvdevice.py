@@ -51,6 +51,10 @@ name holds "serial": the "serial" text, default "QV123456"; other ascii entries 
 each described coil, off. The unit's own "holding", "coils" and "identification"
 entries override what the description gives.
 
+A unit whose "input" is the text "holding" serves function 4 from its holding registers,
+so that what a write stored reads back (the wizards read setpoints with function 4 and
+program them with function 6).
+
 Register values are 0..65535 (negative numbers are taken modulo 65536). A list fills
 consecutive registers from its key. {"sequence": [...]} gives the next element at every
 read (cycling); {"counter": N, "step": S} gives N, N+S, ... A write replaces the value.
@@ -60,7 +64,8 @@ profile's "identification" overrides them by object id, and null removes an obje
 
 Faults (per unit, first match wins). Matching keys, all optional: "index" (the unit's
 request number from 0, or a list of them), "function", "address", "transport" ("rtu",
-"ascii", "tcp"); "times" limits how often the fault fires. Kinds:
+"ascii", "tcp"), "from" (every request number from this one on: a device that stops
+answering); "times" limits how often the fault fires. Kinds:
   silence             no reply (the request is not carried out)
   delay               reply after "seconds" (default 2.0)
   wrong_unit          reply carries "unit" (default: the next unit id)
@@ -353,6 +358,7 @@ class Fault:
             raise ValueError("unknown fault kind %r" % self.kind)
         index = entry.get("index")
         self.indexes = None if index is None else set(index if isinstance(index, list) else [index])
+        self.first_index = entry.get("from")
         self.function = entry.get("function")
         self.address = entry.get("address")
         self.transport = entry.get("transport", FAULT_TRANSPORTS.get(self.kind))
@@ -364,6 +370,8 @@ class Fault:
         if self.times is not None and self.fired >= self.times:
             return False
         if self.indexes is not None and request.index not in self.indexes:
+            return False
+        if self.first_index is not None and request.index < self.first_index:
             return False
         if self.function is not None and self.function != request.function:
             return False
@@ -386,7 +394,10 @@ class Unit:
         if entry.get("device"):
             self.holding, self.coils, self.identification[1] = describe_device(entry["device"])
         self.holding.update(load_registers(entry.get("holding")))
-        self.input = load_registers(entry.get("input"))
+        if entry.get("input") == "holding":
+            self.input = self.holding
+        else:
+            self.input = load_registers(entry.get("input"))
         self.coils.update({parse_address(k): bool(v) for k, v in (entry.get("coils") or {}).items()})
         for key, text in (entry.get("identification") or {}).items():
             object_id = int(key, 0) if isinstance(key, str) else int(key)

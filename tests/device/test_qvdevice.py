@@ -143,6 +143,16 @@ class FaultMatchingTest(unittest.TestCase):
         self.assertIsNone(ask(device, 1, read_pdu(3, 0, 1), "tcp").fault)
         self.assertEqual(ask(device, 1, read_pdu(3, 0, 1), "rtu").fault.kind, "bad_crc")
 
+    def test_input_served_from_holding_and_faults_from_an_index_on(self):
+        device = make_device({"units": {"1": {
+            "holding": {"0xE000": [5, 6]}, "input": "holding",
+            "faults": [{"kind": "silence", "from": 3}]}}})
+        self.assertEqual(ask(device, 1, read_pdu(4, 0xE000, 2)).reply.hex(), "010404" "00050006")
+        self.assertEqual(ask(device, 1, struct.pack(">BHH", 6, 0xE001, 9)).reply.hex(), "0106e0010009")
+        self.assertEqual(ask(device, 1, read_pdu(4, 0xE001, 1)).reply.hex(), "0104020009")
+        for _ in range(3):
+            self.assertIsNone(ask(device, 1, read_pdu(4, 0xE000, 1)).reply)
+
     def test_wrong_unit_and_short_reply(self):
         device = make_device({"units": {"4": {"holding": {"0": [1, 2, 3]}, "faults": [
             {"kind": "wrong_unit", "index": 0},

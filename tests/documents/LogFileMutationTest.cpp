@@ -12,6 +12,7 @@
 #include "shell/ProgramFolders.h"
 
 #include <gtest/gtest.h>
+#include <tinyxml.h>
 
 #include "tests/documents/BenchDeviceDescription.h"
 #include "tests/support/FileText.h"

@@ -394,17 +394,22 @@ TEST(ModbusVariableXml, WritesOneValueElementPerRegisterAndReadsItBack)
     other.ReadXml(&parent);
     EXPECT_EQ("Lake", other.ToString());
 
-    // No range check on reading: a flag takes the whole stored word.
+    // No range check on reading, but a flag keeps only its own bit of the stored word:
+    // flags that share a register are merged when they are programmed.
     TiXmlDocument document;
     document.Parse("<v><value addr=\"8\"> 65535</value></v>");
-    CModbusVariable_flag flag(8, 0, "F", "", false, false, false);
+    CModbusVariable_flag flag(8, 3, "F", "", false, false, false);
     flag.ReadXml(document.RootElement());
-    EXPECT_EQ(std::vector<WORD>{0xFFFF}, Words(flag));
-    // Only the low 16 bits of a larger number are kept.
+    EXPECT_EQ(std::vector<WORD>{0x0008}, Words(flag));
+    // Only the low 16 bits of a larger number count: 0x10001 has bit 3 clear.
     TiXmlDocument larger;
     larger.Parse("<v><value addr=\"8\">65537</value></v>");
     flag.ReadXml(larger.RootElement());
-    EXPECT_EQ(std::vector<WORD>{1}, Words(flag));
+    EXPECT_EQ(std::vector<WORD>{0}, Words(flag));
+    TiXmlDocument high;
+    high.Parse("<v><value addr=\"8\">65544</value></v>");
+    flag.ReadXml(high.RootElement());
+    EXPECT_EQ(std::vector<WORD>{0x0008}, Words(flag));
 }
 
 TEST(ModbusVariableXml, RefusesBrokenElementsAndKeepsEarlierOnes)

@@ -7,7 +7,7 @@
 #include "res/pyraxis_resource.h"
 #include "shell/CFirstrunDeviceAutoDetectConfig.h"
 #include "shell/DeviceSearchSettings.h"
-#include "tests/shell_ui/DialogUser.h"
+#include "tests/support/DialogUser.h"
 #include "tests/support/PendingMessages.h"
 #include "tests/support/Polling.h"
 

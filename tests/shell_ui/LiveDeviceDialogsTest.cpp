@@ -13,7 +13,7 @@
 #include "res/pyraxis_resource.h"
 #include "shell/CDialogControlBrowser.h"
 #include "shell/ProgramFolders.h"
-#include "tests/shell_ui/DialogUser.h"
+#include "tests/support/DialogUser.h"
 #include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/PeerHost.h"
 #include "tests/support/PendingMessages.h"
@@ -24,7 +24,9 @@
 
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <fstream>
+#include <winsock2.h>
 #include <string>
 #include <vector>
 
@@ -565,6 +567,14 @@ TEST_F(LiveVarnix, SearchOnASerialLineListsOnlyTheMakersDeviceAndADoubleClickPic
 
 namespace
 {
+// Posts a found endpoint as a search job does: one that could not be posted (the
+// window is gone) stays the poster's to free.
+void PostResult(HWND window, ModbusEndpoint_t* endpoint)
+{
+    if (!::PostMessageA(window, WM_APP_SEARCH_RESULT, reinterpret_cast<WPARAM>(endpoint), 5))
+        delete endpoint;
+}
+
 ModbusEndpoint_t* MakerEndpoint(int unitId, const char* vendor = "Quorvant Corp.")
 {
     ModbusEndpoint_t* endpoint = new ModbusEndpoint_t;
@@ -590,16 +600,16 @@ TEST_F(LiveVarnix, SearchWithNothingToSearchGoesIdleAndEveryEndpointHandedOverIs
             button = TextOf(start);
             progressHidden = !::IsWindowVisible(Control(window, IDC_SEARCH_PROGRESS));
             // Results as the search jobs post them: two of the maker's, one of another's.
-            ::PostMessageA(window, WM_APP_SEARCH_RESULT, reinterpret_cast<WPARAM>(MakerEndpoint(1)), 5);
-            ::PostMessageA(window, WM_APP_SEARCH_RESULT, reinterpret_cast<WPARAM>(MakerEndpoint(2, "Other")), 5);
-            ::PostMessageA(window, WM_APP_SEARCH_RESULT, reinterpret_cast<WPARAM>(MakerEndpoint(3)), 5);
+            PostResult(window, MakerEndpoint(1));
+            PostResult(window, MakerEndpoint(2, "Other"));
+            PostResult(window, MakerEndpoint(3));
             HWND list = Control(window, IDC_SEARCH_RESULTS);
             PollUntil([&] { return ::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 2; }, kWaitMs);
             rows = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
             // Cancel first; two more results are still queued when the dialog ends.
             Click(window, IDCANCEL);
-            ::PostMessageA(window, WM_APP_SEARCH_RESULT, reinterpret_cast<WPARAM>(MakerEndpoint(4)), 5);
-            ::PostMessageA(window, WM_APP_SEARCH_RESULT, reinterpret_cast<WPARAM>(MakerEndpoint(5)), 5);
+            PostResult(window, MakerEndpoint(4));
+            PostResult(window, MakerEndpoint(5));
         });
         EXPECT_EQ(IDCANCEL, dialog.DoModal());
         ASSERT_TRUE(user.Finished());
@@ -617,8 +627,8 @@ TEST_F(LiveVarnix, SearchWithNothingToSearchGoesIdleAndEveryEndpointHandedOverIs
         DialogUser user(IDC_SEARCH_RESULTS, [&](HWND window) {
             HWND start = Control(window, IDC_SEARCH_START);
             PollUntil([&] { return TextOf(start) == "Search Again"; }, kWaitMs);
-            ::PostMessageA(window, WM_APP_SEARCH_RESULT, reinterpret_cast<WPARAM>(MakerEndpoint(6)), 5);
-            ::PostMessageA(window, WM_APP_SEARCH_RESULT, reinterpret_cast<WPARAM>(MakerEndpoint(7)), 5);
+            PostResult(window, MakerEndpoint(6));
+            PostResult(window, MakerEndpoint(7));
             HWND list = Control(window, IDC_SEARCH_RESULTS);
             PollUntil([&] { return ::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 2; }, kWaitMs);
             SelectListViewRow(list, 1);
@@ -631,4 +641,44 @@ TEST_F(LiveVarnix, SearchWithNothingToSearchGoesIdleAndEveryEndpointHandedOverIs
         EXPECT_EQ(endpointsBefore + 1, ModbusEndpoint_t::LiveCount());
     }
     EXPECT_EQ(endpointsBefore, ModbusEndpoint_t::LiveCount());
+}
+
+// Runs only inside the network namespace of tests/device/netns.sh (the ctest entry
+// test_shell_ui_netns_search), whose test devices answer the broadcast probe.
+TEST(SearchDialogNetwork, ListsTheBroadcastAnswerAndTheOtherUnitsOfItsHost)
+{
+    const char* inside = std::getenv("PYRAXIS_NETNS");
+    const char* scenario = std::getenv("PYRAXIS_NETNS_SCENARIO");
+    if (inside == nullptr || std::string(inside) != "1" || scenario == nullptr || std::string(scenario) != "shell")
+        GTEST_SKIP() << "broadcasts run only inside the namespace of tests/device/netns.sh";
+    CWinApp app("SearchDialogNetworkTest");
+    WSADATA data;
+    ASSERT_EQ(0, ::WSAStartup(MAKEWORD(2, 2), &data));
+    std::vector<std::pair<std::string, std::string>> rows;
+    {
+        CDialogControlBrowser dialog(0, true, nullptr);
+        DialogUser user(
+            IDC_SEARCH_RESULTS,
+            [&](HWND window) {
+                HWND list = Control(window, IDC_SEARCH_RESULTS);
+                PollUntil([&] { return ::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) >= 2; }, 60000);
+                const int count = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+                for (int row = 0; row < count && row < 50; ++row)
+                    rows.push_back({ListViewText(list, row, 0), ListViewText(list, row, 1)});
+                Shot(window, "shell_search_dialog_network");
+                Click(window, IDCANCEL);
+            });
+        EXPECT_EQ(IDCANCEL, dialog.DoModal());
+        EXPECT_TRUE(user.Finished());
+    }
+    ::WSACleanup();
+    bool broadcast = false, byHost = false;
+    for (const auto& row : rows) {
+        if (row.first == "QV-1000 (Barn controller)" && row.second.find(", id 1") != std::string::npos)
+            broadcast = true;
+        if (row.first == "QV-2000 ()" && row.second.find(", id 2") != std::string::npos)
+            byHost = true;
+    }
+    EXPECT_TRUE(broadcast) << rows.size() << " rows";
+    EXPECT_TRUE(byHost) << rows.size() << " rows";
 }

@@ -276,9 +276,11 @@ protected:
         Recorder().Clear();
         m_parent = ::CreateWindowExA(0, "STATIC", "durations", WS_OVERLAPPED, 0, 0, 300, 100, nullptr, nullptr,
                                      nullptr, nullptr);
+        ASSERT_NE(nullptr, m_parent);
         for (int index = 0; index < 4; ++index) {
             m_handles[index] = ::CreateWindowExA(0, "EDIT", "", WS_CHILD, 0, 0, 50, 20, m_parent, nullptr, nullptr,
                                                  nullptr);
+            ASSERT_NE(nullptr, m_handles[index]);
             m_edits[index] = CWnd::FromHandle(m_handles[index]);
         }
     }

@@ -15,7 +15,7 @@
 #include "shell/CGenericMessageBox.h"
 #include "shell/CListBoxClipboard.h"
 #include "shell/DialogDataExchange.h"
-#include "tests/shell_ui/DialogUser.h"
+#include "tests/support/DialogUser.h"
 #include "tests/shell_ui/ShellTestResources.h"
 #include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/PendingMessages.h"

@@ -20,3 +20,4 @@
 
 // The menu bar's menu, and a toolbar of the same id that gives its items images.
 #define IDR_BAR_MENU 330
+#define IDR_BAR_MENU_GAP 331

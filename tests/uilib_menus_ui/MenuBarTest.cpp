@@ -238,6 +238,16 @@ TEST_F(MenuBars, ButtonsComeFromTheMenuAndTheFrameKeepsNoMenuOfItsOwn)
     for (int i = 0; i < 4; i++)
         EXPECT_TRUE(bar->IsButtonEnabled(i)) << i;
     testing_support::Screenshot::OfWindow(frame->m_hWnd).Save("uilib_menu_bar");
+
+    // A popup without a text has no button; the others keep their positions as
+    // commands, and the last one, whose position is the button count, is enabled too.
+    ASSERT_TRUE(bar->LoadMenuA(IDR_BAR_MENU_GAP));
+    ASSERT_EQ(bar->GetButtonCount(), 2);
+    EXPECT_EQ(bar->GetItemID(0), 1u);
+    EXPECT_EQ(bar->GetItemID(1), 2u);
+    bar->OnUpdateCmdUI(frame, TRUE);
+    EXPECT_TRUE(bar->IsButtonEnabled(1));
+    EXPECT_TRUE(bar->IsButtonEnabled(2));
 }
 
 TEST_F(MenuBars, KeyboardWithoutPopupsMovesTheHotButtonWithWrapAround)
@@ -258,6 +268,11 @@ TEST_F(MenuBars, KeyboardWithoutPopupsMovesTheHotButtonWithWrapAround)
     // A letter that is no mnemonic only beeps while tracking; the state stays.
     EXPECT_TRUE(Translate(WM_KEYDOWN, 'Q'));
     EXPECT_EQ(State(), CBNMenuBar::TRACK_BUTTON);
+    // Function and numeric-pad keys share their codes with lower-case letters
+    // (F1 is 'p'), but are no mnemonics: they end tracking and go on to the frame.
+    EXPECT_FALSE(Translate(WM_KEYDOWN, VK_F1));
+    EXPECT_EQ(State(), CBNMenuBar::TRACK_NONE);
+    bar->ToggleTrackButtonMode();
     EXPECT_TRUE(Translate(WM_KEYDOWN, VK_ESCAPE));
     EXPECT_EQ(State(), CBNMenuBar::TRACK_NONE);
     EXPECT_EQ(bar->GetHotItem(), -1);

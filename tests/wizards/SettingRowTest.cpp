@@ -81,6 +81,44 @@ TEST(SettingRow, CopyKeepsEveryField)
     EXPECT_STREQ("Time before", copy.description.GetString());
 }
 
+TEST(SettingRow, RegisterRangeAndDeviceWordsByRawType)
+{
+    struct Case
+    {
+        INT32 rawType;
+        INT32 lowest;
+        INT32 highest;
+        INT32 fromWordFFF6;
+        INT32 fromWord1F7F;
+    };
+    const Case cases[] = {
+        {SETTING_RAW_INT8, -128, 127, -10, 127},
+        {SETTING_RAW_UINT16, 0, 65535, 0xFFF6, 0x1F7F},
+        {SETTING_RAW_UINT8, 0, 255, 0xFFF6, 0x1F7F},
+        {SETTING_RAW_INT16, -32768, 32767, -10, 0x1F7F},
+    };
+    for (const Case& c : cases)
+    {
+        SettingRow_t row(0xE000, "R", "", true, "V", 0.5, 0.0, "%.2f", c.rawType, nullptr);
+        EXPECT_EQ(c.lowest, row.GetRawMinimum()) << c.rawType;
+        EXPECT_EQ(c.highest, row.GetRawMaximum()) << c.rawType;
+        EXPECT_TRUE(row.RawFits(c.lowest)) << c.rawType;
+        EXPECT_TRUE(row.RawFits(c.highest)) << c.rawType;
+        EXPECT_FALSE(row.RawFits(c.lowest - 1)) << c.rawType;
+        EXPECT_FALSE(row.RawFits(c.highest + 1)) << c.rawType;
+        EXPECT_DOUBLE_EQ(c.lowest * 0.5, row.GetMinimumValue()) << c.rawType;
+        EXPECT_DOUBLE_EQ(c.highest * 0.5, row.GetMaximumValue()) << c.rawType;
+        EXPECT_EQ(c.fromWordFFF6, row.RawFromWord(0xFFF6)) << c.rawType;
+        EXPECT_EQ(c.fromWord1F7F, row.RawFromWord(0x1F7F)) << c.rawType;
+        row.raw = -10;
+        EXPECT_EQ(0xFFF6, row.RawToWord()) << c.rawType;
+    }
+    // A negative scale turns the engineering range round.
+    SettingRow_t negative(0xE000, "R", "", true, "V", -2.0, 0.0, "%.2f", SETTING_RAW_UINT16, nullptr);
+    EXPECT_DOUBLE_EQ(-131070.0, negative.GetMinimumValue());
+    EXPECT_DOUBLE_EQ(0.0, negative.GetMaximumValue());
+}
+
 TEST(FormatDurationHms, ShowsHoursOnlyWhenThereAreAny)
 {
     EXPECT_STREQ("1h:02m:05s", FormatDurationHms(3725).GetString());

@@ -1,19 +1,20 @@
 #include "framework/CArchive.h"
 #include "framework/CArchiveException.h"
 #include "framework/CMemFile.h"
+#include "tests/wizards/SettingsFileBytes.h"
 #include "wizards/framework/CStorageVarnixConfig.h"
 #include "wizards/framework/VarnixDefaultSettings.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace {
 
-using Bytes = std::vector<BYTE>;
+using settings_test::Bytes;
+using settings_test::StoreBytes;
 
 const UINT32 REG_REGULATION = 0xE000;
 const UINT32 REG_TIME_BEFORE_FLOAT = 0xE002;
@@ -35,47 +36,6 @@ const SettingRow_t SMALL_TABLE[] = {
     SettingRow_t(0xE100, "One", "First", true, "V", 0.5, 2.0, "%.1f", SETTING_RAW_UINT16, nullptr),
     SettingRow_t(0xE101, "Two", "Second", true, "", 1.0, -5.0, "%.0f", SETTING_RAW_INT8, nullptr),
     SettingRow_t(0, "", "", false, "", 0.0, 0.0, "", SETTING_RAW_UINT16, nullptr),
-};
-
-// Little-endian archive bytes, written by hand so that the tests pin the layout.
-struct ArchiveBytes
-{
-    Bytes bytes;
-    ArchiveBytes& Int(INT32 value)
-    {
-        for (int i = 0; i < 4; ++i)
-            bytes.push_back(static_cast<BYTE>((static_cast<UINT32>(value) >> (8 * i)) & 0xFF));
-        return *this;
-    }
-    ArchiveBytes& Double(double value)
-    {
-        BYTE raw[8];
-        std::memcpy(raw, &value, sizeof raw);
-        bytes.insert(bytes.end(), raw, raw + 8);
-        return *this;
-    }
-    ArchiveBytes& Text(const std::string& text)
-    {
-        if (text.size() < 255)
-        {
-            bytes.push_back(static_cast<BYTE>(text.size()));
-        }
-        else
-        {
-            bytes.push_back(0xFF);
-            bytes.push_back(static_cast<BYTE>(text.size() & 0xFF));
-            bytes.push_back(static_cast<BYTE>(text.size() >> 8));
-        }
-        bytes.insert(bytes.end(), text.begin(), text.end());
-        return *this;
-    }
-    ArchiveBytes& Row(INT32 registerAddress, const std::string& shortName, const std::string& description,
-                      INT32 flag, const std::string& unit, double scale, double defaultValue, INT32 raw,
-                      INT32 rowVersion = 1)
-    {
-        return Int(rowVersion).Int(registerAddress).Text(shortName).Text(description).Int(flag)
-            .Text(unit).Double(scale).Double(defaultValue).Int(raw);
-    }
 };
 
 Bytes StoreToBytes(CStorageVarnixConfig& store)
@@ -220,14 +180,14 @@ TEST(SettingsStoreArchive, StoresTheDefaultRowsInThePinnedLayout)
     CStorageVarnixConfig store(255);
     const Bytes bytes = StoreToBytes(store);
 
-    ArchiveBytes head;
+    StoreBytes head;
     head.Int(1).Int(39).Row(0xE000, "Regulation", "Regulation voltage at 25 deg C", 1, "V", 96.667 / 32768,
                             14.1, 4780);
     ASSERT_GE(bytes.size(), head.bytes.size());
     EXPECT_EQ(head.bytes, Bytes(bytes.begin(), bytes.begin() + head.bytes.size()));
 
     // The last row: Regulation Method, with an empty description and unit.
-    ArchiveBytes tail;
+    StoreBytes tail;
     tail.Row(0xE042, "Regulation Method", "", 1, "", 1.0, 0.0, 0);
     ASSERT_GE(bytes.size(), tail.bytes.size());
     EXPECT_EQ(tail.bytes, Bytes(bytes.end() - tail.bytes.size(), bytes.end()));
@@ -236,7 +196,7 @@ TEST(SettingsStoreArchive, StoresTheDefaultRowsInThePinnedLayout)
 TEST(SettingsStoreArchive, RoundTripIsByteExactIncludingLongTexts)
 {
     const std::string longDescription(300, 'd');
-    ArchiveBytes archive;
+    StoreBytes archive;
     archive.Int(1).Int(2)
         .Row(0xF123, "Custom", longDescription, 0, "A", 0.25, 1.5, -6)
         .Row(0xE00D, "Last Equalize", "Days since last equalize", 0, "days", -255.0, 0.0, 3);
@@ -257,7 +217,7 @@ TEST(SettingsStoreArchive, RoundTripIsByteExactIncludingLongTexts)
 
 TEST(SettingsStoreArchive, LoadedRowsKeepFileTextsAndTakePresentationFromTheTable)
 {
-    ArchiveBytes archive;
+    StoreBytes archive;
     archive.Int(1).Int(3)
         .Row(REG_TIME_BEFORE_FLOAT, "Old name", "Old description", 1, "sec", 2.0, 100.0, 900)
         .Row(REG_TEMP_COMP_HI, "Hi", "Hi limit", 1, "C", 1.0, 70.0, 75)
@@ -295,7 +255,7 @@ TEST(SettingsStoreArchive, LoadedRowsKeepFileTextsAndTakePresentationFromTheTabl
 
 TEST(SettingsStoreArchive, EmptyStoreLoadsAndStores)
 {
-    ArchiveBytes archive;
+    StoreBytes archive;
     archive.Int(1).Int(0);
     CStorageVarnixConfig store(255);
     ASSERT_TRUE(LoadFromBytes(store, archive.bytes));
@@ -305,7 +265,7 @@ TEST(SettingsStoreArchive, EmptyStoreLoadsAndStores)
 
 TEST(SettingsStoreArchive, AnotherStoreVersionLoadsNothing)
 {
-    ArchiveBytes archive;
+    StoreBytes archive;
     archive.Int(2).Int(1).Row(0xE000, "X", "", 1, "", 1.0, 0.0, 1);
     CStorageVarnixConfig store(255);
     int cause = 0;
@@ -323,16 +283,16 @@ TEST(SettingsStoreArchive, DamagedArchivesThrowAndKeepTheCurrentRows)
         Bytes bytes;
         int expectedCause;
     };
-    ArchiveBytes badRowVersion;
+    StoreBytes badRowVersion;
     badRowVersion.Int(1).Int(2).Row(0xE000, "A", "", 1, "", 1.0, 0.0, 1)
         .Row(0xE001, "B", "", 1, "", 1.0, 0.0, 1, 2);
-    ArchiveBytes negativeCount;
+    StoreBytes negativeCount;
     negativeCount.Int(1).Int(-3);
-    ArchiveBytes truncated;
+    StoreBytes truncated;
     truncated.Int(1).Int(2).Row(0xE000, "A", "", 1, "", 1.0, 0.0, 1);
     Bytes cutInRow = truncated.bytes;
     cutInRow.resize(cutInRow.size() - 3);
-    ArchiveBytes hugeCount;
+    StoreBytes hugeCount;
     hugeCount.Int(1).Int(0x7FFFFFFF).Row(0xE000, "A", "", 1, "", 1.0, 0.0, 1);
 
     const Case cases[] = {
@@ -341,7 +301,7 @@ TEST(SettingsStoreArchive, DamagedArchivesThrowAndKeepTheCurrentRows)
         {"fewer rows than counted", truncated.bytes, CArchiveException::endOfFile},
         {"row cut short", cutInRow, CArchiveException::endOfFile},
         {"absurd row count", hugeCount.bytes, CArchiveException::endOfFile},
-        {"count missing", ArchiveBytes().Int(1).bytes, CArchiveException::endOfFile},
+        {"count missing", StoreBytes().Int(1).bytes, CArchiveException::endOfFile},
     };
     for (const Case& c : cases)
     {

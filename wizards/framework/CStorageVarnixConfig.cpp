@@ -125,10 +125,7 @@ bool CStorageVarnixConfig::SetEntryValue(int index, INT32 word)
     SettingRow_t* row = GetRowAt(index);
     if (row == nullptr)
         return false;
-    if (row->rawType == SETTING_RAW_INT8)
-        row->raw = static_cast<signed char>(word & 0xFF);
-    else
-        row->raw = word;
+    row->raw = row->RawFromWord(word);
     return true;
 }
 
@@ -196,6 +193,42 @@ bool CStorageVarnixConfig::Serialize(CArchive& ar, const SettingRow_t* defaultTa
         loaded.push_back(row);
     }
     m_rows.swap(loaded);
+    return true;
+}
+
+bool CStorageVarnixConfig::LoadForTable(CArchive& ar, const SettingRow_t* table)
+{
+    CStorageVarnixConfig file(GetSourceId());
+    if (!file.Serialize(ar, table))
+        return false;
+
+    std::deque<SettingRow_t> adopted;
+    auto alreadyAdopted = [&adopted](UINT32 registerAddress) {
+        for (const SettingRow_t& row : adopted)
+        {
+            if (row.registerAddress == registerAddress)
+                return true;
+        }
+        return false;
+    };
+    for (const SettingRow_t& fileRow : file.m_rows)
+    {
+        const SettingRow_t* tableRow = FindTableRow(table, fileRow.registerAddress);
+        if (tableRow == nullptr || alreadyAdopted(fileRow.registerAddress))
+            continue;
+        if (fileRow.raw < -32768 || fileRow.raw > 65535)
+            AfxThrowArchiveException(CArchiveException::badSchema, ar.m_strFileName);
+        SettingRow_t row = fileRow;
+        row.scale = tableRow->scale;
+        row.raw = row.RawFromWord(fileRow.raw & 0xFFFF);
+        adopted.push_back(row);
+    }
+    for (const SettingRow_t* tableRow = table; tableRow->registerAddress != 0; ++tableRow)
+    {
+        if (!alreadyAdopted(tableRow->registerAddress))
+            adopted.push_back(*tableRow);
+    }
+    m_rows.swap(adopted);
     return true;
 }
 

@@ -41,7 +41,8 @@ public:
     // Raw values; -1 out of range.
     INT32 GetEntryValue(int index) const;
     INT32 GetRawValue(UINT32 registerAddress) const;
-    // Stores a word read from the device: an INT8 row keeps only the sign-extended low byte.
+    // Stores a word read from the device: an INT8 row keeps only the low byte and an INT16
+    // row the whole word, each sign-extended.
     bool SetEntryValue(int index, INT32 word);
 
     // Stores or loads the rows. A loaded row takes its raw type, format and formatter from
@@ -49,6 +50,16 @@ public:
     // returns false, rows unchanged, for a store archive of another version; a damaged
     // archive throws CArchiveException* and also leaves the rows unchanged.
     bool Serialize(CArchive& ar, const SettingRow_t* defaultTable);
+
+    // Loads the store part of a product's setpoint file against that product's table, and
+    // adopts the result only when all of it was read: rows of registers the table lacks
+    // are dropped (as are repeats of a register), every row takes the table's scale, and
+    // table rows the file lacks are appended with their defaults, so that what is shown
+    // and programmed is always the product's whole set. A raw value that no 16-bit
+    // register can hold makes the file damaged; the others are taken as the device would
+    // read back the word they program. Returns false, rows unchanged, for a store archive
+    // of another version; a damaged archive throws CArchiveException* (rows unchanged).
+    bool LoadForTable(CArchive& ar, const SettingRow_t* table);
 
 protected:
     // Replaces the rows with copies of a default table's rows before its end row.

@@ -1,5 +1,6 @@
 #include "wizards/framework/SettingRow_t.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -53,4 +54,61 @@ INT32 SettingRow_t::ValueToRaw(double value, double scale)
     if (rounded <= static_cast<double>(std::numeric_limits<INT32>::min()))
         return std::numeric_limits<INT32>::min();
     return static_cast<INT32>(rounded);
+}
+
+INT32 SettingRow_t::GetRawMinimum() const
+{
+    switch (rawType)
+    {
+    case SETTING_RAW_INT8:
+        return -128;
+    case SETTING_RAW_INT16:
+        return -32768;
+    default:
+        return 0;
+    }
+}
+
+INT32 SettingRow_t::GetRawMaximum() const
+{
+    switch (rawType)
+    {
+    case SETTING_RAW_INT8:
+        return 127;
+    case SETTING_RAW_UINT8:
+        return 255;
+    case SETTING_RAW_INT16:
+        return 32767;
+    default:
+        return 65535;
+    }
+}
+
+bool SettingRow_t::RawFits(INT32 rawValue) const
+{
+    return rawValue >= GetRawMinimum() && rawValue <= GetRawMaximum();
+}
+
+double SettingRow_t::GetMinimumValue() const
+{
+    // + 0.0 turns the -0.0 of a zero count at a negative scale into 0.
+    return std::min(GetRawMinimum() * scale, GetRawMaximum() * scale) + 0.0;
+}
+
+double SettingRow_t::GetMaximumValue() const
+{
+    return std::max(GetRawMinimum() * scale, GetRawMaximum() * scale) + 0.0;
+}
+
+INT32 SettingRow_t::RawFromWord(INT32 word) const
+{
+    switch (rawType)
+    {
+    case SETTING_RAW_INT8:
+        return static_cast<signed char>(word & 0xFF);
+    case SETTING_RAW_INT16:
+        return static_cast<short>(word & 0xFFFF);
+    default:
+        return word;
+    }
 }

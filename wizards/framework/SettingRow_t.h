@@ -9,7 +9,8 @@ enum
 {
     SETTING_RAW_INT8 = 0,    // low byte, sign-extended
     SETTING_RAW_UINT16 = 1,
-    SETTING_RAW_UINT8 = 2
+    SETTING_RAW_UINT8 = 2,
+    SETTING_RAW_INT16 = 3    // the whole word, sign-extended
 };
 
 // Text of an engineering value, used instead of the printf format where set.
@@ -30,6 +31,20 @@ struct SettingRow_t
 
     // value / scale rounded half away from zero; 0 for a zero scale, clamped to 32 bits.
     static INT32 ValueToRaw(double value, double scale);
+
+    // The raw values the register can hold for this row's raw type.
+    INT32 GetRawMinimum() const;
+    INT32 GetRawMaximum() const;
+    bool RawFits(INT32 rawValue) const;
+    // The engineering values of the register's lowest and highest raw value, the smaller
+    // one first (a negative scale turns the range round).
+    double GetMinimumValue() const;
+    double GetMaximumValue() const;
+    // The raw value that a word read from the device means: an INT8 row takes the low
+    // byte and an INT16 row the whole word, sign-extended; other rows the value as it is.
+    INT32 RawFromWord(INT32 word) const;
+    // The register word that programs the raw value.
+    WORD RawToWord() const { return static_cast<WORD>(raw & 0xFFFF); }
 
     INT32 raw;                   // engineering value = raw * scale
     UINT32 registerAddress;      // 0 marks the end row of a default table

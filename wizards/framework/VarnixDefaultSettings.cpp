@@ -11,6 +11,7 @@ const double PWM_PERCENT = 100.0 / 256.0;
 
 const INT32 U16 = SETTING_RAW_UINT16;
 const INT32 I8 = SETTING_RAW_INT8;
+const INT32 I16 = SETTING_RAW_INT16;
 }
 
 const SettingRow_t VARNIX_DEFAULT_SETTINGS[VARNIX_DEFAULT_SETTINGS_COUNT] = {
@@ -37,9 +38,10 @@ const SettingRow_t VARNIX_DEFAULT_SETTINGS[VARNIX_DEFAULT_SETTINGS_COUNT] = {
     SettingRow_t(0xE013, "Load Current Compensation", "Load current compensation", true, "ohm", LOAD_OHMS, 0.02, "%05.3f", U16, nullptr),
     // Counted in tenths of a second.
     SettingRow_t(0xE014, "LVD Warning Period", "LVD warning timeout", true, "sec", 0.1, 300, "", U16, FormatDurationHms),
-    // Signed seconds from dusk or dawn despite the unit text.
-    SettingRow_t(0xE015, "Lighting Timer 1", "Lighting Timer 1", true, "min", 1, 3600, "%.0f", U16, nullptr),
-    SettingRow_t(0xE016, "Lighting Timer 2", "Lighting Timer 2", true, "min", 1, 3600, "%.0f", U16, nullptr),
+    // Signed seconds from dusk or dawn despite the unit text ("before" is negative): the
+    // word is sign-extended, so that a programmed "before" reads back as one.
+    SettingRow_t(0xE015, "Lighting Timer 1", "Lighting Timer 1", true, "min", 1, 3600, "%.0f", I16, nullptr),
+    SettingRow_t(0xE016, "Lighting Timer 2", "Lighting Timer 2", true, "min", 1, 3600, "%.0f", I16, nullptr),
     SettingRow_t(0xE017, "Lighting Bit Field", "Lighting configuration bits", true, "", 1, 255, "%.0f", U16, nullptr),
     SettingRow_t(0xE018, "Dusk Threshold", "Night time threshold - array Voc", true, "V", ARRAY_VOLTS, 8, "%.2f", U16, nullptr),
     SettingRow_t(0xE019, "Dawn Threshold", "Morning threshold for timing - array Voc", true, "V", ARRAY_VOLTS, 10, "%.2f", U16, nullptr),

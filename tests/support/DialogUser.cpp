@@ -1,4 +1,4 @@
-#include "tests/shell_ui/DialogUser.h"
+#include "tests/support/DialogUser.h"
 #include "tests/support/Polling.h"
 #include "tests/support/Screenshot.h"
 

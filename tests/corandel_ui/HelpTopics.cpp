@@ -1,0 +1,40 @@
+#include "tests/corandel_ui/HelpTopics.h"
+
+#include "shell/HelpCommands.h"
+
+#include <htmlhelp.h>
+
+namespace corandel_ui {
+
+namespace {
+std::vector<UINT> g_popups;
+char g_helpFile[] = "C:\\Pyraxis\\pyraxis.chm";
+HtmlHelpCall g_previous = nullptr;
+
+HWND WINAPI RecordHelp(HWND, LPCSTR, UINT command, DWORD_PTR data)
+{
+    if (command == HH_DISPLAY_TEXT_POPUP && data != 0)
+        g_popups.push_back(reinterpret_cast<const HH_POPUP*>(data)->idString);
+    return nullptr;
+}
+}
+
+HelpTopics::HelpTopics() : m_app("CorandelUiTest")
+{
+    g_popups.clear();
+    m_app.m_pszHelpFilePath = g_helpFile;
+    g_previous = SetHtmlHelpCall(RecordHelp);
+}
+
+HelpTopics::~HelpTopics()
+{
+    SetHtmlHelpCall(g_previous);
+    m_app.m_pszHelpFilePath = nullptr;
+}
+
+std::vector<UINT> HelpTopics::Popups() const
+{
+    return g_popups;
+}
+
+} // namespace corandel_ui

@@ -1,0 +1,82 @@
+#include "tests/corandel_ui/SetupDialogUi.h"
+
+#include "res/pyraxis_corandel_resource.h"
+#include "shell/ProgramFolders.h"
+#include "tests/corandel_ui/PrintCapture.h"
+#include "wizards/corandel/CDialogSetpointSummary.h"
+#include "tests/support/TestPaths.h"
+
+namespace corandel_ui {
+
+using namespace testing_support;
+
+using testing_support::MessageBoxRecorder;
+
+std::string LastBox()
+{
+    const auto boxes = MessageBoxRecorder::Instance().Boxes();
+    return boxes.empty() ? "" : boxes.back().text;
+}
+
+void SetupDialogUi::SetUp()
+{
+    MessageBoxRecorder::Instance().Clear();
+}
+
+void SetupDialogUi::TearDown()
+{
+    MessageBoxRecorder::Instance().Clear();
+}
+
+std::function<bool()> SetupDialogUi::DialogShows(const std::string& title)
+{
+    return [this, title] { return (dialogWindow = FindTopWindow(title)) != nullptr; };
+}
+
+std::function<bool()> SetupDialogUi::PageShows(int control, const char* caption)
+{
+    return [this, control, caption] {
+        sheet = FindWizardSheet();
+        page = CurrentPage(sheet);
+        return page != nullptr && ::GetDlgItem(page, control) != nullptr && ::IsWindowVisible(page) &&
+               (caption == nullptr || TextOf(page) == caption);
+    };
+}
+
+std::function<bool()> SetupDialogUi::BoxCount(size_t count)
+{
+    return [count] { return MessageBoxRecorder::Instance().Count() == count; };
+}
+
+void SetupDialogUi::StartDevice(const std::string& profile, bool serial)
+{
+    ASSERT_TRUE(host.Connected()) << host.Error();
+    const std::string folder = testing_support::BuildPath("");
+    GetProgramFolders().SetProgramFolder(std::wstring(folder.begin(), folder.end() - 1));
+    ASSERT_TRUE(device.Start(profile, serial));
+}
+
+std::map<int, int> SetupDialogUi::ProgrammedWords(size_t count)
+{
+    const auto writes = device.Requests(6);
+    EXPECT_EQ(count, writes.size());
+    EXPECT_TRUE(testing_support::AscendingOnce(writes));
+    std::map<int, int> written;
+    for (const auto& write : writes)
+        written[write.address] = write.value;
+    return written;
+}
+
+std::string SetupDialogUi::PrintSummary(CDialogSetpointSummary& dialog, const std::string& jobName)
+{
+    PrintCapture printer;
+    ::SendMessageA(dialogWindow, WM_COMMAND, MAKEWPARAM(IDC_CR_PRINT, BN_CLICKED), 0);
+    EXPECT_EQ(jobName, printer.JobName());
+    EXPECT_GE(printer.Pages(), 1);
+    EXPECT_TRUE(printer.Ended());
+    const std::string text = dialog.BuildSummaryText().StdString();
+    EXPECT_EQ(WithoutWhiteSpace(text), printer.PrintedCharacters());
+    return text;
+}
+
+} // namespace corandel_ui

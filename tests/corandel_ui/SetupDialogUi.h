@@ -1,0 +1,49 @@
+// The fixture of the Corandel setup dialogs' window tests: the script that plays the user,
+// the windows it finds on the way, the message boxes recorded, and for the runs the test
+// device and the device descriptions beside the program.
+#pragma once
+#include "tests/support/UiScript.h"
+#include "tests/support/MessageBoxRecorder.h"
+#include "tests/support/RegisterDevice.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <string>
+
+class CDialogSetpointSummary;
+
+namespace corandel_ui {
+
+std::string LastBox();
+
+class SetupDialogUi : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // The dialog with that caption shows (its window in dialogWindow).
+    std::function<bool()> DialogShows(const std::string& title);
+    // The wizard's current page has the control (and the caption when given).
+    std::function<bool()> PageShows(int control, const char* caption = nullptr);
+    std::function<bool()> BoxCount(size_t count);
+    // Starts the test device with the profile; the runs' contexts read devices.xml.
+    void StartDevice(const std::string& profile, bool serial);
+    // The words the device was programmed with, by register; each register written once,
+    // in ascending order, count of them in all.
+    std::map<int, int> ProgrammedWords(size_t count);
+    // Prints the dialog's summary through the print seam (job name checked, every
+    // character of the summary printed) and gives the summary's text.
+    std::string PrintSummary(CDialogSetpointSummary& dialog, const std::string& jobName);
+
+    testing_support::UiScript script;
+    HWND dialogWindow = nullptr;
+    HWND sheet = nullptr;
+    HWND page = nullptr;
+    testing_support::PeerHost host;
+    testing_support::RegisterDevice device{host};
+};
+
+} // namespace corandel_ui

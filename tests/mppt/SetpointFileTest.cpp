@@ -1,0 +1,348 @@
+// The XML setpoint files of the Varnix MPPT (".vxmppt") and of the HV MPPT: layout, round
+// trips, defaults for what a file leaves out, and every error a damaged file gives.
+#include "tests/support/ErrorText.h"
+#include "wizards/varnix/CVarnixHvMpptSettings.h"
+#include "wizards/varnix/CVarnixMpptSettings.h"
+
+#include <gtest/gtest.h>
+
+#include <tinyxml.h>
+
+#include <map>
+#include <string>
+
+using testing_support::ErrorText;
+using testing_support::NO_EXCEPTION_TEXT;
+
+namespace {
+
+int Count(const std::string& text, const std::string& what)
+{
+    int count = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++count;
+    return count;
+}
+
+template <class Settings>
+std::map<int, std::deque<ModbusRegister_t>> RegisterValues(const Settings& settings)
+{
+    std::map<int, std::deque<ModbusRegister_t>> values;
+    for (const auto& entry : settings.GetVariables())
+        values[entry.first] = entry.second->GetRegisters();
+    return values;
+}
+
+bool SameRegisters(const std::map<int, std::deque<ModbusRegister_t>>& a,
+                   const std::map<int, std::deque<ModbusRegister_t>>& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (const auto& entry : a)
+    {
+        const auto other = b.find(entry.first);
+        if (other == b.end() || other->second.size() != entry.second.size())
+            return false;
+        for (size_t i = 0; i < entry.second.size(); ++i)
+            if (other->second[i].address != entry.second[i].address ||
+                other->second[i].value != entry.second[i].value)
+                return false;
+    }
+    return true;
+}
+
+// A file with the given body under "settings".
+std::string MpptFile(const std::string& settingsBody, const std::string& product = "varnixmppt")
+{
+    return "<?xml version=\"1.0\" encoding=\"ISO-8859-1\" standalone=\"yes\" ?>\n<quorvant><" +
+           product + "><settings version=\"2\">" + settingsBody + "</settings></" + product +
+           "></quorvant>\n";
+}
+
+// Every setting moved away from its default, as a user's edits would.
+template <class Settings>
+void ChangeEverySetting(Settings& settings)
+{
+    for (int id : settings.GetSettingIds())
+    {
+        CModbusVariable* variable = settings.GetVariable(id);
+        std::deque<ModbusRegister_t> registers = variable->GetRegisters();
+        const std::string name = variable->GetName();
+        if (id == 73)
+            variable->FromString("secret");
+        else if (variable->GetUnits() == "h:m:s")
+            variable->FromString("1:02:03");
+        else if (id >= 53 && id <= 70 && registers.size() == 2)
+            variable->FromString(("10.0.0." + std::to_string(id)).c_str());
+        else if (name.find("compare type") != std::string::npos)
+            variable->FromString(">=");
+        else if (registers.size() > 2)
+            variable->FromString(("n" + std::to_string(id)).c_str());
+        else if (variable->ToString() == "true" || variable->ToString() == "false")
+            variable->FromString(variable->ToString() == "true" ? "false" : "true");
+        else if (id == 5)
+            variable->FromString("-0.5");
+        else if (id == 6 || id == 7)
+            variable->FromString(id == 6 ? "-5" : "45");
+        else
+            variable->FromString("7");
+    }
+}
+
+TEST(MpptSetpointFile, NewSettingsSaveModeZeroAnd121VariablesInIdOrder)
+{
+    CVarnixMpptSettings settings;
+    std::string text;
+    settings.SaveXml(text);
+
+    EXPECT_EQ(0u, text.find("<?xml version=\"1.0\" encoding=\"ISO-8859-1\" standalone=\"yes\" ?>\n"
+                            "<quorvant>\n"
+                            "  <varnixmppt>\n"
+                            "    <settings version=\"2\">\n"
+                            "      <mode>0</mode>\n"
+                            "      <variable id=\"1\">\n"
+                            "        <value addr=\"57344\">2567</value>\n"
+                            "      </variable>\n"
+                            "      <variable id=\"2\">\n"
+                            "        <value addr=\"57346\">9000</value>\n"))
+        << text;
+    EXPECT_EQ(121, Count(text, "<variable id="));
+    // Every setting but the never-set password, ascending by id.
+    EXPECT_EQ(std::string::npos, text.find("<variable id=\"73\""));
+    EXPECT_LT(text.find("<variable id=\"9\""), text.find("<variable id=\"20\""));
+    EXPECT_LT(text.find("<variable id=\"210\""), text.find("<variable id=\"220\""));
+    // Flags write their register with only their own bit: DHCP is bit 14 of 0x1517.
+    EXPECT_NE(std::string::npos, text.find("<variable id=\"52\">\n        <value addr=\"5399\">16384</value>"));
+    // A text gives one value per register in ascending order.
+    EXPECT_NE(std::string::npos, text.find("<value addr=\"5391\">22614</value>"));   // "VX"
+    EXPECT_EQ(text.size() - 1, text.rfind("</quorvant>\n") + 11);
+}
+
+TEST(MpptSetpointFile, EverySettingRoundTripsWithTheMode)
+{
+    CVarnixMpptSettings settings;
+    settings.mode = 2;
+    ChangeEverySetting(settings);
+    std::string text;
+    settings.SaveXml(text);
+    EXPECT_EQ(122, Count(text, "<variable id="));   // the password was typed
+
+    CVarnixMpptSettings loaded;
+    loaded.LoadXml(text);
+    EXPECT_EQ(2, loaded.mode);
+    EXPECT_TRUE(SameRegisters(RegisterValues(settings), RegisterValues(loaded)));
+    EXPECT_TRUE(loaded.GetVariable(73)->HasValue());
+    EXPECT_EQ("secret", loaded.GetVariable(73)->ToString());
+    EXPECT_EQ(">=", loaded.GetVariable(104)->ToString());
+
+    // A second save writes the same text.
+    std::string again;
+    loaded.SaveXml(again);
+    EXPECT_EQ(text, again);
+}
+
+TEST(MpptSetpointFile, WhatTheFileLeavesOutTakesItsDefault)
+{
+    CVarnixMpptSettings settings;
+    settings.mode = 2;
+    ChangeEverySetting(settings);
+    // The load resets first, so a file of one setting leaves the rest at their defaults.
+    settings.LoadXml(MpptFile("<mode>1</mode><variable id=\"20\"><value addr=\"57345\">2000</value></variable>"));
+    EXPECT_EQ(1, settings.mode);
+    EXPECT_EQ(2000, settings.GetVariable(20)->GetRegisters().front().value);
+    const CVarnixMpptSettings defaults;
+    for (int id : defaults.GetSettingIds())
+        if (id != 20)
+            EXPECT_EQ(defaults.GetVariable(id)->GetRegisters().front().value,
+                      settings.GetVariable(id)->GetRegisters().front().value)
+                << id;
+    EXPECT_FALSE(settings.GetVariable(73)->HasValue());
+    EXPECT_EQ(122u, settings.GetVariables().size());
+}
+
+TEST(MpptSetpointFile, ModeRules)
+{
+    CVarnixMpptSettings settings;
+    // No mode element: solar charge.
+    settings.LoadXml(MpptFile(""));
+    EXPECT_EQ(1, settings.mode);
+    settings.LoadXml(MpptFile("<mode>7</mode>"));
+    EXPECT_EQ(7, settings.mode);
+    EXPECT_STREQ("unknown", settings.GetModeName().GetString());
+    settings.LoadXml(MpptFile("<mode> 2x</mode>"));
+    EXPECT_EQ(2, settings.mode);
+    settings.LoadXml(MpptFile("<mode>abc</mode>"));
+    EXPECT_EQ(0, settings.mode);
+    EXPECT_EQ("bad 'mode' value", ErrorText([&] { settings.LoadXml(MpptFile("<mode></mode>")); }));
+    // Without the version attribute the file reads the same way.
+    settings.LoadXml("<quorvant><varnixmppt><settings><mode>2</mode></settings></varnixmppt></quorvant>");
+    EXPECT_EQ(2, settings.mode);
+}
+
+TEST(MpptSetpointFile, EveryErrorText)
+{
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"", "file did not contain 'quorvant' element"},
+        {"not xml at all", "file did not contain 'quorvant' element"},
+        {"<other><varnixmppt><settings/></varnixmppt></other>", "file did not contain 'quorvant' element"},
+        {"<quorvant><varnixhvmppt><settings><mode>1</mode></settings></varnixhvmppt></quorvant>",
+         "file did not contain 'varnixmppt' element"},
+        {"<quorvant><varnixmppt></varnixmppt></quorvant>", "file did not contain 'settings' element"},
+        {MpptFile("<mode/>"), "bad 'mode' value"},
+        {MpptFile("<mode>1</mode><variable><value addr=\"57344\">1</value></variable>"), "missing 'id' attribute"},
+        {MpptFile("<variable id=\"1\"><value>1</value></variable>"), "Regulation Voltage missing 'addr' attribute"},
+        {MpptFile("<variable id=\"1\"><value addr=\"57344\"/></variable>"), "Regulation Voltage no text value for variable"},
+        {MpptFile("<variable id=\"1\"><value addr=\"57344\">volts</value></variable>"), "Regulation Voltage bad value"},
+        {MpptFile("<variable id=\"1\"><value addr=\"57345\">1</value></variable>"), "Regulation Voltage had bad (unmatched) address"},
+        {MpptFile("<variable id=\"one\"><value addr=\"57344\">1</value></variable>"), "bad 'id' attribute (one)"},
+        {MpptFile("<variable id=\"1x\"><value addr=\"57344\">1</value></variable>"), "bad 'id' attribute (1x)"},
+    };
+    for (const auto& c : cases)
+    {
+        CVarnixMpptSettings settings;
+        EXPECT_EQ(c.second, ErrorText([&] { settings.LoadXml(c.first); })) << c.first;
+    }
+    // A file cut short is refused as a whole, also where the cut falls between two
+    // complete variables, which the parser would otherwise hand over as a smaller file.
+    std::string whole;
+    CVarnixMpptSettings written;
+    written.mode = 2;
+    written.GetVariable(240)->FromString("500");
+    written.SaveXml(whole);
+    CVarnixMpptSettings settings;
+    for (size_t cut : {whole.size() / 2, whole.find("      <variable id=\"100\""), whole.size() - 2})
+    {
+        EXPECT_EQ("file did not contain 'quorvant' element",
+                  ErrorText([&] { settings.LoadXml(whole.substr(0, cut)); }))
+            << cut;
+    }
+    settings.LoadXml(whole);
+    EXPECT_EQ("500.0", settings.GetVariable(240)->ToString());
+    // Nesting deep enough to overflow the parser is refused without parsing.
+    std::string deep = "<quorvant><varnixmppt><settings>";
+    for (int i = 0; i < 100000; ++i)
+        deep += "<a>";
+    EXPECT_EQ("file did not contain 'quorvant' element", ErrorText([&] { settings.LoadXml(deep); }));
+}
+
+TEST(MpptSetpointFile, PartlyReadFilesAndIdsOfNoSetting)
+{
+    CVarnixMpptSettings settings;
+    // Variables before the fault keep what they read; the mode was read too.
+    EXPECT_EQ("missing 'id' attribute",
+              ErrorText([&] {
+                  settings.LoadXml(MpptFile("<mode>2</mode><variable id=\"20\"><value addr=\"57345\">1234</value></variable><variable/>"));
+              }));
+    EXPECT_EQ(2, settings.mode);
+    EXPECT_EQ(1234, settings.GetVariable(20)->GetRegisters().front().value);
+
+    // An id the table lacks adds nothing and stops nothing; a variable without values
+    // changes nothing; a value above 16 bits keeps its low word.
+    settings.LoadXml(MpptFile("<mode>1</mode><variable id=\"999\"><value addr=\"1\">5</value></variable>"
+                              "<variable id=\"30\"/>"
+                              "<variable id=\"21\"><value addr=\"57350\">65537</value></variable>"));
+    EXPECT_EQ(122u, settings.GetVariables().size());
+    EXPECT_EQ("15.10", settings.GetVariable(30)->ToString());
+    EXPECT_EQ(1, settings.GetVariable(21)->GetRegisters().front().value);
+}
+
+TEST(HvMpptSetpointFile, NewSettingsSave119VariablesAndLoadBackUnchanged)
+{
+    CVarnixHvMpptSettings settings;
+    std::string text;
+    settings.SaveXml(text);
+    EXPECT_EQ(0u, text.find("<?xml version=\"1.0\" encoding=\"ISO-8859-1\" standalone=\"yes\" ?>\n"
+                            "<quorvant>\n"
+                            "  <varnixhvmppt>\n"
+                            "    <settings>\n"
+                            "      <mode>0</mode>\n"))
+        << text;
+    EXPECT_EQ(119, Count(text, "<variable id="));
+    EXPECT_EQ(std::string::npos, text.find("<variable id=\"209\""));
+
+    CVarnixHvMpptSettings loaded;
+    loaded.mode = 2;
+    loaded.LoadXml(text);
+    EXPECT_EQ(0, loaded.mode);
+    EXPECT_TRUE(SameRegisters(RegisterValues(settings), RegisterValues(loaded)));
+}
+
+TEST(HvMpptSetpointFile, RoundTripAndErrors)
+{
+    CVarnixHvMpptSettings settings;
+    settings.mode = 1;
+    ChangeEverySetting(settings);
+    std::string text;
+    settings.SaveXml(text);
+    CVarnixHvMpptSettings loaded;
+    loaded.LoadXml(text);
+    EXPECT_EQ(1, loaded.mode);
+    EXPECT_TRUE(SameRegisters(RegisterValues(settings), RegisterValues(loaded)));
+
+    const std::string noMode =
+        "<quorvant><varnixhvmppt><settings><variable id=\"1\"><value addr=\"57344\">99</value></variable></settings></varnixhvmppt></quorvant>";
+    EXPECT_EQ("file did not contain 'mode' element", ErrorText([&] { loaded.LoadXml(noMode); }));
+    // The mode stays what it was when its element was not reached.
+    EXPECT_EQ(1, loaded.mode);
+
+    std::string mpptText;
+    CVarnixMpptSettings().SaveXml(mpptText);
+    EXPECT_EQ("file did not contain 'varnixhvmppt' element", ErrorText([&] { loaded.LoadXml(mpptText); }));
+    EXPECT_EQ("file did not contain 'varnixmppt' element",
+              ErrorText([&] { CVarnixMpptSettings().LoadXml(text); }));
+    EXPECT_EQ("missing 'id' attribute",
+              ErrorText([&] {
+                  loaded.LoadXml("<quorvant><varnixhvmppt><settings><mode>2x</mode><variable id=\"1\"><value addr=\"57344\">99</value></variable><variable/></settings></varnixhvmppt></quorvant>");
+              }));
+    EXPECT_EQ(2, loaded.mode);
+    EXPECT_EQ(99, loaded.GetVariable(1)->GetRegisters().front().value);
+    // Ids of the Varnix MPPT that the HV model lacks are skipped.
+    loaded.LoadXml("<quorvant><varnixhvmppt><settings><mode>1</mode><variable id=\"209\"><value addr=\"57376\">5</value></variable></settings></varnixhvmppt></quorvant>");
+    EXPECT_EQ(120u, loaded.GetVariables().size());
+}
+
+// The template's hooks run with the "settings" element after the variables.
+class HookedSettings : public CVarnixHvMpptSettings
+{
+public:
+    void OnSaveXml(TiXmlElement* settings) override
+    {
+        savedVariables = CountChildren(settings);
+        settings->SetAttribute("extra", "1");
+    }
+    void OnLoadXml(TiXmlElement* settings) override
+    {
+        loadedVariables = CountChildren(settings);
+        loadedExtra = settings->Attribute("extra") != nullptr;
+        valueWhenLoaded = GetVariable(1)->GetRegisters().front().value;
+    }
+    static int CountChildren(TiXmlElement* settings)
+    {
+        int count = 0;
+        for (TiXmlElement* e = settings->FirstChildElement("variable"); e; e = e->NextSiblingElement("variable"))
+            ++count;
+        return count;
+    }
+    int savedVariables = -1;
+    int loadedVariables = -1;
+    bool loadedExtra = false;
+    int valueWhenLoaded = -1;
+};
+
+TEST(HvMpptSetpointFile, TemplateHooksSeeTheSettingsElement)
+{
+    HookedSettings settings;
+    settings.GetVariable(1)->FromString("13.00");
+    std::string text;
+    settings.SaveXml(text);
+    EXPECT_EQ(119, settings.savedVariables);
+    EXPECT_NE(std::string::npos, text.find("<settings extra=\"1\">"));
+
+    HookedSettings loaded;
+    loaded.LoadXml(text);
+    EXPECT_EQ(119, loaded.loadedVariables);
+    EXPECT_TRUE(loaded.loadedExtra);
+    EXPECT_EQ(settings.GetVariable(1)->GetRegisters().front().value, loaded.valueWhenLoaded);
+}
+
+} // namespace

@@ -1,0 +1,699 @@
+// The main frame as the program builds it: menus and their update rules, the edge bar
+// with its trees, refresh notices, device connect, disconnect, delete, the log-file
+// commands, posted commands, Enter on a device, dragging a variable onto a display,
+// workspace commands and closing; against a device list of its own and against the test
+// device on loopback TCP.
+#include <gtest/gtest.h>
+
+#include "displays/CDocumentDisplay.h"
+#include "documents/CConnectionGeneric1.h"
+#include "documents/CDocumentDeviceGeneric1.h"
+#include "documents/CDocumentDevicePC.h"
+#include "documents/CDocumentLogFile.h"
+#include "documents/CDocumentManager.h"
+#include "documents/CStorageRefreshEvent.h"
+#include "documents/GenericDevices.h"
+#include "documents/IDeviceWithEmbeddedLogging.h"
+#include "documents/RegistryHelpers.h"
+#include "shell/DeviceSearchSettings.h"
+#include "documents/workspace/CDocumentWorkspace.h"
+#include "framework/CCmdUI.h"
+#include "framework/CMDIChildWnd.h"
+#include "framework/CMenu.h"
+#include "framework/FrameworkIds.h"
+#include "res/pyraxis_resource.h"
+#include "shell/CMainFrame.h"
+#include "shell/CMultiDocTemplateEx.h"
+#include "shell/CTabDeviceView.h"
+#include "shell/CTabLogFileView.h"
+#include "shell/CVarnixViewApp.h"
+#include "shell/CViewEx.h"
+#include "shell/ProgramFolders.h"
+#include "shell/ShellCommands.h"
+#include "tests/support/DialogUser.h"
+#include "tests/shell_ui/ShellTestResources.h"
+#include "tests/support/FileText.h"
+#include "tests/support/MessageBoxRecorder.h"
+#include "tests/support/PeerHost.h"
+#include "tests/support/PendingMessages.h"
+#include "tests/support/Polling.h"
+#include "tests/support/Screenshot.h"
+#include "tests/support/TestDevice.h"
+#include "tests/support/TestPaths.h"
+#include "tests/support/UiScript.h"
+
+#include <boost/make_shared.hpp>
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+using testing_support::PollUntil;
+
+namespace
+{
+const DWORD kWaitMs = 20000;
+
+testing_support::MessageBoxRecorder& Recorder()
+{
+    return testing_support::MessageBoxRecorder::Instance();
+}
+
+std::wstring Widen(const std::string& text)
+{
+    return std::wstring(text.begin(), text.end());
+}
+
+// Answers whether a command is enabled, as the menu would show it.
+class EnableProbe : public CCmdUI
+{
+public:
+    void Enable(BOOL on) override
+    {
+        m_enabled = on != FALSE;
+        m_bEnableChanged = TRUE;
+    }
+    bool m_enabled = true;
+};
+
+// A display that takes only device variables, in a view of the drop base.
+class CFrameTestDisplay : public CDocumentDisplay
+{
+    DECLARE_DYNCREATE(CFrameTestDisplay)
+public:
+    bool AcceptsDevice() override { return false; }
+};
+IMPLEMENT_DYNCREATE(CFrameTestDisplay, CDocumentDisplay)
+
+class CRefusingDisplay : public CDocumentDisplay
+{
+    DECLARE_DYNCREATE(CRefusingDisplay)
+public:
+    bool AcceptsVariable() override { return false; }
+};
+IMPLEMENT_DYNCREATE(CRefusingDisplay, CDocumentDisplay)
+
+// Counts, on the dispatch thread, the poll cycles (time items) and the values of one
+// device that reach the displays.
+class CValueCountingDisplay : public CDocumentDisplay
+{
+public:
+    bool OnStorage(const CStoragePtr& item) override
+    {
+        if (item->GetType() == STORAGE_TYPE_TIME)
+            ++m_cycles;
+        else if (item->GetType() == STORAGE_TYPE_SIMPLE_VALUE && item->GetSourceId() == m_deviceId &&
+                 m_cyclesAtFirstValue < 0)
+            m_cyclesAtFirstValue = m_cycles.load();
+        return CDocumentDisplay::OnStorage(item);
+    }
+    std::atomic<int> m_deviceId{-1};
+    std::atomic<int> m_cycles{0};
+    std::atomic<int> m_cyclesAtFirstValue{-1};
+};
+
+std::vector<std::string> TreeTexts(CTreeViewEx& tree, HTREEITEM parent)
+{
+    std::vector<std::string> texts;
+    CTreeCtrl& control = tree.GetTreeCtrl();
+    for (HTREEITEM item = control.GetChildItem(parent); item != nullptr && texts.size() < 1000;
+         item = control.GetNextSiblingItem(item))
+        texts.push_back(static_cast<const char*>(control.GetItemText(item)));
+    return texts;
+}
+
+class MainFrame : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        Recorder().Clear();
+        m_savedFolder = GetProgramFolders().GetProgramFolder();
+        GetProgramFolders().SetProgramFolder(Widen(testing_support::SourcePath("res")));
+        m_frame = m_app.CreateShell();
+        ASSERT_NE(nullptr, m_frame);
+        m_frameHandle = m_frame->GetSafeHwnd();
+        m_manager = m_app.GetDocumentManager();
+        m_frame->SetWindowPos(nullptr, 0, 0, 900, 600, SWP_NOZORDER);
+        m_frame->ShowWindow(SW_SHOW);
+        m_frame->UpdateWindow();
+        Pump();
+    }
+
+    void TearDown() override
+    {
+        if (m_testDevice)
+            m_host.Stop(m_testDevice);
+        if (!m_logPath.empty())
+            ::DeleteFileW(m_logPath.c_str());
+        if (m_manager != nullptr)
+            m_manager->CloseAll();
+        if (::IsWindow(m_frameHandle))
+            ::DestroyWindow(m_frameHandle);
+        testing_support::DispatchPendingMessages();
+        m_app.m_pMainWnd = nullptr;
+        GetProgramFolders().SetProgramFolder(m_savedFolder);
+        Recorder().Clear();
+    }
+
+    void Pump() { testing_support::DispatchPendingMessages(); }
+
+    bool Enabled(UINT command)
+    {
+        EnableProbe probe;
+        probe.m_nID = command;
+        probe.DoUpdate(m_frame, TRUE);
+        return probe.m_enabled;
+    }
+    void Command(UINT command)
+    {
+        m_frame->SendMessage(WM_COMMAND, command, 0);
+        Pump();
+    }
+
+    CDocumentDeviceGeneric1Ptr AddVarnix()
+    {
+        CDocumentDeviceGeneric1Ptr device(new CDocumentDeviceGeneric1(10, 2, 255, m_manager));
+        LoadGenericDevices(GetProgramFolders().GetDevicesXmlPath(), m_manager, 10, 2, device.get(), nullptr);
+        EXPECT_GT(m_manager->AddDevice(device), 0);
+        return device;
+    }
+
+    // Selects the tree item of the document's node in the devices tree.
+    bool SelectDeviceNode(int deviceId)
+    {
+        CTabDeviceView* tree = m_frame->GetDeviceTree();
+        CTreeCtrl& control = tree->GetTreeCtrl();
+        for (HTREEITEM item = control.GetRootItem(); item != nullptr; item = control.GetNextSiblingItem(item)) {
+            const CTreeItem* data = tree->GetItemData(item);
+            if (data != nullptr && data->GetDocumentId() == deviceId && CTreeViewEx::IsDeviceNode(*data))
+                return control.SelectItem(item) != FALSE;
+        }
+        return false;
+    }
+
+    std::string Shot(const std::string& name)
+    {
+        ::RedrawWindow(m_frameHandle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+        Pump();
+        return testing_support::Screenshot::OfWindow(m_frameHandle).Save(name);
+    }
+
+    void StartVarnix()
+    {
+        const std::string unit = "\"1\": {\"device\": {\"xml\": \"" + testing_support::SourceUnixPath("res/devices.xml") +
+                                 "\", \"name\": \"Varnix\", \"serial\": \"MF2024\"}, \"holding\": {\"0x0001\": 4520}, "
+                                 "\"identification\": {\"2\": \"3.14\"}}";
+        const testing_support::StartedTestDevice started = testing_support::StartTestDevice(
+            m_host, "tests/shell_ui/frame", "{\"units\": {" + unit + "}}", {"--tcp-port", "0"}, 240);
+        m_testDevice = started.id;
+        m_tcpPort = started.tcpPort;
+        ASSERT_NE(0, started.id) << started.error;
+    }
+
+    CVarnixViewApp m_app;
+    CMainFrame* m_frame = nullptr;
+    HWND m_frameHandle = nullptr;
+    CDocumentManager* m_manager = nullptr;
+    testing_support::PeerHost m_host;
+    int m_testDevice = 0;
+    int m_tcpPort = 0;
+    std::wstring m_logPath;
+    std::wstring m_savedFolder;
+};
+} // namespace
+
+TEST_F(MainFrame, MenusEdgeBarAndTheUpdateRulesOfADeviceList)
+{
+    HMENU menu = ::GetMenu(m_frameHandle);
+    ASSERT_NE(nullptr, menu);
+    std::vector<std::string> popups;
+    for (int index = 0; index < ::GetMenuItemCount(menu) && index < 20; ++index) {
+        char text[64] = {};
+        ::GetMenuStringA(menu, index, text, sizeof text, MF_BYPOSITION);
+        popups.push_back(text);
+    }
+    EXPECT_EQ((std::vector<std::string>{"&File", "&Devices", "Di&splays", "&Tools", "&Help"}), popups);
+    EXPECT_EQ(2, m_frame->GetEdgeBar().GetTabCount());
+    EXPECT_STREQ("Devices", m_frame->GetEdgeBar().GetViewName(0));
+    EXPECT_STREQ("Log Files", m_frame->GetEdgeBar().GetViewName(1));
+    EXPECT_EQ(m_frame->GetEdgeBar().GetActiveView(), m_frame->GetDeviceTree());
+    EXPECT_TRUE(::IsWindowVisible(m_frame->GetStatusBar().GetSafeHwnd()));
+    EXPECT_EQ(m_frameHandle, m_manager->GetDispatcher().GetTargetWindow());
+
+    // Always available: New Display with its three templates and every setup.
+    for (UINT command : {ID_DEVICES_SEARCH, ID_DEVICES_MANUAL_CONNECTION, ID_LOGFILE_OPEN, ID_TOOLS_PREFERENCES,
+                         ID_WORKSPACE_SAVE, ID_WORKSPACE_SAVE_AS, ID_VIEW_DEVICES_TAB, ID_DISPLAY_NEW,
+                         ID_TOOLS_DIP_SWITCH_WIZARD, ID_TOOLS_VARNIX_WIZARD, ID_TOOLS_OSTREL_WIZARD,
+                         ID_TOOLS_CORANDEL_DUO_WIZARD, ID_TOOLS_CORANDEL_MPPT_WIZARD, ID_TOOLS_VARNIX_MPPT_WIZARD})
+        EXPECT_TRUE(Enabled(command)) << command;
+    EXPECT_EQ(3u, m_manager->GetDocTemplates().size());
+    // Nothing selected: no device command.
+    for (UINT command : {ID_DEVICE_DELETE, ID_DEVICE_CONNECT, ID_DEVICE_DISCONNECT, ID_DEVICE_PROPERTIES,
+                         ID_DEVICE_RENAME, ID_DEVICES_CONNECT_ALL})
+        EXPECT_FALSE(Enabled(command)) << command;
+
+    // A device of the file, not connected: refresh 1 rebuilds the tree with its variables.
+    const CDocumentDeviceGeneric1Ptr device = AddVarnix();
+    m_frame->SendMessage(WM_APP_REFRESH_EVENT, 1, device->GetId());
+    CTabDeviceView* tree = m_frame->GetDeviceTree();
+    const std::vector<std::string> nodes = TreeTexts(*tree, TVI_ROOT);
+    ASSERT_EQ(1u, nodes.size());
+    EXPECT_EQ("Varnix", nodes[0]);
+    HTREEITEM node = tree->GetTreeCtrl().GetRootItem();
+    EXPECT_EQ(device->GetVariables().size(), TreeTexts(*tree, node).size());
+    ASSERT_TRUE(SelectDeviceNode(device->GetId()));
+    EXPECT_TRUE(Enabled(ID_DEVICE_DELETE));
+    EXPECT_TRUE(Enabled(ID_DEVICE_CONNECT));
+    EXPECT_FALSE(Enabled(ID_DEVICE_DISCONNECT));
+    EXPECT_TRUE(Enabled(ID_DEVICE_PROPERTIES));
+    EXPECT_TRUE(Enabled(ID_DEVICE_RENAME));
+    EXPECT_TRUE(Enabled(ID_DEVICES_CONNECT_ALL));
+    // Only the active tab's selection counts.
+    m_frame->GetEdgeBar().SetActiveView(RUNTIME_CLASS(CTabLogFileView));
+    EXPECT_FALSE(Enabled(ID_DEVICE_DELETE));
+    m_frame->SendMessage(WM_COMMAND, ID_VIEW_DEVICES_TAB, 0);
+    EXPECT_TRUE(Enabled(ID_DEVICE_DELETE));
+
+    // A variable is no device node.
+    tree->GetTreeCtrl().SelectItem(tree->GetTreeCtrl().GetChildItem(node));
+    EXPECT_FALSE(Enabled(ID_DEVICE_PROPERTIES));
+    ASSERT_TRUE(SelectDeviceNode(device->GetId()));
+
+    // Delete removes it, and the removal's refresh empties the tree.
+    Command(ID_DEVICE_DELETE);
+    EXPECT_FALSE(m_manager->FindDeviceById(device->GetId()));
+    m_frame->SendMessage(WM_APP_REFRESH_EVENT, REFRESH_DEVICE_REMOVED, device->GetId());
+    EXPECT_TRUE(TreeTexts(*tree, TVI_ROOT).empty());
+    // Codes without a meaning for the frame change nothing.
+    for (int code : {0, 6, 7, 11, -1})
+        EXPECT_EQ(0, m_frame->SendMessage(WM_APP_REFRESH_EVENT, code, 1));
+    EXPECT_EQ(0u, Recorder().Count());
+}
+
+TEST_F(MainFrame, ConnectDisconnectAndConnectAllAgainstTheTestDevice)
+{
+    ASSERT_NO_FATAL_FAILURE(StartVarnix());
+    const CDocumentDeviceGeneric1Ptr device = AddVarnix();
+    const boost::shared_ptr<CConnectionGeneric1> connection = device->GetGenericConnection();
+    connection->SetSerial(false);
+    connection->SetHost("127.0.0.1");
+    connection->SetTcpPort(m_tcpPort);
+    // A second device nobody answers for: Connect All reports it and goes on.
+    const CDocumentDeviceGeneric1Ptr absent = AddVarnix();
+    absent->GetGenericConnection()->SetSerial(false);
+    absent->GetGenericConnection()->SetHost("127.0.0.1");
+    absent->GetGenericConnection()->SetTcpPort(1);
+    m_frame->SendMessage(WM_APP_REFRESH_EVENT, REFRESH_WORKSPACE_LOADED, device->GetId());
+
+    Command(ID_DEVICES_CONNECT_ALL);
+    EXPECT_TRUE(device->IsConnected());
+    EXPECT_FALSE(absent->IsConnected());
+    ASSERT_EQ(1u, Recorder().Count());
+    EXPECT_EQ(0u, Recorder().Boxes()[0].text.find("Error: unable to open connection to 'Varnix':\n"));
+    std::wstring folder;
+    m_logPath = device->GetEmbeddedLogFilePath(folder);
+
+    // The hub's notices reach the tree: the node takes the connected device's name.
+    CTabDeviceView* tree = m_frame->GetDeviceTree();
+    ASSERT_TRUE(PollUntil(
+        [&] {
+            Pump();
+            for (const std::string& text : TreeTexts(*tree, TVI_ROOT))
+                if (text.find("VNX-45") == 0)
+                    return true;
+            return false;
+        },
+        kWaitMs));
+    ASSERT_TRUE(PollUntil([&] { Pump(); return !device->IsBusy(); }, kWaitMs));
+    // Once the device is ready, its values reach the displays within two poll cycles;
+    // counted in cycles, with three times that for a loaded machine.
+    const boost::shared_ptr<CValueCountingDisplay> counter(new CValueCountingDisplay);
+    counter->m_bAutoDelete = FALSE;
+    ASSERT_GT(m_manager->AddDisplay(counter), 0);
+    counter->m_deviceId = device->GetId();
+    const int cyclesAtStart = counter->m_cycles;
+    ASSERT_TRUE(PollUntil([&] { Pump(); return counter->m_cyclesAtFirstValue >= 0; }, kWaitMs));
+    EXPECT_LE(counter->m_cyclesAtFirstValue - cyclesAtStart, 2 * 3);
+    m_manager->RemoveDisplay(counter);
+    ASSERT_TRUE(SelectDeviceNode(device->GetId()));
+    EXPECT_FALSE(Enabled(ID_DEVICE_DELETE));
+    EXPECT_FALSE(Enabled(ID_DEVICE_CONNECT));
+    EXPECT_TRUE(Enabled(ID_DEVICE_DISCONNECT));
+    EXPECT_FALSE(Shot("shell_main_frame_connected").empty());
+    // The selection keeps the highlight colours while the tree does not have the focus.
+    ::SetFocus(m_frameHandle);
+    ::RedrawWindow(tree->GetSafeHwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_GT(testing_support::Screenshot::OfWindow(tree->GetSafeHwnd()).CountPixels(::GetSysColor(COLOR_HIGHLIGHT)),
+              100u);
+
+    // Enter on the device opens its debug console (the edge bar hands Return to its view).
+    shell_test::DialogUser console(IDC_DEBUG_OUTPUT, [](HWND dialog) { shell_test::Click(dialog, IDCANCEL); });
+    MSG enter = {tree->GetSafeHwnd(), WM_KEYDOWN, VK_RETURN, 1, 0, {0, 0}};
+    if (!m_app.PreTranslateMessage(&enter))
+        ::DispatchMessageA(&enter);
+    EXPECT_TRUE(console.Finished());
+
+    Command(ID_DEVICE_DISCONNECT);
+    EXPECT_FALSE(device->IsConnected());
+    EXPECT_TRUE(Enabled(ID_DEVICE_CONNECT));
+    Command(ID_DEVICE_CONNECT);
+    EXPECT_TRUE(device->IsConnected());
+    PollUntil([&] { Pump(); return !device->IsBusy(); }, kWaitMs);
+    Command(ID_DEVICE_DISCONNECT);
+    EXPECT_FALSE(device->IsConnected());
+}
+
+TEST_F(MainFrame, LogFilesOpenOnceAndCloseWithTheirDeviceOrTheCommand)
+{
+    const std::string folder = testing_support::BuildPath("tests/shell_ui/frame-logs");
+    ASSERT_TRUE(testing_support::EnsureDirectory(folder));
+    const std::string path = folder + "\\day.csv";
+    ASSERT_TRUE(testing_support::WriteFileText(
+        path, "\"time (UTC)\",\"Battery Voltage\"\n\"2024-05-01T12:00:00.000+00:00\",\"12.5\"\n"));
+
+    m_frame->OpenLogFile(Widen(path), 7);
+    CTabLogFileView* tree = m_frame->GetLogFileTree();
+    EXPECT_EQ((std::vector<std::string>{"day.csv"}), TreeTexts(*tree, TVI_ROOT));
+    EXPECT_EQ((std::vector<std::string>{"Battery Voltage"}), TreeTexts(*tree, tree->GetTreeCtrl().GetRootItem()));
+    try {
+        m_frame->OpenLogFile(Widen(path), -1);
+        ADD_FAILURE() << "opened twice";
+    } catch (const std::runtime_error& error) {
+        EXPECT_STREQ("that log file is already open", error.what());
+    }
+    try {
+        m_frame->OpenLogFile(Widen(folder + "\\missing.csv"), -1);
+        ADD_FAILURE() << "opened a missing file";
+    } catch (const std::runtime_error& error) {
+        EXPECT_EQ(0u, std::string(error.what()).find("unable to open log file \"" + folder + "\\missing.csv\": "));
+    }
+
+    // Close on the Log Files tab while the Devices tab is active does nothing.
+    tree->GetTreeCtrl().SelectItem(tree->GetTreeCtrl().GetRootItem());
+    Command(ID_LOGFILE_CLOSE);
+    EXPECT_EQ(1u, TreeTexts(*tree, TVI_ROOT).size());
+    m_frame->GetEdgeBar().SetActiveView(RUNTIME_CLASS(CTabLogFileView));
+    Command(ID_LOGFILE_CLOSE);
+    EXPECT_TRUE(TreeTexts(*tree, TVI_ROOT).empty());
+
+    // A device's downloaded log closes when that device disconnects (refresh 8).
+    m_frame->OpenLogFile(Widen(path), 7);
+    EXPECT_EQ(1u, TreeTexts(*tree, TVI_ROOT).size());
+    m_frame->SendMessage(WM_APP_REFRESH_EVENT, REFRESH_DISCONNECTED, 3);
+    EXPECT_EQ(1u, TreeTexts(*tree, TVI_ROOT).size());
+    m_frame->SendMessage(WM_APP_REFRESH_EVENT, REFRESH_DISCONNECTED, 7);
+    EXPECT_TRUE(TreeTexts(*tree, TVI_ROOT).empty());
+
+    // The first downloaded log is announced once with its text.
+    m_frame->SendMessage(WM_APP_REFRESH_EVENT, REFRESH_DEVICE_LOG_DOWNLOADED, 1);
+    ASSERT_EQ(1u, Recorder().Count());
+    EXPECT_EQ(0u, Recorder().Boxes()[0].text.find("The device you connected had some long-term logged data"));
+    EXPECT_EQ(static_cast<UINT>(MB_ICONINFORMATION), Recorder().Boxes()[0].type & MB_ICONMASK);
+    ::DeleteFileA(path.c_str());
+}
+
+TEST_F(MainFrame, APostedCommandRunsWithItsEndpointWhichIsFreedAfterwards)
+{
+    const long before = ModbusEndpoint_t::LiveCount();
+    m_frame->SendMessage(WM_APP_RUN_COMMAND, ID_VIEW_DEVICES_TAB, reinterpret_cast<LPARAM>(new ModbusEndpoint_t));
+    EXPECT_EQ(before, ModbusEndpoint_t::LiveCount());
+    EXPECT_FALSE(m_frame->GetCommandContext());
+    EXPECT_EQ(0, m_frame->SendMessage(WM_APP_RUN_COMMAND, ID_DEVICES_SEARCH, 0));
+    EXPECT_EQ(0u, Recorder().Count());
+}
+
+TEST_F(MainFrame, CorandelToolsOpenTheirWarningThenTheirSetupOnTheCommandsDevice)
+{
+    using namespace testing_support;
+    // From a device's Tools entry: the setup dialog's runs start on that device.
+    UiScript duo;
+    HWND setup = nullptr;
+    duo.Step("warning", [] { return FindTopWindow("Warning") != nullptr; }, [&] {
+        EXPECT_EQ(m_frameHandle, ::GetWindow(FindTopWindow("Warning"), GW_OWNER));
+        Click(FindTopWindow("Warning"), IDOK);
+    });
+    duo.Step("setup", [&] { return (setup = FindTopWindow("Corandel Duo Custom Setpoints Summary")) != nullptr; },
+             [&] {
+                 EXPECT_EQ(m_frameHandle, ::GetWindow(setup, GW_OWNER));
+                 Click(setup, IDC_CR_READ_DEVICE);
+             });
+    HWND sheet = nullptr;
+    HWND page = nullptr;
+    duo.Step("read connection",
+             [&] {
+                 sheet = FindWizardSheet();
+                 page = CurrentPage(sheet);
+                 return page != nullptr && ::GetDlgItem(page, IDC_WIZARD_PORT) != nullptr;
+             },
+             [&] {
+                 EXPECT_EQ(7, ::SendDlgItemMessageA(page, IDC_WIZARD_PORT, CB_GETCURSEL, 0, 0)) << "COM 7";
+                 EXPECT_EQ("9", ItemText(page, IDC_WIZARD_MODBUS_ADDRESS));
+                 PressWizardButton(sheet, PSBTN_CANCEL);
+             });
+    duo.Step("close", [&] { return FindWizardSheet() == nullptr; }, [&] { Click(setup, IDCANCEL); });
+    ModbusEndpoint_t* device = new ModbusEndpoint_t;
+    device->port = 7;
+    device->unitId = 9;
+    duo.Play([&] { m_frame->SendMessage(WM_APP_RUN_COMMAND, ID_TOOLS_CORANDEL_DUO_WIZARD, reinterpret_cast<LPARAM>(device)); });
+
+    // From the menu, with the warning declined: no setup dialog.
+    UiScript mppt;
+    mppt.Step("warning", [] { return FindTopWindow("Warning") != nullptr; },
+              [] { Click(FindTopWindow("Warning"), IDCANCEL); });
+    mppt.Play([&] { Command(ID_TOOLS_CORANDEL_MPPT_WIZARD); });
+    EXPECT_EQ(nullptr, FindTopWindow("Corandel MMPT Custom Settings Summary"));
+    EXPECT_FALSE(m_frame->GetCommandContext());
+}
+
+TEST_F(MainFrame, AVariableDraggedFromTheTreeLandsOnADisplayThatTakesIt)
+{
+    const CDocTemplatePtr displayTemplate(new CMultiDocTemplateEx(
+        m_manager, IDR_SHELL_TEST_DISPLAY, RUNTIME_CLASS(CFrameTestDisplay), RUNTIME_CLASS(CMDIChildWnd),
+        RUNTIME_CLASS(CViewEx)));
+    const CDocTemplatePtr refusingTemplate(new CMultiDocTemplateEx(
+        m_manager, IDR_SHELL_TEST_FORM, RUNTIME_CLASS(CRefusingDisplay), RUNTIME_CLASS(CMDIChildWnd),
+        RUNTIME_CLASS(CViewEx)));
+    CDocumentDisplayPtr display(dynamic_cast<CDocumentDisplay*>(displayTemplate->OpenDocumentFile(nullptr, TRUE)));
+    CDocumentDisplayPtr refusing(dynamic_cast<CDocumentDisplay*>(refusingTemplate->OpenDocumentFile(nullptr, TRUE)));
+    ASSERT_TRUE(display && refusing);
+    ASSERT_GT(m_manager->AddDisplay(display), 0);
+    ASSERT_GT(m_manager->AddDisplay(refusing), 0);
+    m_frame->MDITile(MDITILE_VERTICAL);
+
+    const CDocumentDeviceGeneric1Ptr device = AddVarnix();
+    m_frame->SendMessage(WM_APP_REFRESH_EVENT, REFRESH_WORKSPACE_LOADED, device->GetId());
+    CTabDeviceView* tree = m_frame->GetDeviceTree();
+    HTREEITEM node = tree->GetTreeCtrl().GetRootItem();
+    HTREEITEM variable = tree->GetTreeCtrl().GetChildItem(node);
+    ASSERT_NE(nullptr, variable);
+    const std::string variableName = static_cast<const char*>(tree->GetTreeCtrl().GetItemText(variable));
+    Pump();
+
+    auto viewCentre = [&](CDocumentDisplay& target) {
+        POSITION position = target.GetFirstViewPos();
+        CView* view = target.GetNextViewAt(position);
+        CRect rect;
+        view->GetWindowRect(&rect);
+        CPoint point = rect.CenterPoint();
+        tree->ScreenToClient(&point);
+        return point;
+    };
+    auto drag = [&](HTREEITEM item, CPoint to, bool rebuildMeanwhile) {
+        CRect itemRect;
+        tree->GetTreeCtrl().GetItemRect(item, &itemRect, TRUE);
+        tree->BeginDrag(item, itemRect.CenterPoint());
+        EXPECT_TRUE(tree->IsDragging());
+        if (rebuildMeanwhile) {
+            // A refresh that rebuilds the tree during the drag frees the items' data.
+            tree->DeleteAllItems();
+            tree->RebuildTree();
+        }
+        tree->SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(to.x, to.y));
+        tree->EndDrag(0, to);
+        EXPECT_FALSE(tree->IsDragging());
+    };
+
+    drag(variable, viewCentre(*refusing), false);
+    EXPECT_EQ(0u, refusing->GetEntryCount());
+    // The tree itself and a whole device are no drop.
+    drag(variable, CPoint(5, 5), false);
+    drag(node, viewCentre(*display), false);
+    EXPECT_EQ(0u, display->GetEntryCount());
+
+    drag(variable, viewCentre(*display), true);
+    ASSERT_EQ(1u, display->GetEntryCount());
+    EXPECT_EQ(variableName, display->GetEntry(0).item->GetName().GetString());
+    EXPECT_EQ(device->GetId(), display->GetEntry(0).item->GetDocumentId());
+    EXPECT_FALSE(Shot("shell_main_frame_dropped").empty());
+    display->OnCloseDocument();
+    refusing->OnCloseDocument();
+}
+
+TEST_F(MainFrame, OneWorkspaceIsKeptSoSaveWritesTheOpenedFileAndClosingAsksFirst)
+{
+    const std::string folder = testing_support::BuildPath("tests/shell_ui/frame-workspaces");
+    ASSERT_TRUE(testing_support::EnsureDirectory(folder));
+    const std::string path = folder + "\\site.pxs";
+    ::DeleteFileA(path.c_str());
+    {
+        CDocumentWorkspace writer;
+        ASSERT_TRUE(writer.OnSaveDocument(path.c_str()));
+    }
+    m_app.OnCmdMsg(ID_FILE_NEW, CN_COMMAND, nullptr, nullptr);
+    ASSERT_NE(nullptr, m_app.OpenDocumentFile(path.c_str()));
+    m_app.CloseOlderWorkspaces();
+    POSITION templates = m_app.GetFirstDocTemplatePosition();
+    CDocTemplate* workspaces = m_app.GetNextDocTemplate(templates);
+    int count = 0;
+    CDocument* kept = nullptr;
+    for (POSITION position = workspaces->GetFirstDocPosition(); position != nullptr; ++count)
+        kept = workspaces->GetNextDoc(position);
+    ASSERT_EQ(1, count);
+    EXPECT_EQ(path, kept->GetPathName().GetString());
+
+    // Save Workspace writes that file again, with the device added since.
+    const CDocumentDeviceGeneric1Ptr device = AddVarnix();
+    const std::string before = testing_support::ReadFileText(path);
+    Command(ID_WORKSPACE_SAVE);
+    const std::string after = testing_support::ReadFileText(path);
+    EXPECT_NE(before, after);
+    EXPECT_NE(std::string::npos, after.find("Varnix"));
+
+    // Closing with an unsaved change asks first; "Cancel" keeps everything open.
+    kept->SetModifiedFlag(TRUE);
+    Recorder().QueueAnswer(IDCANCEL);
+    m_frame->SendMessage(WM_CLOSE, 0, 0);
+    EXPECT_TRUE(::IsWindow(m_frameHandle));
+    EXPECT_TRUE(m_manager->FindDeviceById(device->GetId()));
+    ASSERT_GE(Recorder().Count(), 1u);
+
+    // "No" closes the documents, then the frame, without asking again or saving.
+    Recorder().Clear();
+    const std::string saved = testing_support::ReadFileText(path);
+    Recorder().QueueAnswer(IDNO);
+    m_frame->SendMessage(WM_CLOSE, 0, 0);
+    Pump();
+    EXPECT_FALSE(::IsWindow(m_frameHandle));
+    EXPECT_EQ(1u, Recorder().Count());
+    EXPECT_EQ(saved, testing_support::ReadFileText(path));
+    EXPECT_FALSE(m_manager->FindDeviceById(device->GetId()));
+    ::DeleteFileA(path.c_str());
+}
+
+TEST_F(MainFrame, SearchOnASerialLineAddsTheChosenDeviceAndConnectsIt)
+{
+    const testing_support::SerialPair pair = m_host.OpenSerialPair();
+    ASSERT_NE(0, pair.id) << m_host.Error();
+    const std::string unit = "\"1\": {\"device\": {\"xml\": \"" + testing_support::SourceUnixPath("res/devices.xml") +
+                             "\", \"name\": \"Varnix\", \"serial\": \"SR2024\"}, \"identification\": {\"2\": \"3.14\"}}";
+    const testing_support::StartedTestDevice started = testing_support::StartTestDevice(
+        m_host, "tests/shell_ui/frame-search", "{\"units\": {" + unit + "}}", {"--rtu", pair.peerPath}, 240);
+    m_testDevice = started.id;
+    ASSERT_NE(0, started.id) << started.error;
+    const DWORD savedSerial = ReadRegistryDword(PYRAXIS_REGISTRY_KEY, REG_SCAN_FOR_DEVICES_SERIAL, 0xFFFFFFFF);
+    const DWORD savedNetwork = ReadRegistryDword(PYRAXIS_REGISTRY_KEY, REG_SCAN_FOR_DEVICES_NETWORK, 1);
+    WriteRegistryDword(PYRAXIS_REGISTRY_KEY, REG_SCAN_FOR_DEVICES_SERIAL, static_cast<DWORD>(pair.com));
+    WriteRegistryDword(PYRAXIS_REGISTRY_KEY, REG_SCAN_FOR_DEVICES_NETWORK, 0);
+
+    shell_test::DialogUser user(IDC_SEARCH_RESULTS, [](HWND window) {
+        HWND list = shell_test::FindDescendant(window, IDC_SEARCH_RESULTS);
+        PollUntil([&] { return ::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) > 0; }, 60000);
+        LVITEMA item = {};
+        item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
+        ::SendMessageA(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+        shell_test::Click(window, IDOK);
+    });
+    Command(ID_DEVICES_SEARCH);
+    WriteRegistryDword(PYRAXIS_REGISTRY_KEY, REG_SCAN_FOR_DEVICES_SERIAL, savedSerial);
+    WriteRegistryDword(PYRAXIS_REGISTRY_KEY, REG_SCAN_FOR_DEVICES_NETWORK, savedNetwork);
+    ASSERT_TRUE(user.Finished());
+
+    // The device is listed and its connection opened after the command returned.
+    CDocumentDevicePtr device;
+    ASSERT_TRUE(PollUntil(
+        [&] {
+            Pump();
+            for (const CDocumentDevicePtr& candidate : m_manager->GetDevices())
+                if (candidate->IsListed())
+                    device = candidate;
+            return device && device->IsConnected();
+        },
+        kWaitMs));
+    std::wstring folder;
+    if (auto* logging = dynamic_cast<IDeviceWithEmbeddedLogging*>(device.get()))
+        m_logPath = logging->GetEmbeddedLogFilePath(folder);
+    EXPECT_EQ(m_frame->GetEdgeBar().GetActiveView(), m_frame->GetDeviceTree());
+    ASSERT_TRUE(PollUntil(
+        [&] {
+            Pump();
+            const auto texts = TreeTexts(*m_frame->GetDeviceTree(), TVI_ROOT);
+            return texts.size() == 1 && texts[0] == "VNX-45 (SR2024)";
+        },
+        kWaitMs));
+    // No failure is reported; at most the notice of a first downloaded device log.
+    for (const auto& box : Recorder().Boxes())
+        EXPECT_EQ(0u, box.text.find("The device you connected had some long-term logged data")) << box.text;
+    PollUntil([&] { Pump(); return !device->IsBusy(); }, kWaitMs);
+    device->GetConnection()->Disconnect();
+}
+
+TEST_F(MainFrame, AManualConnectionIntoAFullDeviceListIsRefusedWithoutOpeningAnything)
+{
+    // The computer holds id 1; fill the rest.
+    for (int added = 0; added < DOCUMENT_ID_LIMIT && m_manager->AddDevice(boost::make_shared<CDocumentDevicePC>()) > 0;
+         ++added) {
+    }
+    const size_t full = m_manager->GetDevices().size();
+    shell_test::DialogUser user(IDC_NEW_DEVICE_LIST, [](HWND window) { shell_test::Click(window, IDOK); });
+    Command(ID_DEVICES_MANUAL_CONNECTION);
+    ASSERT_TRUE(user.Finished());
+    EXPECT_EQ(full, m_manager->GetDevices().size());
+    ASSERT_EQ(1u, Recorder().Count());
+    EXPECT_EQ("Error: no more devices can be added; delete one first.", Recorder().Boxes()[0].text);
+}
+
+TEST_F(MainFrame, NewDisplayOpensTheChosenKindAndAFullDisplayListClosesWhatItOpened)
+{
+    auto childCount = [&] {
+        int count = 0;
+        for (HWND child = ::GetWindow(m_frame->m_hWndMDIClient, GW_CHILD); child != nullptr && count < 300;
+             child = ::GetWindow(child, GW_HWNDNEXT))
+            ++count;
+        return count;
+    };
+    auto chooseFirst = [](HWND window) {
+        HWND list = shell_test::FindDescendant(window, IDC_NEW_DISPLAY_LIST);
+        ::SendMessageA(list, LB_SETCURSEL, 0, 0);
+        shell_test::Click(window, IDOK);
+    };
+    const int childrenBefore = childCount();
+    {
+        shell_test::DialogUser user(IDC_NEW_DISPLAY_LIST, chooseFirst);
+        Command(ID_DISPLAY_NEW);
+        ASSERT_TRUE(user.Finished());
+    }
+    ASSERT_EQ(1u, m_manager->GetDisplays().size());
+    EXPECT_EQ(childrenBefore + 1, childCount());
+    EXPECT_FALSE(Shot("shell_main_frame_new_display").empty());
+
+    // With every display id taken the new document is reported and closed with its frame.
+    for (int added = 0; added < DOCUMENT_ID_LIMIT; ++added) {
+        CDocumentDisplayPtr filler(new CDocumentDisplay);
+        filler->m_bAutoDelete = FALSE;
+        if (m_manager->AddDisplay(filler) < 0)
+            break;
+    }
+    const size_t full = m_manager->GetDisplays().size();
+    const int childrenFull = childCount();
+    {
+        shell_test::DialogUser user(IDC_NEW_DISPLAY_LIST, chooseFirst);
+        Command(ID_DISPLAY_NEW);
+        ASSERT_TRUE(user.Finished());
+    }
+    Pump();
+    EXPECT_EQ(full, m_manager->GetDisplays().size());
+    EXPECT_EQ(childrenFull, childCount());
+    ASSERT_EQ(1u, Recorder().Count());
+    EXPECT_EQ("Error: no more displays can be opened; close one first.", Recorder().Boxes()[0].text);
+}

@@ -1,0 +1,298 @@
+// Reading and programming Varnix MPPT and HV MPPT setpoints as the setup dialogs do it, on
+// the programming thread against the test device (loopback TCP and a pty): what the device
+// is asked (each register once, ascending, the holes and the password never read), what a
+// read brings back into copies of the dialog's settings, the controller without the
+// optional set, the array targets a controller without them answers with 0xFFFF, and a
+// controller whose Ethernet writes are switched off.
+#include <gtest/gtest.h>
+
+#include "tests/support/MpptDeviceProfile.h"
+#include "tests/support/PeerHost.h"
+#include "tests/support/RunFixtures.h"
+#include "wizards/framework/CWizardProgrammingThread.h"
+#include "wizards/varnix/MpptProgrammingContext.h"
+#include "wizards/varnix/MpptSettingTable.h"
+
+#include <map>
+#include <set>
+#include <sstream>
+
+using namespace wizard_runs;
+using namespace mppt_device;
+
+namespace {
+
+bool InSetpointHoles(int address)
+{
+    for (int hole : SETPOINT_HOLES)
+        if (hole == address)
+            return true;
+    return false;
+}
+
+class MpptRun : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(host.Connected()) << host.Error(); }
+
+    void UseDevice(CWizardProgrammingContext& context, bool tcp)
+    {
+        context.modbusAddress = 1;
+        if (tcp)
+        {
+            context.comPort = -1;
+            context.host = "127.0.0.1";
+            context.tcpPort = device.TcpPort();
+        }
+        else
+        {
+            context.comPort = device.ComPort();
+        }
+    }
+
+    void Run(const CWizardProgrammingContextPtr& context)
+    {
+        ASSERT_TRUE(thread.Start(recorder.Window(), context));
+        ASSERT_TRUE(recorder.WaitForEnd(120000)) << "the run neither finished nor failed";
+        recorder.Drain(100);
+        EXPECT_TRUE(thread.Stop(5000));
+    }
+
+    // Every address the run read with function 4, with the number of times.
+    std::map<int, int> ReadAddresses() const
+    {
+        std::map<int, int> addresses;
+        for (const JournalRequest& request : OfFunction(device.Requests(), 4))
+            for (int offset = 0; offset < request.count; ++offset)
+                ++addresses[request.address + offset];
+        return addresses;
+    }
+
+    testing_support::PeerHost host;
+    DeviceUnderTest device{host};
+    RunRecorder recorder;
+    CWizardProgrammingThread thread;
+};
+
+TEST_F(MpptRun, ReadBringsTheDeviceValuesIntoCopiesOfTheDialogSettings)
+{
+    const CVarnixMpptSettings controller = DeviceSettings<CVarnixMpptSettings>();
+    ASSERT_TRUE(device.StartTcp(Profile(RegistersOf(controller), ProfileOptions()))) << device.Error();
+
+    // The dialog's settings: one setting changed by the user before the read.
+    CVarnixMpptSettings dialog;
+    dialog.GetVariable(MPPT_SETTING_FLOAT_VOLTAGE)->FromString("12.80");
+    const RegisterMap dialogBefore = RegistersOf(dialog);
+
+    CWizardProgrammingContextPtr context = MakeMpptProgrammingContext(boost::shared_ptr<ModbusEndpoint_t>(), true);
+    UseDevice(*context, true);
+    FillMpptReadContext(dialog, *context);
+    EXPECT_EQ(0u, context->variables.count(MPPT_SETTING_SMTP_PASSWORD));
+    EXPECT_EQ(0u, context->optionalVariables.count(MPPT_SETTING_SMTP_PASSWORD));
+    EXPECT_EQ(1u, context->optionalVariables.count(MPPT_SETTING_SMTP_SERVER));
+    EXPECT_EQ(1u, context->variables.count(MPPT_SETTING_WIND_POWER));
+    Run(context);
+
+    ASSERT_TRUE(recorder.Has("DONE"));
+    const std::vector<std::string> texts = recorder.Texts();
+    EXPECT_EQ((std::vector<std::string>{"Connecting to control...", "Reading configuration from device.  Please wait.",
+                                        "Finished."}),
+              texts);
+    // The run filled the copies only: the dialog's own settings are untouched until it
+    // adopts the result.
+    EXPECT_EQ(dialogBefore, RegistersOf(dialog));
+
+    const CVarnixMpptSettings read = AdoptMpptReadResult<CVarnixMpptSettings>(*context, 2);
+    EXPECT_EQ(2, read.mode);
+    EXPECT_EQ(RegistersOf(controller, false), RegistersOf(read, false));
+    EXPECT_EQ("14.50", read.GetVariable(MPPT_SETTING_REGULATION_VOLTAGE)->ToString());
+    EXPECT_EQ("10.1.2.3", read.GetVariable(MPPT_SETTING_IP_ADDRESS)->ToString());
+    EXPECT_EQ(">=", read.GetVariable(MpptNotificationSetting(2, MPPT_NOTIFY_COMPARE_TYPE))->ToString());
+    EXPECT_EQ("true", read.GetVariable(MPPT_SETTING_LOG_MAX_DAILY_VA + 4)->ToString());
+    EXPECT_EQ("false", read.GetVariable(MPPT_SETTING_LOG_MAX_DAILY_VA + 2)->ToString());
+    // The controller never gives its password: the result has none.
+    EXPECT_FALSE(read.GetVariable(MPPT_SETTING_SMTP_PASSWORD)->HasValue());
+
+    // Each register of the table once; shared flag registers once; nothing else.
+    const std::map<int, int> addresses = ReadAddresses();
+    std::set<int> expected;
+    for (const auto& reg : RegistersOf(controller, false))
+        expected.insert(reg.first);
+    std::set<int> asked;
+    for (const auto& entry : addresses)
+    {
+        EXPECT_EQ(1, entry.second) << std::hex << entry.first;
+        EXPECT_FALSE(InSetpointHoles(entry.first)) << std::hex << entry.first;
+        EXPECT_FALSE(entry.first >= PASSWORD_FIRST && entry.first <= PASSWORD_LAST) << std::hex << entry.first;
+        asked.insert(entry.first);
+    }
+    EXPECT_EQ(expected, asked);
+    // The setpoint block first, then the optional set, each in ascending runs.
+    const std::vector<JournalRequest> reads = OfFunction(device.Requests(), 4);
+    ASSERT_FALSE(reads.empty());
+    EXPECT_GE(reads.front().address, 0xE000);
+    EXPECT_LT(reads.back().address, 0x2000);
+    for (const JournalRequest& request : reads)
+        EXPECT_LE(request.count, 125);
+}
+
+TEST_F(MpptRun, ControllerWithoutTheOptionalSetStillReads)
+{
+    const CVarnixMpptSettings controller = DeviceSettings<CVarnixMpptSettings>();
+    ProfileOptions options;
+    options.withNetworkBlock = false;
+    ASSERT_TRUE(device.StartTcp(Profile(RegistersOf(controller), options))) << device.Error();
+
+    CVarnixMpptSettings dialog;
+    CWizardProgrammingContextPtr context = MakeMpptProgrammingContext(boost::shared_ptr<ModbusEndpoint_t>(), true);
+    UseDevice(*context, true);
+    FillMpptReadContext(dialog, *context);
+    Run(context);
+
+    ASSERT_TRUE(recorder.Has("DONE"));
+    const std::vector<std::string> texts = recorder.Texts();
+    ASSERT_EQ(4u, texts.size());
+    EXPECT_EQ("The control appears to be a VX-MPPT-45; 60-amp settings not read.", texts[2]);
+    EXPECT_EQ("Finished.", texts[3]);
+    for (const auto& entry : context->optionalVariables)
+        EXPECT_FALSE(entry.second.second) << entry.first;
+
+    const CVarnixMpptSettings read = AdoptMpptReadResult<CVarnixMpptSettings>(*context, 1);
+    const CVarnixMpptSettings defaults;
+    EXPECT_EQ("14.50", read.GetVariable(MPPT_SETTING_REGULATION_VOLTAGE)->ToString());
+    EXPECT_EQ("17", read.GetVariable(MPPT_SETTING_MODBUS_ID)->ToString());
+    for (int id : std::initializer_list<int>{MPPT_SETTING_DHCP_ENABLED, MPPT_SETTING_IP_ADDRESS, MPPT_SETTING_CONTROLLER_NAME,
+                   MPPT_SETTING_SMTP_SERVER, MpptNotificationSetting(2, MPPT_NOTIFY_ENABLED)})
+        EXPECT_EQ(defaults.GetVariable(id)->ToString(), read.GetVariable(id)->ToString()) << id;
+}
+
+TEST_F(MpptRun, ErasedArrayTargetsReadAsOff)
+{
+    CVarnixMpptSettings controller = DeviceSettings<CVarnixMpptSettings>();
+    ProfileOptions options;
+    options.targetsErased = true;
+    ASSERT_TRUE(device.StartTcp(Profile(RegistersOf(controller), options))) << device.Error();
+
+    CVarnixMpptSettings dialog;
+    CWizardProgrammingContextPtr context = MakeMpptProgrammingContext(boost::shared_ptr<ModbusEndpoint_t>(), true);
+    UseDevice(*context, true);
+    FillMpptReadContext(dialog, *context);
+    Run(context);
+    ASSERT_TRUE(recorder.Has("DONE"));
+
+    // What the run read is 0xFFFF; the adopted settings hold 0 for both targets.
+    EXPECT_TRUE(context->variables[MPPT_SETTING_ARRAY_FIXED_TARGET]->AllRegistersFFFF());
+    const CVarnixMpptSettings read = AdoptMpptReadResult<CVarnixMpptSettings>(*context, 1);
+    EXPECT_EQ("0.00", read.GetVariable(MPPT_SETTING_ARRAY_FIXED_TARGET)->ToString());
+    EXPECT_EQ("0.0", read.GetVariable(MPPT_SETTING_ARRAY_PERCENT_VOC)->ToString());
+    EXPECT_EQ("disabled", read.FormatValue(MPPT_SETTING_ARRAY_FIXED_TARGET, SYS_VOLTAGE_12));
+    EXPECT_EQ("14.50", read.GetVariable(MPPT_SETTING_REGULATION_VOLTAGE)->ToString());
+}
+
+TEST_F(MpptRun, ProgramOverAPtyThenReadBack)
+{
+    CVarnixMpptSettings controller;
+    ASSERT_TRUE(device.StartSerial(Profile(RegistersOf(controller), ProfileOptions()))) << device.Error();
+
+    CVarnixMpptSettings dialog = DeviceSettings<CVarnixMpptSettings>();
+    dialog.mode = 1;
+    dialog.GetVariable(MPPT_SETTING_SMTP_PASSWORD)->FromString("secret");
+    CWizardProgrammingContextPtr context = MakeMpptProgrammingContext(boost::shared_ptr<ModbusEndpoint_t>(), false);
+    UseDevice(*context, false);
+    FillMpptProgramContext(dialog, *context);
+    Run(context);
+    ASSERT_TRUE(recorder.Has("DONE")) << testing::PrintToString(recorder.Events());
+    EXPECT_EQ("Programming Varnix MPPT.  Please wait.", recorder.Texts().at(1));
+
+    // Each register written once, the setpoint block first, ascending in each set, flags
+    // of one register merged into one word.
+    const std::vector<JournalRequest> writes = OfFunction(device.Requests(), 6);
+    const RegisterMap programmed = RegistersOf(dialog);
+    ASSERT_EQ(programmed.size(), writes.size());
+    std::vector<JournalRequest> setpoints, optional;
+    for (const JournalRequest& write : writes)
+    {
+        (write.address >= 0x2000 ? setpoints : optional).push_back(write);
+        EXPECT_EQ(programmed.at(write.address), write.value) << std::hex << write.address;
+    }
+    EXPECT_TRUE(StrictlyAscending(setpoints));
+    EXPECT_TRUE(StrictlyAscending(optional));
+    EXPECT_GE(writes.front().address, 0x2000);
+    const int logFlags = (1 << 1) | (1 << 4);
+    EXPECT_EQ(logFlags, programmed.at(0xE022));
+    EXPECT_EQ((1 << 0) | (1 << 2), programmed.at(0x1544));   // notification 2: enabled, SNMP
+    EXPECT_EQ(1, std::count_if(writes.begin(), writes.end(),
+                               [](const JournalRequest& w) { return w.address == PASSWORD_FIRST; }));
+
+    // Reading back gives what was programmed; the password stays the device's secret.
+    recorder.Clear();
+    CWizardProgrammingContextPtr readContext = MakeMpptProgrammingContext(boost::shared_ptr<ModbusEndpoint_t>(), true);
+    UseDevice(*readContext, false);
+    FillMpptReadContext(CVarnixMpptSettings(), *readContext);
+    Run(readContext);
+    ASSERT_TRUE(recorder.Has("DONE"));
+    const CVarnixMpptSettings readBack = AdoptMpptReadResult<CVarnixMpptSettings>(*readContext, 1);
+    EXPECT_EQ(RegistersOf(dialog, false), RegistersOf(readBack, false));
+}
+
+TEST_F(MpptRun, ProgramWithoutATypedPasswordLeavesItOut)
+{
+    ASSERT_TRUE(device.StartTcp(Profile(RegistersOf(CVarnixMpptSettings()), ProfileOptions()))) << device.Error();
+    CVarnixMpptSettings dialog = DeviceSettings<CVarnixMpptSettings>();
+    CWizardProgrammingContextPtr context = MakeMpptProgrammingContext(boost::shared_ptr<ModbusEndpoint_t>(), false);
+    UseDevice(*context, true);
+    FillMpptProgramContext(dialog, *context);
+    Run(context);
+    ASSERT_TRUE(recorder.Has("DONE"));
+    for (const JournalRequest& write : OfFunction(device.Requests(), 6))
+        EXPECT_FALSE(write.address >= PASSWORD_FIRST && write.address <= PASSWORD_LAST) << std::hex << write.address;
+}
+
+TEST_F(MpptRun, HvControllerHasNoArrayTargets)
+{
+    const CVarnixHvMpptSettings controller = DeviceSettings<CVarnixHvMpptSettings>();
+    ASSERT_TRUE(device.StartTcp(Profile(RegistersOf(controller), ProfileOptions()))) << device.Error();
+
+    CVarnixHvMpptSettings dialog;
+    CWizardProgrammingContextPtr context = MakeMpptProgrammingContext(boost::shared_ptr<ModbusEndpoint_t>(), true);
+    UseDevice(*context, true);
+    FillMpptReadContext(dialog, *context);
+    Run(context);
+    ASSERT_TRUE(recorder.Has("DONE"));
+    const CVarnixHvMpptSettings read = AdoptMpptReadResult<CVarnixHvMpptSettings>(*context, 2);
+    EXPECT_EQ(RegistersOf(controller, false), RegistersOf(read, false));
+    EXPECT_EQ("119.97", read.GetVariable(MPPT_SETTING_WIND_POWER + 15)->ToString());
+    const std::map<int, int> addresses = ReadAddresses();
+    EXPECT_EQ(0u, addresses.count(0xE020));
+    EXPECT_EQ(0u, addresses.count(0xE021));
+
+    // Programming the HV controller leaves the two registers alone too.
+    recorder.Clear();
+    CWizardProgrammingContextPtr program = MakeMpptProgrammingContext(boost::shared_ptr<ModbusEndpoint_t>(), false);
+    UseDevice(*program, true);
+    FillMpptProgramContext(read, *program);
+    Run(program);
+    ASSERT_TRUE(recorder.Has("DONE"));
+    for (const JournalRequest& write : OfFunction(device.Requests(), 6))
+        EXPECT_TRUE(write.address != 0xE020 && write.address != 0xE021) << std::hex << write.address;
+}
+
+TEST_F(MpptRun, WritesRefusedOverEthernetFailTheRunWithTheExceptionCode)
+{
+    ProfileOptions options;
+    options.faults = "[{\"kind\": \"exception\", \"code\": 1, \"function\": 6, \"transport\": \"tcp\"}]";
+    ASSERT_TRUE(device.StartTcp(Profile(RegistersOf(CVarnixMpptSettings()), options))) << device.Error();
+    CWizardProgrammingContextPtr context = MakeMpptProgrammingContext(boost::shared_ptr<ModbusEndpoint_t>(), false);
+    UseDevice(*context, true);
+    FillMpptProgramContext(DeviceSettings<CVarnixMpptSettings>(), *context);
+    Run(context);
+    EXPECT_TRUE(recorder.Has("FAILED " + std::to_string(0x8001)));
+    EXPECT_FALSE(recorder.Has("DONE"));
+    const std::vector<std::string> texts = recorder.Texts();
+    ASSERT_FALSE(texts.empty());
+    EXPECT_EQ("unable to write Modbus PDU 0xe000: Modbus device return an exception code 1 (illegal function) error #32769",
+              texts.back());
+    EXPECT_EQ(1u, OfFunction(device.Requests(), 6).size());
+}
+
+} // namespace

@@ -1,0 +1,534 @@
+// The Varnix and Varnix MPPT setup dialogs as a user works with them: their summary,
+// setpoint files through the real file dialogs, the setup wizard on new or current
+// setpoints, reading and programming a controller through the read and program wizards
+// (the test device on loopback TCP or a pty), the unsaved-changes questions, the printed
+// summary through the print seam, the warnings and the last connection's registry values.
+#include <gtest/gtest.h>
+
+#include "documents/RegistryHelpers.h"
+#include "framework/CPropertySheet.h"
+#include "framework/CWinApp.h"
+#include "res/pyraxis_varnix_resource.h"
+#include "res/pyraxis_wizards_resource.h"
+#include "shell/SummaryPrinting.h"
+#include "tests/support/FileText.h"
+#include "tests/support/MessageBoxRecorder.h"
+#include "tests/support/MpptDeviceProfile.h"
+#include "tests/support/PeerHost.h"
+#include "tests/support/PendingMessages.h"
+#include "tests/support/Polling.h"
+#include "tests/support/RunFixtures.h"
+#include "tests/support/TestPaths.h"
+#include "tests/varnix_ui/SheetPlayer.h"
+#include "wizards/framework/WizardConnection.h"
+#include "wizards/varnix/CDialogMpptSetup.h"
+#include "wizards/varnix/CDialogVarnixSetup.h"
+#include "wizards/varnix/MpptProgrammingContext.h"
+
+#include <commctrl.h>
+
+#include <boost/make_shared.hpp>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+using varnix_ui::SheetPlayer;
+using varnix_ui::WindowText;
+
+namespace
+{
+const char* const SETUP_TITLE = "Custom Setpoints Summary";
+
+testing_support::MessageBoxRecorder& Recorder()
+{
+    return testing_support::MessageBoxRecorder::Instance();
+}
+
+std::string LastBox()
+{
+    return Recorder().Count() ? Recorder().Boxes().back().text : "";
+}
+
+// A printer made of a bitmap: counts the pages and whether anything was drawn on them.
+class BitmapPrinter : public CSummaryPrintTarget
+{
+public:
+    HDC ChoosePrinter() override
+    {
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = WIDTH;
+        info.bmiHeader.biHeight = -HEIGHT;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        m_dc = ::CreateCompatibleDC(nullptr);
+        m_bitmap = ::CreateDIBSection(m_dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&m_pixels), nullptr, 0);
+        m_old = ::SelectObject(m_dc, m_bitmap);
+        return m_dc;
+    }
+    RECT GetPageRect(HDC) override { return RECT{0, 0, WIDTH, HEIGHT}; }
+    int StartJob(HDC, const char* jobName) override
+    {
+        jobs.push_back(jobName);
+        return 1;
+    }
+    int StartPage(HDC) override
+    {
+        std::fill(m_pixels, m_pixels + WIDTH * HEIGHT, 0x00FFFFFFu);
+        return 1;
+    }
+    int EndPage(HDC) override
+    {
+        ::GdiFlush();
+        inkedPages += std::count_if(m_pixels, m_pixels + WIDTH * HEIGHT,
+                                    [](DWORD pixel) { return (pixel & 0xFFFFFF) != 0xFFFFFF; }) > 0;
+        ++pages;
+        return 1;
+    }
+    int EndJob(HDC) override { return 1; }
+    int AbortJob(HDC) override { return 1; }
+    void ReleasePrinter(HDC dc) override
+    {
+        ::SelectObject(dc, m_old);
+        ::DeleteObject(m_bitmap);
+        ::DeleteDC(dc);
+    }
+
+    std::vector<std::string> jobs;
+    int pages = 0;
+    int inkedPages = 0;
+
+private:
+    static const int WIDTH = 800;
+    static const int HEIGHT = 1000;
+    HDC m_dc = nullptr;
+    HBITMAP m_bitmap = nullptr;
+    HGDIOBJ m_old = nullptr;
+    DWORD* m_pixels = nullptr;
+};
+
+int ListRows(HWND dialog)
+{
+    return static_cast<int>(::SendDlgItemMessageA(dialog, IDC_SETUP_LIST, LVM_GETITEMCOUNT, 0, 0));
+}
+
+std::string ListCell(HWND dialog, int row, int column)
+{
+    char text[256] = {};
+    LVITEMA item = {};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    ::SendDlgItemMessageA(dialog, IDC_SETUP_LIST, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
+                          reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+std::vector<std::string> Columns(HWND dialog)
+{
+    std::vector<std::string> columns;
+    for (int column = 0; column < 8; ++column)
+    {
+        char text[64] = {};
+        LVCOLUMNA info = {};
+        info.mask = LVCF_TEXT;
+        info.pszText = text;
+        info.cchTextMax = sizeof text;
+        if (!::SendDlgItemMessageA(dialog, IDC_SETUP_LIST, LVM_GETCOLUMNA, static_cast<WPARAM>(column),
+                                   reinterpret_cast<LPARAM>(&info)))
+            break;
+        columns.push_back(text);
+    }
+    return columns;
+}
+
+// The row of a setting name, -1 when the list does not show it.
+int FindRow(HWND dialog, const std::string& name)
+{
+    for (int row = 0; row < ListRows(dialog); ++row)
+        if (ListCell(dialog, row, 0) == name)
+            return row;
+    return -1;
+}
+
+std::string Statics(SheetPlayer& dialog)
+{
+    return dialog.Text(IDC_SETUP_MODE) + " / " + dialog.Text(IDC_SETUP_MODBUS_ADDRESS) + " / " +
+           dialog.Text(IDC_SETUP_SKELDER_ADDRESS);
+}
+
+// Plays a nested wizard the dialog opened and waits for it to end.
+void PlayWizard(SheetPlayer& dialog, const std::function<void(SheetPlayer&)>& script)
+{
+    SheetPlayer wizard(varnix_ui::kWizardSheet, script, dialog.UiThread());
+    if (!wizard.Finished())
+        dialog.Note("wizard not finished");
+    for (const std::string& line : wizard.Log())
+        dialog.Note("  " + line);
+}
+
+class SetupDialogs : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        Recorder().Clear();
+        wizard_runs::UseBuildTreeDevicesXml();
+        m_folder = testing_support::BuildPath("tests/varnix_ui/files");
+        ASSERT_TRUE(testing_support::EnsureDirectory(m_folder));
+        m_previousPrinter = SetSummaryPrintTarget(&m_printer);
+    }
+    void TearDown() override
+    {
+        SetSummaryPrintTarget(m_previousPrinter);
+        testing_support::DispatchPendingMessages();
+        Recorder().Clear();
+    }
+
+    CWinApp m_app{"SetupDialogsTest"};
+    std::string m_folder;
+    BitmapPrinter m_printer;
+    CSummaryPrintTarget* m_previousPrinter = nullptr;
+};
+
+TEST_F(SetupDialogs, MpptDialogFilesWizardAndUnsavedChanges)
+{
+    const std::string saved = m_folder + "\\mppt_saved";
+    const std::string empty = m_folder + "\\empty.vxmppt";
+    const std::string damaged = m_folder + "\\damaged.vxmppt";
+    ::DeleteFileA((saved + ".vxmppt").c_str());
+    ASSERT_TRUE(testing_support::WriteFileText(empty, ""));
+    ASSERT_TRUE(testing_support::WriteFileText(damaged, "<quorvant><varnixhvmppt/></quorvant>"));
+
+    CDialogVarnixMpptSummary dialog(boost::shared_ptr<ModbusEndpoint_t>(), nullptr, nullptr);
+    std::vector<std::string> seen;
+    SheetPlayer player(SETUP_TITLE, [&](SheetPlayer& d) {
+        HWND window = d.Window();
+        seen.push_back("new: " + Statics(d) + " rows " + std::to_string(ListRows(window)));
+        seen.push_back("columns: " + testing::PrintToString(Columns(window)));
+        // Without setpoints: nothing to write or program; printing works.
+        d.Click(IDC_SETUP_WRITE_FILE);
+        seen.push_back(LastBox());
+        d.Click(IDC_SETUP_PROGRAM_DEVICE);
+        seen.push_back(LastBox());
+        d.Click(IDC_SETUP_PRINT);
+
+        // New setpoints through the wizard.
+        d.ClickLater(IDC_SETUP_CREATE_NEW);
+        PlayWizard(d, [](SheetPlayer& sheet) { sheet.NextToFinish(); });
+        d.WaitFor([&] { return ListRows(window) > 0; }, "the summary");
+        const int regulation = FindRow(window, "Regulation Voltage");
+        seen.push_back("created: " + Statics(d) + " " + ListCell(window, regulation, 1) + "/" +
+                       ListCell(window, regulation, 2) + "/" + ListCell(window, regulation, 3) + " " +
+                       ListCell(window, regulation, 4) + " wind rows " +
+                       std::to_string(FindRow(window, "Wind Setpoint 1 Voltage")));
+        d.Screenshot("mppt_setup_dialog");
+
+        // Closing with unsaved setpoints asks; No keeps the dialog.
+        Recorder().QueueAnswer(IDNO);
+        d.Click(IDCANCEL);
+        seen.push_back(LastBox());
+
+        // Saved under a name typed without extension.
+        d.ClickLater(IDC_SETUP_WRITE_FILE);
+        d.AnswerFileDialog(saved);
+        d.WaitFor([&] { return ::GetFileAttributesA((saved + ".vxmppt").c_str()) != INVALID_FILE_ATTRIBUTES; },
+                  "the saved file");
+
+        // Damaged files: the settings stay.
+        d.ClickLater(IDC_SETUP_READ_FILE);
+        d.AnswerFileDialog(empty);
+        d.WaitFor([&] { return LastBox() == "Unable to get the status of the specified file for reading"; },
+                  "the empty file's error");
+        d.ClickLater(IDC_SETUP_READ_FILE);
+        d.AnswerFileDialog(damaged);
+        d.WaitFor([&] { return LastBox().find("file did not contain") != std::string::npos; },
+                  "the damaged file's error");
+        seen.push_back(LastBox());
+        seen.push_back("after damaged files: " + Statics(d));
+
+        // Editing in wind mode, then reading the saved file back after the question.
+        d.ClickLater(IDC_SETUP_EDIT);
+        PlayWizard(d, [](SheetPlayer& sheet) {
+            sheet.Click(IDC_VXM_MODE_WIND);
+            sheet.NextToFinish();
+        });
+        d.WaitFor([&] { return d.Text(IDC_SETUP_MODE) == "Wind Charge"; }, "wind mode");
+        seen.push_back("edited: " + Statics(d) + " wind row " + std::to_string(FindRow(window, "Wind Setpoint 1 Voltage") >= 0));
+        Recorder().QueueAnswer(IDNO);
+        d.Click(IDC_SETUP_READ_FILE);
+        seen.push_back(LastBox());
+        Recorder().QueueAnswer(IDYES);
+        d.ClickLater(IDC_SETUP_READ_FILE);
+        d.AnswerFileDialog(saved + ".vxmppt");
+        d.WaitFor([&] { return d.Text(IDC_SETUP_MODE) == "Solar Charge"; }, "the loaded file");
+        // Loaded: nothing unsaved, so Close asks nothing.
+        const size_t boxes = Recorder().Count();
+        d.Click(IDCANCEL);
+        seen.push_back("boxes on close " + std::to_string(Recorder().Count() - boxes));
+    });
+    EXPECT_EQ(IDCANCEL, dialog.DoModal());
+    EXPECT_TRUE(player.Finished());
+    EXPECT_EQ((std::vector<std::string>{
+                  "new: unknown / 1 / 1 rows 0",
+                  "columns: { \"Setpoint\", \"12 V\", \"24 V\", \"48 V\", \"units\" }",
+                  "Error: no setpoints are defined.  Please create new setpoints or load them from a file or Varnix.",
+                  "Error: no setpoints are defined.  Please create new setpoints or load them from a file or Varnix.",
+                  "created: Solar Charge / 1 / 1 14.10/28.20/56.40 V wind rows -1",
+                  "Warning: current setpoints are not saved.  Close without saving?",
+                  "Error: unable to read configuration from file (file did not contain 'varnixmppt' element)",
+                  "after damaged files: Solar Charge / 1 / 1", "edited: Wind Charge / 1 / 1 wind row 1",
+                  "Warning: current setpoints are not saved.  Read new settings without saving?", "boxes on close 0"}),
+              seen);
+    for (const std::string& line : player.Log())
+        EXPECT_EQ(std::string::npos, line.find("timeout")) << line;
+    // The file holds the wizard's setpoints.
+    CVarnixMpptSettings fromFile;
+    fromFile.LoadXml(testing_support::ReadFileText(saved + ".vxmppt"));
+    EXPECT_EQ(1, fromFile.mode);
+    EXPECT_EQ(1, dialog.GetSettings().mode);
+    EXPECT_FALSE(dialog.modified);
+    // The print in mode 0 printed one page with the header lines.
+    ASSERT_EQ(1u, m_printer.jobs.size());
+    EXPECT_EQ(1, m_printer.pages);
+    EXPECT_EQ(1, m_printer.inkedPages);
+}
+
+TEST_F(SetupDialogs, MpptDialogReadsAndProgramsAController)
+{
+    testing_support::PeerHost host;
+    ASSERT_TRUE(host.Connected()) << host.Error();
+    wizard_runs::DeviceUnderTest device(host);
+    mppt_device::ProfileOptions options;
+    options.faults = "[{\"kind\": \"exception\", \"code\": 1, \"function\": 6, \"transport\": \"tcp\"}]";
+    const CVarnixMpptSettings controller = mppt_device::DeviceSettings<CVarnixMpptSettings>();
+    ASSERT_TRUE(device.StartTcp(mppt_device::Profile(mppt_device::RegistersOf(controller), options))) << device.Error();
+
+    boost::shared_ptr<ModbusEndpoint_t> endpoint = boost::make_shared<ModbusEndpoint_t>();
+    endpoint->network = true;
+    endpoint->host = "127.0.0.1";
+    endpoint->port = device.TcpPort();
+    endpoint->unitId = 1;
+    CDialogVarnixMpptSummary dialog(endpoint, nullptr, nullptr);
+    std::vector<std::string> seen;
+    SheetPlayer player(SETUP_TITLE, [&](SheetPlayer& d) {
+        HWND window = d.Window();
+        // A cancelled read changes nothing.
+        d.ClickLater(IDC_SETUP_READ_DEVICE);
+        PlayWizard(d, [](SheetPlayer& sheet) { sheet.Cancel(IDYES); });
+        seen.push_back("cancelled: " + Statics(d) + " rows " + std::to_string(ListRows(window)));
+
+        d.ClickLater(IDC_SETUP_READ_DEVICE);
+        PlayWizard(d, [&](SheetPlayer& sheet) {
+            sheet.Click(IDC_VXM_MODE_WIND);
+            sheet.Next();
+            seen.push_back("connection: " + sheet.ComboSelection(IDC_WIZARD_PORT) + " " +
+                           sheet.Text(IDC_WIZARD_IP_ADDRESS) + " " +
+                           (sheet.Text(IDC_WIZARD_TCP_PORT) == std::to_string(device.TcpPort()) ? "port" : "other port"));
+            sheet.Next();
+            sheet.WaitWizardButton(ID_WIZFINISH, true);
+            sheet.Screenshot("mppt_read_progress");
+            seen.push_back("progress: " + sheet.Text(IDC_WIZARD_PROGRESS_TITLE));
+            sheet.Finish();
+        });
+        d.WaitFor([&] { return d.Text(IDC_SETUP_MODE) == "Wind Charge"; }, "the read setpoints");
+        seen.push_back("read: " + Statics(d) + " " + ListCell(window, FindRow(window, "Regulation Voltage"), 1));
+        seen.push_back(LastBox().substr(0, 60));
+        seen.push_back("box icon " + std::to_string(Recorder().Boxes().back().type & MB_ICONMASK));
+
+        // Programming over Ethernet with writes switched off names the security switch.
+        d.ClickLater(IDC_SETUP_PROGRAM_DEVICE);
+        PlayWizard(d, [&](SheetPlayer& sheet) {
+            sheet.Next();
+            sheet.WaitFor([&] { return LastBox().find("security DIP switch") != std::string::npos; },
+                          "the read-only message");
+            seen.push_back(LastBox());
+            sheet.Press(PSBTN_CANCEL);
+        });
+        Recorder().QueueAnswer(IDYES);
+        d.Click(IDCANCEL);
+    });
+    EXPECT_EQ(IDCANCEL, dialog.DoModal());
+    EXPECT_TRUE(player.Finished());
+    EXPECT_EQ((std::vector<std::string>{
+                  "cancelled: unknown / 1 / 1 rows 0", "connection: TCP/IP 127.0.0.1 port",
+                  "progress: Reading Varnix MPPT configuration.", "read: Wind Charge / 17 / 3 14.50",
+                  "Warning: it looks like this control has SMTP (email) enabled",
+                  "box icon " + std::to_string(MB_ICONEXCLAMATION),
+                  "Error: it appears the Varnix MPPT has writes via Ethernet\ndisabled with its security DIP switch.  "
+                  "Please see the\nproduct documentation about changing the security switch."}),
+              seen);
+    for (const std::string& line : player.Log())
+        EXPECT_EQ(std::string::npos, line.find("timeout")) << line;
+    EXPECT_EQ(2, dialog.GetSettings().mode);
+    EXPECT_TRUE(dialog.modified);
+    EXPECT_FALSE(dialog.GetSettings().GetVariable(MPPT_SETTING_SMTP_PASSWORD)->HasValue());
+}
+
+// The Varnix controller's 39 setpoint registers on a pty, read and written as one map.
+std::string VarnixProfile()
+{
+    CVarnixSettings defaults;
+    std::ostringstream json;
+    json << "{\"units\": {\"1\": {\"input\": \"holding\", \"holding\": {";
+    for (int index = 0; index < defaults.GetRowCount(); ++index)
+    {
+        const SettingRow_t* row = defaults.GetRowAtConst(index);
+        json << (index ? ", " : "") << "\"" << row->registerAddress << "\": " << row->RawToWord();
+    }
+    json << "}}}}";
+    return json.str();
+}
+
+TEST_F(SetupDialogs, VarnixDialogProgramsAndReadsBackABeforeTimer)
+{
+    testing_support::PeerHost host;
+    ASSERT_TRUE(host.Connected()) << host.Error();
+    wizard_runs::DeviceUnderTest device(host);
+    ASSERT_TRUE(device.StartSerial(VarnixProfile())) << device.Error();
+    const std::string comEntry = "COM " + std::to_string(device.ComPort());
+
+    CDialogVarnixSetup dialog(boost::shared_ptr<ModbusEndpoint_t>(), nullptr, nullptr);
+    std::vector<std::string> seen;
+    SheetPlayer player(SETUP_TITLE, [&](SheetPlayer& d) {
+        HWND window = d.Window();
+        seen.push_back("columns: " + testing::PrintToString(Columns(window)));
+        // Lighting: load on 1 h 30 m before dawn, then 2 h after dusk.
+        d.ClickLater(IDC_SETUP_CREATE_NEW);
+        PlayWizard(d, [](SheetPlayer& sheet) {
+            sheet.Click(IDC_VXW_MODE_LIGHTING);
+            sheet.Next();
+            sheet.SetText(IDC_VXW_T1_H, "1");
+            sheet.SetText(IDC_VXW_T1_M, "30");
+            sheet.SelectComboEntry(IDC_VXW_T1_SIGN, "before");
+            sheet.SelectComboEntry(IDC_VXW_T1_REFERENCE, "dawn");
+            sheet.SetText(IDC_VXW_T2_H, "2");
+            sheet.NextToFinish();
+        });
+        d.WaitFor([&] { return d.Text(IDC_SETUP_MODE) == "Lighting"; }, "the new setpoints");
+        seen.push_back("created: " + ListCell(window, FindRow(window, "Lighting Timer 1"), 1) + " / " +
+                       ListCell(window, FindRow(window, "Lighting Timer 2"), 1));
+        d.Screenshot("varnix_setup_dialog");
+
+        d.ClickLater(IDC_SETUP_PROGRAM_DEVICE);
+        PlayWizard(d, [&](SheetPlayer& sheet) {
+            sheet.SelectComboEntry(IDC_WIZARD_PORT, comEntry);
+            sheet.SetText(IDC_WIZARD_MODBUS_ADDRESS, "1");
+            sheet.Click(IDC_WIZARD_SETTINGS_LIGHTING);
+            sheet.Next();
+            sheet.WaitWizardButton(ID_WIZFINISH, true);
+            sheet.Screenshot("varnix_program_progress");
+            sheet.Finish();
+        });
+
+        // Read back into the dialog after agreeing to drop the unsaved setpoints.
+        Recorder().QueueAnswer(IDYES);
+        d.ClickLater(IDC_SETUP_READ_DEVICE);
+        PlayWizard(d, [&](SheetPlayer& sheet) {
+            sheet.SelectComboEntry(IDC_WIZARD_PORT, comEntry);
+            sheet.SetText(IDC_WIZARD_MODBUS_ADDRESS, "1");
+            sheet.Click(IDC_WIZARD_SETTINGS_LIGHTING);
+            sheet.Next();
+            sheet.WaitWizardButton(ID_WIZFINISH, true);
+            sheet.Finish();
+        });
+        d.WaitFor([&] { return Recorder().Count() >= 1; }, "the read");
+        seen.push_back("read: " + d.Text(IDC_SETUP_MODE) + " " + ListCell(window, FindRow(window, "Lighting Timer 1"), 1) +
+                       " / " + ListCell(window, FindRow(window, "Lighting Timer 2"), 1));
+        d.Click(IDC_SETUP_PRINT);
+        Recorder().QueueAnswer(IDYES);
+        d.Click(IDCANCEL);
+    });
+    EXPECT_EQ(IDCANCEL, dialog.DoModal());
+    EXPECT_TRUE(player.Finished());
+    for (const std::string& line : player.Log())
+        EXPECT_EQ(std::string::npos, line.find("timeout")) << line;
+    EXPECT_EQ((std::vector<std::string>{"columns: { \"Setpoint\", \"12 V\", \"24 V\", \"48 V\" }",
+                                        "created: 1h:30m:00s before dawn / 2h:00m:00s after dawn",
+                                        "read: Lighting 1h:30m:00s before dawn / 2h:00m:00s after dawn"}),
+              seen);
+    // The controller got the "before" as a negative word.
+    bool timerWritten = false;
+    for (const wizard_runs::JournalRequest& write : wizard_runs::OfFunction(device.Requests(), 6))
+        if (write.address == 0xE015)
+            timerWritten = write.value == 0xEAE8;
+    EXPECT_TRUE(timerWritten);
+    ASSERT_EQ(1u, m_printer.jobs.size());
+    EXPECT_GE(m_printer.inkedPages, 1);
+
+    // The printed text: addresses, then each used row at the three system voltages.
+    const std::string text = dialog.BuildSummaryText("today");
+    EXPECT_EQ(0u, text.find("Quorvant Corp. Varnix Setup Summary\nPrinted on today\nMode: Lighting\n"
+                            "MODBUS Address: 1\nSkelder Address: 1\n"
+                            "Setpoints (set the System Voltage with DIP switches 2 & 3):\n"))
+        << text;
+    EXPECT_NE(std::string::npos, text.find("\nLighting Timer 1: -5400.00 (12V), -5400.00 (24V), -5400.00 (48V)\n"));
+    EXPECT_NE(std::string::npos, text.find("\nLow Voltage Disconnect: 11.50 (12V), 23.00 (24V), 46.00 (48V)\n"));
+}
+
+TEST_F(SetupDialogs, WarningsAndTheLastConnection)
+{
+    std::vector<std::vector<std::string>> texts;
+    auto collect = [&](SheetPlayer& d) {
+        std::vector<std::string> lines = {WindowText(d.Window())};
+        for (HWND child = ::GetWindow(d.Window(), GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+        {
+            char className[16] = {};
+            ::GetClassNameA(child, className, sizeof className);
+            const std::string text = WindowText(child);
+            if (std::string(className) == "Static" && text.size() > 20)
+                lines.push_back(text);
+        }
+        texts.push_back(lines);
+        d.Click(IDOK);
+    };
+    {
+        CDialogVxWizWarn1 first(nullptr, nullptr);
+        SheetPlayer player("Warning", collect);
+        EXPECT_EQ(IDOK, first.DoModal());
+        EXPECT_TRUE(player.Finished());
+    }
+    {
+        CDialogVxWizWarn2 second(nullptr, nullptr);
+        SheetPlayer player("Warning", collect);
+        EXPECT_EQ(IDOK, second.DoModal());
+        EXPECT_TRUE(player.Finished());
+    }
+    {
+        CDialogVarnixHvMpptWarn hv(nullptr, nullptr);
+        SheetPlayer player("Warning", collect);
+        EXPECT_EQ(IDOK, hv.DoModal());
+        EXPECT_TRUE(player.Finished());
+    }
+    ASSERT_EQ(3u, texts.size());
+    EXPECT_EQ((std::vector<std::string>{
+                  "Warning",
+                  "CAUTION: There are few limits to the changes that can be made.  It is the responsibility of the "
+                  "operator to be certain all changes are appropriate.",
+                  "Any damage resulting to the controller or the system from the Varnix setpoint adjustments will not "
+                  "be covered under warranty."}),
+              texts[0]);
+    EXPECT_EQ("A fault will be indicated if a switch is changed with the controller powered.", texts[1].back());
+    EXPECT_EQ("Any damage resulting to the controller or the system from the Varnix MPPT setpoint adjustments will "
+              "not be covered under warranty.",
+              texts[2].back());
+
+    // Without a device the runs go to the connection the pages last stored.
+    WriteRegistryDword(WIZARD_REGISTRY_KEY, "LastUsedDeviceComPort", static_cast<DWORD>(-1));
+    WriteRegistryString(WIZARD_REGISTRY_KEY, "LastUsedDeviceIp", "10.9.8.7");
+    WriteRegistryDword(WIZARD_REGISTRY_KEY, "LastUsedDeviceTcpPort", 1502);
+    WriteRegistryDword(WIZARD_REGISTRY_KEY, "LastUsedDeviceModbusAddr", 42);
+    CWizardProgrammingContextPtr network = MakeMpptProgrammingContext(boost::shared_ptr<ModbusEndpoint_t>(), true);
+    EXPECT_EQ(-1, network->comPort);
+    EXPECT_STREQ("10.9.8.7", network->host.GetString());
+    EXPECT_EQ(1502, network->tcpPort);
+    EXPECT_EQ(42, network->modbusAddress);
+    EXPECT_EQ("Varnix MPPT", network->deviceText);
+    WriteRegistryDword(WIZARD_REGISTRY_KEY, "LastUsedDeviceComPort", 7);
+    CWizardProgrammingContextPtr serial = MakeMpptProgrammingContext(boost::shared_ptr<ModbusEndpoint_t>(), false);
+    EXPECT_EQ(7, serial->comPort);
+    EXPECT_EQ(42, serial->modbusAddress);
+    EXPECT_EQ("The control appears to be a VX-MPPT-45; 60-amp settings not written.", serial->optionalFailureText);
+}
+} // namespace

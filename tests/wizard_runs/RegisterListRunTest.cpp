@@ -1,0 +1,244 @@
+// The older wizards' register-list threads against the test device over the program's
+// shared links: read and program runs with their texts and ticks, a register that fails,
+// the empty list, stopping, and how the contexts are made, copied and handed over.
+#include <gtest/gtest.h>
+
+#include "modbus/ModbusEndpoint.h"
+#include "modbus/SharedLinks.h"
+#include "tests/support/PeerHost.h"
+#include "tests/support/RunFixtures.h"
+#include "wizards/framework/CRegisterListProgThread.h"
+
+using namespace wizard_runs;
+
+namespace {
+
+std::string Profile(const std::string& faults = "[]")
+{
+    return "{\"units\": {\"3\": {\"holding\": {\"0xE000\": [10, 20, 30, 40], \"0xE010\": 500}, \"input\": \"holding\", "
+           "\"faults\": " + faults + "}}}";
+}
+
+class RegisterListRun : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(host.Connected()) << host.Error();
+        UseBuildTreeDevicesXml();
+    }
+
+    void UseTcp(CVarnixWizardProgContext& context)
+    {
+        context.comPort = -1;
+        context.host = "127.0.0.1";
+        context.tcpPort = device.TcpPort();
+    }
+
+    CVarnixWizardProgContext MakeContext(bool isRead)
+    {
+        CVarnixWizardProgContext context(nullptr);
+        context.isRead = isRead;
+        context.modbusAddress = 3;
+        const WORD addresses[5] = {0xE010, 0xE000, 0xE002, 0xE001, 0xE003};   // kept in ascending order
+        for (WORD address : addresses)
+            context.registers[address] = isRead ? 0 : static_cast<WORD>(address - 0xE000 + 1000);
+        return context;
+    }
+
+
+    testing_support::PeerHost host;
+    DeviceUnderTest device{host};
+    RunRecorder recorder;
+};
+
+TEST_F(RegisterListRun, ReadOverAPtyTicksOncePerRegisterInAscendingOrder)
+{
+    ASSERT_TRUE(device.StartSerial(Profile())) << device.Error();
+    CVarnixWizardProgContext context = MakeContext(true);
+    context.comPort = device.ComPort();
+    // A device document holding the port's shared link meanwhile.
+    const boost::shared_ptr<CSharedModbusLocal> held = OpenSharedModbusSerial(device.ComPort());
+    CCorandelWizProgThread thread;
+    RunToEnd(thread, context, recorder);
+
+    std::vector<std::string> expected = {"CONNECTED", "TEXT Reading configuration from Corandel Duo.  Please wait."};
+    expected.insert(expected.end(), 5, "TICK");
+    expected.push_back("TEXT Finished.");
+    expected.push_back("DONE");
+    EXPECT_EQ(expected, recorder.Events());
+    // The values are in the thread's copy; the page takes them from there.
+    const WizardRegisterMap_t& read = static_cast<CVarnixWizardProgContext&>(thread.GetContext()).registers;
+    EXPECT_EQ(WizardRegisterMap_t({{0xE000, 10}, {0xE001, 20}, {0xE002, 30}, {0xE003, 40}, {0xE010, 500}}), read);
+    EXPECT_EQ(0, context.registers[0xE010]);
+
+    const std::vector<JournalRequest> reads = OfFunction(device.WaitForRequests(5), 4);
+    ASSERT_EQ(5u, reads.size());
+    EXPECT_TRUE(StrictlyAscending(reads));
+    for (const JournalRequest& request : reads)
+        EXPECT_EQ(1, request.count);
+    // The shared link of the port now makes two attempts for every user.
+    EXPECT_EQ(2, held->m_link->GetRetries());
+}
+
+TEST_F(RegisterListRun, ProgramOverTcpWritesEveryRegisterAndAFailingRegisterEndsTheRun)
+{
+    ASSERT_TRUE(device.StartTcp(Profile("[{\"kind\": \"exception\", \"function\": 6, \"address\": 57347}]")))
+        << device.Error();
+    CVarnixWizardProgContext context = MakeContext(false);
+    UseTcp(context);
+    CCorandelMpptProgThread thread;
+    RunToEnd(thread, context, recorder);
+
+    EXPECT_EQ(std::vector<std::string>({"CONNECTED", "TEXT Programming Corandel MPPT.  Please wait.", "TICK", "TICK",
+                                        "TICK", "TEXT * Error: unable to write register 0xe003 to Corandel MPPT.\n",
+                                        "FAILED 0"}),
+              recorder.Events());
+    // The shared link makes two attempts at the failing register; the run stops there and
+    // never reaches 0xE010.
+    recorder.Drain(300);
+    const std::vector<JournalRequest> writes = OfFunction(device.WaitForRequests(5), 6);
+    ASSERT_EQ(5u, writes.size());
+    EXPECT_EQ(0xE000, writes[0].address);
+    EXPECT_EQ(1000, writes[0].value);
+    EXPECT_EQ(0xE003, writes[3].address);
+    EXPECT_EQ(1003, writes[3].value);
+    EXPECT_EQ(0xE003, writes[4].address);
+}
+
+TEST_F(RegisterListRun, AFailingReadNamesItsRegisterAndAnEmptyListFinishesAtOnce)
+{
+    ASSERT_TRUE(device.StartTcp(Profile("[{\"kind\": \"exception\", \"function\": 4, \"address\": 57346}]")))
+        << device.Error();
+    CVarnixWizardProgContext context = MakeContext(true);
+    UseTcp(context);
+    {
+        CVarnixWizProgThread thread;
+        RunToEnd(thread, context, recorder);
+        EXPECT_EQ(std::vector<std::string>({"Reading configuration from Varnix.  Please wait.",
+                                            "* Error: unable to read register 0xe002 from Varnix.\n"}),
+                  recorder.Texts());
+        EXPECT_EQ("FAILED 0", recorder.Events().back());
+        EXPECT_EQ(2, recorder.Count("TICK"));
+    }
+    recorder.Clear();
+    context.registers.clear();
+    CVarnixWizProgThread thread;
+    RunToEnd(thread, context, recorder);
+    EXPECT_EQ(std::vector<std::string>({"CONNECTED", "TEXT Reading configuration from Varnix.  Please wait.",
+                                        "TEXT Finished.", "DONE"}),
+              recorder.Events());
+}
+
+TEST_F(RegisterListRun, NoLinkAndNoIdentificationAnswer)
+{
+    ASSERT_TRUE(device.StartSerial(Profile())) << device.Error();
+    CVarnixWizardProgContext context = MakeContext(true);
+    context.comPort = 198;
+    CCorandelWizProgThread thread;
+    RunToEnd(thread, context, recorder);
+    EXPECT_EQ(std::vector<std::string>({"TEXT * Error: unable to open Modbus connection to device: unable to open COM198",
+                                        "FAILED 1"}),
+              recorder.Events());
+
+    recorder.Clear();
+    context.comPort = device.ComPort();
+    context.modbusAddress = 4;   // nobody answers there
+    RunToEnd(thread, context, recorder);
+    EXPECT_EQ(std::vector<std::string>({"* Error: Quorvant device did not respond to device identification query.",
+                                        "The MODBUS address given may be incorrect or there may be",
+                                        "a problem with the connection or device."}),
+              recorder.Texts());
+    EXPECT_EQ("FAILED 2", recorder.Events().back());
+}
+
+TEST_F(RegisterListRun, StopDuringARunEndsItAfterTheRegisterInFlight)
+{
+    ASSERT_TRUE(device.StartTcp(Profile("[{\"kind\": \"delay\", \"function\": 4, \"seconds\": 0.8}]")))
+        << device.Error();
+    CVarnixWizardProgContext context = MakeContext(true);
+    UseTcp(context);
+    CCorandelWizProgThread thread;
+    ASSERT_TRUE(thread.Start(recorder.Window(), context));
+    EXPECT_FALSE(thread.Start(recorder.Window(), context));
+    ASSERT_FALSE(device.WaitForRequests(1).empty());
+    EXPECT_TRUE(thread.Stop(5000));
+    EXPECT_TRUE(thread.EndedWithoutTermination());
+    recorder.Drain(1200);
+    EXPECT_FALSE(recorder.Has("DONE"));
+    EXPECT_FALSE(recorder.Has("TEXT Finished."));
+    EXPECT_LE(OfFunction(device.Requests(), 4).size(), 2u);
+}
+
+TEST(ProgContexts, ConnectionFieldsComeFromTheDeviceOrTheLastConnection)
+{
+    UseBuildTreeDevicesXml();
+    LastWizardConnection_t& last = LastWizardConnection();
+    const LastWizardConnection_t saved = last;
+    last = {6, "10.9.8.7", 1502, 17};
+    const CVarnixWizardProgContext fromLast(nullptr);
+    EXPECT_EQ(6, fromLast.comPort);
+    EXPECT_EQ("10.9.8.7", std::string(fromLast.host));
+    EXPECT_EQ(1502, fromLast.tcpPort);
+    EXPECT_EQ(17, fromLast.modbusAddress);
+    EXPECT_EQ(0, fromLast.programChoice);
+    EXPECT_TRUE(fromLast.registers.empty());
+    last = saved;
+
+    ModbusEndpoint_t serial;
+    serial.port = 4;
+    serial.unitId = 9;
+    const RelayCandidateList_t none;
+    const CRelayProgContext relay(&serial, &none);
+    EXPECT_EQ(4, relay.comPort);
+    EXPECT_EQ("", std::string(relay.host));
+    EXPECT_EQ(502, relay.tcpPort);   // a serial device keeps the default
+    EXPECT_EQ(9, relay.modbusAddress);
+    for (int i = 0; i < RELAY_CHANNEL_COUNT; ++i)
+        EXPECT_EQ(i, relay.channels[i].GetChannelIndex());
+
+    ModbusEndpoint_t network;
+    network.network = true;
+    network.host = "127.0.0.1";
+    network.port = 1503;
+    network.unitId = 2;
+    CVarnixWizardProgContext fromNetwork(&network);
+    EXPECT_EQ(-1, fromNetwork.comPort);
+    EXPECT_EQ("127.0.0.1", std::string(fromNetwork.host));
+    EXPECT_EQ(1503, fromNetwork.tcpPort);
+    // The list of device descriptions came from devices.xml.
+    EXPECT_EQ(8u, fromNetwork.channels[0].GetCandidateDevices().size());
+
+    // Assign copies everything of its own kind, and only the base part from the base.
+    fromNetwork.programChoice = 3;
+    fromNetwork.registers[0xE005] = 7;
+    CVarnixWizardProgContext copy(nullptr);
+    CRelayProgContext& asBase = copy;
+    asBase.Assign(fromNetwork);
+    EXPECT_EQ(3, copy.programChoice);
+    EXPECT_EQ(7, copy.registers[0xE005]);
+    copy.Assign(relay);
+    EXPECT_EQ(4, copy.comPort);
+    EXPECT_EQ(3, copy.programChoice);
+}
+
+TEST(ProgContexts, AContextOfTheWrongKindIsIgnoredAndTheThreadStillStarts)
+{
+    UseBuildTreeDevicesXml();
+    RunRecorder recorder;
+    CCorandelMpptProgThread thread;
+    CVarnixWizardProgContext& own = static_cast<CVarnixWizardProgContext&>(thread.GetContext());
+    own.comPort = 197;   // no such port: the run fails at once
+    own.registers[0xE000] = 5;
+    const RelayCandidateList_t none;
+    CRelayProgContext relay(nullptr, &none);
+    relay.comPort = 3;
+    ASSERT_TRUE(thread.Start(recorder.Window(), relay));
+    ASSERT_TRUE(recorder.WaitForEnd());
+    EXPECT_TRUE(thread.Stop(5000));
+    EXPECT_EQ(197, own.comPort);
+    EXPECT_EQ(1u, own.registers.size());
+    EXPECT_EQ("FAILED 1", recorder.Events().back());
+}
+
+} // namespace

@@ -1,0 +1,433 @@
+// The wizard sheet and its shared pages under Xvfb, played as a user would: the newer
+// connection page's port list, checks and the registry values it writes; the progress
+// page running real reads and programs against the test device over loopback TCP, with
+// its list, bar and buttons, the failure texts and boxes, the list's limits, Back stopping
+// a run and help requests that never count as failures; and the older wizards' pages.
+#include <gtest/gtest.h>
+
+#include "documents/RegistryHelpers.h"
+#include "framework/CComboBox.h"
+#include "framework/CWinApp.h"
+#include "modbus/CModbusVariable_uint16.h"
+#include "res/pyraxis_wizards_resource.h"
+#include "shell/HelpCommands.h"
+#include "shell/ProgramFolders.h"
+#include "tests/support/MessageBoxRecorder.h"
+#include "tests/support/PeerHost.h"
+#include "tests/support/Screenshot.h"
+#include "tests/support/SheetScript.h"
+#include "tests/support/TestDevice.h"
+#include "tests/support/TestPaths.h"
+#include "wizards/framework/CPropPageRegisterListConnection.h"
+#include "wizards/framework/CPropPageRegisterListProgress.h"
+#include "wizards/framework/CPropPageWizardProgram2.h"
+#include "wizards/framework/CPropPageWizardRead1.h"
+#include "wizards/framework/CPropertySheetDipSwitch.h"
+#include "wizards/framework/ProgrammingMessages.h"
+#include "wizards/framework/WizardConnection.h"
+
+#include <boost/make_shared.hpp>
+
+#include <htmlhelp.h>
+
+using namespace testing_support;
+
+namespace {
+
+std::vector<UINT> g_helpTopics;
+
+HWND WINAPI RecordHelp(HWND, LPCSTR, UINT command, DWORD_PTR data)
+{
+    if (command == HH_DISPLAY_TEXT_POPUP && data != 0)
+        g_helpTopics.push_back(reinterpret_cast<const HH_POPUP*>(data)->idString);
+    return nullptr;
+}
+
+std::vector<std::string> BoxTexts()
+{
+    std::vector<std::string> texts;
+    for (const RecordedMessageBox& box : MessageBoxRecorder::Instance().Boxes())
+        texts.push_back(box.text);
+    return texts;
+}
+
+bool Contains(const std::vector<std::string>& lines, const std::string& line)
+{
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+class WizardSheetUi : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        static char helpPath[] = "C:\\Pyraxis\\pyraxis.chm";
+        app.m_pszHelpFilePath = helpPath;
+        previousHelp = SetHtmlHelpCall(RecordHelp);
+        g_helpTopics.clear();
+        MessageBoxRecorder::Instance().Clear();
+        const std::string folder = BuildPath("");
+        GetProgramFolders().SetProgramFolder(std::wstring(folder.begin(), folder.end() - 1));
+    }
+    void TearDown() override
+    {
+        SetHtmlHelpCall(previousHelp);
+        app.m_pszHelpFilePath = nullptr;
+        MessageBoxRecorder::Instance().Clear();
+    }
+
+    void StartDevice(const std::string& profile)
+    {
+        ASSERT_TRUE(host.Connected()) << host.Error();
+        device = StartTestDevice(host, "tests/wizard_sheet_ui/device", profile, {"--tcp-port", "0"}, 180);
+        ASSERT_TRUE(device.error.empty()) << device.error;
+    }
+
+    CWizardProgrammingContextPtr TcpContext(bool isRead)
+    {
+        CWizardProgrammingContextPtr context = boost::make_shared<CWizardProgrammingContext>(nullptr);
+        context->isRead = isRead;
+        context->comPort = -1;
+        context->host = "127.0.0.1";
+        context->tcpPort = device.tcpPort;
+        context->modbusAddress = 1;
+        context->variables[1] = boost::make_shared<CModbusVariable_uint16>(0xE000, "First", "", "", false, 0, 65535, 1);
+        context->variables[2] = boost::make_shared<CModbusVariable_uint16>(0xE001, "Second", "", "", false, 0, 65535, 2);
+        return context;
+    }
+
+    CWinApp app{"WizardSheetTest"};
+    HtmlHelpCall previousHelp = nullptr;
+    PeerHost host;
+    StartedTestDevice device;
+    SheetScript script;
+};
+
+HWND PageOf(CPropertySheet& sheet)
+{
+    return sheet.GetActivePage() != nullptr ? sheet.GetActivePage()->GetSafeHwnd() : nullptr;
+}
+
+TEST_F(WizardSheetUi, ConnectionPageListsPortsChecksItsFieldsAndRemembersTheConnection)
+{
+    WriteRegistryDword(WIZARD_REGISTRY_KEY, "LastUsedDeviceTcpPort", 1234);
+    CWizardProgrammingContextPtr context = boost::make_shared<CWizardProgrammingContext>(nullptr);
+    context->host = "10.1.1.1";
+    context->modbusAddress = 3;
+    CPropPageWizardRead1 connection(context, IDD_WIZARD_READ_CONNECTION);
+    CPropPageWizardProgram1 next(context, IDD_WIZARD_PROGRAM_CONNECTION);
+    CPropertySheetDipSwitch sheet("Read Test", nullptr, 0);
+    sheet.AddPage(&connection);
+    sheet.AddPage(&next);
+    sheet.SetWizardMode();
+    HWND page = nullptr;
+
+    script.Do([&] {
+        page = connection.GetSafeHwnd();
+        HWND combo = ::GetDlgItem(page, IDC_WIZARD_PORT);
+        const std::vector<std::string> ports = ComboLines(combo);
+        ASSERT_FALSE(ports.empty());
+        EXPECT_EQ("TCP/IP", ports[0]);
+        EXPECT_EQ(0, ::SendMessageA(combo, CB_GETCURSEL, 0, 0));   // comPort -1
+        EXPECT_EQ(-1, static_cast<int>(::SendMessageA(combo, CB_GETITEMDATA, 0, 0)));
+        EXPECT_EQ("10.1.1.1", WindowText(::GetDlgItem(page, IDC_WIZARD_IP_ADDRESS)));
+        EXPECT_EQ("502", WindowText(::GetDlgItem(page, IDC_WIZARD_TCP_PORT)));   // -1 shows the default
+        EXPECT_EQ("3", WindowText(::GetDlgItem(page, IDC_WIZARD_MODBUS_ADDRESS)));
+        EXPECT_TRUE(ControlVisible(page, IDC_WIZARD_IP_ADDRESS));
+        EXPECT_TRUE(ControlVisible(page, IDC_WIZARD_TCP_PORT_LABEL));
+        EXPECT_FALSE(ControlEnabled(sheet.GetSafeHwnd(), ID_WIZBACK));
+        EXPECT_NE("", Screenshot::OfWindow(sheet.GetSafeHwnd()).Save("wizard_sheet_connection_tcp"));
+        ::SendMessageA(sheet.GetSafeHwnd(), WM_APP_HELP_REQUEST, 0, 0);
+        SetEditText(page, IDC_WIZARD_MODBUS_ADDRESS, "0");
+        sheet.PressButton(PSBTN_NEXT);
+    });
+    script.Do([&] {
+        EXPECT_EQ(&connection, sheet.GetActivePage());
+        SetEditText(page, IDC_WIZARD_MODBUS_ADDRESS, "248");
+        sheet.PressButton(PSBTN_NEXT);
+    });
+    script.Do([&] {
+        EXPECT_EQ(&connection, sheet.GetActivePage());
+        SetEditText(page, IDC_WIZARD_MODBUS_ADDRESS, "5");
+        SetEditText(page, IDC_WIZARD_IP_ADDRESS, "127.0.0.1");
+        SetEditText(page, IDC_WIZARD_TCP_PORT, "65536");
+        sheet.PressButton(PSBTN_NEXT);
+    });
+    script.Do([&] {
+        EXPECT_EQ(&connection, sheet.GetActivePage());
+        EXPECT_EQ(-1, context->comPort);
+        EXPECT_EQ("127.0.0.1", std::string(context->host));   // written before the port was refused
+        SetEditText(page, IDC_WIZARD_TCP_PORT, "65535");
+        sheet.PressButton(PSBTN_NEXT);
+    });
+    script.WaitFor([&] { return sheet.GetActivePage() == &next; }, "the second page");
+    script.Do([&] {
+        EXPECT_EQ(65535, context->tcpPort);
+        EXPECT_EQ(5, context->modbusAddress);
+        EXPECT_EQ(0xFFFFFFFFu, ReadRegistryDword(WIZARD_REGISTRY_KEY, "LastUsedDeviceComPort", 7));
+        EXPECT_EQ("127.0.0.1", ReadRegistryString(WIZARD_REGISTRY_KEY, "LastUsedDeviceIp", ""));
+        EXPECT_EQ(65535u, ReadRegistryDword(WIZARD_REGISTRY_KEY, "LastUsedDeviceTcpPort", 7));
+        EXPECT_EQ(5u, ReadRegistryDword(WIZARD_REGISTRY_KEY, "LastUsedDeviceModbusAddr", 7));
+        sheet.PressButton(PSBTN_BACK);
+    });
+    script.WaitFor([&] { return sheet.GetActivePage() == &connection; }, "back on the connection page");
+    script.Do([&] {
+        // A serial port hides the network fields and keeps the host and TCP port.
+        SelectComboRow(page, IDC_WIZARD_PORT, 1);
+        EXPECT_FALSE(ControlVisible(page, IDC_WIZARD_IP_ADDRESS));
+        EXPECT_FALSE(ControlVisible(page, IDC_WIZARD_TCP_PORT));
+        EXPECT_FALSE(ControlVisible(page, IDC_WIZARD_IP_LABEL));
+        EXPECT_NE("", Screenshot::OfWindow(sheet.GetSafeHwnd()).Save("wizard_sheet_connection_serial"));
+        sheet.PressButton(PSBTN_NEXT);
+    });
+    script.WaitFor([&] { return sheet.GetActivePage() == &next; }, "the second page again");
+    script.Do([&] {
+        HWND combo = ::GetDlgItem(page, IDC_WIZARD_PORT);
+        EXPECT_EQ(static_cast<int>(::SendMessageA(combo, CB_GETITEMDATA, 1, 0)), context->comPort);
+        EXPECT_EQ(65535, context->tcpPort);
+        sheet.PressButton(PSBTN_BACK);
+    });
+    script.WaitFor([&] { return sheet.GetActivePage() == &connection; }, "back once more");
+    script.Do([&] {
+        // Port 0 is taken but not remembered.
+        SelectComboRow(page, IDC_WIZARD_PORT, 0);
+        EXPECT_TRUE(ControlVisible(page, IDC_WIZARD_IP_ADDRESS));
+        SetEditText(page, IDC_WIZARD_TCP_PORT, "0");
+        sheet.PressButton(PSBTN_NEXT);
+    });
+    script.WaitFor([&] { return sheet.GetActivePage() == &next; }, "the second page with port 0");
+    script.Do([&] {
+        EXPECT_EQ(0, context->tcpPort);
+        EXPECT_EQ(65535u, ReadRegistryDword(WIZARD_REGISTRY_KEY, "LastUsedDeviceTcpPort", 7));
+        // The port list itself: listed ports by friendly name and number (a name without a
+        // digit is left out); the COM1-COM32 fallback; no matching entry selects the first.
+        CComboBox& combo = *static_cast<CComboBox*>(CWnd::FromHandle(::GetDlgItem(page, IDC_WIZARD_PORT)));
+        std::vector<SerialPortInfo_t> ports(3);
+        ports[0].portName = "COM3";
+        ports[0].friendlyName = "Three";
+        ports[1].portName = "COM17";
+        ports[1].friendlyName = "USB serial (COM17)";
+        ports[2].portName = "LPT";
+        ports[2].friendlyName = "Printer";
+        FillPortEntries(combo, ports, true);
+        EXPECT_EQ(std::vector<std::string>({"TCP/IP", "Three", "USB serial (COM17)"}), ComboLines(combo.GetSafeHwnd()));
+        EXPECT_EQ(17, static_cast<int>(static_cast<INT_PTR>(combo.GetItemData(2))));
+        SelectPortEntry(combo, 17);
+        EXPECT_EQ(2, combo.GetCurSel());
+        SelectPortEntry(combo, 9);
+        EXPECT_EQ(0, combo.GetCurSel());
+        FillPortEntries(combo, {}, false);
+        const std::vector<std::string> fallback = ComboLines(combo.GetSafeHwnd());
+        ASSERT_EQ(33u, fallback.size());
+        EXPECT_EQ("COM1", fallback[1]);
+        EXPECT_EQ("COM32", fallback[32]);
+        EXPECT_EQ(32, static_cast<int>(static_cast<INT_PTR>(combo.GetItemData(32))));
+        sheet.PressButton(PSBTN_CANCEL);
+    });
+    EXPECT_EQ(IDCANCEL, script.Run(sheet));
+    EXPECT_TRUE(script.AllDone()) << script.Stuck();
+    EXPECT_EQ(std::vector<UINT>({IDD_WIZARD_READ_CONNECTION}), g_helpTopics);
+    EXPECT_EQ(std::vector<std::string>({"Error: Modbus address must be between 1 and 247.",
+                                        "Error: Modbus address must be between 1 and 247.",
+                                        "Error: invalid TCP port given (must be between 0 and 65535)."}),
+              BoxTexts());
+}
+
+TEST_F(WizardSheetUi, ProgressPageShowsARunToItsEndAndHelpAddsNoLine)
+{
+    StartDevice(R"({"units": {"1": {"holding": {"0xE000": [41, 42]}, "input": "holding"}}})");
+    CWizardProgrammingContextPtr context = TcpContext(true);
+    CPropPageWizardRead1 connection(context, IDD_WIZARD_READ_CONNECTION);
+    CPropPageWizardProgram2 progress(context);
+    CPropertySheetDipSwitch sheet("Read Test", nullptr, 0);
+    sheet.AddPage(&connection);
+    sheet.AddPage(&progress);
+    sheet.SetWizardMode();
+    auto lines = [&] { return ListBoxLines(::GetDlgItem(progress.GetSafeHwnd(), IDC_WIZARD_PROGRESS_LIST)); };
+
+    script.Do([&] { sheet.PressButton(PSBTN_NEXT); });
+    script.WaitFor([&] { return progress.GetSafeHwnd() != nullptr && Contains(lines(), "Finished."); }, "the read");
+    script.Do([&] {
+        // Help on the progress page during or after a run adds nothing to the list.
+        ::SendMessageA(sheet.GetSafeHwnd(), WM_APP_HELP_REQUEST, 0, 0);
+    });
+    script.WaitFor([&] { return Contains(lines(), "Quorvant device reading completed successfully."); }, "done");
+    script.Do([&] {
+        HWND page = progress.GetSafeHwnd();
+        EXPECT_EQ(std::vector<std::string>({"Connecting to control...", "Reading configuration from device.  Please wait.",
+                                            "Finished.", "", "Quorvant device reading completed successfully."}),
+                  lines());
+        EXPECT_EQ("Reading Quorvant device configuration.", WindowText(::GetDlgItem(page, IDC_WIZARD_PROGRESS_TITLE)));
+        EXPECT_EQ(100, ::SendMessageA(::GetDlgItem(page, IDC_WIZARD_PROGRESS_BAR), PBM_GETPOS, 0, 0));
+        EXPECT_FALSE(ControlEnabled(sheet.GetSafeHwnd(), IDCANCEL));
+        EXPECT_TRUE(ControlEnabled(sheet.GetSafeHwnd(), ID_WIZFINISH));
+        EXPECT_TRUE(ControlVisible(page, IDC_WIZARD_PROGRESS_DONE));
+        EXPECT_EQ("Finish", WindowText(::GetDlgItem(sheet.GetSafeHwnd(), ID_WIZFINISH)));
+        EXPECT_NE("", Screenshot::OfWindow(sheet.GetSafeHwnd()).Save("wizard_sheet_progress_done"));
+
+        // The list drops its oldest line past 1,025 lines; a line of 511 characters (512
+        // bytes with its NUL) is not shown, one of 510 is.
+        for (int i = 0; i < 1100; ++i)
+            PostProgrammingText(page, ("line " + std::to_string(i)).c_str());
+        PostProgrammingText(page, std::string(511, 'x').c_str());
+        PostProgrammingText(page, std::string(510, 'y').c_str());
+        ::PostMessageA(page, WM_APP_PROG_TEXT, 0, 5);   // a null buffer is ignored
+    });
+    script.WaitFor([&] { return !lines().empty() && lines().back() == std::string(510, 'y'); }, "the posted lines");
+    script.Do([&] {
+        const std::vector<std::string> all = lines();
+        EXPECT_EQ(1025u, all.size());
+        EXPECT_EQ("line 1099", all[all.size() - 2]);
+        EXPECT_FALSE(Contains(all, std::string(511, 'x')));
+        sheet.PressButton(PSBTN_FINISH);
+    });
+    EXPECT_EQ(ID_WIZFINISH, script.Run(sheet));
+    EXPECT_TRUE(script.AllDone()) << script.Stuck();
+    EXPECT_EQ(std::vector<UINT>({IDD_WIZARD_PROGRESS}), g_helpTopics);
+    EXPECT_TRUE(BoxTexts().empty());
+    EXPECT_EQ("41", context->variables[1]->ToString());
+    EXPECT_EQ("42", context->variables[2]->ToString());
+}
+
+TEST_F(WizardSheetUi, FailuresShowTheirLinesAndBoxAndBackStopsARun)
+{
+    // Writes are refused with exception 1 (read-only over Ethernet); reads of 0xE001 take
+    // three seconds.
+    StartDevice(R"({"units": {"1": {"holding": {"0xE000": [1, 2]}, "input": "holding", "faults": [
+        {"kind": "exception", "code": 1, "function": 6},
+        {"kind": "delay", "function": 4, "seconds": 3.0}]}}})");
+    CWizardProgrammingContextPtr context = TcpContext(false);
+    context->deviceText = "Varnix MPPT";
+    CPropPageWizardProgram1 connection(context, IDD_WIZARD_PROGRAM_CONNECTION);
+    CPropPageWizardProgram2 progress(context);
+    CPropertySheetDipSwitch sheet("Program Test", nullptr, 0);
+    sheet.AddPage(&connection);
+    sheet.AddPage(&progress);
+    sheet.SetWizardMode();
+    auto lines = [&] { return ListBoxLines(::GetDlgItem(progress.GetSafeHwnd(), IDC_WIZARD_PROGRESS_LIST)); };
+
+    script.Do([&] { sheet.PressButton(PSBTN_NEXT); });
+    script.WaitFor([&] { return progress.GetSafeHwnd() != nullptr && lines().size() >= 5; }, "the refused write");
+    script.Do([&] {
+        EXPECT_EQ(std::vector<std::string>(
+                      {"Connecting to control...", "Programming Varnix MPPT.  Please wait.",
+                       "unable to write Modbus PDU 0xe000: Modbus device return an exception code 1 (illegal function) "
+                       "error #32769",
+                       "Unable to program the Varnix MPPT.", "Control appears to be in read-only mode via Ethernet."}),
+                  lines());
+        EXPECT_EQ("Writing Varnix MPPT configuration.",
+                  WindowText(::GetDlgItem(progress.GetSafeHwnd(), IDC_WIZARD_PROGRESS_TITLE)));
+        EXPECT_TRUE(ControlEnabled(sheet.GetSafeHwnd(), ID_WIZBACK));
+        EXPECT_TRUE(ControlEnabled(sheet.GetSafeHwnd(), IDCANCEL));
+        EXPECT_FALSE(ControlVisible(progress.GetSafeHwnd(), IDC_WIZARD_PROGRESS_DONE));
+        EXPECT_NE("", Screenshot::OfWindow(sheet.GetSafeHwnd()).Save("wizard_sheet_progress_failed"));
+        sheet.PressButton(PSBTN_BACK);
+    });
+    script.WaitFor([&] { return sheet.GetActivePage() == &connection; }, "back after the failure");
+    script.Do([&] {
+        // A read that cannot get its registers: the restart lines and box instead.
+        context->isRead = true;
+        context->variables[3] = boost::make_shared<CModbusVariable_uint16>(0xE007, "Missing", "", "", false, 0, 9, 0);
+        sheet.PressButton(PSBTN_NEXT);
+    });
+    script.WaitFor([&] { return Contains(lines(), "If the problem persists, contact Quorvant Technical Support."); },
+                   "the failed read");
+    script.Do([&] {
+        const std::vector<std::string> all = lines();
+        ASSERT_EQ(6u, all.size());
+        EXPECT_EQ("Unable to read the configuration of the Varnix MPPT.", all[3]);
+        EXPECT_EQ("Please restart the program and try again.", all[4]);
+        sheet.PressButton(PSBTN_BACK);
+    });
+    script.WaitFor([&] { return sheet.GetActivePage() == &connection; }, "back after the read");
+    script.Do([&] {
+        // A slow read, left with Back while it runs: the thread ends by itself.
+        context->variables.erase(3);
+        sheet.PressButton(PSBTN_NEXT);
+    });
+    script.WaitFor([&] { return Contains(lines(), "Reading configuration from device.  Please wait."); }, "the slow read");
+    script.Do([&] { sheet.PressButton(PSBTN_BACK); });
+    script.WaitFor([&] { return sheet.GetActivePage() == &connection; }, "back during the read");
+    script.Do([&] {
+        ASSERT_NE(nullptr, progress.GetThread());
+        EXPECT_FALSE(progress.GetThread()->IsRunning());
+        EXPECT_TRUE(progress.GetThread()->EndedWithoutTermination());
+        sheet.PressButton(PSBTN_CANCEL);
+    });
+    EXPECT_EQ(IDCANCEL, script.Run(sheet));
+    EXPECT_TRUE(script.AllDone()) << script.Stuck();
+    EXPECT_EQ(std::vector<std::string>(
+                  {"Error: it appears the Varnix MPPT has writes via Ethernet\ndisabled with its security DIP switch.  "
+                   "Please see the\nproduct documentation about changing the security switch.",
+                   "Error: Unable to read the configuration of the Varnix MPPT.\nPlease restart the program and try "
+                   "again.  If the problem\npersists, contact Quorvant Technical Support."}),
+              BoxTexts());
+}
+
+TEST_F(WizardSheetUi, OlderWizardPagesBuildTheRegisterListAndReadIntoTheSettings)
+{
+    CStorageVarnixConfig settings(1);
+    std::string words;
+    for (int i = 0; i < settings.GetRowCount(); ++i)
+        words += std::string(i ? ", " : "") + "\"" + std::to_string(settings.GetRowAtConst(i)->registerAddress) +
+                 "\": " + std::to_string(60 + i);
+    StartDevice("{\"units\": {\"1\": {\"holding\": {" + words + "}, \"input\": \"holding\"}}}");
+    CVarnixWizardProgContext context(nullptr);
+    context.isRead = true;
+    context.comPort = 5;
+    context.modbusAddress = 1;
+    context.tcpPort = device.tcpPort;
+    CPropPageRegisterListConnection connection(IDD_OLDER_READ_CONNECTION, &context, &settings, false);
+    CPropPageRegisterListProgress progress(CORANDEL_DUO_PROGRESS_PAGE, MakeCorandelDuoProgThread, &context, &settings);
+    CPropertySheetDipSwitch sheet("Read CRD", nullptr, 0);
+    sheet.AddPage(&connection);
+    sheet.AddPage(&progress);
+    sheet.SetWizardMode();
+    auto lines = [&] { return ListBoxLines(::GetDlgItem(progress.GetSafeHwnd(), IDC_WIZARD_PROGRESS_LIST)); };
+
+    script.Do([&] {
+        HWND page = connection.GetSafeHwnd();
+        const std::vector<std::string> ports = ComboLines(::GetDlgItem(page, IDC_WIZARD_PORT));
+        ASSERT_EQ(33u, ports.size());
+        EXPECT_EQ("COM 1", ports[1]);
+        EXPECT_EQ(5, ::SendMessageA(::GetDlgItem(page, IDC_WIZARD_PORT), CB_GETCURSEL, 0, 0));
+        EXPECT_FALSE(ControlVisible(page, IDC_WIZARD_SETTINGS_GROUP));
+        EXPECT_FALSE(ControlVisible(page, IDC_WIZARD_SETTINGS_LIGHTING));
+        EXPECT_FALSE(ControlVisible(page, IDC_WIZARD_IP_ADDRESS));
+        SetEditText(page, IDC_WIZARD_MODBUS_ADDRESS, "0");
+        sheet.PressButton(PSBTN_NEXT);
+    });
+    script.Do([&] {
+        HWND page = connection.GetSafeHwnd();
+        EXPECT_EQ(&connection, sheet.GetActivePage());
+        SetEditText(page, IDC_WIZARD_MODBUS_ADDRESS, "1");
+        SelectComboRow(page, IDC_WIZARD_PORT, 0);
+        SetEditText(page, IDC_WIZARD_IP_ADDRESS, "127.0.0.1");
+        sheet.PressButton(PSBTN_NEXT);
+    });
+    std::vector<std::string> seen;
+    script.WaitFor(
+        [&] {
+            if (progress.GetSafeHwnd() != nullptr)
+                seen = lines();
+            return Contains(seen, "Corandel Duo reading completed successfully.");
+        },
+        "the read of every row");
+    script.Do([&] {
+        EXPECT_EQ("Reading Corandel Duo configuration.",
+                  WindowText(::GetDlgItem(progress.GetSafeHwnd(), IDC_WIZARD_PROGRESS_TITLE)));
+        EXPECT_FALSE(ControlEnabled(sheet.GetSafeHwnd(), IDCANCEL));
+        EXPECT_NE("", Screenshot::OfWindow(sheet.GetSafeHwnd()).Save("wizard_sheet_older_progress_done"));
+        sheet.PressButton(PSBTN_FINISH);
+    });
+    EXPECT_EQ(ID_WIZFINISH, script.Run(sheet));
+    EXPECT_TRUE(script.AllDone()) << script.Stuck();
+    EXPECT_EQ(std::vector<std::string>({"Error: MODBUS address must be between 1 and 247."}), BoxTexts());
+    EXPECT_EQ(static_cast<size_t>(settings.GetRowCount()), context.registers.size());
+    for (int i = 0; i < settings.GetRowCount(); ++i)
+        EXPECT_EQ(60 + i, settings.GetEntryValue(i)) << i;
+    EXPECT_EQ(-1, LastWizardConnection().comPort);
+    EXPECT_EQ("127.0.0.1", std::string(LastWizardConnection().host));
+}
+
+} // namespace

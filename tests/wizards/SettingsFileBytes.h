@@ -1,0 +1,59 @@
+// Byte runs of the settings store's archive form, written by hand so that the tests pin
+// the layout of the setpoint files, and settings files run through memory files.
+#pragma once
+#include "framework/FrameworkBase.h"
+#include "wizards/framework/CStorageVarnixConfig.h"
+#include "wizards/framework/SettingRow_t.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class CFile;
+
+namespace settings_test {
+
+typedef std::vector<BYTE> Bytes;
+
+// Little-endian archive items in the order they are appended.
+struct StoreBytes
+{
+    Bytes bytes;
+    StoreBytes& Int(INT32 value);
+    StoreBytes& Double(double value);
+    StoreBytes& Text(const std::string& text);
+    StoreBytes& Row(INT32 registerAddress, const std::string& shortName, const std::string& description,
+                    INT32 flag, const std::string& unit, double scale, double defaultValue, INT32 raw,
+                    INT32 rowVersion = 1);
+    // The record of a table row as the store writes it, with the given raw value.
+    StoreBytes& TableRow(const SettingRow_t& row, INT32 raw);
+    StoreBytes& TableRow(const SettingRow_t& row) { return TableRow(row, row.raw); }
+};
+
+// What save writes into a memory file (save's result in *result when given).
+Bytes SaveThroughFile(const std::function<bool(CFile*)>& save, bool* result = nullptr);
+// Runs load on a memory file holding the bytes; the file is named "settings.file".
+bool LoadThroughFile(const Bytes& bytes, const std::function<bool(CFile*)>& load);
+
+// The raw values of a store's rows, in row order.
+std::vector<INT32> RawValues(const CStorageVarnixConfig& store);
+
+// A settings class's SaveToFile and LoadFromFile through memory files; the save must succeed.
+template <class Settings>
+Bytes SaveSettings(Settings& settings)
+{
+    bool saved = false;
+    Bytes bytes = SaveThroughFile([&](CFile* f) { return settings.SaveToFile(f); }, &saved);
+    EXPECT_TRUE(saved);
+    return bytes;
+}
+
+template <class Settings>
+bool LoadSettings(Settings& settings, const Bytes& bytes)
+{
+    return LoadThroughFile(bytes, [&](CFile* f) { return settings.LoadFromFile(f); });
+}
+
+} // namespace settings_test

@@ -1,0 +1,90 @@
+#include "wizards/framework/CRegisterListProgThread.h"
+
+#include "wizards/framework/ProgrammingMessages.h"
+
+#include <cstdio>
+#include <string>
+
+namespace
+{
+const RegisterListTexts_t VARNIX_TEXTS = {
+    "Reading configuration from Varnix.  Please wait.", "Programming Varnix.  Please wait.",
+    "* Error: unable to read register 0x%04x from Varnix.\n", "* Error: unable to write register 0x%04x to Varnix.\n"};
+const RegisterListTexts_t CORANDEL_DUO_TEXTS = {
+    "Reading configuration from Corandel Duo.  Please wait.", "Programming Corandel Duo.  Please wait.",
+    "* Error: unable to read register 0x%04x from Corandel Duo.\n",
+    "* Error: unable to write register 0x%04x to Corandel Duo.\n"};
+const RegisterListTexts_t CORANDEL_MPPT_TEXTS = {
+    "Reading configuration from Corandel MPPT.  Please wait.", "Programming Corandel MPPT.  Please wait.",
+    "* Error: unable to read register 0x%04x from Corandel MPPT.\n",
+    "* Error: unable to write register 0x%04x to Corandel MPPT.\n"};
+
+std::string FormatRegisterText(const char* format, unsigned address)
+{
+    char text[128];
+    std::snprintf(text, sizeof text, format, address);
+    return text;
+}
+}
+
+CRegisterListProgThread::CRegisterListProgThread(const RegisterListTexts_t& texts)
+    : m_texts(texts), m_context(nullptr)
+{
+}
+
+CRegisterListProgThread::~CRegisterListProgThread()
+{
+    Stop(5000);
+}
+
+void CRegisterListProgThread::SetContext(const CRelayProgContext& context)
+{
+    const CVarnixWizardProgContext* registerList = dynamic_cast<const CVarnixWizardProgContext*>(&context);
+    if (registerList != nullptr)
+        m_context.Assign(*registerList);
+}
+
+int CRegisterListProgThread::Run()
+{
+    boost::shared_ptr<CSharedModbus> link = Connect();
+    if (!link)
+        return -1;
+    PostText(m_context.isRead ? m_texts.readLine : m_texts.programLine);
+    for (auto& entry : m_context.registers)
+    {
+        if (StopRequested())
+            return 0;
+        bool done = false;
+        if (m_context.isRead)
+        {
+            WORD word = 0;
+            done = ReadRegister(*link, entry.first, &word, 1);
+            if (done)
+                entry.second = word;
+        }
+        else
+            done = WriteRegister(*link, entry.first, entry.second);
+        if (!done)
+        {
+            PostText(FormatRegisterText(m_context.isRead ? m_texts.readError : m_texts.writeError, entry.first).c_str());
+            PostToPage(WM_APP_PROG_FAILED, 0);
+            return 0;
+        }
+        PostToPage(WM_APP_PROG_TICK);
+    }
+    PostText("Finished.");
+    PostToPage(WM_APP_PROG_DONE);
+    return 0;
+}
+
+CVarnixWizProgThread::CVarnixWizProgThread() : CRegisterListProgThread(VARNIX_TEXTS)
+{
+}
+
+CCorandelWizProgThread::CCorandelWizProgThread() : CRegisterListProgThread(CORANDEL_DUO_TEXTS)
+{
+}
+
+CCorandelMpptProgThread::CCorandelMpptProgThread() : CRegisterListProgThread(CORANDEL_MPPT_TEXTS)
+{
+}

@@ -1,0 +1,258 @@
+#include "wizards/framework/CWizardProgrammingThread.h"
+
+#include "modbus/CLocalModbus.h"
+#include "modbus/CModbusException.h"
+#include "modbus/CRemoteModbus.h"
+#include "modbus/RegisterImageTransfer.h"
+#include "wizards/framework/CMessagePoster.h"
+#include "wizards/framework/ProgrammingMessages.h"
+
+#include <boost/make_shared.hpp>
+
+#include <functional>
+#include <vector>
+
+namespace
+{
+const int ADDRESS_SPACE = 65536;
+
+// The registers of one set: a flag per address and the words to write there.
+struct RegisterImage_t
+{
+    RegisterImage_t() : flags(ADDRESS_SPACE, 0), words(ADDRESS_SPACE, 0) {}
+    std::vector<BYTE> flags;
+    std::vector<WORD> words;
+};
+
+// Flags every register of the variables, counting each address once; variables that
+// share a register (bit flags) combine their bits.
+template <class Map, class GetVariable>
+int AddToImage(const Map& variables, RegisterImage_t& image, GetVariable getVariable)
+{
+    int count = 0;
+    for (const auto& entry : variables)
+    {
+        const boost::shared_ptr<CModbusVariable>& variable = getVariable(entry.second);
+        if (!variable)
+            continue;
+        for (const ModbusRegister_t& reg : variable->GetRegisters())
+        {
+            const unsigned address = reg.address & 0xFFFF;
+            if (!image.flags[address])
+                ++count;
+            image.flags[address] = 1;
+            image.words[address] |= reg.value;
+        }
+    }
+    return count;
+}
+
+const boost::shared_ptr<CModbusVariable>& Required(const boost::shared_ptr<CModbusVariable>& variable)
+{
+    return variable;
+}
+
+const boost::shared_ptr<CModbusVariable>& Optional(const std::pair<boost::shared_ptr<CModbusVariable>, bool>& entry)
+{
+    return entry.first;
+}
+
+// Thrown out of a transfer when the page asked the run to stop.
+struct RunStopped
+{
+};
+
+// Posts the progress after every request and ends the transfer there when a stop was
+// asked for.
+class StoppableProgress : public IFunctor1
+{
+public:
+    StoppableProgress(HWND page, int total, std::function<bool()> stopRequested)
+        : m_poster(page, WM_APP_PROG_PROGRESS, total), m_stopRequested(std::move(stopRequested))
+    {
+    }
+
+    void operator()(int value) override
+    {
+        if (m_stopRequested())
+            throw RunStopped();
+        m_poster(value);
+    }
+
+private:
+    CMessagePoster m_poster;
+    std::function<bool()> m_stopRequested;
+};
+}
+
+CWizardProgrammingThread::CWizardProgrammingThread() : CProgrammingThreadBase(true)
+{
+}
+
+CWizardProgrammingThread::~CWizardProgrammingThread()
+{
+    Stop(5000);
+}
+
+bool CWizardProgrammingThread::Start(HWND page, const CWizardProgrammingContextPtr& context)
+{
+    if (IsRunning())
+        return false;
+    m_context = context;
+    if (!StartThread(page))
+    {
+        m_context.reset();
+        return false;
+    }
+    return true;
+}
+
+bool CWizardProgrammingThread::Stop(DWORD milliseconds)
+{
+    const bool ended = StopThread(milliseconds);
+    m_context.reset();
+    return ended;
+}
+
+boost::shared_ptr<CModbus> CWizardProgrammingThread::Connect()
+{
+    CWizardProgrammingContext& context = *m_context;
+    boost::shared_ptr<CModbus> link;
+    bool opened = false;
+    {
+        RequestScope request(*this);
+        if (context.comPort < 0)
+        {
+            boost::shared_ptr<CRemoteModbus> remote = boost::make_shared<CRemoteModbus>();
+            remote->SetReconnectEachTransaction(TRUE);
+            // A port that is not set keeps the link's own (502).
+            const WORD port = context.tcpPort > 0 && context.tcpPort <= 0xFFFF ? static_cast<WORD>(context.tcpPort) : 0;
+            opened = remote->Connect(context.host.GetString(), port, 0, 0) != FALSE;
+            link = remote;
+        }
+        else
+        {
+            boost::shared_ptr<CLocalModbus> local = boost::make_shared<CLocalModbus>();
+            local->SetMode(CLocalModbus::MODE_RTU);
+            local->SetComPort(context.comPort);
+            local->SetDataBits(8);
+            local->SetBaudRate(9600);
+            local->SetParity(0);
+            local->SetStopBits(2);
+            local->SetFlowControl(0);
+            local->SetTimeout(500);
+            local->SetRetries(2);
+            opened = local->Open(context.comPort, 9600, 0) != FALSE;
+            link = local;
+        }
+    }
+    if (!opened)
+    {
+        PostText(("* Error: unable to open Modbus port to " + context.deviceText).c_str());
+        PostToPage(WM_APP_PROG_FAILED, 1);
+        return boost::shared_ptr<CModbus>();
+    }
+    if (StopRequested())
+        return boost::shared_ptr<CModbus>();
+
+    CString vendor, product, revision;
+    bool identified = false;
+    {
+        RequestScope request(*this);
+        identified = link->ReadDeviceIdentification(context.modbusAddress, vendor, product, revision);
+    }
+    if (!identified)
+    {
+        PostText(("* Error: " + context.deviceText + " did not respond to device identification query.").c_str());
+        PostText("The Modbus address given may be incorrect or there may be");
+        PostText("a problem with the connection or device.");
+        PostToPage(WM_APP_PROG_FAILED, 2);
+        return boost::shared_ptr<CModbus>();
+    }
+    PostToPage(WM_APP_PROG_CONNECTED);
+    return link;
+}
+
+int CWizardProgrammingThread::Run()
+{
+    CWizardProgrammingContext& context = *m_context;
+    PostText("Connecting to control...");
+    boost::shared_ptr<CModbus> link = Connect();
+    if (!link)
+        return -1;
+    if (StopRequested())
+        return 0;
+
+    RegisterImage_t required;
+    RegisterImage_t optional;
+    const int requiredCount = AddToImage(context.variables, required, Required);
+    const int total = requiredCount + AddToImage(context.optionalVariables, optional, Optional);
+    const auto stopRequested = [this] { return StopRequested(); };
+
+    try
+    {
+        RequestScope request(*this);
+        StoppableProgress progress(m_page, total, stopRequested);
+        if (context.isRead)
+        {
+            PostText("Reading configuration from device.  Please wait.");
+            ReadRegisterImage(link.get(), context.modbusAddress, required.flags.data(), required.words.data(), &progress, 0);
+            for (auto& entry : context.variables)
+                if (entry.second)
+                    entry.second->SetFromRegisterImage(required.words.data());
+        }
+        else
+        {
+            PostText(("Programming " + context.deviceText + ".  Please wait.").c_str());
+            WriteRegisterImage(link.get(), context.modbusAddress, required.flags.data(), required.words.data(), &progress, 0);
+        }
+    }
+    catch (const CModbusException& e)
+    {
+        PostText(e.what());
+        PostToPage(WM_APP_PROG_FAILED, static_cast<WPARAM>(e.GetCode()));
+        return 0;
+    }
+    catch (const RunStopped&)
+    {
+        return 0;
+    }
+
+    if (StopRequested())
+        return 0;
+    try
+    {
+        RequestScope request(*this);
+        StoppableProgress progress(m_page, total, stopRequested);
+        if (context.isRead)
+        {
+            // A set that fails this time was not read, whatever an earlier run found.
+            for (auto& entry : context.optionalVariables)
+                entry.second.second = false;
+            ReadRegisterImage(link.get(), context.modbusAddress, optional.flags.data(), optional.words.data(), &progress,
+                              requiredCount);
+            for (auto& entry : context.optionalVariables)
+            {
+                if (entry.second.first)
+                    entry.second.first->SetFromRegisterImage(optional.words.data());
+                entry.second.second = true;
+            }
+        }
+        else
+            WriteRegisterImage(link.get(), context.modbusAddress, optional.flags.data(), optional.words.data(), &progress,
+                               requiredCount);
+    }
+    catch (const CModbusException&)
+    {
+        if (!context.optionalFailureText.empty())
+            PostText(context.optionalFailureText.c_str());
+    }
+    catch (const RunStopped&)
+    {
+        return 0;
+    }
+
+    PostText("Finished.");
+    PostToPage(WM_APP_PROG_DONE);
+    return 0;
+}

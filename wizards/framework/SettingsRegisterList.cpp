@@ -1,0 +1,27 @@
+#include "wizards/framework/SettingsRegisterList.h"
+
+#include "wizards/framework/CStorageVarnixConfig.h"
+
+void FillRegisterList(const CStorageVarnixConfig& settings, bool isRead, WizardRegisterMap_t& registers)
+{
+    registers.clear();
+    for (int i = 0; i < settings.GetRowCount(); ++i)
+    {
+        const SettingRow_t* row = settings.GetRowAtConst(i);
+        const WORD address = static_cast<WORD>(row->registerAddress);
+        // A register listed twice is programmed with its first row, which is also the
+        // row a read fills.
+        if (registers.count(address) == 0)
+            registers[address] = isRead ? 0 : row->RawToWord();
+    }
+}
+
+void StoreReadRegisters(const WizardRegisterMap_t& registers, CStorageVarnixConfig& settings)
+{
+    for (const auto& entry : registers)
+    {
+        const int index = settings.FindIndex(entry.first);
+        if (index < settings.GetRowCount())
+            settings.SetEntryValue(index, entry.second);
+    }
+}

@@ -1,0 +1,149 @@
+#include "wizards/relay/CRelayProgThread.h"
+
+#include "wizards/framework/ProgrammingMessages.h"
+
+#include <cstring>
+
+namespace
+{
+const char* const READ_FAILED = "* Error: unable to read channel configuration from ostrel.";
+const char* const WRITE_FAILED = "* Error: unable to write channel configuration to ostrel.";
+const int BLOCK_BUFFER_SIZE = 128;
+}
+
+CRelayProgThread::CRelayProgThread() : m_context(nullptr, nullptr)
+{
+}
+
+CRelayProgThread::~CRelayProgThread()
+{
+    Stop(5000);
+}
+
+void CRelayProgThread::SetContext(const CRelayProgContext& context)
+{
+    m_context.Assign(context);
+}
+
+void CRelayProgThread::Fail(const char* text)
+{
+    PostText(text);
+    PostToPage(WM_APP_PROG_FAILED, 0);
+}
+
+int CRelayProgThread::Run()
+{
+    boost::shared_ptr<CSharedModbus> link = Connect();
+    if (!link)
+        return -1;
+    return m_context.isRead ? ReadModule(*link) : ProgramModule(*link);
+}
+
+int CRelayProgThread::ReadModule(CSharedModbus& link)
+{
+    PostText("Reading configuration from Ostrel.  Please wait.");
+    const WORD functionRegisters[2] = {RELAY_REGISTER_FUNCTIONS_12, RELAY_REGISTER_FUNCTIONS_34};
+    for (int pair = 0; pair < 2; ++pair)
+    {
+        if (StopRequested())
+            return 0;
+        WORD word = 0;
+        if (!ReadRegister(link, functionRegisters[pair], &word, 1))
+        {
+            Fail("* Error: unable to read channel configuration from ostrel.\n");
+            return 0;
+        }
+        CRelayModuleChannel& low = m_context.channels[2 * pair];
+        CRelayModuleChannel& high = m_context.channels[2 * pair + 1];
+        const BYTE codes[2] = {static_cast<BYTE>(word & 0xFF), static_cast<BYTE>(word >> 8)};
+        // A code the program does not know cannot be imported under any function: the
+        // read fails instead of filling the block in under the old function.
+        if (codes[0] > RELAY_FUNCTION_LAST || codes[1] > RELAY_FUNCTION_LAST)
+        {
+            Fail("* Error: unable to determine channel configuration from ostrel data.");
+            return 0;
+        }
+        low.SetFunction(codes[0]);
+        high.SetFunction(codes[1]);
+        PostToPage(WM_APP_PROG_TICK);
+    }
+
+    for (int channel = 0; channel < RELAY_CHANNEL_COUNT; ++channel)
+    {
+        BYTE buffer[BLOCK_BUFFER_SIZE];
+        std::memset(buffer, 0, sizeof buffer);
+        const int first = RELAY_REGISTER_FIRST_BLOCK + channel * RELAY_BLOCK_REGISTERS;
+        for (int n = 0; n < RELAY_BLOCK_REGISTERS; ++n)
+        {
+            if (StopRequested())
+                return 0;
+            WORD word = 0;
+            if (!ReadRegister(link, first + n, &word, 1))
+            {
+                Fail(READ_FAILED);
+                return 0;
+            }
+            buffer[2 * n] = static_cast<BYTE>(word & 0xFF);
+            buffer[2 * n + 1] = static_cast<BYTE>(word >> 8);
+            if (n % 4 == 0)
+                PostToPage(WM_APP_PROG_TICK);
+        }
+        if (!m_context.channels[channel].ImportRegisterImage(buffer, 2 * RELAY_BLOCK_REGISTERS))
+        {
+            Fail("* Error: unable to determine channel configuration from ostrel data.");
+            return 0;
+        }
+        PostToPage(WM_APP_PROG_TICK);
+    }
+    PostToPage(WM_APP_PROG_DONE);
+    return 0;
+}
+
+int CRelayProgThread::ProgramModule(CSharedModbus& link)
+{
+    PostText("Programming Ostrel.  Please wait.");
+    const WORD functionRegisters[2] = {RELAY_REGISTER_FUNCTIONS_12, RELAY_REGISTER_FUNCTIONS_34};
+    for (int pair = 0; pair < 2; ++pair)
+    {
+        if (StopRequested())
+            return 0;
+        const WORD word = static_cast<WORD>((m_context.channels[2 * pair + 1].GetFunction() << 8) |
+                                            m_context.channels[2 * pair].GetFunction());
+        if (!WriteRegister(link, functionRegisters[pair], word))
+        {
+            Fail(WRITE_FAILED);
+            return 0;
+        }
+        PostToPage(WM_APP_PROG_TICK);
+    }
+
+    for (int channel = 0; channel < RELAY_CHANNEL_COUNT; ++channel)
+    {
+        BYTE buffer[BLOCK_BUFFER_SIZE];
+        std::memset(buffer, 0, sizeof buffer);
+        const int count = m_context.channels[channel].ExportRegisterImage(buffer, BLOCK_BUFFER_SIZE);
+        if (count < 0)
+        {
+            Fail("* Error: unable to form channel configuration for ostrel.");
+            return 0;
+        }
+        const int first = RELAY_REGISTER_FIRST_BLOCK + channel * RELAY_BLOCK_REGISTERS;
+        for (int n = 0; 2 * n < count; ++n)
+        {
+            if (StopRequested())
+                return 0;
+            // A last lone byte is the register's whole value.
+            const WORD high = 2 * n + 1 < count ? buffer[2 * n + 1] : 0;
+            if (!WriteRegister(link, first + n, static_cast<WORD>((high << 8) | buffer[2 * n])))
+            {
+                Fail(WRITE_FAILED);
+                return 0;
+            }
+            if (n % 2 == 0)
+                PostToPage(WM_APP_PROG_TICK);
+        }
+        PostToPage(WM_APP_PROG_TICK);
+    }
+    PostToPage(WM_APP_PROG_DONE);
+    return 0;
+}

@@ -1,0 +1,43 @@
+// The page base of the MPPT setup wizards for one settings model: every page of a wizard
+// points to the same working copy, which the setup dialog keeps only on Finish.
+#pragma once
+#include "framework/FrameworkBase.h"
+#include "wizards/varnix/CPropPageMpptWizardCore.h"
+#include "wizards/varnix/CVarnixHvMpptSettings.h"
+#include "wizards/varnix/CVarnixMpptSettings.h"
+#include "wizards/varnix/MpptWizardExchange.h"
+
+#include <type_traits>
+
+template <class TSettings>
+class CPropPageGenericWizard : public CPropPageMpptWizardCore
+{
+public:
+    typedef TSettings Settings;
+    // The HV controller's pages differ in a few places (Charge1, no Charge4).
+    static const bool HV_MODEL = std::is_same<TSettings, CVarnixHvMpptSettings>::value;
+
+    CPropPageGenericWizard(TSettings* settingsToEdit, UINT dialogId, UINT captionId = 0)
+        : CPropPageMpptWizardCore(dialogId, captionId), settings(settingsToEdit)
+    {
+    }
+
+    TSettings* settings;
+
+protected:
+    // A setting counts as off when all its registers are 0.
+    bool SettingOn(int id) const { return !settings->GetVariable(id)->AllRegistersZero(); }
+    double SettingValue(int id) const { return settings->GetVariable(id)->AsDouble(); }
+};
+
+class CPropPageVarnixMpptWizard : public CPropPageGenericWizard<CVarnixMpptSettings>
+{
+public:
+    using CPropPageGenericWizard::CPropPageGenericWizard;
+};
+
+class CPropPageVarnixHvMpptWizard : public CPropPageGenericWizard<CVarnixHvMpptSettings>
+{
+public:
+    using CPropPageGenericWizard::CPropPageGenericWizard;
+};
