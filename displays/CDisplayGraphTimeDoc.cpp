@@ -31,7 +31,8 @@ bool CDisplayGraphTimeDoc::AcceptsLogFile()
 bool CDisplayGraphTimeDoc::IsNumberColumn(const CPlotVariableId& id)
 {
     CDocumentManager* manager = GetDocumentManager();
-    if (manager == nullptr || id.GetVariableId() == PLOT_ID_NONE)
+    // A device variable's document id can name an open log file too.
+    if (manager == nullptr || !IsLogFileColumn(id) || id.GetVariableId() == PLOT_ID_NONE)
         return false;
     const CDocumentLogFilePtr logFile = manager->FindLogFileById(id.GetDocumentId());
     if (!logFile)
@@ -51,7 +52,7 @@ bool CDisplayGraphTimeDoc::CanAddVariable(const CTreeItem* item)
     if (!CDocumentDisplay::CanAddVariable(item))
         return false;
     CDocumentManager* manager = GetDocumentManager();
-    if (manager == nullptr || !manager->FindLogFileById(item->GetDocumentId()))
+    if (manager == nullptr || !IsLogFileColumn(*item) || !manager->FindLogFileById(item->GetDocumentId()))
         return false;
     if (item->GetVariableId() == PLOT_ID_NONE)
         return true;
@@ -60,6 +61,8 @@ bool CDisplayGraphTimeDoc::CanAddVariable(const CTreeItem* item)
 
 void CDisplayGraphTimeDoc::AddVariable(const CTreeItem& item)
 {
+    // Each column of a whole log file comes through here too: one rebuild for the drop.
+    RebuildBatch_t batch(*this);
     CDocumentDisplay::AddVariable(item);
     std::vector<CTreeItem> notNumbers;
     {
@@ -72,15 +75,12 @@ void CDisplayGraphTimeDoc::AddVariable(const CTreeItem& item)
     }
     for (const CTreeItem& column : notNumbers)
         CDocumentDisplay::RemoveVariable(column);
-    PostToView(WM_APP_DISPLAY_REBUILD);
+    PostRebuild();
 }
 
 bool CDisplayGraphTimeDoc::RemoveVariable(const CTreeItem& item)
 {
-    if (!CDocumentDisplay::RemoveVariable(item))
-        return false;
-    PostToView(WM_APP_DISPLAY_REBUILD);
-    return true;
+    return RemoveVariableAndRebuild(item);
 }
 
 bool CDisplayGraphTimeDoc::PlotsLogFile(int logFileId)
@@ -88,8 +88,7 @@ bool CDisplayGraphTimeDoc::PlotsLogFile(int logFileId)
     CSingleLock lock(&m_entryLock, TRUE);
     for (const DisplayEntry_t& entry : m_entries)
     {
-        if (entry.item && entry.item->GetItemTypeId() == PLOT_ITEM_TYPE_LOG_COLUMN &&
-            entry.item->GetDocumentId() == logFileId)
+        if (entry.item && IsLogFileColumn(*entry.item) && entry.item->GetDocumentId() == logFileId)
             return true;
     }
     return false;
@@ -103,7 +102,7 @@ bool CDisplayGraphTimeDoc::OnStorage(const CStoragePtr& item)
     const boost::shared_ptr<CStorageRefreshEvent> event = boost::static_pointer_cast<CStorageRefreshEvent>(item);
     // Only a log file the graph plots is read again.
     if (event->GetCode() == REFRESH_LOG_RECORDS && PlotsLogFile(event->GetId()))
-        PostToView(WM_APP_DISPLAY_REBUILD);
+        PostRebuild();
     return result;
 }
 

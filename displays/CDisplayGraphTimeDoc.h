@@ -27,8 +27,8 @@ public:
     // Without the magic number nothing is read: an empty graph, and the workspace goes on.
     void Serialize(CArchive& ar) override;
 
-    // Whether the column is one of an open log file whose samples are numbers. A column the
-    // log file does not know is not a number column.
+    // Whether the id names a column of an open log file whose samples are numbers. A column
+    // the log file does not know is not a number column, nor is any device variable.
     bool IsNumberColumn(const CPlotVariableId& id);
     // Whether any entry plots a column of that log file.
     bool PlotsLogFile(int logFileId);

@@ -12,6 +12,7 @@ BEGIN_MESSAGE_MAP(CDisplayGraphTimeView, CViewEx)
     ON_WM_LBUTTONDOWN()
     ON_WM_MOUSEMOVE()
     ON_WM_LBUTTONUP()
+    ON_WM_CAPTURECHANGED()
 END_MESSAGE_MAP()
 
 CDisplayGraphTimeView::CDisplayGraphTimeView() = default;
@@ -88,4 +89,20 @@ void CDisplayGraphTimeView::OnLButtonUp(UINT nFlags, CPoint point)
         Invalidate(FALSE);
     if (wasDragging && !m_charts.IsDragging())
         ::ReleaseCapture();
+}
+
+void CDisplayGraphTimeView::OnCaptureChanged(CWnd* pWnd)
+{
+    // Another window took the mouse in the middle of a drag (a message box, a switch to
+    // another program): the drag ends where the mouse is, as if released there, instead of
+    // following the mouse with no button down.
+    if (m_charts.IsDragging())
+    {
+        CPoint point;
+        ::GetCursorPos(&point);
+        ScreenToClient(&point);
+        if (m_charts.OnMouseUp(0, point))
+            Invalidate(FALSE);
+    }
+    CViewEx::OnCaptureChanged(pWnd);
 }

@@ -55,21 +55,19 @@ bool CDisplayLogWriteDoc::CanAddVariable(const CTreeItem* item)
 {
     if (IsRecording())
         return false;
-    return CDocumentDisplay::CanAddVariable(item);
+    return CanAddDeviceVariable(item);
 }
 
 void CDisplayLogWriteDoc::AddVariable(const CTreeItem& item)
 {
+    RebuildBatch_t batch(*this);
     CDocumentDisplay::AddVariable(item);
-    PostToView(WM_APP_DISPLAY_REBUILD);
+    PostRebuild();
 }
 
 bool CDisplayLogWriteDoc::RemoveVariable(const CTreeItem& item)
 {
-    if (!CDocumentDisplay::RemoveVariable(item))
-        return false;
-    PostToView(WM_APP_DISPLAY_REBUILD);
-    return true;
+    return RemoveVariableAndRebuild(item);
 }
 
 bool CDisplayLogWriteDoc::IsRecording()
@@ -86,10 +84,14 @@ void CDisplayLogWriteDoc::Start()
     try
     {
         CDocumentManager* manager = GetDocumentManager();
-        const size_t count = GetEntryCount();
-        for (size_t position = 0; position < count; ++position)
+        // A copy taken at once: a device removed meanwhile changes the list under us.
+        DisplayEntryList_t entries;
         {
-            const DisplayEntry_t entry = GetEntry(position);
+            const LockedDisplayEntries_t locked = LockEntries();
+            entries = *locked.first;
+        }
+        for (const DisplayEntry_t& entry : entries)
+        {
             const CDocumentDevicePtr device =
                 manager != nullptr ? manager->FindDeviceById(entry.item->GetDocumentId()) : CDocumentDevicePtr();
             if (!device)

@@ -24,7 +24,7 @@ public:
     // Stops a running recording.
     ~CDisplayLogWriteDoc() override;
 
-    // Refuses everything while recording.
+    // Device variables and whole devices; nothing while recording.
     bool CanAddVariable(const CTreeItem* item) override;
     void AddVariable(const CTreeItem& item) override;
     bool RemoveVariable(const CTreeItem& item) override;

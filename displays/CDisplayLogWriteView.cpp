@@ -246,6 +246,10 @@ LRESULT CDisplayLogWriteView::OnDisplayUpdate(WPARAM, LPARAM)
 
 void CDisplayLogWriteView::OnListItemChanged(NMHDR*, LRESULT* result)
 {
-    EnableControl(IDC_LOGGER_REMOVE, m_list.GetSelectedCount() > 0);
+    // While recording, a removed variable's column would stay in the file repeating its
+    // last value as if it were still live: Remove waits for Stop, as drops do.
+    CDisplayLogWriteDoc* document = GetLoggerDocument();
+    const bool recording = document != nullptr && document->IsRecording();
+    EnableControl(IDC_LOGGER_REMOVE, m_list.GetSelectedCount() > 0 && !recording);
     *result = 0;
 }

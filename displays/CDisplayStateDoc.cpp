@@ -17,11 +17,17 @@ void CDisplayStateDoc::ResizeTexts()
     m_deviceNames.resize(count);
 }
 
+bool CDisplayStateDoc::CanAddVariable(const CTreeItem* item)
+{
+    return CanAddDeviceVariable(item);
+}
+
 void CDisplayStateDoc::AddVariable(const CTreeItem& item)
 {
+    RebuildBatch_t batch(*this);
     CDocumentDisplay::AddVariable(item);
     ResizeTexts();
-    PostToView(WM_APP_DISPLAY_REBUILD);
+    PostRebuild();
 }
 
 bool CDisplayStateDoc::RemoveVariable(const CTreeItem& item)
@@ -56,7 +62,7 @@ bool CDisplayStateDoc::RemoveVariable(const CTreeItem& item)
                 --entry.index;
         }
     }
-    PostToView(WM_APP_DISPLAY_REBUILD);
+    PostRebuild();
     return true;
 }
 

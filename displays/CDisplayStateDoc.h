@@ -14,6 +14,8 @@ class CDisplayStateDoc : public CDocumentDisplay
 public:
     CDisplayStateDoc();
 
+    // Device variables and whole devices: log-file columns have no live values.
+    bool CanAddVariable(const CTreeItem* item) override;
     void AddVariable(const CTreeItem& item) override;
     // Removes the variable's text too and moves the rows below it up.
     bool RemoveVariable(const CTreeItem& item) override;

@@ -28,16 +28,25 @@ bool IsWholeDocumentItem(const CTreeItem& item)
     return item.GetVariableId() == PLOT_ID_NONE;
 }
 
-// Whether an entry belongs to the document that a removal event names. Device and
-// log-file ids are counted separately, so the item type tells which list the id is from.
+// Whether an entry belongs to the document that a removal event names.
 bool BelongsToRemovedDocument(const DisplayEntry_t& entry, int code, int documentId)
 {
     if (!entry.item || entry.item->GetDocumentId() != documentId)
         return false;
-    const bool isLogColumn = entry.item->GetItemTypeId() == PLOT_ITEM_TYPE_LOG_COLUMN;
+    const bool isLogColumn = CDocumentDisplay::IsLogFileColumn(*entry.item);
     return code == REFRESH_LOG_FILE_REMOVED ? isLogColumn : !isLogColumn;
 }
 }  // namespace
+
+bool CDocumentDisplay::IsLogFileColumn(const CPlotVariableId& id)
+{
+    return id.GetItemTypeId() == PLOT_ITEM_TYPE_LOG_COLUMN;
+}
+
+bool CDocumentDisplay::CanAddDeviceVariable(const CTreeItem* item)
+{
+    return item != nullptr && !IsLogFileColumn(*item) && CDocumentDisplay::CanAddVariable(item);
+}
 
 bool CDocumentDisplay::IsSameVariable(const DisplayEntry_t& entry, const CTreeItem& item)
 {
@@ -64,6 +73,8 @@ void CDocumentDisplay::SerializeWithPlainPrefix(CArchive& ar)
 
 CDocumentDisplay::CDocumentDisplay()
     : m_viewWindow(nullptr),
+      m_rebuildBatches(0),
+      m_rebuildHeld(false),
       m_storedDeviceIds(nullptr),
       m_windowTextColour(::GetSysColor(COLOR_WINDOWTEXT)),
       m_windowColour(::GetSysColor(COLOR_WINDOW)),
@@ -126,6 +137,7 @@ void CDocumentDisplay::AddVariable(const CTreeItem& item)
         return;
     if (IsWholeDocumentItem(item))
     {
+        RebuildBatch_t batch(*this);
         // A copy: adding may not change the list we walk.
         const CTreeItemList children = item.GetPlotItems();
         for (const CTreeItemPtr& child : children)
@@ -188,15 +200,16 @@ bool CDocumentDisplay::OnStorage(const CStoragePtr& item)
                     removed.push_back(*entry.item);
             }
         }
+        RebuildBatch_t batch(*this);
         bool changed = false;
         for (const CTreeItem& item : removed)
             changed = RemoveVariable(item) || changed;
         if (changed)
-            PostToView(WM_APP_DISPLAY_REBUILD);
+            PostRebuild();
         break;
     }
     case REFRESH_STATE_CHANGED:
-        PostToView(WM_APP_DISPLAY_REBUILD);
+        PostRebuild();
         break;
     default:
         break;
@@ -320,7 +333,7 @@ void CDocumentDisplay::Serialize(CArchive& ar)
         {
             ar << DISPLAY_ENTRY_VERSION << entry.index;
             CTreeItem item = entry.item ? *entry.item : CTreeItem();
-            if (m_storedDeviceIds != nullptr && item.GetItemTypeId() != PLOT_ITEM_TYPE_LOG_COLUMN)
+            if (m_storedDeviceIds != nullptr && !IsLogFileColumn(item))
             {
                 const auto stored = m_storedDeviceIds->find(item.GetDocumentId());
                 item.SetDocumentId(stored == m_storedDeviceIds->end() ? PLOT_ID_NONE : stored->second);
@@ -376,13 +389,14 @@ bool CDocumentDisplay::DropEntriesOfMissingDocuments()
                 continue;
             const int documentId = entry.item->GetDocumentId();
             const bool present =
-                manager != nullptr && (entry.item->GetItemTypeId() == PLOT_ITEM_TYPE_LOG_COLUMN
+                manager != nullptr && (IsLogFileColumn(*entry.item)
                                            ? static_cast<bool>(manager->FindLogFileById(documentId))
                                            : static_cast<bool>(manager->FindDeviceById(documentId)));
             if (!present)
                 missing.push_back(*entry.item);
         }
     }
+    RebuildBatch_t batch(*this);
     bool changed = false;
     for (const CTreeItem& item : missing)
         changed = RemoveVariable(item) || changed;
@@ -394,6 +408,40 @@ void CDocumentDisplay::PostToView(UINT message, WPARAM wParam, LPARAM lParam)
     const HWND viewWindow = m_viewWindow;
     if (viewWindow != nullptr)
         ::PostMessage(viewWindow, message, wParam, lParam);
+}
+
+void CDocumentDisplay::PostRebuild()
+{
+    CSingleLock lock(&m_entryLock, TRUE);
+    if (m_rebuildBatches > 0)
+    {
+        m_rebuildHeld = true;
+        return;
+    }
+    PostToView(WM_APP_DISPLAY_REBUILD);
+}
+
+bool CDocumentDisplay::RemoveVariableAndRebuild(const CTreeItem& item)
+{
+    if (!CDocumentDisplay::RemoveVariable(item))
+        return false;
+    PostRebuild();
+    return true;
+}
+
+CDocumentDisplay::RebuildBatch_t::RebuildBatch_t(CDocumentDisplay& display) : m_display(display)
+{
+    CSingleLock lock(&m_display.m_entryLock, TRUE);
+    ++m_display.m_rebuildBatches;
+}
+
+CDocumentDisplay::RebuildBatch_t::~RebuildBatch_t()
+{
+    CSingleLock lock(&m_display.m_entryLock, TRUE);
+    if (--m_display.m_rebuildBatches > 0 || !m_display.m_rebuildHeld)
+        return;
+    m_display.m_rebuildHeld = false;
+    m_display.PostToView(WM_APP_DISPLAY_REBUILD);
 }
 
 CPropertyPage* CDocumentDisplay::CreatePropertyPage(int index)

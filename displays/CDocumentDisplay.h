@@ -44,6 +44,9 @@ public:
     DisplayEntry_t GetEntry(size_t position);
     size_t GetEntryCount();
     HWND GetViewWindow() const { return m_viewWindow; }
+    // Device and log-file ids are counted apart: the item type says which list an item's
+    // document id is from.
+    static bool IsLogFileColumn(const CPlotVariableId& id);
 
     // One page, the plot items.
     CPropertyPage* CreatePropertyPage(int index) override;
@@ -68,14 +71,38 @@ public:
 protected:
     // Same object, or the same three ids with equal name and units.
     static bool IsSameVariable(const DisplayEntry_t& entry, const CTreeItem& item);
+    // The base rule for the displays of live values: a log-file column has no values to
+    // show or record, and its document id names no device.
+    bool CanAddDeviceVariable(const CTreeItem* item);
     // The form of the kinds without a part of their own: int32 1 (read and not checked),
     // the class record of this base, then the base's part.
     void SerializeWithPlainPrefix(CArchive& ar);
     void PostToView(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+    // Posts WM_APP_DISPLAY_REBUILD, or, while a batch is open, once when the last batch
+    // closes: a whole device dropped or removed is one change for the view.
+    void PostRebuild();
+    // The base's removal, then a rebuild when something went.
+    bool RemoveVariableAndRebuild(const CTreeItem& item);
+
+    // Holds the rebuilds posted meanwhile back until it goes (any thread, nested).
+    class RebuildBatch_t
+    {
+    public:
+        explicit RebuildBatch_t(CDocumentDisplay& display);
+        ~RebuildBatch_t();
+        RebuildBatch_t(const RebuildBatch_t&) = delete;
+        RebuildBatch_t& operator=(const RebuildBatch_t&) = delete;
+
+    private:
+        CDocumentDisplay& m_display;
+    };
 
     DisplayEntryList_t m_entries;
     CCriticalSection m_entryLock;
     volatile HWND m_viewWindow;
+    // Open rebuild batches and whether one of them held a rebuild back; under the entry lock.
+    int m_rebuildBatches;
+    bool m_rebuildHeld;
     const std::map<int, int>* m_storedDeviceIds;
     COLORREF m_windowTextColour;
     COLORREF m_windowColour;

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
+#include <string>
 
 const COLORREF GRAPH_LINE_COLORS[GRAPH_LINE_COLOR_COUNT] = {
     RGB(128, 0, 0), RGB(0, 0, 128), RGB(0, 128, 0), RGB(128, 128, 0),
@@ -75,7 +76,6 @@ void CGraphTimeCharts::FullRebuild(CDisplayGraphTimeDoc& document)
     m_overview.ClearPoints();
     m_main.RemoveAllLines();
     m_overview.RemoveAllLines();
-    m_unreadColumns.clear();
 
     DATE earliest = EarliestStart();
     DATE latest = LatestStart();
@@ -88,7 +88,8 @@ void CGraphTimeCharts::FullRebuild(CDisplayGraphTimeDoc& document)
     int line = 0;
     for (const DisplayEntry_t& entry : *entries.first)
     {
-        if (!entry.item || manager == nullptr)
+        // Only log-file columns have samples; a device's id may also name a log file.
+        if (!entry.item || manager == nullptr || !CDocumentDisplay::IsLogFileColumn(*entry.item))
             continue;
         const CDocumentLogFilePtr logFile = manager->FindLogFileById(entry.item->GetDocumentId());
         if (!logFile)
@@ -98,10 +99,9 @@ void CGraphTimeCharts::FullRebuild(CDisplayGraphTimeDoc& document)
         {
             logFile->GetPlotSamples(entry.item->GetVariableId(), samples);
         }
-        catch (const std::runtime_error& error)
+        catch (const std::runtime_error&)
         {
-            // A log file opened again with fewer columns: the column is left out.
-            m_unreadColumns.push_back(std::string(static_cast<LPCTSTR>(entry.item->GetName())) + ": " + error.what());
+            // A column the log file does not have: it gets no line.
             continue;
         }
 

@@ -7,9 +7,6 @@
 #include "framework/CRect.h"
 #include "graphics/CGraphicObGraphLineStripChart.h"
 
-#include <string>
-#include <vector>
-
 class CDC;
 class CDisplayGraphTimeDoc;
 
@@ -46,8 +43,6 @@ public:
     CGraphicObGraphLineStripChart& GetOverview() { return m_overview; }
     CRect GetMainRect() const { return m_mainRect; }
     CRect GetOverviewRect() const { return m_overviewRect; }
-    // The columns that could not be read at the last full rebuild, with the reason.
-    const std::vector<std::string>& GetUnreadColumns() const { return m_unreadColumns; }
 
 private:
     // The window as the overview shows it, with the offset of a body drag.
@@ -59,5 +54,4 @@ private:
     bool m_dragging;
     CRect m_mainRect;
     CRect m_overviewRect;
-    std::vector<std::string> m_unreadColumns;
 };

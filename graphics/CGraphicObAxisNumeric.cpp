@@ -229,8 +229,15 @@ void CGraphicObAxisNumeric::Layout(CDC* dc, const CRect& rect)
     const int across = vertical ? rect.Width() : rect.Height();
     const int h0 = static_cast<int>(m_labelFraction * across);
 
+    // The room of a label is counted from the ticks a whole step apart that cover the range
+    // (one more than the range holds whole steps when it ends between two ticks).
     const std::vector<double> ticks = GetTickValues();
-    const int n = std::max<int>(1, static_cast<int>(ticks.size()));
+    int n = 1;
+    if (m_tickStep > 0 && IsUsable(m_tickStep))
+    {
+        const double steps = std::ceil((m_maximum - m_minimum) / m_tickStep - 1e-9);
+        n = static_cast<int>(std::min<double>(std::max(0.0, steps), AXIS_MAX_TICKS)) + 1;
+    }
     CString widest = "1";
     if (m_tickStep > 0)
     {

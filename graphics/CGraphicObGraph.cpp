@@ -251,38 +251,40 @@ std::string CGraphicObGraph::GetLineName(int line) const
     return found == m_lineNames.end() ? std::string() : found->second;
 }
 
-void CGraphicObGraph::DrawXGrid(CDC* dc)
+void CGraphicObGraph::DrawGridLines(CDC* dc, bool vertical)
 {
     if (m_xAxis == nullptr || m_yAxis == nullptr)
         return;
     CPen pen(PS_DOT, 1, m_gridColor);
     CPen* previous = dc->SelectObject(&pen);
     const int previousMode = dc->SetBkMode(TRANSPARENT);
-    const CRect yRect = m_yAxis->GetRect();
-    for (double value : m_xAxis->GetTickValues())
+    // Vertical lines at the X ticks span the Y axis; horizontal ones at the Y ticks the X axis.
+    const CGraphicObAxisNumeric& ticks = vertical ? *m_xAxis : *m_yAxis;
+    const CRect across = vertical ? m_yAxis->GetRect() : m_xAxis->GetRect();
+    for (double value : ticks.GetTickValues())
     {
-        const int x = m_xAxis->ValueToPixel(value);
-        dc->MoveTo(x, yRect.bottom - 1);
-        dc->LineTo(x, yRect.top);
+        const int at = ticks.ValueToPixel(value);
+        if (vertical)
+        {
+            dc->MoveTo(at, across.bottom - 1);
+            dc->LineTo(at, across.top);
+        }
+        else
+        {
+            dc->MoveTo(across.left, at);
+            dc->LineTo(across.right - 1, at);
+        }
     }
     dc->SetBkMode(previousMode);
     dc->SelectObject(previous);
 }
 
+void CGraphicObGraph::DrawXGrid(CDC* dc)
+{
+    DrawGridLines(dc, true);
+}
+
 void CGraphicObGraph::DrawYGrid(CDC* dc)
 {
-    if (m_xAxis == nullptr || m_yAxis == nullptr)
-        return;
-    CPen pen(PS_DOT, 1, m_gridColor);
-    CPen* previous = dc->SelectObject(&pen);
-    const int previousMode = dc->SetBkMode(TRANSPARENT);
-    const CRect xRect = m_xAxis->GetRect();
-    for (double value : m_yAxis->GetTickValues())
-    {
-        const int y = m_yAxis->ValueToPixel(value);
-        dc->MoveTo(xRect.left, y);
-        dc->LineTo(xRect.right - 1, y);
-    }
-    dc->SetBkMode(previousMode);
-    dc->SelectObject(previous);
+    DrawGridLines(dc, false);
 }

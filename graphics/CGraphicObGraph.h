@@ -76,6 +76,8 @@ public:
 
 protected:
     void DrawLegend(CDC* dc);
+    // Dotted grid lines: vertical at the X ticks, or horizontal at the Y ticks.
+    void DrawGridLines(CDC* dc, bool vertical);
     // Legend rows from the top: the first line first (the most recent lowest).
     std::vector<int> LegendLinesFromTop() const;
 

@@ -83,24 +83,25 @@ void CGraphicObRingMulti::SetFillColor(COLORREF color)
         ring->SetBackgroundColor(color);
 }
 
-void CGraphicObRingMulti::AddStaticLabel(float degrees, float radiusFraction, const std::string& text, bool moveDown)
-{
-    Label_t label;
-    label.angle = DegreesToRadians(degrees);
-    label.radiusFraction = radiusFraction;
-    label.text = text;
-    label.flag = moveDown;
-    m_staticLabels.push_back(label);
-}
-
-void CGraphicObRingMulti::AddLabel(float degrees, float radiusFraction, const std::string& text, bool flag)
+CGraphicObRingMulti::Label_t CGraphicObRingMulti::MakeLabel(float degrees, float radiusFraction,
+                                                             const std::string& text, bool flag)
 {
     Label_t label;
     label.angle = DegreesToRadians(degrees);
     label.radiusFraction = radiusFraction;
     label.text = text;
     label.flag = flag;
-    m_labels.push_back(label);
+    return label;
+}
+
+void CGraphicObRingMulti::AddStaticLabel(float degrees, float radiusFraction, const std::string& text, bool moveDown)
+{
+    m_staticLabels.push_back(MakeLabel(degrees, radiusFraction, text, moveDown));
+}
+
+void CGraphicObRingMulti::AddLabel(float degrees, float radiusFraction, const std::string& text, bool flag)
+{
+    m_labels.push_back(MakeLabel(degrees, radiusFraction, text, flag));
     Invalidate();
 }
 

@@ -56,6 +56,9 @@ public:
     COLORREF GetLabelColor() const { return m_labelColor; }
 
 private:
+    // Positions are left to the layout.
+    static Label_t MakeLabel(float degrees, float radiusFraction, const std::string& text, bool flag);
+
     CGraphicObRing m_background;
     std::deque<boost::shared_ptr<CGraphicObRing>> m_rings;
     std::deque<Label_t> m_staticLabels;

@@ -59,12 +59,26 @@ CStoragePtr DisplayTest::Refresh(int code, int id)
     return CStoragePtr(new CStorageRefreshEvent(code, id));
 }
 
-std::vector<WPARAM> DisplayTest::Posted(UINT message)
+namespace
 {
-    // Posted on this thread: all of it is queued already.
+// Posted on this thread: all of it is queued already.
+void DispatchQueued()
+{
     MSG pending;
     for (int count = 0; count < 100000 && ::PeekMessageA(&pending, nullptr, 0, 0, PM_REMOVE); ++count)
         ::DispatchMessageA(&pending);
+}
+}  // namespace
+
+void DisplayTest::ClearPosted()
+{
+    DispatchQueued();
+    collector.Clear();
+}
+
+std::vector<WPARAM> DisplayTest::Posted(UINT message)
+{
+    DispatchQueued();
     std::vector<WPARAM> posted;
     for (const auto& collected : collector.Messages(message))
         posted.push_back(collected.wParam);

@@ -46,6 +46,8 @@ protected:
     CStoragePtr Refresh(int code, int id);
     // The wParam of every posted message of that id, after pumping what is pending.
     std::vector<WPARAM> Posted(UINT message);
+    // Forgets what was posted so far, the messages still queued included.
+    void ClearPosted();
     template <class Display>
     boost::shared_ptr<Posting<Display>> MakeDisplay()
     {

@@ -80,6 +80,12 @@ TEST_F(GraphDisplay, AcceptsOnlyNumberColumnsOfOpenLogFiles)
     const int device = AddDevice("Varnix");
     EXPECT_FALSE(graph->CanAddVariable(nullptr));
     EXPECT_FALSE(graph->CanAddVariable(Variable(device, 1, "Battery Voltage").get()));
+    // Device and log-file ids are counted apart: the computer's variable of the log file's
+    // number is still a device variable.
+    ASSERT_TRUE(manager->FindDeviceById(log));
+    EXPECT_FALSE(graph->CanAddVariable(Variable(log, 0, "Battery Voltage").get()));
+    graph->AddVariable(*Variable(log, 0, "Battery Voltage"));
+    EXPECT_EQ(0u, graph->GetEntryCount());
     CTreeItem wholeDevice("Varnix", "", PLOT_ID_NONE, PLOT_ID_NONE, device, "");
     EXPECT_FALSE(graph->CanAddVariable(&wholeDevice));
     EXPECT_TRUE(graph->CanAddVariable(Column(log, 0, "Battery Voltage").get()));
@@ -91,14 +97,15 @@ TEST_F(GraphDisplay, AcceptsOnlyNumberColumnsOfOpenLogFiles)
     EXPECT_EQ(0u, graph->GetEntryCount());
 
     // A whole log file adds its number columns only.
-    collector.Clear();
+    ClearPosted();
     graph->AddVariable(*WholeLog(log));
     ASSERT_EQ(1u, graph->GetEntryCount());
     EXPECT_EQ("Battery Voltage", std::string(graph->GetEntry(0).item->GetName()));
-    EXPECT_FALSE(Posted(WM_APP_DISPLAY_REBUILD).empty());
+    // One rebuild for the drop: each rebuild reads every sample again.
+    EXPECT_EQ(1u, Posted(WM_APP_DISPLAY_REBUILD).size());
 
     // Records of a plotted log file rebuild it; another log file's do not.
-    collector.Clear();
+    ClearPosted();
     graph->OnStorage(Refresh(REFRESH_LOG_RECORDS, log + 5));
     EXPECT_TRUE(Posted(WM_APP_DISPLAY_REBUILD).empty());
     graph->OnStorage(Refresh(REFRESH_LOG_RECORDS, log));
@@ -280,6 +287,27 @@ TEST_F(GraphDisplay, ArchiveWithAndWithoutItsMagic)
     loaded.SetDocumentManager(manager.get());
     testing_support::LoadFromBytes(bytes, [&](CArchive& ar) { loaded.Serialize(ar); });
     EXPECT_EQ(1u, loaded.GetEntryCount());
+
+    // A file whose graph names a device variable (of a device numbered like the log file):
+    // the rebuild plots no line for it.
+    Posting<CDisplayStateDoc> state;
+    state.SetDocumentManager(manager.get());
+    ASSERT_TRUE(manager->FindDeviceById(log));
+    state.AddVariable(*Variable(log, 0, "Battery Voltage"));
+    const testing_support::Bytes stateBytes =
+        testing_support::StoreToBytes([&](CArchive& ar) { state.Serialize(ar); });
+    testing_support::Bytes foreign = testing_support::ConcatBytes(
+        { testing_support::Int32Bytes(0x53BFAD98), testing_support::Int32Bytes(1) });
+    foreign.insert(foreign.end(), stateBytes.begin() + 4, stateBytes.end());
+    Posting<CDisplayGraphTimeDoc> withDevice;
+    withDevice.SetDocumentManager(manager.get());
+    testing_support::LoadFromBytes(foreign, [&](CArchive& ar) { withDevice.Serialize(ar); });
+    ASSERT_EQ(1u, withDevice.GetEntryCount());
+    CGraphTimeCharts charts;
+    charts.FullRebuild(withDevice);
+    EXPECT_EQ(0, charts.GetMainChart().GetLineCount());
+    charts.FullRebuild(loaded);
+    EXPECT_EQ(1, charts.GetMainChart().GetLineCount());
 
     // Written without the magic: an empty graph, and what follows is still there to read.
     Posting<CDisplayGraphTimeDoc> old;

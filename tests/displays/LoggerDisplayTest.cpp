@@ -65,6 +65,9 @@ TEST_F(LoggerDisplay, StartRefusesWithItsReasonsAndLeavesNoColumns)
     EXPECT_EQ("(no exception)", ErrorText([&] { logger->Stop(); }));
     EXPECT_EQ("log file isn't open, so can't close", ErrorText([&] { logger->Stop(); }));
     EXPECT_TRUE(logger->CanAddVariable(Variable(device, 3, "Load Current", "A").get()));
+    // A log-file column would never get a value, so no row would ever be written.
+    const CTreeItem column("Load Current", "A", PLOT_ITEM_TYPE_LOG_COLUMN, 3, device, "");
+    EXPECT_FALSE(logger->CanAddVariable(&column));
 
     // A variable whose device has gone, and a file that cannot be made.
     const int gone = AddDevice("Corandel");
@@ -89,7 +92,7 @@ TEST_F(LoggerDisplay, OneRowPerDueTickWithTheLastValues)
     logger->SetInterval(5);
     logger->SetFileName(path.c_str());
     logger->Start();
-    collector.Clear();
+    ClearPosted();
 
     // No row until every column has a value, though the due time moves on.
     logger->OnStorage(Value(device, 1, 12.5));

@@ -37,10 +37,16 @@ TEST_F(StateDisplay, ValuesLandInTheirRowsAndPostTheRow)
     state->AddVariable(*Variable(varnix, 11, "Charge Current", "A"));
     state->AddVariable(*Variable(varnix, 12, "Heatsink", "C"));
     EXPECT_EQ(3u, Posted(WM_APP_DISPLAY_REBUILD).size());
+    // A log-file column numbered like the device has no live values: refused, not shown
+    // under the device's name.
+    CTreeItem column("Battery Voltage", "V", PLOT_ITEM_TYPE_LOG_COLUMN, 10, varnix, "");
+    EXPECT_FALSE(state->CanAddVariable(&column));
+    state->AddVariable(column);
+    EXPECT_EQ(3u, state->GetEntryCount());
     // Empty until the first value arrives.
     EXPECT_EQ((std::vector<std::string>{"", "", ""}), Column(&CDisplayStateDoc::GetValueText));
 
-    collector.Clear();
+    ClearPosted();
     state->OnStorage(Value(varnix, 11, 4.25));
     state->OnStorage(Value(varnix, 10, 13.5));
     // Not in the display, a tick and another device's variable: silently dropped.
@@ -93,17 +99,27 @@ TEST_F(StateDisplay, RemovalMovesTheRowsBelowUpWithTheirValues)
     state->AddVariable(*b);
     EXPECT_EQ(2, state->GetEntry(2).index);
 
-    // A removed device takes its rows with it, and the other device's values stay in
-    // their rows (the base's own erasing would leave them one row off).
-    state->AddVariable(*Variable(second, 1, "x"));
-    state->AddVariable(*Variable(second, 2, "y"));
+    // A whole device dropped: its variables, one rebuild for the lot.
+    CTreeItem wholeDevice("Corandel Duo", "", PLOT_ID_NONE, PLOT_ID_NONE, second, "");
+    wholeDevice.GetPlotItems().push_back(Variable(second, 1, "x"));
+    wholeDevice.GetPlotItems().push_back(Variable(second, 2, "y"));
+    ClearPosted();
+    state->AddVariable(wholeDevice);
+    EXPECT_EQ(1u, Posted(WM_APP_DISPLAY_REBUILD).size());
     state->OnStorage(Value(second, 1, 1.5));
     state->OnStorage(Value(second, 2, 2.5));
-    collector.Clear();
+
+    // A removed device takes its rows with it in one rebuild, and the other device's
+    // values stay in their rows (the base's own erasing would leave them one row off).
+    ClearPosted();
     state->OnStorage(Refresh(REFRESH_DEVICE_REMOVED, first));
     EXPECT_EQ((std::vector<std::string>{"x", "y"}), Column(&CDisplayStateDoc::GetVariableText));
     EXPECT_EQ((std::vector<std::string>{"1.5000", "2.5000"}), Column(&CDisplayStateDoc::GetValueText));
-    EXPECT_FALSE(Posted(WM_APP_DISPLAY_REBUILD).empty());
+    EXPECT_EQ(1u, Posted(WM_APP_DISPLAY_REBUILD).size());
+    // A device that owns no row: no rebuild.
+    ClearPosted();
+    state->OnStorage(Refresh(REFRESH_DEVICE_REMOVED, first));
+    EXPECT_TRUE(Posted(WM_APP_DISPLAY_REBUILD).empty());
     state->OnStorage(Value(second, 2, 7.0));
     EXPECT_EQ("7.0000", std::string(state->GetValueText(1)));
     // A variable added now takes the next row, and every row still takes its values.

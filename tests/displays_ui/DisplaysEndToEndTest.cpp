@@ -312,6 +312,34 @@ TEST_F(DisplaysEndToEnd, LiveValuesAreShownRecordedPlottedAndKeptInTheWorkspace)
     ASSERT_TRUE(logger);
     CDisplayLogWriteView* loggerView = ViewOf<CDisplayLogWriteView>(*logger);
     ASSERT_NE(nullptr, loggerView);
+    // A new logger: the default interval of 5 s, the hint, and Record's refusals.
+    const auto editText = [&](int id) {
+        CString text;
+        loggerView->GetDlgItemText(id, text);
+        return std::string(text);
+    };
+    EXPECT_EQ("0", editText(IDC_LOGGER_HOURS));
+    EXPECT_EQ("0", editText(IDC_LOGGER_MINUTES));
+    EXPECT_EQ("5", editText(IDC_LOGGER_SECONDS));
+    EXPECT_EQ("Drag variables to this display, pick a\nlog file name, and click Record", editText(IDC_LOGGER_INFORMATION));
+    EXPECT_FALSE(loggerView->GetDlgItem(IDC_LOGGER_STOP)->IsWindowEnabled());
+    EXPECT_FALSE(loggerView->GetDlgItem(IDC_LOGGER_REMOVE)->IsWindowEnabled());
+    const std::string refusedPath = m_folder + "\\refused.csv";
+    ::DeleteFileA(refusedPath.c_str());
+    loggerView->SetDlgItemText(IDC_LOGGER_FILE_NAME, refusedPath.c_str());
+    Recorder().Clear();
+    loggerView->OnRecord();
+    loggerView->SetDlgItemText(IDC_LOGGER_SECONDS, "0");
+    loggerView->OnRecord();
+    loggerView->SetDlgItemText(IDC_LOGGER_MINUTES, "60");
+    loggerView->OnRecord();
+    ASSERT_EQ(3u, Recorder().Count());
+    EXPECT_EQ("No variables to log!  Please drag some device variables to this display.", Recorder().Boxes()[0].text);
+    EXPECT_EQ("Logging interval out of range: must be at least 1 second", Recorder().Boxes()[1].text);
+    EXPECT_EQ("Log Interval minutes must be a valid integer between 0 and 59", Recorder().Boxes()[2].text);
+    EXPECT_FALSE(logger->IsRecording());
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(refusedPath.c_str()));
+
     for (const CTreeItemPtr& variable : variables)
         loggerView->Drop(variable.get());
     PumpUntil([&] { return loggerView->GetList().GetItemCount() == 3; }, 5000);
@@ -327,6 +355,12 @@ TEST_F(DisplaysEndToEnd, LiveValuesAreShownRecordedPlottedAndKeptInTheWorkspace)
     EXPECT_FALSE(loggerView->GetDlgItem(IDC_LOGGER_RECORD)->IsWindowEnabled());
     EXPECT_TRUE(loggerView->GetDlgItem(IDC_LOGGER_STOP)->IsWindowEnabled());
     EXPECT_FALSE(loggerView->CanDrop(variables[0].get()));
+    // Nor may a variable leave while its column is being written: a selected row leaves
+    // Remove disabled.
+    loggerView->GetList().SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
+    EXPECT_EQ(1u, loggerView->GetList().GetSelectedCount());
+    EXPECT_FALSE(loggerView->GetDlgItem(IDC_LOGGER_REMOVE)->IsWindowEnabled());
+    loggerView->GetList().SetItemState(0, 0, LVIS_SELECTED);
     ASSERT_TRUE(PumpUntil([&] { return logger->GetRowCount() >= 4; }, 30000)) << logger->GetRowCount();
     CString information;
     loggerView->GetDlgItemText(IDC_LOGGER_INFORMATION, information);
@@ -471,6 +505,17 @@ TEST_F(DisplaysEndToEnd, AGraphOfAHundredThousandSamples)
     EXPECT_NEAR(overview.GetWindowStart(), main.GetXAxis()->GetMin(), 1e-9);
     EXPECT_LT(main.GetSamples(0).size(), 100000u);
     EXPECT_GT(main.GetSamples(0).size(), 0u);
+    EXPECT_EQ(nullptr, ::GetCapture());
+
+    // A drag whose capture another window takes ends there; the window stays.
+    const CPoint body = overview.GetWindowBody().CenterPoint();
+    ::SendMessage(view->GetSafeHwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(body.x, body.y));
+    ASSERT_TRUE(view->GetCharts().IsDragging());
+    EXPECT_EQ(view->GetSafeHwnd(), ::GetCapture());
+    ::ReleaseCapture();
+    EXPECT_FALSE(view->GetCharts().IsDragging());
+    EXPECT_FALSE(overview.IsDragging());
+    EXPECT_TRUE(overview.IsWindowShown());
     Screenshot(FrameOf(*graph), "displays_graph_100000_samples");
 }
 

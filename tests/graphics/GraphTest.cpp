@@ -103,6 +103,25 @@ TEST_F(LineGraphTest, SamplesBecomePixelPolylines)
     // Cleared: nothing to draw.
     graph.ClearPoints();
     EXPECT_EQ(0, graph.GetRenderedLine(0)->count);
+
+    // Grids: dotted lines in the grid colour at the X ticks (across the Y axis' height)
+    // and at the Y ticks (across the X axis' width), none between the ticks (the ends of
+    // both ranges are ticks too: the plot's top row and right column hold grid lines).
+    canvas.Clear(White);
+    graph.GetXAxis()->SetTickStep(5.0);
+    graph.GetYAxis(0)->SetTickStep(5.0);
+    graph.SetGrid(true, true);
+    graph.Draw(&canvas.DC());
+    const COLORREF grid = graph.GetGridColor();
+    const CRect plot = graph.GetPlotRect();
+    const int xTick = graph.GetXAxis()->ValueToPixel(5.0);
+    const int yTick = graph.GetYAxis(0)->ValueToPixel(5.0);
+    EXPECT_GT(canvas.CountPixels(CRect(xTick, plot.top, xTick + 1, plot.bottom), grid), plot.Height() / 4);
+    EXPECT_GT(canvas.CountPixels(CRect(plot.left, yTick, plot.right, yTick + 1), grid), plot.Width() / 4);
+    const int xBetween = graph.GetXAxis()->ValueToPixel(2.5);
+    const int yBetween = graph.GetYAxis(0)->ValueToPixel(2.5);
+    EXPECT_EQ(0, canvas.CountPixels(CRect(xBetween, plot.top + 1, xBetween + 1, yTick), grid));
+    EXPECT_EQ(0, canvas.CountPixels(CRect(xTick + 1, yBetween, plot.right - 1, yBetween + 1), grid));
 }
 
 TEST_F(LineGraphTest, LongLinesShowWholeWithinTheCapacity)

@@ -292,6 +292,16 @@ TEST(NumericAxis, LabelFontFitsTheAxis)
     EXPECT_LE(height, static_cast<int>(0.7f * 40));
     EXPECT_LE(ArialExtent(canvas.DC(), "1000.0", height).cx, 400 / 11 + 3);
 
+    // A range that ends between two ticks counts the tick after it too: 0 to 1000 in steps
+    // of 300 gives each label a fifth of 120 pixels (its widest label being "  0.0").
+    CGraphicObAxisNumeric between;
+    between.SetRange(0.0, 1000.0);
+    between.SetTickStep(300.0);
+    between.Layout(&canvas.DC(), CRect(0, 0, 120, 40));
+    ASSERT_GT(ArialExtent(canvas.DC(), "  0.0", static_cast<int>(0.7f * 40)).cx, 120 / 4);
+    EXPECT_GT(between.GetLabelFontHeight(), 0);
+    EXPECT_LE(ArialExtent(canvas.DC(), "  0.0", between.GetLabelFontHeight()).cx, 120 / 5 + 1);
+
     // Plenty of room: the label's width is held to the share of the thickness.
     CGraphicObAxisNumeric roomy;
     roomy.SetRange(0.0, 1.0);
