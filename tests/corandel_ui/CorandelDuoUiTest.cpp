@@ -178,6 +178,8 @@ TEST_F(CorandelDuoUi, NewSetpointsThroughTheThreePagesWithTheirChecks)
         EXPECT_FALSE(dialog.IsEmpty());
         EXPECT_TRUE(SaveScreenshot(dialogWindow, "corandel_duo_setup_summary"));
         MessageBoxRecorder::Instance().Clear();
+        // Enter in the list sends IDOK: the dialog has no OK button and stays.
+        Click(dialogWindow, IDOK);
         MessageBoxRecorder::Instance().QueueAnswer(IDNO);
         Click(dialogWindow, IDCANCEL);
     });
@@ -313,7 +315,7 @@ TEST_F(CorandelDuoDeviceUi, ReadFromTheDeviceSaveLoadProgramAndPrint)
     });
     script.Step("print", [&] { return FindWizardSheet() == nullptr; }, [&] {
         EXPECT_EQ(25650, ProgrammedWords(29)[0xE006]) << "14.25 V";
-        const std::string text = PrintSummary(dialog, "Corandel Duo Summary");
+        const std::string text = PrintSummary(dialog, "Ostrel Summary");
         const std::regex expected(
             "Quorvant Corp\\. Corandel Duo Setup Summary\n"
             "Printed on [^\n]+\n"

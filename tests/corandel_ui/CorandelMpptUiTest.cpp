@@ -158,7 +158,18 @@ TEST_F(CorandelMpptUi, NewSettingsThroughTheSixPagesAndTheLightingDials)
     });
     script.Step("delay refused", BoxCount(9), [&] {
         EXPECT_EQ("Error: Delay minutes must be less than 108", LastBox());
+        // An emptied seconds field is no seconds.
         Type(page, IDC_MPPT_LVD_DELAY_MINUTES, "107");
+        Type(page, IDC_MPPT_LVD_DELAY_SECONDS, "");
+        PressWizardButton(sheet, PSBTN_NEXT);
+    });
+    script.Step("lighting, then back", PageShows(IDC_MPPT_LIGHT_CHANNELS), [&] {
+        EXPECT_EQ(9u, MessageBoxRecorder::Instance().Count());
+        PressWizardButton(sheet, PSBTN_BACK);
+    });
+    script.Step("load again", PageShows(IDC_MPPT_LVD_DELAY_MINUTES), [&] {
+        EXPECT_EQ("107", ItemText(page, IDC_MPPT_LVD_DELAY_MINUTES));
+        EXPECT_EQ("0", ItemText(page, IDC_MPPT_LVD_DELAY_SECONDS));
         Type(page, IDC_MPPT_LVD_DELAY_SECONDS, "59");
         Toggle(page, IDC_MPPT_ENABLE_HVD);
         EXPECT_TRUE(IsItemEnabled(page, IDC_MPPT_LOAD_HVD));
@@ -246,7 +257,8 @@ TEST_F(CorandelMpptUi, NewSettingsThroughTheSixPagesAndTheLightingDials)
         SelectCombo(page, IDC_MPPT_LIGHT_T2_EVENT, 2);
         EXPECT_EQ("Error: sunrise threshold must be greater than sunset threshold", LastBox());
         EXPECT_EQ(11u, MessageBoxRecorder::Instance().Count()) << "checked on every exchange";
-        Type(page, IDC_MPPT_LIGHT_SUNRISE, "55");
+        // 100 % is one count past the register: it is kept as the highest count.
+        Type(page, IDC_MPPT_LIGHT_SUNRISE, "100");
         EXPECT_TRUE(SaveScreenshot(sheet, "corandel_mppt_wizard_lighting_channel2"));
         PressWizardButton(sheet, PSBTN_NEXT);
     });
@@ -285,7 +297,7 @@ TEST_F(CorandelMpptUi, NewSettingsThroughTheSixPagesAndTheLightingDials)
         ASSERT_EQ(11u, lighting.size()) << "lighting is enabled";
         EXPECT_EQ(std::vector<std::string>({"Lighting Enabled", "enabled", "enabled"}), lighting[0]);
         EXPECT_EQ("turn on 1:30 before sunrise; turn off at sunrise", lighting[4][1]);
-        EXPECT_EQ("55.0 %", lighting[1][1]);
+        EXPECT_EQ("100.0 %", lighting[1][1]);
         EXPECT_TRUE(IsItemVisible(dialogWindow, IDC_MPPT_LIST_LIGHTING));
         EXPECT_FALSE(IsItemVisible(dialogWindow, IDC_MPPT_LIST_LOAD));
         EXPECT_TRUE(SaveScreenshot(dialogWindow, "corandel_mppt_setup_lighting_tab"));
@@ -303,6 +315,7 @@ TEST_F(CorandelMpptUi, NewSettingsThroughTheSixPagesAndTheLightingDials)
     EXPECT_EQ(6479, static_cast<int>(settings.GetValue(0xE027) + 0.5));
     EXPECT_EQ(0, settings.GetRawValue(0xE024));
     EXPECT_EQ(-90, settings.GetTimerOffset(0, 0));
+    EXPECT_EQ(65535, settings.GetRawValue(0xE029)) << "100 %, not wrapped to 0";
     EXPECT_EQ(0, settings.GetCombineMode(1));
     EXPECT_EQ(std::vector<UINT>({590u, 591u, 594u}), help.Popups());
 }
@@ -460,7 +473,7 @@ TEST_F(CorandelMpptDeviceUi, ReadProgramAndPrintOverTcp)
     });
     script.Step("print", [&] { return FindWizardSheet() == nullptr; }, [&] {
         EXPECT_EQ(0xFFD8, ProgrammedWords(53)[0xE01F]) << "-40 as the register word";
-        const std::string text = PrintSummary(dialog, "Corandel MPPT Summary");
+        const std::string text = PrintSummary(dialog, "Ostrel Summary");
         const std::regex expected(
             "Quorvant Corp\\. Corandel MPPT Setup Summary\n"
             "Printed on [^\n]+\n"

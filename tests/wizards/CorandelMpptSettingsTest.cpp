@@ -1,4 +1,5 @@
 #include "tests/wizards/SettingsFileBytes.h"
+#include "wizards/corandel/CDialogMpptSetup.h"
 #include "wizards/corandel/CMpptSettings.h"
 #include "wizards/framework/CorandelMpptDefaultSettings.h"
 
@@ -204,6 +205,22 @@ TEST(CorandelMpptSettings, LightingFieldsPackIntoTheirBitsOnly)
     settings.SetTimerEvent(7, 1, 2);
     EXPECT_EQ(before, RawValues(settings));
     EXPECT_EQ(0, settings.GetConfigByte(4));
+}
+
+TEST(CorandelMpptSettings, TabsListTheirRegistersAndTheLightingRowsOnlyWhileLightingIsOn)
+{
+    CMpptSettings settings;
+    const std::vector<UINT32> charge2 = {0xE00D, 0xE00E, 0xE00F, 0xE011, 0xE010, 0xE012,
+                                         0xE013, 0xE014, 0xE015, 0xE017, 0xE016};
+    EXPECT_EQ(charge2, CDialogMpptSetup::GetTabRegisters(settings, 1));
+    EXPECT_EQ(std::vector<UINT32>({0xE031, 0xE032, 0xE033, 0xE030}), CDialogMpptSetup::GetTabRegisters(settings, 5));
+    EXPECT_EQ(std::vector<UINT32>({0xE028}), CDialogMpptSetup::GetTabRegisters(settings, 4)) << "lighting off";
+    ASSERT_TRUE(settings.SetValue(0xE028, 1));
+    const std::vector<UINT32> lighting = {0xE028, 0xE029, 0xE02A, 0xE02B, 0xE02C, 0xE02D,
+                                          0xE02E, 0xE03B, 0xE03C, 0xE03D, 0xE03E};
+    EXPECT_EQ(lighting, CDialogMpptSetup::GetTabRegisters(settings, 4));
+    EXPECT_TRUE(CDialogMpptSetup::GetTabRegisters(settings, 6).empty());
+    EXPECT_TRUE(CDialogMpptSetup::GetTabRegisters(settings, -1).empty());
 }
 
 TEST(CorandelMpptSettings, RangesFollowTheRawType)

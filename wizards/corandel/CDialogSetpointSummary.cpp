@@ -163,6 +163,10 @@ void CDialogSetpointSummary::OnCancel()
         CDialogMainWindow::OnCancel();
 }
 
+void CDialogSetpointSummary::OnOK()
+{
+}
+
 void CDialogSetpointSummary::OnReadFromFile()
 {
     if (!MayDiscardChanges(DISCARD_TO_LOAD))
@@ -219,7 +223,8 @@ void CDialogSetpointSummary::OnPrint()
     if (!HaveSetpoints())
         return;
     const CString text = BuildSummaryText();
-    PrintSummaryText(text, text.GetLength(), m_texts.printJobName);
+    // Every setpoint summary of the program prints as a job of this one name.
+    PrintSummaryText(text, text.GetLength(), "Ostrel Summary");
 }
 
 void CDialogSetpointSummary::OnHelpButton()

@@ -23,7 +23,6 @@ struct SetpointDialogTexts_t
     const char* filter;        // of the file dialogs
     const char* noSetpoints;   // the error of commands that need setpoints
     UINT helpTopic;
-    const char* printJobName;
     // Titles of the wizard sheets.
     const char* newTitle;
     const char* editTitle;
@@ -87,6 +86,9 @@ protected:
     static CString SummaryHeading(const char* title, int modbusAddress, int skelderAddress);
 
     void OnCancel() override;
+    // The dialog has no OK button: Enter in its list must not close it past the unsaved
+    // question.
+    void OnOK() override;
     afx_msg void OnReadDevice();
     afx_msg void OnProgramDevice();
     afx_msg void OnEdit();

@@ -265,13 +265,20 @@ void CPropPageMpptWizLighting::StoreControls(CDataExchange* pDX)
     double sunrise = 0.0;
     if (!ParseDecimal(GetItemText(IDC_MPPT_LIGHT_SUNRISE), &sunrise) || sunrise < 0 || sunrise > 100)
         FailOn(pDX, IDC_MPPT_LIGHT_SUNRISE, "Error: sunrise threshold must be a number between 0 and 100");
-    m_settings->SetValue(REG_SUNRISE_THRESHOLD, sunrise);
+    StoreThreshold(REG_SUNRISE_THRESHOLD, sunrise);
     double sunset = 0.0;
     if (!ParseDecimal(GetItemText(IDC_MPPT_LIGHT_SUNSET), &sunset) || sunset < 0 || sunset > 100)
         FailOn(pDX, IDC_MPPT_LIGHT_SUNSET, "Error: sunset threshold must be a number between 0 and 100");
-    m_settings->SetValue(REG_SUNSET_THRESHOLD, sunset);
+    StoreThreshold(REG_SUNSET_THRESHOLD, sunset);
     if (sunrise <= sunset)
         FailOn(pDX, IDC_MPPT_LIGHT_SUNRISE, "Error: sunrise threshold must be greater than sunset threshold");
+}
+
+void CPropPageMpptWizLighting::StoreThreshold(UINT32 registerAddress, double percent)
+{
+    // The register's highest count is 99.998 %: 100 % would be one count more and be
+    // programmed as 0 %, so it is stored as the highest count (which reads 100.0 again).
+    m_settings->SetValue(registerAddress, std::min(percent, m_settings->GetMaximum(registerAddress)));
 }
 
 bool CPropPageMpptWizLighting::Exchange(bool validating)

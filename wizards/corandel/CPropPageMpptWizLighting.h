@@ -41,6 +41,8 @@ protected:
     // exchange is marked incomplete, so that the field keeps what was typed.
     void StoreTimerOffset(CDataExchange* pDX, int timer, int hoursId, int minutesId, int beforeAfterId);
     void FailOn(CDataExchange* pDX, int control, const char* text);
+    // Stores a threshold of 0 to 100 % as the nearest count the register holds.
+    void StoreThreshold(UINT32 registerAddress, double percent);
     // Exchange from the controls; false when a field was refused.
     bool Exchange(bool validating);
     void ApplyEnableRule();

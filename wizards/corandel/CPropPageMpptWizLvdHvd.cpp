@@ -59,8 +59,15 @@ void CPropPageMpptWizLvdHvd::OnEnableHvd()
 
 bool CPropPageMpptWizLvdHvd::ReadDelayPart(int control, const char* name, int limit, int* value)
 {
+    CString text = GetItemText(control);
+    // An emptied field counts 0, as an emptied value field of these pages does.
+    if (text.Trim().IsEmpty())
+    {
+        *value = 0;
+        return true;
+    }
     CString message;
-    if (!ParseDecimalInteger(GetItemText(control), value))
+    if (!ParseDecimalInteger(text, value))
         message.Format("Error: invalid characters in Delay %s", name);
     else if (*value < 0)
         message.Format("Error: Delay %s cannot be negative", name);

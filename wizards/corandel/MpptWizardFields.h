@@ -5,7 +5,6 @@
 #include "framework/CString.h"
 
 class CMpptSettings;
-class CPropPageMpptWizard;
 
 struct MpptWizardField
 {
