@@ -315,7 +315,7 @@ TEST_F(CorandelDuoDeviceUi, ReadFromTheDeviceSaveLoadProgramAndPrint)
     });
     script.Step("print", [&] { return FindWizardSheet() == nullptr; }, [&] {
         EXPECT_EQ(25650, ProgrammedWords(29)[0xE006]) << "14.25 V";
-        const std::string text = PrintSummary(dialog, "Ostrel Summary");
+        const std::string text = PrintSummary(dialog, "Corandel Duo Summary");
         const std::regex expected(
             "Quorvant Corp\\. Corandel Duo Setup Summary\n"
             "Printed on [^\n]+\n"

@@ -473,7 +473,7 @@ TEST_F(CorandelMpptDeviceUi, ReadProgramAndPrintOverTcp)
     });
     script.Step("print", [&] { return FindWizardSheet() == nullptr; }, [&] {
         EXPECT_EQ(0xFFD8, ProgrammedWords(53)[0xE01F]) << "-40 as the register word";
-        const std::string text = PrintSummary(dialog, "Ostrel Summary");
+        const std::string text = PrintSummary(dialog, "Corandel MPPT Summary");
         const std::regex expected(
             "Quorvant Corp\\. Corandel MPPT Setup Summary\n"
             "Printed on [^\n]+\n"

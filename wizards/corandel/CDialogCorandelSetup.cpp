@@ -15,7 +15,7 @@ namespace
 const SetpointDialogTexts_t TEXTS = {
     "qcrduo", "Quorvant Corandel Duo Config (*.qcrduo)|*.qcrduo|All Files (*.*)|*.*||",
     "Error: no setpoints are defined.  Please create new setpoints or load them from a file or Corandel Duo.",
-    IDD_CORANDEL_SETUP,
+    IDD_CORANDEL_SETUP, "Corandel Duo Summary",
     "New Corandel Duo Settings", "Edit Corandel Duo Settings", "Read Corandel Duo Settings", "Program Corandel Duo Settings"};
 
 // The summary's rows: battery, DIP switch, the register of the OFF and of the ON set.

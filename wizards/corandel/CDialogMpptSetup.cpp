@@ -18,7 +18,7 @@ namespace
 const SetpointDialogTexts_t TEXTS = {
     "qcrppt", "Quorvant Corandel MPPT Config (*.qcrppt)|*.qcrppt|All Files (*.*)|*.*||",
     "Error: no setpoints are defined.  Please create new setpoints or load them from a file or Mppt Duo.",
-    IDD_MPPT_SETUP,
+    IDD_MPPT_SETUP, "Corandel MPPT Summary",
     "New Corandel MPPT Settings", "Edit Corandel MPPT Settings", "Read Corandel MPPT Settings", "Program Corandel MPPT Settings"};
 
 const int LIGHTING_TAB = 4;

@@ -223,8 +223,7 @@ void CDialogSetpointSummary::OnPrint()
     if (!HaveSetpoints())
         return;
     const CString text = BuildSummaryText();
-    // Every setpoint summary of the program prints as a job of this one name.
-    PrintSummaryText(text, text.GetLength(), "Ostrel Summary");
+    PrintSummaryText(text, text.GetLength(), m_texts.printJobName);
 }
 
 void CDialogSetpointSummary::OnHelpButton()

@@ -23,6 +23,7 @@ struct SetpointDialogTexts_t
     const char* filter;        // of the file dialogs
     const char* noSetpoints;   // the error of commands that need setpoints
     UINT helpTopic;
+    const char* printJobName;  // the print job of the summary
     // Titles of the wizard sheets.
     const char* newTitle;
     const char* editTitle;
