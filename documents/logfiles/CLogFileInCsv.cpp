@@ -1,5 +1,6 @@
 #include "documents/logfiles/CLogFileInCsv.h"
 
+#include <io.h>
 #include <share.h>
 
 #include <cstring>
@@ -58,8 +59,6 @@ void CLogFileInCsv::OpenFile(FILE* file)
 {
     if (!file)
         throw std::runtime_error("unable to open log file");
-    // The reader keeps its own blocks: a stream buffer would only copy them once more.
-    setvbuf(file, nullptr, _IONBF, 0);
     m_file = file;
 }
 
@@ -99,14 +98,12 @@ bool CLogFileInCsv::ReadMore()
     }
     if (m_block.size() - m_filled < BLOCK_SIZE / 2)
         m_block.resize(m_filled + BLOCK_SIZE);
-    const size_t wanted = m_block.size() - m_filled;
-    const size_t got = fread(m_block.data() + m_filled, 1, wanted, m_file);
-    if (got < wanted) {
-        if (ferror(m_file))
-            throw std::runtime_error("failure reading logfile line");
-        // At the end for now: a writer may still add to the file.
-        clearerr(m_file);
-    }
+    // Straight from the file's handle: the C runtime's stream, once at the end, did not
+    // see what a writer added later.
+    DWORD got = 0;
+    const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(m_file)));
+    if (!::ReadFile(handle, m_block.data() + m_filled, static_cast<DWORD>(m_block.size() - m_filled), &got, nullptr))
+        throw std::runtime_error("failure reading logfile line");
     m_filled += got;
     return got > 0;
 }
