@@ -49,7 +49,12 @@ COleDateTime ParseUtcTimestamp(const std::string& text)
     if (sscanf(text.c_str(), "%u-%u-%uT%u:%u:%f+00:00", &year, &month, &day, &hour, &minute,
                &seconds) < 6)
         throw std::runtime_error("timestamp '" + text + "' isn't a format I know");
+    return UtcTimestampFromFields(year, month, day, hour, minute, seconds);
+}
 
+COleDateTime UtcTimestampFromFields(unsigned year, unsigned month, unsigned day, unsigned hour,
+                                    unsigned minute, float seconds)
+{
     // Fields beyond what a system time holds would wrap and could pass the round trip.
     if (year > 0xFFFF || month > 0xFFFF || day > 0xFFFF || hour > 0xFFFF || minute > 0xFFFF ||
         !std::isfinite(seconds) || seconds < 0 || seconds >= 0xFFFF)

@@ -12,4 +12,7 @@ std::string FormatUtcTimestamp(const COleDateTime& date);
 // Throws std::runtime_error when the text is not a time stamp; a stamp for a day that does
 // not exist gives an invalid date.
 COleDateTime ParseUtcTimestamp(const std::string& text);
+// The date of a stamp's fields as ParseUtcTimestamp reads them (seconds with their fraction).
+COleDateTime UtcTimestampFromFields(unsigned year, unsigned month, unsigned day, unsigned hour,
+                                    unsigned minute, float seconds);
 std::string FormatDuration(unsigned seconds);

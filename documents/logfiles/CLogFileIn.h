@@ -4,7 +4,7 @@
 
 #include <oleauto.h>
 
-#include <list>
+#include <deque>
 #include <map>
 #include <string>
 
@@ -19,7 +19,8 @@ struct LogSample_t
     COleDateTime time;
     double value;
 };
-typedef std::list<LogSample_t> LogSampleList_t;
+// A deque: a long log's samples take one allocation per block of them, not one each.
+typedef std::deque<LogSample_t> LogSampleList_t;
 // Column key to its samples, each list in the order read.
 typedef std::map<int, LogSampleList_t> LogSampleStore_t;
 

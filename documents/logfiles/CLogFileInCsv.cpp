@@ -1,77 +1,50 @@
 #include "documents/logfiles/CLogFileInCsv.h"
 
+#include <io.h>
 #include <share.h>
 
-#include <cstdlib>
+#include <cstring>
 #include <stdexcept>
+#include <string_view>
 
-#include "documents/TimeHelpers.h"
+#include "documents/logfiles/LogValueNumber.h"
 #include "framework/CSingleLock.h"
-
-std::vector<std::string> SplitCsvLine(const std::string& line, char separator, char quote)
-{
-    std::vector<std::string> fields;
-    if (line.empty())
-        return fields;
-    std::string field;
-    bool quoted = false;
-    for (size_t i = 0; i < line.size(); ++i) {
-        const char c = line[i];
-        if (c == '\\') {
-            if (i + 1 < line.size())
-                field += line[++i];
-        } else if (c == quote) {
-            quoted = !quoted;
-        } else if (c == separator && !quoted) {
-            fields.push_back(field);
-            field.clear();
-        } else {
-            field += c;
-        }
-    }
-    fields.push_back(field);
-    return fields;
-}
 
 namespace {
 
-// strtod of the whole text; false (value 0) when anything is left over or nothing was read.
-bool ParseWholeNumber(const std::string& text, double& value)
-{
-    char* end = nullptr;
-    value = std::strtod(text.c_str(), &end);
-    if (text.empty() || end != text.c_str() + text.size()) {
-        value = 0;
-        return false;
-    }
-    return true;
-}
+// Reads of this size keep the C runtime's per-call cost far below the parsing.
+const size_t BLOCK_SIZE = 1 << 20;
 
-std::string JoinFields(const std::vector<std::string>& fields)
+void RefuseNul(const char* bytes, size_t count)
 {
-    std::string joined;
-    for (size_t i = 0; i < fields.size(); ++i)
-        joined += (i ? "," : "") + fields[i];
-    return joined;
+    if (std::memchr(bytes, '\0', count) != nullptr)
+        throw std::runtime_error("log file line contains a NUL character");
 }
 
 }  // namespace
+
+std::vector<std::string> SplitCsvLine(const std::string& line, char separator, char quote)
+{
+    CsvLineFields_t fields;
+    fields.Split(line, separator, quote);
+    std::vector<std::string> split;
+    for (size_t i = 0; i < fields.Count(); ++i)
+        split.emplace_back(fields.Field(i));
+    return split;
+}
 
 CLogFileInCsv::~CLogFileInCsv()
 {
     CloseFile();
 }
 
-// Binary mode: offsets from ftell are exact whatever the line ends, and the reader drops
-// the carriage return of a text-mode line end itself.
+// Binary mode: the reader drops the carriage return of a text-mode line end itself.
 void CLogFileInCsv::Open(const wchar_t* path)
 {
     CSingleLock lock(&m_lock, TRUE);
     ClearColumns();
     CloseFile();
-    m_file = _wfsopen(path, L"rb", _SH_DENYNO);
-    if (!m_file)
-        throw std::runtime_error("unable to open log file");
+    OpenFile(_wfsopen(path, L"rb", _SH_DENYNO));
 }
 
 void CLogFileInCsv::Open(const char* path)
@@ -79,9 +52,14 @@ void CLogFileInCsv::Open(const char* path)
     CSingleLock lock(&m_lock, TRUE);
     ClearColumns();
     CloseFile();
-    m_file = _fsopen(path, "rb", _SH_DENYNO);
-    if (!m_file)
+    OpenFile(_fsopen(path, "rb", _SH_DENYNO));
+}
+
+void CLogFileInCsv::OpenFile(FILE* file)
+{
+    if (!file)
         throw std::runtime_error("unable to open log file");
+    m_file = file;
 }
 
 void CLogFileInCsv::Close()
@@ -101,9 +79,33 @@ void CLogFileInCsv::CloseFile()
     if (m_file)
         fclose(m_file);
     m_file = nullptr;
-    m_offset = 0;
+    m_block.clear();
+    m_lineStart = 0;
+    m_filled = 0;
+    m_searchFrom = 0;
     m_columnCount = 0;
-    m_fields.clear();
+    m_fields.Split("");
+}
+
+bool CLogFileInCsv::ReadMore()
+{
+    // The unfinished line moves to the front; a line longer than the room left grows the block.
+    if (m_lineStart > 0) {
+        std::memmove(m_block.data(), m_block.data() + m_lineStart, m_filled - m_lineStart);
+        m_filled -= m_lineStart;
+        m_searchFrom -= m_lineStart;
+        m_lineStart = 0;
+    }
+    if (m_block.size() - m_filled < BLOCK_SIZE / 2)
+        m_block.resize(m_filled + BLOCK_SIZE);
+    // Straight from the file's handle: the C runtime's stream, once at the end, did not
+    // see what a writer added later.
+    DWORD got = 0;
+    const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(m_file)));
+    if (!::ReadFile(handle, m_block.data() + m_filled, static_cast<DWORD>(m_block.size() - m_filled), &got, nullptr))
+        throw std::runtime_error("failure reading logfile line");
+    m_filled += got;
+    return got > 0;
 }
 
 // Lines of any length: the Logger writes rows as wide as its columns.
@@ -111,34 +113,27 @@ bool CLogFileInCsv::ReadLine()
 {
     if (!m_file)
         return false;
-    std::string line;
-    char buffer[2048];
-    bool complete = false;
-    while (fgets(buffer, sizeof(buffer), m_file)) {
-        line += buffer;
-        if (!line.empty() && line.back() == '\n') {
-            complete = true;
-            break;
+    for (;;) {
+        const char* const bytes = m_block.data();
+        const char* const lineFeed =
+            static_cast<const char*>(std::memchr(bytes + m_searchFrom, '\n', m_filled - m_searchFrom));
+        if (lineFeed) {
+            std::string_view line(bytes + m_lineStart, static_cast<size_t>(lineFeed - bytes) - m_lineStart);
+            // A NUL is refused rather than taken for the end of a line or of the file.
+            RefuseNul(line.data(), line.size());
+            m_lineStart = m_searchFrom = static_cast<size_t>(lineFeed - bytes) + 1;
+            if (!line.empty() && line.back() == '\r')
+                line.remove_suffix(1);
+            m_fields.Split(line);
+            return true;
+        }
+        m_searchFrom = m_filled;
+        if (!ReadMore()) {
+            // End of file, possibly inside a line a writer has not finished: read it whole later.
+            RefuseNul(m_block.data() + m_lineStart, m_filled - m_lineStart);
+            return false;
         }
     }
-    if (!complete && ferror(m_file))
-        throw std::runtime_error("failure reading logfile line");
-    // fgets gives no length: a NUL would end a chunk's text early, hide the line feed after
-    // it and join the line with the next one. Every byte read must have been kept.
-    const long long end = _ftelli64(m_file);
-    if (end - m_offset != static_cast<long long>(line.size()))
-        throw std::runtime_error("log file line contains a NUL character");
-    if (!complete) {
-        // End of file, possibly inside a line a writer has not finished: read it whole later.
-        _fseeki64(m_file, m_offset, SEEK_SET);
-        return false;
-    }
-    m_offset = end;
-    line.pop_back();
-    if (!line.empty() && line.back() == '\r')
-        line.pop_back();
-    m_fields = SplitCsvLine(line);
-    return true;
 }
 
 bool CLogFileInCsv::ReadAndConvertRecord(LogSampleStore_t& samples)
@@ -148,27 +143,33 @@ bool CLogFileInCsv::ReadAndConvertRecord(LogSampleStore_t& samples)
         return false;
     if (m_columnCount == 0) {
         ClearColumns();
-        if (m_fields.size() < 2)
+        if (m_fields.Count() < 2)
             throw std::runtime_error("the log file has only timestamps (no data)");
-        for (size_t i = 1; i < m_fields.size(); ++i)
-            AddColumn(int(i - 1), m_fields[i], LOG_SAMPLE_TYPE_NUMBER);
-        m_columnCount = m_fields.size() - 1;
+        for (size_t i = 1; i < m_fields.Count(); ++i)
+            AddColumn(int(i - 1), std::string(m_fields.Field(i)), LOG_SAMPLE_TYPE_NUMBER);
+        m_columnCount = m_fields.Count() - 1;
         if (!ReadLine())
             return false;
     }
-    if (m_fields.empty())
+    if (m_fields.Count() == 0)
         throw std::runtime_error("log file line had no data fields");
-    if (m_fields.size() != m_columnCount + 1)
-        throw std::runtime_error("line \"" + JoinFields(m_fields) +
+    if (m_fields.Count() != m_columnCount + 1)
+        throw std::runtime_error("line \"" + m_fields.Joined() +
                                  "\" had the wrong number of columns (not the same as the header)");
     // A malformed stamp stops the file with the parser's error; a well-formed stamp of a day
     // that does not exist gives the row's samples an invalid time, and the rest stays readable.
-    const COleDateTime time = ParseUtcTimestamp(m_fields[0]);
-    for (size_t c = 1; c < m_fields.size(); ++c) {
+    const COleDateTime time = m_stamps.Parse(m_fields.Field(0));
+    // The columns' keys follow one another: one walk along the store instead of a lookup each.
+    auto column = samples.lower_bound(0);
+    for (size_t c = 1; c < m_fields.Count(); ++c) {
+        const int key = int(c - 1);
+        if (column == samples.end() || column->first != key)
+            column = samples.emplace_hint(column, key, LogSampleList_t());
         double value = 0;
-        if (!ParseWholeNumber(m_fields[c], value))
-            SetColumnValueType(int(c - 1), LOG_SAMPLE_TYPE_TEXT);
-        samples[int(c - 1)].push_back(LogSample_t{time, value});
+        if (!ParseWholeNumber(m_fields.Field(c), value))
+            SetColumnValueType(key, LOG_SAMPLE_TYPE_TEXT);
+        column->second.push_back(LogSample_t{time, value});
+        ++column;
     }
     return true;
 }

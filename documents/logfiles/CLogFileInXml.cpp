@@ -17,21 +17,11 @@
 #include "documents/TextHelpers.h"
 #include "documents/TimeHelpers.h"
 #include "documents/logfiles/CLogFileOutCsv.h"
+#include "documents/logfiles/LogValueNumber.h"
 #include "framework/MessageBoxHook.h"
 #include "framework/CSingleLock.h"
 
 namespace {
-
-bool ParseWholeNumber(const char* text, double& value)
-{
-    char* end = nullptr;
-    value = std::strtod(text, &end);
-    if (*text == '\0' || *end != '\0') {
-        value = 0;
-        return false;
-    }
-    return true;
-}
 
 // The attribute as a whole decimal integer that fits an int. The XML library's own query
 // takes "12abc" as 12 and clamps a number too big for an int, both without a word.
@@ -227,7 +217,7 @@ void CLogFileInXml::LoadDocument(const TiXmlDocument& document)
             const auto name = names.find(value.first);
             AddColumn(value.first, name == names.end() ? "unknown" : name->second, LOG_SAMPLE_TYPE_NUMBER);
         }
-        m_records.push_back(record);
+        m_records.push_back(std::move(record));
     }
 
     // The hour meter counts device hours; each segment of continuous counting takes its wall

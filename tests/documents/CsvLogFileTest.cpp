@@ -285,3 +285,60 @@ TEST_F(CsvLogWriter, WithoutATimeTheLineTakesTheCurrentTime)
     EXPECT_TRUE(writer.WriteLine(nullptr, false));
     EXPECT_EQ(1, ReadAll(samples));
 }
+
+TEST_F(CsvLogFile, LinesAcrossReadBlocksAndDatesChangingFromLineToLine)
+{
+    // Several megabytes of rows: lines end in every place of the reader's blocks, one note
+    // is wider than a block, and the date changes every 24 rows, through 30 and 31 February
+    // (no days), and back to dates seen before.
+    std::string text = HEADER;
+    std::vector<std::string> stamps;
+    const size_t wideRow = 5000;
+    char stamp[40];
+    for (size_t row = 0; text.size() < 3500000; ++row) {
+        std::snprintf(stamp, sizeof stamp, "2024-02-%02zuT%02zu:%02zu:%02zu.%03zu+00:00", 27 + row / 24 % 5,
+                      row % 24, row / 7 % 60, row % 60, row * 7 % 1000);
+        stamps.push_back(stamp);
+        const std::string note = row == wideRow ? std::string(1500000, 'x') : "n" + std::to_string(row);
+        text += "\"" + stamps.back() + "\",\"" + std::to_string(row) + ".25\",\"" + note + (row % 2 ? "\"\n" : "\"\r\n");
+    }
+    const size_t nulAt = text.find("\"" + std::to_string(stamps.size() - 100) + ".25\"");
+    Append(text);
+    m_reader.Open(m_path.c_str());
+    LogSampleStore_t samples;
+    int lines = 0;
+    while (lines < 200000 && m_reader.ReadAndConvertRecord(samples))
+        ++lines;
+    ASSERT_EQ(stamps.size(), size_t(lines));
+    EXPECT_EQ(LOG_SAMPLE_TYPE_NUMBER, m_reader.GetColumnValueType(0));
+    EXPECT_EQ(LOG_SAMPLE_TYPE_TEXT, m_reader.GetColumnValueType(1));
+    ASSERT_EQ(stamps.size(), samples[0].size());
+    size_t row = 0;
+    int invalid = 0;
+    for (const LogSample_t& sample : samples[0]) {
+        ASSERT_EQ(row + 0.25, sample.value);
+        const COleDateTime expected = ParseUtcTimestamp(stamps[row]);
+        ASSERT_EQ(expected.GetStatus(), sample.time.GetStatus()) << stamps[row];
+        if (expected.GetStatus() == COleDateTime::valid) {
+            ASSERT_EQ(DATE(expected), DATE(sample.time)) << stamps[row];
+        } else {
+            ++invalid;
+        }
+        ++row;
+    }
+    EXPECT_GT(invalid, 0);
+    EXPECT_LT(size_t(invalid), stamps.size() / 2);
+
+    // A NUL megabytes in is refused when its line comes, after every line before it.
+    m_reader.Close();
+    DeleteFileA(m_path.c_str());
+    text.insert(nulAt, 1, '\0');
+    Append(text);
+    m_reader.Open(m_path.c_str());
+    samples.clear();
+    EXPECT_EQ("log file line contains a NUL character", ErrorText([&] {
+                  while (m_reader.ReadAndConvertRecord(samples))
+                      ;
+              }));
+    EXPECT_EQ(stamps.size() - 100, samples[0].size());
+}

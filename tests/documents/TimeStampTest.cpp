@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
 #include <string>
 
+#include "documents/CUtcTimestampParser.h"
 #include "documents/TimeHelpers.h"
 
 namespace {
@@ -122,4 +124,68 @@ TEST(Duration, NamesHoursMinutesAndSeconds)
     EXPECT_EQ("1 hours, 0 minutes, 0 second", FormatDuration(3600));
     EXPECT_EQ("2 hours, 2 minutes, 2 seconds", FormatDuration(7322));
     EXPECT_EQ("1193046 hours, 28 minutes, 15 seconds", FormatDuration(4294967295u));
+}
+
+namespace {
+
+// The parser's reading of a stamp is ParseUtcTimestamp's: the same value and status, or
+// the same error.
+void ExpectParsedAlike(CUtcTimestampParser& parser, const std::string& text)
+{
+    std::string expectedError = "no error";
+    COleDateTime expected;
+    try {
+        expected = ParseUtcTimestamp(text);
+    } catch (const std::runtime_error& error) {
+        expectedError = error.what();
+    }
+    std::string error = "no error";
+    COleDateTime parsed;
+    try {
+        parsed = parser.Parse(text);
+    } catch (const std::runtime_error& thrown) {
+        error = thrown.what();
+    }
+    ASSERT_EQ(expectedError, error) << text;
+    ASSERT_EQ(expected.GetStatus(), parsed.GetStatus()) << text;
+    if (expected.GetStatus() == COleDateTime::valid) {
+        ASSERT_EQ(DATE(expected), DATE(parsed)) << text;
+    }
+}
+
+}  // namespace
+
+TEST(UtcTimestampParser, EverySecondsFractionReadsAsTheScanfReadingDoes)
+{
+    // The float rounding of the seconds decides the milliseconds: all of them, on two days.
+    CUtcTimestampParser parser;
+    char text[40];
+    for (const char* day : {"2024-01-31", "1900-03-01"}) {
+        for (int milliseconds = 0; milliseconds < 60000; ++milliseconds) {
+            std::snprintf(text, sizeof text, "%sT23:59:%02d.%03d+00:00", day, milliseconds / 1000,
+                          milliseconds % 1000);
+            ASSERT_NO_FATAL_FAILURE(ExpectParsedAlike(parser, text));
+        }
+    }
+}
+
+TEST(UtcTimestampParser, DatesChangingFromLineToLineAndOtherFormsReadAsBefore)
+{
+    CUtcTimestampParser parser;
+    const char* const stamps[] = {
+        "2024-02-28T23:00:00.000+00:00", "2024-02-29T00:00:00.000+00:00", "2024-02-29T13:14:15.000+00:00",
+        // A day that does not exist between two that do, then its text again after another.
+        "2024-02-30T01:00:00.000+00:00", "2024-03-01T01:00:00.000+00:00", "2024-02-30T02:00:00.000+00:00",
+        "2023-02-29T00:00:00.000+00:00", "2023-02-28T24:00:00.000+00:00", "2023-02-28T23:60:00.000+00:00",
+        "2023-02-28T23:59:60.000+00:00", "0000-00-00T00:00:00.000+00:00", "9999-12-31T23:59:59.999+00:00",
+        "1899-12-30T00:00:00.000+00:00", "1601-01-01T12:00:00.500+00:00",
+        // Forms the writer does not produce still take the lenient reading.
+        "2024-02-29T13:14:15+00:00", "2024-2-29T1:2:3.5+00:00", "2024-02-29T13:14:15.000+02:00",
+        "2024-02-29T13:14:15.0000+00:00", "2024-02-29T13:14:1e1+00:00", " 2024-02-29T13:14:15.000+00:00",
+        "2024-02-29T13:14:15.000", "2024-02-29 13:14:15.000+00:00", "2024-02-29T13:14", "", "time",
+        "2024-02-29T13:14:15.000+00:00"};
+    for (const char* stamp : stamps)
+        ASSERT_NO_FATAL_FAILURE(ExpectParsedAlike(parser, stamp));
+    EXPECT_EQ(COleDateTime::invalid, parser.Parse("2024-02-30T01:00:00.000+00:00").GetStatus());
+    EXPECT_EQ("2024-03-01T01:00:00.000+00:00", FormatUtcTimestamp(parser.Parse("2024-03-01T01:00:00.000+00:00")));
 }
