@@ -12,6 +12,7 @@
 #include "documents/CStorageTick.h"
 #include "documents/StorageDispatcher_t.h"
 #include "framework/CUserException.h"
+#include "tests/documents/HubRecorders.h"
 #include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/MessageCollector.h"
 
@@ -32,22 +33,11 @@ struct Received {
 class RecordingTarget : public IStorageDispatchTarget
 {
 public:
-    RecordingTarget()
-        : m_gate(CreateEventA(nullptr, TRUE, TRUE, nullptr)), m_held(CreateEventA(nullptr, TRUE, FALSE, nullptr))
-    {
-    }
-    ~RecordingTarget() override
-    {
-        CloseHandle(m_gate);
-        CloseHandle(m_held);
-    }
-
     void DispatchToDevices(StorageRun_t& run) override
     {
         const int runNumber = ++m_deviceRuns;
         for (CStoragePtr item; run.Next(item);) {
-            SetEvent(m_held);
-            WaitForSingleObject(m_gate, 10000);
+            m_gate.Pass();
             std::lock_guard<std::mutex> lock(m_lock);
             m_devices.push_back({ item, GetCurrentThreadId(), runNumber });
         }
@@ -61,9 +51,9 @@ public:
         }
     }
 
-    void CloseGate() { ResetEvent(m_gate); }
-    void OpenGate() { SetEvent(m_gate); }
-    bool WaitUntilHeld(DWORD timeoutMs) const { return WaitForSingleObject(m_held, timeoutMs) == WAIT_OBJECT_0; }
+    void CloseGate() { m_gate.Close(); }
+    void OpenGate() { m_gate.Open(); }
+    bool WaitUntilHeld(DWORD timeoutMs) const { return m_gate.WaitUntilHeld(timeoutMs); }
 
     std::vector<Received> Devices() const { std::lock_guard<std::mutex> lock(m_lock); return m_devices; }
     std::vector<Received> Displays() const { std::lock_guard<std::mutex> lock(m_lock); return m_displays; }
@@ -87,8 +77,7 @@ private:
     mutable std::mutex m_lock;
     std::vector<Received> m_devices;
     std::vector<Received> m_displays;
-    HANDLE m_gate;
-    HANDLE m_held;
+    hub_test::Gate m_gate{ true };
     std::atomic<int> m_deviceRuns{ 0 };
     std::atomic<int> m_displayRuns{ 0 };
 };
@@ -382,16 +371,7 @@ TEST(DispatcherThread, ABatchIsOneWakeAndOneRunOnEachSide)
 class SequenceTarget : public IStorageDispatchTarget
 {
 public:
-    explicit SequenceTarget(int holdAtDisplayId)
-        : m_holdAt(holdAtDisplayId), m_gate(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
-          m_held(CreateEventA(nullptr, TRUE, FALSE, nullptr))
-    {
-    }
-    ~SequenceTarget() override
-    {
-        CloseHandle(m_gate);
-        CloseHandle(m_held);
-    }
+    explicit SequenceTarget(int holdAtDisplayId) : m_holdAt(holdAtDisplayId) {}
     void DispatchToDevices(StorageRun_t& run) override
     {
         for (CStoragePtr item; run.Next(item);)
@@ -402,19 +382,16 @@ public:
         for (CStoragePtr item; run.Next(item);) {
             Add("display", item);
             if (item->GetType() == STORAGE_TYPE_REFRESH_EVENT &&
-                static_cast<const CStorageRefreshEvent&>(*item).GetId() == m_holdAt) {
-                SetEvent(m_held);
-                WaitForSingleObject(m_gate, 10000);
-            }
+                static_cast<const CStorageRefreshEvent&>(*item).GetId() == m_holdAt)
+                gate.Pass();
         }
     }
-    bool WaitUntilHeld(DWORD timeoutMs) const { return WaitForSingleObject(m_held, timeoutMs) == WAIT_OBJECT_0; }
-    void OpenGate() { SetEvent(m_gate); }
     std::vector<std::string> Sequence() const
     {
         std::lock_guard<std::mutex> lock(m_lock);
         return m_sequence;
     }
+    hub_test::Gate gate;
 
 private:
     void Add(const char* side, const CStoragePtr& item)
@@ -427,8 +404,6 @@ private:
     }
 
     const int m_holdAt;
-    HANDLE m_gate;
-    HANDLE m_held;
     mutable std::mutex m_lock;
     std::vector<std::string> m_sequence;
 };
@@ -443,10 +418,10 @@ TEST(DispatcherThread, TheFirstQueueGoesFirstAlsoInTheMiddleOfADisplayRun)
     for (int i = 0; i < 8; ++i)
         displayItems.push_back(CStoragePtr(new CStorageRefreshEvent(REFRESH_STATE_CHANGED, i)));
     dispatcher.PostToSecondQueue(displayItems);
-    ASSERT_TRUE(target.WaitUntilHeld(5000));
+    ASSERT_TRUE(target.gate.WaitUntilHeld(5000));
     // Queued while the display run is inside its fourth item: it goes before the fifth.
     dispatcher.GetFirstQueue().Push(CStoragePtr(new CStorageRefreshEvent(REFRESH_STATE_CHANGED, 100)));
-    target.OpenGate();
+    target.gate.Open();
     const bool arrived = testing_support::PollUntil([&] { return target.Sequence().size() >= 9; }, 5000, 10);
     dispatcher.Shutdown();
     ASSERT_TRUE(arrived);

@@ -329,33 +329,19 @@ std::vector<std::string> ValueTexts(const std::vector<CStoragePtr>& items)
 class GatedDisplay : public RecordingDisplay
 {
 public:
-    explicit GatedDisplay(int heldAt)
-        : m_heldAt(heldAt), m_gate(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
-          m_held(CreateEventA(nullptr, TRUE, FALSE, nullptr))
-    {
-    }
-    ~GatedDisplay() override
-    {
-        CloseHandle(m_gate);
-        CloseHandle(m_held);
-    }
+    explicit GatedDisplay(int heldAt) : m_heldAt(heldAt) {}
     bool OnStorage(const CStoragePtr& item) override
     {
         const bool result = RecordingDisplay::OnStorage(item);
-        if (item->GetType() == STORAGE_TYPE_SIMPLE_VALUE && ++m_values == m_heldAt) {
-            SetEvent(m_held);
-            WaitForSingleObject(m_gate, 10000);
-        }
+        if (item->GetType() == STORAGE_TYPE_SIMPLE_VALUE && ++m_values == m_heldAt)
+            gate.Pass();
         return result;
     }
-    bool WaitUntilHeld(DWORD timeoutMs) { return WaitForSingleObject(m_held, timeoutMs) == WAIT_OBJECT_0; }
-    void Open() { SetEvent(m_gate); }
+    Gate gate;
 
 private:
     const int m_heldAt;
     int m_values = 0;
-    HANDLE m_gate;
-    HANDLE m_held;
 };
 
 } // namespace
@@ -388,14 +374,14 @@ TEST(DocumentManagerDispatch, PollCyclesReachEveryDisplayInOrderAndARemovedDispl
     };
 
     cycle(1);
-    ASSERT_TRUE(gated->WaitUntilHeld(5000));
+    ASSERT_TRUE(gated->gate.WaitUntilHeld(5000));
     // Removed from another thread while the dispatch thread is inside the first cycle.
     HANDLE removalDone = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     std::thread removal([&] {
         manager.RemoveDisplay(removed);
         SetEvent(removalDone);
     });
-    gated->Open();
+    gated->gate.Open();
     const bool removalReturned = WaitForSingleObject(removalDone, 10000) == WAIT_OBJECT_0;
     removal.join();
     CloseHandle(removalDone);
