@@ -174,6 +174,11 @@ int StorageDispatcher_t::Run()
         HandOn(run, &IStorageDispatchTarget::DispatchToDisplays);
         PostRefreshEvents(displayItems, nextDisplayItem, run.Position());
         nextDisplayItem = run.Position();
+        // Items handed on are let go at once, as their producers may count on.
+        if (nextDisplayItem == displayItems.size()) {
+            displayItems.clear();
+            nextDisplayItem = 0;
+        }
     }
 }
 
