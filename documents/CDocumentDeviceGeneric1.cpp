@@ -273,27 +273,36 @@ void CDocumentDeviceGeneric1::ConfigureFromDescription(const GenericDeviceDescri
 
 void CDocumentDeviceGeneric1::ConvertRegisterImage(const WORD* image, const BYTE* valid)
 {
-    // The id is read under the document mutex: once a cycle, not once a variable.
     const BYTE deviceId = static_cast<BYTE>(GetId());
-    for (const GenericVariable_t& variable : m_variables) {
-        if (variable.addressLow < 0 || variable.addressLow > 0xFFFF || variable.addressHigh > 0xFFFF)
-            throw std::runtime_error("Modbus output register PDU address out of range");
-        COleVariant value;
-        // Any negative high address is a one-register value, so that no flag below the
-        // image is read.
-        if (variable.addressHigh < 0) {
-            if (!valid[variable.addressLow])
-                continue;
-            value = variable.RawToVariant16(image[variable.addressLow]);
-        } else {
-            if (!valid[variable.addressLow] || !valid[variable.addressHigh])
-                continue;
-            const DWORD raw = (static_cast<DWORD>(image[variable.addressHigh]) << 16) | image[variable.addressLow];
-            value = variable.RawToVariant(static_cast<int>(raw));
+    // The cycle's values go to the queues together: one lock and one wake for all.
+    StorageBatch_t values;
+    try {
+        for (const GenericVariable_t& variable : m_variables) {
+            if (variable.addressLow < 0 || variable.addressLow > 0xFFFF || variable.addressHigh > 0xFFFF)
+                throw std::runtime_error("Modbus output register PDU address out of range");
+            COleVariant value;
+            // Any negative high address is a one-register value, so that no flag below the
+            // image is read.
+            if (variable.addressHigh < 0) {
+                if (!valid[variable.addressLow])
+                    continue;
+                value = variable.RawToVariant16(image[variable.addressLow]);
+            } else {
+                if (!valid[variable.addressLow] || !valid[variable.addressHigh])
+                    continue;
+                const DWORD raw =
+                    (static_cast<DWORD>(image[variable.addressHigh]) << 16) | image[variable.addressLow];
+                value = variable.RawToVariant(static_cast<int>(raw));
+            }
+            values.push_back(CStoragePtr(new CPlotItemSimpleValue(deviceId, variable.id, value,
+                                                                  variable.name.c_str(), variable.units.c_str())));
         }
-        PostToManagerQueues(CStoragePtr(new CPlotItemSimpleValue(deviceId, variable.id, value,
-                                                              variable.name.c_str(), variable.units.c_str())));
+    } catch (...) {
+        // The values before a bad address still count.
+        PostToManagerQueues(values);
+        throw;
     }
+    PostToManagerQueues(values);
 }
 
 int CDocumentDeviceGeneric1::ReadHourmeter()

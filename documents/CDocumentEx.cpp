@@ -137,13 +137,11 @@ CString CDocumentEx::GetDefaultExtension()
 
 void CDocumentEx::SetId(int id)
 {
-    CSingleLock lock(&m_documentMutex, TRUE);
     m_id = id;
 }
 
 int CDocumentEx::GetId()
 {
-    CSingleLock lock(&m_documentMutex, TRUE);
     return m_id;
 }
 
@@ -267,4 +265,10 @@ void CDocumentEx::PostToManagerQueues(const CStoragePtr& item)
 {
     if (CDocumentManager* manager = GetDocumentManager())
         manager->PostToBothQueues(item);
+}
+
+void CDocumentEx::PostToManagerQueues(const StorageBatch_t& items)
+{
+    if (CDocumentManager* manager = GetDocumentManager())
+        manager->PostToBothQueues(items);
 }

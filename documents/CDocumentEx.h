@@ -10,6 +10,8 @@
 #include "documents/CStorage.h"
 #include "documents/CTreeItem.h"
 
+#include <atomic>
+
 class CDocumentManager;
 class CPropertyPage;
 class CPropertySheet;
@@ -48,6 +50,7 @@ public:
     CString GetDefaultName() const { return m_defaultName; }
     // The filter extension of the document's template; empty without a template.
     virtual CString GetDefaultExtension();
+    // The id is read without a lock: the polling threads stamp every value with it.
     virtual void SetId(int id);
     virtual int GetId();
     virtual POSITION GetFirstViewPos();
@@ -79,6 +82,7 @@ public:
 protected:
     // Into the manager's first queue and then its second; nothing without a manager.
     void PostToManagerQueues(const CStoragePtr& item);
+    void PostToManagerQueues(const StorageBatch_t& items);
 
     CMutex m_documentMutex;
 
@@ -86,6 +90,6 @@ private:
     CDocumentManager* m_documentManager;
     CString m_defaultName;
     CString m_userName;
-    int m_id;
+    std::atomic<int> m_id;
     CPropertySheet* m_runningSheet;
 };

@@ -336,24 +336,30 @@ bool CDocumentManager::RemoveLogFile(const CDocumentLogFilePtr& logFile)
 
 // --- Dispatching ----------------------------------------------------------------------
 
-void CDocumentManager::DispatchToDevices(const CStoragePtr& item)
+void CDocumentManager::DispatchToDevices(StorageRun_t& run)
 {
     CSingleLock lock(&m_documentMutex, TRUE);
-    // By index: a handler may change the list (the lock is recursive).
-    for (size_t index = 0; index < m_devices.size(); ++index)
+    for (CStoragePtr item; run.Next(item);)
     {
-        CDocumentDevicePtr device = m_devices[index];
-        CallHandler([&] { device->OnStorage(item); });
+        // By index: a handler may change the list (the lock is recursive).
+        for (size_t index = 0; index < m_devices.size(); ++index)
+        {
+            CDocumentDevicePtr device = m_devices[index];
+            CallHandler([&] { device->OnStorage(item); });
+        }
     }
 }
 
-void CDocumentManager::DispatchToDisplays(const CStoragePtr& item)
+void CDocumentManager::DispatchToDisplays(StorageRun_t& run)
 {
     CSingleLock lock(&m_displayListLock, TRUE);
-    for (size_t index = 0; index < m_displays.size(); ++index)
+    for (CStoragePtr item; run.Next(item);)
     {
-        CDocumentDisplayPtr display = m_displays[index];
-        CallHandler([&] { display->OnStorage(item); });
+        for (size_t index = 0; index < m_displays.size(); ++index)
+        {
+            CDocumentDisplayPtr display = m_displays[index];
+            CallHandler([&] { display->OnStorage(item); });
+        }
     }
 }
 
@@ -363,6 +369,14 @@ void CDocumentManager::PostToBothQueues(const CStoragePtr& item)
         return;
     m_dispatcher->GetFirstQueue().Push(item);
     m_dispatcher->PostToSecondQueue(item);
+}
+
+void CDocumentManager::PostToBothQueues(const StorageBatch_t& items)
+{
+    if (m_dispatcher == nullptr)
+        return;
+    m_dispatcher->GetFirstQueue().PushBatch(items);
+    m_dispatcher->PostToSecondQueue(items);
 }
 
 // --- Tree entries ---------------------------------------------------------------------

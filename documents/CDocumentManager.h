@@ -62,8 +62,9 @@ public:
     bool RemoveDisplay(const CDocumentDisplayPtr& display);
     bool RemoveLogFile(const CDocumentLogFilePtr& logFile);
 
-    void DispatchToDevices(const CStoragePtr& item) override;
-    void DispatchToDisplays(const CStoragePtr& item) override;
+    // Each takes its list's lock once for the whole run.
+    void DispatchToDevices(StorageRun_t& run) override;
+    void DispatchToDisplays(StorageRun_t& run) override;
 
     void GetDeviceTreeItems(CTreeItemList& items);
     void GetLogFileTreeItems(CTreeItemList& items);
@@ -74,6 +75,7 @@ public:
     StorageDispatcher_t& GetDispatcher() { return *m_dispatcher; }
     // Into the first queue and then the second.
     void PostToBothQueues(const CStoragePtr& item);
+    void PostToBothQueues(const StorageBatch_t& items);
 
     CMutex& GetDeviceListLock() { return m_documentMutex; }
     CMutex& GetDisplayListLock() { return m_displayListLock; }

@@ -6,6 +6,7 @@
 #include "framework/COleVariant.h"
 
 #include <boost/shared_ptr.hpp>
+#include <deque>
 
 // Source id of items that no device produced.
 const BYTE STORAGE_SOURCE_NONE = 255;
@@ -41,3 +42,5 @@ private:
 };
 
 typedef boost::shared_ptr<CStorage> CStoragePtr;
+// Items handed over together, oldest first.
+typedef std::deque<CStoragePtr> StorageBatch_t;

@@ -1,15 +1,17 @@
 // What the dispatch thread hands items to: the owner of the device and display
-// document lists. Both calls run on the dispatch thread, one item at a time.
+// document lists. Both calls run on the dispatch thread; each gets a run of the items
+// one queue held and takes them with run.Next until it answers false, so that the
+// lists need locking only once a run.
 #pragma once
 #include "framework/FrameworkBase.h"
-#include "documents/CStorage.h"
+#include "documents/StorageRun_t.h"
 
 class IStorageDispatchTarget
 {
 public:
     virtual ~IStorageDispatchTarget() = default;
-    // An item of the first queue, for every device document.
-    virtual void DispatchToDevices(const CStoragePtr& item) = 0;
-    // An item of the second queue, for every display document.
-    virtual void DispatchToDisplays(const CStoragePtr& item) = 0;
+    // Items of the first queue, for every device document.
+    virtual void DispatchToDevices(StorageRun_t& run) = 0;
+    // Items of the second queue, for every display document.
+    virtual void DispatchToDisplays(StorageRun_t& run) = 0;
 };

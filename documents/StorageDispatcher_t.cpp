@@ -14,6 +14,7 @@ StorageDispatcher_t::StorageDispatcher_t(IStorageDispatchTarget* owner)
     : m_owner(owner),
       m_thread(nullptr),
       m_stopEvent(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+      m_stopping(false),
       m_targetWindow(nullptr),
       m_timerId(0),
       m_timerResolution(0),
@@ -124,23 +125,19 @@ void StorageDispatcher_t::PostToSecondQueue(const CStoragePtr& item)
     m_secondQueue.Push(item);
 }
 
-CStoragePtr StorageDispatcher_t::Take(StorageQueue_t& queue)
+void StorageDispatcher_t::PostToSecondQueue(const StorageBatch_t& items)
 {
-    CSingleLock lock(&queue.GetLock(), TRUE);
-    CStoragePtr item = queue.Front();
-    if (item)
-        queue.PopFront();
-    return item;
+    m_secondQueue.PushBatch(items);
 }
 
 CStoragePtr StorageDispatcher_t::TakeFirst()
 {
-    return Take(m_firstQueue);
+    return m_firstQueue.TakeFront();
 }
 
 CStoragePtr StorageDispatcher_t::TakeSecond()
 {
-    return Take(m_secondQueue);
+    return m_secondQueue.TakeFront();
 }
 
 UINT __cdecl StorageDispatcher_t::ThreadProc(LPVOID dispatcher)
@@ -151,28 +148,62 @@ UINT __cdecl StorageDispatcher_t::ThreadProc(LPVOID dispatcher)
 int StorageDispatcher_t::Run()
 {
     // The lowest signalled index wins: stop first, then the first queue drained
-    // before the second gets a turn.
+    // before the second gets a turn. A run of the second queue's items gives way as
+    // soon as the first queue holds items and goes on where it stopped afterwards.
     HANDLE events[3] = { m_stopEvent, m_firstQueue.GetEvent(), m_secondQueue.GetEvent() };
+    StorageBatch_t displayItems;
+    size_t nextDisplayItem = 0;
     for (;;) {
-        DWORD result = WaitForMultipleObjects(3, events, FALSE, INFINITE);
+        const bool displayItemsLeft = nextDisplayItem < displayItems.size();
+        const DWORD result = WaitForMultipleObjects(3, events, FALSE, displayItemsLeft ? 0 : INFINITE);
         if (result == WAIT_OBJECT_0)
             return 0;
         if (result == WAIT_OBJECT_0 + 1) {
-            CStoragePtr item = TakeFirst();
-            if (item && m_owner != nullptr)
-                m_owner->DispatchToDevices(item);
-        } else if (result == WAIT_OBJECT_0 + 2) {
-            CStoragePtr item = TakeSecond();
-            if (!item)
+            const StorageBatch_t deviceItems = m_firstQueue.TakeAll();
+            StorageRun_t run(deviceItems, 0, &m_stopping);
+            HandOn(run, &IStorageDispatchTarget::DispatchToDevices);
+            continue;
+        }
+        if (!displayItemsLeft) {
+            if (result != WAIT_OBJECT_0 + 2)
                 continue;
-            if (m_owner != nullptr)
-                m_owner->DispatchToDisplays(item);
-            HWND target = m_targetWindow;
-            if (item->GetType() == STORAGE_TYPE_REFRESH_EVENT && target != nullptr) {
-                const CStorageRefreshEvent& refresh = static_cast<const CStorageRefreshEvent&>(*item);
-                PostMessageA(target, WM_APP_REFRESH_EVENT, (WPARAM)refresh.GetCode(),
-                             (LPARAM)refresh.GetId());
-            }
+            displayItems = m_secondQueue.TakeAll();
+            nextDisplayItem = 0;
+        }
+        StorageRun_t run(displayItems, nextDisplayItem, &m_stopping, &m_firstQueue);
+        HandOn(run, &IStorageDispatchTarget::DispatchToDisplays);
+        PostRefreshEvents(displayItems, nextDisplayItem, run.Position());
+        nextDisplayItem = run.Position();
+        // Items handed on are let go at once, as their producers may count on.
+        if (nextDisplayItem == displayItems.size()) {
+            displayItems.clear();
+            nextDisplayItem = 0;
+        }
+    }
+}
+
+void StorageDispatcher_t::HandOn(StorageRun_t& run, void (IStorageDispatchTarget::*dispatch)(StorageRun_t&))
+{
+    if (m_owner != nullptr) {
+        (m_owner->*dispatch)(run);
+        return;
+    }
+    // Dropped, but in the same steps as handed on.
+    for (CStoragePtr item; run.Next(item);) {
+    }
+}
+
+// After the displays had them, as the main frame reads the documents on its refresh.
+void StorageDispatcher_t::PostRefreshEvents(const StorageBatch_t& items, size_t first, size_t end)
+{
+    const HWND target = m_targetWindow;
+    if (target == nullptr)
+        return;
+    for (size_t index = first; index < end; ++index) {
+        const CStoragePtr& item = items[index];
+        if (item && item->GetType() == STORAGE_TYPE_REFRESH_EVENT) {
+            const CStorageRefreshEvent& refresh = static_cast<const CStorageRefreshEvent&>(*item);
+            PostMessageA(target, WM_APP_REFRESH_EVENT, (WPARAM)refresh.GetCode(), (LPARAM)refresh.GetId());
         }
     }
 }
@@ -180,8 +211,9 @@ int StorageDispatcher_t::Run()
 void StorageDispatcher_t::Shutdown()
 {
     // The timer goes first: a tick queued now would never be taken, and a callback
-    // must not outlive the queues.
+    // must not outlive the queues. A run in hand ends at its next item.
     StopTimer();
+    RequestStop();
     m_firstQueue.Clear();
     m_secondQueue.Clear();
     StopThread();
@@ -191,9 +223,15 @@ void StorageDispatcher_t::StopThread()
 {
     if (m_thread == nullptr)
         return;
-    SetEvent(m_stopEvent);
+    RequestStop();
     if (WaitForSingleObject(m_thread->m_hThread, DISPATCH_STOP_WAIT_MS) != WAIT_OBJECT_0)
         TerminateThread(m_thread->m_hThread, (DWORD)-1);
     delete m_thread;
     m_thread = nullptr;
+}
+
+void StorageDispatcher_t::RequestStop()
+{
+    m_stopping = true;
+    SetEvent(m_stopEvent);
 }

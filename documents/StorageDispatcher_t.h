@@ -1,13 +1,15 @@
 // The event pump: a 100 ms multimedia timer that queues ticks (and a time item every
 // tenth tick) and one dispatch thread that moves items from the first queue to the
 // device documents and from the second queue to the display documents, posting
-// refresh events to the main frame as well.
+// refresh events to the main frame as well. The thread wakes once for all that a
+// queue holds and hands it over as one run.
 #pragma once
 #include "framework/FrameworkBase.h"
 #include "framework/CCriticalSection.h"
 #include "documents/CStorage.h"
 #include "documents/IStorageDispatchTarget.h"
 #include "documents/StorageQueue_t.h"
+#include "documents/StorageRun_t.h"
 
 #include <atomic>
 
@@ -44,9 +46,11 @@ public:
 
     // Producers push into the first queue directly; an item for both device and
     // display documents goes into the first queue and then into the second.
+    // A batch goes in with one lock and wakes the thread at most once.
     StorageQueue_t& GetFirstQueue() { return m_firstQueue; }
     StorageQueue_t& GetSecondQueue() { return m_secondQueue; }
     void PostToSecondQueue(const CStoragePtr& item);
+    void PostToSecondQueue(const StorageBatch_t& items);
 
     CStoragePtr TakeFirst();
     CStoragePtr TakeSecond();
@@ -56,18 +60,27 @@ public:
 
     // One timer period: a tick into both queues, and after every tenth a time item.
     void OnTimer();
+    // The id of the running multimedia timer; 0 while none runs.
+    UINT TimerId() const { return m_timerId; }
+    // Set once the dispatch thread is told to end.
+    HANDLE GetStopEvent() const { return m_stopEvent; }
     // The dispatch thread's loop; returns 0 when the stop event is set.
     int Run();
 
 private:
     static void CALLBACK TimerProc(UINT timerId, UINT message, DWORD_PTR user, DWORD_PTR, DWORD_PTR);
     static UINT __cdecl ThreadProc(LPVOID dispatcher);
-    static CStoragePtr Take(StorageQueue_t& queue);
     void StopThread();
+    // Tells the thread to end after the item in hand.
+    void RequestStop();
+    void HandOn(StorageRun_t& run, void (IStorageDispatchTarget::*dispatch)(StorageRun_t&));
+    void PostRefreshEvents(const StorageBatch_t& items, size_t first, size_t end);
 
     IStorageDispatchTarget* m_owner;
     CWinThread* m_thread;
     HANDLE m_stopEvent;
+    // Asked between two items of a run; set with the stop event.
+    std::atomic<bool> m_stopping;
     std::atomic<HWND> m_targetWindow;
     StorageQueue_t m_firstQueue;
     StorageQueue_t m_secondQueue;

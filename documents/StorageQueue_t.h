@@ -5,32 +5,48 @@
 #include "framework/CCriticalSection.h"
 #include "documents/CStorage.h"
 
+#include <atomic>
 #include <deque>
 
-// Above this many queued items the oldest is dropped before a push.
+// The queues' limit: so many items are never a backlog that drains.
 const size_t STORAGE_QUEUE_LIMIT = 0x1FFFFFFE;
 
 class StorageQueue_t
 {
 public:
-    StorageQueue_t();
+    // Above limit queued items the oldest is dropped before each push.
+    explicit StorageQueue_t(size_t limit = STORAGE_QUEUE_LIMIT);
     ~StorageQueue_t();
 
     StorageQueue_t(const StorageQueue_t&) = delete;
     StorageQueue_t& operator=(const StorageQueue_t&) = delete;
 
     void Push(const CStoragePtr& item);
+    // The items in their order under one lock, as if pushed one by one.
+    void PushBatch(const StorageBatch_t& items);
     // The first item, or an empty pointer when the queue is empty.
     CStoragePtr Front();
     void PopFront();
+    // Front and PopFront in one step.
+    CStoragePtr TakeFront();
+    // Everything queued, oldest first; the queue is left empty.
+    StorageBatch_t TakeAll();
     void Clear();
+    // Without a lock: whether the queue held items a moment ago.
+    bool HasItems() const { return m_hasItems.load(std::memory_order_acquire); }
 
     HANDLE GetEvent() const { return m_event; }
-    // Held around Front and PopFront by a consumer that takes an item in one step.
-    CCriticalSection& GetLock() { return m_lock; }
 
 private:
+    template <class Iterator>
+    void PushRange(Iterator first, Iterator last);
+    // Under the lock.
+    void ItemsAdded();
+    void ItemsRemoved();
+
+    const size_t m_limit;
     CCriticalSection m_lock;
     HANDLE m_event;
     std::deque<CStoragePtr> m_items;
+    std::atomic<bool> m_hasItems;
 };

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <map>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -9,6 +12,7 @@
 #include "documents/CStorageTick.h"
 #include "documents/StorageDispatcher_t.h"
 #include "framework/CUserException.h"
+#include "tests/documents/HubRecorders.h"
 #include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/MessageCollector.h"
 
@@ -20,30 +24,36 @@ namespace {
 struct Received {
     CStoragePtr item;
     DWORD threadId;
+    int run;   // counted from 1 on each side
 };
 
-// Records what the dispatch thread hands over, with the thread it came on. A gate can
-// hold the first device item back, to keep the dispatch thread busy.
+// Records what the dispatch thread hands over, with the thread it came on and the run
+// it came in. A gate can hold the device items back, to keep the dispatch thread busy;
+// the held event says that the thread has reached it.
 class RecordingTarget : public IStorageDispatchTarget
 {
 public:
-    RecordingTarget() : m_gate(CreateEventA(nullptr, TRUE, TRUE, nullptr)) {}
-    ~RecordingTarget() override { CloseHandle(m_gate); }
-
-    void DispatchToDevices(const CStoragePtr& item) override
+    void DispatchToDevices(StorageRun_t& run) override
     {
-        WaitForSingleObject(m_gate, 10000);
-        std::lock_guard<std::mutex> lock(m_lock);
-        m_devices.push_back({ item, GetCurrentThreadId() });
+        const int runNumber = ++m_deviceRuns;
+        for (CStoragePtr item; run.Next(item);) {
+            m_gate.Pass();
+            std::lock_guard<std::mutex> lock(m_lock);
+            m_devices.push_back({ item, GetCurrentThreadId(), runNumber });
+        }
     }
-    void DispatchToDisplays(const CStoragePtr& item) override
+    void DispatchToDisplays(StorageRun_t& run) override
     {
-        std::lock_guard<std::mutex> lock(m_lock);
-        m_displays.push_back({ item, GetCurrentThreadId() });
+        const int runNumber = ++m_displayRuns;
+        for (CStoragePtr item; run.Next(item);) {
+            std::lock_guard<std::mutex> lock(m_lock);
+            m_displays.push_back({ item, GetCurrentThreadId(), runNumber });
+        }
     }
 
-    void CloseGate() { ResetEvent(m_gate); }
-    void OpenGate() { SetEvent(m_gate); }
+    void CloseGate() { m_gate.Close(); }
+    void OpenGate() { m_gate.Open(); }
+    bool WaitUntilHeld(DWORD timeoutMs) const { return m_gate.WaitUntilHeld(timeoutMs); }
 
     std::vector<Received> Devices() const { std::lock_guard<std::mutex> lock(m_lock); return m_devices; }
     std::vector<Received> Displays() const { std::lock_guard<std::mutex> lock(m_lock); return m_displays; }
@@ -67,7 +77,9 @@ private:
     mutable std::mutex m_lock;
     std::vector<Received> m_devices;
     std::vector<Received> m_displays;
-    HANDLE m_gate;
+    hub_test::Gate m_gate{ true };
+    std::atomic<int> m_deviceRuns{ 0 };
+    std::atomic<int> m_displayRuns{ 0 };
 };
 
 std::vector<CStoragePtr> Drain(StorageQueue_t& queue)
@@ -201,17 +213,24 @@ TEST(DispatcherTimer, NoTickArrivesAfterShutdown)
     EXPECT_FALSE(dispatcher.TakeSecond());
 }
 
-TEST(DispatcherTimer, DestroyingWhileTheTimerRunsIsSafe)
+TEST(DispatcherTimer, DestroyingWhileTheTimerRunsKillsTheTimer)
 {
-    // The callback must never run on a dispatcher that is gone; vary the moment of
-    // destruction against the 100 ms period.
+    // The callback must never run on a dispatcher that is gone: once destruction
+    // returns, the system refuses to kill the timer again, so no tick can follow. The moment
+    // of destruction is varied against the 100 ms period, from the first tick on.
     for (int round = 0; round < 12; ++round) {
         StorageDispatcher_t* dispatcher = new StorageDispatcher_t(nullptr);
         ASSERT_TRUE(dispatcher->StartTimer());
-        Sleep(90 + round * 3);
+        const UINT timerId = dispatcher->TimerId();
+        ASSERT_NE(0u, timerId);
+        StorageQueue_t& first = dispatcher->GetFirstQueue();
+        const bool ticked = testing_support::PollUntil([&] { return first.HasItems(); }, 5000, 1);
+        Sleep(round * 9);
         delete dispatcher;
+        ASSERT_TRUE(ticked) << "round " << round;
+        // A timer still running would be killed here with TIMERR_NOERROR.
+        EXPECT_NE((MMRESULT)TIMERR_NOERROR, timeKillEvent(timerId)) << "round " << round;
     }
-    SUCCEED();
 }
 
 TEST(DispatcherStart, TimerThatCannotStartIsReportedAndNoThreadRuns)
@@ -299,6 +318,118 @@ TEST(DispatcherThread, ProducerItemsKeepTheirOrder)
     EXPECT_EQ(0u, RecordingTarget::CountOfType(target.Displays(), STORAGE_TYPE_REFRESH_EVENT));
 }
 
+// The refresh ids of the value-less refresh items, by the run they came in.
+std::map<int, std::vector<int>> RefreshIdsByRun(const std::vector<Received>& received)
+{
+    std::map<int, std::vector<int>> runs;
+    for (const Received& entry : received) {
+        if (entry.item->GetType() == STORAGE_TYPE_REFRESH_EVENT)
+            runs[entry.run].push_back(static_cast<const CStorageRefreshEvent&>(*entry.item).GetId());
+    }
+    return runs;
+}
+
+TEST(DispatcherThread, ABatchIsOneWakeAndOneRunOnEachSide)
+{
+    RecordingTarget target;
+    target.CloseGate();
+    StorageDispatcher_t dispatcher(&target);
+    dispatcher.Start();
+    dispatcher.StopTimer();
+    // The thread takes the first item alone and is held with it, while the batch fills.
+    dispatcher.GetFirstQueue().Push(CStoragePtr(new CStorageRefreshEvent(REFRESH_STATE_CHANGED, 1000)));
+    ASSERT_TRUE(target.WaitUntilHeld(5000));
+    StorageBatch_t batch;
+    for (int i = 0; i < 100; ++i)
+        batch.push_back(CStoragePtr(new CStorageRefreshEvent(REFRESH_STATE_CHANGED, i)));
+    dispatcher.GetFirstQueue().PushBatch(batch);
+    dispatcher.PostToSecondQueue(batch);
+    target.OpenGate();
+
+    const bool arrived = target.WaitUntil([](const std::vector<Received>& devices, const std::vector<Received>& displays) {
+        return RecordingTarget::CountOfType(devices, STORAGE_TYPE_REFRESH_EVENT) >= 101
+            && RecordingTarget::CountOfType(displays, STORAGE_TYPE_REFRESH_EVENT) >= 100;
+    }, 5000);
+    dispatcher.Shutdown();
+    ASSERT_TRUE(arrived);
+
+    std::vector<int> ids;
+    for (int i = 0; i < 100; ++i)
+        ids.push_back(i);
+    // A tick queued before the timer stopped may have a run of its own.
+    std::map<int, std::vector<int>> deviceRuns = RefreshIdsByRun(target.Devices());
+    ASSERT_EQ(2u, deviceRuns.size());
+    EXPECT_EQ(std::vector<int>{ 1000 }, deviceRuns.begin()->second);
+    EXPECT_EQ(ids, deviceRuns.rbegin()->second);
+    std::map<int, std::vector<int>> displayRuns = RefreshIdsByRun(target.Displays());
+    ASSERT_EQ(1u, displayRuns.size());
+    EXPECT_EQ(ids, displayRuns.begin()->second);
+}
+
+// Records every item of both sides in one sequence, and holds the display side inside
+// the item with a given refresh id until the gate opens.
+class SequenceTarget : public IStorageDispatchTarget
+{
+public:
+    explicit SequenceTarget(int holdAtDisplayId) : m_holdAt(holdAtDisplayId) {}
+    void DispatchToDevices(StorageRun_t& run) override
+    {
+        for (CStoragePtr item; run.Next(item);)
+            Add("device", item);
+    }
+    void DispatchToDisplays(StorageRun_t& run) override
+    {
+        for (CStoragePtr item; run.Next(item);) {
+            Add("display", item);
+            if (item->GetType() == STORAGE_TYPE_REFRESH_EVENT &&
+                static_cast<const CStorageRefreshEvent&>(*item).GetId() == m_holdAt)
+                gate.Pass();
+        }
+    }
+    std::vector<std::string> Sequence() const
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        return m_sequence;
+    }
+    hub_test::Gate gate;
+
+private:
+    void Add(const char* side, const CStoragePtr& item)
+    {
+        if (item->GetType() != STORAGE_TYPE_REFRESH_EVENT)
+            return;
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_sequence.push_back(side + std::string(" ") +
+                             std::to_string(static_cast<const CStorageRefreshEvent&>(*item).GetId()));
+    }
+
+    const int m_holdAt;
+    mutable std::mutex m_lock;
+    std::vector<std::string> m_sequence;
+};
+
+TEST(DispatcherThread, TheFirstQueueGoesFirstAlsoInTheMiddleOfADisplayRun)
+{
+    SequenceTarget target(3);
+    StorageDispatcher_t dispatcher(&target);
+    dispatcher.Start();
+    dispatcher.StopTimer();
+    StorageBatch_t displayItems;
+    for (int i = 0; i < 8; ++i)
+        displayItems.push_back(CStoragePtr(new CStorageRefreshEvent(REFRESH_STATE_CHANGED, i)));
+    dispatcher.PostToSecondQueue(displayItems);
+    ASSERT_TRUE(target.gate.WaitUntilHeld(5000));
+    // Queued while the display run is inside its fourth item: it goes before the fifth.
+    dispatcher.GetFirstQueue().Push(CStoragePtr(new CStorageRefreshEvent(REFRESH_STATE_CHANGED, 100)));
+    target.gate.Open();
+    const bool arrived = testing_support::PollUntil([&] { return target.Sequence().size() >= 9; }, 5000, 10);
+    dispatcher.Shutdown();
+    ASSERT_TRUE(arrived);
+    EXPECT_EQ((std::vector<std::string>{ "display 0", "display 1", "display 2", "display 3", "device 100",
+                                         "display 4", "display 5", "display 6", "display 7" }),
+              target.Sequence());
+}
+
 TEST(DispatcherThread, RefreshEventsOfTheSecondQueueArePostedToTheTargetWindow)
 {
     testing_support::MessageCollector collector;
@@ -368,7 +499,7 @@ TEST(DispatcherStop, StuckThreadIsTerminatedAfterTheWait)
     StorageDispatcher_t dispatcher(&target);
     dispatcher.Start();
     dispatcher.GetFirstQueue().Push(CStoragePtr(new CStorageTick()));
-    Sleep(200);   // the dispatch thread is now held in the device handler
+    ASSERT_TRUE(target.WaitUntilHeld(5000));
     DWORD start = GetTickCount();
     dispatcher.Shutdown();
     DWORD elapsed = GetTickCount() - start;
@@ -391,10 +522,14 @@ TEST(DispatcherStop, StopGoesBeforeQueuedItems)
         dispatcher->PostToSecondQueue(CStoragePtr(new CStorageRefreshEvent(REFRESH_STATE_CHANGED, i)));
     }
     // Destruction sets the stop event while both queues are full and the thread is held.
+    ASSERT_TRUE(target.WaitUntilHeld(5000));
+    const HANDLE stopEvent = dispatcher->GetStopEvent();
     std::thread destroyer([dispatcher] { delete dispatcher; });
-    Sleep(300);
+    // The handle lives until the thread has ended, which waits for the gate.
+    const bool stopSet = WaitForSingleObject(stopEvent, 10000) == WAIT_OBJECT_0;
     target.OpenGate();
     destroyer.join();
+    EXPECT_TRUE(stopSet);
     // Only the item the thread held when the stop came was handled.
     EXPECT_LE(target.Devices().size(), 1u);
     EXPECT_TRUE(target.Displays().empty());

@@ -8,7 +8,6 @@
 #include "tests/support/ArchiveBytes.h"
 
 #include <atomic>
-#include <chrono>
 #include <functional>
 #include <memory>
 #include <thread>
@@ -90,18 +89,27 @@ TEST(DocumentExId, UnregisteredUntilAnIdIsGiven)
     EXPECT_EQ(255, document.GetId());
 }
 
-TEST(DocumentExId, GetIdWaitsForTheDocumentMutex)
+TEST(DocumentExId, IdsAreReadAndGivenWhileTheDocumentMutexIsHeld)
 {
+    // A dialog run under the document mutex (a rename) must not hold up a polling thread
+    // that stamps its values with the id, nor the manager giving one.
     CDocumentEx document;
     document.SetId(3);
     std::atomic<int> seen{0};
+    HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     CSingleLock lock(&document.GetDocumentMutex(), TRUE);
-    std::thread reader([&] { seen = document.GetId(); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(150));
-    EXPECT_EQ(0, seen.load());
+    std::thread other([&] {
+        seen = document.GetId();
+        document.SetId(7);
+        SetEvent(done);
+    });
+    const bool finished = WaitForSingleObject(done, 5000) == WAIT_OBJECT_0;
     lock.Unlock();
-    reader.join();
+    other.join();
+    CloseHandle(done);
+    EXPECT_TRUE(finished);
     EXPECT_EQ(3, seen.load());
+    EXPECT_EQ(7, document.GetId());
 }
 
 TEST(DocumentExLife, DoesNotDeleteItselfAndHasNoManagerByDefault)

@@ -1,19 +1,24 @@
 // The document manager: ids and their limits, finds, removal with its refresh items,
-// tree entries, dispatching on the real dispatcher, CloseAll and Reset.
+// tree entries, dispatching on the real dispatcher (a device's poll cycles to several
+// displays, one removed meanwhile), CloseAll and Reset.
 #include <gtest/gtest.h>
 
 #include "tests/documents/HubRecorders.h"
 #include "tests/support/MessageCollector.h"
 #include "tests/support/TestPaths.h"
 
+#include "documents/CConnectionGeneric1.h"
 #include "documents/CConnectionModbusLocal.h"
+#include "documents/CDocumentDeviceGeneric1.h"
 #include "documents/CDocumentDevicePC.h"
 #include "documents/CDocumentLogFile.h"
 #include "documents/CDocumentManager.h"
 #include "documents/CStorageTime.h"
+#include "documents/VariantHelpers.h"
 
 #include <algorithm>
 #include <fstream>
+#include <thread>
 
 using namespace hub_test;
 
@@ -278,4 +283,127 @@ TEST(DocumentManagerLifetime, DestroyingTheManagerDisconnectsItsDevices)
     }
     EXPECT_EQ(1, connection->closes);
     EXPECT_FALSE(connection->IsConnected());
+}
+
+namespace {
+
+const int CYCLE_VARIABLES = 60;
+const int CYCLE_BASE_ADDRESS = 0x200;
+const int CYCLES = 6;
+// The gated display holds the dispatch thread at this value item of the first cycle.
+const int HELD_AT_ITEM = 25;
+
+// A device of CYCLE_VARIABLES one-register variables, ids 1 and up.
+CDocumentDeviceGeneric1Ptr CycleDevice(CDocumentManager& manager)
+{
+    GenericDeviceDescription_t description;
+    description.defaultName = "Cycle device";
+    for (int i = 0; i < CYCLE_VARIABLES; ++i) {
+        GenericVariable_t variable;
+        variable.id = i + 1;
+        variable.name = "Value " + std::to_string(i + 1);
+        variable.units = "V";
+        variable.addressLow = CYCLE_BASE_ADDRESS + i;
+        variable.scaling = 1.0;
+        description.variables.push_back(variable);
+    }
+    CDocumentDeviceGeneric1Ptr device(new CDocumentDeviceGeneric1(1, 5, SKELDER_TYPE_NONE, &manager));
+    device->ConfigureFromDescription(description);
+    return device;
+}
+
+// "<variable id>=<value>" for each value item, in the order they came.
+std::vector<std::string> ValueTexts(const std::vector<CStoragePtr>& items)
+{
+    std::vector<std::string> texts;
+    for (const CStoragePtr& item : OfType(items, STORAGE_TYPE_SIMPLE_VALUE)) {
+        bool ok = false;
+        const int value = VariantToInt(item->GetValue(), ok);
+        texts.push_back(std::to_string(item->GetVariableId()) + "=" + (ok ? std::to_string(value) : "?"));
+    }
+    return texts;
+}
+
+// A recording display that stops the dispatch thread inside its handler at one value
+// item until the gate opens, and says when it got there.
+class GatedDisplay : public RecordingDisplay
+{
+public:
+    explicit GatedDisplay(int heldAt) : m_heldAt(heldAt) {}
+    bool OnStorage(const CStoragePtr& item) override
+    {
+        const bool result = RecordingDisplay::OnStorage(item);
+        if (item->GetType() == STORAGE_TYPE_SIMPLE_VALUE && ++m_values == m_heldAt)
+            gate.Pass();
+        return result;
+    }
+    Gate gate;
+
+private:
+    const int m_heldAt;
+    int m_values = 0;
+};
+
+} // namespace
+
+TEST(DocumentManagerDispatch, PollCyclesReachEveryDisplayInOrderAndARemovedDisplayGetsNoMore)
+{
+    CDocumentManager manager;
+    const CDocumentDeviceGeneric1Ptr device = CycleDevice(manager);
+    const int deviceId = manager.AddDevice(device);
+    // First in the list: the others get an item only after it.
+    boost::shared_ptr<GatedDisplay> gated(new GatedDisplay(HELD_AT_ITEM));
+    boost::shared_ptr<RecordingDisplay> removed(new RecordingDisplay());
+    std::vector<boost::shared_ptr<RecordingDisplay>> kept = { gated };
+    manager.AddDisplay(gated);
+    manager.AddDisplay(removed);
+    for (int i = 0; i < 3; ++i) {
+        kept.push_back(boost::shared_ptr<RecordingDisplay>(new RecordingDisplay()));
+        manager.AddDisplay(kept.back());
+    }
+
+    std::vector<WORD> image(MODBUS_REGISTER_SPACE, 0);
+    const std::vector<BYTE> valid(MODBUS_REGISTER_SPACE, 1);
+    std::vector<std::string> expected;
+    const auto cycle = [&](int number) {
+        for (int i = 0; i < CYCLE_VARIABLES; ++i) {
+            image[CYCLE_BASE_ADDRESS + i] = static_cast<WORD>(number * 100 + i);
+            expected.push_back(std::to_string(i + 1) + "=" + std::to_string(number * 100 + i));
+        }
+        device->ConvertRegisterImage(image.data(), valid.data());
+    };
+
+    cycle(1);
+    ASSERT_TRUE(gated->gate.WaitUntilHeld(5000));
+    // Removed from another thread while the dispatch thread is inside the first cycle.
+    HANDLE removalDone = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::thread removal([&] {
+        manager.RemoveDisplay(removed);
+        SetEvent(removalDone);
+    });
+    gated->gate.Open();
+    const bool removalReturned = WaitForSingleObject(removalDone, 10000) == WAIT_OBJECT_0;
+    removal.join();
+    CloseHandle(removalDone);
+    ASSERT_TRUE(removalReturned);
+    const size_t removedCount = ValueTexts(removed->log.Items()).size();
+
+    for (int number = 2; number <= CYCLES; ++number)
+        cycle(number);
+    for (const boost::shared_ptr<RecordingDisplay>& display : kept) {
+        EXPECT_TRUE(display->log.WaitUntil([&](const std::vector<CStoragePtr>& items) {
+            return ValueTexts(items).size() >= expected.size();
+        }, 10000));
+        EXPECT_EQ(expected, ValueTexts(display->log.Items()));
+        for (const CStoragePtr& item : OfType(display->log.Items(), STORAGE_TYPE_SIMPLE_VALUE))
+            ASSERT_EQ(deviceId, item->GetSourceId());
+    }
+    // What the removed display had up to its removal is the start of the sequence, and
+    // the later cycles, handed to the others since, passed it by.
+    const std::vector<std::string> removedValues = ValueTexts(removed->log.Items());
+    EXPECT_EQ(removedCount, removedValues.size());
+    EXPECT_GE(removedValues.size(), size_t(HELD_AT_ITEM - 1));
+    EXPECT_LE(removedValues.size(), size_t(CYCLE_VARIABLES));
+    EXPECT_EQ(std::vector<std::string>(expected.begin(), expected.begin() + removedValues.size()), removedValues);
+    manager.RemoveDevice(device);
 }

@@ -22,6 +22,38 @@
 
 namespace hub_test {
 
+// Holds a handler's thread until opened, and tells when a thread is held there; the
+// hold is bounded, so that a failed test still ends.
+class Gate
+{
+public:
+    explicit Gate(bool open = false)
+        : m_open(CreateEventA(nullptr, TRUE, open ? TRUE : FALSE, nullptr)),
+          m_held(CreateEventA(nullptr, TRUE, FALSE, nullptr))
+    {
+    }
+    ~Gate()
+    {
+        CloseHandle(m_open);
+        CloseHandle(m_held);
+    }
+    Gate(const Gate&) = delete;
+    Gate& operator=(const Gate&) = delete;
+
+    void Pass()
+    {
+        SetEvent(m_held);
+        WaitForSingleObject(m_open, 10000);
+    }
+    void Open() { SetEvent(m_open); }
+    void Close() { ResetEvent(m_open); }
+    bool WaitUntilHeld(DWORD timeoutMs) const { return WaitForSingleObject(m_held, timeoutMs) == WAIT_OBJECT_0; }
+
+private:
+    HANDLE m_open;
+    HANDLE m_held;
+};
+
 // The items one document was handed, in order; any thread may add.
 class ItemLog
 {

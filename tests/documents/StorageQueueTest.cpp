@@ -91,10 +91,70 @@ TEST(StorageQueue, DestructionReleasesQueuedItems)
     EXPECT_EQ(1, tick.use_count());
 }
 
+// The refresh ids of everything left in the queue, oldest first.
+std::vector<int> DrainIds(StorageQueue_t& queue)
+{
+    std::vector<int> ids;
+    for (CStoragePtr item = queue.TakeFront(); item && ids.size() < 1000; item = queue.TakeFront())
+        ids.push_back(static_cast<CStorageRefreshEvent&>(*item).GetId());
+    return ids;
+}
+
 TEST(StorageQueue, LimitDropsOnlyAboveItsValue)
 {
-    // The drop rule itself needs half a billion items; the bound it works against is fixed.
-    EXPECT_EQ(0x1FFFFFFEu, STORAGE_QUEUE_LIMIT);
+    StorageQueue_t queue(3);
+    for (int i = 1; i <= 4; ++i)
+        queue.Push(Refresh(0, i));
+    // Four items are not above a limit of three until a fifth comes.
+    EXPECT_EQ((std::vector<int>{ 1, 2, 3, 4 }), DrainIds(queue));
+
+    for (int i = 1; i <= 6; ++i)
+        queue.Push(Refresh(0, i));
+    EXPECT_EQ((std::vector<int>{ 3, 4, 5, 6 }), DrainIds(queue));
+
+    // A batch drops item by item, as single pushes do.
+    queue.Push(Refresh(0, 1));
+    queue.PushBatch(StorageBatch_t{ Refresh(0, 2), Refresh(0, 3), Refresh(0, 4), Refresh(0, 5), Refresh(0, 6) });
+    EXPECT_TRUE(IsSignalled(queue.GetEvent()));
+    EXPECT_EQ((std::vector<int>{ 3, 4, 5, 6 }), DrainIds(queue));
+    EXPECT_FALSE(IsSignalled(queue.GetEvent()));
+}
+
+TEST(StorageQueue, BatchesGoInAndComeOutInOrderWithTheEventAndTheFlag)
+{
+    StorageQueue_t queue;
+    EXPECT_FALSE(queue.HasItems());
+    queue.PushBatch(StorageBatch_t());
+    EXPECT_FALSE(queue.HasItems());
+    EXPECT_FALSE(IsSignalled(queue.GetEvent())) << "an empty batch wakes nobody";
+    EXPECT_TRUE(queue.TakeAll().empty());
+
+    queue.Push(Refresh(0, 1));
+    queue.PushBatch(StorageBatch_t{ Refresh(0, 2), Refresh(0, 3) });
+    queue.Push(Refresh(0, 4));
+    EXPECT_TRUE(queue.HasItems());
+    EXPECT_TRUE(IsSignalled(queue.GetEvent()));
+    CStoragePtr first = queue.TakeFront();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(1, static_cast<CStorageRefreshEvent&>(*first).GetId());
+
+    const StorageBatch_t rest = queue.TakeAll();
+    std::vector<int> ids;
+    for (const CStoragePtr& item : rest)
+        ids.push_back(static_cast<CStorageRefreshEvent&>(*item).GetId());
+    EXPECT_EQ((std::vector<int>{ 2, 3, 4 }), ids);
+    EXPECT_FALSE(queue.HasItems());
+    EXPECT_FALSE(IsSignalled(queue.GetEvent()));
+    EXPECT_FALSE(queue.Front());
+    EXPECT_FALSE(queue.TakeFront());
+
+    // The queue works on after everything was taken.
+    queue.PushBatch(StorageBatch_t{ Refresh(0, 5) });
+    EXPECT_TRUE(queue.HasItems());
+    EXPECT_TRUE(IsSignalled(queue.GetEvent()));
+    queue.Clear();
+    EXPECT_FALSE(queue.HasItems());
+    EXPECT_FALSE(IsSignalled(queue.GetEvent()));
 }
 
 TEST(StorageQueue, ConcurrentProducersLoseNothing)

@@ -248,11 +248,18 @@ class CountingTarget : public IStorageDispatchTarget
 {
 public:
     CountingTarget(long target, HANDLE done) : m_target(target), m_done(done) {}
-    void DispatchToDevices(const CStoragePtr&) override {}
-    void DispatchToDisplays(const CStoragePtr& item) override
+    void DispatchToDevices(StorageRun_t& run) override
     {
-        if (item && item->GetType() == STORAGE_TYPE_SIMPLE_VALUE && ++m_count == m_target)
-            SetEvent(m_done);
+        for (CStoragePtr item; run.Next(item);) {
+        }
+    }
+    void DispatchToDisplays(StorageRun_t& run) override
+    {
+        for (CStoragePtr item; run.Next(item);)
+        {
+            if (item && item->GetType() == STORAGE_TYPE_SIMPLE_VALUE && ++m_count == m_target)
+                SetEvent(m_done);
+        }
     }
     long Count() const { return m_count; }
 
@@ -569,7 +576,7 @@ void PollThroughHub(int port, int cycles)
             lone.ConvertRegisterImage(image.data(), valid.data());
         PrintCycles("convert_only", cycles, watch);
     }
-    // The document id that every value item is stamped with.
+    // The document id that every value item is stamped with, read without a lock.
     {
         const Stopwatch watch;
         for (int run = 0; run < cycles; ++run)
