@@ -70,13 +70,23 @@ pids+=($wineserver)
 # ip netns exec enters the namespace and then becomes the wineserver, which then opens its
 # socket; wait for both, bounded, while it runs.
 namespace_inode="$(stat -Lc %i "/run/netns/$namespace")"
-server_socket="/tmp/.wine-$(id -u)/server-$(printf '%x-%x' $(stat -Lc '%d %i' "$state/prefix"))/socket"
+# The server's folder is named by the prefix's device and inode, under a temporary folder
+# of its own.
+server_id="server-$(printf '%x-%x' $(stat -Lc '%d %i' "$state/prefix"))"
+wineserver_ready() {
+    [[ "$(stat -Lc %i "/proc/$wineserver/ns/net" 2>/dev/null)" == "$namespace_inode" ]] || return 1
+    local socket
+    for socket in /tmp/wine-*/"$server_id"/socket /tmp/.wine-"$(id -u)"/"$server_id"/socket; do
+        [[ -S "$socket" ]] && return 0
+    done
+    return 1
+}
 for _ in $(seq 400); do
-    [[ "$(stat -Lc %i "/proc/$wineserver/ns/net" 2>/dev/null)" == "$namespace_inode" && -S "$server_socket" ]] && break
+    wineserver_ready && break
     kill -0 "$wineserver" 2>/dev/null || break
     sleep 0.05
 done
-if [[ "$(stat -Lc %i "/proc/$wineserver/ns/net" 2>/dev/null)" != "$namespace_inode" || ! -S "$server_socket" ]]; then
+if ! wineserver_ready; then
     echo "netns.sh: no wineserver ready inside the namespace; refusing to broadcast, the broadcast is not tested" >&2
     exit 1
 fi
