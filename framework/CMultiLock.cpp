@@ -1,14 +1,16 @@
 #include "framework/CMultiLock.h"
 
+#include "framework/CUserSpaceSyncObject.h"
+
 CMultiLock::CMultiLock(CSyncObject* objects[], DWORD count, BOOL initialLock)
     : m_objects(objects, objects + count), m_locked(count, false)
 {
     ASSERT(count > 0 && count <= MAXIMUM_WAIT_OBJECTS);
-    m_handles.reserve(count);
     for (CSyncObject* object : m_objects)
     {
-        ASSERT(object != nullptr && object->m_hObject != nullptr);
-        m_handles.push_back(object->m_hObject);
+        ASSERT(object != nullptr);
+        if (object->UserSpacePart() != nullptr)
+            m_userSpace.push_back(object->UserSpacePart());
     }
     if (initialLock)
         Lock();
@@ -21,12 +23,35 @@ CMultiLock::~CMultiLock()
 
 DWORD CMultiLock::Lock(DWORD timeout, BOOL waitForAll, DWORD wakeMask)
 {
-    const DWORD count = static_cast<DWORD>(m_handles.size());
+    const DWORD count = static_cast<DWORD>(m_objects.size());
+    // Objects that all wait in user space are waited for there, without a kernel call;
+    // a message wake mask or any kernel object makes it a wait on handles.
+    if (wakeMask == 0 && m_userSpace.size() == count)
+    {
+        const DWORD result = CUserSpaceSyncObject::Wait(m_userSpace.data(), count, waitForAll, timeout);
+        if (result != CUserSpaceSyncObject::kMovedToKernel)
+        {
+            MarkAcquired(result, waitForAll);
+            return result;
+        }
+    }
+    std::vector<HANDLE> handles;
+    handles.reserve(count);
+    for (CSyncObject* object : m_objects)
+    {
+        // A user-space mutex has no handle: waited for with kernel objects, it must be
+        // made with WaitedBy::Handle.
+        const HANDLE handle = object->GetWaitHandle();
+        ASSERT(handle != nullptr);
+        if (handle == nullptr)
+            return WAIT_FAILED;
+        handles.push_back(handle);
+    }
     DWORD result;
     if (wakeMask == 0)
-        result = ::WaitForMultipleObjects(count, m_handles.data(), waitForAll, timeout);
+        result = ::WaitForMultipleObjects(count, handles.data(), waitForAll, timeout);
     else
-        result = ::MsgWaitForMultipleObjects(count, m_handles.data(), waitForAll, timeout,
+        result = ::MsgWaitForMultipleObjects(count, handles.data(), waitForAll, timeout,
                                              wakeMask);
     MarkAcquired(result, waitForAll);
     return result;
@@ -34,7 +59,7 @@ DWORD CMultiLock::Lock(DWORD timeout, BOOL waitForAll, DWORD wakeMask)
 
 void CMultiLock::MarkAcquired(DWORD result, BOOL waitForAll)
 {
-    const DWORD count = static_cast<DWORD>(m_handles.size());
+    const DWORD count = static_cast<DWORD>(m_objects.size());
     DWORD index;
     if (result >= WAIT_OBJECT_0 && result < WAIT_OBJECT_0 + count)
         index = result - WAIT_OBJECT_0;

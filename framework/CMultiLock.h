@@ -1,11 +1,14 @@
-// Waits for several handle objects at once (all of them, or the first one) and
-// releases whatever the wait acquired in Unlock or, at the latest, the destructor.
-// Critical sections have no handle and cannot take part.
+// Waits for several objects at once (all of them, or the first one) and releases
+// whatever the wait acquired in Unlock or, at the latest, the destructor. Objects that
+// all wait in user space are waited for there; otherwise each must have a handle
+// (critical sections have none and cannot take part).
 #pragma once
 #include "framework/FrameworkBase.h"
 #include "framework/CSyncObject.h"
 
 #include <vector>
+
+class CUserSpaceSyncObject;
 
 class CMultiLock
 {
@@ -31,6 +34,6 @@ private:
     void MarkAcquired(DWORD result, BOOL waitForAll);
 
     std::vector<CSyncObject*> m_objects;
-    std::vector<HANDLE> m_handles;
+    std::vector<CUserSpaceSyncObject*> m_userSpace;
     std::vector<bool> m_locked;
 };

@@ -1,17 +1,37 @@
-// A Win32 mutex: the owning thread may lock it again (each Lock needs its Unlock),
-// and it is the lock of choice where a holder may be terminated, since the next
-// waiter then still gets it (abandoned, but acquired).
+// A mutex: the owning thread may lock it again (each Lock needs its Unlock), and a
+// thread that ends holding it, by returning or terminated, leaves it abandoned: the
+// next waiter still gets it. An unnamed mutex without security attributes waits in
+// user space; a named one, one with attributes, and one made to be waited on by its
+// handle (WaitedBy::Handle) is a Win32 mutex.
 #pragma once
 #include "framework/FrameworkBase.h"
-#include "framework/CSyncObject.h"
+#include "framework/CUserSpaceSyncObject.h"
 
-class CMutex : public CSyncObject
+class CMutex : public CUserSpaceSyncObject
 {
     DECLARE_DYNAMIC(CMutex)
 public:
     explicit CMutex(BOOL initiallyOwn = FALSE, LPCTSTR name = nullptr,
-                    LPSECURITY_ATTRIBUTES attributes = nullptr);
+                    LPSECURITY_ATTRIBUTES attributes = nullptr, WaitedBy waitedBy = WaitedBy::OwnLocks);
+    ~CMutex() override;
 
+    CUserSpaceSyncObject* UserSpacePart() override;
+    BOOL Lock(DWORD timeout = INFINITE) override;
+    // FALSE when the calling thread does not hold the mutex.
     BOOL Unlock() override;
     using CSyncObject::Unlock;
+
+protected:
+    bool CanTake() override;
+    bool Take() override;
+    SyncThreadRecord* Holder() override { return m_holder; }
+
+private:
+    friend class SyncThreadRecord;
+    // The holder ended without giving the mutex back; guard held.
+    void AbandonByEndedHolder();
+
+    SyncThreadRecord* m_holder = nullptr;
+    LONG m_recursion = 0;
+    bool m_abandoned = false;
 };

@@ -5,13 +5,24 @@
 #include "framework/FrameworkBase.h"
 #include "framework/CObject.h"
 
+class CUserSpaceSyncObject;
+
 class CSyncObject : public CObject
 {
     DECLARE_DYNAMIC(CSyncObject)
 public:
+    // Who waits for an object: only our own Lock, CSingleLock and CMultiLock (it may then
+    // wait in user space), or also a kernel wait on its handle, together with other
+    // handles (it is then a kernel object from the start).
+    enum class WaitedBy { OwnLocks, Handle };
+
     ~CSyncObject() override;
 
-    operator HANDLE() const { return m_hObject; }
+    // The kernel handle to wait on; null for an object that has none.
+    operator HANDLE() { return GetWaitHandle(); }
+    virtual HANDLE GetWaitHandle() { return m_hObject; }
+    // The object's user-space side when it waits in user space, else null.
+    virtual CUserSpaceSyncObject* UserSpacePart() { return nullptr; }
 
     // Waits for the object. An abandoned mutex counts as acquired: its previous
     // owner may have been terminated while holding it.

@@ -5,8 +5,8 @@
 # device per profile answering the search probe on UDP 15555 and Modbus/TCP on a free
 # loopback port. Nothing sent in there leaves the namespace. COMMAND sees PYRAXIS_NETNS=1
 # and PYRAXIS_NETNS_DIR (ports-N and journal-N.jsonl of device N, from 0). Where no
-# namespace can be made, COMMAND runs outside with PYRAXIS_NETNS_UNAVAILABLE set to the
-# reason, so that the broadcast tests skip and say why. Everything ends with the script.
+# namespace can be made the script fails and COMMAND does not run: a run without the
+# namespace has not tested the broadcast. Everything ends with the script.
 #
 # Wine creates sockets in its wineserver, not in the program: a wineserver running outside
 # would send the broadcast from the host's network. So COMMAND gets a private prefix (a
@@ -38,8 +38,8 @@ cleanup() {
 trap cleanup EXIT
 
 if ! reason="$(ip netns add "$namespace" 2>&1)"; then
-    PYRAXIS_NETNS_UNAVAILABLE="ip netns add failed: ${reason:-no permission}" "$@"
-    exit $?
+    echo "netns.sh: no network namespace (ip netns add failed: ${reason:-no permission}); the broadcast is not tested" >&2
+    exit 1
 fi
 inside() { ip netns exec "$namespace" "$@"; }
 inside ip link set lo up || exit 1
@@ -65,12 +65,30 @@ mkdir "$state/prefix"
 cp -a "$WINEPREFIX"/*.reg "$WINEPREFIX/.update-timestamp" "$WINEPREFIX/dosdevices" "$state/prefix/" || exit 1
 ln -s "$WINEPREFIX/drive_c" "$state/prefix/drive_c"
 WINEPREFIX="$state/prefix" ip netns exec "$namespace" "$WINESERVER" -f -p60 </dev/null >/dev/null 2>&1 &
-pids+=($!)
-sleep 1
-if [[ "$(stat -Lc %i "/proc/$!/ns/net" 2>/dev/null)" != "$(stat -Lc %i "/run/netns/$namespace")" ]]; then
-    echo "netns.sh: the wineserver is not inside the namespace; refusing to broadcast" >&2
-    PYRAXIS_NETNS_UNAVAILABLE="wineserver could not be started inside the namespace" "$@"
-    exit $?
+wineserver=$!
+pids+=($wineserver)
+# ip netns exec enters the namespace and then becomes the wineserver, which then opens its
+# socket; wait for both, bounded, while it runs.
+namespace_inode="$(stat -Lc %i "/run/netns/$namespace")"
+# The server's folder is named by the prefix's device and inode, under a temporary folder
+# of its own.
+server_id="server-$(printf '%x-%x' $(stat -Lc '%d %i' "$state/prefix"))"
+wineserver_ready() {
+    [[ "$(stat -Lc %i "/proc/$wineserver/ns/net" 2>/dev/null)" == "$namespace_inode" ]] || return 1
+    local socket
+    for socket in /tmp/wine-*/"$server_id"/socket /tmp/.wine-"$(id -u)"/"$server_id"/socket; do
+        [[ -S "$socket" ]] && return 0
+    done
+    return 1
+}
+for _ in $(seq 400); do
+    wineserver_ready && break
+    kill -0 "$wineserver" 2>/dev/null || break
+    sleep 0.05
+done
+if ! wineserver_ready; then
+    echo "netns.sh: no wineserver ready inside the namespace; refusing to broadcast, the broadcast is not tested" >&2
+    exit 1
 fi
 
 PYRAXIS_WINEPREFIX="$state/prefix" PYRAXIS_NETNS=1 PYRAXIS_NETNS_DIR="$state" inside timeout 600 "$@"

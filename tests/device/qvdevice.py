@@ -84,9 +84,10 @@ and the unit id ("unit_text", default the unit). "lines" replaces the whole list
 "pad_to" pads the datagram with blanks to that many bytes; "silent": true answers nothing.
 
 Journal (--journal FILE): one JSON object per line, flushed at once, for every request
-and every probe: time (Unix seconds at its arrival), transport, unit, function, address, count, value,
-index, fault, request and reply (hex of the bytes on the wire), error (a frame that
-was refused: "crc", "lrc", "format"; "write" when the reply could not be written).
+and every probe, written before its answer goes out: time (Unix seconds at its arrival),
+transport, unit, function, address, count, value, index, fault, request and reply (hex of
+the bytes on the wire), error (a frame that was refused: "crc", "lrc", "format"). A reply
+that could not be written adds a line of its request with error "write".
 
 Firmware bootloader (--bootloader PATH --firmware FILE.qvz [--script FILE.json]): the device
 end of the loader's byte protocol on a pty end, checking every record frame against the
@@ -628,11 +629,14 @@ class SerialLine(threading.Thread):
         try:
             import termios
             import tty
+        except ImportError:
+            return
+        try:
             tty.setraw(self.fd, termios.TCSANOW)
             attrs = termios.tcgetattr(self.fd)
             attrs[3] &= ~termios.ECHO
             termios.tcsetattr(self.fd, termios.TCSANOW, attrs)
-        except (ImportError, OSError):
+        except (termios.error, OSError):
             pass   # not a terminal (a test may hand a pipe): nothing to set
 
     def run(self):
@@ -722,19 +726,21 @@ class SerialLine(threading.Thread):
             outcome = self.device.handle(request)
         wire = self._frame(outcome) if outcome.reply is not None else None
         fault = outcome.fault
+        # Journalled before the answer goes out: a master that has its answer finds the
+        # request in the journal at once.
+        self.device.journal.write(
+            time=received, error=None, transport=self.mode, unit=unit, function=request.function,
+            address=request.address, count=request.count, value=request.value, index=request.index,
+            fault=fault.kind if fault else None, request=raw.hex(),
+            reply=wire.hex() if wire is not None else None)
         if fault is not None and fault.kind == "delay":
             time.sleep(float(fault.get("seconds", 2.0)))
-        error = None
         if wire is not None:
             try:
                 os.write(self.fd, wire)
             except OSError:
-                error = "write"   # nobody reads the other end and its buffer is full
-        self.device.journal.write(
-            time=received, error=error, transport=self.mode, unit=unit, function=request.function,
-            address=request.address, count=request.count, value=request.value, index=request.index,
-            fault=fault.kind if fault else None, request=raw.hex(),
-            reply=wire.hex() if wire is not None else None)
+                # Nobody reads the other end and its buffer is full.
+                self.device.journal.write(transport=self.mode, request=raw.hex(), error="write")
 
     def _frame(self, outcome):
         kind = outcome.fault.kind if outcome.fault else None
@@ -821,14 +827,14 @@ class TcpServer(threading.Thread):
             if kind == "tcp_length_overrun":
                 length += int(fault.get("extra", 4))
             wire = struct.pack(">HHH", transaction, 0, length) + outcome.reply
-        if kind == "delay":
-            time.sleep(float(fault.get("seconds", 2.0)))
-        if wire is not None:
-            conn.sendall(wire)
         self.device.journal.write(
             time=received, transport="tcp", unit=unit, function=request.function,
             address=request.address, count=request.count, value=request.value, index=request.index, fault=kind,
             request=raw.hex(), reply=wire.hex() if wire is not None else None)
+        if kind == "delay":
+            time.sleep(float(fault.get("seconds", 2.0)))
+        if wire is not None:
+            conn.sendall(wire)
         return kind != "drop"
 
 
@@ -873,10 +879,10 @@ class UdpResponder(threading.Thread):
             except OSError:
                 break
             reply = self.answer() if data == SEARCH_PROBE else None
-            if reply is not None:
-                self.sock.sendto(reply, sender)
             self.device.journal.write(transport="udp", request=data.hex(), sender=sender[0],
                                       reply=reply.hex() if reply is not None else None)
+            if reply is not None:
+                self.sock.sendto(reply, sender)
         self.sock.close()
 
 

@@ -289,17 +289,18 @@ TEST(CriticalSectionTest, LockWithTimeOutWaitsUntilTheSectionIsFree)
 {
     CCriticalSection section;
     CEvent holding(FALSE, TRUE);
+    volatile LONG released = 0;
     TestThread holder([&]() -> DWORD {
         section.Lock();
         holding.SetEvent();
-        ::Sleep(300);
+        ::Sleep(300);   // far beyond the 10 ms asked for below
+        ::InterlockedExchange(&released, 1);
         section.Unlock();
         return 0;
     });
     ASSERT_TRUE(holding.Lock(kThreadWaitMs));
-    const DWORD start = ::GetTickCount();
     EXPECT_TRUE(section.Lock(10));
-    EXPECT_GE(::GetTickCount() - start, 200u) << "a critical section has no time-out";
+    EXPECT_EQ(1, released) << "a critical section has no time-out: it waits for the holder";
     section.Unlock();
     EXPECT_TRUE(holder.Join());
 }
@@ -502,7 +503,8 @@ TEST(MultiLockTest, RepeatedLockOfAHeldMutexIsReleasedByOneUnlock)
 TEST(MultiLockTest, UnlockWithCountGivesSemaphoreUnitsBack)
 {
     CSemaphore semaphore(1, 5);
-    CMutex mutex;
+    // Waited for together with a kernel object, the mutex needs a handle.
+    CMutex mutex(FALSE, nullptr, nullptr, CSyncObject::WaitedBy::Handle);
     CSyncObject* objects[] = {&semaphore, &mutex};
     CMultiLock lock(objects, 2);
     EXPECT_LT(lock.Lock(1000, TRUE), WAIT_OBJECT_0 + 2);
@@ -513,4 +515,172 @@ TEST(MultiLockTest, UnlockWithCountGivesSemaphoreUnitsBack)
     for (int i = 0; i < 3; ++i)
         EXPECT_TRUE(semaphore.Lock(0)) << i;
     EXPECT_FALSE(semaphore.Lock(0));
+}
+
+// --- Many threads at once ---------------------------------------------------------
+
+TEST(SyncStressTest, ContendedMutexesAndWaitForAllLoseNoUpdateAndNoWakeUp)
+{
+    // Eight threads take one of three mutexes (recursively, through CSingleLock) or all
+    // three at once through CMultiLock; each counter is changed only under its mutex.
+    // Lost exclusion shows as a wrong sum, a lost wake-up as a thread that never ends.
+    const int kThreads = 8;
+    const int kRounds = 2000;
+    CMutex mutexes[3];
+    long counters[3] = {0, 0, 0};
+    long expected[3] = {0, 0, 0};
+    std::vector<std::unique_ptr<TestThread>> threads;
+    for (int t = 0; t < kThreads; ++t)
+    {
+        const bool all = t % 2 == 0;
+        const int own = t % 3;
+        if (all)
+            for (long& e : expected)
+                e += kRounds;
+        else
+            expected[own] += kRounds;
+        threads.push_back(std::make_unique<TestThread>([&, all, own]() -> DWORD {
+            CSyncObject* objects[] = {&mutexes[0], &mutexes[1], &mutexes[2]};
+            for (int i = 0; i < kRounds; ++i)
+            {
+                if (all)
+                {
+                    CMultiLock lock(objects, 3);
+                    if (lock.Lock(kThreadWaitMs, TRUE) >= WAIT_OBJECT_0 + 3)
+                        return 1;
+                    for (long& counter : counters)
+                    {
+                        const long seen = counter;
+                        if (i % 32 == 0)
+                            ::SwitchToThread();
+                        counter = seen + 1;
+                    }
+                }
+                else
+                {
+                    CSingleLock outer(&mutexes[own], TRUE);
+                    CSingleLock inner(&mutexes[own], TRUE);   // the holder enters again
+                    if (!outer.IsLocked() || !inner.IsLocked())
+                        return 1;
+                    const long seen = counters[own];
+                    if (i % 32 == 0)
+                        ::SwitchToThread();
+                    counters[own] = seen + 1;
+                }
+            }
+            return 0;
+        }));
+    }
+    for (auto& thread : threads)
+    {
+        DWORD exitCode = 2;
+        ASSERT_TRUE(thread->Join(&exitCode)) << "a waiter was never woken";
+        EXPECT_EQ(0u, exitCode);
+    }
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(expected[i], counters[i]) << "counter " << i;
+    for (CMutex& mutex : mutexes)
+        EXPECT_TRUE(OtherThreadCanLock(mutex)) << "every mutex is free at the end";
+}
+
+TEST(SyncStressTest, EventsHandOverEveryTurnBetweenThreads)
+{
+    // Two threads take turns through two auto-reset events; a lost set would stall the
+    // exchange, a doubled one would let a turn run twice.
+    const long kTurns = 5000;
+    CEvent pingTurn(TRUE, FALSE);
+    CEvent pongTurn(FALSE, FALSE);
+    long pings = 0;
+    long pongs = 0;
+    long outOfTurn = 0;
+    TestThread ponger([&]() -> DWORD {
+        for (long i = 0; i < kTurns; ++i)
+        {
+            if (!pongTurn.Lock(kThreadWaitMs))
+                return 1;
+            if (pongs != pings - 1)
+                ++outOfTurn;
+            ++pongs;
+            pingTurn.SetEvent();
+        }
+        return 0;
+    });
+    for (long i = 0; i < kTurns; ++i)
+    {
+        ASSERT_TRUE(pingTurn.Lock(kThreadWaitMs)) << "turn " << i;
+        if (pings != pongs)
+            ++outOfTurn;
+        ++pings;
+        pongTurn.SetEvent();
+    }
+    DWORD exitCode = 2;
+    ASSERT_TRUE(ponger.Join(&exitCode));
+    EXPECT_EQ(0u, exitCode);
+    EXPECT_EQ(kTurns, pings);
+    EXPECT_EQ(kTurns, pongs);
+    EXPECT_EQ(0, outOfTurn);
+}
+
+TEST(SyncStressTest, EventAskedForItsHandleWhileWaitedForKeepsItsWaiterAndState)
+{
+    // A thread waits in user space; the event then gets a kernel handle (somebody waits on
+    // it with other handles) and is set: the first waiter and a kernel wait both see it.
+    CEvent event(FALSE, TRUE);
+    CEvent waiting(FALSE, TRUE);
+    TestThread waiter([&]() -> DWORD {
+        waiting.SetEvent();
+        return event.Lock(kThreadWaitMs) ? 0 : 1;
+    });
+    ASSERT_TRUE(waiting.Lock(kThreadWaitMs));
+    const HANDLE handle = event;
+    ASSERT_NE(nullptr, handle);
+    EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), ::WaitForSingleObject(handle, 0)) << "still reset";
+    EXPECT_TRUE(event.SetEvent());
+    DWORD exitCode = 2;
+    ASSERT_TRUE(waiter.Join(&exitCode));
+    EXPECT_EQ(0u, exitCode);
+    EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), ::WaitForSingleObject(handle, 0)) << "manual reset";
+
+    CEvent signalled(TRUE, TRUE);
+    EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), ::WaitForSingleObject(static_cast<HANDLE>(signalled), 0))
+        << "a handle made late starts in the event's state";
+}
+
+TEST(SyncStressTest, TimedWaitsEndWithoutTheObjectAndLeaveItUsable)
+{
+    // Waits that time out while another thread holds the mutex take nothing; once it is
+    // given back, the waiters get it in turn.
+    CMutex mutex;
+    CEvent holding(FALSE, TRUE);
+    CEvent release(FALSE, TRUE);
+    TestThread holder([&]() -> DWORD {
+        CSingleLock lock(&mutex, TRUE);
+        holding.SetEvent();
+        return release.Lock(kThreadWaitMs) ? 0 : 1;
+    });
+    ASSERT_TRUE(holding.Lock(kThreadWaitMs));
+    std::vector<std::unique_ptr<TestThread>> waiters;
+    for (int i = 0; i < 4; ++i)
+        waiters.push_back(std::make_unique<TestThread>([&]() -> DWORD { return mutex.Lock(20) ? 1 : 0; }));
+    for (auto& waiter : waiters)
+    {
+        DWORD exitCode = 2;
+        ASSERT_TRUE(waiter->Join(&exitCode));
+        EXPECT_EQ(0u, exitCode) << "the holder keeps it";
+    }
+    release.SetEvent();
+    ASSERT_TRUE(holder.Join());
+    long taken = 0;
+    waiters.clear();
+    for (int i = 0; i < 4; ++i)
+        waiters.push_back(std::make_unique<TestThread>([&]() -> DWORD {
+            if (!mutex.Lock(kThreadWaitMs))
+                return 1;
+            ::InterlockedIncrement(&taken);
+            mutex.Unlock();
+            return 0;
+        }));
+    for (auto& waiter : waiters)
+        ASSERT_TRUE(waiter->Join());
+    EXPECT_EQ(4, taken);
 }

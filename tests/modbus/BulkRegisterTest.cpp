@@ -76,7 +76,6 @@ protected:
         for (int wait = 0; wait < 100 && GetFileAttributesA(portFile.c_str()) == INVALID_FILE_ATTRIBUTES; ++wait)
             Sleep(50);
         ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(portFile.c_str())) << "device not ready";
-        Sleep(50);
         int tcpPort = 0;
         std::ifstream(portFile) >> tcpPort;
         ASSERT_GT(tcpPort, 0);
@@ -100,28 +99,25 @@ protected:
     }
 
     // Every request the device journalled before the marker read that this sends; the
-    // device writes its journal line after the reply, so the marker shows it has caught up.
+    // device journals a request before it answers it, so once the marker is answered
+    // everything up to it is in the journal.
     std::vector<Request> Journal()
     {
         CWordArray words;
         EXPECT_EQ(0, link.ReadInputRegisters(1, kMarkerAddress, 1, words));
         std::vector<Request> requests;
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            requests.clear();
-            std::ifstream in(journalPath);
-            std::string line;
-            while (std::getline(in, line)) {
-                Request request{std::atoi(PeerHost::Field(line, "function").c_str()),
-                                std::atoi(PeerHost::Field(line, "address").c_str()),
-                                std::atoi(PeerHost::Field(line, "count").c_str()),
-                                std::atoi(PeerHost::Field(line, "value").c_str())};
-                if (request.function == 4 && request.address == kMarkerAddress)
-                    return requests;
-                requests.push_back(request);
-            }
-            Sleep(20);
+        std::ifstream in(journalPath);
+        std::string line;
+        while (std::getline(in, line)) {
+            Request request{std::atoi(PeerHost::Field(line, "function").c_str()),
+                            std::atoi(PeerHost::Field(line, "address").c_str()),
+                            std::atoi(PeerHost::Field(line, "count").c_str()),
+                            std::atoi(PeerHost::Field(line, "value").c_str())};
+            if (request.function == 4 && request.address == kMarkerAddress)
+                return requests;
+            requests.push_back(request);
         }
-        ADD_FAILURE() << "marker read never reached the journal";
+        ADD_FAILURE() << "the answered marker read is not in the journal";
         return requests;
     }
 

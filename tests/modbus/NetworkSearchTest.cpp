@@ -1,7 +1,7 @@
 // The network search: the "QVID?" broadcast and the hosts that answer it. The broadcast
 // goes to 255.255.255.255, so these cases run only inside the private network namespace
 // of tests/device/netns.sh, which starts the answering test devices; anywhere else they
-// skip and say why.
+// skip and say why. Inside it they fail when the devices are not those of their scenario.
 #include <gtest/gtest.h>
 
 #include <winsock2.h>
@@ -30,20 +30,16 @@ protected:
     }
     void TearDown() override { WSACleanup(); }
 
-    // Empty when the case may broadcast here, else the reason to skip.
-    static std::string WhyNotHere(const char* scenario)
+    static bool InsideTheNamespace()
     {
         const char* inside = std::getenv("PYRAXIS_NETNS");
-        if (inside == nullptr || std::string(inside) != "1") {
-            const char* unavailable = std::getenv("PYRAXIS_NETNS_UNAVAILABLE");
-            if (unavailable != nullptr)
-                return std::string("no network namespace: ") + unavailable;
-            return "broadcasts run only inside the namespace of tests/device/netns.sh";
-        }
+        return inside != nullptr && std::string(inside) == "1";
+    }
+
+    static std::string Scenario()
+    {
         const char* current = std::getenv("PYRAXIS_NETNS_SCENARIO");
-        if (std::string(current != nullptr ? current : "") != scenario)
-            return std::string("the namespace's devices are not those of scenario \"") + scenario + "\"";
-        return "";
+        return current != nullptr ? current : "";
     }
 
     static std::string StateFile(const std::string& name)
@@ -71,11 +67,11 @@ protected:
     }
 };
 
-#define SKIP_UNLESS_INSIDE(scenario)                        \
-    do {                                                    \
-        const std::string why = WhyNotHere(scenario);       \
-        if (!why.empty())                                   \
-            GTEST_SKIP() << why;                            \
+#define SKIP_UNLESS_INSIDE(scenario)                                                     \
+    do {                                                                                 \
+        if (!InsideTheNamespace())                                                       \
+            GTEST_SKIP() << "broadcasts run only inside the namespace of tests/device/netns.sh"; \
+        ASSERT_EQ(scenario, Scenario()) << "the namespace's devices are those of another scenario"; \
     } while (false)
 
 using NetworkSearch = NetworkSearchFixture;

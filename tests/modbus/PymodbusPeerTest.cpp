@@ -82,7 +82,6 @@ public:
             Sleep(50);
         ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(portFile.c_str()))
             << script << " not ready (is python3-pymodbus installed?)";
-        Sleep(50);
 
         if (transport == "tcp") {
             int port = 0;

@@ -5,9 +5,11 @@
 
 #include "modbus/SharedLinks.h"
 #include "tests/modbus/TcpTestServer.h"
+#include "tests/support/Polling.h"
 
 #include <boost/weak_ptr.hpp>
 
+#include <atomic>
 #include <chrono>
 #include <stdexcept>
 #include <thread>
@@ -128,22 +130,29 @@ TEST_F(SharedLinkTcpTest, SlowConnectDoesNotBlockOtherOpens)
         GTEST_SKIP() << "the loopback accept queue could not be filled";
     TcpTestServer server(&TcpTestServer::RegisterAnswer);
 
+    std::atomic<bool> slowOpenStarted(false), slowOpenEnded(false);
     bool slowOpenThrew = false;
     std::thread slowOpen([&] {
+        slowOpenStarted = true;
         try {
             OpenSharedModbusTcp("127.0.0.1", blackHole.Port());
         } catch (const std::runtime_error&) {
             slowOpenThrew = true;
         }
+        slowOpenEnded = true;
     });
-    ::Sleep(300);   // let the slow open start its connect
+    const bool started = testing_support::PollUntil([&] { return slowOpenStarted.load(); }, 10000, 1);
     const auto start = std::chrono::steady_clock::now();
     auto handle = OpenSharedModbusTcp("127.0.0.1", server.Port());
     handle.reset();
     const double elapsed =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    // The two opens overlapped: the slow one was still connecting when the other ended.
+    const bool overlapped = !slowOpenEnded;
     slowOpen.join();
 
+    ASSERT_TRUE(started);
+    EXPECT_TRUE(overlapped);
     EXPECT_LT(elapsed, 2.0);
     EXPECT_TRUE(slowOpenThrew);
 }

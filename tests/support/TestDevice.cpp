@@ -45,7 +45,7 @@ StartedTestDevice StartTestDevice(PeerHost& host, const std::string& folderPrefi
         started.error = "device not ready";
         return started;
     }
-    Sleep(50);   // the port file is written in one go, but give it time to close
+    // The port file is renamed into place whole: once it is there it can be read.
     std::ifstream(portFile) >> started.tcpPort;
     return started;
 }
