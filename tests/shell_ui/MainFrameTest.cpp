@@ -605,12 +605,12 @@ TEST_F(MainFrame, AVarnixHvMpptDevicesPopupOpensItsWarningThenItsSetupOnThatDevi
 
 namespace
 {
-// The text of the tree's tooltip while one shows, "" when none does.
+// The text of the tooltip showing one of the tree's tools, "" when none shows.
 std::string ShownTip(HWND tree)
 {
     struct Search
     {
-        HWND owner;
+        HWND tree;
         std::string text;
     } search = {tree, std::string()};
     ::EnumThreadWindows(
@@ -619,8 +619,11 @@ std::string ShownTip(HWND tree)
             Search& search = *reinterpret_cast<Search*>(data);
             char name[64] = {};
             ::GetClassNameA(window, name, sizeof name);
-            if (_stricmp(name, TOOLTIPS_CLASSA) != 0 || ::GetWindow(window, GW_OWNER) != search.owner ||
-                !::IsWindowVisible(window))
+            TOOLINFOA tool = {};
+            tool.cbSize = TTTOOLINFOA_V2_SIZE;
+            if (_stricmp(name, TOOLTIPS_CLASSA) != 0 || !::IsWindowVisible(window) ||
+                !::SendMessageA(window, TTM_GETCURRENTTOOLA, 0, reinterpret_cast<LPARAM>(&tool)) ||
+                tool.hwnd != search.tree)
                 return TRUE;
             char text[512] = {};
             ::GetWindowTextA(window, text, sizeof text);
@@ -698,30 +701,32 @@ TEST_F(MainFrame, TreeTipsNameTheItemUnderTheMouse)
     EXPECT_EQ("", ask(*devices, reinterpret_cast<UINT_PTR>(DocumentNode(*devices, idle->GetId())), false, 0));
     EXPECT_EQ("", ask(*devices, reinterpret_cast<UINT_PTR>(devices->GetSafeHwnd()), true, TTF_IDISHWND));
 
-    // The mouse resting on a label shows the item's tip.
+    // The mouse moved onto a label and resting there shows the item's tip.
     auto hover = [&](CTreeViewEx& tree, HTREEITEM item) {
         CRect rect;
-        tree.GetTreeCtrl().GetItemRect(item, &rect, TRUE);
+        EXPECT_TRUE(tree.GetTreeCtrl().GetItemRect(item, &rect, TRUE));
         CPoint point = rect.CenterPoint();
         CPoint screen = point;
         tree.ClientToScreen(&screen);
         EXPECT_TRUE(testing_support::MoveCursorTo(screen.x, screen.y));
+        // The move passes the application's message filter, as in its loop.
+        MSG move = {tree.GetSafeHwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(point.x, point.y), ::GetTickCount(),
+                    {screen.x, screen.y}};
+        if (!m_app.PreTranslateMessage(&move))
+            ::DispatchMessageA(&move);
         std::string shown;
         PollUntil(
             [&] {
-                // Each mouse move passes the application's message filter, as in its loop.
-                MSG move = {tree.GetSafeHwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(point.x, point.y), ::GetTickCount(),
-                            {screen.x, screen.y}};
-                if (!m_app.PreTranslateMessage(&move))
-                    ::DispatchMessageA(&move);
                 Pump();
                 shown = ShownTip(tree.GetSafeHwnd());
                 return !shown.empty();
             },
-            kWaitMs, 100);
+            kWaitMs);
         return shown;
     };
     EXPECT_EQ(serial, hover(*devices, node));
+    devices->GetTreeCtrl().Expand(node, TVE_EXPAND);
+    Pump();
     const std::string description = static_cast<const char*>(variableData->GetDescription());
     const std::string units = static_cast<const char*>(variableData->GetUnits());
     ASSERT_FALSE(description.empty() || units.empty());
