@@ -96,7 +96,12 @@ std::string ToolsMenuCommandText(UINT command)
         HMENU tools = GetSubMenu(menu, position);
         if (tools == nullptr)
             throw std::runtime_error("unable to get Tools menu");
-        return MenuText(tools, command, MF_BYCOMMAND);
+        const std::string text = MenuText(tools, command, MF_BYCOMMAND);
+        if (!text.empty())
+            return text;
+        // A command offered only from its device's popup names itself in the string table.
+        CString own;
+        return own.LoadString(command) ? std::string(own.GetString()) : std::string();
     }
     throw std::runtime_error("unable to find Tools menu");
 }
@@ -123,6 +128,7 @@ CDocumentDeviceGeneric1::CDocumentDeviceGeneric1(BYTE model, BYTE type, BYTE ske
     m_wizardCommands.insert(std::make_pair(BYTE(7), ID_TOOLS_CORANDEL_MPPT_WIZARD));
     m_wizardCommands.insert(std::make_pair(BYTE(4), ID_TOOLS_CORANDEL_DUO_WIZARD));
     m_wizardCommands.insert(std::make_pair(BYTE(8), ID_TOOLS_VARNIX_MPPT_WIZARD));
+    m_wizardCommands.insert(std::make_pair(BYTE(9), ID_TOOLS_VARNIX_HV_MPPT_WIZARD));
 }
 
 CDocumentDeviceGeneric1::~CDocumentDeviceGeneric1()

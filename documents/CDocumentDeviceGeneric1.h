@@ -28,6 +28,8 @@ const UINT ID_TOOLS_VARNIX_WIZARD = 32791;
 const UINT ID_TOOLS_CORANDEL_DUO_WIZARD = 32792;
 const UINT ID_TOOLS_CORANDEL_MPPT_WIZARD = 32793;
 const UINT ID_TOOLS_VARNIX_MPPT_WIZARD = 32795;
+// Not in the Tools menu: only a Varnix HV MPPT device offers it, from its own popup.
+const UINT ID_TOOLS_VARNIX_HV_MPPT_WIZARD = 32799;
 // Posted to the main window: wParam a command id, lParam a heap ModbusEndpoint_t it frees.
 const UINT WM_APP_RUN_COMMAND = 0x8004;
 const UINT MAIN_FRAME_MENU_ID = 128;

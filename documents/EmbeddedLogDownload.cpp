@@ -66,17 +66,6 @@ long long VariableRecordBits(const std::vector<GenericVariable_t>& variables, un
     return bits;
 }
 
-std::wstring NarrowToWide(const std::string& text)
-{
-    if (text.empty())
-        return std::wstring();
-    const int length = MultiByteToWideChar(CP_THREAD_ACP, 0, text.data(), int(text.size()), nullptr, 0);
-    std::wstring wide(size_t(length > 0 ? length : 0), L'\0');
-    if (length > 0)
-        MultiByteToWideChar(CP_THREAD_ACP, 0, text.data(), int(text.size()), &wide[0], length);
-    return wide;
-}
-
 // Device names and serial texts come from devices.xml and from the device itself; neither
 // may put a folder separator or a wildcard into the log file's name.
 std::wstring FileNamePart(const std::string& text)

@@ -21,6 +21,17 @@ std::string WideToNarrow(const std::wstring& text)
     return narrow;
 }
 
+std::wstring NarrowToWide(const std::string& text)
+{
+    if (text.empty())
+        return std::wstring();
+    const int length = MultiByteToWideChar(CP_THREAD_ACP, 0, text.data(), int(text.size()), nullptr, 0);
+    std::wstring wide(size_t(length > 0 ? length : 0), L'\0');
+    if (length > 0)
+        MultiByteToWideChar(CP_THREAD_ACP, 0, text.data(), int(text.size()), &wide[0], length);
+    return wide;
+}
+
 int ShowMessageBoxWide(const std::wstring& text, UINT type, UINT helpId)
 {
     return AfxMessageBox(WideToNarrow(text).c_str(), type, helpId);

@@ -2,6 +2,7 @@
 #include "documents/CDocumentDevice.h"
 #include "documents/CDocumentLogFile.h"
 #include "documents/CDocumentManager.h"
+#include "documents/TextHelpers.h"
 #include "framework/CDC.h"
 #include "framework/CSingleLock.h"
 #include "framework/CWinApp.h"
@@ -25,8 +26,8 @@ BEGIN_MESSAGE_MAP(CTreeViewEx, CTreeView)
     ON_NOTIFY_REFLECT(NM_RCLICK, OnRightClick)
     ON_NOTIFY_REFLECT(TVN_BEGINDRAGA, OnBeginDrag)
     ON_NOTIFY_REFLECT(TVN_BEGINDRAGW, OnBeginDrag)
-    ON_NOTIFY_REFLECT(TVN_GETINFOTIPA, OnGetInfoTip)
-    ON_NOTIFY_REFLECT(TVN_GETINFOTIPW, OnGetInfoTipW)
+    ON_NOTIFY_EX_RANGE(TTN_NEEDTEXTA, 0, 0xFFFFFFFF, OnNeedToolTipText)
+    ON_NOTIFY_EX_RANGE(TTN_NEEDTEXTW, 0, 0xFFFFFFFF, OnNeedToolTipText)
 END_MESSAGE_MAP()
 
 namespace
@@ -79,8 +80,8 @@ bool CTreeViewEx::IsVariable(const CTreeItem& item)
 BOOL CTreeViewEx::PreCreateWindow(CREATESTRUCT& cs)
 {
     CSingleLock lock(&m_lock, TRUE);
-    // The selection stays shown while another window has the focus; tips come per item.
-    cs.style |= TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_SHOWSELALWAYS | TVS_INFOTIP;
+    // The selection stays shown while another window has the focus.
+    cs.style |= TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_SHOWSELALWAYS;
     return CTreeView::PreCreateWindow(cs);
 }
 
@@ -104,6 +105,7 @@ void CTreeViewEx::OnInitialUpdate()
         ImageList_SetBkColor(m_imageList, m_windowColour);
     DeleteAllItems();
     m_refreshPending = true;
+    EnableToolTips(TRUE);
 }
 
 CTreeItem* CTreeViewEx::GetItemData(HTREEITEM item) const
@@ -369,25 +371,46 @@ void CTreeViewEx::OnRightClick(NMHDR*, LRESULT* pResult)
     }
 }
 
-void CTreeViewEx::OnGetInfoTip(NMHDR* pNMHDR, LRESULT* pResult)
+INT_PTR CTreeViewEx::OnToolHitTest(CPoint point, TOOLINFO* pTI) const
 {
-    *pResult = 0;
-    NMTVGETINFOTIPA* tip = reinterpret_cast<NMTVGETINFOTIPA*>(pNMHDR);
-    const CTreeItem* item = GetItemData(tip->hItem);
-    m_tipText = item != nullptr ? GetItemTipText(*item) : std::string();
-    if (tip->pszText != nullptr && tip->cchTextMax > 0)
-        lstrcpynA(tip->pszText, m_tipText.c_str(), tip->cchTextMax);
+    TVHITTESTINFO hit = {};
+    hit.pt = point;
+    HTREEITEM item = TreeView_HitTest(GetSafeHwnd(), &hit);
+    if (item == nullptr || (hit.flags & TVHT_ONITEMLABEL) == 0)
+        return -1;
+    if (pTI != nullptr) {
+        pTI->hwnd = GetSafeHwnd();
+        pTI->uId = reinterpret_cast<UINT_PTR>(item);
+        pTI->uFlags = 0;
+        if (!TreeView_GetItemRect(GetSafeHwnd(), item, &pTI->rect, TRUE))
+            ::SetRectEmpty(&pTI->rect);
+        pTI->lpszText = LPSTR_TEXTCALLBACK;
+    }
+    return reinterpret_cast<INT_PTR>(item);
 }
 
-void CTreeViewEx::OnGetInfoTipW(NMHDR* pNMHDR, LRESULT* pResult)
+// The tree control's own tooltip names the tree window as its tool: that one is the
+// control's business.
+BOOL CTreeViewEx::OnNeedToolTipText(UINT, NMHDR* pNMHDR, LRESULT* pResult)
 {
+    const bool wide = pNMHDR->code == TTN_NEEDTEXTW;
+    NMTTDISPINFOA* narrowInfo = reinterpret_cast<NMTTDISPINFOA*>(pNMHDR);
+    NMTTDISPINFOW* wideInfo = reinterpret_cast<NMTTDISPINFOW*>(pNMHDR);
+    const UINT flags = wide ? wideInfo->uFlags : narrowInfo->uFlags;
+    if ((flags & TTF_IDISHWND) != 0 && pNMHDR->idFrom == reinterpret_cast<UINT_PTR>(GetSafeHwnd()))
+        return FALSE;
+    const CTreeItem* item = GetItemData(reinterpret_cast<HTREEITEM>(pNMHDR->idFrom));
+    const std::string text = item != nullptr ? GetItemTipText(*item) : std::string();
+    if (text.empty())
+        return FALSE;
+    m_tipText = text;
+    m_tipTextWide = NarrowToWide(text);
+    if (wide)
+        wideInfo->lpszText = const_cast<wchar_t*>(m_tipTextWide.c_str());
+    else
+        narrowInfo->lpszText = const_cast<char*>(m_tipText.c_str());
     *pResult = 0;
-    NMTVGETINFOTIPW* tip = reinterpret_cast<NMTVGETINFOTIPW*>(pNMHDR);
-    const CTreeItem* item = GetItemData(tip->hItem);
-    m_tipText = item != nullptr ? GetItemTipText(*item) : std::string();
-    m_tipTextWide.assign(m_tipText.begin(), m_tipText.end());
-    if (tip->pszText != nullptr && tip->cchTextMax > 0)
-        lstrcpynW(tip->pszText, m_tipTextWide.c_str(), tip->cchTextMax);
+    return TRUE;
 }
 
 void CTreeViewEx::OnBeginDrag(NMHDR* pNMHDR, LRESULT* pResult)

@@ -48,6 +48,8 @@ public:
 
     void OnInitialUpdate() override;
     BOOL PreTranslateMessage(MSG* pMsg) override;
+    // An item's label is a tool (the item handle its id); anywhere else there is none.
+    INT_PTR OnToolHitTest(CPoint point, TOOLINFO* pTI) const override;
 
     bool IsActive() const { return m_active; }
     bool IsRefreshPending() const { return m_refreshPending; }
@@ -78,8 +80,7 @@ protected:
     afx_msg void OnTimer(UINT_PTR nIDEvent);
     afx_msg void OnRightClick(NMHDR* pNMHDR, LRESULT* pResult);
     afx_msg void OnBeginDrag(NMHDR* pNMHDR, LRESULT* pResult);
-    afx_msg void OnGetInfoTip(NMHDR* pNMHDR, LRESULT* pResult);
-    afx_msg void OnGetInfoTipW(NMHDR* pNMHDR, LRESULT* pResult);
+    afx_msg BOOL OnNeedToolTipText(UINT id, NMHDR* pNMHDR, LRESULT* pResult);
 
     DECLARE_MESSAGE_MAP()
 

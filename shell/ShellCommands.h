@@ -18,7 +18,6 @@ const UINT ID_WORKSPACE_SAVE_AS = 32780;
 const UINT ID_VIEW_DEVICES_TAB = 32781;
 const UINT ID_DISPLAY_NEW = 32783;
 const UINT ID_TOOLS_PREFERENCES = 32796;
-const UINT ID_TOOLS_VARNIX_HV_MPPT_WIZARD = 32799;
 
 // The help request to a dialog or page: wParam the help command, lParam its data; a
 // non-zero answer means the window gave its own help. It has a number of its own: the

@@ -64,10 +64,11 @@ TEST(ShippedDevices, EveryDescriptionLoadsCompleteAndClearOfTheSetpoints)
     const auto devices = LoadShipped();
     // The wizard commands go by type; the other products take types no wizard has.
     const std::map<std::string, int> wizardTypes = {
-        {"Varnix", 2}, {"Ostrel Relay Module", 3}, {"Corandel Duo", 4}, {"Corandel MPPT", 7}, {"Varnix MPPT", 8}};
+        {"Varnix", 2}, {"Ostrel Relay Module", 3}, {"Corandel Duo", 4}, {"Corandel MPPT", 7}, {"Varnix MPPT", 8},
+        {"Varnix HV MPPT", 9}};
     const std::map<std::string, int> wizardEntries = {
         {"Varnix", 2}, {"Ostrel Relay Module", 1}, {"Corandel Duo", 1}, {"Corandel MPPT", 1}, {"Varnix MPPT", 1},
-        {"Varnix HV MPPT", 0}, {"Varnix Meter", 0}, {"VXM-2", 0}};
+        {"Varnix HV MPPT", 1}, {"Varnix Meter", 0}, {"VXM-2", 0}};
     ASSERT_EQ(wizardEntries.size(), devices.size());
     std::set<int> types;
     std::set<int> models;

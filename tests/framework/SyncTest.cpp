@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -684,3 +685,53 @@ TEST(SyncStressTest, TimedWaitsEndWithoutTheObjectAndLeaveItUsable)
         ASSERT_TRUE(waiter->Join());
     EXPECT_EQ(4, taken);
 }
+
+// A holder that ends while another thread already waits: by returning, or terminated.
+class EndedHolderTest : public ::testing::TestWithParam<bool>
+{
+};
+
+TEST_P(EndedHolderTest, WaitForAllAlreadyBlockedGetsTheMutexesAbandoned)
+{
+    const bool terminate = GetParam();
+    CMutex mutex, other;
+    CEvent held(FALSE, TRUE), end(FALSE, TRUE), waiting(FALSE, TRUE);
+    TestThread holder([&]() -> DWORD {
+        mutex.Lock();
+        mutex.Lock();   // twice: the waiter must not need a second release that never comes
+        other.Lock();
+        held.SetEvent();
+        end.Lock(kThreadWaitMs);
+        return 7;   // returns still holding both
+    });
+    ASSERT_TRUE(held.Lock(kThreadWaitMs));
+
+    std::atomic<DWORD> waitResult{WAIT_FAILED};
+    TestThread waiter([&]() -> DWORD {
+        CSyncObject* objects[] = {&other, &mutex};
+        CMultiLock both(objects, 2);
+        waiting.SetEvent();
+        waitResult = both.Lock(kThreadWaitMs, TRUE);
+        return both.IsLocked(0) && both.IsLocked(1) ? 1 : 0;
+    });
+    ASSERT_TRUE(waiting.Lock(kThreadWaitMs));
+    if (terminate)
+        ASSERT_TRUE(::TerminateThread(holder.Handle(), 99));
+    else
+        end.SetEvent();
+    DWORD holderExit = 0;
+    ASSERT_TRUE(holder.Join(&holderExit));
+    EXPECT_EQ(terminate ? 99u : 7u, holderExit);
+
+    DWORD tookBoth = 0;
+    ASSERT_TRUE(waiter.Join(&tookBoth)) << "the waiter stayed blocked on an ended holder";
+    EXPECT_EQ(1u, tookBoth);
+    EXPECT_GE(waitResult.load(), static_cast<DWORD>(WAIT_ABANDONED_0));
+    EXPECT_LT(waitResult.load(), static_cast<DWORD>(WAIT_ABANDONED_0 + 2));
+    // The waiter released them: free again, and no longer reported abandoned.
+    CSyncObject* objects[] = {&mutex, &other};
+    CMultiLock again(objects, 2);
+    EXPECT_EQ(WAIT_OBJECT_0, again.Lock(0, TRUE));
+}
+
+INSTANTIATE_TEST_SUITE_P(ReturningOrTerminated, EndedHolderTest, ::testing::Bool());

@@ -15,6 +15,7 @@
 #include "documents/GenericDevices.h"
 #include "documents/IDeviceWithEmbeddedLogging.h"
 #include "documents/RegistryHelpers.h"
+#include "documents/TextHelpers.h"
 #include "shell/DeviceSearchSettings.h"
 #include "documents/workspace/CDocumentWorkspace.h"
 #include "framework/CCmdUI.h"
@@ -112,6 +113,14 @@ public:
     std::atomic<int> m_cyclesAtFirstValue{-1};
 };
 
+// The page the visible wizard shows when it holds the control, else null; the sheet too.
+HWND WizardPageWith(int controlId, HWND& sheet)
+{
+    sheet = testing_support::FindWizardSheet();
+    HWND page = testing_support::CurrentPage(sheet);
+    return page != nullptr && ::GetDlgItem(page, controlId) != nullptr ? page : nullptr;
+}
+
 std::vector<std::string> TreeTexts(CTreeViewEx& tree, HTREEITEM parent)
 {
     std::vector<std::string> texts;
@@ -171,13 +180,14 @@ protected:
         Pump();
     }
 
-    CDocumentDeviceGeneric1Ptr AddVarnix()
+    CDocumentDeviceGeneric1Ptr AddDeviceOfTheFile(BYTE model, BYTE type)
     {
-        CDocumentDeviceGeneric1Ptr device(new CDocumentDeviceGeneric1(10, 2, 255, m_manager));
-        LoadGenericDevices(GetProgramFolders().GetDevicesXmlPath(), m_manager, 10, 2, device.get(), nullptr);
+        CDocumentDeviceGeneric1Ptr device(new CDocumentDeviceGeneric1(model, type, 255, m_manager));
+        LoadGenericDevices(GetProgramFolders().GetDevicesXmlPath(), m_manager, model, type, device.get(), nullptr);
         EXPECT_GT(m_manager->AddDevice(device), 0);
         return device;
     }
+    CDocumentDeviceGeneric1Ptr AddVarnix() { return AddDeviceOfTheFile(10, 2); }
 
     // Selects the tree item of the document's node in the devices tree.
     bool SelectDeviceNode(int deviceId)
@@ -199,16 +209,46 @@ protected:
         return testing_support::Screenshot::OfWindow(m_frameHandle).Save(name);
     }
 
-    void StartVarnix()
+    // The test device on loopback TCP as a device of devices.xml.
+    void StartTestDevice(const std::string& name, const std::string& serial)
     {
         const std::string unit = "\"1\": {\"device\": {\"xml\": \"" + testing_support::SourceUnixPath("res/devices.xml") +
-                                 "\", \"name\": \"Varnix\", \"serial\": \"MF2024\"}, \"holding\": {\"0x0001\": 4520}, "
-                                 "\"identification\": {\"2\": \"3.14\"}}";
+                                 "\", \"name\": \"" + name + "\", \"serial\": \"" + serial +
+                                 "\"}, \"holding\": {\"0x0001\": 4520}, \"identification\": {\"2\": \"3.14\"}}";
         const testing_support::StartedTestDevice started = testing_support::StartTestDevice(
             m_host, "tests/shell_ui/frame", "{\"units\": {" + unit + "}}", {"--tcp-port", "0"}, 240);
         m_testDevice = started.id;
         m_tcpPort = started.tcpPort;
         ASSERT_NE(0, started.id) << started.error;
+    }
+    void StartVarnix() { StartTestDevice("Varnix", "MF2024"); }
+
+    // A device of the file, added, shown in the tree and connected to the test device.
+    CDocumentDeviceGeneric1Ptr ConnectDeviceOfTheFile(BYTE model, BYTE type)
+    {
+        const CDocumentDeviceGeneric1Ptr device = AddDeviceOfTheFile(model, type);
+        const boost::shared_ptr<CConnectionGeneric1> connection = device->GetGenericConnection();
+        connection->SetSerial(false);
+        connection->SetHost("127.0.0.1");
+        connection->SetTcpPort(m_tcpPort);
+        m_frame->SendMessage(WM_APP_REFRESH_EVENT, REFRESH_WORKSPACE_LOADED, device->GetId());
+        EXPECT_TRUE(SelectDeviceNode(device->GetId()));
+        Command(ID_DEVICE_CONNECT);
+        EXPECT_TRUE(device->IsConnected());
+        EXPECT_TRUE(PollUntil([&] { Pump(); return !device->IsBusy(); }, kWaitMs));
+        return device;
+    }
+
+    // The top-level item of a tree whose data names the document.
+    static HTREEITEM DocumentNode(CTreeViewEx& tree, int documentId)
+    {
+        CTreeCtrl& control = tree.GetTreeCtrl();
+        for (HTREEITEM item = control.GetRootItem(); item != nullptr; item = control.GetNextSiblingItem(item)) {
+            const CTreeItem* data = tree.GetItemData(item);
+            if (data != nullptr && data->GetDocumentId() == documentId)
+                return item;
+        }
+        return nullptr;
     }
 
     CVarnixViewApp m_app;
@@ -440,12 +480,7 @@ TEST_F(MainFrame, CorandelToolsOpenTheirWarningThenTheirSetupOnTheCommandsDevice
              });
     HWND sheet = nullptr;
     HWND page = nullptr;
-    duo.Step("read connection",
-             [&] {
-                 sheet = FindWizardSheet();
-                 page = CurrentPage(sheet);
-                 return page != nullptr && ::GetDlgItem(page, IDC_WIZARD_PORT) != nullptr;
-             },
+    duo.Step("read connection", [&] { return (page = WizardPageWith(IDC_WIZARD_PORT, sheet)) != nullptr; },
              [&] {
                  EXPECT_EQ(7, ::SendDlgItemMessageA(page, IDC_WIZARD_PORT, CB_GETCURSEL, 0, 0)) << "COM 7";
                  EXPECT_EQ("9", ItemText(page, IDC_WIZARD_MODBUS_ADDRESS));
@@ -464,6 +499,248 @@ TEST_F(MainFrame, CorandelToolsOpenTheirWarningThenTheirSetupOnTheCommandsDevice
     mppt.Play([&] { Command(ID_TOOLS_CORANDEL_MPPT_WIZARD); });
     EXPECT_EQ(nullptr, FindTopWindow("Corandel MMPT Custom Settings Summary"));
     EXPECT_FALSE(m_frame->GetCommandContext());
+}
+
+TEST_F(MainFrame, AVarnixHvMpptDevicesPopupOpensItsWarningThenItsSetupOnThatDevice)
+{
+    using namespace testing_support;
+    ASSERT_NO_FATAL_FAILURE(StartTestDevice("Varnix HV MPPT", "HV2024"));
+    const CDocumentDeviceGeneric1Ptr device = ConnectDeviceOfTheFile(21, 9);
+    CTabDeviceView* tree = m_frame->GetDeviceTree();
+    HTREEITEM node = DocumentNode(*tree, device->GetId());
+    ASSERT_NE(nullptr, node);
+    CRect label;
+    ASSERT_TRUE(tree->GetTreeCtrl().GetItemRect(node, &label, TRUE));
+    const CPoint click = label.CenterPoint();
+
+    const std::string entry = "Varnix &HV MPPT Setup Wizard";
+    std::vector<std::string> entries;
+    std::vector<std::string> seen;
+    HMENU menu = nullptr;
+    UiScript script;
+    script.Step("popup",
+                [&] {
+                    HWND window = ::FindWindowA("#32768", nullptr);
+                    menu = window != nullptr && ::IsWindowVisible(window)
+                               ? reinterpret_cast<HMENU>(::SendMessageA(window, MN_GETHMENU, 0, 0))
+                               : nullptr;
+                    return menu != nullptr;
+                },
+                [&] {
+                    for (int index = 0; index < ::GetMenuItemCount(menu) && index < 20; ++index) {
+                        char text[64] = {};
+                        ::GetMenuStringA(menu, index, text, sizeof text, MF_BYPOSITION);
+                        entries.push_back(text);
+                    }
+                });
+    // Down the menu as the user goes, until the entry is highlighted.
+    script.Step("entry highlighted",
+                [&] {
+                    HWND window = ::FindWindowA("#32768", nullptr);
+                    for (int index = 0; index < ::GetMenuItemCount(menu) && index < 20; ++index) {
+                        char text[64] = {};
+                        ::GetMenuStringA(menu, index, text, sizeof text, MF_BYPOSITION);
+                        if (entry == text && (::GetMenuState(menu, index, MF_BYPOSITION) & MF_HILITE) != 0)
+                            return true;
+                    }
+                    ::PostMessageA(window, WM_KEYDOWN, VK_DOWN, 0);
+                    return false;
+                },
+                [&] { ::PostMessageA(::FindWindowA("#32768", nullptr), WM_KEYDOWN, VK_RETURN, 0); });
+    script.Step("warning", [] { return FindTopWindow("Warning") != nullptr; }, [&] {
+        HWND warning = FindTopWindow("Warning");
+        seen.push_back(std::string("warning") + (::GetWindow(warning, GW_OWNER) == m_frameHandle ? " of the frame" : ""));
+        Click(warning, IDOK);
+    });
+    // The HV setup has no second warning: its summary comes next.
+    HWND setup = nullptr;
+    script.Step("setup",
+                [&] {
+                    setup = FindTopWindow("Custom Setpoints Summary");
+                    return setup != nullptr || FindTopWindow("Warning") != nullptr;
+                },
+                [&] {
+                    if (setup == nullptr) {
+                        seen.push_back("another warning");
+                        Click(FindTopWindow("Warning"), IDCANCEL);
+                        return;
+                    }
+                    seen.push_back(std::string("setup") + (::GetWindow(setup, GW_OWNER) == m_frameHandle ? " of the frame" : ""));
+                    Click(setup, IDC_SETUP_READ_DEVICE);
+                });
+    HWND sheet = nullptr;
+    HWND page = nullptr;
+    script.Step("read mode", [&] { return (page = WizardPageWith(IDC_VXM_MODE_SOLAR, sheet)) != nullptr; },
+                [&] {
+                    Toggle(page, IDC_VXM_MODE_SOLAR);
+                    PressWizardButton(sheet, PSBTN_NEXT);
+                });
+    script.Step("read connection", [&] { return (page = WizardPageWith(IDC_WIZARD_PORT, sheet)) != nullptr; },
+                [&] {
+                    seen.push_back("read from " + ItemText(page, IDC_WIZARD_IP_ADDRESS) + ":" +
+                                   ItemText(page, IDC_WIZARD_TCP_PORT) + " unit " +
+                                   ItemText(page, IDC_WIZARD_MODBUS_ADDRESS));
+                    Recorder().QueueAnswer(IDYES);
+                    PressWizardButton(sheet, PSBTN_CANCEL);
+                });
+    script.Step("close", [&] { return FindWizardSheet() == nullptr; }, [&] { Click(setup, IDCANCEL); });
+
+    const long endpointsBefore = ModbusEndpoint_t::LiveCount();
+    script.Play([&] {
+        // The right button on the device's label: the tree selects it and shows its popup.
+        ::PostMessageA(tree->GetSafeHwnd(), WM_RBUTTONUP, 0, MAKELPARAM(click.x, click.y));
+        tree->SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(click.x, click.y));
+        PollUntil([&] { Pump(); return script.Finished() || !script.Stuck().empty(); }, 4 * kWaitMs);
+    });
+    EXPECT_TRUE(script.Finished()) << script.Stuck();
+    EXPECT_EQ((std::vector<std::string>{"Connect", "Disconnect", "Delete", "", "Properties", entry}), entries);
+    EXPECT_EQ((std::vector<std::string>{"warning of the frame", "setup of the frame",
+                                        "read from 127.0.0.1:" + std::to_string(m_tcpPort) + " unit 1"}),
+              seen);
+    // The endpoint the popup handed over was freed with the command.
+    EXPECT_EQ(endpointsBefore, ModbusEndpoint_t::LiveCount());
+    EXPECT_FALSE(m_frame->GetCommandContext());
+    EXPECT_TRUE(device->IsConnected());
+}
+
+namespace
+{
+// The text of the tooltip showing one of the tree's tools, "" when none shows.
+std::string ShownTip(HWND tree)
+{
+    struct Search
+    {
+        HWND tree;
+        std::string text;
+    } search = {tree, std::string()};
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND window, LPARAM data) -> BOOL {
+            Search& search = *reinterpret_cast<Search*>(data);
+            char name[64] = {};
+            ::GetClassNameA(window, name, sizeof name);
+            TOOLINFOA tool = {};
+            tool.cbSize = TTTOOLINFOA_V2_SIZE;
+            if (_stricmp(name, TOOLTIPS_CLASSA) != 0 || !::IsWindowVisible(window) ||
+                !::SendMessageA(window, TTM_GETCURRENTTOOLA, 0, reinterpret_cast<LPARAM>(&tool)) ||
+                tool.hwnd != search.tree)
+                return TRUE;
+            char text[512] = {};
+            ::GetWindowTextA(window, text, sizeof text);
+            search.text = text;
+            return search.text.empty();
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.text;
+}
+} // namespace
+
+TEST_F(MainFrame, TreeTipsNameTheItemUnderTheMouse)
+{
+    ASSERT_NO_FATAL_FAILURE(StartVarnix());
+    const CDocumentDeviceGeneric1Ptr device = ConnectDeviceOfTheFile(10, 2);
+    const CDocumentDeviceGeneric1Ptr idle = AddVarnix();
+    m_frame->SendMessage(WM_APP_REFRESH_EVENT, REFRESH_WORKSPACE_LOADED, idle->GetId());
+    const std::string folder = testing_support::BuildPath("tests/shell_ui/frame-tips");
+    ASSERT_TRUE(testing_support::EnsureDirectory(folder));
+    const std::string logPath = folder + "\\tips.csv";
+    ASSERT_TRUE(testing_support::WriteFileText(
+        logPath, "\"time (UTC)\",\"Battery Voltage\"\n\"2024-05-01T12:00:00.000+00:00\",\"12.5\"\n"));
+    m_frame->OpenLogFile(Widen(logPath), -1);
+    // Above whatever else shows on the display, so that the mouse is over the tree.
+    ::SetWindowPos(m_frameHandle, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    Pump();
+
+    CTabDeviceView* devices = m_frame->GetDeviceTree();
+    HTREEITEM node = DocumentNode(*devices, device->GetId());
+    ASSERT_NE(nullptr, node);
+    HTREEITEM variable = devices->GetTreeCtrl().GetChildItem(node);
+    ASSERT_NE(nullptr, variable);
+    const CTreeItem* variableData = devices->GetItemData(variable);
+    ASSERT_NE(nullptr, variableData);
+
+    // Only an item's label is a tool: its handle is the id, its text rectangle the area.
+    CRect label;
+    ASSERT_TRUE(devices->GetTreeCtrl().GetItemRect(node, &label, TRUE));
+    TOOLINFO tool = {};
+    tool.cbSize = TTTOOLINFOA_V2_SIZE;
+    EXPECT_EQ(reinterpret_cast<INT_PTR>(node), devices->OnToolHitTest(label.CenterPoint(), &tool));
+    EXPECT_EQ(devices->GetSafeHwnd(), tool.hwnd);
+    EXPECT_EQ(reinterpret_cast<UINT_PTR>(node), tool.uId);
+    EXPECT_EQ(label, CRect(tool.rect));
+    EXPECT_EQ(LPSTR_TEXTCALLBACK, tool.lpszText);
+    EXPECT_EQ(-1, devices->OnToolHitTest(CPoint(label.left - 10, label.CenterPoint().y), nullptr)) << "the icon";
+    EXPECT_EQ(-1, devices->OnToolHitTest(CPoint(label.right + 20, label.CenterPoint().y), nullptr)) << "beside";
+    CRect client;
+    devices->GetClientRect(&client);
+    EXPECT_EQ(-1, devices->OnToolHitTest(CPoint(client.right - 2, client.bottom - 2), nullptr)) << "below the items";
+
+    // Asks the tree for a tool's text as its tooltip does; "" when it does not answer.
+    auto ask = [](CTreeViewEx& tree, UINT_PTR id, bool wide, UINT flags) -> std::string {
+        auto send = [&](auto& info, UINT code) {
+            info.hdr.hwndFrom = ::GetDesktopWindow();   // no object of ours: nothing to reflect to
+            info.hdr.idFrom = id;
+            info.hdr.code = code;
+            info.uFlags = flags;
+            tree.SendMessage(WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
+        };
+        if (wide) {
+            NMTTDISPINFOW info = {};
+            send(info, TTN_NEEDTEXTW);
+            return info.lpszText != nullptr ? "wide " + WideToNarrow(info.lpszText) : "";
+        }
+        NMTTDISPINFOA info = {};
+        send(info, TTN_NEEDTEXTA);
+        return info.lpszText != nullptr ? std::string("narrow ") + info.lpszText : "";
+    };
+    const std::string serial = device->GetSerialText();
+    ASSERT_FALSE(serial.empty());
+    EXPECT_EQ("narrow " + serial, ask(*devices, reinterpret_cast<UINT_PTR>(node), false, 0));
+    EXPECT_EQ("wide " + serial, ask(*devices, reinterpret_cast<UINT_PTR>(node), true, 0));
+    // A device that is not connected has no tip; the control's own tool is left to the control.
+    EXPECT_EQ("", ask(*devices, reinterpret_cast<UINT_PTR>(DocumentNode(*devices, idle->GetId())), false, 0));
+    EXPECT_EQ("", ask(*devices, reinterpret_cast<UINT_PTR>(devices->GetSafeHwnd()), true, TTF_IDISHWND));
+
+    // The mouse moved onto a label and resting there shows the item's tip.
+    auto hover = [&](CTreeViewEx& tree, HTREEITEM item) {
+        CRect rect;
+        EXPECT_TRUE(tree.GetTreeCtrl().GetItemRect(item, &rect, TRUE));
+        CPoint point = rect.CenterPoint();
+        CPoint screen = point;
+        tree.ClientToScreen(&screen);
+        EXPECT_TRUE(testing_support::MoveCursorTo(screen.x, screen.y));
+        // The move passes the application's message filter, as in its loop.
+        MSG move = {tree.GetSafeHwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(point.x, point.y), ::GetTickCount(),
+                    {screen.x, screen.y}};
+        if (!m_app.PreTranslateMessage(&move))
+            ::DispatchMessageA(&move);
+        std::string shown;
+        PollUntil(
+            [&] {
+                Pump();
+                shown = ShownTip(tree.GetSafeHwnd());
+                return !shown.empty();
+            },
+            kWaitMs);
+        return shown;
+    };
+    EXPECT_EQ(serial, hover(*devices, node));
+    devices->GetTreeCtrl().Expand(node, TVE_EXPAND);
+    Pump();
+    const std::string description = static_cast<const char*>(variableData->GetDescription());
+    const std::string units = static_cast<const char*>(variableData->GetUnits());
+    ASSERT_FALSE(description.empty() || units.empty());
+    EXPECT_EQ(description + "; " + units, hover(*devices, variable));
+    EXPECT_FALSE(Shot("shell_tree_tip").empty());
+
+    m_frame->GetEdgeBar().SetActiveView(RUNTIME_CLASS(CTabLogFileView));
+    Pump();
+    CTabLogFileView* logFiles = m_frame->GetLogFileTree();
+    HTREEITEM logNode = logFiles->GetTreeCtrl().GetRootItem();
+    ASSERT_NE(nullptr, logNode);
+    EXPECT_EQ(logPath, hover(*logFiles, logNode));
+    ::SetWindowPos(m_frameHandle, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    ::DeleteFileA(logPath.c_str());
 }
 
 TEST_F(MainFrame, AVariableDraggedFromTheTreeLandsOnADisplayThatTakesIt)

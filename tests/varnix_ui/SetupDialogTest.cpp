@@ -381,7 +381,7 @@ std::string VarnixProfile()
     return json.str();
 }
 
-TEST_F(SetupDialogs, VarnixDialogProgramsAndReadsBackABeforeTimer)
+TEST_F(SetupDialogs, VarnixDialogProgramsAndReadsBackLightingTimers)
 {
     testing_support::PeerHost host;
     ASSERT_TRUE(host.Connected()) << host.Error();
@@ -393,6 +393,41 @@ TEST_F(SetupDialogs, VarnixDialogProgramsAndReadsBackABeforeTimer)
     std::vector<std::string> seen;
     SheetPlayer player(SETUP_TITLE, [&](SheetPlayer& d) {
         HWND window = d.Window();
+        auto timers = [&] {
+            const int second = FindRow(window, "Lighting Timer 2");
+            return ListCell(window, FindRow(window, "Lighting Timer 1"), 1) + " / " +
+                   (second < 0 ? std::string("no timer 2") : ListCell(window, second, 1));
+        };
+        // The lighting registers through the program wizard, then back through the read
+        // wizard after agreeing to drop the unsaved setpoints; the timer 1 cell is marked
+        // first, so that its text shows when the dialog has shown what was read.
+        auto programThenRead = [&](const std::string& expected) {
+            for (const int button : {IDC_SETUP_PROGRAM_DEVICE, IDC_SETUP_READ_DEVICE}) {
+                if (button == IDC_SETUP_READ_DEVICE) {
+                    Recorder().QueueAnswer(IDYES);
+                    char stale[] = "stale";
+                    LVITEMA cell = {};
+                    cell.iSubItem = 1;
+                    cell.pszText = stale;
+                    ::SendDlgItemMessageA(window, IDC_SETUP_LIST, LVM_SETITEMTEXTA,
+                                          static_cast<WPARAM>(FindRow(window, "Lighting Timer 1")),
+                                          reinterpret_cast<LPARAM>(&cell));
+                }
+                d.ClickLater(button);
+                PlayWizard(d, [&](SheetPlayer& sheet) {
+                    sheet.SelectComboEntry(IDC_WIZARD_PORT, comEntry);
+                    sheet.SetText(IDC_WIZARD_MODBUS_ADDRESS, "1");
+                    sheet.Click(IDC_WIZARD_SETTINGS_LIGHTING);
+                    sheet.Next();
+                    sheet.WaitWizardButton(ID_WIZFINISH, true);
+                    if (button == IDC_SETUP_PROGRAM_DEVICE)
+                        sheet.Screenshot("varnix_program_progress");
+                    sheet.Finish();
+                });
+            }
+            d.WaitFor([&] { return timers() == expected; }, "the read");
+            seen.push_back("read: " + d.Text(IDC_SETUP_MODE) + " " + timers());
+        };
         seen.push_back("columns: " + testing::PrintToString(Columns(window)));
         // Lighting: load on 1 h 30 m before dawn, then 2 h after dusk.
         d.ClickLater(IDC_SETUP_CREATE_NEW);
@@ -407,36 +442,32 @@ TEST_F(SetupDialogs, VarnixDialogProgramsAndReadsBackABeforeTimer)
             sheet.NextToFinish();
         });
         d.WaitFor([&] { return d.Text(IDC_SETUP_MODE) == "Lighting"; }, "the new setpoints");
-        seen.push_back("created: " + ListCell(window, FindRow(window, "Lighting Timer 1"), 1) + " / " +
-                       ListCell(window, FindRow(window, "Lighting Timer 2"), 1));
+        seen.push_back("created: " + timers());
         d.Screenshot("varnix_setup_dialog");
-
-        d.ClickLater(IDC_SETUP_PROGRAM_DEVICE);
-        PlayWizard(d, [&](SheetPlayer& sheet) {
-            sheet.SelectComboEntry(IDC_WIZARD_PORT, comEntry);
-            sheet.SetText(IDC_WIZARD_MODBUS_ADDRESS, "1");
-            sheet.Click(IDC_WIZARD_SETTINGS_LIGHTING);
-            sheet.Next();
-            sheet.WaitWizardButton(ID_WIZFINISH, true);
-            sheet.Screenshot("varnix_program_progress");
-            sheet.Finish();
-        });
-
-        // Read back into the dialog after agreeing to drop the unsaved setpoints.
-        Recorder().QueueAnswer(IDYES);
-        d.ClickLater(IDC_SETUP_READ_DEVICE);
-        PlayWizard(d, [&](SheetPlayer& sheet) {
-            sheet.SelectComboEntry(IDC_WIZARD_PORT, comEntry);
-            sheet.SetText(IDC_WIZARD_MODBUS_ADDRESS, "1");
-            sheet.Click(IDC_WIZARD_SETTINGS_LIGHTING);
-            sheet.Next();
-            sheet.WaitWizardButton(ID_WIZFINISH, true);
-            sheet.Finish();
-        });
-        d.WaitFor([&] { return Recorder().Count() >= 1; }, "the read");
-        seen.push_back("read: " + d.Text(IDC_SETUP_MODE) + " " + ListCell(window, FindRow(window, "Lighting Timer 1"), 1) +
-                       " / " + ListCell(window, FindRow(window, "Lighting Timer 2"), 1));
+        programThenRead("1h:30m:00s before dawn / 2h:00m:00s after dawn");
         d.Click(IDC_SETUP_PRINT);
+        const std::string printed = dialog.BuildSummaryText("today");
+
+        // Dusk to dawn: what the wizard stores goes to the controller and comes back as
+        // dusk to dawn, in the summary and on the wizard's page.
+        d.ClickLater(IDC_SETUP_EDIT);
+        PlayWizard(d, [](SheetPlayer& sheet) {
+            sheet.Next();
+            sheet.Click(IDC_VXW_DUSK_TO_DAWN);
+            sheet.NextToFinish();
+        });
+        d.WaitFor([&] { return ListCell(window, FindRow(window, "Lighting Timer 1"), 1) == "Dusk To Dawn"; },
+                  "dusk to dawn");
+        seen.push_back("edited: " + timers());
+        programThenRead("Dusk To Dawn / no timer 2");
+        d.ClickLater(IDC_SETUP_EDIT);
+        PlayWizard(d, [&](SheetPlayer& sheet) {
+            sheet.Next();
+            seen.push_back(std::string("page: ") + (sheet.Checked(IDC_VXW_DUSK_TO_DAWN) ? "dusk to dawn" : "timers") +
+                           (sheet.Enabled(IDC_VXW_T1_H) ? " free" : " locked"));
+            seen.push_back(sheet.Cancel(IDYES));
+        });
+        seen.push_back(printed);
         Recorder().QueueAnswer(IDYES);
         d.Click(IDCANCEL);
     });
@@ -444,21 +475,29 @@ TEST_F(SetupDialogs, VarnixDialogProgramsAndReadsBackABeforeTimer)
     EXPECT_TRUE(player.Finished());
     for (const std::string& line : player.Log())
         EXPECT_EQ(std::string::npos, line.find("timeout")) << line;
+    ASSERT_EQ(8u, seen.size()) << testing::PrintToString(seen);
+    const std::string printed = seen.back();
+    seen.pop_back();
     EXPECT_EQ((std::vector<std::string>{"columns: { \"Setpoint\", \"12 V\", \"24 V\", \"48 V\" }",
                                         "created: 1h:30m:00s before dawn / 2h:00m:00s after dawn",
-                                        "read: Lighting 1h:30m:00s before dawn / 2h:00m:00s after dawn"}),
+                                        "read: Lighting 1h:30m:00s before dawn / 2h:00m:00s after dawn",
+                                        "edited: Dusk To Dawn / no timer 2", "read: Lighting Dusk To Dawn / no timer 2",
+                                        "page: dusk to dawn locked", "box Exit Varnix Setup Wizard?"}),
               seen);
-    // The controller got the "before" as a negative word.
-    bool timerWritten = false;
+    // The controller got the "before" as a negative word, then dusk to dawn as the
+    // longest timer its signed register holds, timer 2 at zero and all four bits.
+    std::vector<std::pair<int, int>> lightingWrites;
     for (const wizard_runs::JournalRequest& write : wizard_runs::OfFunction(device.Requests(), 6))
-        if (write.address == 0xE015)
-            timerWritten = write.value == 0xEAE8;
-    EXPECT_TRUE(timerWritten);
+        if (write.address >= 0xE015 && write.address <= 0xE017)
+            lightingWrites.emplace_back(write.address, write.value);
+    EXPECT_EQ((std::vector<std::pair<int, int>>{{0xE015, 0xEAE8}, {0xE016, 7200}, {0xE017, 11},
+                                                {0xE015, 0x7FFF}, {0xE016, 0}, {0xE017, 15}}),
+              lightingWrites);
     ASSERT_EQ(1u, m_printer.jobs.size());
     EXPECT_GE(m_printer.inkedPages, 1);
 
     // The printed text: addresses, then each used row at the three system voltages.
-    const std::string text = dialog.BuildSummaryText("today");
+    const std::string& text = printed;
     EXPECT_EQ(0u, text.find("Quorvant Corp. Varnix Setup Summary\nPrinted on today\nMode: Lighting\n"
                             "MODBUS Address: 1\nSkelder Address: 1\n"
                             "Setpoints (set the System Voltage with DIP switches 2 & 3):\n"))
