@@ -318,6 +318,14 @@ TEST_F(GenericDevice, WizardEntriesTakeTheirTextsFromTheToolsMenu)
     EXPECT_THROW(varnix->GetPopupMenuEntry(base + 2, text, enabled, checked), std::range_error);
     EXPECT_EQ(base, Load(2, 5)->GetPopupMenuEntryCount());
 
+    // The HV MPPT setup has no Tools menu item: its entry takes its name from the string table
+    // and sends its own command.
+    CDocumentDeviceGeneric1 hv(21, 9, 5, nullptr);
+    ASSERT_EQ(base + 1, hv.GetPopupMenuEntryCount());
+    hv.GetPopupMenuEntry(base, text, enabled, checked);
+    EXPECT_STREQ("Varnix &HV MPPT Setup Wizard", text);
+    EXPECT_TRUE(enabled);
+
     // A command the first Tools popup lacks is a separator; without the menu the text is "unknown".
     CDocumentDeviceGeneric1 relay(0, 3, 255, nullptr);
     relay.GetPopupMenuEntry(base, text, enabled, checked);
