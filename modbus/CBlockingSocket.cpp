@@ -30,6 +30,7 @@ void CBlockingSocket::Create(int type)
 {
     ASSERT(m_socket == INVALID_SOCKET);
     m_socket = ::socket(AF_INET, type, 0);
+    m_receiveWaitSeconds = 0;
     if (m_socket == INVALID_SOCKET)
         throw CBlockingSocketException("unable to create socket");
 }
@@ -148,20 +149,22 @@ int CBlockingSocket::Send(const char* data, int length, int timeoutSeconds)
 
 int CBlockingSocket::Receive(char* data, int length, int timeoutSeconds)
 {
-    if (timeoutSeconds > 0) {
-        fd_set readable;
-        FD_ZERO(&readable);
-        FD_SET(m_socket, &readable);
-        timeval tv = SecondsToTimeval(timeoutSeconds);
-        const int ready = ::select(0, &readable, nullptr, nullptr, &tv);
-        if (ready == SOCKET_ERROR)
+    // The time-out rides on the socket, so a receive costs one call instead of a wait
+    // and a read; 0 waits without limit, as before.
+    const int waitSeconds = timeoutSeconds > 0 ? timeoutSeconds : 0;
+    if (waitSeconds != m_receiveWaitSeconds) {
+        const DWORD waitMs = static_cast<DWORD>(waitSeconds) * 1000u;
+        if (::setsockopt(m_socket, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&waitMs),
+                         sizeof(waitMs)) == SOCKET_ERROR)
             throw CBlockingSocketException("Receive");
-        if (ready == 0)
-            throw CBlockingSocketException("Receive timeout");
+        m_receiveWaitSeconds = waitSeconds;
     }
     const int received = ::recv(m_socket, data, length, 0);
-    if (received == SOCKET_ERROR)
+    if (received == SOCKET_ERROR) {
+        if (::WSAGetLastError() == WSAETIMEDOUT)
+            throw CBlockingSocketException("Receive timeout");
         throw CBlockingSocketException("Receive");
+    }
     return received;
 }
 

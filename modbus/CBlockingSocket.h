@@ -40,4 +40,6 @@ private:
     void WaitConnected(int timeoutSeconds);
 
     SOCKET m_socket = INVALID_SOCKET;
+    // The receive time-out set on m_socket (0: none).
+    int m_receiveWaitSeconds = 0;
 };

@@ -117,7 +117,6 @@ int CRemoteModbus::TxRxMessage(CByteArray& query, int queryLength, CByteArray& r
 int CRemoteModbus::TransactTcp(CByteArray& query, int queryLength, CByteArray& reply,
                                int expectedLength, int* receivedLength)
 {
-    CSingleLock lock(&m_mutex, TRUE);
     if (reply.GetSize() < expectedLength) {
         reply.SetSize(expectedLength);
         std::memset(reply.GetData(), 0, static_cast<size_t>(expectedLength));

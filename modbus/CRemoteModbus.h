@@ -31,10 +31,11 @@ public:
     // 1 on success, 0 when closing the socket failed.
     int Close();
 
+private:
+    // The exchange itself; the caller holds m_mutex.
     int TransactTcp(CByteArray& query, int queryLength, CByteArray& reply, int expectedLength,
                     int* receivedLength);
 
-private:
     enum { kHeaderLength = 6, kBufferSize = 1024 };
 
     int SocketWaitSeconds() const { return m_timeoutMs / 1000; }

@@ -1,7 +1,8 @@
 // The floor Wine allows: the benchmark's request/response loop written directly on
 // Winsock and on the Win32 serial API, with no framework and no Modbus layer. The frames
 // are built once before the loop; replies are read by their known length.
-// Usage: RawFloor tcp PORT COUNT, or RawFloor rtu|ascii COM COUNT.
+// Usage: RawFloor tcp|tcpshared PORT COUNT, or RawFloor rtu|ascii COM COUNT; tcpshared
+// connects, exchanges and closes for every exchange, as a shared link does.
 #include <winsock2.h>
 #include <windows.h>
 
@@ -98,6 +99,28 @@ bool TcpExchange(void* channel, const Bytes& frame, unsigned char* reply, size_t
     return true;
 }
 
+sockaddr_in LoopbackAddress(int port)
+{
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<u_short>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return address;
+}
+
+// The channel of a reconnecting exchange: the port to connect to.
+bool TcpReconnectExchange(void* channel, const Bytes& frame, unsigned char* reply, size_t replyBytes)
+{
+    const sockaddr_in address = LoopbackAddress(*static_cast<int*>(channel));
+    SOCKET socket = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (socket == INVALID_SOCKET)
+        return false;
+    const bool done = connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+                      TcpExchange(&socket, frame, reply, replyBytes);
+    closesocket(socket);
+    return done;
+}
+
 bool SerialExchange(void* channel, const Bytes& frame, unsigned char* reply, size_t replyBytes)
 {
     HANDLE port = *static_cast<HANDLE*>(channel);
@@ -149,7 +172,7 @@ int main(int argc, char** argv)
 {
     if (argc != 4)
     {
-        std::fprintf(stderr, "usage: RawFloor tcp|rtu|ascii PORT|COM COUNT\n");
+        std::fprintf(stderr, "usage: RawFloor tcp|tcpshared|rtu|ascii PORT|COM COUNT\n");
         return 2;
     }
     const std::string transport = argv[1];
@@ -158,16 +181,22 @@ int main(int argc, char** argv)
     if (count < 1)
         return 2;
 
-    if (transport == "tcp")
+    if (transport == "tcp" || transport == "tcpshared")
     {
         WSADATA data;
         WSAStartup(MAKEWORD(2, 2), &data);
+        if (transport == "tcpshared")
+        {
+            int target = port;
+            for (const Operation& operation : Operations())
+                Measure("tcpshared", operation, TcpFrame(operation.pdu), operation.replyLength + 6, count,
+                        TcpReconnectExchange, &target);
+            WSACleanup();
+            return 0;
+        }
         SOCKET socket = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-        sockaddr_in address = {};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(static_cast<u_short>(port));
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+        const sockaddr_in address = LoopbackAddress(port);
+        if (connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
         {
             std::fprintf(stderr, "RawFloor: no connection to port %d\n", port);
             return 1;
