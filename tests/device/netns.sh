@@ -15,6 +15,8 @@
 set -uo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 source "$here/../../tools/lib/env.sh"
+# The copied prefix is that of the test run when one is up.
+join_test_run || true
 profiles=()
 while [[ $# -gt 0 && "$1" != "--" ]]; do
     case "$1" in
@@ -73,4 +75,4 @@ if [[ "$(stat -Lc %i "/proc/$!/ns/net" 2>/dev/null)" != "$(stat -Lc %i "/run/net
     exit $?
 fi
 
-PYRAXIS_WINEPREFIX="$state/prefix" PYRAXIS_NETNS=1 PYRAXIS_NETNS_DIR="$state" inside timeout 600 "$@"
+PYRAXIS_PROGRAM_WINEPREFIX="$state/prefix" PYRAXIS_NETNS=1 PYRAXIS_NETNS_DIR="$state" inside timeout 600 "$@"
