@@ -109,6 +109,7 @@ class PeerHostAdmission(unittest.TestCase):
         self.assertGreaterEqual(len(self.token), 32)
 
     def test_refusals_close_the_connection_and_start_nothing(self):
+        touched = os.path.join(self.work.name, "touched-by-shell")
         cases = {
             "no-token": self.marker_spawn(os.path.join(self.work.name, "x"), None),
             "wrong-token": self.marker_spawn(os.path.join(self.work.name, "y"),
@@ -116,7 +117,7 @@ class PeerHostAdmission(unittest.TestCase):
             "http": "POST / HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 10\r\n\r\n",
             "ping-no-token": json.dumps({"op": "ping"}) + "\n",
             "shell": json.dumps({"token": self.token, "op": "spawn",
-                                 "argv": ["/bin/sh", "-c", "touch /tmp/never"]}) + "\n",
+                                 "argv": ["/bin/sh", "-c", "touch " + touched]}) + "\n",
             "python-c": json.dumps({"token": self.token, "op": "spawn",
                                     "argv": ["/usr/bin/python3", "-c", "print(1)"]}) + "\n",
             "outside-device-dir": json.dumps({"token": self.token, "op": "spawn",
@@ -133,7 +134,7 @@ class PeerHostAdmission(unittest.TestCase):
                 error = self.assert_refused_and_nothing_started(line, "marker-" + name)
                 if name in ("no-token", "wrong-token", "ping-no-token"):
                     self.assertIn("token", error)
-        self.assertFalse(os.path.exists("/tmp/never"))
+        self.assertFalse(os.path.exists(touched))
 
     def test_a_request_of_the_run_is_served_and_its_program_ends_with_the_connection(self):
         marker = os.path.join(self.work.name, "marker-admitted")
