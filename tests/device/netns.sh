@@ -15,6 +15,8 @@
 set -uo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 source "$here/../../tools/lib/env.sh"
+# The copied prefix is that of the test run when one is up.
+join_test_run || true
 profiles=()
 while [[ $# -gt 0 && "$1" != "--" ]]; do
     case "$1" in
@@ -91,4 +93,4 @@ if ! wineserver_ready; then
     exit 1
 fi
 
-PYRAXIS_WINEPREFIX="$state/prefix" PYRAXIS_NETNS=1 PYRAXIS_NETNS_DIR="$state" inside timeout 600 "$@"
+PYRAXIS_PROGRAM_WINEPREFIX="$state/prefix" PYRAXIS_NETNS=1 PYRAXIS_NETNS_DIR="$state" inside timeout 600 "$@"

@@ -3,21 +3,30 @@
 
 The test programs run under Wine and cannot manage Unix processes themselves, so this
 small server does it for them. It listens on a loopback port and takes one JSON request
-per line:
+per line, each carrying the run's token ("token": "..."), which it writes to
+STATE_DIR/token (readable by its owner only) and which the test programs get in their
+environment:
 
   {"op": "serial_pair", "com": 0}     make a pseudo-terminal pair with socat; one end is
                                       linked as dosdevices/comN in the Wine prefix (N free
                                       when 0), the other end is handed to the peer
-  {"op": "spawn", "argv": [...]}      start a peer program (a test device)
+  {"op": "spawn", "argv": [...]}      start a test program of tests/device with
+                                      /usr/bin/python3: ["/usr/bin/python3", SCRIPT, ...]
   {"op": "stop", "id": K}             end a serial pair or a program
   {"op": "alive", "id": K}            whether it still runs
   {"op": "ping"}
 
-Each answer is one JSON line with "ok". Everything a client made is ended when its
-connection closes, so a test program that dies leaves nothing behind.
+Each answer is one JSON line with "ok". The first line that is not such a request (not
+JSON, without the token, an unknown operation, a program outside the list) is answered
+with a refusal and the connection is closed, so that nothing else on the machine that
+can reach the port (a web page posting to it, say) has a line of its own run.
+Everything a client made is ended when its connection closes, so a test program that
+dies leaves nothing behind.
 """
+import hmac
 import json
 import os
+import secrets
 import signal
 import socket
 import subprocess
@@ -26,6 +35,10 @@ import threading
 import time
 
 COM_RANGE = range(20, 200)
+COM_ALLOWED = range(1, 256)
+PYTHON = "/usr/bin/python3"
+DEVICE_DIR = os.path.dirname(os.path.realpath(__file__))
+MAX_LINE = 65536
 LINK_WAIT_S = 5.0
 STOP_WAIT_S = 2.0
 
@@ -93,10 +106,10 @@ class Resources:
                          "links": [wine_link, peer_link]})
         return {"id": key, "port": "COM%d" % com, "com": com, "peer": peer_link}
 
-    def spawn(self, argv, cwd=None):
+    def spawn(self, argv):
         log_path = os.path.join(self.state_dir, "peer-%d.log" % self.next_id)
         log = open(log_path, "ab")
-        proc = subprocess.Popen(argv, cwd=cwd, stdin=subprocess.DEVNULL, stdout=log,
+        proc = subprocess.Popen(argv, cwd=DEVICE_DIR, stdin=subprocess.DEVNULL, stdout=log,
                                 stderr=subprocess.STDOUT, start_new_session=True)
         log.close()
         key = self._add({"kind": "process", "proc": proc, "links": []})
@@ -147,40 +160,100 @@ class Resources:
                 pass
 
 
-def serve_client(conn, resources):
-    owned = []
-    reader = conn.makefile("r", encoding="utf-8", newline="\n")
+class Refused(Exception):
+    """A line that is not a request of this run: the connection ends."""
+
+
+def allowed_program(argv):
+    """Only the test programs beside this one, run by the system's Python."""
+    if not isinstance(argv, list) or len(argv) < 2 or not all(isinstance(a, str) for a in argv):
+        return False
+    script = argv[1]
+    if argv[0] != PYTHON or not os.path.isabs(script) or not script.endswith(".py"):
+        return False
+    real = os.path.realpath(script)
+    return (os.path.dirname(real) == DEVICE_DIR and os.path.isfile(real)
+            and os.path.basename(real) != os.path.basename(__file__))
+
+
+def parse_request(line, token):
     try:
-        for line in reader:
-            line = line.strip()
+        request = json.loads(line)
+    except ValueError:
+        raise Refused("not a JSON request")
+    if not isinstance(request, dict):
+        raise Refused("not a JSON request")
+    given = request.get("token")
+    if not isinstance(given, str) or not hmac.compare_digest(given.encode(), token.encode()):
+        raise Refused("wrong or missing token")
+    op = request.get("op")
+    if op not in ("serial_pair", "spawn", "stop", "alive", "ping"):
+        raise Refused("unknown op %r" % (op,))
+    if op == "spawn" and not allowed_program(request.get("argv")):
+        raise Refused("only %s with a test program of %s may be started" % (PYTHON, DEVICE_DIR))
+    if op == "serial_pair":
+        com = request.get("com", 0)
+        if not isinstance(com, int) or (com != 0 and com not in COM_ALLOWED):
+            raise Refused("bad COM port number %r" % (com,))
+    if op in ("stop", "alive") and not isinstance(request.get("id"), int):
+        raise Refused("bad id")
+    return request
+
+
+def answer_request(request, resources, owned):
+    op = request["op"]
+    try:
+        if op == "serial_pair":
+            answer = resources.serial_pair(request.get("com", 0))
+            owned.append(answer["id"])
+        elif op == "spawn":
+            answer = resources.spawn(request["argv"])
+            owned.append(answer["id"])
+        elif op == "stop":
+            answer = resources.stop(request["id"])
+        elif op == "alive":
+            answer = resources.alive(request["id"])
+        else:
+            answer = {}
+        answer["ok"] = True
+    except (RuntimeError, OSError) as error:
+        answer = {"ok": False, "error": str(error)}
+    return answer
+
+
+def serve_client(conn, resources, token):
+    owned = []
+    reader = conn.makefile("r", encoding="utf-8", errors="replace", newline="\n")
+    try:
+        while True:
+            line = reader.readline(MAX_LINE)
             if not line:
-                continue
+                break
             try:
-                request = json.loads(line)
-                op = request.get("op")
-                if op == "serial_pair":
-                    answer = resources.serial_pair(int(request.get("com", 0)))
-                    owned.append(answer["id"])
-                elif op == "spawn":
-                    answer = resources.spawn([str(a) for a in request["argv"]], request.get("cwd"))
-                    owned.append(answer["id"])
-                elif op == "stop":
-                    answer = resources.stop(int(request["id"]))
-                elif op == "alive":
-                    answer = resources.alive(int(request["id"]))
-                elif op == "ping":
-                    answer = {}
-                else:
-                    raise RuntimeError("unknown op %r" % op)
-                answer["ok"] = True
-            except (RuntimeError, KeyError, ValueError, OSError) as error:
-                answer = {"ok": False, "error": str(error)}
+                if not line.endswith("\n"):
+                    raise Refused("line too long or cut short")
+                answer = answer_request(parse_request(line.strip(), token), resources, owned)
+            except Refused as refusal:
+                conn.sendall((json.dumps({"ok": False, "refused": True, "error": str(refusal)})
+                              + "\n").encode("utf-8"))
+                break
             conn.sendall((json.dumps(answer) + "\n").encode("utf-8"))
     except OSError:
         pass
     finally:
         resources.stop_all(owned)
         conn.close()
+
+
+def write_private(path, text):
+    """Writes a file only its owner can read, replacing any earlier one."""
+    tmp = path + ".tmp"
+    if os.path.lexists(tmp):
+        os.unlink(tmp)
+    fd = os.open(tmp, os.O_WRONLY | os.O_CREAT | os.O_EXCL, 0o600)
+    with os.fdopen(fd, "w") as f:
+        f.write(text)
+    os.replace(tmp, path)
 
 
 def main():
@@ -190,6 +263,7 @@ def main():
     prefix, state_dir = sys.argv[1], sys.argv[2]
     os.makedirs(state_dir, exist_ok=True)
     resources = Resources(prefix, state_dir)
+    token = secrets.token_hex(32)
 
     server = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
     server.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
@@ -204,14 +278,13 @@ def main():
     signal.signal(signal.SIGTERM, shutdown)
     signal.signal(signal.SIGINT, shutdown)
 
-    tmp = os.path.join(state_dir, "port.tmp")
-    with open(tmp, "w") as f:
-        f.write("%d\n" % port)
-    os.replace(tmp, os.path.join(state_dir, "port"))
+    # The token first: the port file tells the run that the host is ready.
+    write_private(os.path.join(state_dir, "token"), token + "\n")
+    write_private(os.path.join(state_dir, "port"), "%d\n" % port)
 
     while True:
         conn, _ = server.accept()
-        threading.Thread(target=serve_client, args=(conn, resources), daemon=True).start()
+        threading.Thread(target=serve_client, args=(conn, resources, token), daemon=True).start()
 
 
 if __name__ == "__main__":

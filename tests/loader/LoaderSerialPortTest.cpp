@@ -15,38 +15,6 @@ using testing_support::SerialPair;
 
 namespace {
 
-// argv: peer path, mode. "echo" returns every byte; a number N answers the first byte
-// received with N bytes (i % 251) and then swallows the rest; "sink" swallows all.
-const char kPeerScript[] = R"(
-import os, select, sys
-fd = os.open(sys.argv[1], os.O_RDWR | os.O_NOCTTY)
-mode = sys.argv[2]
-def send(data):
-    while data:
-        data = data[os.write(fd, data):]
-while True:
-    ready, _, _ = select.select([fd], [], [], 60)
-    if not ready:
-        break
-    data = os.read(fd, 4096)
-    if not data:
-        break
-    if mode == "echo":
-        send(data)
-    elif mode.isdigit():
-        send(bytes(i % 251 for i in range(int(mode))))
-        mode = "sink"
-)";
-
-// The peer host takes one line per request: the script travels as exec('...\\n...').
-std::string OneLine(const std::string& script)
-{
-    std::string line = "exec('";
-    for (char c : script)
-        line += (c == '\n') ? std::string("\\n") : std::string(1, c);
-    return line + "')";
-}
-
 const DWORD kCollectTimeoutMs = 5000;
 const DWORD kQuietMs = 500;
 
@@ -100,7 +68,8 @@ protected:
         pair = host.OpenSerialPair();
         ASSERT_NE(pair.id, 0) << host.Error();
         portName = "\\\\.\\" + pair.port;
-        ASSERT_NE(host.Spawn({"/usr/bin/python3", "-c", OneLine(kPeerScript), pair.peerPath, mode}), 0)
+        // tests/device/pty_peer.py echoes, floods or stays silent as the mode says.
+        ASSERT_NE(host.SpawnPython("pty_peer.py", {pair.peerPath, mode}), 0)
             << host.Error();
     }
 

@@ -2,9 +2,7 @@
 
 #include "tests/support/TestPaths.h"
 
-#include <cstdio>
 #include <cstdlib>
-#include <fstream>
 
 namespace testing_support {
 
@@ -27,18 +25,15 @@ PeerHost::PeerHost()
         m_error = "winsock did not start";
         return;
     }
-    // A private host (tools/run-test) is named in the environment; else the run's own.
-    int port = 0;
-    if (const char* fromEnvironment = std::getenv("PYRAXIS_PEERHOST_PORT")) {
-        port = std::atoi(fromEnvironment);
-    } else {
-        std::ifstream portFile(BuildPath("peerhost\\port"));
-        portFile >> port;
-    }
-    if (port <= 0) {
-        m_error = "no peer host runs (build/peerhost/port missing)";
+    // The test run's host, named with its token in the environment (tools/lib/wine-run).
+    const char* portText = std::getenv("PYRAXIS_PEERHOST_PORT");
+    const char* token = std::getenv("PYRAXIS_PEERHOST_TOKEN");
+    const int port = portText != nullptr ? std::atoi(portText) : 0;
+    if (port <= 0 || token == nullptr || *token == '\0') {
+        m_error = "no peer host runs (PYRAXIS_PEERHOST_PORT and PYRAXIS_PEERHOST_TOKEN not set)";
         return;
     }
+    m_token = token;
     m_socket = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     sockaddr_in address = {};
     address.sin_family = AF_INET;
@@ -64,7 +59,10 @@ std::string PeerHost::Request(const std::string& jsonLine)
 {
     if (m_socket == INVALID_SOCKET)
         return "";
-    std::string out = jsonLine + "\n";
+    // Every request carries the run's token; the host closes the connection otherwise.
+    if (jsonLine.empty() || jsonLine[0] != '{')
+        return "";
+    std::string out = "{\"token\": " + Quote(m_token) + ", " + jsonLine.substr(1) + "\n";
     if (::send(m_socket, out.data(), static_cast<int>(out.size()), 0) != static_cast<int>(out.size()))
         return "";
     for (int reads = 0; reads < 1000; ++reads) {

@@ -37,7 +37,8 @@ public:
     bool Stop(int id);
     bool Alive(int id);
 
-    // Sends one request line and returns the answer line ("" on failure).
+    // Sends one request (a JSON object, to which the run's token is added) and returns
+    // the answer line ("" on failure).
     std::string Request(const std::string& jsonLine);
 
     // Reads a field of a flat JSON answer: a string, or the text of a number or literal.
@@ -47,6 +48,7 @@ public:
 private:
     SOCKET m_socket = INVALID_SOCKET;
     std::string m_error;
+    std::string m_token;
     std::string m_pending;
 };
 

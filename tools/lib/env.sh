@@ -5,7 +5,8 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 # prefix of the first one.
 BUILD_DIR="${PYRAXIS_BUILD_DIR:-$ROOT/build}"
 DEPS_DIR="${PYRAXIS_DEPS_DIR:-$BUILD_DIR/deps}"
-export WINEPREFIX="${PYRAXIS_WINEPREFIX:-$BUILD_DIR/wineprefix}"
+BASE_WINEPREFIX="${PYRAXIS_WINEPREFIX:-$BUILD_DIR/wineprefix}"
+export WINEPREFIX="$BASE_WINEPREFIX"
 export WINEARCH=win64
 export WINEDEBUG="${WINEDEBUG--all}"
 export LANG="${PYRAXIS_LANG:-C}"
@@ -15,3 +16,23 @@ WINESERVER=/usr/lib/wine/wineserver64
 [[ -x "$WINE" ]] || WINE="$(command -v wine64 || command -v wine || echo wine)"
 [[ -x "$WINESERVER" ]] || WINESERVER="$(command -v wineserver || echo wineserver)"
 export WINE WINESERVER
+
+# The directory of the test run a command belongs to (tools/lib/testrun): the one named
+# by whoever started the run for its children, else its parent's, since ctest runs the
+# fixtures and the test programs as its own children.
+test_run_dir() {
+    echo "${PYRAXIS_TEST_RUN:-$BUILD_DIR/runs/run-$PPID}"
+}
+
+# Joins the test run when one is up: its Wine prefix, and its peer host for the test
+# programs. Children (also those started through timeout or a namespace) find the same
+# run. Returns false when no run is up.
+join_test_run() {
+    local run_dir
+    run_dir="$(test_run_dir)"
+    [[ -f "$run_dir/ready" ]] || return 1
+    export PYRAXIS_TEST_RUN="$run_dir"
+    export WINEPREFIX="$run_dir/prefix"
+    export PYRAXIS_PEERHOST_PORT="$(cat "$run_dir/peerhost/port")"
+    export PYRAXIS_PEERHOST_TOKEN="$(cat "$run_dir/peerhost/token")"
+}
