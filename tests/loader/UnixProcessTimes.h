@@ -1,0 +1,24 @@
+// Processor time of Unix processes as Linux counts it, read through Wine's Z: drive
+// (/proc/PID/stat): the test program itself and the wineserver that runs its Windows
+// calls. Wine's own process times leave the wineserver out, and a port whose driver polls
+// costs there.
+#pragma once
+#include <string>
+
+namespace loader_testing {
+
+class UnixProcessTimes
+{
+public:
+    // User plus system time of the process ("self": this one) in milliseconds, or -1 when
+    // its stat file cannot be read.
+    static double CpuMs(const std::string& pid);
+    // The pid of the wineserver serving this program's Wine prefix (matched by the
+    // WINEPREFIX it was started with), or "" when none is found.
+    static std::string WineServerPid();
+
+private:
+    static std::string ReadProcFile(const std::string& pid, const char* name);
+};
+
+} // namespace loader_testing
