@@ -7,6 +7,7 @@ namespace {
 const DWORD ThreadStopWaitMs = 2000;
 const DWORD ThreadMutexWaitMs = 1000;
 const int ReadChunkSize = 64;
+const int WriteChunkSize = 64;
 // A read that ended with nothing (its time-out, or an error): a short pause keeps a
 // failing port from spinning.
 const DWORD EmptyReadPauseMs = 10;
@@ -373,23 +374,24 @@ DWORD CComPort::TransmitLoop()
         // A mutex wait that times out counts as nothing done; the event stays set.
         if (!ClaimMutex(m_txMutex, ThreadMutexWaitMs))
             continue;
-        const bool haveByte = !m_txQueue.empty();
-        const BYTE byte = haveByte ? m_txQueue.front() : 0;
-        if (!haveByte)
+        // What is queued goes out in one write, without holding the mutex, so the caller
+        // can keep queueing; the bytes leave the queue once written.
+        BYTE chunk[WriteChunkSize];
+        const int count = static_cast<int>(std::min<size_t>(m_txQueue.size(), WriteChunkSize));
+        std::copy(m_txQueue.begin(), m_txQueue.begin() + count, chunk);
+        if (count == 0)
             ResetEvent(m_txEvent);
         ReleaseMutex(m_txMutex);
 
-        if (haveByte) {
-            // One byte per write, without holding the mutex, so the caller can keep queueing.
-            const int written = WriteSpBytes(1, &byte);
-            if (written != 0 && ClaimMutex(m_txMutex, ThreadMutexWaitMs)) {
-                m_txQueue.pop_front();
+        if (count > 0) {
+            const int written = WriteSpBytes(count, chunk);
+            if (written > 0 && ClaimMutex(m_txMutex, ThreadMutexWaitMs)) {
+                m_txQueue.erase(m_txQueue.begin(), m_txQueue.begin() + std::min(written, count));
                 ReleaseMutex(m_txMutex);
-            } else if (written == 0) {
+            } else if (written <= 0) {
                 Sleep(10);   // the port took nothing: retry later, not in a tight loop
             }
         }
-        SwitchToThread();
     }
     // The stop event is left set: the receive thread may still have to see it.
     return 0;
