@@ -357,5 +357,6 @@ TEST_F(LoaderSerialPortTest, IdlePortThreadsDoNotSpin)
     const double serverMs = serverBefore < 0 ? -1 : UnixProcessTimes::CpuMs(server) - serverBefore;
     std::printf("idle port: %.0f ms of processor time in %.0f s, wineserver %.0f ms\n", ownMs,
                 windowMs / 1000.0, serverMs);
-    EXPECT_LE(ownMs, 60.0);   // 3 % of one processor
+    // Under load this measures at most one 10 ms tick; a polled wait costs 140 ms and more.
+    EXPECT_LE(ownMs, 30.0);
 }
