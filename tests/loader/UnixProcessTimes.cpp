@@ -60,33 +60,56 @@ double UnixProcessTimes::CpuMs(const std::string& pid)
     return (userTicks + systemTicks) * kMsPerClockTick;
 }
 
-std::string UnixProcessTimes::WineServerPid()
+std::vector<std::string> UnixProcessTimes::PrefixProcesses(const std::string& programEnd)
 {
+    std::vector<std::string> pids;
     const char* prefix = std::getenv("WINEPREFIX");
     if (prefix == nullptr || *prefix == '\0')
-        return std::string();
+        return pids;
     const std::string wanted = std::string("WINEPREFIX=") + prefix;
 
     WIN32_FIND_DATAA entry;
     HANDLE search = FindFirstFileA("Z:\\proc\\*", &entry);
     if (search == INVALID_HANDLE_VALUE)
-        return std::string();
-    std::string found;
+        return pids;
     do {
         if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !AllDigits(entry.cFileName))
             continue;
         const std::string pid = entry.cFileName;
         const std::string commandLine = ReadProcFile(pid, "cmdline");
         const std::string program = commandLine.substr(0, commandLine.find('\0'));
-        if (program.find("wineserver") == std::string::npos)
+        if (program.size() < programEnd.size() ||
+            _stricmp(program.c_str() + program.size() - programEnd.size(), programEnd.c_str()) != 0)
             continue;
         // The environment is NUL-separated: compare whole entries.
         const std::string environment = '\0' + ReadProcFile(pid, "environ");
         if (environment.find('\0' + wanted + '\0') != std::string::npos)
-            found = pid;
-    } while (found.empty() && FindNextFileA(search, &entry));
+            pids.push_back(pid);
+    } while (FindNextFileA(search, &entry));
     FindClose(search);
-    return found;
+    return pids;
+}
+
+std::string UnixProcessTimes::WineServerPid()
+{
+    for (const char* name : {"wineserver", "wineserver64"}) {
+        const std::vector<std::string> pids = PrefixProcesses(name);
+        if (!pids.empty())
+            return pids.front();
+    }
+    return std::string();
+}
+
+std::string UnixProcessTimes::OwnPid()
+{
+    char path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    const char* name = path;
+    for (DWORD i = 0; i < length; ++i)
+        if (path[i] == '\\' || path[i] == '/')
+            name = path + i + 1;
+    const std::vector<std::string> pids = PrefixProcesses(std::string("/") + name);
+    return pids.size() == 1 ? pids.front() : std::string();
 }
 
 } // namespace loader_testing
