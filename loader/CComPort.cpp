@@ -7,13 +7,16 @@ namespace {
 const DWORD ThreadStopWaitMs = 2000;
 const DWORD ThreadMutexWaitMs = 1000;
 const int ReadChunkSize = 64;
-// After a wait that ended without an event: long enough to keep an idle port from
-// busying a processor, short next to a byte's 1 ms on the line at 9600 baud.
-const DWORD IdleWaitPauseMs = 2;
-const int DrainRoundsMax = 64;      // 4 KB per event at most: more than the driver holds
+const int WriteChunkSize = 64;
+// A read that ended with nothing (its time-out, or an error): a short pause keeps a
+// failing port from spinning.
+const DWORD EmptyReadPauseMs = 10;
+// A read waits for its first byte this long; Wine waits without limit, which is as good,
+// since a stop ends the wait.
+const DWORD FirstByteWaitMs = 1000;
 const DWORD DriverBufferSize = 1024;
+const int TransferStopped = -4;
 
-const DWORD ReceiveThreadNoEvent = 0xFF00;
 const DWORD ReceiveThreadNoStopEvent = 0xFF01;
 const DWORD TerminatedThreadExitCode = 0xFFFF;
 
@@ -46,7 +49,7 @@ bool ClaimMutex(HANDLE mutex, DWORD milliseconds)
 CComPort::CComPort()
     : m_port(INVALID_HANDLE_VALUE), m_savedDcb(), m_savedTimeouts(), m_haveSavedDcb(false),
       m_haveSavedTimeouts(false), m_rxThread(nullptr), m_txThread(nullptr), m_stopEvent(nullptr),
-      m_rxMutex(nullptr), m_rxEvent(nullptr), m_txMutex(nullptr), m_txEvent(nullptr)
+      m_rxDropped(0), m_rxMutex(nullptr), m_rxEvent(nullptr), m_txMutex(nullptr), m_txEvent(nullptr)
 {
 }
 
@@ -102,8 +105,13 @@ int CComPort::Open(LPCTSTR portName, int baud)
 
     if (failure == COMPORT_OK) {
         m_haveSavedTimeouts = GetCommTimeouts(m_port, &m_savedTimeouts) != FALSE;
+        // A read returns at once with what is there, or with the first byte to come. Wine
+        // waits for that byte on the line's readiness: an idle port costs nothing. (A
+        // wait for a port event is polled by Wine instead.)
         COMMTIMEOUTS timeouts = {};
-        timeouts.ReadIntervalTimeout = MAXDWORD;   // a read returns at once with what is there
+        timeouts.ReadIntervalTimeout = MAXDWORD;
+        timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
+        timeouts.ReadTotalTimeoutConstant = FirstByteWaitMs;
         if (!m_haveSavedTimeouts || !SetCommTimeouts(m_port, &timeouts))
             failure = COMPORT_ERR_CONFIG;
     }
@@ -129,8 +137,6 @@ int CComPort::Open(LPCTSTR portName, int baud)
         ClearQueues();
         if (!PurgeComm(m_port, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR))
             failure = COMPORT_ERR_ACCESS;
-        else if (!SetCommMask(m_port, EV_RXCHAR))
-            failure = COMPORT_ERR_CONFIG;
     }
 
     if (failure != COMPORT_OK) {
@@ -201,6 +207,7 @@ void CComPort::CloseSyncObjects()
 void CComPort::ClearQueues()
 {
     m_rxQueue.clear();
+    m_rxDropped = 0;
     m_txQueue.clear();
 }
 
@@ -215,6 +222,15 @@ int CComPort::GetByteFromRxBuffer(DWORD milliseconds)
     }
     ReleaseMutex(m_rxMutex);
     return byte;
+}
+
+long CComPort::GetDroppedRxByteCount(DWORD milliseconds)
+{
+    if (!ClaimMutex(m_rxMutex, milliseconds))
+        return -1;
+    const long dropped = m_rxDropped;
+    ReleaseMutex(m_rxMutex);
+    return dropped;
 }
 
 bool CComPort::IsRxBufferEmpty(DWORD milliseconds)
@@ -250,8 +266,9 @@ int CComPort::PutBytes(const BYTE* data, int count, DWORD milliseconds)
 namespace {
 
 // One overlapped read or write, waited for to its end: the bytes moved, 0 when the
-// transfer failed after starting, -2 without an event, -3 when it could not start.
-int TransferAndWait(HANDLE port, bool write, void* data, int count)
+// transfer failed after starting, -2 without an event, -3 when it could not start, and
+// TransferStopped when the stop event (if any) was set first: the transfer is cancelled.
+int TransferAndWait(HANDLE port, bool write, void* data, int count, HANDLE stopEvent = nullptr)
 {
     OVERLAPPED overlapped = {};
     overlapped.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -263,9 +280,17 @@ int TransferAndWait(HANDLE port, bool write, void* data, int count)
     int result = 0;
     if (done)
         result = static_cast<int>(moved);
-    else if (GetLastError() == ERROR_IO_PENDING)
-        result = GetOverlappedResult(port, &overlapped, &moved, TRUE) ? static_cast<int>(moved) : 0;
-    else
+    else if (GetLastError() == ERROR_IO_PENDING) {
+        HANDLE waits[2] = {overlapped.hEvent, stopEvent};
+        if (stopEvent != nullptr && WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0) {
+            // The transfer refers to this stack frame: end it before leaving.
+            CancelIo(port);
+            GetOverlappedResult(port, &overlapped, &moved, TRUE);
+            result = TransferStopped;
+        } else {
+            result = GetOverlappedResult(port, &overlapped, &moved, TRUE) ? static_cast<int>(moved) : 0;
+        }
+    } else
         result = -3;
     CloseHandle(overlapped.hEvent);
     return result;
@@ -301,78 +326,45 @@ DWORD WINAPI CComPort::TransmitThreadEntry(LPVOID param)
 
 DWORD CComPort::ReceiveLoop()
 {
-    HANDLE waitEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (waitEvent == nullptr)
-        return ReceiveThreadNoEvent;
-    if (m_stopEvent == nullptr) {
-        CloseHandle(waitEvent);
+    if (m_stopEvent == nullptr)
         return ReceiveThreadNoStopEvent;
-    }
 
     while (WaitForSingleObject(m_stopEvent, 0) != WAIT_OBJECT_0) {
-        OVERLAPPED overlapped = {};
-        overlapped.hEvent = waitEvent;
-        ResetEvent(waitEvent);
-        DWORD mask = 0;
-        if (!WaitCommEvent(m_port, &mask, &overlapped)) {
-            if (GetLastError() != ERROR_IO_PENDING) {
-                // Failing at once again and again must not spin the processor.
-                Sleep(10);
-                continue;
-            }
-            HANDLE waits[2] = {waitEvent, m_stopEvent};
-            const DWORD woken = WaitForMultipleObjects(2, waits, FALSE, INFINITE);
-            DWORD ignored = 0;
-            if (woken != WAIT_OBJECT_0) {
-                // The pending wait refers to this stack frame: end it before leaving.
-                CancelIo(m_port);
-                GetOverlappedResult(m_port, &overlapped, &ignored, TRUE);
+        // One byte, waited for; then what else the driver holds, which needs no wait.
+        BYTE chunk[ReadChunkSize];
+        int got = TransferAndWait(m_port, false, chunk, 1, m_stopEvent);
+        if (got == TransferStopped)
+            break;
+        if (got <= 0) {
+            if (WaitForSingleObject(m_stopEvent, EmptyReadPauseMs) == WAIT_OBJECT_0)
                 break;
-            }
-            if (!GetOverlappedResult(m_port, &overlapped, &ignored, FALSE)) {
-                // Wine ends a pending wait every few milliseconds on an idle line without
-                // any event. Reissuing it at once would keep a processor busy, so pause
-                // briefly (a stop still ends the pause), then take bytes that came
-                // meanwhile, since those raise no event of their own. (Only when some are
-                // queued: a read with nothing there may stay pending on a pty.)
-                if (WaitForSingleObject(m_stopEvent, IdleWaitPauseMs) == WAIT_OBJECT_0)
-                    break;
-                DWORD errors = 0;
-                COMSTAT status = {};
-                if (ClearCommError(m_port, &errors, &status) && status.cbInQue > 0)
-                    mask = EV_RXCHAR;
-            }
+            continue;
         }
-
-        if (mask & EV_RXCHAR) {
-            // Read until the driver is empty: bytes left behind would raise no new event.
-            // Only what the driver holds is asked for, as a read of nothing may stay
-            // pending on a pty.
-            BYTE chunk[ReadChunkSize];
-            bool queued = false;
-            for (int round = 0; round < DrainRoundsMax; ++round) {
-                DWORD errors = 0;
-                COMSTAT status = {};
-                if (!ClearCommError(m_port, &errors, &status) || status.cbInQue == 0)
-                    break;
-                const int wanted = static_cast<int>(std::min<DWORD>(status.cbInQue, ReadChunkSize));
-                const int got = ReadSpBytes(wanted, chunk);
-                if (got <= 0)
-                    break;
-                if (ClaimMutex(m_rxMutex, ThreadMutexWaitMs)) {
-                    for (int i = 0; i < got && m_rxQueue.size() < RxQueueCapacity; ++i)
-                        m_rxQueue.push_back(chunk[i]);
-                    ReleaseMutex(m_rxMutex);
-                    queued = true;
-                }
-            }
-            if (queued)
-                SetEvent(m_rxEvent);
+        DWORD errors = 0;
+        COMSTAT status = {};
+        if (ClearCommError(m_port, &errors, &status) && status.cbInQue > 0) {
+            const int more = ReadSpBytes(static_cast<int>(std::min<DWORD>(status.cbInQue, ReadChunkSize - 1)),
+                                         chunk + 1);
+            if (more > 0)
+                got += more;
         }
-        SwitchToThread();
+        QueueReceived(chunk, got);
     }
-    CloseHandle(waitEvent);
     return 0;
+}
+
+void CComPort::QueueReceived(const BYTE* bytes, int count)
+{
+    if (!ClaimMutex(m_rxMutex, ThreadMutexWaitMs))
+        return;
+    for (int i = 0; i < count; ++i) {
+        if (m_rxQueue.size() < RxQueueCapacity)
+            m_rxQueue.push_back(bytes[i]);
+        else
+            ++m_rxDropped;
+    }
+    ReleaseMutex(m_rxMutex);
+    SetEvent(m_rxEvent);
 }
 
 DWORD CComPort::TransmitLoop()
@@ -382,23 +374,24 @@ DWORD CComPort::TransmitLoop()
         // A mutex wait that times out counts as nothing done; the event stays set.
         if (!ClaimMutex(m_txMutex, ThreadMutexWaitMs))
             continue;
-        const bool haveByte = !m_txQueue.empty();
-        const BYTE byte = haveByte ? m_txQueue.front() : 0;
-        if (!haveByte)
+        // What is queued goes out in one write, without holding the mutex, so the caller
+        // can keep queueing; the bytes leave the queue once written.
+        BYTE chunk[WriteChunkSize];
+        const int count = static_cast<int>(std::min<size_t>(m_txQueue.size(), WriteChunkSize));
+        std::copy(m_txQueue.begin(), m_txQueue.begin() + count, chunk);
+        if (count == 0)
             ResetEvent(m_txEvent);
         ReleaseMutex(m_txMutex);
 
-        if (haveByte) {
-            // One byte per write, without holding the mutex, so the caller can keep queueing.
-            const int written = WriteSpBytes(1, &byte);
-            if (written != 0 && ClaimMutex(m_txMutex, ThreadMutexWaitMs)) {
-                m_txQueue.pop_front();
+        if (count > 0) {
+            const int written = WriteSpBytes(count, chunk);
+            if (written > 0 && ClaimMutex(m_txMutex, ThreadMutexWaitMs)) {
+                m_txQueue.erase(m_txQueue.begin(), m_txQueue.begin() + std::min(written, count));
                 ReleaseMutex(m_txMutex);
-            } else if (written == 0) {
+            } else if (written <= 0) {
                 Sleep(10);   // the port took nothing: retry later, not in a tight loop
             }
         }
-        SwitchToThread();
     }
     // The stop event is left set: the receive thread may still have to see it.
     return 0;

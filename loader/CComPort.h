@@ -1,5 +1,5 @@
 // Serial port for the loader's byte protocol. A receive thread moves arriving bytes into
-// a bounded receive queue and signals an event; a transmit thread writes the bytes the
+// a bounded receive queue (the oldest are kept) and signals an event; a transmit thread writes the bytes the
 // caller queued, one at a time and in order. The caller never touches the port handle.
 #pragma once
 #include "framework/FrameworkBase.h"
@@ -39,6 +39,9 @@ public:
     // Oldest received byte (0..255), or -1 when the queue is empty or its mutex was not
     // claimed in time. Never waits for data: wait on GetRxEvent() first.
     int GetByteFromRxBuffer(DWORD milliseconds);
+    // Bytes received since the open while the queue was full (they are lost), or -1 when
+    // the mutex was not claimed in time.
+    long GetDroppedRxByteCount(DWORD milliseconds);
     // True when empty or when the mutex was not claimed in time.
     bool IsRxBufferEmpty(DWORD milliseconds);
     // Manual-reset event set whenever bytes were received; the caller resets it.
@@ -50,9 +53,10 @@ public:
     // a negative count or no data, -2 when the mutex was not claimed in time.
     int PutBytes(const BYTE* data, int count, DWORD milliseconds);
 
-    // One overlapped read or write, waiting for completion; used by the port threads.
-    // Returns the bytes moved (0 on a completion error), -1 port closed, -2 no event,
-    // -3 the call failed at once.
+    // One overlapped read or write, waiting for completion; used by the port threads. A
+    // read returns what is there, else waits for the first byte (bounded by a time-out
+    // that Wine does not apply). Returns the bytes moved (0 on a completion error or
+    // time-out), -1 port closed, -2 no event, -3 the call failed at once.
     int ReadSpBytes(int count, BYTE* buffer);
     int WriteSpBytes(int count, const BYTE* data);
 
@@ -61,6 +65,8 @@ private:
     static DWORD WINAPI TransmitThreadEntry(LPVOID param);
     DWORD ReceiveLoop();
     DWORD TransmitLoop();
+    // Appends what fits to the receive queue, counts the rest as dropped, signals the event.
+    void QueueReceived(const BYTE* bytes, int count);
 
     void StopThread(HANDLE& thread);
     void CloseSyncObjects();
@@ -75,6 +81,7 @@ private:
     HANDLE m_txThread;
     HANDLE m_stopEvent;
     std::deque<BYTE> m_rxQueue;
+    long m_rxDropped;
     HANDLE m_rxMutex;
     HANDLE m_rxEvent;
     std::deque<BYTE> m_txQueue;

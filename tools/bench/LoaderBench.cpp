@@ -6,6 +6,7 @@
 #include "loader/FirmwareFile.h"
 #include "loader/ProgrammingSettings.h"
 #include "loader/ProgrammingThread.h"
+#include "tests/loader/UnixProcessTimes.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -108,12 +109,17 @@ int main(int argc, char** argv)
     // CPU while the port is open and idle: from Start to the search's first log line,
     // which follows the 1,000 ms pause (and, for a meter, the pass-through request).
     double searchAt = -1.0, cpuAtSearch = 0.0;
+    // The same span as Linux counts it, with the wineserver's share (-1: not readable).
+    using loader_testing::UnixProcessTimes;
+    const std::string server = UnixProcessTimes::WineServerPid();
+    double serverMsAtSearch = -1.0;
     double cpuAtStarted = 0.0, cpuAtEnd = 0.0;
     int failedCode = 0;
     bool done = false, failed = false;
 
     ProgrammingThread thread;
     const double cpuBefore = ProcessCpuSeconds();
+    const double serverMsBefore = server.empty() ? -1.0 : UnixProcessTimes::CpuMs(server);
     QueryPerformanceCounter(&start);
     if (!thread.Start(sink, settings))
     {
@@ -139,6 +145,8 @@ int main(int argc, char** argv)
                 {
                     searchAt = t;
                     cpuAtSearch = ProcessCpuSeconds();
+                    if (serverMsBefore >= 0)
+                        serverMsAtSearch = UnixProcessTimes::CpuMs(server);
                 }
                 std::fprintf(stderr, "%s: %s\n", label, text);
                 delete[] text;
@@ -201,11 +209,12 @@ int main(int argc, char** argv)
     const double totalS = endedAt >= 0 ? endedAt : wallS;
     std::printf("RESULT %s outcome=%s code=%d records=%u accepted=%u product=%d total_s=%.3f records_s=%.3f "
                 "floor_total_s=%.3f floor_records_s=%.3f waits_s=%.3f median_ms=%.3f p99_ms=%.3f "
-                "cpu_s=%.3f wall_s=%.3f idle_s=%.3f idle_cpu_s=%.3f records_cpu_s=%.3f\n",
+                "cpu_s=%.3f wall_s=%.3f idle_s=%.3f idle_cpu_s=%.3f idle_server_s=%.3f records_cpu_s=%.3f\n",
                 label, outcome, failedCode, static_cast<unsigned>(settings.records.size()),
                 static_cast<unsigned>(progressTimes.size()), settings.productId, totalS, recordsS,
                 setupWireS + waitsS + recordsWireS, recordsWireS, waitsS, medianMs, p99Ms, cpuS, wallS,
-                searchAt, searchAt >= 0 ? cpuAtSearch - cpuBefore : 0.0, done ? cpuAtEnd - cpuAtStarted : 0.0);
+                searchAt, searchAt >= 0 ? cpuAtSearch - cpuBefore : 0.0,
+                serverMsAtSearch >= 0 ? (serverMsAtSearch - serverMsBefore) / 1e3 : -1.0, done ? cpuAtEnd - cpuAtStarted : 0.0);
     std::fflush(stdout);
     return done ? 0 : 1;
 }
