@@ -22,9 +22,24 @@ CUserSpaceSyncObject::Guard::Guard()
     ::AcquireSRWLockExclusive(&g_guard);
 }
 
+CUserSpaceSyncObject::Guard::Guard(DWORD timeout)
+{
+    const ULONGLONG start = ::GetTickCount64();
+    while (!::TryAcquireSRWLockExclusive(&g_guard))
+    {
+        if (::GetTickCount64() - start >= timeout)
+        {
+            m_held = false;
+            return;
+        }
+        ::Sleep(1);
+    }
+}
+
 CUserSpaceSyncObject::Guard::~Guard()
 {
-    ::ReleaseSRWLockExclusive(&g_guard);
+    if (m_held)
+        ::ReleaseSRWLockExclusive(&g_guard);
 }
 
 void CUserSpaceSyncObject::WakeWaiters()

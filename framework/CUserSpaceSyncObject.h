@@ -29,9 +29,15 @@ public:
     {
     public:
         Guard();
+        // Tries for at most the time given; Held() says whether it got the guard.
+        explicit Guard(DWORD timeout);
         ~Guard();
+        bool Held() const { return m_held; }
         Guard(const Guard&) = delete;
         Guard& operator=(const Guard&) = delete;
+
+    private:
+        bool m_held = true;
     };
     // Wakes the waiters after a change that may let one of them go on; guard held.
     static void WakeWaiters();

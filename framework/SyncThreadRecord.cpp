@@ -7,6 +7,8 @@
 
 namespace
 {
+const DWORD kThreadEndGuardWaitMs = 200;
+
 // Fiber-local storage rather than thread_local: its callback runs when any thread
 // ends, whoever started it, and hands over the record.
 DWORD RecordSlot(PFLS_CALLBACK_FUNCTION threadEnds)
@@ -66,6 +68,11 @@ void WINAPI SyncThreadRecord::ThreadEnds(void* record)
 {
     if (record == nullptr)
         return;
-    CUserSpaceSyncObject::Guard guard;
-    static_cast<SyncThreadRecord*>(record)->EndThread();
+    // This runs for the last thread too, while the process ends: the other threads are
+    // gone by then, and one may have been cut off holding the guard. Waiting for it would
+    // hang the exit for ever, so the wait is bounded; a record left behind is harmless, as
+    // waiters find an ended holder by its thread handle as well.
+    CUserSpaceSyncObject::Guard guard(kThreadEndGuardWaitMs);
+    if (guard.Held())
+        static_cast<SyncThreadRecord*>(record)->EndThread();
 }
