@@ -3,6 +3,7 @@
 #include "documents/CDocumentDeviceGeneric1.h"
 #include "documents/DeviceMessageKeys.h"
 #include "framework/CSingleLock.h"
+#include "framework/CUserSpaceSyncObject.h"
 #include "framework/CWinThread.h"
 
 #include <cstdio>
@@ -88,7 +89,7 @@ void CConnectionGeneric1::StopWorker()
         return;
     SetEvent(m_stopEvent);
     if (WaitForSingleObject(m_worker->m_hThread, CONNECTION_THREAD_STOP_WAIT_MS) != WAIT_OBJECT_0)
-        TerminateThread(m_worker->m_hThread, THREAD_TERMINATE_EXIT_CODE);
+        CUserSpaceSyncObject::TerminateThreadOutsideLocks(m_worker->m_hThread, THREAD_TERMINATE_EXIT_CODE);
     delete m_worker;
     m_worker = nullptr;
 }

@@ -7,6 +7,7 @@
 #include "documents/logfiles/CLogFileInXml.h"
 #include "framework/CFileDialog.h"
 #include "framework/CSingleLock.h"
+#include "framework/CUserSpaceSyncObject.h"
 #include "framework/CWinApp.h"
 #include "framework/CWinThread.h"
 #include "framework/MessageBoxHook.h"
@@ -207,7 +208,7 @@ void CDocumentLogFile::StopMonitor()
     {
         ::SetEvent(m_stopEvent);
         if (::WaitForSingleObject(m_monitor->m_hThread, LOG_MONITOR_STOP_WAIT_MS) != WAIT_OBJECT_0)
-            ::TerminateThread(m_monitor->m_hThread, static_cast<DWORD>(-16));
+            CUserSpaceSyncObject::TerminateThreadOutsideLocks(m_monitor->m_hThread, static_cast<DWORD>(-16));
         delete m_monitor;
         m_monitor = nullptr;
     }

@@ -7,6 +7,7 @@
 #include "documents/CStorageTime.h"
 #include "framework/CSingleLock.h"
 #include "framework/CUserException.h"
+#include "framework/CUserSpaceSyncObject.h"
 #include "framework/CWinThread.h"
 #include "framework/MessageBoxHook.h"
 
@@ -225,7 +226,7 @@ void StorageDispatcher_t::StopThread()
         return;
     RequestStop();
     if (WaitForSingleObject(m_thread->m_hThread, DISPATCH_STOP_WAIT_MS) != WAIT_OBJECT_0)
-        TerminateThread(m_thread->m_hThread, (DWORD)-1);
+        CUserSpaceSyncObject::TerminateThreadOutsideLocks(m_thread->m_hThread, (DWORD)-1);
     delete m_thread;
     m_thread = nullptr;
 }

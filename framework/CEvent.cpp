@@ -18,15 +18,31 @@ CEvent::CEvent(BOOL initiallyOwn, BOOL manualReset, LPCTSTR name,
 
 HANDLE CEvent::GetWaitHandle()
 {
-    Guard guard;
-    if (m_hObject == nullptr)
+    bool signalled;
     {
-        m_hObject = ::CreateEventA(nullptr, m_manualReset, m_signalled, nullptr);
-        if (m_hObject == nullptr)
-            AfxThrowResourceException();
-        // Whoever waits in user space now goes on waiting on the handle.
-        WakeWaiters();
+        Guard guard;
+        if (m_hObject != nullptr)
+            return m_hObject;
+        signalled = m_signalled;
     }
+    // Made outside the guard, which is held across a kernel call only when the event
+    // changed in between.
+    const HANDLE made = ::CreateEventA(nullptr, m_manualReset, signalled, nullptr);
+    if (made == nullptr)
+        AfxThrowResourceException();
+    {
+        Guard guard;
+        if (m_hObject == nullptr)
+        {
+            if (m_signalled != signalled)
+                m_signalled ? ::SetEvent(made) : ::ResetEvent(made);
+            m_hObject = made;
+            // Whoever waits in user space now goes on waiting on the handle.
+            WakeWaiters();
+            return m_hObject;
+        }
+    }
+    ::CloseHandle(made);   // another thread gave it its handle first
     return m_hObject;
 }
 

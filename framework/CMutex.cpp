@@ -15,6 +15,7 @@ CMutex::CMutex(BOOL initiallyOwn, LPCTSTR name, LPSECURITY_ATTRIBUTES attributes
     }
     else if (initiallyOwn)
     {
+        SyncThreadRecord::Current();   // made outside the guard
         Guard guard;
         Take();
     }
@@ -47,7 +48,7 @@ BOOL CMutex::Unlock()
     if (m_hObject != nullptr)
         return ::ReleaseMutex(m_hObject);
     Guard guard;
-    if (m_holder == nullptr || m_holder != &SyncThreadRecord::Current())
+    if (m_holder == nullptr || m_holder != SyncThreadRecord::Find())
     {
         ::SetLastError(ERROR_NOT_OWNER);
         return FALSE;
@@ -63,12 +64,13 @@ BOOL CMutex::Unlock()
 
 bool CMutex::CanTake()
 {
-    return m_holder == nullptr || m_holder == &SyncThreadRecord::Current();
+    return m_holder == nullptr || m_holder == SyncThreadRecord::Find();
 }
 
 bool CMutex::Take()
 {
-    SyncThreadRecord& self = SyncThreadRecord::Current();
+    // Every taker made its record before it took the guard.
+    SyncThreadRecord& self = *SyncThreadRecord::Find();
     if (m_holder == &self)
     {
         ++m_recursion;

@@ -3,7 +3,14 @@
 // (under Wine a round trip to its server). All of them keep their state under one
 // process-wide guard, so that a wait for several of them at once (all of them, or the
 // first one) sees them together and takes them together, as a kernel wait does.
-// Waiters sleep on one condition variable; a release wakes them only when some wait.
+//
+// A thread may be terminated at any moment (a stuck worker is, after its stop wait), so
+// nothing here may be left broken by a thread that never runs again: the guard is a
+// lock word that records its holder, taken by spinning rather than by queueing in a
+// wait list, and taken over when its holder has ended; a waiter sleeps on a kernel event
+// of its own, so a release wakes it through the kernel and a terminated sleeper leaves
+// nothing behind but its entry in the sleepers' list, which is forgotten. Only a
+// contended wait pays kernel calls.
 #pragma once
 #include "framework/FrameworkBase.h"
 #include "framework/CSyncObject.h"
@@ -24,7 +31,7 @@ public:
     static DWORD Wait(CUserSpaceSyncObject* const objects[], DWORD count, BOOL waitForAll,
                       DWORD& timeout);
 
-    // Holds the guard of every user-space object for its scope.
+    // Holds the guard of every user-space object for its scope. Not recursive.
     class Guard
     {
     public:
@@ -33,6 +40,9 @@ public:
         explicit Guard(DWORD timeout);
         ~Guard();
         bool Held() const { return m_held; }
+        // Lets the guard go for a while (a sleep) and takes it again.
+        void Leave();
+        void Enter();
         Guard(const Guard&) = delete;
         Guard& operator=(const Guard&) = delete;
 
@@ -41,6 +51,11 @@ public:
     };
     // Wakes the waiters after a change that may let one of them go on; guard held.
     static void WakeWaiters();
+
+    // Terminates a thread while the guard is held, so that it is cut off outside every
+    // lock's bookkeeping, and forgets it as a sleeper. What it held stays held until a
+    // waiter finds it ended (its mutexes are then abandoned to that waiter).
+    static BOOL TerminateThreadOutsideLocks(HANDLE thread, DWORD exitCode);
 
     CUserSpaceSyncObject* UserSpacePart() override { return this; }
 

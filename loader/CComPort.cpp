@@ -1,5 +1,7 @@
 #include "loader/CComPort.h"
 
+#include "framework/CUserSpaceSyncObject.h"
+
 #include <algorithm>
 
 namespace {
@@ -191,7 +193,7 @@ void CComPort::StopThread(HANDLE& thread)
         return;
     SetEvent(m_stopEvent);
     if (WaitForSingleObject(thread, ThreadStopWaitMs) != WAIT_OBJECT_0)
-        TerminateThread(thread, TerminatedThreadExitCode);
+        CUserSpaceSyncObject::TerminateThreadOutsideLocks(thread, TerminatedThreadExitCode);
     CloseAndClear(thread, nullptr);
 }
 

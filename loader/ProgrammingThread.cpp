@@ -1,6 +1,7 @@
 #include "loader/ProgrammingThread.h"
 
 #include "framework/CByteArray.h"
+#include "framework/CUserSpaceSyncObject.h"
 #include "loader/CComPort.h"
 #include "modbus/CLocalModbus.h"
 
@@ -96,7 +97,7 @@ bool ProgrammingThread::Stop(DWORD milliseconds)
     SetEvent(m_cancelEvent);
     bool ended = WaitForSingleObject(m_thread, milliseconds) == WAIT_OBJECT_0;
     if (!ended)
-        TerminateThread(m_thread, 0xFFFF);
+        CUserSpaceSyncObject::TerminateThreadOutsideLocks(m_thread, 0xFFFF);
     CloseHandle(m_thread);
     m_thread = nullptr;
     m_threadId = 0;

@@ -4,6 +4,7 @@
 #include "framework/CMutex.h"
 #include "framework/CSemaphore.h"
 #include "framework/CSingleLock.h"
+#include "framework/CUserSpaceSyncObject.h"
 
 #include <gtest/gtest.h>
 
@@ -82,18 +83,21 @@ void AbandonMutex(CMutex& mutex, bool terminate)
 {
     CEvent holding(FALSE, TRUE);
     CEvent neverSet(FALSE, TRUE);
+    // Asked for before the thread runs: a thread is cut off only where it waits, never
+    // inside a call that might hold the heap's lock.
+    const HANDLE never = neverSet;
     TestThread thread([&]() -> DWORD {
         if (!mutex.Lock(kThreadWaitMs))
             return 1;
         holding.SetEvent();
         if (terminate)
-            ::WaitForSingleObject(neverSet, kThreadWaitMs);
+            ::WaitForSingleObject(never, kThreadWaitMs);
         return 0;
     });
     ASSERT_TRUE(holding.Lock(kThreadWaitMs));
     if (terminate)
     {
-        ASSERT_TRUE(::TerminateThread(thread.Handle(), 99));
+        ASSERT_TRUE(CUserSpaceSyncObject::TerminateThreadOutsideLocks(thread.Handle(), 99));
     }
     DWORD exitCode = 0;
     ASSERT_TRUE(thread.Join(&exitCode));
@@ -716,7 +720,7 @@ TEST_P(EndedHolderTest, WaitForAllAlreadyBlockedGetsTheMutexesAbandoned)
     });
     ASSERT_TRUE(waiting.Lock(kThreadWaitMs));
     if (terminate)
-        ASSERT_TRUE(::TerminateThread(holder.Handle(), 99));
+        ASSERT_TRUE(CUserSpaceSyncObject::TerminateThreadOutsideLocks(holder.Handle(), 99));
     else
         end.SetEvent();
     DWORD holderExit = 0;
@@ -735,3 +739,78 @@ TEST_P(EndedHolderTest, WaitForAllAlreadyBlockedGetsTheMutexesAbandoned)
 }
 
 INSTANTIATE_TEST_SUITE_P(ReturningOrTerminated, EndedHolderTest, ::testing::Bool());
+
+TEST(TerminatedThreadTest, SleeperCutOffInAWaitLeavesEveryLockWorking)
+{
+    // Threads asleep in user-space waits (an event, a held mutex) are terminated; the
+    // objects they waited for, and the wake-ups of the threads that wait after them,
+    // work as before.
+    // Each thread has waited once before it says it is about to wait again: from there
+    // on it allocates nothing, so it is not cut off while holding the heap's lock.
+    CMutex mutex;
+    CEvent never(FALSE, TRUE), ready(FALSE, FALSE), primed(TRUE, TRUE);
+    ASSERT_TRUE(mutex.Lock(kThreadWaitMs));
+    TestThread onEvent([&]() -> DWORD {
+        primed.Lock(0);
+        ready.SetEvent();
+        return never.Lock(kThreadWaitMs) ? 1 : 0;
+    });
+    ASSERT_TRUE(ready.Lock(kThreadWaitMs));
+    TestThread onMutex([&]() -> DWORD {
+        primed.Lock(0);
+        ready.SetEvent();
+        return mutex.Lock(kThreadWaitMs) ? 1 : 0;
+    });
+    ASSERT_TRUE(ready.Lock(kThreadWaitMs));
+    ASSERT_TRUE(CUserSpaceSyncObject::TerminateThreadOutsideLocks(onEvent.Handle(), 98));
+    ASSERT_TRUE(CUserSpaceSyncObject::TerminateThreadOutsideLocks(onMutex.Handle(), 98));
+    DWORD exitCode = 0;
+    ASSERT_TRUE(onMutex.Join(&exitCode));
+    EXPECT_EQ(98u, exitCode);
+
+    CEvent go(FALSE, FALSE);
+    TestThread later([&]() -> DWORD {
+        if (!go.Lock(kThreadWaitMs) || !mutex.Lock(kThreadWaitMs))
+            return 1;
+        mutex.Unlock();
+        return 0;
+    });
+    go.SetEvent();
+    mutex.Unlock();
+    ASSERT_TRUE(later.Join(&exitCode)) << "a wake-up went to a terminated thread";
+    EXPECT_EQ(0u, exitCode);
+}
+
+TEST(TerminatedThreadTest, GuardKeptByATerminatedThreadIsTakenOver)
+{
+    // A thread cut off by a bare TerminateThread inside the locks' bookkeeping would
+    // keep every lock of the process waiting for ever; the next thread that needs the
+    // guard finds its holder gone and goes on.
+    const HANDLE holding = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    const HANDLE never = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    TestThread holder([&]() -> DWORD {
+        CUserSpaceSyncObject::Guard guard;
+        ::SetEvent(holding);
+        ::WaitForSingleObject(never, kThreadWaitMs);
+        return 0;
+    });
+    ASSERT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), ::WaitForSingleObject(holding, kThreadWaitMs));
+    ASSERT_TRUE(::TerminateThread(holder.Handle(), 97));
+    ASSERT_TRUE(holder.Join());
+
+    CMutex mutex;
+    CEvent event(FALSE, FALSE);
+    TestThread user([&]() -> DWORD {
+        if (!mutex.Lock(kThreadWaitMs))
+            return 1;
+        mutex.Unlock();
+        event.SetEvent();
+        return 0;
+    });
+    EXPECT_TRUE(event.Lock(kThreadWaitMs));
+    DWORD exitCode = 2;
+    ASSERT_TRUE(user.Join(&exitCode));
+    EXPECT_EQ(0u, exitCode);
+    ::CloseHandle(holding);
+    ::CloseHandle(never);
+}

@@ -1,6 +1,7 @@
 #include "wizards/framework/CProgrammingThreadBase.h"
 
 #include "wizards/framework/ProgrammingMessages.h"
+#include "framework/CUserSpaceSyncObject.h"
 
 CProgrammingThreadBase::CProgrammingThreadBase(bool manualResetStopEvent)
     : m_stopEvent(::CreateEventA(nullptr, manualResetStopEvent ? TRUE : FALSE, FALSE, nullptr))
@@ -44,7 +45,7 @@ bool CProgrammingThreadBase::StopThread(DWORD milliseconds)
         wait = ::WaitForSingleObject(m_thread, REQUEST_GRACE_MS);
     m_endedByItself = wait == WAIT_OBJECT_0;
     if (!m_endedByItself)
-        ::TerminateThread(m_thread, static_cast<DWORD>(-1));
+        CUserSpaceSyncObject::TerminateThreadOutsideLocks(m_thread, static_cast<DWORD>(-1));
     ::CloseHandle(m_thread);
     m_thread = nullptr;
     m_threadId = 0;
