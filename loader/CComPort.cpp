@@ -51,7 +51,7 @@ bool ClaimMutex(HANDLE mutex, DWORD milliseconds)
 CComPort::CComPort()
     : m_port(INVALID_HANDLE_VALUE), m_savedDcb(), m_savedTimeouts(), m_haveSavedDcb(false),
       m_haveSavedTimeouts(false), m_rxThread(nullptr), m_txThread(nullptr), m_stopEvent(nullptr),
-      m_rxDropped(0), m_rxMutex(nullptr), m_rxEvent(nullptr), m_txMutex(nullptr), m_txEvent(nullptr)
+      m_rxDropped(0), m_rxMutex(nullptr), m_rxEvent(nullptr), m_txMutex(nullptr), m_txEvent(nullptr), m_txWrittenEvent(nullptr)
 {
 }
 
@@ -94,7 +94,8 @@ int CComPort::Open(LPCTSTR portName, int baud)
     m_rxMutex = m_rxEvent ? CreateMutexA(nullptr, FALSE, nullptr) : nullptr;
     m_txEvent = m_rxMutex ? CreateEventA(nullptr, TRUE, FALSE, nullptr) : nullptr;
     m_txMutex = m_txEvent ? CreateMutexA(nullptr, FALSE, nullptr) : nullptr;
-    if (m_txMutex == nullptr) {
+    m_txWrittenEvent = m_txMutex ? CreateEventA(nullptr, TRUE, TRUE, nullptr) : nullptr;
+    if (m_txWrittenEvent == nullptr) {
         // Nothing of the port's settings has changed yet; a failed open leaves it closed.
         CloseSyncObjects();
         CloseAndClear(m_port, INVALID_HANDLE_VALUE);
@@ -204,6 +205,7 @@ void CComPort::CloseSyncObjects()
     CloseAndClear(m_stopEvent, nullptr);
     CloseAndClear(m_rxEvent, nullptr);
     CloseAndClear(m_txEvent, nullptr);
+    CloseAndClear(m_txWrittenEvent, nullptr);
 }
 
 void CComPort::ClearQueues()
@@ -258,6 +260,8 @@ int CComPort::PutBytes(const BYTE* data, int count, DWORD milliseconds)
     int queued = 0;
     while (queued < count && m_txQueue.size() < TxQueueCapacity)
         m_txQueue.push_back(data[queued++]);
+    if (queued > 0)
+        ResetEvent(m_txWrittenEvent);
     // Set while the mutex is held, so that the transmit thread cannot reset it between
     // seeing an empty queue and these bytes arriving.
     SetEvent(m_txEvent);
@@ -381,14 +385,18 @@ DWORD CComPort::TransmitLoop()
         BYTE chunk[WriteChunkSize];
         const int count = static_cast<int>(std::min<size_t>(m_txQueue.size(), WriteChunkSize));
         std::copy(m_txQueue.begin(), m_txQueue.begin() + count, chunk);
-        if (count == 0)
+        if (count == 0) {
             ResetEvent(m_txEvent);
+            SetEvent(m_txWrittenEvent);
+        }
         ReleaseMutex(m_txMutex);
 
         if (count > 0) {
             const int written = WriteSpBytes(count, chunk);
             if (written > 0 && ClaimMutex(m_txMutex, ThreadMutexWaitMs)) {
                 m_txQueue.erase(m_txQueue.begin(), m_txQueue.begin() + std::min(written, count));
+                if (m_txQueue.empty())
+                    SetEvent(m_txWrittenEvent);
                 ReleaseMutex(m_txMutex);
             } else if (written <= 0) {
                 Sleep(10);   // the port took nothing: retry later, not in a tight loop

@@ -46,6 +46,8 @@ public:
     bool IsRxBufferEmpty(DWORD milliseconds);
     // Manual-reset event set whenever bytes were received; the caller resets it.
     HANDLE GetRxEvent() const { return m_rxEvent; }
+    // Manual-reset event set while every queued byte has been written to the port.
+    HANDLE GetTxWrittenEvent() const { return m_txWrittenEvent; }
 
     // False when the transmit queue is full or its mutex was not claimed in time.
     bool PutByte(BYTE byte, DWORD milliseconds);
@@ -87,4 +89,5 @@ private:
     std::deque<BYTE> m_txQueue;
     HANDLE m_txMutex;
     HANDLE m_txEvent;
+    HANDLE m_txWrittenEvent;
 };

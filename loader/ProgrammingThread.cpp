@@ -15,6 +15,8 @@ namespace {
 
 const DWORD QueueWaitMs = 1000;
 const DWORD AttentionWaitMs = 50;
+// The longest wait for a queued byte to be written before the answer is waited for anyway.
+const DWORD TransmitWaitMs = 1000;
 const DWORD RecordDeadlineMs = 10000;
 const DWORD FinalStatusWaitMs = 20000;
 const DWORD RetryDelayMs = 100;
@@ -162,6 +164,12 @@ ProgrammingThread::WaitResult ProgrammingThread::WaitForRxByte(CComPort& port, D
     return RX_FAILED;
 }
 
+bool ProgrammingThread::WaitForTransmit(CComPort& port)
+{
+    HANDLE handles[2] = { port.GetTxWrittenEvent(), m_cancelEvent };
+    return WaitForMultipleObjects(2, handles, FALSE, TransmitWaitMs) != WAIT_OBJECT_0 + 1;
+}
+
 int ProgrammingThread::Fail(CComPort& port, int code)
 {
     Post(WM_APP_LOAD_FAILED, static_cast<WPARAM>(code), 0);
@@ -255,6 +263,11 @@ int ProgrammingThread::Run()
             sendCounter = 0;
         }
         port.PutByte(LOADER_ATTENTION, QueueWaitMs);
+        // The answer's 50 ms count from the moment the byte has left: a transmit thread
+        // that runs late must not make a prompt answer look missing, or the next 0xFE
+        // would reach a bootloader that already takes record data.
+        if (!WaitForTransmit(port))
+            return 0;
         if (port.IsRxBufferEmpty(QueueWaitMs))
         {
             WaitResult wait = WaitForRxByte(port, AttentionWaitMs);

@@ -78,6 +78,8 @@ private:
     bool SendPassThroughRequest();
     // Waits for the receive event or the cancel event; resets the receive event it saw.
     WaitResult WaitForRxByte(CComPort& port, DWORD milliseconds);
+    // Waits (bounded) until the queued bytes are written; false when cancelled.
+    bool WaitForTransmit(CComPort& port);
     // Sleeps unless cancelled; false when cancelled.
     bool Pause(DWORD milliseconds);
     int Fail(CComPort& port, int code);

@@ -504,9 +504,10 @@ TEST(DispatcherStop, StuckThreadIsTerminatedAfterTheWait)
     dispatcher.Shutdown();
     DWORD elapsed = GetTickCount() - start;
     target.OpenGate();
+    // The 2 s stop wait, then the termination: bounded at three times the wait.
     EXPECT_GE(elapsed, 1900u);
-    EXPECT_LT(elapsed, 4000u);
-    Sleep(100);
+    EXPECT_LT(elapsed, 6000u);
+    // Shutdown returns once the thread has ended, so nothing can be recorded after it.
     EXPECT_TRUE(target.Devices().empty()) << "the terminated thread recorded nothing more";
 }
 

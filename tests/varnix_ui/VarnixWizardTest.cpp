@@ -292,15 +292,21 @@ TEST_F(VarnixWizard, LightingTimersAndTheirDayStrip)
         sheet.SetText(IDC_VXW_T2_S, "0");
         sheet.SelectComboEntry(IDC_VXW_T2_SIGN, "after");
         sheet.SelectComboEntry(IDC_VXW_T2_REFERENCE, "dusk");
-        sheet.WaitFor([&] { return true; }, "");
-        ::UpdateWindow(sheet.Page());
         RECT strip = {};
         HWND frame = ::GetDlgItem(sheet.Page(), IDC_VXW_LIGHTING_GRAPHIC);
         ::GetWindowRect(frame, &strip);
         ::MapWindowPoints(nullptr, sheet.Page(), reinterpret_cast<POINT*>(&strip), 2);
+        // The screen shows a repaint once the window's thread has passed it on, so the
+        // strip is read until it shows the bars (bounded); the last reading is kept.
         // Minutes: before the first bar, inside it, between, inside the second, its end.
-        const std::vector<int> probes = {120, 240, 600, 1300, 1430};
-        strips.push_back(StripColours(sheet.Window(), sheet.Page(), strip, probes));
+        std::string shown;
+        sheet.WaitFor(
+            [&] {
+                shown = StripColours(sheet.Window(), sheet.Page(), strip, {120, 240, 600, 1300, 1430});
+                return shown == ".Y.YY";
+            },
+            "the timers' strip");
+        strips.push_back(shown);
         sheet.Screenshot("varnix_wizard_lighting");
         // 9 h 6 m 8 s does not fit the signed register.
         sheet.SetText(IDC_VXW_T2_H, "9");
@@ -319,8 +325,13 @@ TEST_F(VarnixWizard, LightingTimersAndTheirDayStrip)
                        sheet.ComboSelection(IDC_VXW_T1_REFERENCE) + " / " + sheet.Text(IDC_VXW_T2_H) + " " +
                        sheet.ComboSelection(IDC_VXW_T2_SIGN) + " " + sheet.ComboSelection(IDC_VXW_T2_REFERENCE) +
                        (sheet.Enabled(IDC_VXW_T1_H) ? " free" : " locked"));
-        ::UpdateWindow(sheet.Page());
-        strips.push_back(StripColours(sheet.Window(), sheet.Page(), strip, {100, 400, 1000, 1200}));
+        sheet.WaitFor(
+            [&] {
+                shown = StripColours(sheet.Window(), sheet.Page(), strip, {100, 400, 1000, 1200});
+                return shown == "Y..Y";
+            },
+            "the dusk-to-dawn strip");
+        strips.push_back(shown);
         sheet.Next();
         sheet.Next();
         sheet.Next();
