@@ -83,7 +83,9 @@ protected:
             EXPECT_NE("", shot.Save(name));
             // The bank is drawn on every page but the intro.
             if (sheet.GetActivePage() != &intro)
+            {
                 EXPECT_GT(shot.CountPixels(RGB(224, 16, 0)), 500u) << name;
+            }
         });
     }
     std::vector<std::string> Boxes() const

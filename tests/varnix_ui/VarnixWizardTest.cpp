@@ -260,7 +260,7 @@ TEST_F(VarnixWizard, DiversionAndLoadPages)
 std::string StripColours(HWND sheet, HWND page, const RECT& strip, const std::vector<int>& minutes)
 {
     const testing_support::Screenshot shot = testing_support::Screenshot::OfWindow(sheet);
-    RECT sheetRect = {}, pageRect = {};
+    RECT sheetRect = {};
     ::GetWindowRect(sheet, &sheetRect);
     POINT origin = {0, 0};
     ::ClientToScreen(page, &origin);

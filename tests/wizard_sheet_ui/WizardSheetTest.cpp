@@ -103,11 +103,6 @@ protected:
     SheetScript script;
 };
 
-HWND PageOf(CPropertySheet& sheet)
-{
-    return sheet.GetActivePage() != nullptr ? sheet.GetActivePage()->GetSafeHwnd() : nullptr;
-}
-
 TEST_F(WizardSheetUi, ConnectionPageListsPortsChecksItsFieldsAndRemembersTheConnection)
 {
     WriteRegistryDword(WIZARD_REGISTRY_KEY, "LastUsedDeviceTcpPort", 1234);
