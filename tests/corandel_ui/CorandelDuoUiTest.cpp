@@ -11,7 +11,6 @@
 #include "tests/corandel_ui/SetupDialogUi.h"
 #include "tests/support/RegisterDevice.h"
 #include "tests/support/FileText.h"
-#include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/TestPaths.h"
 #include "wizards/corandel/CDialogCorandelSetup.h"
 #include "wizards/corandel/CDialogCorandelWarn.h"
@@ -30,14 +29,6 @@ namespace {
 const char* const SETUP_TITLE = "Corandel Duo Custom Setpoints Summary";
 const char* const NO_SETPOINTS =
     "Error: no setpoints are defined.  Please create new setpoints or load them from a file or Corandel Duo.";
-
-std::vector<std::string> BoxTexts()
-{
-    std::vector<std::string> texts;
-    for (const auto& box : MessageBoxRecorder::Instance().Boxes())
-        texts.push_back(box.text);
-    return texts;
-}
 
 class CorandelDuoUi : public SetupDialogUi
 {
@@ -221,19 +212,15 @@ protected:
     }
     std::function<bool()> ProgressEnds()
     {
-        return [this] {
-            sheet = FindWizardSheet();
-            page = CurrentPage(sheet);
-            if (page == nullptr || ::GetDlgItem(page, IDC_WIZARD_PROGRESS_LIST) == nullptr)
-                return false;
-            for (const std::string& line : ListBoxLines(page, IDC_WIZARD_PROGRESS_LIST))
+        return ProgressShows([](const std::vector<std::string>& lines) {
+            for (const std::string& line : lines)
             {
                 if (line.find("completed successfully") != std::string::npos ||
                     line.find("If the problem persists") != std::string::npos)
                     return true;
             }
             return false;
-        };
+        });
     }
 };
 

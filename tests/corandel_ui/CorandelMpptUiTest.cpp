@@ -7,7 +7,6 @@
 #include "res/pyraxis_wizards_resource.h"
 #include "tests/corandel_ui/HelpTopics.h"
 #include "tests/corandel_ui/SetupDialogUi.h"
-#include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/RegisterDevice.h"
 #include "tests/support/TestPaths.h"
 #include "wizards/corandel/CDialogMpptSetup.h"
@@ -428,14 +427,8 @@ protected:
     }
     std::function<bool()> Completed(const std::string& line)
     {
-        return [this, line] {
-            sheet = FindWizardSheet();
-            page = CurrentPage(sheet);
-            if (page == nullptr || ::GetDlgItem(page, IDC_WIZARD_PROGRESS_LIST) == nullptr)
-                return false;
-            const auto lines = ListBoxLines(page, IDC_WIZARD_PROGRESS_LIST);
-            return !lines.empty() && lines.back() == line;
-        };
+        return ProgressShows(
+            [line](const std::vector<std::string>& lines) { return !lines.empty() && lines.back() == line; });
     }
 };
 

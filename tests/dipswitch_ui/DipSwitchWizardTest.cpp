@@ -12,6 +12,7 @@
 #include "tests/support/RecordingPrintTarget.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/SheetScript.h"
+#include "tests/support/WindowTest.h"
 #include "wizards/dipswitch/CPropPageDipSwitchPages.h"
 #include "wizards/dipswitch/DipSwitchState_t.h"
 #include "wizards/framework/CPropertySheetDipSwitch.h"
@@ -88,14 +89,6 @@ protected:
             }
         });
     }
-    std::vector<std::string> Boxes() const
-    {
-        std::vector<std::string> texts;
-        for (const RecordedMessageBox& box : MessageBoxRecorder::Instance().Boxes())
-            texts.push_back(box.text);
-        return texts;
-    }
-
     CWinApp app{"DipSwitchTest"};
     HtmlHelpCall previousHelp = nullptr;
     CSummaryPrintTarget* previousPrinter = nullptr;
@@ -172,7 +165,7 @@ TEST_F(DipSwitchWizardUi, ChargeModeWithItsDefaultsAndTheEqualizeRule)
     EXPECT_EQ(ID_WIZFINISH, script.Run(sheet));
     EXPECT_TRUE(script.AllDone()) << script.Stuck();
     EXPECT_EQ(std::vector<UINT>({IDD_DIPSWITCH_MODE, IDD_DIPSWITCH_CHARGE}), g_helpTopics);
-    EXPECT_EQ(std::vector<std::string>({"Auto Equalize is not available for the selected charge setpoint."}), Boxes());
+    EXPECT_EQ(std::vector<std::string>({"Auto Equalize is not available for the selected charge setpoint."}), BoxTexts());
 }
 
 TEST_F(DipSwitchWizardUi, AnswersChangedOnTheWayBackAreWhatTheSummaryShows)
@@ -236,8 +229,8 @@ TEST_F(DipSwitchWizardUi, AnswersChangedOnTheWayBackAreWhatTheSummaryShows)
     });
     EXPECT_EQ(IDCANCEL, script.Run(sheet));
     EXPECT_TRUE(script.AllDone()) << script.Stuck();
-    ASSERT_EQ(1u, Boxes().size());   // the On-Off note
-    EXPECT_EQ(0u, Boxes()[0].find("In some installations, the PWM charging may cause audible noise"));
+    ASSERT_EQ(1u, BoxTexts().size());   // the On-Off note
+    EXPECT_EQ(0u, BoxTexts()[0].find("In some installations, the PWM charging may cause audible noise"));
 }
 
 TEST_F(DipSwitchWizardUi, DiversionAndLightingPagesWithTheirNotes)
@@ -284,7 +277,7 @@ TEST_F(DipSwitchWizardUi, DiversionAndLightingPagesWithTheirNotes)
                                         "Specify exact system voltage whenever possible.",
                                         "A divider is required on the sense input for 48 V systems.\nRefer to "
                                         "\"Varnix Lighting Documentation.\""}),
-              Boxes());
+              BoxTexts());
 }
 
 } // namespace

@@ -19,6 +19,7 @@
 #include "tests/support/SheetScript.h"
 #include "tests/support/TestDevice.h"
 #include "tests/support/TestPaths.h"
+#include "tests/support/WindowTest.h"
 #include "framework/CPropertySheet.h"
 #include "wizards/framework/CRelayProgContext.h"
 #include "wizards/framework/WizardConnection.h"
@@ -30,14 +31,6 @@
 using namespace testing_support;
 
 namespace {
-
-std::vector<std::string> BoxTexts()
-{
-    std::vector<std::string> texts;
-    for (const RecordedMessageBox& box : MessageBoxRecorder::Instance().Boxes())
-        texts.push_back(box.text);
-    return texts;
-}
 
 int ComboRowOf(HWND page, int comboId, const std::string& text)
 {

@@ -18,6 +18,7 @@
 #include "tests/support/SheetScript.h"
 #include "tests/support/TestDevice.h"
 #include "tests/support/TestPaths.h"
+#include "tests/support/WindowTest.h"
 #include "wizards/framework/CPropPageRegisterListConnection.h"
 #include "wizards/framework/CPropPageRegisterListProgress.h"
 #include "wizards/framework/CPropPageWizardProgram2.h"
@@ -41,14 +42,6 @@ HWND WINAPI RecordHelp(HWND, LPCSTR, UINT command, DWORD_PTR data)
     if (command == HH_DISPLAY_TEXT_POPUP && data != 0)
         g_helpTopics.push_back(reinterpret_cast<const HH_POPUP*>(data)->idString);
     return nullptr;
-}
-
-std::vector<std::string> BoxTexts()
-{
-    std::vector<std::string> texts;
-    for (const RecordedMessageBox& box : MessageBoxRecorder::Instance().Boxes())
-        texts.push_back(box.text);
-    return texts;
 }
 
 bool Contains(const std::vector<std::string>& lines, const std::string& line)
