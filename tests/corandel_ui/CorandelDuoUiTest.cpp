@@ -6,9 +6,9 @@
 #include "res/pyraxis_corandel_resource.h"
 #include "shell/SummaryPrinting.h"
 #include "res/pyraxis_wizards_resource.h"
-#include "tests/corandel_ui/HelpTopics.h"
 #include "wizards/framework/CPropertySheetDipSwitch.h"
 #include "tests/corandel_ui/SetupDialogUi.h"
+#include "tests/support/HelpTopics.h"
 #include "tests/support/RegisterDevice.h"
 #include "tests/support/FileText.h"
 #include "tests/support/TestPaths.h"
@@ -47,7 +47,8 @@ protected:
 
 TEST_F(CorandelDuoUi, NewSetpointsThroughTheThreePagesWithTheirChecks)
 {
-    HelpTopics help;
+    CWinApp app("CorandelUiTest");
+    HelpTopics help(app);
     CDialogCorandelSetup dialog(boost::shared_ptr<ModbusEndpoint_t>(), nullptr, nullptr);
 
     script.Step("empty dialog", DialogShows(), [&] {

@@ -5,8 +5,8 @@
 #include "framework/CPropertySheet.h"
 #include "res/pyraxis_corandel_resource.h"
 #include "res/pyraxis_wizards_resource.h"
-#include "tests/corandel_ui/HelpTopics.h"
 #include "tests/corandel_ui/SetupDialogUi.h"
+#include "tests/support/HelpTopics.h"
 #include "tests/support/RegisterDevice.h"
 #include "tests/support/TestPaths.h"
 #include "wizards/corandel/CDialogMpptSetup.h"
@@ -57,7 +57,8 @@ protected:
 
 TEST_F(CorandelMpptUi, NewSettingsThroughTheSixPagesAndTheLightingDials)
 {
-    HelpTopics help;
+    CWinApp app("CorandelUiTest");
+    HelpTopics help(app);
     CDialogMpptSetup dialog(boost::shared_ptr<ModbusEndpoint_t>(), nullptr, nullptr);
 
     script.Step("empty dialog", DialogShows(), [&] {

@@ -8,6 +8,7 @@
 #include "res/pyraxis_wizards_resource.h"
 #include "shell/HelpCommands.h"
 #include "shell/SummaryPrinting.h"
+#include "tests/support/HelpTopics.h"
 #include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/RecordingPrintTarget.h"
 #include "tests/support/Screenshot.h"
@@ -17,20 +18,9 @@
 #include "wizards/dipswitch/DipSwitchState_t.h"
 #include "wizards/framework/CPropertySheetDipSwitch.h"
 
-#include <htmlhelp.h>
-
 using namespace testing_support;
 
 namespace {
-
-std::vector<UINT> g_helpTopics;
-
-HWND WINAPI RecordHelp(HWND, LPCSTR, UINT command, DWORD_PTR data)
-{
-    if (command == HH_DISPLAY_TEXT_POPUP && data != 0)
-        g_helpTopics.push_back(reinterpret_cast<const HH_POPUP*>(data)->idString);
-    return nullptr;
-}
 
 std::string Positions(const DipSwitchState_t& state)
 {
@@ -46,12 +36,8 @@ class DipSwitchWizardUi : public ::testing::Test
 protected:
     void SetUp() override
     {
-        static char helpPath[] = "C:\\Pyraxis\\pyraxis.chm";
-        app.m_pszHelpFilePath = helpPath;
-        previousHelp = SetHtmlHelpCall(RecordHelp);
         previousPrinter = SetSummaryPrintTarget(&printer);
         MessageBoxRecorder::Instance().Clear();
-        g_helpTopics.clear();
         CPropertyPage* pages[] = {&intro, &mode, &battery, &charge, &noise, &lvd, &diversion, &lighting, &equalize, &done};
         for (CPropertyPage* page : pages)
             sheet.AddPage(page);
@@ -59,9 +45,7 @@ protected:
     }
     void TearDown() override
     {
-        SetHtmlHelpCall(previousHelp);
         SetSummaryPrintTarget(previousPrinter);
-        app.m_pszHelpFilePath = nullptr;
         MessageBoxRecorder::Instance().Clear();
     }
 
@@ -90,7 +74,7 @@ protected:
         });
     }
     CWinApp app{"DipSwitchTest"};
-    HtmlHelpCall previousHelp = nullptr;
+    HelpTopics help{app};
     CSummaryPrintTarget* previousPrinter = nullptr;
     RecordingPrintTarget printer;
     DipSwitchState_t state = MakeDipSwitchState();
@@ -164,7 +148,7 @@ TEST_F(DipSwitchWizardUi, ChargeModeWithItsDefaultsAndTheEqualizeRule)
     script.Do([&] { sheet.PressButton(PSBTN_FINISH); });
     EXPECT_EQ(ID_WIZFINISH, script.Run(sheet));
     EXPECT_TRUE(script.AllDone()) << script.Stuck();
-    EXPECT_EQ(std::vector<UINT>({IDD_DIPSWITCH_MODE, IDD_DIPSWITCH_CHARGE}), g_helpTopics);
+    EXPECT_EQ(std::vector<UINT>({IDD_DIPSWITCH_MODE, IDD_DIPSWITCH_CHARGE}), help.Popups());
     EXPECT_EQ(std::vector<std::string>({"Auto Equalize is not available for the selected charge setpoint."}), BoxTexts());
 }
 
