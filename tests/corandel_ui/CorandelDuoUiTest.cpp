@@ -6,12 +6,11 @@
 #include "res/pyraxis_corandel_resource.h"
 #include "shell/SummaryPrinting.h"
 #include "res/pyraxis_wizards_resource.h"
-#include "tests/corandel_ui/HelpTopics.h"
 #include "wizards/framework/CPropertySheetDipSwitch.h"
 #include "tests/corandel_ui/SetupDialogUi.h"
+#include "tests/support/HelpTopics.h"
 #include "tests/support/RegisterDevice.h"
 #include "tests/support/FileText.h"
-#include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/TestPaths.h"
 #include "wizards/corandel/CDialogCorandelSetup.h"
 #include "wizards/corandel/CDialogCorandelWarn.h"
@@ -31,14 +30,6 @@ const char* const SETUP_TITLE = "Corandel Duo Custom Setpoints Summary";
 const char* const NO_SETPOINTS =
     "Error: no setpoints are defined.  Please create new setpoints or load them from a file or Corandel Duo.";
 
-std::vector<std::string> BoxTexts()
-{
-    std::vector<std::string> texts;
-    for (const auto& box : MessageBoxRecorder::Instance().Boxes())
-        texts.push_back(box.text);
-    return texts;
-}
-
 class CorandelDuoUi : public SetupDialogUi
 {
 protected:
@@ -56,7 +47,8 @@ protected:
 
 TEST_F(CorandelDuoUi, NewSetpointsThroughTheThreePagesWithTheirChecks)
 {
-    HelpTopics help;
+    CWinApp app("CorandelUiTest");
+    HelpTopics help(app);
     CDialogCorandelSetup dialog(boost::shared_ptr<ModbusEndpoint_t>(), nullptr, nullptr);
 
     script.Step("empty dialog", DialogShows(), [&] {
@@ -221,19 +213,15 @@ protected:
     }
     std::function<bool()> ProgressEnds()
     {
-        return [this] {
-            sheet = FindWizardSheet();
-            page = CurrentPage(sheet);
-            if (page == nullptr || ::GetDlgItem(page, IDC_WIZARD_PROGRESS_LIST) == nullptr)
-                return false;
-            for (const std::string& line : ListBoxLines(page, IDC_WIZARD_PROGRESS_LIST))
+        return ProgressShows([](const std::vector<std::string>& lines) {
+            for (const std::string& line : lines)
             {
                 if (line.find("completed successfully") != std::string::npos ||
                     line.find("If the problem persists") != std::string::npos)
                     return true;
             }
             return false;
-        };
+        });
     }
 };
 

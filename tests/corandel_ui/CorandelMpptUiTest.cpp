@@ -5,9 +5,8 @@
 #include "framework/CPropertySheet.h"
 #include "res/pyraxis_corandel_resource.h"
 #include "res/pyraxis_wizards_resource.h"
-#include "tests/corandel_ui/HelpTopics.h"
 #include "tests/corandel_ui/SetupDialogUi.h"
-#include "tests/support/MessageBoxRecorder.h"
+#include "tests/support/HelpTopics.h"
 #include "tests/support/RegisterDevice.h"
 #include "tests/support/TestPaths.h"
 #include "wizards/corandel/CDialogMpptSetup.h"
@@ -58,7 +57,8 @@ protected:
 
 TEST_F(CorandelMpptUi, NewSettingsThroughTheSixPagesAndTheLightingDials)
 {
-    HelpTopics help;
+    CWinApp app("CorandelUiTest");
+    HelpTopics help(app);
     CDialogMpptSetup dialog(boost::shared_ptr<ModbusEndpoint_t>(), nullptr, nullptr);
 
     script.Step("empty dialog", DialogShows(), [&] {
@@ -428,14 +428,8 @@ protected:
     }
     std::function<bool()> Completed(const std::string& line)
     {
-        return [this, line] {
-            sheet = FindWizardSheet();
-            page = CurrentPage(sheet);
-            if (page == nullptr || ::GetDlgItem(page, IDC_WIZARD_PROGRESS_LIST) == nullptr)
-                return false;
-            const auto lines = ListBoxLines(page, IDC_WIZARD_PROGRESS_LIST);
-            return !lines.empty() && lines.back() == line;
-        };
+        return ProgressShows(
+            [line](const std::vector<std::string>& lines) { return !lines.empty() && lines.back() == line; });
     }
 };
 

@@ -1,6 +1,7 @@
 #include "tests/corandel_ui/SetupDialogUi.h"
 
 #include "res/pyraxis_corandel_resource.h"
+#include "res/pyraxis_wizards_resource.h"
 #include "shell/ProgramFolders.h"
 #include "tests/corandel_ui/PrintCapture.h"
 #include "wizards/corandel/CDialogSetpointSummary.h"
@@ -11,12 +12,6 @@ namespace corandel_ui {
 using namespace testing_support;
 
 using testing_support::MessageBoxRecorder;
-
-std::string LastBox()
-{
-    const auto boxes = MessageBoxRecorder::Instance().Boxes();
-    return boxes.empty() ? "" : boxes.back().text;
-}
 
 void SetupDialogUi::SetUp()
 {
@@ -46,6 +41,17 @@ std::function<bool()> SetupDialogUi::PageShows(int control, const char* caption)
 std::function<bool()> SetupDialogUi::BoxCount(size_t count)
 {
     return [count] { return MessageBoxRecorder::Instance().Count() == count; };
+}
+
+std::function<bool()> SetupDialogUi::ProgressShows(std::function<bool(const std::vector<std::string>&)> condition)
+{
+    return [this, condition] {
+        sheet = FindWizardSheet();
+        page = CurrentPage(sheet);
+        if (page == nullptr || ::GetDlgItem(page, IDC_WIZARD_PROGRESS_LIST) == nullptr)
+            return false;
+        return condition(ListBoxLines(page, IDC_WIZARD_PROGRESS_LIST));
+    };
 }
 
 void SetupDialogUi::StartDevice(const std::string& profile, bool serial)

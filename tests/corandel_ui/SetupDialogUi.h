@@ -3,20 +3,19 @@
 // device and the device descriptions beside the program.
 #pragma once
 #include "tests/support/UiScript.h"
-#include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/RegisterDevice.h"
+#include "tests/support/WindowTest.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 class CDialogSetpointSummary;
 
 namespace corandel_ui {
-
-std::string LastBox();
 
 class SetupDialogUi : public ::testing::Test
 {
@@ -29,6 +28,8 @@ protected:
     // The wizard's current page has the control (and the caption when given).
     std::function<bool()> PageShows(int control, const char* caption = nullptr);
     std::function<bool()> BoxCount(size_t count);
+    // The wizard's progress page shows, and its lines meet the condition.
+    std::function<bool()> ProgressShows(std::function<bool(const std::vector<std::string>&)> condition);
     // Starts the test device with the profile; the runs' contexts read devices.xml.
     void StartDevice(const std::string& profile, bool serial);
     // The words the device was programmed with, by register; each register written once,

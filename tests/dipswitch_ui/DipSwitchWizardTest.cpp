@@ -8,28 +8,19 @@
 #include "res/pyraxis_wizards_resource.h"
 #include "shell/HelpCommands.h"
 #include "shell/SummaryPrinting.h"
+#include "tests/support/HelpTopics.h"
 #include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/RecordingPrintTarget.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/SheetScript.h"
+#include "tests/support/WindowTest.h"
 #include "wizards/dipswitch/CPropPageDipSwitchPages.h"
 #include "wizards/dipswitch/DipSwitchState_t.h"
 #include "wizards/framework/CPropertySheetDipSwitch.h"
 
-#include <htmlhelp.h>
-
 using namespace testing_support;
 
 namespace {
-
-std::vector<UINT> g_helpTopics;
-
-HWND WINAPI RecordHelp(HWND, LPCSTR, UINT command, DWORD_PTR data)
-{
-    if (command == HH_DISPLAY_TEXT_POPUP && data != 0)
-        g_helpTopics.push_back(reinterpret_cast<const HH_POPUP*>(data)->idString);
-    return nullptr;
-}
 
 std::string Positions(const DipSwitchState_t& state)
 {
@@ -45,12 +36,8 @@ class DipSwitchWizardUi : public ::testing::Test
 protected:
     void SetUp() override
     {
-        static char helpPath[] = "C:\\Pyraxis\\pyraxis.chm";
-        app.m_pszHelpFilePath = helpPath;
-        previousHelp = SetHtmlHelpCall(RecordHelp);
         previousPrinter = SetSummaryPrintTarget(&printer);
         MessageBoxRecorder::Instance().Clear();
-        g_helpTopics.clear();
         CPropertyPage* pages[] = {&intro, &mode, &battery, &charge, &noise, &lvd, &diversion, &lighting, &equalize, &done};
         for (CPropertyPage* page : pages)
             sheet.AddPage(page);
@@ -58,9 +45,7 @@ protected:
     }
     void TearDown() override
     {
-        SetHtmlHelpCall(previousHelp);
         SetSummaryPrintTarget(previousPrinter);
-        app.m_pszHelpFilePath = nullptr;
         MessageBoxRecorder::Instance().Clear();
     }
 
@@ -83,19 +68,13 @@ protected:
             EXPECT_NE("", shot.Save(name));
             // The bank is drawn on every page but the intro.
             if (sheet.GetActivePage() != &intro)
+            {
                 EXPECT_GT(shot.CountPixels(RGB(224, 16, 0)), 500u) << name;
+            }
         });
     }
-    std::vector<std::string> Boxes() const
-    {
-        std::vector<std::string> texts;
-        for (const RecordedMessageBox& box : MessageBoxRecorder::Instance().Boxes())
-            texts.push_back(box.text);
-        return texts;
-    }
-
     CWinApp app{"DipSwitchTest"};
-    HtmlHelpCall previousHelp = nullptr;
+    HelpTopics help{app};
     CSummaryPrintTarget* previousPrinter = nullptr;
     RecordingPrintTarget printer;
     DipSwitchState_t state = MakeDipSwitchState();
@@ -169,8 +148,8 @@ TEST_F(DipSwitchWizardUi, ChargeModeWithItsDefaultsAndTheEqualizeRule)
     script.Do([&] { sheet.PressButton(PSBTN_FINISH); });
     EXPECT_EQ(ID_WIZFINISH, script.Run(sheet));
     EXPECT_TRUE(script.AllDone()) << script.Stuck();
-    EXPECT_EQ(std::vector<UINT>({IDD_DIPSWITCH_MODE, IDD_DIPSWITCH_CHARGE}), g_helpTopics);
-    EXPECT_EQ(std::vector<std::string>({"Auto Equalize is not available for the selected charge setpoint."}), Boxes());
+    EXPECT_EQ(std::vector<UINT>({IDD_DIPSWITCH_MODE, IDD_DIPSWITCH_CHARGE}), help.Popups());
+    EXPECT_EQ(std::vector<std::string>({"Auto Equalize is not available for the selected charge setpoint."}), BoxTexts());
 }
 
 TEST_F(DipSwitchWizardUi, AnswersChangedOnTheWayBackAreWhatTheSummaryShows)
@@ -234,8 +213,8 @@ TEST_F(DipSwitchWizardUi, AnswersChangedOnTheWayBackAreWhatTheSummaryShows)
     });
     EXPECT_EQ(IDCANCEL, script.Run(sheet));
     EXPECT_TRUE(script.AllDone()) << script.Stuck();
-    ASSERT_EQ(1u, Boxes().size());   // the On-Off note
-    EXPECT_EQ(0u, Boxes()[0].find("In some installations, the PWM charging may cause audible noise"));
+    ASSERT_EQ(1u, BoxTexts().size());   // the On-Off note
+    EXPECT_EQ(0u, BoxTexts()[0].find("In some installations, the PWM charging may cause audible noise"));
 }
 
 TEST_F(DipSwitchWizardUi, DiversionAndLightingPagesWithTheirNotes)
@@ -282,7 +261,7 @@ TEST_F(DipSwitchWizardUi, DiversionAndLightingPagesWithTheirNotes)
                                         "Specify exact system voltage whenever possible.",
                                         "A divider is required on the sense input for 48 V systems.\nRefer to "
                                         "\"Varnix Lighting Documentation.\""}),
-              Boxes());
+              BoxTexts());
 }
 
 } // namespace

@@ -244,7 +244,9 @@ void CheckTable(const Settings& settings, bool hv)
         EXPECT_EQ(row.description, variable->GetDescription());
         EXPECT_EQ(row.units, variable->GetUnits());
         if (row.defaultText)
+        {
             EXPECT_EQ(row.defaultText, variable->ToString());
+        }
         EXPECT_EQ(row.kind != TEXT_WRITEONLY, variable->HasValue());
         CheckBehaviour(row, *variable);
     }

@@ -152,10 +152,14 @@ TEST(MpptSetpointFile, WhatTheFileLeavesOutTakesItsDefault)
     EXPECT_EQ(2000, settings.GetVariable(20)->GetRegisters().front().value);
     const CVarnixMpptSettings defaults;
     for (int id : defaults.GetSettingIds())
+    {
         if (id != 20)
+        {
             EXPECT_EQ(defaults.GetVariable(id)->GetRegisters().front().value,
                       settings.GetVariable(id)->GetRegisters().front().value)
                 << id;
+        }
+    }
     EXPECT_FALSE(settings.GetVariable(73)->HasValue());
     EXPECT_EQ(122u, settings.GetVariables().size());
 }

@@ -19,6 +19,7 @@
 #include "tests/support/SheetScript.h"
 #include "tests/support/TestDevice.h"
 #include "tests/support/TestPaths.h"
+#include "tests/support/WindowTest.h"
 #include "framework/CPropertySheet.h"
 #include "wizards/framework/CRelayProgContext.h"
 #include "wizards/framework/WizardConnection.h"
@@ -30,14 +31,6 @@
 using namespace testing_support;
 
 namespace {
-
-std::vector<std::string> BoxTexts()
-{
-    std::vector<std::string> texts;
-    for (const RecordedMessageBox& box : MessageBoxRecorder::Instance().Boxes())
-        texts.push_back(box.text);
-    return texts;
-}
 
 int ComboRowOf(HWND page, int comboId, const std::string& text)
 {
@@ -157,6 +150,64 @@ TEST_F(RelayUi, SimpleThresholdChannelTakesThreePagesAndTheSimpleTiming)
     read.SetFunction(RELAY_FUNCTION_THRESHOLD);
     ASSERT_TRUE(read.ImportRegisterImage(image, size));
     EXPECT_FALSE(read.IsAdvanced());
+}
+
+TEST_F(RelayUi, AdvancedThresholdChecksItsLimitsAndTakesTheOutputChoiceFirst)
+{
+    CRelayChannelWizard wizard(channels, 0, true, candidates, nullptr);
+    CPropertySheet& sheet = wizard.Sheet();
+    script.Do([&] { ClickButton(Page(sheet), IDC_RELAY_FUNCTION_FIRST + 1); });   // Threshold
+    Press(sheet, PSBTN_NEXT, IDD_RELAY_CONTROL_TYPE);
+    script.Do([&] {
+        SelectComboRow(Page(sheet), IDC_RELAY_CONTROL_TYPE, ComboRowOf(Page(sheet), IDC_RELAY_CONTROL_TYPE, "Varnix"));
+    });
+    Press(sheet, PSBTN_NEXT, IDD_RELAY_CONTROL_ADDRESS);
+    Press(sheet, PSBTN_NEXT, IDD_RELAY_THRESHOLD_ADV);
+    bool outputBefore = false, outputAfterRefusal = false;
+    script.Do([&] {
+        HWND page = Page(sheet);
+        EXPECT_EQ("Battery Voltage", WindowText(::GetDlgItem(page, IDC_RELAY_VARIABLE)));
+        // The other output choice than the channel's.
+        outputBefore = channels[0].GetHighOutputState();
+        ClickButton(page, outputBefore ? IDC_RELAY_OUTPUT_OFF : IDC_RELAY_OUTPUT_ON);
+        SetEditText(page, IDC_RELAY_HIGH_LIMIT, "abc");
+        sheet.PressButton(PSBTN_NEXT);
+    });
+    script.Do([&] {
+        HWND page = Page(sheet);
+        outputAfterRefusal = channels[0].GetHighOutputState();
+        SetEditText(page, IDC_RELAY_HIGH_LIMIT, "14");
+        SetEditText(page, IDC_RELAY_LOW_LIMIT, "x");
+        sheet.PressButton(PSBTN_NEXT);
+    });
+    script.Do([&] {
+        SetEditText(Page(sheet), IDC_RELAY_LOW_LIMIT, "14");
+        sheet.PressButton(PSBTN_NEXT);
+    });
+    script.Do([&] {
+        // A limit the variable's register cannot hold is refused by the channel.
+        SetEditText(Page(sheet), IDC_RELAY_HIGH_LIMIT, "1e12");
+        SetEditText(Page(sheet), IDC_RELAY_LOW_LIMIT, "12.5");
+        sheet.PressButton(PSBTN_NEXT);
+    });
+    script.Do([&] { SetEditText(Page(sheet), IDC_RELAY_HIGH_LIMIT, "14.5"); });
+    Press(sheet, PSBTN_NEXT, IDD_RELAY_STARTUP_STATE);
+    script.Do([&] {
+        EXPECT_NEAR(14.5, channels[0].GetThresholdHighLimit(), 0.01);
+        EXPECT_NEAR(12.5, channels[0].GetThresholdLowLimit(), 0.01);
+        sheet.PressButton(PSBTN_CANCEL);
+    });
+    const INT_PTR result = script.Run(sheet);
+    wizard.Conclude(result);
+    EXPECT_EQ(IDCANCEL, result);
+    EXPECT_TRUE(script.AllDone()) << script.Stuck();
+    EXPECT_NE(outputBefore, outputAfterRefusal);
+    const std::vector<std::string> boxes = BoxTexts();
+    ASSERT_EQ(4u, boxes.size()) << testing::PrintToString(boxes);
+    EXPECT_EQ("The high threshold must be a numeric value", boxes[0]);
+    EXPECT_EQ("The low threshold must be a numeric value", boxes[1]);
+    EXPECT_EQ("The low threshold must be less than the high threshold", boxes[2]);
+    EXPECT_EQ("Error: the limit 1e+12 is out of range for Battery Voltage", boxes[3]);
 }
 
 TEST_F(RelayUi, AlarmChannelNeedsOneConditionAndCancelRestoresEveryChannel)

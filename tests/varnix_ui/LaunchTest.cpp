@@ -4,11 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "framework/CDialog.h"
-#include "framework/CWinApp.h"
-#include "tests/support/MessageBoxRecorder.h"
-#include "tests/support/PendingMessages.h"
 #include "tests/support/Polling.h"
 #include "tests/support/TestPaths.h"
+#include "tests/support/WindowTest.h"
 #include "tests/varnix_ui/SheetPlayer.h"
 #include "wizards/varnix/VarnixSetupLaunch.h"
 
@@ -60,15 +58,10 @@ void PlayInTurn(DWORD uiThread, const std::vector<std::pair<std::string, int>>& 
     PlayInTurn(uiThread, answers, index + 1, seen);
 }
 
-class SetupLaunch : public testing::Test
+class SetupLaunch : public testing_support::WindowTest
 {
 protected:
-    void TearDown() override
-    {
-        testing_support::DispatchPendingMessages();
-        testing_support::MessageBoxRecorder::Instance().Clear();
-    }
-    CWinApp m_app{"SetupLaunchTest"};
+    SetupLaunch() : WindowTest("SetupLaunchTest") {}
 };
 
 TEST_F(SetupLaunch, MenuShowsTheWarningsBeforeEachSetup)

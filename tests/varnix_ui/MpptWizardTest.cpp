@@ -3,11 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "framework/CPropertySheet.h"
-#include "framework/CWinApp.h"
 #include "res/pyraxis_varnix_resource.h"
-#include "tests/support/MessageBoxRecorder.h"
-#include "tests/support/PendingMessages.h"
 #include "tests/support/RunFixtures.h"
+#include "tests/support/WindowTest.h"
 #include "tests/varnix_ui/SheetPlayer.h"
 #include "wizards/varnix/CDialogMpptSetup.h"
 #include "wizards/varnix/MpptSettingTable.h"
@@ -15,34 +13,21 @@
 #include <string>
 #include <vector>
 
+using testing_support::Recorder;
+using varnix_ui::PageLine;
 using varnix_ui::SheetPlayer;
 
 namespace
 {
-testing_support::MessageBoxRecorder& Recorder()
-{
-    return testing_support::MessageBoxRecorder::Instance();
-}
-
-std::string PageLine(int id)
-{
-    return "page " + std::to_string(id);
-}
-
-class MpptWizard : public testing::Test
+class MpptWizard : public testing_support::WindowTest
 {
 protected:
+    MpptWizard() : WindowTest("MpptWizardTest") {}
     void SetUp() override
     {
-        Recorder().Clear();
+        WindowTest::SetUp();
         wizard_runs::UseBuildTreeDevicesXml();
     }
-    void TearDown() override
-    {
-        testing_support::DispatchPendingMessages();
-        Recorder().Clear();
-    }
-    CWinApp m_app{"MpptWizardTest"};
 };
 
 TEST_F(MpptWizard, SolarModeSkipsTheWindPageBothWays)

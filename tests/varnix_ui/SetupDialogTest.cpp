@@ -7,18 +7,16 @@
 
 #include "documents/RegistryHelpers.h"
 #include "framework/CPropertySheet.h"
-#include "framework/CWinApp.h"
 #include "res/pyraxis_varnix_resource.h"
 #include "res/pyraxis_wizards_resource.h"
 #include "shell/SummaryPrinting.h"
 #include "tests/support/FileText.h"
-#include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/MpptDeviceProfile.h"
 #include "tests/support/PeerHost.h"
-#include "tests/support/PendingMessages.h"
 #include "tests/support/Polling.h"
 #include "tests/support/RunFixtures.h"
 #include "tests/support/TestPaths.h"
+#include "tests/support/WindowTest.h"
 #include "tests/varnix_ui/SheetPlayer.h"
 #include "wizards/framework/WizardConnection.h"
 #include "wizards/varnix/CDialogMpptSetup.h"
@@ -33,22 +31,14 @@
 #include <string>
 #include <vector>
 
+using testing_support::LastBox;
+using testing_support::Recorder;
 using varnix_ui::SheetPlayer;
 using varnix_ui::WindowText;
 
 namespace
 {
 const char* const SETUP_TITLE = "Custom Setpoints Summary";
-
-testing_support::MessageBoxRecorder& Recorder()
-{
-    return testing_support::MessageBoxRecorder::Instance();
-}
-
-std::string LastBox()
-{
-    return Recorder().Count() ? Recorder().Boxes().back().text : "";
-}
 
 // A printer made of a bitmap: counts the pages and whether anything was drawn on them.
 class BitmapPrinter : public CSummaryPrintTarget
@@ -168,12 +158,13 @@ void PlayWizard(SheetPlayer& dialog, const std::function<void(SheetPlayer&)>& sc
         dialog.Note("  " + line);
 }
 
-class SetupDialogs : public testing::Test
+class SetupDialogs : public testing_support::WindowTest
 {
 protected:
+    SetupDialogs() : WindowTest("SetupDialogsTest") {}
     void SetUp() override
     {
-        Recorder().Clear();
+        WindowTest::SetUp();
         wizard_runs::UseBuildTreeDevicesXml();
         m_folder = testing_support::BuildPath("tests/varnix_ui/files");
         ASSERT_TRUE(testing_support::EnsureDirectory(m_folder));
@@ -182,11 +173,9 @@ protected:
     void TearDown() override
     {
         SetSummaryPrintTarget(m_previousPrinter);
-        testing_support::DispatchPendingMessages();
-        Recorder().Clear();
+        WindowTest::TearDown();
     }
 
-    CWinApp m_app{"SetupDialogsTest"};
     std::string m_folder;
     BitmapPrinter m_printer;
     CSummaryPrintTarget* m_previousPrinter = nullptr;

@@ -1,8 +1,8 @@
 #include "tests/varnix_ui/SheetPlayer.h"
 
-#include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/Polling.h"
 #include "tests/support/Screenshot.h"
+#include "tests/support/WindowTest.h"
 
 #include <commctrl.h>
 #include <dlgs.h>
@@ -13,13 +13,10 @@ const int ID_WIZFINISH = 0x3025;
 
 namespace varnix_ui
 {
+using testing_support::Recorder;
+
 namespace
 {
-testing_support::MessageBoxRecorder& Recorder()
-{
-    return testing_support::MessageBoxRecorder::Instance();
-}
-
 bool IsDialogClass(HWND window)
 {
     char className[16] = {};
@@ -27,6 +24,11 @@ bool IsDialogClass(HWND window)
     return std::string(className) == "#32770";
 }
 } // namespace
+
+std::string PageLine(int id)
+{
+    return "page " + std::to_string(id);
+}
 
 std::string WindowText(HWND window)
 {
@@ -145,7 +147,7 @@ std::string SheetPlayer::Press(int button)
             else if (Recorder().Count() > boxes)
                 outcome = "box " + Recorder().Boxes().back().text;
             else if (page != pageBefore)
-                outcome = "page " + std::to_string(PageId());
+                outcome = PageLine(PageId());
             return !outcome.empty();
         },
         kWaitMs);
@@ -184,7 +186,7 @@ std::string SheetPlayer::Cancel(int answer)
     if (answer == IDYES && WaitFor([&] { return !::IsWindow(m_window) || !::IsWindowVisible(m_window); }, "closing"))
         m_log.push_back("closed");
     else if (answer != IDYES)
-        m_log.push_back("page " + std::to_string(PageId()));
+        m_log.push_back(PageLine(PageId()));
     return question;
 }
 

@@ -24,6 +24,9 @@ std::string WindowText(HWND window);
 
 const char* const kWizardSheet = "";
 
+// The line the player logs when a press leads to that page.
+std::string PageLine(int id);
+
 class SheetPlayer
 {
 public:

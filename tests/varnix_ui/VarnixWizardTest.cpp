@@ -4,11 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "framework/CPropertySheet.h"
-#include "framework/CWinApp.h"
 #include "res/pyraxis_varnix_resource.h"
-#include "tests/support/MessageBoxRecorder.h"
-#include "tests/support/PendingMessages.h"
 #include "tests/support/Screenshot.h"
+#include "tests/support/WindowTest.h"
 #include "tests/varnix_ui/SheetPlayer.h"
 #include "wizards/varnix/CDialogVarnixSetup.h"
 #include "wizards/varnix/VarnixLightingGraphic.h"
@@ -17,30 +15,16 @@
 #include <string>
 #include <vector>
 
+using testing_support::Recorder;
+using varnix_ui::PageLine;
 using varnix_ui::SheetPlayer;
 
 namespace
 {
-testing_support::MessageBoxRecorder& Recorder()
-{
-    return testing_support::MessageBoxRecorder::Instance();
-}
-
-std::string Page(int id)
-{
-    return "page " + std::to_string(id);
-}
-
-class VarnixWizard : public testing::Test
+class VarnixWizard : public testing_support::WindowTest
 {
 protected:
-    void SetUp() override { Recorder().Clear(); }
-    void TearDown() override
-    {
-        testing_support::DispatchPendingMessages();
-        Recorder().Clear();
-    }
-    CWinApp m_app{"VarnixWizardTest"};
+    VarnixWizard() : WindowTest("VarnixWizardTest") {}
 };
 
 TEST_F(VarnixWizard, EachModeHasItsPagesBothWays)
@@ -87,12 +71,12 @@ TEST_F(VarnixWizard, EachModeHasItsPagesBothWays)
         EXPECT_TRUE(finishOnComm);
         std::vector<std::string> expected;
         for (int id : flow.pages)
-            expected.push_back(Page(id));
+            expected.push_back(PageLine(id));
         for (int i = static_cast<int>(flow.pages.size()) - 2; i >= 0; --i)
-            expected.push_back(Page(flow.pages[i]));
-        expected.push_back(Page(IDD_VX_WIZ_MODE));
+            expected.push_back(PageLine(flow.pages[i]));
+        expected.push_back(PageLine(IDD_VX_WIZ_MODE));
         for (int id : flow.pages)
-            expected.push_back(Page(id));
+            expected.push_back(PageLine(id));
         expected.push_back("closed");
         EXPECT_EQ(expected, player.Log());
         EXPECT_EQ(flow.mode, settings.GetMode());
@@ -158,16 +142,16 @@ TEST_F(VarnixWizard, ChargePagesCheckTheirEntriesAndWhatTheRegistersHold)
     EXPECT_TRUE(RunVarnixWizard(nullptr, settings));
     EXPECT_TRUE(player.Finished());
     EXPECT_EQ((std::vector<std::string>{
-                  Page(IDD_VX_WIZ_CHARGE1), "box Error: invalid characters in PWM voltage",
+                  PageLine(IDD_VX_WIZ_CHARGE1), "box Error: invalid characters in PWM voltage",
                   "box PWM voltage must be no more than 193.33",
                   "box Max Compensation Temp. must be at least 10.00",
-                  "box Error: Battery Service Reminder length must be between 0 and 255 days.", Page(IDD_VX_WIZ_CHARGE2),
+                  "box Error: Battery Service Reminder length must be between 0 and 255 days.", PageLine(IDD_VX_WIZ_CHARGE2),
                   "box Error: float voltage must be less than regulation voltage.",
                   "box Error: Float transition time must be less than 18 hours, 12 minutes, and 16 seconds.",
-                  Page(IDD_VX_WIZ_CHARGE3), "box Error: Equalize Voltage must be greater than regulation voltage.",
+                  PageLine(IDD_VX_WIZ_CHARGE3), "box Error: Equalize Voltage must be greater than regulation voltage.",
                   "box Error: Equalize Duration must be less than 18 hours, 12 minutes, and 16 seconds.",
-                  "box Error: Equalize Timeout must be greater than Equalize Time.", Page(IDD_VX_WIZ_LED),
-                  "box Y -> Y/R must be at least 11.50 V", Page(IDD_VX_WIZ_COMM),
+                  "box Error: Equalize Timeout must be greater than Equalize Time.", PageLine(IDD_VX_WIZ_LED),
+                  "box Y -> Y/R must be at least 11.50 V", PageLine(IDD_VX_WIZ_COMM),
                   "box The given Modbus address is invalid.  Please provide an address between 1 and 247", "closed"}),
               player.Log());
     EXPECT_EQ(VARNIX_MODE_SOLAR_CHARGE, settings.GetMode());
@@ -233,16 +217,16 @@ TEST_F(VarnixWizard, DiversionAndLoadPages)
     const std::vector<std::string> log = player.Log();
     ASSERT_EQ(16u, log.size()) << testing::PrintToString(log);
     EXPECT_EQ((std::vector<std::string>{
-                  Page(IDD_VX_WIZ_DIVERSION1),
+                  PageLine(IDD_VX_WIZ_DIVERSION1),
                   "box Error: Maximum Temperature Compensation must be greater than Minimum Temperature Compensation.",
                   "box Error: HVD Notification OFF Threshold must be less than the ON Threshold.",
-                  "box Error: HVD Notification ON Threshold must be greater than PWM Voltage.", Page(IDD_VX_WIZ_DIVERSION2),
+                  "box Error: HVD Notification ON Threshold must be greater than PWM Voltage.", PageLine(IDD_VX_WIZ_DIVERSION2),
                   "box Error: After time must be greater than zero and less than 18 hours, 12 minutes, and 16 seconds.",
-                  Page(IDD_VX_WIZ_LED), Page(IDD_VX_WIZ_DIVERSION2), Page(IDD_VX_WIZ_DIVERSION1), Page(IDD_VX_WIZ_MODE),
-                  Page(IDD_VX_WIZ_LOAD1), "box Error: LVD voltage must be less than LVR voltage"}),
+                  PageLine(IDD_VX_WIZ_LED), PageLine(IDD_VX_WIZ_DIVERSION2), PageLine(IDD_VX_WIZ_DIVERSION1), PageLine(IDD_VX_WIZ_MODE),
+                  PageLine(IDD_VX_WIZ_LOAD1), "box Error: LVD voltage must be less than LVR voltage"}),
               std::vector<std::string>(log.begin(), log.begin() + 12));
     EXPECT_EQ("box Please enter a number between 0 and 0.304995.", log[12]);
-    EXPECT_EQ((std::vector<std::string>{Page(IDD_VX_WIZ_LED), Page(IDD_VX_WIZ_COMM), "closed"}),
+    EXPECT_EQ((std::vector<std::string>{PageLine(IDD_VX_WIZ_LED), PageLine(IDD_VX_WIZ_COMM), "closed"}),
               std::vector<std::string>(log.begin() + 13, log.end()))
         << testing::PrintToString(log);
     EXPECT_EQ(VARNIX_MODE_LOAD, settings.GetMode());
@@ -260,7 +244,7 @@ TEST_F(VarnixWizard, DiversionAndLoadPages)
 std::string StripColours(HWND sheet, HWND page, const RECT& strip, const std::vector<int>& minutes)
 {
     const testing_support::Screenshot shot = testing_support::Screenshot::OfWindow(sheet);
-    RECT sheetRect = {}, pageRect = {};
+    RECT sheetRect = {};
     ::GetWindowRect(sheet, &sheetRect);
     POINT origin = {0, 0};
     ::ClientToScreen(page, &origin);
@@ -342,8 +326,8 @@ TEST_F(VarnixWizard, LightingTimersAndTheirDayStrip)
     EXPECT_TRUE(player.Finished());
     EXPECT_EQ((std::vector<std::string>{
                   "box Error: a load time must be no more than 9 hours, 6 minutes, and 7 seconds.",
-                  Page(IDD_VX_WIZ_LOAD1), Page(IDD_VX_WIZ_LIGHTING1), Page(IDD_VX_WIZ_LOAD1), Page(IDD_VX_WIZ_LED),
-                  Page(IDD_VX_WIZ_COMM), "closed"}),
+                  PageLine(IDD_VX_WIZ_LOAD1), PageLine(IDD_VX_WIZ_LIGHTING1), PageLine(IDD_VX_WIZ_LOAD1), PageLine(IDD_VX_WIZ_LED),
+                  PageLine(IDD_VX_WIZ_COMM), "closed"}),
               std::vector<std::string>(player.Log().begin() + 1, player.Log().end()))
         << testing::PrintToString(player.Log());
     EXPECT_EQ((std::vector<std::string>{"timers 2 before dawn", "dusk to dawn 9:6:7 after dusk / 0 before dawn locked"}),
@@ -368,8 +352,8 @@ TEST_F(VarnixWizard, CancelAsksAndKeepsTheSettings)
     });
     EXPECT_FALSE(RunVarnixWizard(nullptr, settings));
     EXPECT_TRUE(player.Finished());
-    EXPECT_EQ((std::vector<std::string>{Page(IDD_VX_WIZ_CHARGE1), "box Exit Varnix Setup Wizard?",
-                                        Page(IDD_VX_WIZ_CHARGE1), "box Exit Varnix Setup Wizard?", "closed"}),
+    EXPECT_EQ((std::vector<std::string>{PageLine(IDD_VX_WIZ_CHARGE1), "box Exit Varnix Setup Wizard?",
+                                        PageLine(IDD_VX_WIZ_CHARGE1), "box Exit Varnix Setup Wizard?", "closed"}),
               player.Log());
     EXPECT_EQ(VARNIX_MODE_LOAD, settings.GetMode());
     ASSERT_EQ(2u, Recorder().Count());

@@ -12,12 +12,14 @@
 #include "res/pyraxis_wizards_resource.h"
 #include "shell/HelpCommands.h"
 #include "shell/ProgramFolders.h"
+#include "tests/support/HelpTopics.h"
 #include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/PeerHost.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/SheetScript.h"
 #include "tests/support/TestDevice.h"
 #include "tests/support/TestPaths.h"
+#include "tests/support/WindowTest.h"
 #include "wizards/framework/CPropPageRegisterListConnection.h"
 #include "wizards/framework/CPropPageRegisterListProgress.h"
 #include "wizards/framework/CPropPageWizardProgram2.h"
@@ -28,28 +30,9 @@
 
 #include <boost/make_shared.hpp>
 
-#include <htmlhelp.h>
-
 using namespace testing_support;
 
 namespace {
-
-std::vector<UINT> g_helpTopics;
-
-HWND WINAPI RecordHelp(HWND, LPCSTR, UINT command, DWORD_PTR data)
-{
-    if (command == HH_DISPLAY_TEXT_POPUP && data != 0)
-        g_helpTopics.push_back(reinterpret_cast<const HH_POPUP*>(data)->idString);
-    return nullptr;
-}
-
-std::vector<std::string> BoxTexts()
-{
-    std::vector<std::string> texts;
-    for (const RecordedMessageBox& box : MessageBoxRecorder::Instance().Boxes())
-        texts.push_back(box.text);
-    return texts;
-}
 
 bool Contains(const std::vector<std::string>& lines, const std::string& line)
 {
@@ -61,18 +44,12 @@ class WizardSheetUi : public ::testing::Test
 protected:
     void SetUp() override
     {
-        static char helpPath[] = "C:\\Pyraxis\\pyraxis.chm";
-        app.m_pszHelpFilePath = helpPath;
-        previousHelp = SetHtmlHelpCall(RecordHelp);
-        g_helpTopics.clear();
         MessageBoxRecorder::Instance().Clear();
         const std::string folder = BuildPath("");
         GetProgramFolders().SetProgramFolder(std::wstring(folder.begin(), folder.end() - 1));
     }
     void TearDown() override
     {
-        SetHtmlHelpCall(previousHelp);
-        app.m_pszHelpFilePath = nullptr;
         MessageBoxRecorder::Instance().Clear();
     }
 
@@ -97,16 +74,11 @@ protected:
     }
 
     CWinApp app{"WizardSheetTest"};
-    HtmlHelpCall previousHelp = nullptr;
+    HelpTopics help{app};
     PeerHost host;
     StartedTestDevice device;
     SheetScript script;
 };
-
-HWND PageOf(CPropertySheet& sheet)
-{
-    return sheet.GetActivePage() != nullptr ? sheet.GetActivePage()->GetSafeHwnd() : nullptr;
-}
 
 TEST_F(WizardSheetUi, ConnectionPageListsPortsChecksItsFieldsAndRemembersTheConnection)
 {
@@ -226,7 +198,7 @@ TEST_F(WizardSheetUi, ConnectionPageListsPortsChecksItsFieldsAndRemembersTheConn
     });
     EXPECT_EQ(IDCANCEL, script.Run(sheet));
     EXPECT_TRUE(script.AllDone()) << script.Stuck();
-    EXPECT_EQ(std::vector<UINT>({IDD_WIZARD_READ_CONNECTION}), g_helpTopics);
+    EXPECT_EQ(std::vector<UINT>({IDD_WIZARD_READ_CONNECTION}), help.Popups());
     EXPECT_EQ(std::vector<std::string>({"Error: Modbus address must be between 1 and 247.",
                                         "Error: Modbus address must be between 1 and 247.",
                                         "Error: invalid TCP port given (must be between 0 and 65535)."}),
@@ -283,7 +255,7 @@ TEST_F(WizardSheetUi, ProgressPageShowsARunToItsEndAndHelpAddsNoLine)
     });
     EXPECT_EQ(ID_WIZFINISH, script.Run(sheet));
     EXPECT_TRUE(script.AllDone()) << script.Stuck();
-    EXPECT_EQ(std::vector<UINT>({IDD_WIZARD_PROGRESS}), g_helpTopics);
+    EXPECT_EQ(std::vector<UINT>({IDD_WIZARD_PROGRESS}), help.Popups());
     EXPECT_TRUE(BoxTexts().empty());
     EXPECT_EQ("41", context->variables[1]->ToString());
     EXPECT_EQ("42", context->variables[2]->ToString());

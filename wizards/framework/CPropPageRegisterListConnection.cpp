@@ -1,24 +1,17 @@
 #include "wizards/framework/CPropPageRegisterListConnection.h"
 
-#include "framework/CPropertySheet.h"
 #include "framework/DataExchange.h"
 #include "res/pyraxis_wizards_resource.h"
-#include "wizards/framework/CPropertySheetDipSwitch.h"
 #include "wizards/framework/SettingsRegisterList.h"
-#include "wizards/framework/WizardConnection.h"
-#include "shell/HelpCommands.h"
 
+// The runtime class chain goes on at CPropertyPage (the connection page base has none).
 IMPLEMENT_DYNAMIC(CPropPageRegisterListConnection, CPropertyPage)
-
-BEGIN_MESSAGE_MAP(CPropPageRegisterListConnection, CPropertyPage)
-    ON_CBN_SELCHANGE(IDC_WIZARD_PORT, OnPortChange)
-    ON_MESSAGE(WM_APP_HELP_REQUEST, OnPageHelp)
-END_MESSAGE_MAP()
 
 CPropPageRegisterListConnection::CPropPageRegisterListConnection(UINT dialogId, CVarnixWizardProgContext* context,
                                                                  CStorageVarnixConfig* settings, bool showModeChoice)
-    : CPropertyPage(dialogId), m_modbusAddress(0), m_tcpPort(0), m_modeChoice(0), m_dialogId(dialogId),
-      m_showModeChoice(showModeChoice), m_context(context), m_settings(settings)
+    : CPropPageWizardConnection(dialogId, {context->comPort, context->host, context->tcpPort, context->modbusAddress},
+                                MODBUS_ADDRESS_ERROR_OLDER),
+      m_modeChoice(0), m_showModeChoice(showModeChoice), m_context(context), m_settings(settings)
 {
 }
 
@@ -28,17 +21,14 @@ CPropPageRegisterListConnection::~CPropPageRegisterListConnection()
 
 void CPropPageRegisterListConnection::DoDataExchange(CDataExchange* pDX)
 {
-    CPropertyPage::DoDataExchange(pDX);
-    DDX_Control(pDX, IDC_WIZARD_PORT, m_port);
-    DDX_Control(pDX, IDC_WIZARD_IP_ADDRESS, m_ipAddress);
-    DDX_Text(pDX, IDC_WIZARD_MODBUS_ADDRESS, m_modbusAddress);
-    DDX_Text(pDX, IDC_WIZARD_TCP_PORT, m_tcpPort);
+    CPropPageWizardConnection::DoDataExchange(pDX);
     if (m_showModeChoice)
         DDX_Radio(pDX, IDC_WIZARD_SETTINGS_CHARGE, m_modeChoice);
 }
 
 BOOL CPropPageRegisterListConnection::OnInitDialog()
 {
+    // The older wizards: their own port list and no default TCP port.
     m_modbusAddress = m_context->modbusAddress;
     m_tcpPort = m_context->tcpPort;
     m_modeChoice = 0;
@@ -61,24 +51,6 @@ BOOL CPropPageRegisterListConnection::OnInitDialog()
     return TRUE;
 }
 
-BOOL CPropPageRegisterListConnection::OnSetActive()
-{
-    const BOOL result = CPropertyPage::OnSetActive();
-    GetSheet()->SetWizardButtons(PSWIZB_NEXT);
-    return result;
-}
-
-void CPropPageRegisterListConnection::OnPortChange()
-{
-    UpdateTcpIpControls(this, false);
-}
-
-LRESULT CPropPageRegisterListConnection::OnPageHelp(WPARAM, LPARAM)
-{
-    ShowHelpTextPopup(m_dialogId);
-    return 1;
-}
-
 void CPropPageRegisterListConnection::OnModeChosen(int index)
 {
     m_context->programChoice = index;
@@ -86,15 +58,11 @@ void CPropPageRegisterListConnection::OnModeChosen(int index)
 
 LRESULT CPropPageRegisterListConnection::OnWizardNext()
 {
-    if (!UpdateData(TRUE))
-        return -1;
-    const WizardConnectionFields_t fields = {m_context->comPort, m_context->host, m_context->tcpPort,
-                                             m_context->modbusAddress};
-    if (!StoreConnectionChoice(m_port, m_modbusAddress, m_tcpPort, MODBUS_ADDRESS_ERROR_OLDER, fields))
+    if (!StoreConnection())
         return -1;
     if (m_showModeChoice)
         OnModeChosen(m_modeChoice);
     FillRegisterList(*m_settings, m_context->isRead, m_context->registers);
-    RememberLastWizardConnection(fields);
+    RememberLastWizardConnection(m_connection);
     return CPropertyPage::OnWizardNext();
 }

@@ -3,13 +3,11 @@
 // on Next the context's register list built from the settings' rows.
 #pragma once
 #include "framework/FrameworkBase.h"
-#include "framework/CComboBox.h"
-#include "framework/CEdit.h"
-#include "framework/CPropertyPage.h"
+#include "wizards/framework/CPropPageWizardConnection.h"
 #include "wizards/framework/CStorageVarnixConfig.h"
 #include "wizards/framework/CVarnixWizardProgContext.h"
 
-class CPropPageRegisterListConnection : public CPropertyPage
+class CPropPageRegisterListConnection : public CPropPageWizardConnection
 {
     DECLARE_DYNAMIC(CPropPageRegisterListConnection)
 public:
@@ -19,10 +17,7 @@ public:
                                     bool showModeChoice);
     ~CPropPageRegisterListConnection() override;
 
-    UINT GetHelpId() const { return m_dialogId; }
-
     BOOL OnInitDialog() override;
-    BOOL OnSetActive() override;
     LRESULT OnWizardNext() override;
 
 protected:
@@ -31,16 +26,8 @@ protected:
     virtual void OnModeChosen(int index);
 
     void DoDataExchange(CDataExchange* pDX) override;
-    afx_msg void OnPortChange();
-    afx_msg LRESULT OnPageHelp(WPARAM wParam, LPARAM lParam);
-    DECLARE_MESSAGE_MAP()
 
-    CComboBox m_port;
-    CEdit m_ipAddress;
-    int m_modbusAddress;
-    int m_tcpPort;
     int m_modeChoice;
-    UINT m_dialogId;
     bool m_showModeChoice;
     CVarnixWizardProgContext* m_context;
     CStorageVarnixConfig* m_settings;

@@ -7,6 +7,7 @@
 #include "framework/CPropertyPage.h"
 #include "wizards/relay/CRelayModuleChannel.h"
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,25 @@ protected:
     void FillVariables(int comboId);
     int SelectedVariable(int comboId) const;
     void ShowUnits(std::initializer_list<int> ids, const char* suffix = "");
+    // Runs the channel's setters; a value the channel refuses keeps the page (a box gives
+    // the reason) when validating and is passed over otherwise.
+    template <class Setters>
+    bool SetChannelValues(bool validate, Setters setters)
+    {
+        try
+        {
+            setters();
+        }
+        catch (const std::exception& e)
+        {
+            if (validate)
+            {
+                Refuse(std::string("Error: ") + e.what());
+                return false;
+            }
+        }
+        return true;
+    }
 
     afx_msg LRESULT OnPageHelp(WPARAM wParam, LPARAM lParam);
     DECLARE_MESSAGE_MAP()

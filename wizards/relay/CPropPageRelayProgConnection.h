@@ -2,12 +2,10 @@
 // program run (dialog 166). It starts from the connection the wizards used last.
 #pragma once
 #include "framework/FrameworkBase.h"
-#include "framework/CComboBox.h"
-#include "framework/CEdit.h"
-#include "framework/CPropertyPage.h"
+#include "wizards/framework/CPropPageWizardConnection.h"
 #include "wizards/framework/CRelayProgContext.h"
 
-class CPropPageRelayProgConnection : public CPropertyPage
+class CPropPageRelayProgConnection : public CPropPageWizardConnection
 {
     DECLARE_DYNAMIC(CPropPageRelayProgConnection)
 public:
@@ -15,18 +13,8 @@ public:
     ~CPropPageRelayProgConnection() override;
 
     BOOL OnInitDialog() override;
-    BOOL OnSetActive() override;
     LRESULT OnWizardNext() override;
 
 protected:
-    void DoDataExchange(CDataExchange* pDX) override;
-    afx_msg void OnPortChange();
-    afx_msg LRESULT OnPageHelp(WPARAM wParam, LPARAM lParam);
-    DECLARE_MESSAGE_MAP()
-
-    CComboBox m_port;
-    CEdit m_ipAddress;
-    int m_modbusAddress;
-    int m_tcpPort;
     CRelayProgContext* m_context;
 };

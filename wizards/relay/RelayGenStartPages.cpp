@@ -526,21 +526,14 @@ bool CPropPageRelayGenStartTrigger::Store(bool validate)
         Refuse("The on threshold must be less than the off threshold");
         return false;
     }
-    try
-    {
+    const bool stored = SetChannelValues(validate, [&] {
         if (onRead)
             Channel().SetGenStartOnThreshold(on);
         if (offRead)
             Channel().SetGenStartOffThreshold(off);
-    }
-    catch (const std::exception& e)
-    {
-        if (validate)
-        {
-            Refuse(std::string("Error: ") + e.what());
-            return false;
-        }
-    }
+    });
+    if (!stored)
+        return false;
     int onDelay = 0, offDelay = 0;
     if (!ParseHmsEdits(GetDlgItem(IDC_RELAY_ON_DELAY_FIRST), GetDlgItem(IDC_RELAY_ON_DELAY_FIRST + 1),
                        GetDlgItem(IDC_RELAY_ON_DELAY_FIRST + 2), onDelay, "On delay") ||

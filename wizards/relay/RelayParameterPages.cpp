@@ -6,7 +6,6 @@
 #include "shell/TimeSpanEdits.h"
 
 #include <cstdio>
-#include <stdexcept>
 
 namespace
 {
@@ -133,15 +132,63 @@ LRESULT CPropPageRelayAlarmSelect::OnWizardBack()
     return Channel().IsAdvanced() && Channel().GetControlType() == 0 ? IDD_RELAY_CONTROL_ADDRESS : IDD_RELAY_CONTROL_TYPE;
 }
 
+// ---------------------------------------------------------------- thresholds
+
+void CPropPageRelayThreshold::ShowLimits()
+{
+    SetDlgItemText(IDC_RELAY_HIGH_LIMIT, FormatNumber("%.2lf", Channel().GetThresholdHighLimit()).c_str());
+    SetDlgItemText(IDC_RELAY_LOW_LIMIT, FormatNumber("%.2lf", Channel().GetThresholdLowLimit()).c_str());
+}
+
+bool CPropPageRelayThreshold::StoreVariable()
+{
+    const int variable = SelectedVariable(IDC_RELAY_VARIABLE);
+    if (variable < 0)
+    {
+        Refuse("You must select a threshold variable.");
+        return false;
+    }
+    Channel().SetThresholdVariable(variable);
+    return true;
+}
+
+bool CPropPageRelayThreshold::StoreLimits(bool validate, const std::string& limitWord)
+{
+    double high = 0.0, low = 0.0;
+    const bool highRead = ReadNumber(IDC_RELAY_HIGH_LIMIT, high);
+    if (validate && !highRead)
+    {
+        Refuse("The high " + limitWord + " must be a numeric value");
+        return false;
+    }
+    const bool lowRead = ReadNumber(IDC_RELAY_LOW_LIMIT, low);
+    if (validate && !lowRead)
+    {
+        Refuse("The low " + limitWord + " must be a numeric value");
+        return false;
+    }
+    if (validate && low >= high)
+    {
+        Refuse("The low " + limitWord + " must be less than the high " + limitWord);
+        return false;
+    }
+    return SetChannelValues(validate, [&] {
+        if (highRead)
+            Channel().SetThresholdHighLimit(high);
+        if (lowRead)
+            Channel().SetThresholdLowLimit(low);
+    });
+}
+
 // ---------------------------------------------------------------- threshold, simple
 
-BEGIN_MESSAGE_MAP(CPropPageRelayThresholdSimple, CPropPageRelay)
+BEGIN_MESSAGE_MAP(CPropPageRelayThresholdSimple, CPropPageRelayThreshold)
     ON_CBN_SELCHANGE(IDC_RELAY_VARIABLE, OnListChange)
     ON_CBN_SELCHANGE(IDC_RELAY_HIGH_STATE, OnListChange)
 END_MESSAGE_MAP()
 
 CPropPageRelayThresholdSimple::CPropPageRelayThresholdSimple(CRelayModuleChannel* channels, int index)
-    : CPropPageRelay(channels, index, IDD_RELAY_THRESHOLD_SIMPLE)
+    : CPropPageRelayThreshold(channels, index, IDD_RELAY_THRESHOLD_SIMPLE)
 {
 }
 
@@ -150,8 +197,7 @@ void CPropPageRelayThresholdSimple::Show()
     FillVariables(IDC_RELAY_VARIABLE);
     ShowUnits({IDC_RELAY_HIGH_UNITS}, " turn");
     ShowUnits({IDC_RELAY_LOW_UNITS});
-    SetDlgItemText(IDC_RELAY_HIGH_LIMIT, FormatNumber("%.2lf", Channel().GetThresholdHighLimit()).c_str());
-    SetDlgItemText(IDC_RELAY_LOW_LIMIT, FormatNumber("%.2lf", Channel().GetThresholdLowLimit()).c_str());
+    ShowLimits();
     HWND state = ::GetDlgItem(m_hWnd, IDC_RELAY_HIGH_STATE);
     ::SendMessageA(state, CB_RESETCONTENT, 0, 0);
     ::SendMessageA(state, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("OFF"));
@@ -177,47 +223,9 @@ void CPropPageRelayThresholdSimple::OnListChange()
 
 bool CPropPageRelayThresholdSimple::Store(bool validate)
 {
-    const int variable = SelectedVariable(IDC_RELAY_VARIABLE);
-    if (variable < 0)
-    {
-        Refuse("You must select a threshold variable.");
+    if (!StoreVariable() || !StoreLimits(validate, "limit"))
         return false;
-    }
-    Channel().SetThresholdVariable(variable);
-    double high = 0.0, low = 0.0;
-    const bool highRead = ReadNumber(IDC_RELAY_HIGH_LIMIT, high);
-    if (!highRead && validate)
-    {
-        Refuse("The high limit must be a numeric value");
-        return false;
-    }
     const int state = static_cast<int>(::SendDlgItemMessageA(m_hWnd, IDC_RELAY_HIGH_STATE, CB_GETCURSEL, 0, 0));
-    const bool lowRead = ReadNumber(IDC_RELAY_LOW_LIMIT, low);
-    if (validate && !lowRead)
-    {
-        Refuse("The low limit must be a numeric value");
-        return false;
-    }
-    if (validate && low >= high)
-    {
-        Refuse("The low limit must be less than the high limit");
-        return false;
-    }
-    try
-    {
-        if (highRead)
-            Channel().SetThresholdHighLimit(high);
-        if (lowRead)
-            Channel().SetThresholdLowLimit(low);
-    }
-    catch (const std::exception& e)
-    {
-        if (validate)
-        {
-            Refuse(std::string("Error: ") + e.what());
-            return false;
-        }
-    }
     if (state != CB_ERR)
         Channel().SetHighOutputState(state == 1);
     // A simple channel takes the fixed timing of simple mode. Output On on a timeout (the
@@ -243,12 +251,12 @@ LRESULT CPropPageRelayThresholdSimple::OnWizardBack()
 
 // ---------------------------------------------------------------- threshold, advanced
 
-BEGIN_MESSAGE_MAP(CPropPageRelayThresholdAdv, CPropPageRelay)
+BEGIN_MESSAGE_MAP(CPropPageRelayThresholdAdv, CPropPageRelayThreshold)
     ON_CBN_SELCHANGE(IDC_RELAY_VARIABLE, OnVariableChange)
 END_MESSAGE_MAP()
 
 CPropPageRelayThresholdAdv::CPropPageRelayThresholdAdv(CRelayModuleChannel* channels, int index)
-    : CPropPageRelay(channels, index, IDD_RELAY_THRESHOLD_ADV)
+    : CPropPageRelayThreshold(channels, index, IDD_RELAY_THRESHOLD_ADV)
 {
 }
 
@@ -257,8 +265,7 @@ BOOL CPropPageRelayThresholdAdv::OnSetActive()
     const BOOL result = CPropPageRelay::OnSetActive();
     FillVariables(IDC_RELAY_VARIABLE);
     ShowUnits({IDC_RELAY_HIGH_UNITS, IDC_RELAY_LOW_UNITS});
-    SetDlgItemText(IDC_RELAY_HIGH_LIMIT, FormatNumber("%.2lf", Channel().GetThresholdHighLimit()).c_str());
-    SetDlgItemText(IDC_RELAY_LOW_LIMIT, FormatNumber("%.2lf", Channel().GetThresholdLowLimit()).c_str());
+    ShowLimits();
     CheckRadioButton(IDC_RELAY_OUTPUT_ON, IDC_RELAY_OUTPUT_OFF,
                      Channel().GetHighOutputState() ? IDC_RELAY_OUTPUT_ON : IDC_RELAY_OUTPUT_OFF);
     const WORD times[6] = {Channel().GetLowToHighDelay(), Channel().GetHighToLowDelay(), Channel().GetMaxHighTime(),
@@ -279,47 +286,12 @@ void CPropPageRelayThresholdAdv::OnVariableChange()
 
 bool CPropPageRelayThresholdAdv::Store(bool validate)
 {
-    const int variable = SelectedVariable(IDC_RELAY_VARIABLE);
-    if (variable < 0)
-    {
-        Refuse("You must select a threshold variable.");
+    if (!StoreVariable())
         return false;
-    }
-    Channel().SetThresholdVariable(variable);
+    // The output choice is taken even when a limit is refused.
     Channel().SetHighOutputState(IsDlgButtonChecked(IDC_RELAY_OUTPUT_ON) == BST_CHECKED);
-    double high = 0.0, low = 0.0;
-    const bool highRead = ReadNumber(IDC_RELAY_HIGH_LIMIT, high);
-    if (validate && !highRead)
-    {
-        Refuse("The high threshold must be a numeric value");
+    if (!StoreLimits(validate, "threshold"))
         return false;
-    }
-    const bool lowRead = ReadNumber(IDC_RELAY_LOW_LIMIT, low);
-    if (validate && !lowRead)
-    {
-        Refuse("The low threshold must be a numeric value");
-        return false;
-    }
-    if (validate && low >= high)
-    {
-        Refuse("The low threshold must be less than the high threshold");
-        return false;
-    }
-    try
-    {
-        if (highRead)
-            Channel().SetThresholdHighLimit(high);
-        if (lowRead)
-            Channel().SetThresholdLowLimit(low);
-    }
-    catch (const std::exception& e)
-    {
-        if (validate)
-        {
-            Refuse(std::string("Error: ") + e.what());
-            return false;
-        }
-    }
     if (!validate)
         return true;   // the time entries report their own errors: only on Next and Finish
     int seconds[6] = {};
@@ -415,21 +387,14 @@ bool CPropPageRelayTimingControl::Store(bool validate)
         Refuse("The timeout length must be an non-negative real value");
         return false;
     }
-    try
-    {
+    const bool stored = SetChannelValues(validate, [&] {
         if (sampleRead)
             Channel().SetSamplePeriod(sample);
         if (timeoutRead)
             Channel().SetTimeout(timeout);
-    }
-    catch (const std::exception& e)
-    {
-        if (validate)
-        {
-            Refuse(std::string("Error: ") + e.what());
-            return false;
-        }
-    }
+    });
+    if (!stored)
+        return false;
     Channel().SetTimeoutState(IsDlgButtonChecked(IDC_RELAY_TIMEOUT_ON) == BST_CHECKED);
     return true;
 }

@@ -69,7 +69,22 @@ protected:
     DECLARE_MESSAGE_MAP()
 };
 
-class CPropPageRelayThresholdSimple : public CPropPageRelay
+// The two threshold pages: the watched variable and its high and low limits.
+class CPropPageRelayThreshold : public CPropPageRelay
+{
+public:
+    using CPropPageRelay::CPropPageRelay;
+
+protected:
+    void ShowLimits();
+    // The selected variable into the channel; false (a box said why) when none is chosen.
+    bool StoreVariable();
+    // The limit edits into the channel; the boxes call them by the page's word for them.
+    // With validation both must be numbers and the low one below the high one.
+    bool StoreLimits(bool validate, const std::string& limitWord);
+};
+
+class CPropPageRelayThresholdSimple : public CPropPageRelayThreshold
 {
 public:
     CPropPageRelayThresholdSimple(CRelayModuleChannel* channels, int index);
@@ -84,7 +99,7 @@ protected:
     DECLARE_MESSAGE_MAP()
 };
 
-class CPropPageRelayThresholdAdv : public CPropPageRelay
+class CPropPageRelayThresholdAdv : public CPropPageRelayThreshold
 {
 public:
     CPropPageRelayThresholdAdv(CRelayModuleChannel* channels, int index);

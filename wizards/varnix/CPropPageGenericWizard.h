@@ -41,3 +41,17 @@ class CPropPageVarnixHvMpptWizard : public CPropPageGenericWizard<CVarnixHvMpptS
 public:
     using CPropPageGenericWizard::CPropPageGenericWizard;
 };
+
+// A page made from one dialog over its wizard's page base; the HV wizard's page may have
+// a dialog of its own.
+template <class TBase, UINT DialogId, UINT HvDialogId = DialogId>
+class CPropPageMpptWizardPage : public TBase
+{
+public:
+    static const UINT DIALOG_ID = TBase::HV_MODEL ? HvDialogId : DialogId;
+
+    explicit CPropPageMpptWizardPage(typename TBase::Settings* settings) : TBase(settings, DIALOG_ID)
+    {
+    }
+    UINT GetDialogId() const override { return DIALOG_ID; }
+};

@@ -8,14 +8,10 @@
 
 // Solar or wind charge; sets the mode on Next. The first page.
 template <class TBase>
-class CPropPageMpptWizardMode : public TBase
+class CPropPageMpptWizardMode : public CPropPageMpptWizardPage<TBase, IDD_VXMPPT_MODE>
 {
 public:
-    explicit CPropPageMpptWizardMode(typename TBase::Settings* settings)
-        : TBase(settings, IDD_VXMPPT_MODE)
-    {
-    }
-    UINT GetDialogId() const override { return IDD_VXMPPT_MODE; }
+    using CPropPageMpptWizardPage<TBase, IDD_VXMPPT_MODE>::CPropPageMpptWizardPage;
     bool IsFirstPage() const override { return true; }
     BOOL OnInitDialog() override;
     LRESULT OnWizardNext() override;
@@ -30,15 +26,10 @@ protected:
 // Absorption, temperature compensation and the battery service reminder; the HV page also
 // holds the regulation and current limits.
 template <class TBase>
-class CPropPageMpptWizardCharge1 : public TBase
+class CPropPageMpptWizardCharge1 : public CPropPageMpptWizardPage<TBase, IDD_VXMPPT_CHARGE1, IDD_VXHVMPPT_CHARGE1>
 {
 public:
-    static const UINT DIALOG_ID = TBase::HV_MODEL ? IDD_VXHVMPPT_CHARGE1 : IDD_VXMPPT_CHARGE1;
-    explicit CPropPageMpptWizardCharge1(typename TBase::Settings* settings)
-        : TBase(settings, DIALOG_ID)
-    {
-    }
-    UINT GetDialogId() const override { return DIALOG_ID; }
+    using CPropPageMpptWizardPage<TBase, IDD_VXMPPT_CHARGE1, IDD_VXHVMPPT_CHARGE1>::CPropPageMpptWizardPage;
     BOOL OnInitDialog() override;
 
 protected:
@@ -52,14 +43,10 @@ protected:
 
 // Float voltage, float timeout and float cancel.
 template <class TBase>
-class CPropPageMpptWizardCharge2 : public TBase
+class CPropPageMpptWizardCharge2 : public CPropPageMpptWizardPage<TBase, IDD_VXMPPT_CHARGE2>
 {
 public:
-    explicit CPropPageMpptWizardCharge2(typename TBase::Settings* settings)
-        : TBase(settings, IDD_VXMPPT_CHARGE2)
-    {
-    }
-    UINT GetDialogId() const override { return IDD_VXMPPT_CHARGE2; }
+    using CPropPageMpptWizardPage<TBase, IDD_VXMPPT_CHARGE2>::CPropPageMpptWizardPage;
     BOOL OnInitDialog() override;
 
 protected:
@@ -72,14 +59,10 @@ protected:
 // Equalize and high-voltage disconnect. On the HV controller it leads to the wind page in
 // wind mode and to the LED page otherwise.
 template <class TBase>
-class CPropPageMpptWizardCharge3 : public TBase
+class CPropPageMpptWizardCharge3 : public CPropPageMpptWizardPage<TBase, IDD_VXMPPT_CHARGE3>
 {
 public:
-    explicit CPropPageMpptWizardCharge3(typename TBase::Settings* settings)
-        : TBase(settings, IDD_VXMPPT_CHARGE3)
-    {
-    }
-    UINT GetDialogId() const override { return IDD_VXMPPT_CHARGE3; }
+    using CPropPageMpptWizardPage<TBase, IDD_VXMPPT_CHARGE3>::CPropPageMpptWizardPage;
     BOOL OnInitDialog() override;
     LRESULT GetNextPageId() override;
 

@@ -20,14 +20,10 @@ extern const MpptWindRow_t MPPT_WIND_ROWS[17];
 
 // The wind power curve; shown between the charge pages and the LED page in wind mode.
 template <class TBase>
-class CPropPageMpptWizardWind : public TBase
+class CPropPageMpptWizardWind : public CPropPageMpptWizardPage<TBase, IDD_VXMPPT_WIND>
 {
 public:
-    explicit CPropPageMpptWizardWind(typename TBase::Settings* settings)
-        : TBase(settings, IDD_VXMPPT_WIND)
-    {
-    }
-    UINT GetDialogId() const override { return IDD_VXMPPT_WIND; }
+    using CPropPageMpptWizardPage<TBase, IDD_VXMPPT_WIND>::CPropPageMpptWizardPage;
     BOOL OnSetActive() override;
     LRESULT OnWizardNext() override;
 
@@ -37,14 +33,10 @@ protected:
 
 // The four LED transition voltages.
 template <class TBase>
-class CPropPageMpptWizardLed : public TBase
+class CPropPageMpptWizardLed : public CPropPageMpptWizardPage<TBase, IDD_VX_WIZ_LED>
 {
 public:
-    explicit CPropPageMpptWizardLed(typename TBase::Settings* settings)
-        : TBase(settings, IDD_VX_WIZ_LED)
-    {
-    }
-    UINT GetDialogId() const override { return IDD_VX_WIZ_LED; }
+    using CPropPageMpptWizardPage<TBase, IDD_VX_WIZ_LED>::CPropPageMpptWizardPage;
     LRESULT GetPrevPageId() override;
 
 protected:
@@ -53,14 +45,10 @@ protected:
 
 // The optional variables of the controller's daily log.
 template <class TBase>
-class CPropPageMpptWizardLogging : public TBase
+class CPropPageMpptWizardLogging : public CPropPageMpptWizardPage<TBase, IDD_VXMPPT_LOGGING>
 {
 public:
-    explicit CPropPageMpptWizardLogging(typename TBase::Settings* settings)
-        : TBase(settings, IDD_VXMPPT_LOGGING)
-    {
-    }
-    UINT GetDialogId() const override { return IDD_VXMPPT_LOGGING; }
+    using CPropPageMpptWizardPage<TBase, IDD_VXMPPT_LOGGING>::CPropPageMpptWizardPage;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -68,14 +56,10 @@ protected:
 
 // Addresses, name and the network settings.
 template <class TBase>
-class CPropPageMpptWizardComm : public TBase
+class CPropPageMpptWizardComm : public CPropPageMpptWizardPage<TBase, IDD_VXMPPT_COMM>
 {
 public:
-    explicit CPropPageMpptWizardComm(typename TBase::Settings* settings)
-        : TBase(settings, IDD_VXMPPT_COMM)
-    {
-    }
-    UINT GetDialogId() const override { return IDD_VXMPPT_COMM; }
+    using CPropPageMpptWizardPage<TBase, IDD_VXMPPT_COMM>::CPropPageMpptWizardPage;
     BOOL OnInitDialog() override;
 
 protected:
@@ -87,14 +71,10 @@ protected:
 
 // The e-mail and SNMP servers the notifications go through.
 template <class TBase>
-class CPropPageMpptWizardNotification : public TBase
+class CPropPageMpptWizardNotification : public CPropPageMpptWizardPage<TBase, IDD_VXMPPT_NOTIFICATION>
 {
 public:
-    explicit CPropPageMpptWizardNotification(typename TBase::Settings* settings)
-        : TBase(settings, IDD_VXMPPT_NOTIFICATION)
-    {
-    }
-    UINT GetDialogId() const override { return IDD_VXMPPT_NOTIFICATION; }
+    using CPropPageMpptWizardPage<TBase, IDD_VXMPPT_NOTIFICATION>::CPropPageMpptWizardPage;
     BOOL OnInitDialog() override;
 
 protected:

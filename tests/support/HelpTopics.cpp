@@ -1,10 +1,10 @@
-#include "tests/corandel_ui/HelpTopics.h"
+#include "tests/support/HelpTopics.h"
 
 #include "shell/HelpCommands.h"
 
 #include <htmlhelp.h>
 
-namespace corandel_ui {
+namespace testing_support {
 
 namespace {
 std::vector<UINT> g_popups;
@@ -19,7 +19,7 @@ HWND WINAPI RecordHelp(HWND, LPCSTR, UINT command, DWORD_PTR data)
 }
 }
 
-HelpTopics::HelpTopics() : m_app("CorandelUiTest")
+HelpTopics::HelpTopics(CWinApp& app) : m_app(app)
 {
     g_popups.clear();
     m_app.m_pszHelpFilePath = g_helpFile;
@@ -37,4 +37,4 @@ std::vector<UINT> HelpTopics::Popups() const
     return g_popups;
 }
 
-} // namespace corandel_ui
+} // namespace testing_support

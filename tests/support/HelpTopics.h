@@ -1,5 +1,5 @@
 // Records the help topics the program asks the help file for, in place of the help
-// system, with an application object that names a help file.
+// system, while the application names a help file.
 #pragma once
 #include "framework/CWinApp.h"
 
@@ -7,19 +7,19 @@
 
 #include <vector>
 
-namespace corandel_ui {
+namespace testing_support {
 
 class HelpTopics
 {
 public:
-    HelpTopics();
+    explicit HelpTopics(CWinApp& app);
     ~HelpTopics();
 
     // The topics of the text pop-ups shown so far.
     std::vector<UINT> Popups() const;
 
 private:
-    CWinApp m_app;
+    CWinApp& m_app;
 };
 
-} // namespace corandel_ui
+} // namespace testing_support
