@@ -48,7 +48,7 @@ protected:
         const std::string folder = testing_support::BuildPath("tests/documents");
         ASSERT_TRUE(testing_support::EnsureDirectory(folder));
         const std::string path =
-            folder + "\\device-description-" + std::to_string(GetCurrentProcessId()) + ".xml";
+            folder + "\\device-description-" + testing_support::ProcessTag() + ".xml";
         m_path = std::wstring(path.begin(), path.end());
     }
     void TearDown() override { DeleteFileW(m_path.c_str()); }

@@ -335,8 +335,9 @@ class EmbeddedLogFile : public testing::Test
 protected:
     void SetUp() override
     {
-        const std::string build = testing_support::BuildPath("tests/documents");
-        m_root = std::wstring(build.begin(), build.end()) + L"\\embedded log-" + std::to_wstring(GetCurrentProcessId());
+        const std::string root = testing_support::BuildPath("tests/documents/embedded log-" +
+                                                            testing_support::ProcessTag());
+        m_root = std::wstring(root.begin(), root.end());
         m_folder = m_root + L"\\logs";
         RemoveFolder();
         m_manager.GetDispatcher().SetTargetWindow(m_collector.Window());

@@ -13,9 +13,9 @@ class FileHelpers : public testing::Test {
 protected:
     void SetUp() override
     {
-        const std::string build = testing_support::BuildPath("tests/documents");
-        m_folder = std::wstring(build.begin(), build.end()) + L"\\file helpers-" +
-                   std::to_wstring(GetCurrentProcessId());
+        const std::string folder = testing_support::BuildPath("tests/documents/file helpers-" +
+                                                              testing_support::ProcessTag());
+        m_folder = std::wstring(folder.begin(), folder.end());
         RemoveAll();
         ASSERT_TRUE(CreateDirectoryW(m_folder.c_str(), nullptr));
     }

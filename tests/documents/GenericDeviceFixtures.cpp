@@ -61,7 +61,7 @@ std::string VariantText(const VARIANT& value)
 ScratchFile::ScratchFile(const std::string& name, const std::string& content)
 {
     static int s_count = 0;
-    m_folder = testing_support::BuildPath("tests/documents/generic-" + std::to_string(GetCurrentProcessId()) + "-"
+    m_folder = testing_support::BuildPath("tests/documents/generic-" + testing_support::ProcessTag() + "-"
                                           + std::to_string(++s_count));
     testing_support::EnsureDirectory(m_folder);
     m_path = m_folder + "\\" + name;

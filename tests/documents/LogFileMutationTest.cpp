@@ -298,7 +298,7 @@ class LogFileMutation : public testing::Test
 protected:
     void SetUp() override
     {
-        m_folder = testing_support::BuildPath("tests/documents/logmutation-" + std::to_string(GetCurrentProcessId()));
+        m_folder = testing_support::BuildPath("tests/documents/logmutation-" + testing_support::ProcessTag());
         ASSERT_TRUE(testing_support::EnsureDirectory(m_folder));
         ASSERT_TRUE(testing_support::WriteFileText(m_folder + "\\devices.xml", testing_support::BENCH_DEVICE_DESCRIPTION));
         m_programFolder = GetProgramFolders().GetProgramFolder();

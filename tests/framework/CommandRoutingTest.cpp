@@ -4,6 +4,7 @@
 
 #include "framework/CCmdUI.h"
 #include "framework/CWinApp.h"
+#include "tests/framework/FileTestHelpers.h"
 #include "framework/CWnd.h"
 #include "framework/FrameworkIds.h"
 
@@ -206,9 +207,7 @@ class RecentFileMenuTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        char directory[MAX_PATH];
-        ::GetTempPathA(MAX_PATH, directory);
-        iniPath = std::string(directory) + "pyraxis-h10-mru.ini";
+        iniPath = file_test::TempPath("pyraxis-h10-mru.ini");
         ::DeleteFileA(iniPath.c_str());
         std::free(const_cast<char*>(app.m_pszProfileName));
         app.m_pszProfileName = _strdup(iniPath.c_str());

@@ -1,4 +1,5 @@
 #include "tests/framework/FileTestHelpers.h"
+#include "tests/support/TestPaths.h"
 
 namespace file_test {
 
@@ -6,7 +7,7 @@ std::string TempPath(const std::string& name)
 {
     char tempDir[MAX_PATH] = "";
     ::GetTempPathA(MAX_PATH, tempDir);
-    const std::string folder = std::string(tempDir) + "pyraxis_fw_" + std::to_string(::GetCurrentProcessId());
+    const std::string folder = std::string(tempDir) + "pyraxis_fw_" + testing_support::ProcessTag();
     ::CreateDirectoryA(folder.c_str(), nullptr);
     return folder + "\\" + name;
 }

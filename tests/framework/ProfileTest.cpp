@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/CWinApp.h"
+#include "tests/framework/FileTestHelpers.h"
 
 #include <cstdlib>
 #include <string>
@@ -119,9 +120,7 @@ class IniProfileTest : public ProfileTestBase
 protected:
     void SetUp() override
     {
-        char directory[MAX_PATH];
-        ::GetTempPathA(MAX_PATH, directory);
-        iniPath = std::string(directory) + "pyraxis-h10-profile.ini";
+        iniPath = file_test::TempPath("pyraxis-h10-profile.ini");
         ::DeleteFileA(iniPath.c_str());
         std::free(const_cast<char*>(app.m_pszProfileName));
         app.m_pszProfileName = _strdup(iniPath.c_str());

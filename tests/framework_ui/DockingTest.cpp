@@ -16,12 +16,22 @@
 #include "framework/CWinApp.h"
 #include "framework/MessageMap.h"
 #include "tests/support/Screenshot.h"
+#include "tests/support/TestPaths.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <string>
 
 namespace {
+
+// A profile file of this test program's own in the temporary folder, which every test
+// run shares.
+std::string TempIniPath(const std::string& name)
+{
+    char directory[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, directory);
+    return std::string(directory) + testing_support::ProcessTag() + "-" + name;
+}
 
 const UINT kBarA = 0xE880;
 const UINT kBarB = 0xE881;
@@ -128,9 +138,7 @@ class DockingTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        char directory[MAX_PATH];
-        ::GetTempPathA(MAX_PATH, directory);
-        iniPath = std::string(directory) + "pyraxis-h19-docking.ini";
+        iniPath = TempIniPath("pyraxis-h19-docking.ini");
         ::DeleteFileA(iniPath.c_str());
         std::free(const_cast<char*>(app.m_pszProfileName));
         app.m_pszProfileName = _strdup(iniPath.c_str());
@@ -649,9 +657,7 @@ TEST(ControlBarTest, InsideRectLeavesRoomForBordersAndTheGripperOfADockedBar)
 
 TEST(DockStateTest, DockBarSlotsAndPlaceholdersRoundTripThroughTheProfile)
 {
-    char directory[MAX_PATH];
-    ::GetTempPathA(MAX_PATH, directory);
-    const std::string iniPath = std::string(directory) + "pyraxis-h19-dockstate.ini";
+    const std::string iniPath = TempIniPath("pyraxis-h19-dockstate.ini");
     ::DeleteFileA(iniPath.c_str());
     CWinApp app("DockStateTest");
     std::free(const_cast<char*>(app.m_pszProfileName));

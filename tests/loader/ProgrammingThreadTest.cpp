@@ -71,7 +71,7 @@ protected:
         ASSERT_TRUE(host.Connected()) << host.Error();
         pair = host.OpenSerialPair();
         ASSERT_NE(0, pair.id) << host.Error();
-        folder = "tests/loader/prog-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++s_instance);
+        folder = "tests/loader/prog-" + testing_support::ProcessTag() + "-" + std::to_string(++s_instance);
         ASSERT_TRUE(testing_support::EnsureDirectory(BuildPath(folder)));
         collector.SetOnMessage([this](const CollectedMessage& message) {
             if (message.message == WM_APP_LOAD_LOG) {

@@ -17,7 +17,7 @@ const DWORD PollMs = 50;
 
 std::string SuiteFolder()
 {
-    return "tests/loader/qvz-" + std::to_string(GetCurrentProcessId());
+    return "tests/loader/qvz-" + testing_support::ProcessTag();
 }
 
 } // namespace

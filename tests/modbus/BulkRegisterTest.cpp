@@ -58,7 +58,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(host.Connected()) << host.Error();
-        const std::string folder = "tests/modbus/bulk-" + std::to_string(GetCurrentProcessId()) +
+        const std::string folder = "tests/modbus/bulk-" + testing_support::ProcessTag() +
                                    "-" + std::to_string(++s_instance);
         ASSERT_TRUE(testing_support::EnsureDirectory(BuildPath(folder)));
         journalPath = BuildPath(folder + "/journal.jsonl");

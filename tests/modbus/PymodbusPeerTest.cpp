@@ -56,7 +56,7 @@ public:
                const std::string& script = kPymodbusServer)
     {
         ASSERT_TRUE(m_host.Connected()) << m_host.Error();
-        const std::string folder = "tests/modbus/pymodbus-" + std::to_string(GetCurrentProcessId()) +
+        const std::string folder = "tests/modbus/pymodbus-" + testing_support::ProcessTag() +
                                    "-" + std::to_string(++s_instance);
         ASSERT_TRUE(testing_support::EnsureDirectory(BuildPath(folder)));
         m_folder = BuildPath(folder);

@@ -53,7 +53,7 @@ protected:
         pair = host.OpenSerialPair();
         ASSERT_NE(pair.id, 0) << host.Error();
 
-        const std::string folder = "tests/modbus/serial-" + std::to_string(GetCurrentProcessId()) +
+        const std::string folder = "tests/modbus/serial-" + testing_support::ProcessTag() +
                                    "-" + std::to_string(pair.com);
         ASSERT_TRUE(testing_support::EnsureDirectory(testing_support::BuildPath(folder)));
         const std::string profile = folder + "/profile.json";

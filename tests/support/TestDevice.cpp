@@ -17,7 +17,7 @@ StartedTestDevice StartTestDevice(PeerHost& host, const std::string& folderPrefi
         started.error = host.Error();
         return started;
     }
-    const std::string folder = folderPrefix + "-" + std::to_string(GetCurrentProcessId()) + "-" +
+    const std::string folder = folderPrefix + "-" + testing_support::ProcessTag() + "-" +
                                std::to_string(++s_instance);
     if (!EnsureDirectory(BuildPath(folder))) {
         started.error = "cannot make " + folder;

@@ -23,6 +23,18 @@ std::string BuildUnixPath(const std::string& relative)
     return std::string(TEST_BUILD_DIR) + "/" + relative;
 }
 
+std::string ProcessTag()
+{
+    std::string tag = std::to_string(::GetCurrentProcessId());
+    char run[MAX_PATH] = "";
+    const DWORD length = ::GetEnvironmentVariableA("PYRAXIS_TEST_RUN", run, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) {
+        const std::string path(run, length);
+        tag = path.substr(path.find_last_of("/\\") + 1) + "-" + tag;
+    }
+    return tag;
+}
+
 std::string SourcePath(const std::string& relative)
 {
     return UnixToWindowsPath(SourceUnixPath(relative));

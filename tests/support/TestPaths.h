@@ -11,6 +11,11 @@ std::string BuildPath(const std::string& relative);    // Windows form
 std::string SourceUnixPath(const std::string& relative);
 std::string BuildUnixPath(const std::string& relative);
 
+// This test program's tag among every test run on the machine, for the names of its
+// own files: Wine counts process ids per Wine server, and each test run has its own
+// server, so the id alone repeats across runs that share the build tree.
+std::string ProcessTag();
+
 // Creates every missing folder of a Windows path.
 bool EnsureDirectory(const std::string& windowsPath);
 
