@@ -74,7 +74,7 @@ protected:
     void SetUp() override
     {
         Recorder().Clear();
-        m_folder = testing_support::BuildPath("test-output\\displays_ui");
+        m_folder = testing_support::BuildPath("test-output\\displays_ui-" + testing_support::ProcessTag());
         ASSERT_TRUE(testing_support::EnsureDirectory(m_folder));
 
         // Devices loaded from a workspace take their descriptions from the shipped file.

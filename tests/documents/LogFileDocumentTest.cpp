@@ -67,7 +67,7 @@ class LogFileDocument : public testing::Test
 protected:
     void SetUp() override
     {
-        m_folder = testing_support::BuildPath("tests/documents/logdocument");
+        m_folder = testing_support::BuildPath("tests/documents/logdocument-" + testing_support::ProcessTag());
         ASSERT_TRUE(testing_support::EnsureDirectory(m_folder));
         ASSERT_TRUE(testing_support::WriteFileText(m_folder + "\\devices.xml", testing_support::BENCH_DEVICE_DESCRIPTION));
         m_programFolder = GetProgramFolders().GetProgramFolder();

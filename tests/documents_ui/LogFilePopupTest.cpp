@@ -61,7 +61,7 @@ protected:
     void SetUp() override
     {
         Recorder().Clear();
-        m_folder = testing_support::BuildPath("tests/documents_ui/logpopup");
+        m_folder = testing_support::BuildPath("tests/documents_ui/logpopup-" + testing_support::ProcessTag());
         ASSERT_TRUE(testing_support::EnsureDirectory(m_folder));
         ASSERT_TRUE(testing_support::WriteFileText(m_folder + "\\devices.xml", testing_support::BENCH_DEVICE_DESCRIPTION));
         m_programFolder = GetProgramFolders().GetProgramFolder();

@@ -166,7 +166,7 @@ protected:
     {
         WindowTest::SetUp();
         wizard_runs::UseBuildTreeDevicesXml();
-        m_folder = testing_support::BuildPath("tests/varnix_ui/files");
+        m_folder = testing_support::BuildPath("tests/varnix_ui/files-" + testing_support::ProcessTag());
         ASSERT_TRUE(testing_support::EnsureDirectory(m_folder));
         m_previousPrinter = SetSummaryPrintTarget(&m_printer);
     }

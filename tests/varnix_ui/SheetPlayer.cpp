@@ -8,6 +8,10 @@
 #include <dlgs.h>
 #include <prsht.h>
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 // The wizard's Finish button.
 const int ID_WIZFINISH = 0x3025;
 
@@ -22,6 +26,35 @@ bool IsDialogClass(HWND window)
     char className[16] = {};
     ::GetClassNameA(window, className, sizeof className);
     return std::string(className) == "#32770";
+}
+// Cancels every dialog of the thread shown besides the window (a file dialog, the box
+// of one, a nested sheet); the window itself stays.
+void CloseWindowsOver(DWORD thread, HWND window)
+{
+    for (int round = 0; round < 10; ++round)
+    {
+        std::vector<HWND> others;
+        std::pair<HWND, std::vector<HWND>*> search(window, &others);
+        ::EnumThreadWindows(
+            thread,
+            [](HWND shown, LPARAM data) -> BOOL {
+                auto* found = reinterpret_cast<std::pair<HWND, std::vector<HWND>*>*>(data);
+                if (shown != found->first && IsDialogClass(shown) && ::IsWindowVisible(shown))
+                    found->second->push_back(shown);
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        if (others.empty())
+            return;
+        for (HWND other : others)
+            ::PostMessageA(other, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        testing_support::PollUntil(
+            [&] {
+                return std::none_of(others.begin(), others.end(),
+                                    [](HWND other) { return ::IsWindow(other) && ::IsWindowVisible(other); });
+            },
+            2000);
+    }
 }
 } // namespace
 
@@ -111,7 +144,10 @@ void SheetPlayer::Play()
         [&] { return !::IsWindow(m_window) || !::IsWindowVisible(m_window); }, kWaitMs);
     if (!m_closedByScript)
     {
+        // Whatever the window still shows over itself goes first, or the window could not
+        // close and the test would wait for ever.
         m_log.push_back("left open");
+        CloseWindowsOver(m_uiThread, m_window);
         ::PostMessageA(m_window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     }
 }
@@ -355,9 +391,21 @@ void SheetPlayer::AnswerFileDialog(const std::string& path)
     HWND name = ::GetDlgItem(dialog, cmb13);
     if (name == nullptr)
         name = ::GetDlgItem(dialog, edt1);
-    ::SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    testing_support::PollUntil([&] { return !::IsWindow(dialog) || !::IsWindowVisible(dialog); }, kWaitMs);
-    m_log.push_back("file dialog");
+    // The dialog may still be settling when it shows (it fills its name box once it has
+    // listed the folder), which would empty a name typed from this thread: the name is
+    // typed again, and OK pressed again, as long as the box does not hold it.
+    const bool closed = testing_support::PollUntil(
+        [&] {
+            if (!::IsWindow(dialog) || !::IsWindowVisible(dialog))
+                return true;
+            if (WindowText(name) != path)
+            {
+                ::SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+                ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+            }
+            return false;
+        },
+        kWaitMs);
+    m_log.push_back(closed ? "file dialog" : "timeout file dialog closing");
 }
 } // namespace varnix_ui

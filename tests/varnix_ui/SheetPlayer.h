@@ -85,7 +85,8 @@ public:
     void Note(const std::string& line) { m_log.push_back(line); }
     DWORD UiThread() const { return m_uiThread; }
     // Types the path into the file dialog the window opened and presses its OK; logs
-    // "file dialog" or "timeout file dialog".
+    // "file dialog", or "timeout file dialog" when none showed and "timeout file dialog
+    // closing" when it stayed open.
     void AnswerFileDialog(const std::string& path);
 
 private:
