@@ -7,6 +7,8 @@
 #include "modbus/CBlockingSocket.h"
 #include "modbus/CModbus.h"
 
+#include <vector>
+
 class CRemoteModbus : public CModbus
 {
 public:
@@ -48,10 +50,12 @@ private:
     BOOL m_exceptionOffset = TRUE;
     BYTE m_exceptionThreshold = 128;
     sockaddr_in m_remoteAddress;
-    sockaddr_in m_localAddress;
     // Kept so that a reconnect binds the same local port again.
     WORD m_localPort = 0;
     CBlockingSocket m_socket;
     CByteArray m_rxBuffer;
     CByteArray m_txBuffer;
+    // Bytes that came after the last reply in the same receive: the start of what the
+    // next exchange reads, as if they had stayed in the socket.
+    std::vector<BYTE> m_carried;
 };
