@@ -23,7 +23,10 @@ public:
     // unreachable host cannot hold the caller indefinitely. With stayNonBlocking the
     // socket is left in the non-blocking mode the wait needs and its sends and receives
     // wait in select: cheaper for a connection that serves one exchange than switching
-    // back and setting the time-outs on it.
+    // back and setting the time-outs on it. (Under Wine a select now and then wakes
+    // milliseconds late; an overlapped connect would not, but it needs a socket bound
+    // to port 0 first, and with many closed connections in TIME_WAIT that bind grows
+    // slow and can run out of ports, where connect reuses them.)
     void Connect(const sockaddr_in& remote, int timeoutSeconds, bool stayNonBlocking = false);
     void Close();
     // Closes without reporting errors; used on failure paths.
