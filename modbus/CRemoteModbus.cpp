@@ -8,6 +8,7 @@
 CRemoteModbus::CRemoteModbus() : CModbus(nullptr)
 {
     ResetAddress(m_remoteAddress);
+    ResetAddress(m_localAddress);
     m_rxBuffer.SetSize(kBufferSize);
     m_txBuffer.SetSize(kBufferSize);
 }
@@ -80,9 +81,11 @@ BOOL CRemoteModbus::Connect(const char* host, WORD port, int timeoutMs, WORD loc
         // that serves one exchange stays non-blocking: fewer socket calls per exchange.
         const int connectSeconds = SocketWaitSeconds() > 0 ? SocketWaitSeconds() : 1;
         m_socket.Connect(remote, connectSeconds, m_reconnect != FALSE);
+        m_socket.GetSockName(m_localAddress);
         m_remoteAddress = remote;
     } catch (const CBlockingSocketException&) {
         m_socket.Cleanup();
+        ResetAddress(m_localAddress);
         return FALSE;
     }
     return TRUE;
@@ -94,6 +97,7 @@ int CRemoteModbus::Close()
     if (!IsOpen())
         return 1;
     ResetAddress(m_remoteAddress);
+    ResetAddress(m_localAddress);
     m_carried.clear();
     try {
         m_socket.Close();

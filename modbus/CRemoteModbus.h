@@ -50,6 +50,7 @@ private:
     BOOL m_exceptionOffset = TRUE;
     BYTE m_exceptionThreshold = 128;
     sockaddr_in m_remoteAddress;
+    sockaddr_in m_localAddress;
     // Kept so that a reconnect binds the same local port again.
     WORD m_localPort = 0;
     CBlockingSocket m_socket;
