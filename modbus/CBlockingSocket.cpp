@@ -30,7 +30,9 @@ void CBlockingSocket::Create(int type)
 {
     ASSERT(m_socket == INVALID_SOCKET);
     m_socket = ::socket(AF_INET, type, 0);
+    m_nonBlocking = false;
     m_receiveWaitSeconds = 0;
+    m_sendWaitSeconds = 0;
     if (m_socket == INVALID_SOCKET)
         throw CBlockingSocketException("unable to create socket");
 }
@@ -51,7 +53,7 @@ void CBlockingSocket::Bind(const sockaddr_in& local)
         throw CBlockingSocketException("Bind");
 }
 
-void CBlockingSocket::Connect(const sockaddr_in& remote, int timeoutSeconds)
+void CBlockingSocket::Connect(const sockaddr_in& remote, int timeoutSeconds, bool stayNonBlocking)
 {
     if (timeoutSeconds <= 0) {
         if (::connect(m_socket, reinterpret_cast<const sockaddr*>(&remote), sizeof(remote)) ==
@@ -60,6 +62,7 @@ void CBlockingSocket::Connect(const sockaddr_in& remote, int timeoutSeconds)
         return;
     }
     SetBlocking(m_socket, false);
+    m_nonBlocking = true;
     if (::connect(m_socket, reinterpret_cast<const sockaddr*>(&remote), sizeof(remote)) ==
         SOCKET_ERROR) {
         const int error = ::WSAGetLastError();
@@ -67,7 +70,10 @@ void CBlockingSocket::Connect(const sockaddr_in& remote, int timeoutSeconds)
             throw CBlockingSocketException("could not connect socket", error);
         WaitConnected(timeoutSeconds);
     }
-    SetBlocking(m_socket, true);
+    if (!stayNonBlocking) {
+        SetBlocking(m_socket, true);
+        m_nonBlocking = false;
+    }
 }
 
 void CBlockingSocket::WaitConnected(int timeoutSeconds)
@@ -84,13 +90,16 @@ void CBlockingSocket::WaitConnected(int timeoutSeconds)
         throw CBlockingSocketException("could not connect socket");
     if (ready == 0)
         throw CBlockingSocketException("could not connect socket", WSAETIMEDOUT);
+    // A failed connect is reported in the exception set only, so a writable socket
+    // needs no further call.
+    if (FD_ISSET(m_socket, &writable) && !FD_ISSET(m_socket, &failed))
+        return;
     int error = 0;
     int size = sizeof(error);
     if (::getsockopt(m_socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &size) ==
         SOCKET_ERROR)
         throw CBlockingSocketException("could not connect socket");
-    if (error != 0 || FD_ISSET(m_socket, &failed))
-        throw CBlockingSocketException("could not connect socket", error != 0 ? error : WSAECONNREFUSED);
+    throw CBlockingSocketException("could not connect socket", error != 0 ? error : WSAECONNREFUSED);
 }
 
 void CBlockingSocket::Close()
@@ -130,34 +139,75 @@ sockaddr_in CBlockingSocket::GetHostByName(const char* name, USHORT port)
     return address;
 }
 
+bool CBlockingSocket::WaitReady(bool forWrite, int timeoutSeconds)
+{
+    fd_set set;
+    FD_ZERO(&set);
+    FD_SET(m_socket, &set);
+    timeval tv = SecondsToTimeval(timeoutSeconds > 0 ? timeoutSeconds : 0);
+    const bool unlimited = !forWrite && timeoutSeconds <= 0;
+    const int ready = ::select(0, forWrite ? nullptr : &set, forWrite ? &set : nullptr, nullptr,
+                               unlimited ? nullptr : &tv);
+    if (ready == SOCKET_ERROR)
+        throw CBlockingSocketException(forWrite ? "Send" : "Receive");
+    return ready != 0;
+}
+
+void CBlockingSocket::SetWaitOption(int option, int seconds, int& current, const char* step)
+{
+    if (seconds == current)
+        return;
+    const DWORD waitMs = static_cast<DWORD>(seconds) * 1000u;
+    if (::setsockopt(m_socket, SOL_SOCKET, option, reinterpret_cast<const char*>(&waitMs),
+                     sizeof(waitMs)) == SOCKET_ERROR)
+        throw CBlockingSocketException(step);
+    current = seconds;
+}
+
 int CBlockingSocket::Send(const char* data, int length, int timeoutSeconds)
 {
-    fd_set writable;
-    FD_ZERO(&writable);
-    FD_SET(m_socket, &writable);
-    timeval tv = SecondsToTimeval(timeoutSeconds);
-    const int ready = ::select(0, nullptr, &writable, nullptr, &tv);
-    if (ready == SOCKET_ERROR)
-        throw CBlockingSocketException("Send");
-    if (ready == 0)
-        throw CBlockingSocketException("Send timeout", WSAETIMEDOUT);
+    // A blocking socket waits by its send time-out, set once, instead of a select before
+    // every send; no time-out means a poll, which only select gives. A non-blocking one
+    // tries first and waits only when the send would block.
+    if (m_nonBlocking) {
+        const int sent = ::send(m_socket, data, length, 0);
+        if (sent != SOCKET_ERROR)
+            return sent;
+        if (::WSAGetLastError() != WSAEWOULDBLOCK)
+            throw CBlockingSocketException("Send");
+        if (!WaitReady(true, timeoutSeconds))
+            throw CBlockingSocketException("Send timeout", WSAETIMEDOUT);
+    } else if (timeoutSeconds <= 0) {
+        if (!WaitReady(true, 0))
+            throw CBlockingSocketException("Send timeout", WSAETIMEDOUT);
+    } else {
+        SetWaitOption(SO_SNDTIMEO, timeoutSeconds, m_sendWaitSeconds, "Send");
+    }
     const int sent = ::send(m_socket, data, length, 0);
-    if (sent == SOCKET_ERROR)
+    if (sent == SOCKET_ERROR) {
+        if (::WSAGetLastError() == WSAETIMEDOUT)
+            throw CBlockingSocketException("Send timeout", WSAETIMEDOUT);
         throw CBlockingSocketException("Send");
+    }
     return sent;
 }
 
 int CBlockingSocket::Receive(char* data, int length, int timeoutSeconds)
 {
-    // The time-out rides on the socket, so a receive costs one call instead of a wait
-    // and a read; 0 waits without limit, as before.
+    // A blocking socket waits by its receive time-out, set only when it changes, so a
+    // receive costs one call; a non-blocking one reads what is there and waits in
+    // select only when nothing is. 0 waits without limit.
     const int waitSeconds = timeoutSeconds > 0 ? timeoutSeconds : 0;
-    if (waitSeconds != m_receiveWaitSeconds) {
-        const DWORD waitMs = static_cast<DWORD>(waitSeconds) * 1000u;
-        if (::setsockopt(m_socket, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&waitMs),
-                         sizeof(waitMs)) == SOCKET_ERROR)
+    if (m_nonBlocking) {
+        const int received = ::recv(m_socket, data, length, 0);
+        if (received != SOCKET_ERROR)
+            return received;
+        if (::WSAGetLastError() != WSAEWOULDBLOCK)
             throw CBlockingSocketException("Receive");
-        m_receiveWaitSeconds = waitSeconds;
+        if (!WaitReady(false, waitSeconds))
+            throw CBlockingSocketException("Receive timeout", WSAETIMEDOUT);
+    } else {
+        SetWaitOption(SO_RCVTIMEO, waitSeconds, m_receiveWaitSeconds, "Receive");
     }
     const int received = ::recv(m_socket, data, length, 0);
     if (received == SOCKET_ERROR) {

@@ -20,8 +20,14 @@ public:
     void SetAbortiveClose();
     void Bind(const sockaddr_in& local);
     // Waits at most timeoutSeconds for the connection (none when <= 0), so that an
-    // unreachable host cannot hold the caller indefinitely.
-    void Connect(const sockaddr_in& remote, int timeoutSeconds);
+    // unreachable host cannot hold the caller indefinitely. With stayNonBlocking the
+    // socket is left in the non-blocking mode the wait needs and its sends and receives
+    // wait in select: cheaper for a connection that serves one exchange than switching
+    // back and setting the time-outs on it. (Under Wine a select now and then wakes
+    // milliseconds late; an overlapped connect would not, but it needs a socket bound
+    // to port 0 first, and with many closed connections in TIME_WAIT that bind grows
+    // slow and can run out of ports, where connect reuses them.)
+    void Connect(const sockaddr_in& remote, int timeoutSeconds, bool stayNonBlocking = false);
     void Close();
     // Closes without reporting errors; used on failure paths.
     void Cleanup();
@@ -38,8 +44,15 @@ public:
 
 private:
     void WaitConnected(int timeoutSeconds);
+    // Waits in select until the socket can be read (or written) or timeoutSeconds have
+    // passed (<= 0: a read waits without limit, a write only polls); false on time-out.
+    bool WaitReady(bool forWrite, int timeoutSeconds);
+    // Sets SO_RCVTIMEO or SO_SNDTIMEO to seconds unless it holds that value already.
+    void SetWaitOption(int option, int seconds, int& current, const char* step);
 
     SOCKET m_socket = INVALID_SOCKET;
-    // The receive time-out set on m_socket (0: none).
+    bool m_nonBlocking = false;
+    // The receive and send time-outs set on m_socket (0: none).
     int m_receiveWaitSeconds = 0;
+    int m_sendWaitSeconds = 0;
 };

@@ -64,6 +64,7 @@ BOOL CRemoteModbus::Connect(const char* host, WORD port, int timeoutMs, WORD loc
     m_host = useHost;
     m_port = usePort;
     m_localPort = localPort;
+    m_carried.clear();
 
     try {
         m_socket.Create(SOCK_STREAM);
@@ -76,9 +77,10 @@ BOOL CRemoteModbus::Connect(const char* host, WORD port, int timeoutMs, WORD loc
             m_socket.SetAbortiveClose();
             m_socket.Bind(local);
         }
-        // Never wait on an unreachable host longer than an exchange would.
+        // Never wait on an unreachable host longer than an exchange would. A connection
+        // that serves one exchange stays non-blocking: fewer socket calls per exchange.
         const int connectSeconds = SocketWaitSeconds() > 0 ? SocketWaitSeconds() : 1;
-        m_socket.Connect(remote, connectSeconds);
+        m_socket.Connect(remote, connectSeconds, m_reconnect != FALSE);
         m_socket.GetSockName(m_localAddress);
         m_remoteAddress = remote;
     } catch (const CBlockingSocketException&) {
@@ -96,6 +98,7 @@ int CRemoteModbus::Close()
         return 1;
     ResetAddress(m_remoteAddress);
     ResetAddress(m_localAddress);
+    m_carried.clear();
     try {
         m_socket.Close();
     } catch (const CBlockingSocketException&) {
@@ -138,20 +141,42 @@ int CRemoteModbus::TransactTcp(CByteArray& query, int queryLength, CByteArray& r
     if (queryLength > 0)
         std::memcpy(tx + kHeaderLength, query.GetData(), static_cast<size_t>(queryLength));
 
+    // What the last receive brought past its reply comes first.
+    int have = static_cast<int>(m_carried.size());
+    if (have > 0)
+        std::memcpy(rx, m_carried.data(), static_cast<size_t>(have));
+    m_carried.clear();
+
     const int seconds = SocketWaitSeconds();
     int length = 0;
     try {
         const int total = queryLength + kHeaderLength;
         if (m_socket.SendAll(reinterpret_cast<const char*>(tx), total, seconds) < total)
             return MODBUS_ERROR_SOCKET_WRITE;
+        // Each receive asks for all the buffer holds, so header and body usually come
+        // in one call.
         char* rxChars = reinterpret_cast<char*>(rx);
-        if (m_socket.ReceiveAll(rxChars, kHeaderLength, seconds) < kHeaderLength)
-            return MODBUS_ERROR_SOCKET_READ;
+        while (have < kHeaderLength) {
+            const int received = m_socket.Receive(rxChars + have, kBufferSize - have, seconds);
+            if (received == 0)
+                return MODBUS_ERROR_SOCKET_READ;
+            have += received;
+        }
         length = rx[5];
         if (kHeaderLength + length > kBufferSize)
             return MODBUS_ERROR_BUFFER_OVERFLOW;
-        if (m_socket.ReceiveAll(rxChars + kHeaderLength, length, seconds) < length)
-            return MODBUS_ERROR_SOCKET_READ;
+        const int frameLength = kHeaderLength + length;
+        while (have < frameLength) {
+            const int received = m_socket.Receive(rxChars + have, kBufferSize - have, seconds);
+            if (received == 0)
+                return MODBUS_ERROR_SOCKET_READ;
+            have += received;
+        }
+        if (have > frameLength) {
+            // Kept for the next exchange; the reply is read as if they had not come.
+            m_carried.assign(rx + frameLength, rx + have);
+            std::memset(rx + frameLength, 0, static_cast<size_t>(have - frameLength));
+        }
     } catch (const CBlockingSocketException&) {
         m_socket.Cleanup();
         return MODBUS_ERROR_SOCKET;

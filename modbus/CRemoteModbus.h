@@ -7,6 +7,8 @@
 #include "modbus/CBlockingSocket.h"
 #include "modbus/CModbus.h"
 
+#include <vector>
+
 class CRemoteModbus : public CModbus
 {
 public:
@@ -54,4 +56,7 @@ private:
     CBlockingSocket m_socket;
     CByteArray m_rxBuffer;
     CByteArray m_txBuffer;
+    // Bytes that came after the last reply in the same receive: the start of what the
+    // next exchange reads, as if they had stayed in the socket.
+    std::vector<BYTE> m_carried;
 };

@@ -1,5 +1,6 @@
 // The blocking socket under the TCP link: error texts, time-outs in whole seconds and
-// partial receives, on a loopback connection whose far end the test drives directly.
+// partial receives, on a loopback connection whose far end the test drives directly;
+// each test runs on a blocking connection and on one left non-blocking.
 #include <gtest/gtest.h>
 
 #include "modbus/CBlockingSocket.h"
@@ -8,6 +9,7 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -18,8 +20,9 @@ TEST(TcpBlockingSocketException, TextNamesStepAndCode)
     EXPECT_EQ(10060, CBlockingSocketException("Send timeout", 10060).GetErrorCode());
 }
 
-// A connected pair on loopback: `socket` is ours, `peer` the raw far end.
-class TcpBlockingSocketTest : public ::testing::Test
+// A connected pair on loopback: `socket` is ours, `peer` the raw far end. The parameter
+// leaves our end non-blocking.
+class TcpBlockingSocketTest : public ::testing::TestWithParam<bool>
 {
 protected:
     void SetUp() override
@@ -33,7 +36,7 @@ protected:
         ASSERT_EQ(0, ::listen(listener, 1));
         ASSERT_EQ(0, ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size));
         socket.Create(SOCK_STREAM);
-        socket.Connect(address, 2);
+        socket.Connect(address, 2, GetParam());
         peer = ::accept(listener, nullptr, nullptr);
         ::closesocket(listener);
         ASSERT_NE(INVALID_SOCKET, peer);
@@ -50,7 +53,7 @@ protected:
     SOCKET peer = INVALID_SOCKET;
 };
 
-TEST_F(TcpBlockingSocketTest, SendAllAndReceiveAllMoveEveryByte)
+TEST_P(TcpBlockingSocketTest, SendAllAndReceiveAllMoveEveryByte)
 {
     const std::string text = "0123456789";
     EXPECT_EQ(10, socket.SendAll(text.data(), 10, 1));
@@ -66,7 +69,7 @@ TEST_F(TcpBlockingSocketTest, SendAllAndReceiveAllMoveEveryByte)
     EXPECT_EQ(text, std::string(back, 10));
 }
 
-TEST_F(TcpBlockingSocketTest, ReceiveAllStopsWhenThePeerCloses)
+TEST_P(TcpBlockingSocketTest, ReceiveAllStopsWhenThePeerCloses)
 {
     ::send(peer, "abc", 3, 0);
     ::closesocket(peer);
@@ -76,7 +79,7 @@ TEST_F(TcpBlockingSocketTest, ReceiveAllStopsWhenThePeerCloses)
     EXPECT_EQ(0, socket.ReceiveAll(buffer, 0, 1));
 }
 
-TEST_F(TcpBlockingSocketTest, ReceiveTimesOutAfterWholeSeconds)
+TEST_P(TcpBlockingSocketTest, ReceiveTimesOutAfterWholeSeconds)
 {
     char buffer[4];
     const auto start = std::chrono::steady_clock::now();
@@ -92,7 +95,29 @@ TEST_F(TcpBlockingSocketTest, ReceiveTimesOutAfterWholeSeconds)
     EXPECT_LT(elapsed, 3.0);
 }
 
-TEST_F(TcpBlockingSocketTest, OperationsOnAClosedSocketThrow)
+TEST_P(TcpBlockingSocketTest, SendTimesOutWhenThePeerStopsReading)
+{
+    // Nothing is read at the far end, so the buffers fill and a send has to wait.
+    const std::vector<char> chunk(64 * 1024, 'x');
+    bool timedOut = false;
+    double elapsed = 0.0;
+    for (int sends = 0; sends < 1024 && !timedOut; ++sends) {
+        const auto start = std::chrono::steady_clock::now();
+        try {
+            socket.Send(chunk.data(), static_cast<int>(chunk.size()), 1);
+        } catch (const CBlockingSocketException& error) {
+            elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            EXPECT_EQ(0u, std::string(error.what()).find("Send timeout error"));
+            EXPECT_EQ(WSAETIMEDOUT, error.GetErrorCode());
+            timedOut = true;
+        }
+    }
+    ASSERT_TRUE(timedOut);
+    EXPECT_GE(elapsed, 0.8);
+    EXPECT_LT(elapsed, 3.0);
+}
+
+TEST_P(TcpBlockingSocketTest, OperationsOnAClosedSocketThrow)
 {
     socket.Close();
     EXPECT_FALSE(socket.IsCreated());
@@ -101,6 +126,11 @@ TEST_F(TcpBlockingSocketTest, OperationsOnAClosedSocketThrow)
     EXPECT_THROW(socket.Receive(buffer, 4, 1), CBlockingSocketException);
     EXPECT_NO_THROW(socket.Close());
 }
+
+INSTANTIATE_TEST_SUITE_P(Modes, TcpBlockingSocketTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return std::string(info.param ? "NonBlocking" : "Blocking");
+                         });
 
 TEST(TcpBlockingSocketHost, LocalhostResolvesToLoopback)
 {

@@ -133,6 +133,29 @@ TEST_F(TcpLinkTest, LengthFieldLargerThanDataTimesOut)
     EXPECT_LT(elapsed, 5.0);
 }
 
+TEST_F(TcpLinkTest, BytesPastAReplyStartTheNextOne)
+{
+    // The first request gets two replies in one send, the second none.
+    int answered = 0;
+    TcpTestServer server([&answered](const Bytes&) {
+        if (++answered > 1)
+            return ServerReply{};
+        Bytes both = TcpTestServer::Frame({1, 3, 4, 0, 1, 0, 2});
+        const Bytes second = TcpTestServer::Frame({1, 3, 4, 0, 3, 0, 4});
+        both.insert(both.end(), second.begin(), second.end());
+        return ServerReply{both};
+    });
+    CRemoteModbus link;
+    ASSERT_TRUE(link.Connect("127.0.0.1", server.Port(), 1000));
+    CWordArray words;
+    ASSERT_EQ(0, link.ReadHoldingRegisters(1, 0, 2, words));
+    EXPECT_EQ(1, words[0]);
+    EXPECT_EQ(2, words[1]);
+    ASSERT_EQ(0, link.ReadHoldingRegisters(1, 0, 2, words));
+    EXPECT_EQ(3, words[0]);
+    EXPECT_EQ(4, words[1]);
+}
+
 TEST_F(TcpLinkTest, PeerClosingMidReplyIsShortReceive)
 {
     TcpTestServer server([](const Bytes&) {
