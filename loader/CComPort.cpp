@@ -41,9 +41,9 @@ void CloseAndClear(HANDLE& handle, HANDLE closedValue)
     handle = closedValue;
 }
 
-bool ClaimMutex(HANDLE mutex, DWORD milliseconds)
+bool ClaimMutex(const std::unique_ptr<CMutex>& mutex, DWORD milliseconds)
 {
-    return mutex != nullptr && WaitForSingleObject(mutex, milliseconds) == WAIT_OBJECT_0;
+    return mutex != nullptr && mutex->Lock(milliseconds);
 }
 
 } // namespace
@@ -51,7 +51,8 @@ bool ClaimMutex(HANDLE mutex, DWORD milliseconds)
 CComPort::CComPort()
     : m_port(INVALID_HANDLE_VALUE), m_savedDcb(), m_savedTimeouts(), m_haveSavedDcb(false),
       m_haveSavedTimeouts(false), m_rxThread(nullptr), m_txThread(nullptr), m_stopEvent(nullptr),
-      m_rxDropped(0), m_rxMutex(nullptr), m_rxEvent(nullptr), m_txMutex(nullptr), m_txEvent(nullptr), m_txWrittenEvent(nullptr)
+      m_rxDropped(0), m_rxEvent(nullptr), m_txEvent(nullptr), m_txWrittenEvent(nullptr),
+      m_rxTransferEvent(nullptr), m_txTransferEvent(nullptr)
 {
 }
 
@@ -91,11 +92,13 @@ int CComPort::Open(LPCTSTR portName, int baud)
     // open can have left it in a state the new threads would misread.
     m_stopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     m_rxEvent = m_stopEvent ? CreateEventA(nullptr, TRUE, FALSE, nullptr) : nullptr;
-    m_rxMutex = m_rxEvent ? CreateMutexA(nullptr, FALSE, nullptr) : nullptr;
-    m_txEvent = m_rxMutex ? CreateEventA(nullptr, TRUE, FALSE, nullptr) : nullptr;
-    m_txMutex = m_txEvent ? CreateMutexA(nullptr, FALSE, nullptr) : nullptr;
-    m_txWrittenEvent = m_txMutex ? CreateEventA(nullptr, TRUE, TRUE, nullptr) : nullptr;
-    if (m_txWrittenEvent == nullptr) {
+    m_rxMutex = std::make_unique<CMutex>();
+    m_txEvent = m_rxEvent ? CreateEventA(nullptr, TRUE, FALSE, nullptr) : nullptr;
+    m_txMutex = std::make_unique<CMutex>();
+    m_txWrittenEvent = m_txEvent ? CreateEventA(nullptr, TRUE, TRUE, nullptr) : nullptr;
+    m_rxTransferEvent = m_txWrittenEvent ? CreateEventA(nullptr, TRUE, FALSE, nullptr) : nullptr;
+    m_txTransferEvent = m_rxTransferEvent ? CreateEventA(nullptr, TRUE, FALSE, nullptr) : nullptr;
+    if (m_txTransferEvent == nullptr) {
         // Nothing of the port's settings has changed yet; a failed open leaves it closed.
         CloseSyncObjects();
         CloseAndClear(m_port, INVALID_HANDLE_VALUE);
@@ -200,12 +203,14 @@ void CComPort::StopThread(HANDLE& thread)
 
 void CComPort::CloseSyncObjects()
 {
-    CloseAndClear(m_txMutex, nullptr);
-    CloseAndClear(m_rxMutex, nullptr);
+    m_txMutex.reset();
+    m_rxMutex.reset();
     CloseAndClear(m_stopEvent, nullptr);
     CloseAndClear(m_rxEvent, nullptr);
     CloseAndClear(m_txEvent, nullptr);
     CloseAndClear(m_txWrittenEvent, nullptr);
+    CloseAndClear(m_rxTransferEvent, nullptr);
+    CloseAndClear(m_txTransferEvent, nullptr);
 }
 
 void CComPort::ClearQueues()
@@ -224,7 +229,7 @@ int CComPort::GetByteFromRxBuffer(DWORD milliseconds)
         byte = m_rxQueue.front();
         m_rxQueue.pop_front();
     }
-    ReleaseMutex(m_rxMutex);
+    m_rxMutex->Unlock();
     return byte;
 }
 
@@ -233,7 +238,7 @@ long CComPort::GetDroppedRxByteCount(DWORD milliseconds)
     if (!ClaimMutex(m_rxMutex, milliseconds))
         return -1;
     const long dropped = m_rxDropped;
-    ReleaseMutex(m_rxMutex);
+    m_rxMutex->Unlock();
     return dropped;
 }
 
@@ -242,7 +247,7 @@ bool CComPort::IsRxBufferEmpty(DWORD milliseconds)
     if (!ClaimMutex(m_rxMutex, milliseconds))
         return true;
     const bool empty = m_rxQueue.empty();
-    ReleaseMutex(m_rxMutex);
+    m_rxMutex->Unlock();
     return empty;
 }
 
@@ -257,49 +262,47 @@ int CComPort::PutBytes(const BYTE* data, int count, DWORD milliseconds)
         return -1;
     if (!ClaimMutex(m_txMutex, milliseconds))
         return -2;
+    // The transmit event is set exactly while the queue holds bytes (both change under the
+    // mutex), so only bytes put into an empty queue need to signal.
+    const bool wasEmpty = m_txQueue.empty();
     int queued = 0;
     while (queued < count && m_txQueue.size() < TxQueueCapacity)
         m_txQueue.push_back(data[queued++]);
-    if (queued > 0)
+    if (wasEmpty && queued > 0) {
         ResetEvent(m_txWrittenEvent);
-    // Set while the mutex is held, so that the transmit thread cannot reset it between
-    // seeing an empty queue and these bytes arriving.
-    SetEvent(m_txEvent);
-    ReleaseMutex(m_txMutex);
+        SetEvent(m_txEvent);
+    }
+    m_txMutex->Unlock();
     return queued;
 }
 
 namespace {
 
-// One overlapped read or write, waited for to its end: the bytes moved, 0 when the
-// transfer failed after starting, -2 without an event, -3 when it could not start, and
-// TransferStopped when the stop event (if any) was set first: the transfer is cancelled.
-int TransferAndWait(HANDLE port, bool write, void* data, int count, HANDLE stopEvent = nullptr)
+// One overlapped read or write on the thread's own event, waited for to its end: the
+// bytes moved, 0 when the transfer failed after starting, -2 without an event, -3 when it
+// could not start, and TransferStopped when the stop event (if any) was set first: the
+// transfer is cancelled. The transfer resets the event as it starts.
+int TransferAndWait(HANDLE port, HANDLE event, bool write, void* data, int count, HANDLE stopEvent = nullptr)
 {
-    OVERLAPPED overlapped = {};
-    overlapped.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (overlapped.hEvent == nullptr)
+    if (event == nullptr)
         return -2;
+    OVERLAPPED overlapped = {};
+    overlapped.hEvent = event;
     DWORD moved = 0;
     const BOOL done = write ? WriteFile(port, data, static_cast<DWORD>(count), &moved, &overlapped)
                             : ReadFile(port, data, static_cast<DWORD>(count), &moved, &overlapped);
-    int result = 0;
     if (done)
-        result = static_cast<int>(moved);
-    else if (GetLastError() == ERROR_IO_PENDING) {
-        HANDLE waits[2] = {overlapped.hEvent, stopEvent};
-        if (stopEvent != nullptr && WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0) {
-            // The transfer refers to this stack frame: end it before leaving.
-            CancelIo(port);
-            GetOverlappedResult(port, &overlapped, &moved, TRUE);
-            result = TransferStopped;
-        } else {
-            result = GetOverlappedResult(port, &overlapped, &moved, TRUE) ? static_cast<int>(moved) : 0;
-        }
-    } else
-        result = -3;
-    CloseHandle(overlapped.hEvent);
-    return result;
+        return static_cast<int>(moved);
+    if (GetLastError() != ERROR_IO_PENDING)
+        return -3;
+    HANDLE waits[2] = {event, stopEvent};
+    if (stopEvent != nullptr && WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0) {
+        // The transfer refers to this stack frame: end it before leaving.
+        CancelIo(port);
+        GetOverlappedResult(port, &overlapped, &moved, TRUE);
+        return TransferStopped;
+    }
+    return GetOverlappedResult(port, &overlapped, &moved, TRUE) ? static_cast<int>(moved) : 0;
 }
 
 } // namespace
@@ -308,7 +311,7 @@ int CComPort::ReadSpBytes(int count, BYTE* buffer)
 {
     if (!IsOpen())
         return -1;
-    return TransferAndWait(m_port, false, buffer, count);
+    return TransferAndWait(m_port, m_rxTransferEvent, false, buffer, count);
 }
 
 int CComPort::WriteSpBytes(int count, const BYTE* data)
@@ -317,7 +320,7 @@ int CComPort::WriteSpBytes(int count, const BYTE* data)
         return -1;
     if (count == 0)
         return 0;
-    return TransferAndWait(m_port, true, const_cast<BYTE*>(data), count);
+    return TransferAndWait(m_port, m_txTransferEvent, true, const_cast<BYTE*>(data), count);
 }
 
 DWORD WINAPI CComPort::ReceiveThreadEntry(LPVOID param)
@@ -338,7 +341,7 @@ DWORD CComPort::ReceiveLoop()
     while (WaitForSingleObject(m_stopEvent, 0) != WAIT_OBJECT_0) {
         // One byte, waited for; then what else the driver holds, which needs no wait.
         BYTE chunk[ReadChunkSize];
-        int got = TransferAndWait(m_port, false, chunk, 1, m_stopEvent);
+        int got = TransferAndWait(m_port, m_rxTransferEvent, false, chunk, 1, m_stopEvent);
         if (got == TransferStopped)
             break;
         if (got <= 0) {
@@ -369,8 +372,14 @@ void CComPort::QueueReceived(const BYTE* bytes, int count)
         else
             ++m_rxDropped;
     }
-    ReleaseMutex(m_rxMutex);
+    m_rxMutex->Unlock();
     SetEvent(m_rxEvent);
+}
+
+void CComPort::MarkTransmitQueueEmpty()
+{
+    ResetEvent(m_txEvent);
+    SetEvent(m_txWrittenEvent);
 }
 
 DWORD CComPort::TransmitLoop()
@@ -381,26 +390,25 @@ DWORD CComPort::TransmitLoop()
         if (!ClaimMutex(m_txMutex, ThreadMutexWaitMs))
             continue;
         // What is queued goes out in one write, without holding the mutex, so the caller
-        // can keep queueing; the bytes leave the queue once written.
+        // can keep queueing; the bytes leave the queue once written. The thread sleeps
+        // again as soon as the queue is empty, without a round to find it so.
         BYTE chunk[WriteChunkSize];
         const int count = static_cast<int>(std::min<size_t>(m_txQueue.size(), WriteChunkSize));
         std::copy(m_txQueue.begin(), m_txQueue.begin() + count, chunk);
-        if (count == 0) {
-            ResetEvent(m_txEvent);
-            SetEvent(m_txWrittenEvent);
-        }
-        ReleaseMutex(m_txMutex);
+        if (count == 0)
+            MarkTransmitQueueEmpty();
+        m_txMutex->Unlock();
+        if (count == 0)
+            continue;
 
-        if (count > 0) {
-            const int written = WriteSpBytes(count, chunk);
-            if (written > 0 && ClaimMutex(m_txMutex, ThreadMutexWaitMs)) {
-                m_txQueue.erase(m_txQueue.begin(), m_txQueue.begin() + std::min(written, count));
-                if (m_txQueue.empty())
-                    SetEvent(m_txWrittenEvent);
-                ReleaseMutex(m_txMutex);
-            } else if (written <= 0) {
-                Sleep(10);   // the port took nothing: retry later, not in a tight loop
-            }
+        const int written = WriteSpBytes(count, chunk);
+        if (written > 0 && ClaimMutex(m_txMutex, ThreadMutexWaitMs)) {
+            m_txQueue.erase(m_txQueue.begin(), m_txQueue.begin() + std::min(written, count));
+            if (m_txQueue.empty())
+                MarkTransmitQueueEmpty();
+            m_txMutex->Unlock();
+        } else if (written <= 0) {
+            Sleep(10);   // the port took nothing: retry later, not in a tight loop
         }
     }
     // The stop event is left set: the receive thread may still have to see it.

@@ -3,8 +3,10 @@
 // caller queued, one at a time and in order. The caller never touches the port handle.
 #pragma once
 #include "framework/FrameworkBase.h"
+#include "framework/CMutex.h"
 
 #include <deque>
+#include <memory>
 
 enum
 {
@@ -69,6 +71,8 @@ private:
     DWORD TransmitLoop();
     // Appends what fits to the receive queue, counts the rest as dropped, signals the event.
     void QueueReceived(const BYTE* bytes, int count);
+    // The transmit queue was found empty; its mutex held.
+    void MarkTransmitQueueEmpty();
 
     void StopThread(HANDLE& thread);
     void CloseSyncObjects();
@@ -84,10 +88,15 @@ private:
     HANDLE m_stopEvent;
     std::deque<BYTE> m_rxQueue;
     long m_rxDropped;
-    HANDLE m_rxMutex;
+    // Queue mutexes wait in user space: a record's exchange takes them several times, and
+    // under Wine a kernel mutex costs a server round trip each time.
+    std::unique_ptr<CMutex> m_rxMutex;
     HANDLE m_rxEvent;
     std::deque<BYTE> m_txQueue;
-    HANDLE m_txMutex;
+    std::unique_ptr<CMutex> m_txMutex;
     HANDLE m_txEvent;
     HANDLE m_txWrittenEvent;
+    // Each thread's event for its overlapped transfers, made once per open.
+    HANDLE m_rxTransferEvent;
+    HANDLE m_txTransferEvent;
 };
