@@ -153,6 +153,7 @@ int StorageDispatcher_t::Run()
     // soon as the first queue holds items and goes on where it stopped afterwards.
     HANDLE events[3] = { m_stopEvent, m_firstQueue.GetEvent(), m_secondQueue.GetEvent() };
     StorageBatch_t displayItems;
+    unsigned displayItemsClears = 0;
     size_t nextDisplayItem = 0;
     for (;;) {
         const bool displayItemsLeft = nextDisplayItem < displayItems.size();
@@ -168,15 +169,19 @@ int StorageDispatcher_t::Run()
         if (!displayItemsLeft) {
             if (result != WAIT_OBJECT_0 + 2)
                 continue;
-            displayItems = m_secondQueue.TakeAll();
+            displayItems = m_secondQueue.TakeAll(&displayItemsClears);
             nextDisplayItem = 0;
         }
         StorageRun_t run(displayItems, nextDisplayItem, &m_stopping, &m_firstQueue);
+        // A clear of the queue (a workspace being loaded) also drops what was taken
+        // from it: a removal notice of a closed document would strip a loaded display
+        // of the entries of the document that has its id now.
+        run.TakenFrom(m_secondQueue, displayItemsClears);
         HandOn(run, &IStorageDispatchTarget::DispatchToDisplays);
         PostRefreshEvents(displayItems, nextDisplayItem, run.Position());
         nextDisplayItem = run.Position();
         // Items handed on are let go at once, as their producers may count on.
-        if (nextDisplayItem == displayItems.size()) {
+        if (nextDisplayItem == displayItems.size() || run.Cleared()) {
             displayItems.clear();
             nextDisplayItem = 0;
         }

@@ -3,7 +3,7 @@
 #include "framework/CSingleLock.h"
 
 StorageQueue_t::StorageQueue_t(size_t limit)
-    : m_limit(limit), m_event(CreateEventA(nullptr, TRUE, FALSE, nullptr)), m_hasItems(false)
+    : m_limit(limit), m_event(CreateEventA(nullptr, TRUE, FALSE, nullptr)), m_hasItems(false), m_clears(0)
 {
 }
 
@@ -87,10 +87,12 @@ CStoragePtr StorageQueue_t::TakeFront()
     return item;
 }
 
-StorageBatch_t StorageQueue_t::TakeAll()
+StorageBatch_t StorageQueue_t::TakeAll(unsigned* clears)
 {
     StorageBatch_t items;
     CSingleLock lock(&m_lock, TRUE);
+    if (clears != nullptr)
+        *clears = ClearCount();
     if (m_items.empty())
         return items;
     items.swap(m_items);
@@ -103,4 +105,5 @@ void StorageQueue_t::Clear()
     CSingleLock lock(&m_lock, TRUE);
     m_items.clear();
     ItemsRemoved();
+    m_clears.fetch_add(1, std::memory_order_acq_rel);
 }

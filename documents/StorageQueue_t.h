@@ -29,9 +29,13 @@ public:
     void PopFront();
     // Front and PopFront in one step.
     CStoragePtr TakeFront();
-    // Everything queued, oldest first; the queue is left empty.
-    StorageBatch_t TakeAll();
+    // Everything queued, oldest first; the queue is left empty. clears, when given,
+    // receives ClearCount() as it was when the items were taken.
+    StorageBatch_t TakeAll(unsigned* clears = nullptr);
+    // Empties the queue. Items taken from it before, and not handed on yet, count as
+    // cleared too: a consumer that took them finds the clear count changed.
     void Clear();
+    unsigned ClearCount() const { return m_clears.load(std::memory_order_acquire); }
     // Without a lock: whether the queue held items a moment ago.
     bool HasItems() const { return m_hasItems.load(std::memory_order_acquire); }
 
@@ -49,4 +53,5 @@ private:
     HANDLE m_event;
     std::deque<CStoragePtr> m_items;
     std::atomic<bool> m_hasItems;
+    std::atomic<unsigned> m_clears;
 };

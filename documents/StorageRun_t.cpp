@@ -14,6 +14,19 @@ bool StorageRun_t::Next(CStoragePtr& item)
         return false;
     if (m_goesFirst != nullptr && m_goesFirst->HasItems())
         return false;
+    if (Cleared())
+        return false;
     item = m_items[m_position++];
     return true;
+}
+
+void StorageRun_t::TakenFrom(const StorageQueue_t& source, unsigned clears)
+{
+    m_source = &source;
+    m_sourceClears = clears;
+}
+
+bool StorageRun_t::Cleared() const
+{
+    return m_source != nullptr && m_source->ClearCount() != m_sourceClears;
 }

@@ -22,10 +22,16 @@ public:
     bool Next(CStoragePtr& item);
     // The first item not handed out.
     size_t Position() const { return m_position; }
+    // The items were taken from source when its clear count was clears: a later Clear
+    // of the queue ends the run, and Cleared() tells the rest is to be dropped.
+    void TakenFrom(const StorageQueue_t& source, unsigned clears);
+    bool Cleared() const;
 
 private:
     const StorageBatch_t& m_items;
     size_t m_position;
     const std::atomic<bool>* m_stopping;
     const StorageQueue_t* m_goesFirst;
+    const StorageQueue_t* m_source = nullptr;
+    unsigned m_sourceClears = 0;
 };

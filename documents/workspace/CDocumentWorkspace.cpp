@@ -194,8 +194,8 @@ void CDocumentWorkspace::Load(CArchive& ar, CDocumentManager& manager)
     // The removals just queued name ids that the file's devices get again: delivered
     // later, they would strip the loaded displays of their entries. They concern no
     // document that is left, and the trees rebuild on the workspace-loaded event. The
-    // dispatch thread cannot take them meanwhile: it waits for the device-list lock
-    // with the first queue's copy of the first of them.
+    // clear also drops those the dispatch thread has taken and not handed on yet; the
+    // first queue's copies go to devices only, which do not act on them.
     manager.GetDispatcher().GetSecondQueue().Clear();
     LoadDevices(ar, manager);
     LoadDisplays(ar, manager);

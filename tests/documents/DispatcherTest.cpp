@@ -408,17 +408,24 @@ private:
     std::vector<std::string> m_sequence;
 };
 
-TEST(DispatcherThread, TheFirstQueueGoesFirstAlsoInTheMiddleOfADisplayRun)
+// Starts the dispatcher without its timer, gives its second queue eight refresh events
+// (ids 0 to 7) and waits until the display side is held inside the fourth.
+bool HoldInTheFourthOfEight(StorageDispatcher_t& dispatcher, SequenceTarget& target, int code)
 {
-    SequenceTarget target(3);
-    StorageDispatcher_t dispatcher(&target);
     dispatcher.Start();
     dispatcher.StopTimer();
     StorageBatch_t displayItems;
     for (int i = 0; i < 8; ++i)
-        displayItems.push_back(CStoragePtr(new CStorageRefreshEvent(REFRESH_STATE_CHANGED, i)));
+        displayItems.push_back(CStoragePtr(new CStorageRefreshEvent(code, i)));
     dispatcher.PostToSecondQueue(displayItems);
-    ASSERT_TRUE(target.gate.WaitUntilHeld(5000));
+    return target.gate.WaitUntilHeld(5000);
+}
+
+TEST(DispatcherThread, TheFirstQueueGoesFirstAlsoInTheMiddleOfADisplayRun)
+{
+    SequenceTarget target(3);
+    StorageDispatcher_t dispatcher(&target);
+    ASSERT_TRUE(HoldInTheFourthOfEight(dispatcher, target, REFRESH_STATE_CHANGED));
     // Queued while the display run is inside its fourth item: it goes before the fifth.
     dispatcher.GetFirstQueue().Push(CStoragePtr(new CStorageRefreshEvent(REFRESH_STATE_CHANGED, 100)));
     target.gate.Open();
@@ -427,6 +434,26 @@ TEST(DispatcherThread, TheFirstQueueGoesFirstAlsoInTheMiddleOfADisplayRun)
     ASSERT_TRUE(arrived);
     EXPECT_EQ((std::vector<std::string>{ "display 0", "display 1", "display 2", "display 3", "device 100",
                                          "display 4", "display 5", "display 6", "display 7" }),
+              target.Sequence());
+}
+
+TEST(DispatcherThread, ClearingTheSecondQueueDropsWhatTheThreadHasTakenButNotHandedOn)
+{
+    SequenceTarget target(3);
+    StorageDispatcher_t dispatcher(&target);
+    // All eight are out of the queue and the thread is inside the fourth: a clear now
+    // (as a workspace load makes) drops the other four.
+    ASSERT_TRUE(HoldInTheFourthOfEight(dispatcher, target, REFRESH_DEVICE_REMOVED));
+    EXPECT_FALSE(dispatcher.GetSecondQueue().HasItems());
+    dispatcher.GetSecondQueue().Clear();
+    target.gate.Open();
+    // Items queued after the clear are handed on as ever, and come after nothing of the old run.
+    dispatcher.PostToSecondQueue(CStoragePtr(new CStorageRefreshEvent(REFRESH_DEVICE_REMOVED, 20)));
+    const bool arrived = testing_support::PollUntil(
+        [&] { return !target.Sequence().empty() && target.Sequence().back() == "display 20"; }, 5000, 10);
+    dispatcher.Shutdown();
+    ASSERT_TRUE(arrived);
+    EXPECT_EQ((std::vector<std::string>{ "display 0", "display 1", "display 2", "display 3", "display 20" }),
               target.Sequence());
 }
 
