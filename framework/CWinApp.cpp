@@ -40,10 +40,12 @@ char* DuplicateText(const char* text)
     return text != nullptr ? _strdup(text) : nullptr;
 }
 
+// The copy is made first: the new text may be the old one or a part of it.
 void ReplaceText(LPCTSTR& member, const char* text)
 {
+    char* copy = DuplicateText(text);
     std::free(const_cast<char*>(member));
-    member = DuplicateText(text);
+    member = copy;
 }
 
 void ReportUncaught(const char* where, const char* what)
@@ -626,6 +628,11 @@ BOOL CWinApp::OnOpenRecentFile(UINT nID)
 void CWinApp::EnableHtmlHelp()
 {
     m_eHelpType = afxHTMLHelp;
+}
+
+void CWinApp::SetHelpFilePath(LPCTSTR lpszHelpFilePath)
+{
+    ReplaceText(m_pszHelpFilePath, lpszHelpFilePath);
 }
 
 void CWinApp::HtmlHelp(DWORD_PTR dwData, UINT nCmd)

@@ -74,6 +74,9 @@ public:
 
     // --- Help -----------------------------------------------------------------------
     void EnableHtmlHelp();
+    // Replaces m_pszHelpFilePath with a copy of the path (nullptr: no help file). The
+    // object owns the text and frees it; nothing else may free or reassign it.
+    void SetHelpFilePath(LPCTSTR lpszHelpFilePath);
     // Calls HTML help on m_pszHelpFilePath; does nothing when help is not available.
     virtual void HtmlHelp(DWORD_PTR dwData, UINT nCmd = 0x000F /* HH_HELP_CONTEXT */);
 

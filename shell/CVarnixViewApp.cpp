@@ -91,10 +91,8 @@ BOOL CVarnixViewApp::InitInstance()
         return FALSE;
     }
     EnableHtmlHelp();
-    if (m_pszHelpFilePath != nullptr) {
-        m_helpPath = HelpPathForHtmlHelp(m_pszHelpFilePath);
-        m_pszHelpFilePath = m_helpPath.c_str();
-    }
+    if (m_pszHelpFilePath != nullptr)
+        SetHelpFilePath(HelpPathForHtmlHelp(m_pszHelpFilePath).c_str());
 
     std::vector<std::wstring> words = SplitCommandLineWords(::GetCommandLineW());
     GetProgramFolders().SetProgramFolderFromProcess();

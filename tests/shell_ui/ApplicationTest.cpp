@@ -54,8 +54,8 @@ TEST(Application, AboutBoxShowsTheProductVersion)
 TEST(Application, HelpGoesToTheActiveWindowFirstAndToTheContentsWhenItDeclines)
 {
     CVarnixViewApp app;
-    static char helpPath[] = "C:\\Pyraxis\\pyraxis.chm";
-    app.m_pszHelpFilePath = helpPath;
+    const char helpPath[] = "C:\\Pyraxis\\pyraxis.chm";
+    app.SetHelpFilePath(helpPath);
     HtmlHelpCall previous = SetHtmlHelpCall(CountContents);
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = HelpAnswering;
@@ -74,7 +74,6 @@ TEST(Application, HelpGoesToTheActiveWindowFirstAndToTheContentsWhenItDeclines)
     EXPECT_EQ(1, g_contentsShown);
     ::DestroyWindow(window);
     SetHtmlHelpCall(previous);
-    app.m_pszHelpFilePath = nullptr;
 }
 
 TEST(Application, ASetupDialogIsTheMainWindowOnlyWhileItRuns)

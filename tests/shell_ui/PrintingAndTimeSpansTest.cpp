@@ -464,8 +464,8 @@ HWND WINAPI RecordHelpCall(HWND caller, LPCSTR file, UINT command, DWORD_PTR dat
 TEST(HelpCommands, TextPopupAndContentsAskTheHelpFileOfTheApplication)
 {
     CWinApp app("HelpTest");
-    static char helpPath[] = "C:\\Program Files\\Pyraxis\\pyraxis.chm";
-    app.m_pszHelpFilePath = helpPath;
+    const char helpPath[] = "C:\\Program Files\\Pyraxis\\pyraxis.chm";
+    app.SetHelpFilePath(helpPath);
     g_helpCalls.clear();
     HtmlHelpCall previous = SetHtmlHelpCall(RecordHelpCall);
 
@@ -476,7 +476,7 @@ TEST(HelpCommands, TextPopupAndContentsAskTheHelpFileOfTheApplication)
     ::GetWindowRect(::GetForegroundWindow(), &foreground);
     ShowHelpTextPopup(4711);
     ShowHelpContents();
-    app.m_pszHelpFilePath = nullptr;
+    app.SetHelpFilePath(nullptr);
     ShowHelpContents();   // no help file: nothing is asked
     SetHtmlHelpCall(previous);
     ::DestroyWindow(window);

@@ -19,17 +19,19 @@ HWND WINAPI RecordHelp(HWND, LPCSTR, UINT command, DWORD_PTR data)
 }
 }
 
-HelpTopics::HelpTopics(CWinApp& app) : m_app(app)
+HelpTopics::HelpTopics(CWinApp& app)
+    : m_app(app), m_previousPath(app.m_pszHelpFilePath != nullptr ? app.m_pszHelpFilePath : ""),
+      m_hadPath(app.m_pszHelpFilePath != nullptr)
 {
     g_popups.clear();
-    m_app.m_pszHelpFilePath = g_helpFile;
+    m_app.SetHelpFilePath(g_helpFile);
     g_previous = SetHtmlHelpCall(RecordHelp);
 }
 
 HelpTopics::~HelpTopics()
 {
     SetHtmlHelpCall(g_previous);
-    m_app.m_pszHelpFilePath = nullptr;
+    m_app.SetHelpFilePath(m_hadPath ? m_previousPath.c_str() : nullptr);
 }
 
 std::vector<UINT> HelpTopics::Popups() const

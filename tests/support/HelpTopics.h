@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 namespace testing_support {
@@ -20,6 +21,8 @@ public:
 
 private:
     CWinApp& m_app;
+    std::string m_previousPath;
+    bool m_hadPath;
 };
 
 } // namespace testing_support

@@ -5,6 +5,7 @@
 
 #include "framework/CDialog.h"
 #include "tests/support/Polling.h"
+#include "tests/support/ProgramRun.h"
 #include "tests/support/TestPaths.h"
 #include "tests/support/WindowTest.h"
 #include "tests/varnix_ui/SheetPlayer.h"
@@ -107,43 +108,16 @@ std::vector<std::string> RunPyraxisWithSwitch(const std::string& word, const std
                                               DWORD& exitCode)
 {
     std::vector<std::string> seen;
-    std::string commandLine = "\"" + testing_support::BuildPath("pyraxis.exe") + "\" " + word;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    testing_support::ProgramRun run("pyraxis.exe", word);
+    if (!run.Started())
     {
         seen.push_back("not started");
         return seen;
     }
     for (const std::string& title : titles)
     {
-        HWND window = nullptr;
-        auto find = [&] {
-            struct Search
-            {
-                DWORD process;
-                const std::string* title;
-                HWND found;
-            } search = {process.dwProcessId, &title, nullptr};
-            ::EnumWindows(
-                [](HWND candidate, LPARAM data) -> BOOL {
-                    Search* search = reinterpret_cast<Search*>(data);
-                    DWORD owner = 0;
-                    ::GetWindowThreadProcessId(candidate, &owner);
-                    if (owner == search->process && ::IsWindowVisible(candidate) &&
-                        WindowText(candidate) == *search->title)
-                    {
-                        search->found = candidate;
-                        return FALSE;
-                    }
-                    return TRUE;
-                },
-                reinterpret_cast<LPARAM>(&search));
-            window = search.found;
-            return window != nullptr;
-        };
-        if (!testing_support::PollUntil(find, varnix_ui::kWaitMs))
+        HWND window = run.WaitForWindow(title, varnix_ui::kWaitMs);
+        if (window == nullptr)
         {
             seen.push_back("no window " + title);
             break;
@@ -153,14 +127,9 @@ std::vector<std::string> RunPyraxisWithSwitch(const std::string& word, const std
         testing_support::PollUntil([&] { return !::IsWindow(window) || !::IsWindowVisible(window); },
                                    varnix_ui::kWaitMs);
     }
-    if (::WaitForSingleObject(process.hProcess, varnix_ui::kWaitMs) != WAIT_OBJECT_0)
-    {
+    exitCode = run.WaitForEnd(varnix_ui::kWaitMs);
+    if (exitCode == testing_support::ProgramRun::kEndedByTest)
         seen.push_back("still running");
-        ::TerminateProcess(process.hProcess, 1);
-    }
-    ::GetExitCodeProcess(process.hProcess, &exitCode);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
     return seen;
 }
 

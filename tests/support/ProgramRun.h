@@ -1,0 +1,45 @@
+// One of our programs started in its own process for a test, as a user starts it. What it
+// writes goes where the test program's own output goes, so the checks made on that
+// output (Wine's heap warnings among them) cover the program too.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+class ProgramRun
+{
+public:
+    // What a run's windows may take to come on a loaded machine.
+    static const DWORD kWaitMs = 30000;
+    // The exit code of a run that the test had to end; the program's own end gives its own.
+    static const UINT kEndedByTest = 0xDEAD;
+
+    // Starts the program (a Windows path, or a file name of the build tree) with its
+    // command-line arguments.
+    explicit ProgramRun(const std::string& program, const std::string& arguments = std::string());
+    // Ends the program when it still runs.
+    ~ProgramRun();
+    ProgramRun(const ProgramRun&) = delete;
+    ProgramRun& operator=(const ProgramRun&) = delete;
+
+    bool Started() const { return m_started; }
+    DWORD ProcessId() const { return m_process.dwProcessId; }
+
+    // The program's visible top-level windows.
+    std::vector<HWND> Windows() const;
+    // Waits for a visible top-level window of the program with that caption; null when
+    // none came.
+    HWND WaitForWindow(const std::string& caption, DWORD timeoutMs = kWaitMs) const;
+    // Waits for the program's end: its exit code, or kEndedByTest when it did not end (it
+    // is then ended).
+    DWORD WaitForEnd(DWORD timeoutMs = kWaitMs);
+
+private:
+    PROCESS_INFORMATION m_process = {};
+    bool m_started = false;
+};
+
+} // namespace testing_support
