@@ -10,6 +10,7 @@ IMPLEMENT_DYNCREATE(CMDIChildWnd, CFrameWnd)
 
 BEGIN_MESSAGE_MAP(CMDIChildWnd, CFrameWnd)
     ON_WM_CREATE()
+    ON_WM_WINDOWPOSCHANGED()
     ON_MESSAGE(WM_MDIACTIVATE, OnMDIActivateMessage)
 END_MESSAGE_MAP()
 
@@ -87,6 +88,15 @@ BOOL CMDIChildWnd::DestroyWindow()
     // Through the client, which keeps its list of children and the window menu.
     MDIDestroy();
     return TRUE;
+}
+
+void CMDIChildWnd::OnWindowPosChanged(WINDOWPOS* lpwndpos)
+{
+    Default();
+    // A child that was listed while it showed stays listed when hidden, until a refresh.
+    if ((lpwndpos->flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)) != 0)
+        if (CMDIFrameWnd* frame = GetMDIFrame())
+            frame->MDIRefreshWindowList();
 }
 
 LRESULT CMDIChildWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)

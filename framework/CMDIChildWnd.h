@@ -44,6 +44,7 @@ protected:
     BOOL PreCreateWindow(CREATESTRUCT& cs) override;
 
     afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
+    afx_msg void OnWindowPosChanged(WINDOWPOS* lpwndpos);
     afx_msg void OnMDIActivate(BOOL bActivate, CWnd* pActivateWnd, CWnd* pDeactivateWnd);
     afx_msg LRESULT OnMDIActivateMessage(WPARAM wParam, LPARAM lParam);
 

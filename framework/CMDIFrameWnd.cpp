@@ -152,6 +152,14 @@ HMENU CMDIFrameWnd::MDISetMenu(HMENU hFrameMenu, HMENU hWindowMenu)
     return previous;
 }
 
+void CMDIFrameWnd::MDIRefreshWindowList()
+{
+    if (m_hWndMDIClient == nullptr)
+        return;
+    ::SendMessage(m_hWndMDIClient, WM_MDIREFRESHMENU, 0, 0);
+    ::DrawMenuBar(m_hWnd);
+}
+
 CFrameWnd* CMDIFrameWnd::GetActiveFrame()
 {
     CMDIChildWnd* child = MDIGetActive();

@@ -32,6 +32,9 @@ public:
     void MDIPrev();
     // Shows the frame menu with its window-list popup; the old menu bar is returned.
     HMENU MDISetMenu(HMENU hFrameMenu, HMENU hWindowMenu);
+    // Lists in the window-list popup only the children shown now (a hidden child is no
+    // window to switch to).
+    void MDIRefreshWindowList();
 
     CFrameWnd* GetActiveFrame() override;
     void OnUpdateFrameTitle(BOOL bAddToTitle) override;

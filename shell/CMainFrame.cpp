@@ -83,6 +83,7 @@ const DWORD STATUS_BAR_STYLE = 0x50008200;
 const DWORD EDGE_BAR_STYLE = 0x1400;
 const DWORD DOCK_EVERY_SIDE = 0xF000;
 
+const char* const LOG_DOWNLOADED_CAPTION = "Information: New Device Log File";
 const char* const LOG_DOWNLOADED_TEXT =
     "The device you connected had some long-term logged data stored on it.\n"
     "The data has been automatically downloaded, and is available in the\n"
@@ -562,7 +563,7 @@ LRESULT CMainFrame::OnRefreshEvent(WPARAM wParam, LPARAM lParam)
                     OpenLogFile(path, deviceId);
             }
         } else if (code == REFRESH_DEVICE_LOG_DOWNLOADED) {
-            AfxMessageBox(LOG_DOWNLOADED_TEXT, MB_ICONINFORMATION);
+            ShowMessageBox(GetSafeHwnd(), LOG_DOWNLOADED_TEXT, LOG_DOWNLOADED_CAPTION, MB_OK | MB_ICONINFORMATION);
         }
     } catch (const std::exception& error) {
         StopBox(error.what());

@@ -233,24 +233,29 @@ void CVarnixViewApp::OnFileNew()
     CWinApp::OnFileNew();
 }
 
-void CVarnixViewApp::OnFileOpen()
+CDocument* CVarnixViewApp::OpenDocumentFile(LPCTSTR lpszFileName)
 {
-    CWinApp::OnFileOpen();
-    CloseOlderWorkspaces();
+    CDocument* opened = CWinApp::OpenDocumentFile(lpszFileName);
+    // Save Workspace saves the template's first document, so the opened one must be alone.
+    if (opened != nullptr)
+        CloseWorkspacesOtherThan(opened);
+    return opened;
 }
 
-void CVarnixViewApp::CloseOlderWorkspaces()
+void CVarnixViewApp::CloseWorkspacesOtherThan(CDocument* kept)
 {
     POSITION templates = GetFirstDocTemplatePosition();
     CDocTemplate* workspaceTemplate = templates != nullptr ? GetNextDocTemplate(templates) : nullptr;
-    if (workspaceTemplate == nullptr)
+    if (workspaceTemplate == nullptr || kept->GetDocTemplate() != workspaceTemplate)
         return;
-    std::vector<CDocument*> documents;
-    for (POSITION position = workspaceTemplate->GetFirstDocPosition(); position != nullptr;)
-        documents.push_back(workspaceTemplate->GetNextDoc(position));
-    // The newest is the last one; Save Workspace saves the first, so only it may stay.
-    for (size_t index = 0; index + 1 < documents.size(); ++index)
-        documents[index]->OnCloseDocument();
+    std::vector<CDocument*> others;
+    for (POSITION position = workspaceTemplate->GetFirstDocPosition(); position != nullptr;) {
+        CDocument* document = workspaceTemplate->GetNextDoc(position);
+        if (document != kept)
+            others.push_back(document);
+    }
+    for (CDocument* document : others)
+        document->OnCloseDocument();
 }
 
 // --- About -----------------------------------------------------------------------------

@@ -40,8 +40,9 @@ public:
     // the templates and the main frame (the application's main window); null when the
     // frame could not be made.
     CMainFrame* CreateShell();
-    // The one workspace document stays: the others are closed after a File Open.
-    void CloseOlderWorkspaces();
+    // Every way a file opens (File Open, the recent files, the command line) comes here;
+    // an opened workspace is then the only one, so Save Workspace writes that file.
+    CDocument* OpenDocumentFile(LPCTSTR lpszFileName) override;
 
     // What the command line asked for, after InitInstance.
     EStartSwitch GetStartSwitch() const { return m_startSwitch; }
@@ -49,13 +50,14 @@ public:
 protected:
     afx_msg void OnAppAbout();
     afx_msg void OnFileNew();
-    afx_msg void OnFileOpen();
 
     DECLARE_MESSAGE_MAP()
 
 private:
     // The switch's warnings and setup dialog; the program then ends.
     void RunWizardMode(EStartSwitch start);
+    // Closes, without asking, every workspace document but the one kept.
+    void CloseWorkspacesOtherThan(CDocument* kept);
 
     boost::shared_ptr<CDocumentManager> m_documentManager;
     EStartSwitch m_startSwitch;

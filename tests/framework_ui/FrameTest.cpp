@@ -13,9 +13,9 @@
 #include "framework/CView.h"
 #include "framework/CWinApp.h"
 #include "tests/framework_ui/FrameTestResources.h"
+#include "tests/support/KeyPress.h"
 #include "tests/support/Screenshot.h"
 
-#include <cstring>
 #include <string>
 #include <vector>
 #include "tests/support/PendingMessages.h"
@@ -528,8 +528,13 @@ TEST_F(MdiFrameTest, AHiddenChildStaysHiddenAndLeavesTheMenuToTheVisibleOnes)
     hiddenTemplate = new CMultiDocTemplate(IDR_FRAME_HIDDEN, RUNTIME_CLASS(CNoteDoc),
                                            RUNTIME_CLASS(CHiddenChildFrame), RUNTIME_CLASS(CNoteView));
     app.AddDocTemplate(hiddenTemplate);
-    CDocument* note = noteTemplate->OpenDocumentFile(nullptr);
+    // The list of the windows to switch to in the popup the frame shows now.
+    auto listed = [&] { return CountWindowListItems(main->GetWindowMenuPopup(::GetMenu(mainHandle))); };
+    // Made first, a hidden child becomes the active one, and is still no window to list.
     CDocument* hidden = hiddenTemplate->OpenDocumentFile(nullptr);
+    EXPECT_EQ(listed(), 0);
+    CDocument* note = noteTemplate->OpenDocumentFile(nullptr);
+    EXPECT_EQ(listed(), 1);
     ASSERT_NE(note, nullptr);
     ASSERT_NE(hidden, nullptr);
     CFrameWnd* hiddenFrame = FrameOf(hidden);
@@ -541,6 +546,17 @@ TEST_F(MdiFrameTest, AHiddenChildStaysHiddenAndLeavesTheMenuToTheVisibleOnes)
 
     hiddenFrame->ActivateFrame(SW_SHOWNORMAL);
     EXPECT_FALSE(::IsWindowVisible(hiddenFrame->m_hWnd));
+
+    // The window list offers the children shown, whenever one is hidden or shown.
+    EXPECT_EQ(listed(), 1);
+    CFrameWnd* noteFrame = FrameOf(note);
+    const int noteId = ::GetDlgCtrlID(noteFrame->m_hWnd);
+    EXPECT_NE(::GetMenuState(main->GetWindowMenuPopup(::GetMenu(mainHandle)), noteId, MF_BYCOMMAND),
+              static_cast<UINT>(-1));
+    noteFrame->ShowWindow(SW_HIDE);
+    EXPECT_EQ(listed(), 0);
+    noteFrame->ShowWindow(SW_SHOW);
+    EXPECT_EQ(listed(), 1);
 }
 
 TEST_F(MdiFrameTest, AcceleratorsOfTheMainFrameWorkFromAChildsView)
@@ -550,20 +566,8 @@ TEST_F(MdiFrameTest, AcceleratorsOfTheMainFrameWorkFromAChildsView)
     POSITION pos = note->GetFirstViewPosition();
     CView* view = note->GetNextView(pos);
 
-    // Ctrl held in this thread's key state, T pressed in the view.
-    BYTE keys[256] = {};
-    ::GetKeyboardState(keys);
-    BYTE withControl[256];
-    std::memcpy(withControl, keys, sizeof keys);
-    withControl[VK_CONTROL] = 0x80;
-    ::SetKeyboardState(withControl);
-    MSG msg = {};
-    msg.hwnd = view->m_hWnd;
-    msg.message = WM_KEYDOWN;
-    msg.wParam = 'T';
-    msg.lParam = 1;
-    const BOOL translated = CWnd::WalkPreTranslateTree(mainHandle, &msg);
-    ::SetKeyboardState(keys);
+    // Ctrl+T pressed in the view.
+    const bool translated = testing_support::PressWithControl(view->m_hWnd, 'T');
     PumpPending();
 
     EXPECT_TRUE(translated);
