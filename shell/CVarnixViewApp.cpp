@@ -28,6 +28,8 @@
 #include "shell/ShellCommands.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <vector>
 #include "wizards/relay/CDialogRelayModuleSetup.h"
 
@@ -56,6 +58,16 @@ CVarnixViewApp::~CVarnixViewApp()
     CDocumentManager::SetApplicationManager(nullptr);
     // The manager stops the dispatcher and the timer as it goes.
     m_documentManager.reset();
+}
+
+void CVarnixViewApp::UseHtmlHelpFile()
+{
+    if (m_pszHelpFilePath == nullptr)
+        return;
+    // The framework owns the text and frees it with free() when it ends.
+    const std::string path = HelpPathForHtmlHelp(m_pszHelpFilePath);
+    std::free(const_cast<char*>(m_pszHelpFilePath));
+    m_pszHelpFilePath = _strdup(path.c_str());
 }
 
 std::wstring CVarnixViewApp::GetProgramFolder() const
@@ -91,10 +103,7 @@ BOOL CVarnixViewApp::InitInstance()
         return FALSE;
     }
     EnableHtmlHelp();
-    if (m_pszHelpFilePath != nullptr) {
-        m_helpPath = HelpPathForHtmlHelp(m_pszHelpFilePath);
-        m_pszHelpFilePath = m_helpPath.c_str();
-    }
+    UseHtmlHelpFile();
 
     std::vector<std::wstring> words = SplitCommandLineWords(::GetCommandLineW());
     GetProgramFolders().SetProgramFolderFromProcess();

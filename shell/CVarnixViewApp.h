@@ -46,6 +46,9 @@ public:
     // What the command line asked for, after InitInstance.
     EStartSwitch GetStartSwitch() const { return m_startSwitch; }
 
+    // The framework's help path ending in "chm" instead of ".HLP" (a step of InitInstance).
+    void UseHtmlHelpFile();
+
 protected:
     afx_msg void OnAppAbout();
     afx_msg void OnFileNew();
@@ -58,7 +61,6 @@ private:
     void RunWizardMode(EStartSwitch start);
 
     boost::shared_ptr<CDocumentManager> m_documentManager;
-    std::string m_helpPath;
     EStartSwitch m_startSwitch;
 };
 
