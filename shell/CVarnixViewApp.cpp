@@ -58,6 +58,12 @@ CVarnixViewApp::~CVarnixViewApp()
     m_documentManager.reset();
 }
 
+void CVarnixViewApp::UseHtmlHelpFile()
+{
+    if (m_pszHelpFilePath != nullptr)
+        SetHelpFilePath(HelpPathForHtmlHelp(m_pszHelpFilePath).c_str());
+}
+
 std::wstring CVarnixViewApp::GetProgramFolder() const
 {
     return GetProgramFolders().GetProgramFolder();
@@ -91,8 +97,7 @@ BOOL CVarnixViewApp::InitInstance()
         return FALSE;
     }
     EnableHtmlHelp();
-    if (m_pszHelpFilePath != nullptr)
-        SetHelpFilePath(HelpPathForHtmlHelp(m_pszHelpFilePath).c_str());
+    UseHtmlHelpFile();
 
     std::vector<std::wstring> words = SplitCommandLineWords(::GetCommandLineW());
     GetProgramFolders().SetProgramFolderFromProcess();

@@ -47,6 +47,9 @@ public:
     // What the command line asked for, after InitInstance.
     EStartSwitch GetStartSwitch() const { return m_startSwitch; }
 
+    // The framework's help path ending in "chm" instead of ".HLP" (a step of InitInstance).
+    void UseHtmlHelpFile();
+
 protected:
     afx_msg void OnAppAbout();
     afx_msg void OnFileNew();

@@ -28,11 +28,11 @@ std::string TextOf(CWnd* edit)
     return static_cast<const char*>(text);
 }
 
-void Refuse(const char* format, const char* name)
+std::string NamedText(const char* format, const char* name)
 {
     char text[512];
     std::snprintf(text, sizeof text, format, name != nullptr ? name : "");
-    AfxMessageBox(text, MB_ICONSTOP);
+    return text;
 }
 
 struct Field
@@ -112,8 +112,11 @@ bool ParseDecimalField(const std::string& text, int& value)
     return true;
 }
 
-bool ParseDhmsEdits(CWnd* daysEdit, CWnd* hoursEdit, CWnd* minutesEdit, CWnd* secondsEdit, int& seconds,
-                    const char* name, int maximumSeconds)
+namespace
+{
+// The checks of ParseDhmsEdits; a refusal's text goes to refusal (when given) instead of a box.
+bool ReadDhmsEdits(CWnd* daysEdit, CWnd* hoursEdit, CWnd* minutesEdit, CWnd* secondsEdit, int& seconds,
+                   const char* name, int maximumSeconds, std::string* refusal)
 {
     const Field fields[] = {
         {daysEdit, 1, -1, "%s days must be a valid non-negative integer"},
@@ -130,7 +133,8 @@ bool ParseDhmsEdits(CWnd* daysEdit, CWnd* hoursEdit, CWnd* minutesEdit, CWnd* se
         int value = 0;
         if (!ParseDecimalField(TextOf(field.edit), value) || value < 0 ||
             (field.maximum >= 0 && value > field.maximum)) {
-            Refuse(field.message, name);
+            if (refusal != nullptr)
+                *refusal = NamedText(field.message, name);
             return false;
         }
         total += value;
@@ -139,17 +143,30 @@ bool ParseDhmsEdits(CWnd* daysEdit, CWnd* hoursEdit, CWnd* minutesEdit, CWnd* se
     }
     seconds = total > INT_MAX ? INT_MAX : static_cast<int>(total);
     if (total > maximumSeconds) {
-        const std::string limit = FormatTimeSpan(maximumSeconds);
-        char text[512];
-        std::snprintf(text, sizeof text, "%s time must be no greater than %s", name != nullptr ? name : "",
-                      limit.c_str());
-        AfxMessageBox(text, MB_ICONSTOP);
+        if (refusal != nullptr)
+            *refusal = NamedText("%s time must be no greater than ", name) + FormatTimeSpan(maximumSeconds);
         return false;
     }
     return true;
+}
+} // namespace
+
+bool ParseDhmsEdits(CWnd* daysEdit, CWnd* hoursEdit, CWnd* minutesEdit, CWnd* secondsEdit, int& seconds,
+                    const char* name, int maximumSeconds)
+{
+    std::string refusal;
+    if (ReadDhmsEdits(daysEdit, hoursEdit, minutesEdit, secondsEdit, seconds, name, maximumSeconds, &refusal))
+        return true;
+    AfxMessageBox(refusal.c_str(), MB_ICONSTOP);
+    return false;
 }
 
 bool ParseHmsEdits(CWnd* hoursEdit, CWnd* minutesEdit, CWnd* secondsEdit, int& seconds, const char* name)
 {
     return ParseDhmsEdits(nullptr, hoursEdit, minutesEdit, secondsEdit, seconds, name, HMS_MAXIMUM_SECONDS);
+}
+
+bool ReadHmsEdits(CWnd* hoursEdit, CWnd* minutesEdit, CWnd* secondsEdit, int& seconds)
+{
+    return ReadDhmsEdits(nullptr, hoursEdit, minutesEdit, secondsEdit, seconds, nullptr, HMS_MAXIMUM_SECONDS, nullptr);
 }

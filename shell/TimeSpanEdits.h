@@ -22,6 +22,8 @@ bool ParseDhmsEdits(CWnd* daysEdit, CWnd* hoursEdit, CWnd* minutesEdit, CWnd* se
                     const char* name, int maximumSeconds);
 // Without days, at most 18 hours.
 bool ParseHmsEdits(CWnd* hoursEdit, CWnd* minutesEdit, CWnd* secondsEdit, int& seconds, const char* name);
+// The same checks without any box: for a store that must not stop the user.
+bool ReadHmsEdits(CWnd* hoursEdit, CWnd* minutesEdit, CWnd* secondsEdit, int& seconds);
 
 // One field's text as a whole decimal number: leading and trailing blanks allowed,
 // nothing else; false for anything else or a number beyond an int.

@@ -216,15 +216,41 @@ TEST_F(CorandelMpptUi, NewSettingsThroughTheSixPagesAndTheLightingDials)
         EXPECT_EQ("53.0", ItemText(page, IDC_MPPT_LIGHT_SUNRISE));
         EXPECT_TRUE(SaveScreenshot(sheet, "corandel_mppt_wizard_lighting"));
 
-        // Without a check an hour count past the day is not stored, and stays in its field.
-        Type(page, IDC_MPPT_LIGHT_T1_HOURS, "24");
+        // Without a check a timer past the day is stored as typed and the dials follow it:
+        // 25 h before sunrise is 3:50 (57.5 degrees).
+        Type(page, IDC_MPPT_LIGHT_T1_HOURS, "25");
+        EXPECT_EQ("25", ItemText(page, IDC_MPPT_LIGHT_T1_HOURS));
+        EXPECT_EQ(SegmentList({{57.5f, 72.5f}}), Segments(*rings[1]));
+        EXPECT_EQ(SegmentList({{57.5f, 72.5f}, {287.5f, 317.5f}}), Segments(lighting->GetOutputRing()));
+        // 1 h 75 m before sunrise is 2:35 (38.75 degrees); the fields keep what was typed
+        // through the change of another combo.
+        Type(page, IDC_MPPT_LIGHT_T1_HOURS, "1");
+        Type(page, IDC_MPPT_LIGHT_T1_MINUTES, "75");
         SelectCombo(page, IDC_MPPT_LIGHT_T2_EVENT, 0);
         EXPECT_EQ(9u, MessageBoxRecorder::Instance().Count());
-        EXPECT_EQ("24", ItemText(page, IDC_MPPT_LIGHT_T1_HOURS));
-        EXPECT_EQ(SegmentList({{42.5f, 72.5f}}), Segments(*rings[1])) << "the timer kept its offset";
+        EXPECT_EQ("1", ItemText(page, IDC_MPPT_LIGHT_T1_HOURS));
+        EXPECT_EQ("75", ItemText(page, IDC_MPPT_LIGHT_T1_MINUTES));
+        EXPECT_EQ(0, ::SendDlgItemMessageA(page, IDC_MPPT_LIGHT_T1_BEFORE_AFTER, CB_GETCURSEL, 0, 0));
+        EXPECT_EQ(SegmentList({{38.75f, 72.5f}}), Segments(*rings[1]));
+        PressWizardButton(sheet, PSBTN_BACK);
+    });
+    script.Step("load, once more", PageShows(IDC_MPPT_LVD_DELAY_MINUTES), [&] {
+        EXPECT_EQ(9u, MessageBoxRecorder::Instance().Count()) << "Back checks no timer";
         PressWizardButton(sheet, PSBTN_NEXT);
     });
-    script.Step("hours refused", BoxCount(10), [&] {
+    script.Step("lighting, as typed", PageShows(IDC_MPPT_LIGHT_CHANNELS), [&] {
+        EXPECT_EQ("1", ItemText(page, IDC_MPPT_LIGHT_T1_HOURS));
+        EXPECT_EQ("75", ItemText(page, IDC_MPPT_LIGHT_T1_MINUTES));
+        EXPECT_EQ(SegmentList({{38.75f, 72.5f}}), Segments(*LightingPage()->GetChannelRings()[1]));
+        PressWizardButton(sheet, PSBTN_NEXT);
+    });
+    script.Step("minutes refused", BoxCount(10), [&] {
+        EXPECT_EQ("Error: timer 1 minutes must be between 0 and 59, inclusive", LastBox());
+        Type(page, IDC_MPPT_LIGHT_T1_MINUTES, "0");
+        Type(page, IDC_MPPT_LIGHT_T1_HOURS, "24");
+        PressWizardButton(sheet, PSBTN_NEXT);
+    });
+    script.Step("hours refused", BoxCount(11), [&] {
         EXPECT_EQ("Error: timer 1 hours must be between 0 and 23, inclusive", LastBox());
         Type(page, IDC_MPPT_LIGHT_T1_HOURS, "1");
         Type(page, IDC_MPPT_LIGHT_T1_MINUTES, "30");
@@ -256,7 +282,7 @@ TEST_F(CorandelMpptUi, NewSettingsThroughTheSixPagesAndTheLightingDials)
         Type(page, IDC_MPPT_LIGHT_SUNRISE, "40");
         SelectCombo(page, IDC_MPPT_LIGHT_T2_EVENT, 2);
         EXPECT_EQ("Error: sunrise threshold must be greater than sunset threshold", LastBox());
-        EXPECT_EQ(11u, MessageBoxRecorder::Instance().Count()) << "checked on every exchange";
+        EXPECT_EQ(12u, MessageBoxRecorder::Instance().Count()) << "checked on every exchange";
         // 100 % is one count past the register: it is kept as the highest count.
         Type(page, IDC_MPPT_LIGHT_SUNRISE, "100");
         EXPECT_TRUE(SaveScreenshot(sheet, "corandel_mppt_wizard_lighting_channel2"));

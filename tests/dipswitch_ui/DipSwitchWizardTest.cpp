@@ -128,6 +128,34 @@ TEST_F(DipSwitchWizardUi, ChargeModeWithItsDefaultsAndTheEqualizeRule)
         EXPECT_FALSE(state.IsOn(7));
     });
     Shot("dipswitch_equalize");
+    // A forced Manual is no choice: with code 1 the page offers Automatic first.
+    Back(charge, "back to charge");
+    Choose(IDC_DIPSWITCH_CHARGE_FIRST + 1);
+    Next(equalize, "equalize for code 1");
+    script.Do([&] {
+        EXPECT_TRUE(equalize.AutomaticOffered());
+        EXPECT_EQ(BST_CHECKED, ::IsDlgButtonChecked(Page(), IDC_DIPSWITCH_EQUALIZE_FIRST));
+        EXPECT_EQ(BST_UNCHECKED, ::IsDlgButtonChecked(Page(), IDC_DIPSWITCH_EQUALIZE_FIRST + 1));
+        EXPECT_TRUE(state.IsOn(7));
+        EXPECT_EQ(1, state.Switch(7).active);
+    });
+    // The user's own Manual stays over another code that offers Automatic.
+    Choose(IDC_DIPSWITCH_EQUALIZE_FIRST + 1);
+    Back(charge, "back to charge again");
+    Choose(IDC_DIPSWITCH_CHARGE_FIRST + 2);
+    Next(equalize, "equalize for code 2");
+    script.Do([&] {
+        EXPECT_EQ(BST_CHECKED, ::IsDlgButtonChecked(Page(), IDC_DIPSWITCH_EQUALIZE_FIRST + 1));
+        EXPECT_FALSE(state.IsOn(7));
+    });
+    Back(charge, "back to charge for code 0");
+    Choose(IDC_DIPSWITCH_CHARGE_FIRST);
+    Next(equalize, "equalize for code 0 again");
+    script.Do([&] {
+        EXPECT_FALSE(equalize.AutomaticOffered());
+        EXPECT_EQ(BST_CHECKED, ::IsDlgButtonChecked(Page(), IDC_DIPSWITCH_EQUALIZE_FIRST + 1));
+        EXPECT_FALSE(state.IsOn(7));
+    });
     Next(noise, "noise reduction");
     script.Do([&] { EXPECT_EQ(BST_CHECKED, ::IsDlgButtonChecked(Page(), IDC_DIPSWITCH_NOISE_FIRST)); });
     Shot("dipswitch_noise");

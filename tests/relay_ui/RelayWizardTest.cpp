@@ -152,7 +152,26 @@ TEST_F(RelayUi, SimpleThresholdChannelTakesThreePagesAndTheSimpleTiming)
     EXPECT_FALSE(read.IsAdvanced());
 }
 
-TEST_F(RelayUi, AdvancedThresholdChecksItsLimitsAndTakesTheOutputChoiceFirst)
+// The six time rows of the advanced threshold page as typed: hours, minutes, seconds.
+const char* const TYPED_TIMES[6][3] = {{"0", "1", "30"}, {"2", "0", "0"}, {"18", "0", "0"},
+                                       {"0", "0", "45"}, {"1", "2", "3"}, {"0", "10", "0"}};
+
+void TypeTimes(HWND page)
+{
+    for (int row = 0; row < 6; ++row)
+        for (int field = 0; field < 3; ++field)
+            SetEditText(page, IDC_RELAY_TIME_FIRST + 3 * row + field, TYPED_TIMES[row][field]);
+}
+
+std::string TimeRowText(HWND page, int row)
+{
+    std::string text;
+    for (int field = 0; field < 3; ++field)
+        text += (field ? ":" : "") + WindowText(::GetDlgItem(page, IDC_RELAY_TIME_FIRST + 3 * row + field));
+    return text;
+}
+
+TEST_F(RelayUi, AdvancedThresholdChecksItsEntriesOnNextAndKeepsThemOverBack)
 {
     CRelayChannelWizard wizard(channels, 0, true, candidates, nullptr);
     CPropertySheet& sheet = wizard.Sheet();
@@ -185,29 +204,83 @@ TEST_F(RelayUi, AdvancedThresholdChecksItsLimitsAndTakesTheOutputChoiceFirst)
         sheet.PressButton(PSBTN_NEXT);
     });
     script.Do([&] {
-        // A limit the variable's register cannot hold is refused by the channel.
+        // A limit the variable's register cannot hold is refused by the channel, and the
+        // refusal stops the store before the times.
         SetEditText(Page(sheet), IDC_RELAY_HIGH_LIMIT, "1e12");
         SetEditText(Page(sheet), IDC_RELAY_LOW_LIMIT, "12.5");
+        TypeTimes(Page(sheet));
         sheet.PressButton(PSBTN_NEXT);
     });
-    script.Do([&] { SetEditText(Page(sheet), IDC_RELAY_HIGH_LIMIT, "14.5"); });
-    Press(sheet, PSBTN_NEXT, IDD_RELAY_STARTUP_STATE);
     script.Do([&] {
-        EXPECT_NEAR(14.5, channels[0].GetThresholdHighLimit(), 0.01);
-        EXPECT_NEAR(12.5, channels[0].GetThresholdLowLimit(), 0.01);
-        sheet.PressButton(PSBTN_CANCEL);
+        EXPECT_EQ(0, channels[0].GetLowToHighDelay());
+        // Back checks nothing and keeps what can be kept: the low limit past the refused
+        // high one, and every time row but the one that is no time.
+        SetEditText(Page(sheet), IDC_RELAY_TIME_FIRST + 3 * 5 + 1, "x");
+    });
+    Press(sheet, PSBTN_BACK, IDD_RELAY_CONTROL_ADDRESS);
+    Press(sheet, PSBTN_NEXT, IDD_RELAY_THRESHOLD_ADV);
+    script.Do([&] {
+        HWND page = Page(sheet);
+        EXPECT_EQ("12.50", WindowText(::GetDlgItem(page, IDC_RELAY_LOW_LIMIT)));
+        EXPECT_EQ("0:1:30", TimeRowText(page, 0));
+        EXPECT_EQ("2:0:0", TimeRowText(page, 1));
+        EXPECT_EQ("18:0:0", TimeRowText(page, 2));
+        EXPECT_EQ("0:0:45", TimeRowText(page, 3));
+        EXPECT_EQ("1:2:3", TimeRowText(page, 4));
+        EXPECT_EQ("0:0:0", TimeRowText(page, 5)) << "not a time: the channel's own";
+        EXPECT_EQ(3723, channels[0].GetMaxLowTime());
+        // Next still refuses a time past 18 hours.
+        SetEditText(page, IDC_RELAY_HIGH_LIMIT, "14.5");
+        SetEditText(page, IDC_RELAY_TIME_FIRST + 3 * 2 + 2, "1");
+        SetEditText(page, IDC_RELAY_TIME_FIRST + 3 * 5 + 1, "10");
+        sheet.PressButton(PSBTN_NEXT);
+    });
+    script.Do([&] {
+        EXPECT_EQ(IDD_RELAY_THRESHOLD_ADV, static_cast<CPropPageRelay*>(sheet.GetActivePage())->GetDialogId());
+        SetEditText(Page(sheet), IDC_RELAY_TIME_FIRST + 3 * 2 + 2, "0");
+    });
+    Press(sheet, PSBTN_NEXT, IDD_RELAY_STARTUP_STATE);
+    Press(sheet, PSBTN_NEXT, IDD_RELAY_TIMING_CONTROL);
+    script.Do([&] {
+        // A sample period the channel cannot hold does not cost the timeout on the way back.
+        SetEditText(Page(sheet), IDC_RELAY_SAMPLE_PERIOD, "700");
+        SetEditText(Page(sheet), IDC_RELAY_TIMEOUT, "25");
+    });
+    Press(sheet, PSBTN_BACK, IDD_RELAY_STARTUP_STATE);
+    Press(sheet, PSBTN_NEXT, IDD_RELAY_TIMING_CONTROL);
+    script.Do([&] {
+        EXPECT_EQ("25.00", WindowText(::GetDlgItem(Page(sheet), IDC_RELAY_TIMEOUT)));
+        SetEditText(Page(sheet), IDC_RELAY_SAMPLE_PERIOD, "700");
+        sheet.PressButton(PSBTN_FINISH);
+    });
+    script.Do([&] {
+        SetEditText(Page(sheet), IDC_RELAY_SAMPLE_PERIOD, "5");
+        sheet.PressButton(PSBTN_FINISH);
     });
     const INT_PTR result = script.Run(sheet);
     wizard.Conclude(result);
-    EXPECT_EQ(IDCANCEL, result);
+    EXPECT_EQ(ID_WIZFINISH, result);
     EXPECT_TRUE(script.AllDone()) << script.Stuck();
     EXPECT_NE(outputBefore, outputAfterRefusal);
     const std::vector<std::string> boxes = BoxTexts();
-    ASSERT_EQ(4u, boxes.size()) << testing::PrintToString(boxes);
+    ASSERT_EQ(6u, boxes.size()) << testing::PrintToString(boxes);
     EXPECT_EQ("The high threshold must be a numeric value", boxes[0]);
     EXPECT_EQ("The low threshold must be a numeric value", boxes[1]);
     EXPECT_EQ("The low threshold must be less than the high threshold", boxes[2]);
     EXPECT_EQ("Error: the limit 1e+12 is out of range for Battery Voltage", boxes[3]);
+    EXPECT_EQ("Maximum high time time must be no greater than 18h 00m 00s", boxes[4]);
+    EXPECT_EQ("Error: sample period must be between 0 and 655.35 seconds", boxes[5]);
+    const CRelayModuleChannel& channel = channels[0];
+    EXPECT_NEAR(14.5, channel.GetThresholdHighLimit(), 0.01);
+    EXPECT_NEAR(12.5, channel.GetThresholdLowLimit(), 0.01);
+    EXPECT_EQ(90, channel.GetLowToHighDelay());
+    EXPECT_EQ(7200, channel.GetHighToLowDelay());
+    EXPECT_EQ(64800, channel.GetMaxHighTime());
+    EXPECT_EQ(45, channel.GetMinHighTime());
+    EXPECT_EQ(3723, channel.GetMaxLowTime());
+    EXPECT_EQ(600, channel.GetMinLowTime());
+    EXPECT_FLOAT_EQ(5.0f, channel.GetSamplePeriod());
+    EXPECT_FLOAT_EQ(25.0f, channel.GetTimeout());
 }
 
 TEST_F(RelayUi, AlarmChannelNeedsOneConditionAndCancelRestoresEveryChannel)

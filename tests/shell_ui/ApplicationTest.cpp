@@ -10,7 +10,10 @@
 #include "shell/ShellCommands.h"
 #include "tests/support/DialogUser.h"
 #include "tests/shell_ui/ShellTestResources.h"
+#include "tests/support/ImportPatch.h"
 #include "tests/support/PendingMessages.h"
+
+#include <string>
 
 
 namespace
@@ -25,6 +28,17 @@ HWND WINAPI CountContents(HWND, LPCSTR, UINT command, DWORD_PTR)
     if (command == kDisplayContents)
         ++g_contentsShown;
     return nullptr;
+}
+
+// Counts the C library's frees of one block.
+const void* g_watchedBlock = nullptr;
+int g_watchedFrees = 0;
+void (*g_originalFree)(void*) = nullptr;
+void CountingFree(void* block)
+{
+    if (block != nullptr && block == g_watchedBlock)
+        ++g_watchedFrees;
+    g_originalFree(block);
 }
 
 // A window that answers help requests when told to.
@@ -74,6 +88,26 @@ TEST(Application, HelpGoesToTheActiveWindowFirstAndToTheContentsWhenItDeclines)
     EXPECT_EQ(1, g_contentsShown);
     ::DestroyWindow(window);
     SetHtmlHelpCall(previous);
+}
+
+TEST(Application, TheHtmlHelpPathIsTheFrameworksOwnTextAndFreedOnce)
+{
+    testing_support::ImportPatch patch("msvcrt.dll", "free", reinterpret_cast<void*>(&CountingFree));
+    ASSERT_TRUE(patch.Installed());
+    g_originalFree = reinterpret_cast<void (*)(void*)>(patch.Original());
+    g_watchedFrees = 0;
+    {
+        CVarnixViewApp app;
+        ASSERT_NE(nullptr, app.m_pszHelpFilePath);
+        const std::string helpPath = app.m_pszHelpFilePath;
+        ASSERT_EQ(".HLP", helpPath.substr(helpPath.size() - 4));
+        app.UseHtmlHelpFile();
+        EXPECT_EQ(helpPath.substr(0, helpPath.size() - 3) + "chm", app.m_pszHelpFilePath);
+        g_watchedBlock = app.m_pszHelpFilePath;
+    }
+    // The framework frees its help path when the application ends; nothing else may.
+    EXPECT_EQ(1, g_watchedFrees);
+    g_watchedBlock = nullptr;
 }
 
 TEST(Application, ASetupDialogIsTheMainWindowOnlyWhileItRuns)

@@ -364,6 +364,16 @@ TEST_F(DurationEdits, HoursMinutesSecondsAreLimitedToEighteenHours)
     ASSERT_EQ(1u, Recorder().Count());
     EXPECT_EQ("Float time must be no greater than 18h 00m 00s", LastMessage());
     EXPECT_EQ(static_cast<UINT>(MB_ICONSTOP), Recorder().Boxes()[0].type & MB_ICONMASK);
+
+    // The quiet reading takes and refuses the same entries without a box.
+    Recorder().Clear();
+    EXPECT_FALSE(ReadHmsEdits(Hours(), Minutes(), Seconds(), seconds));
+    TypeAll("", "17", "59", "x");
+    EXPECT_FALSE(ReadHmsEdits(Hours(), Minutes(), Seconds(), seconds));
+    TypeAll("", "17", "59", "59");
+    EXPECT_TRUE(ReadHmsEdits(Hours(), Minutes(), Seconds(), seconds));
+    EXPECT_EQ(64799, seconds);
+    EXPECT_EQ(0u, Recorder().Count());
 }
 
 TEST_F(DurationEdits, EachBadFieldIsNamedAndTheFirstBadOneEndsTheReading)

@@ -90,7 +90,8 @@ BEGIN_MESSAGE_MAP(CPropPageMpptWizLighting, CPropPageMpptWizard)
 END_MESSAGE_MAP()
 
 CPropPageMpptWizLighting::CPropPageMpptWizLighting(CMpptSettings* settings)
-    : CPropPageMpptWizard(IDD_MPPT_LIGHTING, settings), m_channel(0), m_validating(false), m_exchanging(false), m_incomplete(false)
+    : CPropPageMpptWizard(IDD_MPPT_LIGHTING, settings), m_channel(0), m_validating(false), m_exchanging(false),
+      m_keepTypedTimer{false, false}
 {
     for (int i = 0; i <= LIGHTING_CHANNEL_COUNT; ++i)
         m_rings.push_back(boost::shared_ptr<CGraphicObRingMulti>(new CGraphicObRingMulti));
@@ -172,6 +173,9 @@ void CPropPageMpptWizLighting::LoadControls()
     };
     for (int timer = 0; timer < 2; ++timer)
     {
+        SendDlgItemMessage(timers[timer].event, CB_SETCURSEL, m_settings->GetTimerEvent(c, timer), 0);
+        if (m_keepTypedTimer[timer])
+            continue;
         const int offset = m_settings->GetTimerOffset(c, timer);
         const int magnitude = std::abs(offset);
         CString text;
@@ -180,7 +184,6 @@ void CPropPageMpptWizLighting::LoadControls()
         text.Format("%i", magnitude % 60);
         SetDlgItemText(timers[timer].minutes, text);
         SendDlgItemMessage(timers[timer].beforeAfter, CB_SETCURSEL, offset >= 0 ? ENTRY_AFTER : ENTRY_BEFORE, 0);
-        SendDlgItemMessage(timers[timer].event, CB_SETCURSEL, m_settings->GetTimerEvent(c, timer), 0);
     }
     // The first timer turns the lights on or does nothing; the second turns them off.
     const int action = m_settings->GetTimerAction(c, 0) != LIGHTING_ACTION_NOTHING ? 1 : 0;
@@ -212,6 +215,7 @@ void CPropPageMpptWizLighting::StoreTimerOffset(CDataExchange* pDX, int timer, i
     const int minutes = LeadingInteger(GetItemText(minutesId));
     const bool hoursInRange = hours >= 0 && hours <= 23;
     const bool minutesInRange = minutes >= 0 && minutes <= 59;
+    m_keepTypedTimer[timer] = !hoursInRange || !minutesInRange;
     if (m_validating)
     {
         CString text;
@@ -225,13 +229,6 @@ void CPropPageMpptWizLighting::StoreTimerOffset(CDataExchange* pDX, int timer, i
             text.Format("Error: timer %i minutes must be between 0 and 59, inclusive", timer + 1);
             FailOn(pDX, minutesId, text);
         }
-    }
-    // A time beyond the day would be cut to the register's 14 bits and mean another time
-    // altogether: it is not stored until it is mended (Next says what is wrong).
-    if (!hoursInRange || !minutesInRange)
-    {
-        m_incomplete = true;
-        return;
     }
     const int offset = hours * 60 + minutes;
     const bool before = SendDlgItemMessage(beforeAfterId, CB_GETCURSEL, 0, 0) == ENTRY_BEFORE;
@@ -287,7 +284,6 @@ bool CPropPageMpptWizLighting::Exchange(bool validating)
         return false;
     m_exchanging = true;
     m_validating = validating;
-    m_incomplete = false;
     const BOOL stored = UpdateData(TRUE);
     m_validating = false;
     m_exchanging = false;
@@ -302,8 +298,7 @@ bool CPropPageMpptWizLighting::StoreFields(bool forward)
 
 void CPropPageMpptWizLighting::OnFieldChanged()
 {
-    // A timer left unstored keeps its typed text: the dials are not rebuilt over it.
-    if (Exchange(false) && !m_incomplete)
+    if (Exchange(false))
         RebuildDials();
 }
 
@@ -422,7 +417,10 @@ void CPropPageMpptWizLighting::LayOutDials()
 
 void CPropPageMpptWizLighting::SelectChannel(int channel)
 {
-    m_channel = std::max(0, std::min(LIGHTING_CHANNEL_COUNT - 1, channel));
+    channel = std::max(0, std::min(LIGHTING_CHANNEL_COUNT - 1, channel));
+    if (channel != m_channel)
+        m_keepTypedTimer[0] = m_keepTypedTimer[1] = false;   // the typed text was another channel's
+    m_channel = channel;
     if (GetSafeHwnd() == nullptr)
         return;
     if (m_channelTabs.GetSafeHwnd() != nullptr && m_channelTabs.GetCurSel() != m_channel)

@@ -37,8 +37,8 @@ protected:
     void LoadControls();
     void StoreControls(CDataExchange* pDX);
     // Stores a timer's hours and minutes. Out of range, while validating, they fail the
-    // exchange; otherwise they are not stored (the timer keeps its offset) and the
-    // exchange is marked incomplete, so that the field keeps what was typed.
+    // exchange; otherwise they are stored as typed and the timer's fields are marked to
+    // keep their text, so that Next can still say what is wrong.
     void StoreTimerOffset(CDataExchange* pDX, int timer, int hoursId, int minutesId, int beforeAfterId);
     void FailOn(CDataExchange* pDX, int control, const char* text);
     // Stores a threshold of 0 to 100 % as the nearest count the register holds.
@@ -63,7 +63,9 @@ protected:
     int m_channel;
     bool m_validating;   // set only while the page is left with Next or the tab changes
     bool m_exchanging;   // an exchange is running: focus moves of its boxes start none
-    bool m_incomplete;   // the last exchange left a timer out of range unstored
+    // Per timer of the current channel: its hours or minutes are out of range, and the
+    // fields keep what was typed when the controls are filled from the settings.
+    bool m_keepTypedTimer[2];
 
     DECLARE_MESSAGE_MAP()
 };

@@ -249,11 +249,19 @@ BOOL CPropPageDipSwitchDiversionEq::OnSetActive()
     const BOOL result = CPropPageDipSwitch::OnSetActive();
     m_state->SetActive(DipSwitchEqualizeSwitch(m_state->mode), true);
     if (!AutomaticOffered())
-        m_choice = EQUALIZE_MANUAL;
-    else if (m_choice != EQUALIZE_AUTOMATIC && m_choice != EQUALIZE_MANUAL)
-        m_choice = EQUALIZE_AUTOMATIC;
-    SetEqualizeSwitch(m_choice == EQUALIZE_AUTOMATIC);
-    ShowChoice();
+    {
+        // Manual is forced, not chosen: with another charge setpoint the page offers
+        // Automatic first again.
+        m_choice = -1;
+        ShowManualOnly();
+    }
+    else
+    {
+        if (m_choice != EQUALIZE_AUTOMATIC && m_choice != EQUALIZE_MANUAL)
+            m_choice = EQUALIZE_AUTOMATIC;
+        SetEqualizeSwitch(m_choice == EQUALIZE_AUTOMATIC);
+        ShowChoice();
+    }
     // The "Automatic" radio's text colour follows whether it is offered.
     Invalidate();
     return result;
@@ -264,13 +272,18 @@ void CPropPageDipSwitchDiversionEq::OnChoice(int index)
     if (index == EQUALIZE_AUTOMATIC && !AutomaticOffered())
     {
         AfxMessageBox("Auto Equalize is not available for the selected charge setpoint.", MB_ICONEXCLAMATION);
-        m_choice = EQUALIZE_MANUAL;
-        ShowChoice();
-        SetEqualizeSwitch(false);
+        ShowManualOnly();
         return;
     }
     m_choice = index;
     SetEqualizeSwitch(index == EQUALIZE_AUTOMATIC);
+}
+
+void CPropPageDipSwitchDiversionEq::ShowManualOnly()
+{
+    CheckDlgButton(RadioId(EQUALIZE_AUTOMATIC), BST_UNCHECKED);
+    CheckDlgButton(RadioId(EQUALIZE_MANUAL), BST_CHECKED);
+    SetEqualizeSwitch(false);
 }
 
 HBRUSH CPropPageDipSwitchDiversionEq::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor)

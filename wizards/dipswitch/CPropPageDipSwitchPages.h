@@ -106,6 +106,8 @@ protected:
 
 private:
     void SetEqualizeSwitch(bool on);
+    // "Manual Start Only" checked and the switch off, without counting as the user's choice.
+    void ShowManualOnly();
 };
 
 class CPropPageDipSwitchDone : public CPropPageDipSwitch

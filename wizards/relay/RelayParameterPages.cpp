@@ -11,6 +11,10 @@ namespace
 {
 const char* const TIME_NAMES[6] = {"Low to High delay", "High to Low delay", "Maximum high time",
                                    "Minimum high time", "Maximum low time", "Minimum low time"};
+void (CRelayModuleChannel::*const TIME_SETTERS[6])(WORD) = {
+    &CRelayModuleChannel::SetLowToHighDelay, &CRelayModuleChannel::SetHighToLowDelay,
+    &CRelayModuleChannel::SetMaxHighTime,    &CRelayModuleChannel::SetMinHighTime,
+    &CRelayModuleChannel::SetMaxLowTime,     &CRelayModuleChannel::SetMinLowTime};
 
 std::string FormatNumber(const char* format, double value)
 {
@@ -172,12 +176,10 @@ bool CPropPageRelayThreshold::StoreLimits(bool validate, const std::string& limi
         Refuse("The low " + limitWord + " must be less than the high " + limitWord);
         return false;
     }
-    return SetChannelValues(validate, [&] {
-        if (highRead)
-            Channel().SetThresholdHighLimit(high);
-        if (lowRead)
-            Channel().SetThresholdLowLimit(low);
-    });
+    // One value at a time: without validation a refused high limit must not cost the low one.
+    if (highRead && !SetChannelValues(validate, [&] { Channel().SetThresholdHighLimit(high); }))
+        return false;
+    return !lowRead || SetChannelValues(validate, [&] { Channel().SetThresholdLowLimit(low); });
 }
 
 // ---------------------------------------------------------------- threshold, simple
@@ -292,19 +294,21 @@ bool CPropPageRelayThresholdAdv::Store(bool validate)
     Channel().SetHighOutputState(IsDlgButtonChecked(IDC_RELAY_OUTPUT_ON) == BST_CHECKED);
     if (!StoreLimits(validate, "threshold"))
         return false;
-    if (!validate)
-        return true;   // the time entries report their own errors: only on Next and Finish
-    int seconds[6] = {};
+    // The time entries report their errors only on Next and Finish; going Back keeps every
+    // entry that reads as a time and passes over the others silently.
     for (int i = 0; i < 6; ++i)
-        if (!ParseHmsEdits(GetDlgItem(IDC_RELAY_TIME_FIRST + 3 * i), GetDlgItem(IDC_RELAY_TIME_FIRST + 3 * i + 1),
-                           GetDlgItem(IDC_RELAY_TIME_FIRST + 3 * i + 2), seconds[i], TIME_NAMES[i]))
+    {
+        CWnd* hours = GetDlgItem(IDC_RELAY_TIME_FIRST + 3 * i);
+        CWnd* minutes = GetDlgItem(IDC_RELAY_TIME_FIRST + 3 * i + 1);
+        CWnd* secondsEdit = GetDlgItem(IDC_RELAY_TIME_FIRST + 3 * i + 2);
+        int seconds = 0;
+        const bool read = validate ? ParseHmsEdits(hours, minutes, secondsEdit, seconds, TIME_NAMES[i])
+                                   : ReadHmsEdits(hours, minutes, secondsEdit, seconds);
+        if (read)
+            (Channel().*TIME_SETTERS[i])(static_cast<WORD>(seconds));
+        else if (validate)
             return false;
-    Channel().SetLowToHighDelay(static_cast<WORD>(seconds[0]));
-    Channel().SetHighToLowDelay(static_cast<WORD>(seconds[1]));
-    Channel().SetMaxHighTime(static_cast<WORD>(seconds[2]));
-    Channel().SetMinHighTime(static_cast<WORD>(seconds[3]));
-    Channel().SetMaxLowTime(static_cast<WORD>(seconds[4]));
-    Channel().SetMinLowTime(static_cast<WORD>(seconds[5]));
+    }
     return true;
 }
 
@@ -387,13 +391,10 @@ bool CPropPageRelayTimingControl::Store(bool validate)
         Refuse("The timeout length must be an non-negative real value");
         return false;
     }
-    const bool stored = SetChannelValues(validate, [&] {
-        if (sampleRead)
-            Channel().SetSamplePeriod(sample);
-        if (timeoutRead)
-            Channel().SetTimeout(timeout);
-    });
-    if (!stored)
+    // One value at a time: without validation a refused sample period must not cost the timeout.
+    if (sampleRead && !SetChannelValues(validate, [&] { Channel().SetSamplePeriod(sample); }))
+        return false;
+    if (timeoutRead && !SetChannelValues(validate, [&] { Channel().SetTimeout(timeout); }))
         return false;
     Channel().SetTimeoutState(IsDlgButtonChecked(IDC_RELAY_TIMEOUT_ON) == BST_CHECKED);
     return true;
