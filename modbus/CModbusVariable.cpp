@@ -90,8 +90,15 @@ void CModbusVariable::ReadXml(TiXmlElement* parent)
                 target = &reg;
         if (!target)
             RaiseRangeError("had bad (unmatched) address");
-        target->value = static_cast<uint16_t>(number & 0xFFFF);
+        if (!HoldsFileValue(number))
+            RaiseRangeError("value does not fit its register");
+        target->value = static_cast<uint16_t>(number);
     }
+}
+
+bool CModbusVariable::HoldsFileValue(unsigned long long number) const
+{
+    return number <= 0xFFFF;
 }
 
 void CModbusVariable::SetFromRegisterImage(const WORD* image)

@@ -38,6 +38,7 @@ public:
     virtual double AsDouble() const;
     // One "value" element per register: attribute "addr", text the word in decimal.
     virtual void WriteXml(TiXmlElement* parent) const;
+    // Takes those elements back; a value its register cannot hold is refused like a bad one.
     virtual void ReadXml(TiXmlElement* parent);
     // image holds 65,536 words indexed by register address.
     virtual void SetFromRegisterImage(const WORD* image);
@@ -55,6 +56,10 @@ public:
     [[noreturn]] void RaiseRangeError(const std::string& message) const;
 
 protected:
+    // Whether a setpoint file's register value is one the register can hold for this
+    // kind: any 16-bit word here. A larger number is refused rather than cut to its low
+    // bits, which would program another value than the file names.
+    virtual bool HoldsFileValue(unsigned long long number) const;
     // Appends the register that follows the last one (value 0).
     void AddRegister();
     WORD FirstWord() const { return m_registers.front().value; }

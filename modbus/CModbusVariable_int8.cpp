@@ -35,6 +35,11 @@ double CModbusVariable_int8::AsDouble() const
     return GetValue();
 }
 
+bool CModbusVariable_int8::HoldsFileValue(unsigned long long number) const
+{
+    return number <= 0xFF || (number >= 0xFF80 && number <= 0xFFFF);
+}
+
 boost::shared_ptr<CModbusVariable> CModbusVariable_int8::Clone() const
 {
     return boost::make_shared<CModbusVariable_int8>(*this);

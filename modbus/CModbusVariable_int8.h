@@ -18,6 +18,11 @@ public:
 
     signed char GetValue() const { return static_cast<signed char>(FirstWord() & 0xFF); }
 
+protected:
+    // A signed byte: 0..127, or -128..-1 sign-extended (0xFF80..0xFFFF) as Store keeps it,
+    // or as the byte alone (0x80..0xFF) as a device may hand it back.
+    bool HoldsFileValue(unsigned long long number) const override;
+
 private:
     void Store(int value) { SetFirstWord(static_cast<WORD>(static_cast<short>(value))); }
 

@@ -394,22 +394,71 @@ TEST(ModbusVariableXml, WritesOneValueElementPerRegisterAndReadsItBack)
     other.ReadXml(&parent);
     EXPECT_EQ("Lake", other.ToString());
 
-    // No range check on reading, but a flag keeps only its own bit of the stored word:
-    // flags that share a register are merged when they are programmed.
+    // A flag keeps only its own bit of the stored word: flags that share a register are
+    // merged when they are programmed.
     TiXmlDocument document;
     document.Parse("<v><value addr=\"8\"> 65535</value></v>");
     CModbusVariable_flag flag(8, 3, "F", "", false, false, false);
     flag.ReadXml(document.RootElement());
     EXPECT_EQ(std::vector<WORD>{0x0008}, Words(flag));
-    // Only the low 16 bits of a larger number count: 0x10001 has bit 3 clear.
-    TiXmlDocument larger;
-    larger.Parse("<v><value addr=\"8\">65537</value></v>");
-    flag.ReadXml(larger.RootElement());
+}
+
+TEST(ModbusVariableXml, ValuesTheirRegistersCannotHoldAreRefused)
+{
+    auto read = [](CModbusVariable& variable, const std::string& xml) -> std::string {
+        TiXmlDocument document;
+        document.Parse(xml.c_str());
+        if (document.Error())
+            return "unparsed";
+        try {
+            variable.ReadXml(document.RootElement());
+        } catch (const std::range_error& error) {
+            return error.what();
+        }
+        return "";
+    };
+    const std::string tooLarge = " value does not fit its register";
+
+    // A one-register word: 70000 would otherwise be programmed as 4464.
+    CModbusVariable_uint16 id(0xE019, "Modbus ID", "", "", false, 1, 247, 1);
+    for (const char* text : {"65536", "70000", "4294967296", "18446744073709551615"})
+        EXPECT_EQ("Modbus ID" + tooLarge, read(id, std::string("<v><value addr=\"57369\">") + text + "</value></v>"))
+            << text;
+    EXPECT_EQ(std::vector<WORD>{1}, Words(id));
+    EXPECT_EQ("", read(id, "<v><value addr=\"57369\">65535</value></v>"));
+    EXPECT_EQ(std::vector<WORD>{0xFFFF}, Words(id));
+    EXPECT_EQ("", read(id, "<v><value addr=\"57369\">0</value></v>"));
+    EXPECT_EQ(std::vector<WORD>{0}, Words(id));
+
+    // A flag refuses the number before it picks its bit: 65544 is 0x10008.
+    CModbusVariable_flag flag(8, 3, "F", "", false, false, false);
+    EXPECT_EQ("F" + tooLarge, read(flag, "<v><value addr=\"8\">65544</value></v>"));
     EXPECT_EQ(std::vector<WORD>{0}, Words(flag));
-    TiXmlDocument high;
-    high.Parse("<v><value addr=\"8\">65544</value></v>");
-    flag.ReadXml(high.RootElement());
-    EXPECT_EQ(std::vector<WORD>{0x0008}, Words(flag));
+
+    // A two-register value takes a word a register; its whole 32-bit number in one of
+    // them is refused, and the register read before the fault keeps its word.
+    CModbusVariable_IP address(20, "IP", "", true, false, "1.2.3.4");
+    EXPECT_EQ("IP" + tooLarge, read(address, "<v><value addr=\"20\">16909060</value></v>"));
+    EXPECT_EQ("1.2.3.4", address.ToString());
+    EXPECT_EQ("IP" + tooLarge,
+              read(address, "<v><value addr=\"20\">2826</value><value addr=\"21\">65536</value></v>"));
+    EXPECT_EQ("10.11.3.4", address.ToString());
+    EXPECT_EQ("", read(address, "<v><value addr=\"20\">65535</value><value addr=\"21\">0</value></v>"));
+    EXPECT_EQ("255.255.0.0", address.ToString());
+
+    // A signed byte: its sign-extended word, or the byte alone as a device may give it;
+    // words beyond a byte either way are refused.
+    CModbusVariable_int8 offset(0xE012, "Offset", "", "C", false, -128, 127, -40);
+    for (const char* text : {"256", "32768", "65407", "65536"})
+        EXPECT_EQ("Offset" + tooLarge, read(offset, std::string("<v><value addr=\"57362\">") + text + "</value></v>"))
+            << text;
+    EXPECT_EQ("-40", offset.ToString());
+    const struct { const char* text; const char* shown; } bytes[] = {
+        {"0", "0"}, {"127", "127"}, {"65408", "-128"}, {"65535", "-1"}, {"216", "-40"}, {"128", "-128"}};
+    for (const auto& b : bytes) {
+        EXPECT_EQ("", read(offset, std::string("<v><value addr=\"57362\">") + b.text + "</value></v>")) << b.text;
+        EXPECT_EQ(b.shown, offset.ToString()) << b.text;
+    }
 }
 
 TEST(ModbusVariableXml, RefusesBrokenElementsAndKeepsEarlierOnes)

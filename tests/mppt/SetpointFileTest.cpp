@@ -241,13 +241,94 @@ TEST(MpptSetpointFile, PartlyReadFilesAndIdsOfNoSetting)
     EXPECT_EQ(1234, settings.GetVariable(20)->GetRegisters().front().value);
 
     // An id the table lacks adds nothing and stops nothing; a variable without values
-    // changes nothing; a value above 16 bits keeps its low word.
+    // changes nothing.
     settings.LoadXml(MpptFile("<mode>1</mode><variable id=\"999\"><value addr=\"1\">5</value></variable>"
                               "<variable id=\"30\"/>"
-                              "<variable id=\"21\"><value addr=\"57350\">65537</value></variable>"));
+                              "<variable id=\"21\"><value addr=\"57350\">65535</value></variable>"));
     EXPECT_EQ(122u, settings.GetVariables().size());
     EXPECT_EQ("15.10", settings.GetVariable(30)->ToString());
-    EXPECT_EQ(1, settings.GetVariable(21)->GetRegisters().front().value);
+    EXPECT_EQ(65535, settings.GetVariable(21)->GetRegisters().front().value);
+}
+
+// The saved text with the value of one register replaced.
+std::string WithValue(const std::string& text, unsigned address, const std::string& value)
+{
+    const std::string open = "<value addr=\"" + std::to_string(address) + "\">";
+    const size_t start = text.find(open);
+    const size_t end = start == std::string::npos ? start : text.find("</value>", start);
+    if (end == std::string::npos)
+        return "no register " + std::to_string(address);
+    return text.substr(0, start + open.size()) + value + text.substr(end);
+}
+
+unsigned AddressOf(const CVarnixMpptSettings& settings, int id, size_t reg = 0)
+{
+    return settings.GetVariable(id)->GetRegisters().at(reg).address;
+}
+
+unsigned AddressOf(const CVarnixHvMpptSettings& settings, int id, size_t reg = 0)
+{
+    return settings.GetVariable(id)->GetRegisters().at(reg).address;
+}
+
+// A saved file with one value too large for its variable's registers fails to load; the
+// same file with the largest and smallest values that fit loads them.
+template <class Settings>
+void RefusesValuesTheRegistersCannotHold()
+{
+    Settings saved;
+    saved.mode = 2;
+    std::string text;
+    saved.SaveXml(text);
+    {
+        Settings loaded;
+        loaded.LoadXml(text);
+        ASSERT_TRUE(SameRegisters(RegisterValues(saved), RegisterValues(loaded)));
+    }
+
+    const struct { int id; size_t reg; const char* value; } damaged[] = {
+        {50, 0, "70000"},        // Modbus ID, one unsigned word: not 4464
+        {50, 0, "65536"},
+        {1, 0, "4294967296"},    // a scaled voltage
+        {52, 0, "81920"},        // DHCP, bit 14: 0x14000
+        {53, 1, "16909060"},     // the second word of a two-register IP address
+        {53, 0, "4294967295"},
+        {6, 0, "256"},           // Min. Compensation Temp., a signed byte
+        {6, 0, "65407"},
+    };
+    for (const auto& c : damaged)
+    {
+        Settings settings;
+        const std::string file = WithValue(text, AddressOf(settings, c.id, c.reg), c.value);
+        EXPECT_EQ(settings.GetVariable(c.id)->GetName() + " value does not fit its register",
+                  ErrorText([&] { settings.LoadXml(file); }))
+            << c.id << " " << c.value;
+    }
+
+    const struct { int id; size_t reg; const char* value; const char* shown; } valid[] = {
+        {50, 0, "65535", "65535"}, {50, 0, "0", "0"}, {53, 1, "65535", "1.2.255.255"},
+        {6, 0, "65408", "-128"}, {6, 0, "127", "127"}, {6, 0, "216", "-40"},
+    };
+    for (const auto& c : valid)
+    {
+        Settings settings;
+        std::string file = WithValue(text, AddressOf(settings, c.id, c.reg), c.value);
+        if (c.id == 53)
+            file = WithValue(file, AddressOf(settings, 53, 0), "513");
+        EXPECT_EQ(NO_EXCEPTION_TEXT, ErrorText([&] { settings.LoadXml(file); })) << c.id << " " << c.value;
+        EXPECT_EQ(c.shown, settings.GetVariable(c.id)->ToString()) << c.id << " " << c.value;
+        EXPECT_EQ(2, settings.mode);
+    }
+}
+
+TEST(MpptSetpointFile, ValuesTheRegistersCannotHoldAreRefused)
+{
+    RefusesValuesTheRegistersCannotHold<CVarnixMpptSettings>();
+}
+
+TEST(HvMpptSetpointFile, ValuesTheRegistersCannotHoldAreRefused)
+{
+    RefusesValuesTheRegistersCannotHold<CVarnixHvMpptSettings>();
 }
 
 TEST(HvMpptSetpointFile, NewSettingsSave119VariablesAndLoadBackUnchanged)

@@ -189,6 +189,18 @@ TEST_F(SetupDialogs, MpptDialogFilesWizardAndUnsavedChanges)
     ::DeleteFileA((saved + ".vxmppt").c_str());
     ASSERT_TRUE(testing_support::WriteFileText(empty, ""));
     ASSERT_TRUE(testing_support::WriteFileText(damaged, "<quorvant><varnixhvmppt/></quorvant>"));
+    // A wind-mode file whose Modbus ID (0xE019) is larger than its register holds.
+    const std::string tooLarge = m_folder + "\\too_large.vxmppt";
+    {
+        CVarnixMpptSettings wind;
+        wind.mode = 2;
+        std::string text;
+        wind.SaveXml(text);
+        const std::string modbusId = "<value addr=\"57369\">1</value>";
+        ASSERT_NE(std::string::npos, text.find(modbusId));
+        text.replace(text.find(modbusId), modbusId.size(), "<value addr=\"57369\">70000</value>");
+        ASSERT_TRUE(testing_support::WriteFileText(tooLarge, text));
+    }
 
     CDialogVarnixMpptSummary dialog(boost::shared_ptr<ModbusEndpoint_t>(), nullptr, nullptr);
     std::vector<std::string> seen;
@@ -235,6 +247,10 @@ TEST_F(SetupDialogs, MpptDialogFilesWizardAndUnsavedChanges)
         d.WaitFor([&] { return LastBox().find("file did not contain") != std::string::npos; },
                   "the damaged file's error");
         seen.push_back(LastBox());
+        d.ClickLater(IDC_SETUP_READ_FILE);
+        d.AnswerFileDialog(tooLarge);
+        d.WaitFor([&] { return LastBox().find("does not fit") != std::string::npos; }, "the too large value's error");
+        seen.push_back(LastBox());
         seen.push_back("after damaged files: " + Statics(d));
 
         // Editing in wind mode, then reading the saved file back after the question.
@@ -267,6 +283,7 @@ TEST_F(SetupDialogs, MpptDialogFilesWizardAndUnsavedChanges)
                   "created: Solar Charge / 1 / 1 14.10/28.20/56.40 V wind rows -1",
                   "Warning: current setpoints are not saved.  Close without saving?",
                   "Error: unable to read configuration from file (file did not contain 'varnixmppt' element)",
+                  "Error: unable to read configuration from file (Modbus ID value does not fit its register)",
                   "after damaged files: Solar Charge / 1 / 1", "edited: Wind Charge / 1 / 1 wind row 1",
                   "Warning: current setpoints are not saved.  Read new settings without saving?", "boxes on close 0"}),
               seen);

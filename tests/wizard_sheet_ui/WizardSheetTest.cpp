@@ -10,6 +10,7 @@
 #include "framework/CWinApp.h"
 #include "modbus/CModbusVariable_uint16.h"
 #include "res/pyraxis_wizards_resource.h"
+#include "shell/CListBoxClipboard.h"
 #include "shell/HelpCommands.h"
 #include "shell/ProgramFolders.h"
 #include "tests/support/HelpTopics.h"
@@ -29,6 +30,8 @@
 #include "wizards/framework/WizardConnection.h"
 
 #include <boost/make_shared.hpp>
+
+#include <algorithm>
 
 using namespace testing_support;
 
@@ -336,6 +339,29 @@ TEST_F(WizardSheetUi, FailuresShowTheirLinesAndBoxAndBackStopsARun)
               BoxTexts());
 }
 
+// A read sheet of the older wizards: the connection page and the Corandel Duo progress page.
+struct OlderReadSheet
+{
+    OlderReadSheet(CStorageVarnixConfig& settings, int tcpPort)
+        : context(nullptr), connection(IDD_OLDER_READ_CONNECTION, &context, &settings, false),
+          progress(CORANDEL_DUO_PROGRESS_PAGE, MakeCorandelDuoProgThread, &context, &settings),
+          sheet("Read CRD", nullptr, 0)
+    {
+        context.isRead = true;
+        context.modbusAddress = 1;
+        context.tcpPort = tcpPort;
+        sheet.AddPage(&connection);
+        sheet.AddPage(&progress);
+        sheet.SetWizardMode();
+    }
+    HWND List() const { return ::GetDlgItem(progress.GetSafeHwnd(), IDC_WIZARD_PROGRESS_LIST); }
+
+    CVarnixWizardProgContext context;
+    CPropPageRegisterListConnection connection;
+    CPropPageRegisterListProgress progress;
+    CPropertySheetDipSwitch sheet;
+};
+
 TEST_F(WizardSheetUi, OlderWizardPagesBuildTheRegisterListAndReadIntoTheSettings)
 {
     CStorageVarnixConfig settings(1);
@@ -344,18 +370,13 @@ TEST_F(WizardSheetUi, OlderWizardPagesBuildTheRegisterListAndReadIntoTheSettings
         words += std::string(i ? ", " : "") + "\"" + std::to_string(settings.GetRowAtConst(i)->registerAddress) +
                  "\": " + std::to_string(60 + i);
     StartDevice("{\"units\": {\"1\": {\"holding\": {" + words + "}, \"input\": \"holding\"}}}");
-    CVarnixWizardProgContext context(nullptr);
-    context.isRead = true;
+    OlderReadSheet older(settings, device.tcpPort);
+    CVarnixWizardProgContext& context = older.context;
+    CPropPageRegisterListConnection& connection = older.connection;
+    CPropPageRegisterListProgress& progress = older.progress;
+    CPropertySheetDipSwitch& sheet = older.sheet;
     context.comPort = 5;
-    context.modbusAddress = 1;
-    context.tcpPort = device.tcpPort;
-    CPropPageRegisterListConnection connection(IDD_OLDER_READ_CONNECTION, &context, &settings, false);
-    CPropPageRegisterListProgress progress(CORANDEL_DUO_PROGRESS_PAGE, MakeCorandelDuoProgThread, &context, &settings);
-    CPropertySheetDipSwitch sheet("Read CRD", nullptr, 0);
-    sheet.AddPage(&connection);
-    sheet.AddPage(&progress);
-    sheet.SetWizardMode();
-    auto lines = [&] { return ListBoxLines(::GetDlgItem(progress.GetSafeHwnd(), IDC_WIZARD_PROGRESS_LIST)); };
+    auto lines = [&] { return ListBoxLines(older.List()); };
 
     script.Do([&] {
         HWND page = connection.GetSafeHwnd();
@@ -400,6 +421,70 @@ TEST_F(WizardSheetUi, OlderWizardPagesBuildTheRegisterListAndReadIntoTheSettings
         EXPECT_EQ(60 + i, settings.GetEntryValue(i)) << i;
     EXPECT_EQ(-1, LastWizardConnection().comPort);
     EXPECT_EQ("127.0.0.1", std::string(LastWizardConnection().host));
+}
+
+TEST_F(WizardSheetUi, ProgressListsShowTheThreadsLinesWithoutTheirLineEnds)
+{
+    // No register answers: the thread's own error line ends in a line feed.
+    StartDevice(R"({"units": {"1": {"holding": {}, "input": "holding"}}})");
+    CStorageVarnixConfig settings(1);
+    OlderReadSheet older(settings, device.tcpPort);
+    CPropPageRegisterListConnection& connection = older.connection;
+    CPropPageRegisterListProgress& progress = older.progress;
+    CPropertySheetDipSwitch& sheet = older.sheet;
+    auto list = [&] { return older.List(); };
+    const std::string failure = "* Error: unable to read register 0xe000 from Corandel Duo.";
+
+    script.Do([&] {
+        HWND page = connection.GetSafeHwnd();
+        SelectComboRow(page, IDC_WIZARD_PORT, 0);
+        SetEditText(page, IDC_WIZARD_IP_ADDRESS, "127.0.0.1");
+        SetEditText(page, IDC_WIZARD_MODBUS_ADDRESS, "1");
+        sheet.PressButton(PSBTN_NEXT);
+    });
+    script.WaitFor(
+        [&] {
+            return progress.GetSafeHwnd() != nullptr &&
+                   Contains(ListBoxLines(list()), "If the problem persists, contact Quorvant Technical Support.");
+        },
+        "the failed read");
+    script.Do([&] {
+        // The lines as a thread may post them: closed by CR LF, two lines in one text, a
+        // bare line feed and a carriage return alone.
+        HWND page = progress.GetSafeHwnd();
+        PostProgrammingText(page, "ends in CR LF\r\n");
+        PostProgrammingText(page, "first of two\nsecond of two\n");
+        PostProgrammingText(page, "\n");
+        PostProgrammingText(page, "carriage return\r");
+        PostProgrammingText(page, "last");
+    });
+    script.WaitFor([&] { return !ListBoxLines(list()).empty() && ListBoxLines(list()).back() == "last"; },
+                   "the posted lines");
+    script.Do([&] {
+        const std::vector<std::string> lines = ListBoxLines(list());
+        ASSERT_GE(lines.size(), 7u);
+        EXPECT_EQ(1, std::count(lines.begin(), lines.end(), failure)) << testing::PrintToString(lines);
+        EXPECT_EQ(std::vector<std::string>(
+                      {"ends in CR LF", "first of two", "second of two", "", "carriage return", "last"}),
+                  std::vector<std::string>(lines.end() - 6, lines.end()));
+        for (const std::string& line : lines)
+            EXPECT_EQ(std::string::npos, line.find_first_of("\r\n")) << line;
+        // What the list copies to the clipboard: the lines joined by single CR LFs.
+        CListBoxClipboard* clipboardList = dynamic_cast<CListBoxClipboard*>(CWnd::FromHandlePermanent(list()));
+        ASSERT_NE(nullptr, clipboardList);
+        const std::string all = clipboardList->GetAllText().StdString();
+        EXPECT_NE(std::string::npos, all.find(failure + "\r\n"));
+        EXPECT_NE(std::string::npos, all.find("ends in CR LF\r\nfirst of two\r\nsecond of two\r\n\r\ncarriage return\r\nlast"))
+            << all;
+        EXPECT_NE("", Screenshot::OfWindow(sheet.GetSafeHwnd()).Save("wizard_sheet_progress_line_ends"));
+        sheet.PressButton(PSBTN_CANCEL);
+    });
+    EXPECT_EQ(IDCANCEL, script.Run(sheet));
+    EXPECT_TRUE(script.AllDone()) << script.Stuck();
+    EXPECT_EQ(std::vector<std::string>({"Error: Unable to read the configuration of the Corandel Duo.\nPlease restart "
+                                        "the program and try again.  If the problem\npersists, contact Quorvant "
+                                        "Technical Support."}),
+              BoxTexts());
 }
 
 } // namespace

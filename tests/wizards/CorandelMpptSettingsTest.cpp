@@ -280,6 +280,53 @@ TEST(CorandelMpptFile, QcrpptBytesRoundTripAndFailedLoadsChangeNothing)
     EXPECT_EQ(before, RawValues(settings));
 }
 
+TEST(CorandelMpptFile, ValuesTheirRegistersCannotHoldMakeTheFileDamaged)
+{
+    // The factory file with the raw value of one row changed.
+    auto file = [](UINT32 reg, INT32 raw) {
+        StoreBytes bytes;
+        bytes.Int(1).Int(1).Int(settings_test::TableRowCount(CORANDEL_MPPT_DEFAULT_SETTINGS))
+            .TableRowsWith(CORANDEL_MPPT_DEFAULT_SETTINGS, reg, raw);
+        return bytes.bytes;
+    };
+    CMpptSettings factory;
+    ASSERT_EQ(Save(factory), file(0xE034, 1));
+
+    CMpptSettings settings;
+    ASSERT_TRUE(settings.SetValue(0xE034, 7));
+    ASSERT_TRUE(settings.SetValue(0xE000, 14.4));
+    const std::vector<INT32> before = RawValues(settings);
+    const struct { UINT32 reg; INT32 raw; } damaged[] = {
+        // One-byte rows: MODBUS ID, Skelder ID and both Days Between Equalize.
+        {0xE034, 65535}, {0xE034, -128}, {0xE034, 256}, {0xE034, -1},
+        {0xE035, 65535}, {0xE008, -128}, {0xE015, 300},
+        // Signed bytes: Max. and Min. Temperature Compensation.
+        {0xE01E, 128}, {0xE01E, -129}, {0xE01F, 65535}, {0xE01F, 0xFFD8},
+        // A 16-bit row.
+        {0xE000, 65536}, {0xE000, -32769},
+    };
+    for (const auto& c : damaged)
+    {
+        EXPECT_FALSE(Load(settings, file(c.reg, c.raw))) << std::hex << c.reg << std::dec << " raw " << c.raw;
+        ASSERT_EQ(before, RawValues(settings)) << std::hex << c.reg << std::dec << " raw " << c.raw;
+    }
+    EXPECT_EQ(7, settings.GetModbusId());
+
+    const struct { UINT32 reg; INT32 raw; INT32 loaded; } valid[] = {
+        {0xE034, 255, 255}, {0xE034, 0, 0}, {0xE008, 255, 255}, {0xE015, 0, 0},
+        {0xE01E, 127, 127}, {0xE01F, -128, -128},
+        {0xE000, 65535, 65535}, {0xE000, 0, 0},
+        // A 16-bit row takes either reading of its word.
+        {0xE02C, -1, 65535},
+    };
+    for (const auto& c : valid)
+    {
+        CMpptSettings loaded;
+        ASSERT_TRUE(Load(loaded, file(c.reg, c.raw))) << std::hex << c.reg << std::dec << " raw " << c.raw;
+        EXPECT_EQ(c.loaded, loaded.GetRawValue(c.reg)) << std::hex << c.reg << std::dec << " raw " << c.raw;
+    }
+}
+
 TEST(CorandelMpptFile, AFileWithoutTheLightingRowsGainsThemWithTheirDefaults)
 {
     StoreBytes file;

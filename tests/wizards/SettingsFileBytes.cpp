@@ -51,6 +51,21 @@ StoreBytes& StoreBytes::TableRow(const SettingRow_t& row, INT32 raw)
                row.flag ? 1 : 0, row.unit.StdString(), row.scale, row.defaultValue, raw);
 }
 
+StoreBytes& StoreBytes::TableRowsWith(const SettingRow_t* table, UINT32 registerAddress, INT32 raw)
+{
+    for (const SettingRow_t* row = table; row->registerAddress != 0; ++row)
+        TableRow(*row, row->registerAddress == registerAddress ? raw : row->raw);
+    return *this;
+}
+
+int TableRowCount(const SettingRow_t* table)
+{
+    int count = 0;
+    while (table[count].registerAddress != 0)
+        ++count;
+    return count;
+}
+
 Bytes SaveThroughFile(const std::function<bool(CFile*)>& save, bool* result)
 {
     CMemFile file;

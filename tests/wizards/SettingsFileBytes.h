@@ -30,7 +30,13 @@ struct StoreBytes
     // The record of a table row as the store writes it, with the given raw value.
     StoreBytes& TableRow(const SettingRow_t& row, INT32 raw);
     StoreBytes& TableRow(const SettingRow_t& row) { return TableRow(row, row.raw); }
+    // Every row of a default table up to its end row, as a new store holds them, but the
+    // row of one register with the given raw value.
+    StoreBytes& TableRowsWith(const SettingRow_t* table, UINT32 registerAddress, INT32 raw);
 };
+
+// The rows of a default table before its end row.
+int TableRowCount(const SettingRow_t* table);
 
 // What save writes into a memory file (save's result in *result when given).
 Bytes SaveThroughFile(const std::function<bool(CFile*)>& save, bool* result = nullptr);

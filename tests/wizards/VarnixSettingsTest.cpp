@@ -272,6 +272,49 @@ TEST(VarnixFile, FailedLoadsKeepModeAndRows)
     EXPECT_EQ(RawValues(source), RawValues(settings));
 }
 
+TEST(VarnixFile, ValuesTheirRegistersCannotHoldMakeTheFileDamaged)
+{
+    // A lighting-mode file of the factory set with the raw value of one row changed.
+    auto file = [](UINT32 reg, INT32 raw) {
+        StoreBytes bytes;
+        bytes.Int(1).Int(VARNIX_MODE_LIGHTING).Int(1).Int(settings_test::TableRowCount(VARNIX_DEFAULT_SETTINGS))
+            .TableRowsWith(VARNIX_DEFAULT_SETTINGS, reg, raw);
+        return bytes.bytes;
+    };
+    CVarnixSettings factory;
+    factory.SetMode(VARNIX_MODE_LIGHTING);
+    ASSERT_EQ(Save(factory), file(0xE021, 1));
+
+    CVarnixSettings settings;
+    settings.SetMode(VARNIX_MODE_LOAD);
+    ASSERT_TRUE(settings.SetValue(0xE020, -20));
+    const std::vector<INT32> before = RawValues(settings);
+    const struct { UINT32 reg; INT32 raw; } damaged[] = {
+        // Temp Comp Hi and Lo hold signed bytes.
+        {0xE01F, 128}, {0xE01F, 200}, {0xE01F, 65535}, {0xE020, -129}, {0xE020, 0xFFD8},
+        // The signed lighting timer and an unsigned word.
+        {REG_TIMER_1, 65536}, {REG_TIMER_2, -32769}, {0xE021, 70000},
+    };
+    for (const auto& c : damaged)
+    {
+        EXPECT_FALSE(Load(settings, file(c.reg, c.raw))) << std::hex << c.reg << std::dec << " raw " << c.raw;
+        ASSERT_EQ(before, RawValues(settings)) << std::hex << c.reg << std::dec << " raw " << c.raw;
+        ASSERT_EQ(VARNIX_MODE_LOAD, settings.GetMode());
+    }
+
+    const struct { UINT32 reg; INT32 raw; INT32 loaded; } valid[] = {
+        {0xE01F, 127, 127}, {0xE020, -128, -128}, {REG_TIMER_1, -32768, -32768}, {REG_TIMER_1, 32768, -32768},
+        {0xE021, 65535, 65535}, {0xE021, 0, 0},
+    };
+    for (const auto& c : valid)
+    {
+        CVarnixSettings loaded;
+        ASSERT_TRUE(Load(loaded, file(c.reg, c.raw))) << std::hex << c.reg << std::dec << " raw " << c.raw;
+        EXPECT_EQ(c.loaded, loaded.GetRawValue(c.reg)) << std::hex << c.reg << std::dec << " raw " << c.raw;
+        EXPECT_EQ(VARNIX_MODE_LIGHTING, loaded.GetMode());
+    }
+}
+
 TEST(VarnixFile, OlderFilesWithUnsignedTimerWordsReadAsTheDeviceWould)
 {
     // A file whose timer holds the unsigned form of a "before" (0xEAE8 = -5400 s) and a

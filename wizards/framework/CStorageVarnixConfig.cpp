@@ -216,7 +216,7 @@ bool CStorageVarnixConfig::LoadForTable(CArchive& ar, const SettingRow_t* table)
         const SettingRow_t* tableRow = FindTableRow(table, fileRow.registerAddress);
         if (tableRow == nullptr || alreadyAdopted(fileRow.registerAddress))
             continue;
-        if (fileRow.raw < -32768 || fileRow.raw > 65535)
+        if (!tableRow->FileRawFits(fileRow.raw))
             AfxThrowArchiveException(CArchiveException::badSchema, ar.m_strFileName);
         SettingRow_t row = fileRow;
         row.scale = tableRow->scale;

@@ -55,10 +55,11 @@ public:
     // adopts the result only when all of it was read: rows of registers the table lacks
     // are dropped (as are repeats of a register), every row takes the table's scale, and
     // table rows the file lacks are appended with their defaults, so that what is shown
-    // and programmed is always the product's whole set. A raw value that no 16-bit
-    // register can hold makes the file damaged; the others are taken as the device would
-    // read back the word they program. Returns false, rows unchanged, for a store archive
-    // of another version; a damaged archive throws CArchiveException* (rows unchanged).
+    // and programmed is always the product's whole set. A raw value that the row's
+    // register cannot hold (past its byte for a one-byte row, past 16 bits for the others)
+    // makes the file damaged; the others are taken as the device would read back the word
+    // they program. Returns false, rows unchanged, for a store archive of another version;
+    // a damaged archive throws CArchiveException* (rows unchanged).
     bool LoadForTable(CArchive& ar, const SettingRow_t* table);
 
 protected:

@@ -5,6 +5,31 @@
 #include "wizards/framework/ProgrammingMessages.h"
 
 #include <cstdio>
+#include <string>
+#include <vector>
+
+namespace
+{
+// A list box draws a line end as a box. "a\n" is one line, "a\r\nb" two, "" and "\n" one
+// empty line: the line end that closes the text starts no further line.
+std::vector<std::string> SplitProgressLines(const char* text)
+{
+    std::vector<std::string> lines(1);
+    for (const char* at = text; *at != '\0'; ++at)
+    {
+        if (*at != '\r' && *at != '\n')
+        {
+            lines.back() += *at;
+            continue;
+        }
+        if (at[0] == '\r' && at[1] == '\n')
+            ++at;
+        if (at[1] != '\0')
+            lines.emplace_back();
+    }
+    return lines;
+}
+}
 
 void AddProgressText(CListBox& list, WPARAM buffer, LPARAM length)
 {
@@ -12,9 +37,12 @@ void AddProgressText(CListBox& list, WPARAM buffer, LPARAM length)
         return;
     if (length < PROGRESS_LINE_LIMIT)
     {
-        while (list.GetCount() > PROGRESS_LIST_LIMIT)
-            list.DeleteString(0);
-        list.AddString(reinterpret_cast<const char*>(buffer));
+        for (const std::string& line : SplitProgressLines(reinterpret_cast<const char*>(buffer)))
+        {
+            while (list.GetCount() > PROGRESS_LIST_LIMIT)
+                list.DeleteString(0);
+            list.AddString(line.c_str());
+        }
     }
     FreeProgrammingText(buffer);
 }

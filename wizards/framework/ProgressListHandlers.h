@@ -12,7 +12,8 @@ const int PROGRESS_LIST_LIMIT = 1024;
 // Lines of 512 bytes or more (their NUL included) are not shown.
 const LPARAM PROGRESS_LINE_LIMIT = 512;
 
-// Frees the thread's buffer in every case.
+// Adds each line of the thread's text as a list line of its own, without the CR, LF or
+// CR LF that ends it; frees the buffer in every case.
 void AddProgressText(CListBox& list, WPARAM buffer, LPARAM length);
 void SetProgressFraction(CProgressCtrl& bar, WPARAM done, LPARAM total);
 // +5 while below 100, else back by 90.

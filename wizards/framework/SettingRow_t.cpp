@@ -89,6 +89,18 @@ bool SettingRow_t::RawFits(INT32 rawValue) const
     return rawValue >= GetRawMinimum() && rawValue <= GetRawMaximum();
 }
 
+bool SettingRow_t::FileRawFits(INT32 rawValue) const
+{
+    switch (rawType)
+    {
+    case SETTING_RAW_INT8:
+    case SETTING_RAW_UINT8:
+        return RawFits(rawValue);
+    default:
+        return rawValue >= -32768 && rawValue <= 65535;
+    }
+}
+
 double SettingRow_t::GetMinimumValue() const
 {
     // + 0.0 turns the -0.0 of a zero count at a negative scale into 0.

@@ -36,6 +36,10 @@ struct SettingRow_t
     INT32 GetRawMinimum() const;
     INT32 GetRawMaximum() const;
     bool RawFits(INT32 rawValue) const;
+    // Whether a setpoint file's raw value is one this row's register can hold: a one-byte
+    // row only its own byte range; a 16-bit row either reading of its word, since files
+    // keep signed timers both as negative counts and as the device's unsigned word.
+    bool FileRawFits(INT32 rawValue) const;
     // The engineering values of the register's lowest and highest raw value, the smaller
     // one first (a negative scale turns the range round).
     double GetMinimumValue() const;
