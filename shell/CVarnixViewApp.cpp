@@ -28,6 +28,8 @@
 #include "shell/ShellCommands.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <vector>
 #include "wizards/relay/CDialogRelayModuleSetup.h"
 
@@ -92,8 +94,10 @@ BOOL CVarnixViewApp::InitInstance()
     }
     EnableHtmlHelp();
     if (m_pszHelpFilePath != nullptr) {
-        m_helpPath = HelpPathForHtmlHelp(m_pszHelpFilePath);
-        m_pszHelpFilePath = m_helpPath.c_str();
+        // The framework owns its help path (malloc'ed, freed at its end): it gets a copy.
+        char* chmPath = _strdup(HelpPathForHtmlHelp(m_pszHelpFilePath).c_str());
+        std::free(const_cast<char*>(m_pszHelpFilePath));
+        m_pszHelpFilePath = chmPath;
     }
 
     std::vector<std::wstring> words = SplitCommandLineWords(::GetCommandLineW());

@@ -58,7 +58,6 @@ private:
     void RunWizardMode(EStartSwitch start);
 
     boost::shared_ptr<CDocumentManager> m_documentManager;
-    std::string m_helpPath;
     EStartSwitch m_startSwitch;
 };
 
