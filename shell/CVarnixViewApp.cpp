@@ -28,6 +28,8 @@
 #include "shell/ShellCommands.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <vector>
 #include "wizards/relay/CDialogRelayModuleSetup.h"
 

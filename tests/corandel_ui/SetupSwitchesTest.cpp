@@ -67,7 +67,7 @@ TEST(SetupSwitches, TheWarningsOkOpensTheSetupAsTheProgramsOnlyWindow)
     for (const SetupSwitch& s : SWITCHES)
     {
         SCOPED_TRACE(s.arguments);
-        ProgramRun run("pyraxis.exe", s.arguments);
+        ProgramRun run(BuildProgramCommand("pyraxis.exe", s.arguments));
         ASSERT_TRUE(run.Started()) << BuildPath("pyraxis.exe");
 
         HWND warning = run.WaitForWindow("Warning");
@@ -102,7 +102,7 @@ TEST(SetupSwitches, TheWarningsOkOpensTheSetupAsTheProgramsOnlyWindow)
 TEST(SetupSwitches, AWarningEndedWithCancelEndsTheProgramWithoutItsSetup)
 {
     const SetupSwitch& s = SWITCHES[1];
-    ProgramRun run("pyraxis.exe", "-crmpptwiz");
+    ProgramRun run(BuildProgramCommand("pyraxis.exe", "-crmpptwiz"));
     ASSERT_TRUE(run.Started());
     HWND warning = run.WaitForWindow("Warning");
     CheckWarning(run, warning, s.caution);

@@ -41,7 +41,7 @@ void Press(HWND window, int id)
 
 TEST(ProgramLifetime, PlainStartShowsTheMainWindowAndClosesCleanly)
 {
-    ProgramRun run("pyraxis.exe");
+    ProgramRun run(testing_support::BuildProgramCommand("pyraxis.exe"));
     ASSERT_TRUE(run.Started());
     // The first start asks how devices are found; a later one (the run's registry is
     // shared with other tests) goes straight to the main window.
@@ -73,7 +73,7 @@ TEST(ProgramLifetime, EachSetupSwitchRunsAndEndsCleanly)
     for (const Switch& s : switches)
     {
         SCOPED_TRACE(s.word);
-        ProgramRun run("pyraxis.exe", s.word);
+        ProgramRun run(testing_support::BuildProgramCommand("pyraxis.exe", s.word));
         ASSERT_TRUE(run.Started());
         for (const std::string& caption : s.windows)
         {

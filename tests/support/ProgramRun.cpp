@@ -6,12 +6,15 @@
 
 namespace testing_support {
 
-ProgramRun::ProgramRun(const std::string& program, const std::string& arguments)
+std::string BuildProgramCommand(const std::string& program, const std::string& arguments)
 {
-    const std::string path = program.find('\\') != std::string::npos ? program : BuildPath(program);
-    std::string commandLine = "\"" + path + "\"";
-    if (!arguments.empty())
-        commandLine += " " + arguments;
+    const std::string commandLine = "\"" + BuildPath(program) + "\"";
+    return arguments.empty() ? commandLine : commandLine + " " + arguments;
+}
+
+ProgramRun::ProgramRun(const std::string& commandLineText)
+{
+    std::string commandLine = commandLineText;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     m_started = ::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,

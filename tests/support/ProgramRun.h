@@ -17,9 +17,9 @@ public:
     // The exit code of a run that the test had to end; the program's own end gives its own.
     static const UINT kEndedByTest = 0xDEAD;
 
-    // Starts the program (a Windows path, or a file name of the build tree) with its
-    // command-line arguments.
-    explicit ProgramRun(const std::string& program, const std::string& arguments = std::string());
+    // Starts the whole command line: the program's path (quoted when it has blanks) and
+    // its arguments.
+    explicit ProgramRun(const std::string& commandLine);
     // Ends the program when it still runs.
     ~ProgramRun();
     ProgramRun(const ProgramRun&) = delete;
@@ -41,5 +41,8 @@ private:
     PROCESS_INFORMATION m_process = {};
     bool m_started = false;
 };
+
+// The command line of a program of the build tree (its file name) with its arguments.
+std::string BuildProgramCommand(const std::string& program, const std::string& arguments = std::string());
 
 } // namespace testing_support

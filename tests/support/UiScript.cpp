@@ -207,12 +207,16 @@ std::vector<std::string> ListBoxLines(HWND dialog, int id)
     HWND list = ::GetDlgItem(dialog, id);
     std::vector<std::string> lines;
     const int count = static_cast<int>(::SendMessageA(list, LB_GETCOUNT, 0, 0));
+    // Read as wide text: Wine hands a list of another process that keeps wide text to an
+    // ANSI reader unconverted, which ends it after the first letter.
     for (int row = 0; row < count && row < 2000; ++row)
     {
-        char text[1024] = {};
-        if (::SendMessageA(list, LB_GETTEXTLEN, row, 0) < static_cast<LRESULT>(sizeof text))
-            ::SendMessageA(list, LB_GETTEXT, row, reinterpret_cast<LPARAM>(text));
-        lines.push_back(text);
+        wchar_t text[1024] = {};
+        if (::SendMessageW(list, LB_GETTEXTLEN, row, 0) < static_cast<LRESULT>(ARRAYSIZE(text)))
+            ::SendMessageW(list, LB_GETTEXT, row, reinterpret_cast<LPARAM>(text));
+        char narrow[4096] = {};
+        ::WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, sizeof narrow, nullptr, nullptr);
+        lines.push_back(narrow);
     }
     return lines;
 }

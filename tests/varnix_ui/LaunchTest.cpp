@@ -108,7 +108,7 @@ std::vector<std::string> RunPyraxisWithSwitch(const std::string& word, const std
                                               DWORD& exitCode)
 {
     std::vector<std::string> seen;
-    testing_support::ProgramRun run("pyraxis.exe", word);
+    testing_support::ProgramRun run(testing_support::BuildProgramCommand("pyraxis.exe", word));
     if (!run.Started())
     {
         seen.push_back("not started");
