@@ -3,6 +3,7 @@
 #include "framework/CException.h"
 #include "framework/CommonControls.h"
 #include "framework/CUserException.h"
+#include "framework/CWinApp.h"
 #include "framework/ModalMessageLoop.h"
 #include "framework/ResourceHandle.h"
 
@@ -12,6 +13,7 @@ BEGIN_MESSAGE_MAP(CDialog, CWnd)
     ON_MESSAGE(WM_INITDIALOG, HandleInitDialog)
     ON_COMMAND(IDOK, OnOK)
     ON_COMMAND(IDCANCEL, OnCancel)
+    ON_WM_HELPINFO()
 END_MESSAGE_MAP()
 
 CDialog::CDialog() = default;
@@ -149,6 +151,12 @@ void CDialog::OnOK()
 void CDialog::OnCancel()
 {
     EndDialog(IDCANCEL);
+}
+
+void CDialog::OnHelp()
+{
+    if (CWinApp* app = AfxGetApp())
+        app->HtmlHelp(m_nIDHelp, 0x000F /* HH_HELP_CONTEXT */);
 }
 
 void CDialog::GotoDlgCtrl(CWnd* pWndCtrl)

@@ -47,6 +47,9 @@ protected:
     virtual void OnCancel();
 
     afx_msg LRESULT HandleInitDialog(WPARAM wParam, LPARAM lParam);
+    // The framework's help for the dialog, for a dialog that maps ID_HELP to it: the help
+    // topic m_nIDHelp through the application's HtmlHelp.
+    afx_msg void OnHelp();
 
     // Makes hWnd this object's window and hands it WM_INITDIALOG through the message
     // map; the dialog procedures of dialogs and property pages end here.

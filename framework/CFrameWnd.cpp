@@ -40,6 +40,8 @@ BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
     ON_COMMAND(ID_HELP_FINDER, OnHelpFinder)
     ON_COMMAND(ID_DEFAULT_HELP, OnHelpFinder)
     ON_COMMAND(ID_CONTEXT_HELP, OnContextHelp)
+    // No WM_HELP entry: F1 reaches a frame as its accelerator's ID_HELP, and the WM_HELP
+    // that the system sends for the same key would show the help a second time.
 END_MESSAGE_MAP()
 
 namespace
@@ -673,18 +675,30 @@ void CFrameWnd::OnDestroy()
 
 // --- Help ---------------------------------------------------------------------------------
 
+void CFrameWnd::HtmlHelp(DWORD_PTR dwData, UINT nCmd)
+{
+    // The base application's call, which shows the topic: an application's override
+    // routes help, and a frame that overrides this one may hand the request to it.
+    if (CWinApp* app = AfxGetApp())
+        app->CWinApp::HtmlHelp(dwData, nCmd);
+}
+
+CFrameWnd* CFrameWnd::GetHelpFrame()
+{
+    CFrameWnd* frame = this;
+    while ((frame->GetStyle() & WS_CHILD) != 0 && frame->GetParentFrame() != nullptr)
+        frame = frame->GetParentFrame();
+    return frame;
+}
+
 void CFrameWnd::OnHelp()
 {
-    CWinApp* app = AfxGetApp();
-    if (app != nullptr)
-        app->HtmlHelp(m_nIDHelp, 0x000F /* HH_HELP_CONTEXT */);
+    GetHelpFrame()->HtmlHelp(m_nIDHelp, 0x000F /* HH_HELP_CONTEXT */);
 }
 
 void CFrameWnd::OnHelpFinder()
 {
-    CWinApp* app = AfxGetApp();
-    if (app != nullptr)
-        app->HtmlHelp(0, 0x0001 /* HH_DISPLAY_TOC */);
+    GetHelpFrame()->HtmlHelp(0, 0x0001 /* HH_DISPLAY_TOC */);
 }
 
 void CFrameWnd::OnContextHelp()

@@ -139,6 +139,12 @@ public:
     CRuntimeClass* m_pFloatingFrameClass = nullptr;
     DWORD m_dwDockStyle = 0;
 
+    // --- Help -----------------------------------------------------------------------
+    // Where the frame's help commands end (a child frame's too: they go to the top-level
+    // frame's). The default shows the topic of the application's help file directly; a
+    // program that routes help (to the active dialog first) overrides it.
+    virtual void HtmlHelp(DWORD_PTR dwData, UINT nCmd = 0x000F /* HH_HELP_CONTEXT */);
+
     // --- Routing --------------------------------------------------------------------
     // Commands go to the active view (which hands them to its document), then to the
     // frame, then to the application.
@@ -190,4 +196,8 @@ protected:
     CString m_strShownTitle;        // the caption last set from the title
 
     DECLARE_MESSAGE_MAP()
+
+private:
+    // The frame whose HtmlHelp serves this one: a child frame's top-level frame.
+    CFrameWnd* GetHelpFrame();
 };

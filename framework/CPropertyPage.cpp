@@ -91,6 +91,11 @@ BOOL CPropertyPage::HandleSheetNotification(const NMHDR* pNMHDR, LRESULT* pResul
     case PSN_WIZNEXT:
         *pResult = OnWizardNext();
         return TRUE;
+    case PSN_HELP:
+        // The sheet's Help button.
+        RequestHelpCommand();
+        *pResult = 0;
+        return TRUE;
     case PSN_WIZFINISH: {
         const BOOL finished = OnWizardFinish();
         if (finished)

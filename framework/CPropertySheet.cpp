@@ -11,6 +11,7 @@
 IMPLEMENT_DYNAMIC(CPropertySheet, CWnd)
 
 BEGIN_MESSAGE_MAP(CPropertySheet, CWnd)
+    ON_WM_HELPINFO()
 END_MESSAGE_MAP()
 
 namespace {
@@ -40,7 +41,8 @@ void CPropertySheet::CommonConstruct(CWnd* pParentWnd, UINT iSelectPage)
     m_pParentWnd = pParentWnd;
     ZeroMemory(&m_psh, sizeof m_psh);
     m_psh.dwSize = sizeof m_psh;
-    m_psh.dwFlags = PSH_PROPSHEETPAGE;
+    // A Help button, which asks for help as F1 does; a sheet without one clears the flag.
+    m_psh.dwFlags = PSH_PROPSHEETPAGE | PSH_HASHELP;
     m_psh.hInstance = AfxGetResourceHandle();
     m_psh.nStartPage = iSelectPage;
 }
@@ -77,7 +79,7 @@ HWND CPropertySheet::CreateSheet(HWND hWndParent)
     for (INT_PTR i = 0; i < m_pages.GetSize(); ++i) {
         CPropertyPage* page = static_cast<CPropertyPage*>(m_pages.GetAt(i));
         page->m_firstSetActive = true;
-        pages.push_back(page->m_psp);
+        pages.push_back(PageDescription(*page));
     }
     m_psh.hwndParent = hWndParent;
     m_psh.pszCaption = m_strCaption;
@@ -102,6 +104,15 @@ HWND CPropertySheet::CreateSheet(HWND hWndParent)
         return nullptr;
     }
     return hWnd;
+}
+
+PROPSHEETPAGEA CPropertySheet::PageDescription(const CPropertyPage& page) const
+{
+    // The sheet's Help button is enabled only on pages that have help.
+    PROPSHEETPAGEA description = page.m_psp;
+    if ((m_psh.dwFlags & PSH_HASHELP) != 0)
+        description.dwFlags |= PSP_HASHELP;
+    return description;
 }
 
 bool CPropertySheet::SheetClosed() const
@@ -154,7 +165,8 @@ void CPropertySheet::AddPage(CPropertyPage* pPage)
     pPage->m_pSheet = this;
     m_pages.Add(pPage);
     if (m_hWnd != nullptr) {
-        HPROPSHEETPAGE hPage = ::CreatePropertySheetPageA(&pPage->m_psp);
+        const PROPSHEETPAGEA description = PageDescription(*pPage);
+        HPROPSHEETPAGE hPage = ::CreatePropertySheetPageA(&description);
         if (hPage != nullptr && !::SendMessageA(m_hWnd, PSM_ADDPAGE, 0, reinterpret_cast<LPARAM>(hPage)))
             ::DestroyPropertySheetPage(hPage);
     }

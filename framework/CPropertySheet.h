@@ -71,6 +71,8 @@ private:
     void CommonConstruct(CWnd* pParentWnd, UINT iSelectPage);
     // Fills m_psh for PropertySheetA and returns its result (the modeless window).
     HWND CreateSheet(HWND hWndParent);
+    // What the sheet is given for the page: the page's description with the sheet's help.
+    PROPSHEETPAGEA PageDescription(const CPropertyPage& page) const;
     bool SheetClosed() const;
 
     CPtrArray m_pages;

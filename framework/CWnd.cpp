@@ -7,6 +7,7 @@
 #include "framework/CHandleMap.h"
 #include "framework/CMenu.h"
 #include "framework/CWinApp.h"
+#include "framework/FrameworkIds.h"
 #include "framework/MessageBoxHook.h"
 
 #include <cstdio>
@@ -811,6 +812,27 @@ CWnd* CWnd::GetTopLevelParent() const
     return FromHandle(hWnd);
 }
 
+void CWnd::RequestHelpCommand() const
+{
+    CWnd* mainWnd = AfxGetMainWnd();
+    HWND target = mainWnd != nullptr ? mainWnd->GetSafeHwnd() : nullptr;
+    if (target == nullptr && m_hWnd != nullptr) {
+        target = ::GetAncestor(m_hWnd, GA_ROOT);
+        while (::GetWindow(target, GW_OWNER) != nullptr)
+            target = ::GetWindow(target, GW_OWNER);
+    }
+    if (target != nullptr)
+        ::SendMessageA(target, WM_COMMAND, ID_HELP, 0);
+}
+
+BOOL CWnd::OnHelpInfo(HELPINFO*)
+{
+    if ((GetStyle() & WS_CHILD) != 0)
+        return static_cast<BOOL>(Default());
+    RequestHelpCommand();
+    return TRUE;
+}
+
 BOOL CWnd::IsFrameWnd() const
 {
     return FALSE;
@@ -1276,7 +1298,6 @@ void CWnd::OnKillFocus(CWnd*) { Default(); }
 void CWnd::OnCaptureChanged(CWnd*) { Default(); }
 void CWnd::OnCancelMode() { Default(); }
 UINT CWnd::OnGetDlgCode() { return static_cast<UINT>(Default()); }
-BOOL CWnd::OnHelpInfo(HELPINFO*) { return static_cast<BOOL>(Default()); }
 void CWnd::OnSysCommand(UINT, LPARAM) { Default(); }
 void CWnd::OnContextMenu(CWnd*, CPoint) { Default(); }
 void CWnd::OnMouseMove(UINT, CPoint) { Default(); }

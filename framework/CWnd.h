@@ -101,6 +101,10 @@ public:
     CWnd* GetOwner() const;     // the owner set here, else the parent
     void SetOwner(CWnd* pOwnerWnd);
     CWnd* GetTopLevelParent() const;
+    // Asks for help as F1 does: the ID_HELP command goes to the main window, which runs the
+    // program's help; when there is none, to the first owner of this window's top-level
+    // window (a dialog run on its own, over which a wizard is open).
+    void RequestHelpCommand() const;
     // The nearest frame among the parents (frames answer IsFrameWnd).
     CFrameWnd* GetParentFrame() const;
     virtual BOOL IsFrameWnd() const;
@@ -216,6 +220,8 @@ public:
     afx_msg void OnCaptureChanged(CWnd* pWnd);
     afx_msg void OnCancelMode();
     afx_msg UINT OnGetDlgCode();
+    // WM_HELP (F1): a top-level window asks for help with RequestHelpCommand; a child
+    // leaves it to the default handling, which passes it to its parent.
     afx_msg BOOL OnHelpInfo(HELPINFO* pHelpInfo);
     afx_msg void OnSysCommand(UINT nID, LPARAM lParam);
     afx_msg void OnContextMenu(CWnd* pWnd, CPoint pos);

@@ -23,6 +23,7 @@
 #include "shell/CFirstrunDeviceAutoDetectConfig.h"
 #include "shell/CTabDeviceView.h"
 #include "shell/CTabLogFileView.h"
+#include "shell/CVarnixViewApp.h"
 #include "shell/DeviceSearchSettings.h"
 #include "shell/ProgramFolders.h"
 #include "shell/ShellCommands.h"
@@ -585,6 +586,14 @@ LRESULT CMainFrame::OnRunCommand(WPARAM wParam, LPARAM lParam)
     SendMessage(WM_COMMAND, LOWORD(wParam), 0);
     m_commandContext.reset();
     return 0;
+}
+
+void CMainFrame::HtmlHelp(DWORD_PTR dwData, UINT nCmd)
+{
+    if (CVarnixViewApp* app = GetVarnixViewApp())
+        app->HtmlHelp(dwData, nCmd);
+    else
+        CBNMDIFrameWnd::HtmlHelp(dwData, nCmd);
 }
 
 void CMainFrame::OnClose()

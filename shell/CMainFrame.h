@@ -40,6 +40,10 @@ public:
     // The endpoint a posted command runs with; empty otherwise.
     const boost::shared_ptr<ModbusEndpoint_t>& GetCommandContext() const { return m_commandContext; }
 
+    // The frame's help commands and F1 end in the application's help, which asks the
+    // active dialog or wizard page first.
+    void HtmlHelp(DWORD_PTR dwData, UINT nCmd) override;
+
 protected:
     afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
     afx_msg void OnClose();

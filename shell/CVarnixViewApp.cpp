@@ -221,11 +221,7 @@ int CVarnixViewApp::ExitInstance()
 
 void CVarnixViewApp::HtmlHelp(DWORD_PTR dwData, UINT nCmd)
 {
-    if (HWND active = ::GetActiveWindow()) {
-        if (::SendMessageA(active, WM_APP_HELP_REQUEST, nCmd, static_cast<LPARAM>(dwData)) != 0)
-            return;
-    }
-    ShowHelpContents();
+    ShowActiveWindowHelp(nCmd, dwData);
 }
 
 void CVarnixViewApp::OnAppAbout()

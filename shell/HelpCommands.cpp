@@ -1,6 +1,7 @@
 #include "shell/HelpCommands.h"
 #include "framework/CWinApp.h"
 #include "framework/CWnd.h"
+#include "shell/ShellCommands.h"
 
 #include <htmlhelp.h>
 
@@ -40,6 +41,14 @@ HtmlHelpCall SetHtmlHelpCall(HtmlHelpCall call)
 void ShowHelpContents()
 {
     CallHelp(HH_DISPLAY_TOC, 0);
+}
+
+void ShowActiveWindowHelp(UINT command, DWORD_PTR data)
+{
+    HWND active = ::GetActiveWindow();
+    if (active != nullptr && ::SendMessageA(active, WM_APP_HELP_REQUEST, command, static_cast<LPARAM>(data)) != 0)
+        return;
+    ShowHelpContents();
 }
 
 void ShowHelpTextPopup(UINT topic)

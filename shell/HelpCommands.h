@@ -9,6 +9,10 @@ HtmlHelpCall SetHtmlHelpCall(HtmlHelpCall call);
 
 // The help file's table of contents, owned by the main window.
 void ShowHelpContents();
+// The active window's own help: it is sent WM_APP_HELP_REQUEST (wParam the command,
+// lParam the data), which dialogs and wizard pages answer with their pop-up; when there
+// is no active window or it does not answer, the table of contents.
+void ShowActiveWindowHelp(UINT command, DWORD_PTR data);
 // Text topic number topic of the help file as a pop-up at the foreground window's
 // top-left corner.
 void ShowHelpTextPopup(UINT topic);

@@ -1,6 +1,7 @@
 // The Corandel Duo setup dialog and its wizard under a real display: the empty dialog,
-// the three wizard pages with their check boxes and checks, the summary list, the unsaved
-// question, files through the real file dialogs, and the printed summary.
+// the three wizard pages with their check boxes and checks, help on F1 and the Help
+// buttons, the summary list, the unsaved question, files through the real file dialogs,
+// and the printed summary.
 #include "framework/CFile.h"
 #include "framework/CPropertySheet.h"
 #include "res/pyraxis_corandel_resource.h"
@@ -57,7 +58,10 @@ TEST_F(CorandelDuoUi, NewSetpointsThroughTheThreePagesWithTheirChecks)
         EXPECT_EQ("", ItemText(dialogWindow, IDC_CR_MODBUS_ADDRESS));
         EXPECT_EQ("", ItemText(dialogWindow, IDC_CR_SKELDER_ADDRESS));
         EXPECT_TRUE(SaveScreenshot(dialogWindow, "corandel_duo_setup_empty"));
-        ::SendMessageA(dialogWindow, WM_COMMAND, MAKEWPARAM(IDHELP, BN_CLICKED), 0);
+        ::SendMessageA(::GetDlgItem(dialogWindow, IDHELP), BM_CLICK, 0, 0);
+        ASSERT_TRUE(PressKey(::GetDlgItem(dialogWindow, IDC_CR_EDIT), VK_F1));
+    });
+    script.Step("F1's help", [&] { return help.Popups().size() == 2; }, [&] {
         for (int id : {IDC_CR_EDIT, IDC_CR_PROGRAM_DEVICE, IDC_CR_WRITE_FILE, IDC_CR_PRINT})
             Click(dialogWindow, id);
     });
@@ -68,7 +72,9 @@ TEST_F(CorandelDuoUi, NewSetpointsThroughTheThreePagesWithTheirChecks)
         MessageBoxRecorder::Instance().Clear();
         Click(dialogWindow, IDC_CR_CREATE_NEW);
     });
-    script.Step("battery 1", PageShows(IDC_CRDUO_GROUP_OFF), [&] {
+    script.Step("F1 on battery 1", PageShows(IDC_CRDUO_GROUP_OFF),
+                [&] { ASSERT_TRUE(PressKey(::GetDlgItem(page, IDC_CRDUO_ABSORPTION_OFF), VK_F1)); });
+    script.Step("battery 1", [&] { return help.Popups().size() == 3; }, [&] {
         EXPECT_EQ("Battery 1 Custom Setpoints - DIP Switch #1 in OFF position", ItemText(page, IDC_CRDUO_GROUP_OFF));
         EXPECT_EQ("Battery 1 Custom Setpoints - DIP Switch #1 in ON position", ItemText(page, IDC_CRDUO_GROUP_ON));
         EXPECT_EQ("14.10", ItemText(page, IDC_CRDUO_ABSORPTION_OFF));
@@ -87,7 +93,6 @@ TEST_F(CorandelDuoUi, NewSetpointsThroughTheThreePagesWithTheirChecks)
         EXPECT_FALSE(IsWizardButtonEnabled(sheet, ID_WIZBACK));
         EXPECT_TRUE(IsWizardButtonEnabled(sheet, ID_WIZNEXT));
         EXPECT_TRUE(SaveScreenshot(sheet, "corandel_duo_wizard_battery1"));
-        ::SendMessageA(sheet, WM_APP_HELP_REQUEST, 0, 0);
         Toggle(page, IDC_CRDUO_DISABLE_FLOAT_OFF);
         EXPECT_EQ("", ItemText(page, IDC_CRDUO_TIME_FLOAT_OFF));
         EXPECT_FALSE(IsItemEnabled(page, IDC_CRDUO_TIME_FLOAT_OFF));
@@ -99,7 +104,7 @@ TEST_F(CorandelDuoUi, NewSetpointsThroughTheThreePagesWithTheirChecks)
                     EXPECT_EQ("14.10", ItemText(page, IDC_CRDUO_ABSORPTION_OFF));
                     EXPECT_TRUE(IsWizardButtonEnabled(sheet, ID_WIZBACK));
                     EXPECT_TRUE(SaveScreenshot(sheet, "corandel_duo_wizard_battery2"));
-                    ::SendMessageA(sheet, WM_APP_HELP_REQUEST, 0, 0);
+                    ::SendMessageA(::GetDlgItem(sheet, IDHELP), BM_CLICK, 0, 0);
                     PressWizardButton(sheet, PSBTN_BACK);
                 });
     script.Step("battery 1 again",
@@ -131,7 +136,7 @@ TEST_F(CorandelDuoUi, NewSetpointsThroughTheThreePagesWithTheirChecks)
         EXPECT_EQ("1", ItemText(page, IDC_CRDUO_SKELDER));
         EXPECT_TRUE(IsWizardButtonEnabled(sheet, ID_WIZFINISH));
         EXPECT_TRUE(SaveScreenshot(sheet, "corandel_duo_wizard_common"));
-        ::SendMessageA(sheet, WM_APP_HELP_REQUEST, 0, 0);
+        ::SendMessageA(::GetDlgItem(sheet, IDHELP), BM_CLICK, 0, 0);
         Type(page, IDC_CRDUO_PRIORITY1_OFF, "30");
         EXPECT_EQ("70", ItemText(page, IDC_CRDUO_PRIORITY2_OFF));
         Type(page, IDC_CRDUO_PRIORITY1_OFF, "30x");
@@ -186,7 +191,8 @@ TEST_F(CorandelDuoUi, NewSetpointsThroughTheThreePagesWithTheirChecks)
     EXPECT_EQ(2u, MessageBoxRecorder::Instance().Count());
     EXPECT_EQ(25560, dialog.GetSettings().GetRawValue(0xE006)) << "14.2 V stays after the refused 36.41";
     EXPECT_EQ(1440, dialog.GetSettings().GetRawValue(0xE00A));
-    EXPECT_EQ(std::vector<UINT>({582u, 583u, 584u, 585u}), help.Popups()) << "each page its own topic";
+    // The Help button and F1 in the dialog, then F1 and the sheet's Help button on the pages.
+    EXPECT_EQ(std::vector<UINT>({582u, 582u, 583u, 584u, 585u}), help.Popups()) << "each page its own topic";
 }
 
 

@@ -9,16 +9,20 @@
 #include "framework/CWinApp.h"
 #include "res/pyraxis_relay_resource.h"
 #include "res/pyraxis_wizards_resource.h"
+#include "shell/CVarnixViewApp.h"
 #include "shell/HelpCommands.h"
 #include "shell/ProgramFolders.h"
 #include "shell/SummaryPrinting.h"
+#include "tests/support/HelpTopics.h"
 #include "tests/support/MessageBoxRecorder.h"
+#include "tests/support/PendingMessages.h"
 #include "tests/support/RecordingPrintTarget.h"
 #include "tests/support/PeerHost.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/SheetScript.h"
 #include "tests/support/TestDevice.h"
 #include "tests/support/TestPaths.h"
+#include "tests/support/UiScript.h"
 #include "tests/support/WindowTest.h"
 #include "framework/CPropertySheet.h"
 #include "wizards/framework/CRelayProgContext.h"
@@ -549,6 +553,35 @@ TEST_F(RelayUi, AnAmbiguousSourceIsAskedForAndCancelLeavesItUnresolved)
     EXPECT_TRUE(choose.AllDone()) << choose.Stuck();
     EXPECT_EQ(2, channel.GetControlDeviceType());
     EXPECT_NE(nullptr, channel.GetBoundDevice());
+}
+
+TEST_F(RelayUi, OnItsOwnTheSetupAndItsChannelWizardShowTheirHelpOnF1)
+{
+    // As the setup switch runs it: the setup dialog is the program's main window.
+    CVarnixViewApp app;
+    HelpTopics help(app);
+    CDialogRelayModuleSetup dialog(boost::shared_ptr<ModbusEndpoint_t>(), nullptr, nullptr);
+    HWND sheet = nullptr;
+    script.WaitFor([&] { return dialog.GetSafeHwnd() != nullptr && ::IsWindowVisible(dialog.GetSafeHwnd()); },
+                   "the setup");
+    script.Do([&] { ASSERT_TRUE(PressKey(::GetDlgItem(dialog.GetSafeHwnd(), IDC_RELAY_SIMPLE_2), VK_F1)); });
+    script.WaitFor([&] { return help.Popups().size() == 1; }, "the setup's help");
+    script.Do([&] { PostClick(dialog.GetSafeHwnd(), IDC_RELAY_ADVANCED_1); });
+    script.WaitFor([&] { return (sheet = FindThreadSheet(IDC_RELAY_FUNCTION_FIRST)) != nullptr; }, "the wizard");
+    script.Do([&] {
+        HWND page = reinterpret_cast<HWND>(::SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+        ASSERT_TRUE(PressKey(::GetDlgItem(page, IDC_RELAY_FUNCTION_FIRST), VK_F1));
+    });
+    script.WaitFor([&] { return help.Popups().size() == 2; }, "the page's help");
+    script.Do([&] { ::SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0); });
+    script.WaitFor([&] { return !::IsWindow(sheet) || !::IsWindowVisible(sheet); }, "the wizard closed");
+    script.Do([&] { dialog.EndDialog(IDCANCEL); });
+    script.RunCall([&] { return app.RunDialogAsMainWindow(dialog); });
+    EXPECT_TRUE(script.AllDone()) << script.Stuck();
+    EXPECT_EQ(std::vector<UINT>({IDD_RELAY_SETUP, IDD_RELAY_FUNCTION}), help.Popups());
+    EXPECT_TRUE(BoxTexts().empty());
+    // The main window's end asked the program's loop to quit.
+    DispatchPendingMessages();
 }
 
 TEST_F(RelayUi, SetupDialogReadsAndProgramsAModuleAndPrints)

@@ -24,6 +24,7 @@
 #include "framework/CMenu.h"
 #include "framework/CView.h"
 #include "framework/FrameworkIds.h"
+#include "res/pyraxis_relay_resource.h"
 #include "res/pyraxis_resource.h"
 #include "shell/CMainFrame.h"
 #include "shell/CMultiDocTemplateEx.h"
@@ -36,6 +37,7 @@
 #include "tests/support/DialogUser.h"
 #include "tests/shell_ui/ShellTestResources.h"
 #include "tests/support/FileText.h"
+#include "tests/support/HelpTopics.h"
 #include "tests/support/KeyPress.h"
 #include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/PeerHost.h"
@@ -509,6 +511,40 @@ TEST_F(MainFrame, CorandelToolsOpenTheirWarningThenTheirSetupOnTheCommandsDevice
     mppt.Play([&] { Command(ID_TOOLS_CORANDEL_MPPT_WIZARD); });
     EXPECT_EQ(nullptr, FindTopWindow("Corandel MMPT Custom Settings Summary"));
     EXPECT_FALSE(m_frame->GetCommandContext());
+}
+
+TEST_F(MainFrame, F1AndHelpButtonsShowTheActiveWindowsHelpOrElseTheContents)
+{
+    using namespace testing_support;
+    HelpTopics help(m_app);
+    // F1 in the device tree, read as the program's loop reads it (the frame's accelerators
+    // first): no dialog is open, so the contents show.
+    CTabDeviceView* tree = m_frame->GetDeviceTree();
+    ASSERT_TRUE(PressKey(tree->GetSafeHwnd(), VK_F1));
+    EXPECT_TRUE(PollUntil([&] { DispatchPendingMessages(m_app); return help.ContentsShown() > 0; }, kWaitMs));
+
+    // The Ostrel setup over the frame, and a channel wizard over the setup: each window's
+    // own pop-up, for F1 and for the wizard's Help button.
+    UiScript script;
+    HWND setup = nullptr;
+    HWND sheet = nullptr;
+    HWND page = nullptr;
+    script.Step("F1 in the setup", [&] { return (setup = FindTopWindow("Ostrel Setup")) != nullptr; },
+                [&] { ASSERT_TRUE(PressKey(::GetDlgItem(setup, IDC_RELAY_SIMPLE_1), VK_F1)); });
+    script.Step("channel wizard", [&] { return help.Popups().size() == 1; },
+                [&] { Click(setup, IDC_RELAY_SIMPLE_1); });
+    script.Step("F1 on its page", [&] { return (page = WizardPageWith(IDC_RELAY_FUNCTION_FIRST, sheet)) != nullptr; },
+                [&] { ASSERT_TRUE(PressKey(::GetDlgItem(page, IDC_RELAY_FUNCTION_FIRST), VK_F1)); });
+    script.Step("the Help button", [&] { return help.Popups().size() == 2; },
+                [&] { ::SendMessageA(::GetDlgItem(sheet, IDHELP), BM_CLICK, 0, 0); });
+    script.Step("cancel", [&] { return help.Popups().size() == 3; },
+                [&] { PressWizardButton(sheet, PSBTN_CANCEL); });
+    script.Step("close", [&] { return FindWizardSheet() == nullptr; }, [&] { Click(setup, IDCANCEL); });
+    script.Play([&] { Command(ID_TOOLS_OSTREL_WIZARD); });
+    EXPECT_TRUE(script.Finished()) << script.Stuck();
+    EXPECT_EQ((std::vector<UINT>{IDD_RELAY_SETUP, IDD_RELAY_FUNCTION, IDD_RELAY_FUNCTION}), help.Popups());
+    EXPECT_EQ(1, help.ContentsShown()) << "the key in the frame asked once";
+    EXPECT_EQ(0u, Recorder().Count());
 }
 
 TEST_F(MainFrame, AVarnixHvMpptDevicesPopupOpensItsWarningThenItsSetupOnThatDevice)

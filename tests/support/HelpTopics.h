@@ -1,5 +1,5 @@
-// Records the help topics the program asks the help file for, in place of the help
-// system, while the application names a help file.
+// Records the help topics and the contents that the program asks the help file for, in
+// place of the help system, while the application names a help file.
 #pragma once
 #include "framework/CWinApp.h"
 
@@ -18,6 +18,8 @@ public:
 
     // The topics of the text pop-ups shown so far.
     std::vector<UINT> Popups() const;
+    // How often the table of contents was shown.
+    int ContentsShown() const;
 
 private:
     CWinApp& m_app;

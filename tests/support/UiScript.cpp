@@ -169,6 +169,22 @@ void Toggle(HWND dialog, int id)
     ::SendMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0);
 }
 
+bool PressKey(HWND focus, WORD virtualKey)
+{
+    HWND top = ::GetAncestor(focus, GA_ROOT);
+    ::SetForegroundWindow(top);
+    ::SetFocus(focus);
+    if (::GetForegroundWindow() != top || ::GetFocus() != focus)
+        return false;
+    INPUT keys[2] = {};
+    keys[0].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = virtualKey;
+    keys[0].ki.wScan = static_cast<WORD>(::MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC));
+    keys[1] = keys[0];
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    return ::SendInput(2, keys, sizeof(INPUT)) == 2;
+}
+
 void Type(HWND dialog, int id, const std::string& text)
 {
     HWND edit = ::GetDlgItem(dialog, id);

@@ -60,6 +60,11 @@ void Click(HWND dialog, int id);
 void PressWizardButton(HWND sheet, int button);        // PSBTN_BACK, _NEXT, _FINISH, _CANCEL
 // A check box or radio button clicked as the user does (state and notification).
 void Toggle(HWND dialog, int id);
+// A key pressed and released on the keyboard, with the focus on the window: the input goes
+// through the system's queue, so the system's own handling of the key follows (F1's help
+// request among it) once the window's loop reads it. False when the window could not be
+// given the focus in the foreground window.
+bool PressKey(HWND focus, WORD virtualKey);
 // Replaces an edit's text (the dialog is told of the change) and moves the focus on, as
 // leaving the field does.
 void Type(HWND dialog, int id, const std::string& text);

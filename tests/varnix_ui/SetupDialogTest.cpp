@@ -11,11 +11,13 @@
 #include "res/pyraxis_wizards_resource.h"
 #include "shell/SummaryPrinting.h"
 #include "tests/support/FileText.h"
+#include "tests/support/HelpTopics.h"
 #include "tests/support/MpptDeviceProfile.h"
 #include "tests/support/PeerHost.h"
 #include "tests/support/Polling.h"
 #include "tests/support/RunFixtures.h"
 #include "tests/support/TestPaths.h"
+#include "tests/support/UiScript.h"
 #include "tests/support/WindowTest.h"
 #include "tests/varnix_ui/SheetPlayer.h"
 #include "wizards/framework/WizardConnection.h"
@@ -510,6 +512,34 @@ TEST_F(SetupDialogs, VarnixDialogProgramsAndReadsBackLightingTimers)
         << text;
     EXPECT_NE(std::string::npos, text.find("\nLighting Timer 1: -5400.00 (12V), -5400.00 (24V), -5400.00 (48V)\n"));
     EXPECT_NE(std::string::npos, text.find("\nLow Voltage Disconnect: 11.50 (12V), 23.00 (24V), 46.00 (48V)\n"));
+}
+
+TEST_F(SetupDialogs, F1AndTheHelpButtonsShowTheSetupsAndThePagesHelp)
+{
+    using namespace testing_support;
+    HelpTopics help(m_app);
+    CDialogVarnixSetup dialog(boost::shared_ptr<ModbusEndpoint_t>(), nullptr, nullptr);
+    HWND window = nullptr;
+    HWND sheet = nullptr;
+    UiScript script;
+    script.Step("the Help button and F1", [&] { return (window = dialog.GetSafeHwnd()) != nullptr; }, [&] {
+        ::SendMessageA(::GetDlgItem(window, IDHELP), BM_CLICK, 0, 0);
+        ASSERT_TRUE(PressKey(::GetDlgItem(window, IDC_SETUP_CREATE_NEW), VK_F1));
+    });
+    script.Step("the wizard", [&] { return help.Popups().size() == 2; }, [&] { Click(window, IDC_SETUP_CREATE_NEW); });
+    script.Step("F1 on its first page", [&] { return (sheet = FindWizardSheet()) != nullptr; }, [&] {
+        ASSERT_TRUE(PressKey(::GetNextDlgTabItem(CurrentPage(sheet), nullptr, FALSE), VK_F1));
+    });
+    script.Step("the sheet's Help button", [&] { return help.Popups().size() == 3; },
+                [&] { ::SendMessageA(::GetDlgItem(sheet, IDHELP), BM_CLICK, 0, 0); });
+    script.Step("cancel", [&] { return help.Popups().size() == 4; }, [&] {
+        Recorder().QueueAnswer(IDYES);
+        PressWizardButton(sheet, PSBTN_CANCEL);
+    });
+    script.Step("close", [&] { return FindWizardSheet() == nullptr; }, [&] { Click(window, IDCANCEL); });
+    script.Play([&] { dialog.DoModal(); });
+    EXPECT_EQ(std::vector<UINT>({IDD_VARNIX_SETUP, IDD_VARNIX_SETUP, IDD_VX_WIZ_MODE, IDD_VX_WIZ_MODE}), help.Popups());
+    EXPECT_EQ(std::vector<std::string>({"Exit Varnix Setup Wizard?"}), testing_support::BoxTexts());
 }
 
 TEST_F(SetupDialogs, WarningsAndTheLastConnection)

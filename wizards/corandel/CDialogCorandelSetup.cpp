@@ -2,8 +2,10 @@
 
 #include "framework/CPropertySheet.h"
 #include "framework/DataExchange.h"
+#include "framework/FrameworkIds.h"
 #include "framework/MessageBoxHook.h"
 #include "res/pyraxis_corandel_resource.h"
+#include "shell/HelpCommands.h"
 #include "wizards/corandel/CPropPageCrWizBattery2.h"
 #include "wizards/corandel/CPropPageCrWizCommon.h"
 #include "wizards/corandel/CPropPageCrWizReadCon2.h"
@@ -48,6 +50,7 @@ const PrintSection PRINT_SECTIONS[] = {
 }
 
 BEGIN_MESSAGE_MAP(CDialogCorandelSetup, CDialogSetpointSummary)
+    ON_COMMAND(ID_HELP, OnHelpCommand)
 END_MESSAGE_MAP()
 
 CDialogCorandelSetup::CDialogCorandelSetup(boost::shared_ptr<ModbusEndpoint_t> device, CWnd* parent, HICON icon)
@@ -145,4 +148,9 @@ CDialogCorandelSetup::Pages_t CDialogCorandelSetup::MakeWizardPages(CStorageVarn
 CDialogCorandelSetup::Pages_t CDialogCorandelSetup::MakeRunPages(CVarnixWizardProgContext& context, CStorageVarnixConfig& settings)
 {
     return RunPagesOf<CPropPageCrWizReadConn, CPropPageCrWizProgramConn, CPropPageCrWizReadCon2>(context, settings);
+}
+
+void CDialogCorandelSetup::OnHelpCommand()
+{
+    ShowActiveWindowHelp(0, 0);
 }

@@ -25,6 +25,8 @@ protected:
     std::unique_ptr<CStorageVarnixConfig> NewSettings() const override;
     Pages_t MakeWizardPages(CStorageVarnixConfig& settings) override;
     Pages_t MakeRunPages(CVarnixWizardProgContext& context, CStorageVarnixConfig& settings) override;
+    // The help command (F1): the active window's help, a wizard page's over this dialog's.
+    afx_msg void OnHelpCommand();
 
     CListCtrl m_list;
     CCorandelSettings m_settings;

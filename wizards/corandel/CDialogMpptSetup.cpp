@@ -1,7 +1,6 @@
 #include "wizards/corandel/CDialogMpptSetup.h"
 
 #include "framework/CPropertySheet.h"
-#include "framework/CWinApp.h"
 #include "framework/FrameworkIds.h"
 #include "res/pyraxis_corandel_resource.h"
 #include "wizards/corandel/CPropPageMpptCharge2.h"
@@ -61,7 +60,7 @@ const int LIST_IDS[MPPT_TAB_COUNT] = {IDC_MPPT_LIST_CHARGE1, IDC_MPPT_LIST_CHARG
 
 BEGIN_MESSAGE_MAP(CDialogMpptSetup, CDialogSetpointSummary)
     ON_NOTIFY(TCN_SELCHANGE, IDC_MPPT_TABS, OnTabChanged)
-    ON_COMMAND(ID_HELP, OnHelpContext)
+    ON_COMMAND(ID_HELP, OnHelp)
 END_MESSAGE_MAP()
 
 CDialogMpptSetup::CDialogMpptSetup(boost::shared_ptr<ModbusEndpoint_t> device, CWnd* parent, HICON icon)
@@ -147,12 +146,6 @@ void CDialogMpptSetup::OnTabChanged(NMHDR*, LRESULT* pResult)
 {
     Refresh();
     *pResult = 0;
-}
-
-void CDialogMpptSetup::OnHelpContext()
-{
-    if (CWinApp* app = AfxGetApp())
-        app->HtmlHelp(IDD_MPPT_SETUP);
 }
 
 CString CDialogMpptSetup::BuildSummaryText() const

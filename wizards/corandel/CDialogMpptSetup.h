@@ -33,7 +33,6 @@ protected:
     Pages_t MakeWizardPages(CStorageVarnixConfig& settings) override;
     Pages_t MakeRunPages(CVarnixWizardProgContext& context, CStorageVarnixConfig& settings) override;
     afx_msg void OnTabChanged(NMHDR* pNMHDR, LRESULT* pResult);
-    afx_msg void OnHelpContext();
 
     CTabCtrl m_tabs;
     CListCtrl m_lists[MPPT_TAB_COUNT];

@@ -4,6 +4,7 @@
 #include "framework/CArchiveException.h"
 #include "framework/CFile.h"
 #include "framework/CFileDialog.h"
+#include "framework/FrameworkIds.h"
 #include "framework/MessageBoxHook.h"
 #include "res/pyraxis_relay_resource.h"
 #include "shell/HelpCommands.h"
@@ -36,6 +37,7 @@ BEGIN_MESSAGE_MAP(CDialogRelayModuleSetup, CDialogMainWindow)
     ON_BN_CLICKED(IDC_RELAY_PROGRAM_MODULE, OnProgramDevice)
     ON_BN_CLICKED(IDC_RELAY_PRINT, OnPrint)
     ON_MESSAGE(WM_APP_HELP_REQUEST, OnHelpRequest)
+    ON_COMMAND(ID_HELP, OnHelp)
 END_MESSAGE_MAP()
 
 CDialogRelayModuleSetup::CDialogRelayModuleSetup(const boost::shared_ptr<ModbusEndpoint_t>& endpoint, CWnd* parent,

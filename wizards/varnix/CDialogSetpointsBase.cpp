@@ -137,10 +137,7 @@ LRESULT CDialogSetpointsBase::OnHelpRequest(WPARAM, LPARAM)
 void CDialogSetpointsBase::OnHelpCommand()
 {
     // A window with help of its own (a wizard page, this dialog) answers first.
-    HWND active = ::GetActiveWindow();
-    if (active != nullptr && ::SendMessageA(active, WM_APP_HELP_REQUEST, 0, 0) != 0)
-        return;
-    ShowHelpContents();
+    ShowActiveWindowHelp(0, 0);
 }
 
 void ShowWarningIcon(CWnd& dialog)
