@@ -62,13 +62,8 @@ CVarnixViewApp::~CVarnixViewApp()
 
 void CVarnixViewApp::UseHtmlHelpFile()
 {
-    // On purpose, to see the heap checks fail the tests: the help path again points at a
-    // text that another owner frees.
-    static std::string helpPath;
-    if (m_pszHelpFilePath != nullptr) {
-        helpPath = HelpPathForHtmlHelp(m_pszHelpFilePath);
-        m_pszHelpFilePath = helpPath.c_str();
-    }
+    if (m_pszHelpFilePath != nullptr)
+        SetHelpFilePath(HelpPathForHtmlHelp(m_pszHelpFilePath).c_str());
 }
 
 std::wstring CVarnixViewApp::GetProgramFolder() const
