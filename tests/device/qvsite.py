@@ -19,6 +19,7 @@ module's threshold channels switch on the values of the devices they watch.
 Kinds: varnix, varnix-mppt, varnix-hv-mppt, corandel-duo, corandel-mppt (options "size",
 a factor on array and battery), ostrel, meter (option "controller": the unit it shows).
 site_profile() makes the demo site of 7 or 16 devices. Standard library only."""
+import sys
 import time
 
 import devicexml
@@ -437,6 +438,10 @@ REVISIONS = {"Varnix": "3.12", "Varnix MPPT": "2.07", "Varnix HV MPPT": "1.40", 
              "Corandel MPPT": "1.05", "Ostrel Relay Module": "2.02", "Varnix Meter": "1.10", "VXM-2": "1.00"}
 
 
+def serial_of(unit_id):
+    return "DEMO%04d" % unit_id
+
+
 def site_profile(size, xml, day_seconds=300.0, history_days=14):
     """The profile of the demo site of 7 or 16 devices, one unit id each."""
     devices = {7: SMALL_SITE, 16: LARGE_SITE}.get(size)
@@ -445,8 +450,22 @@ def site_profile(size, xml, day_seconds=300.0, history_days=14):
     units = {}
     for unit_id, name, kind, options in devices:
         units[str(unit_id)] = {
-            "device": {"xml": xml, "name": name, "serial": "DEMO%04d" % unit_id,
+            "device": {"xml": xml, "name": name, "serial": serial_of(unit_id),
                        "identity": IDENTITIES.get(name, 0)},
             "identification": {"2": REVISIONS[name]},
             "simulate": dict(options, kind=kind)}
     return {"site": {"day_seconds": day_seconds, "history_days": history_days}, "units": units}
+
+
+def main(argv):
+    """qvsite.py list 7|16: the devices of the demo site, a line each: unit, serial, name."""
+    if len(argv) != 3 or argv[1] != "list" or argv[2] not in ("7", "16"):
+        print("usage: qvsite.py list 7|16", file=sys.stderr)
+        return 2
+    for unit_id, name, _, _ in {"7": SMALL_SITE, "16": LARGE_SITE}[argv[2]]:
+        print("%d %s %s" % (unit_id, serial_of(unit_id), name))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))

@@ -36,3 +36,18 @@ join_test_run() {
     export PYRAXIS_PEERHOST_PORT="$(cat "$run_dir/peerhost/port")"
     export PYRAXIS_PEERHOST_TOKEN="$(cat "$run_dir/peerhost/token")"
 }
+
+# Makes DIR a Wine prefix of its own that shares drive_c with the build's prefix: the
+# registry is copied, so what a run changes there (and its COM port links) stays in it.
+make_prefix_copy() {
+    local dir="$1"
+    if [[ ! -f "$BASE_WINEPREFIX/system.reg" ]]; then
+        echo "no Wine prefix in $BASE_WINEPREFIX; run tools/setup" >&2
+        return 1
+    fi
+    mkdir -p "$dir/dosdevices"
+    cp -a "$BASE_WINEPREFIX"/*.reg "$BASE_WINEPREFIX/.update-timestamp" "$dir/"
+    ln -s "$BASE_WINEPREFIX/drive_c" "$dir/drive_c"
+    ln -s ../drive_c "$dir/dosdevices/c:"
+    ln -s / "$dir/dosdevices/z:"
+}
