@@ -109,7 +109,7 @@ class Charger:
         self.spec = spec
         self.sky = sky
         self.t = t
-        self.seconds_on = hours * 3600.0
+        self.base_hours = hours - int(t // 3600)
         self.battery = Battery(spec.capacity_ah, spec.blocks, 0.72)
         self.settings = ChargeSettings()
         self.phase = "night"
@@ -225,7 +225,6 @@ class Charger:
             self.battery_c += (ambient + 2.0 - self.battery_c) * (1.0 - math.exp(-seconds / 7200.0))
             self.ah_total += charge * seconds / 3600.0
             self.kwh_total += self.power_w * seconds / 3.6e6
-            self.seconds_on += seconds
             self._count_day(seconds)
 
     # ------------------------------------------------------------ days
@@ -251,14 +250,15 @@ class Charger:
 
     def _end_day(self):
         record = self.day
-        record["hours"] = int(self.seconds_on // 3600)
+        record["hours"] = self.hours
         self.day_records.append(record)
         self.days_since_equalize = min(255, self.days_since_equalize + 1)
         self._reset_day()
 
     @property
     def hours(self):
-        return int(self.seconds_on // 3600)
+        # From the clock, not summed steps, so that days are 24 hours apart to the hour.
+        return self.base_hours + int((self.t + 1e-6) // 3600)
 
     def advance(self, t, max_step=STEP_S):
         """Moves the charger on to model time t (never back), ending days on the way."""

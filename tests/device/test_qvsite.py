@@ -317,14 +317,18 @@ class LogTest(unittest.TestCase):
                         self.assertTrue(field.minimum <= record[field.name] <= field.maximum, field.name)
             if unit in (2, 3):
                 self.assertTrue(all(r["Battery Voltage Max"] > r["Battery Voltage Min"] > 0 for r in records))
-        # Two days and a bit later a second download adds the two new days, nothing else.
-        clock.now += 2.2 * DAY_SECONDS
+        # Two days and a bit later, polled at odd moments, a second download adds the two
+        # new days, nothing else.
+        for _ in range(int(2.2 * DAY_SECONDS / 0.7317)):
+            clock.now += 0.7317
+            words(device, 1, 3, 0, 1)
         second = self.downloads(device)
         for unit, records in second.items():
             old = {key(r) for r in first[unit]}
             new = [r for r in records if key(r) not in old]
             self.assertEqual(2 * (2 if unit == 4 else 1), len(new), "unit %d" % unit)
-            self.assertGreater(min(r["Hourmeter"] for r in new), max(r["Hourmeter"] for r in first[unit]))
+            hours = sorted({r["Hourmeter"] for r in records})
+            self.assertEqual([24] * 11, [b - a for a, b in zip(hours, hours[1:])], "unit %d: a day apart" % unit)
 
     def test_a_full_ring_keeps_only_whole_records(self):
         xml = """<devices><device name="Ring" model="1" type="1" set="1" defaultModbusAddr="1" skelderType="9">
