@@ -462,7 +462,7 @@ def main(argv):
     if len(argv) != 3 or argv[1] != "list" or argv[2] not in ("7", "16"):
         print("usage: qvsite.py list 7|16", file=sys.stderr)
         return 2
-    for unit_id, name, _, _ in {"7": SMALL_SITE, "16": LARGE_SITE}[argv[2]]:
+    for unit_id, name, _, _ in sorted({"7": SMALL_SITE, "16": LARGE_SITE}[argv[2]]):
         print("%d %s %s" % (unit_id, serial_of(unit_id), name))
     return 0
 
