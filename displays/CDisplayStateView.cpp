@@ -69,6 +69,8 @@ void CDisplayStateView::Rebuild()
     CDisplayStateDoc* document = GetStateDocument();
     if (document == nullptr || m_list.GetSafeHwnd() == nullptr)
         return;
+    // Drawn once when filled: a list redrawn on every cell takes seconds for a hundred rows.
+    m_list.SetRedraw(FALSE);
     m_list.DeleteAllItems();
     const int count = static_cast<int>(document->GetEntryCount());
     for (int row = 0; row < count; ++row)
@@ -78,6 +80,8 @@ void CDisplayStateView::Rebuild()
         m_list.SetItemText(row, COLUMN_VALUE, document->GetValueText(row));
         m_list.SetItemText(row, COLUMN_UNITS, document->GetUnitsText(row));
     }
+    m_list.SetRedraw(TRUE);
+    m_list.Invalidate();
 }
 
 LRESULT CDisplayStateView::OnDisplayRebuild(WPARAM, LPARAM)

@@ -51,6 +51,11 @@ name holds "serial": the "serial" text, default "QV123456"; other ascii entries 
 each described coil, off. The unit's own "holding", "coils" and "identification"
 entries override what the description gives.
 
+A unit that names a device and has "simulate" is played by a simulated site (qvsite.py,
+whose text gives the form): live values from a model of a compressed solar day, a log
+with some days of history, and the factory setpoints. The profile then has a "site"
+entry; --site 7 or --site 16 makes the demo site's profile without a file.
+
 A unit whose "input" is the text "holding" serves function 4 from its holding registers,
 so that what a write stored reads back (the wizards read setpoints with function 4 and
 program them with function 6).
@@ -100,12 +105,13 @@ Example:
   qvdevice.py --profile p.json --rtu /tmp/com20-peer --tcp-port 0 --port-file ports \\
               --udp-port 15555 --udp-bind 127.0.0.1 --journal journal.jsonl
 The port file gets the TCP port on its first line and the UDP port on its second, and is
-written once every transport is ready.
+written once every transport is ready. With --unit-tcp-base every unit also has a Modbus/TCP
+port of its own, which answers any unit id as that unit (a device with its own network
+port); the port file lists them after, a line "unit ID PORT" each.
 """
 import argparse
 import json
 import os
-import re
 import select
 import signal
 import socket
@@ -115,9 +121,13 @@ import threading
 import time
 import xml.etree.ElementTree as ElementTree
 
+import devicexml
+import qvsite
 import qvzgen
+from devicexml import c_integer, query_integer
 
 DEFAULT_IDENTIFICATION = {0: "Quorvant Corp.", 1: "QV-1000", 2: "1.00"}
+DEFAULT_DEVICES_XML = os.path.join(os.path.dirname(os.path.realpath(__file__)), "..", "..", "res", "devices.xml")
 MAX_READ_COUNT = 125
 SEARCH_PROBE = b"QVID?"
 POLL_S = 0.02
@@ -258,29 +268,6 @@ DESCRIBED_HOURS = 1234
 ERASED_WORD = 0xFFFF
 
 
-def c_integer(text):
-    """An integer as C's strtol with base 0 reads it: a sign, then decimal, "0x" hexadecimal
-    or leading-0 octal."""
-    body = text.strip()
-    sign = 1
-    if body[:1] in "+-":
-        sign = -1 if body[0] == "-" else 1
-        body = body[1:]
-    if body[:2].lower() == "0x":
-        return sign * int(body[2:], 16)
-    if len(body) > 1 and body[0] == "0":
-        return sign * int(body[1:], 8)
-    return sign * int(body, 10)
-
-
-def query_integer(text):
-    """An integer as the program's XML library queries it: the leading decimal digits."""
-    match = re.match(r"\s*([+-]?\d+)", text or "")
-    if match is None:
-        raise ValueError("not a number: %r" % text)
-    return int(match.group(1))
-
-
 def plausible_raw(variable):
     """A raw value a working device might hold for the variable element."""
     translations = [c_integer(t.get("value")) for t in variable.findall("translation")
@@ -319,10 +306,7 @@ def hardware_words(entry, serial):
 
 def describe_device(spec):
     """Registers, coils and product code of the named device of a description file."""
-    root = ElementTree.parse(spec["xml"]).getroot()
-    device = next((d for d in root.findall("device") if d.get("name") == spec["name"]), None)
-    if device is None:
-        raise ValueError("no device named %r in %s" % (spec["name"], spec["xml"]))
+    device = devicexml.find_device(spec["xml"], spec["name"])
     registers = {}
     for variable in device.findall("variable"):
         raw = plausible_raw(variable)
@@ -408,6 +392,7 @@ class Unit:
                 self.identification[object_id] = str(text)
         self.faults = [Fault(f) for f in entry.get("faults", [])]
         self.request_count = 0
+        self.simulated = False
 
     def take_fault(self, request):
         for fault in self.faults:
@@ -418,7 +403,7 @@ class Unit:
 
 
 class Profile:
-    def __init__(self, entry):
+    def __init__(self, entry, clock=time.monotonic):
         units = entry.get("units", {"1": {}})
         self.units = {}
         for key, unit_spec in units.items():
@@ -426,6 +411,16 @@ class Profile:
             if not 1 <= unit_id <= 255:
                 raise ValueError("unit id out of range: %r" % key)
             self.units[unit_id] = Unit(unit_id, unit_spec or {})
+        self.site = qvsite.Site(entry["site"], clock) if entry.get("site") else None
+        for key, unit_spec in units.items():
+            if (unit_spec or {}).get("simulate"):
+                if self.site is None or not unit_spec.get("device"):
+                    raise ValueError("unit %s: a simulated unit needs a device and the profile a site" % key)
+                unit = self.units[int(key)]
+                self.site.attach(unit.unit_id, unit, unit_spec["device"], unit_spec["simulate"], RegisterCell)
+                unit.simulated = True
+        if self.site is not None:
+            self.site.refresh()
         self.tcp_unknown_unit = entry.get("tcp_unknown_unit", "exception")
         if self.tcp_unknown_unit not in ("exception", "silence"):
             raise ValueError("tcp_unknown_unit must be exception or silence")
@@ -516,6 +511,8 @@ class ModbusDevice:
                 return Outcome(None)
             request.index = unit.request_count
             unit.request_count += 1
+            if unit.simulated:
+                self.profile.site.refresh()
             fault = unit.take_fault(request)
             if fault is not None and fault.kind == "silence":
                 return Outcome(None, fault)
@@ -757,12 +754,15 @@ class SerialLine(threading.Thread):
 
 
 class TcpServer(threading.Thread):
-    """Modbus/TCP: one thread per connection, any number of requests per connection."""
+    """Modbus/TCP: one thread per connection, any number of requests per connection. A
+    server of one unit (a device with a network port of its own) answers every unit id
+    as that unit."""
 
-    def __init__(self, host, port, device, stopper):
+    def __init__(self, host, port, device, stopper, unit=None):
         super().__init__(daemon=True)
         self.device = device
         self.stopper = stopper
+        self.unit = unit
         self.server = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
         self.server.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
         self.server.bind((host, port))
@@ -817,8 +817,10 @@ class TcpServer(threading.Thread):
     def _answer(self, conn, transaction, raw, unit, pdu):
         """Serves one request; False when the connection is to be closed."""
         received = time.time()
-        request = Request("tcp", unit, pdu)
+        request = Request("tcp", unit if self.unit is None else self.unit, pdu)
         outcome = self.device.handle(request)
+        if self.unit is not None and outcome.reply is not None:
+            outcome.reply = bytes((unit,)) + outcome.reply[1:]
         fault = outcome.fault
         kind = fault.kind if fault else None
         wire = None
@@ -1064,10 +1066,12 @@ class BootloaderLine(SerialLine):
 
 # ---------------------------------------------------------------- program
 
-def write_port_file(path, tcp_port, udp_port):
+def write_port_file(path, tcp_port, udp_port, unit_ports=()):
     temporary = path + ".tmp"
     with open(temporary, "w") as f:
         f.write("%d\n%d\n" % (tcp_port, udp_port))
+        for unit, port in unit_ports:
+            f.write("unit %d %d\n" % (unit, port))
     os.replace(temporary, path)
 
 
@@ -1093,13 +1097,31 @@ def parse_arguments(argv):
     parser.add_argument("--script", help="JSON script of the bootloader (see Bootloader)")
     parser.add_argument("--lifetime", type=float, default=900.0,
                         help="seconds after which the device ends by itself (default 900)")
-    return parser.parse_args(argv)
+    parser.add_argument("--site", type=int, choices=(7, 16),
+                        help="play the simulated site of 7 or 16 devices instead of a profile (qvsite)")
+    parser.add_argument("--day-seconds", type=float, default=300.0,
+                        help="real seconds of one day of the site (default 300)")
+    parser.add_argument("--history-days", type=int, default=14, help="days of log the site starts with")
+    parser.add_argument("--devices-xml", default=DEFAULT_DEVICES_XML, help="the description file of the site")
+    parser.add_argument("--unit-tcp-base", type=int, metavar="PORT",
+                        help="each unit also on a Modbus/TCP port of its own: PORT, PORT+1, ... in unit "
+                             "order (0: any free ports); the port file lists them as 'unit ID PORT'")
+    args = parser.parse_args(argv)
+    if args.site and args.profile:
+        parser.error("--site and --profile exclude each other")
+    return args
+
+
+def load_profile(args):
+    if args.site:
+        return Profile(qvsite.site_profile(args.site, args.devices_xml, args.day_seconds, args.history_days))
+    return Profile.load(args.profile)
 
 
 def main(argv=None):
     args = parse_arguments(argv)
     try:
-        profile = Profile.load(args.profile)
+        profile = load_profile(args)
     except (OSError, ValueError, KeyError, TypeError, IndexError, ElementTree.ParseError) as error:
         print("qvdevice: bad profile %s: %s" % (args.profile, error), file=sys.stderr)
         return 2
@@ -1135,10 +1157,21 @@ def main(argv=None):
         udp = UdpResponder(args.udp_bind, args.udp_port, device, tcp_port, stopper)
         udp_port = udp.port
         threads.append(udp)
+    unit_ports = []
+    if args.unit_tcp_base is not None:
+        for index, unit in enumerate(sorted(profile.units)):
+            port = args.unit_tcp_base + index if args.unit_tcp_base else 0
+            try:
+                server = TcpServer(args.tcp_host, port, device, stopper, unit=unit)
+            except OSError as error:
+                print("qvdevice: TCP port %d for unit %d: %s" % (port, unit, error), file=sys.stderr)
+                return 2
+            unit_ports.append((unit, server.port))
+            threads.append(server)
     for thread in threads:
         thread.start()
     if args.port_file:
-        write_port_file(args.port_file, tcp_port, udp_port)
+        write_port_file(args.port_file, tcp_port, udp_port, unit_ports)
     while not stopper.stopped():
         stopper.event.wait(0.2)
     for thread in threads:

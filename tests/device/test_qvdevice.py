@@ -286,7 +286,10 @@ class DeviceProcess:
                 raise RuntimeError("device did not start")
             time.sleep(0.02)
         with open(port_file) as f:
-            self.tcp_port, self.udp_port = (int(x) for x in f.read().split())
+            lines = f.read().splitlines()
+        self.tcp_port, self.udp_port = int(lines[0]), int(lines[1])
+        # A device with a Modbus/TCP port per unit lists them after.
+        self.unit_ports = {int(line.split()[1]): int(line.split()[2]) for line in lines[2:]}
 
     def journal(self):
         with open(self.journal_path) as f:

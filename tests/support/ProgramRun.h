@@ -13,9 +13,9 @@ class ProgramRun
 {
 public:
     // What a run's windows may take to come on a loaded machine.
-    static const DWORD kWaitMs = 30000;
+    static constexpr DWORD kWaitMs = 30000;
     // The exit code of a run that the test had to end; the program's own end gives its own.
-    static const UINT kEndedByTest = 0xDEAD;
+    static constexpr UINT kEndedByTest = 0xDEAD;
 
     // Starts the whole command line: the program's path (quoted when it has blanks) and
     // its arguments.

@@ -27,26 +27,35 @@ StartedTestDevice StartTestDevice(PeerHost& host, const std::string& folderPrefi
     const std::string portFile = BuildPath(folder + "/ports");
     DeleteFileA(started.journalPath.c_str());
     DeleteFileA(portFile.c_str());
-    std::ofstream(BuildPath(folder + "/profile.json")) << profile;
-
-    std::vector<std::string> args = {"--profile", BuildUnixPath(folder + "/profile.json"),
-                                     "--journal", BuildUnixPath(folder + "/journal.jsonl"),
+    std::vector<std::string> args = {"--journal", BuildUnixPath(folder + "/journal.jsonl"),
                                      "--port-file", BuildUnixPath(folder + "/ports"),
                                      "--lifetime", std::to_string(lifetimeSeconds)};
+    if (!profile.empty()) {
+        std::ofstream(BuildPath(folder + "/profile.json")) << profile;
+        args.insert(args.end(), {"--profile", BuildUnixPath(folder + "/profile.json")});
+    }
     args.insert(args.end(), transportArgs.begin(), transportArgs.end());
     started.id = host.SpawnPython("qvdevice.py", args);
     if (started.id == 0) {
         started.error = host.Error();
         return started;
     }
-    for (int wait = 0; wait < 100 && GetFileAttributesA(portFile.c_str()) == INVALID_FILE_ATTRIBUTES; ++wait)
+    // A simulated site makes its days of history first.
+    for (int wait = 0; wait < 600 && GetFileAttributesA(portFile.c_str()) == INVALID_FILE_ATTRIBUTES; ++wait)
         Sleep(50);
     if (GetFileAttributesA(portFile.c_str()) == INVALID_FILE_ATTRIBUTES) {
         started.error = "device not ready";
         return started;
     }
     // The port file is renamed into place whole: once it is there it can be read.
-    std::ifstream(portFile) >> started.tcpPort;
+    std::ifstream ports(portFile);
+    int udpPort = 0;
+    ports >> started.tcpPort >> udpPort;
+    std::string word;
+    int unit = 0;
+    int port = 0;
+    while (ports >> word >> unit >> port && word == "unit")
+        started.unitPorts[unit] = port;
     return started;
 }
 

@@ -36,3 +36,47 @@ join_test_run() {
     export PYRAXIS_PEERHOST_PORT="$(cat "$run_dir/peerhost/port")"
     export PYRAXIS_PEERHOST_TOKEN="$(cat "$run_dir/peerhost/token")"
 }
+
+# Makes DIR a Wine prefix of its own that shares drive_c with the build's prefix: the
+# registry is copied, so what a run changes there (and its COM port links) stays in it.
+make_prefix_copy() {
+    local dir="$1"
+    if [[ ! -f "$BASE_WINEPREFIX/system.reg" ]]; then
+        echo "no Wine prefix in $BASE_WINEPREFIX; run tools/setup" >&2
+        return 1
+    fi
+    mkdir -p "$dir/dosdevices"
+    cp -a "$BASE_WINEPREFIX"/*.reg "$BASE_WINEPREFIX/.update-timestamp" "$dir/"
+    ln -s "$BASE_WINEPREFIX/drive_c" "$dir/drive_c"
+    ln -s ../drive_c "$dir/dosdevices/c:"
+    ln -s / "$dir/dosdevices/z:"
+}
+
+# Waits for the Wine server of a prefix to listen, so that no Wine program starts a
+# second one of its own.
+wait_for_wineserver() {
+    local prefix="$1" pid="$2" dev ino
+    read -r dev ino < <(stat -c '%d %i' "$prefix")
+    # Debian's Wine keeps the server's folder in a /tmp/wine-XXXXXX of its own.
+    local server_dir socket
+    server_dir="$(printf 'server-%x-%x' "$dev" "$ino")"
+    for _ in $(seq 1 100); do
+        for socket in /tmp/wine-*/"$server_dir"/socket "/tmp/.wine-$(id -u)/$server_dir/socket"; do
+            [[ -S "$socket" ]] && return 0
+        done
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    echo "the Wine server did not start" >&2
+    return 1
+}
+
+# Pyraxis in the current prefix searches only COM port $1 (no network broadcast), and its
+# first-run question counts as answered: the demo's port is not among the ports the
+# first-run form offers.
+search_one_com_port() {
+    local key='HKCU\Software\QuorvantCorp\Pyraxis'
+    "$WINE" reg add "$key" /v ScanForDevicesSerial /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+    "$WINE" reg add "$key" /v ScanForDevicesNetwork /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    "$WINE" reg add "$key" /v FirstRunScanDevices /t REG_DWORD /d 1 /f >/dev/null 2>&1
+}
