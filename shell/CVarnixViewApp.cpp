@@ -28,8 +28,6 @@
 #include "shell/ShellCommands.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <vector>
 #include "wizards/relay/CDialogRelayModuleSetup.h"
 
