@@ -100,7 +100,7 @@ TEST(DemoTolmera, AFirmwareUpdateRunsToItsEnd)
     ASSERT_TRUE(PollUntil([&] { return ::GetFileAttributesA(ports.c_str()) != INVALID_FILE_ATTRIBUTES; },
                           ProgramRun::kWaitMs));
 
-    ProgramRun run(BuildProgramCommand("tolmera.exe", "\"" + firmware + "\""));
+    ProgramRun run(BuildProgramCommand("tolmera.exe", "\"" + firmware + "\""), ProgramRun::HeapChecks::AsTheTest);
     ASSERT_TRUE(run.Started());
     HWND sheet = nullptr;
     ASSERT_TRUE(PollUntil([&] { return !run.Windows().empty() && (sheet = run.Windows().front()) != nullptr; },

@@ -14,19 +14,17 @@ std::string BuildProgramCommand(const std::string& program, const std::string& a
     return arguments.empty() ? commandLine : commandLine + " " + arguments;
 }
 
-ProgramRun::ProgramRun(const std::string& commandLineText)
+ProgramRun::ProgramRun(const std::string& commandLineText, HeapChecks heapChecks)
 {
     std::string commandLine = commandLineText;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    // Where the test runs with Wine's heap checks (tools/lib/wine-run), the program runs
-    // with the strict ones: the whole heap is validated at every heap call, so a write
-    // past a block's end or into a freed block is found at the next call. That costs
-    // little in a program started and closed by a test, and too much in a test program
-    // that drives windows for minutes.
+    // The strict checks find a write past a block's end or into a freed block at the next
+    // heap call; in a test program that drives windows for minutes they cost too much.
     char debug[1024] = "";
     const DWORD debugLength = ::GetEnvironmentVariableA("WINEDEBUG", debug, sizeof debug);
-    const bool checked = debugLength > 0 && debugLength < sizeof debug && std::strstr(debug, "warn+heap") != nullptr;
+    const bool checked = heapChecks == HeapChecks::Strict && debugLength > 0 && debugLength < sizeof debug &&
+                         std::strstr(debug, "warn+heap") != nullptr;
     if (checked)
         ::SetEnvironmentVariableA("WINEDEBUG", (std::string(debug) + ",trace+heap").c_str());
     m_started = ::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
