@@ -18,6 +18,7 @@
 #include "documents/TextHelpers.h"
 #include "documents/TimeHelpers.h"
 #include "documents/VariantHelpers.h"
+#include "framework/FileReplace.h"
 #include "shell/ProgramFolders.h"
 
 namespace {
@@ -118,7 +119,7 @@ void WriteReplacing(const CLogFileInXml& log, const std::wstring& path)
         DeleteFileW(temporaryPath.c_str());
         throw;
     }
-    if (!MoveFileExW(temporaryPath.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!MoveFileReplacing(temporaryPath.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH)) {
         DeleteFileW(temporaryPath.c_str());
         throw std::runtime_error("unable to replace logfile \"" + WideToNarrow(path) + "\"");
     }

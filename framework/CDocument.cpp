@@ -10,6 +10,7 @@
 #include "framework/CUserException.h"
 #include "framework/CView.h"
 #include "framework/CWinApp.h"
+#include "framework/FileReplace.h"
 #include "framework/FrameworkIds.h"
 #include "framework/MessageBoxHook.h"
 
@@ -242,7 +243,7 @@ BOOL CDocument::OnSaveDocument(LPCTSTR lpszPathName)
         e->Delete();
         return FALSE;
     }
-    if (!::MoveFileExA(tempPath, lpszPathName, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
+    if (!MoveFileReplacing(tempPath, lpszPathName, MOVEFILE_COPY_ALLOWED))
     {
         const LONG osError = static_cast<LONG>(::GetLastError());
         ::DeleteFileA(tempPath);

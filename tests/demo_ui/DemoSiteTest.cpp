@@ -724,7 +724,8 @@ void DemoSiteTest::ReconnectAddsOnlyTheNewDays()
     ASSERT_TRUE(PumpUntil([&] {
         now = LoggedHours(path);
         return now.size() > m_firstDownload.size();
-    })) << now.size() << " records";
+    })) << now.size() << " records; connected " << varnix->IsConnected() << ", busy " << varnix->IsBusy()
+        << ", messages: " << varnix->GetMessagesText();
     EXPECT_TRUE(std::equal(m_firstDownload.begin(), m_firstDownload.end(), now.begin())) << "the old days, once each";
     EXPECT_EQ(now.size(), std::set<int>(now.begin(), now.end()).size()) << "no day twice";
     for (size_t i = m_firstDownload.size(); i < now.size(); ++i)

@@ -496,6 +496,35 @@ TEST_F(EmbeddedLogFile, AnOldFileIsNeverReplacedByAnIncompleteOne)
     EXPECT_EQ("", m_device->GetMessagesText());
 }
 
+TEST_F(EmbeddedLogFile, AFileAnotherProgramReadsIsReplacedOnceItLetsGo)
+{
+    Download(FIRST_DOWNLOAD, RETRIEVAL, 30);
+    ASSERT_EQ(FIRST_DOWNLOAD.size(), ReadLog().size());
+
+    // A viewer or a virus scanner reading the file for a moment: the new file still takes its place.
+    {
+        testing_support::FileHeldOpen reader(m_path);
+        ASSERT_TRUE(reader.Opened());
+        reader.ReleaseAfter(300);
+        Download(SECOND_DOWNLOAD, "2020-01-04T00:00:00.000+00:00", 78);
+    }
+    EXPECT_EQ(RECORDS.size(), ReadLog().size());
+    EXPECT_EQ("", m_device->GetMessagesText());
+
+    // One that keeps it open: the old file stays whole and the failure is told.
+    const std::vector<VariableRecord_t> later(RECORDS.begin() + 1, RECORDS.end());
+    const std::string before = testing_support::ReadFileText(Narrow(m_path));
+    {
+        testing_support::FileHeldOpen reader(m_path);
+        ASSERT_TRUE(reader.Opened());
+        Download(later, "2020-01-05T00:00:00.000+00:00", 102);
+    }
+    EXPECT_EQ(before, testing_support::ReadFileText(Narrow(m_path)));
+    EXPECT_EQ(std::vector<std::wstring>{m_path}, FolderEntries(m_folder, false));
+    EXPECT_TRUE(MessagesHave("Unable to write embedded logged data (" + Narrow(m_path) + "): unable to replace logfile"))
+        << m_device->GetMessagesText();
+}
+
 TEST_F(EmbeddedLogFile, MakingAFolderPathReportsTheFirstFailure)
 {
     EXPECT_EQ(EINVAL, MakeDirectoryPath(nullptr));

@@ -12,6 +12,7 @@
 #include "framework/FrameworkIds.h"
 #include "tests/framework/DocumentTestResources.h"
 #include "tests/framework/FileTestHelpers.h"
+#include "tests/support/FileText.h"
 #include "tests/support/MessageBoxRecorder.h"
 
 #include <string>
@@ -221,6 +222,46 @@ TEST_F(DocumentTest, FailedSaveKeepsTheOldFileAndTheModifiedFlag)
     EXPECT_EQ(1u, MessageBoxRecorder::Instance().Count());
     EXPECT_EQ(before, file_test::ReadWholeFile(file.Path()));
     EXPECT_EQ(0, LeftoverSaveFiles(FolderOf(file.Path())));
+}
+
+TEST_F(DocumentTest, SavingOverAFileAnotherProgramReadsWaitsForItToLetGo)
+{
+    file_test::ScratchFile file("read elsewhere.note");
+    const std::wstring path(file.Path().begin(), file.Path().end());
+    CNoteDocument* note = NewNote();
+    ASSERT_NE(nullptr, note);
+    note->m_text = "version one";
+    ASSERT_TRUE(note->DoSave(file.c_str()));
+
+    note->m_text = "version two";
+    note->SetModifiedFlag();
+    {
+        testing_support::FileHeldOpen reader(path);
+        ASSERT_TRUE(reader.Opened());
+        reader.ReleaseAfter(300);
+        EXPECT_TRUE(note->DoFileSave());
+    }
+    EXPECT_FALSE(note->IsModified());
+    EXPECT_EQ(0u, MessageBoxRecorder::Instance().Count());
+    const std::vector<BYTE> saved = file_test::ReadWholeFile(file.Path());
+
+    // Held for good: the save is refused and told, the file left as it was.
+    note->m_text = "version three";
+    note->SetModifiedFlag();
+    {
+        testing_support::FileHeldOpen reader(path);
+        ASSERT_TRUE(reader.Opened());
+        EXPECT_FALSE(note->DoFileSave());
+    }
+    EXPECT_TRUE(note->IsModified());
+    EXPECT_EQ(1u, MessageBoxRecorder::Instance().Count());
+    EXPECT_EQ(saved, file_test::ReadWholeFile(file.Path()));
+    EXPECT_EQ(0, LeftoverSaveFiles(FolderOf(file.Path())));
+
+    note->OnCloseDocument();
+    auto* loaded = dynamic_cast<CNoteDocument*>(m_template.OpenDocumentFile(file.c_str()));
+    ASSERT_NE(nullptr, loaded);
+    EXPECT_STREQ("version two", loaded->m_text);
 }
 
 TEST_F(DocumentTest, CloseDeletesOnlyAutoDeleteDocuments)

@@ -27,4 +27,28 @@ bool WriteFileText(const std::string& path, const std::string& text)
     return std::fclose(file) == 0 && written;
 }
 
+FileHeldOpen::FileHeldOpen(const std::wstring& path)
+    : m_file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr))
+{
+}
+
+FileHeldOpen::~FileHeldOpen()
+{
+    if (m_release.joinable())
+        m_release.join();
+    else if (Opened())
+        ::CloseHandle(m_file);
+}
+
+void FileHeldOpen::ReleaseAfter(DWORD milliseconds)
+{
+    if (!Opened() || m_release.joinable())
+        return;
+    m_release = std::thread([this, milliseconds] {
+        ::Sleep(milliseconds);
+        ::CloseHandle(m_file);
+    });
+}
+
 } // namespace testing_support

@@ -3,6 +3,7 @@
 #include "framework/CFile.h"
 #include "framework/CFileDialog.h"
 #include "framework/CFileException.h"
+#include "framework/FileReplace.h"
 #include "framework/FrameworkIds.h"
 #include "framework/CPropertyPage.h"
 #include "framework/MessageBoxHook.h"
@@ -87,7 +88,7 @@ bool CDialogSetpointsBase::WriteSetpointFile(const CString& path, const std::fun
             written = false;
         }
     }
-    if (written && !::MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (written && !MoveFileReplacing(temporary, path, MOVEFILE_WRITE_THROUGH))
     {
         AfxMessageBox(SETPOINT_FILE_NOT_CREATED, MB_OK | MB_ICONSTOP);
         written = false;

@@ -1,0 +1,11 @@
+// Putting a finished copy of a file in place of the old one.
+#pragma once
+#include "framework/FrameworkBase.h"
+
+// MoveFileEx with MOVEFILE_REPLACE_EXISTING added to the flags. Another process that has the old
+// file open without delete sharing (a virus scanner or indexer just after a write, a viewer or an
+// editor reading it) makes the replace fail with an access or sharing error for as long as it
+// holds it; the move is tried again for about two seconds before the failure is returned, with
+// the last error as MoveFileEx left it.
+BOOL MoveFileReplacing(LPCSTR source, LPCSTR target, DWORD flags);
+BOOL MoveFileReplacing(LPCWSTR source, LPCWSTR target, DWORD flags);
