@@ -16,11 +16,9 @@ BOOL MoveRetryingWhileHeld(Move move)
     for (int attempt = 1;; ++attempt) {
         if (move())
             return TRUE;
-        const DWORD error = ::GetLastError();
-        if (attempt == kReplaceAttempts || !TargetHeldOpen(error))
+        if (attempt == kReplaceAttempts || !TargetHeldOpen(::GetLastError()))
             return FALSE;
         ::Sleep(kReplacePauseMs);
-        ::SetLastError(error);
     }
 }
 }  // namespace
