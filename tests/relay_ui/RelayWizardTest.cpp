@@ -637,6 +637,7 @@ TEST_F(RelayUi, SetupDialogReadsAndProgramsAModuleAndPrints)
                    "the module read");
     script.Do([&] {
         EXPECT_EQ("Reading ostrel configuration.", WindowText(::GetDlgItem(sheetPage(readSheet), IDC_RELAY_PROGRESS_TITLE)));
+        EXPECT_FALSE(ControlVisible(sheetPage(readSheet), IDC_RELAY_PROGRESS_DONE));
         EXPECT_NE("", Screenshot::OfWindow(readSheet).Save("relay_read_progress"));
         ::SendMessageA(readSheet, PSM_PRESSBUTTON, PSBTN_FINISH, 0);
     });
@@ -653,6 +654,7 @@ TEST_F(RelayUi, SetupDialogReadsAndProgramsAModuleAndPrints)
     script.Do([&] {
         EXPECT_EQ("The ostrel is being programmed.",
                   WindowText(::GetDlgItem(sheetPage(readSheet), IDC_RELAY_PROGRESS_TITLE)));
+        EXPECT_TRUE(ControlVisible(sheetPage(readSheet), IDC_RELAY_PROGRESS_DONE));
         ::SendMessageA(readSheet, PSM_PRESSBUTTON, PSBTN_FINISH, 0);
     });
     script.WaitFor([&] { return !::IsWindow(readSheet) || !::IsWindowVisible(readSheet); }, "the program sheet closed");
