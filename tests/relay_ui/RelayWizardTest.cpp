@@ -13,6 +13,7 @@
 #include "shell/HelpCommands.h"
 #include "shell/ProgramFolders.h"
 #include "shell/SummaryPrinting.h"
+#include "tests/support/ControlTextFit.h"
 #include "tests/support/HelpTopics.h"
 #include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/PendingMessages.h"
@@ -76,9 +77,13 @@ protected:
             },
             "page " + std::to_string(dialogId));
     }
+    // The page's picture; its texts, with what the page put in, fit their controls.
     void Shot(CPropertySheet& sheet, const std::string& name)
     {
-        script.Do([&sheet, name] { EXPECT_NE("", Screenshot::OfWindow(sheet.GetSafeHwnd()).Save(name)); });
+        script.Do([&sheet, name] {
+            EXPECT_NE("", Screenshot::OfWindow(sheet.GetSafeHwnd()).Save(name));
+            EXPECT_EQ(std::vector<std::string>(), CutTexts(sheet.GetSafeHwnd())) << name;
+        });
     }
 
     RelayCandidateList_t candidates;
