@@ -127,23 +127,40 @@ private:
         cut.push_back(line.str());
     }
 
-    // The text must lie inside the client area of its dialog, or part of it is not drawn.
+    // The text must lie where it can be seen: inside the client area of its dialog and of
+    // every window that holds the dialog (a page larger than its sheet's page area is cut).
     void Placement(HWND control, const std::string& text)
     {
         HWND dialog = ::GetParent(control);
-        RECT inside = {};
-        ::GetClientRect(dialog, &inside);
+        RECT visible = ClientOnScreen(dialog);
+        for (HWND holder = dialog; ::GetWindowLongA(holder, GWL_STYLE) & WS_CHILD;)
+        {
+            holder = ::GetParent(holder);
+            if (holder == nullptr)
+                break;
+            const RECT area = ClientOnScreen(holder);
+            ::IntersectRect(&visible, &visible, &area);
+        }
         RECT rect = {};
         ::GetWindowRect(control, &rect);
-        ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
-        if (rect.left < 0 || rect.top < 0 || rect.right > inside.right || rect.bottom > inside.bottom)
+        if (rect.left < visible.left || rect.top < visible.top || rect.right > visible.right ||
+            rect.bottom > visible.bottom)
         {
             std::ostringstream line;
             line << "\"" << TextOf(dialog) << "\" control " << ::GetDlgCtrlID(control) << " \"" << text
-                 << "\" lies outside its dialog: " << rect.left << "," << rect.top << "-" << rect.right << ","
-                 << rect.bottom << " in " << inside.right << "x" << inside.bottom;
+                 << "\" lies outside what its window shows: " << rect.left << "," << rect.top << "-" << rect.right
+                 << "," << rect.bottom << " in " << visible.left << "," << visible.top << "-" << visible.right << ","
+                 << visible.bottom;
             cut.push_back(line.str());
         }
+    }
+
+    static RECT ClientOnScreen(HWND window)
+    {
+        RECT rect = {};
+        ::GetClientRect(window, &rect);
+        ::MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+        return rect;
     }
 
     // A text inside a group box keeps clear of its frame: the etched line would run

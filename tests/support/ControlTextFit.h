@@ -1,7 +1,7 @@
 // Whether the texts of a window's controls fit them: each text measured in its control's
 // own font against the room the control gives it (a check box less its box, a combo box's
-// selection field, a wrapping static's lines against its height), and each control inside
-// the client area of the window that holds it.
+// selection field, a wrapping static's lines against its height), each control inside what
+// the windows that hold it show, and each text clear of the group box frame around it.
 #pragma once
 #include <windows.h>
 
