@@ -9,6 +9,7 @@
 #include "res/pyraxis_wizards_resource.h"
 #include "wizards/framework/CPropertySheetDipSwitch.h"
 #include "tests/corandel_ui/SetupDialogUi.h"
+#include "tests/support/ControlTextFit.h"
 #include "tests/support/HelpTopics.h"
 #include "tests/support/RegisterDevice.h"
 #include "tests/support/FileText.h"
@@ -93,6 +94,7 @@ TEST_F(CorandelDuoUi, NewSetpointsThroughTheThreePagesWithTheirChecks)
         EXPECT_FALSE(IsWizardButtonEnabled(sheet, ID_WIZBACK));
         EXPECT_TRUE(IsWizardButtonEnabled(sheet, ID_WIZNEXT));
         EXPECT_TRUE(SaveScreenshot(sheet, "corandel_duo_wizard_battery1"));
+        EXPECT_EQ(std::vector<std::string>(), CutTexts(sheet));
         Toggle(page, IDC_CRDUO_DISABLE_FLOAT_OFF);
         EXPECT_EQ("", ItemText(page, IDC_CRDUO_TIME_FLOAT_OFF));
         EXPECT_FALSE(IsItemEnabled(page, IDC_CRDUO_TIME_FLOAT_OFF));
@@ -104,6 +106,7 @@ TEST_F(CorandelDuoUi, NewSetpointsThroughTheThreePagesWithTheirChecks)
                     EXPECT_EQ("14.10", ItemText(page, IDC_CRDUO_ABSORPTION_OFF));
                     EXPECT_TRUE(IsWizardButtonEnabled(sheet, ID_WIZBACK));
                     EXPECT_TRUE(SaveScreenshot(sheet, "corandel_duo_wizard_battery2"));
+                    EXPECT_EQ(std::vector<std::string>(), CutTexts(sheet));
                     ::SendMessageA(::GetDlgItem(sheet, IDHELP), BM_CLICK, 0, 0);
                     PressWizardButton(sheet, PSBTN_BACK);
                 });
@@ -136,6 +139,7 @@ TEST_F(CorandelDuoUi, NewSetpointsThroughTheThreePagesWithTheirChecks)
         EXPECT_EQ("1", ItemText(page, IDC_CRDUO_SKELDER));
         EXPECT_TRUE(IsWizardButtonEnabled(sheet, ID_WIZFINISH));
         EXPECT_TRUE(SaveScreenshot(sheet, "corandel_duo_wizard_common"));
+        EXPECT_EQ(std::vector<std::string>(), CutTexts(sheet));
         ::SendMessageA(::GetDlgItem(sheet, IDHELP), BM_CLICK, 0, 0);
         Type(page, IDC_CRDUO_PRIORITY1_OFF, "30");
         EXPECT_EQ("70", ItemText(page, IDC_CRDUO_PRIORITY2_OFF));

@@ -6,6 +6,7 @@
 #include "res/pyraxis_corandel_resource.h"
 #include "res/pyraxis_wizards_resource.h"
 #include "tests/corandel_ui/SetupDialogUi.h"
+#include "tests/support/ControlTextFit.h"
 #include "tests/support/HelpTopics.h"
 #include "tests/support/RegisterDevice.h"
 #include "tests/support/TestPaths.h"
@@ -92,6 +93,7 @@ TEST_F(CorandelMpptUi, NewSettingsThroughTheSixPagesAndTheLightingDials)
         EXPECT_FALSE(IsChecked(page, IDC_MPPT_DISABLE_FLOAT));
         EXPECT_FALSE(IsWizardButtonEnabled(sheet, ID_WIZBACK));
         EXPECT_TRUE(SaveScreenshot(sheet, "corandel_mppt_wizard_charge1"));
+        EXPECT_EQ(std::vector<std::string>(), CutTexts(sheet));
         ::SendMessageA(sheet, WM_APP_HELP_REQUEST, 0, 0);
         Type(page, IDC_MPPT_ABSORPTION, "14.x");
         PressWizardButton(sheet, PSBTN_NEXT);
@@ -215,6 +217,7 @@ TEST_F(CorandelMpptUi, NewSettingsThroughTheSixPagesAndTheLightingDials)
         EXPECT_EQ("turn lights off", ItemText(page, IDC_MPPT_LIGHT_T2_ACTION));
         EXPECT_EQ("53.0", ItemText(page, IDC_MPPT_LIGHT_SUNRISE));
         EXPECT_TRUE(SaveScreenshot(sheet, "corandel_mppt_wizard_lighting"));
+        EXPECT_EQ(std::vector<std::string>(), CutTexts(sheet));
 
         // Without a check a timer past the day is stored as typed and the dials follow it:
         // 25 h before sunrise is 3:50 (57.5 degrees).
@@ -286,6 +289,7 @@ TEST_F(CorandelMpptUi, NewSettingsThroughTheSixPagesAndTheLightingDials)
         // 100 % is one count past the register: it is kept as the highest count.
         Type(page, IDC_MPPT_LIGHT_SUNRISE, "100");
         EXPECT_TRUE(SaveScreenshot(sheet, "corandel_mppt_wizard_lighting_channel2"));
+        EXPECT_EQ(std::vector<std::string>(), CutTexts(sheet));
         PressWizardButton(sheet, PSBTN_NEXT);
     });
     script.Step("misc", PageShows(IDC_MPPT_LED_RISING_Y_G), [&] {
@@ -293,6 +297,7 @@ TEST_F(CorandelMpptUi, NewSettingsThroughTheSixPagesAndTheLightingDials)
         EXPECT_EQ("13.00", ItemText(page, IDC_MPPT_LED_RISING_Y_G));
         EXPECT_TRUE(IsWizardButtonEnabled(sheet, ID_WIZFINISH));
         EXPECT_TRUE(SaveScreenshot(sheet, "corandel_mppt_wizard_misc"));
+        EXPECT_EQ(std::vector<std::string>(), CutTexts(sheet));
         ::SendMessageA(sheet, WM_APP_HELP_REQUEST, 0, 0);
         Type(page, IDC_MPPT_MODBUS, "248");
         PressWizardButton(sheet, PSBTN_FINISH);

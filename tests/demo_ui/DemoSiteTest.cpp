@@ -3,7 +3,8 @@
 // State display shows values that change; a Logger records rows that a Historical Graph
 // plots, and a device's downloaded log is plotted too; each setup wizard, opened from its
 // device as the popup opens it, reads the device, and a changed setpoint programmed into
-// it is what the device then holds; a later connect adds only the new days to the log.
+// it is what the device then holds, every page with its texts whole; a later connect adds
+// only the new days to the log.
 // Screenshots of each step go to build/screenshots (demo_*).
 #include <gtest/gtest.h>
 
@@ -33,6 +34,7 @@
 #include "shell/ProgramFolders.h"
 #include "shell/ShellCommands.h"
 #include "tests/demo_ui/DemoSite.h"
+#include "tests/support/ControlTextFit.h"
 #include "tests/support/DialogUser.h"
 #include "tests/support/FileText.h"
 #include "tests/support/MessageBoxRecorder.h"
@@ -173,8 +175,13 @@ std::function<bool()> WalkedToFinish(HWND& sheet, PageAction onPage = PageAction
         HWND page = CurrentPage(sheet);
         if (page == nullptr)
             return false;
-        if (walk->visited.insert(page).second && onPage)
-            onPage(sheet, PageTemplate(sheet), page);
+        if (walk->visited.insert(page).second) {
+            // Every page shows its texts whole, with the site's own values in them.
+            for (const std::string& cut : CutTexts(sheet))
+                ADD_FAILURE() << "page " << PageTemplate(sheet) << ": " << cut;
+            if (onPage)
+                onPage(sheet, PageTemplate(sheet), page);
+        }
         if (IsWizardButtonEnabled(sheet, ID_WIZFINISH) && !IsWizardButtonEnabled(sheet, ID_WIZNEXT))
             return true;
         if (IsWizardButtonEnabled(sheet, ID_WIZNEXT) && ::GetTickCount() - walk->lastPress > 300) {

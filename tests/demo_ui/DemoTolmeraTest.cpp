@@ -4,6 +4,7 @@
 // the end of the update. Screenshots of each step go to build/screenshots (demo_tolmera_*).
 #include <gtest/gtest.h>
 
+#include "tests/support/ListedPort.h"
 #include "tests/support/PeerHost.h"
 #include "tests/support/Polling.h"
 #include "tests/support/ProgramRun.h"
@@ -24,39 +25,6 @@ namespace
 {
 const int kRecords = 200;
 const char* const kSuccess = "Step 5 - Varnix Updated Successfully";
-
-// The port entered as a serial port device, as tools/demo enters it, so that the port page
-// lists it; removed again at the end.
-class ListedPort
-{
-public:
-    explicit ListedPort(int com) : m_key("SYSTEM\\CurrentControlSet\\Enum\\DEMO\\SITE\\COM" + std::to_string(com))
-    {
-        const std::string name = "COM" + std::to_string(com);
-        const std::string friendly = "Demo site (" + name + ")";
-        const std::string ports = "{4D36E978-E325-11CE-BFC1-08002BE10318}";
-        m_made = Set(m_key, "ClassGUID", ports) && Set(m_key, "FriendlyName", friendly) &&
-                 Set(m_key + "\\Device Parameters", "PortName", name);
-    }
-    ~ListedPort() { ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Enum\\DEMO"); }
-    bool Made() const { return m_made; }
-
-private:
-    static bool Set(const std::string& key, const char* name, const std::string& text)
-    {
-        HKEY handle = nullptr;
-        if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle, nullptr) !=
-            ERROR_SUCCESS)
-            return false;
-        const bool set = ::RegSetValueExA(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                                          static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
-        ::RegCloseKey(handle);
-        return set;
-    }
-
-    std::string m_key;
-    bool m_made = false;
-};
 
 std::vector<std::string> JournalEvents(const std::string& path, const std::string& event)
 {

@@ -8,9 +8,12 @@
 #include "loader/ProgrammingThread.h"
 #include "res/tolmera_resource.h"
 #include "tests/loader_ui/FirmwareFiles.h"
+#include "tests/support/ControlTextFit.h"
+#include "tests/support/ListedPort.h"
 #include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/PeerHost.h"
 #include "tests/support/Screenshot.h"
+#include "tests/support/SheetScript.h"
 #include "tests/support/TestPaths.h"
 
 #include <algorithm>
@@ -233,6 +236,9 @@ TEST_F(LoaderProgram, FileOnlyCommandLineWalksAllFivePagesAndCancelsWhileSearchi
     ASSERT_TRUE(peers.Connected()) << peers.Error();
     const testing_support::SerialPair pair = peers.OpenSerialPair();
     ASSERT_NE(pair.id, 0);
+    // Listed with a friendly name, as the demo site's port is.
+    testing_support::ListedPort listed(pair.com);
+    ASSERT_TRUE(listed.Made());
     const std::string path = WriteQvz("wizard_controller.qvz", QvzContent());
     ASSERT_FALSE(path.empty());
     MessageBoxRecorder::Instance().QueueAnswer(IDNO);
@@ -290,6 +296,11 @@ TEST_F(LoaderProgram, FileOnlyCommandLineWalksAllFivePagesAndCancelsWhileSearchi
             ::SendMessageA(list, LB_SETITEMDATA, item, pair.com);
         }
         ::SendMessageA(list, LB_SETCURSEL, item, 0);
+        const std::vector<std::string> ports = testing_support::ListBoxLines(list);
+        if (std::find(ports.begin(), ports.end(), listed.FriendlyName()) == ports.end())
+            user.Fail("the listed port is not in the list");
+        for (const std::string& cut : testing_support::CutTexts(user.sheet))
+            user.Fail("port page: " + cut);
         user.Photograph("tolmera_step2_port");
         user.Press(PSBTN_NEXT);
 

@@ -13,6 +13,7 @@
 #include "shell/HelpCommands.h"
 #include "shell/ProgramFolders.h"
 #include "shell/SummaryPrinting.h"
+#include "tests/support/ControlTextFit.h"
 #include "tests/support/HelpTopics.h"
 #include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/PendingMessages.h"
@@ -76,9 +77,13 @@ protected:
             },
             "page " + std::to_string(dialogId));
     }
+    // The page's picture; its texts, with what the page put in, fit their controls.
     void Shot(CPropertySheet& sheet, const std::string& name)
     {
-        script.Do([&sheet, name] { EXPECT_NE("", Screenshot::OfWindow(sheet.GetSafeHwnd()).Save(name)); });
+        script.Do([&sheet, name] {
+            EXPECT_NE("", Screenshot::OfWindow(sheet.GetSafeHwnd()).Save(name));
+            EXPECT_EQ(std::vector<std::string>(), CutTexts(sheet.GetSafeHwnd())) << name;
+        });
     }
 
     RelayCandidateList_t candidates;
@@ -637,6 +642,7 @@ TEST_F(RelayUi, SetupDialogReadsAndProgramsAModuleAndPrints)
                    "the module read");
     script.Do([&] {
         EXPECT_EQ("Reading ostrel configuration.", WindowText(::GetDlgItem(sheetPage(readSheet), IDC_RELAY_PROGRESS_TITLE)));
+        EXPECT_FALSE(ControlVisible(sheetPage(readSheet), IDC_RELAY_PROGRESS_DONE));
         EXPECT_NE("", Screenshot::OfWindow(readSheet).Save("relay_read_progress"));
         ::SendMessageA(readSheet, PSM_PRESSBUTTON, PSBTN_FINISH, 0);
     });
@@ -653,6 +659,7 @@ TEST_F(RelayUi, SetupDialogReadsAndProgramsAModuleAndPrints)
     script.Do([&] {
         EXPECT_EQ("The ostrel is being programmed.",
                   WindowText(::GetDlgItem(sheetPage(readSheet), IDC_RELAY_PROGRESS_TITLE)));
+        EXPECT_TRUE(ControlVisible(sheetPage(readSheet), IDC_RELAY_PROGRESS_DONE));
         ::SendMessageA(readSheet, PSM_PRESSBUTTON, PSBTN_FINISH, 0);
     });
     script.WaitFor([&] { return !::IsWindow(readSheet) || !::IsWindowVisible(readSheet); }, "the program sheet closed");

@@ -4,12 +4,14 @@
 
 #include "framework/CPropertySheet.h"
 #include "res/pyraxis_varnix_resource.h"
+#include "tests/support/ControlTextFit.h"
 #include "tests/support/RunFixtures.h"
 #include "tests/support/WindowTest.h"
 #include "tests/varnix_ui/SheetPlayer.h"
 #include "wizards/varnix/CDialogMpptSetup.h"
 #include "wizards/varnix/MpptSettingTable.h"
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -34,12 +36,19 @@ TEST_F(MpptWizard, SolarModeSkipsTheWindPageBothWays)
 {
     CVarnixMpptSettings settings;
     bool backOnFirstPage = true;
+    std::set<std::string> cut;   // a page stays in the sheet once shown
+    // Each page's texts fit it as the sheet shows it, with the values it was given.
+    auto checkTexts = [&](SheetPlayer& sheet) {
+        for (const std::string& line : testing_support::CutTexts(sheet.Window()))
+            cut.insert(line);
+    };
     SheetPlayer player(varnix_ui::kWizardSheet, [&](SheetPlayer& sheet) {
         sheet.Note(PageLine(sheet.PageId()));
         backOnFirstPage = !sheet.WaitWizardButton(ID_WIZBACK, false);
         for (int step = 0; step < 5; ++step)
         {
             sheet.Screenshot("mppt_wizard_page_" + std::to_string(sheet.PageId()));
+            checkTexts(sheet);
             sheet.Next();
         }
         sheet.Back();
@@ -47,6 +56,7 @@ TEST_F(MpptWizard, SolarModeSkipsTheWindPageBothWays)
         for (int step = 0; step < 7; ++step)
         {
             sheet.Screenshot("mppt_wizard_page" + std::to_string(step) + "_" + std::to_string(sheet.PageId()));
+            checkTexts(sheet);
             sheet.Next();
         }
         sheet.WaitWizardButton(ID_WIZFINISH, true);
@@ -54,6 +64,7 @@ TEST_F(MpptWizard, SolarModeSkipsTheWindPageBothWays)
     });
     EXPECT_TRUE(RunVarnixMpptWizard(nullptr, settings));
     EXPECT_TRUE(player.Finished());
+    EXPECT_EQ(std::set<std::string>(), cut);
     EXPECT_FALSE(backOnFirstPage);
     EXPECT_EQ((std::vector<std::string>{PageLine(IDD_VXMPPT_MODE), PageLine(IDD_VXMPPT_CHARGE1),
                                         PageLine(IDD_VXMPPT_CHARGE2), PageLine(IDD_VXMPPT_CHARGE3),

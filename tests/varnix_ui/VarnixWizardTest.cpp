@@ -5,6 +5,7 @@
 
 #include "framework/CPropertySheet.h"
 #include "res/pyraxis_varnix_resource.h"
+#include "tests/support/ControlTextFit.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/WindowTest.h"
 #include "tests/varnix_ui/SheetPlayer.h"
@@ -12,6 +13,7 @@
 #include "wizards/varnix/VarnixLightingGraphic.h"
 #include "wizards/varnix/VarnixWizardModePages.h"
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -49,6 +51,7 @@ TEST_F(VarnixWizard, EachModeHasItsPagesBothWays)
         SCOPED_TRACE("mode " + std::to_string(flow.mode));
         CVarnixSettings settings;
         bool backOnMode = true, finishOnComm = false;
+        std::set<std::string> cut;   // a page stays in the sheet once shown
         SheetPlayer player(varnix_ui::kWizardSheet, [&](SheetPlayer& sheet) {
             backOnMode = !sheet.WaitWizardButton(ID_WIZBACK, false);
             sheet.Click(flow.radio);
@@ -56,6 +59,9 @@ TEST_F(VarnixWizard, EachModeHasItsPagesBothWays)
             {
                 sheet.Next();
                 sheet.Screenshot("varnix_wizard_page_" + std::to_string(sheet.PageId()));
+                // Each page's texts fit it as the sheet shows it, with the values it was given.
+                for (const std::string& line : testing_support::CutTexts(sheet.Window()))
+                    cut.insert(line);
             }
             finishOnComm = sheet.WaitWizardButton(ID_WIZFINISH, true);
             for (size_t step = 0; step < flow.pages.size(); ++step)
@@ -67,6 +73,7 @@ TEST_F(VarnixWizard, EachModeHasItsPagesBothWays)
         });
         EXPECT_TRUE(RunVarnixWizard(nullptr, settings));
         EXPECT_TRUE(player.Finished());
+        EXPECT_EQ(std::set<std::string>(), cut);
         EXPECT_FALSE(backOnMode);
         EXPECT_TRUE(finishOnComm);
         std::vector<std::string> expected;

@@ -236,7 +236,8 @@ TEST_F(WizardSheetUi, ProgressPageShowsARunToItsEndAndHelpAddsNoLine)
         EXPECT_EQ(100, ::SendMessageA(::GetDlgItem(page, IDC_WIZARD_PROGRESS_BAR), PBM_GETPOS, 0, 0));
         EXPECT_FALSE(ControlEnabled(sheet.GetSafeHwnd(), IDCANCEL));
         EXPECT_TRUE(ControlEnabled(sheet.GetSafeHwnd(), ID_WIZFINISH));
-        EXPECT_TRUE(ControlVisible(page, IDC_WIZARD_PROGRESS_DONE));
+        // A read wrote nothing: "...successfully programmed." is not said.
+        EXPECT_FALSE(ControlVisible(page, IDC_WIZARD_PROGRESS_DONE));
         EXPECT_EQ("Finish", WindowText(::GetDlgItem(sheet.GetSafeHwnd(), ID_WIZFINISH)));
         EXPECT_NE("", Screenshot::OfWindow(sheet.GetSafeHwnd()).Save("wizard_sheet_progress_done"));
 
@@ -264,6 +265,57 @@ TEST_F(WizardSheetUi, ProgressPageShowsARunToItsEndAndHelpAddsNoLine)
     EXPECT_EQ("42", context->variables[2]->ToString());
 }
 
+// A program sheet of the newer pages: the connection page and the progress page.
+struct ProgramSheet
+{
+    explicit ProgramSheet(const CWizardProgrammingContextPtr& context)
+        : connection(context, IDD_WIZARD_PROGRAM_CONNECTION), progress(context), sheet("Program Test", nullptr, 0)
+    {
+        sheet.AddPage(&connection);
+        sheet.AddPage(&progress);
+        sheet.SetWizardMode();
+    }
+    std::vector<std::string> Lines() const
+    {
+        return ListBoxLines(::GetDlgItem(progress.GetSafeHwnd(), IDC_WIZARD_PROGRESS_LIST));
+    }
+
+    CPropPageWizardProgram1 connection;
+    CPropPageWizardProgram2 progress;
+    CPropertySheetDipSwitch sheet;
+};
+
+TEST_F(WizardSheetUi, TheSuccessTextStandsOnlyAfterAProgrammingRunEndedWell)
+{
+    // Every write takes two seconds, so that the run can be seen while it goes.
+    StartDevice(R"({"units": {"1": {"holding": {"0xE000": [0, 0]}, "input": "holding", "faults": [
+        {"kind": "delay", "function": 6, "seconds": 2.0}]}}})");
+    CWizardProgrammingContextPtr context = TcpContext(false);
+    ProgramSheet program(context);
+    CPropPageWizardProgram2& progress = program.progress;
+    CPropertySheetDipSwitch& sheet = program.sheet;
+    auto lines = [&] { return program.Lines(); };
+    auto doneShown = [&] { return ControlVisible(progress.GetSafeHwnd(), IDC_WIZARD_PROGRESS_DONE); };
+    const std::string going = "Programming Quorvant device.  Please wait.";
+    const std::string ended = "Quorvant device programming completed successfully.";
+
+    script.Do([&] { sheet.PressButton(PSBTN_NEXT); });
+    script.WaitFor([&] { return progress.GetSafeHwnd() != nullptr && Contains(lines(), going); }, "the run going");
+    script.Do([&] {
+        EXPECT_FALSE(Contains(lines(), ended)) << "a write takes two seconds: the run is still going";
+        EXPECT_FALSE(doneShown());
+    });
+    script.WaitFor([&] { return Contains(lines(), ended); }, "the run ended");
+    script.Do([&] {
+        EXPECT_TRUE(doneShown());
+        EXPECT_NE("", Screenshot::OfWindow(sheet.GetSafeHwnd()).Save("wizard_sheet_programmed"));
+    });
+    script.Do([&] { sheet.PressButton(PSBTN_FINISH); });
+    EXPECT_EQ(ID_WIZFINISH, script.Run(sheet));
+    EXPECT_TRUE(script.AllDone()) << script.Stuck();
+    EXPECT_TRUE(BoxTexts().empty());
+}
+
 TEST_F(WizardSheetUi, FailuresShowTheirLinesAndBoxAndBackStopsARun)
 {
     // Writes are refused with exception 1 (read-only over Ethernet); reads of 0xE001 take
@@ -273,13 +325,11 @@ TEST_F(WizardSheetUi, FailuresShowTheirLinesAndBoxAndBackStopsARun)
         {"kind": "delay", "function": 4, "seconds": 3.0}]}}})");
     CWizardProgrammingContextPtr context = TcpContext(false);
     context->deviceText = "Varnix MPPT";
-    CPropPageWizardProgram1 connection(context, IDD_WIZARD_PROGRAM_CONNECTION);
-    CPropPageWizardProgram2 progress(context);
-    CPropertySheetDipSwitch sheet("Program Test", nullptr, 0);
-    sheet.AddPage(&connection);
-    sheet.AddPage(&progress);
-    sheet.SetWizardMode();
-    auto lines = [&] { return ListBoxLines(::GetDlgItem(progress.GetSafeHwnd(), IDC_WIZARD_PROGRESS_LIST)); };
+    ProgramSheet program(context);
+    CPropPageWizardProgram1& connection = program.connection;
+    CPropPageWizardProgram2& progress = program.progress;
+    CPropertySheetDipSwitch& sheet = program.sheet;
+    auto lines = [&] { return program.Lines(); };
 
     script.Do([&] { sheet.PressButton(PSBTN_NEXT); });
     script.WaitFor([&] { return progress.GetSafeHwnd() != nullptr && lines().size() >= 5; }, "the refused write");
@@ -409,6 +459,7 @@ TEST_F(WizardSheetUi, OlderWizardPagesBuildTheRegisterListAndReadIntoTheSettings
     script.Do([&] {
         EXPECT_EQ("Reading Corandel Duo configuration.",
                   WindowText(::GetDlgItem(progress.GetSafeHwnd(), IDC_WIZARD_PROGRESS_TITLE)));
+        EXPECT_FALSE(ControlVisible(progress.GetSafeHwnd(), IDC_WIZARD_PROGRESS_DONE));
         EXPECT_FALSE(ControlEnabled(sheet.GetSafeHwnd(), IDCANCEL));
         EXPECT_NE("", Screenshot::OfWindow(sheet.GetSafeHwnd()).Save("wizard_sheet_older_progress_done"));
         sheet.PressButton(PSBTN_FINISH);

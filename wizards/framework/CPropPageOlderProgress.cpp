@@ -97,7 +97,7 @@ LRESULT CPropPageOlderProgress::OnProgDone(WPARAM, LPARAM)
     // The thread has posted its last message: its copy of the context is final.
     if (m_context->isRead && m_thread)
         OnReadSucceeded(*m_thread);
-    ShowDoneText();
+    ShowDoneText(m_context->isRead);
     ReportRunCompleted(GetSheet(), m_list, m_progress, m_page.successName, m_context->isRead,
                        m_page.disableCancelOnDone);
     return 0;

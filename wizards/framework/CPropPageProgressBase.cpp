@@ -33,19 +33,30 @@ void CPropPageProgressBase::DoDataExchange(CDataExchange* pDX)
     DDX_Control(pDX, m_barId, m_progress);
 }
 
+BOOL CPropPageProgressBase::OnInitDialog()
+{
+    const BOOL result = CPropertyPage::OnInitDialog();
+    ShowDoneTextWindow(false);
+    return result;
+}
+
 void CPropPageProgressBase::ResetForRun()
 {
     m_list.ResetContent();
     m_progress.SetPos(0);
     // "...successfully programmed." must not stand above a run that is going on or failed.
-    if (CWnd* done = GetDlgItem(m_doneTextId))
-        done->ShowWindow(SW_HIDE);
+    ShowDoneTextWindow(false);
 }
 
-void CPropPageProgressBase::ShowDoneText()
+void CPropPageProgressBase::ShowDoneText(bool wasRead)
+{
+    ShowDoneTextWindow(!wasRead);
+}
+
+void CPropPageProgressBase::ShowDoneTextWindow(bool show)
 {
     if (CWnd* done = GetDlgItem(m_doneTextId))
-        done->ShowWindow(SW_SHOW);
+        done->ShowWindow(show ? SW_SHOW : SW_HIDE);
 }
 
 LRESULT CPropPageProgressBase::OnWizardBack()

@@ -11,7 +11,7 @@ class CPropPageProgressBase : public CPropertyPage
 {
     DECLARE_DYNAMIC(CPropPageProgressBase)
 public:
-    // doneTextId: the static that tells of success, shown only once a run succeeded.
+    // doneTextId: the static that tells of success, shown only once a programming run succeeded.
     CPropPageProgressBase(UINT dialogId, UINT listId, UINT barId, UINT doneTextId);
     ~CPropPageProgressBase() override;
 
@@ -23,9 +23,11 @@ protected:
     virtual CProgrammingThreadBase* CurrentThread() = 0;
 
     void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
     // A new run: the list emptied, the bar at 0 and the success text hidden.
     void ResetForRun();
-    void ShowDoneText();
+    // A run ended well: the success text tells of programming, so a read leaves it hidden.
+    void ShowDoneText(bool wasRead);
     afx_msg LRESULT OnProgText(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnProgProgress(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnProgTick(WPARAM wParam, LPARAM lParam);
@@ -36,6 +38,8 @@ protected:
     CProgressCtrl m_progress;
 
 private:
+    void ShowDoneTextWindow(bool show);
+
     UINT m_dialogId;
     UINT m_listId;
     UINT m_barId;

@@ -105,7 +105,7 @@ LRESULT CPropPageWizardProgram2::OnProgFailed(WPARAM wParam, LPARAM)
 
 LRESULT CPropPageWizardProgram2::OnProgDone(WPARAM, LPARAM)
 {
-    ShowDoneText();
+    ShowDoneText(m_context->isRead);
     ReportRunCompleted(GetSheet(), m_list, m_progress, m_context->deviceText.c_str(), m_context->isRead, true);
     return 0;
 }
