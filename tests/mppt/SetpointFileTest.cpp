@@ -336,7 +336,7 @@ void RefusesValuesTheRegistersOrLimitsCannotHold()
         read.GetVariable(c.id)->SetFromRegisterImage(image.data());
         std::string refused = "unchanged";
         EXPECT_EQ(c.message, ErrorText([&] { read.SaveXml(refused); })) << c.id << " " << c.value;
-        EXPECT_EQ("unchanged", refused);
+        EXPECT_TRUE(refused == "unchanged") << "a file was written";
     }
 
     const struct { int id; size_t reg; const char* value; const char* shown; } valid[] = {
