@@ -67,11 +67,12 @@ void CModbusVariableScaled::SetFromDouble(double value)
 
 void CModbusVariableScaled::CheckLimits() const
 {
-    // The words SetFromDouble stores for min and max bound the ones it can store; a
-    // negative scale turns them round.
+    // The counts SetFromDouble stores for min and max bound the ones it can store; a
+    // negative scale turns them round, and a range below zero keeps its counts as
+    // 16-bit two's complement words.
     const long long fromMin = std::llround(m_min / m_scale);
     const long long fromMax = std::llround(m_max / m_scale);
-    const long long word = FirstWord();
+    const long long word = std::min(fromMin, fromMax) < 0 ? static_cast<short>(FirstWord()) : FirstWord();
     if (word < std::min(fromMin, fromMax))
         m_scale > 0 ? RaiseTooLow() : RaiseTooHigh();
     if (word > std::max(fromMin, fromMax))

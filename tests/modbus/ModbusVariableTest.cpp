@@ -409,6 +409,16 @@ TEST(ModbusVariableImage, OneByteRegistersTakeTheirLowByteAndOddValuesAreNamed)
         compensation.SetFromRegisterImage(image.data());
         EXPECT_EQ(c.second, checked(compensation)) << c.first;
     }
+    // A range below zero: its counts are two's complement words.
+    CModbusVariableScaled signedTrim(10, "Offset", "", "V", false, -5.0, 5.0, -1.5, 1, 1.0);
+    EXPECT_EQ("", checked(signedTrim));
+    for (const auto& c : std::vector<std::pair<WORD, std::string>>{
+             {0xFFFB, ""}, {5, ""}, {0xFFFA, "Offset is too low (must be at least -5.0)"},
+             {6, "Offset is too high (must be no more than 5.0)"}}) {
+        image[10] = c.first;
+        signedTrim.SetFromRegisterImage(image.data());
+        EXPECT_EQ(c.second, checked(signedTrim)) << c.first;
+    }
     CModbusVariableScaled offsetVolts(9, "Trim", "", "V", false, 1.0, 2.0, 1.5, 1, 0.1);
     image[9] = 9;
     offsetVolts.SetFromRegisterImage(image.data());
