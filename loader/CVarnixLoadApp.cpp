@@ -47,6 +47,9 @@ BOOL CVarnixLoadApp::InitInstance()
     case LoaderCommandLine::InvalidAddress:
         AfxMessageBox("Error: invalid Modbus address (must be a number above zero)", MB_OK | MB_ICONERROR);
         return FALSE;
+    case LoaderCommandLine::AddressOutOfRange:
+        AfxMessageBox(ProgrammingSettings::AddressRangeMessage(), MB_OK | MB_ICONERROR);
+        return FALSE;
     case LoaderCommandLine::InvalidCount:
         AfxMessageBox("Error: invalid number of response bytes (must be a number above zero)",
                       MB_OK | MB_ICONERROR);

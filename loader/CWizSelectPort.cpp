@@ -9,13 +9,6 @@
 #include <cstdlib>
 #include <vector>
 
-namespace {
-
-const int kLowestAddress = 1;
-const int kHighestAddress = 247;
-
-} // namespace
-
 CWizSelectPort::CWizSelectPort(ProgrammingSettings* settings)
     : CPropertyPage(IDD_WIZ_SELECT_PORT), m_settings(settings)
 {
@@ -124,11 +117,8 @@ LRESULT CWizSelectPort::OnWizardNext()
         CString addressText;
         GetDlgItemText(IDC_PORT_ADDRESS, addressText);
         const int address = atoi(addressText);
-        if (address < kLowestAddress || address > kHighestAddress) {
-            CString text;
-            text.Format("Error: Modbus control address must be a number between %i and %i, inclusive.",
-                        kLowestAddress, kHighestAddress);
-            AfxMessageBox(text, MB_OK | MB_ICONERROR);
+        if (!ProgrammingSettings::IsControllerAddress(address)) {
+            AfxMessageBox(ProgrammingSettings::AddressRangeMessage(), MB_OK | MB_ICONERROR);
             return -1;
         }
         m_settings->passThroughAddress = address;

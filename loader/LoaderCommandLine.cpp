@@ -68,11 +68,15 @@ LoaderCommandLine::Outcome LoaderCommandLine::Parse(const std::vector<CString>& 
             continue;
         }
         if (IsSwitchLead(lead) && letter == 'a') {
-            const int address = atoi(argument.Mid(2));
+            // Read wide so that no number wraps round into range; the request carries one
+            // byte, and -a256 would otherwise reach the broadcast address 0.
+            const long long address = strtoll(argument.Mid(2), nullptr, 10);
             // The box promises a number above zero: a negative one is refused as well.
             if (address <= 0)
                 return InvalidAddress;
-            settings.passThroughAddress = address;
+            if (address > ProgrammingSettings::HighestControllerAddress)
+                return AddressOutOfRange;
+            settings.passThroughAddress = static_cast<int>(address);
             continue;
         }
         if (strncmp(argument, kAttentionSwitch, sizeof kAttentionSwitch - 1) == 0) {

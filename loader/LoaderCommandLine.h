@@ -15,6 +15,7 @@ public:
         Proceed,            // run the wizard
         ShowUsage,          // -h or --help
         InvalidAddress,     // -a without a number above zero
+        AddressOutOfRange,  // -a with a number no controller answers at (above 247)
         InvalidCount,       // --num-attention-resp= without a whole number above zero
         UnknownArgument     // m_unknownArgument holds it; the usage follows its box
     };

@@ -16,3 +16,11 @@ CString ProgrammingSettings::GetProductName(int productId)
     default: return "device";
     }
 }
+
+CString ProgrammingSettings::AddressRangeMessage()
+{
+    CString text;
+    text.Format("Error: Modbus control address must be a number between %i and %i, inclusive.",
+                LowestControllerAddress, HighestControllerAddress);
+    return text;
+}

@@ -18,6 +18,16 @@ public:
     CString GetProductName() const { return GetProductName(productId); }
     bool IsMeter() const { return IsMeter(productId); }
 
+    // A controller answers at 1..247: 0 is the broadcast address, the rest are reserved.
+    static const int LowestControllerAddress = 1;
+    static const int HighestControllerAddress = 247;
+    static bool IsControllerAddress(int address)
+    {
+        return address >= LowestControllerAddress && address <= HighestControllerAddress;
+    }
+    // The box for an address outside that range, from the port page or the command line.
+    static CString AddressRangeMessage();
+
     CString programVersion;             // "major.minor.build" of the program
     CString firmwarePath;
     int comPort = 1;                    // "COM%i"

@@ -62,6 +62,7 @@ void CModbusVariable::WriteXml(TiXmlElement* parent) const
 
 void CModbusVariable::ReadXml(TiXmlElement* parent)
 {
+    const std::deque<ModbusRegister_t> before = m_registers;
     for (TiXmlElement* element = parent->FirstChildElement("value"); element;
          element = element->NextSiblingElement("value"))
     {
@@ -94,6 +95,20 @@ void CModbusVariable::ReadXml(TiXmlElement* parent)
             RaiseRangeError("value does not fit its register");
         target->value = static_cast<uint16_t>(number);
     }
+    // A value outside the limits leaves the variable as it was.
+    try
+    {
+        CheckLimits();
+    }
+    catch (const std::range_error&)
+    {
+        m_registers = before;
+        throw;
+    }
+}
+
+void CModbusVariable::CheckLimits() const
+{
 }
 
 bool CModbusVariable::HoldsFileValue(unsigned long long number) const

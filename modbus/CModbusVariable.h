@@ -38,11 +38,16 @@ public:
     virtual double AsDouble() const;
     // One "value" element per register: attribute "addr", text the word in decimal.
     virtual void WriteXml(TiXmlElement* parent) const;
-    // Takes those elements back; a value its register cannot hold is refused like a bad one.
+    // Takes those elements back; a value its register cannot hold, or one outside the
+    // setting's limits, is refused like a bad one.
     virtual void ReadXml(TiXmlElement* parent);
     // image holds 65,536 words indexed by register address.
     virtual void SetFromRegisterImage(const WORD* image);
     virtual boost::shared_ptr<CModbusVariable> Clone() const = 0;
+    // Throws std::range_error ("<name> <message>", the message FromString gives for that
+    // value) when the value held lies outside the setting's limits, as a read of an odd
+    // controller can leave it; kinds without limits take any value.
+    virtual void CheckLimits() const;
 
     std::deque<ModbusRegister_t> GetRegisters() const { return m_registers; }
     bool AllRegistersZero() const;

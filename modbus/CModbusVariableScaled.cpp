@@ -2,6 +2,7 @@
 
 #include <boost/make_shared.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -57,12 +58,35 @@ double CModbusVariableScaled::AsDouble() const
 void CModbusVariableScaled::SetFromDouble(double value)
 {
     if (value < m_min)
-        RaiseRangeError("is too low (must be at least " + FormatFixed(m_min, m_precision) + ")");
+        RaiseTooLow();
     if (value > m_max)
-        RaiseRangeError("is too high (must be no more than " + FormatFixed(m_max, m_precision) +
-                        ")");
+        RaiseTooHigh();
     const long long raw = std::llround(value / m_scale);
     SetFirstWord(static_cast<WORD>(raw & 0xFFFF));
+}
+
+void CModbusVariableScaled::CheckLimits() const
+{
+    // The counts SetFromDouble stores for min and max bound the ones it can store; a
+    // negative scale turns them round, and a range below zero keeps its counts as
+    // 16-bit two's complement words.
+    const long long fromMin = std::llround(m_min / m_scale);
+    const long long fromMax = std::llround(m_max / m_scale);
+    const long long word = std::min(fromMin, fromMax) < 0 ? static_cast<short>(FirstWord()) : FirstWord();
+    if (word < std::min(fromMin, fromMax))
+        m_scale > 0 ? RaiseTooLow() : RaiseTooHigh();
+    if (word > std::max(fromMin, fromMax))
+        m_scale > 0 ? RaiseTooHigh() : RaiseTooLow();
+}
+
+void CModbusVariableScaled::RaiseTooLow() const
+{
+    RaiseRangeError("is too low (must be at least " + FormatFixed(m_min, m_precision) + ")");
+}
+
+void CModbusVariableScaled::RaiseTooHigh() const
+{
+    RaiseRangeError("is too high (must be no more than " + FormatFixed(m_max, m_precision) + ")");
 }
 
 boost::shared_ptr<CModbusVariable> CModbusVariableScaled::Clone() const

@@ -20,6 +20,8 @@ public:
     void FromString(const char* text) override;
     double AsDouble() const override;
     boost::shared_ptr<CModbusVariable> Clone() const override;
+    // A word is within the limits when some value within min..max stores it.
+    void CheckLimits() const override;
 
     // Checks min..max, then stores value / scale rounded half away from zero.
     void SetFromDouble(double value);
@@ -28,6 +30,9 @@ public:
     static std::string FormatFixed(double value, unsigned precision);
 
 private:
+    [[noreturn]] void RaiseTooLow() const;
+    [[noreturn]] void RaiseTooHigh() const;
+
     double m_min;
     double m_max;
     double m_scale;

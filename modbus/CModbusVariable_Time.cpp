@@ -59,11 +59,21 @@ void CModbusVariable_Time::FromString(const char* text)
     const unsigned long long total = (hours * 60ULL + minutes) * 60ULL + seconds;
     if (total > 65535)
         RaiseRangeError("is too big (must be no more than " + FormatSeconds(65535) + ")");
+    CheckValue(total);
+    SetFirstWord(static_cast<WORD>(total));
+}
+
+void CModbusVariable_Time::CheckLimits() const
+{
+    CheckValue(FirstWord());
+}
+
+void CModbusVariable_Time::CheckValue(unsigned long long total) const
+{
     if (total < m_min)
         RaiseRangeError("is too small (must be no less than " + FormatSeconds(m_min) + ")");
     if (total > m_max)
         RaiseRangeError("is too big (must be no more than " + FormatSeconds(m_max) + ")");
-    SetFirstWord(static_cast<WORD>(total));
 }
 
 boost::shared_ptr<CModbusVariable> CModbusVariable_Time::Clone() const

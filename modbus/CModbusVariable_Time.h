@@ -14,6 +14,7 @@ public:
     // H:M:S, or M:S as ToString writes values under an hour.
     void FromString(const char* text) override;
     boost::shared_ptr<CModbusVariable> Clone() const override;
+    void CheckLimits() const override;
 
     unsigned GetHours() const { return FirstWord() / 3600; }
     unsigned GetMinutes() const { return (FirstWord() / 60) % 60; }
@@ -23,6 +24,8 @@ public:
     static std::string FormatSeconds(unsigned seconds);
 
 private:
+    void CheckValue(unsigned long long total) const;
+
     WORD m_min;
     WORD m_max;
 };

@@ -34,6 +34,12 @@ void CModbusVariable_Translated::FromString(const char* text)
     RaiseRangeError("value is out of range (no translation)");
 }
 
+void CModbusVariable_Translated::CheckLimits() const
+{
+    if (m_translations.count(FirstWord()) == 0)
+        RaiseRangeError("value is out of range (no translation)");
+}
+
 boost::shared_ptr<CModbusVariable> CModbusVariable_Translated::Clone() const
 {
     return boost::make_shared<CModbusVariable_Translated>(*this);

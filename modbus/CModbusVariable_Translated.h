@@ -23,6 +23,8 @@ public:
     std::string ToString() const override;
     void FromString(const char* text) override;
     boost::shared_ptr<CModbusVariable> Clone() const override;
+    // Only the table's values: another one shows as "unknown".
+    void CheckLimits() const override;
 
     std::map<uint16_t, std::string> GetTranslations() const { return m_translations; }
 

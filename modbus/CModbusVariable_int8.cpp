@@ -23,11 +23,26 @@ void CModbusVariable_int8::FromString(const char* text)
         RaiseRangeError("is too small for a single byte (can be no less than -128)");
     if (value > 127)
         RaiseRangeError("is too large for a single byte (can be no greater than 127)");
+    CheckValue(value);
+    Store(value);
+}
+
+void CModbusVariable_int8::CheckLimits() const
+{
+    CheckValue(GetValue());
+}
+
+void CModbusVariable_int8::CheckValue(int value) const
+{
     if (value < m_min)
         RaiseRangeError("is too low (must be at least " + std::to_string(m_min) + ")");
     if (value > m_max)
         RaiseRangeError("is too high (must be no more than " + std::to_string(m_max) + ")");
-    Store(value);
+}
+
+void CModbusVariable_int8::SetFromRegisterImage(const WORD* image)
+{
+    Store(static_cast<signed char>(image[GetAddress() & 0xFFFF] & 0xFF));
 }
 
 double CModbusVariable_int8::AsDouble() const

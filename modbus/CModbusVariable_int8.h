@@ -14,7 +14,11 @@ public:
     std::string ToString() const override;
     void FromString(const char* text) override;
     double AsDouble() const override;
+    // The register holds one byte: the word's low byte, sign-extended, whatever a device
+    // hands back above it.
+    void SetFromRegisterImage(const WORD* image) override;
     boost::shared_ptr<CModbusVariable> Clone() const override;
+    void CheckLimits() const override;
 
     signed char GetValue() const { return static_cast<signed char>(FirstWord() & 0xFF); }
 
@@ -24,6 +28,7 @@ protected:
     bool HoldsFileValue(unsigned long long number) const override;
 
 private:
+    void CheckValue(int value) const;
     void Store(int value) { SetFirstWord(static_cast<WORD>(static_cast<short>(value))); }
 
     signed char m_min;

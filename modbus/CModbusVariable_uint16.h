@@ -1,5 +1,4 @@
-// Unsigned 16-bit setting. Its limits travel with it for the pages, but the text
-// conversion accepts any number from 0 to 65535.
+// Unsigned 16-bit setting within its own limits (a Modbus ID 1..247, a port not 0).
 #pragma once
 #include "framework/FrameworkBase.h"
 #include "modbus/CModbusVariable.h"
@@ -15,11 +14,18 @@ public:
     std::string ToString() const override;
     void FromString(const char* text) override;
     boost::shared_ptr<CModbusVariable> Clone() const override;
+    void CheckLimits() const override;
 
     WORD GetMin() const { return m_min; }
     WORD GetMax() const { return m_max; }
+    // A word outside the limits that still means something to the controller (0 for
+    // "this controller" as a notification's source); taken like a value within them.
+    void AcceptAlso(WORD word) { m_alsoAccepted = word; }
 
 private:
+    void CheckValue(unsigned long value) const;
+
     WORD m_min;
     WORD m_max;
+    long m_alsoAccepted;
 };

@@ -1,6 +1,8 @@
 // The Corandel Duo, Corandel MPPT and Varnix settings read from and programmed into the
 // test device by the register-list threads, through the register lists the programming
-// pages build: every row once, in ascending order, signed rows as the device holds them.
+// pages build: every row once, in ascending order, signed rows as the device holds them, and
+// the setpoint files saved after a read of odd words open again.
+#include "framework/CMemFile.h"
 #include "shell/ProgramFolders.h"
 #include "tests/support/MessageCollector.h"
 #include "tests/support/PeerHost.h"
@@ -104,6 +106,35 @@ protected:
         return Run(thread, context);
     }
 
+    // The settings saved to their setpoint file and opened again hold what was read.
+    template <class Settings>
+    void ExpectFileOpensAsRead(Settings& read)
+    {
+        CMemFile file;
+        ASSERT_TRUE(read.SaveToFile(&file));
+        file.SeekToBegin();
+        Settings opened;
+        ASSERT_TRUE(opened.LoadFromFile(&file)) << "the file saved after a read does not open";
+        ASSERT_EQ(read.GetRowCount(), opened.GetRowCount());
+        for (int i = 0; i < read.GetRowCount(); ++i)
+            EXPECT_EQ(read.GetEntryValue(i), opened.GetEntryValue(i)) << std::hex << read.GetRowAtConst(i)->registerAddress;
+    }
+
+    // A device profile of the settings' rows with the words of the given registers replaced.
+    static std::string OddProfile(const CStorageVarnixConfig& settings, int unit, const std::map<int, int>& odd)
+    {
+        std::map<int, int> words;
+        for (int i = 0; i < settings.GetRowCount(); ++i)
+            words[settings.GetRowAtConst(i)->registerAddress] = settings.GetRowAtConst(i)->RawToWord();
+        for (const auto& entry : odd)
+            words[entry.first] = entry.second;
+        std::string json = "{\"units\": {\"" + std::to_string(unit) + "\": {\"input\": \"holding\", \"holding\": {";
+        for (const auto& entry : words)
+            json += (entry.first == words.begin()->first ? "\"" : ", \"") + std::to_string(entry.first) + "\": " +
+                    std::to_string(entry.second);
+        return json + "}}}}";
+    }
+
     PeerHost host;
     testing_support::MessageCollector collector;
     std::vector<std::string> texts;
@@ -204,6 +235,54 @@ TEST_F(SettingsRun, CorandelMpptRoundTripKeepsSignedLimitsAndLightingWords)
         EXPECT_EQ(read.GetEntryValue(i), again.GetEntryValue(i)) << std::hex << read.GetRowAtConst(i)->registerAddress;
     EXPECT_EQ(-95, again.GetTimerOffset(0, 0));
     EXPECT_EQ(1, again.GetCombineMode(1));
+}
+
+// Controllers holding odd words: one-byte registers with words above their byte (they
+// mean their low byte), and whole 16-bit words at their ends. A read, the setpoint file
+// saved from it and that file opened again hold the same settings.
+TEST_F(SettingsRun, OddWordsReadSaveAndOpenAgainForEveryRegisterListProduct)
+{
+    {
+        SCOPED_TRACE("Corandel MPPT");
+        testing_support::RegisterDevice device(host);
+        ASSERT_TRUE(device.StartProfile(OddProfile(CMpptSettings(), 12,
+                                                   {{0xE008, 500}, {0xE015, 0xFF1C}, {0xE034, 0x01F7}, {0xE035, 0x0103},
+                                                    {0xE01E, 0x01F4}, {0xE01F, 0x0080}, {0xE000, 0xFFFF}}),
+                                        false));
+        CMpptSettings read;
+        ASSERT_TRUE(ReadInto<CCorandelMpptProgThread>(device, 12, read));
+        EXPECT_EQ(0xF4, read.GetRawValue(0xE008)) << "500's low byte";
+        EXPECT_EQ(0x1C, read.GetRawValue(0xE015));
+        EXPECT_EQ(247, read.GetModbusId());
+        EXPECT_EQ(3, read.GetSkelderId());
+        EXPECT_EQ(-12, read.GetRawValue(0xE01E));
+        EXPECT_EQ(-128, read.GetRawValue(0xE01F));
+        EXPECT_EQ(0xFFFF, read.GetRawValue(0xE000));
+        ExpectFileOpensAsRead(read);
+    }
+    {
+        SCOPED_TRACE("Corandel Duo");
+        testing_support::RegisterDevice device(host);
+        ASSERT_TRUE(device.StartProfile(OddProfile(CCorandelSettings(), 7, {{0xE001, 0x8000}, {0xE006, 0xFFFF}, {0xE00A, 0}}),
+                                        true));
+        CCorandelSettings read;
+        ASSERT_TRUE(ReadInto<CCorandelWizProgThread>(device, 7, read));
+        EXPECT_EQ(0x8000, read.GetRawValue(0xE001));
+        EXPECT_EQ(0xFFFF, read.GetRawValue(0xE006));
+        ExpectFileOpensAsRead(read);
+    }
+    {
+        SCOPED_TRACE("Varnix");
+        testing_support::RegisterDevice device(host);
+        ASSERT_TRUE(device.StartProfile(OddProfile(CVarnixSettings(), 5, {{0xE01F, 0x01F4}, {0xE020, 0xFF80}, {0xE015, 0x8000}}),
+                                        false));
+        CVarnixSettings read;
+        ASSERT_TRUE(ReadInto<CVarnixWizProgThread>(device, 5, read));
+        EXPECT_EQ(-12, read.GetRawValue(0xE01F));
+        EXPECT_EQ(-128, read.GetRawValue(0xE020));
+        EXPECT_EQ(-32768, read.GetRawValue(0xE015));
+        ExpectFileOpensAsRead(read);
+    }
 }
 
 TEST_F(SettingsRun, VarnixLightingTimerBeforeItsEventSurvivesTheDevice)

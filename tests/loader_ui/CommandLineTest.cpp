@@ -94,13 +94,20 @@ TEST(LoaderCommandLine, VerbosityCountsEveryV)
     EXPECT_EQ(Parse("").commandLine.m_verbosity, 0);
 }
 
-TEST(LoaderCommandLine, AddressMustBeAboveZero)
+TEST(LoaderCommandLine, AddressMustBeOneAControllerAnswersAt)
 {
     EXPECT_EQ(Parse("-a0").outcome, LoaderCommandLine::InvalidAddress);
     EXPECT_EQ(Parse("-a").outcome, LoaderCommandLine::InvalidAddress);
     EXPECT_EQ(Parse("-ax").outcome, LoaderCommandLine::InvalidAddress);
     EXPECT_EQ(Parse("-a-3").outcome, LoaderCommandLine::InvalidAddress);
     EXPECT_EQ(Parse("-a1").outcome, LoaderCommandLine::Proceed);
+    EXPECT_EQ(Parse("-a247").settings.passThroughAddress, 247);
+    // Cut to the request's byte these would reach 0 (broadcast), 1 and 248.
+    for (const char* argument : {"-a248", "-a256", "-a257", "-a504", "-a4294967296", "-a99999999999999999999"}) {
+        const Parsed parsed = Parse(argument);
+        EXPECT_EQ(parsed.outcome, LoaderCommandLine::AddressOutOfRange) << argument;
+        EXPECT_EQ(parsed.settings.passThroughAddress, 0) << argument;
+    }
 }
 
 TEST(LoaderCommandLine, AttentionResponseCountIsAWholeNumberAboveZero)

@@ -213,6 +213,7 @@ TEST_F(LoaderProgram, CommandLineErrorsEndTheProgramWithTheirBox)
         {"-h", {kUsageStart}},
         {"--help", {kUsageStart}},
         {"-a0", {address}},
+        {"-a256", {"Error: Modbus control address must be a number between 1 and 247, inclusive."}},
         {"-p3 -a", {address}},
         {"--num-attention-resp=0", {count}},
         {"--num-attention-resp=2x", {count}},

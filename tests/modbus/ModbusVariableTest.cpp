@@ -16,6 +16,7 @@
 #include <tinyxml.h>
 
 #include <stdexcept>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -44,16 +45,29 @@ const ModbusTranslation_t kModes[] = {{0, "off"}, {3, "charge"}, {7, "wind"}};
 
 } // namespace
 
-TEST(ModbusVariableUint16, ConvertsWholeNumbersWithoutApplyingLimits)
+TEST(ModbusVariableUint16, ConvertsWholeNumbersWithinItsLimits)
 {
     CModbusVariable_uint16 variable(0x2000, "Count", "d", "pcs", false, 10, 20, 15);
     EXPECT_EQ("15", variable.ToString());
     EXPECT_EQ("pcs", variable.GetUnits());
-    EXPECT_EQ("", Refusal(variable, "  65535"));
-    EXPECT_EQ(65535.0, variable.AsDouble());
-    EXPECT_EQ("", Refusal(variable, "0 "));
-    EXPECT_EQ("0", variable.ToString());
+    EXPECT_EQ("", Refusal(variable, "  20"));
+    EXPECT_EQ(20.0, variable.AsDouble());
+    EXPECT_EQ("", Refusal(variable, "10 "));
+    EXPECT_EQ("10", variable.ToString());
     EXPECT_EQ(0x2000u, variable.GetRegisters().front().address);
+    EXPECT_EQ("Count is too low (must be at least 10)", Refusal(variable, "9"));
+    EXPECT_EQ("Count is too low (must be at least 10)", Refusal(variable, "0"));
+    EXPECT_EQ("Count is too high (must be no more than 20)", Refusal(variable, "21"));
+    EXPECT_EQ("Count is too high (must be no more than 20)", Refusal(variable, "65535"));
+    EXPECT_EQ("10", variable.ToString());
+
+    // A word that means something below the limits is taken, and only that one.
+    CModbusVariable_uint16 source(0x1536, "Source", "", "", false, 1, 255, 0);
+    source.AcceptAlso(0);
+    EXPECT_EQ("", Refusal(source, "255"));
+    EXPECT_EQ("", Refusal(source, "0"));
+    EXPECT_EQ("Source is too high (must be no more than 255)", Refusal(source, "256"));
+    source.CheckLimits();
 }
 
 TEST(ModbusVariableUint16, RefusesBadTextBeforeStoringAnything)
@@ -329,6 +343,112 @@ TEST(ModbusVariableTranslated, MapsTextsToTheirValues)
                  std::range_error);
 }
 
+// A read of an odd controller: a one-byte register means its low byte, sign-extended; a
+// value outside its limits is kept and shown, and CheckLimits names it with the message
+// its text would have got.
+TEST(ModbusVariableImage, OneByteRegistersTakeTheirLowByteAndOddValuesAreNamed)
+{
+    std::vector<WORD> image(65536, 0);
+    auto checked = [](const CModbusVariable& variable) -> std::string {
+        try {
+            variable.CheckLimits();
+        } catch (const std::range_error& error) {
+            return error.what();
+        }
+        return "";
+    };
+
+    CModbusVariable_int8 temperature(0xE011, "Max. Compensation Temp.", "", "deg C", false, -128, 127, 80);
+    const struct { WORD word; const char* shown; WORD stored; } bytes[] = {
+        {500, "-12", 0xFFF4}, {0x017F, "127", 0x007F}, {0x0080, "-128", 0xFF80}, {0xFFD8, "-40", 0xFFD8},
+        {0x1234, "52", 0x0034}};
+    for (const auto& b : bytes) {
+        image[0xE011] = b.word;
+        temperature.SetFromRegisterImage(image.data());
+        EXPECT_EQ(b.shown, temperature.ToString()) << b.word;
+        EXPECT_EQ(std::vector<WORD>{b.stored}, Words(temperature)) << b.word;
+        EXPECT_EQ("", checked(temperature)) << b.word;
+    }
+    CModbusVariable_int8 offset(0xE012, "Offset", "", "C", false, -10, 100, 0);
+    image[0xE012] = 0x01F4;
+    offset.SetFromRegisterImage(image.data());
+    EXPECT_EQ("Offset is too low (must be at least -10)", checked(offset));
+
+    CModbusVariable_uint16 id(0xE019, "Modbus ID", "", "", false, 1, 247, 1);
+    for (WORD word : {0, 248, 300, 65535}) {
+        image[0xE019] = word;
+        id.SetFromRegisterImage(image.data());
+        EXPECT_EQ(std::to_string(word), id.ToString());
+        EXPECT_EQ(word == 0 ? "Modbus ID is too low (must be at least 1)"
+                            : "Modbus ID is too high (must be no more than 247)",
+                  checked(id));
+    }
+    image[0xE019] = 247;
+    id.SetFromRegisterImage(image.data());
+    EXPECT_EQ("", checked(id));
+
+    // 0..100 V at 180/32768 V a count: words up to 18204 (100 V rounds there).
+    CModbusVariableScaled voltage(0xE000, "Regulation Voltage", "", "V", false, 0.0, 100.0, 14.1, 2, 180.0 / 32768.0);
+    image[0xE000] = 40000;
+    voltage.SetFromRegisterImage(image.data());
+    EXPECT_EQ("219.73", voltage.ToString());
+    EXPECT_EQ("Regulation Voltage is too high (must be no more than 100.00)", checked(voltage));
+    image[0xE000] = 18204;
+    voltage.SetFromRegisterImage(image.data());
+    EXPECT_EQ("", checked(voltage));
+    image[0xE000] = 18205;
+    voltage.SetFromRegisterImage(image.data());
+    EXPECT_NE("", checked(voltage));
+    // A negative scale turns the words round: -1..0 V/degC are words 0..364.
+    CModbusVariableScaled compensation(0xE00D, "Temperature Compensation", "", "V/degC", false, -1.0, 0.0, -0.03, 3,
+                                       -90.0 / 32768.0);
+    for (const auto& c : std::vector<std::pair<WORD, std::string>>{
+             {0, ""}, {364, ""}, {365, "Temperature Compensation is too low (must be at least -1.000)"},
+             {0xFFFF, "Temperature Compensation is too low (must be at least -1.000)"}}) {
+        image[0xE00D] = c.first;
+        compensation.SetFromRegisterImage(image.data());
+        EXPECT_EQ(c.second, checked(compensation)) << c.first;
+    }
+    // A range below zero: its counts are two's complement words.
+    CModbusVariableScaled signedTrim(10, "Offset", "", "V", false, -5.0, 5.0, -1.5, 1, 1.0);
+    EXPECT_EQ("", checked(signedTrim));
+    for (const auto& c : std::vector<std::pair<WORD, std::string>>{
+             {0xFFFB, ""}, {5, ""}, {0xFFFA, "Offset is too low (must be at least -5.0)"},
+             {6, "Offset is too high (must be no more than 5.0)"}}) {
+        image[10] = c.first;
+        signedTrim.SetFromRegisterImage(image.data());
+        EXPECT_EQ(c.second, checked(signedTrim)) << c.first;
+    }
+    CModbusVariableScaled offsetVolts(9, "Trim", "", "V", false, 1.0, 2.0, 1.5, 1, 0.1);
+    image[9] = 9;
+    offsetVolts.SetFromRegisterImage(image.data());
+    EXPECT_EQ("Trim is too low (must be at least 1.0)", checked(offsetVolts));
+
+    CModbusVariable_Time time(0xE002, "Absorption Time", "", false, 60, 3600, 600);
+    image[0xE002] = 3601;
+    time.SetFromRegisterImage(image.data());
+    EXPECT_EQ("1:00:01", time.ToString());
+    EXPECT_EQ("Absorption Time is too big (must be no more than 1:00:00)", checked(time));
+    image[0xE002] = 59;
+    time.SetFromRegisterImage(image.data());
+    EXPECT_EQ("Absorption Time is too small (must be no less than 1:00)", checked(time));
+
+    CModbusVariable_Translated mode(0x30, "Mode", "", "", false, kModes, 3, "off");
+    image[0x30] = 5;
+    mode.SetFromRegisterImage(image.data());
+    EXPECT_EQ("unknown", mode.ToString());
+    EXPECT_EQ("Mode value is out of range (no translation)", checked(mode));
+    image[0x30] = 7;
+    mode.SetFromRegisterImage(image.data());
+    EXPECT_EQ("", checked(mode));
+
+    // Kinds without limits take any word.
+    CModbusVariable_IP address(0x20, "IP", "", false, false, "0.0.0.0");
+    image[0x20] = 0xFFFF;
+    address.SetFromRegisterImage(image.data());
+    EXPECT_EQ("", checked(address));
+}
+
 TEST(ModbusVariableImage, TakesEachRegisterFromItsAddress)
 {
     std::vector<WORD> image(65536, 0);
@@ -420,15 +540,37 @@ TEST(ModbusVariableXml, ValuesTheirRegistersCannotHoldAreRefused)
     const std::string tooLarge = " value does not fit its register";
 
     // A one-register word: 70000 would otherwise be programmed as 4464.
-    CModbusVariable_uint16 id(0xE019, "Modbus ID", "", "", false, 1, 247, 1);
+    CModbusVariable_uint16 port(0x151E, "Port", "", "", false, 0, 65535, 162);
     for (const char* text : {"65536", "70000", "4294967296", "18446744073709551615"})
-        EXPECT_EQ("Modbus ID" + tooLarge, read(id, std::string("<v><value addr=\"57369\">") + text + "</value></v>"))
+        EXPECT_EQ("Port" + tooLarge, read(port, std::string("<v><value addr=\"5406\">") + text + "</value></v>"))
             << text;
+    EXPECT_EQ(std::vector<WORD>{162}, Words(port));
+    EXPECT_EQ("", read(port, "<v><value addr=\"5406\">65535</value></v>"));
+    EXPECT_EQ(std::vector<WORD>{0xFFFF}, Words(port));
+    EXPECT_EQ("", read(port, "<v><value addr=\"5406\">0</value></v>"));
+    EXPECT_EQ(std::vector<WORD>{0}, Words(port));
+
+    // A word the register holds but the setting's limits refuse, with the message its
+    // text would get; the variable keeps its value.
+    CModbusVariable_uint16 id(0xE019, "Modbus ID", "", "", false, 1, 247, 1);
+    EXPECT_EQ("Modbus ID is too high (must be no more than 247)", read(id, "<v><value addr=\"57369\">300</value></v>"));
+    EXPECT_EQ("Modbus ID is too low (must be at least 1)", read(id, "<v><value addr=\"57369\">0</value></v>"));
     EXPECT_EQ(std::vector<WORD>{1}, Words(id));
-    EXPECT_EQ("", read(id, "<v><value addr=\"57369\">65535</value></v>"));
-    EXPECT_EQ(std::vector<WORD>{0xFFFF}, Words(id));
-    EXPECT_EQ("", read(id, "<v><value addr=\"57369\">0</value></v>"));
-    EXPECT_EQ(std::vector<WORD>{0}, Words(id));
+    EXPECT_EQ("", read(id, "<v><value addr=\"57369\">247</value></v>"));
+    EXPECT_EQ(std::vector<WORD>{247}, Words(id));
+    CModbusVariableScaled voltage(0xE000, "Regulation Voltage", "", "V", false, 0.0, 100.0, 14.1, 2, 180.0 / 32768.0);
+    EXPECT_EQ("Regulation Voltage is too high (must be no more than 100.00)",
+              read(voltage, "<v><value addr=\"57344\">40000</value></v>"));
+    EXPECT_EQ("14.10", voltage.ToString());
+    CModbusVariable_Time time(2, "Delay", "", false, 0, 100, 42);
+    EXPECT_EQ("Delay is too big (must be no more than 1:40)", read(time, "<v><value addr=\"2\">101</value></v>"));
+    CModbusVariable_Translated mode(3, "Mode", "", "", false, kModes, 3, "wind");
+    EXPECT_EQ("Mode value is out of range (no translation)", read(mode, "<v><value addr=\"3\">4</value></v>"));
+    EXPECT_EQ("wind", mode.ToString());
+    CModbusVariable_int8 limited(4, "Limited", "", "", false, -10, 100, 5);
+    EXPECT_EQ("Limited is too high (must be no more than 100)", read(limited, "<v><value addr=\"4\">101</value></v>"));
+    EXPECT_EQ("Limited is too low (must be at least -10)", read(limited, "<v><value addr=\"4\">65525</value></v>"));
+    EXPECT_EQ("5", limited.ToString());
 
     // A flag refuses the number before it picks its bit: 65544 is 0x10008.
     CModbusVariable_flag flag(8, 3, "F", "", false, false, false);

@@ -32,7 +32,7 @@ struct ExpectedSetting
     const char* units;
     const char* defaultText;
     // Scaled: engineering limits, decimals and the engineering value of one count;
-    // int8 and time: limits; flag: the bit.
+    // uint16, int8 and time: limits; flag: the bit.
     double minimum;
     double maximum;
     int decimals;
@@ -174,11 +174,24 @@ void CheckBehaviour(const ExpectedSetting& row, CModbusVariable& variable)
         EXPECT_NE(NO_EXCEPTION_TEXT, ErrorText([&] { variable.FromString("18:12:16"); }));
         EXPECT_NE(nullptr, dynamic_cast<CModbusVariable_Time*>(&variable));
         break;
-    case UINT16:
-        variable.FromString("65535");
-        EXPECT_EQ(65535.0, variable.AsDouble());
+    case UINT16: {
+        // The table's limits are applied; the notification source also takes 0, "this
+        // controller" (its default).
+        const long minimum = static_cast<long>(row.minimum), maximum = static_cast<long>(row.maximum);
+        variable.FromString(std::to_string(maximum).c_str());
+        EXPECT_EQ(maximum, variable.AsDouble());
+        variable.FromString(std::to_string(minimum).c_str());
+        EXPECT_EQ(minimum, variable.AsDouble());
+        if (maximum < 65535)
+            EXPECT_EQ(name + " is too high (must be no more than " + std::to_string(maximum) + ")",
+                      ErrorText([&] { variable.FromString(std::to_string(maximum + 1).c_str()); }));
+        if (minimum > 0)
+            EXPECT_EQ(std::string(row.defaultText) == "0" ? NO_EXCEPTION_TEXT
+                                                          : name + " is too low (must be at least " + std::to_string(minimum) + ")",
+                      ErrorText([&] { variable.FromString("0"); }));
         EXPECT_EQ(name + " is not a number", ErrorText([&] { variable.FromString("x"); }));
         break;
+    }
     case INT8:
         variable.FromString("-128");
         EXPECT_EQ(0xFF80, variable.GetRegisters().front().value);

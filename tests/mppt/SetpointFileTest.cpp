@@ -10,6 +10,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 using testing_support::ErrorText;
 using testing_support::NO_EXCEPTION_TEXT;
@@ -271,10 +272,12 @@ unsigned AddressOf(const CVarnixHvMpptSettings& settings, int id, size_t reg = 0
     return settings.GetVariable(id)->GetRegisters().at(reg).address;
 }
 
-// A saved file with one value too large for its variable's registers fails to load; the
-// same file with the largest and smallest values that fit loads them.
+// A saved file with one value too large for its variable's registers, or outside its
+// setting's limits, fails to load; the same file with the largest and smallest values
+// that fit loads them. Settings holding a value outside the limits (as a read of an odd
+// controller leaves them) are not saved.
 template <class Settings>
-void RefusesValuesTheRegistersCannotHold()
+void RefusesValuesTheRegistersOrLimitsCannotHold()
 {
     Settings saved;
     saved.mode = 2;
@@ -305,9 +308,42 @@ void RefusesValuesTheRegistersCannotHold()
             << c.id << " " << c.value;
     }
 
+    const int source = MpptNotificationSetting(3, MPPT_NOTIFY_SOURCE_MODBUS_ID);
+    const struct { int id; const char* value; const char* message; } outside[] = {
+        {50, "0", "Modbus ID is too low (must be at least 1)"},
+        {50, "300", "Modbus ID is too high (must be no more than 247)"},
+        {51, "0", "Skelder ID is too low (must be at least 1)"},
+        {51, "16", "Skelder ID is too high (must be no more than 15)"},
+        {58, "0", "HTTP TCP Port is too low (must be at least 1)"},
+        {59, "0", "Modbus TCP Port is too low (must be at least 1)"},
+        {9, "256", "Battery Service Reminder is too high (must be no more than 255)"},
+        {32, "1000", "Auto-Equalize Interval is too high (must be no more than 255)"},
+        {source, "256", "Notif. 3 Modbus ID is too high (must be no more than 255)"},
+        {1, "40000", "Regulation Voltage is too high (must be no more than 100.00)"},   // about 220 V
+        {5, "365", "Temperature Compensation is too low (must be at least -1.000)"},
+        {MpptNotificationSetting(1, MPPT_NOTIFY_COMPARE_TYPE), "6", "Notif. 1 compare type value is out of range (no translation)"},
+    };
+    for (const auto& c : outside)
+    {
+        Settings settings;
+        const std::string file = WithValue(text, AddressOf(settings, c.id), c.value);
+        EXPECT_EQ(c.message, ErrorText([&] { settings.LoadXml(file); })) << c.id << " " << c.value;
+
+        // The same value read from a controller is shown, and refused at Save.
+        Settings read;
+        std::vector<WORD> image(65536, 0);
+        image[AddressOf(read, c.id)] = static_cast<WORD>(std::stoul(c.value));
+        read.GetVariable(c.id)->SetFromRegisterImage(image.data());
+        std::string refused = "unchanged";
+        EXPECT_EQ(c.message, ErrorText([&] { read.SaveXml(refused); })) << c.id << " " << c.value;
+        EXPECT_TRUE(refused == "unchanged") << "a file was written";
+    }
+
     const struct { int id; size_t reg; const char* value; const char* shown; } valid[] = {
-        {50, 0, "65535", "65535"}, {50, 0, "0", "0"}, {53, 1, "65535", "1.2.255.255"},
+        {50, 0, "247", "247"}, {50, 0, "1", "1"}, {53, 1, "65535", "1.2.255.255"},
         {6, 0, "65408", "-128"}, {6, 0, "127", "127"}, {6, 0, "216", "-40"},
+        {75, 0, "0", "0"}, {75, 0, "65535", "65535"}, {58, 0, "65535", "65535"}, {51, 0, "15", "15"},
+        {source, 0, "0", "0"}, {source, 0, "255", "255"}, {1, 0, "18204", "100.00"},
     };
     for (const auto& c : valid)
     {
@@ -321,14 +357,14 @@ void RefusesValuesTheRegistersCannotHold()
     }
 }
 
-TEST(MpptSetpointFile, ValuesTheRegistersCannotHoldAreRefused)
+TEST(MpptSetpointFile, ValuesTheRegistersOrLimitsCannotHoldAreRefused)
 {
-    RefusesValuesTheRegistersCannotHold<CVarnixMpptSettings>();
+    RefusesValuesTheRegistersOrLimitsCannotHold<CVarnixMpptSettings>();
 }
 
-TEST(HvMpptSetpointFile, ValuesTheRegistersCannotHoldAreRefused)
+TEST(HvMpptSetpointFile, ValuesTheRegistersOrLimitsCannotHoldAreRefused)
 {
-    RefusesValuesTheRegistersCannotHold<CVarnixHvMpptSettings>();
+    RefusesValuesTheRegistersOrLimitsCannotHold<CVarnixHvMpptSettings>();
 }
 
 TEST(HvMpptSetpointFile, NewSettingsSave119VariablesAndLoadBackUnchanged)

@@ -14,8 +14,13 @@
 
 #include <boost/make_shared.hpp>
 
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 using testing_support::Bytes;
 using testing_support::ErrorText;
@@ -181,6 +186,102 @@ TEST(RelayChannel, TheWatchedVariableGivesTheLimitsTheirScaleAndSign)
     ASSERT_EQ(4u, variables.size());
     EXPECT_EQ("Battery Voltage", variables[0].name);
     EXPECT_EQ("Heatsink Temperature", variables[3].name);
+}
+
+// A value typed as a whole number of steps programs exactly that many steps, though its
+// quotient in binary floating point falls a few units in the last place short (11.1 / 0.1
+// is 110.99999999999999); real fractions still truncate.
+TEST(RelayChannel, WholeStepsAreProgrammedExactlyAndFractionsTruncate)
+{
+    const RelayCandidateList_t devices = ShippedDevices();
+    CRelayModuleChannel channel;
+    channel.SetCandidateDevices(devices);
+    channel.SetFunctionCode(RELAY_FUNCTION_THRESHOLD);
+    channel.SetControlDevice(5, 9);   // a Varnix HV MPPT: battery voltage at 0.1 V, unsigned
+    channel.SetThresholdVariable(2);
+    ASSERT_NE(nullptr, channel.GetThresholdVariable());
+    ASSERT_EQ(0.1, channel.GetThresholdVariable()->scaling);
+    const BYTE* block = channel.GetThresholdBlock();
+    auto highRaw = [block] { return static_cast<long long>(static_cast<uint32_t>(block[9] | block[10] << 8 | block[11] << 16 | static_cast<uint32_t>(block[12]) << 24)); };
+    auto lowRaw = [block] { return static_cast<long long>(static_cast<int32_t>(block[19] | block[20] << 8 | block[21] << 16 | static_cast<uint32_t>(block[22]) << 24)); };
+    // As the page reads the typed text.
+    auto typed = [](const char* format, double value) {
+        char text[64];
+        std::snprintf(text, sizeof text, format, value);
+        return std::strtod(text, nullptr);
+    };
+
+    int wrong = 0;
+    for (int steps = 0; steps <= 600; ++steps)
+    {
+        channel.SetThresholdHighLimit(typed("%.1f", steps / 10.0));
+        wrong += highRaw() != steps;
+        if (highRaw() != steps && wrong < 5)
+            ADD_FAILURE() << steps / 10.0 << " V gave " << highRaw() << " steps";
+    }
+    EXPECT_EQ(0, wrong) << "of the 601 voltages from 0.0 to 60.0 V";
+    channel.SetThresholdHighLimit(11.1);
+    channel.SetThresholdLowLimit(11.0);
+    EXPECT_EQ(111, highRaw());
+    EXPECT_EQ(110, lowRaw());
+    // Fractions of a step still truncate, however close to the next step.
+    for (const auto& fraction : std::vector<std::pair<double, long long>>{
+             {11.15, 111}, {11.19, 111}, {0.05, 0}, {0.0999, 0}, {0.3, 3}, {0.7, 7}, {1e-300, 0}})
+    {
+        channel.SetThresholdHighLimit(fraction.first);
+        EXPECT_EQ(fraction.second, highRaw()) << fraction.first;
+    }
+    // The 32-bit field's ends: the last step fits, a whole step beyond it is refused.
+    channel.SetThresholdHighLimit(429496729.5);
+    EXPECT_EQ(4294967295LL, highRaw());
+    channel.SetThresholdHighLimit(429496729.4);
+    EXPECT_EQ(4294967294LL, highRaw());
+    EXPECT_THROW(channel.SetThresholdHighLimit(429496729.6), std::range_error);
+    EXPECT_EQ(4294967294LL, highRaw());
+
+    // A signed variable at 0.01 steps (the HV's battery current).
+    channel.SetThresholdVariable(4);
+    ASSERT_EQ(0.01, channel.GetThresholdVariable()->scaling);
+    wrong = 0;
+    for (int steps = -2000; steps <= 2000; ++steps)
+    {
+        channel.SetThresholdLowLimit(typed("%.2f", steps / 100.0));
+        wrong += lowRaw() != steps;
+    }
+    EXPECT_EQ(0, wrong) << "of the 4001 currents from -20.00 to 20.00 A";
+    channel.SetThresholdLowLimit(-0.055);
+    EXPECT_EQ(-5, lowRaw()) << "towards zero";
+    channel.SetThresholdLowLimit(-21474836.48);
+    EXPECT_EQ(INT32_MIN, lowRaw());
+    channel.SetThresholdLowLimit(21474836.47);
+    EXPECT_EQ(INT32_MAX, lowRaw());
+    EXPECT_THROW(channel.SetThresholdLowLimit(21474836.48), std::range_error);
+    EXPECT_THROW(channel.SetThresholdLowLimit(-21474836.49), std::range_error);
+
+    // Times in hundredths, typed as the page reads them (a float): every step of the field.
+    CRelayModuleChannel timed;
+    const BYTE* alarm = timed.GetAlarmBlock();
+    wrong = 0;
+    for (int hundredths = 0; hundredths <= 65535; ++hundredths)
+    {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.2f", hundredths / 100.0);
+        float seconds = 0.0f;
+        ASSERT_EQ(1, std::sscanf(text, " %f", &seconds));
+        timed.SetTimeout(seconds);
+        timed.SetSamplePeriod(seconds);
+        const int timeout = alarm[24] | alarm[25] << 8;
+        const int sample = alarm[2] | alarm[3] << 8;
+        wrong += timeout != hundredths || sample != hundredths;
+        if ((timeout != hundredths || sample != hundredths) && wrong < 5)
+            ADD_FAILURE() << text << " s gave " << timeout << " and " << sample << " hundredths";
+    }
+    EXPECT_EQ(0, wrong) << "of the 65536 times from 0.00 to 655.35 s";
+    timed.SetTimeout(0.295f);
+    EXPECT_EQ(29, alarm[24] | alarm[25] << 8);
+    timed.SetTimeout(0.005f);
+    EXPECT_EQ(0, alarm[24] | alarm[25] << 8);
+    EXPECT_THROW(timed.SetTimeout(655.36f), std::range_error);
 }
 
 TEST(RelayChannel, GenStartSignalsFillTheirTimesAndWiresAreCounted)
@@ -397,6 +498,19 @@ TEST(RelayChannel, QrelayRecordsOfEveryVersionAndACutRecord)
     Bytes version1(saved.begin(), saved.begin() + 72);
     version1[0] = 1;
     ASSERT_TRUE(LoadInto(old, version1));
+
+    // A function the module does not have is refused like a damaged record.
+    for (BYTE function : {BYTE(RELAY_FUNCTION_LAST + 1), BYTE(0x80), BYTE(0xFF)})
+    {
+        Bytes unknown = saved;
+        unknown[8] = function;
+        const Bytes unchanged = Saved(old);
+        EXPECT_FALSE(LoadInto(old, unknown)) << int(function);
+        EXPECT_EQ(unchanged, Saved(old)) << int(function);
+    }
+    Bytes lastFunction = saved;
+    lastFunction[8] = RELAY_FUNCTION_LAST;
+    EXPECT_TRUE(LoadInto(old, lastFunction));
 
     // A later version, and every cut of the record, fail and leave the channel as it was.
     Bytes version5 = saved;

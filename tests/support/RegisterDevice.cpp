@@ -18,7 +18,11 @@ RegisterDevice::~RegisterDevice()
 
 bool RegisterDevice::Start(const std::string& profileFile, bool serial)
 {
-    const std::string profile = ReadFileText(SourcePath(profileFile));
+    return StartProfile(ReadFileText(SourcePath(profileFile)), serial);
+}
+
+bool RegisterDevice::StartProfile(const std::string& profile, bool serial)
+{
     std::vector<std::string> transport = {"--tcp-port", "0"};
     if (serial) {
         m_pair = m_host.OpenSerialPair();

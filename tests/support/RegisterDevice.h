@@ -24,6 +24,8 @@ public:
 
     // profileFile: a JSON profile of the source tree (tests/...). False when it did not start.
     bool Start(const std::string& profileFile, bool serial);
+    // The same with the profile's JSON text itself.
+    bool StartProfile(const std::string& profile, bool serial);
     bool IsSerial() const { return m_pair.id != 0; }
     int ComPort() const { return m_pair.com; }
     int TcpPort() const { return m_device.tcpPort; }

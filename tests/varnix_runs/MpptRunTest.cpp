@@ -2,10 +2,11 @@
 // the programming thread against the test device (loopback TCP and a pty): what the device
 // is asked (each register once, ascending, the holes and the password never read), what a
 // read brings back into copies of the dialog's settings, the controller without the
-// optional set, the array targets a controller without them answers with 0xFFFF, and a
-// controller whose Ethernet writes are switched off.
+// optional set, the array targets a controller without them answers with 0xFFFF, a
+// controller whose Ethernet writes are switched off, and one holding odd words.
 #include <gtest/gtest.h>
 
+#include "tests/support/ErrorText.h"
 #include "tests/support/MpptDeviceProfile.h"
 #include "tests/support/PeerHost.h"
 #include "tests/support/RunFixtures.h"
@@ -19,6 +20,8 @@
 
 using namespace wizard_runs;
 using namespace mppt_device;
+using testing_support::ErrorText;
+using testing_support::NO_EXCEPTION_TEXT;
 
 namespace {
 
@@ -66,6 +69,61 @@ protected:
             for (int offset = 0; offset < request.count; ++offset)
                 ++addresses[request.address + offset];
         return addresses;
+    }
+
+    // A controller holding odd words: one-byte registers with words above their byte, and
+    // values outside their settings' limits. What a read shows, that Save and Program
+    // refuse them naming the setting (nothing reaches the controller), and that once they
+    // are mended the saved file opens to the same settings.
+    template <class Settings>
+    void OddControllerRoundTrip()
+    {
+        RegisterMap odd = RegistersOf(DeviceSettings<Settings>());
+        odd[0xE011] = 500;      // Max. Compensation Temp., one signed byte: 0xF4
+        odd[0xE012] = 0x01D8;   // Min. Compensation Temp.: 0xD8
+        odd[0xE00B] = 500;      // Battery Service Reminder, 0..255 days
+        odd[0xE019] = 300;      // Modbus ID, 1..247
+        ASSERT_TRUE(device.StartTcp(Profile(odd, ProfileOptions()))) << device.Error();
+
+        CWizardProgrammingContextPtr context = MakeMpptProgrammingContext(boost::shared_ptr<ModbusEndpoint_t>(), true);
+        UseDevice(*context, true);
+        FillMpptReadContext(Settings(), *context);
+        Run(context);
+        ASSERT_TRUE(recorder.Has("DONE"));
+        Settings read = AdoptMpptReadResult<Settings>(*context, 1);
+        EXPECT_EQ("-12", read.GetVariable(MPPT_SETTING_MAX_COMP_TEMP)->ToString());
+        EXPECT_EQ(0xFFF4, read.GetVariable(MPPT_SETTING_MAX_COMP_TEMP)->GetRegisters().front().value);
+        EXPECT_EQ("-40", read.GetVariable(MPPT_SETTING_MIN_COMP_TEMP)->ToString());
+        EXPECT_EQ(0xFFD8, read.GetVariable(MPPT_SETTING_MIN_COMP_TEMP)->GetRegisters().front().value);
+        EXPECT_EQ("500", read.GetVariable(MPPT_SETTING_BATTERY_SERVICE_REMINDER)->ToString());
+        EXPECT_EQ("300", read.GetVariable(MPPT_SETTING_MODBUS_ID)->ToString());
+
+        std::string text = "unchanged";
+        EXPECT_EQ("Battery Service Reminder is too high (must be no more than 255)", ErrorText([&] { read.SaveXml(text); }));
+        EXPECT_TRUE(text == "unchanged") << "a file was written";
+
+        recorder.Clear();
+        const size_t requestsBefore = device.Requests().size();
+        CWizardProgrammingContextPtr program = MakeMpptProgrammingContext(boost::shared_ptr<ModbusEndpoint_t>(), false);
+        UseDevice(*program, true);
+        FillMpptProgramContext(read, *program);
+        Run(program);
+        ASSERT_FALSE(recorder.Events().empty());
+        EXPECT_EQ("FAILED 0", recorder.Events().back());
+        EXPECT_FALSE(recorder.Has("DONE"));
+        EXPECT_EQ((std::vector<std::string>{"* Error: Battery Service Reminder is too high (must be no more than 255)"}),
+                  recorder.Texts());
+        EXPECT_EQ(requestsBefore, device.Requests().size()) << "nothing was sent to the controller";
+
+        read.GetVariable(MPPT_SETTING_BATTERY_SERVICE_REMINDER)->FromString("255");
+        EXPECT_EQ("Modbus ID is too high (must be no more than 247)", ErrorText([&] { read.SaveXml(text); }));
+        read.GetVariable(MPPT_SETTING_MODBUS_ID)->FromString("247");
+        ASSERT_EQ(NO_EXCEPTION_TEXT, ErrorText([&] { read.SaveXml(text); }));
+        Settings opened;
+        ASSERT_EQ(NO_EXCEPTION_TEXT, ErrorText([&] { opened.LoadXml(text); }));
+        EXPECT_EQ(1, opened.mode);
+        EXPECT_EQ(RegistersOf(read, false), RegistersOf(opened, false));
+        EXPECT_EQ("-12", opened.GetVariable(MPPT_SETTING_MAX_COMP_TEMP)->ToString());
     }
 
     testing_support::PeerHost host;
@@ -134,6 +192,16 @@ TEST_F(MpptRun, ReadBringsTheDeviceValuesIntoCopiesOfTheDialogSettings)
     EXPECT_LT(reads.back().address, 0x2000);
     for (const JournalRequest& request : reads)
         EXPECT_LE(request.count, 125);
+}
+
+TEST_F(MpptRun, OddWordsOfAVarnixMpptReadSaveAndOpenOnceWithinTheirLimits)
+{
+    OddControllerRoundTrip<CVarnixMpptSettings>();
+}
+
+TEST_F(MpptRun, OddWordsOfAVarnixHvMpptReadSaveAndOpenOnceWithinTheirLimits)
+{
+    OddControllerRoundTrip<CVarnixHvMpptSettings>();
 }
 
 TEST_F(MpptRun, ControllerWithoutTheOptionalSetStillReads)

@@ -1,14 +1,17 @@
 // The Ostrel thread against a test device that holds an Ostrel register map: a read of
 // every channel (98 single-register reads in ascending order) that imports and binds the
 // channels, programming that writes only the registers each function's block covers, a
-// module with a function code the program does not know, and a failing write.
+// module with a function code the program does not know, a failing write, and a module
+// holding odd words whose channels are saved and opened again.
 #include <gtest/gtest.h>
 
+#include "tests/support/ArchiveBytes.h"
 #include "tests/support/PeerHost.h"
 #include "tests/support/RunFixtures.h"
 #include "wizards/relay/CRelayProgThread.h"
 
 #include <cstring>
+#include <map>
 #include <vector>
 
 using namespace wizard_runs;
@@ -49,8 +52,10 @@ void Configure(CRelayProgContext& context)
     genStart.SetAdvanced(true);
 }
 
-// The module's registers as a profile: function codes, then each channel's exported block.
-std::string ModuleProfile(CRelayProgContext& context, int functions12 = -1, const std::string& faults = "[]")
+// The module's registers as a profile: function codes, then each channel's exported block,
+// then the odd words given by their offset from the first register.
+std::string ModuleProfile(CRelayProgContext& context, int functions12 = -1, const std::string& faults = "[]",
+                          const std::map<int, WORD>& odd = std::map<int, WORD>())
 {
     std::vector<WORD> words(kModuleRegisters, 0);
     words[0] = functions12 >= 0 ? static_cast<WORD>(functions12)
@@ -63,6 +68,8 @@ std::string ModuleProfile(CRelayProgContext& context, int functions12 = -1, cons
         for (int n = 0; n < RELAY_BLOCK_REGISTERS; ++n)
             words[2 + channel * RELAY_BLOCK_REGISTERS + n] = static_cast<WORD>(block[2 * n] | block[2 * n + 1] << 8);
     }
+    for (const auto& entry : odd)
+        words.at(entry.first) = entry.second;
     std::string list;
     for (WORD word : words)
         list += (list.empty() ? "" : ", ") + std::to_string(word);
@@ -166,6 +173,48 @@ TEST_F(RelayRun, ProgramWritesOnlyTheRegistersOfEachBlockAndReadsBackTheSame)
     ASSERT_EQ("DONE", recorder.Events().back());
     for (int channel = 0; channel < 3; ++channel)
         EXPECT_EQ(context.channels[channel].GetDescription(), reader.GetContext().channels[channel].GetDescription());
+}
+
+// A module whose blocks hold odd words (every byte after the source fields 0xFF): the
+// channels read, saved as a .qrelay file and opened again are the same.
+TEST_F(RelayRun, OddWordsReadSaveAndOpenAgain)
+{
+    CRelayProgContext configured(nullptr, nullptr);
+    Configure(configured);
+    std::map<int, WORD> odd;
+    for (int channel : {0, 1, 2})
+        for (int n = 4; n < RELAY_BLOCK_REGISTERS; ++n)
+            odd[2 + channel * RELAY_BLOCK_REGISTERS + n] = 0xFFFF;
+    ASSERT_TRUE(device.StartTcp(ModuleProfile(configured, -1, "[]", odd))) << device.Error();
+    CRelayProgThread thread;
+    RunToEnd(thread, MakeContext(true), recorder);
+    ASSERT_EQ("DONE", recorder.Events().back());
+
+    const CRelayProgContext& read = thread.GetContext();
+    const BYTE* threshold = read.channels[0].GetThresholdBlock();
+    EXPECT_EQ(testing_support::Bytes(4, 0xFF), testing_support::Bytes(threshold + 9, threshold + 13)) << "the high limit";
+    EXPECT_EQ(65535u, read.channels[2].GetMaxRunTime());
+    const testing_support::Bytes saved = testing_support::StoreToBytes([&](CArchive& ar) {
+        for (const CRelayModuleChannel& channel : read.channels)
+            channel.Save(ar);
+    });
+    CRelayModuleChannel opened[4];
+    bool loaded = true;
+    testing_support::LoadFromBytes(saved, [&](CArchive& ar) {
+        for (CRelayModuleChannel& channel : opened)
+            loaded = loaded && channel.Load(ar);
+    });
+    ASSERT_TRUE(loaded) << "the file saved after a read does not open";
+    for (int channel = 0; channel < 4; ++channel)
+    {
+        EXPECT_EQ(read.channels[channel].GetFunction(), opened[channel].GetFunction()) << channel;
+        EXPECT_EQ(0, std::memcmp(read.channels[channel].GetThresholdBlock(), opened[channel].GetThresholdBlock(),
+                                 RELAY_THRESHOLD_BLOCK_SIZE)) << channel;
+        EXPECT_EQ(0, std::memcmp(read.channels[channel].GetAlarmBlock(), opened[channel].GetAlarmBlock(),
+                                 RELAY_ALARM_BLOCK_SIZE)) << channel;
+        EXPECT_EQ(0, std::memcmp(read.channels[channel].GetGenStartBlock(), opened[channel].GetGenStartBlock(),
+                                 RELAY_GENSTART_BLOCK_SIZE)) << channel;
+    }
 }
 
 TEST_F(RelayRun, FourDisabledChannelsWriteOnlyTheFunctionRegisters)

@@ -125,7 +125,9 @@ bool CStorageVarnixConfig::SetEntryValue(int index, INT32 word)
     SettingRow_t* row = GetRowAt(index);
     if (row == nullptr)
         return false;
-    row->raw = row->RawFromWord(word);
+    // A one-byte register means its low byte, whatever a device hands back above it: the
+    // whole word would be shown, saved and then refused when the file is opened.
+    row->raw = row->RawFromWord(row->rawType == SETTING_RAW_UINT8 ? (word & 0xFF) : word);
     return true;
 }
 

@@ -41,8 +41,8 @@ public:
     // Raw values; -1 out of range.
     INT32 GetEntryValue(int index) const;
     INT32 GetRawValue(UINT32 registerAddress) const;
-    // Stores a word read from the device: an INT8 row keeps only the low byte and an INT16
-    // row the whole word, each sign-extended.
+    // Stores a word read from the device: a UINT8 row keeps its low byte, an INT8 row its
+    // low byte sign-extended, an INT16 row the whole word sign-extended.
     bool SetEntryValue(int index, INT32 word);
 
     // Stores or loads the rows. A loaded row takes its raw type, format and formatter from

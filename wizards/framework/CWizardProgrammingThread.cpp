@@ -10,6 +10,8 @@
 #include <boost/make_shared.hpp>
 
 #include <functional>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace
@@ -173,9 +175,33 @@ boost::shared_ptr<CModbus> CWizardProgrammingThread::Connect()
     return link;
 }
 
+bool CWizardProgrammingThread::WithinLimits()
+{
+    try
+    {
+        for (const auto& entry : m_context->variables)
+            if (entry.second)
+                entry.second->CheckLimits();
+        for (const auto& entry : m_context->optionalVariables)
+            if (entry.second.first)
+                entry.second.first->CheckLimits();
+    }
+    catch (const std::range_error& e)
+    {
+        PostText((std::string("* Error: ") + e.what()).c_str());
+        PostToPage(WM_APP_PROG_FAILED, 0);
+        return false;
+    }
+    return true;
+}
+
 int CWizardProgrammingThread::Run()
 {
     CWizardProgrammingContext& context = *m_context;
+    // Nothing outside a setting's limits is programmed: a controller left with Modbus ID
+    // 0 answers at no address.
+    if (!context.isRead && !WithinLimits())
+        return -1;
     PostText("Connecting to control...");
     boost::shared_ptr<CModbus> link = Connect();
     if (!link)

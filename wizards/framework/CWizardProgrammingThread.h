@@ -28,5 +28,9 @@ protected:
     int RunThreadBody() override { return Run(); }
 
 private:
+    // A program run: false, with the setting's fault posted, when a value lies outside its
+    // setting's limits.
+    bool WithinLimits();
+
     CWizardProgrammingContextPtr m_context;
 };

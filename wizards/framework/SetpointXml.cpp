@@ -15,6 +15,10 @@ std::string SaveSetpointXml(const SetpointXmlLayout& layout, int mode,
                             const SettingVariableMap& variables,
                             const SetpointXmlHook& afterSave)
 {
+    for (const auto& entry : variables)
+        if (entry.second && entry.second->HasValue())
+            entry.second->CheckLimits();
+
     TiXmlDocument document;
     document.LinkEndChild(new TiXmlDeclaration("1.0", "ISO-8859-1", "yes"));
     TiXmlElement* root = new TiXmlElement("quorvant");

@@ -26,14 +26,17 @@ struct SetpointXmlLayout
     bool modeRequired;
 };
 
-// The printed document, indented by two blanks per level.
+// The printed document, indented by two blanks per level. A value outside its setting's
+// limits (read from an odd controller) throws std::range_error naming the setting: the
+// file would not open again.
 std::string SaveSetpointXml(const SetpointXmlLayout& layout, int mode,
                             const SettingVariableMap& variables,
                             const SetpointXmlHook& afterSave = SetpointXmlHook());
 
 // Reads a document into the given variables (already at their defaults) and the mode.
 // Throws std::range_error with the file's fault; variables read before a fault keep their
-// new values, and the mode is set once its element was read. A "variable" whose id the
+// new values, and the mode is set once its element was read. A value outside its
+// setting's limits is a fault of the file. A "variable" whose id the
 // map does not hold is skipped (files of later programs may carry more settings).
 void LoadSetpointXml(const SetpointXmlLayout& layout, const std::string& text, int& mode,
                      SettingVariableMap& variables,

@@ -5,6 +5,7 @@
 #include "documents/TimeHelpers.h"
 #include "shell/CDialogGenericChooser.h"
 
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -101,11 +102,23 @@ void SetBits(BYTE* block, int offset, WORD bits, bool on)
     PutWord(block, offset, on ? static_cast<WORD>(word | bits) : static_cast<WORD>(word & ~bits));
 }
 
+// The whole steps in a quotient: the fields keep truncation for real fractions, but a
+// value that is a whole number of steps (11.1 V at 0.1 V, 0.29 s) comes out of binary
+// floating point a few units in the last place below or above that number, and is that
+// number. epsilon is the machine epsilon of the type the value arrived in.
+double WholeSteps(double quotient, double epsilon)
+{
+    const double nearest = std::round(quotient);
+    if (std::fabs(quotient - nearest) <= 4.0 * epsilon * std::fabs(nearest))
+        return nearest;
+    return std::trunc(quotient);
+}
+
 // Seconds as the module's hundredths; the field holds 16 bits, so a longer time would be
 // programmed wrapped and is refused instead.
 WORD SecondsToHundredths(float seconds, const char* name)
 {
-    const double hundredths = std::trunc(static_cast<double>(seconds) * 100.0);
+    const double hundredths = WholeSteps(static_cast<double>(seconds) * 100.0, FLT_EPSILON);
     if (!(hundredths >= 0.0 && hundredths <= MAX_HUNDREDTHS))
         throw std::range_error(std::string(name) + " must be between 0 and 655.35 seconds");
     return static_cast<WORD>(hundredths);
@@ -329,7 +342,7 @@ DWORD CRelayModuleChannel::ValueToLimit(double value, const char* setterName) co
     const GenericVariable_t* variable = GetThresholdVariable();
     if (variable == nullptr)
         throw std::runtime_error(std::string(setterName) + " did not find a matching variable ID");
-    const double raw = std::trunc(value / variable->scaling);
+    const double raw = WholeSteps(value / variable->scaling, DBL_EPSILON);
     // The module compares 32 bits, signed or not as the variable is: a limit outside that
     // range would be programmed wrapped.
     const double low = variable->skelderSigned ? static_cast<double>(INT32_MIN) : 0.0;
@@ -838,6 +851,10 @@ bool CRelayModuleChannel::Load(CArchive& ar)
             return false;
         ar >> advanced;
         ar >> loaded.m_function >> loaded.m_controlType >> loaded.m_address;
+        // A function the module does not have would be programmed as it stands; a read
+        // refuses it the same way.
+        if (loaded.m_function > RELAY_FUNCTION_LAST)
+            return false;
         loaded.m_advanced = advanced != 0;
         if (!ReadBlock(ar, loaded.m_alarmBlock, RELAY_ALARM_BLOCK_SIZE) ||
             !ReadBlock(ar, loaded.m_thresholdBlock, RELAY_THRESHOLD_BLOCK_SIZE))

@@ -185,7 +185,8 @@ public:
     // when it is unambiguous (never asks).
     bool ImportRegisterImage(const BYTE* image, int size);
 
-    // The .qrelay record (122 bytes at version 4). Load changes nothing when it fails.
+    // The .qrelay record (122 bytes at version 4). Load changes nothing when it fails, and
+    // fails for a function code above RELAY_FUNCTION_LAST.
     void Save(CArchive& ar) const;
     bool Load(CArchive& ar);
 

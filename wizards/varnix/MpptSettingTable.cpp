@@ -191,8 +191,13 @@ VariablePtr NotificationSetting(int id)
     case MPPT_NOTIFY_SMTP: return Flag(address, 1, nameText, descriptionText, false);
     case MPPT_NOTIFY_SNMP: return Flag(address, 2, nameText, descriptionText, false);
     case MPPT_NOTIFY_SOURCE_MODBUS_ID:
+    {
         // Starts below its lower limit: 0 means "this controller".
-        return Number(address, nameText, descriptionText, "", 1, 255, 0);
+        const boost::shared_ptr<CModbusVariable_uint16> source = boost::make_shared<CModbusVariable_uint16>(
+            address, nameText, descriptionText, "", false, 1, 255, 0);
+        source->AcceptAlso(0);
+        return source;
+    }
     case MPPT_NOTIFY_PDU_ADDRESS: return Number(address, nameText, descriptionText, "", 0, 65535, 24);
     case MPPT_NOTIFY_COMPARE_VALUE: return Number(address, nameText, descriptionText, "", 0, 65535, 2093);
     case MPPT_NOTIFY_SECONDS_OVER:
