@@ -251,7 +251,8 @@ int CLocalModbus::TxRxRtu(CByteArray& query, int queryLength, CByteArray& reply,
         return MODBUS_ERROR_TIMEOUT;
     TraceFrame(" ReadResponse", frame, static_cast<int>(received));
 
-    if (frame[1] > 0x80)
+    // Any function byte with its top bit set is an exception reply, never a success.
+    if (frame[1] >= 0x80)
     {
         const WORD exceptionCrc = ModbusCrc16(frame, 3);
         if (received >= 5 && frame[3] == HIBYTE(exceptionCrc) && frame[4] == LOBYTE(exceptionCrc))
@@ -357,7 +358,7 @@ int CLocalModbus::TxRxAscii(CByteArray& query, int queryLength, CByteArray& repl
         return MODBUS_ERROR_CRC;
 
     const BYTE function = HexPair(frame + 3);
-    if (function > 0x80)
+    if (function >= 0x80)
         return MODBUS_EXCEPTION_BASE | HexPair(frame + 5);
 
     const int replyLength = (received - 5) / 2;
