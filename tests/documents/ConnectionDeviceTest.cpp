@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <set>
 #include "tests/support/ErrorText.h"
 
 using namespace hub_test;
@@ -75,6 +76,7 @@ GenericDeviceDescription_t Description(bool withVariables = true)
 struct Request
 {
     std::string transport;
+    int unit = 0;
     int function = 0;
     int address = 0;
     int count = 0;
@@ -83,13 +85,14 @@ struct Request
 class ConnectionDeviceTest : public ::testing::Test
 {
 protected:
-    void StartDevice(const std::string& profile, const std::string& transport)
+    // A serial transport takes a new pty pair, as COM<com> when com is given.
+    void StartDevice(const std::string& profile, const std::string& transport, int com = 0)
     {
         std::vector<std::string> args;
         if (transport == "tcp") {
             args = {"--tcp-port", "0"};
         } else {
-            pair = host.OpenSerialPair();
+            pair = host.OpenSerialPair(com);
             ASSERT_NE(0, pair.id) << host.Error();
             args = {"--" + transport, pair.peerPath};
         }
@@ -128,6 +131,7 @@ protected:
         while (std::getline(in, line)) {
             Request request;
             request.transport = PeerHost::Field(line, "transport");
+            request.unit = std::atoi(PeerHost::Field(line, "unit").c_str());
             request.function = std::atoi(PeerHost::Field(line, "function").c_str());
             request.address = std::atoi(PeerHost::Field(line, "address").c_str());
             request.count = std::atoi(PeerHost::Field(line, "count").c_str());
@@ -475,4 +479,52 @@ TEST_F(ConnectionDeviceTest, DisconnectEndsAPollOfASilentDeviceAtOnceAndTheNextC
     delete run;
     EXPECT_TRUE(connection->IsConnected());
     EXPECT_TRUE(connection->Disconnect());
+}
+
+TEST_F(ConnectionDeviceTest, PollingOfEveryDeviceOnASerialLineResumesWhenTheLineComesBack)
+{
+    const std::string unit = R"({"holding": {"0x8": 1, "0x10": 123, "0x12": [1, 2, 2],
+                                              "0x100": [22097, 12849, 13363, 53], "0x200": 4660}})";
+    const std::string profile =
+        R"({"units": {"1": )" + unit + R"(, "2": )" + unit + R"(, "3": )" + unit + R"(, "4": )" + unit + "}}";
+    StartDevice(profile, "rtu");
+    CDocumentManager manager;
+    std::vector<CDocumentDeviceGeneric1Ptr> devices;
+    for (int unitId = 1; unitId <= 4; ++unitId) {
+        devices.push_back(MakeDevice(&manager, Description()));
+        devices.back()->GetGenericConnection()->SetUnitId(unitId);
+        manager.AddDevice(devices.back());
+        devices.back()->GetGenericConnection()->Connect();
+    }
+    // Every unit's poll range at 0x12 was read since the journal had `from` lines.
+    auto everyUnitPolledSince = [&](size_t from) {
+        return WaitForJournal([&](const std::vector<Request>& all) {
+            std::set<int> units;
+            for (size_t i = from; i < all.size(); ++i)
+                if (all[i].function == 3 && all[i].address == 0x12)
+                    units.insert(all[i].unit);
+            return units.size() == 4;
+        }, 15000);
+    };
+    ASSERT_TRUE(everyUnitPolledSince(0));
+
+    // The adapter is unplugged: the pair and the device at its far end go.
+    const int com = pair.com;
+    host.Stop(deviceProcess);
+    deviceProcess = 0;
+    host.Stop(pair.id);
+    for (const CDocumentDeviceGeneric1Ptr& device : devices)
+        EXPECT_TRUE(WaitForMessages(*device, [](const std::string& text) { return !text.empty(); }, 15000));
+
+    // It is plugged in again as the same COM port: every device is polled again by itself.
+    StartDevice(profile, "rtu", com);
+    ASSERT_EQ(com, pair.com);
+    EXPECT_TRUE(everyUnitPolledSince(0));
+    for (const CDocumentDeviceGeneric1Ptr& device : devices) {
+        EXPECT_TRUE(WaitForMessages(*device, [](const std::string& text) { return text.empty(); }, 15000))
+            << device->GetMessagesText();
+        EXPECT_TRUE(device->IsConnected());
+    }
+    for (const CDocumentDeviceGeneric1Ptr& device : devices)
+        device->GetGenericConnection()->Disconnect();
 }
