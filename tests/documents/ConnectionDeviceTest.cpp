@@ -432,20 +432,22 @@ TEST_F(ConnectionDeviceTest, AConnectionTheDeviceClosesIsToldApartFromNoAnswer)
 
 TEST_F(ConnectionDeviceTest, DisconnectEndsAPollOfASilentDeviceAtOnceAndTheNextConnectWorks)
 {
-    // Connecting reads 0x10; the polls' ranges at 0x12 and 0x30 never get an answer, and
-    // each would take two 5 s attempts over TCP.
-    StartDevice(Profile(R"(, "faults": [{"kind": "silence", "function": 3, "address": 18},
-                                        {"kind": "silence", "function": 3, "address": 48}])"),
+    // A poll range of 200 registers from 1000 that never gets an answer: three requests
+    // over TCP, each taking two 5 s attempts.
+    StartDevice(Profile(R"(, "faults": [{"kind": "silence", "function": 3, "address": 1000},
+                                        {"kind": "silence", "function": 3, "address": 1095},
+                                        {"kind": "silence", "function": 3, "address": 1190}])"),
                 "tcp");
     auto device = MakeDevice(nullptr, Description());
     device->SetId(5);
     auto connection = device->GetGenericConnection();
-    connection->AddPollRegister(0x30);
+    for (int address = 1000; address < 1200; ++address)
+        connection->AddPollRegister(address);
     connection->Connect();
     device->OnStorage(CStoragePtr(new CStorageConnectionInfo(5, true)));
     device->OnStorage(CStoragePtr(new CStorageTime()));
     ASSERT_TRUE(WaitForJournal([](const std::vector<Request>& all) {
-        return std::any_of(all.begin(), all.end(), [](const Request& r) { return r.address == 0x12; });
+        return std::any_of(all.begin(), all.end(), [](const Request& r) { return r.address == 1000; });
     }, 10000));
 
     // The read under way is cut short: the thread ends by itself, not after a long wait.
