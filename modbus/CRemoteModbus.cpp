@@ -5,6 +5,11 @@
 
 #include <cstring>
 
+namespace {
+// How the calling thread's last exchange ended; each thread reads only its own.
+thread_local CModbus::EExchangeEnd t_lastExchangeEnd = CModbus::EXCHANGE_END_OTHER;
+} // namespace
+
 CRemoteModbus::CRemoteModbus() : CModbus(nullptr)
 {
     ResetAddress(m_remoteAddress);
@@ -132,11 +137,6 @@ void CRemoteModbus::AbortExchange()
     if (m_exchangeSocket != INVALID_SOCKET)
         ::shutdown(m_exchangeSocket, SD_BOTH);
 }
-
-namespace {
-// How the calling thread's last exchange ended; each thread reads only its own.
-thread_local CModbus::EExchangeEnd t_lastExchangeEnd = CModbus::EXCHANGE_END_OTHER;
-} // namespace
 
 CModbus::EExchangeEnd CRemoteModbus::LastExchangeEnd()
 {

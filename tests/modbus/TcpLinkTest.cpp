@@ -79,7 +79,7 @@ TEST_F(TcpLinkTest, ExceptionRepliesBecomeCodes)
     EXPECT_STREQ("Modbus device return an exception code 2 (illegal data address)",
                  link.GetErrorText(0x8002));
 
-    // Codes at or above the threshold lose it: 0x81 reads as 1, 0x83 as 3.
+    // Codes above the threshold lose it: 0x81 reads as 1, 0x83 as 3.
     exceptionCode = 0x81;
     EXPECT_EQ(1, link.ReadHoldingRegisters(1, 0, 2, words));
     exceptionCode = 0x83;
