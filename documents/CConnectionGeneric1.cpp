@@ -3,8 +3,8 @@
 #include "documents/CDocumentDeviceGeneric1.h"
 #include "documents/DeviceMessageKeys.h"
 #include "framework/CSingleLock.h"
-#include "framework/CUserSpaceSyncObject.h"
 #include "framework/CWinThread.h"
+#include "framework/CWordArray.h"
 
 #include <cstdio>
 #include <stdexcept>
@@ -14,13 +14,30 @@ namespace
 {
 const char* const QUORVANT_VENDOR = "Quorvant Corp.";
 const DWORD IDENTITY_FAILURE_PAUSE_MS = 100;
-const DWORD THREAD_TERMINATE_EXIT_CODE = static_cast<DWORD>(-16);
 
 std::string RegisterText(int address)
 {
     char text[16];
     std::snprintf(text, sizeof(text), "0x%04x", static_cast<unsigned>(address) & 0xFFFFu);
     return text;
+}
+
+// What became of the read that shows whether a control answers at all: only a time-out
+// is a control that did not respond.
+std::string IdentityReadFailureText(int code, CModbus& link)
+{
+    if (code >= MODBUS_EXCEPTION_BASE)
+    {
+        const int exceptionCode = code - MODBUS_EXCEPTION_BASE;
+        return "control refused the Modbus read request with exception code " + std::to_string(exceptionCode) +
+               " (" + ModbusExceptionText(exceptionCode) + ")";
+    }
+    const CModbus::EExchangeEnd end = link.LastExchangeEnd();
+    if (code == MODBUS_ERROR_TIMEOUT || end == CModbus::EXCHANGE_END_TIMEOUT)
+        return "control did not respond to Modbus read request";
+    if (end == CModbus::EXCHANGE_END_CLOSED)
+        return "the connection was closed during the Modbus read request";
+    return "Modbus read request failed: " + std::string(static_cast<const char*>(link.GetErrorText(code)));
 }
 
 // Restores the connected flag on every way out of the open checks.
@@ -81,6 +98,8 @@ void CConnectionGeneric1::Open()
     }
     m_worker->m_bAutoDelete = FALSE;
     m_worker->ResumeThread();
+    if (CDocumentDeviceGeneric1* owner = GetGenericOwner())
+        owner->ExpectConnectNotice();
 }
 
 void CConnectionGeneric1::StopWorker()
@@ -88,10 +107,23 @@ void CConnectionGeneric1::StopWorker()
     if (m_worker == nullptr)
         return;
     SetEvent(m_stopEvent);
-    if (WaitForSingleObject(m_worker->m_hThread, CONNECTION_THREAD_STOP_WAIT_MS) != WAIT_OBJECT_0)
-        CUserSpaceSyncObject::TerminateThreadOutsideLocks(m_worker->m_hThread, THREAD_TERMINATE_EXIT_CODE);
+    // The thread ends by itself: it looks at the stop before every request, and the
+    // request it may be waiting on is cut short. It is never terminated, which could
+    // leave a lock held for good (ours, the link's or the heap's).
+    const DWORD workerId = m_worker->m_nThreadID;
+    const CSharedModbusPtr transport = CurrentTransport();
+    if (transport)
+        transport->m_link->CancelExchangesOf(workerId);
+    WaitForSingleObject(m_worker->m_hThread, INFINITE);
+    if (transport)
+        transport->m_link->EndCancelOf(workerId);
     delete m_worker;
     m_worker = nullptr;
+}
+
+bool CConnectionGeneric1::ReadsAbandoned()
+{
+    return IsStopRequested();
 }
 
 bool CConnectionGeneric1::Close()
@@ -130,17 +162,24 @@ void CConnectionGeneric1::AfterOpen()
         if (!m_pollAddresses.empty())
             identityRegister = m_pollAddresses.front();
     }
-    WORD word = 0;
-    if (!TryReadRegisters(identityRegister, &word, 1))
+    const CSharedModbusPtr transport = CurrentTransport();
+    if (!transport)
+        throw std::runtime_error("cannot read Modbus output register; device connection is not open");
+    CWordArray identity;
+    int code = transport->m_link->ReadHoldingRegisters(GetEffectiveUnitId(), identityRegister, 1, identity);
+    if (code == MODBUS_SUCCESS && identity.GetSize() < 1)
+        code = MODBUS_ERROR_INVALID_RESPONSE;
+    if (code != MODBUS_SUCCESS)
     {
         Sleep(IDENTITY_FAILURE_PAUSE_MS);
-        throw std::runtime_error("control did not respond to Modbus read request");
+        throw std::runtime_error(IdentityReadFailureText(code, *transport->m_link));
     }
 
+    WORD word = 0;
     CString vendor;
     CString productCode;
     CString revision;
-    if (!m_transport->m_link->ReadDeviceIdentification(GetEffectiveUnitId(), vendor, productCode, revision))
+    if (!transport->m_link->ReadDeviceIdentification(GetEffectiveUnitId(), vendor, productCode, revision))
         throw std::runtime_error("control did not respond to Modbus Read Basic Device Identification");
     if (std::string(static_cast<const char*>(vendor)) != QUORVANT_VENDOR)
         throw std::runtime_error("device is not a Quorvant Corporation control");
@@ -291,8 +330,9 @@ void CConnectionGeneric1::PollOnce(WORD* image, BYTE* valid)
         std::fill(valid, valid + MODBUS_REGISTER_SPACE, BYTE(0));
         std::string readFailure;
         {
-            CSingleLock lock(&m_pollLock, TRUE);
-            for (const std::pair<int, int>& range : m_pollRanges)
+            // The reads take their time: the lock is not held across them.
+            const std::list<std::pair<int, int>> ranges = GetPollRanges();
+            for (const std::pair<int, int>& range : ranges)
             {
                 const int start = range.first;
                 const int count = range.second;

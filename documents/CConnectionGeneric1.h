@@ -14,6 +14,7 @@ class CDocumentDeviceGeneric1;
 class CWinThread;
 
 const int MODBUS_REGISTER_SPACE = 0x10000;
+// A disconnect ends the polling thread well within this time.
 const DWORD CONNECTION_THREAD_STOP_WAIT_MS = 10000;
 // Register read to confirm the device answers when the description names no poll register.
 const int CONNECTION_DEFAULT_IDENTITY_REGISTER = 8;
@@ -43,9 +44,11 @@ public:
 private:
     void RebuildPollRanges();
     CDocumentDeviceGeneric1* GetGenericOwner() const;
-    // Sets the stop event, waits for the thread (terminating it after the wait) and
-    // deletes its object; nothing when no thread runs.
+    // Sets the stop event, cuts short the link exchange the thread waits on, waits for
+    // the thread to end and deletes its object; nothing when no thread runs.
     void StopWorker();
+    // A disconnect is waiting: requests not yet sent are not sent.
+    bool ReadsAbandoned() override;
     bool IsStopRequested() const;
     // One refresh cycle: reads the poll ranges into the image and hands it to the owner.
     void PollOnce(WORD* image, BYTE* valid);

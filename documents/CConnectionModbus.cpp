@@ -2,6 +2,7 @@
 
 #include "framework/CArchive.h"
 #include "framework/CArchiveException.h"
+#include "framework/CSingleLock.h"
 
 #include <stdexcept>
 
@@ -45,14 +46,32 @@ void CConnectionModbus::AfterOpen()
 {
     if (m_connected)
         ReleaseTransport();
-    m_transport.reset();
-    m_transport = GetTransport();
+    // The old link goes first: a COM port opens only once.
+    SetTransport(CSharedModbusPtr());
+    SetTransport(GetTransport());
 }
 
 bool CConnectionModbus::ReleaseTransport()
 {
-    m_transport.reset();
+    SetTransport(CSharedModbusPtr());
     return true;
+}
+
+CSharedModbusPtr CConnectionModbus::CurrentTransport() const
+{
+    CSingleLock lock(&m_transportLock, TRUE);
+    return m_transport;
+}
+
+void CConnectionModbus::SetTransport(const CSharedModbusPtr& transport)
+{
+    CSharedModbusPtr previous;
+    {
+        CSingleLock lock(&m_transportLock, TRUE);
+        previous.swap(m_transport);
+        m_transport = transport;
+    }
+    // The last handle on a link closes it: that happens here, outside the lock.
 }
 
 int CConnectionModbus::GetEffectiveUnitId() const

@@ -2,6 +2,7 @@
 #pragma once
 #include "framework/FrameworkBase.h"
 #include "documents/CConnection.h"
+#include "framework/CCriticalSection.h"
 #include "modbus/CSharedModbus.h"
 
 #include <boost/shared_ptr.hpp>
@@ -31,13 +32,22 @@ public:
     void SetFallbackUnitId(int unitId) { m_fallbackUnitId = unitId; }
     // The unit id when 0 or more, else the fallback.
     int GetEffectiveUnitId() const;
-    bool HasTransport() const { return static_cast<bool>(m_transport); }
+    bool HasTransport() const { return static_cast<bool>(CurrentTransport()); }
 
     // Schema 2: unit id, fallback unit id, then the CConnection form.
     void Serialize(CArchive& ar) override;
 
 protected:
+    // A copy of the transport held now: a reader on another thread (the polling thread,
+    // the log download) keeps its link for the read while this thread lets it go.
+    CSharedModbusPtr CurrentTransport() const;
+    void SetTransport(const CSharedModbusPtr& transport);
+
     int m_unitId;
     int m_fallbackUnitId;
+
+private:
+    // Guards m_transport only; never held while a link is opened, used or closed.
+    mutable CCriticalSection m_transportLock;
     CSharedModbusPtr m_transport;
 };

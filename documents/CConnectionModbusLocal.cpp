@@ -72,6 +72,8 @@ void CConnectionModbusLocal::ReadRegisters(int start, WORD* destination, int cou
     int done = 0;
     while (done < count)
     {
+        if (ReadsAbandoned())
+            throw std::runtime_error("Modbus read abandoned: the connection is closing");
         const int chunk = count - done < maxCount ? count - done : maxCount;
         ReadRequest(start + done, destination + done, chunk);
         done += chunk;
@@ -81,7 +83,7 @@ void CConnectionModbusLocal::ReadRegisters(int start, WORD* destination, int cou
 void CConnectionModbusLocal::ReadRequest(int start, WORD* destination, int count)
 {
     // The transport is checked too: a connection never reads through a link it does not hold.
-    CSharedModbusPtr transport = m_transport;
+    CSharedModbusPtr transport = CurrentTransport();
     if (!m_connected || !transport)
         throw std::runtime_error("cannot read Modbus output register; device connection is not open");
 
@@ -115,7 +117,7 @@ bool CConnectionModbusLocal::TryReadRegisters(int start, WORD* destination, int 
 
 void CConnectionModbusLocal::WriteRegister(int address, WORD value)
 {
-    CSharedModbusPtr transport = m_transport;
+    CSharedModbusPtr transport = CurrentTransport();
     if (!m_connected || !transport)
         throw std::runtime_error("WriteRegister to closed Modbus connection");
     const int code = transport->m_link->WriteSingleRegister(GetEffectiveUnitId(), address, value);
@@ -129,7 +131,7 @@ void CConnectionModbusLocal::WriteRegister(int address, WORD value)
 void CConnectionModbusLocal::WriteCoil(int address, bool on)
 {
     // The debug console can reach a device that is not connected.
-    CSharedModbusPtr transport = m_transport;
+    CSharedModbusPtr transport = CurrentTransport();
     if (!m_connected || !transport)
         throw std::runtime_error("WriteCoil to closed Modbus connection");
     const int unit = GetEffectiveUnitId();
@@ -144,7 +146,7 @@ void CConnectionModbusLocal::WriteCoil(int address, bool on)
 
 void CConnectionModbusLocal::WriteRawModbus(const std::vector<BYTE>& request, std::vector<BYTE>& reply)
 {
-    CSharedModbusPtr transport = m_transport;
+    CSharedModbusPtr transport = CurrentTransport();
     if (!m_connected || !transport)
         throw std::runtime_error("WriteRawModbus to closed Modbus connection");
     // The request already starts with the unit id, as the link sends it.

@@ -47,6 +47,10 @@ public:
     void Serialize(CArchive& ar) override;
 
 protected:
+    // True when requests not yet sent should not be: ReadRegisters then stops between
+    // requests with an error.
+    virtual bool ReadsAbandoned() { return false; }
+
     int m_comPort;
     std::string m_host;
     int m_tcpPort;

@@ -118,7 +118,7 @@ CDocumentDeviceGeneric1::CDocumentDeviceGeneric1(BYTE model, BYTE type, BYTE ske
     : CDocumentDevice(manager, model, type, skelderType, std::string()),
       m_set(0),
       m_configStore(new CStorageGenericConfig1(GENERIC_CONFIG_SOURCE_ID)),
-      m_logHandled(false)
+      m_pendingConnectNotices(0)
 {
     SetDefaultName(GENERIC_DEFAULT_NAME);
     SetConnection(CConnectionPtr(new CConnectionGeneric1(this)));
@@ -235,7 +235,12 @@ int CDocumentDeviceGeneric1::OnPopupMenuCommand(int index)
 
 bool CDocumentDeviceGeneric1::IsBusy()
 {
-    return IsConnected() && !m_logHandled;
+    return IsConnected() && !IsLogHandled();
+}
+
+void CDocumentDeviceGeneric1::ExpectConnectNotice()
+{
+    InterlockedIncrement(&m_pendingConnectNotices);
 }
 
 WORD CDocumentDeviceGeneric1::GetDeviceSet()

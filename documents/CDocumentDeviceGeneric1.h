@@ -104,7 +104,12 @@ public:
     const std::vector<GenericHardwareInfo_t>& GetHardwareInfoDescriptions() const { return m_hardwareInfoDescriptions; }
     const GenericLoggedData_t& GetLoggedData() const { return m_loggedData; }
     const std::vector<GenericIdentity_t>& GetIdentities() const { return m_identities; }
-    bool IsLogHandled() const { return m_logHandled; }
+    // True when every connect notice of the connections opened so far has run its log step.
+    bool IsLogHandled() const { return m_pendingConnectNotices == 0; }
+    // The connection opened: its connect notice is on its way and the device is busy with
+    // the log step until it ran. Counted, so that a notice of an earlier connection that
+    // runs late does not end the busy state of the next one.
+    void ExpectConnectNotice();
 
 private:
     std::string m_firmwareVersion;
@@ -114,7 +119,7 @@ private:
     std::vector<GenericHardwareInfo_t> m_hardwareInfoDescriptions;
     HardwareInfoPairs_t m_hardwareInfo;
     boost::shared_ptr<CStorageGenericConfig1> m_configStore;
-    volatile bool m_logHandled;
+    volatile LONG m_pendingConnectNotices;
     GenericLoggedData_t m_loggedData;
     std::vector<GenericIdentity_t> m_identities;
     std::multimap<BYTE, UINT> m_wizardCommands;

@@ -125,6 +125,26 @@ void WriteReplacing(const CLogFileInXml& log, const std::wstring& path)
     }
 }
 
+// Counts one connect notice as handled when it goes out of scope (never below none: a
+// notice posted without an opened connection has nothing to end).
+class PendingNoticeDone
+{
+public:
+    explicit PendingNoticeDone(volatile LONG& pending) : m_pending(pending) {}
+    ~PendingNoticeDone()
+    {
+        for (LONG count = m_pending; count > 0; count = m_pending) {
+            if (InterlockedCompareExchange(&m_pending, count - 1, count) == count)
+                break;
+        }
+    }
+    PendingNoticeDone(const PendingNoticeDone&) = delete;
+    PendingNoticeDone& operator=(const PendingNoticeDone&) = delete;
+
+private:
+    volatile LONG& m_pending;
+};
+
 int RoundedHourmeter(double number)
 {
     const double rounded = number + 0.5;
@@ -144,19 +164,19 @@ bool CDocumentDeviceGeneric1::OnStorage(const CStoragePtr& item)
     if (info == nullptr || info->GetSourceId() != GetId())
         return handled;
     if (info->IsConnected()) {
-        try {
-            DownloadEmbeddedLog();
-            PostToManagerQueues(CStoragePtr(new CStorageRefreshEvent(REFRESH_OPEN_DEVICE_LOG, GetId())));
-            ClearMessage(MESSAGE_KEY_LOG_READ);
-        } catch (const std::exception& error) {
-            SetMessage(MESSAGE_KEY_LOG_READ,
-                       std::string("Unable to read embedded logged data from control: ") + error.what());
-        } catch (...) {
-            // The device must not stay busy for good, whatever went wrong.
-            m_logHandled = true;
-            throw;
+        // The device must not stay busy for good, whatever goes wrong in the download.
+        PendingNoticeDone done(m_pendingConnectNotices);
+        // A notice that comes after its connection closed again has nothing to read.
+        if (IsConnected()) {
+            try {
+                DownloadEmbeddedLog();
+                PostToManagerQueues(CStoragePtr(new CStorageRefreshEvent(REFRESH_OPEN_DEVICE_LOG, GetId())));
+                ClearMessage(MESSAGE_KEY_LOG_READ);
+            } catch (const std::exception& error) {
+                SetMessage(MESSAGE_KEY_LOG_READ,
+                           std::string("Unable to read embedded logged data from control: ") + error.what());
+            }
         }
-        m_logHandled = true;
     }
     PostToManagerQueues(CStoragePtr(new CStorageRefreshEvent(REFRESH_STATE_CHANGED, GetId())));
     return handled;

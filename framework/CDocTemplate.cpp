@@ -117,8 +117,7 @@ CFrameWnd* CDocTemplate::CreateNewFrame(CDocument* pDoc, CFrameWnd* pOther)
     }
     if (!frame->LoadFrame(m_nIDResource, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE, nullptr, &context))
     {
-        // A frame whose window came into being has deleted itself with the window, and
-        // there is no telling afterwards whether it did: the object is left alone.
+        // A failed load has deleted the frame already.
         return nullptr;
     }
     return frame;

@@ -127,8 +127,17 @@ BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentW
                                             reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), icon);
     // A frame without its own menu resource (an invisible frame) is still a frame.
     LPCTSTR menuName = HasResource(nIDResource, RT_MENU) ? MAKEINTRESOURCE(nIDResource) : nullptr;
+    bool deleted = false;
+    m_pDeletedDuringLoad = &deleted;
     if (!Create(className, m_strTitle, dwDefaultStyle, rectDefault, pParentWnd, menuName, 0, pContext))
+    {
+        // A window that came into being took the object with it; otherwise it goes here,
+        // so that a failed load always leaves nothing for the caller to free.
+        if (!deleted)
+            delete this;
         return FALSE;
+    }
+    m_pDeletedDuringLoad = nullptr;
 
     m_hMenuDefault = ::GetMenu(m_hWnd);
     if (m_hAccelTable == nullptr && HasResource(nIDResource, RT_ACCELERATOR))
@@ -183,6 +192,8 @@ CWnd* CFrameWnd::CreateView(CCreateContext* pContext, UINT nID)
 void CFrameWnd::PostNcDestroy()
 {
     // Frames are always allocated with new: the object goes with its window.
+    if (m_pDeletedDuringLoad != nullptr)
+        *m_pDeletedDuringLoad = true;
     delete this;
 }
 

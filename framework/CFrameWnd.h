@@ -54,6 +54,8 @@ public:
                         DWORD dwExStyle = 0, CCreateContext* pContext = nullptr);
     // Menu, accelerators, icon and title (string resource, up to the first '\n') of the
     // resource id. Without a create context every descendant gets WM_INITIALUPDATE.
+    // FALSE: the frame object is gone (deleted with its window, or here when no window
+    // came into being); the caller must not touch it again.
     virtual BOOL LoadFrame(UINT nIDResource,
                            DWORD dwDefaultStyle = WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE,
                            CWnd* pParentWnd = nullptr, CCreateContext* pContext = nullptr);
@@ -196,6 +198,10 @@ protected:
     CString m_strShownTitle;        // the caption last set from the title
 
     DECLARE_MESSAGE_MAP()
+
+    // While LoadFrame creates the window: points at a flag that PostNcDestroy sets when
+    // the window's end deleted the object, so that a failed load deletes it only once.
+    bool* m_pDeletedDuringLoad = nullptr;
 
 private:
     // The frame whose HtmlHelp serves this one: a child frame's top-level frame.

@@ -66,8 +66,15 @@ BOOL CMDIChildWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pPare
         pContext->m_pNewDocTemplate->IsKindOf(RUNTIME_CLASS(CMultiDocTemplate)))
         m_hMenuShared = static_cast<CMultiDocTemplate*>(pContext->m_pNewDocTemplate)->m_hMenuShared;
 
+    bool deleted = false;
+    m_pDeletedDuringLoad = &deleted;
     if (!Create(className, m_strTitle, dwDefaultStyle, rectDefault, parent, pContext))
+    {
+        if (!deleted)
+            delete this;
         return FALSE;
+    }
+    m_pDeletedDuringLoad = nullptr;
     if (pContext == nullptr)
         SendMessageToDescendants(WM_INITIALUPDATE, 0, 0, TRUE, TRUE);
     return TRUE;

@@ -110,6 +110,7 @@ BOOL CLocalModbus::Open(int comPort, int baudRate, BYTE parity)
         m_port = INVALID_HANDLE_VALUE;
         return FALSE;
     }
+    m_lineLost = false;
     return TRUE;
 }
 
@@ -179,6 +180,7 @@ BOOL CLocalModbus::SetUpLine()
 BOOL CLocalModbus::Close()
 {
     CSingleLock lock(&m_mutex, TRUE);
+    m_lineLost = false;
     if (m_port == INVALID_HANDLE_VALUE)
         return TRUE;
     if (!CloseHandle(m_port))
@@ -199,10 +201,26 @@ int CLocalModbus::TxRxMessage(CByteArray& query, int queryLength, CByteArray& re
     if (reply.GetSize() < expectedLength)
         reply.SetSize(expectedLength);
     if (!IsOpen())
-        return MODBUS_ERROR_PORT_CLOSED;
-    if (m_mode == MODE_ASCII)
-        return TxRxAscii(query, queryLength, reply, receivedLength);
-    return TxRxRtu(query, queryLength, reply, expectedLength, receivedLength);
+    {
+        if (!m_lineLost)
+            return MODBUS_ERROR_PORT_CLOSED;
+        if (!Open(m_comPort))
+        {
+            m_lineLost = true;   // still away: tried again next time
+            return MODBUS_ERROR_PORT_CLOSED;
+        }
+    }
+    const int code = m_mode == MODE_ASCII ? TxRxAscii(query, queryLength, reply, receivedLength)
+                                          : TxRxRtu(query, queryLength, reply, expectedLength, receivedLength);
+    if (code == MODBUS_ERROR_WRITE || code == MODBUS_ERROR_READ)
+    {
+        // The handle failed (an adapter unplugged, a line gone): it is let go, and every
+        // later exchange tries the port again until it is back, for every user of the link.
+        ::CloseHandle(m_port);
+        m_port = INVALID_HANDLE_VALUE;
+        m_lineLost = true;
+    }
+    return code;
 }
 
 int CLocalModbus::TxRxRtu(CByteArray& query, int queryLength, CByteArray& reply,
@@ -251,7 +269,8 @@ int CLocalModbus::TxRxRtu(CByteArray& query, int queryLength, CByteArray& reply,
         return MODBUS_ERROR_TIMEOUT;
     TraceFrame(" ReadResponse", frame, static_cast<int>(received));
 
-    if (frame[1] > 0x80)
+    // Any function byte with its top bit set is an exception reply, never a success.
+    if (frame[1] >= 0x80)
     {
         const WORD exceptionCrc = ModbusCrc16(frame, 3);
         if (received >= 5 && frame[3] == HIBYTE(exceptionCrc) && frame[4] == LOBYTE(exceptionCrc))
@@ -357,7 +376,7 @@ int CLocalModbus::TxRxAscii(CByteArray& query, int queryLength, CByteArray& repl
         return MODBUS_ERROR_CRC;
 
     const BYTE function = HexPair(frame + 3);
-    if (function > 0x80)
+    if (function >= 0x80)
         return MODBUS_EXCEPTION_BASE | HexPair(frame + 5);
 
     const int replyLength = (received - 5) / 2;

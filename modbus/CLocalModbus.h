@@ -44,7 +44,8 @@ public:
     // 0xFF keep the stored values. A port that opens but cannot be set up is
     // closed again, so a failed open never keeps the port busy.
     BOOL Open(int comPort, int baudRate = 0, BYTE parity = 0xFF);
-    // FALSE only when CloseHandle fails; the handle is then kept.
+    // FALSE only when CloseHandle fails; the handle is then kept. A closed link stays
+    // closed; one whose handle failed in an exchange is opened again by the next one.
     BOOL Close();
     void Purge();
 
@@ -66,6 +67,8 @@ private:
     BYTE m_flowControl = 0;
     BYTE m_stopBits = 0;
     int m_mode = MODE_RTU;
+    // The open handle failed and was let go: the next exchange opens the port again.
+    bool m_lineLost = false;
     // Reused by every exchange, only under the link mutex.
     CByteArray m_frame;
 };

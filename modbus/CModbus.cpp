@@ -109,7 +109,7 @@ int CModbus::ReadRegisters(int unit, BYTE function, int start, WORD count, CWord
     do
     {
         int received = 0;
-        code = TxRxMessage(query, 6, reply, expectedLength, &received);
+        code = Exchange(query, 6, reply, expectedLength, &received);
         ++attempts;
         if (code != MODBUS_SUCCESS)
             continue;
@@ -161,7 +161,7 @@ int CModbus::WriteSingle(int unit, BYTE function, int address, WORD value)
     do
     {
         int received = 0;
-        code = TxRxMessage(query, 6, reply, 6, &received);
+        code = Exchange(query, 6, reply, 6, &received);
         ++attempts;
         if (code != MODBUS_SUCCESS)
             continue;
@@ -208,7 +208,7 @@ bool CModbus::ReadDeviceIdentification(int unit, CString& vendorName, CString& p
         revision.Empty();
 
         int received = 0;
-        code = TxRxMessage(query, 5, reply, 0, &received);
+        code = Exchange(query, 5, reply, 0, &received);
         ++attempts;
         if (code != MODBUS_SUCCESS)
             continue;
@@ -247,6 +247,50 @@ bool CModbus::ReadDeviceIdentification(int unit, CString& vendorName, CString& p
     return code == MODBUS_SUCCESS && foundObjects == 0x7;
 }
 
+void CModbus::CancelExchangesOf(DWORD threadId)
+{
+    CSingleLock lock(&m_cancelLock, TRUE);
+    m_cancelledThreads.insert(threadId);
+    if (m_exchangeThread == threadId)
+        AbortExchange();
+}
+
+void CModbus::EndCancelOf(DWORD threadId)
+{
+    CSingleLock lock(&m_cancelLock, TRUE);
+    m_cancelledThreads.erase(threadId);
+}
+
+bool CModbus::IsCancelled(DWORD threadId)
+{
+    CSingleLock lock(&m_cancelLock, TRUE);
+    return m_cancelledThreads.count(threadId) != 0;
+}
+
+bool CModbus::BeginExchange()
+{
+    CSingleLock lock(&m_cancelLock, TRUE);
+    const DWORD thread = ::GetCurrentThreadId();
+    if (m_cancelledThreads.count(thread) != 0)
+        return false;
+    m_exchangeThread = thread;
+    return true;
+}
+
+void CModbus::EndExchange()
+{
+    CSingleLock lock(&m_cancelLock, TRUE);
+    m_exchangeThread = 0;
+}
+
+int CModbus::Exchange(CByteArray& query, int queryLength, CByteArray& reply, int expectedLength,
+                      int* receivedLength)
+{
+    if (IsCancelled(::GetCurrentThreadId()))
+        return MODBUS_ERROR_READ;
+    return TxRxMessage(query, queryLength, reply, expectedLength, receivedLength);
+}
+
 void CModbus::TransactRaw(const std::vector<BYTE>& query, std::vector<BYTE>& reply)
 {
     reply.clear();
@@ -260,7 +304,7 @@ void CModbus::TransactRaw(const std::vector<BYTE>& query, std::vector<BYTE>& rep
 
     CSingleLock lock(&m_mutex, TRUE);
     int received = 0;
-    const int code = TxRxMessage(queryBytes, static_cast<int>(query.size()), replyBytes, 0, &received);
+    const int code = Exchange(queryBytes, static_cast<int>(query.size()), replyBytes, 0, &received);
     if (code != MODBUS_SUCCESS)
         throw CModbusException(GetErrorText(code), code);
     if (received > replyBytes.GetSize())

@@ -4,11 +4,13 @@
 #pragma once
 #include "framework/FrameworkBase.h"
 #include "framework/CByteArray.h"
+#include "framework/CCriticalSection.h"
 #include "framework/CMutex.h"
 #include "framework/CString.h"
 #include "framework/CWordArray.h"
 
 #include <cstdio>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -45,6 +47,15 @@ public:
 
     // Text of a result code; transports with codes of their own override it.
     virtual CString GetErrorText(int code);
+
+    // How the calling thread's last failed exchange ended, where its code does not say.
+    enum EExchangeEnd
+    {
+        EXCHANGE_END_OTHER,
+        EXCHANGE_END_TIMEOUT,   // nothing came in time
+        EXCHANGE_END_CLOSED     // the device closed or reset the connection
+    };
+    virtual EExchangeEnd LastExchangeEnd() { return EXCHANGE_END_OTHER; }
     virtual BOOL IsOpen() = 0;
     // One exchange. query holds unit id + PDU (queryLength bytes, no checksum or
     // header); expectedLength is the reply's unit id + PDU length, 0 to take
@@ -75,7 +86,32 @@ public:
     // One raw exchange of unit id + PDU; throws CModbusException on any failure.
     void TransactRaw(const std::vector<BYTE>& query, std::vector<BYTE>& reply);
 
+    // A thread that is being stopped: the exchange it has under way is cut short as far
+    // as the transport can, and every later attempt of it fails at once without traffic,
+    // until EndCancelOf. Other threads' exchanges on the link go on undisturbed.
+    void CancelExchangesOf(DWORD threadId);
+    void EndCancelOf(DWORD threadId);
+
 protected:
+    // TxRxMessage, unless the calling thread's exchanges are cancelled (then
+    // MODBUS_ERROR_READ at once). The caller holds m_mutex.
+    int Exchange(CByteArray& query, int queryLength, CByteArray& reply, int expectedLength,
+                 int* receivedLength);
+    bool IsCancelled(DWORD threadId);
+    // Marks the exchange of the calling thread as the one under way; false (nothing
+    // marked) when the thread's exchanges are cancelled. EndExchange marks none.
+    bool BeginExchange();
+    void EndExchange();
+    // Cuts short the exchange under way; m_cancelLock is held. Nothing by default: the
+    // transport's own time-outs end it.
+    virtual void AbortExchange() {}
+
+    // Guards the cancel bookkeeping and whatever AbortExchange reaches; held only briefly,
+    // never across an exchange.
+    CCriticalSection m_cancelLock;
+    DWORD m_exchangeThread = 0;
+    std::set<DWORD> m_cancelledThreads;
+
     // Held by every transaction for its whole length; recursive for the owner.
     CMutex m_mutex;
     FILE* m_trace;

@@ -5,6 +5,11 @@
 
 #include <cstring>
 
+namespace {
+// How the calling thread's last exchange ended; each thread reads only its own.
+thread_local CModbus::EExchangeEnd t_lastExchangeEnd = CModbus::EXCHANGE_END_OTHER;
+} // namespace
+
 CRemoteModbus::CRemoteModbus() : CModbus(nullptr)
 {
     ResetAddress(m_remoteAddress);
@@ -114,7 +119,43 @@ int CRemoteModbus::TxRxMessage(CByteArray& query, int queryLength, CByteArray& r
     CSingleLock lock(&m_mutex, TRUE);
     if (m_reconnect)
         Connect(nullptr, 0, 0, m_localPort);
-    return TransactTcp(query, queryLength, reply, expectedLength, receivedLength);
+    {
+        CSingleLock cancelLock(&m_cancelLock, TRUE);
+        if (!BeginExchange())
+            return MODBUS_ERROR_READ;
+        m_exchangeSocket = m_socket.GetHandle();
+    }
+    const int code = TransactTcp(query, queryLength, reply, expectedLength, receivedLength);
+    CSingleLock cancelLock(&m_cancelLock, TRUE);
+    m_exchangeSocket = INVALID_SOCKET;
+    EndExchange();
+    return code;
+}
+
+void CRemoteModbus::AbortExchange()
+{
+    if (m_exchangeSocket != INVALID_SOCKET)
+        ::shutdown(m_exchangeSocket, SD_BOTH);
+}
+
+CModbus::EExchangeEnd CRemoteModbus::LastExchangeEnd()
+{
+    return t_lastExchangeEnd;
+}
+
+CModbus::EExchangeEnd CRemoteModbus::SocketFailureEnd(int socketError)
+{
+    switch (socketError) {
+    case WSAETIMEDOUT:
+        return EXCHANGE_END_TIMEOUT;
+    case WSAECONNRESET:
+    case WSAECONNABORTED:
+    case WSAESHUTDOWN:
+    case WSAENOTCONN:
+        return EXCHANGE_END_CLOSED;
+    default:
+        return EXCHANGE_END_OTHER;
+    }
 }
 
 int CRemoteModbus::TransactTcp(CByteArray& query, int queryLength, CByteArray& reply,
@@ -124,6 +165,7 @@ int CRemoteModbus::TransactTcp(CByteArray& query, int queryLength, CByteArray& r
         reply.SetSize(expectedLength);
         std::memset(reply.GetData(), 0, static_cast<size_t>(expectedLength));
     }
+    t_lastExchangeEnd = EXCHANGE_END_OTHER;
     if (!IsOpen())
         return MODBUS_ERROR_NOT_CONNECTED;
 
@@ -158,8 +200,10 @@ int CRemoteModbus::TransactTcp(CByteArray& query, int queryLength, CByteArray& r
         char* rxChars = reinterpret_cast<char*>(rx);
         while (have < kHeaderLength) {
             const int received = m_socket.Receive(rxChars + have, kBufferSize - have, seconds);
-            if (received == 0)
+            if (received == 0) {
+                t_lastExchangeEnd = EXCHANGE_END_CLOSED;
                 return MODBUS_ERROR_SOCKET_READ;
+            }
             have += received;
         }
         length = rx[5];
@@ -168,8 +212,10 @@ int CRemoteModbus::TransactTcp(CByteArray& query, int queryLength, CByteArray& r
         const int frameLength = kHeaderLength + length;
         while (have < frameLength) {
             const int received = m_socket.Receive(rxChars + have, kBufferSize - have, seconds);
-            if (received == 0)
+            if (received == 0) {
+                t_lastExchangeEnd = EXCHANGE_END_CLOSED;
                 return MODBUS_ERROR_SOCKET_READ;
+            }
             have += received;
         }
         if (have > frameLength) {
@@ -177,15 +223,21 @@ int CRemoteModbus::TransactTcp(CByteArray& query, int queryLength, CByteArray& r
             m_carried.assign(rx + frameLength, rx + have);
             std::memset(rx + frameLength, 0, static_cast<size_t>(have - frameLength));
         }
-    } catch (const CBlockingSocketException&) {
+    } catch (const CBlockingSocketException& error) {
+        t_lastExchangeEnd = SocketFailureEnd(error.GetErrorCode());
+        CSingleLock cancelLock(&m_cancelLock, TRUE);
+        m_exchangeSocket = INVALID_SOCKET;
         m_socket.Cleanup();
         return MODBUS_ERROR_SOCKET;
     }
 
+    // Any function byte with its top bit set is an exception reply.
     const BYTE function = rx[7];
-    if (function > 0x80) {
+    if (function >= 0x80) {
         const BYTE exceptionCode = rx[8];
-        if (m_exceptionOffset && exceptionCode >= m_exceptionThreshold)
+        // The offset maps codes above the threshold onto the transport's own codes; the
+        // threshold itself would map onto 0, success, and keeps its exception.
+        if (m_exceptionOffset && exceptionCode > m_exceptionThreshold)
             return exceptionCode - m_exceptionThreshold;
         return MODBUS_EXCEPTION_BASE | exceptionCode;
     }

@@ -16,6 +16,9 @@ public:
     ~CRemoteModbus() override;
 
     CString GetErrorText(int code) override;
+    // A socket time-out, or a connection the device closed or reset, of the calling
+    // thread's last exchange (the codes, 1001 or 1003, do not tell them apart).
+    EExchangeEnd LastExchangeEnd() override;
     // From a successful Connect until the next Close.
     BOOL IsOpen() override;
     int TxRxMessage(CByteArray& query, int queryLength, CByteArray& reply, int expectedLength,
@@ -33,10 +36,17 @@ public:
     // 1 on success, 0 when closing the socket failed.
     int Close();
 
+protected:
+    // Shuts the exchange's connection down, so that its wait for the reply ends at once.
+    void AbortExchange() override;
+
 private:
     // The exchange itself; the caller holds m_mutex.
     int TransactTcp(CByteArray& query, int queryLength, CByteArray& reply, int expectedLength,
                     int* receivedLength);
+
+    // What a socket error says about the end of the exchange.
+    static EExchangeEnd SocketFailureEnd(int socketError);
 
     enum { kHeaderLength = 6, kBufferSize = 1024 };
 
@@ -54,6 +64,9 @@ private:
     // Kept so that a reconnect binds the same local port again.
     WORD m_localPort = 0;
     CBlockingSocket m_socket;
+    // The socket of the exchange under way (INVALID_SOCKET when none), under m_cancelLock:
+    // it is closed only under that lock, so an abort never reaches a socket closed since.
+    SOCKET m_exchangeSocket = INVALID_SOCKET;
     CByteArray m_rxBuffer;
     CByteArray m_txBuffer;
     // Bytes that came after the last reply in the same receive: the start of what the

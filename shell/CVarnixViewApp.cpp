@@ -157,10 +157,9 @@ CMainFrame* CVarnixViewApp::CreateShell()
                                          RUNTIME_CLASS(CChildWndInvisible), RUNTIME_CLASS(CEditView)));
 
     CMainFrame* frame = new CMainFrame;
-    if (!frame->LoadFrame(IDR_MAINFRAME, MAIN_FRAME_STYLE, nullptr, nullptr)) {
-        delete frame;
+    // A failed load has deleted the frame itself (with its window, or without one).
+    if (!frame->LoadFrame(IDR_MAINFRAME, MAIN_FRAME_STYLE, nullptr, nullptr))
         return nullptr;
-    }
     m_pMainWnd = frame;
     return frame;
 }

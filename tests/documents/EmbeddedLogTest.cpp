@@ -541,7 +541,7 @@ namespace {
 class EmbeddedLogDevice : public EmbeddedLogFile
 {
 protected:
-    bool Connect(bool withBuffer)
+    bool Connect(bool withBuffer, const std::string& unitExtras = "")
     {
         // A ring of 0x100 words whose newest record ends at word 40; the other words are
         // erased slots.
@@ -556,7 +556,8 @@ protected:
         // The product code names the log file, with the slash replaced.
         const std::string profile = "{\"units\": {\"1\": {\"identification\": {\"1\": \"QV/2000\"}, \"holding\": "
                                     "{\"32\": 31, \"80\": " + std::to_string(end) +
-                                    (withBuffer ? ", \"256\": [" + words + "]" : std::string()) + "}}}}";
+                                    (withBuffer ? ", \"256\": [" + words + "]" : std::string()) + "}" +
+                                    unitExtras + "}}}";
         const testing_support::StartedTestDevice started = testing_support::StartTestDevice(
             m_host, "tests/documents/embedded-log", profile, {"--tcp-port", "0"}, 120);
         m_peer = started.id;
@@ -620,4 +621,34 @@ TEST_F(EmbeddedLogDevice, AFailedDownloadEndsTheBusyStateToo)
     m_collector.PumpFor(300);
     EXPECT_EQ(0u, RefreshCount(REFRESH_OPEN_DEVICE_LOG));
     EXPECT_FALSE(FileExists(m_path));
+}
+
+TEST_F(EmbeddedLogDevice, EveryConnectionIsBusyUntilItsOwnDownloadRanAndQuickReconnectsAreSafe)
+{
+    // The buffer's first request is answered after a while: each download takes it.
+    ASSERT_TRUE(Connect(true, R"(, "faults": [{"kind": "delay", "seconds": 0.5, "function": 3, "address": 256}])"));
+    auto connection = m_device->GetGenericConnection();
+
+    // A reconnect downloads again, and is busy (not polled, not to be disconnected) until then.
+    ASSERT_TRUE(connection->Disconnect());
+    connection->Connect();
+    EXPECT_TRUE(m_device->IsBusy());
+    EXPECT_TRUE(m_collector.WaitUntil([&](const std::vector<testing_support::CollectedMessage>&) {
+        return !m_device->IsBusy();
+    }, 20000));
+    EXPECT_TRUE(WaitForRefresh(REFRESH_OPEN_DEVICE_LOG, 2, 5000));
+
+    // Connect and disconnect in quick turns while the dispatcher's downloads read through
+    // the same connection: the heap checks of the run see any use of a released link.
+    for (int round = 0; round < 20; ++round) {
+        ASSERT_TRUE(connection->Disconnect());
+        connection->Connect();
+        m_collector.PumpFor(round * 10);
+    }
+    EXPECT_TRUE(m_collector.WaitUntil([&](const std::vector<testing_support::CollectedMessage>&) {
+        return m_device->IsLogHandled();
+    }, 60000));
+    EXPECT_FALSE(m_device->IsBusy());
+    EXPECT_TRUE(connection->IsConnected());
+    EXPECT_EQ(RECORDS.size(), ReadLog().size());
 }

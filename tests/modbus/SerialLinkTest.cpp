@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "modbus/CLocalModbus.h"
+#include "modbus/CModbusException.h"
 #include "tests/support/PeerHost.h"
 #include "tests/support/TestPaths.h"
 
@@ -147,6 +148,16 @@ void CheckHealthyUnit(CLocalModbus& link)
     EXPECT_EQ(link.ReadHoldingRegisters(7, 0, 2, words), MODBUS_EXCEPTION_BASE | 6);
     EXPECT_EQ(link.ReadHoldingRegisters(5, 0, 2, words), MODBUS_ERROR_INVALID_RESPONSE);
     EXPECT_EQ(link.ReadHoldingRegisters(6, 0, 2, words), MODBUS_ERROR_INVALID_RESPONSE);
+
+    // Function 0 is refused with exception 1 behind the function byte 0x80 exactly: an
+    // exception, never a reply.
+    std::vector<BYTE> reply;
+    try {
+        link.TransactRaw({1, 0x00}, reply);
+        ADD_FAILURE() << "an exception reply read as success";
+    } catch (const CModbusException& error) {
+        EXPECT_EQ(error.GetCode(), MODBUS_EXCEPTION_BASE | 1);
+    }
 }
 
 TEST_F(SerialLinkTest, RtuExchangesWithAHealthyDevice)

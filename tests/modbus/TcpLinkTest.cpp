@@ -2,6 +2,7 @@
 // and exception handling, socket failures and reconnecting before every exchange.
 #include <gtest/gtest.h>
 
+#include "modbus/CModbusException.h"
 #include "modbus/CRemoteModbus.h"
 #include "tests/modbus/TcpTestServer.h"
 
@@ -78,13 +79,26 @@ TEST_F(TcpLinkTest, ExceptionRepliesBecomeCodes)
     EXPECT_STREQ("Modbus device return an exception code 2 (illegal data address)",
                  link.GetErrorText(0x8002));
 
-    // Codes at or above the threshold lose it: 0x81 reads as 1, 0x83 as 3.
+    // Codes above the threshold lose it: 0x81 reads as 1, 0x83 as 3.
     exceptionCode = 0x81;
     EXPECT_EQ(1, link.ReadHoldingRegisters(1, 0, 2, words));
     exceptionCode = 0x83;
     EXPECT_EQ(3, link.WriteSingleRegister(1, 0, 5));
     EXPECT_TRUE(link.GetExceptionOffsetFlag());
     EXPECT_EQ(128, link.GetExceptionThreshold());
+
+    // The threshold itself would lose all of it and read as success: it stays an exception.
+    exceptionCode = 0x80;
+    EXPECT_EQ(MODBUS_EXCEPTION_BASE | 0x80, link.ReadHoldingRegisters(1, 0, 2, words));
+    // So does the exception of function 0, whose function byte is 0x80 exactly.
+    exceptionCode = 1;
+    std::vector<BYTE> reply;
+    try {
+        link.TransactRaw({1, 0x00}, reply);
+        ADD_FAILURE() << "an exception reply read as success";
+    } catch (const CModbusException& error) {
+        EXPECT_EQ(MODBUS_EXCEPTION_BASE | 1, error.GetCode());
+    }
 }
 
 TEST_F(TcpLinkTest, ShortOrMismatchedRegisterRepliesAreInvalid)
@@ -128,6 +142,7 @@ TEST_F(TcpLinkTest, LengthFieldLargerThanDataTimesOut)
 
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(1001, link.ReadHoldingRegisters(1, 0, 2, words));
+    EXPECT_EQ(CModbus::EXCHANGE_END_TIMEOUT, link.LastExchangeEnd());
     const double elapsed = SecondsSince(start);
     EXPECT_GE(elapsed, 0.8);
     EXPECT_LT(elapsed, 5.0);
@@ -167,6 +182,7 @@ TEST_F(TcpLinkTest, PeerClosingMidReplyIsShortReceive)
     ASSERT_TRUE(link.Connect("127.0.0.1", server.Port(), 2000));
     CWordArray words;
     EXPECT_EQ(1003, link.ReadHoldingRegisters(1, 0, 2, words));
+    EXPECT_EQ(CModbus::EXCHANGE_END_CLOSED, link.LastExchangeEnd());
 }
 
 TEST_F(TcpLinkTest, UnconnectedLinkGivesNotConnectedWithoutTraffic)

@@ -1132,3 +1132,58 @@ TEST_F(MainFrame, NewDisplayOpensTheChosenKindAndAFullDisplayListClosesWhatItOpe
     ASSERT_EQ(1u, Recorder().Count());
     EXPECT_EQ("Error: no more displays can be opened; close one first.", Recorder().Boxes()[0].text);
 }
+
+namespace
+{
+int g_refusedClients = 0;
+
+// Refuses the MDI client window, so that the main frame's creation fails in OnCreate.
+LRESULT CALLBACK RefuseMdiClient(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_CREATEWND)
+    {
+        char name[32] = "";
+        ::GetClassNameA(reinterpret_cast<HWND>(wParam), name, sizeof name);
+        if (::lstrcmpiA(name, "MDIClient") == 0)
+        {
+            ++g_refusedClients;
+            return 1;
+        }
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+BOOL CALLBACK CountThreadWindows(HWND, LPARAM count)
+{
+    ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+} // namespace
+
+// The frame's window is made and destroyed again inside LoadFrame, which frees the frame:
+// the shell must not free it a second time (the heap checks of the run see that) and is
+// left without a main window.
+TEST(MainFrameLoad, AFrameWhoseWindowFailsIsFreedOnceAndNoShellIsLeft)
+{
+    const std::wstring savedFolder = GetProgramFolders().GetProgramFolder();
+    GetProgramFolders().SetProgramFolder(Widen(testing_support::SourcePath("res")));
+    int windowsBefore = 0;
+    ::EnumThreadWindows(::GetCurrentThreadId(), &CountThreadWindows, reinterpret_cast<LPARAM>(&windowsBefore));
+    {
+        CVarnixViewApp app;
+        g_refusedClients = 0;
+        HHOOK hook = ::SetWindowsHookExA(WH_CBT, &RefuseMdiClient, nullptr, ::GetCurrentThreadId());
+        ASSERT_NE(nullptr, hook);
+        CMainFrame* frame = app.CreateShell();
+        ::UnhookWindowsHookEx(hook);
+        EXPECT_EQ(nullptr, frame);
+        EXPECT_EQ(1, g_refusedClients);
+        EXPECT_EQ(nullptr, app.m_pMainWnd);
+        testing_support::DispatchPendingMessages();
+        int windowsAfter = 0;
+        ::EnumThreadWindows(::GetCurrentThreadId(), &CountThreadWindows,
+                            reinterpret_cast<LPARAM>(&windowsAfter));
+        EXPECT_EQ(windowsBefore, windowsAfter) << "the failed frame's window is gone";
+    }
+    GetProgramFolders().SetProgramFolder(savedFolder);
+}
