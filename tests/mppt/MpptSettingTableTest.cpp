@@ -183,12 +183,16 @@ void CheckBehaviour(const ExpectedSetting& row, CModbusVariable& variable)
         variable.FromString(std::to_string(minimum).c_str());
         EXPECT_EQ(minimum, variable.AsDouble());
         if (maximum < 65535)
+        {
             EXPECT_EQ(name + " is too high (must be no more than " + std::to_string(maximum) + ")",
                       ErrorText([&] { variable.FromString(std::to_string(maximum + 1).c_str()); }));
+        }
         if (minimum > 0)
+        {
             EXPECT_EQ(std::string(row.defaultText) == "0" ? NO_EXCEPTION_TEXT
                                                           : name + " is too low (must be at least " + std::to_string(minimum) + ")",
                       ErrorText([&] { variable.FromString("0"); }));
+        }
         EXPECT_EQ(name + " is not a number", ErrorText([&] { variable.FromString("x"); }));
         break;
     }
