@@ -16,6 +16,10 @@
 namespace
 {
 const DWORD kThreadWaitMs = 10000;
+// The contended stress test's threads do thousands of rounds each through Wine's server:
+// about 2 s on a quiet machine, 20 s seen at four busy processes per processor. Its limit
+// only catches a thread that never ends.
+const DWORD kStressWorkMs = 180000;
 
 // A Win32 thread running a function, joined (with a time-out) on destruction.
 class TestThread
@@ -34,9 +38,9 @@ public:
         }
     }
     HANDLE Handle() const { return m_handle; }
-    bool Join(DWORD* exitCode = nullptr)
+    bool Join(DWORD* exitCode = nullptr, DWORD limitMs = kThreadWaitMs)
     {
-        if (::WaitForSingleObject(m_handle, kThreadWaitMs) != WAIT_OBJECT_0)
+        if (::WaitForSingleObject(m_handle, limitMs) != WAIT_OBJECT_0)
             return false;
         if (exitCode != nullptr)
             ::GetExitCodeThread(m_handle, exitCode);
@@ -551,7 +555,7 @@ TEST(SyncStressTest, ContendedMutexesAndWaitForAllLoseNoUpdateAndNoWakeUp)
                 if (all)
                 {
                     CMultiLock lock(objects, 3);
-                    if (lock.Lock(kThreadWaitMs, TRUE) >= WAIT_OBJECT_0 + 3)
+                    if (lock.Lock(kStressWorkMs, TRUE) >= WAIT_OBJECT_0 + 3)
                         return 1;
                     for (long& counter : counters)
                     {
@@ -579,7 +583,7 @@ TEST(SyncStressTest, ContendedMutexesAndWaitForAllLoseNoUpdateAndNoWakeUp)
     for (auto& thread : threads)
     {
         DWORD exitCode = 2;
-        ASSERT_TRUE(thread->Join(&exitCode)) << "a waiter was never woken";
+        ASSERT_TRUE(thread->Join(&exitCode, kStressWorkMs)) << "a waiter was never woken";
         EXPECT_EQ(0u, exitCode);
     }
     for (int i = 0; i < 3; ++i)
