@@ -3,6 +3,9 @@
 #include <io.h>
 #include <share.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include "documents/TextHelpers.h"
 #include "documents/TimeHelpers.h"
 
@@ -55,10 +58,17 @@ bool CLogFileOutCsv::Open(const char* path)
 {
     if (IsOpen() || !path || !*path)
         return false;
-    m_path = path;
+    m_error.clear();
     m_file = _fsopen(path, "wt", _SH_DENYNO);
-    if (!m_file)
+    if (!m_file) {
+        m_error = std::strerror(errno);
         return false;
+    }
+    // Unbuffered: a failed write leaves nothing behind that a later flush or the close
+    // could still append once there is room again.
+    setvbuf(m_file, nullptr, _IONBF, 0);
+    m_path = path;
+    m_wholeSize = 0;
     std::string header = "\"time (UTC)\"";
     for (const Column_t& column : m_columns)
         header += "," + Quoted(column.name);
@@ -78,11 +88,29 @@ bool CLogFileOutCsv::WriteLine(const char* time, bool partial)
     return WriteText(line + "\n");
 }
 
-// Flushed at once: a reader following the file sees whole lines only.
+// Written at once: a reader following the file sees whole lines only, and a full disk
+// leaves the file ending with its last whole line, so that it still opens.
 bool CLogFileOutCsv::WriteText(const std::string& text)
 {
-    const bool written = fwrite(text.data(), 1, text.size(), m_file) == text.size();
-    return fflush(m_file) == 0 && written;
+    errno = 0;
+    if (fwrite(text.data(), 1, text.size(), m_file) != text.size() || fflush(m_file) != 0) {
+        FailWrite(errno);
+        return false;
+    }
+    const long long size = _telli64(_fileno(m_file));
+    if (size < 0) {
+        FailWrite(errno);
+        return false;
+    }
+    m_wholeSize = size;
+    return true;
+}
+
+void CLogFileOutCsv::FailWrite(int error)
+{
+    m_error = std::strerror(error != 0 ? error : EIO);
+    _chsize_s(_fileno(m_file), m_wholeSize);
+    Close();
 }
 
 void CLogFileOutCsv::Close()
@@ -96,7 +124,7 @@ void CLogFileOutCsv::Close()
 
 unsigned long long CLogFileOutCsv::GetFileSize()
 {
-    if (!m_file || fflush(m_file) != 0)
+    if (!m_file)
         return 0;
     const long long size = _filelengthi64(_fileno(m_file));
     return size < 0 ? 0 : static_cast<unsigned long long>(size);

@@ -14,6 +14,9 @@
 #include "tests/support/FileText.h"
 #include "tests/support/MessageBoxRecorder.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace
 {
 using namespace display_testing;
@@ -84,11 +87,13 @@ TEST_F(LoggerDisplay, StartRefusesWithItsReasonsAndLeavesNoColumns)
     EXPECT_EQ("(no exception)", ErrorText([&] { logger->Start(); }));
 }
 
-TEST_F(LoggerDisplay, OneRowPerDueTickWithTheLastValues)
+TEST_F(LoggerDisplay, OneRowPerDueTickWithTheValuesThatCameSinceTheRowBefore)
 {
     const int device = AddDevice("Varnix");
+    const int other = AddDevice("Corandel");
     logger->AddVariable(*Variable(device, 1, "Battery Voltage"));
     logger->AddVariable(*Variable(device, 2, "Charge State", ""));
+    logger->AddVariable(*Variable(other, 1, "PV Voltage"));
     logger->SetInterval(5);
     logger->SetFileName(path.c_str());
     logger->Start();
@@ -96,6 +101,7 @@ TEST_F(LoggerDisplay, OneRowPerDueTickWithTheLastValues)
 
     // No row until every column has a value, though the due time moves on.
     logger->OnStorage(Value(device, 1, 12.5));
+    logger->OnStorage(Value(other, 1, 40.0));
     EXPECT_EQ(0, Tick());
     now += 5;
     logger->OnStorage(Value(device, 2, 3.0));
@@ -105,44 +111,191 @@ TEST_F(LoggerDisplay, OneRowPerDueTickWithTheLastValues)
         EXPECT_EQ(1, Tick());
     now += 4;
     EXPECT_EQ(1, Tick());
+    // The Corandel stopped answering: its column is empty, and so are the columns of a
+    // variable that did not come since the row before.
     now += 1;
     logger->OnStorage(Value(device, 1, 13.0));
     EXPECT_EQ(2, Tick());
-    // After a delay the rows catch up one tick at a time, repeating the last values.
+    // After a delay the rows catch up one tick at a time, claiming no value.
     now += 15;
     EXPECT_EQ(3, Tick());
     EXPECT_EQ(4, Tick());
     EXPECT_EQ(5, Tick());
     EXPECT_EQ(5, Tick());
-    EXPECT_EQ((std::vector<WPARAM>{1, 2, 3, 4, 5}), Posted(WM_APP_DISPLAY_UPDATE));
+    // Both answer again.
+    now += 5;
+    logger->OnStorage(Value(device, 1, 13.5));
+    logger->OnStorage(Value(device, 2, 4.0));
+    logger->OnStorage(Value(other, 1, 41.0));
+    EXPECT_EQ(6, Tick());
+    EXPECT_EQ((std::vector<WPARAM>{1, 2, 3, 4, 5, 6}), Posted(WM_APP_DISPLAY_UPDATE));
     // Values of variables that are not logged change nothing.
     logger->OnStorage(Value(device, 9, 99.0));
     logger->Stop();
     // Stopped: ticks and values write nothing.
     now += 100;
     logger->OnStorage(Value(device, 1, 1.0));
-    EXPECT_EQ(5, Tick());
+    EXPECT_EQ(6, Tick());
 
-    // The hub's reader reads the file back: header names and every row.
+    // A missing value is an empty quoted field, as the export writes one.
+    const std::string text = testing_support::ReadFileText(path);
+    const size_t secondRow = text.find('\n', text.find('\n') + 1) + 1;
+    const std::string second = text.substr(secondRow, text.find('\n', secondRow) - secondRow);
+    EXPECT_EQ("\"13.0000\",\"\",\"\"\r", second.substr(second.find(',') + 1)) << text;
+
+    // The hub's reader reads the file back: header names, every row, and a gap (not a
+    // number, the column still one of numbers) where a row had no value.
     CLogFileInCsv reader;
     reader.Open(path.c_str());
     LogSampleStore_t samples;
     int rows = 0;
     while (rows < 100 && reader.ReadAndConvertRecord(samples))
         ++rows;
-    EXPECT_EQ(5, rows);
+    EXPECT_EQ(6, rows);
     const auto& columns = reader.GetColumns();
-    ASSERT_EQ(2u, columns.size());
+    ASSERT_EQ(3u, columns.size());
     EXPECT_EQ("Varnix Battery Voltage (V)", columns.at(0).name);
     EXPECT_EQ("Varnix Charge State ()", columns.at(1).name);
-    std::vector<double> volts;
-    for (const LogSample_t& sample : samples[0])
+    EXPECT_EQ("Corandel PV Voltage (V)", columns.at(2).name);
+    const auto shown = [&](int column) {
+        std::string values;
+        for (const LogSample_t& sample : samples[column])
+        {
+            EXPECT_EQ(COleDateTime::valid, sample.time.GetStatus());
+            values += IsLogGap(sample.value) ? std::string("-") : std::to_string(int(sample.value * 10));
+            values += " ";
+        }
+        return values;
+    };
+    EXPECT_EQ("125 130 - - - 135 ", shown(0));
+    EXPECT_EQ("30 - - - - 40 ", shown(1));
+    EXPECT_EQ("400 - - - - 410 ", shown(2));
+    for (int column = 0; column < 3; ++column)
+        EXPECT_EQ(LOG_SAMPLE_TYPE_NUMBER, reader.GetColumnValueType(column)) << column;
+}
+
+// A file system that fills: a small tmpfs that tests/device/tmpfs.sh mounts in a mount
+// namespace of its own (PYRAXIS_SMALL_FS, its Unix path). Elsewhere the case is skipped.
+class LoggerOnAFullDisk : public LoggerDisplay
+{
+protected:
+    void SetUp() override
     {
-        volts.push_back(sample.value);
-        EXPECT_EQ(COleDateTime::valid, sample.time.GetStatus());
+        const char* small = std::getenv("PYRAXIS_SMALL_FS");
+        if (small == nullptr || *small == '\0')
+            GTEST_SKIP() << "a full disk is tested only inside tests/device/tmpfs.sh";
+        disk = "Z:" + std::string(small);
+        std::replace(disk.begin(), disk.end(), '/', '\\');
+        path = disk + "\\logger.csv";
+        filler = disk + "\\filler";
     }
-    EXPECT_EQ((std::vector<double>{12.5, 13.0, 13.0, 13.0, 13.0}), volts);
-    EXPECT_EQ(3.0, samples[1].back().value);
+
+    // Writes the filler until the disk takes no more (bounded); the bytes it took.
+    long long Fill()
+    {
+        const HANDLE file = ::CreateFileA(filler.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return -1;
+        ::SetFilePointer(file, 0, nullptr, FILE_END);
+        const std::string block(4096, 'x');
+        long long total = 0;
+        for (size_t size : { size_t(4096), size_t(1) })
+        {
+            for (int round = 0; round < 100000; ++round)
+            {
+                DWORD written = 0;
+                if (!::WriteFile(file, block.data(), static_cast<DWORD>(size), &written, nullptr) || written != size)
+                    break;
+                total += written;
+            }
+        }
+        ::CloseHandle(file);
+        return total;
+    }
+
+    void Free() { ::DeleteFileA(filler.c_str()); }
+
+    // Every line of the file ends whole and has the header's number of fields, and the
+    // hub's reader takes all of it; the rows it read.
+    int CheckWhole(size_t columns)
+    {
+        const std::string text = testing_support::ReadFileText(path);
+        EXPECT_TRUE(text.empty() || text.back() == '\n') << "the file ends inside a row";
+        size_t start = 0;
+        while (start < text.size())
+        {
+            const size_t end = text.find('\n', start);
+            const std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+            EXPECT_EQ(2 * (columns + 1), static_cast<size_t>(std::count(line.begin(), line.end(), '"'))) << line;
+            start = end == std::string::npos ? text.size() : end + 1;
+        }
+        CLogFileInCsv reader;
+        reader.Open(path.c_str());
+        LogSampleStore_t samples;
+        int rows = 0;
+        EXPECT_EQ("(no exception)", ErrorText([&] {
+                      while (rows < 100000 && reader.ReadAndConvertRecord(samples))
+                          ++rows;
+                  }));
+        return rows;
+    }
+
+    std::string disk;
+    std::string filler;
+};
+
+TEST_F(LoggerOnAFullDisk, ARefusedHeaderAndAFailedRowEndTheRecordingWithTheFileWhole)
+{
+    const int device = AddDevice("Varnix");
+    const size_t columns = 12;
+    for (int id = 1; id <= static_cast<int>(columns); ++id)
+        logger->AddVariable(*Variable(device, id, ("Long name of logged variable " + std::to_string(id)).c_str()));
+    logger->SetInterval(1);
+    logger->SetFileName(path.c_str());
+
+    // No room for the header: Record is refused and the file closed, so that once there
+    // is room the next Record works.
+    ASSERT_GT(Fill(), 0);
+    EXPECT_EQ("unable to open log file for writing", ErrorText([&] { logger->Start(); }));
+    EXPECT_FALSE(logger->IsRecording());
+    EXPECT_EQ("log file isn't open, so can't close", ErrorText([&] { logger->Stop(); }));
+    EXPECT_EQ(0, CheckWhole(columns));
+    Free();
+    ASSERT_EQ("(no exception)", ErrorText([&] { logger->Start(); }));
+    ClearPosted();
+
+    // Rows until the disk is full: the row that does not fit ends the recording, the file
+    // is cut back to its last whole row, and the Logger says why, naming the file.
+    const auto row = [&] {
+        for (int id = 1; id <= static_cast<int>(columns); ++id)
+            logger->OnStorage(Value(device, id, 1000.25 + id));
+        ++now;
+        return Tick();
+    };
+    for (int written = 0; written < 3; ++written)
+        ASSERT_EQ(written + 1, row());
+    ASSERT_GT(Fill(), 0);
+    for (int more = 0; more < 1000 && logger->IsRecording(); ++more)
+        row();
+    ASSERT_FALSE(logger->IsRecording());
+    const int rows = logger->GetRowCount();
+    const std::string failure = static_cast<LPCTSTR>(logger->GetFailureText());
+    EXPECT_EQ("Recording stopped: unable to write to " + path + " (No space left on device).", failure);
+    EXPECT_EQ(rows, Posted(WM_APP_DISPLAY_UPDATE).back());
+    EXPECT_EQ(rows, CheckWhole(columns));
+
+    // Room again: nothing more is written, and the next Record starts afresh.
+    Free();
+    const std::string before = testing_support::ReadFileText(path);
+    row();
+    row();
+    EXPECT_EQ(before, testing_support::ReadFileText(path));
+    EXPECT_EQ("log file isn't open, so can't close", ErrorText([&] { logger->Stop(); }));
+    EXPECT_EQ("(no exception)", ErrorText([&] { logger->Start(); }));
+    EXPECT_TRUE(logger->GetFailureText().IsEmpty());
+    row();
+    logger->Stop();
+    EXPECT_EQ(1, CheckWhole(columns));
 }
 
 TEST_F(LoggerDisplay, BrowseRemembersTheFolderOfTheChosenFile)
