@@ -15,7 +15,9 @@
 #include "tests/support/MessageBoxRecorder.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
+#include <thread>
 
 namespace
 {
@@ -172,6 +174,38 @@ TEST_F(LoggerDisplay, OneRowPerDueTickWithTheValuesThatCameSinceTheRowBefore)
     EXPECT_EQ("400 - - - - 410 ", shown(2));
     for (int column = 0; column < 3; ++column)
         EXPECT_EQ(LOG_SAMPLE_TYPE_NUMBER, reader.GetColumnValueType(column)) << column;
+}
+
+TEST_F(LoggerDisplay, RowTextsWhileTheDispatchThreadRemovesVariables)
+{
+    // The list asks for each row after counting them; the dispatch thread may remove a
+    // device's variables in between.
+    const int device = AddDevice("Varnix");
+    for (int id = 1; id <= 4; ++id)
+        logger->AddVariable(*Variable(device, id, ("Variable " + std::to_string(id)).c_str()));
+    const CTreeItemPtr last = Variable(device, 4, "Variable 4");
+    std::atomic<bool> done(false);
+    const DWORD start = ::GetTickCount();
+    const auto inTime = [start] { return ::GetTickCount() - start < 30000; };
+    std::thread dispatch([&] {
+        while (!done && inTime())
+        {
+            logger->CDocumentDisplay::RemoveVariable(*last);
+            logger->CDocumentDisplay::AddVariable(*last);
+        }
+    });
+    // Until the row was seen there and gone many times each.
+    int present = 0;
+    int missing = 0;
+    const std::string error = ErrorText([&] {
+        while ((present < 1000 || missing < 1000) && inTime())
+            ++(logger->GetRowText(3).IsEmpty() ? missing : present);
+    });
+    done = true;
+    dispatch.join();
+    EXPECT_EQ("(no exception)", error);
+    EXPECT_GT(present, 0);
+    EXPECT_GT(missing, 0);
 }
 
 // A file system that fills: a small tmpfs that tests/device/tmpfs.sh mounts in a mount
