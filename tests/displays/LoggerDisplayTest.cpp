@@ -14,9 +14,7 @@
 #include "tests/support/FileText.h"
 #include "tests/support/MessageBoxRecorder.h"
 
-#include <algorithm>
 #include <atomic>
-#include <cstdlib>
 #include <thread>
 
 namespace
@@ -206,130 +204,6 @@ TEST_F(LoggerDisplay, RowTextsWhileTheDispatchThreadRemovesVariables)
     EXPECT_EQ("(no exception)", error);
     EXPECT_GT(present, 0);
     EXPECT_GT(missing, 0);
-}
-
-// A file system that fills: a small tmpfs that tests/device/tmpfs.sh mounts in a mount
-// namespace of its own (PYRAXIS_SMALL_FS, its Unix path). Elsewhere the case is skipped.
-class LoggerOnAFullDisk : public LoggerDisplay
-{
-protected:
-    void SetUp() override
-    {
-        const char* small = std::getenv("PYRAXIS_SMALL_FS");
-        if (small == nullptr || *small == '\0')
-            GTEST_SKIP() << "a full disk is tested only inside tests/device/tmpfs.sh";
-        disk = "Z:" + std::string(small);
-        std::replace(disk.begin(), disk.end(), '/', '\\');
-        path = disk + "\\logger.csv";
-        filler = disk + "\\filler";
-    }
-
-    // Writes the filler until the disk takes no more (bounded); the bytes it took.
-    long long Fill()
-    {
-        const HANDLE file = ::CreateFileA(filler.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
-        if (file == INVALID_HANDLE_VALUE)
-            return -1;
-        ::SetFilePointer(file, 0, nullptr, FILE_END);
-        const std::string block(4096, 'x');
-        long long total = 0;
-        for (size_t size : { size_t(4096), size_t(1) })
-        {
-            for (int round = 0; round < 100000; ++round)
-            {
-                DWORD written = 0;
-                if (!::WriteFile(file, block.data(), static_cast<DWORD>(size), &written, nullptr) || written != size)
-                    break;
-                total += written;
-            }
-        }
-        ::CloseHandle(file);
-        return total;
-    }
-
-    void Free() { ::DeleteFileA(filler.c_str()); }
-
-    // Every line of the file ends whole and has the header's number of fields, and the
-    // hub's reader takes all of it; the rows it read.
-    int CheckWhole(size_t columns)
-    {
-        const std::string text = testing_support::ReadFileText(path);
-        EXPECT_TRUE(text.empty() || text.back() == '\n') << "the file ends inside a row";
-        size_t start = 0;
-        while (start < text.size())
-        {
-            const size_t end = text.find('\n', start);
-            const std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-            EXPECT_EQ(2 * (columns + 1), static_cast<size_t>(std::count(line.begin(), line.end(), '"'))) << line;
-            start = end == std::string::npos ? text.size() : end + 1;
-        }
-        CLogFileInCsv reader;
-        reader.Open(path.c_str());
-        LogSampleStore_t samples;
-        int rows = 0;
-        EXPECT_EQ("(no exception)", ErrorText([&] {
-                      while (rows < 100000 && reader.ReadAndConvertRecord(samples))
-                          ++rows;
-                  }));
-        return rows;
-    }
-
-    std::string disk;
-    std::string filler;
-};
-
-TEST_F(LoggerOnAFullDisk, ARefusedHeaderAndAFailedRowEndTheRecordingWithTheFileWhole)
-{
-    const int device = AddDevice("Varnix");
-    const size_t columns = 12;
-    for (int id = 1; id <= static_cast<int>(columns); ++id)
-        logger->AddVariable(*Variable(device, id, ("Long name of logged variable " + std::to_string(id)).c_str()));
-    logger->SetInterval(1);
-    logger->SetFileName(path.c_str());
-
-    // No room for the header: Record is refused and the file closed, so that once there
-    // is room the next Record works.
-    ASSERT_GT(Fill(), 0);
-    EXPECT_EQ("unable to open log file for writing", ErrorText([&] { logger->Start(); }));
-    EXPECT_FALSE(logger->IsRecording());
-    EXPECT_EQ("log file isn't open, so can't close", ErrorText([&] { logger->Stop(); }));
-    EXPECT_EQ(0, CheckWhole(columns));
-    Free();
-    ASSERT_EQ("(no exception)", ErrorText([&] { logger->Start(); }));
-    ClearPosted();
-
-    // Rows until the disk is full: the row that does not fit ends the recording, the file
-    // is cut back to its last whole row, and the Logger says why, naming the file.
-    const auto row = [&] {
-        for (int id = 1; id <= static_cast<int>(columns); ++id)
-            logger->OnStorage(Value(device, id, 1000.25 + id));
-        ++now;
-        return Tick();
-    };
-    for (int written = 0; written < 3; ++written)
-        ASSERT_EQ(written + 1, row());
-    ASSERT_GT(Fill(), 0);
-    for (int more = 0; more < 1000 && logger->IsRecording(); ++more)
-        row();
-    ASSERT_FALSE(logger->IsRecording());
-    const int rows = logger->GetRowCount();
-    const std::string failure = static_cast<LPCTSTR>(logger->GetFailureText());
-    EXPECT_EQ("Recording stopped: unable to write to " + path + " (No space left on device).", failure);
-    EXPECT_EQ(rows, Posted(WM_APP_DISPLAY_UPDATE).back());
-    EXPECT_EQ(rows, CheckWhole(columns));
-
-    // Room again: nothing more is written, and the next Record starts afresh.
-    Free();
-    const std::string before = testing_support::ReadFileText(path);
-    row();
-    row();
-    EXPECT_EQ(before, testing_support::ReadFileText(path));
-    EXPECT_EQ("log file isn't open, so can't close", ErrorText([&] { logger->Stop(); }));
-    EXPECT_EQ("(no exception)", ErrorText([&] { logger->Start(); }));
-    EXPECT_TRUE(logger->GetFailureText().IsEmpty());
-    row();
-    logger->Stop();
-    EXPECT_EQ(1, CheckWhole(columns));
 }
 
 TEST_F(LoggerDisplay, BrowseRemembersTheFolderOfTheChosenFile)
