@@ -233,23 +233,48 @@ protected:
         return item;
     }
 
-    // A Logger display of the device's first variables, recording to the file at a
-    // one-second interval through the form.
-    boost::shared_ptr<CDisplayLogWriteDoc> StartLogger(const CTreeItemList& variables, const std::string& path)
+    // A Logger display with the variables dropped on it; its view, null when it has none.
+    CDisplayLogWriteView* OpenLogger(const CTreeItemList& variables, boost::shared_ptr<CDisplayLogWriteDoc>& logger)
     {
-        const boost::shared_ptr<CDisplayLogWriteDoc> logger = Open<CDisplayLogWriteDoc>(m_logger);
+        logger = Open<CDisplayLogWriteDoc>(m_logger);
         CDisplayLogWriteView* view = logger ? ViewOf<CDisplayLogWriteView>(*logger) : nullptr;
         if (view == nullptr)
-            return logger;
+            return nullptr;
         for (const CTreeItemPtr& variable : variables)
             view->Drop(variable.get());
         testing_support::DispatchPendingMessages();
+        return view;
+    }
+
+    // The same, recording to the file at a one-second interval through the form.
+    boost::shared_ptr<CDisplayLogWriteDoc> StartLogger(const CTreeItemList& variables, const std::string& path)
+    {
+        boost::shared_ptr<CDisplayLogWriteDoc> logger;
+        CDisplayLogWriteView* view = OpenLogger(variables, logger);
+        if (view == nullptr)
+            return logger;
         ::DeleteFileA(path.c_str());
         view->SetDlgItemText(IDC_LOGGER_FILE_NAME, path.c_str());
         view->SetDlgItemText(IDC_LOGGER_SECONDS, "1");
         view->OnRecord();
         EXPECT_TRUE(logger->IsRecording()) << (Recorder().Count() ? Recorder().Boxes().back().text : "");
         return logger;
+    }
+
+    // A Historical Graph of every column of the log file, once its lines are there; its
+    // view, null when it has none or the lines did not come.
+    CDisplayGraphTimeView* GraphOfLog(const std::string& path, boost::shared_ptr<CDisplayGraphTimeDoc>& graph)
+    {
+        const CDocumentLogFilePtr log = OpenLog(path);
+        graph = Open<CDisplayGraphTimeDoc>(m_graph);
+        CDisplayGraphTimeView* view = graph ? ViewOf<CDisplayGraphTimeView>(*graph) : nullptr;
+        if (view == nullptr)
+            return nullptr;
+        const CTreeItemPtr columns = WholeLog(log);
+        view->Drop(columns.get());
+        const int lines = static_cast<int>(columns->GetPlotItems().size());
+        const bool drawn = PumpUntil([&] { return view->GetCharts().GetMainChart().GetLineCount() == lines; }, 5000);
+        return drawn && lines > 0 ? view : nullptr;
     }
 
     // The data fields of each row of a recorded file, the header left out.
@@ -636,13 +661,10 @@ TEST_F(DisplaysEndToEnd, ARowClaimsNoValueOfADeviceThatStoppedAnsweringAndTheGra
     EXPECT_FALSE(rows.back()[0].empty());
 
     // The Historical Graph of the file: no line across the silent rows.
-    const CDocumentLogFilePtr recorded = OpenLog(path);
-    const boost::shared_ptr<CDisplayGraphTimeDoc> graph = Open<CDisplayGraphTimeDoc>(m_graph);
-    ASSERT_TRUE(graph);
-    CDisplayGraphTimeView* graphView = ViewOf<CDisplayGraphTimeView>(*graph);
+    boost::shared_ptr<CDisplayGraphTimeDoc> graph;
+    CDisplayGraphTimeView* graphView = GraphOfLog(path, graph);
     ASSERT_NE(nullptr, graphView);
-    graphView->Drop(WholeLog(recorded).get());
-    ASSERT_TRUE(PumpUntil([&] { return graphView->GetCharts().GetMainChart().GetLineCount() == 2; }, 5000));
+    ASSERT_EQ(2, graphView->GetCharts().GetMainChart().GetLineCount());
     CGraphicObGraphLineStripChart& main = graphView->GetCharts().GetMainChart();
     ::MoveWindow(FrameOf(*graph), 0, 0, 900, 600, TRUE);
     PumpUntil([] { return false; }, 100);
@@ -660,13 +682,9 @@ TEST_F(DisplaysEndToEnd, ALoggersListChangesOnlyTheRowsWhoseTextChanged)
 {
     ASSERT_NO_FATAL_FAILURE(ConnectDevice());
     const CTreeItemList variables = DeviceVariables(6);
-    const boost::shared_ptr<CDisplayLogWriteDoc> logger = Open<CDisplayLogWriteDoc>(m_logger);
-    ASSERT_TRUE(logger);
-    CDisplayLogWriteView* view = ViewOf<CDisplayLogWriteView>(*logger);
+    boost::shared_ptr<CDisplayLogWriteDoc> logger;
+    CDisplayLogWriteView* view = OpenLogger(variables, logger);
     ASSERT_NE(nullptr, view);
-    for (const CTreeItemPtr& variable : variables)
-        view->Drop(variable.get());
-    testing_support::DispatchPendingMessages();
     CListCtrl& list = view->GetList();
     ASSERT_EQ(6, list.GetItemCount());
     // A row the user selected stays selected through the rebuilds that every connection
@@ -716,13 +734,9 @@ TEST_F(DisplaysEndToEnd, AFullDiskRefusesOrEndsTheRecordingAndTheLoggerSaysWhy)
     ASSERT_NO_FATAL_FAILURE(ConnectDevice());
     // Every variable: wide rows fill the last block of the file within a few rows.
     const CTreeItemList variables = DeviceVariables(1000);
-    const boost::shared_ptr<CDisplayLogWriteDoc> logger = Open<CDisplayLogWriteDoc>(m_logger);
-    ASSERT_TRUE(logger);
-    CDisplayLogWriteView* view = ViewOf<CDisplayLogWriteView>(*logger);
+    boost::shared_ptr<CDisplayLogWriteDoc> logger;
+    CDisplayLogWriteView* view = OpenLogger(variables, logger);
     ASSERT_NE(nullptr, view);
-    for (const CTreeItemPtr& variable : variables)
-        view->Drop(variable.get());
-    testing_support::DispatchPendingMessages();
     const auto enabled = [&](int id) { return view->GetDlgItem(id)->IsWindowEnabled() != FALSE; };
 
     // No room for the header: Record is refused, the file is left closed and empty, and
@@ -769,12 +783,9 @@ TEST_F(DisplaysEndToEnd, AFullDiskRefusesOrEndsTheRecordingAndTheLoggerSaysWhy)
     EXPECT_EQ(static_cast<size_t>(logger->GetRowCount()), rows.size());
     for (const auto& fields : rows)
         EXPECT_EQ(variables.size(), fields.size());
-    const CDocumentLogFilePtr recorded = OpenLog(path);
-    const boost::shared_ptr<CDisplayGraphTimeDoc> graph = Open<CDisplayGraphTimeDoc>(m_graph);
-    ASSERT_TRUE(graph);
-    CDisplayGraphTimeView* graphView = ViewOf<CDisplayGraphTimeView>(*graph);
-    graphView->Drop(WholeLog(recorded).get());
-    ASSERT_TRUE(PumpUntil([&] { return graphView->GetCharts().GetMainChart().GetLineCount() > 0; }, 5000));
+    boost::shared_ptr<CDisplayGraphTimeDoc> graph;
+    CDisplayGraphTimeView* graphView = GraphOfLog(path, graph);
+    ASSERT_NE(nullptr, graphView);
     EXPECT_EQ(rows.size(), graphView->GetCharts().GetMainChart().GetSamples(0).size());
 }
 
