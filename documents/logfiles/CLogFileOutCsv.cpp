@@ -3,8 +3,11 @@
 #include <io.h>
 #include <share.h>
 
+#include <windows.h>
+
 #include <cerrno>
 #include <cstring>
+#include <string>
 
 #include "documents/TextHelpers.h"
 #include "documents/TimeHelpers.h"
@@ -14,6 +17,18 @@ namespace {
 std::string Quoted(const std::string& text)
 {
     return "\"" + EscapeQuotes(text) + "\"";
+}
+
+// The system's text of an error, without its line end and full stop.
+std::string SystemErrorText(DWORD error)
+{
+    char text[256] = "";
+    DWORD length = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                                    text, sizeof text, nullptr);
+    while (length > 0 && (text[length - 1] == '\r' || text[length - 1] == '\n' || text[length - 1] == ' ' ||
+                          text[length - 1] == '.'))
+        --length;
+    return length > 0 ? std::string(text, length) : "error " + std::to_string(error);
 }
 
 }  // namespace
@@ -64,9 +79,6 @@ bool CLogFileOutCsv::Open(const char* path)
         m_error = std::strerror(errno);
         return false;
     }
-    // Unbuffered: a failed write leaves nothing behind that a later flush or the close
-    // could still append once there is room again.
-    setvbuf(m_file, nullptr, _IONBF, 0);
     m_path = path;
     m_wholeSize = 0;
     std::string header = "\"time (UTC)\"";
@@ -88,28 +100,45 @@ bool CLogFileOutCsv::WriteLine(const char* time, bool partial)
     return WriteText(line + "\n");
 }
 
-// Written at once: a reader following the file sees whole lines only, and a full disk
-// leaves the file ending with its last whole line, so that it still opens.
+// Written at once, as text-mode lines, straight to the file's handle: a reader following
+// the file sees whole lines only, and a write that fails part of the way (a full disk)
+// is cut back, so that the file ends with its last whole line and still opens.
 bool CLogFileOutCsv::WriteText(const std::string& text)
 {
-    errno = 0;
-    if (fwrite(text.data(), 1, text.size(), m_file) != text.size() || fflush(m_file) != 0) {
-        FailWrite(errno);
+    std::string bytes;
+    bytes.reserve(text.size() + 2);
+    for (const char c : text) {
+        if (c == '\n')
+            bytes += '\r';
+        bytes += c;
+    }
+    const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(m_file)));
+    size_t done = 0;
+    // A write that stops short is tried again with the rest, which then says why.
+    for (int attempt = 0; done < bytes.size() && attempt < 64; ++attempt) {
+        DWORD written = 0;
+        if (!::WriteFile(handle, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &written, nullptr)) {
+            FailWrite(::GetLastError());
+            return false;
+        }
+        done += written;
+    }
+    if (done < bytes.size()) {
+        FailWrite(ERROR_WRITE_FAULT);
         return false;
     }
-    const long long size = _telli64(_fileno(m_file));
-    if (size < 0) {
-        FailWrite(errno);
-        return false;
-    }
-    m_wholeSize = size;
+    m_wholeSize += static_cast<long long>(bytes.size());
     return true;
 }
 
-void CLogFileOutCsv::FailWrite(int error)
+void CLogFileOutCsv::FailWrite(DWORD error)
 {
-    m_error = std::strerror(error != 0 ? error : EIO);
-    _chsize_s(_fileno(m_file), m_wholeSize);
+    m_error = error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL ? "the disk is full" : SystemErrorText(error);
+    const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(m_file)));
+    LARGE_INTEGER whole;
+    whole.QuadPart = m_wholeSize;
+    if (::SetFilePointerEx(handle, whole, nullptr, FILE_BEGIN))
+        ::SetEndOfFile(handle);
     Close();
 }
 

@@ -47,8 +47,9 @@ private:
     };
 
     bool WriteText(const std::string& text);
-    // Cuts the file back to its last whole line, closes it and keeps the reason.
-    void FailWrite(int error);
+    // Cuts the file back to its last whole line, closes it and keeps the reason (a
+    // system error code).
+    void FailWrite(unsigned long error);
 
     std::string m_path;
     FILE* m_file = nullptr;
