@@ -256,8 +256,11 @@ void CDisplayLogWriteView::OnRemove()
         AfxMessageBox("You didn't select a variable to remove.", MB_ICONSTOP);
         return;
     }
-    if (static_cast<size_t>(row) < document->GetEntryCount())
-        document->RemoveVariable(*document->GetEntry(static_cast<size_t>(row)).item);
+    DisplayEntry_t entry;
+    if (document->FindEntry(static_cast<size_t>(row), entry) && entry.item)
+        document->RemoveVariable(*entry.item);
+    // The rows below move up: none of them is taken for the one the user chose.
+    m_list.SetItemState(-1, 0, LVIS_SELECTED);
     RebuildList();
 }
 

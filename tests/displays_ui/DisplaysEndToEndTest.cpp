@@ -702,6 +702,15 @@ TEST_F(DisplaysEndToEnd, ALoggersListChangesOnlyTheRowsWhoseTextChanged)
     testing_support::DispatchPendingMessages();
     EXPECT_EQ(5, list.GetItemCount());
     EXPECT_EQ(LVIS_SELECTED, list.GetItemState(2, LVIS_SELECTED));
+    // Remove takes the selected one; the row that moves up into its place is not taken
+    // for chosen, so a second Remove asks again.
+    const std::string third = static_cast<LPCTSTR>(list.GetItemText(3, 0));
+    view->OnRemove();
+    testing_support::DispatchPendingMessages();
+    ASSERT_EQ(4, list.GetItemCount());
+    EXPECT_EQ(third, std::string(list.GetItemText(2, 0)));
+    EXPECT_EQ(0u, list.GetSelectedCount());
+    EXPECT_FALSE(view->GetDlgItem(IDC_LOGGER_REMOVE)->IsWindowEnabled());
 }
 
 // A file system that fills: a small tmpfs that tests/device/tmpfs.sh mounts in a mount
