@@ -90,13 +90,13 @@ int WriteWorkspace(int argc, char** argv)
 
     size_t variables = 0;
     for (int arg = 4; arg < argc; ++arg) {
-        const std::string spec = argv[arg];
-        if (spec == "--logger")
+        const std::string unitAndName = argv[arg];
+        if (unitAndName == "--logger")
             continue;
         ++devices;
-        const size_t equals = spec.find('=');
-        const int unit = std::atoi(spec.substr(0, equals).c_str());
-        const std::string name = equals == std::string::npos ? "" : spec.substr(equals + 1);
+        const size_t equals = unitAndName.find('=');
+        const int unit = std::atoi(unitAndName.substr(0, equals).c_str());
+        const std::string name = equals == std::string::npos ? "" : unitAndName.substr(equals + 1);
         CDocumentDeviceGeneric1Ptr match;
         for (const CDocumentDeviceGeneric1Ptr& candidate : described)
             if (!match && std::string(candidate->GetDefaultName()) == name)
