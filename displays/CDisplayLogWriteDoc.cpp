@@ -76,11 +76,18 @@ bool CDisplayLogWriteDoc::IsRecording()
     return m_writer.IsOpen();
 }
 
+CString CDisplayLogWriteDoc::GetFailureText()
+{
+    CSingleLock lock(&m_loggerLock, TRUE);
+    return m_failure;
+}
+
 void CDisplayLogWriteDoc::Start()
 {
     CSingleLock lock(&m_loggerLock, TRUE);
     if (m_writer.IsOpen())
         throw std::runtime_error("log file is already open");
+    m_failure.Empty();
     try
     {
         CDocumentManager* manager = GetDocumentManager();
@@ -142,6 +149,25 @@ BOOL CDisplayLogWriteDoc::CanCloseFrame(CFrameWnd* frame)
     return CDocumentDisplay::CanCloseFrame(frame);
 }
 
+bool CDisplayLogWriteDoc::WriteDueRow()
+{
+    // The first row waits for a value in every column; later rows take what came since
+    // the row before, and a device that gave nothing leaves its columns empty.
+    const bool partial = m_rowCount > 0;
+    if (m_writer.WriteLine(nullptr, partial))
+    {
+        m_writer.ClearValues();
+        return true;
+    }
+    if (m_writer.IsOpen())
+        return false;
+    // The writer has cut the file back to its last whole row and closed it.
+    m_failure.Format("Recording stopped: unable to write to %s (%s).", static_cast<LPCTSTR>(m_fileName),
+                     m_writer.GetError().c_str());
+    StopRecording();
+    return false;
+}
+
 bool CDisplayLogWriteDoc::OnStorage(const CStoragePtr& item)
 {
     if (item->GetType() == STORAGE_TYPE_REFRESH_EVENT)
@@ -157,10 +183,13 @@ bool CDisplayLogWriteDoc::OnStorage(const CStoragePtr& item)
                 // One interval per tick, also for a refused row: after a delay the rows
                 // catch up with the clock one tick at a time.
                 m_nextDue += m_interval;
-                if (m_writer.WriteLine(nullptr, false))
+                if (WriteDueRow())
                     rows = ++m_rowCount;
+                else if (!m_writer.IsOpen())
+                    rows = m_rowCount;
             }
         }
+        // Also after a failed write: the view shows that the recording ended.
         if (rows >= 0)
             PostToView(WM_APP_DISPLAY_UPDATE, static_cast<WPARAM>(rows));
         return false;
@@ -201,9 +230,10 @@ CString CDisplayLogWriteDoc::GetColumnLabel(const CTreeItem& item)
 
 CString CDisplayLogWriteDoc::GetRowText(int row)
 {
-    if (row < 0 || static_cast<size_t>(row) >= GetEntryCount())
+    // One look under the entry lock: a device removed meanwhile shortens the list.
+    DisplayEntry_t entry;
+    if (row < 0 || !FindEntry(static_cast<size_t>(row), entry) || !entry.item)
         return CString();
-    const DisplayEntry_t entry = GetEntry(static_cast<size_t>(row));
     CString text = GetColumnLabel(*entry.item);
     if (CDocumentManager* manager = GetDocumentManager())
     {

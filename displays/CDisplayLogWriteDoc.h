@@ -1,5 +1,7 @@
 // The Logger display's document: records the values of its variables into a CSV log
-// file, one row per interval, driven by the hub's 100 ms ticks while recording.
+// file, one row per interval, driven by the hub's 100 ms ticks while recording. A row
+// holds only values that arrived since the row before; a column whose device gave none
+// is an empty field. A failed write ends the recording.
 #pragma once
 #include "framework/FrameworkBase.h"
 #include "framework/CCriticalSection.h"
@@ -33,6 +35,9 @@ public:
     void Serialize(CArchive& ar) override;
 
     bool IsRecording();
+    // Why the last recording ended by itself (a failed write), naming the file; empty
+    // until then and again at the next Start.
+    CString GetFailureText();
     // Adds a column per entry and opens the file; throws std::runtime_error with the
     // reason when it cannot, leaving the writer closed and without columns.
     void Start();
@@ -60,6 +65,8 @@ public:
 private:
     // Under the logger lock.
     void StopRecording();
+    // Under the logger lock: the row that is due. False when it was not written.
+    bool WriteDueRow();
     __time64_t Now() const;
 
     CCriticalSection m_loggerLock;
@@ -70,5 +77,6 @@ private:
     __time64_t m_nextDue;
     CString m_fileName;
     int m_rowCount;
+    CString m_failure;
     Clock_t m_clock;
 };

@@ -10,6 +10,7 @@
 #include <commctrl.h>
 
 #include <stdexcept>
+#include <vector>
 
 IMPLEMENT_DYNCREATE(CDisplayLogWriteView, CFormViewEx)
 
@@ -98,10 +99,31 @@ void CDisplayLogWriteView::RebuildList()
     CDisplayLogWriteDoc* document = GetLoggerDocument();
     if (document == nullptr || m_list.GetSafeHwnd() == nullptr)
         return;
-    m_list.DeleteAllItems();
     const int count = static_cast<int>(document->GetEntryCount());
+    std::vector<CString> texts;
+    texts.reserve(static_cast<size_t>(count));
     for (int row = 0; row < count; ++row)
-        m_list.InsertItem(row, document->GetRowText(row));
+        texts.push_back(document->GetRowText(row));
+    // Every device's connect and disconnect asks for a rebuild: only rows whose text
+    // changed are touched, and with drawing off, or a long list holds the window for minutes.
+    const int shown = m_list.GetItemCount();
+    std::vector<int> changed;
+    for (int row = 0; row < count && row < shown; ++row)
+    {
+        if (m_list.GetItemText(row, 0) != texts[static_cast<size_t>(row)])
+            changed.push_back(row);
+    }
+    if (shown == count && changed.empty())
+        return;
+    m_list.SetRedraw(FALSE);
+    for (int row : changed)
+        m_list.SetItemText(row, 0, texts[static_cast<size_t>(row)]);
+    for (int row = shown - 1; row >= count; --row)
+        m_list.DeleteItem(row);
+    for (int row = shown; row < count; ++row)
+        m_list.InsertItem(row, texts[static_cast<size_t>(row)]);
+    m_list.SetRedraw(TRUE);
+    m_list.Invalidate();
 }
 
 void CDisplayLogWriteView::UpdateInformation()
@@ -115,6 +137,8 @@ void CDisplayLogWriteView::UpdateInformation()
                     static_cast<LPCTSTR>(document->GetFileSizeText()),
                     static_cast<LPCTSTR>(document->GetElapsedText()));
     else
+        text = document->GetFailureText();
+    if (text.IsEmpty())
         text = "Drag variables to this display, pick a\nlog file name, and click Record";
     SetDlgItemText(IDC_LOGGER_INFORMATION, text);
 }
@@ -183,6 +207,11 @@ void CDisplayLogWriteView::OnStop()
         ShowError(error);
         return;
     }
+    ShowRecordingEnded();
+}
+
+void CDisplayLogWriteView::ShowRecordingEnded()
+{
     EnableRecordingControls(false);
     // The next recording needs a new name.
     SetDlgItemText(IDC_LOGGER_FILE_NAME, "");
@@ -227,8 +256,11 @@ void CDisplayLogWriteView::OnRemove()
         AfxMessageBox("You didn't select a variable to remove.", MB_ICONSTOP);
         return;
     }
-    if (static_cast<size_t>(row) < document->GetEntryCount())
-        document->RemoveVariable(*document->GetEntry(static_cast<size_t>(row)).item);
+    DisplayEntry_t entry;
+    if (document->FindEntry(static_cast<size_t>(row), entry) && entry.item)
+        document->RemoveVariable(*entry.item);
+    // The rows below move up: none of them is taken for the one the user chose.
+    m_list.SetItemState(-1, 0, LVIS_SELECTED);
     RebuildList();
 }
 
@@ -240,7 +272,14 @@ LRESULT CDisplayLogWriteView::OnDisplayRebuild(WPARAM, LPARAM)
 
 LRESULT CDisplayLogWriteView::OnDisplayUpdate(WPARAM, LPARAM)
 {
-    UpdateInformation();
+    CDisplayLogWriteDoc* document = GetLoggerDocument();
+    CWnd* stop = GetDlgItem(IDC_LOGGER_STOP);
+    // A recording that a failed write ended: the form is ready for the next one, and the
+    // information says why.
+    if (document != nullptr && stop != nullptr && stop->IsWindowEnabled() && !document->IsRecording())
+        ShowRecordingEnded();
+    else
+        UpdateInformation();
     return 0;
 }
 

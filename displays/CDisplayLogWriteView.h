@@ -42,6 +42,8 @@ private:
     // Recording: the settings and Record are locked, Stop is free.
     void EnableRecordingControls(bool recording);
     void EnableControl(int id, bool enabled);
+    // Stopped by the user or by a failed write.
+    void ShowRecordingEnded();
 
     CListCtrl m_list;
     bool m_columnMade;

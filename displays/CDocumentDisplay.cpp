@@ -248,6 +248,15 @@ DisplayEntry_t CDocumentDisplay::GetEntry(size_t position)
     return m_entries.at(position);
 }
 
+bool CDocumentDisplay::FindEntry(size_t position, DisplayEntry_t& entry)
+{
+    CSingleLock lock(&m_entryLock, TRUE);
+    if (position >= m_entries.size())
+        return false;
+    entry = m_entries[position];
+    return true;
+}
+
 size_t CDocumentDisplay::GetEntryCount()
 {
     CSingleLock lock(&m_entryLock, TRUE);

@@ -42,6 +42,8 @@ public:
     // Release the holder on the thread that took it.
     LockedDisplayEntries_t LockEntries();
     DisplayEntry_t GetEntry(size_t position);
+    // False when the list is shorter (it may shrink between a count and a look).
+    bool FindEntry(size_t position, DisplayEntry_t& entry);
     size_t GetEntryCount();
     HWND GetViewWindow() const { return m_viewWindow; }
     // Device and log-file ids are counted apart: the item type says which list an item's

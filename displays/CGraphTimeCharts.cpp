@@ -82,6 +82,7 @@ void CGraphTimeCharts::FullRebuild(CDisplayGraphTimeDoc& document)
     double lowest = LOWEST_START;
     double highest = HIGHEST_START;
     bool anySample = false;
+    bool anyValue = false;
 
     CDocumentManager* manager = document.GetDocumentManager();
     const LockedDisplayEntries_t entries = document.LockEntries();
@@ -117,8 +118,13 @@ void CGraphTimeCharts::FullRebuild(CDisplayGraphTimeDoc& document)
             const DATE time = sample.time;
             earliest = std::min(earliest, time);
             latest = std::max(latest, time);
-            lowest = std::min(lowest, sample.value);
-            highest = std::max(highest, sample.value);
+            // A row without a value is a gap in the line, outside the value range.
+            if (!IsLogGap(sample.value))
+            {
+                lowest = std::min(lowest, sample.value);
+                highest = std::max(highest, sample.value);
+                anyValue = true;
+            }
             anySample = true;
             m_overview.AddPoint(time, sample.value, line);
             m_main.AddPoint(time, sample.value, line);
@@ -135,6 +141,10 @@ void CGraphTimeCharts::FullRebuild(CDisplayGraphTimeDoc& document)
         const COleDateTime now = COleDateTime::GetCurrentTime();
         earliest = DATE(now) - INITIAL_SPAN_DAYS;
         latest = DATE(now);
+    }
+    if (!anyValue)
+    {
+        // Nothing but gaps: the values' default range.
         lowest = 0.0;
         highest = 10.0;
     }

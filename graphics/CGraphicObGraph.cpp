@@ -4,6 +4,7 @@
 #include "framework/CPen.h"
 
 #include <algorithm>
+#include <cmath>
 
 CGraphicObGraph::CGraphicObGraph()
     : m_xGrid(false),
@@ -182,6 +183,8 @@ void CGraphicObGraph::GetDataBounds(double& xMinimum, double& xMaximum, double& 
     {
         for (const GraphSample_t& sample : samples)
         {
+            if (std::isnan(sample.second))
+                continue;
             if (!any)
             {
                 xMinimum = xMaximum = sample.first;

@@ -29,7 +29,8 @@ public:
     void SetColor(COLORREF color) override;
     void SetBackgroundColor(COLORREF color) override;
 
-    // A line index not below the number of lines adds nothing.
+    // A line index not below the number of lines adds nothing. A y of NaN is a gap: the
+    // line is not drawn across it.
     virtual void AddPoint(double x, double y, int line);
     // Drops the samples without invalidating.
     virtual void ClearPoints();
@@ -45,7 +46,7 @@ public:
     void SetLineLegend(int line, COLORREF color, const std::string& name);
     bool GetLineColor(int line, COLORREF& color) const;
     std::string GetLineName(int line) const;
-    // The extremes over every sample of every line; all 0 without samples.
+    // The extremes over every sample of every line, gaps left out; all 0 without samples.
     void GetDataBounds(double& xMinimum, double& xMaximum, double& yMinimum, double& yMaximum) const;
 
     void SetXAxisHeight(int pixels) { m_xAxisHeight = pixels; Invalidate(); }

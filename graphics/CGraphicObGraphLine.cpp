@@ -3,6 +3,7 @@
 #include "framework/CPen.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace
 {
@@ -10,10 +11,17 @@ const COLORREF WINDOW_BODY_COLOR = 0xA0A0A0;
 const COLORREF WINDOW_EDGE_COLOR = 0x808080;
 const int WINDOW_EDGE_HALF_WIDTH = 2;
 
-// Appends a point unless it repeats the last one.
+// Whether the next point begins a new piece.
+bool PieceStartsAtEnd(const CGraphicObGraphLine::rendered_line_t& rendered)
+{
+    return !rendered.starts.empty() && rendered.starts.back() == rendered.count;
+}
+
+// Appends a point unless it repeats the last one of its piece.
 void AppendPoint(CGraphicObGraphLine::rendered_line_t& rendered, int x, int y)
 {
-    if (rendered.count > 0 && rendered.points[rendered.count - 1].x == x && rendered.points[rendered.count - 1].y == y)
+    if (rendered.count > 0 && !PieceStartsAtEnd(rendered) && rendered.points[rendered.count - 1].x == x &&
+        rendered.points[rendered.count - 1].y == y)
         return;
     if (rendered.count >= CGraphicObGraphLine::rendered_line_t::capacity)
         return;
@@ -206,6 +214,7 @@ void CGraphicObGraphLine::Render()
 void CGraphicObGraphLine::RenderLine(int line, rendered_line_t& rendered)
 {
     rendered.count = 0;
+    rendered.starts.clear();
     if (line >= static_cast<int>(m_lines.size()))
         return;
     const GraphSampleList_t& samples = m_lines[line];
@@ -250,6 +259,14 @@ void CGraphicObGraphLine::RenderLine(int line, rendered_line_t& rendered)
         }
     };
 
+    // A gap ends the piece: the points after it start a new one.
+    const auto breakPiece = [&]() {
+        flushColumn();
+        haveColumn = false;
+        if (rendered.count > 0 && !PieceStartsAtEnd(rendered))
+            rendered.starts.push_back(rendered.count);
+    };
+
     for (const GraphSample_t& sample : samples)
     {
         if (rendered.count >= rendered_line_t::capacity)
@@ -258,6 +275,11 @@ void CGraphicObGraphLine::RenderLine(int line, rendered_line_t& rendered)
         const int px = m_xAxis->ValueToPixel(sample.first, &inRange);
         if (!inRange)
             continue;
+        if (std::isnan(sample.second))
+        {
+            breakPiece();
+            continue;
+        }
         const int py = yAxis->ValueToPixel(sample.second);
         if (!merge)
         {
@@ -290,6 +312,9 @@ void CGraphicObGraphLine::RenderLine(int line, rendered_line_t& rendered)
         firstY = lowestY = highestY = lastY = py;
     }
     flushColumn();
+    // A gap at the end starts no piece.
+    if (PieceStartsAtEnd(rendered))
+        rendered.starts.pop_back();
 }
 
 const CGraphicObGraphLine::rendered_line_t* CGraphicObGraphLine::GetRenderedLine(int line)
@@ -323,7 +348,22 @@ void CGraphicObGraphLine::Draw(CDC* dc)
         CPen* selected = dc->SelectObject(m_pens[line].get());
         if (previous == nullptr)
             previous = selected;
-        dc->Polyline(rendered.points, rendered.count);
+        int start = 0;
+        for (size_t piece = 0; piece <= rendered.starts.size(); ++piece)
+        {
+            const int end = piece < rendered.starts.size() ? rendered.starts[piece] : rendered.count;
+            // A lone value next to a gap still shows, as a dot.
+            if (end - start == 1 && m_polylineMode && !rendered.starts.empty())
+            {
+                dc->MoveTo(rendered.points[start]);
+                dc->LineTo(rendered.points[start].x + 1, rendered.points[start].y);
+            }
+            else if (end > start)
+            {
+                dc->Polyline(rendered.points + start, end - start);
+            }
+            start = end;
+        }
     }
     if (previous != nullptr)
         dc->SelectObject(previous);

@@ -14,12 +14,14 @@ class CPen;
 class CGraphicObGraphLine : public CGraphicObGraph
 {
 public:
-    // The pixel polyline of one line.
+    // The pixel polyline of one line; a gap in the samples starts a new piece at each of
+    // the starts (in ascending order; the first piece starts at 0).
     struct rendered_line_t
     {
         static constexpr int capacity = 16384;
         int count = 0;
         POINT points[capacity];
+        std::vector<int> starts;
     };
 
     CGraphicObGraphLine();

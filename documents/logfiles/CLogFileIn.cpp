@@ -1,5 +1,18 @@
 #include "documents/logfiles/CLogFileIn.h"
 
+#include <cmath>
+#include <limits>
+
+double LogGapValue()
+{
+    return std::numeric_limits<double>::quiet_NaN();
+}
+
+bool IsLogGap(double value)
+{
+    return std::isnan(value);
+}
+
 void CLogFileIn::ClearColumns()
 {
     m_columns.clear();

@@ -17,8 +17,12 @@ const VARTYPE LOG_SAMPLE_TYPE_TEXT = VT_BSTR;
 struct LogSample_t
 {
     COleDateTime time;
+    // NaN where the row had no value (IsLogGap): the graph shows a gap there.
     double value;
 };
+
+double LogGapValue();
+bool IsLogGap(double value);
 // A deque: a long log's samples take one allocation per block of them, not one each.
 typedef std::deque<LogSample_t> LogSampleList_t;
 // Column key to its samples, each list in the order read.

@@ -166,7 +166,11 @@ bool CLogFileInCsv::ReadAndConvertRecord(LogSampleStore_t& samples)
         if (column == samples.end() || column->first != key)
             column = samples.emplace_hint(column, key, LogSampleList_t());
         double value = 0;
-        if (!ParseWholeNumber(m_fields.Field(c), value))
+        // An empty field is a row without a value in that column (the Logger writes one for
+        // a device that gave none): a gap, not a text.
+        if (m_fields.Field(c).empty())
+            value = LogGapValue();
+        else if (!ParseWholeNumber(m_fields.Field(c), value))
             SetColumnValueType(key, LOG_SAMPLE_TYPE_TEXT);
         column->second.push_back(LogSample_t{time, value});
         ++column;

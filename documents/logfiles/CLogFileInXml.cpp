@@ -255,8 +255,16 @@ bool CLogFileInXml::ReadAndConvertRecord(LogSampleStore_t& samples)
         return false;
     for (; m_cursor < m_records.size(); ++m_cursor) {
         const log_file_record_t& record = m_records[m_cursor];
-        for (const auto& value : record.values)
-            samples[value.first].push_back(LogSample_t{record.recordTime, value.second.second});
+        // A record without a value of a column the file has is a gap in that column, as
+        // the export writes an empty field for it.
+        auto value = record.values.begin();
+        for (const auto& column : m_columns) {
+            while (value != record.values.end() && value->first < column.first)
+                ++value;
+            const bool present = value != record.values.end() && value->first == column.first;
+            samples[column.first].push_back(
+                LogSample_t{record.recordTime, present ? value->second.second : LogGapValue()});
+        }
     }
     return true;
 }

@@ -3,6 +3,12 @@
 #include <io.h>
 #include <share.h>
 
+#include <windows.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
 #include "documents/TextHelpers.h"
 #include "documents/TimeHelpers.h"
 
@@ -11,6 +17,18 @@ namespace {
 std::string Quoted(const std::string& text)
 {
     return "\"" + EscapeQuotes(text) + "\"";
+}
+
+// The system's text of an error, without its line end and full stop.
+std::string SystemErrorText(DWORD error)
+{
+    char text[256] = "";
+    DWORD length = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                                    text, sizeof text, nullptr);
+    while (length > 0 && (text[length - 1] == '\r' || text[length - 1] == '\n' || text[length - 1] == ' ' ||
+                          text[length - 1] == '.'))
+        --length;
+    return length > 0 ? std::string(text, length) : "error " + std::to_string(error);
 }
 
 }  // namespace
@@ -55,10 +73,14 @@ bool CLogFileOutCsv::Open(const char* path)
 {
     if (IsOpen() || !path || !*path)
         return false;
-    m_path = path;
+    m_error.clear();
     m_file = _fsopen(path, "wt", _SH_DENYNO);
-    if (!m_file)
+    if (!m_file) {
+        m_error = std::strerror(errno);
         return false;
+    }
+    m_path = path;
+    m_wholeSize = 0;
     std::string header = "\"time (UTC)\"";
     for (const Column_t& column : m_columns)
         header += "," + Quoted(column.name);
@@ -78,11 +100,46 @@ bool CLogFileOutCsv::WriteLine(const char* time, bool partial)
     return WriteText(line + "\n");
 }
 
-// Flushed at once: a reader following the file sees whole lines only.
+// Written at once, as text-mode lines, straight to the file's handle: a reader following
+// the file sees whole lines only, and a write that fails part of the way (a full disk)
+// is cut back, so that the file ends with its last whole line and still opens.
 bool CLogFileOutCsv::WriteText(const std::string& text)
 {
-    const bool written = fwrite(text.data(), 1, text.size(), m_file) == text.size();
-    return fflush(m_file) == 0 && written;
+    std::string bytes;
+    bytes.reserve(text.size() + 2);
+    for (const char c : text) {
+        if (c == '\n')
+            bytes += '\r';
+        bytes += c;
+    }
+    const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(m_file)));
+    size_t done = 0;
+    // A write that stops short is tried again with the rest, which then says why.
+    for (int attempt = 0; done < bytes.size() && attempt < 64; ++attempt) {
+        DWORD written = 0;
+        if (!::WriteFile(handle, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &written, nullptr)) {
+            FailWrite(::GetLastError());
+            return false;
+        }
+        done += written;
+    }
+    if (done < bytes.size()) {
+        FailWrite(ERROR_WRITE_FAULT);
+        return false;
+    }
+    m_wholeSize += static_cast<long long>(bytes.size());
+    return true;
+}
+
+void CLogFileOutCsv::FailWrite(DWORD error)
+{
+    m_error = error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL ? "the disk is full" : SystemErrorText(error);
+    const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(m_file)));
+    LARGE_INTEGER whole;
+    whole.QuadPart = m_wholeSize;
+    if (::SetFilePointerEx(handle, whole, nullptr, FILE_BEGIN))
+        ::SetEndOfFile(handle);
+    Close();
 }
 
 void CLogFileOutCsv::Close()
@@ -96,7 +153,7 @@ void CLogFileOutCsv::Close()
 
 unsigned long long CLogFileOutCsv::GetFileSize()
 {
-    if (!m_file || fflush(m_file) != 0)
+    if (!m_file)
         return 0;
     const long long size = _filelengthi64(_fileno(m_file));
     return size < 0 ? 0 : static_cast<unsigned long long>(size);

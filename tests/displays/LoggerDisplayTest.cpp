@@ -14,6 +14,9 @@
 #include "tests/support/FileText.h"
 #include "tests/support/MessageBoxRecorder.h"
 
+#include <atomic>
+#include <thread>
+
 namespace
 {
 using namespace display_testing;
@@ -84,11 +87,13 @@ TEST_F(LoggerDisplay, StartRefusesWithItsReasonsAndLeavesNoColumns)
     EXPECT_EQ("(no exception)", ErrorText([&] { logger->Start(); }));
 }
 
-TEST_F(LoggerDisplay, OneRowPerDueTickWithTheLastValues)
+TEST_F(LoggerDisplay, OneRowPerDueTickWithTheValuesThatCameSinceTheRowBefore)
 {
     const int device = AddDevice("Varnix");
+    const int other = AddDevice("Corandel");
     logger->AddVariable(*Variable(device, 1, "Battery Voltage"));
     logger->AddVariable(*Variable(device, 2, "Charge State", ""));
+    logger->AddVariable(*Variable(other, 1, "PV Voltage"));
     logger->SetInterval(5);
     logger->SetFileName(path.c_str());
     logger->Start();
@@ -96,6 +101,7 @@ TEST_F(LoggerDisplay, OneRowPerDueTickWithTheLastValues)
 
     // No row until every column has a value, though the due time moves on.
     logger->OnStorage(Value(device, 1, 12.5));
+    logger->OnStorage(Value(other, 1, 40.0));
     EXPECT_EQ(0, Tick());
     now += 5;
     logger->OnStorage(Value(device, 2, 3.0));
@@ -105,44 +111,99 @@ TEST_F(LoggerDisplay, OneRowPerDueTickWithTheLastValues)
         EXPECT_EQ(1, Tick());
     now += 4;
     EXPECT_EQ(1, Tick());
+    // The Corandel stopped answering: its column is empty, and so are the columns of a
+    // variable that did not come since the row before.
     now += 1;
     logger->OnStorage(Value(device, 1, 13.0));
     EXPECT_EQ(2, Tick());
-    // After a delay the rows catch up one tick at a time, repeating the last values.
+    // After a delay the rows catch up one tick at a time, claiming no value.
     now += 15;
     EXPECT_EQ(3, Tick());
     EXPECT_EQ(4, Tick());
     EXPECT_EQ(5, Tick());
     EXPECT_EQ(5, Tick());
-    EXPECT_EQ((std::vector<WPARAM>{1, 2, 3, 4, 5}), Posted(WM_APP_DISPLAY_UPDATE));
+    // Both answer again.
+    now += 5;
+    logger->OnStorage(Value(device, 1, 13.5));
+    logger->OnStorage(Value(device, 2, 4.0));
+    logger->OnStorage(Value(other, 1, 41.0));
+    EXPECT_EQ(6, Tick());
+    EXPECT_EQ((std::vector<WPARAM>{1, 2, 3, 4, 5, 6}), Posted(WM_APP_DISPLAY_UPDATE));
     // Values of variables that are not logged change nothing.
     logger->OnStorage(Value(device, 9, 99.0));
     logger->Stop();
     // Stopped: ticks and values write nothing.
     now += 100;
     logger->OnStorage(Value(device, 1, 1.0));
-    EXPECT_EQ(5, Tick());
+    EXPECT_EQ(6, Tick());
 
-    // The hub's reader reads the file back: header names and every row.
+    // A missing value is an empty quoted field, as the export writes one.
+    const std::string text = testing_support::ReadFileText(path);
+    const size_t secondRow = text.find('\n', text.find('\n') + 1) + 1;
+    const std::string second = text.substr(secondRow, text.find('\n', secondRow) - secondRow);
+    EXPECT_EQ("\"13.0000\",\"\",\"\"\r", second.substr(second.find(',') + 1)) << text;
+
+    // The hub's reader reads the file back: header names, every row, and a gap (not a
+    // number, the column still one of numbers) where a row had no value.
     CLogFileInCsv reader;
     reader.Open(path.c_str());
     LogSampleStore_t samples;
     int rows = 0;
     while (rows < 100 && reader.ReadAndConvertRecord(samples))
         ++rows;
-    EXPECT_EQ(5, rows);
+    EXPECT_EQ(6, rows);
     const auto& columns = reader.GetColumns();
-    ASSERT_EQ(2u, columns.size());
+    ASSERT_EQ(3u, columns.size());
     EXPECT_EQ("Varnix Battery Voltage (V)", columns.at(0).name);
     EXPECT_EQ("Varnix Charge State ()", columns.at(1).name);
-    std::vector<double> volts;
-    for (const LogSample_t& sample : samples[0])
-    {
-        volts.push_back(sample.value);
-        EXPECT_EQ(COleDateTime::valid, sample.time.GetStatus());
-    }
-    EXPECT_EQ((std::vector<double>{12.5, 13.0, 13.0, 13.0, 13.0}), volts);
-    EXPECT_EQ(3.0, samples[1].back().value);
+    EXPECT_EQ("Corandel PV Voltage (V)", columns.at(2).name);
+    const auto shown = [&](int column) {
+        std::string values;
+        for (const LogSample_t& sample : samples[column])
+        {
+            EXPECT_EQ(COleDateTime::valid, sample.time.GetStatus());
+            values += IsLogGap(sample.value) ? std::string("-") : std::to_string(int(sample.value * 10));
+            values += " ";
+        }
+        return values;
+    };
+    EXPECT_EQ("125 130 - - - 135 ", shown(0));
+    EXPECT_EQ("30 - - - - 40 ", shown(1));
+    EXPECT_EQ("400 - - - - 410 ", shown(2));
+    for (int column = 0; column < 3; ++column)
+        EXPECT_EQ(LOG_SAMPLE_TYPE_NUMBER, reader.GetColumnValueType(column)) << column;
+}
+
+TEST_F(LoggerDisplay, RowTextsWhileTheDispatchThreadRemovesVariables)
+{
+    // The list asks for each row after counting them; the dispatch thread may remove a
+    // device's variables in between.
+    const int device = AddDevice("Varnix");
+    for (int id = 1; id <= 4; ++id)
+        logger->AddVariable(*Variable(device, id, ("Variable " + std::to_string(id)).c_str()));
+    const CTreeItemPtr last = Variable(device, 4, "Variable 4");
+    std::atomic<bool> done(false);
+    const DWORD start = ::GetTickCount();
+    const auto inTime = [start] { return ::GetTickCount() - start < 30000; };
+    std::thread dispatch([&] {
+        while (!done && inTime())
+        {
+            logger->CDocumentDisplay::RemoveVariable(*last);
+            logger->CDocumentDisplay::AddVariable(*last);
+        }
+    });
+    // Until the row was seen there and gone many times each.
+    int present = 0;
+    int missing = 0;
+    const std::string error = ErrorText([&] {
+        while ((present < 1000 || missing < 1000) && inTime())
+            ++(logger->GetRowText(3).IsEmpty() ? missing : present);
+    });
+    done = true;
+    dispatch.join();
+    EXPECT_EQ("(no exception)", error);
+    EXPECT_GT(present, 0);
+    EXPECT_GT(missing, 0);
 }
 
 TEST_F(LoggerDisplay, BrowseRemembersTheFolderOfTheChosenFile)

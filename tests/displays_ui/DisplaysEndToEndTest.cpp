@@ -17,6 +17,7 @@
 #include "documents/CDocumentLogFile.h"
 #include "documents/CDocumentManager.h"
 #include "documents/GenericDevices.h"
+#include "documents/logfiles/CLogFileInCsv.h"
 #include "documents/workspace/CDocumentWorkspace.h"
 #include "framework/CMDIChildWnd.h"
 #include "framework/CMDIFrameWnd.h"
@@ -38,8 +39,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -158,17 +161,25 @@ protected:
         return shared;
     }
 
-    // A Varnix MPPT on loopback, described from the shipped devices.xml and connected.
-    void ConnectDevice()
+    // The test device: a Varnix MPPT on loopback, on the port it had before when there
+    // was one.
+    void StartDevice()
     {
         const std::string profile = "{\"units\": {\"1\": {\"device\": {\"xml\": \"" +
                                     testing_support::SourceUnixPath("res/devices.xml") +
                                     "\", \"name\": \"Varnix MPPT\", \"serial\": \"E2E0001\"}, \"holding\": "
                                     "{\"0x0003\": 65036, \"0x0010\": 1}, \"identification\": {\"2\": \"3.14\"}}}}";
-        const testing_support::StartedTestDevice started =
-            testing_support::StartTestDevice(m_host, "tests/displays_ui/device", profile, { "--tcp-port", "0" }, 300);
+        const testing_support::StartedTestDevice started = testing_support::StartTestDevice(
+            m_host, "tests/displays_ui/device", profile, { "--tcp-port", std::to_string(m_tcpPort) }, 300);
         m_testDevice = started.id;
         ASSERT_NE(0, started.id) << started.error;
+        m_tcpPort = started.tcpPort;
+    }
+
+    // The test device, described from the shipped devices.xml and connected.
+    void ConnectDevice()
+    {
+        ASSERT_NO_FATAL_FAILURE(StartDevice());
         m_device.reset(new CDocumentDeviceGeneric1(20, 8, 255, m_manager.get()));
         LoadGenericDevices(Wide(testing_support::SourcePath("res/devices.xml")), m_manager.get(), 20, 8, m_device.get(),
                            nullptr);
@@ -177,7 +188,7 @@ protected:
         const boost::shared_ptr<CConnectionGeneric1> connection = m_device->GetGenericConnection();
         connection->SetSerial(false);
         connection->SetHost("127.0.0.1");
-        connection->SetTcpPort(started.tcpPort);
+        connection->SetTcpPort(m_tcpPort);
         try
         {
             connection->Connect();
@@ -222,6 +233,69 @@ protected:
         return item;
     }
 
+    // A Logger display with the variables dropped on it; its view, null when it has none.
+    CDisplayLogWriteView* OpenLogger(const CTreeItemList& variables, boost::shared_ptr<CDisplayLogWriteDoc>& logger)
+    {
+        logger = Open<CDisplayLogWriteDoc>(m_logger);
+        CDisplayLogWriteView* view = logger ? ViewOf<CDisplayLogWriteView>(*logger) : nullptr;
+        if (view == nullptr)
+            return nullptr;
+        for (const CTreeItemPtr& variable : variables)
+            view->Drop(variable.get());
+        testing_support::DispatchPendingMessages();
+        return view;
+    }
+
+    // The same, recording to the file at a one-second interval through the form.
+    boost::shared_ptr<CDisplayLogWriteDoc> StartLogger(const CTreeItemList& variables, const std::string& path)
+    {
+        boost::shared_ptr<CDisplayLogWriteDoc> logger;
+        CDisplayLogWriteView* view = OpenLogger(variables, logger);
+        if (view == nullptr)
+            return logger;
+        ::DeleteFileA(path.c_str());
+        view->SetDlgItemText(IDC_LOGGER_FILE_NAME, path.c_str());
+        view->SetDlgItemText(IDC_LOGGER_SECONDS, "1");
+        view->OnRecord();
+        EXPECT_TRUE(logger->IsRecording()) << (Recorder().Count() ? Recorder().Boxes().back().text : "");
+        return logger;
+    }
+
+    // A Historical Graph of every column of the log file, once its lines are there (the
+    // columns of numbers); its view, null when it has none or no line came.
+    CDisplayGraphTimeView* GraphOfLog(const std::string& path, boost::shared_ptr<CDisplayGraphTimeDoc>& graph)
+    {
+        const CDocumentLogFilePtr log = OpenLog(path);
+        graph = Open<CDisplayGraphTimeDoc>(m_graph);
+        CDisplayGraphTimeView* view = graph ? ViewOf<CDisplayGraphTimeView>(*graph) : nullptr;
+        if (view == nullptr)
+            return nullptr;
+        view->Drop(WholeLog(log).get());
+        const bool drawn = PumpUntil([&] { return view->GetCharts().GetMainChart().GetLineCount() > 0; }, 5000);
+        return drawn ? view : nullptr;
+    }
+
+    // The data fields of each row of a recorded file, the header left out.
+    static std::vector<std::vector<std::string>> RecordedRows(const std::string& path)
+    {
+        std::vector<std::vector<std::string>> rows;
+        const std::string text = testing_support::ReadFileText(path);
+        size_t start = text.find('\n');
+        while (start != std::string::npos && start + 1 < text.size() && rows.size() < 100000)
+        {
+            const size_t end = text.find('\n', start + 1);
+            std::string line = text.substr(start + 1, end == std::string::npos ? std::string::npos : end - start - 1);
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            std::vector<std::string> fields = SplitCsvLine(line);
+            if (!fields.empty())
+                fields.erase(fields.begin());
+            rows.push_back(fields);
+            start = end;
+        }
+        return rows;
+    }
+
     void Screenshot(HWND frame, const char* name)
     {
         ::SendMessage(m_main->m_hWndMDIClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(frame), 0);
@@ -245,6 +319,7 @@ protected:
     HWND m_mainHandle = nullptr;
     testing_support::PeerHost m_host;
     int m_testDevice = 0;
+    int m_tcpPort = 0;
     CDocumentDeviceGeneric1Ptr m_device;
     int m_deviceId = 0;
 };
@@ -544,6 +619,181 @@ TEST_F(DisplaysEndToEnd, AStateDisplayOfManyVariablesIsFilledWithoutARedrawPerCe
     EXPECT_EQ(100, view->GetList().GetItemCount());
     EXPECT_EQ("Variable 100", std::string(view->GetList().GetItemText(99, 1)));
     EXPECT_EQ("Site controller", std::string(view->GetList().GetItemText(99, 0)));
+}
+
+TEST_F(DisplaysEndToEnd, ARowClaimsNoValueOfADeviceThatStoppedAnsweringAndTheGraphShowsTheGap)
+{
+    ASSERT_NO_FATAL_FAILURE(ConnectDevice());
+    const std::string path = m_folder + "\\interrupted.csv";
+    const boost::shared_ptr<CDisplayLogWriteDoc> logger = StartLogger(DeviceVariables(2), path);
+    ASSERT_TRUE(logger && logger->IsRecording());
+    ASSERT_TRUE(PumpUntil([&] { return logger->GetRowCount() >= 3; }, 30000)) << logger->GetRowCount();
+
+    // The device stops answering (its server is gone), and later answers again on its port.
+    ASSERT_TRUE(m_host.Stop(m_testDevice));
+    m_testDevice = 0;
+    const int answered = logger->GetRowCount();
+    ASSERT_TRUE(PumpUntil([&] { return logger->GetRowCount() >= answered + 5; }, 30000)) << logger->GetRowCount();
+    ASSERT_NO_FATAL_FAILURE(StartDevice());
+    const auto answersAgain = [&] {
+        const auto rows = RecordedRows(path);
+        return rows.size() > static_cast<size_t>(answered + 5) && !rows.back().empty() && !rows.back()[0].empty();
+    };
+    ASSERT_TRUE(PumpUntil(answersAgain, 60000)) << testing_support::ReadFileText(path);
+    ViewOf<CDisplayLogWriteView>(*logger)->OnStop();
+
+    // Read back: values, then rows with both fields empty while it was silent (at least
+    // the four rows wholly inside that time), then values again.
+    const auto rows = RecordedRows(path);
+    ASSERT_GE(rows.size(), 9u);
+    int silentRun = 0;
+    int longestSilentRun = 0;
+    for (const std::vector<std::string>& fields : rows)
+    {
+        ASSERT_EQ(2u, fields.size());
+        silentRun = fields[0].empty() && fields[1].empty() ? silentRun + 1 : 0;
+        longestSilentRun = std::max(longestSilentRun, silentRun);
+    }
+    EXPECT_GE(longestSilentRun, 4) << testing_support::ReadFileText(path);
+    EXPECT_FALSE(rows.front()[0].empty());
+    EXPECT_FALSE(rows.back()[0].empty());
+
+    // The Historical Graph of the file: no line across the silent rows.
+    boost::shared_ptr<CDisplayGraphTimeDoc> graph;
+    CDisplayGraphTimeView* graphView = GraphOfLog(path, graph);
+    ASSERT_NE(nullptr, graphView);
+    ASSERT_EQ(2, graphView->GetCharts().GetMainChart().GetLineCount());
+    CGraphicObGraphLineStripChart& main = graphView->GetCharts().GetMainChart();
+    ::MoveWindow(FrameOf(*graph), 0, 0, 900, 600, TRUE);
+    PumpUntil([] { return false; }, 100);
+    for (int line = 0; line < 2; ++line)
+    {
+        EXPECT_EQ(rows.size(), main.GetSamples(line).size());
+        const CGraphicObGraphLine::rendered_line_t* rendered = main.GetRenderedLine(line);
+        ASSERT_NE(nullptr, rendered);
+        EXPECT_FALSE(rendered->starts.empty()) << line;
+    }
+    Screenshot(FrameOf(*graph), "displays_graph_gap");
+}
+
+TEST_F(DisplaysEndToEnd, ALoggersListChangesOnlyTheRowsWhoseTextChanged)
+{
+    ASSERT_NO_FATAL_FAILURE(ConnectDevice());
+    const CTreeItemList variables = DeviceVariables(6);
+    boost::shared_ptr<CDisplayLogWriteDoc> logger;
+    CDisplayLogWriteView* view = OpenLogger(variables, logger);
+    ASSERT_NE(nullptr, view);
+    CListCtrl& list = view->GetList();
+    ASSERT_EQ(6, list.GetItemCount());
+    // A row the user selected stays selected through the rebuilds that every connection
+    // change of every device asks for.
+    list.SetItemState(2, LVIS_SELECTED, LVIS_SELECTED);
+    ::SendMessage(view->GetSafeHwnd(), WM_APP_DISPLAY_REBUILD, 0, 0);
+    EXPECT_EQ(LVIS_SELECTED, list.GetItemState(2, LVIS_SELECTED));
+    m_device->GetGenericConnection()->Disconnect();
+    testing_support::DispatchPendingMessages();
+    ::SendMessage(view->GetSafeHwnd(), WM_APP_DISPLAY_REBUILD, 0, 0);
+    EXPECT_EQ(LVIS_SELECTED, list.GetItemState(2, LVIS_SELECTED));
+    for (int row = 0; row < 6; ++row)
+        EXPECT_EQ(std::string(logger->GetRowText(row)), std::string(list.GetItemText(row, 0))) << row;
+    EXPECT_NE(-1, list.GetItemText(5, 0).Find(" (not connected)"));
+    // A removed variable takes its row only.
+    logger->RemoveVariable(*variables[5]);
+    testing_support::DispatchPendingMessages();
+    EXPECT_EQ(5, list.GetItemCount());
+    EXPECT_EQ(LVIS_SELECTED, list.GetItemState(2, LVIS_SELECTED));
+    // Remove takes the selected one; the row that moves up into its place is not taken
+    // for chosen, so a second Remove asks again.
+    const std::string third = static_cast<LPCTSTR>(list.GetItemText(3, 0));
+    view->OnRemove();
+    testing_support::DispatchPendingMessages();
+    ASSERT_EQ(4, list.GetItemCount());
+    EXPECT_EQ(third, std::string(list.GetItemText(2, 0)));
+    EXPECT_EQ(0u, list.GetSelectedCount());
+    EXPECT_FALSE(view->GetDlgItem(IDC_LOGGER_REMOVE)->IsWindowEnabled());
+}
+
+// A file system that fills: a small tmpfs that tests/device/tmpfs.sh mounts in a mount
+// namespace of its own (PYRAXIS_SMALL_FS, its Unix path). Elsewhere the case is skipped.
+TEST_F(DisplaysEndToEnd, AFullDiskRefusesOrEndsTheRecordingAndTheLoggerSaysWhy)
+{
+    const char* small = std::getenv("PYRAXIS_SMALL_FS");
+    if (small == nullptr || *small == '\0')
+        GTEST_SKIP() << "a full disk is tested only inside tests/device/tmpfs.sh";
+    std::string disk = "Z:" + std::string(small);
+    std::replace(disk.begin(), disk.end(), '/', '\\');
+    const std::string path = disk + "\\recorded.csv";
+    const std::string filler = disk + "\\filler";
+    // Another program fills the rest of the disk.
+    const auto fill = [&] {
+        const HANDLE file = ::CreateFileA(filler.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, file);
+        const std::string block(4096, 'x');
+        for (size_t size : { size_t(4096), size_t(1) })
+        {
+            DWORD written = 0;
+            for (int round = 0; round < 100000; ++round)
+                if (!::WriteFile(file, block.data(), static_cast<DWORD>(size), &written, nullptr) || written != size)
+                    break;
+        }
+        ::CloseHandle(file);
+    };
+    ASSERT_NO_FATAL_FAILURE(ConnectDevice());
+    // Every variable: wide rows fill the last block of the file within a few rows.
+    const CTreeItemList variables = DeviceVariables(1000);
+    boost::shared_ptr<CDisplayLogWriteDoc> logger;
+    CDisplayLogWriteView* view = OpenLogger(variables, logger);
+    ASSERT_NE(nullptr, view);
+    const auto enabled = [&](int id) { return view->GetDlgItem(id)->IsWindowEnabled() != FALSE; };
+
+    // No room for the header: Record is refused, the file is left closed and empty, and
+    // once there is room Record works.
+    ASSERT_NO_FATAL_FAILURE(fill());
+    view->SetDlgItemText(IDC_LOGGER_FILE_NAME, path.c_str());
+    view->SetDlgItemText(IDC_LOGGER_SECONDS, "1");
+    Recorder().Clear();
+    view->OnRecord();
+    ASSERT_EQ(1u, Recorder().Count());
+    EXPECT_EQ("* error: unable to open log file for writing", Recorder().Boxes()[0].text);
+    EXPECT_FALSE(logger->IsRecording());
+    EXPECT_TRUE(enabled(IDC_LOGGER_RECORD));
+    EXPECT_FALSE(enabled(IDC_LOGGER_STOP));
+    EXPECT_EQ("", testing_support::ReadFileText(path));
+    ::DeleteFileA(filler.c_str());
+    Recorder().Clear();
+    Recorder().QueueAnswer(IDYES);   // the empty file left behind
+    view->OnRecord();
+    ASSERT_TRUE(logger->IsRecording()) << (Recorder().Count() ? Recorder().Boxes().back().text : "");
+    ASSERT_TRUE(PumpUntil([&] { return logger->GetRowCount() >= 2; }, 30000)) << logger->GetRowCount();
+
+    // The disk fills while recording: the row that does not fit ends the recording, the
+    // file is cut back to its last whole row, and the Logger says why.
+    ASSERT_NO_FATAL_FAILURE(fill());
+    // The last block of the file takes a few more rows first.
+    ASSERT_TRUE(PumpUntil([&] { return !logger->IsRecording() && enabled(IDC_LOGGER_RECORD); }, 120000));
+    CString information;
+    view->GetDlgItemText(IDC_LOGGER_INFORMATION, information);
+    EXPECT_EQ("Recording stopped: unable to write to " + path + " (the disk is full).", std::string(information));
+    EXPECT_FALSE(enabled(IDC_LOGGER_STOP));
+    ::MoveWindow(FrameOf(*logger), 20, 20, 560, 420, TRUE);
+    Screenshot(FrameOf(*logger), "displays_logger_full_disk");
+
+    // Room again: nothing more is written, and the file ends with whole rows that
+    // Pyraxis opens and plots.
+    ::DeleteFileA(filler.c_str());
+    const std::string kept = testing_support::ReadFileText(path);
+    PumpUntil([] { return false; }, 2500);
+    EXPECT_EQ(kept, testing_support::ReadFileText(path));
+    ASSERT_FALSE(kept.empty());
+    EXPECT_EQ('\n', kept.back());
+    const auto rows = RecordedRows(path);
+    EXPECT_EQ(static_cast<size_t>(logger->GetRowCount()), rows.size());
+    for (const auto& fields : rows)
+        EXPECT_EQ(variables.size(), fields.size());
+    boost::shared_ptr<CDisplayGraphTimeDoc> graph;
+    CDisplayGraphTimeView* graphView = GraphOfLog(path, graph);
+    ASSERT_NE(nullptr, graphView);
+    EXPECT_EQ(rows.size(), graphView->GetCharts().GetMainChart().GetSamples(0).size());
 }
 
 TEST_F(DisplaysEndToEnd, NewDisplayDialogListsTheKinds)

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 namespace
 {
@@ -122,6 +123,50 @@ TEST_F(LineGraphTest, SamplesBecomePixelPolylines)
     const int yBetween = graph.GetYAxis(0)->ValueToPixel(2.5);
     EXPECT_EQ(0, canvas.CountPixels(CRect(xBetween, plot.top + 1, xBetween + 1, yTick), grid));
     EXPECT_EQ(0, canvas.CountPixels(CRect(xTick + 1, yBetween, plot.right - 1, yBetween + 1), grid));
+}
+
+TEST_F(LineGraphTest, AGapIsNotDrawnAcrossNorCountedInTheRange)
+{
+    ASSERT_TRUE(canvas.IsValid());
+    const double gap = std::nan("");
+    graph.AddLine(Red, "volts", 1, 0);
+    graph.GetXAxis()->SetRange(0.0, 10.0);
+    graph.GetYAxis(0)->SetRange(0.0, 10.0);
+    // Values at 0-3, gaps at 4-5, a lone value at 7 between gaps, values at 9-10.
+    for (int i = 0; i <= 10; ++i)
+        graph.AddPoint(i, i == 4 || i == 5 || i == 6 || i == 8 ? gap : 5.0, 0);
+    LayOut();
+    double x0, x1, y0, y1;
+    graph.GetDataBounds(x0, x1, y0, y1);
+    EXPECT_EQ(5.0, y0);
+    EXPECT_EQ(5.0, y1);
+    const CGraphicObGraphLine::rendered_line_t* rendered = graph.GetRenderedLine(0);
+    ASSERT_EQ(7, rendered->count);
+    EXPECT_EQ((std::vector<int>{4, 5}), rendered->starts);
+    graph.Draw(&canvas.DC());
+    const int row = graph.GetYAxis(0)->ValueToPixel(5.0);
+    const auto drawn = [&](double from, double to) {
+        return canvas.CountPixels(CRect(graph.GetXAxis()->ValueToPixel(from), row - 1,
+                                        graph.GetXAxis()->ValueToPixel(to), row + 2), Red);
+    };
+    EXPECT_GT(drawn(0.0, 3.0), 0);
+    EXPECT_EQ(0, drawn(3.2, 6.8));
+    EXPECT_GT(drawn(6.9, 7.1), 0);
+    EXPECT_EQ(0, drawn(7.2, 8.8));
+    EXPECT_GT(drawn(9.0, 10.0), 0);
+
+    // A line merged per pixel column breaks at a gap too, and a gap at the end starts no
+    // piece.
+    graph.ClearPoints();
+    graph.GetXAxis()->SetRange(0.0, 40000.0);
+    for (int i = 0; i <= 40000; ++i)
+        graph.AddPoint(i, i >= 20000 && i < 30000 ? gap : 5.0, 0);
+    graph.AddPoint(40000.0, gap, 0);
+    rendered = graph.GetRenderedLine(0);
+    ASSERT_EQ(1u, rendered->starts.size());
+    const int start = rendered->starts[0];
+    EXPECT_LE(rendered->points[start - 1].x, graph.GetXAxis()->ValueToPixel(20000.0));
+    EXPECT_GE(rendered->points[start].x, graph.GetXAxis()->ValueToPixel(30000.0));
 }
 
 TEST_F(LineGraphTest, LongLinesShowWholeWithinTheCapacity)

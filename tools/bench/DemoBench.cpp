@@ -3,9 +3,17 @@
 //   DemoBench workspace OUT.pxs COM UNIT=NAME...   a workspace of the site's devices on COM
 //                                                 (unit id and devices.xml name each) and
 //                                                 one State display of all their variables
+//                                                 (with --logger among them also a Logger
+//                                                 display of all of them)
 //   DemoBench connect-all                         Devices > Connect All in the Pyraxis that runs
+//   DemoBench connect-time SITE.pxs               in this process: opens the workspace, runs
+//                                                 Connect All and says how long it took until
+//                                                 the window was drawn with every device
+//                                                 connected and answered at once again
 // Problems go to stderr and make the exit code non-zero.
 #include "framework/FrameworkBase.h"
+#include "displays/CDisplayLogWriteDoc.h"
+#include "displays/CDisplayLogWriteView.h"
 #include "displays/CDisplayStateDoc.h"
 #include "displays/CDisplayStateView.h"
 #include "documents/CDocumentDeviceGeneric1.h"
@@ -13,14 +21,19 @@
 #include "documents/GenericDevices.h"
 #include "documents/workspace/CDocumentWorkspace.h"
 #include "framework/CDocTemplate.h"
+#include "framework/MessageBoxHook.h"
 #include "shell/CMainFrame.h"
 #include "shell/CVarnixViewApp.h"
 #include "shell/ProgramFolders.h"
 #include "shell/ShellCommands.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
+#include <deque>
 
 namespace
 {
@@ -51,24 +64,39 @@ int WriteWorkspace(int argc, char** argv)
     const std::wstring devicesXml = GetProgramFolders().GetDevicesXmlPath();
     const GenericDeviceList_t described = LoadGenericDevices(devicesXml, manager, -1, -1, nullptr, nullptr);
 
-    CDocTemplatePtr stateTemplate;
-    for (const CDocTemplatePtr& docTemplate : manager->GetDocTemplates())
-        if (stateTemplate == nullptr)
-            stateTemplate = docTemplate;   // State comes first
-    CDisplayStateDoc* state = dynamic_cast<CDisplayStateDoc*>(stateTemplate->OpenDocumentFile(nullptr, TRUE));
+    // State comes first, then the Logger.
+    const std::deque<CDocTemplatePtr> templates = manager->GetDocTemplates();
+    if (templates.size() < 2)
+        return Fail("no display templates");
+    CDisplayStateDoc* state = dynamic_cast<CDisplayStateDoc*>(templates[0]->OpenDocumentFile(nullptr, TRUE));
     if (state == nullptr)
         return Fail("no State display");
     CDocumentDisplayPtr display(state);
     manager->AddDisplay(display);
     POSITION position = state->GetFirstViewPos();
     CDisplayStateView* view = dynamic_cast<CDisplayStateView*>(state->GetNextViewAt(position));
+    CDisplayLogWriteView* loggerView = nullptr;
+    int devices = 0;
+    for (int arg = 4; arg < argc; ++arg) {
+        if (std::string(argv[arg]) != "--logger")
+            continue;
+        CDisplayLogWriteDoc* logger = dynamic_cast<CDisplayLogWriteDoc*>(templates[1]->OpenDocumentFile(nullptr, TRUE));
+        if (logger == nullptr)
+            return Fail("no Logger display");
+        manager->AddDisplay(CDocumentDisplayPtr(logger));
+        position = logger->GetFirstViewPos();
+        loggerView = dynamic_cast<CDisplayLogWriteView*>(logger->GetNextViewAt(position));
+    }
 
     size_t variables = 0;
     for (int arg = 4; arg < argc; ++arg) {
-        const std::string spec = argv[arg];
-        const size_t equals = spec.find('=');
-        const int unit = std::atoi(spec.substr(0, equals).c_str());
-        const std::string name = equals == std::string::npos ? "" : spec.substr(equals + 1);
+        const std::string unitAndName = argv[arg];
+        if (unitAndName == "--logger")
+            continue;
+        ++devices;
+        const size_t equals = unitAndName.find('=');
+        const int unit = std::atoi(unitAndName.substr(0, equals).c_str());
+        const std::string name = equals == std::string::npos ? "" : unitAndName.substr(equals + 1);
         CDocumentDeviceGeneric1Ptr match;
         for (const CDocumentDeviceGeneric1Ptr& candidate : described)
             if (!match && std::string(candidate->GetDefaultName()) == name)
@@ -92,13 +120,16 @@ int WriteWorkspace(int argc, char** argv)
                 view->Drop(item.get());
                 ++variables;
             }
+            if (loggerView != nullptr && loggerView->CanDrop(item.get()))
+                loggerView->Drop(item.get());
         }
     }
     Pump();
     CDocumentWorkspace workspace;
     if (!workspace.OnSaveDocument(out.c_str()))
         return Fail("cannot write " + out);
-    std::printf("workspace %s: %d devices, %zu variables on its State display\n", out.c_str(), argc - 4, variables);
+    std::printf("workspace %s: %d devices, %zu variables on its State display%s\n", out.c_str(), devices, variables,
+                loggerView != nullptr ? " and on its Logger" : "");
     manager->CloseAll();
     ::DestroyWindow(frame->GetSafeHwnd());
     Pump();
@@ -131,6 +162,99 @@ int ConnectAll()
     std::printf("Connect All sent\n");
     return 0;
 }
+int AnswerBox(HWND, const char*, const char*, UINT)
+{
+    return IDOK;
+}
+
+// The Logger's rows all name a connected device.
+bool LoggerShowsAllConnected(CDocumentManager& manager)
+{
+    for (const CDocumentDisplayPtr& display : manager.GetDisplays()) {
+        CDisplayLogWriteDoc* logger = dynamic_cast<CDisplayLogWriteDoc*>(display.get());
+        if (logger == nullptr)
+            continue;
+        POSITION position = logger->GetFirstViewPos();
+        CDisplayLogWriteView* view = dynamic_cast<CDisplayLogWriteView*>(logger->GetNextViewAt(position));
+        if (view == nullptr || view->GetList().GetItemCount() == 0)
+            return false;
+        for (int row = 0; row < view->GetList().GetItemCount(); ++row)
+            if (view->GetList().GetItemText(row, 0).Find(" (not connected)") >= 0)
+                return false;
+    }
+    return true;
+}
+
+double ThreadSeconds()
+{
+    FILETIME created, ended, kernel, user;
+    ::GetThreadTimes(::GetCurrentThread(), &created, &ended, &kernel, &user);
+    const auto seconds = [](const FILETIME& time) {
+        return (static_cast<unsigned long long>(time.dwHighDateTime) << 32 | time.dwLowDateTime) / 1e7;
+    };
+    return seconds(kernel) + seconds(user);
+}
+
+// A probe is posted to this thread every 100 ms; the window counts as drawn once every
+// device shows as connected, a probe is handled within 500 ms of its posting, and the
+// frame has no part left to paint.
+int ConnectTime(int argc, char** argv)
+{
+    if (argc < 3)
+        return Fail("usage: DemoBench connect-time SITE.pxs");
+    SetMessageBoxHandler(AnswerBox);
+    CVarnixViewApp app;
+    CMainFrame* frame = app.CreateShell();
+    if (frame == nullptr)
+        return Fail("no main frame");
+    frame->ShowWindow(SW_SHOWMAXIMIZED);
+    if (app.OpenDocumentFile(argv[2]) == nullptr)
+        return Fail(std::string("cannot open ") + argv[2]);
+    CDocumentManager* manager = app.GetDocumentManager();
+    Pump();
+    frame->UpdateWindow();
+
+    const UINT probe = WM_APP + 0x3A0;
+    const DWORD thread = ::GetCurrentThreadId();
+    std::atomic<bool> done(false);
+    std::thread prober([&] {
+        while (!done) {
+            ::PostThreadMessageA(thread, probe, ::GetTickCount(), 0);
+            ::Sleep(100);
+        }
+    });
+    const double cpu0 = ThreadSeconds();
+    const DWORD start = ::GetTickCount();
+    frame->PostMessageA(WM_COMMAND, ID_DEVICES_CONNECT_ALL, 0);
+    DWORD drawnAt = 0;
+    DWORD longestWait = 0;
+    while (drawnAt == 0 && ::GetTickCount() - start < 900000) {
+        MSG msg;
+        if (!::GetMessageA(&msg, nullptr, 0, 0))
+            break;
+        if (msg.message == probe && msg.hwnd == nullptr) {
+            const DWORD waited = ::GetTickCount() - static_cast<DWORD>(msg.wParam);
+            longestWait = std::max(longestWait, waited);
+            if (waited < 500 && LoggerShowsAllConnected(*manager) && !::GetUpdateRect(frame->GetSafeHwnd(), nullptr, FALSE))
+                drawnAt = ::GetTickCount();
+            continue;
+        }
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+    const double cpu = ThreadSeconds() - cpu0;
+    done = true;
+    prober.join();
+    if (drawnAt == 0)
+        return Fail("the window was not drawn with every device connected within 900 s");
+    std::printf("Connect All to a drawn window: %.1f s (interface thread's processor time %.1f s, longest wait of a "
+                "posted message %.1f s)\n",
+                (drawnAt - start) / 1000.0, cpu, longestWait / 1000.0);
+    manager->CloseAll();
+    ::DestroyWindow(frame->GetSafeHwnd());
+    Pump();
+    return 0;
+}
 } // namespace
 
 int main(int argc, char** argv)
@@ -140,5 +264,7 @@ int main(int argc, char** argv)
         return WriteWorkspace(argc, argv);
     if (mode == "connect-all")
         return ConnectAll();
-    return Fail("usage: DemoBench workspace OUT.pxs COM UNIT=NAME... | connect-all");
+    if (mode == "connect-time")
+        return ConnectTime(argc, argv);
+    return Fail("usage: DemoBench workspace OUT.pxs COM UNIT=NAME... [--logger] | connect-all | connect-time SITE.pxs");
 }
