@@ -1,11 +1,20 @@
 // Helpers of tools/bench-demo, which measures what the demo site and Pyraxis cost.
 // Usage:
-//   DemoBench workspace OUT.pxs COM UNIT=NAME...   a workspace of the site's devices on COM
-//                                                 (unit id and devices.xml name each) and
-//                                                 one State display of all their variables
+//   DemoBench workspace OUT.pxs COM LOGGED UNIT=NAME...
+//                                                 a workspace of the site's devices on COM
+//                                                 (unit id and devices.xml name each), one
+//                                                 State display of all their variables and,
+//                                                 when LOGGED is not 0, a Logger of the first
+//                                                 LOGGED of them
 //   DemoBench connect-all                         Devices > Connect All in the Pyraxis that runs
+//   DemoBench watch FILE.csv                      in the Pyraxis that runs, the State display
+//                                                 maximized, as a user watching it, and the
+//                                                 Logger, if any, recording into FILE.csv
+//                                                 every second
 // Problems go to stderr and make the exit code non-zero.
 #include "framework/FrameworkBase.h"
+#include "displays/CDisplayLogWriteDoc.h"
+#include "displays/CDisplayLogWriteView.h"
 #include "displays/CDisplayStateDoc.h"
 #include "displays/CDisplayStateView.h"
 #include "documents/CDocumentDeviceGeneric1.h"
@@ -13,6 +22,7 @@
 #include "documents/GenericDevices.h"
 #include "documents/workspace/CDocumentWorkspace.h"
 #include "framework/CDocTemplate.h"
+#include "res/pyraxis_displays_resource.h"
 #include "shell/CMainFrame.h"
 #include "shell/CVarnixViewApp.h"
 #include "shell/ProgramFolders.h"
@@ -20,6 +30,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <string>
 
 namespace
@@ -39,10 +50,11 @@ void Pump()
 
 int WriteWorkspace(int argc, char** argv)
 {
-    if (argc < 5)
-        return Fail("usage: DemoBench workspace OUT.pxs COM UNIT=NAME...");
+    if (argc < 6)
+        return Fail("usage: DemoBench workspace OUT.pxs COM LOGGED UNIT=NAME...");
     const std::string out = argv[2];
     const int com = std::atoi(argv[3]);
+    const size_t logged = static_cast<size_t>(std::atoi(argv[4]));
     CVarnixViewApp app;
     CMainFrame* frame = app.CreateShell();
     if (frame == nullptr)
@@ -51,20 +63,28 @@ int WriteWorkspace(int argc, char** argv)
     const std::wstring devicesXml = GetProgramFolders().GetDevicesXmlPath();
     const GenericDeviceList_t described = LoadGenericDevices(devicesXml, manager, -1, -1, nullptr, nullptr);
 
-    CDocTemplatePtr stateTemplate;
-    for (const CDocTemplatePtr& docTemplate : manager->GetDocTemplates())
-        if (stateTemplate == nullptr)
-            stateTemplate = docTemplate;   // State comes first
-    CDisplayStateDoc* state = dynamic_cast<CDisplayStateDoc*>(stateTemplate->OpenDocumentFile(nullptr, TRUE));
+    // The templates in the order of Displays > New: State, Logger, Historical Graph.
+    const std::deque<CDocTemplatePtr> templates = manager->GetDocTemplates();
+    CDisplayStateDoc* state = dynamic_cast<CDisplayStateDoc*>(templates.at(0)->OpenDocumentFile(nullptr, TRUE));
     if (state == nullptr)
         return Fail("no State display");
-    CDocumentDisplayPtr display(state);
-    manager->AddDisplay(display);
+    manager->AddDisplay(CDocumentDisplayPtr(state));
     POSITION position = state->GetFirstViewPos();
     CDisplayStateView* view = dynamic_cast<CDisplayStateView*>(state->GetNextViewAt(position));
+    CDisplayLogWriteView* loggerView = nullptr;
+    if (logged > 0) {
+        CDisplayLogWriteDoc* logger =
+            dynamic_cast<CDisplayLogWriteDoc*>(templates.at(1)->OpenDocumentFile(nullptr, TRUE));
+        if (logger == nullptr)
+            return Fail("no Logger display");
+        manager->AddDisplay(CDocumentDisplayPtr(logger));
+        position = logger->GetFirstViewPos();
+        loggerView = dynamic_cast<CDisplayLogWriteView*>(logger->GetNextViewAt(position));
+    }
 
     size_t variables = 0;
-    for (int arg = 4; arg < argc; ++arg) {
+    size_t loggedVariables = 0;
+    for (int arg = 5; arg < argc; ++arg) {
         const std::string spec = argv[arg];
         const size_t equals = spec.find('=');
         const int unit = std::atoi(spec.substr(0, equals).c_str());
@@ -92,32 +112,41 @@ int WriteWorkspace(int argc, char** argv)
                 view->Drop(item.get());
                 ++variables;
             }
+            if (loggedVariables < logged && loggerView->CanDrop(item.get())) {
+                loggerView->Drop(item.get());
+                ++loggedVariables;
+            }
         }
     }
     Pump();
     CDocumentWorkspace workspace;
     if (!workspace.OnSaveDocument(out.c_str()))
         return Fail("cannot write " + out);
-    std::printf("workspace %s: %d devices, %zu variables on its State display\n", out.c_str(), argc - 4, variables);
+    std::printf("workspace %s: %d devices, %zu variables on its State display, %zu on its Logger\n", out.c_str(),
+                argc - 5, variables, loggedVariables);
     manager->CloseAll();
     ::DestroyWindow(frame->GetSafeHwnd());
     Pump();
     return 0;
 }
 
-// Pyraxis's main frame: the top-level window whose caption starts with the program's name.
+// Pyraxis's main frame: the top-level window whose caption starts with the program's name,
+// or ends with it after the active document's title.
 BOOL CALLBACK FindFrame(HWND window, LPARAM found)
 {
-    char text[256] = {};
-    ::GetWindowTextA(window, text, sizeof text);
-    if (::IsWindowVisible(window) && std::string(text).rfind("Pyraxis", 0) == 0) {
+    // Read without a message to the window, which may be busy for a while.
+    wchar_t text[256] = {};
+    ::InternalGetWindowText(window, text, 256);
+    const std::wstring caption = text;
+    if (::IsWindowVisible(window) && (caption.rfind(L"Pyraxis", 0) == 0 ||
+                                      caption.find(L" - Pyraxis") != std::wstring::npos)) {
         *reinterpret_cast<HWND*>(found) = window;
         return FALSE;
     }
     return TRUE;
 }
 
-int ConnectAll()
+HWND WaitForFrame()
 {
     HWND frame = nullptr;
     for (int wait = 0; wait < 600 && frame == nullptr; ++wait) {
@@ -125,6 +154,61 @@ int ConnectAll()
         if (frame == nullptr)
             ::Sleep(100);
     }
+    return frame;
+}
+
+struct ControlSearch
+{
+    int id;
+    HWND found;
+};
+
+BOOL CALLBACK FindControl(HWND window, LPARAM search)
+{
+    ControlSearch* wanted = reinterpret_cast<ControlSearch*>(search);
+    if (::GetDlgCtrlID(window) != wanted->id)
+        return TRUE;
+    wanted->found = window;
+    return FALSE;
+}
+
+HWND FindControlIn(HWND frame, int id)
+{
+    ControlSearch search = {id, nullptr};
+    ::EnumChildWindows(frame, FindControl, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The State display maximized, and the Logger's form filled in as a user would, then Record.
+int Watch(const std::string& file)
+{
+    HWND frame = WaitForFrame();
+    if (frame == nullptr)
+        return Fail("no Pyraxis window");
+    HWND stateList = FindControlIn(frame, IDC_STATE_LIST);
+    HWND fileName = FindControlIn(frame, IDC_LOGGER_FILE_NAME);
+    if (stateList == nullptr)
+        return Fail("no State display");
+    // The list's view, its MDI child, the MDI client.
+    HWND stateChild = ::GetParent(::GetParent(stateList));
+    ::SendMessageA(::GetParent(stateChild), WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(stateChild), 0);
+    std::printf("State display maximized\n");
+    if (fileName == nullptr)
+        return 0;
+    HWND form = ::GetParent(fileName);
+    ::SetDlgItemTextA(form, IDC_LOGGER_FILE_NAME, file.c_str());
+    ::SetDlgItemTextA(form, IDC_LOGGER_HOURS, "0");
+    ::SetDlgItemTextA(form, IDC_LOGGER_MINUTES, "0");
+    ::SetDlgItemTextA(form, IDC_LOGGER_SECONDS, "1");
+    ::PostMessageA(form, WM_COMMAND, MAKEWPARAM(IDC_LOGGER_RECORD, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(form, IDC_LOGGER_RECORD)));
+    std::printf("Record sent\n");
+    return 0;
+}
+
+int ConnectAll()
+{
+    HWND frame = WaitForFrame();
     if (frame == nullptr)
         return Fail("no Pyraxis window");
     ::PostMessageA(frame, WM_COMMAND, ID_DEVICES_CONNECT_ALL, 0);
@@ -140,5 +224,7 @@ int main(int argc, char** argv)
         return WriteWorkspace(argc, argv);
     if (mode == "connect-all")
         return ConnectAll();
-    return Fail("usage: DemoBench workspace OUT.pxs COM UNIT=NAME... | connect-all");
+    if (mode == "watch" && argc > 2)
+        return Watch(argv[2]);
+    return Fail("usage: DemoBench workspace OUT.pxs COM LOGGED UNIT=NAME... | connect-all | watch FILE.csv");
 }
