@@ -76,7 +76,8 @@ bool CDisplayStateDoc::OnStorage(const CStoragePtr& item)
     {
         // A device renamed, connected or no longer answering changes the device column
         // and the greying of its rows, not the rows: no rebuild of the list for that.
-        if (static_cast<const CStorageRefreshEvent&>(*item).GetCode() != REFRESH_STATE_CHANGED)
+        const int code = static_cast<const CStorageRefreshEvent&>(*item).GetCode();
+        if (code != REFRESH_STATE_CHANGED && code != REFRESH_DEVICE_MESSAGES)
             return CDocumentDisplay::OnStorage(item);
         CSingleLock lock(&m_valueLock, TRUE);
         m_devicesChanged = true;

@@ -217,14 +217,14 @@ void CDocumentDevice::SetMessage(DeviceMessageKey_t key, const std::string& text
     if (found != m_messages.end() && found->second == text)
         return;
     m_messages[key] = text;
-    PostToManagerQueues(CStoragePtr(new CStorageRefreshEvent(REFRESH_STATE_CHANGED, GetId())));
+    PostToManagerQueues(CStoragePtr(new CStorageRefreshEvent(REFRESH_DEVICE_MESSAGES, GetId())));
 }
 
 void CDocumentDevice::ClearMessage(DeviceMessageKey_t key)
 {
     CSingleLock lock(&m_deviceLock, TRUE);
     if (m_messages.erase(key) > 0)
-        PostToManagerQueues(CStoragePtr(new CStorageRefreshEvent(REFRESH_STATE_CHANGED, GetId())));
+        PostToManagerQueues(CStoragePtr(new CStorageRefreshEvent(REFRESH_DEVICE_MESSAGES, GetId())));
 }
 
 bool CDocumentDevice::IsAnswering()

@@ -213,7 +213,7 @@ void StorageDispatcher_t::PostRefreshEvents(const StorageBatch_t& items, size_t 
         const CStorageRefreshEvent& refresh = static_cast<const CStorageRefreshEvent&>(*item);
         {
             CSingleLock lock(&m_pendingRefreshLock, TRUE);
-            if (m_mergeRefreshes && !m_pendingRefreshes.insert(std::make_pair(refresh.GetCode(), refresh.GetId())).second)
+            if (m_mergeRefreshes && !m_pendingRefreshes.insert(PendingKey(refresh.GetCode(), refresh.GetId())).second)
                 continue;
         }
         if (!PostMessageA(target, WM_APP_REFRESH_EVENT, (WPARAM)refresh.GetCode(), (LPARAM)refresh.GetId()))
@@ -232,7 +232,16 @@ void StorageDispatcher_t::SetTargetWindow(HWND window, bool takesRefreshes)
 void StorageDispatcher_t::RefreshTaken(int code, int id)
 {
     CSingleLock lock(&m_pendingRefreshLock, TRUE);
-    m_pendingRefreshes.erase(std::make_pair(code, id));
+    m_pendingRefreshes.erase(PendingKey(code, id));
+}
+
+// A change of a device's state or messages is one kind whatever its device: the window
+// reads every device for it, so that the devices of a site failing at once cost one
+// refresh, not one each.
+std::pair<int, int> StorageDispatcher_t::PendingKey(int code, int id)
+{
+    const bool anyDevice = code == REFRESH_STATE_CHANGED || code == REFRESH_DEVICE_MESSAGES;
+    return std::make_pair(code, anyDevice ? 0 : id);
 }
 
 void StorageDispatcher_t::Shutdown()

@@ -44,8 +44,8 @@ public:
     void Shutdown();
 
     // A window that takes its refreshes (calls RefreshTaken for each as it handles it)
-    // has them merged: until it took one, another refresh of the same code and id is not
-    // posted again, so that refreshes coming faster than the window handles them wait as
+    // has them merged: until it took one, another refresh of the same code and id (of
+    // the same code, for changes of a device's state or messages) is not posted again, so that refreshes coming faster than the window handles them wait as
     // one and posted commands do not queue behind them. Any other window gets each one.
     void SetTargetWindow(HWND window, bool takesRefreshes = false);
     void RefreshTaken(int code, int id);
@@ -82,6 +82,7 @@ private:
     void RequestStop();
     void HandOn(StorageRun_t& run, void (IStorageDispatchTarget::*dispatch)(StorageRun_t&));
     void PostRefreshEvents(const StorageBatch_t& items, size_t first, size_t end);
+    static std::pair<int, int> PendingKey(int code, int id);
 
     IStorageDispatchTarget* m_owner;
     CWinThread* m_thread;

@@ -546,7 +546,7 @@ LRESULT CMainFrame::OnRefreshEvent(WPARAM wParam, LPARAM lParam)
     // Taken before it is acted on: a change while the tree is rebuilt is posted again.
     if (manager != nullptr)
         manager->GetDispatcher().RefreshTaken(code, deviceId);
-    if (code >= 1 && code <= 5) {
+    if ((code >= 1 && code <= 5) || code == REFRESH_DEVICE_MESSAGES) {
         RebuildDeviceTree();
         return 0;
     }

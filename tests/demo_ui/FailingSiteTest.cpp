@@ -1,10 +1,12 @@
 // The window while every device of the site stops answering at once: Pyraxis's own frame
 // polls the simulated site of 7 and of 16 devices (each on its own Modbus/TCP port) with a
-// State display of all their variables; the site's process is killed, and for the next
+// State display of all their variables and a Logger of 60; the site's process is killed
+// once the window has settled after connecting, and for the next
 // seconds, as every poll fails, a command posted to the frame and a repaint of the display
 // must still come within half a second. The display then greys every value.
 #include <gtest/gtest.h>
 
+#include "displays/CDisplayLogWriteView.h"
 #include "displays/CDisplayStateDoc.h"
 #include "displays/CDisplayStateView.h"
 #include "documents/CConnection.h"
@@ -25,6 +27,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <deque>
 #include <functional>
 #include <string>
 
@@ -37,6 +40,7 @@ const DWORD kWaitMs = 60000;
 // wait meanwhile (measured: well under a tenth of it on a loaded machine).
 const DWORD kWatchMs = 15000;
 const DWORD kLimitMs = 500;
+const int kLogged = 60;
 
 struct SiteUnit
 {
@@ -74,7 +78,16 @@ protected:
 
     void TearDown() override
     {
+        // The logs the devices downloaded would be merged into the next download of a
+        // device of the same name (the newcomer's session counts its days).
+        std::vector<std::wstring> logs;
+        for (const CDocumentDeviceGeneric1Ptr& device : m_devices) {
+            std::wstring folder;
+            logs.push_back(device->GetEmbeddedLogFilePath(folder));
+        }
         demo_ui::CloseDemoShell(m_app, m_frameHandle);
+        for (const std::wstring& log : logs)
+            ::DeleteFileW(log.c_str());
         GetProgramFolders().SetProgramFolder(m_savedFolder);
         MessageBoxRecorder::Instance().Clear();
     }
@@ -135,14 +148,22 @@ protected:
         m_frame->PostMessage(WM_APP_REFRESH_EVENT, REFRESH_WORKSPACE_LOADED, 0);
     }
 
-    // A State display of every variable of every device, filled with live values.
+    // A State display of every variable of every device, filled with live values, and a
+    // Logger of the first of them.
     void ShowEveryVariable()
     {
-        CDocTemplatePtr stateTemplate = m_manager->GetDocTemplates().front();   // State comes first
-        m_state = dynamic_cast<CDisplayStateDoc*>(stateTemplate->OpenDocumentFile(nullptr, TRUE));
+        // The templates in the order of Displays > New: State, Logger, Historical Graph.
+        const std::deque<CDocTemplatePtr> templates = m_manager->GetDocTemplates();
+        CDocumentDisplay* logger = dynamic_cast<CDocumentDisplay*>(templates.at(1)->OpenDocumentFile(nullptr, TRUE));
+        ASSERT_NE(nullptr, logger);
+        m_manager->AddDisplay(CDocumentDisplayPtr(logger));
+        POSITION position = logger->GetFirstViewPos();
+        CDisplayLogWriteView* loggerView = dynamic_cast<CDisplayLogWriteView*>(logger->GetNextViewAt(position));
+        ASSERT_NE(nullptr, loggerView);
+        m_state = dynamic_cast<CDisplayStateDoc*>(templates.at(0)->OpenDocumentFile(nullptr, TRUE));
         ASSERT_NE(nullptr, m_state);
         m_manager->AddDisplay(CDocumentDisplayPtr(m_state));
-        POSITION position = m_state->GetFirstViewPos();
+        position = m_state->GetFirstViewPos();
         m_view = dynamic_cast<CDisplayStateView*>(m_state->GetNextViewAt(position));
         ASSERT_NE(nullptr, m_view);
         m_frame->MDIMaximize(m_view->GetParentFrame());
@@ -152,6 +173,8 @@ protected:
             device->CollectPlotItems(owner->GetPlotItems());
             for (const CTreeItemPtr& item : owner->GetPlotItems()) {
                 item->SetAssociated(owner);
+                if (variables < kLogged && loggerView->CanDrop(item.get()))
+                    loggerView->Drop(item.get());
                 if (m_view->CanDrop(item.get())) {
                     m_view->Drop(item.get());
                     ++variables;
@@ -210,24 +233,37 @@ TEST_P(FailingSite, CommandsAndRepaintsWaitUnderHalfASecondWhileEveryDeviceFails
 {
     ASSERT_NO_FATAL_FAILURE(ConnectTheSite());
     ASSERT_NO_FATAL_FAILURE(ShowEveryVariable());
+    // What connecting left the window (the downloaded logs opened among it) is done first.
+    const DWORD settling = ::GetTickCount();
+    DWORD live = kWaitMs;
+    while (live >= kLimitMs / 5 && ::GetTickCount() - settling < 4 * kWaitMs)
+        live = PostedCommandWait();
+    ASSERT_LT(live, kLimitMs / 5) << "the window never settled after connecting";
 
     m_site.Kill();
     const DWORD killed = ::GetTickCount();
     DWORD worstCommand = 0;
+    DWORD worstCommandAt = 0;
     DWORD worstRepaint = 0;
     int rounds = 0;
     for (; ::GetTickCount() - killed < kWatchMs && rounds < 1000; ++rounds) {
-        worstCommand = std::max(worstCommand, PostedCommandWait());
+        const DWORD at = ::GetTickCount() - killed;
+        const DWORD command = PostedCommandWait();
+        if (command > worstCommand) {
+            worstCommand = command;
+            worstCommandAt = at;
+        }
         worstRepaint = std::max(worstRepaint, RepaintWait());
         PumpUntil([] { return false; }, 100);
     }
     bool allFailing = true;
     for (const CDocumentDeviceGeneric1Ptr& device : m_devices)
         allFailing = allFailing && !device->GetMessagesText().empty();
-    std::printf("%d devices failing for %lu ms: a posted command waited at most %lu ms, a repaint %lu ms, "
-                "over %d rounds\n",
+    std::printf("%d devices failing for %lu ms: a posted command waited at most %lu ms (posted %lu ms after "
+                "the kill; %lu ms while they answered), a repaint %lu ms, over %d rounds\n",
                 GetParam(), static_cast<unsigned long>(::GetTickCount() - killed),
-                static_cast<unsigned long>(worstCommand), static_cast<unsigned long>(worstRepaint), rounds);
+                static_cast<unsigned long>(worstCommand), static_cast<unsigned long>(worstCommandAt),
+                static_cast<unsigned long>(live), static_cast<unsigned long>(worstRepaint), rounds);
     EXPECT_TRUE(allFailing) << "every device tells that its polls fail";
     EXPECT_LT(worstCommand, kLimitMs);
     EXPECT_LT(worstRepaint, kLimitMs);
