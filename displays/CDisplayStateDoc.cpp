@@ -1,6 +1,7 @@
 #include "displays/CDisplayStateDoc.h"
 #include "documents/CDocumentDevice.h"
 #include "documents/CDocumentManager.h"
+#include "documents/CStorageRefreshEvent.h"
 #include "documents/VariantHelpers.h"
 #include "framework/CArchive.h"
 #include "framework/CSingleLock.h"
@@ -15,6 +16,7 @@ void CDisplayStateDoc::ResizeTexts()
     CSingleLock lock(&m_valueLock, TRUE);
     m_values.resize(count);
     m_deviceNames.resize(count);
+    m_changed.resize(count);
 }
 
 bool CDisplayStateDoc::CanAddVariable(const CTreeItem* item)
@@ -52,6 +54,8 @@ bool CDisplayStateDoc::RemoveVariable(const CTreeItem& item)
             m_values.erase(m_values.begin() + removedIndex);
         if (removedIndex < static_cast<int>(m_deviceNames.size()))
             m_deviceNames.erase(m_deviceNames.begin() + removedIndex);
+        if (removedIndex < static_cast<int>(m_changed.size()))
+            m_changed.erase(m_changed.begin() + removedIndex);
     }
     {
         // Rows follow the list order while values are kept by index: the indices close up.
@@ -69,7 +73,18 @@ bool CDisplayStateDoc::RemoveVariable(const CTreeItem& item)
 bool CDisplayStateDoc::OnStorage(const CStoragePtr& item)
 {
     if (item->GetType() == STORAGE_TYPE_REFRESH_EVENT)
-        return CDocumentDisplay::OnStorage(item);
+    {
+        // A device renamed, connected or no longer answering changes the device column
+        // and the greying of its rows, not the rows: no rebuild of the list for that.
+        const int code = static_cast<const CStorageRefreshEvent&>(*item).GetCode();
+        if (code != REFRESH_STATE_CHANGED && code != REFRESH_DEVICE_MESSAGES)
+            return CDocumentDisplay::OnStorage(item);
+        CSingleLock lock(&m_valueLock, TRUE);
+        m_devicesChanged = true;
+        if (!m_updatePosted)
+            m_updatePosted = PostToView(WM_APP_DISPLAY_UPDATE, DISPLAY_UPDATE_CHANGED_ROWS);
+        return false;
+    }
     if (item->GetType() == STORAGE_TYPE_TICK)
         return false;
 
@@ -78,14 +93,48 @@ bool CDisplayStateDoc::OnStorage(const CStoragePtr& item)
     if (!FindEnabledEntryIndex(key, index))
         return false;
     const CString text = FormatVariant(item->GetValue()).c_str();
-    {
-        CSingleLock lock(&m_valueLock, TRUE);
-        if (index < 0 || index >= static_cast<int>(m_values.size()))
-            return false;
-        m_values[index] = text;
-    }
-    PostToView(WM_APP_DISPLAY_UPDATE, static_cast<WPARAM>(index));
+    CSingleLock lock(&m_valueLock, TRUE);
+    if (index < 0 || index >= static_cast<int>(m_values.size()) || m_values[index] == text)
+        return false;
+    m_values[index] = text;
+    m_changed[index] = true;
+    if (!m_updatePosted)
+        m_updatePosted = PostToView(WM_APP_DISPLAY_UPDATE, DISPLAY_UPDATE_CHANGED_ROWS);
     return false;
+}
+
+std::vector<int> CDisplayStateDoc::TakeChangedRows(bool* devicesChanged)
+{
+    std::vector<int> indexes;
+    {
+        CSingleLock lock(&m_entryLock, TRUE);
+        for (const DisplayEntry_t& entry : m_entries)
+            indexes.push_back(entry.index);
+    }
+    std::vector<int> rows;
+    CSingleLock lock(&m_valueLock, TRUE);
+    for (size_t row = 0; row < indexes.size(); ++row) {
+        const int index = indexes[row];
+        if (index >= 0 && index < static_cast<int>(m_changed.size()) && m_changed[index])
+            rows.push_back(static_cast<int>(row));
+    }
+    m_changed.assign(m_changed.size(), false);
+    m_updatePosted = false;
+    if (devicesChanged != nullptr)
+        *devicesChanged = m_devicesChanged;
+    m_devicesChanged = false;
+    return rows;
+}
+
+bool CDisplayStateDoc::IsRowLive(int row)
+{
+    DisplayEntry_t entry;
+    if (!GetRowEntry(row, entry))
+        return false;
+    CDocumentManager* manager = GetDocumentManager();
+    const CDocumentDevicePtr device = manager != nullptr ? manager->FindDeviceById(entry.item->GetDocumentId())
+                                                         : CDocumentDevicePtr();
+    return device && device->IsAnswering();
 }
 
 bool CDisplayStateDoc::GetRowEntry(int row, DisplayEntry_t& entry)
@@ -161,6 +210,7 @@ void CDisplayStateDoc::Serialize(CArchive& ar)
             CSingleLock lock(&m_valueLock, TRUE);
             m_values.clear();
             m_deviceNames.clear();
+            m_changed.clear();
         }
         ResizeTexts();
     }

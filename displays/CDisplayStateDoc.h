@@ -28,6 +28,12 @@ public:
     CString GetValueText(int row);
     CString GetUnitsText(int row);
     CString GetDescriptionText(int row);
+    // Whether the row's device answers its polls: else its value is the last one it gave.
+    bool IsRowLive(int row);
+    // The rows whose value text changed since the last call, and whether a device
+    // changed its name or state meanwhile; the view calls it for the update posted, and
+    // until then no other update is posted.
+    std::vector<int> TakeChangedRows(bool* devicesChanged = nullptr);
 
 private:
     bool GetRowEntry(int row, DisplayEntry_t& entry);
@@ -38,4 +44,9 @@ private:
     std::vector<CString> m_values;
     // The last name each entry's device had, for when the device is gone; by entry index.
     std::vector<CString> m_deviceNames;
+    // Values changed since the view last took them, by entry index, and whether an update
+    // is posted and not yet taken: a poll of many values is one repaint of what changed.
+    std::vector<bool> m_changed;
+    bool m_updatePosted = false;
+    bool m_devicesChanged = false;
 };

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <cstring>
+#include <vector>
 
 IMPLEMENT_DYNCREATE(CDisplayStateView, CViewEx)
 
@@ -14,6 +15,7 @@ BEGIN_MESSAGE_MAP(CDisplayStateView, CViewEx)
     ON_MESSAGE(WM_APP_DISPLAY_UPDATE, OnDisplayUpdate)
     ON_WM_SIZE()
     ON_NOTIFY(LVN_GETINFOTIPA, IDC_STATE_LIST, OnGetInfoTip)
+    ON_NOTIFY(NM_CUSTOMDRAW, IDC_STATE_LIST, OnCustomDraw)
 END_MESSAGE_MAP()
 
 namespace
@@ -69,6 +71,8 @@ void CDisplayStateView::Rebuild()
     CDisplayStateDoc* document = GetStateDocument();
     if (document == nullptr || m_list.GetSafeHwnd() == nullptr)
         return;
+    // Every text is written below: what changed meanwhile is in it.
+    document->TakeChangedRows();
     // Drawn once when filled: a list redrawn on every cell takes seconds for a hundred rows.
     m_list.SetRedraw(FALSE);
     m_list.DeleteAllItems();
@@ -96,16 +100,49 @@ LRESULT CDisplayStateView::OnDisplayUpdate(WPARAM wParam, LPARAM)
     if (document == nullptr || m_list.GetSafeHwnd() == nullptr)
         return 0;
     const int rows = m_list.GetItemCount();
-    if (wParam == DISPLAY_UPDATE_ALL_ROWS)
+    // Only cells whose text changed are written: each write repaints its row.
+    bool devicesChanged = false;
+    std::vector<int> changed = document->TakeChangedRows(&devicesChanged);
+    if (devicesChanged)
     {
         for (int row = 0; row < rows; ++row)
+        {
+            const CString name = document->GetDeviceText(row);
+            if (m_list.GetItemText(row, COLUMN_DEVICE) != name)
+                m_list.SetItemText(row, COLUMN_DEVICE, name);
+        }
+        // Repainted for the greying of rows whose device stopped or started answering.
+        m_list.Invalidate(FALSE);
+    }
+    if (wParam == DISPLAY_UPDATE_ALL_ROWS)
+    {
+        changed.clear();
+        for (int row = 0; row < rows; ++row)
+            changed.push_back(row);
+    }
+    for (int row : changed)
+    {
+        if (row < rows)
             m_list.SetItemText(row, COLUMN_VALUE, document->GetValueText(row));
     }
-    else if (static_cast<int>(wParam) < rows)
-    {
-        m_list.SetItemText(static_cast<int>(wParam), COLUMN_VALUE, document->GetValueText(static_cast<int>(wParam)));
-    }
     return 0;
+}
+
+// The rows of a device that does not answer are greyed: their values are its last ones.
+void CDisplayStateView::OnCustomDraw(NMHDR* header, LRESULT* result)
+{
+    NMLVCUSTOMDRAW* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(header);
+    *result = CDRF_DODEFAULT;
+    if (draw->nmcd.dwDrawStage == CDDS_PREPAINT)
+    {
+        *result = CDRF_NOTIFYITEMDRAW;
+        return;
+    }
+    if (draw->nmcd.dwDrawStage != CDDS_ITEMPREPAINT)
+        return;
+    CDisplayStateDoc* document = GetStateDocument();
+    if (document != nullptr && !document->IsRowLive(static_cast<int>(draw->nmcd.dwItemSpec)))
+        draw->clrText = ::GetSysColor(COLOR_GRAYTEXT);
 }
 
 void CDisplayStateView::OnSize(UINT nType, int cx, int cy)

@@ -27,6 +27,7 @@ protected:
     afx_msg LRESULT OnDisplayUpdate(WPARAM wParam, LPARAM lParam);
     afx_msg void OnSize(UINT nType, int cx, int cy);
     afx_msg void OnGetInfoTip(NMHDR* header, LRESULT* result);
+    afx_msg void OnCustomDraw(NMHDR* header, LRESULT* result);
 
     DECLARE_MESSAGE_MAP()
 

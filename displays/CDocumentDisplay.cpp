@@ -412,11 +412,10 @@ bool CDocumentDisplay::DropEntriesOfMissingDocuments()
     return changed;
 }
 
-void CDocumentDisplay::PostToView(UINT message, WPARAM wParam, LPARAM lParam)
+bool CDocumentDisplay::PostToView(UINT message, WPARAM wParam, LPARAM lParam)
 {
     const HWND viewWindow = m_viewWindow;
-    if (viewWindow != nullptr)
-        ::PostMessage(viewWindow, message, wParam, lParam);
+    return viewWindow != nullptr && ::PostMessage(viewWindow, message, wParam, lParam) != FALSE;
 }
 
 void CDocumentDisplay::PostRebuild()

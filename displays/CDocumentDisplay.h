@@ -79,7 +79,8 @@ protected:
     // The form of the kinds without a part of their own: int32 1 (read and not checked),
     // the class record of this base, then the base's part.
     void SerializeWithPlainPrefix(CArchive& ar);
-    void PostToView(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+    // False when there is no view or the post failed.
+    bool PostToView(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     // Posts WM_APP_DISPLAY_REBUILD, or, while a batch is open, once when the last batch
     // closes: a whole device dropped or removed is one change for the view.
     void PostRebuild();

@@ -208,18 +208,29 @@ int CDocumentDevice::OnPopupMenuCommand(int index)
     }
 }
 
+// Only a change is told: a device that keeps failing sets the same text at every poll,
+// and each refresh rebuilds the tree and the displays.
 void CDocumentDevice::SetMessage(DeviceMessageKey_t key, const std::string& text)
 {
     CSingleLock lock(&m_deviceLock, TRUE);
+    const auto found = m_messages.find(key);
+    if (found != m_messages.end() && found->second == text)
+        return;
     m_messages[key] = text;
-    PostToManagerQueues(CStoragePtr(new CStorageRefreshEvent(REFRESH_STATE_CHANGED, GetId())));
+    PostToManagerQueues(CStoragePtr(new CStorageRefreshEvent(REFRESH_DEVICE_MESSAGES, GetId())));
 }
 
 void CDocumentDevice::ClearMessage(DeviceMessageKey_t key)
 {
     CSingleLock lock(&m_deviceLock, TRUE);
-    if (m_messages.erase(key) > 0 && m_messages.empty())
-        PostToManagerQueues(CStoragePtr(new CStorageRefreshEvent(REFRESH_STATE_CHANGED, GetId())));
+    if (m_messages.erase(key) > 0)
+        PostToManagerQueues(CStoragePtr(new CStorageRefreshEvent(REFRESH_DEVICE_MESSAGES, GetId())));
+}
+
+bool CDocumentDevice::IsAnswering()
+{
+    CSingleLock lock(&m_deviceLock, TRUE);
+    return IsConnected() && m_messages.count(MESSAGE_KEY_POLL) == 0;
 }
 
 std::string CDocumentDevice::GetMessagesText()

@@ -51,6 +51,8 @@ public:
     void SetMessage(DeviceMessageKey_t key, const std::string& text);
     void ClearMessage(DeviceMessageKey_t key);
     std::string GetMessagesText();
+    // Connected and its last poll answered: its values are live.
+    bool IsAnswering();
 
     CConnectionPtr GetConnection() const { return m_connection; }
     std::string GetSerialText() const;

@@ -13,6 +13,9 @@ const int REFRESH_CONNECTED = 7;
 const int REFRESH_DISCONNECTED = 8;
 const int REFRESH_OPEN_DEVICE_LOG = 9;
 const int REFRESH_DEVICE_LOG_DOWNLOADED = 10;
+// A device's messages changed (a poll failed, or it answers again): its tree image, tip
+// and the greying of its values, not what a display lists.
+const int REFRESH_DEVICE_MESSAGES = 11;
 
 class CStorageRefreshEvent : public CStorage
 {

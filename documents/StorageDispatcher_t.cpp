@@ -20,7 +20,8 @@ StorageDispatcher_t::StorageDispatcher_t(IStorageDispatchTarget* owner)
       m_timerId(0),
       m_timerResolution(0),
       m_tickCounter(0),
-      m_timerActive(false)
+      m_timerActive(false),
+      m_mergeRefreshes(false)
 {
 }
 
@@ -207,11 +208,40 @@ void StorageDispatcher_t::PostRefreshEvents(const StorageBatch_t& items, size_t 
         return;
     for (size_t index = first; index < end; ++index) {
         const CStoragePtr& item = items[index];
-        if (item && item->GetType() == STORAGE_TYPE_REFRESH_EVENT) {
-            const CStorageRefreshEvent& refresh = static_cast<const CStorageRefreshEvent&>(*item);
-            PostMessageA(target, WM_APP_REFRESH_EVENT, (WPARAM)refresh.GetCode(), (LPARAM)refresh.GetId());
+        if (!item || item->GetType() != STORAGE_TYPE_REFRESH_EVENT)
+            continue;
+        const CStorageRefreshEvent& refresh = static_cast<const CStorageRefreshEvent&>(*item);
+        {
+            CSingleLock lock(&m_pendingRefreshLock, TRUE);
+            if (m_mergeRefreshes && !m_pendingRefreshes.insert(PendingKey(refresh.GetCode(), refresh.GetId())).second)
+                continue;
         }
+        if (!PostMessageA(target, WM_APP_REFRESH_EVENT, (WPARAM)refresh.GetCode(), (LPARAM)refresh.GetId()))
+            RefreshTaken(refresh.GetCode(), refresh.GetId());
     }
+}
+
+void StorageDispatcher_t::SetTargetWindow(HWND window, bool takesRefreshes)
+{
+    CSingleLock lock(&m_pendingRefreshLock, TRUE);
+    m_pendingRefreshes.clear();
+    m_mergeRefreshes = takesRefreshes;
+    m_targetWindow = window;
+}
+
+void StorageDispatcher_t::RefreshTaken(int code, int id)
+{
+    CSingleLock lock(&m_pendingRefreshLock, TRUE);
+    m_pendingRefreshes.erase(PendingKey(code, id));
+}
+
+// A change of a device's state or messages is one kind whatever its device: the window
+// reads every device for it, so that the devices of a site failing at once cost one
+// refresh, not one each.
+std::pair<int, int> StorageDispatcher_t::PendingKey(int code, int id)
+{
+    const bool anyDevice = code == REFRESH_STATE_CHANGED || code == REFRESH_DEVICE_MESSAGES;
+    return std::make_pair(code, anyDevice ? 0 : id);
 }
 
 void StorageDispatcher_t::Shutdown()

@@ -12,6 +12,8 @@
 #include "documents/StorageRun_t.h"
 
 #include <atomic>
+#include <set>
+#include <utility>
 
 class CWinThread;
 
@@ -41,7 +43,12 @@ public:
     // Stops the timer and the dispatch thread and empties both queues.
     void Shutdown();
 
-    void SetTargetWindow(HWND window) { m_targetWindow = window; }
+    // A window that takes its refreshes (calls RefreshTaken for each as it handles it)
+    // has them merged: until it took one, another refresh of the same code and id (of
+    // the same code, for changes of a device's state or messages) is not posted again, so that refreshes coming faster than the window handles them wait as
+    // one and posted commands do not queue behind them. Any other window gets each one.
+    void SetTargetWindow(HWND window, bool takesRefreshes = false);
+    void RefreshTaken(int code, int id);
     HWND GetTargetWindow() const { return m_targetWindow; }
 
     // Producers push into the first queue directly; an item for both device and
@@ -75,6 +82,7 @@ private:
     void RequestStop();
     void HandOn(StorageRun_t& run, void (IStorageDispatchTarget::*dispatch)(StorageRun_t&));
     void PostRefreshEvents(const StorageBatch_t& items, size_t first, size_t end);
+    static std::pair<int, int> PendingKey(int code, int id);
 
     IStorageDispatchTarget* m_owner;
     CWinThread* m_thread;
@@ -91,4 +99,8 @@ private:
     // out a callback in progress and no callback touches the queues afterwards.
     CCriticalSection m_timerGuard;
     bool m_timerActive;
+    // The (code, id) of refreshes posted and not yet taken by the target window.
+    CCriticalSection m_pendingRefreshLock;
+    std::set<std::pair<int, int>> m_pendingRefreshes;
+    bool m_mergeRefreshes;
 };

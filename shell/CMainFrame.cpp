@@ -160,7 +160,7 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpCreateStruct)
     m_edgeBar.SetMenuID(MAIN_FRAME_MENU_ID, 0, 1);
     m_edgeBar.SetActiveView(RUNTIME_CLASS(CTabDeviceView));
     if (CDocumentManager* manager = Manager())
-        manager->GetDispatcher().SetTargetWindow(GetSafeHwnd());
+        manager->GetDispatcher().SetTargetWindow(GetSafeHwnd(), true);
     return 0;
 }
 
@@ -543,7 +543,10 @@ LRESULT CMainFrame::OnRefreshEvent(WPARAM wParam, LPARAM lParam)
     const int code = static_cast<int>(wParam);
     const int deviceId = static_cast<int>(lParam);
     CDocumentManager* manager = Manager();
-    if (code >= 1 && code <= 5) {
+    // Taken before it is acted on: a change while the tree is rebuilt is posted again.
+    if (manager != nullptr)
+        manager->GetDispatcher().RefreshTaken(code, deviceId);
+    if ((code >= 1 && code <= 5) || code == REFRESH_DEVICE_MESSAGES) {
         RebuildDeviceTree();
         return 0;
     }

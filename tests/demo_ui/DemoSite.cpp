@@ -17,7 +17,14 @@ DemoSite::~DemoSite()
         m_host.Stop(m_pair.id);
 }
 
-bool DemoSite::Start(int daySeconds)
+void DemoSite::Kill()
+{
+    if (m_device.id)
+        m_host.Stop(m_device.id);
+    m_device.id = 0;
+}
+
+bool DemoSite::Start(int daySeconds, int size)
 {
     if (!m_host.Connected()) {
         m_error = m_host.Error();
@@ -30,7 +37,7 @@ bool DemoSite::Start(int daySeconds)
     }
     m_device = testing_support::StartTestDevice(
         m_host, "tests/demo_ui/site", "",
-        {"--site", "7", "--rtu", m_pair.peerPath, "--unit-tcp-base", "0", "--day-seconds", std::to_string(daySeconds)},
+        {"--site", std::to_string(size), "--rtu", m_pair.peerPath, "--unit-tcp-base", "0", "--day-seconds", std::to_string(daySeconds)},
         kLifetimeSeconds);
     m_error = m_device.error;
     return m_device.id != 0 && m_error.empty();

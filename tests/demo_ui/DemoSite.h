@@ -1,4 +1,4 @@
-// The demo's simulated site (tests/device/qvdevice.py --site 7) for a window test: every
+// The demo's simulated site (tests/device/qvdevice.py --site 7 or 16) for a window test: every
 // device on one pty linked as a COM port and on a loopback Modbus/TCP port of its own,
 // with the requests it answered in its journal.
 #pragma once
@@ -19,8 +19,10 @@ public:
     DemoSite(const DemoSite&) = delete;
     DemoSite& operator=(const DemoSite&) = delete;
 
-    // False with the reason in Error().
-    bool Start(int daySeconds);
+    // The site of 7 or 16 devices; false with the reason in Error().
+    bool Start(int daySeconds, int size = 7);
+    // Ends the site's process: every device stops answering at once.
+    void Kill();
     const std::string& Error() const { return m_error; }
     int ComPort() const { return m_pair.com; }
     int TcpPort(int unit) const;

@@ -33,6 +33,7 @@
 #include "shell/DeviceSearchSettings.h"
 #include "shell/ProgramFolders.h"
 #include "shell/ShellCommands.h"
+#include "tests/demo_ui/DemoShell.h"
 #include "tests/demo_ui/DemoSite.h"
 #include "tests/support/ControlTextFit.h"
 #include "tests/support/DialogUser.h"
@@ -247,28 +248,15 @@ protected:
         m_savedNetwork = ReadRegistryDword(PYRAXIS_REGISTRY_KEY, REG_SCAN_FOR_DEVICES_NETWORK, 1);
         WriteRegistryDword(PYRAXIS_REGISTRY_KEY, REG_SCAN_FOR_DEVICES_SERIAL, static_cast<DWORD>(m_site.ComPort()));
         WriteRegistryDword(PYRAXIS_REGISTRY_KEY, REG_SCAN_FOR_DEVICES_NETWORK, 0);
-        m_frame = m_app.CreateShell();
+        m_frame = demo_ui::OpenDemoShell(m_app);
         ASSERT_NE(nullptr, m_frame);
         m_frameHandle = m_frame->GetSafeHwnd();
         m_manager = m_app.GetDocumentManager();
-        m_frame->SetWindowPos(nullptr, 0, 0, 1200, 820, SWP_NOZORDER);
-        m_frame->ShowWindow(SW_SHOW);
-        m_frame->UpdateWindow();
-        Pump();
     }
 
     void TearDown() override
     {
-        if (m_manager != nullptr) {
-            for (const CDocumentDevicePtr& device : m_manager->GetDevices())
-                if (device->IsConnected())
-                    device->GetConnection()->Disconnect();
-            m_manager->CloseAll();
-        }
-        if (::IsWindow(m_frameHandle))
-            ::DestroyWindow(m_frameHandle);
-        DispatchPendingMessages();
-        m_app.m_pMainWnd = nullptr;
+        demo_ui::CloseDemoShell(m_app, m_frameHandle);
         WriteRegistryDword(PYRAXIS_REGISTRY_KEY, REG_SCAN_FOR_DEVICES_SERIAL, m_savedSerial);
         WriteRegistryDword(PYRAXIS_REGISTRY_KEY, REG_SCAN_FOR_DEVICES_NETWORK, m_savedNetwork);
         GetProgramFolders().SetProgramFolder(m_savedFolder);

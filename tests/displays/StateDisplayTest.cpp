@@ -1,4 +1,4 @@
-// The State display's document: value texts per row and their update messages, removal
+// The State display's document: value texts per row and their merged update messages, removal
 // by the user and by a removed device (the rows below move up with their values), the
 // device column after the device or its owner item went, and the archive.
 #include <gtest/gtest.h>
@@ -54,7 +54,19 @@ TEST_F(StateDisplay, ValuesLandInTheirRowsAndPostTheRow)
     state->OnStorage(Value(varnix + 1, 10, 1.0));
     state->OnStorage(CStoragePtr(new CStorageTick()));
     EXPECT_EQ((std::vector<std::string>{"13.5000", "4.2500", ""}), Column(&CDisplayStateDoc::GetValueText));
-    EXPECT_EQ((std::vector<WPARAM>{1, 0}), Posted(WM_APP_DISPLAY_UPDATE));
+    // One update for both, which the view takes as the changed rows; until it took them,
+    // another change is not posted again, and a value that stayed the same is no change.
+    EXPECT_EQ((std::vector<WPARAM>{DISPLAY_UPDATE_CHANGED_ROWS}), Posted(WM_APP_DISPLAY_UPDATE));
+    state->OnStorage(Value(varnix, 12, 40.0));
+    EXPECT_EQ(1u, Posted(WM_APP_DISPLAY_UPDATE).size());
+    EXPECT_EQ((std::vector<int>{0, 1, 2}), state->TakeChangedRows());
+    ClearPosted();
+    state->OnStorage(Value(varnix, 10, 13.5));
+    EXPECT_TRUE(Posted(WM_APP_DISPLAY_UPDATE).empty());
+    EXPECT_TRUE(state->TakeChangedRows().empty());
+    state->OnStorage(Value(varnix, 11, 4.5));
+    EXPECT_EQ(1u, Posted(WM_APP_DISPLAY_UPDATE).size());
+    EXPECT_EQ((std::vector<int>{1}), state->TakeChangedRows());
 
     EXPECT_EQ((std::vector<std::string>{"Varnix MPPT", "Varnix MPPT", "Varnix MPPT"}),
               Column(&CDisplayStateDoc::GetDeviceText));

@@ -162,13 +162,14 @@ protected:
     }
 
     // The test device: a Varnix MPPT on loopback, on the port it had before when there
-    // was one.
-    void StartDevice()
+    // was one; faults, a JSON list, are the test device's (none by default).
+    void StartDevice(const std::string& faults = "[]")
     {
         const std::string profile = "{\"units\": {\"1\": {\"device\": {\"xml\": \"" +
                                     testing_support::SourceUnixPath("res/devices.xml") +
                                     "\", \"name\": \"Varnix MPPT\", \"serial\": \"E2E0001\"}, \"holding\": "
-                                    "{\"0x0003\": 65036, \"0x0010\": 1}, \"identification\": {\"2\": \"3.14\"}}}}";
+                                    "{\"0x0003\": 65036, \"0x0010\": 1}, \"identification\": {\"2\": \"3.14\"}, "
+                                    "\"faults\": " + faults + "}}}";
         const testing_support::StartedTestDevice started = testing_support::StartTestDevice(
             m_host, "tests/displays_ui/device", profile, { "--tcp-port", std::to_string(m_tcpPort) }, 300);
         m_testDevice = started.id;
@@ -177,9 +178,9 @@ protected:
     }
 
     // The test device, described from the shipped devices.xml and connected.
-    void ConnectDevice()
+    void ConnectDevice(const std::string& faults = "[]")
     {
-        ASSERT_NO_FATAL_FAILURE(StartDevice());
+        ASSERT_NO_FATAL_FAILURE(StartDevice(faults));
         m_device.reset(new CDocumentDeviceGeneric1(20, 8, 255, m_manager.get()));
         LoadGenericDevices(Wide(testing_support::SourcePath("res/devices.xml")), m_manager.get(), 20, 8, m_device.get(),
                            nullptr);
@@ -794,6 +795,64 @@ TEST_F(DisplaysEndToEnd, AFullDiskRefusesOrEndsTheRecordingAndTheLoggerSaysWhy)
     CDisplayGraphTimeView* graphView = GraphOfLog(path, graph);
     ASSERT_NE(nullptr, graphView);
     EXPECT_EQ(rows.size(), graphView->GetCharts().GetMainChart().GetSamples(0).size());
+}
+
+// The darkest pixel of the list's rows as drawn on the screen (0 black, 255 white).
+int DarkestRowPixel(CListCtrl& list)
+{
+    RECT first;
+    RECT last;
+    const int rows = list.GetItemCount();
+    if (rows == 0 || !ListView_GetItemRect(list.GetSafeHwnd(), 0, &first, LVIR_BOUNDS) ||
+        !ListView_GetItemRect(list.GetSafeHwnd(), rows - 1, &last, LVIR_BOUNDS))
+        return 255;
+    POINT origin = {0, 0};
+    ::ClientToScreen(list.GetSafeHwnd(), &origin);
+    RECT window;
+    ::GetWindowRect(list.GetSafeHwnd(), &window);
+    const testing_support::Screenshot shot = testing_support::Screenshot::OfWindow(list.GetSafeHwnd());
+    int darkest = 255;
+    for (int y = first.top + 1; y < last.bottom - 1; ++y)
+        for (int x = first.left; x < first.right && x < shot.Width(); ++x) {
+            const COLORREF pixel = shot.Pixel(x + origin.x - window.left, y + origin.y - window.top);
+            darkest = std::min(darkest, static_cast<int>(std::max({GetRValue(pixel), GetGValue(pixel), GetBValue(pixel)})));
+        }
+    return darkest;
+}
+
+TEST_F(DisplaysEndToEnd, TheValuesOfADeviceThatStopsAnsweringAreGreyedUntilItAnswersAgain)
+{
+    // A few polls after the connect (about 40 requests), the device answers none of the
+    // next three: one poll fails (a request and its two retries, each given up after 5 s).
+    ASSERT_NO_FATAL_FAILURE(ConnectDevice("[{\"kind\": \"silence\", \"from\": 44, \"times\": 3}]"));
+    const boost::shared_ptr<CDisplayStateDoc> state = Open<CDisplayStateDoc>(m_state);
+    ASSERT_TRUE(state);
+    CDisplayStateView* view = ViewOf<CDisplayStateView>(*state);
+    ASSERT_NE(nullptr, view);
+    for (const CTreeItemPtr& variable : DeviceVariables(3))
+        view->Drop(variable.get());
+    ::SendMessage(m_main->m_hWndMDIClient, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(FrameOf(*state)), 0);
+    CListCtrl& list = view->GetList();
+    const auto shown = [&] {
+        for (int row = 0; row < list.GetItemCount(); ++row)
+            if (list.GetItemText(row, 2).IsEmpty())
+                return false;
+        return list.GetItemCount() == 3;
+    };
+    ASSERT_TRUE(PumpUntil([&] { return shown() && state->IsRowLive(0); }, 30000));
+    PumpUntil([] { return false; }, 300);
+    EXPECT_LT(DarkestRowPixel(list), 0x50) << "live values in the window's text colour";
+
+    ASSERT_TRUE(PumpUntil([&] { return !state->IsRowLive(0); }, 60000)) << "the device stops answering";
+    PumpUntil([] { return false; }, 300);
+    EXPECT_FALSE(m_device->GetMessagesText().empty());
+    EXPECT_TRUE(shown()) << "its last values stay";
+    EXPECT_GE(DarkestRowPixel(list), 0x50) << "greyed";
+    Screenshot(FrameOf(*state), "displays_state_greyed");
+
+    ASSERT_TRUE(PumpUntil([&] { return state->IsRowLive(0); }, 60000)) << "the device answers again";
+    PumpUntil([] { return false; }, 300);
+    EXPECT_LT(DarkestRowPixel(list), 0x50) << "live again";
 }
 
 TEST_F(DisplaysEndToEnd, NewDisplayDialogListsTheKinds)

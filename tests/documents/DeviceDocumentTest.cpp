@@ -117,7 +117,7 @@ TEST(DeviceDocument, PopupFollowsTheConnectionAndPostsItsCommands)
     mainWindow.Detach();
 }
 
-TEST(DeviceDocument, MessagesPostStateChangesOnlyWhenTheSetChanges)
+TEST(DeviceDocument, MessagesPostARefreshOnlyWhenAMessageChanges)
 {
     StoppedManager hub;
     CDocumentDevice device(&hub.manager, 1, 2, 255, "");
@@ -127,18 +127,21 @@ TEST(DeviceDocument, MessagesPostStateChangesOnlyWhenTheSetChanges)
 
     device.SetMessage(MESSAGE_KEY_POLL, "first");
     device.SetMessage(MESSAGE_KEY_POLL, "second");
+    // A poll failing again the same way changes nothing.
+    device.SetMessage(MESSAGE_KEY_POLL, "second");
     EXPECT_EQ("second", device.GetMessagesText());
     device.SetMessage(otherKey, "other");
-    EXPECT_EQ((std::vector<std::string>{"refresh:4:7", "refresh:4:7", "refresh:4:7"}), hub.Queued());
+    EXPECT_EQ((std::vector<std::string>{"refresh:11:7", "refresh:11:7", "refresh:11:7"}), hub.Queued());
     EXPECT_EQ(3u, hub.Queued(true).size());
 
     const std::string both = device.GetMessagesText();
     EXPECT_TRUE(both == "second; other" || both == "other; second") << both;
+    // Answering again is a change while another message stays: its values are live again.
     device.ClearMessage(MESSAGE_KEY_POLL);
     device.ClearMessage(MESSAGE_KEY_POLL);
-    EXPECT_TRUE(hub.Queued().empty());
+    EXPECT_EQ((std::vector<std::string>{"refresh:11:7"}), hub.Queued());
     device.ClearMessage(otherKey);
-    EXPECT_EQ((std::vector<std::string>{"refresh:4:7"}), hub.Queued());
+    EXPECT_EQ((std::vector<std::string>{"refresh:11:7"}), hub.Queued());
     EXPECT_EQ("", device.GetMessagesText());
 }
 

@@ -51,6 +51,7 @@
 #include <boost/make_shared.hpp>
 
 #include <atomic>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -473,6 +474,65 @@ TEST_F(MainFrame, APostedCommandRunsWithItsEndpointWhichIsFreedAfterwards)
     EXPECT_FALSE(m_frame->GetCommandContext());
     EXPECT_EQ(0, m_frame->SendMessage(WM_APP_RUN_COMMAND, ID_DEVICES_SEARCH, 0));
     EXPECT_EQ(0u, Recorder().Count());
+}
+
+// A device whose connection and busy state the test sets.
+class CStatedDevice : public CDocumentDevice
+{
+public:
+    bool IsConnected() override { return m_connected; }
+    bool IsBusy() override { return m_busy; }
+    bool m_connected = false;
+    bool m_busy = false;
+};
+
+// The 16 x 16 pixels of an image of the list drawn over white.
+std::vector<COLORREF> ImagePixels(HIMAGELIST images, int index)
+{
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, 16, 16);
+    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    RECT all = {0, 0, 16, 16};
+    ::FillRect(memory, &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    ImageList_Draw(images, index, memory, 0, 0, ILD_TRANSPARENT);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            pixels.push_back(::GetPixel(memory, x, y));
+    ::SelectObject(memory, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+TEST_F(MainFrame, EveryTreeImageADeviceOrItemCanHaveIsAPictureOfItsOwn)
+{
+    HIMAGELIST images = TreeView_GetImageList(m_frame->GetDeviceTree()->GetSafeHwnd(), TVSIL_NORMAL);
+    ASSERT_NE(nullptr, images);
+    const int count = ImageList_GetImageCount(images);
+    // Every state a device can be in: connected or not, busy or not, with messages or not.
+    std::map<int, std::string> used = {{TREE_IMAGE_VARIABLE, "variable"}, {TREE_IMAGE_LOG_FILE, "log file"}};
+    for (int state = 0; state < 8; ++state) {
+        CStatedDevice device;
+        device.m_connected = (state & 1) != 0;
+        device.m_busy = (state & 2) != 0;
+        if ((state & 4) != 0)
+            device.SetMessage(MESSAGE_KEY_POLL, "control did not respond");
+        const std::string name = std::string(device.m_connected ? "connected" : "disconnected") +
+                                 (device.m_busy ? ", busy" : "") + ((state & 4) != 0 ? ", with messages" : "");
+        used.insert(std::make_pair(device.GetTreeImage(), name));
+    }
+    std::map<std::vector<COLORREF>, std::string> pictures;
+    const std::vector<COLORREF> empty(256, RGB(255, 255, 255));
+    for (const auto& image : used) {
+        ASSERT_LT(image.first, count) << image.second << " is image " << image.first;
+        const std::vector<COLORREF> pixels = ImagePixels(images, image.first);
+        EXPECT_NE(empty, pixels) << image.second << " is drawn as nothing";
+        const auto known = pictures.insert(std::make_pair(pixels, image.second));
+        EXPECT_TRUE(known.second) << image.second << " looks like " << known.first->second;
+    }
 }
 
 TEST_F(MainFrame, CorandelToolsOpenTheirWarningThenTheirSetupOnTheCommandsDevice)

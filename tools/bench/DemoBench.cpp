@@ -1,11 +1,16 @@
 // Helpers of tools/bench-demo, which measures what the demo site and Pyraxis cost.
 // Usage:
-//   DemoBench workspace OUT.pxs COM UNIT=NAME...   a workspace of the site's devices on COM
-//                                                 (unit id and devices.xml name each) and
-//                                                 one State display of all their variables
-//                                                 (with --logger among them also a Logger
-//                                                 display of all of them)
+//   DemoBench workspace OUT.pxs COM LOGGED UNIT=NAME...
+//                                                 a workspace of the site's devices on COM
+//                                                 (unit id and devices.xml name each), one
+//                                                 State display of all their variables and,
+//                                                 when LOGGED is not 0, a Logger of the first
+//                                                 LOGGED of them
 //   DemoBench connect-all                         Devices > Connect All in the Pyraxis that runs
+//   DemoBench watch FILE.csv                      in the Pyraxis that runs, the State display
+//                                                 maximized, as a user watching it, and the
+//                                                 Logger, if any, recording into FILE.csv
+//                                                 every second
 //   DemoBench connect-time SITE.pxs               in this process: opens the workspace, runs
 //                                                 Connect All and says how long it took until
 //                                                 the window was drawn with every device
@@ -22,6 +27,7 @@
 #include "documents/workspace/CDocumentWorkspace.h"
 #include "framework/CDocTemplate.h"
 #include "framework/MessageBoxHook.h"
+#include "res/pyraxis_displays_resource.h"
 #include "shell/CMainFrame.h"
 #include "shell/CVarnixViewApp.h"
 #include "shell/ProgramFolders.h"
@@ -31,9 +37,9 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <string>
 #include <thread>
-#include <deque>
 
 namespace
 {
@@ -52,10 +58,11 @@ void Pump()
 
 int WriteWorkspace(int argc, char** argv)
 {
-    if (argc < 5)
-        return Fail("usage: DemoBench workspace OUT.pxs COM UNIT=NAME...");
+    if (argc < 6)
+        return Fail("usage: DemoBench workspace OUT.pxs COM LOGGED UNIT=NAME...");
     const std::string out = argv[2];
     const int com = std::atoi(argv[3]);
+    const size_t logged = static_cast<size_t>(std::atoi(argv[4]));
     CVarnixViewApp app;
     CMainFrame* frame = app.CreateShell();
     if (frame == nullptr)
@@ -64,23 +71,18 @@ int WriteWorkspace(int argc, char** argv)
     const std::wstring devicesXml = GetProgramFolders().GetDevicesXmlPath();
     const GenericDeviceList_t described = LoadGenericDevices(devicesXml, manager, -1, -1, nullptr, nullptr);
 
-    // State comes first, then the Logger.
+    // The templates in the order of Displays > New: State, Logger, Historical Graph.
     const std::deque<CDocTemplatePtr> templates = manager->GetDocTemplates();
-    if (templates.size() < 2)
-        return Fail("no display templates");
-    CDisplayStateDoc* state = dynamic_cast<CDisplayStateDoc*>(templates[0]->OpenDocumentFile(nullptr, TRUE));
+    CDisplayStateDoc* state = dynamic_cast<CDisplayStateDoc*>(templates.at(0)->OpenDocumentFile(nullptr, TRUE));
     if (state == nullptr)
         return Fail("no State display");
-    CDocumentDisplayPtr display(state);
-    manager->AddDisplay(display);
+    manager->AddDisplay(CDocumentDisplayPtr(state));
     POSITION position = state->GetFirstViewPos();
     CDisplayStateView* view = dynamic_cast<CDisplayStateView*>(state->GetNextViewAt(position));
     CDisplayLogWriteView* loggerView = nullptr;
-    int devices = 0;
-    for (int arg = 4; arg < argc; ++arg) {
-        if (std::string(argv[arg]) != "--logger")
-            continue;
-        CDisplayLogWriteDoc* logger = dynamic_cast<CDisplayLogWriteDoc*>(templates[1]->OpenDocumentFile(nullptr, TRUE));
+    if (logged > 0) {
+        CDisplayLogWriteDoc* logger =
+            dynamic_cast<CDisplayLogWriteDoc*>(templates.at(1)->OpenDocumentFile(nullptr, TRUE));
         if (logger == nullptr)
             return Fail("no Logger display");
         manager->AddDisplay(CDocumentDisplayPtr(logger));
@@ -89,14 +91,12 @@ int WriteWorkspace(int argc, char** argv)
     }
 
     size_t variables = 0;
-    for (int arg = 4; arg < argc; ++arg) {
-        const std::string unitAndName = argv[arg];
-        if (unitAndName == "--logger")
-            continue;
-        ++devices;
-        const size_t equals = unitAndName.find('=');
-        const int unit = std::atoi(unitAndName.substr(0, equals).c_str());
-        const std::string name = equals == std::string::npos ? "" : unitAndName.substr(equals + 1);
+    size_t loggedVariables = 0;
+    for (int arg = 5; arg < argc; ++arg) {
+        const std::string spec = argv[arg];
+        const size_t equals = spec.find('=');
+        const int unit = std::atoi(spec.substr(0, equals).c_str());
+        const std::string name = equals == std::string::npos ? "" : spec.substr(equals + 1);
         CDocumentDeviceGeneric1Ptr match;
         for (const CDocumentDeviceGeneric1Ptr& candidate : described)
             if (!match && std::string(candidate->GetDefaultName()) == name)
@@ -120,35 +120,41 @@ int WriteWorkspace(int argc, char** argv)
                 view->Drop(item.get());
                 ++variables;
             }
-            if (loggerView != nullptr && loggerView->CanDrop(item.get()))
+            if (loggedVariables < logged && loggerView->CanDrop(item.get())) {
                 loggerView->Drop(item.get());
+                ++loggedVariables;
+            }
         }
     }
     Pump();
     CDocumentWorkspace workspace;
     if (!workspace.OnSaveDocument(out.c_str()))
         return Fail("cannot write " + out);
-    std::printf("workspace %s: %d devices, %zu variables on its State display%s\n", out.c_str(), devices, variables,
-                loggerView != nullptr ? " and on its Logger" : "");
+    std::printf("workspace %s: %d devices, %zu variables on its State display, %zu on its Logger\n", out.c_str(),
+                argc - 5, variables, loggedVariables);
     manager->CloseAll();
     ::DestroyWindow(frame->GetSafeHwnd());
     Pump();
     return 0;
 }
 
-// Pyraxis's main frame: the top-level window whose caption starts with the program's name.
+// Pyraxis's main frame: the top-level window whose caption starts with the program's name,
+// or ends with it after the active document's title.
 BOOL CALLBACK FindFrame(HWND window, LPARAM found)
 {
-    char text[256] = {};
-    ::GetWindowTextA(window, text, sizeof text);
-    if (::IsWindowVisible(window) && std::string(text).rfind("Pyraxis", 0) == 0) {
+    // Read without a message to the window, which may be busy for a while.
+    wchar_t text[256] = {};
+    ::InternalGetWindowText(window, text, 256);
+    const std::wstring caption = text;
+    if (::IsWindowVisible(window) && (caption.rfind(L"Pyraxis", 0) == 0 ||
+                                      caption.find(L" - Pyraxis") != std::wstring::npos)) {
         *reinterpret_cast<HWND*>(found) = window;
         return FALSE;
     }
     return TRUE;
 }
 
-int ConnectAll()
+HWND WaitForFrame()
 {
     HWND frame = nullptr;
     for (int wait = 0; wait < 600 && frame == nullptr; ++wait) {
@@ -156,6 +162,61 @@ int ConnectAll()
         if (frame == nullptr)
             ::Sleep(100);
     }
+    return frame;
+}
+
+struct ControlSearch
+{
+    int id;
+    HWND found;
+};
+
+BOOL CALLBACK FindControl(HWND window, LPARAM search)
+{
+    ControlSearch* wanted = reinterpret_cast<ControlSearch*>(search);
+    if (::GetDlgCtrlID(window) != wanted->id)
+        return TRUE;
+    wanted->found = window;
+    return FALSE;
+}
+
+HWND FindControlIn(HWND frame, int id)
+{
+    ControlSearch search = {id, nullptr};
+    ::EnumChildWindows(frame, FindControl, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The State display maximized, and the Logger's form filled in as a user would, then Record.
+int Watch(const std::string& file)
+{
+    HWND frame = WaitForFrame();
+    if (frame == nullptr)
+        return Fail("no Pyraxis window");
+    HWND stateList = FindControlIn(frame, IDC_STATE_LIST);
+    HWND fileName = FindControlIn(frame, IDC_LOGGER_FILE_NAME);
+    if (stateList == nullptr)
+        return Fail("no State display");
+    // The list's view, its MDI child, the MDI client.
+    HWND stateChild = ::GetParent(::GetParent(stateList));
+    ::SendMessageA(::GetParent(stateChild), WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(stateChild), 0);
+    std::printf("State display maximized\n");
+    if (fileName == nullptr)
+        return 0;
+    HWND form = ::GetParent(fileName);
+    ::SetDlgItemTextA(form, IDC_LOGGER_FILE_NAME, file.c_str());
+    ::SetDlgItemTextA(form, IDC_LOGGER_HOURS, "0");
+    ::SetDlgItemTextA(form, IDC_LOGGER_MINUTES, "0");
+    ::SetDlgItemTextA(form, IDC_LOGGER_SECONDS, "1");
+    ::PostMessageA(form, WM_COMMAND, MAKEWPARAM(IDC_LOGGER_RECORD, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(form, IDC_LOGGER_RECORD)));
+    std::printf("Record sent\n");
+    return 0;
+}
+
+int ConnectAll()
+{
+    HWND frame = WaitForFrame();
     if (frame == nullptr)
         return Fail("no Pyraxis window");
     ::PostMessageA(frame, WM_COMMAND, ID_DEVICES_CONNECT_ALL, 0);
@@ -266,5 +327,8 @@ int main(int argc, char** argv)
         return ConnectAll();
     if (mode == "connect-time")
         return ConnectTime(argc, argv);
-    return Fail("usage: DemoBench workspace OUT.pxs COM UNIT=NAME... [--logger] | connect-all | connect-time SITE.pxs");
+    if (mode == "watch" && argc > 2)
+        return Watch(argv[2]);
+    return Fail("usage: DemoBench workspace OUT.pxs COM LOGGED UNIT=NAME... | connect-all | watch FILE.csv | "
+                "connect-time SITE.pxs");
 }

@@ -1,0 +1,281 @@
+// The window while every device of the site stops answering at once: Pyraxis's own frame
+// polls the simulated site of 7 and of 16 devices (each on its own Modbus/TCP port) with a
+// State display of all their variables and a Logger of 60; the site's process is killed
+// once the window has settled after connecting, and for the next
+// seconds, as every poll fails, a command posted to the frame and a repaint of the display
+// must still come within half a second. The display then greys every value.
+#include <gtest/gtest.h>
+
+#include "displays/CDisplayLogWriteView.h"
+#include "displays/CDisplayStateDoc.h"
+#include "displays/CDisplayStateView.h"
+#include "documents/CConnection.h"
+#include "documents/CDocumentDeviceGeneric1.h"
+#include "documents/CDocumentManager.h"
+#include "documents/CStorageRefreshEvent.h"
+#include "documents/GenericDevices.h"
+#include "framework/CDocTemplate.h"
+#include "res/pyraxis_resource.h"
+#include "shell/CMainFrame.h"
+#include "shell/CVarnixViewApp.h"
+#include "shell/ProgramFolders.h"
+#include "shell/ShellCommands.h"
+#include "tests/demo_ui/DemoShell.h"
+#include "tests/demo_ui/DemoSite.h"
+#include "tests/support/MessageBoxRecorder.h"
+#include "tests/support/TestPaths.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <deque>
+#include <functional>
+#include <string>
+
+using namespace testing_support;
+
+namespace
+{
+const DWORD kWaitMs = 60000;
+// How long the failing site is watched, and the longest a posted command or a repaint may
+// wait meanwhile (measured: well under a tenth of it on a loaded machine).
+const DWORD kWatchMs = 15000;
+const DWORD kLimitMs = 500;
+const int kLogged = 60;
+
+struct SiteUnit
+{
+    int unit;
+    const char* name;   // its description in devices.xml
+};
+
+// tests/device/qvsite.py list 16; the site of 7 is its units 1-6 and 9.
+const SiteUnit SITE16[] = {{1, "Varnix"},         {2, "Varnix MPPT"},   {3, "Varnix HV MPPT"},
+                           {4, "Corandel Duo"},   {5, "Corandel MPPT"}, {6, "Varnix Meter"},
+                           {7, "Varnix"},         {8, "Varnix MPPT"},   {9, "Ostrel Relay Module"},
+                           {10, "Varnix HV MPPT"}, {11, "Corandel Duo"}, {12, "Corandel MPPT"},
+                           {13, "Varnix"},        {14, "Varnix MPPT"},  {15, "Ostrel Relay Module"},
+                           {16, "VXM-2"}};
+
+std::wstring Widen(const std::string& text)
+{
+    return std::wstring(text.begin(), text.end());
+}
+
+class FailingSite : public testing::TestWithParam<int>
+{
+protected:
+    void SetUp() override
+    {
+        MessageBoxRecorder::Instance().Clear();
+        ASSERT_TRUE(m_site.Start(300, GetParam())) << m_site.Error();
+        m_savedFolder = GetProgramFolders().GetProgramFolder();
+        GetProgramFolders().SetProgramFolder(Widen(SourcePath("res")));
+        m_frame = demo_ui::OpenDemoShell(m_app);
+        ASSERT_NE(nullptr, m_frame);
+        m_frameHandle = m_frame->GetSafeHwnd();
+        m_manager = m_app.GetDocumentManager();
+    }
+
+    void TearDown() override
+    {
+        // The logs the devices downloaded would be merged into the next download of a
+        // device of the same name (the newcomer's session counts its days).
+        std::vector<std::wstring> logs;
+        for (const CDocumentDeviceGeneric1Ptr& device : m_devices) {
+            std::wstring folder;
+            logs.push_back(device->GetEmbeddedLogFilePath(folder));
+        }
+        demo_ui::CloseDemoShell(m_app, m_frameHandle);
+        for (const std::wstring& log : logs)
+            ::DeleteFileW(log.c_str());
+        GetProgramFolders().SetProgramFolder(m_savedFolder);
+        MessageBoxRecorder::Instance().Clear();
+    }
+
+    // The program's loop: one message at a time, waiting when there is none.
+    bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
+    {
+        const DWORD start = ::GetTickCount();
+        for (int round = 0; round < 10000000; ++round) {
+            if (done())
+                return true;
+            if (::GetTickCount() - start >= timeoutMs)
+                return false;
+            MSG msg;
+            if (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                if (msg.message != WM_QUIT) {
+                    ::TranslateMessage(&msg);
+                    ::DispatchMessageA(&msg);
+                }
+            } else {
+                ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+            }
+        }
+        return done();
+    }
+
+    // Every device of the site on its own TCP port, connected.
+    void ConnectTheSite()
+    {
+        const std::wstring devicesXml = GetProgramFolders().GetDevicesXmlPath();
+        const GenericDeviceList_t described = LoadGenericDevices(devicesXml, m_manager, -1, -1, nullptr, nullptr);
+        for (const SiteUnit& unit : SITE16) {
+            if (GetParam() == 7 && unit.unit > 6 && unit.unit != 9)
+                continue;
+            CDocumentDeviceGeneric1Ptr match;
+            for (const CDocumentDeviceGeneric1Ptr& candidate : described)
+                if (!match && std::string(candidate->GetDefaultName()) == unit.name)
+                    match = candidate;
+            ASSERT_TRUE(match) << unit.name;
+            CDocumentDeviceGeneric1Ptr device(
+                new CDocumentDeviceGeneric1(match->GetModel(), match->GetType(), 255, m_manager));
+            LoadGenericDevices(devicesXml, m_manager, match->GetModel(), match->GetType(), device.get(), nullptr);
+            ASSERT_GT(m_manager->AddDevice(device), 0);
+            ModbusEndpoint_t endpoint;
+            endpoint.network = true;
+            endpoint.host = "127.0.0.1";
+            endpoint.port = m_site.TcpPort(unit.unit);
+            endpoint.unitId = unit.unit;
+            ASSERT_NE(0, endpoint.port) << unit.unit;
+            device->ApplyEndpoint(endpoint);
+            try {
+                device->GetConnection()->Connect();
+            } catch (const std::exception& error) {
+                FAIL() << unit.name << ": " << error.what();
+            }
+            m_devices.push_back(device);
+        }
+        m_frame->PostMessage(WM_APP_REFRESH_EVENT, REFRESH_WORKSPACE_LOADED, 0);
+    }
+
+    // A State display of every variable of every device, filled with live values, and a
+    // Logger of the first of them.
+    void ShowEveryVariable()
+    {
+        // The templates in the order of Displays > New: State, Logger, Historical Graph.
+        const std::deque<CDocTemplatePtr> templates = m_manager->GetDocTemplates();
+        CDocumentDisplay* logger = dynamic_cast<CDocumentDisplay*>(templates.at(1)->OpenDocumentFile(nullptr, TRUE));
+        ASSERT_NE(nullptr, logger);
+        m_manager->AddDisplay(CDocumentDisplayPtr(logger));
+        POSITION position = logger->GetFirstViewPos();
+        CDisplayLogWriteView* loggerView = dynamic_cast<CDisplayLogWriteView*>(logger->GetNextViewAt(position));
+        ASSERT_NE(nullptr, loggerView);
+        m_state = dynamic_cast<CDisplayStateDoc*>(templates.at(0)->OpenDocumentFile(nullptr, TRUE));
+        ASSERT_NE(nullptr, m_state);
+        m_manager->AddDisplay(CDocumentDisplayPtr(m_state));
+        position = m_state->GetFirstViewPos();
+        m_view = dynamic_cast<CDisplayStateView*>(m_state->GetNextViewAt(position));
+        ASSERT_NE(nullptr, m_view);
+        m_frame->MDIMaximize(m_view->GetParentFrame());
+        int variables = 0;
+        for (const CDocumentDeviceGeneric1Ptr& device : m_devices) {
+            CTreeItemPtr owner(new CTreeItem(device->GetName(), "", PLOT_ID_NONE, PLOT_ID_NONE, device->GetId(), ""));
+            device->CollectPlotItems(owner->GetPlotItems());
+            for (const CTreeItemPtr& item : owner->GetPlotItems()) {
+                item->SetAssociated(owner);
+                if (variables < kLogged && loggerView->CanDrop(item.get()))
+                    loggerView->Drop(item.get());
+                if (m_view->CanDrop(item.get())) {
+                    m_view->Drop(item.get());
+                    ++variables;
+                }
+            }
+        }
+        ASSERT_GT(variables, 10 * GetParam());
+        CListCtrl& list = m_view->GetList();
+        ASSERT_TRUE(PumpUntil(
+            [&] {
+                if (list.GetItemCount() != variables)
+                    return false;
+                for (int row = 0; row < variables; ++row)
+                    if (list.GetItemText(row, 2).IsEmpty() || !m_state->IsRowLive(row))
+                        return false;
+                return true;
+            },
+            kWaitMs))
+            << list.GetItemCount() << " rows of " << variables;
+    }
+
+    // How long a command posted now waits until it has taken effect.
+    DWORD PostedCommandWait()
+    {
+        CControlBar& bar = m_frame->GetEdgeBar();
+        const bool shown = (bar.GetStyle() & WS_VISIBLE) != 0;
+        const DWORD start = ::GetTickCount();
+        m_frame->PostMessage(WM_COMMAND, ID_VIEW_EDGEBAR, 0);
+        PumpUntil([&] { return ((bar.GetStyle() & WS_VISIBLE) != 0) != shown; }, kWaitMs);
+        return ::GetTickCount() - start;
+    }
+
+    // How long the display's list waits for its repaint once a part of it is invalid.
+    DWORD RepaintWait()
+    {
+        HWND list = m_view->GetList().GetSafeHwnd();
+        const DWORD start = ::GetTickCount();
+        ::InvalidateRect(list, nullptr, FALSE);
+        PumpUntil([&] { return !::GetUpdateRect(list, nullptr, FALSE); }, kWaitMs);
+        return ::GetTickCount() - start;
+    }
+
+    CVarnixViewApp m_app;
+    CMainFrame* m_frame = nullptr;
+    HWND m_frameHandle = nullptr;
+    CDocumentManager* m_manager = nullptr;
+    PeerHost m_host;
+    demo_ui::DemoSite m_site{m_host};
+    std::wstring m_savedFolder;
+    std::vector<CDocumentDeviceGeneric1Ptr> m_devices;
+    CDisplayStateDoc* m_state = nullptr;
+    CDisplayStateView* m_view = nullptr;
+};
+
+TEST_P(FailingSite, CommandsAndRepaintsWaitUnderHalfASecondWhileEveryDeviceFails)
+{
+    ASSERT_NO_FATAL_FAILURE(ConnectTheSite());
+    ASSERT_NO_FATAL_FAILURE(ShowEveryVariable());
+    // What connecting left the window (the downloaded logs opened among it) is done first.
+    const DWORD settling = ::GetTickCount();
+    DWORD live = kWaitMs;
+    while (live >= kLimitMs / 5 && ::GetTickCount() - settling < 4 * kWaitMs)
+        live = PostedCommandWait();
+    ASSERT_LT(live, kLimitMs / 5) << "the window never settled after connecting";
+
+    m_site.Kill();
+    const DWORD killed = ::GetTickCount();
+    DWORD worstCommand = 0;
+    DWORD worstCommandAt = 0;
+    DWORD worstRepaint = 0;
+    int rounds = 0;
+    for (; ::GetTickCount() - killed < kWatchMs && rounds < 1000; ++rounds) {
+        const DWORD at = ::GetTickCount() - killed;
+        const DWORD command = PostedCommandWait();
+        if (command > worstCommand) {
+            worstCommand = command;
+            worstCommandAt = at;
+        }
+        worstRepaint = std::max(worstRepaint, RepaintWait());
+        PumpUntil([] { return false; }, 100);
+    }
+    bool allFailing = true;
+    for (const CDocumentDeviceGeneric1Ptr& device : m_devices)
+        allFailing = allFailing && !device->GetMessagesText().empty();
+    std::printf("%d devices failing for %lu ms: a posted command waited at most %lu ms (posted %lu ms after "
+                "the kill; %lu ms while they answered), a repaint %lu ms, over %d rounds\n",
+                GetParam(), static_cast<unsigned long>(::GetTickCount() - killed),
+                static_cast<unsigned long>(worstCommand), static_cast<unsigned long>(worstCommandAt),
+                static_cast<unsigned long>(live), static_cast<unsigned long>(worstRepaint), rounds);
+    EXPECT_TRUE(allFailing) << "every device tells that its polls fail";
+    EXPECT_LT(worstCommand, kLimitMs);
+    EXPECT_LT(worstRepaint, kLimitMs);
+    // The values that stayed are the last ones of devices that no longer answer.
+    for (int row = 0; row < m_view->GetList().GetItemCount(); ++row)
+        ASSERT_FALSE(m_state->IsRowLive(row)) << row;
+    // Failing polls are told in the device tree, never in a box (the notice of the first
+    // downloaded logs came with the connect).
+    for (const RecordedMessageBox& box : MessageBoxRecorder::Instance().Boxes())
+        EXPECT_EQ(0u, box.text.find("The device you connected had some long-term logged data")) << box.text;
+}
+
+INSTANTIATE_TEST_SUITE_P(SevenAndSixteen, FailingSite, testing::Values(7, 16));
+
+} // namespace
