@@ -233,12 +233,15 @@ TEST_P(FailingSite, CommandsAndRepaintsWaitUnderHalfASecondWhileEveryDeviceFails
 {
     ASSERT_NO_FATAL_FAILURE(ConnectTheSite());
     ASSERT_NO_FATAL_FAILURE(ShowEveryVariable());
-    // What connecting left the window (the downloaded logs opened among it) is done first.
+    // What connecting left the window (the downloaded logs opened among it) is done first:
+    // a backlog keeps a posted command seconds; settled, one takes about 70 ms here, and
+    // the bound keeps three times that and more for a loaded machine.
+    const DWORD kSettledMs = kLimitMs / 2;
     const DWORD settling = ::GetTickCount();
     DWORD live = kWaitMs;
-    while (live >= kLimitMs / 5 && ::GetTickCount() - settling < 4 * kWaitMs)
+    while (live >= kSettledMs && ::GetTickCount() - settling < 4 * kWaitMs)
         live = PostedCommandWait();
-    ASSERT_LT(live, kLimitMs / 5) << "the window never settled after connecting";
+    ASSERT_LT(live, kSettledMs) << "the window never settled after connecting";
 
     m_site.Kill();
     const DWORD killed = ::GetTickCount();
