@@ -299,15 +299,33 @@ TEST_F(CorandelMpptUi, NewSettingsThroughTheSixPagesAndTheLightingDials)
         EXPECT_TRUE(SaveScreenshot(sheet, "corandel_mppt_wizard_misc"));
         EXPECT_EQ(std::vector<std::string>(), CutTexts(sheet));
         ::SendMessageA(sheet, WM_APP_HELP_REQUEST, 0, 0);
-        Type(page, IDC_MPPT_MODBUS, "248");
+        // The addresses at the top of their ranges are stored on the way back.
+        Type(page, IDC_MPPT_MODBUS, "247");
+        Type(page, IDC_MPPT_SKELDER, "15");
+        PressWizardButton(sheet, PSBTN_BACK);
+    });
+    script.Step("lighting, from misc", PageShows(IDC_MPPT_LIGHT_CHANNELS), [&] { PressWizardButton(sheet, PSBTN_NEXT); });
+    // Then each one step past its range, and the bottom of both ranges at Finish.
+    const auto& refused = kRefusedAddressEntries;
+    size_t boxes = 0;
+    script.Step("misc again", PageShows(IDC_MPPT_LED_RISING_Y_G), [&] {
+        EXPECT_EQ("247", ItemText(page, IDC_MPPT_MODBUS));
+        EXPECT_EQ("15", ItemText(page, IDC_MPPT_SKELDER));
+        boxes = MessageBoxRecorder::Instance().Count();
+        Type(page, IDC_MPPT_MODBUS, refused[0].modbus);
+        Type(page, IDC_MPPT_SKELDER, refused[0].skelder);
         PressWizardButton(sheet, PSBTN_FINISH);
     });
-    script.Step("address refused", [&] { return LastBox() == "MOSBUS Address (ID) must be no more than 247.00"; },
-                [&] {
-                    Type(page, IDC_MPPT_MODBUS, "247");
-                    Type(page, IDC_MPPT_SKELDER, "15");
-                    PressWizardButton(sheet, PSBTN_FINISH);
-                });
+    for (size_t i = 0; i < 4; ++i)
+    {
+        script.Step("address refused", [&, i] { return MessageBoxRecorder::Instance().Count() == boxes + i + 1; }, [&, i] {
+            EXPECT_EQ(refused[i].box, LastBox()) << refused[i].modbus << " " << refused[i].skelder;
+            EXPECT_EQ(static_cast<UINT>(MB_ICONERROR), MessageBoxRecorder::Instance().Boxes().back().type & MB_ICONMASK);
+            Type(page, IDC_MPPT_MODBUS, i < 3 ? refused[i + 1].modbus : "1");
+            Type(page, IDC_MPPT_SKELDER, i < 3 ? refused[i + 1].skelder : "1");
+            PressWizardButton(sheet, PSBTN_FINISH);
+        });
+    }
     script.Step("summary", [&] { return !ListViewRows(dialogWindow, IDC_MPPT_LIST_CHARGE1).empty(); }, [&] {
         const auto rows = ListViewRows(dialogWindow, IDC_MPPT_LIST_CHARGE1);
         ASSERT_EQ(11u, rows.size());
@@ -315,8 +333,8 @@ TEST_F(CorandelMpptUi, NewSettingsThroughTheSixPagesAndTheLightingDials)
         EXPECT_EQ(std::vector<std::string>({"Time Before Float", "5 min", "5 min"}), rows[2]);
         EXPECT_EQ(std::vector<std::string>({"Equalize Voltage", "disabled", "disabled"}), rows[7]);
         EXPECT_EQ(std::vector<std::string>({"Days Between Equalize", "", ""}), rows[8]);
-        EXPECT_EQ("247", ItemText(dialogWindow, IDC_CR_MODBUS_ADDRESS));
-        EXPECT_EQ("15", ItemText(dialogWindow, IDC_CR_SKELDER_ADDRESS));
+        EXPECT_EQ("1", ItemText(dialogWindow, IDC_CR_MODBUS_ADDRESS));
+        EXPECT_EQ("1", ItemText(dialogWindow, IDC_CR_SKELDER_ADDRESS));
         SelectTab(dialogWindow, IDC_MPPT_TABS, 3);
         EXPECT_EQ("Load Settings", ItemText(dialogWindow, IDC_MPPT_SECTION));
         const auto load = ListViewRows(dialogWindow, IDC_MPPT_LIST_LOAD);

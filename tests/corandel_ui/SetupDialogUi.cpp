@@ -13,6 +13,13 @@ using namespace testing_support;
 
 using testing_support::MessageBoxRecorder;
 
+const RefusedAddressEntry kRefusedAddressEntries[4] = {
+    {"0", "15", "Error: invalid Modbus Address.  It must be in the range 1 to 247."},
+    {"248", "15", "Error: invalid Modbus Address.  It must be in the range 1 to 247."},
+    {"1", "0", "Error: invalid Skelder Address.  It must be in the range 1 to 15."},
+    {"1", "16", "Error: invalid Skelder Address.  It must be in the range 1 to 15."},
+};
+
 void SetupDialogUi::SetUp()
 {
     MessageBoxRecorder::Instance().Clear();

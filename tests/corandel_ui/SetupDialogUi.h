@@ -17,6 +17,16 @@ class CDialogSetpointSummary;
 
 namespace corandel_ui {
 
+// Bus-address entries of the wizards' last pages, each one step past its range (the
+// other in range), with the box both Corandel wizards refuse them with.
+struct RefusedAddressEntry
+{
+    const char* modbus;
+    const char* skelder;
+    const char* box;
+};
+extern const RefusedAddressEntry kRefusedAddressEntries[4];
+
 class SetupDialogUi : public ::testing::Test
 {
 protected:

@@ -311,6 +311,7 @@ void RefusesValuesTheRegistersOrLimitsCannotHold()
     const int source = MpptNotificationSetting(3, MPPT_NOTIFY_SOURCE_MODBUS_ID);
     const struct { int id; const char* value; const char* message; } outside[] = {
         {50, "0", "Modbus ID is too low (must be at least 1)"},
+        {50, "248", "Modbus ID is too high (must be no more than 247)"},
         {50, "300", "Modbus ID is too high (must be no more than 247)"},
         {51, "0", "Skelder ID is too low (must be at least 1)"},
         {51, "16", "Skelder ID is too high (must be no more than 15)"},
@@ -342,7 +343,7 @@ void RefusesValuesTheRegistersOrLimitsCannotHold()
     const struct { int id; size_t reg; const char* value; const char* shown; } valid[] = {
         {50, 0, "247", "247"}, {50, 0, "1", "1"}, {53, 1, "65535", "1.2.255.255"},
         {6, 0, "65408", "-128"}, {6, 0, "127", "127"}, {6, 0, "216", "-40"},
-        {75, 0, "0", "0"}, {75, 0, "65535", "65535"}, {58, 0, "65535", "65535"}, {51, 0, "15", "15"},
+        {75, 0, "0", "0"}, {75, 0, "65535", "65535"}, {58, 0, "65535", "65535"}, {51, 0, "15", "15"}, {51, 0, "1", "1"},
         {source, 0, "0", "0"}, {source, 0, "255", "255"}, {1, 0, "18204", "100.00"},
     };
     for (const auto& c : valid)

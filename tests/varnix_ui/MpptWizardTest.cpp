@@ -142,7 +142,18 @@ TEST_F(MpptWizard, EachPageChecksOnlyOnNextAndKeepsWhatItWasShown)
         sheet.Next();
         sheet.Click(IDC_VXM_LOG_FIRST);
         sheet.Next();
-        // Comm: the static address and its checks; bridging warns.
+        // Comm: the bus addresses one step past their ranges, then their tops.
+        sheet.SetText(IDC_VXM_COMM_MODBUS, "0");
+        sheet.Next();
+        sheet.SetText(IDC_VXM_COMM_MODBUS, "248");
+        sheet.Next();
+        sheet.SetText(IDC_VXM_COMM_MODBUS, "247");
+        sheet.SetText(IDC_VXM_COMM_SKELDER, "0");
+        sheet.Next();
+        sheet.SetText(IDC_VXM_COMM_SKELDER, "16");
+        sheet.Next();
+        sheet.SetText(IDC_VXM_COMM_SKELDER, "15");
+        // The static address and its checks; bridging warns.
         seen.push_back(std::string("address ") + (sheet.Enabled(IDC_VXM_COMM_IP) ? "on" : "off"));
         sheet.Click(IDC_VXM_COMM_STATIC);
         seen.push_back(std::string("address ") + (sheet.Enabled(IDC_VXM_COMM_IP) ? "on" : "off"));
@@ -156,6 +167,12 @@ TEST_F(MpptWizard, EachPageChecksOnlyOnNextAndKeepsWhatItWasShown)
         sheet.SetText(IDC_VXM_COMM_HTTP_PORT, "8080");
         sheet.Click(IDC_VXM_COMM_BRIDGE);
         seen.push_back("last box " + Recorder().Boxes().back().text.substr(0, 40));
+        sheet.Next();
+        // Back on Comm the tops were stored; the bottoms are taken too.
+        sheet.Back();
+        seen.push_back("addresses " + sheet.Text(IDC_VXM_COMM_MODBUS) + " " + sheet.Text(IDC_VXM_COMM_SKELDER));
+        sheet.SetText(IDC_VXM_COMM_MODBUS, "1");
+        sheet.SetText(IDC_VXM_COMM_SKELDER, "1");
         sheet.Next();
         // Servers: the password edit follows its check box.
         seen.push_back(std::string("password ") + (sheet.Enabled(IDC_VXM_SMTP_PASSWORD) ? "on" : "off"));
@@ -195,9 +212,12 @@ TEST_F(MpptWizard, EachPageChecksOnlyOnNextAndKeepsWhatItWasShown)
                   "box Error: Equalize Timeout must be greater than Equalize Time.",
                   "box Error: HVD voltage must be greater than HVR voltage", "page 614", "page 480",
                   "box LED green -> green/yellow voltage must be greater than green/yellow -> yellow voltage.",
-                  "page 609", "page 602",
+                  "page 609", "page 602", "box Modbus ID is too low (must be at least 1)",
+                  "box Modbus ID is too high (must be no more than 247)", "box Skelder ID is too low (must be at least 1)",
+                  "box Skelder ID is too high (must be no more than 15)",
                   "box Error: the given subnet mask will make the gateway unreachable;\nyou either have the wrong IP, subnet mask, or gateway.",
-                  "box Error: HTTP port and Modbus/TCP port cannot be the same", "page 606", "page 607",
+                  "box Error: HTTP port and Modbus/TCP port cannot be the same", "page 606", "page 602", "page 606",
+                  "page 607",
                   "box Error: you requested email notification, but did not set an email server on the earlier page",
                   "box Error: you requested SNMP notification, but did not set an SNMP trap server on the earlier page",
                   "box Error: you enabled the notification, but did not pick at least one notification method (email and/or SNMP)",
@@ -206,7 +226,7 @@ TEST_F(MpptWizard, EachPageChecksOnlyOnNextAndKeepsWhatItWasShown)
     EXPECT_EQ((std::vector<std::string>{"charge1 0.030 2:30:0", "charge1 again abc", "float voltage off timeout off",
                                         "target kinds off", "percent 80.0 on", "fixed on percent off", "address off",
                                         "address on", "last box Warning: enabling bridging causes all Mo",
-                                        "password off", "password on",
+                                        "addresses 247 15", "password off", "password on",
                                         "notification Enable Notification 1 off this Varnix MPPT / <",
                                         "notification 1 off"}),
               seen);
@@ -226,6 +246,8 @@ TEST_F(MpptWizard, EachPageChecksOnlyOnNextAndKeepsWhatItWasShown)
     EXPECT_EQ("false", settings.GetVariable(MPPT_SETTING_DHCP_ENABLED)->ToString());
     EXPECT_EQ("10.0.0.5", settings.GetVariable(MPPT_SETTING_IP_ADDRESS)->ToString());
     EXPECT_EQ("8080", settings.GetVariable(MPPT_SETTING_HTTP_PORT)->ToString());
+    EXPECT_EQ("1", settings.GetVariable(MPPT_SETTING_MODBUS_ID)->ToString());
+    EXPECT_EQ("1", settings.GetVariable(MPPT_SETTING_SKELDER_ID)->ToString());
     EXPECT_EQ("true", settings.GetVariable(MPPT_SETTING_IP_BRIDGING)->ToString());
     EXPECT_TRUE(settings.GetVariable(MPPT_SETTING_SMTP_PASSWORD)->HasValue());
     EXPECT_EQ("pw1", settings.GetVariable(MPPT_SETTING_SMTP_PASSWORD)->ToString());

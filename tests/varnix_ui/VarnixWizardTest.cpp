@@ -13,6 +13,7 @@
 #include "wizards/varnix/VarnixLightingGraphic.h"
 #include "wizards/varnix/VarnixWizardModePages.h"
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -138,12 +139,16 @@ TEST_F(VarnixWizard, ChargePagesCheckTheirEntriesAndWhatTheRegistersHold)
         sheet.Next();
         sheet.SetText(IDC_LED_Y_YR, "12.10");
         sheet.Next();
-        // Communication: the Modbus address range.
-        sheet.SetText(IDC_VXW_MODBUS_ADDRESS, "248");
+        // Communication: the Modbus address one step past its range, then its top; the
+        // Skelder list holds the range and nothing else.
+        sheet.SetText(IDC_VXW_MODBUS_ADDRESS, "0");
         sheet.WaitWizardButton(ID_WIZFINISH, true);
         sheet.Finish();
-        sheet.SetText(IDC_VXW_MODBUS_ADDRESS, "12");
-        sheet.SelectComboEntry(IDC_VXW_SKELDER, "4");
+        sheet.SetText(IDC_VXW_MODBUS_ADDRESS, "248");
+        sheet.Finish();
+        sheet.Note("skelder " + testing::PrintToString(sheet.ComboEntries(IDC_VXW_SKELDER)));
+        sheet.SetText(IDC_VXW_MODBUS_ADDRESS, "247");
+        sheet.SelectComboEntry(IDC_VXW_SKELDER, "15");
         sheet.Finish();
     });
     EXPECT_TRUE(RunVarnixWizard(nullptr, settings));
@@ -159,7 +164,11 @@ TEST_F(VarnixWizard, ChargePagesCheckTheirEntriesAndWhatTheRegistersHold)
                   "box Error: Equalize Duration must be less than 18 hours, 12 minutes, and 16 seconds.",
                   "box Error: Equalize Timeout must be greater than Equalize Time.", PageLine(IDD_VX_WIZ_LED),
                   "box Y -> Y/R must be at least 11.50 V", PageLine(IDD_VX_WIZ_COMM),
-                  "box The given Modbus address is invalid.  Please provide an address between 1 and 247", "closed"}),
+                  "box Error: invalid Modbus Address.  It must be in the range 1 to 247.",
+                  "box Error: invalid Modbus Address.  It must be in the range 1 to 247.",
+                  "skelder { \"1 (default)\", \"2\", \"3\", \"4\", \"5\", \"6\", \"7\", \"8\", \"9\", \"10\", "
+                  "\"11\", \"12\", \"13\", \"14\", \"15\" }",
+                  "closed"}),
               player.Log());
     EXPECT_EQ(VARNIX_MODE_SOLAR_CHARGE, settings.GetMode());
     EXPECT_NEAR(14.40, settings.GetValue(static_cast<UINT32>(0xE000)), 0.003);
@@ -169,8 +178,25 @@ TEST_F(VarnixWizard, ChargePagesCheckTheirEntriesAndWhatTheRegistersHold)
     EXPECT_EQ(7200, settings.GetRawValue(0xE002));
     EXPECT_EQ(65535, settings.GetRawValue(0xE009));        // 18:12:15
     EXPECT_EQ(65535, settings.GetRawValue(0xE008));
-    EXPECT_EQ(12, settings.GetModbusId());
-    EXPECT_EQ(4, settings.GetSkelderId());
+    EXPECT_EQ(247, settings.GetModbusId());
+    EXPECT_EQ(15, settings.GetSkelderId());
+
+    // The bottom of both ranges, over what the first run stored.
+    SheetPlayer again(varnix_ui::kWizardSheet, [&](SheetPlayer& sheet) {
+        for (int page = 0; page < 10 && sheet.PageId() != IDD_VX_WIZ_COMM; ++page)
+            sheet.Next();
+        sheet.Note("shown " + sheet.Text(IDC_VXW_MODBUS_ADDRESS) + " " + sheet.ComboSelection(IDC_VXW_SKELDER));
+        sheet.SetText(IDC_VXW_MODBUS_ADDRESS, "1");
+        sheet.SelectComboEntry(IDC_VXW_SKELDER, "1 (default)");
+        sheet.WaitWizardButton(ID_WIZFINISH, true);
+        sheet.Finish();
+    });
+    EXPECT_TRUE(RunVarnixWizard(nullptr, settings));
+    EXPECT_TRUE(again.Finished());
+    EXPECT_EQ("closed", again.Log().back());
+    EXPECT_NE(again.Log().end(), std::find(again.Log().begin(), again.Log().end(), "shown 247 15"));
+    EXPECT_EQ(1, settings.GetModbusId());
+    EXPECT_EQ(1, settings.GetSkelderId());
 }
 
 TEST_F(VarnixWizard, DiversionAndLoadPages)

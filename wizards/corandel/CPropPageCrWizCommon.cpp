@@ -3,6 +3,7 @@
 #include "framework/MessageBoxHook.h"
 #include "res/pyraxis_corandel_resource.h"
 #include "wizards/corandel/CCorandelSettings.h"
+#include "wizards/framework/ControllerAddress.h"
 #include "wizards/framework/SettingText.h"
 
 namespace
@@ -84,12 +85,6 @@ bool CPropPageCrWizCommon::CheckAndStore(bool quiet)
          "Error: invalid Battery 1 Priority ON.  It must be a number.",
          "Error: invalid Battery 1 Priority ON.  It must be in the range 0 to 100."},
     };
-    static const IntegerField ADDRESSES[2] = {
-        {IDC_CRDUO_MODBUS, REG_MODBUS, 1, 247, "Error: invalid Modbus Address.  It must be a number.",
-         "Error: invalid Modbus Address.  It must be in the range 1 to 247."},
-        {IDC_CRDUO_SKELDER, REG_SKELDER, 1, 15, "Error: invalid Skelder Address.  It must be a number.",
-         "Error: invalid Skelder Address.  It must be in the range 1 to 15."},
-    };
     auto storeInteger = [this, quiet](const IntegerField& field) {
         int value = 0;
         if (!ParseDecimalInteger(GetItemText(field.control), &value))
@@ -139,10 +134,22 @@ bool CPropPageCrWizCommon::CheckAndStore(bool quiet)
     }
     m_settings->SetValue(REG_TEMP_COMP, compensation);
 
-    for (const IntegerField& field : ADDRESSES)
+    const struct
     {
-        if (!storeInteger(field))
+        int control;
+        UINT32 reg;
+        const ControllerAddress_t& address;
+    } addresses[2] = {{IDC_CRDUO_MODBUS, REG_MODBUS, MODBUS_ADDRESS}, {IDC_CRDUO_SKELDER, REG_SKELDER, SKELDER_ADDRESS}};
+    for (const auto& field : addresses)
+    {
+        int value = 0;
+        CString error;
+        if (!field.address.ParseEntry(GetItemText(field.control), &value, &error))
+        {
+            ShowError(error, false);
             return false;
+        }
+        m_settings->SetValue(field.reg, value);
     }
     return true;
 }

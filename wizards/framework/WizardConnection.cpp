@@ -5,6 +5,7 @@
 #include "documents/RegistryHelpers.h"
 #include "modbus/SerialPortListing.h"
 #include "res/pyraxis_wizards_resource.h"
+#include "wizards/framework/ControllerAddress.h"
 #include "wizards/framework/CRelayProgContext.h"
 
 #include <cstdio>
@@ -113,7 +114,7 @@ bool StoreConnectionChoice(CComboBox& combo, int modbusAddress, int tcpPort, con
     const int selected = combo.GetCurSel();
     if (selected == CB_ERR)
         return false;
-    if (modbusAddress < 1 || modbusAddress > 247)
+    if (!MODBUS_ADDRESS.Holds(modbusAddress))
     {
         AfxMessageBox(addressError, MB_OK);
         return false;

@@ -2,6 +2,7 @@
 #include "wizards/relay/RelayWizardPages.h"
 
 #include "framework/CPropertySheet.h"
+#include "wizards/framework/ControllerAddress.h"
 
 #include <cstdio>
 
@@ -181,13 +182,13 @@ BOOL CPropPageRelayControlAddress::OnSetActive()
         Channel().GetControlType() == RELAY_CONTROL_TYPE_STANDALONE && Channel().GetAddress() != RELAY_ADDRESS_STANDALONE
             ? 9
             : 1;
-    for (int address = 1; address <= 15; ++address)
+    for (int address = SKELDER_ADDRESS.lowest; address <= SKELDER_ADDRESS.highest; ++address)
     {
         char text[32];
         std::snprintf(text, sizeof text, address == defaultAddress ? "%i (default)" : "%i", address);
         ::SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
     }
-    ::SendMessageA(combo, CB_SETCURSEL, Channel().GetAddress() - 1, 0);
+    ::SendMessageA(combo, CB_SETCURSEL, Channel().GetAddress() - SKELDER_ADDRESS.lowest, 0);
     return result;
 }
 
@@ -195,7 +196,7 @@ LRESULT CPropPageRelayControlAddress::OnWizardNext()
 {
     const int row = static_cast<int>(::SendDlgItemMessageA(m_hWnd, IDC_RELAY_CONTROL_ADDRESS, CB_GETCURSEL, 0, 0));
     if (row != CB_ERR)
-        Channel().SetAddress(static_cast<BYTE>(row + 1));
+        Channel().SetAddress(static_cast<BYTE>(SKELDER_ADDRESS.lowest + row));
     switch (Channel().GetFunction())
     {
     case RELAY_FUNCTION_THRESHOLD: return IDD_RELAY_THRESHOLD_ADV;

@@ -8,6 +8,7 @@
 #include "modbus/CModbusVariable_flag.h"
 #include "modbus/CModbusVariable_int8.h"
 #include "modbus/CModbusVariable_uint16.h"
+#include "wizards/framework/ControllerAddress.h"
 
 #include <boost/make_shared.hpp>
 
@@ -113,8 +114,10 @@ VariablePtr ChargeSetting(int id)
     case 41: return Voltage(0xE016, "LED G/Y -> Y", "LED transition voltage, G/Y to Y", 12.5);
     case 42: return Voltage(0xE017, "LED Y -> Y/R", "LED transition voltage, Y to Y/R", 12.0);
     case 43: return Voltage(0xE018, "LED Y/R -> R", "LED transition voltage, Y/R to R", 11.5);
-    case 50: return Number(0xE019, "Modbus ID", "Modbus ID", "", 1, 247, 1);
-    case 51: return Number(0xE01A, "Skelder ID", "Skelder ID", "", 1, 15, 1);
+    case 50:
+        return Number(0xE019, "Modbus ID", "Modbus ID", "", MODBUS_ADDRESS.lowest, MODBUS_ADDRESS.highest, 1);
+    case 51:
+        return Number(0xE01A, "Skelder ID", "Skelder ID", "", SKELDER_ADDRESS.lowest, SKELDER_ADDRESS.highest, 1);
     default: return VariablePtr();
     }
 }

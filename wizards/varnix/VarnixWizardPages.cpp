@@ -6,6 +6,7 @@
 #include "res/pyraxis_varnix_resource.h"
 #include "wizards/varnix/VarnixRegisters.h"
 #include "shell/DialogDataExchange.h"
+#include "wizards/framework/ControllerAddress.h"
 #include "wizards/framework/SettingText.h"
 
 using namespace varnix_registers;
@@ -394,7 +395,7 @@ BOOL CPropPageVxWizComm::OnInitDialog()
     if (skelder != nullptr)
     {
         skelder->AddString("1 (default)");
-        for (int address = 2; address <= 15; ++address)
+        for (int address = SKELDER_ADDRESS.lowest + 1; address <= SKELDER_ADDRESS.highest; ++address)
             skelder->AddString(std::to_string(address).c_str());
     }
     return TRUE;
@@ -432,13 +433,12 @@ bool CPropPageVxWizComm::StorePage()
         AfxMessageBox("Please select a Skelder Address.", MB_OK | MB_ICONSTOP);
         return false;
     }
-    m_settings->SetSkelderId(selection + 1);
+    m_settings->SetSkelderId(SKELDER_ADDRESS.lowest + selection);
     int modbus = 0;
-    if (!ParseDecimalInteger(WindowText(*this, IDC_VXW_MODBUS_ADDRESS).c_str(), &modbus) ||
-        modbus < 1 || modbus > 247)
+    CString error;
+    if (!MODBUS_ADDRESS.ParseEntry(WindowText(*this, IDC_VXW_MODBUS_ADDRESS).c_str(), &modbus, &error))
     {
-        AfxMessageBox("The given Modbus address is invalid.  Please provide an address between 1 and 247",
-                      MB_OK | MB_ICONSTOP);
+        AfxMessageBox(error, MB_OK | MB_ICONSTOP);
         return false;
     }
     m_settings->SetModbusId(modbus);
