@@ -269,6 +269,18 @@ TEST_F(SettingsRun, OddWordsReadSaveAndOpenAgainForEveryRegisterListProduct)
         ASSERT_TRUE(ReadInto<CCorandelWizProgThread>(device, 7, read));
         EXPECT_EQ(0x8000, read.GetRawValue(0xE001));
         EXPECT_EQ(0xFFFF, read.GetRawValue(0xE006));
+        // An address no controller answers at is shown as read; Save and Program refuse it,
+        // and the run sends nothing.
+        CMemFile refusedFile;
+        std::string refusal;
+        EXPECT_FALSE(read.SaveToFile(&refusedFile, &refusal));
+        EXPECT_EQ("Modbus Address 32768 is not in the range 1 to 247", refusal);
+        const size_t identifications = device.Requests(43).size();
+        EXPECT_FALSE(Program<CCorandelWizProgThread>(device, 7, read));
+        EXPECT_EQ(std::vector<std::string>{"* Error: Modbus Address 32768 is not in the range 1 to 247"}, texts);
+        EXPECT_EQ(identifications, device.Requests(43).size());
+        EXPECT_TRUE(device.Requests(6).empty());
+        read.SetValue(0xE001, 7);
         ExpectFileOpensAsRead(read);
     }
     {

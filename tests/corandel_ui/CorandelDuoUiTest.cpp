@@ -148,17 +148,35 @@ TEST_F(CorandelDuoUi, NewSetpointsThroughTheThreePagesWithTheirChecks)
         EXPECT_EQ("", ItemText(page, IDC_CRDUO_PRIORITY2_ON));
         EXPECT_EQ(1u, MessageBoxRecorder::Instance().Count()) << "the battery 2 fields update without a box";
         Type(page, IDC_CRDUO_PRIORITY1_OFF, "30");
-        Type(page, IDC_CRDUO_SKELDER, "16");
-        PressWizardButton(sheet, PSBTN_FINISH);
-    });
-    script.Step("skelder refused", [&] { return MessageBoxRecorder::Instance().Count() == 2; }, [&] {
-        EXPECT_EQ("Error: invalid Skelder Address.  It must be in the range 1 to 15.", LastBox());
+        // The addresses at the top of their ranges are stored on the way back.
+        Type(page, IDC_CRDUO_MODBUS, "247");
         Type(page, IDC_CRDUO_SKELDER, "15");
-        // No upper bound of its own, but what the register holds.
-        Type(page, IDC_CRDUO_COMMON_TEMP_COMP, "40");
+        PressWizardButton(sheet, PSBTN_BACK);
+    });
+    script.Step("battery 2, from common", PageCaption("Battery 2 Custom Setpoints - DIP Switch #2 in OFF position"),
+                [&] { PressWizardButton(sheet, PSBTN_NEXT); });
+    // Then each one step past its range, and the bottom of both ranges.
+    const auto& refused = kRefusedAddressEntries;
+    script.Step("common again", PageShows(IDC_CRDUO_SKELDER), [&] {
+        EXPECT_EQ("247", ItemText(page, IDC_CRDUO_MODBUS));
+        EXPECT_EQ("15", ItemText(page, IDC_CRDUO_SKELDER));
+        Type(page, IDC_CRDUO_MODBUS, refused[0].modbus);
+        Type(page, IDC_CRDUO_SKELDER, refused[0].skelder);
         PressWizardButton(sheet, PSBTN_FINISH);
     });
-    script.Step("compensation refused", [&] { return MessageBoxRecorder::Instance().Count() == 3; }, [&] {
+    for (size_t i = 0; i < 4; ++i)
+    {
+        script.Step("address refused", [&, i] { return MessageBoxRecorder::Instance().Count() == i + 2; }, [&, i] {
+            EXPECT_EQ(refused[i].box, LastBox()) << refused[i].modbus << " " << refused[i].skelder;
+            Type(page, IDC_CRDUO_MODBUS, i < 3 ? refused[i + 1].modbus : "1");
+            Type(page, IDC_CRDUO_SKELDER, i < 3 ? refused[i + 1].skelder : "1");
+            // No upper bound of its own, but what the register holds.
+            if (i == 3)
+                Type(page, IDC_CRDUO_COMMON_TEMP_COMP, "40");
+            PressWizardButton(sheet, PSBTN_FINISH);
+        });
+    }
+    script.Step("compensation refused", [&] { return MessageBoxRecorder::Instance().Count() == 6; }, [&] {
         EXPECT_EQ("Error: invalid Temperature Compensation.  It must be no more than 36.408.", LastBox());
         Type(page, IDC_CRDUO_COMMON_TEMP_COMP, "0.05");
         PressWizardButton(sheet, PSBTN_FINISH);
@@ -174,7 +192,7 @@ TEST_F(CorandelDuoUi, NewSetpointsThroughTheThreePagesWithTheirChecks)
         EXPECT_EQ(std::vector<std::string>({"Charging Priority", "1", "3", "30 %", "90 %"}), rows[12]);
         EXPECT_EQ("-0.050", ItemText(dialogWindow, IDC_CRDUO_TEMP_COMP));
         EXPECT_EQ("1", ItemText(dialogWindow, IDC_CR_MODBUS_ADDRESS));
-        EXPECT_EQ("15", ItemText(dialogWindow, IDC_CR_SKELDER_ADDRESS));
+        EXPECT_EQ("1", ItemText(dialogWindow, IDC_CR_SKELDER_ADDRESS));
         EXPECT_TRUE(dialog.IsUnsaved());
         EXPECT_FALSE(dialog.IsEmpty());
         EXPECT_TRUE(SaveScreenshot(dialogWindow, "corandel_duo_setup_summary"));
@@ -240,7 +258,10 @@ TEST_F(CorandelDuoDeviceUi, ReadFromTheDeviceSaveLoadProgramAndPrint)
     CDialogCorandelSetup dialog(boost::shared_ptr<ModbusEndpoint_t>(), nullptr, nullptr);
     const std::string saved = testing_support::BuildPath("tests/corandel_ui/duo-read.qcrduo");
     const std::string damaged = testing_support::BuildPath("tests/corandel_ui/duo-damaged.qcrduo");
+    const std::string broadcast = testing_support::BuildPath("tests/corandel_ui/duo-broadcast.qcrduo");
+    const std::string refused = testing_support::BuildPath("tests/corandel_ui/duo-refused.qcrduo");
     ::DeleteFileA(saved.c_str());
+    ::DeleteFileA(refused.c_str());
 
     script.Step("dialog", DialogShows(), [&] { Click(dialogWindow, IDC_CR_READ_DEVICE); });
     script.Step("read connection", PageShows(IDC_WIZARD_PORT), [&] {
@@ -287,6 +308,11 @@ TEST_F(CorandelDuoDeviceUi, ReadFromTheDeviceSaveLoadProgramAndPrint)
         ASSERT_GT(bytes.size(), 12u);
         EXPECT_EQ(std::string("\x01\0\0\0\x01\0\0\0\x1d\0\0\0", 12), bytes.substr(0, 12));
         testing_support::WriteFileText(damaged, bytes.substr(0, bytes.size() - 5));
+        // The MODBUS ID row's raw value follows its description, flag, empty unit, scale and default.
+        const std::string description = "MODBUS ID (address)";
+        const size_t raw = bytes.find(description) + description.size() + 4 + 1 + 8 + 8;
+        ASSERT_EQ(std::string("\x07\0\0\0", 4), bytes.substr(raw, 4));
+        testing_support::WriteFileText(broadcast, bytes.substr(0, raw) + std::string(4, '\0') + bytes.substr(raw + 4));
         Click(dialogWindow, IDC_CR_READ_FILE);
     });
     script.Step("open damaged", [] { return FindFileDialog() != nullptr; }, [&] { AnswerFileDialog(damaged); });
@@ -294,6 +320,17 @@ TEST_F(CorandelDuoDeviceUi, ReadFromTheDeviceSaveLoadProgramAndPrint)
                 [&] {
                     EXPECT_EQ(7, dialog.GetSettings().GetModbusAddress());
                     EXPECT_EQ(25200, dialog.GetSettings().GetRawValue(0xE006));
+                    Click(dialogWindow, IDC_CR_READ_FILE);
+                });
+    script.Step("open broadcast", [] { return FindFileDialog() != nullptr; }, [&] { AnswerFileDialog(broadcast); });
+    script.Step("broadcast refused",
+                [&] {
+                    return LastBox() ==
+                           "Error: unable to read configuration from file (Modbus Address 0 is not in the range 1 to 247)";
+                },
+                [&] {
+                    EXPECT_EQ(7, dialog.GetSettings().GetModbusAddress());
+                    EXPECT_EQ(3, dialog.GetSettings().GetSkelderAddress());
                     dialog.GetSettings().SetValue(0xE001, 200);
                     Click(dialogWindow, IDC_CR_READ_FILE);
                 });
@@ -302,8 +339,27 @@ TEST_F(CorandelDuoDeviceUi, ReadFromTheDeviceSaveLoadProgramAndPrint)
                 [&] {
                     EXPECT_FALSE(dialog.IsUnsaved());
                     dialog.GetSettings().SetFromText(0xE006, "14.25", 0, 36.4);
+                    // Settings holding an address no controller answers at, as a read can
+                    // leave them: Save and Program refuse them.
+                    dialog.GetSettings().SetValue(0xE000, 16);
+                    Click(dialogWindow, IDC_CR_WRITE_FILE);
+                });
+    script.Step("save refused dialog", [] { return FindFileDialog() != nullptr; }, [&] { AnswerFileDialog(refused); });
+    script.Step("save refused",
+                [&] { return LastBox() == "Error: unable to save settings to file (Skelder Address 16 is not in the range 1 to 15)"; },
+                [&] {
+                    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(refused.c_str()));
                     Click(dialogWindow, IDC_CR_PROGRAM_DEVICE);
                 });
+    script.Step("refused connection", PageShows(IDC_WIZARD_PORT), [&] { Connect(7); });
+    script.Step("program refused", ProgressEnds(), [&] {
+        const auto lines = ListBoxLines(page, IDC_WIZARD_PROGRESS_LIST);
+        ASSERT_GE(lines.size(), 4u);
+        EXPECT_EQ("* Error: Skelder Address 16 is not in the range 1 to 15", lines[lines.size() - 4]);
+        EXPECT_EQ("Unable to program the Corandel Duo.", lines[lines.size() - 3]);
+        dialog.GetSettings().SetValue(0xE000, 3);
+        PressWizardButton(sheet, PSBTN_BACK);
+    });
     script.Step("program connection", PageShows(IDC_WIZARD_PORT), [&] { Connect(7); });
     script.Step("programmed", ProgressEnds(), [&] {
         EXPECT_EQ("Corandel Duo programming completed successfully.",

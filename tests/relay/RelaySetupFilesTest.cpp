@@ -46,7 +46,7 @@ TEST_F(RelaySetup, FourDefaultChannelsSaveAs488BytesAndPrintSixLines)
     EXPECT_EQ(std::string("\x03\x00\x00\x00", 4), bytes.substr(122 * 3 + 114, 4));   // channel index 3
 }
 
-TEST_F(RelaySetup, LoadingTakesAllFourRecordsOrNone)
+TEST_F(RelaySetup, LoadingTakesAllFourRecordsOrNoneAndSourceAddressesInTheirRange)
 {
     CDialogRelayModuleSetup saving(boost::shared_ptr<ModbusEndpoint_t>(), nullptr, nullptr);
     CRelayModuleChannel* channels = saving.GetChannels();
@@ -80,6 +80,38 @@ TEST_F(RelaySetup, LoadingTakesAllFourRecordsOrNone)
               target.LoadChannels(FilePath("later.qrelay")));
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ("Disabled", target.GetChannels()[i].GetDescription()) << i;
+
+    // The source's Skelder address (each record's 11th byte) at both ends of its range
+    // and past them: channel 1 is an Alarm/Fault on a Varnix, channel 3 a GenStart on a
+    // Varnix MPPT; a meter slave programs no address, a standalone source is 255.
+    const struct
+    {
+        int record;
+        int address;
+        const char* refusal;
+    } addresses[] = {
+        {0, 1, ""}, {0, 15, ""}, {0, 255, ""}, {1, 0, ""},
+        {0, 0, "Error reading configuration from file.  Channel 1: Skelder Address 0 is not in the range 1 to 15."},
+        {0, 16, "Error reading configuration from file.  Channel 1: Skelder Address 16 is not in the range 1 to 15."},
+        {2, 255, "Error reading configuration from file.  Channel 3: Skelder Address 255 is not in the range 1 to 15."},
+    };
+    for (const auto& c : addresses)
+    {
+        std::string file = whole;
+        file[122 * c.record + 10] = static_cast<char>(c.address);
+        ASSERT_TRUE(testing_support::WriteFileText(FilePath("address.qrelay"), file));
+        CDialogRelayModuleSetup opened(boost::shared_ptr<ModbusEndpoint_t>(), nullptr, nullptr);
+        EXPECT_EQ(c.refusal, opened.LoadChannels(FilePath("address.qrelay"))) << c.record << " " << c.address;
+        EXPECT_EQ(*c.refusal ? 1 : c.address, opened.GetChannels()[c.record].GetAddress()) << c.record << " " << c.address;
+    }
+    // Channels holding such an address, as a read can leave them, are not written.
+    ::DeleteFileA(FilePath("refused.qrelay").c_str());
+    channels[0].SetAddress(0);
+    EXPECT_EQ("Unable to write the configuration to the specified file.  Channel 1: Skelder Address 0 is not in the "
+              "range 1 to 15.",
+              saving.SaveChannels(FilePath("refused.qrelay")));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(FilePath("refused.qrelay").c_str()));
+
     EXPECT_EQ("Unable to open the specified file for reading", target.LoadChannels(FilePath("missing.qrelay")));
     EXPECT_EQ("Unable to create the specified file for writing",
               target.SaveChannels(testing_support::BuildPath("no such folder\\x.qrelay")));

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "documents/RegistryHelpers.h"
+#include "framework/CMemFile.h"
 #include "framework/CPropertySheet.h"
 #include "res/pyraxis_varnix_resource.h"
 #include "res/pyraxis_wizards_resource.h"
@@ -396,11 +397,31 @@ TEST_F(SetupDialogs, VarnixDialogProgramsAndReadsBackLightingTimers)
     wizard_runs::DeviceUnderTest device(host);
     ASSERT_TRUE(device.StartSerial(VarnixProfile())) << device.Error();
     const std::string comEntry = "COM " + std::to_string(device.ComPort());
+    // A lighting file whose server ID is 0, the broadcast address.
+    const std::string broadcast = m_folder + "\\broadcast.qvarnix";
+    {
+        CVarnixSettings lighting;
+        lighting.SetMode(VARNIX_MODE_LIGHTING);
+        CMemFile memory;
+        ASSERT_TRUE(lighting.SaveToFile(&memory));
+        std::string bytes(static_cast<size_t>(memory.GetLength()), '\0');
+        memory.SeekToBegin();
+        memory.Read(&bytes[0], static_cast<UINT>(bytes.size()));
+        // The raw value follows the row's description, flag, empty unit, scale and default.
+        const std::string description = "Modbus Varnix server ID";
+        const size_t raw = bytes.find(description) + description.size() + 4 + 1 + 8 + 8;
+        ASSERT_EQ(std::string("\x01\0\0\0", 4), bytes.substr(raw, 4));
+        ASSERT_TRUE(testing_support::WriteFileText(broadcast, bytes.substr(0, raw) + std::string(4, '\0') + bytes.substr(raw + 4)));
+    }
 
     CDialogVarnixSetup dialog(boost::shared_ptr<ModbusEndpoint_t>(), nullptr, nullptr);
     std::vector<std::string> seen;
     SheetPlayer player(SETUP_TITLE, [&](SheetPlayer& d) {
         HWND window = d.Window();
+        d.ClickLater(IDC_SETUP_READ_FILE);
+        d.AnswerFileDialog(broadcast);
+        d.WaitFor([&] { return LastBox().find("Modbus Address") != std::string::npos; }, "the broadcast file's error");
+        seen.push_back(LastBox() + " / mode " + d.Text(IDC_SETUP_MODE));
         auto timers = [&] {
             const int second = FindRow(window, "Lighting Timer 2");
             return ListCell(window, FindRow(window, "Lighting Timer 1"), 1) + " / " +
@@ -483,10 +504,12 @@ TEST_F(SetupDialogs, VarnixDialogProgramsAndReadsBackLightingTimers)
     EXPECT_TRUE(player.Finished());
     for (const std::string& line : player.Log())
         EXPECT_EQ(std::string::npos, line.find("timeout")) << line;
-    ASSERT_EQ(8u, seen.size()) << testing::PrintToString(seen);
+    ASSERT_EQ(9u, seen.size()) << testing::PrintToString(seen);
     const std::string printed = seen.back();
     seen.pop_back();
-    EXPECT_EQ((std::vector<std::string>{"columns: { \"Setpoint\", \"12 V\", \"24 V\", \"48 V\" }",
+    EXPECT_EQ((std::vector<std::string>{"Error: unable to read configuration from file (Modbus Address 0 is not in the "
+                                        "range 1 to 247) / mode unknown",
+                                        "columns: { \"Setpoint\", \"12 V\", \"24 V\", \"48 V\" }",
                                         "created: 1h:30m:00s before dawn / 2h:00m:00s after dawn",
                                         "read: Lighting 1h:30m:00s before dawn / 2h:00m:00s after dawn",
                                         "edited: Dusk To Dawn / no timer 2", "read: Lighting Dusk To Dawn / no timer 2",

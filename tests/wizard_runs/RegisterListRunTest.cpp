@@ -10,6 +10,8 @@
 #include "wizards/framework/CRegisterListProgThread.h"
 #include "wizards/framework/CWizardProgrammingContext.h"
 
+#include <memory>
+
 using namespace wizard_runs;
 
 namespace {
@@ -151,6 +153,73 @@ TEST_F(RegisterListRun, NoLinkAndNoIdentificationAnswer)
                                         "a problem with the connection or device."}),
               recorder.Texts());
     EXPECT_EQ("FAILED 2", recorder.Events().back());
+}
+
+TEST_F(RegisterListRun, AProgramRunWithAnAddressOutsideItsRangeSendsNothing)
+{
+    ASSERT_TRUE(device.StartTcp("{\"units\": {\"3\": {\"holding\": {\"0xE000\": [1, 1], \"0xE021\": 1, "
+                                "\"0xE034\": [1, 1], \"0xE040\": 1}, \"input\": \"holding\"}}}"))
+        << device.Error();
+    struct Case
+    {
+        WORD reg;
+        WORD word;
+        const char* refusal;   // null: the run programs the device
+    };
+    struct Product
+    {
+        CRegisterListProgThread* (*make)();
+        WORD modbus;
+        WORD skelder;
+        std::vector<Case> cases;
+    };
+    const Product products[] = {
+        {[]() -> CRegisterListProgThread* { return new CVarnixWizProgThread; }, 0xE021, 0xE040,
+         {{0xE021, 0, "Modbus Address 0 is not in the range 1 to 247"},
+          {0xE021, 248, "Modbus Address 248 is not in the range 1 to 247"},
+          {0xE040, 0, "Skelder Address 0 is not in the range 1 to 15"},
+          {0xE040, 16, "Skelder Address 16 is not in the range 1 to 15"}, {0xE021, 247, nullptr}}},
+        {[]() -> CRegisterListProgThread* { return new CCorandelWizProgThread; }, 0xE001, 0xE000,
+         {{0xE001, 0, "Modbus Address 0 is not in the range 1 to 247"},
+          {0xE001, 248, "Modbus Address 248 is not in the range 1 to 247"},
+          {0xE000, 0, "Skelder Address 0 is not in the range 1 to 15"},
+          {0xE000, 16, "Skelder Address 16 is not in the range 1 to 15"}, {0xE000, 15, nullptr}}},
+        // One-byte registers: the controller takes the low byte of the word.
+        {[]() -> CRegisterListProgThread* { return new CCorandelMpptProgThread; }, 0xE034, 0xE035,
+         {{0xE034, 0, "Modbus Address 0 is not in the range 1 to 247"},
+          {0xE034, 248, "Modbus Address 248 is not in the range 1 to 247"},
+          {0xE034, 0x0100, "Modbus Address 0 is not in the range 1 to 247"},
+          {0xE035, 0, "Skelder Address 0 is not in the range 1 to 15"},
+          {0xE035, 16, "Skelder Address 16 is not in the range 1 to 15"}, {0xE034, 0x01F7, nullptr}}},
+    };
+    size_t programmed = 0;
+    for (const Product& product : products)
+    {
+        for (const Case& c : product.cases)
+        {
+            SCOPED_TRACE(testing::Message() << std::hex << c.reg << " word " << c.word);
+            CVarnixWizardProgContext context(nullptr);
+            UseTcp(context);
+            context.modbusAddress = 3;
+            context.registers = {{product.modbus, 1}, {product.skelder, 1}};
+            context.registers[c.reg] = c.word;
+            const std::unique_ptr<CRegisterListProgThread> thread(product.make());
+            recorder.Clear();
+            RunToEnd(*thread, context, recorder);
+            if (c.refusal == nullptr)
+            {
+                EXPECT_EQ("DONE", recorder.Events().back());
+                programmed += 2;
+                EXPECT_EQ(programmed, OfFunction(device.Requests(), 6).size());
+                continue;
+            }
+            // Refused before it connected: no identification (CONNECTED), no write.
+            EXPECT_EQ(std::vector<std::string>({std::string("TEXT * Error: ") + c.refusal, "FAILED 0"}),
+                      recorder.Events());
+            EXPECT_EQ(programmed, OfFunction(device.Requests(), 6).size());
+        }
+    }
+    EXPECT_EQ(6u, device.Requests().size()) << "only the runs that programmed reached the device";
 }
 
 TEST_F(RegisterListRun, StopDuringARunEndsItAfterTheRegisterInFlight)

@@ -12,6 +12,7 @@
 
 #include <cstring>
 #include <map>
+#include <string>
 #include <vector>
 
 using namespace wizard_runs;
@@ -145,6 +146,21 @@ TEST_F(RelayRun, ProgramWritesOnlyTheRegistersOfEachBlockAndReadsBackTheSame)
     ASSERT_TRUE(device.StartTcp(ModuleProfile(blank))) << device.Error();
     CRelayProgContext context = MakeContext(false);
     Configure(context);
+    // A source at a Skelder address outside 1..15 is refused before anything is sent.
+    for (BYTE address : {0, 16})
+    {
+        CRelayProgContext refused = context;
+        refused.channels[2].SetAddress(address);
+        CRelayProgThread thread;
+        RunToEnd(thread, refused, recorder);
+        EXPECT_EQ(std::vector<std::string>({"TEXT * Error: Channel 3: Skelder Address " + std::to_string(address) +
+                                                " is not in the range 1 to 15",
+                                            "FAILED 0"}),
+                  recorder.Events());
+        recorder.Clear();
+    }
+    EXPECT_TRUE(device.Requests().empty());
+    context.channels[2].SetAddress(15);
     CRelayProgThread thread;
     RunToEnd(thread, context, recorder);
     EXPECT_EQ(std::vector<std::string>({"Programming Ostrel.  Please wait."}), recorder.Texts());
@@ -165,6 +181,7 @@ TEST_F(RelayRun, ProgramWritesOnlyTheRegistersOfEachBlockAndReadsBackTheSame)
     EXPECT_EQ(0xE01C, writes[19].address);
     EXPECT_EQ(0xE029, writes[32].address);
     EXPECT_EQ(0xE034, writes[33].address);
+    EXPECT_EQ(15, writes[33].value & 0xFF) << "the GenStart source's address";
     EXPECT_EQ(0xE048, writes[53].address);
 
     recorder.Clear();

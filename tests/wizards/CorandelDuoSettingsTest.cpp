@@ -224,7 +224,7 @@ TEST(CorandelDuoFile, RoundTripRestoresEveryValue)
     EXPECT_EQ(bytes, Save(loaded));
 }
 
-TEST(CorandelDuoFile, FailedLoadsLeaveTheSettingsWhole)
+TEST(CorandelDuoFile, FailedLoadsAndAddressesOutsideTheirRangesLeaveTheSettingsWhole)
 {
     CCorandelSettings source;
     ASSERT_TRUE(source.SetValue(0xE006, 14.8));
@@ -258,6 +258,21 @@ TEST(CorandelDuoFile, FailedLoadsLeaveTheSettingsWhole)
 
     ASSERT_TRUE(Load(settings, good));
     EXPECT_EQ(RawValues(source), RawValues(settings));
+
+    // The bus addresses at both ends of their ranges and past them.
+    auto file = [](UINT32 reg, INT32 raw) {
+        StoreBytes bytes;
+        bytes.Int(1).Int(1).Int(settings_test::TableRowCount(CORANDEL_DUO_DEFAULT_SETTINGS))
+            .TableRowsWith(CORANDEL_DUO_DEFAULT_SETTINGS, reg, raw);
+        return bytes.bytes;
+    };
+    settings_test::ExpectAddressCases<CCorandelSettings>(
+        file, {{0xE001, 1, nullptr}, {0xE001, 247, nullptr},
+               {0xE001, 0, "Modbus Address 0 is not in the range 1 to 247"},
+               {0xE001, 248, "Modbus Address 248 is not in the range 1 to 247"},
+               {0xE000, 1, nullptr}, {0xE000, 15, nullptr},
+               {0xE000, 0, "Skelder Address 0 is not in the range 1 to 15"},
+               {0xE000, 16, "Skelder Address 16 is not in the range 1 to 15"}});
 }
 
 TEST(CorandelDuoFile, RowsOfAnotherTableKeepOnlyTheDuoRegistersWithTheDuoScales)

@@ -280,7 +280,7 @@ TEST(CorandelMpptFile, QcrpptBytesRoundTripAndFailedLoadsChangeNothing)
     EXPECT_EQ(before, RawValues(settings));
 }
 
-TEST(CorandelMpptFile, ValuesTheirRegistersCannotHoldMakeTheFileDamaged)
+TEST(CorandelMpptFile, ValuesTheRegistersOrAddressRangesCannotHoldAreRefused)
 {
     // The factory file with the raw value of one row changed.
     auto file = [](UINT32 reg, INT32 raw) {
@@ -313,7 +313,7 @@ TEST(CorandelMpptFile, ValuesTheirRegistersCannotHoldMakeTheFileDamaged)
     EXPECT_EQ(7, settings.GetModbusId());
 
     const struct { UINT32 reg; INT32 raw; INT32 loaded; } valid[] = {
-        {0xE034, 255, 255}, {0xE034, 0, 0}, {0xE008, 255, 255}, {0xE015, 0, 0},
+        {0xE008, 255, 255}, {0xE015, 0, 0},
         {0xE01E, 127, 127}, {0xE01F, -128, -128},
         {0xE000, 65535, 65535}, {0xE000, 0, 0},
         // A 16-bit row takes either reading of its word.
@@ -325,6 +325,17 @@ TEST(CorandelMpptFile, ValuesTheirRegistersCannotHoldMakeTheFileDamaged)
         ASSERT_TRUE(Load(loaded, file(c.reg, c.raw))) << std::hex << c.reg << std::dec << " raw " << c.raw;
         EXPECT_EQ(c.loaded, loaded.GetRawValue(c.reg)) << std::hex << c.reg << std::dec << " raw " << c.raw;
     }
+
+    // The one-byte addresses at both ends of their ranges and past them.
+    settings_test::ExpectAddressCases<CMpptSettings>(
+        file, {{0xE034, 1, nullptr}, {0xE034, 247, nullptr},
+               {0xE034, 0, "Modbus Address 0 is not in the range 1 to 247"},
+               {0xE034, 248, "Modbus Address 248 is not in the range 1 to 247"},
+               {0xE034, 250, "Modbus Address 250 is not in the range 1 to 247"},
+               {0xE034, 255, "Modbus Address 255 is not in the range 1 to 247"},
+               {0xE035, 1, nullptr}, {0xE035, 15, nullptr},
+               {0xE035, 0, "Skelder Address 0 is not in the range 1 to 15"},
+               {0xE035, 16, "Skelder Address 16 is not in the range 1 to 15"}});
 }
 
 TEST(CorandelMpptFile, AFileWithoutTheLightingRowsGainsThemWithTheirDefaults)

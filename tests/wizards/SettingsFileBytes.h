@@ -57,9 +57,53 @@ Bytes SaveSettings(Settings& settings)
 }
 
 template <class Settings>
-bool LoadSettings(Settings& settings, const Bytes& bytes)
+bool LoadSettings(Settings& settings, const Bytes& bytes, std::string* refusal = nullptr)
 {
-    return LoadThroughFile(bytes, [&](CFile* f) { return settings.LoadFromFile(f); });
+    return LoadThroughFile(bytes, [&](CFile* f) { return settings.LoadFromFile(f, refusal); });
+}
+
+// A bus address a product's file holds: the raw value, and the refusal the file meets
+// (null: the file opens with it).
+struct AddressCase
+{
+    UINT32 reg;
+    INT32 raw;
+    const char* refusal;
+};
+
+// Each case's file, made by file(reg, raw), opens with the value or is refused with its
+// text and changes nothing; settings holding a refused value, as a read can leave them,
+// are refused at Save with the same text and write nothing.
+template <class Settings>
+void ExpectAddressCases(const std::function<Bytes(UINT32, INT32)>& file, const std::vector<AddressCase>& cases)
+{
+    for (const AddressCase& c : cases)
+    {
+        SCOPED_TRACE(testing::Message() << std::hex << c.reg << std::dec << " raw " << c.raw);
+        Settings settings;
+        settings.SetEntryValue(settings.FindIndex(c.reg), 7);
+        const std::vector<INT32> before = RawValues(settings);
+        std::string refusal;
+        const bool loaded = LoadSettings(settings, file(c.reg, c.raw), &refusal);
+        if (c.refusal == nullptr)
+        {
+            EXPECT_TRUE(loaded) << refusal;
+            EXPECT_EQ(c.raw, settings.GetRawValue(c.reg));
+            continue;
+        }
+        EXPECT_FALSE(loaded);
+        EXPECT_EQ(c.refusal, refusal);
+        EXPECT_EQ(before, RawValues(settings));
+
+        Settings read;
+        read.SetEntryValue(read.FindIndex(c.reg), c.raw);
+        bool saved = true;
+        std::string saveRefusal;
+        const Bytes written = SaveThroughFile([&](CFile* f) { return read.SaveToFile(f, &saveRefusal); }, &saved);
+        EXPECT_FALSE(saved);
+        EXPECT_EQ(c.refusal, saveRefusal);
+        EXPECT_TRUE(written.empty()) << written.size() << " bytes written";
+    }
 }
 
 } // namespace settings_test

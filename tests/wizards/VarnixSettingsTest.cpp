@@ -272,7 +272,7 @@ TEST(VarnixFile, FailedLoadsKeepModeAndRows)
     EXPECT_EQ(RawValues(source), RawValues(settings));
 }
 
-TEST(VarnixFile, ValuesTheirRegistersCannotHoldMakeTheFileDamaged)
+TEST(VarnixFile, ValuesTheRegistersOrAddressRangesCannotHoldAreRefused)
 {
     // A lighting-mode file of the factory set with the raw value of one row changed.
     auto file = [](UINT32 reg, INT32 raw) {
@@ -304,7 +304,6 @@ TEST(VarnixFile, ValuesTheirRegistersCannotHoldMakeTheFileDamaged)
 
     const struct { UINT32 reg; INT32 raw; INT32 loaded; } valid[] = {
         {0xE01F, 127, 127}, {0xE020, -128, -128}, {REG_TIMER_1, -32768, -32768}, {REG_TIMER_1, 32768, -32768},
-        {0xE021, 65535, 65535}, {0xE021, 0, 0},
     };
     for (const auto& c : valid)
     {
@@ -313,6 +312,21 @@ TEST(VarnixFile, ValuesTheirRegistersCannotHoldMakeTheFileDamaged)
         EXPECT_EQ(c.loaded, loaded.GetRawValue(c.reg)) << std::hex << c.reg << std::dec << " raw " << c.raw;
         EXPECT_EQ(VARNIX_MODE_LIGHTING, loaded.GetMode());
     }
+
+    // The server ID and the Skelder ID at both ends of their ranges and past them.
+    settings_test::ExpectAddressCases<CVarnixSettings>(
+        file, {{0xE021, 1, nullptr}, {0xE021, 247, nullptr},
+               {0xE021, 0, "Modbus Address 0 is not in the range 1 to 247"},
+               {0xE021, 248, "Modbus Address 248 is not in the range 1 to 247"},
+               {0xE021, 300, "Modbus Address 300 is not in the range 1 to 247"},
+               {0xE021, 65535, "Modbus Address 65535 is not in the range 1 to 247"},
+               {0xE040, 1, nullptr}, {0xE040, 15, nullptr},
+               {0xE040, 0, "Skelder Address 0 is not in the range 1 to 15"},
+               {0xE040, 16, "Skelder Address 16 is not in the range 1 to 15"}});
+    CVarnixSettings refused;
+    refused.SetMode(VARNIX_MODE_LOAD);
+    EXPECT_FALSE(Load(refused, file(0xE021, 0)));
+    EXPECT_EQ(VARNIX_MODE_LOAD, refused.GetMode()) << "the mode stays with the rows";
 }
 
 TEST(VarnixFile, OlderFilesWithUnsignedTimerWordsReadAsTheDeviceWould)

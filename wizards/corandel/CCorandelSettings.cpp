@@ -138,12 +138,12 @@ bool CCorandelSettings::Serialize(CArchive& ar)
     return LoadForTable(ar, CORANDEL_DUO_DEFAULT_SETTINGS);
 }
 
-bool CCorandelSettings::SaveToFile(CFile* file)
+bool CCorandelSettings::SaveToFile(CFile* file, std::string* refusal)
 {
-    return SerializeSettingsFile(file, CArchive::store, [this](CArchive& ar) { return Serialize(ar); });
+    return SerializeSettingsFile(file, CArchive::store, [this](CArchive& ar) { return Serialize(ar); }, refusal);
 }
 
-bool CCorandelSettings::LoadFromFile(CFile* file)
+bool CCorandelSettings::LoadFromFile(CFile* file, std::string* refusal)
 {
-    return SerializeSettingsFile(file, CArchive::load, [this](CArchive& ar) { return Serialize(ar); });
+    return SerializeSettingsFile(file, CArchive::load, [this](CArchive& ar) { return Serialize(ar); }, refusal);
 }

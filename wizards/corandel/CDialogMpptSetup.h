@@ -25,8 +25,8 @@ public:
 
 protected:
     void Refresh() override;
-    bool LoadSettings(CFile* file) override { return m_settings.LoadFromFile(file); }
-    bool SaveSettings(CFile* file) override { return m_settings.SaveToFile(file); }
+    bool LoadSettings(CFile* file, std::string* refusal) override { return m_settings.LoadFromFile(file, refusal); }
+    bool SaveSettings(CFile* file, std::string* refusal) override { return m_settings.SaveToFile(file, refusal); }
 
     CStorageVarnixConfig& Settings() override { return m_settings; }
     std::unique_ptr<CStorageVarnixConfig> NewSettings() const override;

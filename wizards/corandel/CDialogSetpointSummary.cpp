@@ -12,8 +12,10 @@
 #include "wizards/framework/CPropertySheetDipSwitch.h"
 #include "wizards/framework/CStorageVarnixConfig.h"
 #include "wizards/framework/CVarnixWizardProgContext.h"
+#include "wizards/framework/SettingsFile.h"
 
 #include <exception>
+#include <string>
 
 BEGIN_MESSAGE_MAP(CDialogSetpointSummary, CDialogMainWindow)
     ON_BN_CLICKED(IDC_CR_READ_DEVICE, OnReadDevice)
@@ -180,11 +182,13 @@ void CDialogSetpointSummary::OnReadFromFile()
         AfxMessageBox("Unable to open the specified file for reading", MB_OK | MB_ICONERROR);
         return;
     }
-    const bool loaded = LoadSettings(&file);
+    std::string refusal;
+    const bool loaded = LoadSettings(&file, &refusal);
     file.Abort();
     if (!loaded)
     {
-        AfxMessageBox("Error: unable to read configuration from file.", MB_OK | MB_ICONERROR);
+        AfxMessageBox(SettingsFileFailureText("Error: unable to read configuration from file.", refusal),
+                      MB_OK | MB_ICONERROR);
         return;
     }
     m_unsaved = false;
@@ -206,13 +210,14 @@ void CDialogSetpointSummary::OnWriteToFile()
         AfxMessageBox("Unable to open the specified file for writing", MB_OK | MB_ICONERROR);
         return;
     }
-    const bool saved = SaveSettings(&file);
+    std::string refusal;
+    const bool saved = SaveSettings(&file, &refusal);
     file.Abort();
     if (!saved)
     {
         // A half-written setpoint file would only fail to load later.
         ::DeleteFileA(dialog.GetPathName());
-        AfxMessageBox("Error: unable to save settings to file", MB_OK | MB_ICONERROR);
+        AfxMessageBox(SettingsFileFailureText("Error: unable to save settings to file", refusal), MB_OK | MB_ICONERROR);
         return;
     }
     m_unsaved = false;

@@ -12,6 +12,7 @@
 
 #include <boost/shared_ptr.hpp>
 #include <memory>
+#include <string>
 #include <vector>
 
 class CFile;
@@ -48,8 +49,9 @@ protected:
     typedef std::vector<std::unique_ptr<CPropertyPage>> Pages_t;
 
     virtual void Refresh() = 0;
-    virtual bool LoadSettings(CFile* file) = 0;
-    virtual bool SaveSettings(CFile* file) = 0;
+    // A bus address outside its range fails either, its refusal then in *refusal.
+    virtual bool LoadSettings(CFile* file, std::string* refusal) = 0;
+    virtual bool SaveSettings(CFile* file, std::string* refusal) = 0;
     // The dialog's own settings, and a fresh set with the factory values.
     virtual CStorageVarnixConfig& Settings() = 0;
     virtual std::unique_ptr<CStorageVarnixConfig> NewSettings() const = 0;

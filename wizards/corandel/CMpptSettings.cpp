@@ -350,12 +350,12 @@ bool CMpptSettings::Serialize(CArchive& ar)
     return LoadForTable(ar, CORANDEL_MPPT_DEFAULT_SETTINGS);
 }
 
-bool CMpptSettings::SaveToFile(CFile* file)
+bool CMpptSettings::SaveToFile(CFile* file, std::string* refusal)
 {
-    return SerializeSettingsFile(file, CArchive::store, [this](CArchive& ar) { return Serialize(ar); });
+    return SerializeSettingsFile(file, CArchive::store, [this](CArchive& ar) { return Serialize(ar); }, refusal);
 }
 
-bool CMpptSettings::LoadFromFile(CFile* file)
+bool CMpptSettings::LoadFromFile(CFile* file, std::string* refusal)
 {
-    return SerializeSettingsFile(file, CArchive::load, [this](CArchive& ar) { return Serialize(ar); });
+    return SerializeSettingsFile(file, CArchive::load, [this](CArchive& ar) { return Serialize(ar); }, refusal);
 }

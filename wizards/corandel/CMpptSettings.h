@@ -7,6 +7,8 @@
 #include "framework/CString.h"
 #include "wizards/framework/CStorageVarnixConfig.h"
 
+#include <string>
+
 class CArchive;
 class CFile;
 
@@ -73,11 +75,11 @@ public:
     static CString GetEventText(int event);
 
     bool Serialize(CArchive& ar);
-    // True when written or read whole; false on an archive error or, for a load, when the
-    // file holds a store of another version. A load that fails leaves the settings as
-    // they were.
-    bool SaveToFile(CFile* file);
-    bool LoadFromFile(CFile* file);
+    // True when written or read whole; false on an archive error, for a bus address outside
+    // its range (its refusal in *refusal when given) or, for a load, when the file holds a
+    // store of another version. A load that fails leaves the settings as they were.
+    bool SaveToFile(CFile* file, std::string* refusal = nullptr);
+    bool LoadFromFile(CFile* file, std::string* refusal = nullptr);
 
 private:
     CString GetLightingConfigText(int channel) const;

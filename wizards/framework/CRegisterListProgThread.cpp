@@ -1,6 +1,10 @@
 #include "wizards/framework/CRegisterListProgThread.h"
 
+#include "wizards/framework/CorandelDuoDefaultSettings.h"
+#include "wizards/framework/CorandelMpptDefaultSettings.h"
 #include "wizards/framework/ProgrammingMessages.h"
+#include "wizards/framework/SettingsRegisterList.h"
+#include "wizards/framework/VarnixDefaultSettings.h"
 
 #include <cstdio>
 #include <string>
@@ -27,8 +31,8 @@ std::string FormatRegisterText(const char* format, unsigned address)
 }
 }
 
-CRegisterListProgThread::CRegisterListProgThread(const RegisterListTexts_t& texts)
-    : m_texts(texts), m_context(nullptr)
+CRegisterListProgThread::CRegisterListProgThread(const RegisterListTexts_t& texts, const SettingRow_t* table)
+    : m_texts(texts), m_table(table), m_context(nullptr)
 {
 }
 
@@ -46,6 +50,15 @@ void CRegisterListProgThread::SetContext(const CRelayProgContext& context)
 
 int CRegisterListProgThread::Run()
 {
+    // Whatever built the list, no address the controller would stop answering at is
+    // programmed, and nothing is sent when one is there.
+    const std::string refusal = m_context.isRead ? std::string() : AddressRefusal(m_table, m_context.registers);
+    if (!refusal.empty())
+    {
+        PostText(("* Error: " + refusal).c_str());
+        PostToPage(WM_APP_PROG_FAILED, 0);
+        return -1;
+    }
     boost::shared_ptr<CSharedModbus> link = Connect();
     if (!link)
         return -1;
@@ -77,14 +90,14 @@ int CRegisterListProgThread::Run()
     return 0;
 }
 
-CVarnixWizProgThread::CVarnixWizProgThread() : CRegisterListProgThread(VARNIX_TEXTS)
+CVarnixWizProgThread::CVarnixWizProgThread() : CRegisterListProgThread(VARNIX_TEXTS, VARNIX_DEFAULT_SETTINGS)
 {
 }
 
-CCorandelWizProgThread::CCorandelWizProgThread() : CRegisterListProgThread(CORANDEL_DUO_TEXTS)
+CCorandelWizProgThread::CCorandelWizProgThread() : CRegisterListProgThread(CORANDEL_DUO_TEXTS, CORANDEL_DUO_DEFAULT_SETTINGS)
 {
 }
 
-CCorandelMpptProgThread::CCorandelMpptProgThread() : CRegisterListProgThread(CORANDEL_MPPT_TEXTS)
+CCorandelMpptProgThread::CCorandelMpptProgThread() : CRegisterListProgThread(CORANDEL_MPPT_TEXTS, CORANDEL_MPPT_DEFAULT_SETTINGS)
 {
 }

@@ -14,10 +14,14 @@ struct RegisterListTexts_t
     const char* writeError;
 };
 
+struct SettingRow_t;
+
 class CRegisterListProgThread : public CModbusProgrammingThread
 {
 public:
-    explicit CRegisterListProgThread(const RegisterListTexts_t& texts);
+    // table: the product's default settings, whose bus-address rows a programming run
+    // checks before it connects.
+    CRegisterListProgThread(const RegisterListTexts_t& texts, const SettingRow_t* table);
     ~CRegisterListProgThread() override;
 
     CRelayProgContext& GetContext() override { return m_context; }
@@ -29,6 +33,7 @@ public:
 
 private:
     const RegisterListTexts_t& m_texts;
+    const SettingRow_t* m_table;
     CVarnixWizardProgContext m_context;
 };
 

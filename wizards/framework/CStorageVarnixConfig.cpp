@@ -4,6 +4,8 @@
 #include "framework/CArchiveException.h"
 #include "wizards/framework/VarnixDefaultSettings.h"
 
+#include <stdexcept>
+
 namespace
 {
 const int STORE_ARCHIVE_VERSION = 1;
@@ -131,10 +133,24 @@ bool CStorageVarnixConfig::SetEntryValue(int index, INT32 word)
     return true;
 }
 
+std::string CStorageVarnixConfig::AddressRefusal() const
+{
+    for (const SettingRow_t& row : m_rows)
+    {
+        const std::string refusal = row.AddressRefusal();
+        if (!refusal.empty())
+            return refusal;
+    }
+    return std::string();
+}
+
 bool CStorageVarnixConfig::Serialize(CArchive& ar, const SettingRow_t* defaultTable)
 {
     if (ar.IsStoring())
     {
+        const std::string refusal = AddressRefusal();
+        if (!refusal.empty())
+            throw std::range_error(refusal);
         ar << static_cast<INT32>(STORE_ARCHIVE_VERSION);
         ar << static_cast<INT32>(m_rows.size());
         for (const SettingRow_t& row : m_rows)
@@ -191,6 +207,7 @@ bool CStorageVarnixConfig::Serialize(CArchive& ar, const SettingRow_t* defaultTa
             row.rawType = tableRow->rawType;
             row.formatter = tableRow->formatter;
             row.format = tableRow->format;
+            row.busAddress = tableRow->busAddress;
         }
         loaded.push_back(row);
     }
@@ -223,6 +240,10 @@ bool CStorageVarnixConfig::LoadForTable(CArchive& ar, const SettingRow_t* table)
         SettingRow_t row = fileRow;
         row.scale = tableRow->scale;
         row.raw = row.RawFromWord(fileRow.raw & 0xFFFF);
+        // An address the controller cannot answer at would be programmed as it stands.
+        const std::string refusal = row.AddressRefusal();
+        if (!refusal.empty())
+            throw std::range_error(refusal);
         adopted.push_back(row);
     }
     for (const SettingRow_t* tableRow = table; tableRow->registerAddress != 0; ++tableRow)

@@ -7,6 +7,7 @@
 #include "wizards/framework/SettingRow_t.h"
 
 #include <deque>
+#include <string>
 
 class CArchive;
 
@@ -45,10 +46,16 @@ public:
     // low byte sign-extended, an INT16 row the whole word sign-extended.
     bool SetEntryValue(int index, INT32 word);
 
-    // Stores or loads the rows. A loaded row takes its raw type, format and formatter from
-    // the row of the same register in defaultTable (ended by a row of register 0). Loading
-    // returns false, rows unchanged, for a store archive of another version; a damaged
-    // archive throws CArchiveException* and also leaves the rows unchanged.
+    // The refusal of the first row whose bus address is outside its range; empty when
+    // there is none.
+    std::string AddressRefusal() const;
+
+    // Stores or loads the rows. A loaded row takes its raw type, format, formatter and bus
+    // address from the row of the same register in defaultTable (ended by a row of
+    // register 0). Storing throws std::range_error with the AddressRefusal before any row
+    // is written: such a file would not open again. Loading returns false, rows
+    // unchanged, for a store archive of another version; a damaged archive throws
+    // CArchiveException* and also leaves the rows unchanged.
     bool Serialize(CArchive& ar, const SettingRow_t* defaultTable);
 
     // Loads the store part of a product's setpoint file against that product's table, and
@@ -59,7 +66,8 @@ public:
     // register cannot hold (past its byte for a one-byte row, past 16 bits for the others)
     // makes the file damaged; the others are taken as the device would read back the word
     // they program. Returns false, rows unchanged, for a store archive of another version;
-    // a damaged archive throws CArchiveException* (rows unchanged).
+    // a damaged archive throws CArchiveException*, and a bus address outside its range
+    // std::range_error with its refusal (rows unchanged either way).
     bool LoadForTable(CArchive& ar, const SettingRow_t* table);
 
 protected:

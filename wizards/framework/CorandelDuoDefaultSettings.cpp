@@ -1,5 +1,7 @@
 #include "wizards/framework/CorandelDuoDefaultSettings.h"
 
+#include "wizards/framework/ControllerAddress.h"
+
 namespace
 {
 // Volts (and volts per degree) per raw count, and percent of charge per count.
@@ -13,8 +15,8 @@ const INT32 U16 = SETTING_RAW_UINT16;
 // set the registers run absorption, equalize, float, max. regulation, time until float,
 // equalize duration; the rows list float before equalize.
 const SettingRow_t CORANDEL_DUO_DEFAULT_SETTINGS[CORANDEL_DUO_DEFAULT_SETTINGS_COUNT] = {
-    SettingRow_t(0xE000, "Skelder ID", "Skelder ID (address)", true, "", 1, 1, "%.0f", U16, nullptr),
-    SettingRow_t(0xE001, "MODBUS ID", "MODBUS ID (address)", true, "", 1, 1, "%.0f", U16, nullptr),
+    SettingRow_t(0xE000, "Skelder ID", "Skelder ID (address)", true, "", 1, 1, "%.0f", U16, nullptr, &SKELDER_ADDRESS),
+    SettingRow_t(0xE001, "MODBUS ID", "MODBUS ID (address)", true, "", 1, 1, "%.0f", U16, nullptr, &MODBUS_ADDRESS),
     SettingRow_t(0xE006, "Absorption", "Absorption voltage, battery 1, DIP1 OFF", true, "V", VOLTS, 14.1, "%.2f", U16, nullptr),
     SettingRow_t(0xE00C, "Absorption", "Absorption voltage, battery 1, DIP1 ON", true, "V", VOLTS, 14.4, "%.2f", U16, nullptr),
     SettingRow_t(0xE008, "Float", "Float voltage, battery 1, DIP1 OFF", true, "V", VOLTS, 13.7, "%.2f", U16, nullptr),

@@ -1,5 +1,7 @@
 #include "wizards/framework/CorandelMpptDefaultSettings.h"
 
+#include "wizards/framework/ControllerAddress.h"
+
 namespace
 {
 // Engineering units per raw count.
@@ -56,8 +58,8 @@ const SettingRow_t CORANDEL_MPPT_DEFAULT_SETTINGS[CORANDEL_MPPT_DEFAULT_SETTINGS
     SettingRow_t(0xE032, "LED Yellow to Red Threshold", "LED Yellow to Red Limit", true, "V", VOLTS, 11.5, "%.2f", U16, nullptr),
     SettingRow_t(0xE033, "LED Red to Yellow Threshold", "LED Red to Yellow Limit", true, "V", VOLTS, 12.5, "%.2f", U16, nullptr),
     SettingRow_t(0xE030, "LED Yellow to Green Threshold", "LED Yellow to Green Limit", true, "V", VOLTS, 13.0, "%.2f", U16, nullptr),
-    SettingRow_t(0xE035, "Skelder ID", "Skelder ID (address)", true, "", 1, 1, "%.0f", U8, nullptr),
-    SettingRow_t(0xE034, "MODBUS ID", "MODBUS ID (address)", true, "", 1, 1, "%.0f", U8, nullptr),
+    SettingRow_t(0xE035, "Skelder ID", "Skelder ID (address)", true, "", 1, 1, "%.0f", U8, nullptr, &SKELDER_ADDRESS),
+    SettingRow_t(0xE034, "MODBUS ID", "MODBUS ID (address)", true, "", 1, 1, "%.0f", U8, nullptr, &MODBUS_ADDRESS),
     SettingRow_t(0xE028, "Lighting Enabled", "", true, "", 1, 0, "%.0f", U16, nullptr),
     SettingRow_t(0xE029, "Va sunrise threshold", "", true, "%", PERCENT, 53, "%.1f", U16, nullptr),
     SettingRow_t(0xE02A, "Va sunset threshold", "", true, "%", PERCENT, 42, "%.1f", U16, nullptr),

@@ -1,5 +1,7 @@
 #include "wizards/framework/SettingRow_t.h"
 
+#include "wizards/framework/ControllerAddress.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -21,17 +23,18 @@ CString FormatDurationHms(double value)
 
 SettingRow_t::SettingRow_t()
     : raw(0), registerAddress(0), flag(false), scale(1.0), defaultValue(0.0), modified(false),
-      format("%.2f"), rawType(SETTING_RAW_UINT16), formatter(nullptr)
+      format("%.2f"), rawType(SETTING_RAW_UINT16), formatter(nullptr), busAddress(nullptr)
 {
 }
 
 SettingRow_t::SettingRow_t(UINT32 registerAddress_, LPCTSTR shortName_, LPCTSTR description_,
                            bool flag_, LPCTSTR unit_, double scale_, double defaultValue_,
-                           LPCTSTR format_, INT32 rawType_, SettingFormatter_t formatter_)
+                           LPCTSTR format_, INT32 rawType_, SettingFormatter_t formatter_,
+                           const ControllerAddress_t* busAddress_)
     : raw(ValueToRaw(defaultValue_, scale_)), registerAddress(registerAddress_),
       description(description_), shortName(shortName_), flag(flag_), unit(unit_), scale(scale_),
       defaultValue(defaultValue_), modified(false), format(format_), rawType(rawType_),
-      formatter(formatter_)
+      formatter(formatter_), busAddress(busAddress_)
 {
 }
 
@@ -123,4 +126,12 @@ INT32 SettingRow_t::RawFromWord(INT32 word) const
     default:
         return word;
     }
+}
+
+std::string SettingRow_t::AddressRefusal() const
+{
+    if (busAddress == nullptr)
+        return std::string();
+    const long long value = std::llround(raw * scale);
+    return busAddress->Holds(value) ? std::string() : busAddress->Refusal(value);
 }

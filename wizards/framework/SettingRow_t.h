@@ -4,6 +4,10 @@
 #include "framework/FrameworkBase.h"
 #include "framework/CString.h"
 
+#include <string>
+
+struct ControllerAddress_t;
+
 // How the register word maps to the raw value.
 enum
 {
@@ -24,7 +28,7 @@ struct SettingRow_t
     SettingRow_t();
     SettingRow_t(UINT32 registerAddress, LPCTSTR shortName, LPCTSTR description, bool flag,
                  LPCTSTR unit, double scale, double defaultValue, LPCTSTR format, INT32 rawType,
-                 SettingFormatter_t formatter);
+                 SettingFormatter_t formatter, const ControllerAddress_t* busAddress = nullptr);
 
     // Sets raw from an engineering value.
     void SetValue(double value);
@@ -49,6 +53,9 @@ struct SettingRow_t
     INT32 RawFromWord(INT32 word) const;
     // The register word that programs the raw value.
     WORD RawToWord() const { return static_cast<WORD>(raw & 0xFFFF); }
+    // For a row holding one of the controller's bus addresses, what refuses its value;
+    // empty within the address's range and for every other row.
+    std::string AddressRefusal() const;
 
     INT32 raw;                   // engineering value = raw * scale
     UINT32 registerAddress;      // 0 marks the end row of a default table
@@ -62,4 +69,5 @@ struct SettingRow_t
     CString format;
     INT32 rawType;
     SettingFormatter_t formatter;
+    const ControllerAddress_t* busAddress;   // the bus address the row holds, if any
 };

@@ -4,7 +4,10 @@
 #include "framework/CArchiveException.h"
 #include "framework/CFileException.h"
 
-bool SerializeSettingsFile(CFile* file, UINT mode, const std::function<bool(CArchive&)>& serialize)
+#include <stdexcept>
+
+bool SerializeSettingsFile(CFile* file, UINT mode, const std::function<bool(CArchive&)>& serialize,
+                           std::string* refusal)
 {
     CArchive ar(file, mode, 4096);
     try
@@ -22,6 +25,21 @@ bool SerializeSettingsFile(CFile* file, UINT mode, const std::function<bool(CArc
         // A full disk or a lost network share is a failed save, never a crash.
         e->Delete();
     }
+    catch (const std::range_error& e)
+    {
+        if (refusal != nullptr)
+            *refusal = e.what();
+    }
     ar.Abort();
     return false;
+}
+
+CString SettingsFileFailureText(const char* text, const std::string& refusal)
+{
+    if (refusal.empty())
+        return text;
+    std::string failure = text;
+    if (!failure.empty() && failure.back() == '.')
+        failure.pop_back();
+    return CString((failure + " (" + refusal + ")").c_str());
 }

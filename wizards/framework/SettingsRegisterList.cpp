@@ -25,3 +25,19 @@ void StoreReadRegisters(const WizardRegisterMap_t& registers, CStorageVarnixConf
             settings.SetEntryValue(index, entry.second);
     }
 }
+
+std::string AddressRefusal(const SettingRow_t* table, const WizardRegisterMap_t& registers)
+{
+    for (const SettingRow_t* tableRow = table; tableRow->registerAddress != 0; ++tableRow)
+    {
+        const auto entry = registers.find(static_cast<WORD>(tableRow->registerAddress));
+        if (tableRow->busAddress == nullptr || entry == registers.end())
+            continue;
+        SettingRow_t row = *tableRow;
+        row.raw = row.RawFromWord(row.rawType == SETTING_RAW_UINT8 ? (entry->second & 0xFF) : entry->second);
+        const std::string refusal = row.AddressRefusal();
+        if (!refusal.empty())
+            return refusal;
+    }
+    return std::string();
+}

@@ -4,7 +4,10 @@
 #include "framework/FrameworkBase.h"
 #include "wizards/framework/CVarnixWizardProgContext.h"
 
+#include <string>
+
 class CStorageVarnixConfig;
+struct SettingRow_t;
 
 // One entry per row, keyed by the row's register: 0 for a read, the word that programs
 // the row's raw value otherwise. The list is emptied first.
@@ -13,3 +16,8 @@ void FillRegisterList(const CStorageVarnixConfig& settings, bool isRead, WizardR
 // Each word read goes into the first row of its register, as the device means it (an
 // INT8 row takes the sign-extended low byte); words of registers without a row are left.
 void StoreReadRegisters(const WizardRegisterMap_t& registers, CStorageVarnixConfig& settings);
+
+// What refuses a word the list would program into one of the table's bus-address rows, as
+// the controller takes it (a one-byte register its low byte); empty when each is within
+// its range or not in the list.
+std::string AddressRefusal(const SettingRow_t* table, const WizardRegisterMap_t& registers);

@@ -1,5 +1,7 @@
 #include "wizards/framework/VarnixDefaultSettings.h"
 
+#include "wizards/framework/ControllerAddress.h"
+
 namespace
 {
 // Engineering units per raw count of the controller's measurement channels.
@@ -52,10 +54,10 @@ const SettingRow_t VARNIX_DEFAULT_SETTINGS[VARNIX_DEFAULT_SETTINGS_COUNT] = {
     SettingRow_t(0xE01E, "Y/R -> R blink", "LED yellow/red to red limit", true, "V", BATTERY_VOLTS, 11.5, "%.2f", U16, nullptr),
     SettingRow_t(0xE01F, "Temp Comp Hi", "Max battery temp compensation limit", true, "deg C", 1, 80, "%.0f", I8, nullptr),
     SettingRow_t(0xE020, "Temp Comp Lo", "Min battery temp compensation limit", true, "deg C", 1, -40, "%.0f", I8, nullptr),
-    SettingRow_t(0xE021, "Server ID", "Modbus Varnix server ID", true, "", 1, 1, "%.0f", U16, nullptr),
+    SettingRow_t(0xE021, "Server ID", "Modbus Varnix server ID", true, "", 1, 1, "%.0f", U16, nullptr, &MODBUS_ADDRESS),
     SettingRow_t(0xE022, "Battery Service", "Time between battery service intervals", true, "days", 1, 60, "%.0f", U16, nullptr),
     SettingRow_t(0xE023, "Last Battery Service", "Time since last battery service", false, "days", 1, 0, "%.0f", U16, nullptr),
-    SettingRow_t(0xE040, "Skelder ID", "", true, "", 1, 1, "%.0f", U16, nullptr),
+    SettingRow_t(0xE040, "Skelder ID", "", true, "", 1, 1, "%.0f", U16, nullptr, &SKELDER_ADDRESS),
     SettingRow_t(0xE041, "Float PWM Threshold", "", true, "%", PWM_PERCENT, 30, "%.0f", U16, nullptr),
     SettingRow_t(0xE042, "Regulation Method", "", true, "", 1, 0, "%.0f", U16, nullptr),
     SettingRow_t(0x0000, "", "", false, "", 0, 0, "", U16, nullptr),

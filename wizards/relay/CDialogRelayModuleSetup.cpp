@@ -122,6 +122,10 @@ std::string CDialogRelayModuleSetup::LoadChannels(const std::string& path)
     file.Close();
     if (!valid)
         return INVALID_FILE;
+    // A controller address no controller answers at would be programmed as it stands.
+    const std::string refusal = ChannelsAddressRefusal(loaded, 4);
+    if (!refusal.empty())
+        return "Error reading configuration from file.  " + refusal + ".";
     for (int i = 0; i < 4; ++i)
         m_channels[i] = loaded[i];
     RefreshSummary();
@@ -130,6 +134,10 @@ std::string CDialogRelayModuleSetup::LoadChannels(const std::string& path)
 
 std::string CDialogRelayModuleSetup::SaveChannels(const std::string& path)
 {
+    // Such a file would not open again.
+    const std::string refusal = ChannelsAddressRefusal(m_channels, 4);
+    if (!refusal.empty())
+        return "Unable to write the configuration to the specified file.  " + refusal + ".";
     CFile file;
     if (!file.Open(path.c_str(), CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive))
         return "Unable to create the specified file for writing";

@@ -27,9 +27,11 @@ public:
     // Runs the channel wizard for a channel, as its Simple and Advanced buttons do.
     void OnEditChannel(bool advanced, int index);
     // The four channels from a .qrelay file: all of them or none (a file that fails
-    // part-way changes nothing). Empty on success, else the message shown.
+    // part-way, or names a controller address outside its range, changes nothing). Empty
+    // on success, else the message shown.
     std::string LoadChannels(const std::string& path);
-    // Empty on success, else the message shown.
+    // Empty on success, else the message shown; channels with a controller address
+    // outside its range are not written.
     std::string SaveChannels(const std::string& path);
     // The printed text: title, print time, one line per channel.
     std::string SummaryText(const std::string& printedOn) const;

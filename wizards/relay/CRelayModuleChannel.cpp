@@ -4,6 +4,7 @@
 #include "framework/CArchiveException.h"
 #include "documents/TimeHelpers.h"
 #include "shell/CDialogGenericChooser.h"
+#include "wizards/framework/ControllerAddress.h"
 
 #include <cfloat>
 #include <cmath>
@@ -12,6 +13,7 @@
 #include <cstring>
 #include <set>
 #include <stdexcept>
+#include <string>
 
 namespace
 {
@@ -189,6 +191,26 @@ bool CRelayModuleChannel::IsStandalone() const
 {
     return (m_controlType == 0 || m_controlType == RELAY_CONTROL_TYPE_STANDALONE) &&
            m_address == RELAY_ADDRESS_STANDALONE;
+}
+
+std::string CRelayModuleChannel::AddressRefusal() const
+{
+    const bool fedByController = m_function == RELAY_FUNCTION_THRESHOLD || m_function == RELAY_FUNCTION_ALARM ||
+                                 m_function == RELAY_FUNCTION_GENSTART;
+    if (!fedByController || IsStandalone() || SKELDER_ADDRESS.Holds(m_address))
+        return std::string();
+    return SKELDER_ADDRESS.Refusal(m_address);
+}
+
+std::string ChannelsAddressRefusal(const CRelayModuleChannel* channels, int count)
+{
+    for (int i = 0; i < count; ++i)
+    {
+        const std::string refusal = channels[i].AddressRefusal();
+        if (!refusal.empty())
+            return "Channel " + std::to_string(i + 1) + ": " + refusal;
+    }
+    return std::string();
 }
 
 // ---------------------------------------------------------------- control source

@@ -63,6 +63,10 @@ public:
     BYTE GetAddress() const { return m_address; }
     void SetAddress(BYTE address) { m_address = address; }
     bool IsStandalone() const;
+    // For a function fed by a controller (Threshold, Alarm/Fault, GenStart), what refuses
+    // the controller's Skelder address; empty within its range, for a standalone channel
+    // and for the other functions, which program no address.
+    std::string AddressRefusal() const;
 
     // Candidates and binding.
     void SetCandidateDevices(const RelayCandidateList_t& candidates);
@@ -225,6 +229,10 @@ private:
     RelayCandidateList_t m_candidates;
     CDocumentDeviceGeneric1Ptr m_boundDevice;
 };
+
+// "Channel 2: Skelder Address 0 is not in the range 1 to 15" for the first of the channels
+// whose address is refused; empty when none is.
+std::string ChannelsAddressRefusal(const CRelayModuleChannel* channels, int count);
 
 // Throws std::range_error "<name> must be between <lo> and <hi>" (durations) unless
 // lo <= value <= hi.

@@ -3,6 +3,7 @@
 #include "wizards/framework/ProgrammingMessages.h"
 
 #include <cstring>
+#include <string>
 
 namespace
 {
@@ -33,6 +34,15 @@ void CRelayProgThread::Fail(const char* text)
 
 int CRelayProgThread::Run()
 {
+    // Nothing is sent when a channel would be programmed with an address no controller
+    // answers at.
+    const std::string refusal =
+        m_context.isRead ? std::string() : ChannelsAddressRefusal(m_context.channels, RELAY_CHANNEL_COUNT);
+    if (!refusal.empty())
+    {
+        Fail(("* Error: " + refusal).c_str());
+        return -1;
+    }
     boost::shared_ptr<CSharedModbus> link = Connect();
     if (!link)
         return -1;

@@ -7,11 +7,13 @@
 #include "shell/SummaryPrinting.h"
 #include "wizards/framework/CModbusProgrammingThread.h"
 #include "wizards/framework/CPropertySheetDipSwitch.h"
+#include "wizards/framework/SettingsFile.h"
 #include "wizards/varnix/VarnixReadProgramPages.h"
 #include "wizards/varnix/VarnixWizardModePages.h"
 #include "wizards/varnix/VarnixWizardPages.h"
 
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace
@@ -99,11 +101,13 @@ void CDialogVarnixSetup::OnLoad()
         return;
     }
     // A file that cannot be read whole leaves the settings as they were.
-    const bool loaded = m_settings.LoadFromFile(&file);
+    std::string refusal;
+    const bool loaded = m_settings.LoadFromFile(&file, &refusal);
     file.Close();
     if (!loaded)
     {
-        AfxMessageBox("Error: unable to read configuration from file.", MB_OK | MB_ICONSTOP);
+        AfxMessageBox(SettingsFileFailureText("Error: unable to read configuration from file.", refusal),
+                      MB_OK | MB_ICONSTOP);
         return;
     }
     modified = false;
@@ -118,9 +122,10 @@ void CDialogVarnixSetup::OnSave()
     if (!ChooseFile(false, QVARNIX_EXTENSION, QVARNIX_FILTER, path))
         return;
     const bool saved = WriteSetpointFile(path, [this](CFile& file) {
-        if (m_settings.SaveToFile(&file))
+        std::string refusal;
+        if (m_settings.SaveToFile(&file, &refusal))
             return true;
-        AfxMessageBox("Error: unable to save settings to file", MB_OK | MB_ICONSTOP);
+        AfxMessageBox(SettingsFileFailureText("Error: unable to save settings to file", refusal), MB_OK | MB_ICONSTOP);
         return false;
     });
     if (saved)

@@ -207,12 +207,12 @@ bool CVarnixSettings::Serialize(CArchive& ar)
     return true;
 }
 
-bool CVarnixSettings::SaveToFile(CFile* file)
+bool CVarnixSettings::SaveToFile(CFile* file, std::string* refusal)
 {
-    return SerializeSettingsFile(file, CArchive::store, [this](CArchive& ar) { return Serialize(ar); });
+    return SerializeSettingsFile(file, CArchive::store, [this](CArchive& ar) { return Serialize(ar); }, refusal);
 }
 
-bool CVarnixSettings::LoadFromFile(CFile* file)
+bool CVarnixSettings::LoadFromFile(CFile* file, std::string* refusal)
 {
-    return SerializeSettingsFile(file, CArchive::load, [this](CArchive& ar) { return Serialize(ar); });
+    return SerializeSettingsFile(file, CArchive::load, [this](CArchive& ar) { return Serialize(ar); }, refusal);
 }

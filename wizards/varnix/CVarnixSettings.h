@@ -7,6 +7,8 @@
 #include "framework/CString.h"
 #include "wizards/framework/CStorageVarnixConfig.h"
 
+#include <string>
+
 class CArchive;
 class CFile;
 
@@ -53,13 +55,15 @@ public:
     CString GetValueText(UINT32 registerAddress, int systemVoltage) const;
 
     // Stores or loads the .qvarnix form. A load adopts the mode and rows only when the
-    // whole file was read; it returns false, settings unchanged, for a store of another
-    // version, and throws CArchiveException* (settings unchanged) for a damaged file.
+    // whole file was read; it returns false for a store of another version, and throws
+    // CArchiveException* for a damaged file and std::range_error for a bus address outside
+    // its range, the settings unchanged each time.
     bool Serialize(CArchive& ar);
-    // True when written or read whole; false on an archive error or, for a load, when the
-    // file holds a store of another version. A failed load changes nothing.
-    bool SaveToFile(CFile* file);
-    bool LoadFromFile(CFile* file);
+    // True when written or read whole; false on an archive error, for a bus address outside
+    // its range (its refusal in *refusal when given) or, for a load, when the file holds a
+    // store of another version. A failed load changes nothing.
+    bool SaveToFile(CFile* file, std::string* refusal = nullptr);
+    bool LoadFromFile(CFile* file, std::string* refusal = nullptr);
 
 private:
     bool IsSet(UINT32 registerAddress) const { return GetRawValue(registerAddress) != 0; }
