@@ -196,8 +196,10 @@ void CGraphicObGraphLine::Layout(CDC* dc, const CRect& rect)
     const CRect yRect = m_yAxis->GetRect();
     for (CGraphicObAxisNumeric* axis : m_yAxes)
     {
-        if (axis != m_yAxis)
-            axis->Layout(dc, yRect);
+        if (axis == m_yAxis)
+            continue;
+        axis->SetLabelBounds(rect);
+        axis->Layout(dc, yRect);
     }
     ComputeWindowRects();
     Render();

@@ -14,6 +14,7 @@
 #include "tests/support/ArchiveBytes.h"
 #include "tests/support/DibCanvas.h"
 #include "tests/support/FileText.h"
+#include "tests/support/GraphTextFit.h"
 
 #include <cmath>
 
@@ -221,6 +222,42 @@ TEST_F(GraphDisplay, OneSampleAndNoSamplesGiveDrawableRanges)
     charts.Layout(&canvas.DC(), 800, 600);
     charts.Paint(&canvas.DC(), CRect(0, 0, 800, 600));
     ASSERT_EQ(1, main.GetRenderedLine(0)->count);
+}
+
+TEST_F(GraphDisplay, AxisLabelsAndLegendNamesAreWholeAndDistinct)
+{
+    DibCanvas canvas(1200, 800);
+    ASSERT_TRUE(canvas.IsValid());
+    CGraphTimeCharts charts;
+    const auto faults = [&] {
+        charts.Layout(&canvas.DC(), 1200, 800);
+        charts.Paint(&canvas.DC(), CRect(0, 0, 1200, 800));
+        std::vector<std::string> found = testing_support::GraphTextFaults(canvas.DC(), charts.GetMainChart());
+        const std::vector<std::string> overview = testing_support::GraphTextFaults(canvas.DC(), charts.GetOverview());
+        found.insert(found.end(), overview.begin(), overview.end());
+        return found;
+    };
+    // Nothing plotted: the values' default range on an axis without an end margin.
+    charts.Rebuild(*graph);
+    EXPECT_EQ(std::vector<std::string>(), faults());
+
+    // Three days of values within a tenth of a volt, in twelve columns with long names.
+    const int columns = 12;
+    std::string text = "\"time (UTC)\"";
+    for (int column = 0; column < columns; ++column)
+        text += ",\"Varnix HV MPPT (E2E0003) Battery Voltage " + std::to_string(column + 1) + " (V)\"";
+    for (int hour = 0; hour <= 72; ++hour)
+    {
+        char stamp[64];
+        snprintf(stamp, sizeof stamp, "\n\"2024-03-%02dT%02d:00:00.000+00:00\"", 1 + hour / 24, hour % 24);
+        text += stamp;
+        for (int column = 0; column < columns; ++column)
+            text += ",\"" + std::to_string(14.21 + (hour + column) % 9 / 100.0) + "\"";
+    }
+    graph->AddVariable(*WholeLog(OpenCsvLog("narrow.csv", text + "\n")));
+    charts.Rebuild(*graph);
+    EXPECT_EQ(std::vector<std::string>(), faults());
+    EXPECT_GE(charts.GetMainChart().GetYAxis()->GetLabels().size(), 8u);
 }
 
 TEST_F(GraphDisplay, DraggingTheOverviewWindowReplotsTheMainChart)
