@@ -57,6 +57,7 @@ public:
     int GetLabelPrecision() const;
     // The rectangle no label may leave (the graph's); an empty one bounds nothing.
     void SetLabelBounds(const CRect& bounds);
+    CRect GetLabelBounds() const { return m_labelBounds; }
     const std::vector<AxisLabel_t>& GetLabels() const { return m_labels; }
 
     // Minimum, minimum + step, ... up to the maximum, at most AXIS_MAX_TICKS of them;

@@ -46,16 +46,20 @@ void CGraphicObGraph::Layout(CDC* dc, const CRect& rect)
         m_legendRowHeight = m_legendRect.Height() / rows;
         m_legendColumnWidth = m_legendWidth;
     }
-    // Labels near the ends reach beyond their axis: they stay inside the graph.
+    // Labels near the ends reach beyond their axis: they stay inside the graph, clear of
+    // the legend.
+    CRect labelBounds = rect;
+    if (m_legendShown)
+        labelBounds.right = m_legendRect.left;
     if (m_yAxis != nullptr)
     {
-        m_yAxis->SetLabelBounds(rect);
+        m_yAxis->SetLabelBounds(labelBounds);
         m_yAxis->Layout(dc, CRect(m_plotRect.left, m_plotRect.top, m_plotRect.left + m_yAxisWidth,
                                   std::min(rect.bottom, m_plotRect.bottom - m_xAxisHeight)));
     }
     if (m_xAxis != nullptr)
     {
-        m_xAxis->SetLabelBounds(rect);
+        m_xAxis->SetLabelBounds(labelBounds);
         m_xAxis->Layout(dc, CRect(m_plotRect.left + m_yAxisWidth, m_plotRect.bottom - m_xAxisHeight,
                                   m_plotRect.right, m_plotRect.bottom));
     }

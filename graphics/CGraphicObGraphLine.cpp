@@ -198,7 +198,7 @@ void CGraphicObGraphLine::Layout(CDC* dc, const CRect& rect)
     {
         if (axis == m_yAxis)
             continue;
-        axis->SetLabelBounds(rect);
+        axis->SetLabelBounds(m_yAxis->GetLabelBounds());
         axis->Layout(dc, yRect);
     }
     ComputeWindowRects();

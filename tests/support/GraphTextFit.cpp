@@ -29,18 +29,20 @@ std::string OneLine(const CString& text)
     return static_cast<LPCTSTR>(line);
 }
 
-void AxisFaults(const char* which, const CGraphicObAxisNumeric& axis, const CRect& graph,
+void AxisFaults(const char* which, const CGraphicObAxisNumeric& axis, const CRect& graph, const CRect& legend,
                 std::vector<std::string>& faults)
 {
     const std::vector<AxisLabel_t>& labels = axis.GetLabels();
     for (size_t i = 0; i < labels.size(); ++i) {
         const AxisLabel_t& label = labels[i];
         const std::string name = std::string(which) + " label \"" + OneLine(label.text) + "\" ";
+        CRect common;
         if (!Inside(label.box, graph))
             faults.push_back(name + Describe(label.box) + " leaves the graph " + Describe(graph));
+        if (common.IntersectRect(&label.box, &legend))
+            faults.push_back(name + Describe(label.box) + " runs into the legend " + Describe(legend));
         if (i == 0)
             continue;
-        CRect common;
         if (common.IntersectRect(&label.box, &labels[i - 1].box))
             faults.push_back(name + "overlaps the one before it");
         if (label.text == labels[i - 1].text)
@@ -54,10 +56,11 @@ std::vector<std::string> GraphTextFaults(CDC& dc, CGraphicObGraphLine& graph)
 {
     std::vector<std::string> faults;
     const CRect bounds = graph.GetRect();
+    const CRect legend = graph.IsLegendShown() ? graph.GetLegendRect() : CRect();
     if (graph.GetXAxisHeight() != 0)
-        AxisFaults("time", *graph.GetXAxis(), bounds, faults);
+        AxisFaults("time", *graph.GetXAxis(), bounds, legend, faults);
     if (graph.GetYAxisWidth() != 0)
-        AxisFaults("value", *graph.GetYAxis(), bounds, faults);
+        AxisFaults("value", *graph.GetYAxis(), bounds, legend, faults);
     if (!graph.IsLegendShown())
         return faults;
     CFont font;
