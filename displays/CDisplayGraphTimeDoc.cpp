@@ -3,9 +3,11 @@
 #include "documents/CDocumentLogFile.h"
 #include "documents/CDocumentManager.h"
 #include "documents/CStorageRefreshEvent.h"
+#include "documents/TextHelpers.h"
 #include "framework/CArchive.h"
 #include "framework/CSingleLock.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <vector>
 
@@ -75,6 +77,95 @@ void CDisplayGraphTimeDoc::AddVariable(const CTreeItem& item)
     }
     for (const CTreeItem& column : notNumbers)
         CDocumentDisplay::RemoveVariable(column);
+    RememberDeviceLogs();
+    PostRebuild();
+}
+
+void CDisplayGraphTimeDoc::RememberDeviceLogs()
+{
+    CDocumentManager* manager = GetDocumentManager();
+    if (manager == nullptr)
+        return;
+    CSingleLock lock(&m_entryLock, TRUE);
+    for (const DisplayEntry_t& entry : m_entries)
+    {
+        if (!entry.item || !IsLogFileColumn(*entry.item) || m_deviceLogPaths.count(entry.item->GetDocumentId()) != 0)
+            continue;
+        const CDocumentLogFilePtr logFile = manager->FindLogFileById(entry.item->GetDocumentId());
+        if (logFile && logFile->GetSourceId() >= 0)
+            m_deviceLogPaths[entry.item->GetDocumentId()] = UpperCaseAnsi(logFile->GetPath());
+    }
+}
+
+void CDisplayGraphTimeDoc::SetAsideColumnsOf(int logFileId)
+{
+    CSingleLock lock(&m_entryLock, TRUE);
+    const auto known = m_deviceLogPaths.find(logFileId);
+    if (known == m_deviceLogPaths.end())
+        return;
+    std::vector<std::pair<size_t, DisplayEntry_t>>& waiting = m_waitingColumns[known->second];
+    m_deviceLogPaths.erase(known);
+    DisplayEntryList_t kept;
+    for (size_t position = 0; position < m_entries.size(); ++position)
+    {
+        const DisplayEntry_t& entry = m_entries[position];
+        if (entry.item && IsLogFileColumn(*entry.item) && entry.item->GetDocumentId() == logFileId)
+            waiting.push_back(std::make_pair(position, entry));
+        else
+            kept.push_back(entry);
+    }
+    m_entries.swap(kept);
+    PostRebuild();
+}
+
+void CDisplayGraphTimeDoc::TakeBackColumnsOf(int logFileId)
+{
+    CDocumentManager* manager = GetDocumentManager();
+    const CDocumentLogFilePtr logFile = manager != nullptr ? manager->FindLogFileById(logFileId) : CDocumentLogFilePtr();
+    if (!logFile)
+        return;
+    CTreeItemList columns;
+    logFile->CollectPlotItems(columns);
+    const std::string path = UpperCaseAnsi(logFile->GetPath());
+
+    CSingleLock lock(&m_entryLock, TRUE);
+    const auto waiting = m_waitingColumns.find(path);
+    if (waiting == m_waitingColumns.end())
+        return;
+    for (const std::pair<size_t, DisplayEntry_t>& placed : waiting->second)
+    {
+        DisplayEntry_t entry = placed.second;
+        // The column of that name, at its old key when the file still has it there.
+        CTreeItemPtr column;
+        for (const CTreeItemPtr& candidate : columns)
+        {
+            if (!candidate || candidate->GetName() != entry.item->GetName())
+                continue;
+            if (!column || candidate->GetVariableId() == entry.item->GetVariableId())
+                column = candidate;
+        }
+        if (!column)
+            continue;
+        entry.item.reset(new CTreeItem(*entry.item));
+        entry.item->SetDocumentId(logFileId);
+        entry.item->SetVariableId(column->GetVariableId());
+        bool present = false;
+        bool indexUsed = false;
+        for (const DisplayEntry_t& other : m_entries)
+        {
+            present = present || IsSameVariable(other, *entry.item);
+            indexUsed = indexUsed || other.index == entry.index;
+        }
+        // Dropped on the graph again meanwhile: it is there already.
+        if (present || !IsNumberColumn(*entry.item))
+            continue;
+        // Its line number went to a column added meanwhile.
+        if (indexUsed)
+            entry.index = FreeEntryIndex();
+        m_entries.insert(m_entries.begin() + std::min(placed.first, m_entries.size()), entry);
+    }
+    m_waitingColumns.erase(waiting);
+    m_deviceLogPaths[logFileId] = path;
     PostRebuild();
 }
 
@@ -98,11 +189,15 @@ bool CDisplayGraphTimeDoc::OnStorage(const CStoragePtr& item)
 {
     if (item->GetType() != STORAGE_TYPE_REFRESH_EVENT)
         return false;
-    const bool result = CDocumentDisplay::OnStorage(item);
     const boost::shared_ptr<CStorageRefreshEvent> event = boost::static_pointer_cast<CStorageRefreshEvent>(item);
+    if (event->GetCode() == REFRESH_LOG_FILE_REMOVED)
+        SetAsideColumnsOf(event->GetId());
+    const bool result = CDocumentDisplay::OnStorage(item);
     // Only a log file the graph plots is read again.
     if (event->GetCode() == REFRESH_LOG_RECORDS && PlotsLogFile(event->GetId()))
         PostRebuild();
+    else if (event->GetCode() == REFRESH_LOG_FILE_ADDED)
+        TakeBackColumnsOf(event->GetId());
     return result;
 }
 

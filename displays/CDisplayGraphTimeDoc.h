@@ -1,10 +1,17 @@
 // The Historical Graph's document: the plotted columns of open log files (entries whose
 // document id is a log file's and whose variable id is one of its columns). The view
-// reads the samples from the log files itself.
+// reads the samples from the log files itself. A device's log is closed when the device
+// disconnects and opened again, with its new days, when it connects: its columns wait
+// for that file and take their places again.
 #pragma once
 #include "framework/FrameworkBase.h"
 #include "framework/CCriticalSection.h"
 #include "displays/CDocumentDisplay.h"
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
 
 const int GRAPH_ARCHIVE_MAGIC = 0x53BFAD98;
 const int GRAPH_ARCHIVE_VERSION = 1;
@@ -34,5 +41,16 @@ public:
     bool PlotsLogFile(int logFileId);
 
 private:
+    // Notes the path of each plotted log file that a device downloaded.
+    void RememberDeviceLogs();
+    // A device's log file closed: its columns leave the graph and wait for the file.
+    void SetAsideColumnsOf(int logFileId);
+    // A log file opened: the columns waiting for its path come back, matched by name.
+    void TakeBackColumnsOf(int logFileId);
+
     CCriticalSection m_graphLock;
+    // Under the entry lock. By log-file id, the upper-case path of a device's log file.
+    std::map<int, std::string> m_deviceLogPaths;
+    // By upper-case path, the entries of a closed device log with their places in the list.
+    std::map<std::string, std::vector<std::pair<size_t, DisplayEntry_t>>> m_waitingColumns;
 };

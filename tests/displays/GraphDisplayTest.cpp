@@ -37,13 +37,15 @@ class GraphDisplay : public DisplayTest
 protected:
     GraphDisplay() : graph(MakeDisplay<CDisplayGraphTimeDoc>()) {}
 
-    // Writes a CSV log and opens it as a log-file document; its id.
-    int OpenCsvLog(const char* name, const std::string& text)
+    // Writes a CSV log and opens it as a log-file document (a device's download when a
+    // device is named); its id.
+    int OpenCsvLog(const char* name, const std::string& text, int sourceDevice = -1)
     {
         const std::string path = folder + "\\" + name;
         EXPECT_TRUE(testing_support::WriteFileText(path, text));
         CDocumentLogFilePtr logFile(new CDocumentLogFile);
         logFile->SetDocumentManager(manager.get());
+        logFile->SetSourceId(sourceDevice);
         const int id = manager->AddLogFile(logFile);
         logFile->OpenLogFile(Wide(path));
         return id;
@@ -156,6 +158,66 @@ TEST_F(GraphDisplay, RebuildsFromTwoLogFiles)
     ASSERT_EQ(1, main.GetLineCount());
     EXPECT_EQ("Load Current", main.GetLineName(0));
     EXPECT_EQ(GRAPH_LINE_COLORS[0], (main.GetLineColor(0, color), color));
+}
+
+TEST_F(GraphDisplay, ADevicesLogOpenedAgainKeepsItsCurvesAndShowsTheNewDays)
+{
+    const int device = AddDevice("Varnix");
+    const auto days = [](int count) {
+        std::string text = "\"time (UTC)\",\"Battery Voltage Min\",\"Charge Ah\"\n";
+        for (int day = 1; day <= count; ++day)
+            text += "\"2024-05-0" + std::to_string(day) + "T07:00:00.000+00:00\",\"12." + std::to_string(day) +
+                    "\",\"" + std::to_string(40 + day) + "\"\n";
+        return text;
+    };
+    const int downloaded = OpenCsvLog("VNX-DEMO.csv", days(3), device);
+    const int opened = OpenCsvLog("one.csv", ONE_COLUMN);
+    graph->AddVariable(*WholeLog(downloaded));
+    graph->AddVariable(*WholeLog(opened));
+    ASSERT_EQ(3u, graph->GetEntryCount());
+
+    // The device disconnects: its log closes, and its columns go until it opens again.
+    manager->RemoveLogFile(manager->FindLogFileById(downloaded));
+    ClearPosted();
+    graph->OnStorage(Refresh(REFRESH_LOG_FILE_REMOVED, downloaded));
+    EXPECT_EQ(1u, graph->GetEntryCount());
+    EXPECT_EQ(1u, Posted(WM_APP_DISPLAY_REBUILD).size());
+    // A workspace saved meanwhile holds what the graph shows, as ever.
+    Posting<CDisplayGraphTimeDoc> saved;
+    saved.SetDocumentManager(manager.get());
+    testing_support::LoadFromBytes(testing_support::StoreToBytes([&](CArchive& ar) { graph->Serialize(ar); }),
+                                   [&](CArchive& ar) { saved.Serialize(ar); });
+    EXPECT_EQ(1u, saved.GetEntryCount());
+    // Another file that gets the closed one's id is not it.
+    const int other = OpenCsvLog("two.csv", TWO_COLUMNS, device);
+    ASSERT_EQ(downloaded, other);
+    graph->OnStorage(Refresh(REFRESH_LOG_FILE_ADDED, other));
+    EXPECT_EQ(1u, graph->GetEntryCount());
+
+    // It connects again: the same file with two days more.
+    const int reopened = OpenCsvLog("vnx-demo.CSV", days(5), device);
+    ClearPosted();
+    graph->OnStorage(Refresh(REFRESH_LOG_FILE_ADDED, reopened));
+    EXPECT_EQ(1u, Posted(WM_APP_DISPLAY_REBUILD).size());
+    ASSERT_EQ(3u, graph->GetEntryCount());
+    CGraphTimeCharts charts;
+    charts.FullRebuild(*graph);
+    CGraphicObGraphLineStripChart& main = charts.GetMainChart();
+    ASSERT_EQ(3, main.GetLineCount());
+    // In their places and colours, with every day.
+    const char* const names[] = { "Battery Voltage Min", "Charge Ah", "Load Current" };
+    for (int line = 0; line < 3; ++line)
+        EXPECT_EQ(names[line], main.GetLineName(line));
+    ASSERT_EQ(5u, main.GetSamples(1).size());
+    EXPECT_EQ(45.0, main.GetSamples(1).back().second);
+    EXPECT_EQ(reopened, graph->GetEntry(0).item->GetDocumentId());
+
+    // A log file closed by hand takes its columns for good.
+    manager->RemoveLogFile(manager->FindLogFileById(opened));
+    graph->OnStorage(Refresh(REFRESH_LOG_FILE_REMOVED, opened));
+    const int openedAgain = OpenCsvLog("one.csv", ONE_COLUMN);
+    graph->OnStorage(Refresh(REFRESH_LOG_FILE_ADDED, openedAgain));
+    EXPECT_EQ(2u, graph->GetEntryCount());
 }
 
 TEST_F(GraphDisplay, RangesAtTheirExtremesAndColoursWrapAfterEight)
