@@ -103,18 +103,27 @@ void CDisplayGraphTimeDoc::SetAsideColumnsOf(int logFileId)
     const auto known = m_deviceLogPaths.find(logFileId);
     if (known == m_deviceLogPaths.end())
         return;
-    std::vector<std::pair<size_t, DisplayEntry_t>>& waiting = m_waitingColumns[known->second];
+    const std::string path = known->second;
     m_deviceLogPaths.erase(known);
+    // The present columns fill the places the waiting ones leave free, in their order.
+    std::vector<WaitingColumn_t> setAside;
     DisplayEntryList_t kept;
-    for (size_t position = 0; position < m_entries.size(); ++position)
+    size_t place = 0;
+    size_t waiting = 0;
+    for (const DisplayEntry_t& entry : m_entries)
     {
-        const DisplayEntry_t& entry = m_entries[position];
+        for (; waiting < m_waitingColumns.size() && m_waitingColumns[waiting].place == place; ++waiting)
+            ++place;
         if (entry.item && IsLogFileColumn(*entry.item) && entry.item->GetDocumentId() == logFileId)
-            waiting.push_back(std::make_pair(position, entry));
+            setAside.push_back(WaitingColumn_t{ path, place, entry });
         else
             kept.push_back(entry);
+        ++place;
     }
     m_entries.swap(kept);
+    m_waitingColumns.insert(m_waitingColumns.end(), setAside.begin(), setAside.end());
+    std::sort(m_waitingColumns.begin(), m_waitingColumns.end(),
+              [](const WaitingColumn_t& a, const WaitingColumn_t& b) { return a.place < b.place; });
     PostRebuild();
 }
 
@@ -129,12 +138,19 @@ void CDisplayGraphTimeDoc::TakeBackColumnsOf(int logFileId)
     const std::string path = UpperCaseAnsi(logFile->GetPath());
 
     CSingleLock lock(&m_entryLock, TRUE);
-    const auto waiting = m_waitingColumns.find(path);
-    if (waiting == m_waitingColumns.end())
-        return;
-    for (const std::pair<size_t, DisplayEntry_t>& placed : waiting->second)
+    bool tookBack = false;
+    // By place: the columns still waiting before a place stand for none of the present.
+    for (size_t waiting = 0; waiting < m_waitingColumns.size();)
     {
-        DisplayEntry_t entry = placed.second;
+        if (m_waitingColumns[waiting].path != path)
+        {
+            ++waiting;
+            continue;
+        }
+        const size_t position = m_waitingColumns[waiting].place - waiting;
+        DisplayEntry_t entry = m_waitingColumns[waiting].entry;
+        m_waitingColumns.erase(m_waitingColumns.begin() + waiting);
+        tookBack = true;
         // The column of that name, at its old key when the file still has it there.
         CTreeItemPtr column;
         for (const CTreeItemPtr& candidate : columns)
@@ -162,9 +178,10 @@ void CDisplayGraphTimeDoc::TakeBackColumnsOf(int logFileId)
         // Its line number went to a column added meanwhile.
         if (indexUsed)
             entry.index = FreeEntryIndex();
-        m_entries.insert(m_entries.begin() + std::min(placed.first, m_entries.size()), entry);
+        m_entries.insert(m_entries.begin() + std::min(position, m_entries.size()), entry);
     }
-    m_waitingColumns.erase(waiting);
+    if (!tookBack)
+        return;
     m_deviceLogPaths[logFileId] = path;
     PostRebuild();
 }

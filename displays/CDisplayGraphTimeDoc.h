@@ -10,7 +10,6 @@
 
 #include <map>
 #include <string>
-#include <utility>
 #include <vector>
 
 const int GRAPH_ARCHIVE_MAGIC = 0x53BFAD98;
@@ -48,9 +47,18 @@ private:
     // A log file opened: the columns waiting for its path come back, matched by name.
     void TakeBackColumnsOf(int logFileId);
 
+    // A column of a closed device log: its file's upper-case path, and its place in the
+    // list that the present and the waiting columns make together.
+    struct WaitingColumn_t
+    {
+        std::string path;
+        size_t place;
+        DisplayEntry_t entry;
+    };
+
     CCriticalSection m_graphLock;
     // Under the entry lock. By log-file id, the upper-case path of a device's log file.
     std::map<int, std::string> m_deviceLogPaths;
-    // By upper-case path, the entries of a closed device log with their places in the list.
-    std::map<std::string, std::vector<std::pair<size_t, DisplayEntry_t>>> m_waitingColumns;
+    // Under the entry lock, by place.
+    std::vector<WaitingColumn_t> m_waitingColumns;
 };

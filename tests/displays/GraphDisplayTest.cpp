@@ -160,9 +160,10 @@ TEST_F(GraphDisplay, RebuildsFromTwoLogFiles)
     EXPECT_EQ(GRAPH_LINE_COLORS[0], (main.GetLineColor(0, color), color));
 }
 
-TEST_F(GraphDisplay, ADevicesLogOpenedAgainKeepsItsCurvesAndShowsTheNewDays)
+TEST_F(GraphDisplay, DevicesLogsOpenedAgainKeepTheirCurvesAndShowTheNewDays)
 {
-    const int device = AddDevice("Varnix");
+    const int varnix = AddDevice("Varnix");
+    const int mppt = AddDevice("Varnix MPPT");
     const auto days = [](int count) {
         std::string text = "\"time (UTC)\",\"Battery Voltage Min\",\"Charge Ah\"\n";
         for (int day = 1; day <= count; ++day)
@@ -170,43 +171,48 @@ TEST_F(GraphDisplay, ADevicesLogOpenedAgainKeepsItsCurvesAndShowsTheNewDays)
                     "\",\"" + std::to_string(40 + day) + "\"\n";
         return text;
     };
-    const int downloaded = OpenCsvLog("VNX-DEMO.csv", days(3), device);
+    const int downloaded = OpenCsvLog("VNX-DEMO.csv", days(3), varnix);
     const int opened = OpenCsvLog("one.csv", ONE_COLUMN);
-    graph->AddVariable(*WholeLog(downloaded));
-    graph->AddVariable(*WholeLog(opened));
-    ASSERT_EQ(3u, graph->GetEntryCount());
+    const int second = OpenCsvLog("MPPT-DEMO.csv", TWO_COLUMNS, mppt);
+    for (int log : { downloaded, opened, second })
+        graph->AddVariable(*WholeLog(log));
+    ASSERT_EQ(4u, graph->GetEntryCount());
 
-    // The device disconnects: its log closes, and its columns go until it opens again.
-    manager->RemoveLogFile(manager->FindLogFileById(downloaded));
+    // Both devices disconnect: their logs close, and their columns go until they open again.
     ClearPosted();
-    graph->OnStorage(Refresh(REFRESH_LOG_FILE_REMOVED, downloaded));
+    for (int log : { downloaded, second })
+    {
+        manager->RemoveLogFile(manager->FindLogFileById(log));
+        graph->OnStorage(Refresh(REFRESH_LOG_FILE_REMOVED, log));
+    }
     EXPECT_EQ(1u, graph->GetEntryCount());
-    EXPECT_EQ(1u, Posted(WM_APP_DISPLAY_REBUILD).size());
+    EXPECT_EQ(2u, Posted(WM_APP_DISPLAY_REBUILD).size());
     // A workspace saved meanwhile holds what the graph shows, as ever.
     Posting<CDisplayGraphTimeDoc> saved;
     saved.SetDocumentManager(manager.get());
     testing_support::LoadFromBytes(testing_support::StoreToBytes([&](CArchive& ar) { graph->Serialize(ar); }),
                                    [&](CArchive& ar) { saved.Serialize(ar); });
     EXPECT_EQ(1u, saved.GetEntryCount());
-    // Another file that gets the closed one's id is not it.
-    const int other = OpenCsvLog("two.csv", TWO_COLUMNS, device);
+    // Another file that gets a closed one's id is not it.
+    const int other = OpenCsvLog("other.csv", days(2), varnix);
     ASSERT_EQ(downloaded, other);
     graph->OnStorage(Refresh(REFRESH_LOG_FILE_ADDED, other));
     EXPECT_EQ(1u, graph->GetEntryCount());
 
-    // It connects again: the same file with two days more.
-    const int reopened = OpenCsvLog("vnx-demo.CSV", days(5), device);
+    // They connect again, in the same order: the same files, the Varnix's with two days more.
+    const int reopened = OpenCsvLog("vnx-demo.CSV", days(5), varnix);
     ClearPosted();
     graph->OnStorage(Refresh(REFRESH_LOG_FILE_ADDED, reopened));
     EXPECT_EQ(1u, Posted(WM_APP_DISPLAY_REBUILD).size());
-    ASSERT_EQ(3u, graph->GetEntryCount());
+    graph->OnStorage(Refresh(REFRESH_LOG_FILE_ADDED, OpenCsvLog("MPPT-DEMO.csv", TWO_COLUMNS, mppt)));
+    ASSERT_EQ(4u, graph->GetEntryCount());
     CGraphTimeCharts charts;
     charts.FullRebuild(*graph);
     CGraphicObGraphLineStripChart& main = charts.GetMainChart();
-    ASSERT_EQ(3, main.GetLineCount());
-    // In their places and colours, with every day.
-    const char* const names[] = { "Battery Voltage Min", "Charge Ah", "Load Current" };
-    for (int line = 0; line < 3; ++line)
+    ASSERT_EQ(4, main.GetLineCount());
+    // In their places, and so in their colours, with every day.
+    const char* const names[] = { "Battery Voltage Min", "Charge Ah", "Load Current", "Battery Voltage" };
+    for (int line = 0; line < 4; ++line)
         EXPECT_EQ(names[line], main.GetLineName(line));
     ASSERT_EQ(5u, main.GetSamples(1).size());
     EXPECT_EQ(45.0, main.GetSamples(1).back().second);
@@ -215,9 +221,8 @@ TEST_F(GraphDisplay, ADevicesLogOpenedAgainKeepsItsCurvesAndShowsTheNewDays)
     // A log file closed by hand takes its columns for good.
     manager->RemoveLogFile(manager->FindLogFileById(opened));
     graph->OnStorage(Refresh(REFRESH_LOG_FILE_REMOVED, opened));
-    const int openedAgain = OpenCsvLog("one.csv", ONE_COLUMN);
-    graph->OnStorage(Refresh(REFRESH_LOG_FILE_ADDED, openedAgain));
-    EXPECT_EQ(2u, graph->GetEntryCount());
+    graph->OnStorage(Refresh(REFRESH_LOG_FILE_ADDED, OpenCsvLog("one.csv", ONE_COLUMN)));
+    EXPECT_EQ(3u, graph->GetEntryCount());
 }
 
 TEST_F(GraphDisplay, RangesAtTheirExtremesAndColoursWrapAfterEight)
