@@ -3,9 +3,11 @@
 #include "documents/CDocumentLogFile.h"
 #include "documents/CDocumentManager.h"
 #include "documents/CStorageRefreshEvent.h"
+#include "documents/TextHelpers.h"
 #include "framework/CArchive.h"
 #include "framework/CSingleLock.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <vector>
 
@@ -75,6 +77,112 @@ void CDisplayGraphTimeDoc::AddVariable(const CTreeItem& item)
     }
     for (const CTreeItem& column : notNumbers)
         CDocumentDisplay::RemoveVariable(column);
+    RememberDeviceLogs();
+    PostRebuild();
+}
+
+void CDisplayGraphTimeDoc::RememberDeviceLogs()
+{
+    CDocumentManager* manager = GetDocumentManager();
+    if (manager == nullptr)
+        return;
+    CSingleLock lock(&m_entryLock, TRUE);
+    for (const DisplayEntry_t& entry : m_entries)
+    {
+        if (!entry.item || !IsLogFileColumn(*entry.item) || m_deviceLogPaths.count(entry.item->GetDocumentId()) != 0)
+            continue;
+        const CDocumentLogFilePtr logFile = manager->FindLogFileById(entry.item->GetDocumentId());
+        if (logFile && logFile->GetSourceId() >= 0)
+            m_deviceLogPaths[entry.item->GetDocumentId()] = UpperCaseAnsi(logFile->GetPath());
+    }
+}
+
+void CDisplayGraphTimeDoc::SetAsideColumnsOf(int logFileId)
+{
+    CSingleLock lock(&m_entryLock, TRUE);
+    const auto known = m_deviceLogPaths.find(logFileId);
+    if (known == m_deviceLogPaths.end())
+        return;
+    const std::string path = known->second;
+    m_deviceLogPaths.erase(known);
+    // The present columns fill the places the waiting ones leave free, in their order.
+    std::vector<WaitingColumn_t> setAside;
+    DisplayEntryList_t kept;
+    size_t place = 0;
+    size_t waiting = 0;
+    for (const DisplayEntry_t& entry : m_entries)
+    {
+        for (; waiting < m_waitingColumns.size() && m_waitingColumns[waiting].place == place; ++waiting)
+            ++place;
+        if (entry.item && IsLogFileColumn(*entry.item) && entry.item->GetDocumentId() == logFileId)
+            setAside.push_back(WaitingColumn_t{ path, place, entry });
+        else
+            kept.push_back(entry);
+        ++place;
+    }
+    m_entries.swap(kept);
+    m_waitingColumns.insert(m_waitingColumns.end(), setAside.begin(), setAside.end());
+    std::sort(m_waitingColumns.begin(), m_waitingColumns.end(),
+              [](const WaitingColumn_t& a, const WaitingColumn_t& b) { return a.place < b.place; });
+    PostRebuild();
+}
+
+void CDisplayGraphTimeDoc::TakeBackColumnsOf(int logFileId)
+{
+    CDocumentManager* manager = GetDocumentManager();
+    const CDocumentLogFilePtr logFile = manager != nullptr ? manager->FindLogFileById(logFileId) : CDocumentLogFilePtr();
+    if (!logFile)
+        return;
+    CTreeItemList columns;
+    logFile->CollectPlotItems(columns);
+    const std::string path = UpperCaseAnsi(logFile->GetPath());
+
+    CSingleLock lock(&m_entryLock, TRUE);
+    bool tookBack = false;
+    // By place: the columns still waiting before a place stand for none of the present.
+    for (size_t waiting = 0; waiting < m_waitingColumns.size();)
+    {
+        if (m_waitingColumns[waiting].path != path)
+        {
+            ++waiting;
+            continue;
+        }
+        const size_t position = m_waitingColumns[waiting].place - waiting;
+        DisplayEntry_t entry = m_waitingColumns[waiting].entry;
+        m_waitingColumns.erase(m_waitingColumns.begin() + waiting);
+        tookBack = true;
+        // The column of that name, at its old key when the file still has it there.
+        CTreeItemPtr column;
+        for (const CTreeItemPtr& candidate : columns)
+        {
+            if (!candidate || candidate->GetName() != entry.item->GetName())
+                continue;
+            if (!column || candidate->GetVariableId() == entry.item->GetVariableId())
+                column = candidate;
+        }
+        if (!column)
+            continue;
+        entry.item.reset(new CTreeItem(*entry.item));
+        entry.item->SetDocumentId(logFileId);
+        entry.item->SetVariableId(column->GetVariableId());
+        bool present = false;
+        bool indexUsed = false;
+        for (const DisplayEntry_t& other : m_entries)
+        {
+            present = present || IsSameVariable(other, *entry.item);
+            indexUsed = indexUsed || other.index == entry.index;
+        }
+        // Dropped on the graph again meanwhile: it is there already.
+        if (present || !IsNumberColumn(*entry.item))
+            continue;
+        // Its line number went to a column added meanwhile.
+        if (indexUsed)
+            entry.index = FreeEntryIndex();
+        m_entries.insert(m_entries.begin() + std::min(position, m_entries.size()), entry);
+    }
+    if (!tookBack)
+        return;
+    m_deviceLogPaths[logFileId] = path;
     PostRebuild();
 }
 
@@ -98,11 +206,15 @@ bool CDisplayGraphTimeDoc::OnStorage(const CStoragePtr& item)
 {
     if (item->GetType() != STORAGE_TYPE_REFRESH_EVENT)
         return false;
-    const bool result = CDocumentDisplay::OnStorage(item);
     const boost::shared_ptr<CStorageRefreshEvent> event = boost::static_pointer_cast<CStorageRefreshEvent>(item);
+    if (event->GetCode() == REFRESH_LOG_FILE_REMOVED)
+        SetAsideColumnsOf(event->GetId());
+    const bool result = CDocumentDisplay::OnStorage(item);
     // Only a log file the graph plots is read again.
     if (event->GetCode() == REFRESH_LOG_RECORDS && PlotsLogFile(event->GetId()))
         PostRebuild();
+    else if (event->GetCode() == REFRESH_LOG_FILE_ADDED)
+        TakeBackColumnsOf(event->GetId());
     return result;
 }
 

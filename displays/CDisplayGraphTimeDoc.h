@@ -1,10 +1,16 @@
 // The Historical Graph's document: the plotted columns of open log files (entries whose
 // document id is a log file's and whose variable id is one of its columns). The view
-// reads the samples from the log files itself.
+// reads the samples from the log files itself. A device's log is closed when the device
+// disconnects and opened again, with its new days, when it connects: its columns wait
+// for that file and take their places again.
 #pragma once
 #include "framework/FrameworkBase.h"
 #include "framework/CCriticalSection.h"
 #include "displays/CDocumentDisplay.h"
+
+#include <map>
+#include <string>
+#include <vector>
 
 const int GRAPH_ARCHIVE_MAGIC = 0x53BFAD98;
 const int GRAPH_ARCHIVE_VERSION = 1;
@@ -34,5 +40,25 @@ public:
     bool PlotsLogFile(int logFileId);
 
 private:
+    // Notes the path of each plotted log file that a device downloaded.
+    void RememberDeviceLogs();
+    // A device's log file closed: its columns leave the graph and wait for the file.
+    void SetAsideColumnsOf(int logFileId);
+    // A log file opened: the columns waiting for its path come back, matched by name.
+    void TakeBackColumnsOf(int logFileId);
+
+    // A column of a closed device log: its file's upper-case path, and its place in the
+    // list that the present and the waiting columns make together.
+    struct WaitingColumn_t
+    {
+        std::string path;
+        size_t place;
+        DisplayEntry_t entry;
+    };
+
     CCriticalSection m_graphLock;
+    // Under the entry lock. By log-file id, the upper-case path of a device's log file.
+    std::map<int, std::string> m_deviceLogPaths;
+    // Under the entry lock, by place.
+    std::vector<WaitingColumn_t> m_waitingColumns;
 };

@@ -149,20 +149,25 @@ void CDocumentDisplay::AddVariable(const CTreeItem& item)
     }
 
     CSingleLock lock(&m_entryLock, TRUE);
+    DisplayEntry_t entry;
+    entry.index = FreeEntryIndex();
+    entry.item.reset(new CTreeItem(item));
+    entry.enabled = true;
+    entry.spare = 0;
+    m_entries.push_back(entry);
+    SetModifiedFlag(TRUE);
+}
+
+int CDocumentDisplay::FreeEntryIndex()
+{
+    CSingleLock lock(&m_entryLock, TRUE);
     std::set<int> usedIndices;
     for (const DisplayEntry_t& entry : m_entries)
         usedIndices.insert(entry.index);
     int freeIndex = 0;
     while (usedIndices.count(freeIndex) != 0)
         ++freeIndex;
-
-    DisplayEntry_t entry;
-    entry.index = freeIndex;
-    entry.item.reset(new CTreeItem(item));
-    entry.enabled = true;
-    entry.spare = 0;
-    m_entries.push_back(entry);
-    SetModifiedFlag(TRUE);
+    return freeIndex;
 }
 
 bool CDocumentDisplay::RemoveVariable(const CTreeItem& item)

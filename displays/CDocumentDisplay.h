@@ -73,6 +73,8 @@ public:
 protected:
     // Same object, or the same three ids with equal name and units.
     static bool IsSameVariable(const DisplayEntry_t& entry, const CTreeItem& item);
+    // The lowest index no entry has.
+    int FreeEntryIndex();
     // The base rule for the displays of live values: a log-file column has no values to
     // show or record, and its document id names no device.
     bool CanAddDeviceVariable(const CTreeItem* item);

@@ -20,15 +20,6 @@ namespace
 {
 std::atomic<CDocumentManager*> g_applicationManager(nullptr);
 
-// Folds letters in the ANSI code page, as paths are compared without regard to case.
-std::string UpperCaseAnsi(const std::string& text)
-{
-    std::vector<char> buffer(text.begin(), text.end());
-    if (!buffer.empty())
-        CharUpperBuffA(buffer.data(), static_cast<DWORD>(buffer.size()));
-    return std::string(buffer.begin(), buffer.end());
-}
-
 // One document's handler failing must not end the dispatch thread for everyone.
 template <class Handler>
 void CallHandler(const Handler& handler)
@@ -201,7 +192,10 @@ int CDocumentManager::AddDisplay(const CDocumentDisplayPtr& display)
 int CDocumentManager::AddLogFile(const CDocumentLogFilePtr& logFile)
 {
     CSingleLock lock(&m_logFileListLock, TRUE);
-    return AddWithFreeId(m_logFiles, m_logFileIds, DOCUMENT_ID_LIMIT, logFile);
+    const int id = AddWithFreeId(m_logFiles, m_logFileIds, DOCUMENT_ID_LIMIT, logFile);
+    if (id >= 0)
+        PostToBothQueues(CStoragePtr(new CStorageRefreshEvent(REFRESH_LOG_FILE_ADDED, id)));
+    return id;
 }
 
 void CDocumentManager::AddDocTemplate(const CDocTemplatePtr& docTemplate)

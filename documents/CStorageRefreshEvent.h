@@ -16,6 +16,8 @@ const int REFRESH_DEVICE_LOG_DOWNLOADED = 10;
 // A device's messages changed (a poll failed, or it answers again): its tree image, tip
 // and the greying of its values, not what a display lists.
 const int REFRESH_DEVICE_MESSAGES = 11;
+// A log file was opened and added (its id).
+const int REFRESH_LOG_FILE_ADDED = 12;
 
 class CStorageRefreshEvent : public CStorage
 {

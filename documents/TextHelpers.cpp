@@ -53,3 +53,11 @@ float DegreesToRadians(float degrees)
 {
     return degrees * 6.2831855f / 360.0f;
 }
+
+std::string UpperCaseAnsi(const std::string& text)
+{
+    std::vector<char> buffer(text.begin(), text.end());
+    if (!buffer.empty())
+        CharUpperBuffA(buffer.data(), static_cast<DWORD>(buffer.size()));
+    return std::string(buffer.begin(), buffer.end());
+}

@@ -12,4 +12,6 @@ int ShowMessageBoxWide(const std::wstring& text, UINT type, UINT helpId);
 // Puts a backslash before every double quote and every backslash, so that a CSV reader
 // that takes the backslash as an escape gets the field back unchanged.
 std::string EscapeQuotes(const std::string& text);
+// Folds letters in the ANSI code page, as paths are compared without regard to case.
+std::string UpperCaseAnsi(const std::string& text);
 float DegreesToRadians(float degrees);

@@ -54,17 +54,58 @@ CSize MeasureAsOneLine(CDC* dc, const CString& label)
     oneLine.Replace('\n', ' ');
     return dc->GetTextExtent(oneLine);
 }
+
+// Moves the box inside the bounds (its top-left corner first when it is larger); the move.
+CPoint ShiftInside(CRect& box, const CRect& bounds)
+{
+    CPoint shift(0, 0);
+    if (bounds.IsRectEmpty())
+        return shift;
+    if (box.right > bounds.right)
+        shift.x = bounds.right - box.right;
+    if (box.left + shift.x < bounds.left)
+        shift.x = bounds.left - box.left;
+    if (box.bottom > bounds.bottom)
+        shift.y = bounds.bottom - box.bottom;
+    if (box.top + shift.y < bounds.top)
+        shift.y = bounds.top - box.top;
+    box.OffsetRect(shift);
+    return shift;
+}
 }  // namespace
 
 CGraphicObAxisNumeric::CGraphicObAxisNumeric()
-    : m_labelWidth(3), m_decimals(1), m_minimum(0.0), m_maximum(10.0), m_tickStep(10.0)
+    : m_labelWidth(3),
+      m_decimals(AXIS_DECIMALS_AUTO),
+      m_minimum(0.0),
+      m_maximum(10.0),
+      m_tickStep(10.0),
+      m_labelPrecision(-1)
 {
+}
+
+void CGraphicObAxisNumeric::LabelsChanged()
+{
+    m_labelPrecision = -1;
+    Invalidate();
 }
 
 void CGraphicObAxisNumeric::SetRange(double minimum, double maximum)
 {
     m_minimum = minimum;
     m_maximum = maximum;
+    LabelsChanged();
+}
+
+void CGraphicObAxisNumeric::SetDecimals(int decimals)
+{
+    m_decimals = decimals;
+    LabelsChanged();
+}
+
+void CGraphicObAxisNumeric::SetLabelBounds(const CRect& bounds)
+{
+    m_labelBounds = bounds;
     Invalidate();
 }
 
@@ -81,7 +122,7 @@ double CGraphicObAxisNumeric::GetMax() const
 void CGraphicObAxisNumeric::SetTickStep(double step)
 {
     m_tickStep = step;
-    Invalidate();
+    LabelsChanged();
 }
 
 double CGraphicObAxisNumeric::NiceStep(double roughStep)
@@ -133,6 +174,7 @@ void CGraphicObAxisNumeric::AutoScale()
         high += step;
     SetRange(low, high);
     m_tickStep = step;
+    LabelsChanged();
 }
 
 int CGraphicObAxisNumeric::GetPixelSpan() const
@@ -195,8 +237,45 @@ double CGraphicObAxisNumeric::PixelToValue(int pixel, bool* inRange) const
 
 void CGraphicObAxisNumeric::FormatLabel(CString& text, double value) const
 {
-    const int width = m_labelWidth + (m_decimals > 0 ? m_decimals + 1 : 0);
-    text.Format("%*.*lf", width, m_decimals, value);
+    FormatLabelAt(text, value, GetLabelPrecision());
+}
+
+void CGraphicObAxisNumeric::FormatLabelAt(CString& text, double value, int decimals) const
+{
+    // A tick a rounding error below zero is zero, not "-0.0".
+    if (std::fabs(value) < 0.5 * std::pow(10.0, -decimals))
+        value = 0.0;
+    const int width = m_labelWidth + (decimals > 0 ? decimals + 1 : 0);
+    text.Format("%*.*lf", width, decimals, value);
+}
+
+int CGraphicObAxisNumeric::GetLabelPrecision() const
+{
+    if (m_decimals >= 0)
+        return m_decimals;
+    if (m_labelPrecision >= 0)
+        return m_labelPrecision;
+    const std::vector<double> ticks = GetTickValues();
+    m_labelPrecision = GetMaxLabelPrecision();
+    for (int precision = 0; precision < GetMaxLabelPrecision(); ++precision)
+    {
+        // Ticks ascend: neighbours that differ tell every tick apart.
+        bool distinct = true;
+        CString previous;
+        CString text;
+        for (size_t tick = 0; tick < ticks.size() && distinct; ++tick)
+        {
+            FormatLabelAt(text, ticks[tick], precision);
+            distinct = tick == 0 || text != previous;
+            previous = text;
+        }
+        if (distinct)
+        {
+            m_labelPrecision = precision;
+            break;
+        }
+    }
+    return m_labelPrecision;
 }
 
 std::vector<double> CGraphicObAxisNumeric::GetTickValues() const
@@ -281,7 +360,85 @@ void CGraphicObAxisNumeric::Layout(CDC* dc, const CRect& rect)
         f2 = static_cast<double>(room) / extentAlong;
     const int r = m_labelOrientation == AXIS_LABEL_TURNED ? h : w;
     const double f1 = r > h0 ? static_cast<double>(h0) / r : 1.0;
-    m_labelFont.lfHeight = static_cast<int>(h0 * std::min(f1, f2));
+    // Across the axis the label must fit between its tick and the far edge.
+    const int extentAcross = m_labelOrientation == m_direction ? h : w;
+    const int roomAcross = std::max(1, across - m_tickLength - m_labelGap);
+    const double f3 = extentAcross > roomAcross ? static_cast<double>(roomAcross) / extentAcross : 1.0;
+    m_labelFont.lfHeight = static_cast<int>(h0 * std::min(std::min(f1, f2), f3));
+
+    m_labels.clear();
+    if (!m_visible || m_labelFraction <= 0.0001f || m_labelFont.lfHeight <= 0)
+        return;
+    // Labels moved inside the bounds at the ends may reach their neighbours: a smaller font.
+    PlaceLabels(dc);
+    for (int pass = 0; pass < 3; ++pass)
+    {
+        const double scale = OverlapScale();
+        if (scale >= 1.0 || m_labelFont.lfHeight <= 1)
+            break;
+        m_labelFont.lfHeight = std::max(1, static_cast<int>(m_labelFont.lfHeight * scale));
+        PlaceLabels(dc);
+    }
+}
+
+void CGraphicObAxisNumeric::PlaceLabels(CDC* dc)
+{
+    m_labels.clear();
+    CFont font;
+    font.CreateFontIndirect(&m_labelFont);
+    CFont* previous = dc->SelectObject(&font);
+    const bool vertical = m_direction == AXIS_VERTICAL;
+    for (double value : GetTickValues())
+    {
+        AxisLabel_t label;
+        FormatLabel(label.text, value);
+        const int p = ValueToPixel(value);
+        if (m_labelOrientation == AXIS_LABEL_HORIZONTAL)
+        {
+            const LabelExtent_t extent = MeasureLabel(dc, label.text);
+            const int w = extent.widestLineWidth;
+            const int h = extent.lineHeight * extent.lines;
+            if (vertical)
+            {
+                const int x = m_right - m_labelGap - m_tickLength - w - 1;
+                const int y = p - extent.lineHeight / 2;
+                label.box = CRect(x, y, x + w, y + h);
+            }
+            else
+            {
+                const int y = m_top + m_tickLength + m_labelGap;
+                label.box = CRect(p - w / 2, y, p - w / 2 + w, y + h);
+            }
+        }
+        else
+        {
+            // Turned text runs down from its origin, its cell on the origin's left.
+            const CSize extent = MeasureAsOneLine(dc, label.text);
+            label.origin = vertical ? CPoint(m_right - m_labelGap - m_tickLength - 2, p - extent.cx / 2)
+                                    : CPoint(p + extent.cy / 2 - 1, m_top + m_tickLength + m_labelGap);
+            label.box = CRect(label.origin.x - extent.cy, label.origin.y, label.origin.x, label.origin.y + extent.cx);
+        }
+        label.origin += ShiftInside(label.box, m_labelBounds);
+        m_labels.push_back(label);
+    }
+    dc->SelectObject(previous);
+}
+
+double CGraphicObAxisNumeric::OverlapScale() const
+{
+    const bool vertical = m_direction == AXIS_VERTICAL;
+    double scale = 1.0;
+    for (size_t i = 1; i < m_labels.size(); ++i)
+    {
+        const CRect& a = m_labels[i - 1].box;
+        const CRect& b = m_labels[i].box;
+        const int overlap = vertical ? std::min(a.bottom, b.bottom) - std::max(a.top, b.top)
+                                     : std::min(a.right, b.right) - std::max(a.left, b.left);
+        const int extents = vertical ? a.Height() + b.Height() : a.Width() + b.Width();
+        if (overlap > 0 && extents > 0)
+            scale = std::min(scale, std::max(0.1, 1.0 - 2.0 * overlap / extents));
+    }
+    return scale;
 }
 
 void CGraphicObAxisNumeric::Draw(CDC* dc)
@@ -300,14 +457,12 @@ void CGraphicObAxisNumeric::Draw(CDC* dc)
     const COLORREF previousColor = dc->SetTextColor(m_textColor);
     const UINT previousAlign = dc->SetTextAlign(TA_LEFT | TA_TOP);
     const bool vertical = m_direction == AXIS_VERTICAL;
-    const bool drawTicks = m_tickFraction > 0.0001f;
-    const bool drawLabels = m_labelFraction > 0.0001f;
 
-    for (double value : GetTickValues())
+    if (m_tickFraction > 0.0001f)
     {
-        const int p = ValueToPixel(value);
-        if (drawTicks)
+        for (double value : GetTickValues())
         {
+            const int p = ValueToPixel(value);
             if (vertical)
             {
                 dc->MoveTo(m_right - 1, p);
@@ -319,36 +474,17 @@ void CGraphicObAxisNumeric::Draw(CDC* dc)
                 dc->LineTo(p, m_top + m_tickLength);
             }
         }
-        if (!drawLabels)
+    }
+    // Formatted, measured and placed by the layout.
+    for (const AxisLabel_t& label : m_labels)
+    {
+        if (m_labelOrientation != AXIS_LABEL_HORIZONTAL)
+        {
+            dc->TextOut(label.origin.x, label.origin.y, label.text);
             continue;
-        CString label;
-        FormatLabel(label, value);
-        const LabelExtent_t extent = MeasureLabel(dc, label);
-        const int w = extent.widestLineWidth;
-        const int h = extent.lineHeight;
-        const bool horizontalText = m_labelOrientation == AXIS_LABEL_HORIZONTAL;
-        if (!vertical && horizontalText)
-        {
-            CRect box(p - w / 2, m_top + m_tickLength + m_labelGap, p - w / 2 + w,
-                      m_top + m_tickLength + m_labelGap + (extent.lines > 1 ? 2 * h : h));
-            dc->DrawText(label, box, DT_CENTER | DT_NOCLIP);
         }
-        else if (!vertical)
-        {
-            const CSize oneLine = MeasureAsOneLine(dc, label);
-            dc->TextOut(p + oneLine.cy / 2 - 1, m_top + m_tickLength + m_labelGap, label);
-        }
-        else if (horizontalText)
-        {
-            const int x = m_right - m_labelGap - m_tickLength - w - 1;
-            CRect box(x, p - h / 2, x + w, p - h / 2 + h * extent.lines);
-            dc->DrawText(label, box, DT_LEFT | DT_NOCLIP);
-        }
-        else
-        {
-            const CSize oneLine = MeasureAsOneLine(dc, label);
-            dc->TextOut(m_right - m_labelGap - m_tickLength - 2, p - oneLine.cx / 2, label);
-        }
+        CRect box = label.box;
+        dc->DrawText(label.text, box, (vertical ? DT_LEFT : DT_CENTER) | DT_NOCLIP);
     }
 
     dc->SetTextAlign(previousAlign);

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 
 CGraphicObGraph::CGraphicObGraph()
     : m_xGrid(false),
@@ -25,6 +27,7 @@ CGraphicObGraph::CGraphicObGraph()
       m_legendRowHeight(1),
       m_legendColumnWidth(1)
 {
+    std::memset(&m_legendFont, 0, sizeof(m_legendFont));
 }
 
 // The axes belong to the line graph, which deletes them.
@@ -43,18 +46,67 @@ void CGraphicObGraph::Layout(CDC* dc, const CRect& rect)
         m_legendRowHeight = m_legendRect.Height() / rows;
         m_legendColumnWidth = m_legendWidth;
     }
+    // Labels near the ends reach beyond their axis: they stay inside the graph, clear of
+    // the legend.
+    CRect labelBounds = rect;
+    if (m_legendShown)
+        labelBounds.right = m_legendRect.left;
     if (m_yAxis != nullptr)
     {
+        m_yAxis->SetLabelBounds(labelBounds);
         m_yAxis->Layout(dc, CRect(m_plotRect.left, m_plotRect.top, m_plotRect.left + m_yAxisWidth,
                                   std::min(rect.bottom, m_plotRect.bottom - m_xAxisHeight)));
     }
     if (m_xAxis != nullptr)
     {
+        m_xAxis->SetLabelBounds(labelBounds);
         m_xAxis->Layout(dc, CRect(m_plotRect.left + m_yAxisWidth, m_plotRect.bottom - m_xAxisHeight,
                                   m_plotRect.right, m_plotRect.bottom));
     }
     m_plotRect.left += m_yAxisWidth;
     m_plotRect.bottom -= m_xAxisHeight;
+    if (m_legendShown)
+        FitLegendFont(dc);
+}
+
+CRect CGraphicObGraph::GetLegendTextRect(int line) const
+{
+    const CRect row = GetLegendRowRect(line);
+    if (row.IsRectEmpty())
+        return CRect();
+    const int half = m_legendSpacing / 2;
+    return CRect(row.left + half + m_legendBoxSize + m_legendSpacing, row.top + half, m_legendRect.right, row.bottom);
+}
+
+void CGraphicObGraph::FitLegendFont(CDC* dc)
+{
+    CFont pointFont;
+    pointFont.CreatePointFont(m_legendFontSize * 10, "Arial", dc);
+    pointFont.GetLogFont(&m_legendFont);
+    // The largest font up to the legend's size at which every name, wrapped at its words,
+    // fits its row.
+    for (int height = std::abs(m_legendFont.lfHeight); height > 1; --height)
+    {
+        m_legendFont.lfHeight = -height;
+        CFont font;
+        font.CreateFontIndirect(&m_legendFont);
+        CFont* previous = dc->SelectObject(&font);
+        bool fits = true;
+        for (int line : LegendLinesFromTop())
+        {
+            const CRect room = GetLegendTextRect(line);
+            CRect needed(0, 0, room.Width(), 0);
+            dc->DrawText(CString(m_lineNames[line].c_str()), needed, DT_CALCRECT | DT_WORDBREAK | DT_LEFT | DT_TOP);
+            if (needed.Width() > room.Width() || needed.Height() > room.Height())
+            {
+                fits = false;
+                break;
+            }
+        }
+        dc->SelectObject(previous);
+        if (fits)
+            break;
+    }
 }
 
 void CGraphicObGraph::Draw(CDC* dc)
@@ -107,7 +159,7 @@ int CGraphicObGraph::LegendLineAt(CPoint point) const
 void CGraphicObGraph::DrawLegend(CDC* dc)
 {
     CFont font;
-    font.CreatePointFont(m_legendFontSize * 10, "Arial", dc);
+    font.CreateFontIndirect(&m_legendFont);
     CFont* previousFont = dc->SelectObject(&font);
     const UINT previousAlign = dc->SetTextAlign(TA_LEFT | TA_TOP);
     const COLORREF previousColor = dc->SetTextColor(m_legendTextColor);
@@ -118,8 +170,7 @@ void CGraphicObGraph::DrawLegend(CDC* dc)
         const CRect row = GetLegendRowRect(line);
         const int half = m_legendSpacing / 2;
         dc->FillSolidRect(row.left + half, row.top + half, m_legendBoxSize, m_legendBoxSize, m_lineColors[line]);
-        CRect textRect(row.left + half + m_legendBoxSize + m_legendSpacing, row.top + half, m_legendRect.right,
-                       row.top + half + m_legendRowHeight);
+        CRect textRect = GetLegendTextRect(line);
         dc->DrawText(CString(m_lineNames[line].c_str()), textRect, DT_WORDBREAK | DT_LEFT | DT_TOP);
     }
     dc->SetBkColor(previousBackground);

@@ -70,6 +70,11 @@ public:
     int GetLegendRowHeight() const { return m_legendRowHeight; }
     // The rectangle of the legend row of a line (empty when the line has no row).
     CRect GetLegendRowRect(int line) const;
+    // Where the row's name is written, beside its colour.
+    CRect GetLegendTextRect(int line) const;
+    // The font the last layout found for the names: the legend's size, or smaller where a
+    // name would not fit its row.
+    const LOGFONT& GetLegendFont() const { return m_legendFont; }
     // The line whose legend row holds the point, or -1.
     int LegendLineAt(CPoint point) const;
     int GetSampleLineCount() const { return static_cast<int>(m_lines.size()); }
@@ -77,6 +82,7 @@ public:
 
 protected:
     void DrawLegend(CDC* dc);
+    void FitLegendFont(CDC* dc);
     // Dotted grid lines: vertical at the X ticks, or horizontal at the Y ticks.
     void DrawGridLines(CDC* dc, bool vertical);
     // Legend rows from the top: the first line first (the most recent lowest).
@@ -98,6 +104,7 @@ protected:
     std::map<int, std::string> m_lineNames;
     CRect m_legendRect;
     int m_legendFontSize;
+    LOGFONT m_legendFont;
     CGraphicObAxisNumeric* m_xAxis;
     CGraphicObAxisNumeric* m_yAxis;
     CRect m_plotRect;

@@ -97,7 +97,10 @@ int CGraphicObGraphLine::AddLine(COLORREF color, const std::string& name, int pe
     GetLineColor(line, penColor);
     const PenDescription_t description = { penStyle, penWidth, penColor };
     boost::shared_ptr<CPen> pen(new CPen());
-    pen->CreatePen(penStyle, penWidth, penColor);
+    // A one-pixel line has no end cap or join to show, and a cosmetic pen draws the same
+    // pixels: a geometric pen is filled as the outline of the whole polyline, which costs
+    // with every stroke a scan line crosses (a short span of a busy log: hundreds).
+    pen->CreatePen(penWidth <= 1 ? (penStyle & PS_STYLE_MASK) : penStyle, penWidth, penColor);
     m_penDescriptions.push_back(description);
     m_pens.push_back(pen);
     m_renderedLines.push_back(boost::shared_ptr<rendered_line_t>(new rendered_line_t()));
@@ -193,8 +196,10 @@ void CGraphicObGraphLine::Layout(CDC* dc, const CRect& rect)
     const CRect yRect = m_yAxis->GetRect();
     for (CGraphicObAxisNumeric* axis : m_yAxes)
     {
-        if (axis != m_yAxis)
-            axis->Layout(dc, yRect);
+        if (axis == m_yAxis)
+            continue;
+        axis->SetLabelBounds(m_yAxis->GetLabelBounds());
+        axis->Layout(dc, yRect);
     }
     ComputeWindowRects();
     Render();

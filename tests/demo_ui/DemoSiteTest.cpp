@@ -18,6 +18,7 @@
 #include "documents/CDocumentDeviceGeneric1.h"
 #include "documents/CDocumentManager.h"
 #include "documents/RegistryHelpers.h"
+#include "framework/CClientDC.h"
 #include "framework/CMDIChildWnd.h"
 #include "framework/CPropertySheet.h"
 #include "res/pyraxis_corandel_resource.h"
@@ -38,6 +39,7 @@
 #include "tests/support/ControlTextFit.h"
 #include "tests/support/DialogUser.h"
 #include "tests/support/FileText.h"
+#include "tests/support/GraphTextFit.h"
 #include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/PendingMessages.h"
 #include "tests/support/Polling.h"
@@ -409,6 +411,9 @@ protected:
     DWORD m_savedNetwork = 0;
     std::vector<int> m_firstDownload;   // hour meters of the Varnix's log after its first connect
     DWORD m_firstDownloadAt = 0;
+    CDocumentDisplayPtr m_downloadedLogGraph;   // the graph of that log, and what it drew
+    int m_downloadedLogLines = 0;
+    size_t m_downloadedLogSamples = 0;
 };
 
 void DemoSiteTest::SearchAndConnectEveryDevice()
@@ -595,6 +600,9 @@ void DemoSiteTest::PlotADownloadedLog()
     }
     EXPECT_GE(drawn, 5u) << "the day records' voltages, charge and times are drawn";
     ShotOf(graph, "demo_graph_of_a_downloaded_log");
+    m_downloadedLogGraph = graph;
+    m_downloadedLogLines = chart.GetLineCount();
+    m_downloadedLogSamples = chart.GetSamples(0).size();
     m_frame->GetEdgeBar().SetActiveView(RUNTIME_CLASS(CTabDeviceView));
 }
 
@@ -726,6 +734,19 @@ void DemoSiteTest::ReconnectAddsOnlyTheNewDays()
     EXPECT_EQ(now.size(), std::set<int>(now.begin(), now.end()).size()) << "no day twice";
     for (size_t i = m_firstDownload.size(); i < now.size(); ++i)
         EXPECT_EQ(now[i - 1] + 24, now[i]) << "a new day";
+
+    // The log was closed and opened again: its graph kept its curves, with the new days.
+    CDisplayGraphTimeView* view = ViewOf<CDisplayGraphTimeView>(m_downloadedLogGraph);
+    ASSERT_NE(nullptr, view);
+    CGraphicObGraphLineStripChart& chart = view->GetCharts().GetMainChart();
+    EXPECT_TRUE(PumpUntil([&] {
+        return chart.GetLineCount() == m_downloadedLogLines && chart.GetSamples(0).size() > m_downloadedLogSamples;
+    })) << chart.GetLineCount() << " lines of " << m_downloadedLogLines;
+    ShotOf(m_downloadedLogGraph, "demo_graph_of_a_downloaded_log_reconnected");
+    ::UpdateWindow(view->GetSafeHwnd());
+    CClientDC dc(view);
+    EXPECT_EQ(std::vector<std::string>(), GraphTextFaults(dc, chart));
+    EXPECT_EQ(std::vector<std::string>(), GraphTextFaults(dc, view->GetCharts().GetOverview()));
 }
 
 TEST_F(DemoSiteTest, ANewcomersSessionWithTheSite)

@@ -14,6 +14,7 @@
 #include "tests/support/ArchiveBytes.h"
 #include "tests/support/DibCanvas.h"
 #include "tests/support/FileText.h"
+#include "tests/support/GraphTextFit.h"
 
 #include <cmath>
 
@@ -36,13 +37,15 @@ class GraphDisplay : public DisplayTest
 protected:
     GraphDisplay() : graph(MakeDisplay<CDisplayGraphTimeDoc>()) {}
 
-    // Writes a CSV log and opens it as a log-file document; its id.
-    int OpenCsvLog(const char* name, const std::string& text)
+    // Writes a CSV log and opens it as a log-file document (a device's download when a
+    // device is named); its id.
+    int OpenCsvLog(const char* name, const std::string& text, int sourceDevice = -1)
     {
         const std::string path = folder + "\\" + name;
         EXPECT_TRUE(testing_support::WriteFileText(path, text));
         CDocumentLogFilePtr logFile(new CDocumentLogFile);
         logFile->SetDocumentManager(manager.get());
+        logFile->SetSourceId(sourceDevice);
         const int id = manager->AddLogFile(logFile);
         logFile->OpenLogFile(Wide(path));
         return id;
@@ -157,6 +160,71 @@ TEST_F(GraphDisplay, RebuildsFromTwoLogFiles)
     EXPECT_EQ(GRAPH_LINE_COLORS[0], (main.GetLineColor(0, color), color));
 }
 
+TEST_F(GraphDisplay, DevicesLogsOpenedAgainKeepTheirCurvesAndShowTheNewDays)
+{
+    const int varnix = AddDevice("Varnix");
+    const int mppt = AddDevice("Varnix MPPT");
+    const auto days = [](int count) {
+        std::string text = "\"time (UTC)\",\"Battery Voltage Min\",\"Charge Ah\"\n";
+        for (int day = 1; day <= count; ++day)
+            text += "\"2024-05-0" + std::to_string(day) + "T07:00:00.000+00:00\",\"12." + std::to_string(day) +
+                    "\",\"" + std::to_string(40 + day) + "\"\n";
+        return text;
+    };
+    const int downloaded = OpenCsvLog("VNX-DEMO.csv", days(3), varnix);
+    const int opened = OpenCsvLog("one.csv", ONE_COLUMN);
+    const int second = OpenCsvLog("MPPT-DEMO.csv", TWO_COLUMNS, mppt);
+    for (int log : { downloaded, opened, second })
+        graph->AddVariable(*WholeLog(log));
+    ASSERT_EQ(4u, graph->GetEntryCount());
+
+    // Both devices disconnect: their logs close, and their columns go until they open again.
+    ClearPosted();
+    for (int log : { downloaded, second })
+    {
+        manager->RemoveLogFile(manager->FindLogFileById(log));
+        graph->OnStorage(Refresh(REFRESH_LOG_FILE_REMOVED, log));
+    }
+    EXPECT_EQ(1u, graph->GetEntryCount());
+    EXPECT_EQ(2u, Posted(WM_APP_DISPLAY_REBUILD).size());
+    // A workspace saved meanwhile holds what the graph shows, as ever.
+    Posting<CDisplayGraphTimeDoc> saved;
+    saved.SetDocumentManager(manager.get());
+    testing_support::LoadFromBytes(testing_support::StoreToBytes([&](CArchive& ar) { graph->Serialize(ar); }),
+                                   [&](CArchive& ar) { saved.Serialize(ar); });
+    EXPECT_EQ(1u, saved.GetEntryCount());
+    // Another file that gets a closed one's id is not it.
+    const int other = OpenCsvLog("other.csv", days(2), varnix);
+    ASSERT_EQ(downloaded, other);
+    graph->OnStorage(Refresh(REFRESH_LOG_FILE_ADDED, other));
+    EXPECT_EQ(1u, graph->GetEntryCount());
+
+    // They connect again, in the same order: the same files, the Varnix's with two days more.
+    const int reopened = OpenCsvLog("vnx-demo.CSV", days(5), varnix);
+    ClearPosted();
+    graph->OnStorage(Refresh(REFRESH_LOG_FILE_ADDED, reopened));
+    EXPECT_EQ(1u, Posted(WM_APP_DISPLAY_REBUILD).size());
+    graph->OnStorage(Refresh(REFRESH_LOG_FILE_ADDED, OpenCsvLog("MPPT-DEMO.csv", TWO_COLUMNS, mppt)));
+    ASSERT_EQ(4u, graph->GetEntryCount());
+    CGraphTimeCharts charts;
+    charts.FullRebuild(*graph);
+    CGraphicObGraphLineStripChart& main = charts.GetMainChart();
+    ASSERT_EQ(4, main.GetLineCount());
+    // In their places, and so in their colours, with every day.
+    const char* const names[] = { "Battery Voltage Min", "Charge Ah", "Load Current", "Battery Voltage" };
+    for (int line = 0; line < 4; ++line)
+        EXPECT_EQ(names[line], main.GetLineName(line));
+    ASSERT_EQ(5u, main.GetSamples(1).size());
+    EXPECT_EQ(45.0, main.GetSamples(1).back().second);
+    EXPECT_EQ(reopened, graph->GetEntry(0).item->GetDocumentId());
+
+    // A log file closed by hand takes its columns for good.
+    manager->RemoveLogFile(manager->FindLogFileById(opened));
+    graph->OnStorage(Refresh(REFRESH_LOG_FILE_REMOVED, opened));
+    graph->OnStorage(Refresh(REFRESH_LOG_FILE_ADDED, OpenCsvLog("one.csv", ONE_COLUMN)));
+    EXPECT_EQ(3u, graph->GetEntryCount());
+}
+
 TEST_F(GraphDisplay, RangesAtTheirExtremesAndColoursWrapAfterEight)
 {
     // All in 2040, all above a million: the running extremes start at 2035-12-31 23:59:59
@@ -221,6 +289,42 @@ TEST_F(GraphDisplay, OneSampleAndNoSamplesGiveDrawableRanges)
     charts.Layout(&canvas.DC(), 800, 600);
     charts.Paint(&canvas.DC(), CRect(0, 0, 800, 600));
     ASSERT_EQ(1, main.GetRenderedLine(0)->count);
+}
+
+TEST_F(GraphDisplay, AxisLabelsAndLegendNamesAreWholeAndDistinct)
+{
+    DibCanvas canvas(1200, 800);
+    ASSERT_TRUE(canvas.IsValid());
+    CGraphTimeCharts charts;
+    const auto faults = [&] {
+        charts.Layout(&canvas.DC(), 1200, 800);
+        charts.Paint(&canvas.DC(), CRect(0, 0, 1200, 800));
+        std::vector<std::string> found = testing_support::GraphTextFaults(canvas.DC(), charts.GetMainChart());
+        const std::vector<std::string> overview = testing_support::GraphTextFaults(canvas.DC(), charts.GetOverview());
+        found.insert(found.end(), overview.begin(), overview.end());
+        return found;
+    };
+    // Nothing plotted: the values' default range on an axis without an end margin.
+    charts.Rebuild(*graph);
+    EXPECT_EQ(std::vector<std::string>(), faults());
+
+    // Three days of values within a tenth of a volt, in twelve columns with long names.
+    const int columns = 12;
+    std::string text = "\"time (UTC)\"";
+    for (int column = 0; column < columns; ++column)
+        text += ",\"Varnix HV MPPT (E2E0003) Battery Voltage " + std::to_string(column + 1) + " (V)\"";
+    for (int hour = 0; hour <= 72; ++hour)
+    {
+        char stamp[64];
+        snprintf(stamp, sizeof stamp, "\n\"2024-03-%02dT%02d:00:00.000+00:00\"", 1 + hour / 24, hour % 24);
+        text += stamp;
+        for (int column = 0; column < columns; ++column)
+            text += ",\"" + std::to_string(14.21 + (hour + column) % 9 / 100.0) + "\"";
+    }
+    graph->AddVariable(*WholeLog(OpenCsvLog("narrow.csv", text + "\n")));
+    charts.Rebuild(*graph);
+    EXPECT_EQ(std::vector<std::string>(), faults());
+    EXPECT_GE(charts.GetMainChart().GetYAxis()->GetLabels().size(), 8u);
 }
 
 TEST_F(GraphDisplay, DraggingTheOverviewWindowReplotsTheMainChart)

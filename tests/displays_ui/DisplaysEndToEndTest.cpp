@@ -19,6 +19,7 @@
 #include "documents/GenericDevices.h"
 #include "documents/logfiles/CLogFileInCsv.h"
 #include "documents/workspace/CDocumentWorkspace.h"
+#include "framework/CClientDC.h"
 #include "framework/CMDIChildWnd.h"
 #include "framework/CMDIFrameWnd.h"
 #include "framework/CWinApp.h"
@@ -27,6 +28,7 @@
 #include "shell/ProgramFolders.h"
 #include "tests/displays_ui/DisplaysUiResources.h"
 #include "tests/support/FileText.h"
+#include "tests/support/GraphTextFit.h"
 #include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/PendingMessages.h"
 #include "tests/support/PeerHost.h"
@@ -295,6 +297,15 @@ protected:
             start = end;
         }
         return rows;
+    }
+
+    // The labels and legend names as the last paint placed them: whole and distinct.
+    void ExpectTextsWhole(CDisplayGraphTimeView& view)
+    {
+        ::UpdateWindow(view.GetSafeHwnd());
+        CClientDC dc(&view);
+        EXPECT_EQ(std::vector<std::string>(), testing_support::GraphTextFaults(dc, view.GetCharts().GetMainChart()));
+        EXPECT_EQ(std::vector<std::string>(), testing_support::GraphTextFaults(dc, view.GetCharts().GetOverview()));
     }
 
     void Screenshot(HWND frame, const char* name)
@@ -592,6 +603,7 @@ TEST_F(DisplaysEndToEnd, AGraphOfAHundredThousandSamples)
     EXPECT_FALSE(view->GetCharts().IsDragging());
     EXPECT_FALSE(overview.IsDragging());
     EXPECT_TRUE(overview.IsWindowShown());
+    ExpectTextsWhole(*view);
     Screenshot(FrameOf(*graph), "displays_graph_100000_samples");
 }
 
@@ -674,6 +686,7 @@ TEST_F(DisplaysEndToEnd, ARowClaimsNoValueOfADeviceThatStoppedAnsweringAndTheGra
         ASSERT_NE(nullptr, rendered);
         EXPECT_FALSE(rendered->starts.empty()) << line;
     }
+    ExpectTextsWhole(*graphView);
     Screenshot(FrameOf(*graph), "displays_graph_gap");
 }
 

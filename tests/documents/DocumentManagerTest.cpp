@@ -184,7 +184,8 @@ TEST_F(StoppedManagerTest, OpenLogFilesAreFoundWhateverTheCaseButNotInOtherFolde
 
     EXPECT_TRUE(manager.RemoveLogFile(logFile));
     EXPECT_FALSE(manager.IsLogFileOpen(std::wstring(path.begin(), path.end())));
-    EXPECT_EQ((std::vector<std::string>{"refresh:5:1"}), Queued());
+    // Its opening and its closing are announced.
+    EXPECT_EQ((std::vector<std::string>{"refresh:12:1", "refresh:5:1"}), Queued());
 }
 
 TEST_F(StoppedManagerTest, CloseAllDisconnectsClosesAndEmptiesEveryListWithoutDeletingAnything)

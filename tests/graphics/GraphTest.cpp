@@ -310,7 +310,7 @@ TEST(StripChart, HasATimeAxis)
     chart.Layout(&canvas.DC(), CRect(0, 0, 400, 300));
     CString label;
     chart.GetXAxis()->FormatLabel(label, chart.GetXAxis()->GetMin());
-    EXPECT_EQ(CString("2009-07-06\n00:00:00"), label);
+    EXPECT_EQ(CString("2009-07-06\n00:00"), label);
     ASSERT_EQ(1, chart.GetRenderedLine(0)->count);
     EXPECT_EQ(chart.GetXAxis()->ValueToPixel(40000.5), chart.GetRenderedLine(0)->points[0].x);
     chart.Draw(&canvas.DC());

@@ -11,6 +11,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace
 {
@@ -251,10 +253,24 @@ TEST(NumericAxis, EmptyRangesAndStepsStayDrawable)
     EXPECT_LE(dense.GetTickValues().size(), static_cast<size_t>(AXIS_MAX_TICKS) + 1);
 }
 
+// The labels' texts of an axis, from its ticks.
+std::vector<std::string> LabelTexts(const CGraphicObAxisNumeric& axis)
+{
+    std::vector<std::string> texts;
+    CString label;
+    for (double value : axis.GetTickValues())
+    {
+        axis.FormatLabel(label, value);
+        texts.push_back(static_cast<LPCTSTR>(label));
+    }
+    return texts;
+}
+
 TEST(NumericAxis, LabelTextsAndTicks)
 {
     CGraphicObAxisNumeric axis;
     CString label;
+    axis.SetDecimals(1);
     axis.FormatLabel(label, 2.5);
     EXPECT_EQ(CString("  2.5"), label);
     axis.SetDecimals(0);
@@ -271,11 +287,41 @@ TEST(NumericAxis, LabelTextsAndTicks)
     ASSERT_EQ(11u, ticks.size());
     EXPECT_DOUBLE_EQ(1.0, ticks.back());
 
+    // Unless fixed, as many decimals as tell the ticks apart, and no more.
+    CGraphicObAxisNumeric chosen;
+    chosen.SetRange(14.2, 14.3);
+    chosen.SetTickStep(0.02);
+    EXPECT_EQ((std::vector<std::string>{ " 14.20", " 14.22", " 14.24", " 14.26", " 14.28", " 14.30" }), LabelTexts(chosen));
+    chosen.SetRange(0.0, 100.0);
+    chosen.SetTickStep(25.0);
+    EXPECT_EQ((std::vector<std::string>{ "  0", " 25", " 50", " 75", "100" }), LabelTexts(chosen));
+    // A range that starts between whole steps; a tick a rounding error off zero is zero.
+    chosen.SetRange(-0.3, 0.3);
+    chosen.SetTickStep(0.1);
+    EXPECT_EQ((std::vector<std::string>{ " -0.3", " -0.2", " -0.1", "  0.0", "  0.1", "  0.2", "  0.3" }),
+              LabelTexts(chosen));
+
+    // Time labels: the date, and the time to the minute or as finely as the ticks need.
     CGraphicObAxisTime time;
     time.FormatLabel(label, 40000.5);
-    EXPECT_EQ(CString("2009-07-06\n12:00:00"), label);
+    EXPECT_EQ(CString("2009-07-06\n12:00"), label);
     time.FormatLabel(label, 1e9);
     EXPECT_EQ(CString("Invalid DateTime"), label);
+    const double second = 1.0 / 86400;
+    time.SetRange(40000.5, 40000.5 + 100 * second);
+    time.SetTickStep(100 * second / 5.01);
+    EXPECT_EQ((std::vector<std::string>{ "2009-07-06\n12:00:00", "2009-07-06\n12:00:20", "2009-07-06\n12:00:40",
+                                         "2009-07-06\n12:01:00", "2009-07-06\n12:01:20", "2009-07-06\n12:01:40" }),
+              LabelTexts(time));
+    time.SetRange(40000.5, 40000.5 + 2 * second);
+    time.SetTickStep(2 * second / 5.01);
+    EXPECT_EQ((std::vector<std::string>{ "2009-07-06\n12:00:00.0", "2009-07-06\n12:00:00.4", "2009-07-06\n12:00:00.8",
+                                         "2009-07-06\n12:00:01.2", "2009-07-06\n12:00:01.6", "2009-07-06\n12:00:02.0" }),
+              LabelTexts(time));
+    // Rounding to the minute carries into the next day.
+    time.SetRange(40000.0 - 20 * second, 40005.0);
+    time.SetTickStep(1.0);
+    EXPECT_EQ("2009-07-06\n00:00", LabelTexts(time)[0]);
 }
 
 TEST(NumericAxis, LabelFontFitsTheAxis)
@@ -284,6 +330,7 @@ TEST(NumericAxis, LabelFontFitsTheAxis)
     ASSERT_TRUE(canvas.IsValid());
     // Eleven labels along 400 pixels: each label gets at most 400 / 11 pixels.
     CGraphicObAxisNumeric axis;
+    axis.SetDecimals(1);
     axis.SetRange(0.0, 1000.0);
     axis.SetTickStep(100.0);
     axis.Layout(&canvas.DC(), CRect(0, 0, 400, 40));
@@ -295,6 +342,7 @@ TEST(NumericAxis, LabelFontFitsTheAxis)
     // A range that ends between two ticks counts the tick after it too: 0 to 1000 in steps
     // of 300 gives each label a fifth of 120 pixels (its widest label being "  0.0").
     CGraphicObAxisNumeric between;
+    between.SetDecimals(1);
     between.SetRange(0.0, 1000.0);
     between.SetTickStep(300.0);
     between.Layout(&canvas.DC(), CRect(0, 0, 120, 40));
@@ -304,6 +352,7 @@ TEST(NumericAxis, LabelFontFitsTheAxis)
 
     // Plenty of room: the label's width is held to the share of the thickness.
     CGraphicObAxisNumeric roomy;
+    roomy.SetDecimals(1);
     roomy.SetRange(0.0, 1.0);
     roomy.SetTickStep(1.0);
     roomy.Layout(&canvas.DC(), CRect(0, 0, 800, 40));
