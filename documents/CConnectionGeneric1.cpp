@@ -22,24 +22,6 @@ std::string RegisterText(int address)
     return text;
 }
 
-// What became of the read that shows whether a control answers at all: only a time-out
-// is a control that did not respond.
-std::string IdentityReadFailureText(int code, CModbus& link)
-{
-    if (code >= MODBUS_EXCEPTION_BASE)
-    {
-        const int exceptionCode = code - MODBUS_EXCEPTION_BASE;
-        return "control refused the Modbus read request with exception code " + std::to_string(exceptionCode) +
-               " (" + ModbusExceptionText(exceptionCode) + ")";
-    }
-    const CModbus::EExchangeEnd end = link.LastExchangeEnd();
-    if (code == MODBUS_ERROR_TIMEOUT || end == CModbus::EXCHANGE_END_TIMEOUT)
-        return "control did not respond to Modbus read request";
-    if (end == CModbus::EXCHANGE_END_CLOSED)
-        return "the connection was closed during the Modbus read request";
-    return "Modbus read request failed: " + std::string(static_cast<const char*>(link.GetErrorText(code)));
-}
-
 // Restores the connected flag on every way out of the open checks.
 class ConnectedFlagRestorer
 {
@@ -172,7 +154,8 @@ void CConnectionGeneric1::AfterOpen()
     if (code != MODBUS_SUCCESS)
     {
         Sleep(IDENTITY_FAILURE_PAUSE_MS);
-        throw std::runtime_error(IdentityReadFailureText(code, *transport->m_link));
+        // The read that shows whether a control answers at all says what became of it.
+        throw std::runtime_error(ModbusRequestFailureText(code, *transport->m_link, "read"));
     }
 
     WORD word = 0;

@@ -34,6 +34,23 @@ std::string ModbusExceptionText(int exceptionCode)
     }
 }
 
+std::string ModbusRequestFailureText(int code, CModbus& link, const char* request)
+{
+    const std::string modbusRequest = std::string("Modbus ") + request + " request";
+    if (code >= MODBUS_EXCEPTION_BASE)
+    {
+        const int exceptionCode = code - MODBUS_EXCEPTION_BASE;
+        return "control refused the " + modbusRequest + " with exception code " + std::to_string(exceptionCode) +
+               " (" + ModbusExceptionText(exceptionCode) + ")";
+    }
+    const CModbus::EExchangeEnd end = link.LastExchangeEnd();
+    if (code == MODBUS_ERROR_TIMEOUT || end == CModbus::EXCHANGE_END_TIMEOUT)
+        return "control did not respond to " + modbusRequest;
+    if (end == CModbus::EXCHANGE_END_CLOSED)
+        return "the connection was closed during the " + modbusRequest;
+    return modbusRequest + " failed: " + std::string(static_cast<const char*>(link.GetErrorText(code)));
+}
+
 CModbus::CModbus(FILE* trace) : m_trace(trace)
 {
 }

@@ -123,3 +123,10 @@ private:
     WORD m_retries = 1;
     bool m_throwOnError = false;
 };
+
+// What became of a failed request, as a user reads it: "control did not respond to Modbus
+// <request> request" only for a time-out, the connection closed, the control's exception
+// with its meaning, or the link's own text. request: "read" or "write". Call it on the
+// thread that made the request, before its next one: the link tells each thread only how
+// its last exchange ended.
+std::string ModbusRequestFailureText(int code, CModbus& link, const char* request);

@@ -70,7 +70,9 @@ profile's "identification" overrides them by object id, and null removes an obje
 Faults (per unit, first match wins). Matching keys, all optional: "index" (the unit's
 request number from 0, or a list of them), "function", "address", "transport" ("rtu",
 "ascii", "tcp"), "from" (every request number from this one on: a device that stops
-answering); "times" limits how often the fault fires. Kinds:
+answering), "after_writes" (every request once the unit has carried out that many register
+writes: a device lost part of the way through a programming run); "times" limits how often
+the fault fires. Kinds:
   silence             no reply (the request is not carried out)
   delay               reply after "seconds" (default 2.0)
   wrong_unit          reply carries "unit" (default: the next unit id)
@@ -80,6 +82,7 @@ answering); "times" limits how often the fault fires. Kinds:
   bad_crc, swapped_crc   RTU only: CRC altered / its two bytes exchanged
   bad_lrc, lower_case    ASCII only: LRC altered / hexadecimal in lower case
   drop                TCP only: the connection is closed instead of a reply
+  reset               TCP only: the connection is reset (RST) instead of a reply
   tcp_length_overrun  TCP only: the length field announces "extra" (default 4) more
                       bytes than are sent; the connection stays open
 
@@ -144,7 +147,7 @@ GATEWAY_TARGET_FAILED = 0x0B
 FAULT_TRANSPORTS = {
     "bad_crc": "rtu", "swapped_crc": "rtu",
     "bad_lrc": "ascii", "lower_case": "ascii",
-    "drop": "tcp", "tcp_length_overrun": "tcp",
+    "drop": "tcp", "reset": "tcp", "tcp_length_overrun": "tcp",
 }
 FAULT_KINDS = {"silence", "delay", "wrong_unit", "exception", "short_reply"} | set(FAULT_TRANSPORTS)
 
@@ -344,6 +347,7 @@ class Fault:
         index = entry.get("index")
         self.indexes = None if index is None else set(index if isinstance(index, list) else [index])
         self.first_index = entry.get("from")
+        self.after_writes = entry.get("after_writes")
         self.function = entry.get("function")
         self.address = entry.get("address")
         self.transport = entry.get("transport", FAULT_TRANSPORTS.get(self.kind))
@@ -357,6 +361,8 @@ class Fault:
         if self.indexes is not None and request.index not in self.indexes:
             return False
         if self.first_index is not None and request.index < self.first_index:
+            return False
+        if self.after_writes is not None and request.writes_before < self.after_writes:
             return False
         if self.function is not None and self.function != request.function:
             return False
@@ -392,6 +398,7 @@ class Unit:
                 self.identification[object_id] = str(text)
         self.faults = [Fault(f) for f in entry.get("faults", [])]
         self.request_count = 0
+        self.writes = 0   # register writes carried out
         self.simulated = False
 
     def take_fault(self, request):
@@ -471,6 +478,7 @@ class Request:
         self.count = None
         self.value = None
         self.index = None
+        self.writes_before = 0
         if self.function in (3, 4, 5, 6) and len(pdu) == 5:
             self.address, second = struct.unpack(">HH", pdu[1:5])
             if self.function in (3, 4):
@@ -510,6 +518,7 @@ class ModbusDevice:
                                                                           GATEWAY_TARGET_FAILED))
                 return Outcome(None)
             request.index = unit.request_count
+            request.writes_before = unit.writes
             unit.request_count += 1
             if unit.simulated:
                 self.profile.site.refresh()
@@ -545,6 +554,7 @@ class ModbusDevice:
             if request.address not in unit.holding:
                 return exception_pdu(function, ILLEGAL_ADDRESS)
             unit.holding[request.address].write(request.value)
+            unit.writes += 1
             return pdu
         if function == 43 and len(pdu) >= 2 and pdu[1] == 0x0E:
             return self._identification(unit, pdu)
@@ -824,7 +834,7 @@ class TcpServer(threading.Thread):
         fault = outcome.fault
         kind = fault.kind if fault else None
         wire = None
-        if outcome.reply is not None and kind != "drop":
+        if outcome.reply is not None and kind not in ("drop", "reset"):
             length = len(outcome.reply)
             if kind == "tcp_length_overrun":
                 length += int(fault.get("extra", 4))
@@ -835,9 +845,12 @@ class TcpServer(threading.Thread):
             request=raw.hex(), reply=wire.hex() if wire is not None else None)
         if kind == "delay":
             time.sleep(float(fault.get("seconds", 2.0)))
+        if kind == "reset":
+            # Lingering for no time makes the close that follows a reset.
+            conn.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
         if wire is not None:
             conn.sendall(wire)
-        return kind != "drop"
+        return kind not in ("drop", "reset")
 
 
 class UdpResponder(threading.Thread):

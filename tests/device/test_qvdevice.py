@@ -153,6 +153,20 @@ class FaultMatchingTest(unittest.TestCase):
         for _ in range(3):
             self.assertIsNone(ask(device, 1, read_pdu(4, 0xE000, 1)).reply)
 
+    def test_faults_once_a_number_of_writes_was_carried_out(self):
+        device = make_device({"units": {"1": {"holding": {"0": [0, 0]}, "faults": [
+            {"kind": "exception", "function": 6, "address": 1, "times": 1},
+            {"kind": "silence", "after_writes": 2}]}}})
+
+        def write(address):
+            return ask(device, 1, struct.pack(">BHH", 6, address, 7)).reply
+
+        # A refused write is not carried out and does not count.
+        self.assertEqual([write(1), write(0), ask(device, 1, read_pdu(3, 0, 1)).reply, write(1)],
+                         [bytes.fromhex("018604"), bytes.fromhex("01060000" "0007"), bytes.fromhex("0103020007"),
+                          bytes.fromhex("01060001" "0007")])
+        self.assertEqual([write(0), ask(device, 1, read_pdu(3, 0, 1)).reply], [None, None])
+
     def test_wrong_unit_and_short_reply(self):
         device = make_device({"units": {"4": {"holding": {"0": [1, 2, 3]}, "faults": [
             {"kind": "wrong_unit", "index": 0},
@@ -535,6 +549,7 @@ class AsciiTest(SerialCase):
 
 class TcpTest(unittest.TestCase):
     PROFILE = {"units": {"1": {"holding": {"0": [10, 20, 30]}, "faults": [
+        {"kind": "reset", "function": 6, "address": 1},
         {"kind": "drop", "address": 1},
         {"kind": "tcp_length_overrun", "address": 2, "extra": 3},
     ]}, "5": {"input": {"0": 55}}}}
@@ -583,10 +598,14 @@ class TcpTest(unittest.TestCase):
                 sock.close()
         self.assertEqual(len(self.device.wait_journal(40)), 40)
 
-    def test_drop_and_length_overrun(self):
+    def test_drop_reset_and_length_overrun(self):
         sock = self.connect()
         self.request(sock, 1, b"\x01" + read_pdu(3, 1, 1))
         self.assertEqual(self.receive(sock, 9), b"")
+        sock = self.connect()
+        self.request(sock, 3, b"\x01" + read_pdu(6, 1, 5))
+        with self.assertRaises(ConnectionResetError):
+            self.receive(sock, 12)
         sock = self.connect()
         self.request(sock, 2, b"\x01" + read_pdu(3, 2, 1))
         header = self.receive(sock, 6)
@@ -595,8 +614,8 @@ class TcpTest(unittest.TestCase):
         sock.settimeout(0.3)
         with self.assertRaises(socket.timeout):
             sock.recv(1)   # the announced rest never comes, the connection stays open
-        faults = [e["fault"] for e in self.device.wait_journal(2)]
-        self.assertEqual(faults, ["drop", "tcp_length_overrun"])
+        faults = [e["fault"] for e in self.device.wait_journal(3)]
+        self.assertEqual(faults, ["drop", "reset", "tcp_length_overrun"])
 
 
 class UdpTest(unittest.TestCase):

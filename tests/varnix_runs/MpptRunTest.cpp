@@ -14,6 +14,8 @@
 #include "wizards/varnix/MpptProgrammingContext.h"
 #include "wizards/varnix/MpptSettingTable.h"
 
+#include <cstdio>
+#include <cstring>
 #include <map>
 #include <set>
 #include <sstream>
@@ -38,18 +40,20 @@ class MpptRun : public ::testing::Test
 protected:
     void SetUp() override { ASSERT_TRUE(host.Connected()) << host.Error(); }
 
-    void UseDevice(CWizardProgrammingContext& context, bool tcp)
+    // The fixture's device, or another one the test started.
+    void UseDevice(CWizardProgrammingContext& context, bool tcp, const DeviceUnderTest* other = nullptr)
     {
+        const DeviceUnderTest& at = other != nullptr ? *other : device;
         context.modbusAddress = 1;
         if (tcp)
         {
             context.comPort = -1;
             context.host = "127.0.0.1";
-            context.tcpPort = device.TcpPort();
+            context.tcpPort = at.TcpPort();
         }
         else
         {
-            context.comPort = device.ComPort();
+            context.comPort = at.ComPort();
         }
     }
 
@@ -124,6 +128,45 @@ protected:
         EXPECT_EQ(1, opened.mode);
         EXPECT_EQ(RegistersOf(read, false), RegistersOf(opened, false));
         EXPECT_EQ("-12", opened.GetVariable(MPPT_SETTING_MAX_COMP_TEMP)->ToString());
+    }
+
+    // A program run of the settings against a controller that is lost once it has taken
+    // `writes` writes (a reset connection over TCP, or silence). The run must fail with the
+    // reason and the register it stopped at: the first one not written.
+    template <class Settings>
+    void ProgramLostAfter(const Settings& settings, bool tcp, const char* kind, int writes, const char* reason)
+    {
+        SCOPED_TRACE(std::string(tcp ? "tcp " : "pty ") + kind + " after " + std::to_string(writes));
+        // The run writes the setpoint block first, then the optional set, each ascending.
+        const RegisterMap registers = RegistersOf(settings);
+        std::vector<int> order;
+        for (const bool setpoints : {true, false})
+            for (const auto& reg : registers)
+                if ((reg.first >= 0x2000) == setpoints)
+                    order.push_back(reg.first);
+        ASSERT_LT(writes, static_cast<int>(order.size()));
+
+        ProfileOptions options;
+        options.faults = std::string("[{\"kind\": \"") + kind + "\", \"after_writes\": " + std::to_string(writes) + "}]";
+        DeviceUnderTest cut(host);
+        const std::string profile = Profile(registers, options);
+        ASSERT_TRUE(tcp ? cut.StartTcp(profile) : cut.StartSerial(profile)) << cut.Error();
+        recorder.Clear();
+        CWizardProgrammingContextPtr context = MakeMpptProgrammingContext(boost::shared_ptr<ModbusEndpoint_t>(), false);
+        UseDevice(*context, tcp, &cut);
+        FillMpptProgramContext(settings, *context);
+        Run(context);
+
+        EXPECT_FALSE(recorder.Has("DONE"));
+        EXPECT_EQ(0u, recorder.Events().back().find("FAILED "));
+        const std::vector<std::string> texts = recorder.Texts();
+        ASSERT_EQ(4u, texts.size()) << testing::PrintToString(texts);
+        EXPECT_EQ(std::string("* Error: ") + reason + ".", texts[2]);
+        char stopped[96];
+        std::snprintf(stopped, sizeof stopped, " (register 0x%04x): %d of %d writes made.", order[writes], writes,
+                      static_cast<int>(order.size()));
+        EXPECT_EQ(0u, texts[3].find("Stopped at ")) << texts[3];
+        EXPECT_EQ(texts[3].size() - std::strlen(stopped), texts[3].rfind(stopped)) << texts[3];
     }
 
     testing_support::PeerHost host;
@@ -204,26 +247,33 @@ TEST_F(MpptRun, OddWordsOfAVarnixHvMpptReadSaveAndOpenOnceWithinTheirLimits)
     OddControllerRoundTrip<CVarnixHvMpptSettings>();
 }
 
-TEST_F(MpptRun, ControllerWithoutTheOptionalSetStillReads)
+// A 45-amp controller refuses the optional set with exception 2: the read ends well with
+// the required set. One lost there (its connection reset) is no such model: the read fails
+// and leaves every copy of the dialog's settings as it was, so nothing of it is adopted.
+TEST_F(MpptRun, ControllerWithoutTheOptionalSetStillReadsAndOneLostThereFails)
 {
     const CVarnixMpptSettings controller = DeviceSettings<CVarnixMpptSettings>();
+    const CVarnixMpptSettings dialog;
+    const auto readFrom = [&](DeviceUnderTest& from, const ProfileOptions& options) {
+        EXPECT_TRUE(from.StartTcp(Profile(RegistersOf(controller), options))) << from.Error();
+        recorder.Clear();
+        CWizardProgrammingContextPtr context = MakeMpptProgrammingContext(boost::shared_ptr<ModbusEndpoint_t>(), true);
+        UseDevice(*context, true, &from);
+        FillMpptReadContext(dialog, *context);
+        Run(context);
+        for (const auto& entry : context->optionalVariables)
+            EXPECT_FALSE(entry.second.second) << entry.first;
+        return context;
+    };
     ProfileOptions options;
     options.withNetworkBlock = false;
-    ASSERT_TRUE(device.StartTcp(Profile(RegistersOf(controller), options))) << device.Error();
-
-    CVarnixMpptSettings dialog;
-    CWizardProgrammingContextPtr context = MakeMpptProgrammingContext(boost::shared_ptr<ModbusEndpoint_t>(), true);
-    UseDevice(*context, true);
-    FillMpptReadContext(dialog, *context);
-    Run(context);
+    CWizardProgrammingContextPtr context = readFrom(device, options);
 
     ASSERT_TRUE(recorder.Has("DONE"));
-    const std::vector<std::string> texts = recorder.Texts();
+    std::vector<std::string> texts = recorder.Texts();
     ASSERT_EQ(4u, texts.size());
     EXPECT_EQ("The control appears to be a VX-MPPT-45; 60-amp settings not read.", texts[2]);
     EXPECT_EQ("Finished.", texts[3]);
-    for (const auto& entry : context->optionalVariables)
-        EXPECT_FALSE(entry.second.second) << entry.first;
 
     const CVarnixMpptSettings read = AdoptMpptReadResult<CVarnixMpptSettings>(*context, 1);
     const CVarnixMpptSettings defaults;
@@ -232,6 +282,19 @@ TEST_F(MpptRun, ControllerWithoutTheOptionalSetStillReads)
     for (int id : std::initializer_list<int>{MPPT_SETTING_DHCP_ENABLED, MPPT_SETTING_IP_ADDRESS, MPPT_SETTING_CONTROLLER_NAME,
                    MPPT_SETTING_SMTP_SERVER, MpptNotificationSetting(2, MPPT_NOTIFY_ENABLED)})
         EXPECT_EQ(defaults.GetVariable(id)->ToString(), read.GetVariable(id)->ToString()) << id;
+
+    const int firstOptional = RegistersOf(controller, false).begin()->first;
+    ASSERT_LT(firstOptional, 0x2000);
+    options.withNetworkBlock = true;
+    options.faults = "[{\"kind\": \"reset\", \"function\": 4, \"address\": " + std::to_string(firstOptional) + "}]";
+    DeviceUnderTest lost(host);
+    context = readFrom(lost, options);
+    EXPECT_FALSE(recorder.Has("DONE"));
+    texts = recorder.Texts();
+    ASSERT_EQ(4u, texts.size()) << testing::PrintToString(texts);
+    EXPECT_EQ("* Error: the connection was closed during the Modbus read request.", texts[2]);
+    EXPECT_NE(std::string::npos, texts[3].find(" registers read.")) << texts[3];
+    EXPECT_EQ(RegistersOf(dialog, false), RegistersOf(AdoptMpptReadResult<CVarnixMpptSettings>(*context, 0), false));
 }
 
 TEST_F(MpptRun, ErasedArrayTargetsReadAsOff)
@@ -303,6 +366,41 @@ TEST_F(MpptRun, ProgramOverAPtyThenReadBack)
     EXPECT_EQ(RegistersOf(dialog, false), RegistersOf(readBack, false));
 }
 
+// A controller lost part of the way through a program run, in the setpoint block (its 60
+// writes come first) and in the optional (60-amp) set, at its very first write too: the
+// run fails, and never as a 45-amp model.
+TEST_F(MpptRun, AControllerLostPartOfTheWayFailsTheProgramRun)
+{
+    CVarnixMpptSettings settings = DeviceSettings<CVarnixMpptSettings>();
+    settings.GetVariable(MPPT_SETTING_SMTP_PASSWORD)->FromString("secret");
+    const char* const closed = "the connection was closed during the Modbus write request";
+    const char* const silent = "control did not respond to Modbus write request";
+    ProgramLostAfter(settings, true, "reset", 30, closed);
+    ProgramLostAfter(settings, true, "reset", 60, closed);
+    ProgramLostAfter(settings, true, "silence", 30, silent);
+    ProgramLostAfter(settings, true, "silence", 109, silent);
+    ProgramLostAfter(settings, false, "silence", 30, silent);
+    ProgramLostAfter(settings, false, "silence", 189, silent);
+    CVarnixHvMpptSettings hv = DeviceSettings<CVarnixHvMpptSettings>();
+    hv.GetVariable(MPPT_SETTING_SMTP_PASSWORD)->FromString("secret");
+    ProgramLostAfter(hv, true, "reset", 150, closed);
+
+    // A 45-amp model refuses the optional set with exception 2: the run ends well.
+    ProfileOptions options;
+    options.withNetworkBlock = false;
+    DeviceUnderTest small(host);
+    ASSERT_TRUE(small.StartTcp(Profile(RegistersOf(settings), options))) << small.Error();
+    recorder.Clear();
+    CWizardProgrammingContextPtr context = MakeMpptProgrammingContext(boost::shared_ptr<ModbusEndpoint_t>(), false);
+    UseDevice(*context, true, &small);
+    FillMpptProgramContext(settings, *context);
+    Run(context);
+    const std::vector<std::string> texts = recorder.Texts();
+    EXPECT_EQ((std::vector<std::string>{"The control appears to be a VX-MPPT-45; 60-amp settings not written.", "Finished."}),
+              std::vector<std::string>(texts.end() - 2, texts.end()));
+    EXPECT_TRUE(recorder.Has("DONE"));
+}
+
 TEST_F(MpptRun, ProgramWithoutATypedPasswordLeavesItOut)
 {
     ASSERT_TRUE(device.StartTcp(Profile(RegistersOf(CVarnixMpptSettings()), ProfileOptions()))) << device.Error();
@@ -357,9 +455,11 @@ TEST_F(MpptRun, WritesRefusedOverEthernetFailTheRunWithTheExceptionCode)
     EXPECT_TRUE(recorder.Has("FAILED " + std::to_string(0x8001)));
     EXPECT_FALSE(recorder.Has("DONE"));
     const std::vector<std::string> texts = recorder.Texts();
-    ASSERT_FALSE(texts.empty());
-    EXPECT_EQ("unable to write Modbus PDU 0xe000: Modbus device return an exception code 1 (illegal function) error #32769",
-              texts.back());
+    ASSERT_EQ(4u, texts.size());
+    EXPECT_EQ("* Error: control refused the Modbus write request with exception code 1 (illegal function).",
+              texts[texts.size() - 2]);
+    EXPECT_EQ(0u, texts.back().find("Stopped at ")) << texts.back();
+    EXPECT_NE(std::string::npos, texts.back().find("(register 0xe000): 0 of ")) << texts.back();
     EXPECT_EQ(1u, OfFunction(device.Requests(), 6).size());
 }
 

@@ -93,9 +93,10 @@ TEST_F(RegisterListRun, ProgramOverTcpWritesEveryRegisterAndAFailingRegisterEnds
     CCorandelMpptProgThread thread;
     RunToEnd(thread, context, recorder);
 
-    EXPECT_EQ(std::vector<std::string>({"CONNECTED", "TEXT Programming Corandel MPPT.  Please wait.", "TICK", "TICK",
-                                        "TICK", "TEXT * Error: unable to write register 0xe003 to Corandel MPPT.\n",
-                                        "FAILED 0"}),
+    EXPECT_EQ(std::vector<std::string>(
+                  {"CONNECTED", "TEXT Programming Corandel MPPT.  Please wait.", "TICK", "TICK", "TICK",
+                   "TEXT * Error: control refused the Modbus write request with exception code 4 (slave device failure).",
+                   "TEXT Stopped at register 0xe003: 3 of 5 writes made.", "FAILED 0"}),
               recorder.Events());
     // The shared link makes two attempts at the failing register; the run stops there and
     // never reaches 0xE010.
@@ -109,6 +110,42 @@ TEST_F(RegisterListRun, ProgramOverTcpWritesEveryRegisterAndAFailingRegisterEnds
     EXPECT_EQ(0xE003, writes[4].address);
 }
 
+// A controller lost after two writes, by a reset of its connection and by silence on a
+// pty: the run fails naming the setting it stopped at and how much was written.
+TEST_F(RegisterListRun, ARunThatLostItsControllerSaysWhatHappenedAndWhereItStopped)
+{
+    const struct
+    {
+        bool serial;
+        const char* kind;
+        const char* reason;
+    } cases[] = {{false, "reset", "* Error: the connection was closed during the Modbus write request."},
+                 {true, "silence", "* Error: control did not respond to Modbus write request."}};
+    for (const auto& test : cases)
+    {
+        recorder.Clear();
+        DeviceUnderTest cut(host);
+        const std::string profile = Profile(std::string("[{\"kind\": \"") + test.kind + "\", \"after_writes\": 2}]");
+        ASSERT_TRUE(test.serial ? cut.StartSerial(profile) : cut.StartTcp(profile)) << cut.Error();
+        CVarnixWizardProgContext context = MakeContext(false);
+        context.registerNames[0xE002] = "Time Before Float";
+        if (test.serial)
+            context.comPort = cut.ComPort();
+        else
+        {
+            context.comPort = -1;
+            context.host = "127.0.0.1";
+            context.tcpPort = cut.TcpPort();
+        }
+        CVarnixWizProgThread thread;
+        RunToEnd(thread, context, recorder);
+        EXPECT_EQ((std::vector<std::string>{"Programming Varnix.  Please wait.", test.reason,
+                                            "Stopped at Time Before Float (register 0xe002): 2 of 5 writes made."}),
+                  recorder.Texts());
+        EXPECT_EQ("FAILED 0", recorder.Events().back());
+    }
+}
+
 TEST_F(RegisterListRun, AFailingReadNamesItsRegisterAndAnEmptyListFinishesAtOnce)
 {
     ASSERT_TRUE(device.StartTcp(Profile("[{\"kind\": \"exception\", \"function\": 4, \"address\": 57346}]")))
@@ -118,8 +155,10 @@ TEST_F(RegisterListRun, AFailingReadNamesItsRegisterAndAnEmptyListFinishesAtOnce
     {
         CVarnixWizProgThread thread;
         RunToEnd(thread, context, recorder);
-        EXPECT_EQ(std::vector<std::string>({"Reading configuration from Varnix.  Please wait.",
-                                            "* Error: unable to read register 0xe002 from Varnix.\n"}),
+        EXPECT_EQ(std::vector<std::string>(
+                      {"Reading configuration from Varnix.  Please wait.",
+                       "* Error: control refused the Modbus read request with exception code 4 (slave device failure).",
+                       "Stopped at register 0xe002: 2 of 5 registers read."}),
                   recorder.Texts());
         EXPECT_EQ("FAILED 0", recorder.Events().back());
         EXPECT_EQ(2, recorder.Count("TICK"));

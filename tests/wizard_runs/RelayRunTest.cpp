@@ -271,8 +271,10 @@ TEST_F(RelayRun, AnUnknownFunctionCodeFailsTheReadAndAFailingWriteEndsTheRun)
     CRelayProgContext context = MakeContext(false);
     Configure(context);
     RunToEnd(thread, context, recorder);
-    EXPECT_EQ(std::vector<std::string>({"Programming Ostrel.  Please wait.",
-                                        "* Error: unable to write channel configuration to ostrel."}),
+    EXPECT_EQ(std::vector<std::string>(
+                  {"Programming Ostrel.  Please wait.",
+                   "* Error: control refused the Modbus write request with exception code 4 (slave device failure).",
+                   "Stopped at channel 1 (register 0xe006): 4 of 54 writes made."}),
               recorder.Texts());
     EXPECT_EQ("FAILED 0", recorder.Events().back());
 }

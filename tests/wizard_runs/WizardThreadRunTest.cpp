@@ -186,6 +186,66 @@ TEST_F(WizardThreadRun, AMissingOptionalSetPostsOnlyItsTextAndTheRunSucceeds)
     EXPECT_TRUE(recorder.Has("DONE"));
 }
 
+// Only the controller's exception 2 means the optional set is not there: a connection
+// reset, any other exception or garbage there fails the run, says where it stopped, and
+// a read leaves every variable as it was.
+TEST_F(WizardThreadRun, AnOptionalSetThatLostItsControllerFailsTheRun)
+{
+    {
+        DeviceUnderTest cut(host);
+        ASSERT_TRUE(cut.StartTcp(Profile(true, R"([{"kind": "reset", "function": 4, "address": 57376}])")))
+            << cut.Error();
+        CWizardProgrammingContextPtr context = MakeContext(true);
+        context->optionalFailureText = kOptionalText;
+        context->comPort = -1;
+        context->host = "127.0.0.1";
+        context->tcpPort = cut.TcpPort();
+        RunToEnd(thread, context, recorder);
+        const std::vector<std::string> texts = recorder.Texts();
+        ASSERT_EQ(4u, texts.size());
+        EXPECT_EQ("* Error: the connection was closed during the Modbus read request.", texts[2]);
+        EXPECT_EQ("Stopped at Current limit (register 0xe020): 6 of 7 registers read.", texts[3]);
+        // A reset reads as either socket code under Wine.
+        EXPECT_EQ(0u, recorder.Events().back().find("FAILED 100"));
+        EXPECT_FALSE(recorder.Has("DONE"));
+        EXPECT_EQ("5", context->variables[1]->ToString());
+        EXPECT_EQ("3", context->optionalVariables[10].first->ToString());
+        EXPECT_FALSE(context->optionalVariables[11].second);
+    }
+    const struct
+    {
+        bool serial;
+        const char* fault;
+        const char* reason;
+    } cases[] = {
+        {false, R"({"kind": "exception", "code": 4, "function": 6, "address": 57376})",
+         "* Error: control refused the Modbus write request with exception code 4 (slave device failure)."},
+        {true, R"({"kind": "bad_crc", "function": 6, "address": 57376})", "* Error: Modbus write request failed: CRC error."},
+    };
+    for (const auto& test : cases)
+    {
+        recorder.Clear();
+        DeviceUnderTest cut(host);
+        const std::string profile = Profile(true, std::string("[") + test.fault + "]");
+        ASSERT_TRUE(test.serial ? cut.StartSerial(profile) : cut.StartTcp(profile)) << cut.Error();
+        CWizardProgrammingContextPtr context = MakeContext(false);
+        context->optionalFailureText = kOptionalText;
+        if (test.serial)
+            context->comPort = cut.ComPort();
+        else
+        {
+            context->host = "127.0.0.1";
+            context->tcpPort = cut.TcpPort();
+        }
+        RunToEnd(thread, context, recorder);
+        const std::vector<std::string> texts = recorder.Texts();
+        ASSERT_EQ(4u, texts.size()) << test.fault;
+        EXPECT_EQ(test.reason, texts[2]);
+        EXPECT_EQ("Stopped at Current limit (register 0xe020): 6 of 7 writes made.", texts[3]);
+        EXPECT_FALSE(recorder.Has("DONE")) << test.fault;
+    }
+}
+
 TEST_F(WizardThreadRun, FailuresOfTheRequiredSetTheLinkAndTheIdentification)
 {
     ASSERT_TRUE(device.StartTcp(Profile(true, "[]", "no 0xE001"))) << device.Error();
@@ -193,10 +253,9 @@ TEST_F(WizardThreadRun, FailuresOfTheRequiredSetTheLinkAndTheIdentification)
     UseTcp(*context);
     RunToEnd(thread, context, recorder);
     const std::vector<std::string> texts = recorder.Texts();
-    ASSERT_EQ(3u, texts.size());
-    EXPECT_EQ("unable to read Modbus PDU 0xe000 for length 3: Modbus device return an exception code 2 "
-              "(illegal data address) error #32770",
-              texts[2]);
+    ASSERT_EQ(4u, texts.size());
+    EXPECT_EQ("* Error: control refused the Modbus read request with exception code 2 (illegal data address).", texts[2]);
+    EXPECT_EQ("Stopped at Absorb time (register 0xe000): 0 of 7 registers read.", texts[3]);
     EXPECT_TRUE(recorder.Has("FAILED 32770"));
     EXPECT_FALSE(recorder.Has("DONE"));
     EXPECT_EQ("5", context->variables[1]->ToString());   // nothing of the set changed

@@ -2,19 +2,22 @@
 // connection page's port list, checks and the registry values it writes; the progress
 // page running real reads and programs against the test device over loopback TCP, with
 // its list, bar and buttons, the failure texts and boxes, the list's limits, Back stopping
-// a run and help requests that never count as failures; and the older wizards' pages.
+// a run and help requests that never count as failures; the older wizards' pages; and the
+// progress page of every wizard family showing a run that lost its controller.
 #include <gtest/gtest.h>
 
 #include "documents/RegistryHelpers.h"
 #include "framework/CComboBox.h"
 #include "framework/CWinApp.h"
 #include "modbus/CModbusVariable_uint16.h"
+#include "res/pyraxis_relay_resource.h"
 #include "res/pyraxis_wizards_resource.h"
 #include "shell/CListBoxClipboard.h"
 #include "shell/HelpCommands.h"
 #include "shell/ProgramFolders.h"
 #include "tests/support/HelpTopics.h"
 #include "tests/support/MessageBoxRecorder.h"
+#include "tests/support/MpptDeviceProfile.h"
 #include "tests/support/PeerHost.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/SheetScript.h"
@@ -27,11 +30,19 @@
 #include "wizards/framework/CPropPageWizardRead1.h"
 #include "wizards/framework/CPropertySheetDipSwitch.h"
 #include "wizards/framework/ProgrammingMessages.h"
+#include "wizards/framework/SettingsRegisterList.h"
 #include "wizards/framework/WizardConnection.h"
+#include "wizards/corandel/CCorandelSettings.h"
+#include "wizards/corandel/CMpptSettings.h"
+#include "wizards/relay/CPropPageRelayProgProgress.h"
+#include "wizards/relay/CRelayProgThread.h"
+#include "wizards/varnix/CVarnixSettings.h"
+#include "wizards/varnix/MpptProgrammingContext.h"
 
 #include <boost/make_shared.hpp>
 
 #include <algorithm>
+#include <cstdio>
 
 using namespace testing_support;
 
@@ -332,13 +343,13 @@ TEST_F(WizardSheetUi, FailuresShowTheirLinesAndBoxAndBackStopsARun)
     auto lines = [&] { return program.Lines(); };
 
     script.Do([&] { sheet.PressButton(PSBTN_NEXT); });
-    script.WaitFor([&] { return progress.GetSafeHwnd() != nullptr && lines().size() >= 5; }, "the refused write");
+    script.WaitFor([&] { return progress.GetSafeHwnd() != nullptr && lines().size() >= 6; }, "the refused write");
     script.Do([&] {
         EXPECT_EQ(std::vector<std::string>(
                       {"Connecting to control...", "Programming Varnix MPPT.  Please wait.",
-                       "unable to write Modbus PDU 0xe000: Modbus device return an exception code 1 (illegal function) "
-                       "error #32769",
-                       "Unable to program the Varnix MPPT.", "Control appears to be in read-only mode via Ethernet."}),
+                       "* Error: control refused the Modbus write request with exception code 1 (illegal function).",
+                       "Stopped at First (register 0xe000): 0 of 2 writes made.", "Unable to program the Varnix MPPT.",
+                       "Control appears to be in read-only mode via Ethernet."}),
                   lines());
         EXPECT_EQ("Writing Varnix MPPT configuration.",
                   WindowText(::GetDlgItem(progress.GetSafeHwnd(), IDC_WIZARD_PROGRESS_TITLE)));
@@ -359,9 +370,10 @@ TEST_F(WizardSheetUi, FailuresShowTheirLinesAndBoxAndBackStopsARun)
                    "the failed read");
     script.Do([&] {
         const std::vector<std::string> all = lines();
-        ASSERT_EQ(6u, all.size());
-        EXPECT_EQ("Unable to read the configuration of the Varnix MPPT.", all[3]);
-        EXPECT_EQ("Please restart the program and try again.", all[4]);
+        ASSERT_EQ(7u, all.size());
+        EXPECT_EQ("Stopped at Missing (register 0xe007): 2 of 3 registers read.", all[3]);
+        EXPECT_EQ("Unable to read the configuration of the Varnix MPPT.", all[4]);
+        EXPECT_EQ("Please restart the program and try again.", all[5]);
         sheet.PressButton(PSBTN_BACK);
     });
     script.WaitFor([&] { return sheet.GetActivePage() == &connection; }, "back after the read");
@@ -476,7 +488,7 @@ TEST_F(WizardSheetUi, OlderWizardPagesBuildTheRegisterListAndReadIntoTheSettings
 
 TEST_F(WizardSheetUi, ProgressListsShowTheThreadsLinesWithoutTheirLineEnds)
 {
-    // No register answers: the thread's own error line ends in a line feed.
+    // No register answers: the run fails at its first.
     StartDevice(R"({"units": {"1": {"holding": {}, "input": "holding"}}})");
     CStorageVarnixConfig settings(1);
     OlderReadSheet older(settings, device.tcpPort);
@@ -484,7 +496,8 @@ TEST_F(WizardSheetUi, ProgressListsShowTheThreadsLinesWithoutTheirLineEnds)
     CPropPageRegisterListProgress& progress = older.progress;
     CPropertySheetDipSwitch& sheet = older.sheet;
     auto list = [&] { return older.List(); };
-    const std::string failure = "* Error: unable to read register 0xe000 from Corandel Duo.";
+    const std::string failure =
+        "* Error: control refused the Modbus read request with exception code 2 (illegal data address).";
 
     script.Do([&] {
         HWND page = connection.GetSafeHwnd();
@@ -536,6 +549,132 @@ TEST_F(WizardSheetUi, ProgressListsShowTheThreadsLinesWithoutTheirLineEnds)
                                         "the program and try again.  If the problem\npersists, contact Quorvant "
                                         "Technical Support."}),
               BoxTexts());
+}
+
+// The rows of a register-list wizard's settings as a device profile of unit 1.
+std::string RowsProfile(const CStorageVarnixConfig& settings, const std::string& faults)
+{
+    std::string holding;
+    for (int i = 0; i < settings.GetRowCount(); ++i)
+        holding += std::string(i ? ", " : "") + "\"" + std::to_string(settings.GetRowAtConst(i)->registerAddress) +
+                   "\": " + std::to_string(settings.GetRowAtConst(i)->RawToWord());
+    return "{\"units\": {\"1\": {\"input\": \"holding\", \"holding\": {" + holding + "}, \"faults\": " + faults + "}}}";
+}
+
+// Every wizard family's progress page on a program run whose controller resets the
+// connection after some of its writes: the page ends with the reason, the register the run
+// stopped at and how many of how many writes were made, then the failure lines, and never
+// says "...completed successfully" nor shows the success text.
+TEST_F(WizardSheetUi, EveryFamilysPageShowsARunThatLostItsControllerAsFailed)
+{
+    ASSERT_TRUE(host.Connected()) << host.Error();
+    const auto lostAfter = [](int writes) {
+        return "[{\"kind\": \"reset\", \"after_writes\": " + std::to_string(writes) + "}]";
+    };
+    // The program sheet of one progress page, played until its run failed.
+    const auto runPage = [&](const std::string& family, CPropertyPage& page, UINT listId, UINT doneId,
+                             const std::string& device, int writes, int total) {
+        SCOPED_TRACE(family);
+        CPropertySheetDipSwitch sheet("Program Test", nullptr, 0);
+        sheet.AddPage(&page);
+        sheet.SetWizardMode();
+        SheetScript run;
+        std::vector<std::string> lines;
+        run.WaitFor(
+            [&] {
+                if (page.GetSafeHwnd() != nullptr)
+                    lines = ListBoxLines(::GetDlgItem(page.GetSafeHwnd(), listId));
+                return Contains(lines, "If the problem persists, contact Quorvant Technical Support.");
+            },
+            "the failed run");
+        run.Do([&] {
+            EXPECT_FALSE(ControlVisible(page.GetSafeHwnd(), doneId));
+            EXPECT_FALSE(ControlEnabled(sheet.GetSafeHwnd(), ID_WIZFINISH));
+            sheet.PressButton(PSBTN_CANCEL);
+        });
+        EXPECT_EQ(IDCANCEL, run.Run(sheet));
+        EXPECT_TRUE(run.AllDone()) << run.Stuck();
+        ASSERT_GE(lines.size(), 5u);
+        const std::vector<std::string> last(lines.end() - 5, lines.end());
+        EXPECT_EQ("* Error: the connection was closed during the Modbus write request.", last[0]);
+        const std::string count = ": " + std::to_string(writes) + " of " + std::to_string(total) + " writes made.";
+        EXPECT_EQ(0u, last[1].find("Stopped at ")) << last[1];
+        EXPECT_EQ(last[1].size() - count.size(), last[1].rfind(count)) << last[1];
+        EXPECT_EQ("Unable to program the " + device + ".", last[2]);
+        for (const std::string& line : lines)
+            EXPECT_TRUE(line.find("successfully") == std::string::npos && line != "Finished.") << line;
+        for (const std::string& line : last)
+            std::printf("%s: %s\n", family.c_str(), line.c_str());
+    };
+    // One device at a time: the family's controller.
+    const auto startDevice = [&](const std::string& profile) {
+        if (device.id != 0)
+            host.Stop(device.id);
+        StartDevice(profile);
+        return device.tcpPort;
+    };
+
+    // The two MPPT families, lost in their optional (60-amp) set.
+    const auto mpptFamily = [&](const std::string& family, const auto& settings, int writes) {
+        const mppt_device::RegisterMap registers = mppt_device::RegistersOf(settings, false);
+        mppt_device::ProfileOptions options;
+        options.faults = lostAfter(writes);
+        const std::string profile = mppt_device::Profile(registers, options);
+        CWizardProgrammingContextPtr context = MakeMpptProgrammingContext(boost::shared_ptr<ModbusEndpoint_t>(), false);
+        context->comPort = -1;
+        context->host = "127.0.0.1";
+        context->tcpPort = startDevice(profile);
+        context->modbusAddress = 1;
+        FillMpptProgramContext(settings, *context);
+        CPropPageWizardProgram2 page(context);
+        runPage(family, page, IDC_WIZARD_PROGRESS_LIST, IDC_WIZARD_PROGRESS_DONE, "Varnix MPPT", writes,
+                static_cast<int>(registers.size()));
+    };
+    mpptFamily("Varnix MPPT", mppt_device::DeviceSettings<CVarnixMpptSettings>(), 109);
+    mpptFamily("Varnix HV MPPT", mppt_device::DeviceSettings<CVarnixHvMpptSettings>(), 150);
+
+    // The register-list families, through the register list their connection page makes.
+    const auto registerListFamily = [&](const std::string& family, CStorageVarnixConfig& settings,
+                                        const OlderProgressPage_t& texts,
+                                        CPropPageRegisterListProgress::ThreadFactory_t makeThread) {
+        const std::string profile = RowsProfile(settings, lostAfter(10));
+        CVarnixWizardProgContext context(nullptr);
+        context.comPort = -1;
+        context.host = "127.0.0.1";
+        context.tcpPort = startDevice(profile);
+        context.modbusAddress = 1;
+        FillRegisterList(settings, false, context.registers, &context.registerNames);
+        CPropPageRegisterListProgress page(texts, makeThread, &context, &settings);
+        runPage(family, page, IDC_WIZARD_PROGRESS_LIST, IDC_WIZARD_PROGRESS_DONE, texts.failureName, 10,
+                static_cast<int>(context.registers.size()));
+    };
+    CVarnixSettings varnix;
+    registerListFamily("Varnix", varnix, VARNIX_PROGRESS_PAGE, MakeVarnixProgThread);
+    CCorandelSettings duo;
+    registerListFamily("Corandel Duo", duo, CORANDEL_DUO_PROGRESS_PAGE, MakeCorandelDuoProgThread);
+    CMpptSettings corandelMppt;
+    registerListFamily("Corandel MPPT", corandelMppt, CORANDEL_MPPT_PROGRESS_PAGE, MakeCorandelMpptProgThread);
+
+    // The Ostrel: channel 1 an Alarm/Fault on a Varnix (the function codes, then 14
+    // registers of its block).
+    CRelayProgContext relay(nullptr, nullptr);
+    relay.channels[0].SetFunctionCode(RELAY_FUNCTION_ALARM);
+    relay.channels[0].SetControlDevice(0, 2);
+    relay.channels[0].SetAlarmSelected(1, true);
+    std::string words;
+    for (int n = 0; n < 2 + RELAY_CHANNEL_COUNT * RELAY_BLOCK_REGISTERS; ++n)
+        words += n ? ", 0" : "0";
+    const std::string profile =
+        "{\"units\": {\"1\": {\"input\": \"holding\", \"holding\": {\"0xE002\": [" + words + "]}, \"faults\": " +
+        lostAfter(5) + "}}}";
+    relay.comPort = -1;
+    relay.host = "127.0.0.1";
+    relay.tcpPort = startDevice(profile);
+    relay.modbusAddress = 1;
+    CPropPageRelayProgProgress relayPage(&relay);
+    runPage("Ostrel", relayPage, IDC_RELAY_PROGRESS_LIST, IDC_RELAY_PROGRESS_DONE, "ostrel", 5, 16);
+
+    EXPECT_EQ(6u, BoxTexts().size());
 }
 
 } // namespace

@@ -70,6 +70,7 @@ bool CModbusProgrammingThread::ReadRegister(CSharedModbus& link, int address, WO
     if (count != 1 && count != 2)
     {
         words[0] = 0;
+        m_failure = "a read takes one or two registers";
         return false;
     }
     CWordArray read;
@@ -78,8 +79,13 @@ bool CModbusProgrammingThread::ReadRegister(CSharedModbus& link, int address, WO
         RequestScope request(*this);
         code = link.m_link->ReadInputRegisters(GetContext().modbusAddress, address, static_cast<WORD>(count), read);
     }
-    if (code != 0 || read.GetSize() < count)
+    if (code == 0 && read.GetSize() < count)
+        code = MODBUS_ERROR_INVALID_RESPONSE;
+    if (code != 0)
+    {
+        NoteFailure(link, code, "read");
         return false;
+    }
     if (count == 1)
         words[0] = read[0];
     else
@@ -92,6 +98,22 @@ bool CModbusProgrammingThread::ReadRegister(CSharedModbus& link, int address, WO
 
 bool CModbusProgrammingThread::WriteRegister(CSharedModbus& link, int address, WORD value)
 {
-    RequestScope request(*this);
-    return link.m_link->WriteSingleRegister(GetContext().modbusAddress, address, value) == 0;
+    int code = 0;
+    {
+        RequestScope request(*this);
+        code = link.m_link->WriteSingleRegister(GetContext().modbusAddress, address, value);
+    }
+    if (code != 0)
+        NoteFailure(link, code, "write");
+    return code == 0;
+}
+
+void CModbusProgrammingThread::NoteFailure(CSharedModbus& link, int code, const char* request)
+{
+    m_failure = ModbusRequestFailureText(code, *link.m_link, request);
+}
+
+void CModbusProgrammingThread::FailRequest(const std::string& where, int done, int total)
+{
+    PostRunFailure(m_failure, where, done, total, GetContext().isRead, 0);
 }

@@ -9,6 +9,8 @@
 
 #include <boost/shared_ptr.hpp>
 
+#include <string>
+
 class CModbusProgrammingThread : public CProgrammingThreadBase
 {
 public:
@@ -32,6 +34,16 @@ protected:
     bool ReadRegister(CSharedModbus& link, int address, WORD* words, int count);
     // Function 6 at the context's address.
     bool WriteRegister(CSharedModbus& link, int address, WORD value);
+    // Ends the run after a read or write above failed: what became of that request, where
+    // the run stopped and how many of its requests were done.
+    void FailRequest(const std::string& where, int done, int total);
+
+private:
+    // What became of the last failed request, taken at once: the link tells a thread only
+    // how its latest exchange ended.
+    void NoteFailure(CSharedModbus& link, int code, const char* request);
+
+    std::string m_failure;
 };
 
 // Asks the user to let the open document of that device disconnect before programming

@@ -3,6 +3,8 @@
 #include "wizards/framework/ProgrammingMessages.h"
 #include "framework/CUserSpaceSyncObject.h"
 
+#include <cstdio>
+
 CProgrammingThreadBase::CProgrammingThreadBase(bool manualResetStopEvent)
     : m_stopEvent(::CreateEventA(nullptr, manualResetStopEvent ? TRUE : FALSE, FALSE, nullptr))
 {
@@ -76,4 +78,21 @@ void CProgrammingThreadBase::PostText(const char* text)
 {
     if (!StopRequested())
         PostProgrammingText(m_page, text);
+}
+
+void CProgrammingThreadBase::PostRunFailure(const std::string& reason, const std::string& where, int done, int total,
+                                            bool isRead, WPARAM code)
+{
+    PostText(("* Error: " + reason + ".").c_str());
+    char count[64];
+    std::snprintf(count, sizeof count, "%d of %d %s", done, total, isRead ? "registers read" : "writes made");
+    PostText(("Stopped at " + where + ": " + count + ".").c_str());
+    PostToPage(WM_APP_PROG_FAILED, code);
+}
+
+std::string CProgrammingThreadBase::SettingText(const std::string& name, unsigned address)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "register 0x%04x", address & 0xFFFFu);
+    return name.empty() ? std::string(text) : name + " (" + text + ")";
 }

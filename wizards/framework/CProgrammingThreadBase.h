@@ -8,6 +8,8 @@
 
 #include <boost/noncopyable.hpp>
 
+#include <string>
+
 class CProgrammingThreadBase : private boost::noncopyable
 {
 public:
@@ -40,6 +42,13 @@ protected:
     // to the page.
     void PostToPage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     void PostText(const char* text);
+    // A run ended by a failed request: "* Error: <reason>." and "Stopped at <where>: <done>
+    // of <total> writes made." ("registers read" for a read), then WM_APP_PROG_FAILED with
+    // the code. The user learns what happened and how much of the device was changed.
+    void PostRunFailure(const std::string& reason, const std::string& where, int done, int total, bool isRead,
+                        WPARAM code);
+    // "<name> (register 0x....)", or "register 0x...." without a name.
+    static std::string SettingText(const std::string& name, unsigned address);
 
     // Marks the span of a Modbus request (or a connect) for StopThread.
     class RequestScope

@@ -62,7 +62,7 @@ LRESULT CPropPageRegisterListConnection::OnWizardNext()
         return -1;
     if (m_showModeChoice)
         OnModeChosen(m_modeChoice);
-    FillRegisterList(*m_settings, m_context->isRead, m_context->registers);
+    FillRegisterList(*m_settings, m_context->isRead, m_context->registers, &m_context->registerNames);
     RememberLastWizardConnection(m_connection);
     return CPropertyPage::OnWizardNext();
 }

@@ -6,29 +6,16 @@
 #include "wizards/framework/SettingsRegisterList.h"
 #include "wizards/framework/VarnixDefaultSettings.h"
 
-#include <cstdio>
 #include <string>
 
 namespace
 {
-const RegisterListTexts_t VARNIX_TEXTS = {
-    "Reading configuration from Varnix.  Please wait.", "Programming Varnix.  Please wait.",
-    "* Error: unable to read register 0x%04x from Varnix.\n", "* Error: unable to write register 0x%04x to Varnix.\n"};
-const RegisterListTexts_t CORANDEL_DUO_TEXTS = {
-    "Reading configuration from Corandel Duo.  Please wait.", "Programming Corandel Duo.  Please wait.",
-    "* Error: unable to read register 0x%04x from Corandel Duo.\n",
-    "* Error: unable to write register 0x%04x to Corandel Duo.\n"};
-const RegisterListTexts_t CORANDEL_MPPT_TEXTS = {
-    "Reading configuration from Corandel MPPT.  Please wait.", "Programming Corandel MPPT.  Please wait.",
-    "* Error: unable to read register 0x%04x from Corandel MPPT.\n",
-    "* Error: unable to write register 0x%04x to Corandel MPPT.\n"};
-
-std::string FormatRegisterText(const char* format, unsigned address)
-{
-    char text[128];
-    std::snprintf(text, sizeof text, format, address);
-    return text;
-}
+const RegisterListTexts_t VARNIX_TEXTS = {"Reading configuration from Varnix.  Please wait.",
+                                          "Programming Varnix.  Please wait."};
+const RegisterListTexts_t CORANDEL_DUO_TEXTS = {"Reading configuration from Corandel Duo.  Please wait.",
+                                                "Programming Corandel Duo.  Please wait."};
+const RegisterListTexts_t CORANDEL_MPPT_TEXTS = {"Reading configuration from Corandel MPPT.  Please wait.",
+                                                 "Programming Corandel MPPT.  Please wait."};
 }
 
 CRegisterListProgThread::CRegisterListProgThread(const RegisterListTexts_t& texts, const SettingRow_t* table)
@@ -63,26 +50,29 @@ int CRegisterListProgThread::Run()
     if (!link)
         return -1;
     PostText(m_context.isRead ? m_texts.readLine : m_texts.programLine);
+    int done = 0;
     for (auto& entry : m_context.registers)
     {
         if (StopRequested())
             return 0;
-        bool done = false;
+        bool transferred = false;
         if (m_context.isRead)
         {
             WORD word = 0;
-            done = ReadRegister(*link, entry.first, &word, 1);
-            if (done)
+            transferred = ReadRegister(*link, entry.first, &word, 1);
+            if (transferred)
                 entry.second = word;
         }
         else
-            done = WriteRegister(*link, entry.first, entry.second);
-        if (!done)
+            transferred = WriteRegister(*link, entry.first, entry.second);
+        if (!transferred)
         {
-            PostText(FormatRegisterText(m_context.isRead ? m_texts.readError : m_texts.writeError, entry.first).c_str());
-            PostToPage(WM_APP_PROG_FAILED, 0);
+            const auto name = m_context.registerNames.find(entry.first);
+            FailRequest(SettingText(name != m_context.registerNames.end() ? name->second : std::string(), entry.first),
+                        done, static_cast<int>(m_context.registers.size()));
             return 0;
         }
+        ++done;
         PostToPage(WM_APP_PROG_TICK);
     }
     PostText("Finished.");

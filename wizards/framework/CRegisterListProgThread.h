@@ -10,8 +10,6 @@ struct RegisterListTexts_t
 {
     const char* readLine;
     const char* programLine;
-    const char* readError;    // printf format with the register address
-    const char* writeError;
 };
 
 struct SettingRow_t;

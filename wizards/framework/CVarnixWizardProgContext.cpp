@@ -10,7 +10,8 @@ CVarnixWizardProgContext::~CVarnixWizardProgContext()
 }
 
 CVarnixWizardProgContext::CVarnixWizardProgContext(const CVarnixWizardProgContext& other)
-    : CRelayProgContext(other), programChoice(other.programChoice), registers(other.registers)
+    : CRelayProgContext(other), programChoice(other.programChoice), registers(other.registers),
+      registerNames(other.registerNames)
 {
 }
 
@@ -36,4 +37,5 @@ void CVarnixWizardProgContext::Assign(const CVarnixWizardProgContext& other)
     CRelayProgContext::Assign(other);
     programChoice = other.programChoice;
     registers = other.registers;
+    registerNames = other.registerNames;
 }

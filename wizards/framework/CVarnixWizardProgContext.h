@@ -6,8 +6,11 @@
 #include "wizards/framework/CRelayProgContext.h"
 
 #include <map>
+#include <string>
 
 typedef std::map<WORD, WORD> WizardRegisterMap_t;
+// The setting a register holds, for the texts of a run that fails there.
+typedef std::map<WORD, std::string> WizardRegisterNames_t;
 
 class CVarnixWizardProgContext : public CRelayProgContext
 {
@@ -24,4 +27,5 @@ public:
 
     int programChoice;
     WizardRegisterMap_t registers;
+    WizardRegisterNames_t registerNames;
 };

@@ -65,26 +65,43 @@ struct RunStopped
 };
 
 // Posts the progress after every request and ends the transfer there when a stop was
-// asked for.
+// asked for. Keeps the count of registers moved so far, for a run that fails.
 class StoppableProgress : public IFunctor1
 {
 public:
-    StoppableProgress(HWND page, int total, std::function<bool()> stopRequested)
-        : m_poster(page, WM_APP_PROG_PROGRESS, total), m_stopRequested(std::move(stopRequested))
+    StoppableProgress(HWND page, int base, int total, std::function<bool()> stopRequested)
+        : m_poster(page, WM_APP_PROG_PROGRESS, total), m_done(base), m_stopRequested(std::move(stopRequested))
     {
     }
 
     void operator()(int value) override
     {
+        m_done = value;
         if (m_stopRequested())
             throw RunStopped();
         m_poster(value);
     }
 
+    int Done() const { return m_done; }
+
 private:
     CMessagePoster m_poster;
+    int m_done;
     std::function<bool()> m_stopRequested;
 };
+
+// The flagged address after the first `skipped` ones, in the order the transfers go.
+unsigned FlaggedAddressAfter(const BYTE* flags, int skipped)
+{
+    for (int address = 0; address < ADDRESS_SPACE; ++address)
+        if (flags[address] && skipped-- == 0)
+            return static_cast<unsigned>(address);
+    return 0;
+}
+
+// Exception 2 (illegal data address): what a controller without the optional set (a
+// 45-amp model) answers to it.
+const int OPTIONAL_SET_MISSING = MODBUS_EXCEPTION_BASE | 2;
 }
 
 CWizardProgrammingThread::CWizardProgrammingThread() : CProgrammingThreadBase(true)
@@ -195,6 +212,57 @@ bool CWizardProgrammingThread::WithinLimits()
     return true;
 }
 
+std::string CWizardProgrammingThread::SettingAt(unsigned address) const
+{
+    const auto holds = [address](const boost::shared_ptr<CModbusVariable>& variable) {
+        if (!variable)
+            return false;
+        for (const ModbusRegister_t& reg : variable->GetRegisters())
+            if ((reg.address & 0xFFFF) == address)
+                return true;
+        return false;
+    };
+    for (const auto& entry : m_context->variables)
+        if (holds(entry.second))
+            return SettingText(entry.second->GetName(), address);
+    for (const auto& entry : m_context->optionalVariables)
+        if (holds(entry.second.first))
+            return SettingText(entry.second.first->GetName(), address);
+    return SettingText(std::string(), address);
+}
+
+CWizardProgrammingThread::SetEnd CWizardProgrammingThread::TransferSet(CModbus& link, const BYTE* flags, WORD* words,
+                                                                       int base, int total, bool optional)
+{
+    CWizardProgrammingContext& context = *m_context;
+    StoppableProgress progress(m_page, base, total, [this] { return StopRequested(); });
+    try
+    {
+        RequestScope request(*this);
+        if (context.isRead)
+            ReadRegisterImage(&link, context.modbusAddress, flags, words, &progress, base);
+        else
+            WriteRegisterImage(&link, context.modbusAddress, flags, words, &progress, base);
+    }
+    catch (const RunStopped&)
+    {
+        return SET_STOPPED;
+    }
+    catch (const CModbusException& e)
+    {
+        // Only the controller's own refusal of the address says the set is not there; a
+        // time-out, a lost connection, garbage or any other refusal is a failed run.
+        if (optional && e.GetCode() == OPTIONAL_SET_MISSING)
+            return SET_MISSING;
+        const std::string reason = ModbusRequestFailureText(e.GetCode(), link, context.isRead ? "read" : "write");
+        const unsigned address = FlaggedAddressAfter(flags, progress.Done() - base);
+        PostRunFailure(reason, SettingAt(address), progress.Done(), total, context.isRead,
+                       static_cast<WPARAM>(e.GetCode()));
+        return SET_FAILED;
+    }
+    return StopRequested() ? SET_STOPPED : SET_DONE;
+}
+
 int CWizardProgrammingThread::Run()
 {
     CWizardProgrammingContext& context = *m_context;
@@ -213,71 +281,32 @@ int CWizardProgrammingThread::Run()
     RegisterImage_t optional;
     const int requiredCount = AddToImage(context.variables, required, Required);
     const int total = requiredCount + AddToImage(context.optionalVariables, optional, Optional);
-    const auto stopRequested = [this] { return StopRequested(); };
 
-    try
-    {
-        RequestScope request(*this);
-        StoppableProgress progress(m_page, total, stopRequested);
-        if (context.isRead)
-        {
-            PostText("Reading configuration from device.  Please wait.");
-            ReadRegisterImage(link.get(), context.modbusAddress, required.flags.data(), required.words.data(), &progress, 0);
-            for (auto& entry : context.variables)
-                if (entry.second)
-                    entry.second->SetFromRegisterImage(required.words.data());
-        }
-        else
-        {
-            PostText(("Programming " + context.deviceText + ".  Please wait.").c_str());
-            WriteRegisterImage(link.get(), context.modbusAddress, required.flags.data(), required.words.data(), &progress, 0);
-        }
-    }
-    catch (const CModbusException& e)
-    {
-        PostText(e.what());
-        PostToPage(WM_APP_PROG_FAILED, static_cast<WPARAM>(e.GetCode()));
+    PostText(context.isRead ? "Reading configuration from device.  Please wait."
+                            : ("Programming " + context.deviceText + ".  Please wait.").c_str());
+    if (TransferSet(*link, required.flags.data(), required.words.data(), 0, total, false) != SET_DONE)
         return 0;
-    }
-    catch (const RunStopped&)
-    {
+    const SetEnd optionalEnd =
+        TransferSet(*link, optional.flags.data(), optional.words.data(), requiredCount, total, true);
+    if (optionalEnd == SET_FAILED || optionalEnd == SET_STOPPED)
         return 0;
-    }
+    if (optionalEnd == SET_MISSING && !context.optionalFailureText.empty())
+        PostText(context.optionalFailureText.c_str());
 
-    if (StopRequested())
-        return 0;
-    try
+    // A read is taken into the variables only once it ended well: a run that lost its
+    // controller part of the way leaves them as they were.
+    if (context.isRead)
     {
-        RequestScope request(*this);
-        StoppableProgress progress(m_page, total, stopRequested);
-        if (context.isRead)
+        for (auto& entry : context.variables)
+            if (entry.second)
+                entry.second->SetFromRegisterImage(required.words.data());
+        for (auto& entry : context.optionalVariables)
         {
-            // A set that fails this time was not read, whatever an earlier run found.
-            for (auto& entry : context.optionalVariables)
-                entry.second.second = false;
-            ReadRegisterImage(link.get(), context.modbusAddress, optional.flags.data(), optional.words.data(), &progress,
-                              requiredCount);
-            for (auto& entry : context.optionalVariables)
-            {
-                if (entry.second.first)
-                    entry.second.first->SetFromRegisterImage(optional.words.data());
-                entry.second.second = true;
-            }
+            entry.second.second = optionalEnd == SET_DONE;
+            if (entry.second.second && entry.second.first)
+                entry.second.first->SetFromRegisterImage(optional.words.data());
         }
-        else
-            WriteRegisterImage(link.get(), context.modbusAddress, optional.flags.data(), optional.words.data(), &progress,
-                               requiredCount);
     }
-    catch (const CModbusException&)
-    {
-        if (!context.optionalFailureText.empty())
-            PostText(context.optionalFailureText.c_str());
-    }
-    catch (const RunStopped&)
-    {
-        return 0;
-    }
-
     PostText("Finished.");
     PostToPage(WM_APP_PROG_DONE);
     return 0;

@@ -9,6 +9,8 @@
 
 #include <boost/shared_ptr.hpp>
 
+#include <string>
+
 class CWizardProgrammingThread : public CProgrammingThreadBase
 {
 public:
@@ -28,6 +30,18 @@ protected:
     int RunThreadBody() override { return Run(); }
 
 private:
+    enum SetEnd
+    {
+        SET_DONE,
+        SET_MISSING,   // the controller has no such registers (optional set only)
+        SET_FAILED,    // posted
+        SET_STOPPED
+    };
+    // Reads or writes the flagged registers of one set (65,536 flags and words), posting
+    // the progress against the whole run.
+    SetEnd TransferSet(CModbus& link, const BYTE* flags, WORD* words, int base, int total, bool optional);
+    // The setting that holds the register, for the failure text.
+    std::string SettingAt(unsigned address) const;
     // A program run: false, with the setting's fault posted, when a value lies outside its
     // setting's limits.
     bool WithinLimits();

@@ -2,17 +2,23 @@
 
 #include "wizards/framework/CStorageVarnixConfig.h"
 
-void FillRegisterList(const CStorageVarnixConfig& settings, bool isRead, WizardRegisterMap_t& registers)
+void FillRegisterList(const CStorageVarnixConfig& settings, bool isRead, WizardRegisterMap_t& registers,
+                      WizardRegisterNames_t* names)
 {
     registers.clear();
+    if (names != nullptr)
+        names->clear();
     for (int i = 0; i < settings.GetRowCount(); ++i)
     {
         const SettingRow_t* row = settings.GetRowAtConst(i);
         const WORD address = static_cast<WORD>(row->registerAddress);
         // A register listed twice is programmed with its first row, which is also the
         // row a read fills.
-        if (registers.count(address) == 0)
-            registers[address] = isRead ? 0 : row->RawToWord();
+        if (registers.count(address) != 0)
+            continue;
+        registers[address] = isRead ? 0 : row->RawToWord();
+        if (names != nullptr)
+            (*names)[address] = row->shortName.GetString();
     }
 }
 

@@ -7,9 +7,19 @@
 
 namespace
 {
-const char* const READ_FAILED = "* Error: unable to read channel configuration from ostrel.";
-const char* const WRITE_FAILED = "* Error: unable to write channel configuration to ostrel.";
 const int BLOCK_BUFFER_SIZE = 128;
+const WORD FUNCTION_REGISTERS[2] = {RELAY_REGISTER_FUNCTIONS_12, RELAY_REGISTER_FUNCTIONS_34};
+const int READ_REGISTERS = 2 + RELAY_CHANNEL_COUNT * RELAY_BLOCK_REGISTERS;
+
+std::string FunctionsName(int pair)
+{
+    return "the functions of channels " + std::to_string(2 * pair + 1) + " and " + std::to_string(2 * pair + 2);
+}
+
+std::string ChannelName(int channel)
+{
+    return "channel " + std::to_string(channel + 1);
+}
 }
 
 CRelayProgThread::CRelayProgThread() : m_context(nullptr, nullptr)
@@ -52,15 +62,14 @@ int CRelayProgThread::Run()
 int CRelayProgThread::ReadModule(CSharedModbus& link)
 {
     PostText("Reading configuration from Ostrel.  Please wait.");
-    const WORD functionRegisters[2] = {RELAY_REGISTER_FUNCTIONS_12, RELAY_REGISTER_FUNCTIONS_34};
     for (int pair = 0; pair < 2; ++pair)
     {
         if (StopRequested())
             return 0;
         WORD word = 0;
-        if (!ReadRegister(link, functionRegisters[pair], &word, 1))
+        if (!ReadRegister(link, FUNCTION_REGISTERS[pair], &word, 1))
         {
-            Fail("* Error: unable to read channel configuration from ostrel.\n");
+            FailRequest(SettingText(FunctionsName(pair), FUNCTION_REGISTERS[pair]), pair, READ_REGISTERS);
             return 0;
         }
         CRelayModuleChannel& low = m_context.channels[2 * pair];
@@ -90,7 +99,8 @@ int CRelayProgThread::ReadModule(CSharedModbus& link)
             WORD word = 0;
             if (!ReadRegister(link, first + n, &word, 1))
             {
-                Fail(READ_FAILED);
+                FailRequest(SettingText(ChannelName(channel), first + n), 2 + channel * RELAY_BLOCK_REGISTERS + n,
+                            READ_REGISTERS);
                 return 0;
             }
             buffer[2 * n] = static_cast<BYTE>(word & 0xFF);
@@ -112,31 +122,43 @@ int CRelayProgThread::ReadModule(CSharedModbus& link)
 int CRelayProgThread::ProgramModule(CSharedModbus& link)
 {
     PostText("Programming Ostrel.  Please wait.");
-    const WORD functionRegisters[2] = {RELAY_REGISTER_FUNCTIONS_12, RELAY_REGISTER_FUNCTIONS_34};
+    // Every block is formed before the first write, so that a run knows its length and a
+    // channel that cannot be formed leaves the module as it was.
+    BYTE buffers[RELAY_CHANNEL_COUNT][BLOCK_BUFFER_SIZE];
+    int counts[RELAY_CHANNEL_COUNT];
+    int total = 2;
+    for (int channel = 0; channel < RELAY_CHANNEL_COUNT; ++channel)
+    {
+        std::memset(buffers[channel], 0, BLOCK_BUFFER_SIZE);
+        counts[channel] = m_context.channels[channel].ExportRegisterImage(buffers[channel], BLOCK_BUFFER_SIZE);
+        if (counts[channel] < 0)
+        {
+            Fail("* Error: unable to form channel configuration for ostrel.");
+            return 0;
+        }
+        total += (counts[channel] + 1) / 2;
+    }
+
+    int done = 0;
     for (int pair = 0; pair < 2; ++pair)
     {
         if (StopRequested())
             return 0;
         const WORD word = static_cast<WORD>((m_context.channels[2 * pair + 1].GetFunction() << 8) |
                                             m_context.channels[2 * pair].GetFunction());
-        if (!WriteRegister(link, functionRegisters[pair], word))
+        if (!WriteRegister(link, FUNCTION_REGISTERS[pair], word))
         {
-            Fail(WRITE_FAILED);
+            FailRequest(SettingText(FunctionsName(pair), FUNCTION_REGISTERS[pair]), done, total);
             return 0;
         }
+        ++done;
         PostToPage(WM_APP_PROG_TICK);
     }
 
     for (int channel = 0; channel < RELAY_CHANNEL_COUNT; ++channel)
     {
-        BYTE buffer[BLOCK_BUFFER_SIZE];
-        std::memset(buffer, 0, sizeof buffer);
-        const int count = m_context.channels[channel].ExportRegisterImage(buffer, BLOCK_BUFFER_SIZE);
-        if (count < 0)
-        {
-            Fail("* Error: unable to form channel configuration for ostrel.");
-            return 0;
-        }
+        const BYTE* buffer = buffers[channel];
+        const int count = counts[channel];
         const int first = RELAY_REGISTER_FIRST_BLOCK + channel * RELAY_BLOCK_REGISTERS;
         for (int n = 0; 2 * n < count; ++n)
         {
@@ -146,9 +168,10 @@ int CRelayProgThread::ProgramModule(CSharedModbus& link)
             const WORD high = 2 * n + 1 < count ? buffer[2 * n + 1] : 0;
             if (!WriteRegister(link, first + n, static_cast<WORD>((high << 8) | buffer[2 * n])))
             {
-                Fail(WRITE_FAILED);
+                FailRequest(SettingText(ChannelName(channel), first + n), done, total);
                 return 0;
             }
+            ++done;
             if (n % 2 == 0)
                 PostToPage(WM_APP_PROG_TICK);
         }
