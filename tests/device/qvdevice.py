@@ -70,7 +70,8 @@ profile's "identification" overrides them by object id, and null removes an obje
 Faults (per unit, first match wins). Matching keys, all optional: "index" (the unit's
 request number from 0, or a list of them), "function", "address", "transport" ("rtu",
 "ascii", "tcp"), "from" (every request number from this one on: a device that stops
-answering); "times" limits how often the fault fires. Kinds:
+answering), "while_file" (only while that file exists, a name relative to the profile's
+folder: the test turns the fault on and off); "times" limits how often the fault fires. Kinds:
   silence             no reply (the request is not carried out)
   delay               reply after "seconds" (default 2.0)
   wrong_unit          reply carries "unit" (default: the next unit id)
@@ -337,7 +338,7 @@ def describe_device(spec):
 
 
 class Fault:
-    def __init__(self, entry):
+    def __init__(self, entry, folder="."):
         self.kind = entry["kind"]
         if self.kind not in FAULT_KINDS:
             raise ValueError("unknown fault kind %r" % self.kind)
@@ -348,6 +349,7 @@ class Fault:
         self.address = entry.get("address")
         self.transport = entry.get("transport", FAULT_TRANSPORTS.get(self.kind))
         self.times = entry.get("times")
+        self.while_file = os.path.join(folder, entry["while_file"]) if entry.get("while_file") else None
         self.entry = entry
         self.fired = 0
 
@@ -364,6 +366,8 @@ class Fault:
             return False
         if self.transport is not None and self.transport != request.transport:
             return False
+        if self.while_file is not None and not os.path.exists(self.while_file):
+            return False
         return True
 
     def get(self, key, default):
@@ -371,7 +375,7 @@ class Fault:
 
 
 class Unit:
-    def __init__(self, unit_id, entry):
+    def __init__(self, unit_id, entry, folder="."):
         self.unit_id = unit_id
         self.holding = {}
         self.coils = {}
@@ -390,7 +394,7 @@ class Unit:
                 self.identification.pop(object_id, None)
             else:
                 self.identification[object_id] = str(text)
-        self.faults = [Fault(f) for f in entry.get("faults", [])]
+        self.faults = [Fault(f, folder) for f in entry.get("faults", [])]
         self.request_count = 0
         self.simulated = False
 
@@ -403,14 +407,14 @@ class Unit:
 
 
 class Profile:
-    def __init__(self, entry, clock=time.monotonic):
+    def __init__(self, entry, clock=time.monotonic, folder="."):
         units = entry.get("units", {"1": {}})
         self.units = {}
         for key, unit_spec in units.items():
             unit_id = int(key)
             if not 1 <= unit_id <= 255:
                 raise ValueError("unit id out of range: %r" % key)
-            self.units[unit_id] = Unit(unit_id, unit_spec or {})
+            self.units[unit_id] = Unit(unit_id, unit_spec or {}, folder)
         self.site = qvsite.Site(entry["site"], clock) if entry.get("site") else None
         for key, unit_spec in units.items():
             if (unit_spec or {}).get("simulate"):
@@ -431,7 +435,7 @@ class Profile:
         if not path:
             return cls({})
         with open(path, encoding="utf-8") as f:
-            return cls(json.load(f))
+            return cls(json.load(f), folder=os.path.dirname(os.path.abspath(path)))
 
 
 # ---------------------------------------------------------------- journal
