@@ -140,14 +140,17 @@ bool CConnectionGeneric1::Close()
 
 bool CConnectionGeneric1::OnStorage(const CStoragePtr& item)
 {
-    if (item && item->GetType() == STORAGE_TYPE_TIME && m_connected)
+    if (!item || (item->GetType() != STORAGE_TYPE_TIME && item->GetType() != STORAGE_TYPE_TICK))
+        return false;
+    CDocumentDeviceGeneric1* owner = GetGenericOwner();
+    if (owner == nullptr)
+        return false;
+    const bool polled = m_connected && !owner->IsBusy();
+    owner->JudgeAnswering(polled, AnswerLimitMs());
+    if (polled && item->GetType() == STORAGE_TYPE_TIME)
     {
-        CDocumentDeviceGeneric1* owner = GetGenericOwner();
-        if (owner != nullptr && !owner->IsBusy())
-        {
-            if (const boost::shared_ptr<PollThread_t> worker = CurrentWorker())
-                worker->Trigger();
-        }
+        if (const boost::shared_ptr<PollThread_t> worker = CurrentWorker())
+            worker->Trigger();
     }
     return false;
 }

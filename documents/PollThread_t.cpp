@@ -2,7 +2,6 @@
 
 #include "documents/CConnectionGeneric1.h"
 #include "documents/CDocumentDeviceGeneric1.h"
-#include "documents/DeviceMessageKeys.h"
 #include "framework/CSingleLock.h"
 #include "framework/CWinThread.h"
 
@@ -235,12 +234,12 @@ void PollThread_t::PollOnce(WORD* image, BYTE* valid)
             m_device->ConvertRegisterImage(image, valid);
         // A device that stopped answering keeps that as its message until it answers again.
         if (failure.empty())
-            m_device->ClearMessage(MESSAGE_KEY_POLL);
+            m_device->PollAnswered();
         else
-            m_device->SetMessage(MESSAGE_KEY_POLL, failure);
+            m_device->PollFailed(failure);
     }
     catch (const std::exception& error)
     {
-        m_device->SetMessage(MESSAGE_KEY_POLL, error.what());
+        m_device->PollFailed(error.what());
     }
 }
