@@ -1,14 +1,12 @@
 #include "documents/CConnectionGeneric1.h"
 
 #include "documents/CDocumentDeviceGeneric1.h"
-#include "documents/DeviceMessageKeys.h"
+#include "documents/PollThread_t.h"
 #include "framework/CSingleLock.h"
-#include "framework/CWinThread.h"
 #include "framework/CWordArray.h"
 
 #include <cstdio>
 #include <stdexcept>
-#include <vector>
 
 namespace
 {
@@ -40,21 +38,14 @@ private:
 IMPLEMENT_DYNAMIC(CConnectionGeneric1, CConnectionModbusLocal)
 
 CConnectionGeneric1::CConnectionGeneric1(CDocumentDeviceGeneric1* owner)
-    : CConnectionModbusLocal(owner),
-      m_worker(nullptr),
-      m_stopEvent(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
-      m_refreshEvent(CreateEventA(nullptr, TRUE, FALSE, nullptr))
+    : CConnectionModbusLocal(owner), m_stopping(false)
 {
 }
 
 CConnectionGeneric1::~CConnectionGeneric1()
 {
-    // The thread works on this object: it must not outlive it.
+    // The thread must not reach the device once it is gone.
     StopWorker();
-    if (m_stopEvent != nullptr)
-        CloseHandle(m_stopEvent);
-    if (m_refreshEvent != nullptr)
-        CloseHandle(m_refreshEvent);
 }
 
 CDocumentDeviceGeneric1* CConnectionGeneric1::GetGenericOwner() const
@@ -64,48 +55,58 @@ CDocumentDeviceGeneric1* CConnectionGeneric1::GetGenericOwner() const
 
 void CConnectionGeneric1::Open()
 {
+    m_stopping = false;
     CConnectionModbus::Open();
 
-    // A stop left set by a terminated thread would end the new one at once.
-    ResetEvent(m_stopEvent);
-    ResetEvent(m_refreshEvent);
-    m_worker = AfxBeginThread(&CConnectionGeneric1::WorkerThread, this, THREAD_PRIORITY_NORMAL, 0,
-                              CREATE_SUSPENDED);
-    if (m_worker == nullptr)
+    PollPlan_t plan;
+    plan.transport = CurrentTransport();
+    plan.unitId = GetEffectiveUnitId();
+    plan.maxReadCount = GetMaxReadCount();
+    plan.ranges = GetPollRanges();
+    boost::shared_ptr<PollThread_t> worker;
+    try
+    {
+        worker = PollThread_t::Start(GetGenericOwner(), plan);
+    }
+    catch (const std::runtime_error&)
     {
         // The link is let go here too, so that the COM port is free again at once.
+        plan.transport.reset();
         ReleaseTransport();
         m_connected = false;
-        throw std::runtime_error("unable to create connection thread");
+        throw;
     }
-    m_worker->m_bAutoDelete = FALSE;
-    m_worker->ResumeThread();
+    {
+        CSingleLock lock(&m_pollLock, TRUE);
+        m_worker = worker;
+    }
     if (CDocumentDeviceGeneric1* owner = GetGenericOwner())
         owner->ExpectConnectNotice();
 }
 
+boost::shared_ptr<PollThread_t> CConnectionGeneric1::CurrentWorker()
+{
+    CSingleLock lock(&m_pollLock, TRUE);
+    return m_worker;
+}
+
 void CConnectionGeneric1::StopWorker()
 {
-    if (m_worker == nullptr)
-        return;
-    SetEvent(m_stopEvent);
-    // The thread ends by itself: it looks at the stop before every request, and the
-    // request it may be waiting on is cut short. It is never terminated, which could
-    // leave a lock held for good (ours, the link's or the heap's).
-    const DWORD workerId = m_worker->m_nThreadID;
-    const CSharedModbusPtr transport = CurrentTransport();
-    if (transport)
-        transport->m_link->CancelExchangesOf(workerId);
-    WaitForSingleObject(m_worker->m_hThread, INFINITE);
-    if (transport)
-        transport->m_link->EndCancelOf(workerId);
-    delete m_worker;
-    m_worker = nullptr;
+    m_stopping = true;
+    boost::shared_ptr<PollThread_t> worker;
+    {
+        CSingleLock lock(&m_pollLock, TRUE);
+        worker.swap(m_worker);
+    }
+    // The thread is never terminated, which could leave a lock held for good (ours, the
+    // link's or the heap's); nor is it waited for longer than a command may take.
+    if (worker)
+        worker->Stop(CONNECTION_THREAD_STOP_WAIT_MS);
 }
 
 bool CConnectionGeneric1::ReadsAbandoned()
 {
-    return IsStopRequested();
+    return m_stopping;
 }
 
 bool CConnectionGeneric1::Close()
@@ -121,11 +122,17 @@ bool CConnectionGeneric1::Close()
 
 bool CConnectionGeneric1::OnStorage(const CStoragePtr& item)
 {
-    if (item && item->GetType() == STORAGE_TYPE_TIME && m_connected)
+    if (!item || (item->GetType() != STORAGE_TYPE_TIME && item->GetType() != STORAGE_TYPE_TICK))
+        return false;
+    CDocumentDeviceGeneric1* owner = GetGenericOwner();
+    if (owner == nullptr)
+        return false;
+    const bool polled = m_connected && !owner->IsBusy();
+    owner->JudgeAnswering(polled, AnswerLimitMs());
+    if (polled && item->GetType() == STORAGE_TYPE_TIME)
     {
-        CDocumentDeviceGeneric1* owner = GetGenericOwner();
-        if (owner != nullptr && !owner->IsBusy())
-            SetEvent(m_refreshEvent);
+        if (const boost::shared_ptr<PollThread_t> worker = CurrentWorker())
+            worker->Trigger();
     }
     return false;
 }
@@ -267,87 +274,4 @@ DWORD CConnectionGeneric1::ReadOutputValue(int lowAddress, int highAddress)
                                      RegisterText(lowAddress));
     }
     return (static_cast<DWORD>(high) << 16) | low;
-}
-
-UINT __cdecl CConnectionGeneric1::WorkerThread(LPVOID connection)
-{
-    return static_cast<CConnectionGeneric1*>(connection)->WorkerLoop();
-}
-
-UINT CConnectionGeneric1::WorkerLoop()
-{
-    std::vector<WORD> image(MODBUS_REGISTER_SPACE);
-    std::vector<BYTE> valid(MODBUS_REGISTER_SPACE);
-    HANDLE events[2] = { m_stopEvent, m_refreshEvent };
-    for (;;)
-    {
-        const DWORD result = WaitForMultipleObjects(2, events, FALSE, INFINITE);
-        if (result == WAIT_OBJECT_0)
-        {
-            ResetEvent(m_stopEvent);
-            return 0;
-        }
-        if (result == WAIT_OBJECT_0 + 1)
-        {
-            ResetEvent(m_refreshEvent);
-            PollOnce(image.data(), valid.data());
-        }
-        else
-        {
-            // A failed wait: try again without spinning.
-            Sleep(1);
-        }
-    }
-}
-
-bool CConnectionGeneric1::IsStopRequested() const
-{
-    return WaitForSingleObject(m_stopEvent, 0) == WAIT_OBJECT_0;
-}
-
-void CConnectionGeneric1::PollOnce(WORD* image, BYTE* valid)
-{
-    CDocumentDeviceGeneric1* owner = GetGenericOwner();
-    try
-    {
-        std::fill(valid, valid + MODBUS_REGISTER_SPACE, BYTE(0));
-        std::string readFailure;
-        {
-            // The reads take their time: the lock is not held across them.
-            const std::list<std::pair<int, int>> ranges = GetPollRanges();
-            for (const std::pair<int, int>& range : ranges)
-            {
-                const int start = range.first;
-                const int count = range.second;
-                if (start + count > MODBUS_REGISTER_SPACE)
-                    throw std::runtime_error("Modbus read output register request too long");
-                // A disconnect is waiting: the rest of the cycle would only delay it.
-                if (IsStopRequested())
-                    return;
-                try
-                {
-                    ReadRegisters(start, image + start, count);
-                    std::fill(valid + start, valid + start + count, BYTE(1));
-                }
-                catch (const std::exception& error)
-                {
-                    // The other ranges are still read and converted.
-                    if (readFailure.empty())
-                        readFailure = error.what();
-                }
-            }
-        }
-        owner->ConvertRegisterImage(image, valid);
-        if (IsStopRequested())
-            return;
-        // A device that stopped answering keeps that as its message until it answers again.
-        if (readFailure.empty())
-            owner->ClearMessage(MESSAGE_KEY_POLL);
-        else
-            owner->SetMessage(MESSAGE_KEY_POLL, readFailure);
-    }
-    catch (const std::exception& error)
-    {
-        owner->SetMessage(MESSAGE_KEY_POLL, error.what());
-    }
 }

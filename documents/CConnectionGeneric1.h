@@ -5,17 +5,21 @@
 #include "documents/CConnectionModbusLocal.h"
 #include "framework/CCriticalSection.h"
 
+#include <boost/shared_ptr.hpp>
+
 #include <algorithm>
 #include <list>
 #include <utility>
 #include <vector>
 
 class CDocumentDeviceGeneric1;
-class CWinThread;
+class PollThread_t;
 
 const int MODBUS_REGISTER_SPACE = 0x10000;
-// A disconnect ends the polling thread well within this time.
-const DWORD CONNECTION_THREAD_STOP_WAIT_MS = 10000;
+// How long a disconnect waits for its polling thread to end before it leaves the thread to
+// end by itself: long enough for one that is idle or between requests, so that the link is
+// let go when the disconnect returns, short against what a command may take.
+const DWORD CONNECTION_THREAD_STOP_WAIT_MS = 150;
 // Register read to confirm the device answers when the description names no poll register.
 const int CONNECTION_DEFAULT_IDENTITY_REGISTER = 8;
 
@@ -38,24 +42,18 @@ public:
 
     std::list<std::pair<int, int>> GetPollRanges();
 
-    static UINT __cdecl WorkerThread(LPVOID connection);
-    UINT WorkerLoop();
-
 private:
     void RebuildPollRanges();
     CDocumentDeviceGeneric1* GetGenericOwner() const;
-    // Sets the stop event, cuts short the link exchange the thread waits on, waits for
-    // the thread to end and deletes its object; nothing when no thread runs.
+    // Stops the polling thread (see PollThread_t::Stop) and lets it go; nothing when none runs.
     void StopWorker();
     // A disconnect is waiting: requests not yet sent are not sent.
     bool ReadsAbandoned() override;
-    bool IsStopRequested() const;
-    // One refresh cycle: reads the poll ranges into the image and hands it to the owner.
-    void PollOnce(WORD* image, BYTE* valid);
+    boost::shared_ptr<PollThread_t> CurrentWorker();
 
-    CWinThread* m_worker;
-    HANDLE m_stopEvent;
-    HANDLE m_refreshEvent;
+    // The polling thread while connected, under m_pollLock: the dispatch thread triggers it.
+    boost::shared_ptr<PollThread_t> m_worker;
+    volatile bool m_stopping;
     CCriticalSection m_pollLock;
     std::vector<int> m_pollAddresses;
     std::list<std::pair<int, int>> m_pollRanges;

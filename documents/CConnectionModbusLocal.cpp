@@ -1,5 +1,6 @@
 #include "documents/CConnectionModbusLocal.h"
 
+#include "documents/StorageDispatcher_t.h"
 #include "framework/CArchive.h"
 #include "framework/CArchiveException.h"
 #include "framework/CWordArray.h"
@@ -68,38 +69,57 @@ CSharedModbusPtr CConnectionModbusLocal::GetTransport()
 
 void CConnectionModbusLocal::ReadRegisters(int start, WORD* destination, int count)
 {
-    const int maxCount = GetMaxReadCount();
-    int done = 0;
-    while (done < count)
-    {
-        if (ReadsAbandoned())
-            throw std::runtime_error("Modbus read abandoned: the connection is closing");
-        const int chunk = count - done < maxCount ? count - done : maxCount;
-        ReadRequest(start + done, destination + done, chunk);
-        done += chunk;
-    }
+    if (count <= 0)
+        return;
+    // The transport is checked too: a connection never reads through a link it does not hold.
+    const CSharedModbusPtr transport = CurrentTransport();
+    if (!m_connected || !transport)
+        throw std::runtime_error("cannot read Modbus output register; device connection is not open");
+    ReadThrough(*transport->m_link, GetEffectiveUnitId(), GetMaxReadCount(), start, destination, count,
+                [this] { return ReadsAbandoned(); });
 }
 
 void CConnectionModbusLocal::ReadRequest(int start, WORD* destination, int count)
 {
-    // The transport is checked too: a connection never reads through a link it does not hold.
-    CSharedModbusPtr transport = CurrentTransport();
+    const CSharedModbusPtr transport = CurrentTransport();
     if (!m_connected || !transport)
         throw std::runtime_error("cannot read Modbus output register; device connection is not open");
+    RequestThrough(*transport->m_link, GetEffectiveUnitId(), start, destination, count);
+}
 
+void CConnectionModbusLocal::ReadThrough(CModbus& link, int unitId, int maxCount, int start, WORD* destination,
+                                         int count, const std::function<bool()>& abandoned)
+{
+    int done = 0;
+    while (done < count)
+    {
+        if (abandoned())
+            throw std::runtime_error("Modbus read abandoned: the connection is closing");
+        const int chunk = count - done < maxCount ? count - done : maxCount;
+        RequestThrough(link, unitId, start + done, destination + done, chunk);
+        done += chunk;
+    }
+}
+
+void CConnectionModbusLocal::RequestThrough(CModbus& link, int unitId, int start, WORD* destination, int count)
+{
     CWordArray words;
-    int code = transport->m_link->ReadHoldingRegisters(GetEffectiveUnitId(), start, static_cast<WORD>(count),
-                                                       words);
+    int code = link.ReadHoldingRegisters(unitId, start, static_cast<WORD>(count), words);
     if (code == MODBUS_SUCCESS && words.GetSize() < count)
         code = MODBUS_ERROR_INVALID_RESPONSE;
     if (code != MODBUS_SUCCESS)
     {
         throw std::runtime_error("unable to read Modbus PDU " + RegisterText(start) + "-" +
-                                 RegisterText(start + count - 1) + ": " +
-                                 std::string(transport->m_link->GetErrorText(code)));
+                                 RegisterText(start + count - 1) + ": " + std::string(link.GetErrorText(code)));
     }
     for (int i = 0; i < count; ++i)
         destination[i] = words[i];
+}
+
+DWORD CConnectionModbusLocal::AnswerLimitMs() const
+{
+    const DWORD replyTimeout = m_serial ? SHARED_SERIAL_TIMEOUT_MS : SHARED_TCP_TIMEOUT_MS;
+    return DISPATCH_TIMER_PERIOD_MS * DISPATCH_TIME_EVERY_TICKS + CONNECTION_LINK_RETRIES * replyTimeout;
 }
 
 bool CConnectionModbusLocal::TryReadRegisters(int start, WORD* destination, int count)

@@ -5,6 +5,7 @@
 #include "documents/CConnectionModbus.h"
 #include "modbus/ModbusEndpoint.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,13 @@ public:
     // Consecutive requests of at most GetMaxReadCount registers; the first failure throws.
     void ReadRegisters(int start, WORD* destination, int count);
     void ReadRequest(int start, WORD* destination, int count);
+    // The same through a link held by the caller: requests of at most maxCount registers,
+    // none sent once abandoned() says so; the first failure throws.
+    static void ReadThrough(CModbus& link, int unitId, int maxCount, int start, WORD* destination, int count,
+                            const std::function<bool()>& abandoned);
+    // How long the device may go without answering a poll: its poll period and what one
+    // request may take on its link, every attempt included.
+    DWORD AnswerLimitMs() const;
     bool TryReadRegisters(int start, WORD* destination, int count);
     void WriteRegister(int address, WORD value);
     void WriteCoil(int address, bool on);
@@ -50,6 +58,11 @@ protected:
     // True when requests not yet sent should not be: ReadRegisters then stops between
     // requests with an error.
     virtual bool ReadsAbandoned() { return false; }
+
+private:
+    static void RequestThrough(CModbus& link, int unitId, int start, WORD* destination, int count);
+
+protected:
 
     int m_comPort;
     std::string m_host;

@@ -51,8 +51,16 @@ public:
     void SetMessage(DeviceMessageKey_t key, const std::string& text);
     void ClearMessage(DeviceMessageKey_t key);
     std::string GetMessagesText();
-    // Connected and its last poll answered: its values are live.
+    // Connected and not judged silent (JudgeAnswering): its values are live.
     bool IsAnswering();
+    // How a poll ended: every range answered, or its first failure.
+    void PollAnswered();
+    void PollFailed(const std::string& text);
+    // The one rule for a device being polled, asked at every tick: it is not answering once
+    // a poll failed, or once no poll answered for longer than answerLimitMs (its poll period
+    // and time-out), however long its own poll still waits for its line; it is again when a
+    // poll answers. A device not being polled (closed, busy) starts the count afresh.
+    void JudgeAnswering(bool polled, DWORD answerLimitMs);
 
     CConnectionPtr GetConnection() const { return m_connection; }
     std::string GetSerialText() const;
@@ -74,6 +82,10 @@ protected:
     BYTE m_skelderType;
     mutable CCriticalSection m_deviceLock;
     std::unordered_map<DeviceMessageKey_t, std::string> m_messages;
+    // Under m_deviceLock: when a poll last answered or the count started; whether the
+    // device was being polled at the last judgement.
+    ULONGLONG m_answeredAt = 0;
+    bool m_polled = false;
 };
 
 typedef boost::shared_ptr<CDocumentDevice> CDocumentDevicePtr;

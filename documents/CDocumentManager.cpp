@@ -300,7 +300,7 @@ bool CDocumentManager::RemoveDevice(const CDocumentDevicePtr& device)
     if (!device)
         return false;
     const int id = device->GetId();
-    // Disconnecting waits for the polling thread: no list lock is taken for it.
+    // Disconnecting may wait a moment for the polling thread: no list lock is taken for it.
     CConnectionPtr connection = device->GetConnection();
     if (connection && connection->IsConnected())
         connection->Disconnect();

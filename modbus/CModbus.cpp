@@ -1,5 +1,6 @@
 #include "modbus/CModbus.h"
 
+#include "framework/CMultiLock.h"
 #include "framework/CSingleLock.h"
 #include "modbus/CModbusException.h"
 
@@ -120,7 +121,12 @@ int CModbus::ReadRegisters(int unit, BYTE function, int start, WORD count, CWord
     // Function 3 takes the reply as it arrives; function 4 states its length.
     const int expectedLength = function == kFunctionReadInput ? replyLength : 0;
 
-    CSingleLock lock(&m_mutex, TRUE);
+    Turn turn(*this);
+    if (!turn.Taken())
+    {
+        ThrowIfError(MODBUS_ERROR_READ);
+        return MODBUS_ERROR_READ;
+    }
     int code = MODBUS_SUCCESS;
     int attempts = 0;
     do
@@ -172,7 +178,12 @@ int CModbus::WriteSingle(int unit, BYTE function, int address, WORD value)
     CByteArray reply;
     reply.SetSize(6);
 
-    CSingleLock lock(&m_mutex, TRUE);
+    Turn turn(*this);
+    if (!turn.Taken())
+    {
+        ThrowIfError(MODBUS_ERROR_READ);
+        return MODBUS_ERROR_READ;
+    }
     int code = MODBUS_SUCCESS;
     int attempts = 0;
     do
@@ -211,7 +222,12 @@ bool CModbus::ReadDeviceIdentification(int unit, CString& vendorName, CString& p
     CByteArray reply;
     reply.SetSize(kRawReplySize);
 
-    CSingleLock lock(&m_mutex, TRUE);
+    Turn turn(*this);
+    if (!turn.Taken())
+    {
+        ThrowIfError(MODBUS_ERROR_READ);
+        return false;
+    }
     int code = MODBUS_SUCCESS;
     int attempts = 0;
     unsigned foundObjects = 0; // bit n: object n came
@@ -268,6 +284,9 @@ void CModbus::CancelExchangesOf(DWORD threadId)
 {
     CSingleLock lock(&m_cancelLock, TRUE);
     m_cancelledThreads.insert(threadId);
+    const auto waiter = m_turnWaiters.find(threadId);
+    if (waiter != m_turnWaiters.end())
+        waiter->second->SetEvent();
     if (m_exchangeThread == threadId)
         AbortExchange();
 }
@@ -276,6 +295,43 @@ void CModbus::EndCancelOf(DWORD threadId)
 {
     CSingleLock lock(&m_cancelLock, TRUE);
     m_cancelledThreads.erase(threadId);
+}
+
+CModbus::Turn::Turn(CModbus& link) : m_link(link), m_taken(link.TakeTurn())
+{
+}
+
+CModbus::Turn::~Turn()
+{
+    if (m_taken)
+        m_link.m_mutex.Unlock();
+}
+
+bool CModbus::TakeTurn()
+{
+    const DWORD self = ::GetCurrentThreadId();
+    if (IsCancelled(self))
+        return false;
+    if (m_mutex.Lock(0))
+        return true;
+    CEvent cancelled(FALSE, TRUE);
+    {
+        CSingleLock lock(&m_cancelLock, TRUE);
+        if (m_cancelledThreads.count(self) != 0)
+            return false;
+        m_turnWaiters[self] = &cancelled;
+    }
+    CSyncObject* objects[2] = { &m_mutex, &cancelled };
+    CMultiLock wait(objects, 2);
+    const DWORD result = wait.Lock(INFINITE, FALSE);
+    const bool taken = result == WAIT_OBJECT_0 || result == WAIT_ABANDONED_0;
+    // Held once more of our own, as the wait gives back what it took when it goes.
+    if (taken)
+        m_mutex.Lock();
+    wait.Unlock();
+    CSingleLock lock(&m_cancelLock, TRUE);
+    m_turnWaiters.erase(self);
+    return taken;
 }
 
 bool CModbus::IsCancelled(DWORD threadId)
@@ -319,7 +375,9 @@ void CModbus::TransactRaw(const std::vector<BYTE>& query, std::vector<BYTE>& rep
     CByteArray replyBytes;
     replyBytes.SetSize(kRawReplySize);
 
-    CSingleLock lock(&m_mutex, TRUE);
+    Turn turn(*this);
+    if (!turn.Taken())
+        throw CModbusException(GetErrorText(MODBUS_ERROR_READ), MODBUS_ERROR_READ);
     int received = 0;
     const int code = Exchange(queryBytes, static_cast<int>(query.size()), replyBytes, 0, &received);
     if (code != MODBUS_SUCCESS)

@@ -5,11 +5,13 @@
 #include "framework/FrameworkBase.h"
 #include "framework/CByteArray.h"
 #include "framework/CCriticalSection.h"
+#include "framework/CEvent.h"
 #include "framework/CMutex.h"
 #include "framework/CString.h"
 #include "framework/CWordArray.h"
 
 #include <cstdio>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -87,8 +89,9 @@ public:
     void TransactRaw(const std::vector<BYTE>& query, std::vector<BYTE>& reply);
 
     // A thread that is being stopped: the exchange it has under way is cut short as far
-    // as the transport can, and every later attempt of it fails at once without traffic,
-    // until EndCancelOf. Other threads' exchanges on the link go on undisturbed.
+    // as the transport can, its wait for the link's turn ends, and every later attempt of
+    // it fails at once without traffic, until EndCancelOf. Other threads' exchanges on the
+    // link go on undisturbed.
     void CancelExchangesOf(DWORD threadId);
     void EndCancelOf(DWORD threadId);
 
@@ -111,12 +114,32 @@ protected:
     CCriticalSection m_cancelLock;
     DWORD m_exchangeThread = 0;
     std::set<DWORD> m_cancelledThreads;
+    // The threads waiting for m_mutex in an operation, each with the event that ends its wait.
+    std::map<DWORD, CEvent*> m_turnWaiters;
 
     // Held by every transaction for its whole length; recursive for the owner.
     CMutex m_mutex;
     FILE* m_trace;
 
 private:
+    // m_mutex held for one operation of the calling thread, taken however long others keep
+    // it, unless the thread's exchanges are cancelled before or while it waits: a stopped
+    // thread must not wait behind the exchanges of others.
+    class Turn
+    {
+    public:
+        explicit Turn(CModbus& link);
+        ~Turn();
+        bool Taken() const { return m_taken; }
+        Turn(const Turn&) = delete;
+        Turn& operator=(const Turn&) = delete;
+
+    private:
+        CModbus& m_link;
+        bool m_taken;
+    };
+    bool TakeTurn();
+
     int ReadRegisters(int unit, BYTE function, int start, WORD count, CWordArray& words);
     int WriteSingle(int unit, BYTE function, int address, WORD value);
 

@@ -6,9 +6,6 @@
 
 namespace {
 
-const DWORD kSharedSerialTimeoutMs = 500;
-const int kSharedTcpTimeoutMs = 5000;
-
 std::string TcpLinkKey(const char* host, WORD port)
 {
     return std::string(host != nullptr ? host : "") + ":" + std::to_string(port);
@@ -52,7 +49,7 @@ boost::shared_ptr<CSharedModbusLocal> OpenSharedModbusSerial(int comPort)
     link->SetParity(0);
     link->SetStopBits(2);
     link->SetFlowControl(0);
-    link->SetTimeout(kSharedSerialTimeoutMs);
+    link->SetTimeout(SHARED_SERIAL_TIMEOUT_MS);
     if (!link->Open(comPort, 9600, 0)) {
         // The handle was the only user: dropping it closes the port and the entry.
         link.reset();
@@ -78,7 +75,7 @@ boost::shared_ptr<CSharedModbusRemote> OpenSharedModbusTcp(const char* host, int
     // users of every other link.
     boost::shared_ptr<CRemoteModbus> link(new CRemoteModbus());
     link->SetReconnectEachTransaction(TRUE);
-    link->SetTimeout(kSharedTcpTimeoutMs);
+    link->SetTimeout(static_cast<int>(SHARED_TCP_TIMEOUT_MS));
     if (!link->Connect(host, port, 0, localTcpPort))
         throw std::runtime_error("unable to open Modbus TCP/IP connection to " + key);
 

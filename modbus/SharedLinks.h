@@ -13,6 +13,10 @@
 #include <map>
 #include <string>
 
+// The reply time-out of every exchange on a new link, serial and Modbus/TCP.
+const DWORD SHARED_SERIAL_TIMEOUT_MS = 500;
+const DWORD SHARED_TCP_TIMEOUT_MS = 5000;
+
 // Guards both registries. Held only briefly: never across a network connect, so a
 // thread that holds it is never one that might have to be terminated.
 CCriticalSection& SharedLinksLock();
@@ -22,7 +26,7 @@ std::map<std::string, boost::shared_ptr<CRemoteModbus>>& SharedTcpLinks();
 
 // Throws std::runtime_error "unable to open COM<n>" when the port does not open.
 boost::shared_ptr<CSharedModbusLocal> OpenSharedModbusSerial(int comPort);
-// A new link reconnects before every exchange with a 5,000 ms time-out and binds
+// A new link reconnects before every exchange with SHARED_TCP_TIMEOUT_MS and binds
 // localTcpPort (0: no bind). Throws std::runtime_error
 // "unable to open Modbus TCP/IP connection to <host>:<port>" when it cannot connect.
 boost::shared_ptr<CSharedModbusRemote> OpenSharedModbusTcp(const char* host, int tcpPort,

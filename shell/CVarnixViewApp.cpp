@@ -7,6 +7,7 @@
 #include "displays/CDisplayLogWriteView.h"
 #include "displays/CDisplayStateDoc.h"
 #include "displays/CDisplayStateView.h"
+#include "documents/PollThread_t.h"
 #include "documents/workspace/CDocumentWorkspace.h"
 #include "framework/CMDIChildWnd.h"
 #include "shell/CMultiDocTemplateEx.h"
@@ -40,6 +41,8 @@ END_MESSAGE_MAP()
 namespace
 {
 const DWORD MAIN_FRAME_STYLE = 0xCF8000;
+// A stopped polling thread ends within one attempt of its exchange.
+const DWORD EXIT_POLL_THREAD_WAIT_MS = 3000;
 }
 
 CVarnixViewApp* GetVarnixViewApp()
@@ -213,6 +216,9 @@ int CVarnixViewApp::ExitInstance()
         delete m_pMainWnd;
         m_pMainWnd = nullptr;
     }
+    // Polling threads stopped by the close may still be ending their last exchange; they
+    // must be gone before the links' registries are destroyed with the program's statics.
+    PollThread_t::WaitForStoppedThreads(EXIT_POLL_THREAD_WAIT_MS);
     return result;
 }
 

@@ -71,8 +71,9 @@ Faults (per unit, first match wins). Matching keys, all optional: "index" (the u
 request number from 0, or a list of them), "function", "address", "transport" ("rtu",
 "ascii", "tcp"), "from" (every request number from this one on: a device that stops
 answering), "after_writes" (every request once the unit has carried out that many register
-writes: a device lost part of the way through a programming run); "times" limits how often
-the fault fires. Kinds:
+writes: a device lost part of the way through a programming run), "while_file" (only while
+that file exists, a name relative to the profile's folder: the test turns the fault on and
+off); "times" limits how often the fault fires. Kinds:
   silence             no reply (the request is not carried out)
   delay               reply after "seconds" (default 2.0)
   wrong_unit          reply carries "unit" (default: the next unit id)
@@ -340,7 +341,7 @@ def describe_device(spec):
 
 
 class Fault:
-    def __init__(self, entry):
+    def __init__(self, entry, folder="."):
         self.kind = entry["kind"]
         if self.kind not in FAULT_KINDS:
             raise ValueError("unknown fault kind %r" % self.kind)
@@ -352,6 +353,7 @@ class Fault:
         self.address = entry.get("address")
         self.transport = entry.get("transport", FAULT_TRANSPORTS.get(self.kind))
         self.times = entry.get("times")
+        self.while_file = os.path.join(folder, entry["while_file"]) if entry.get("while_file") else None
         self.entry = entry
         self.fired = 0
 
@@ -370,6 +372,8 @@ class Fault:
             return False
         if self.transport is not None and self.transport != request.transport:
             return False
+        if self.while_file is not None and not os.path.exists(self.while_file):
+            return False
         return True
 
     def get(self, key, default):
@@ -377,7 +381,7 @@ class Fault:
 
 
 class Unit:
-    def __init__(self, unit_id, entry):
+    def __init__(self, unit_id, entry, folder="."):
         self.unit_id = unit_id
         self.holding = {}
         self.coils = {}
@@ -396,7 +400,7 @@ class Unit:
                 self.identification.pop(object_id, None)
             else:
                 self.identification[object_id] = str(text)
-        self.faults = [Fault(f) for f in entry.get("faults", [])]
+        self.faults = [Fault(f, folder) for f in entry.get("faults", [])]
         self.request_count = 0
         self.writes = 0   # register writes carried out
         self.simulated = False
@@ -410,14 +414,14 @@ class Unit:
 
 
 class Profile:
-    def __init__(self, entry, clock=time.monotonic):
+    def __init__(self, entry, clock=time.monotonic, folder="."):
         units = entry.get("units", {"1": {}})
         self.units = {}
         for key, unit_spec in units.items():
             unit_id = int(key)
             if not 1 <= unit_id <= 255:
                 raise ValueError("unit id out of range: %r" % key)
-            self.units[unit_id] = Unit(unit_id, unit_spec or {})
+            self.units[unit_id] = Unit(unit_id, unit_spec or {}, folder)
         self.site = qvsite.Site(entry["site"], clock) if entry.get("site") else None
         for key, unit_spec in units.items():
             if (unit_spec or {}).get("simulate"):
@@ -438,7 +442,7 @@ class Profile:
         if not path:
             return cls({})
         with open(path, encoding="utf-8") as f:
-            return cls(json.load(f))
+            return cls(json.load(f), folder=os.path.dirname(os.path.abspath(path)))
 
 
 # ---------------------------------------------------------------- journal

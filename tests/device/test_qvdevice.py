@@ -167,6 +167,20 @@ class FaultMatchingTest(unittest.TestCase):
                           bytes.fromhex("01060001" "0007")])
         self.assertEqual([write(0), ask(device, 1, read_pdu(3, 0, 1)).reply], [None, None])
 
+    def test_a_fault_fires_only_while_its_file_exists(self):
+        with tempfile.TemporaryDirectory() as folder:
+            path = os.path.join(folder, "profile.json")
+            with open(path, "w") as f:
+                json.dump({"units": {"1": {"holding": {"0": 5}, "faults": [
+                    {"kind": "silence", "while_file": "silent"}]}}}, f)
+            device = qvdevice.ModbusDevice(qvdevice.Profile.load(path), qvdevice.Journal(None))
+            switch = os.path.join(folder, "silent")
+            self.assertIsNotNone(ask(device, 1, read_pdu(3, 0, 1)).reply)
+            open(switch, "w").close()
+            self.assertIsNone(ask(device, 1, read_pdu(3, 0, 1)).reply)
+            os.unlink(switch)
+            self.assertIsNotNone(ask(device, 1, read_pdu(3, 0, 1)).reply)
+
     def test_wrong_unit_and_short_reply(self):
         device = make_device({"units": {"4": {"holding": {"0": [1, 2, 3]}, "faults": [
             {"kind": "wrong_unit", "index": 0},

@@ -14,6 +14,7 @@
 #include "documents/CStorageRefreshEvent.h"
 #include "documents/GenericDevices.h"
 #include "documents/IDeviceWithEmbeddedLogging.h"
+#include "documents/PollThread_t.h"
 #include "documents/RegistryHelpers.h"
 #include "documents/TextHelpers.h"
 #include "shell/DeviceSearchSettings.h"
@@ -51,6 +52,9 @@
 #include <boost/make_shared.hpp>
 
 #include <atomic>
+#include <cstdio>
+#include <fstream>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -215,18 +219,27 @@ protected:
         return testing_support::Screenshot::OfWindow(m_frameHandle).Save(name);
     }
 
-    // The test device on loopback TCP as a device of devices.xml.
-    void StartTestDevice(const std::string& name, const std::string& serial)
+    // The test device on loopback TCP as devices of devices.xml, units 1 to `units` (the
+    // serial's last letter tells the later ones apart); each leaves its register reads
+    // unanswered while the file SilenceSwitch() exists.
+    void StartTestDevice(const std::string& name, const std::string& serial, int units = 1)
     {
-        const std::string unit = "\"1\": {\"device\": {\"xml\": \"" + testing_support::SourceUnixPath("res/devices.xml") +
-                                 "\", \"name\": \"" + name + "\", \"serial\": \"" + serial +
-                                 "\"}, \"holding\": {\"0x0001\": 4520}, \"identification\": {\"2\": \"3.14\"}}";
+        std::string profile = "{\"units\": {";
+        for (int unit = 1; unit <= units; ++unit)
+            profile += std::string(unit > 1 ? ", " : "") + "\"" + std::to_string(unit) + "\": {\"device\": {\"xml\": \"" +
+                       testing_support::SourceUnixPath("res/devices.xml") + "\", \"name\": \"" + name +
+                       "\", \"serial\": \"" + (unit == 1 ? serial : serial.substr(0, serial.size() - 1) + char('A' + unit)) +
+                       "\"}, \"holding\": {\"0x0001\": 4520}, " +
+                       "\"identification\": {\"2\": \"3.14\"}, " +
+                       "\"faults\": [{\"kind\": \"silence\", \"function\": 3, \"while_file\": \"silent\"}]}";
         const testing_support::StartedTestDevice started = testing_support::StartTestDevice(
-            m_host, "tests/shell_ui/frame", "{\"units\": {" + unit + "}}", {"--tcp-port", "0"}, 240);
+            m_host, "tests/shell_ui/frame", profile + "}}", {"--tcp-port", "0"}, 240);
         m_testDevice = started.id;
         m_tcpPort = started.tcpPort;
+        m_journalPath = started.journalPath;
         ASSERT_NE(0, started.id) << started.error;
     }
+    std::string SilenceSwitch() const { return m_journalPath.substr(0, m_journalPath.find_last_of("\\/")) + "\\silent"; }
     void StartVarnix() { StartTestDevice("Varnix", "MF2024"); }
 
     // A device of the file, added, shown in the tree and connected to the test device.
@@ -264,6 +277,7 @@ protected:
     testing_support::PeerHost m_host;
     int m_testDevice = 0;
     int m_tcpPort = 0;
+    std::string m_journalPath;
     std::wstring m_logPath;
     std::wstring m_savedFolder;
 };
@@ -339,12 +353,20 @@ TEST_F(MainFrame, MenusEdgeBarAndTheUpdateRulesOfADeviceList)
 
 TEST_F(MainFrame, ConnectDisconnectAndConnectAllAgainstTheTestDevice)
 {
-    ASSERT_NO_FATAL_FAILURE(StartVarnix());
+    const int kUnits = 8;
+    ASSERT_NO_FATAL_FAILURE(StartTestDevice("Varnix", "MF2024", kUnits));
     const CDocumentDeviceGeneric1Ptr device = AddVarnix();
     const boost::shared_ptr<CConnectionGeneric1> connection = device->GetGenericConnection();
     connection->SetSerial(false);
     connection->SetHost("127.0.0.1");
     connection->SetTcpPort(m_tcpPort);
+    // The other units behind the same host and port.
+    std::vector<CDocumentDeviceGeneric1Ptr> others;
+    for (int unit = 2; unit <= kUnits; ++unit) {
+        others.push_back(AddVarnix());
+        others.back()->ApplyEndpoint(*connection->GetEndpoint());
+        others.back()->GetGenericConnection()->SetUnitId(unit);
+    }
     // A second device nobody answers for: Connect All reports it and goes on.
     const CDocumentDeviceGeneric1Ptr absent = AddVarnix();
     absent->GetGenericConnection()->SetSerial(false);
@@ -408,6 +430,43 @@ TEST_F(MainFrame, ConnectDisconnectAndConnectAllAgainstTheTestDevice)
     PollUntil([&] { Pump(); return !device->IsBusy(); }, kWaitMs);
     Command(ID_DEVICE_DISCONNECT);
     EXPECT_FALSE(device->IsConnected());
+
+    // Every other unit stops answering: each poll holds the link through its two 5 s
+    // attempts while the others wait for it. Disconnect, Delete and closing the window
+    // wait for none of them, and the polling threads end by themselves well before the
+    // program's own end would give up on them.
+    std::vector<std::wstring> otherLogs;
+    for (const CDocumentDeviceGeneric1Ptr& other : others) {
+        EXPECT_TRUE(other->IsConnected());
+        EXPECT_TRUE(PollUntil([&] { Pump(); return !other->IsBusy(); }, kWaitMs));
+        otherLogs.push_back(other->GetEmbeddedLogFilePath(folder));
+    }
+    std::ofstream(SilenceSwitch()).close();
+    ASSERT_TRUE(PollUntil([&] { return testing_support::ReadFileText(m_journalPath).find("\"silence\"") != std::string::npos; },
+                          kWaitMs));
+    auto timed = [&](const std::function<void()>& command) {
+        const DWORD start = ::GetTickCount();
+        command();
+        return ::GetTickCount() - start;
+    };
+    const CDocumentDeviceGeneric1Ptr silent = others.front();
+    ASSERT_TRUE(SelectDeviceNode(silent->GetId()));
+    const DWORD disconnectMs = timed([&] { Command(ID_DEVICE_DISCONNECT); });
+    EXPECT_FALSE(silent->IsConnected());
+    const DWORD deleteMs = timed([&] { Command(ID_DEVICE_DELETE); });
+    EXPECT_FALSE(m_manager->FindDeviceById(silent->GetId()));
+    const DWORD closeMs = timed([&] { m_frame->SendMessage(WM_CLOSE, 0, 0); });
+    EXPECT_FALSE(::IsWindow(m_frameHandle));
+    const DWORD endMs = timed([&] { EXPECT_TRUE(PollThread_t::WaitForStoppedThreads(5000)); });
+    std::printf("with %d silent devices on the link: disconnect %lu ms, delete %lu ms, close %lu ms, "
+                "polling threads ended %lu ms later\n",
+                kUnits - 1, static_cast<unsigned long>(disconnectMs), static_cast<unsigned long>(deleteMs),
+                static_cast<unsigned long>(closeMs), static_cast<unsigned long>(endMs));
+    EXPECT_LT(disconnectMs, 500u);
+    EXPECT_LT(deleteMs, 500u);
+    EXPECT_LT(closeMs, 500u);
+    for (const std::wstring& log : otherLogs)
+        ::DeleteFileW(log.c_str());
 }
 
 TEST_F(MainFrame, LogFilesOpenOnceAndCloseWithTheirDeviceOrTheCommand)
