@@ -121,7 +121,10 @@ void CDisplayLogWriteDoc::Start()
         }
         m_rowCount = 0;
         if (!m_writer.Open(static_cast<LPCTSTR>(m_fileName)))
-            throw std::runtime_error("unable to open log file for writing");
+            throw std::runtime_error("unable to open " +
+                                     (m_fileName.IsEmpty() ? std::string("the log file")
+                                                           : std::string(static_cast<LPCTSTR>(m_fileName))) +
+                                     " for writing (" + m_writer.GetError() + ")");
     }
     catch (...)
     {

@@ -41,7 +41,8 @@ public:
     // until then and again at the next Start.
     CString GetFailureText();
     // Adds a column per entry and opens the file; throws std::runtime_error with the
-    // reason when it cannot, leaving the writer closed and without columns.
+    // reason when it cannot (naming the file and the system's reason when it cannot be
+    // written), leaving the writer closed and without columns. Clears the failure text.
     void Start();
     // Throws std::runtime_error when not recording.
     void Stop();

@@ -74,16 +74,18 @@ TEST_F(LoggerDisplay, StartRefusesWithItsReasonsAndLeavesNoColumns)
     const CTreeItem column("Load Current", "A", PLOT_ITEM_TYPE_LOG_COLUMN, 3, device, "");
     EXPECT_FALSE(logger->CanAddVariable(&column));
 
-    // A variable whose device has gone, and a file that cannot be made.
+    // A variable whose device has gone.
     const int gone = AddDevice("Corandel");
     logger->AddVariable(*Variable(gone, 1, "PV Voltage"));
     manager->RemoveDevice(manager->FindDeviceById(gone));
     EXPECT_EQ("you have a variable for which I can't find the owning device", ErrorText([&] { logger->Start(); }));
     logger->RemoveVariable(*Variable(gone, 1, "PV Voltage"));
-    logger->SetFileName((folder + "\\no such folder\\x.csv").c_str());
-    EXPECT_EQ("unable to open log file for writing", ErrorText([&] { logger->Start(); }));
+    // A file that cannot be made: its name and the system's reason.
+    const std::string unreachable = folder + "\\no such folder\\x.csv";
+    logger->SetFileName(unreachable.c_str());
+    EXPECT_EQ("unable to open " + unreachable + " for writing (Path not found)", ErrorText([&] { logger->Start(); }));
     logger->SetFileName("");
-    EXPECT_EQ("unable to open log file for writing", ErrorText([&] { logger->Start(); }));
+    EXPECT_EQ("unable to open the log file for writing (no file name)", ErrorText([&] { logger->Start(); }));
     EXPECT_FALSE(logger->IsRecording());
     logger->SetFileName(path.c_str());
     EXPECT_EQ("(no exception)", ErrorText([&] { logger->Start(); }));
