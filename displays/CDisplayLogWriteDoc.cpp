@@ -17,16 +17,24 @@ namespace
 const unsigned long long KILOBYTE = 1024;
 const unsigned long long MEGABYTE = 1024 * 1024;
 
-__time64_t SystemClock()
+long long SystemClock()
 {
-    return _time64(nullptr);
+    FILETIME now;
+    ::GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER ticks;
+    ticks.LowPart = now.dwLowDateTime;
+    ticks.HighPart = now.dwHighDateTime;
+    // From 100 ns since 1601.
+    return static_cast<long long>(ticks.QuadPart / 10000) - 11644473600000LL;
 }
+
+const long long MILLISECONDS = 1000;
 }  // namespace
 
 CDisplayLogWriteDoc::CDisplayLogWriteDoc()
-    : m_startSeconds(0),
+    : m_startMs(0),
       m_interval(LOGGER_DEFAULT_INTERVAL),
-      m_nextDue(0),
+      m_nextDueMs(0),
       m_rowCount(0),
       m_clock(SystemClock)
 {
@@ -40,7 +48,7 @@ CDisplayLogWriteDoc::~CDisplayLogWriteDoc()
         StopRecording();
 }
 
-__time64_t CDisplayLogWriteDoc::Now() const
+long long CDisplayLogWriteDoc::Now() const
 {
     return m_clock();
 }
@@ -109,26 +117,32 @@ void CDisplayLogWriteDoc::Start()
                                          " is not connected; either connect to it or remove it from this logger.");
             if (!m_writer.AddColumn(label, *entry.item))
                 throw std::runtime_error("unable to add log variable");
+            m_picker.AddColumn(*entry.item);
         }
         m_rowCount = 0;
         if (!m_writer.Open(static_cast<LPCTSTR>(m_fileName)))
-            throw std::runtime_error("unable to open log file for writing");
+            throw std::runtime_error("unable to open " +
+                                     (m_fileName.IsEmpty() ? std::string("the log file")
+                                                           : std::string(static_cast<LPCTSTR>(m_fileName))) +
+                                     " for writing (" + m_writer.GetError() + ")");
     }
     catch (...)
     {
         // A refused start leaves no columns behind: they would refuse the next start.
-        m_writer.RemoveAllColumns();
+        StopRecording();
         throw;
     }
-    m_nextDue = Now();
-    m_startSeconds = m_nextDue;
-    m_startTime = COleDateTime(m_startSeconds);
+    m_startMs = Now();
+    // Rows fall on the clock's whole seconds; this second's moment has passed already.
+    m_nextDueMs = m_startMs - m_startMs % MILLISECONDS;
+    m_startTime = COleDateTime(static_cast<__time64_t>(m_startMs / MILLISECONDS));
 }
 
 void CDisplayLogWriteDoc::StopRecording()
 {
     m_writer.Close();
     m_writer.RemoveAllColumns();
+    m_picker.RemoveAllColumns();
 }
 
 void CDisplayLogWriteDoc::Stop()
@@ -149,16 +163,13 @@ BOOL CDisplayLogWriteDoc::CanCloseFrame(CFrameWnd* frame)
     return CDocumentDisplay::CanCloseFrame(frame);
 }
 
-bool CDisplayLogWriteDoc::WriteDueRow()
+bool CDisplayLogWriteDoc::WriteRow(long long momentMs, long long nextMs)
 {
-    // The first row waits for a value in every column; later rows take what came since
-    // the row before, and a device that gave nothing leaves its columns empty.
-    const bool partial = m_rowCount > 0;
-    if (m_writer.WriteLine(nullptr, partial))
-    {
-        m_writer.ClearValues();
+    m_writer.ClearValues();
+    for (const auto& value : m_picker.TakeRow(momentMs, nextMs))
+        m_writer.SetValue(value.first, value.second);
+    if (m_writer.WriteLine(nullptr, true))
         return true;
-    }
     if (m_writer.IsOpen())
         return false;
     // The writer has cut the file back to its last whole row and closed it.
@@ -177,13 +188,16 @@ bool CDisplayLogWriteDoc::OnStorage(const CStoragePtr& item)
         int rows = -1;
         {
             CSingleLock lock(&m_loggerLock, TRUE);
-            const __time64_t now = Now();
-            if (now >= m_nextDue && m_writer.IsOpen())
+            const long long now = Now();
+            const long long interval = m_interval * MILLISECONDS;
+            if (now >= m_nextDueMs && m_writer.IsOpen() && interval > 0)
             {
-                // One interval per tick, also for a refused row: after a delay the rows
-                // catch up with the clock one tick at a time.
-                m_nextDue += m_interval;
-                if (WriteDueRow())
+                // The last moment due: moments that passed while the ticks were held up
+                // get no row, which would claim values nobody measured then.
+                const long long moment = m_nextDueMs + (now - m_nextDueMs) / interval * interval;
+                m_nextDueMs = moment + interval;
+                const bool waits = m_rowCount == 0 && !m_picker.FirstRowIsDue(m_startMs, moment, m_nextDueMs);
+                if (!waits && WriteRow(moment, m_nextDueMs))
                     rows = ++m_rowCount;
                 else if (!m_writer.IsOpen())
                     rows = m_rowCount;
@@ -202,7 +216,7 @@ bool CDisplayLogWriteDoc::OnStorage(const CStoragePtr& item)
     const std::string text = FormatVariant(item->GetValue());
     CSingleLock lock(&m_loggerLock, TRUE);
     if (m_writer.IsOpen())
-        m_writer.SetValue(key, text);
+        m_picker.Arrive(key, Now(), text);
     return false;
 }
 
@@ -280,7 +294,7 @@ CString CDisplayLogWriteDoc::GetFileSizeText()
 CString CDisplayLogWriteDoc::GetElapsedText()
 {
     CSingleLock lock(&m_loggerLock, TRUE);
-    return FormatElapsed(static_cast<long long>(Now() - m_startSeconds));
+    return FormatElapsed((Now() - m_startMs) / MILLISECONDS);
 }
 
 CString CDisplayLogWriteDoc::GetStartText()

@@ -1,16 +1,17 @@
 // The Logger display's document: records the values of its variables into a CSV log
-// file, one row per interval, driven by the hub's 100 ms ticks while recording. A row
-// holds only values that arrived since the row before; a column whose device gave none
-// is an empty field. A failed write ends the recording.
+// file, one row per interval on the wall clock's seconds, driven by the hub's 100 ms ticks
+// while recording. Which measured value a row holds is LoggerValuePicker_t's to say; a
+// column whose device gave none fresh enough is an empty field. A failed write ends the
+// recording.
 #pragma once
 #include "framework/FrameworkBase.h"
 #include "framework/CCriticalSection.h"
 #include "framework/COleDateTime.h"
 #include "displays/CDocumentDisplay.h"
 #include "displays/DisplayMessages.h"
+#include "displays/LoggerValuePicker_t.h"
 #include "documents/logfiles/CLogFileOutCsv.h"
 
-#include <ctime>
 #include <functional>
 #include <string>
 
@@ -20,7 +21,8 @@ class CDisplayLogWriteDoc : public CDocumentDisplay
 {
     DECLARE_DYNCREATE(CDisplayLogWriteDoc)
 public:
-    typedef std::function<__time64_t()> Clock_t;
+    // Milliseconds since 1970.
+    typedef std::function<long long()> Clock_t;
 
     CDisplayLogWriteDoc();
     // Stops a running recording.
@@ -39,7 +41,8 @@ public:
     // until then and again at the next Start.
     CString GetFailureText();
     // Adds a column per entry and opens the file; throws std::runtime_error with the
-    // reason when it cannot, leaving the writer closed and without columns.
+    // reason when it cannot (naming the file and the system's reason when it cannot be
+    // written), leaving the writer closed and without columns. Clears the failure text.
     void Start();
     // Throws std::runtime_error when not recording.
     void Stop();
@@ -59,22 +62,24 @@ public:
     void SetFileName(const CString& name);
     CString GetFileName();
     int GetRowCount();
-    // Seconds since 1970; the tests set their own clock.
+    // The tests set their own clock.
     void SetClock(const Clock_t& clock);
 
 private:
     // Under the logger lock.
     void StopRecording();
-    // Under the logger lock: the row that is due. False when it was not written.
-    bool WriteDueRow();
-    __time64_t Now() const;
+    // Under the logger lock: the row of the moment, the next one due at nextMs. False
+    // when it was not written.
+    bool WriteRow(long long momentMs, long long nextMs);
+    long long Now() const;
 
     CCriticalSection m_loggerLock;
     COleDateTime m_startTime;
-    __time64_t m_startSeconds;
+    long long m_startMs;
     CLogFileOutCsv m_writer;
+    LoggerValuePicker_t m_picker;
     int m_interval;
-    __time64_t m_nextDue;
+    long long m_nextDueMs;
     CString m_fileName;
     int m_rowCount;
     CString m_failure;

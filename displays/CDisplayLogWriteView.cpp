@@ -187,6 +187,8 @@ void CDisplayLogWriteView::OnRecord()
     catch (const std::runtime_error& error)
     {
         ShowError(error);
+        // Not the text of an earlier recording's end.
+        UpdateInformation();
         return;
     }
     UpdateInformation();

@@ -31,6 +31,11 @@ std::string SystemErrorText(DWORD error)
     return length > 0 ? std::string(text, length) : "error " + std::to_string(error);
 }
 
+std::string DiskErrorText(DWORD error)
+{
+    return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL ? "the disk is full" : SystemErrorText(error);
+}
+
 }  // namespace
 
 CLogFileOutCsv::~CLogFileOutCsv()
@@ -71,12 +76,19 @@ void CLogFileOutCsv::ClearValues()
 // Shared for reading and writing, so that Pyraxis can follow a file while it is recorded.
 bool CLogFileOutCsv::Open(const char* path)
 {
-    if (IsOpen() || !path || !*path)
+    if (IsOpen())
         return false;
     m_error.clear();
+    if (!path || !*path) {
+        m_error = "no file name";
+        return false;
+    }
+    ::SetLastError(ERROR_SUCCESS);
     m_file = _fsopen(path, "wt", _SH_DENYNO);
     if (!m_file) {
-        m_error = std::strerror(errno);
+        // The system's reason, as a failed write gives it; the C library's when it has none.
+        const DWORD error = ::GetLastError();
+        m_error = error != ERROR_SUCCESS ? DiskErrorText(error) : std::strerror(errno);
         return false;
     }
     m_path = path;
@@ -133,7 +145,7 @@ bool CLogFileOutCsv::WriteText(const std::string& text)
 
 void CLogFileOutCsv::FailWrite(DWORD error)
 {
-    m_error = error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL ? "the disk is full" : SystemErrorText(error);
+    m_error = DiskErrorText(error);
     const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(m_file)));
     LARGE_INTEGER whole;
     whole.QuadPart = m_wholeSize;

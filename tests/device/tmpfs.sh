@@ -3,8 +3,8 @@
 # Runs COMMAND inside a private mount namespace in which a tmpfs of SIZE (as mount takes
 # it, e.g. 64k) is mounted on a fresh folder: a disk that fills, for the tests of what a
 # full disk does to a file being written. COMMAND sees PYRAXIS_SMALL_FS, the folder's Unix
-# path. Nobody outside sees the mount. Where no namespace can be made the script fails and
-# COMMAND does not run.
+# path; its folder read-only is mounted read-only. Nobody outside sees the mounts. Where no
+# namespace can be made the script fails and COMMAND does not run.
 #
 # Wine opens files in its wineserver: a server outside would not see the mount. So COMMAND
 # gets a private prefix (a copy of the registry sharing drive_c) whose server is started
@@ -38,6 +38,7 @@ done
 state="$(mktemp -d /tmp/pyraxis-tmpfs.XXXXXX)"
 cleanup() {
     [[ -d "$state/prefix" ]] && WINEPREFIX="$state/prefix" timeout 10 "$WINESERVER" -k 2>/dev/null
+    mountpoint -q "$state/fs/read-only" && umount "$state/fs/read-only"
     mountpoint -q "$state/fs" && umount "$state/fs"
     rm -rf "$state"
 }
@@ -46,6 +47,13 @@ trap cleanup EXIT
 mkdir "$state/fs"
 if ! mount -t tmpfs -o "size=$size,mode=0777" pyraxis-small-fs "$state/fs"; then
     echo "tmpfs.sh: the tmpfs could not be mounted; a full disk is not tested" >&2
+    exit 1
+fi
+# Root writes into any folder whatever its mode: only a read-only mount refuses it.
+mkdir "$state/fs/read-only"
+if ! mount --bind "$state/fs/read-only" "$state/fs/read-only" ||
+    ! mount -o remount,bind,ro "$state/fs/read-only"; then
+    echo "tmpfs.sh: the read-only folder could not be mounted; a full disk is not tested" >&2
     exit 1
 fi
 make_prefix_copy "$state/prefix" || exit 1

@@ -1,6 +1,6 @@
 // The Logger display's document: Start's refusals and their texts (a refused start leaves
-// no columns behind), one row per due tick on an injected clock with values kept between
-// rows, the file read back by the hub's CSV reader, Stop, and the information texts.
+// no columns behind), the rule of which measured value a row holds, rows on an injected
+// clock, the file read back by the hub's CSV reader, Stop, and the information texts.
 #include <gtest/gtest.h>
 
 #include "tests/displays/DisplayFixtures.h"
@@ -14,7 +14,9 @@
 #include "tests/support/FileText.h"
 #include "tests/support/MessageBoxRecorder.h"
 
+#include <algorithm>
 #include <atomic>
+#include <string>
 #include <thread>
 
 namespace
@@ -25,7 +27,7 @@ using testing_support::ErrorText;
 class LoggerDisplay : public DisplayTest
 {
 protected:
-    LoggerDisplay() : logger(MakeDisplay<CDisplayLogWriteDoc>()), now(1700000000)
+    LoggerDisplay() : logger(MakeDisplay<CDisplayLogWriteDoc>()), now(1700000000000LL)
     {
         logger->SetClock([this] { return now; });
         path = folder + "\\logger.csv";
@@ -40,7 +42,7 @@ protected:
     }
 
     boost::shared_ptr<Posting<CDisplayLogWriteDoc>> logger;
-    __time64_t now;
+    long long now;
     std::string path;
 };
 
@@ -72,76 +74,164 @@ TEST_F(LoggerDisplay, StartRefusesWithItsReasonsAndLeavesNoColumns)
     const CTreeItem column("Load Current", "A", PLOT_ITEM_TYPE_LOG_COLUMN, 3, device, "");
     EXPECT_FALSE(logger->CanAddVariable(&column));
 
-    // A variable whose device has gone, and a file that cannot be made.
+    // A variable whose device has gone.
     const int gone = AddDevice("Corandel");
     logger->AddVariable(*Variable(gone, 1, "PV Voltage"));
     manager->RemoveDevice(manager->FindDeviceById(gone));
     EXPECT_EQ("you have a variable for which I can't find the owning device", ErrorText([&] { logger->Start(); }));
     logger->RemoveVariable(*Variable(gone, 1, "PV Voltage"));
-    logger->SetFileName((folder + "\\no such folder\\x.csv").c_str());
-    EXPECT_EQ("unable to open log file for writing", ErrorText([&] { logger->Start(); }));
+    // A file that cannot be made: its name and the system's reason.
+    const std::string unreachable = folder + "\\no such folder\\x.csv";
+    logger->SetFileName(unreachable.c_str());
+    EXPECT_EQ("unable to open " + unreachable + " for writing (Path not found)", ErrorText([&] { logger->Start(); }));
     logger->SetFileName("");
-    EXPECT_EQ("unable to open log file for writing", ErrorText([&] { logger->Start(); }));
+    EXPECT_EQ("unable to open the log file for writing (no file name)", ErrorText([&] { logger->Start(); }));
     EXPECT_FALSE(logger->IsRecording());
     logger->SetFileName(path.c_str());
     EXPECT_EQ("(no exception)", ErrorText([&] { logger->Start(); }));
 }
 
-TEST_F(LoggerDisplay, OneRowPerDueTickWithTheValuesThatCameSinceTheRowBefore)
+// The rule of which value a row holds, against a device polled each second at every phase
+// of the rows: its values steady, alternately 90 ms before and after their tick (near a
+// row's moment one row then gets two and the next none), or spread over 900 ms as on a busy
+// serial line; rows each second or slower, written at the first 100 ms tick after their
+// moment. After its 40th poll the device stops answering.
+TEST(LoggerValuePicker, EveryRowHoldsAValueMeasuredForItAtEveryPhaseAndNoneOnceTheDeviceIsSilent)
+{
+    const CPlotVariableId id(STORAGE_TYPE_SIMPLE_VALUE, 1, 1);
+    const int polls = 40;
+    const long long start = 700;
+    std::string failures;
+    int failureCount = 0;
+    const auto check = [&](bool good, const std::string& what) {
+        if (!good && ++failureCount <= 10)
+            failures += what + "\n";
+    };
+    for (const long long interval : { 1000LL, 2000LL, 5000LL })
+        for (int pattern = 0; pattern < 3; ++pattern)
+            for (long long phase = 0; phase < 1000; phase += 10)
+            {
+                const auto arrival = [&](int poll) {
+                    const long long jitter = pattern == 0   ? 0
+                                             : pattern == 1 ? (poll % 2 ? 90 : -90)
+                                                            : (poll * 7919 + phase * 31) % 900;
+                    return 1000 + poll * 1000LL + phase + jitter;
+                };
+                const long long lastArrival = arrival(polls - 1);
+                const long long tickPhase = phase * 7 % 100;
+                LoggerValuePicker_t picker;
+                picker.AddColumn(id);
+                int delivered = 0;
+                int lastTaken = -1;
+                int rows = 0;
+                int silentRows = 0;
+                for (long long moment = 0; moment < 60000; moment += interval)
+                {
+                    const long long written = std::max(start, moment + (tickPhase - moment % 100 + 100) % 100);
+                    for (; delivered < polls && arrival(delivered) <= written; ++delivered)
+                        picker.Arrive(id, arrival(delivered), std::to_string(delivered));
+                    if (rows++ == 0 && !picker.FirstRowIsDue(start, moment, moment + interval))
+                    {
+                        rows = 0;
+                        continue;
+                    }
+                    const LoggerValuePicker_t::Row_t row = picker.TakeRow(moment, moment + interval);
+                    const int taken = row.empty() ? -1 : std::stoi(row[0].second);
+                    const std::string at = "interval " + std::to_string(interval) + " pattern " +
+                                           std::to_string(pattern) + " phase " + std::to_string(phase) +
+                                           " row at " + std::to_string(moment) + ": " + std::to_string(taken);
+                    // Healthy: a value in every row. Silent from the first poll it missed:
+                    // one more row at most.
+                    if (moment <= lastArrival)
+                        check(taken >= 0, at + " (a hole)");
+                    else if (moment > lastArrival + 1000 && ++silentRows > 1)
+                        check(taken < 0, at + " (silent)");
+                    if (taken < 0)
+                        continue;
+                    check(taken > lastTaken, at + " after " + std::to_string(lastTaken));
+                    check(moment - arrival(taken) <= LOGGER_FRESHNESS_MS, at + " (stale)");
+                    // Slower than the polls: the newest.
+                    check(interval == 1000 || taken == delivered - 1, at + " (not the newest)");
+                    lastTaken = taken;
+                }
+            }
+    EXPECT_EQ(0, failureCount) << failures;
+}
+
+TEST_F(LoggerDisplay, RowsHoldEveryMeasuredValueOnceAndAreEmptyOnlyWhereNothingFreshCame)
 {
     const int device = AddDevice("Varnix");
     const int other = AddDevice("Corandel");
+    const int meter = AddDevice("Meter");
     logger->AddVariable(*Variable(device, 1, "Battery Voltage"));
     logger->AddVariable(*Variable(device, 2, "Charge State", ""));
     logger->AddVariable(*Variable(other, 1, "PV Voltage"));
-    logger->SetInterval(5);
+    logger->AddVariable(*Variable(meter, 1, "Voltage"));
+    logger->SetInterval(1);
     logger->SetFileName(path.c_str());
+    const long long second = now;
+    now = second + 300;
     logger->Start();
     ClearPosted();
+    // The hub's ticks, each 100 ms, up to that many milliseconds after the start's second.
+    const auto runTo = [&](long long offset) {
+        for (long long tick = (now - second) / 100 * 100 + 100; tick <= offset && tick < 20000; tick += 100)
+        {
+            now = second + tick;
+            Tick();
+        }
+        now = second + offset;
+    };
+    const auto arrive = [&](long long offset, int from, int variable, double value) {
+        runTo(offset);
+        logger->OnStorage(Value(from, variable, value));
+    };
 
-    // No row until every column has a value, though the due time moves on.
-    logger->OnStorage(Value(device, 1, 12.5));
-    logger->OnStorage(Value(other, 1, 40.0));
+    // The first row waits for every column, but not for a meter that never answers: once
+    // no value would be fresh it is written with the meter's column empty.
+    arrive(800, other, 1, 40.0);
+    arrive(1800, other, 1, 41.0);
+    arrive(2500, device, 1, 12.5);
+    arrive(2500, device, 2, 3.0);
+    runTo(2999);
     EXPECT_EQ(0, Tick());
-    now += 5;
-    logger->OnStorage(Value(device, 2, 3.0));
+    // 40 came too long before the row; the Corandel stops answering after 41.
+    runTo(3000);
     EXPECT_EQ(1, Tick());
-    // Ticks within the interval write nothing.
-    for (int tick = 0; tick < 9; ++tick)
-        EXPECT_EQ(1, Tick());
-    now += 4;
+    // Ticks within the interval write nothing. The Varnix: two values before the row's
+    // moment and none before the next, whose poll comes just after it: each row gets one.
+    arrive(3050, device, 1, 13.0);
+    arrive(3050, device, 2, 4.0);
+    runTo(3900);
     EXPECT_EQ(1, Tick());
-    // The Corandel stopped answering: its column is empty, and so are the columns of a
-    // variable that did not come since the row before.
-    now += 1;
-    logger->OnStorage(Value(device, 1, 13.0));
-    EXPECT_EQ(2, Tick());
-    // After a delay the rows catch up one tick at a time, claiming no value.
-    now += 15;
-    EXPECT_EQ(3, Tick());
+    arrive(3950, device, 1, 13.5);
+    arrive(3950, device, 2, 4.5);
+    arrive(5050, device, 1, 14.0);
+    arrive(5050, device, 2, 5.0);
+    runTo(6000);
     EXPECT_EQ(4, Tick());
+    // A stall of the dispatcher: one row for the last moment due, none for those missed.
+    now = second + 9400;
     EXPECT_EQ(5, Tick());
     EXPECT_EQ(5, Tick());
-    // Both answer again.
-    now += 5;
-    logger->OnStorage(Value(device, 1, 13.5));
-    logger->OnStorage(Value(device, 2, 4.0));
-    logger->OnStorage(Value(other, 1, 41.0));
+    arrive(9600, device, 1, 15.0);
+    arrive(9600, device, 2, 6.0);
+    runTo(10000);
     EXPECT_EQ(6, Tick());
     EXPECT_EQ((std::vector<WPARAM>{1, 2, 3, 4, 5, 6}), Posted(WM_APP_DISPLAY_UPDATE));
     // Values of variables that are not logged change nothing.
     logger->OnStorage(Value(device, 9, 99.0));
     logger->Stop();
     // Stopped: ticks and values write nothing.
-    now += 100;
+    now += 100000;
     logger->OnStorage(Value(device, 1, 1.0));
     EXPECT_EQ(6, Tick());
 
     // A missing value is an empty quoted field, as the export writes one.
     const std::string text = testing_support::ReadFileText(path);
     const size_t secondRow = text.find('\n', text.find('\n') + 1) + 1;
-    const std::string second = text.substr(secondRow, text.find('\n', secondRow) - secondRow);
-    EXPECT_EQ("\"13.0000\",\"\",\"\"\r", second.substr(second.find(',') + 1)) << text;
+    const std::string row = text.substr(secondRow, text.find('\n', secondRow) - secondRow);
+    EXPECT_EQ("\"13.0000\",\"4.0000\",\"\",\"\"\r", row.substr(row.find(',') + 1)) << text;
 
     // The hub's reader reads the file back: header names, every row, and a gap (not a
     // number, the column still one of numbers) where a row had no value.
@@ -153,10 +243,11 @@ TEST_F(LoggerDisplay, OneRowPerDueTickWithTheValuesThatCameSinceTheRowBefore)
         ++rows;
     EXPECT_EQ(6, rows);
     const auto& columns = reader.GetColumns();
-    ASSERT_EQ(3u, columns.size());
+    ASSERT_EQ(4u, columns.size());
     EXPECT_EQ("Varnix Battery Voltage (V)", columns.at(0).name);
     EXPECT_EQ("Varnix Charge State ()", columns.at(1).name);
     EXPECT_EQ("Corandel PV Voltage (V)", columns.at(2).name);
+    EXPECT_EQ("Meter Voltage (V)", columns.at(3).name);
     const auto shown = [&](int column) {
         std::string values;
         for (const LogSample_t& sample : samples[column])
@@ -167,9 +258,10 @@ TEST_F(LoggerDisplay, OneRowPerDueTickWithTheValuesThatCameSinceTheRowBefore)
         }
         return values;
     };
-    EXPECT_EQ("125 130 - - - 135 ", shown(0));
-    EXPECT_EQ("30 - - - - 40 ", shown(1));
-    EXPECT_EQ("400 - - - - 410 ", shown(2));
+    EXPECT_EQ("125 130 135 140 - 150 ", shown(0));
+    EXPECT_EQ("30 40 45 50 - 60 ", shown(1));
+    EXPECT_EQ("410 - - - - - ", shown(2));
+    EXPECT_EQ("- - - - - - ", shown(3));
     for (int column = 0; column < 3; ++column)
         EXPECT_EQ(LOG_SAMPLE_TYPE_NUMBER, reader.GetColumnValueType(column)) << column;
 }
@@ -230,7 +322,7 @@ TEST_F(LoggerDisplay, InformationTextsAndClosing)
     logger->AddVariable(*Variable(device, 1, "Battery Voltage"));
     logger->SetFileName(path.c_str());
     logger->Start();
-    now += 3725;
+    now += 3725 * 1000;
     EXPECT_EQ("1hrs 2min 5sec", std::string(logger->GetElapsedText()));
     EXPECT_FALSE(logger->GetStartText().IsEmpty());
     // Written in text mode: the line ends in CR LF.

@@ -728,8 +728,9 @@ TEST_F(DisplaysEndToEnd, ALoggersListChangesOnlyTheRowsWhoseTextChanged)
 }
 
 // A file system that fills: a small tmpfs that tests/device/tmpfs.sh mounts in a mount
-// namespace of its own (PYRAXIS_SMALL_FS, its Unix path). Elsewhere the case is skipped.
-TEST_F(DisplaysEndToEnd, AFullDiskRefusesOrEndsTheRecordingAndTheLoggerSaysWhy)
+// namespace of its own (PYRAXIS_SMALL_FS, its Unix path), with a read-only folder in it.
+// Elsewhere the case is skipped.
+TEST_F(DisplaysEndToEnd, AFullDiskOrAReadOnlyFolderRefusesOrEndsTheRecordingAndTheLoggerSaysWhy)
 {
     const char* small = std::getenv("PYRAXIS_SMALL_FS");
     if (small == nullptr || *small == '\0')
@@ -760,15 +761,15 @@ TEST_F(DisplaysEndToEnd, AFullDiskRefusesOrEndsTheRecordingAndTheLoggerSaysWhy)
     ASSERT_NE(nullptr, view);
     const auto enabled = [&](int id) { return view->GetDlgItem(id)->IsWindowEnabled() != FALSE; };
 
-    // No room for the header: Record is refused, the file is left closed and empty, and
-    // once there is room Record works.
+    // No room for the header: Record is refused naming the file and why, the file is left
+    // closed and empty, and once there is room Record works.
     ASSERT_NO_FATAL_FAILURE(fill());
     view->SetDlgItemText(IDC_LOGGER_FILE_NAME, path.c_str());
     view->SetDlgItemText(IDC_LOGGER_SECONDS, "1");
     Recorder().Clear();
     view->OnRecord();
     ASSERT_EQ(1u, Recorder().Count());
-    EXPECT_EQ("* error: unable to open log file for writing", Recorder().Boxes()[0].text);
+    EXPECT_EQ("* error: unable to open " + path + " for writing (the disk is full)", Recorder().Boxes()[0].text);
     EXPECT_FALSE(logger->IsRecording());
     EXPECT_TRUE(enabled(IDC_LOGGER_RECORD));
     EXPECT_FALSE(enabled(IDC_LOGGER_STOP));
@@ -808,6 +809,19 @@ TEST_F(DisplaysEndToEnd, AFullDiskRefusesOrEndsTheRecordingAndTheLoggerSaysWhy)
     CDisplayGraphTimeView* graphView = GraphOfLog(path, graph);
     ASSERT_NE(nullptr, graphView);
     EXPECT_EQ(rows.size(), graphView->GetCharts().GetMainChart().GetSamples(0).size());
+
+    // A read-only folder: Record is refused naming the file and the system's reason, and
+    // the information no longer tells of the full disk.
+    const std::string readOnly = disk + "\\read-only\\refused.csv";
+    view->SetDlgItemText(IDC_LOGGER_FILE_NAME, readOnly.c_str());
+    Recorder().Clear();
+    view->OnRecord();
+    ASSERT_EQ(1u, Recorder().Count());
+    EXPECT_EQ("* error: unable to open " + readOnly + " for writing (Access denied)",
+              Recorder().Boxes()[0].text);
+    EXPECT_FALSE(logger->IsRecording());
+    view->GetDlgItemText(IDC_LOGGER_INFORMATION, information);
+    EXPECT_EQ("Drag variables to this display, pick a\nlog file name, and click Record", std::string(information));
 }
 
 // The darkest pixel of the list's rows as drawn on the screen (0 black, 255 white).
