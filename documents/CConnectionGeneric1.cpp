@@ -40,18 +40,18 @@ std::string IdentityReadFailureText(int code, CModbus& link)
     return "Modbus read request failed: " + std::string(static_cast<const char*>(link.GetErrorText(code)));
 }
 
-// Restores the connected flag on every way out of the open checks.
-class ConnectedFlagRestorer
+// Marks the calling thread as the one whose open may read, on every way out of the
+// open checks.
+class OpeningThreadMark
 {
 public:
-    explicit ConnectedFlagRestorer(volatile bool& flag) : m_flag(flag), m_saved(flag) {}
-    ~ConnectedFlagRestorer() { m_flag = m_saved; }
-    ConnectedFlagRestorer(const ConnectedFlagRestorer&) = delete;
-    ConnectedFlagRestorer& operator=(const ConnectedFlagRestorer&) = delete;
+    explicit OpeningThreadMark(std::atomic<DWORD>& thread) : m_thread(thread) { m_thread = ::GetCurrentThreadId(); }
+    ~OpeningThreadMark() { m_thread = 0; }
+    OpeningThreadMark(const OpeningThreadMark&) = delete;
+    OpeningThreadMark& operator=(const OpeningThreadMark&) = delete;
 
 private:
-    volatile bool& m_flag;
-    bool m_saved;
+    std::atomic<DWORD>& m_thread;
 };
 }
 
@@ -61,7 +61,10 @@ CConnectionGeneric1::CConnectionGeneric1(CDocumentDeviceGeneric1* owner)
     : CConnectionModbusLocal(owner),
       m_worker(nullptr),
       m_stopEvent(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
-      m_refreshEvent(CreateEventA(nullptr, TRUE, FALSE, nullptr))
+      m_refreshEvent(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+      m_connectStepEvent(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+      m_queuedConnectSteps(0),
+      m_workerRunning(false)
 {
 }
 
@@ -73,6 +76,8 @@ CConnectionGeneric1::~CConnectionGeneric1()
         CloseHandle(m_stopEvent);
     if (m_refreshEvent != nullptr)
         CloseHandle(m_refreshEvent);
+    if (m_connectStepEvent != nullptr)
+        CloseHandle(m_connectStepEvent);
 }
 
 CDocumentDeviceGeneric1* CConnectionGeneric1::GetGenericOwner() const
@@ -97,9 +102,29 @@ void CConnectionGeneric1::Open()
         throw std::runtime_error("unable to create connection thread");
     }
     m_worker->m_bAutoDelete = FALSE;
+    m_workerRunning = true;
     m_worker->ResumeThread();
+}
+
+void CConnectionGeneric1::CompleteOpen()
+{
     if (CDocumentDeviceGeneric1* owner = GetGenericOwner())
+    {
+        owner->SetTitle(m_openedTitle);
         owner->ExpectConnectNotice();
+    }
+    CConnectionModbus::CompleteOpen();
+}
+
+void CConnectionGeneric1::AbandonOpen()
+{
+    StopWorker();
+    if (CDocumentDeviceGeneric1* owner = GetGenericOwner())
+    {
+        owner->ClearHardwareInfo();
+        owner->SetFirmwareVersion("");
+    }
+    CConnectionModbus::AbandonOpen();
 }
 
 void CConnectionGeneric1::StopWorker()
@@ -114,11 +139,40 @@ void CConnectionGeneric1::StopWorker()
     const CSharedModbusPtr transport = CurrentTransport();
     if (transport)
         transport->m_link->CancelExchangesOf(workerId);
+    m_workerRunning = false;
     WaitForSingleObject(m_worker->m_hThread, INFINITE);
     if (transport)
         transport->m_link->EndCancelOf(workerId);
     delete m_worker;
     m_worker = nullptr;
+    // A step queued while the thread ended would keep the device busy.
+    DropConnectSteps();
+}
+
+bool CConnectionGeneric1::QueueConnectStep()
+{
+    if (!m_workerRunning)
+        return false;
+    ++m_queuedConnectSteps;
+    SetEvent(m_connectStepEvent);
+    return true;
+}
+
+void CConnectionGeneric1::RunConnectSteps()
+{
+    CDocumentDeviceGeneric1* owner = GetGenericOwner();
+    for (LONG queued = m_queuedConnectSteps; queued > 0 && !IsStopRequested(); queued = m_queuedConnectSteps)
+    {
+        if (m_queuedConnectSteps.compare_exchange_strong(queued, queued - 1) && owner != nullptr)
+            owner->RunConnectStep();
+    }
+}
+
+void CConnectionGeneric1::DropConnectSteps()
+{
+    CDocumentDeviceGeneric1* owner = GetGenericOwner();
+    for (LONG queued = m_queuedConnectSteps.exchange(0); queued > 0 && owner != nullptr; --queued)
+        owner->DropConnectStep();
 }
 
 bool CConnectionGeneric1::ReadsAbandoned()
@@ -152,9 +206,8 @@ void CConnectionGeneric1::AfterOpen()
 {
     CConnectionModbus::AfterOpen();
 
-    // The reads below check the flag; Connect sets it for good afterwards.
-    ConnectedFlagRestorer restorer(m_connected);
-    m_connected = true;
+    // The reads below may go before the connection counts as connected.
+    OpeningThreadMark opening(m_openingThread);
 
     int identityRegister = CONNECTION_DEFAULT_IDENTITY_REGISTER;
     {
@@ -185,21 +238,39 @@ void CConnectionGeneric1::AfterOpen()
         throw std::runtime_error("device is not a Quorvant Corporation control");
 
     CDocumentDeviceGeneric1* owner = GetGenericOwner();
-    owner->SetTitle(productCode);
+    m_openedTitle = productCode;
     owner->SetFirmwareVersion(static_cast<const char*>(revision));
 
-    for (const GenericHardwareInfo_t& description : owner->GetHardwareInfoDescriptions())
+    // Fields that follow each other are read in one request, a fraction of the exchanges
+    // on a shared line; a block that fails is read again register by register, which
+    // names the register that failed.
+    const std::vector<GenericHardwareInfo_t>& fields = owner->GetHardwareInfoDescriptions();
+    for (size_t first = 0; first < fields.size();)
     {
-        std::string text;
-        for (int i = 0; i < description.width; ++i)
+        size_t end = first + 1;
+        int count = std::max(fields[first].width, 0);
+        while (count > 0 && end < fields.size() && fields[end].width > 0 &&
+               fields[end].address == fields[first].address + count)
+            count += fields[end++].width;
+        std::vector<WORD> block(static_cast<size_t>(count));
+        const bool blockRead = count > 0 && TryReadRegisters(fields[first].address, block.data(), count);
+        for (size_t field = first; field < end; ++field)
         {
-            const int address = description.address + i;
-            if (!TryReadRegisters(address, &word, 1))
-                throw std::runtime_error("unable to read Modbus address " + RegisterText(address));
-            if (!description.AppendReadByte(text, word))
-                break;
+            const GenericHardwareInfo_t& description = fields[field];
+            std::string text;
+            for (int i = 0; i < description.width; ++i)
+            {
+                const int address = description.address + i;
+                if (blockRead)
+                    word = block[static_cast<size_t>(address - fields[first].address)];
+                else if (!TryReadRegisters(address, &word, 1))
+                    throw std::runtime_error("unable to read Modbus address " + RegisterText(address));
+                if (!description.AppendReadByte(text, word))
+                    break;
+            }
+            owner->AddHardwareInfo(description.name, text);
         }
-        owner->AddHardwareInfo(description.name, text);
+        first = end;
     }
 
     if (boost::shared_ptr<CStorageGenericConfig1> store = owner->GetConfigStore())
@@ -295,14 +366,21 @@ UINT CConnectionGeneric1::WorkerLoop()
 {
     std::vector<WORD> image(MODBUS_REGISTER_SPACE);
     std::vector<BYTE> valid(MODBUS_REGISTER_SPACE);
-    HANDLE events[2] = { m_stopEvent, m_refreshEvent };
+    HANDLE events[3] = { m_stopEvent, m_refreshEvent, m_connectStepEvent };
     for (;;)
     {
-        const DWORD result = WaitForMultipleObjects(2, events, FALSE, INFINITE);
+        const DWORD result = WaitForMultipleObjects(3, events, FALSE, INFINITE);
         if (result == WAIT_OBJECT_0)
         {
             ResetEvent(m_stopEvent);
+            DropConnectSteps();
             return 0;
+        }
+        if (result == WAIT_OBJECT_0 + 2)
+        {
+            ResetEvent(m_connectStepEvent);
+            RunConnectSteps();
+            continue;
         }
         if (result == WAIT_OBJECT_0 + 1)
         {

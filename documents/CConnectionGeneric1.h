@@ -6,6 +6,7 @@
 #include "framework/CCriticalSection.h"
 
 #include <algorithm>
+#include <atomic>
 #include <list>
 #include <utility>
 #include <vector>
@@ -30,6 +31,9 @@ public:
     bool Close() override;
     bool OnStorage(const CStoragePtr& item) override;
     void AfterOpen() override;
+    // The title the open read, and the connect notice the device then waits for.
+    void CompleteOpen() override;
+    void AbandonOpen() override;
 
     void AddPollRegister(int address);
     // Registers of the configuration store, read when the connection opens.
@@ -37,6 +41,10 @@ public:
     DWORD ReadOutputValue(int lowAddress, int highAddress);
 
     std::list<std::pair<int, int>> GetPollRanges();
+
+    // The owner's connect step goes to the polling thread, before its next poll; false when
+    // the connection has no thread.
+    bool QueueConnectStep();
 
     static UINT __cdecl WorkerThread(LPVOID connection);
     UINT WorkerLoop();
@@ -52,12 +60,22 @@ private:
     bool IsStopRequested() const;
     // One refresh cycle: reads the poll ranges into the image and hands it to the owner.
     void PollOnce(WORD* image, BYTE* valid);
+    // The connect steps queued: run, or dropped when the thread ends without them.
+    void RunConnectSteps();
+    void DropConnectSteps();
 
     CWinThread* m_worker;
     HANDLE m_stopEvent;
     HANDLE m_refreshEvent;
+    HANDLE m_connectStepEvent;
+    std::atomic<LONG> m_queuedConnectSteps;
+    // Set while the polling thread runs: steps are queued only then.
+    std::atomic<bool> m_workerRunning;
     CCriticalSection m_pollLock;
     std::vector<int> m_pollAddresses;
     std::list<std::pair<int, int>> m_pollRanges;
     std::vector<int> m_configRegisters;
+    // The product code the open read; the device takes it as its title on the
+    // interface thread.
+    CString m_openedTitle;
 };

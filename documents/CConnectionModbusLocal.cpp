@@ -45,7 +45,8 @@ CConnectionModbusLocal::CConnectionModbusLocal(CDocumentDevice* owner)
       m_host(CONNECTION_DEFAULT_HOST),
       m_tcpPort(502),
       m_localTcpPort(0),
-      m_serial(true)
+      m_serial(true),
+      m_openingThread(0)
 {
 }
 
@@ -66,6 +67,11 @@ CSharedModbusPtr CConnectionModbusLocal::GetTransport()
     return transport;
 }
 
+std::string CConnectionModbusLocal::GetLinkKey()
+{
+    return m_serial ? "COM" + std::to_string(m_comPort) : m_host + ":" + std::to_string(m_tcpPort);
+}
+
 void CConnectionModbusLocal::ReadRegisters(int start, WORD* destination, int count)
 {
     const int maxCount = GetMaxReadCount();
@@ -84,7 +90,8 @@ void CConnectionModbusLocal::ReadRequest(int start, WORD* destination, int count
 {
     // The transport is checked too: a connection never reads through a link it does not hold.
     CSharedModbusPtr transport = CurrentTransport();
-    if (!m_connected || !transport)
+    const bool mayRead = m_connected || m_openingThread == ::GetCurrentThreadId();
+    if (!mayRead || !transport)
         throw std::runtime_error("cannot read Modbus output register; device connection is not open");
 
     CWordArray words;

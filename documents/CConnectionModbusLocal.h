@@ -5,6 +5,7 @@
 #include "documents/CConnectionModbus.h"
 #include "modbus/ModbusEndpoint.h"
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,8 @@ public:
 
     int GetMaxReadCount() override;
     CSharedModbusPtr GetTransport() override;
+    // "COM<n>", or the host and port as the shared links name them.
+    std::string GetLinkKey() override;
 
     // Consecutive requests of at most GetMaxReadCount registers; the first failure throws.
     void ReadRegisters(int start, WORD* destination, int count);
@@ -56,4 +59,9 @@ protected:
     int m_tcpPort;
     int m_localTcpPort;
     bool m_serial;
+
+    // The thread whose open reads the device before the connection counts as connected
+    // (0: none); the connected flag stays clear meanwhile, so that nobody else takes the
+    // connection for open.
+    std::atomic<DWORD> m_openingThread;
 };

@@ -9,6 +9,7 @@
 #include "documents/DeviceMessageKeys.h"
 
 #include <boost/shared_ptr.hpp>
+#include <atomic>
 #include <string>
 #include <unordered_map>
 
@@ -35,6 +36,7 @@ public:
     virtual bool OnStorage(const CStoragePtr& item);
     virtual bool IsListed();
     virtual bool IsConnected();
+    // Busy: connecting, or (derived devices) what follows a connect is still running.
     virtual bool IsBusy();
     virtual int GetTreeImage();
     virtual void ShowDebugConsole();
@@ -53,6 +55,9 @@ public:
     std::string GetMessagesText();
     // Connected and its last poll answered: its values are live.
     bool IsAnswering();
+    // Set while a thread opens the device's connection. Only the device tree shows it:
+    // whoever sets it refreshes the tree.
+    void SetConnecting(bool connecting);
 
     CConnectionPtr GetConnection() const { return m_connection; }
     std::string GetSerialText() const;
@@ -74,6 +79,7 @@ protected:
     BYTE m_skelderType;
     mutable CCriticalSection m_deviceLock;
     std::unordered_map<DeviceMessageKey_t, std::string> m_messages;
+    std::atomic<bool> m_connecting;
 };
 
 typedef boost::shared_ptr<CDocumentDevice> CDocumentDevicePtr;
