@@ -23,6 +23,7 @@
 #include "framework/CMDIChildWnd.h"
 #include "framework/CMenu.h"
 #include "framework/CView.h"
+#include "framework/MessageBoxHook.h"
 #include "framework/FrameworkIds.h"
 #include "res/pyraxis_relay_resource.h"
 #include "res/pyraxis_resource.h"
@@ -50,7 +51,10 @@
 
 #include <boost/make_shared.hpp>
 
+#include <algorithm>
 #include <atomic>
+#include <cstring>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -136,6 +140,30 @@ std::vector<std::string> TreeTexts(CTreeViewEx& tree, HTREEITEM parent)
         texts.push_back(static_cast<const char*>(control.GetItemText(item)));
     return texts;
 }
+
+// A failure box that stays up a while, as a real one does: it handles the window's
+// messages until done() and counts how many failure boxes are up at once.
+struct LingeringFailureBoxes
+{
+    static int Handler(HWND owner, const char* text, const char* caption, UINT type)
+    {
+        const bool failure = std::strstr(text, "unable to open connection") != nullptr;
+        up += failure ? 1 : 0;
+        mostUp = std::max(mostUp, up);
+        if (failure)
+            PollUntil([] { testing_support::DispatchPendingMessages(); return done(); }, kWaitMs);
+        up -= failure ? 1 : 0;
+        return recorder(owner, text, caption, type);
+    }
+    static MessageBoxHandler recorder;
+    static std::function<bool()> done;
+    static int up;
+    static int mostUp;
+};
+MessageBoxHandler LingeringFailureBoxes::recorder = nullptr;
+std::function<bool()> LingeringFailureBoxes::done;
+int LingeringFailureBoxes::up = 0;
+int LingeringFailureBoxes::mostUp = 0;
 
 class MainFrame : public testing::Test
 {
@@ -240,8 +268,7 @@ protected:
         m_frame->SendMessage(WM_APP_REFRESH_EVENT, REFRESH_WORKSPACE_LOADED, device->GetId());
         EXPECT_TRUE(SelectDeviceNode(device->GetId()));
         Command(ID_DEVICE_CONNECT);
-        EXPECT_TRUE(device->IsConnected());
-        EXPECT_TRUE(PollUntil([&] { Pump(); return !device->IsBusy(); }, kWaitMs));
+        EXPECT_TRUE(PollUntil([&] { Pump(); return device->IsConnected() && !device->IsBusy(); }, kWaitMs));
         return device;
     }
 
@@ -345,18 +372,34 @@ TEST_F(MainFrame, ConnectDisconnectAndConnectAllAgainstTheTestDevice)
     connection->SetSerial(false);
     connection->SetHost("127.0.0.1");
     connection->SetTcpPort(m_tcpPort);
-    // A second device nobody answers for: Connect All reports it and goes on.
-    const CDocumentDeviceGeneric1Ptr absent = AddVarnix();
-    absent->GetGenericConnection()->SetSerial(false);
-    absent->GetGenericConnection()->SetHost("127.0.0.1");
-    absent->GetGenericConnection()->SetTcpPort(1);
+    // Two devices nobody answers for: Connect All reports each once and goes on.
+    std::vector<CDocumentDeviceGeneric1Ptr> absent;
+    for (int port : {1, 2}) {
+        absent.push_back(AddVarnix());
+        absent.back()->GetGenericConnection()->SetSerial(false);
+        absent.back()->GetGenericConnection()->SetHost("127.0.0.1");
+        absent.back()->GetGenericConnection()->SetTcpPort(port);
+    }
     m_frame->SendMessage(WM_APP_REFRESH_EVENT, REFRESH_WORKSPACE_LOADED, device->GetId());
 
+    // The devices open away from the window, each busy until its open came back; a
+    // failure that comes while another's box is up waits for it.
+    LingeringFailureBoxes::done = [&] { return !absent[0]->IsBusy() && !absent[1]->IsBusy(); };
+    LingeringFailureBoxes::recorder = SetMessageBoxHandler(&LingeringFailureBoxes::Handler);
     Command(ID_DEVICES_CONNECT_ALL);
-    EXPECT_TRUE(device->IsConnected());
-    EXPECT_FALSE(absent->IsConnected());
-    ASSERT_EQ(1u, Recorder().Count());
-    EXPECT_EQ(0u, Recorder().Boxes()[0].text.find("Error: unable to open connection to 'Varnix':\n"));
+    const auto failureBoxes = [] {
+        const std::vector<testing_support::RecordedMessageBox> boxes = Recorder().Boxes();
+        return std::count_if(boxes.begin(), boxes.end(), [](const testing_support::RecordedMessageBox& box) {
+            return box.text.find("Error: unable to open connection to 'Varnix':\n") == 0;
+        });
+    };
+    const bool reported = PollUntil([&] { Pump(); return device->IsConnected() && failureBoxes() >= 2; }, kWaitMs);
+    SetMessageBoxHandler(LingeringFailureBoxes::recorder);
+    ASSERT_TRUE(reported);
+    EXPECT_EQ(1, LingeringFailureBoxes::mostUp);
+    for (const CDocumentDeviceGeneric1Ptr& failed : absent)
+        EXPECT_FALSE(failed->IsConnected() || failed->IsBusy());
+    EXPECT_EQ(2, failureBoxes());
     std::wstring folder;
     m_logPath = device->GetEmbeddedLogFilePath(folder);
 
@@ -403,9 +446,14 @@ TEST_F(MainFrame, ConnectDisconnectAndConnectAllAgainstTheTestDevice)
     Command(ID_DEVICE_DISCONNECT);
     EXPECT_FALSE(device->IsConnected());
     EXPECT_TRUE(Enabled(ID_DEVICE_CONNECT));
-    Command(ID_DEVICE_CONNECT);
-    EXPECT_TRUE(device->IsConnected());
-    PollUntil([&] { Pump(); return !device->IsBusy(); }, kWaitMs);
+    // Busy from the command on: neither Connect nor Delete again until the open came back.
+    m_frame->SendMessage(WM_COMMAND, ID_DEVICE_CONNECT, 0);
+    EXPECT_TRUE(device->IsBusy());
+    EXPECT_FALSE(Enabled(ID_DEVICE_CONNECT));
+    EXPECT_FALSE(Enabled(ID_DEVICE_DELETE));
+    m_frame->SendMessage(WM_COMMAND, ID_DEVICE_DELETE, 0);
+    EXPECT_TRUE(m_manager->FindDeviceById(device->GetId()));
+    ASSERT_TRUE(PollUntil([&] { Pump(); return device->IsConnected() && !device->IsBusy(); }, kWaitMs));
     Command(ID_DEVICE_DISCONNECT);
     EXPECT_FALSE(device->IsConnected());
 }
