@@ -181,8 +181,11 @@ CTabLogFileView* CMainFrame::GetLogFileTree()
 
 void CMainFrame::RebuildDeviceTree()
 {
-    if (CTabDeviceView* tree = GetDeviceTree())
-        tree->RebuildTree();
+    // The rest of a large change comes as a message of its own: commands posted meanwhile
+    // get their turn between.
+    CTabDeviceView* tree = GetDeviceTree();
+    if (tree != nullptr && !tree->RebuildTree())
+        PostMessage(WM_APP_REFRESH_EVENT, REFRESH_STATE_CHANGED, 0);
 }
 
 void CMainFrame::RebuildLogFileTree()

@@ -555,6 +555,36 @@ std::vector<COLORREF> ImagePixels(HIMAGELIST images, int index)
     return pixels;
 }
 
+// Each node the control changes takes it a while (about 10 ms in a large tree under Wine):
+// a change of many devices comes in parts, and a command posted behind it runs between.
+TEST_F(MainFrame, ALargeChangeOfTheDeviceTreeLetsAPostedCommandRunBeforeItIsDone)
+{
+    std::vector<CDocumentDeviceGeneric1Ptr> devices;
+    for (int added = 0; added < 20; ++added)
+        devices.push_back(AddVarnix());
+    m_frame->SendMessage(WM_APP_REFRESH_EVENT, REFRESH_WORKSPACE_LOADED, 0);
+    Pump();
+    for (const CDocumentDeviceGeneric1Ptr& device : devices)
+        device->SetUserName(("Renamed " + std::to_string(device->GetId())).c_str());
+    const auto renamed = [&] {
+        const std::vector<std::string> texts = TreeTexts(*m_frame->GetDeviceTree(), TVI_ROOT);
+        return std::count_if(texts.begin(), texts.end(), [](const std::string& text) { return text.find("Renamed") == 0; });
+    };
+    CControlBar& bar = m_frame->GetEdgeBar();
+    const bool shown = (bar.GetStyle() & WS_VISIBLE) != 0;
+    m_frame->PostMessage(WM_APP_REFRESH_EVENT, REFRESH_STATE_CHANGED, 0);
+    m_frame->PostMessage(WM_COMMAND, ID_VIEW_EDGEBAR, 0);
+    // One message at a time, as the program's loop takes them.
+    MSG msg;
+    for (int taken = 0; ((bar.GetStyle() & WS_VISIBLE) != 0) == shown && taken < 10000 &&
+                        ::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);
+         ++taken)
+        ::DispatchMessageA(&msg);
+    ASSERT_NE(shown, (bar.GetStyle() & WS_VISIBLE) != 0);
+    EXPECT_LT(renamed(), 20);
+    ASSERT_TRUE(PollUntil([&] { Pump(); return renamed() == 20; }, kWaitMs));
+}
+
 TEST_F(MainFrame, EveryTreeImageADeviceOrItemCanHaveIsAPictureOfItsOwn)
 {
     HIMAGELIST images = TreeView_GetImageList(m_frame->GetDeviceTree()->GetSafeHwnd(), TVSIL_NORMAL);
