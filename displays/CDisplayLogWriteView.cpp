@@ -268,6 +268,11 @@ void CDisplayLogWriteView::OnRemove()
 
 LRESULT CDisplayLogWriteView::OnDisplayRebuild(WPARAM, LPARAM)
 {
+    // Devices that change state together post one rebuild each: the last one queued does
+    // the work for all.
+    MSG queued;
+    if (::PeekMessageA(&queued, GetSafeHwnd(), WM_APP_DISPLAY_REBUILD, WM_APP_DISPLAY_REBUILD, PM_NOREMOVE))
+        return 0;
     RebuildList();
     return 0;
 }

@@ -32,14 +32,39 @@ void CConnection::Connect()
     catch (const std::runtime_error&)
     {
         if (!wasConnected)
-        {
-            m_connected = false;
-            PostConnectedState(false);
-        }
+            FailOpen();
         throw;
     }
+    CompleteOpen();
+}
+
+void CConnection::CompleteOpen()
+{
     m_connected = true;
     PostConnectedState(true);
+}
+
+void CConnection::FailOpen()
+{
+    m_connected = false;
+    PostConnectedState(false);
+}
+
+void CConnection::AbandonOpen()
+{
+}
+
+void CConnection::CancelOpen(DWORD)
+{
+}
+
+void CConnection::EndCancelOpen(DWORD)
+{
+}
+
+std::string CConnection::GetLinkKey()
+{
+    return std::string();
 }
 
 bool CConnection::Disconnect()

@@ -6,6 +6,8 @@
 #include "documents/CDocumentEx.h"
 #include "documents/CStorage.h"
 
+#include <string>
+
 class CDocumentDevice;
 
 class CConnection : public CDocumentEx
@@ -18,6 +20,20 @@ public:
     // std::runtime_error of Open leaves the flag clear, posts the not-connected state and
     // is rethrown.
     void Connect();
+    // Connect in steps, for a caller that opens on a thread of its own: Open there (it
+    // talks to the device), then on the interface thread CompleteOpen after a success,
+    // FailOpen after a failure, or AbandonOpen when the opened connection is not wanted.
+    virtual void CompleteOpen();
+    void FailOpen();
+    virtual void AbandonOpen();
+    // From another thread: the open that the opener thread runs fails at its next
+    // exchange, the one under way cut short where the link can. EndCancelOpen once that
+    // open returned, so that the thread's id is free again.
+    virtual void CancelOpen(DWORD openerThreadId);
+    virtual void EndCancelOpen(DWORD openerThreadId);
+    // Connections with one key share a line or a socket: they open one after another.
+    // Empty: the connection shares nothing.
+    virtual std::string GetLinkKey();
     // Close; when it succeeds the flag is cleared and the disconnected state posted.
     bool Disconnect();
     // A CStorageConnectionInfo and refresh 4 (and 7 when connected) into both queues.

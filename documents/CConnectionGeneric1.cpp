@@ -20,18 +20,18 @@ std::string RegisterText(int address)
     return text;
 }
 
-// Restores the connected flag on every way out of the open checks.
-class ConnectedFlagRestorer
+// Marks the calling thread as the one whose open may read, on every way out of the
+// open checks.
+class OpeningThreadMark
 {
 public:
-    explicit ConnectedFlagRestorer(volatile bool& flag) : m_flag(flag), m_saved(flag) {}
-    ~ConnectedFlagRestorer() { m_flag = m_saved; }
-    ConnectedFlagRestorer(const ConnectedFlagRestorer&) = delete;
-    ConnectedFlagRestorer& operator=(const ConnectedFlagRestorer&) = delete;
+    explicit OpeningThreadMark(std::atomic<DWORD>& thread) : m_thread(thread) { m_thread = ::GetCurrentThreadId(); }
+    ~OpeningThreadMark() { m_thread = 0; }
+    OpeningThreadMark(const OpeningThreadMark&) = delete;
+    OpeningThreadMark& operator=(const OpeningThreadMark&) = delete;
 
 private:
-    volatile bool& m_flag;
-    bool m_saved;
+    std::atomic<DWORD>& m_thread;
 };
 }
 
@@ -80,8 +80,27 @@ void CConnectionGeneric1::Open()
         CSingleLock lock(&m_pollLock, TRUE);
         m_worker = worker;
     }
+}
+
+void CConnectionGeneric1::CompleteOpen()
+{
     if (CDocumentDeviceGeneric1* owner = GetGenericOwner())
+    {
+        owner->SetTitle(m_openedTitle);
         owner->ExpectConnectNotice();
+    }
+    CConnectionModbus::CompleteOpen();
+}
+
+void CConnectionGeneric1::AbandonOpen()
+{
+    StopWorker();
+    if (CDocumentDeviceGeneric1* owner = GetGenericOwner())
+    {
+        owner->ClearHardwareInfo();
+        owner->SetFirmwareVersion("");
+    }
+    CConnectionModbus::AbandonOpen();
 }
 
 boost::shared_ptr<PollThread_t> CConnectionGeneric1::CurrentWorker()
@@ -102,6 +121,12 @@ void CConnectionGeneric1::StopWorker()
     // link's or the heap's); nor is it waited for longer than a command may take.
     if (worker)
         worker->Stop(CONNECTION_THREAD_STOP_WAIT_MS);
+}
+
+bool CConnectionGeneric1::QueueConnectStep()
+{
+    const boost::shared_ptr<PollThread_t> worker = CurrentWorker();
+    return worker && worker->QueueConnectStep();
 }
 
 bool CConnectionGeneric1::ReadsAbandoned()
@@ -141,9 +166,8 @@ void CConnectionGeneric1::AfterOpen()
 {
     CConnectionModbus::AfterOpen();
 
-    // The reads below check the flag; Connect sets it for good afterwards.
-    ConnectedFlagRestorer restorer(m_connected);
-    m_connected = true;
+    // The reads below may go before the connection counts as connected.
+    OpeningThreadMark opening(m_openingThread);
 
     int identityRegister = CONNECTION_DEFAULT_IDENTITY_REGISTER;
     {
@@ -175,21 +199,39 @@ void CConnectionGeneric1::AfterOpen()
         throw std::runtime_error("device is not a Quorvant Corporation control");
 
     CDocumentDeviceGeneric1* owner = GetGenericOwner();
-    owner->SetTitle(productCode);
+    m_openedTitle = productCode;
     owner->SetFirmwareVersion(static_cast<const char*>(revision));
 
-    for (const GenericHardwareInfo_t& description : owner->GetHardwareInfoDescriptions())
+    // Fields that follow each other are read in one request, a fraction of the exchanges
+    // on a shared line; a block that fails is read again register by register, which
+    // names the register that failed.
+    const std::vector<GenericHardwareInfo_t>& fields = owner->GetHardwareInfoDescriptions();
+    for (size_t first = 0; first < fields.size();)
     {
-        std::string text;
-        for (int i = 0; i < description.width; ++i)
+        size_t end = first + 1;
+        int count = std::max(fields[first].width, 0);
+        while (count > 0 && end < fields.size() && fields[end].width > 0 &&
+               fields[end].address == fields[first].address + count)
+            count += fields[end++].width;
+        std::vector<WORD> block(static_cast<size_t>(count));
+        const bool blockRead = count > 0 && TryReadRegisters(fields[first].address, block.data(), count);
+        for (size_t field = first; field < end; ++field)
         {
-            const int address = description.address + i;
-            if (!TryReadRegisters(address, &word, 1))
-                throw std::runtime_error("unable to read Modbus address " + RegisterText(address));
-            if (!description.AppendReadByte(text, word))
-                break;
+            const GenericHardwareInfo_t& description = fields[field];
+            std::string text;
+            for (int i = 0; i < description.width; ++i)
+            {
+                const int address = description.address + i;
+                if (blockRead)
+                    word = block[static_cast<size_t>(address - fields[first].address)];
+                else if (!TryReadRegisters(address, &word, 1))
+                    throw std::runtime_error("unable to read Modbus address " + RegisterText(address));
+                if (!description.AppendReadByte(text, word))
+                    break;
+            }
+            owner->AddHardwareInfo(description.name, text);
         }
-        owner->AddHardwareInfo(description.name, text);
+        first = end;
     }
 
     if (boost::shared_ptr<CStorageGenericConfig1> store = owner->GetConfigStore())

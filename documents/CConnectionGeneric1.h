@@ -34,6 +34,9 @@ public:
     bool Close() override;
     bool OnStorage(const CStoragePtr& item) override;
     void AfterOpen() override;
+    // The title the open read, and the connect notice the device then waits for.
+    void CompleteOpen() override;
+    void AbandonOpen() override;
 
     void AddPollRegister(int address);
     // Registers of the configuration store, read when the connection opens.
@@ -41,6 +44,10 @@ public:
     DWORD ReadOutputValue(int lowAddress, int highAddress);
 
     std::list<std::pair<int, int>> GetPollRanges();
+
+    // The owner's connect step goes to the polling thread, before its next poll; false when
+    // the connection has no thread.
+    bool QueueConnectStep();
 
 private:
     void RebuildPollRanges();
@@ -58,4 +65,7 @@ private:
     std::vector<int> m_pollAddresses;
     std::list<std::pair<int, int>> m_pollRanges;
     std::vector<int> m_configRegisters;
+    // The product code the open read; the device takes it as its title on the
+    // interface thread.
+    CString m_openedTitle;
 };

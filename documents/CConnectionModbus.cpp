@@ -15,7 +15,7 @@ const int MODBUS_CONNECTION_SCHEMA_WITHOUT_FALLBACK = 1;
 IMPLEMENT_DYNAMIC(CConnectionModbus, CConnection)
 
 CConnectionModbus::CConnectionModbus(CDocumentDevice* owner)
-    : CConnection(owner), m_unitId(-1), m_fallbackUnitId(1)
+    : CConnection(owner), m_unitId(-1), m_fallbackUnitId(1), m_openCancelled(false)
 {
 }
 
@@ -49,12 +49,45 @@ void CConnectionModbus::AfterOpen()
     // The old link goes first: a COM port opens only once.
     SetTransport(CSharedModbusPtr());
     SetTransport(GetTransport());
+    if (m_openCancelled)
+        throw std::runtime_error("the connection's open was abandoned");
 }
 
 bool CConnectionModbus::ReleaseTransport()
 {
     SetTransport(CSharedModbusPtr());
     return true;
+}
+
+void CConnectionModbus::AbandonOpen()
+{
+    ReleaseTransport();
+}
+
+void CConnectionModbus::CancelOpen(DWORD openerThreadId)
+{
+    m_openCancelled = true;
+    const CSharedModbusPtr transport = CurrentTransport();
+    if (!transport)
+        return;
+    {
+        CSingleLock lock(&m_transportLock, TRUE);
+        m_cancelledLink = transport->m_link;
+    }
+    transport->m_link->CancelExchangesOf(openerThreadId);
+}
+
+void CConnectionModbus::EndCancelOpen(DWORD openerThreadId)
+{
+    boost::shared_ptr<CModbus> link;
+    {
+        CSingleLock lock(&m_transportLock, TRUE);
+        link = m_cancelledLink.lock();
+        m_cancelledLink.reset();
+    }
+    if (link)
+        link->EndCancelOf(openerThreadId);
+    m_openCancelled = false;
 }
 
 CSharedModbusPtr CConnectionModbus::CurrentTransport() const

@@ -6,6 +6,9 @@
 #include "modbus/CSharedModbus.h"
 
 #include <boost/shared_ptr.hpp>
+#include <boost/weak_ptr.hpp>
+
+#include <atomic>
 
 typedef boost::shared_ptr<CSharedModbus> CSharedModbusPtr;
 
@@ -22,6 +25,9 @@ public:
     // Takes a transport (after releasing one still held).
     void AfterOpen() override;
     bool ReleaseTransport() override;
+    void AbandonOpen() override;
+    void CancelOpen(DWORD openerThreadId) override;
+    void EndCancelOpen(DWORD openerThreadId) override;
 
     virtual int GetMaxReadCount() = 0;
     virtual CSharedModbusPtr GetTransport() = 0;
@@ -47,7 +53,14 @@ protected:
     int m_fallbackUnitId;
 
 private:
-    // Guards m_transport only; never held while a link is opened, used or closed.
+    // Guards m_transport and m_cancelledLink only; never held while a link is opened,
+    // used or closed.
     mutable CCriticalSection m_transportLock;
     CSharedModbusPtr m_transport;
+    // Set by CancelOpen before it looks for a link, and read by the open after it took
+    // one: a cancel that finds no link yet is still seen.
+    std::atomic<bool> m_openCancelled;
+    // The link whose exchanges of the opener are cancelled, until EndCancelOpen; weak, as
+    // the last handle on a link closes it and frees its port.
+    boost::weak_ptr<CModbus> m_cancelledLink;
 };

@@ -46,7 +46,8 @@ CConnectionModbusLocal::CConnectionModbusLocal(CDocumentDevice* owner)
       m_host(CONNECTION_DEFAULT_HOST),
       m_tcpPort(502),
       m_localTcpPort(0),
-      m_serial(true)
+      m_serial(true),
+      m_openingThread(0)
 {
 }
 
@@ -67,13 +68,18 @@ CSharedModbusPtr CConnectionModbusLocal::GetTransport()
     return transport;
 }
 
+std::string CConnectionModbusLocal::GetLinkKey()
+{
+    return m_serial ? "COM" + std::to_string(m_comPort) : m_host + ":" + std::to_string(m_tcpPort);
+}
+
 void CConnectionModbusLocal::ReadRegisters(int start, WORD* destination, int count)
 {
     if (count <= 0)
         return;
     // The transport is checked too: a connection never reads through a link it does not hold.
     const CSharedModbusPtr transport = CurrentTransport();
-    if (!m_connected || !transport)
+    if (!MayRead() || !transport)
         throw std::runtime_error("cannot read Modbus output register; device connection is not open");
     ReadThrough(*transport->m_link, GetEffectiveUnitId(), GetMaxReadCount(), start, destination, count,
                 [this] { return ReadsAbandoned(); });
@@ -82,9 +88,14 @@ void CConnectionModbusLocal::ReadRegisters(int start, WORD* destination, int cou
 void CConnectionModbusLocal::ReadRequest(int start, WORD* destination, int count)
 {
     const CSharedModbusPtr transport = CurrentTransport();
-    if (!m_connected || !transport)
+    if (!MayRead() || !transport)
         throw std::runtime_error("cannot read Modbus output register; device connection is not open");
     RequestThrough(*transport->m_link, GetEffectiveUnitId(), start, destination, count);
+}
+
+bool CConnectionModbusLocal::MayRead() const
+{
+    return m_connected || m_openingThread == ::GetCurrentThreadId();
 }
 
 void CConnectionModbusLocal::ReadThrough(CModbus& link, int unitId, int maxCount, int start, WORD* destination,

@@ -5,6 +5,7 @@
 #include "documents/CConnectionModbus.h"
 #include "modbus/ModbusEndpoint.h"
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <vector>
@@ -21,6 +22,8 @@ public:
 
     int GetMaxReadCount() override;
     CSharedModbusPtr GetTransport() override;
+    // "COM<n>", or the host and port as the shared links name them.
+    std::string GetLinkKey() override;
 
     // Consecutive requests of at most GetMaxReadCount registers; the first failure throws.
     void ReadRegisters(int start, WORD* destination, int count);
@@ -58,6 +61,8 @@ protected:
     // True when requests not yet sent should not be: ReadRegisters then stops between
     // requests with an error.
     virtual bool ReadsAbandoned() { return false; }
+    // Connected, or the calling thread is the one whose open reads the device.
+    bool MayRead() const;
 
 private:
     static void RequestThrough(CModbus& link, int unitId, int start, WORD* destination, int count);
@@ -69,4 +74,9 @@ protected:
     int m_tcpPort;
     int m_localTcpPort;
     bool m_serial;
+
+    // The thread whose open reads the device before the connection counts as connected
+    // (0: none); the connected flag stays clear meanwhile, so that nobody else takes the
+    // connection for open.
+    std::atomic<DWORD> m_openingThread;
 };

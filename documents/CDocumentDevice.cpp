@@ -45,13 +45,14 @@ void PostCommandToMainWindow(UINT command)
 IMPLEMENT_DYNAMIC(CDocumentDevice, CDocumentEx)
 
 CDocumentDevice::CDocumentDevice()
-    : CDocumentEx(nullptr), m_model(0), m_type(0), m_skelderType(SKELDER_TYPE_NONE)
+    : CDocumentEx(nullptr), m_model(0), m_type(0), m_skelderType(SKELDER_TYPE_NONE), m_connecting(false)
 {
 }
 
 CDocumentDevice::CDocumentDevice(CDocumentManager* manager, BYTE model, BYTE type, BYTE skelderType,
                                  const std::string& serialText)
-    : CDocumentEx(manager), m_model(model), m_type(type), m_serialText(serialText), m_skelderType(skelderType)
+    : CDocumentEx(manager), m_model(model), m_type(type), m_serialText(serialText), m_skelderType(skelderType),
+      m_connecting(false)
 {
 }
 
@@ -97,7 +98,12 @@ bool CDocumentDevice::IsConnected()
 
 bool CDocumentDevice::IsBusy()
 {
-    return false;
+    return m_connecting;
+}
+
+void CDocumentDevice::SetConnecting(bool connecting)
+{
+    m_connecting = connecting;
 }
 
 int CDocumentDevice::GetTreeImage()
@@ -166,12 +172,13 @@ int CDocumentDevice::GetPopupMenuEntry(int index, CString& text, bool& enabled, 
         return index;
     }
     const bool connected = IsConnected();
+    const bool busy = IsBusy();
     checked = false;
     switch (index)
     {
     case POPUP_CONNECT:
         text = "Connect";
-        enabled = !connected;
+        enabled = !connected && !busy;
         break;
     case POPUP_DISCONNECT:
         text = "Disconnect";
@@ -179,7 +186,7 @@ int CDocumentDevice::GetPopupMenuEntry(int index, CString& text, bool& enabled, 
         break;
     case POPUP_DELETE:
         text = "Delete";
-        enabled = !connected;
+        enabled = !connected && !busy;
         break;
     default:
         text = "";

@@ -9,6 +9,7 @@
 #include "documents/DeviceMessageKeys.h"
 
 #include <boost/shared_ptr.hpp>
+#include <atomic>
 #include <string>
 #include <unordered_map>
 
@@ -35,6 +36,7 @@ public:
     virtual bool OnStorage(const CStoragePtr& item);
     virtual bool IsListed();
     virtual bool IsConnected();
+    // Busy: connecting, or (derived devices) what follows a connect is still running.
     virtual bool IsBusy();
     virtual int GetTreeImage();
     virtual void ShowDebugConsole();
@@ -61,6 +63,9 @@ public:
     // and time-out), however long its own poll still waits for its line; it is again when a
     // poll answers. A device not being polled (closed, busy) starts the count afresh.
     void JudgeAnswering(bool polled, DWORD answerLimitMs);
+    // Set while a thread opens the device's connection. Only the device tree shows it:
+    // whoever sets it refreshes the tree.
+    void SetConnecting(bool connecting);
 
     CConnectionPtr GetConnection() const { return m_connection; }
     std::string GetSerialText() const;
@@ -86,6 +91,7 @@ protected:
     // device was being polled at the last judgement.
     ULONGLONG m_answeredAt = 0;
     bool m_polled = false;
+    std::atomic<bool> m_connecting;
 };
 
 typedef boost::shared_ptr<CDocumentDevice> CDocumentDevicePtr;

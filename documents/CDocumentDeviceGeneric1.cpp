@@ -235,7 +235,7 @@ int CDocumentDeviceGeneric1::OnPopupMenuCommand(int index)
 
 bool CDocumentDeviceGeneric1::IsBusy()
 {
-    return IsConnected() && !IsLogHandled();
+    return CDocumentDevice::IsBusy() || (IsConnected() && !IsLogHandled());
 }
 
 void CDocumentDeviceGeneric1::ExpectConnectNotice()

@@ -110,6 +110,11 @@ public:
     // the log step until it ran. Counted, so that a notice of an earlier connection that
     // runs late does not end the busy state of the next one.
     void ExpectConnectNotice();
+    // What a connect notice sets going (the log download), on the connection's thread
+    // when it has one; the notice counts as handled afterwards. Drop counts it handled
+    // without running it (the connection's thread ended first).
+    void RunConnectStep();
+    void DropConnectStep();
 
 private:
     std::string m_firmwareVersion;

@@ -164,6 +164,20 @@ bool CDocumentDeviceGeneric1::OnStorage(const CStoragePtr& item)
     if (info == nullptr || info->GetSourceId() != GetId())
         return handled;
     if (info->IsConnected()) {
+        // A log download takes its time: on the connection's own thread it holds up
+        // neither this thread, which serves every device, nor the devices of other links.
+        const boost::shared_ptr<CConnectionGeneric1> connection = GetGenericConnection();
+        if (!(connection && IsConnected() && connection->QueueConnectStep()))
+            RunConnectStep();
+        return handled;
+    }
+    PostToManagerQueues(CStoragePtr(new CStorageRefreshEvent(REFRESH_STATE_CHANGED, GetId())));
+    return handled;
+}
+
+void CDocumentDeviceGeneric1::RunConnectStep()
+{
+    {
         // The device must not stay busy for good, whatever goes wrong in the download.
         PendingNoticeDone done(m_pendingConnectNotices);
         // A notice that comes after its connection closed again has nothing to read.
@@ -179,7 +193,11 @@ bool CDocumentDeviceGeneric1::OnStorage(const CStoragePtr& item)
         }
     }
     PostToManagerQueues(CStoragePtr(new CStorageRefreshEvent(REFRESH_STATE_CHANGED, GetId())));
-    return handled;
+}
+
+void CDocumentDeviceGeneric1::DropConnectStep()
+{
+    PendingNoticeDone done(m_pendingConnectNotices);
 }
 
 void CDocumentDeviceGeneric1::DownloadEmbeddedLog()

@@ -39,6 +39,7 @@ PollThread_t::PollThread_t(CDocumentDeviceGeneric1* device, const PollPlan_t& pl
     : m_plan(plan),
       m_stopEvent(::CreateEventA(nullptr, TRUE, FALSE, nullptr)),
       m_refreshEvent(::CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+      m_connectStepEvent(::CreateEventA(nullptr, TRUE, FALSE, nullptr)),
       m_device(device)
 {
 }
@@ -51,12 +52,15 @@ PollThread_t::~PollThread_t()
         ::CloseHandle(m_stopEvent);
     if (m_refreshEvent != nullptr)
         ::CloseHandle(m_refreshEvent);
+    if (m_connectStepEvent != nullptr)
+        ::CloseHandle(m_connectStepEvent);
 }
 
 boost::shared_ptr<PollThread_t> PollThread_t::Start(CDocumentDeviceGeneric1* device, const PollPlan_t& plan)
 {
     boost::shared_ptr<PollThread_t> poller(new PollThread_t(device, plan));
-    if (poller->m_stopEvent == nullptr || poller->m_refreshEvent == nullptr || !plan.transport)
+    if (poller->m_stopEvent == nullptr || poller->m_refreshEvent == nullptr ||
+        poller->m_connectStepEvent == nullptr || !plan.transport)
         throw std::runtime_error("unable to create connection thread");
     // The thread holds a reference of its own until it ends; its thread object deletes itself.
     std::unique_ptr<boost::shared_ptr<PollThread_t>> own(new boost::shared_ptr<PollThread_t>(poller));
@@ -83,6 +87,16 @@ void PollThread_t::Trigger()
     ::SetEvent(m_refreshEvent);
 }
 
+bool PollThread_t::QueueConnectStep()
+{
+    CSingleLock lock(&m_lock, TRUE);
+    if (m_device == nullptr)
+        return false;
+    ++m_queuedConnectSteps;
+    ::SetEvent(m_connectStepEvent);
+    return true;
+}
+
 bool PollThread_t::IsStopRequested() const
 {
     return ::WaitForSingleObject(m_stopEvent, 0) == WAIT_OBJECT_0;
@@ -92,14 +106,21 @@ void PollThread_t::Stop(DWORD waitMs)
 {
     ::SetEvent(m_stopEvent);
     {
-        // A cycle being handed to the device ends first; none is handed over afterwards.
-        CSingleLock lock(&m_lock, TRUE);
-        m_device = nullptr;
+        CSingleLock lock(&m_cancelLock, TRUE);
         if (!m_ended && !m_cancelSent)
         {
             m_plan.transport->m_link->CancelExchangesOf(m_threadId);
             m_cancelSent = true;
         }
+    }
+    {
+        // A cycle being handed to the device, or a connect step under way, ends first
+        // (its exchange is cut short); none is handed over afterwards. A step that never
+        // ran must not leave the device busy.
+        CSingleLock lock(&m_lock, TRUE);
+        for (; m_queuedConnectSteps > 0 && m_device != nullptr; --m_queuedConnectSteps)
+            m_device->DropConnectStep();
+        m_device = nullptr;
     }
     if (::WaitForSingleObject(m_thread, waitMs) == WAIT_OBJECT_0)
         return;
@@ -160,13 +181,18 @@ void PollThread_t::Loop()
 {
     std::vector<WORD> image(MODBUS_REGISTER_SPACE);
     std::vector<BYTE> valid(MODBUS_REGISTER_SPACE);
-    HANDLE events[2] = { m_stopEvent, m_refreshEvent };
+    HANDLE events[3] = { m_stopEvent, m_refreshEvent, m_connectStepEvent };
     for (;;)
     {
-        const DWORD result = ::WaitForMultipleObjects(2, events, FALSE, INFINITE);
+        const DWORD result = ::WaitForMultipleObjects(3, events, FALSE, INFINITE);
         if (result == WAIT_OBJECT_0)
             return;
-        if (result == WAIT_OBJECT_0 + 1)
+        if (result == WAIT_OBJECT_0 + 2)
+        {
+            ::ResetEvent(m_connectStepEvent);
+            RunConnectSteps();
+        }
+        else if (result == WAIT_OBJECT_0 + 1)
         {
             ::ResetEvent(m_refreshEvent);
             PollOnce(image.data(), valid.data());
@@ -179,9 +205,16 @@ void PollThread_t::Loop()
     }
 }
 
-void PollThread_t::Ended()
+void PollThread_t::RunConnectSteps()
 {
     CSingleLock lock(&m_lock, TRUE);
+    for (; m_queuedConnectSteps > 0 && m_device != nullptr && !IsStopRequested(); --m_queuedConnectSteps)
+        m_device->RunConnectStep();
+}
+
+void PollThread_t::Ended()
+{
+    CSingleLock lock(&m_cancelLock, TRUE);
     m_ended = true;
     // Thread ids are reused: a later thread with ours must not find itself cancelled.
     if (m_cancelSent)

@@ -35,6 +35,9 @@ public:
 
     // A poll cycle soon; one asked for during a cycle follows it.
     void Trigger();
+    // The device's connect step (its log download) runs on this thread before its next
+    // poll; false once stopped. A step still queued at the stop is dropped then.
+    bool QueueConnectStep();
     // No request is sent any more and the device is not reached again once this returns,
     // which is at the latest after waitMs, whether or not the thread has ended by then.
     void Stop(DWORD waitMs);
@@ -49,17 +52,23 @@ private:
     static UINT __cdecl Run(LPVOID self);
     void Loop();
     void PollOnce(WORD* image, BYTE* valid);
+    void RunConnectSteps();
     void Ended();
 
     const PollPlan_t m_plan;
     HANDLE m_stopEvent;
     HANDLE m_refreshEvent;
+    HANDLE m_connectStepEvent;
     HANDLE m_thread = nullptr;
     DWORD m_threadId = 0;
-    // Guards the device pointer, held while the thread hands a cycle to the device, and the
-    // cancel bookkeeping of the link.
+    // Guards the device pointer and the queued connect steps, held while the thread hands a
+    // cycle to the device or runs a step of it.
     CCriticalSection m_lock;
     CDocumentDeviceGeneric1* m_device;
+    LONG m_queuedConnectSteps = 0;
+    // Guards the cancel bookkeeping of the link: a stop cuts a step's exchange short before
+    // it waits for m_lock.
+    CCriticalSection m_cancelLock;
     bool m_cancelSent = false;
     bool m_ended = false;
 };

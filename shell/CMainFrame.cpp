@@ -41,6 +41,7 @@ IMPLEMENT_DYNCREATE(CMainFrame, CBNMDIFrameWnd)
 BEGIN_MESSAGE_MAP(CMainFrame, CBNMDIFrameWnd)
     ON_WM_CREATE()
     ON_WM_CLOSE()
+    ON_WM_DESTROY()
     ON_COMMAND(ID_DEVICES_SEARCH, OnDevicesSearch)
     ON_COMMAND(ID_DEVICES_MANUAL_CONNECTION, OnDevicesManualConnection)
     ON_COMMAND(ID_DEVICE_DELETE, OnDeviceDelete)
@@ -75,6 +76,7 @@ BEGIN_MESSAGE_MAP(CMainFrame, CBNMDIFrameWnd)
     ON_MESSAGE(WM_APP_REFRESH_EVENT, OnRefreshEvent)
     ON_MESSAGE(WM_APP_OPEN_ENDPOINT, OnOpenEndpoint)
     ON_MESSAGE(WM_APP_RUN_COMMAND, OnRunCommand)
+    ON_MESSAGE(WM_APP_CONNECT_DONE, OnConnectDone)
 END_MESSAGE_MAP()
 
 namespace
@@ -83,6 +85,8 @@ const UINT STATUS_INDICATORS[] = {0, ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_IND
 const DWORD STATUS_BAR_STYLE = 0x50008200;
 const DWORD EDGE_BAR_STYLE = 0x1400;
 const DWORD DOCK_EVERY_SIDE = 0xF000;
+// Closing waits this long at most for the opens under way, each cut short.
+const DWORD CONNECTS_ABANDON_WAIT_MS = 2000;
 
 const char* const LOG_DOWNLOADED_CAPTION = "Information: New Device Log File";
 const char* const LOG_DOWNLOADED_TEXT =
@@ -98,11 +102,11 @@ void StopBox(const std::string& text)
     AfxMessageBox(text.c_str(), MB_ICONSTOP);
 }
 
-std::string ConnectFailureText(CDocumentDevice& device, const std::exception& error)
+std::string ConnectFailureText(CDocumentDevice& device, const std::string& error)
 {
     char text[1024];
     std::snprintf(text, sizeof text, "Error: unable to open connection to '%s':\n%s",
-                  static_cast<LPCTSTR>(device.GetName()), error.what());
+                  static_cast<LPCTSTR>(device.GetName()), error.c_str());
     return text;
 }
 
@@ -128,7 +132,7 @@ bool LoadDescriptions(GenericDeviceList_t& devices)
 }
 } // namespace
 
-CMainFrame::CMainFrame()
+CMainFrame::CMainFrame() : m_showingConnectFailure(false)
 {
 }
 
@@ -161,6 +165,7 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpCreateStruct)
     m_edgeBar.SetActiveView(RUNTIME_CLASS(CTabDeviceView));
     if (CDocumentManager* manager = Manager())
         manager->GetDispatcher().SetTargetWindow(GetSafeHwnd(), true);
+    m_connector.SetWindow(GetSafeHwnd(), WM_APP_CONNECT_DONE);
     return 0;
 }
 
@@ -176,8 +181,11 @@ CTabLogFileView* CMainFrame::GetLogFileTree()
 
 void CMainFrame::RebuildDeviceTree()
 {
-    if (CTabDeviceView* tree = GetDeviceTree())
-        tree->RebuildTree();
+    // The rest of a large change comes as a message of its own: commands posted meanwhile
+    // get their turn between.
+    CTabDeviceView* tree = GetDeviceTree();
+    if (tree != nullptr && !tree->RebuildTree())
+        PostMessage(WM_APP_REFRESH_EVENT, REFRESH_STATE_CHANGED, 0);
 }
 
 void CMainFrame::RebuildLogFileTree()
@@ -273,14 +281,16 @@ void CMainFrame::OnDevicesManualConnection()
 
 void CMainFrame::OnDeviceDelete()
 {
-    if (CDocumentDevicePtr device = SelectedDevice())
+    // A device being connected stays until its open has come back.
+    CDocumentDevicePtr device = SelectedDevice();
+    if (device && !device->IsBusy())
         Manager()->RemoveDevice(device);
 }
 
 void CMainFrame::OnUpdateDeviceDelete(CCmdUI* pCmdUI)
 {
     CDocumentDevicePtr device = SelectedDevice();
-    pCmdUI->Enable(device && !device->IsConnected());
+    pCmdUI->Enable(device && !device->IsConnected() && !device->IsBusy());
 }
 
 void CMainFrame::OnDevicesConnectAll()
@@ -288,16 +298,52 @@ void CMainFrame::OnDevicesConnectAll()
     CDocumentManager* manager = Manager();
     if (manager == nullptr)
         return;
-    CWaitCursor wait;
-    for (const CDocumentDevicePtr& device : manager->GetDevices()) {
-        if (!CanConnect(*device))
-            continue;
-        try {
-            device->GetConnection()->Connect();
-        } catch (const std::exception& error) {
-            StopBox(ConnectFailureText(*device, error));
-        }
+    bool started = false;
+    for (const CDocumentDevicePtr& device : manager->GetDevices())
+        if (CanConnect(*device))
+            started = StartConnect(device) || started;
+    // The tree shows them busy (once for all); the displays have nothing to show of it yet.
+    if (started)
+        PostMessage(WM_APP_REFRESH_EVENT, REFRESH_STATE_CHANGED, 0);
+}
+
+bool CMainFrame::StartConnect(const CDocumentDevicePtr& device)
+{
+    if (m_connector.Connect(device))
+        return true;
+    ShowConnectFailure(ConnectFailureText(*device, "unable to create connection thread"));
+    return false;
+}
+
+LRESULT CMainFrame::OnConnectDone(WPARAM, LPARAM lParam)
+{
+    const std::unique_ptr<DeviceOpenOutcome_t> outcome = DeviceConnector::TakeOutcome(lParam);
+    if (!outcome)
+        return 0;
+    CDocumentDevice& device = *outcome->device;
+    // Busy throughout: a completed open keeps the device busy with its connect notice.
+    if (outcome->opened)
+        device.GetConnection()->CompleteOpen();
+    else
+        device.GetConnection()->FailOpen();
+    device.SetConnecting(false);
+    if (!outcome->opened)
+        ShowConnectFailure(ConnectFailureText(device, outcome->error));
+    return 0;
+}
+
+void CMainFrame::ShowConnectFailure(const std::string& text)
+{
+    m_connectFailures.push_back(text);
+    if (m_showingConnectFailure)
+        return;
+    m_showingConnectFailure = true;
+    while (!m_connectFailures.empty()) {
+        const std::string next = m_connectFailures.front();
+        m_connectFailures.pop_front();
+        StopBox(next);
     }
+    m_showingConnectFailure = false;
 }
 
 void CMainFrame::OnUpdateDevicesConnectAll(CCmdUI* pCmdUI)
@@ -311,7 +357,6 @@ void CMainFrame::OnUpdateDevicesConnectAll(CCmdUI* pCmdUI)
 
 void CMainFrame::OnDeviceConnect()
 {
-    CWaitCursor wait;
     if (CDocumentDevicePtr device = SelectedDevice())
         OpenDeviceConnection(device->GetId());
 }
@@ -319,7 +364,7 @@ void CMainFrame::OnDeviceConnect()
 void CMainFrame::OnUpdateDeviceConnect(CCmdUI* pCmdUI)
 {
     CDocumentDevicePtr device = SelectedDevice();
-    pCmdUI->Enable(device && !device->IsConnected());
+    pCmdUI->Enable(device && CanConnect(*device));
 }
 
 void CMainFrame::OnDeviceDisconnect()
@@ -359,13 +404,8 @@ void CMainFrame::OpenDeviceConnection(int deviceId)
 {
     CDocumentManager* manager = Manager();
     CDocumentDevicePtr device = manager != nullptr ? manager->FindDeviceById(deviceId) : CDocumentDevicePtr();
-    if (!device || !CanConnect(*device))
-        return;
-    try {
-        device->GetConnection()->Connect();
-    } catch (const std::exception& error) {
-        StopBox(ConnectFailureText(*device, error));
-    }
+    if (device && CanConnect(*device) && StartConnect(device))
+        PostMessage(WM_APP_REFRESH_EVENT, REFRESH_STATE_CHANGED, 0);
 }
 
 // --- Log files -------------------------------------------------------------------------
@@ -611,7 +651,17 @@ void CMainFrame::OnClose()
         for (POSITION documents = docTemplate->GetFirstDocPosition(); documents != nullptr;)
             docTemplate->GetNextDoc(documents)->SetModifiedFlag(FALSE);
     }
+    // The opens under way are cut short and waited for a moment only: one that still runs
+    // ends and lets go by itself.
+    m_connector.Abandon(CONNECTS_ABANDON_WAIT_MS);
     if (CDocumentManager* manager = Manager())
         manager->CloseAll();
     CBNMDIFrameWnd::OnClose();
+}
+
+void CMainFrame::OnDestroy()
+{
+    // Outcomes are posted to this window: none may come once it is gone.
+    m_connector.Abandon(CONNECTS_ABANDON_WAIT_MS);
+    CBNMDIFrameWnd::OnDestroy();
 }

@@ -6,11 +6,13 @@
 #include "documents/CDocumentManager.h"
 #include "documents/CPlotVariableId.h"
 #include "modbus/ModbusEndpoint.h"
+#include "shell/DeviceConnector.h"
 #include "uilib/CBNMDIFrameWnd.h"
 #include "uilib/CBNStatusBar.h"
 #include "uilib/CBNTabCtrlBar.h"
 
 #include <boost/shared_ptr.hpp>
+#include <deque>
 #include <string>
 
 class CTabDeviceView;
@@ -23,6 +25,8 @@ public:
     CMainFrame();
     ~CMainFrame() override;
 
+    // Opens the device's connection on a thread of its own; the outcome comes back as a
+    // message, a failure with its box.
     void OpenDeviceConnection(int deviceId);
     // Opens a log file as a document of the manager; throws std::runtime_error.
     void OpenLogFile(const std::wstring& path, int sourceDeviceId);
@@ -47,6 +51,7 @@ public:
 protected:
     afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
     afx_msg void OnClose();
+    afx_msg void OnDestroy();
     afx_msg void OnDeviceDelete();
     afx_msg void OnUpdateDeviceDelete(CCmdUI* pCmdUI);
     afx_msg void OnDevicesConnectAll();
@@ -76,6 +81,7 @@ protected:
     afx_msg LRESULT OnRefreshEvent(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnOpenEndpoint(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnRunCommand(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnConnectDone(WPARAM wParam, LPARAM lParam);
 
     DECLARE_MESSAGE_MAP()
 
@@ -89,8 +95,15 @@ private:
     // Adds a device found or chosen by the user and shows it in the tree; -1 (and a
     // message) when the list is full.
     int RegisterNewDevice(const CDocumentDevicePtr& device);
+    // False (and its box) when the open could not be started.
+    bool StartConnect(const CDocumentDevicePtr& device);
+    // One box at a time: failures that come while one shows wait for it.
+    void ShowConnectFailure(const std::string& text);
 
     CBNStatusBar m_statusBar;
     CBNTabCtrlBar m_edgeBar;
     boost::shared_ptr<ModbusEndpoint_t> m_commandContext;
+    DeviceConnector m_connector;
+    std::deque<std::string> m_connectFailures;
+    bool m_showingConnectFailure;
 };

@@ -3,6 +3,11 @@
 #include "documents/CDocumentManager.h"
 #include "framework/MessageMap.h"
 
+namespace
+{
+const int DEVICE_NODE_CHANGES_PER_REBUILD = 8;
+}
+
 IMPLEMENT_DYNCREATE(CTabDeviceView, CTreeViewEx)
 
 BEGIN_MESSAGE_MAP(CTabDeviceView, CTreeViewEx)
@@ -26,14 +31,14 @@ void CTabDeviceView::RefreshView()
     RefreshWhenActive();
 }
 
-void CTabDeviceView::RebuildTree()
+bool CTabDeviceView::RebuildTree()
 {
     CDocumentManager* manager = CDocumentManager::GetApplicationManager();
     if (manager == nullptr || GetSafeHwnd() == nullptr)
-        return;
+        return true;
     CTreeItemList items;
     manager->GetDeviceTreeItems(items);
-    SyncChildren(TVI_ROOT, items);
+    return SyncChildren(TVI_ROOT, items, DEVICE_NODE_CHANGES_PER_REBUILD);
 }
 
 std::string CTabDeviceView::GetItemTipText(const CTreeItem& item)

@@ -11,7 +11,9 @@ public:
 
     void RefreshView() override;
     std::string GetItemTipText(const CTreeItem& item) override;
-    void RebuildTree();
+    // False when some devices were left unchanged, for a later call: the nodes changed in
+    // one go are limited, as each change takes the control a while.
+    bool RebuildTree();
     void OnInitialUpdate() override;
 
 protected:

@@ -7,6 +7,8 @@
 #include "framework/CTreeView.h"
 #include "documents/CTreeItem.h"
 
+#include <climits>
+
 class CDocumentEx;
 
 #include <commctrl.h>
@@ -35,10 +37,13 @@ public:
     void BeginDrag(HTREEITEM item, CPoint point);
 
     // Brings the children of parent in line with items: new ones inserted (a new
-    // document's variables with it), known ones renamed, missing ones deleted.
-    void SyncChildren(HTREEITEM parent, const CTreeItemList& items);
-    // Null when the item's device is not known.
-    HTREEITEM InsertOrUpdateItem(HTREEITEM parent, const CTreeItem& item, HTREEITEM existing);
+    // document's variables with it), known ones renamed, missing ones deleted. At most
+    // maxChanges known ones are changed: false when some were left to a later call.
+    bool SyncChildren(HTREEITEM parent, const CTreeItemList& items, int maxChanges = INT_MAX);
+    // Null when the item's device is not known. changed, when given, tells whether an
+    // existing item took a new text or image.
+    HTREEITEM InsertOrUpdateItem(HTREEITEM parent, const CTreeItem& item, HTREEITEM existing,
+                                 bool* changed = nullptr);
     void DeleteItemData(HTREEITEM item, bool recursive);
     void DeleteSubtree(HTREEITEM item);
     void DeleteAllItems();

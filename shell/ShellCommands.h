@@ -26,6 +26,8 @@ const UINT ID_TOOLS_PREFERENCES = 32796;
 const UINT WM_APP_HELP_REQUEST = 0x8010;
 // wParam: the id of a registered device whose connection the frame opens.
 const UINT WM_APP_OPEN_ENDPOINT = 0x8003;
+// lParam: the DeviceOpenOutcome_t of a connection opened (or not) by the frame's connector.
+const UINT WM_APP_CONNECT_DONE = 0x8005;
 
 const int EDGE_BAR_DEVICES_TAB = 0;
 const int EDGE_BAR_LOG_FILES_TAB = 1;

@@ -24,6 +24,7 @@
 #include "framework/CMDIChildWnd.h"
 #include "framework/CMenu.h"
 #include "framework/CView.h"
+#include "framework/MessageBoxHook.h"
 #include "framework/FrameworkIds.h"
 #include "res/pyraxis_relay_resource.h"
 #include "res/pyraxis_resource.h"
@@ -51,8 +52,10 @@
 
 #include <boost/make_shared.hpp>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -140,6 +143,30 @@ std::vector<std::string> TreeTexts(CTreeViewEx& tree, HTREEITEM parent)
         texts.push_back(static_cast<const char*>(control.GetItemText(item)));
     return texts;
 }
+
+// A failure box that stays up a while, as a real one does: it handles the window's
+// messages until done() and counts how many failure boxes are up at once.
+struct LingeringFailureBoxes
+{
+    static int Handler(HWND owner, const char* text, const char* caption, UINT type)
+    {
+        const bool failure = std::strstr(text, "unable to open connection") != nullptr;
+        up += failure ? 1 : 0;
+        mostUp = std::max(mostUp, up);
+        if (failure)
+            PollUntil([] { testing_support::DispatchPendingMessages(); return done(); }, kWaitMs);
+        up -= failure ? 1 : 0;
+        return recorder(owner, text, caption, type);
+    }
+    static MessageBoxHandler recorder;
+    static std::function<bool()> done;
+    static int up;
+    static int mostUp;
+};
+MessageBoxHandler LingeringFailureBoxes::recorder = nullptr;
+std::function<bool()> LingeringFailureBoxes::done;
+int LingeringFailureBoxes::up = 0;
+int LingeringFailureBoxes::mostUp = 0;
 
 class MainFrame : public testing::Test
 {
@@ -253,8 +280,7 @@ protected:
         m_frame->SendMessage(WM_APP_REFRESH_EVENT, REFRESH_WORKSPACE_LOADED, device->GetId());
         EXPECT_TRUE(SelectDeviceNode(device->GetId()));
         Command(ID_DEVICE_CONNECT);
-        EXPECT_TRUE(device->IsConnected());
-        EXPECT_TRUE(PollUntil([&] { Pump(); return !device->IsBusy(); }, kWaitMs));
+        EXPECT_TRUE(PollUntil([&] { Pump(); return device->IsConnected() && !device->IsBusy(); }, kWaitMs));
         return device;
     }
 
@@ -367,18 +393,34 @@ TEST_F(MainFrame, ConnectDisconnectAndConnectAllAgainstTheTestDevice)
         others.back()->ApplyEndpoint(*connection->GetEndpoint());
         others.back()->GetGenericConnection()->SetUnitId(unit);
     }
-    // A second device nobody answers for: Connect All reports it and goes on.
-    const CDocumentDeviceGeneric1Ptr absent = AddVarnix();
-    absent->GetGenericConnection()->SetSerial(false);
-    absent->GetGenericConnection()->SetHost("127.0.0.1");
-    absent->GetGenericConnection()->SetTcpPort(1);
+    // Two devices nobody answers for: Connect All reports each once and goes on.
+    std::vector<CDocumentDeviceGeneric1Ptr> absent;
+    for (int port : {1, 2}) {
+        absent.push_back(AddVarnix());
+        absent.back()->GetGenericConnection()->SetSerial(false);
+        absent.back()->GetGenericConnection()->SetHost("127.0.0.1");
+        absent.back()->GetGenericConnection()->SetTcpPort(port);
+    }
     m_frame->SendMessage(WM_APP_REFRESH_EVENT, REFRESH_WORKSPACE_LOADED, device->GetId());
 
+    // The devices open away from the window, each busy until its open came back; a
+    // failure that comes while another's box is up waits for it.
+    LingeringFailureBoxes::done = [&] { return !absent[0]->IsBusy() && !absent[1]->IsBusy(); };
+    LingeringFailureBoxes::recorder = SetMessageBoxHandler(&LingeringFailureBoxes::Handler);
     Command(ID_DEVICES_CONNECT_ALL);
-    EXPECT_TRUE(device->IsConnected());
-    EXPECT_FALSE(absent->IsConnected());
-    ASSERT_EQ(1u, Recorder().Count());
-    EXPECT_EQ(0u, Recorder().Boxes()[0].text.find("Error: unable to open connection to 'Varnix':\n"));
+    const auto failureBoxes = [] {
+        const std::vector<testing_support::RecordedMessageBox> boxes = Recorder().Boxes();
+        return std::count_if(boxes.begin(), boxes.end(), [](const testing_support::RecordedMessageBox& box) {
+            return box.text.find("Error: unable to open connection to 'Varnix':\n") == 0;
+        });
+    };
+    const bool reported = PollUntil([&] { Pump(); return device->IsConnected() && failureBoxes() >= 2; }, kWaitMs);
+    SetMessageBoxHandler(LingeringFailureBoxes::recorder);
+    ASSERT_TRUE(reported);
+    EXPECT_EQ(1, LingeringFailureBoxes::mostUp);
+    for (const CDocumentDeviceGeneric1Ptr& failed : absent)
+        EXPECT_FALSE(failed->IsConnected() || failed->IsBusy());
+    EXPECT_EQ(2, failureBoxes());
     std::wstring folder;
     m_logPath = device->GetEmbeddedLogFilePath(folder);
 
@@ -425,9 +467,14 @@ TEST_F(MainFrame, ConnectDisconnectAndConnectAllAgainstTheTestDevice)
     Command(ID_DEVICE_DISCONNECT);
     EXPECT_FALSE(device->IsConnected());
     EXPECT_TRUE(Enabled(ID_DEVICE_CONNECT));
-    Command(ID_DEVICE_CONNECT);
-    EXPECT_TRUE(device->IsConnected());
-    PollUntil([&] { Pump(); return !device->IsBusy(); }, kWaitMs);
+    // Busy from the command on: neither Connect nor Delete again until the open came back.
+    m_frame->SendMessage(WM_COMMAND, ID_DEVICE_CONNECT, 0);
+    EXPECT_TRUE(device->IsBusy());
+    EXPECT_FALSE(Enabled(ID_DEVICE_CONNECT));
+    EXPECT_FALSE(Enabled(ID_DEVICE_DELETE));
+    m_frame->SendMessage(WM_COMMAND, ID_DEVICE_DELETE, 0);
+    EXPECT_TRUE(m_manager->FindDeviceById(device->GetId()));
+    ASSERT_TRUE(PollUntil([&] { Pump(); return device->IsConnected() && !device->IsBusy(); }, kWaitMs));
     Command(ID_DEVICE_DISCONNECT);
     EXPECT_FALSE(device->IsConnected());
 
@@ -437,8 +484,7 @@ TEST_F(MainFrame, ConnectDisconnectAndConnectAllAgainstTheTestDevice)
     // program's own end would give up on them.
     std::vector<std::wstring> otherLogs;
     for (const CDocumentDeviceGeneric1Ptr& other : others) {
-        EXPECT_TRUE(other->IsConnected());
-        EXPECT_TRUE(PollUntil([&] { Pump(); return !other->IsBusy(); }, kWaitMs));
+        EXPECT_TRUE(PollUntil([&] { Pump(); return other->IsConnected() && !other->IsBusy(); }, kWaitMs));
         otherLogs.push_back(other->GetEmbeddedLogFilePath(folder));
     }
     std::ofstream(SilenceSwitch()).close();
@@ -564,6 +610,36 @@ std::vector<COLORREF> ImagePixels(HIMAGELIST images, int index)
     ::DeleteDC(memory);
     ::ReleaseDC(nullptr, screen);
     return pixels;
+}
+
+// Each node the control changes takes it a while (about 10 ms in a large tree under Wine):
+// a change of many devices comes in parts, and a command posted behind it runs between.
+TEST_F(MainFrame, ALargeChangeOfTheDeviceTreeLetsAPostedCommandRunBeforeItIsDone)
+{
+    std::vector<CDocumentDeviceGeneric1Ptr> devices;
+    for (int added = 0; added < 20; ++added)
+        devices.push_back(AddVarnix());
+    m_frame->SendMessage(WM_APP_REFRESH_EVENT, REFRESH_WORKSPACE_LOADED, 0);
+    Pump();
+    for (const CDocumentDeviceGeneric1Ptr& device : devices)
+        device->SetUserName(("Renamed " + std::to_string(device->GetId())).c_str());
+    const auto renamed = [&] {
+        const std::vector<std::string> texts = TreeTexts(*m_frame->GetDeviceTree(), TVI_ROOT);
+        return std::count_if(texts.begin(), texts.end(), [](const std::string& text) { return text.find("Renamed") == 0; });
+    };
+    CControlBar& bar = m_frame->GetEdgeBar();
+    const bool shown = (bar.GetStyle() & WS_VISIBLE) != 0;
+    m_frame->PostMessage(WM_APP_REFRESH_EVENT, REFRESH_STATE_CHANGED, 0);
+    m_frame->PostMessage(WM_COMMAND, ID_VIEW_EDGEBAR, 0);
+    // One message at a time, as the program's loop takes them.
+    MSG msg;
+    for (int taken = 0; ((bar.GetStyle() & WS_VISIBLE) != 0) == shown && taken < 10000 &&
+                        ::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);
+         ++taken)
+        ::DispatchMessageA(&msg);
+    ASSERT_NE(shown, (bar.GetStyle() & WS_VISIBLE) != 0);
+    EXPECT_LT(renamed(), 20);
+    ASSERT_TRUE(PollUntil([&] { Pump(); return renamed() == 20; }, kWaitMs));
 }
 
 TEST_F(MainFrame, EveryTreeImageADeviceOrItemCanHaveIsAPictureOfItsOwn)

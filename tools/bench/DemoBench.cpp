@@ -1,8 +1,9 @@
 // Helpers of tools/bench-demo, which measures what the demo site and Pyraxis cost.
 // Usage:
-//   DemoBench workspace OUT.pxs COM LOGGED UNIT=NAME...
+//   DemoBench workspace OUT.pxs COM LOGGED [LINK/]UNIT=NAME...
 //                                                 a workspace of the site's devices on COM
-//                                                 (unit id and devices.xml name each), one
+//                                                 (unit id and devices.xml name each; LINK,
+//                                                 COMn or HOST:PORT, puts one elsewhere), one
 //                                                 State display of all their variables and,
 //                                                 when LOGGED is not 0, a Logger of the first
 //                                                 LOGGED of them
@@ -14,18 +15,22 @@
 //   DemoBench connect-time SITE.pxs               in this process: opens the workspace, runs
 //                                                 Connect All and says how long it took until
 //                                                 the window was drawn with every device
-//                                                 connected and answered at once again
+//                                                 connected and polled, and answered at once
+//                                                 again
 // Problems go to stderr and make the exit code non-zero.
 #include "framework/FrameworkBase.h"
 #include "displays/CDisplayLogWriteDoc.h"
 #include "displays/CDisplayLogWriteView.h"
 #include "displays/CDisplayStateDoc.h"
 #include "displays/CDisplayStateView.h"
+#include "displays/CDocumentDisplay.h"
 #include "documents/CDocumentDeviceGeneric1.h"
 #include "documents/CDocumentManager.h"
+#include "documents/CStorage.h"
 #include "documents/GenericDevices.h"
 #include "documents/workspace/CDocumentWorkspace.h"
 #include "framework/CDocTemplate.h"
+#include "framework/CWinApp.h"
 #include "framework/MessageBoxHook.h"
 #include "res/pyraxis_displays_resource.h"
 #include "shell/CMainFrame.h"
@@ -59,7 +64,7 @@ void Pump()
 int WriteWorkspace(int argc, char** argv)
 {
     if (argc < 6)
-        return Fail("usage: DemoBench workspace OUT.pxs COM LOGGED UNIT=NAME...");
+        return Fail("usage: DemoBench workspace OUT.pxs COM LOGGED [LINK/]UNIT=NAME...");
     const std::string out = argv[2];
     const int com = std::atoi(argv[3]);
     const size_t logged = static_cast<size_t>(std::atoi(argv[4]));
@@ -93,9 +98,27 @@ int WriteWorkspace(int argc, char** argv)
     size_t variables = 0;
     size_t loggedVariables = 0;
     for (int arg = 5; arg < argc; ++arg) {
-        const std::string spec = argv[arg];
+        std::string spec = argv[arg];
+        ModbusEndpoint_t endpoint;
+        endpoint.network = false;
+        endpoint.port = com;
+        const size_t slash = spec.find('/');
+        if (slash != std::string::npos) {
+            const std::string link = spec.substr(0, slash);
+            const size_t colon = link.rfind(':');
+            if (link.compare(0, 3, "COM") == 0) {
+                endpoint.port = std::atoi(link.c_str() + 3);
+            } else if (colon != std::string::npos) {
+                endpoint.network = true;
+                endpoint.host = link.substr(0, colon);
+                endpoint.port = std::atoi(link.c_str() + colon + 1);
+            } else {
+                return Fail("no COM port or HOST:PORT in " + spec);
+            }
+            spec = spec.substr(slash + 1);
+        }
         const size_t equals = spec.find('=');
-        const int unit = std::atoi(spec.substr(0, equals).c_str());
+        endpoint.unitId = std::atoi(spec.substr(0, equals).c_str());
         const std::string name = equals == std::string::npos ? "" : spec.substr(equals + 1);
         CDocumentDeviceGeneric1Ptr match;
         for (const CDocumentDeviceGeneric1Ptr& candidate : described)
@@ -107,10 +130,6 @@ int WriteWorkspace(int argc, char** argv)
         LoadGenericDevices(devicesXml, manager, match->GetModel(), match->GetType(), device.get(), nullptr);
         if (manager->AddDevice(device) <= 0)
             return Fail("the device list is full");
-        ModbusEndpoint_t endpoint;
-        endpoint.network = false;
-        endpoint.port = com;
-        endpoint.unitId = unit;
         device->ApplyEndpoint(endpoint);
         CTreeItemPtr owner(new CTreeItem(device->GetName(), "", PLOT_ID_NONE, PLOT_ID_NONE, device->GetId(), ""));
         device->CollectPlotItems(owner->GetPlotItems());
@@ -228,23 +247,30 @@ int AnswerBox(HWND, const char*, const char*, UINT)
     return IDOK;
 }
 
-// The Logger's rows all name a connected device.
-bool LoggerShowsAllConnected(CDocumentManager& manager)
+// Which devices' values reached the displays (told on the dispatch thread): a device that
+// delivered one was connected and polled.
+class CPolledDevices : public CDocumentDisplay
 {
-    for (const CDocumentDisplayPtr& display : manager.GetDisplays()) {
-        CDisplayLogWriteDoc* logger = dynamic_cast<CDisplayLogWriteDoc*>(display.get());
-        if (logger == nullptr)
-            continue;
-        POSITION position = logger->GetFirstViewPos();
-        CDisplayLogWriteView* view = dynamic_cast<CDisplayLogWriteView*>(logger->GetNextViewAt(position));
-        if (view == nullptr || view->GetList().GetItemCount() == 0)
-            return false;
-        for (int row = 0; row < view->GetList().GetItemCount(); ++row)
-            if (view->GetList().GetItemText(row, 0).Find(" (not connected)") >= 0)
-                return false;
+public:
+    bool OnStorage(const CStoragePtr& item) override
+    {
+        const int id = item->GetSourceId();
+        if (item->GetType() == STORAGE_TYPE_SIMPLE_VALUE && id >= 0 && id < DOCUMENT_ID_LIMIT)
+            m_polled[id] = true;
+        return false;
     }
-    return true;
-}
+    // Read without the device list's lock, which the dispatch thread may hold a while.
+    bool AllConnectedAndPolled(const DeviceList_t& devices) const
+    {
+        for (const CDocumentDevicePtr& device : devices)
+            if (device->IsListed() && (!device->IsConnected() || !m_polled[device->GetId()]))
+                return false;
+        return true;
+    }
+
+private:
+    std::atomic<bool> m_polled[DOCUMENT_ID_LIMIT] = {};
+};
 
 double ThreadSeconds()
 {
@@ -264,6 +290,9 @@ int ConnectTime(int argc, char** argv)
     if (argc < 3)
         return Fail("usage: DemoBench connect-time SITE.pxs");
     SetMessageBoxHandler(AnswerBox);
+    // As the program's own start does: without it no Modbus/TCP device opens.
+    if (!AfxSocketInit())
+        return Fail("no Winsock");
     CVarnixViewApp app;
     CMainFrame* frame = app.CreateShell();
     if (frame == nullptr)
@@ -272,6 +301,11 @@ int ConnectTime(int argc, char** argv)
     if (app.OpenDocumentFile(argv[2]) == nullptr)
         return Fail(std::string("cannot open ") + argv[2]);
     CDocumentManager* manager = app.GetDocumentManager();
+    const DeviceList_t devices = manager->GetDevices();
+    const boost::shared_ptr<CPolledDevices> polled(new CPolledDevices);
+    polled->m_bAutoDelete = FALSE;
+    if (manager->AddDisplay(polled) < 0)
+        return Fail("no room for a display");
     Pump();
     frame->UpdateWindow();
 
@@ -296,7 +330,7 @@ int ConnectTime(int argc, char** argv)
         if (msg.message == probe && msg.hwnd == nullptr) {
             const DWORD waited = ::GetTickCount() - static_cast<DWORD>(msg.wParam);
             longestWait = std::max(longestWait, waited);
-            if (waited < 500 && LoggerShowsAllConnected(*manager) && !::GetUpdateRect(frame->GetSafeHwnd(), nullptr, FALSE))
+            if (waited < 500 && polled->AllConnectedAndPolled(devices) && !::GetUpdateRect(frame->GetSafeHwnd(), nullptr, FALSE))
                 drawnAt = ::GetTickCount();
             continue;
         }
@@ -307,7 +341,7 @@ int ConnectTime(int argc, char** argv)
     done = true;
     prober.join();
     if (drawnAt == 0)
-        return Fail("the window was not drawn with every device connected within 900 s");
+        return Fail("the window was not drawn with every device connected and polled within 900 s");
     std::printf("Connect All to a drawn window: %.1f s (interface thread's processor time %.1f s, longest wait of a "
                 "posted message %.1f s)\n",
                 (drawnAt - start) / 1000.0, cpu, longestWait / 1000.0);

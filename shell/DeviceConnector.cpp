@@ -1,0 +1,202 @@
+#include "shell/DeviceConnector.h"
+
+#include "documents/CConnection.h"
+#include "framework/CCriticalSection.h"
+#include "framework/CSingleLock.h"
+
+#include <deque>
+#include <map>
+#include <process.h>
+#include <utility>
+#include <vector>
+
+struct DeviceConnector::LinkJob
+{
+    ~LinkJob()
+    {
+        if (thread != nullptr)
+            ::CloseHandle(thread);
+    }
+
+    std::string key;
+    std::deque<CDocumentDevicePtr> waiting;
+    // The device whose open the thread runs now, and whether that open was cancelled.
+    CDocumentDevicePtr opening;
+    bool cancelled = false;
+    HANDLE thread = nullptr;
+    DWORD threadId = 0;
+};
+
+// Shared with the threads: one may outlive the connector, ending by itself.
+struct DeviceConnector::State
+{
+    CCriticalSection lock;
+    HWND window = nullptr;
+    UINT message = 0;
+    bool abandoned = false;
+    // The link jobs whose thread runs, by link key.
+    std::map<std::string, std::shared_ptr<LinkJob>> jobs;
+};
+
+namespace
+{
+const int MAX_OUTCOMES_LET_GO = 100000;
+
+struct ThreadStart
+{
+    std::shared_ptr<DeviceConnector::State> state;
+    std::shared_ptr<DeviceConnector::LinkJob> job;
+};
+
+std::string LinkKeyOf(CDocumentDevice& device)
+{
+    const std::string key = device.GetConnection()->GetLinkKey();
+    return key.empty() ? "device " + std::to_string(device.GetId()) : key;
+}
+
+// Opens the link's devices in turn until none waits; a device opened after the connector
+// was abandoned is let go here.
+unsigned __stdcall RunLinkJob(void* argument)
+{
+    const std::unique_ptr<ThreadStart> start(static_cast<ThreadStart*>(argument));
+    DeviceConnector::State& state = *start->state;
+    DeviceConnector::LinkJob& job = *start->job;
+    for (;;) {
+        CDocumentDevicePtr device;
+        {
+            CSingleLock lock(&state.lock, TRUE);
+            if (state.abandoned || job.waiting.empty()) {
+                // Decided under the lock: a later Connect of this link starts a new thread.
+                const auto entry = state.jobs.find(job.key);
+                if (entry != state.jobs.end() && entry->second == start->job)
+                    state.jobs.erase(entry);
+                return 0;
+            }
+            device = job.waiting.front();
+            job.waiting.pop_front();
+            job.opening = device;
+        }
+        std::unique_ptr<DeviceOpenOutcome_t> outcome(new DeviceOpenOutcome_t);
+        outcome->device = device;
+        const CConnectionPtr connection = device->GetConnection();
+        try {
+            connection->Open();
+            outcome->opened = true;
+        } catch (const std::exception& error) {
+            outcome->error = error.what();
+        } catch (...) {
+            outcome->error = "the connection could not be opened";
+        }
+        bool posted = false;
+        {
+            CSingleLock lock(&state.lock, TRUE);
+            job.opening.reset();
+            if (job.cancelled) {
+                connection->EndCancelOpen(::GetCurrentThreadId());
+                job.cancelled = false;
+            }
+            posted = !state.abandoned &&
+                     ::PostMessageA(state.window, state.message, 0, reinterpret_cast<LPARAM>(outcome.get())) != FALSE;
+        }
+        if (posted)
+            outcome.release();
+        else if (outcome->opened)
+            connection->AbandonOpen();
+    }
+}
+} // namespace
+
+DeviceConnector::DeviceConnector() : m_state(std::make_shared<State>())
+{
+}
+
+DeviceConnector::~DeviceConnector()
+{
+    Abandon(0);
+}
+
+void DeviceConnector::SetWindow(HWND window, UINT message)
+{
+    CSingleLock lock(&m_state->lock, TRUE);
+    m_state->window = window;
+    m_state->message = message;
+}
+
+bool DeviceConnector::Connect(const CDocumentDevicePtr& device)
+{
+    if (!device || !device->GetConnection())
+        return false;
+    const std::string key = LinkKeyOf(*device);
+    CSingleLock lock(&m_state->lock, TRUE);
+    if (m_state->abandoned)
+        return false;
+    std::shared_ptr<LinkJob>& job = m_state->jobs[key];
+    if (job) {
+        device->SetConnecting(true);
+        job->waiting.push_back(device);
+        return true;
+    }
+    job = std::make_shared<LinkJob>();
+    job->key = key;
+    job->waiting.push_back(device);
+    ThreadStart* start = new ThreadStart{m_state, job};
+    unsigned threadId = 0;
+    // It starts by waiting for the lock held here.
+    const uintptr_t thread = ::_beginthreadex(nullptr, 0, RunLinkJob, start, 0, &threadId);
+    if (thread == 0) {
+        delete start;
+        m_state->jobs.erase(key);
+        return false;
+    }
+    job->thread = reinterpret_cast<HANDLE>(thread);
+    job->threadId = threadId;
+    device->SetConnecting(true);
+    return true;
+}
+
+std::unique_ptr<DeviceOpenOutcome_t> DeviceConnector::TakeOutcome(LPARAM lParam)
+{
+    return std::unique_ptr<DeviceOpenOutcome_t>(reinterpret_cast<DeviceOpenOutcome_t*>(lParam));
+}
+
+void DeviceConnector::Abandon(DWORD waitMs)
+{
+    std::vector<std::shared_ptr<LinkJob>> running;
+    std::vector<CDocumentDevicePtr> dropped;
+    HWND window = nullptr;
+    UINT message = 0;
+    {
+        CSingleLock lock(&m_state->lock, TRUE);
+        m_state->abandoned = true;
+        // Once: a window that is gone has no messages left to let go.
+        std::swap(window, m_state->window);
+        message = m_state->message;
+        for (const auto& entry : m_state->jobs) {
+            LinkJob& job = *entry.second;
+            dropped.insert(dropped.end(), job.waiting.begin(), job.waiting.end());
+            job.waiting.clear();
+            if (job.opening && !job.cancelled) {
+                job.opening->GetConnection()->CancelOpen(job.threadId);
+                job.cancelled = true;
+            }
+            running.push_back(entry.second);
+        }
+    }
+    for (const CDocumentDevicePtr& device : dropped)
+        device->SetConnecting(false);
+    const DWORD start = ::GetTickCount();
+    for (const std::shared_ptr<LinkJob>& job : running) {
+        const DWORD spent = ::GetTickCount() - start;
+        ::WaitForSingleObject(job->thread, spent < waitMs ? waitMs - spent : 0);
+    }
+    // What was posted before is let go here: the window will not finish it.
+    MSG msg;
+    for (int taken = 0; window != nullptr && ::IsWindow(window) && taken < MAX_OUTCOMES_LET_GO &&
+                        ::PeekMessageA(&msg, window, message, message, PM_REMOVE);
+         ++taken) {
+        const std::unique_ptr<DeviceOpenOutcome_t> outcome = TakeOutcome(msg.lParam);
+        if (outcome->opened)
+            outcome->device->GetConnection()->AbandonOpen();
+        outcome->device->SetConnecting(false);
+    }
+}

@@ -1,0 +1,47 @@
+// Opens device connections away from the interface thread, a thread for each link: the
+// devices of one serial line (or of one host and port) open one after another, as they
+// share it, and those of different links side by side. Each open's outcome is posted to
+// a window, which finishes it on its own thread.
+#pragma once
+#include "framework/FrameworkBase.h"
+#include "documents/CDocumentDevice.h"
+
+#include <memory>
+#include <string>
+
+// The lParam of the outcome message; the window takes it with TakeOutcome.
+struct DeviceOpenOutcome_t
+{
+    CDocumentDevicePtr device;
+    bool opened = false;
+    std::string error;   // why the open failed
+};
+
+class DeviceConnector
+{
+public:
+    DeviceConnector();
+    // Abandons what is still under way.
+    ~DeviceConnector();
+
+    DeviceConnector(const DeviceConnector&) = delete;
+    DeviceConnector& operator=(const DeviceConnector&) = delete;
+
+    // The window the outcomes go to, with the message that carries them.
+    void SetWindow(HWND window, UINT message);
+    // The device shows connecting until its outcome was handled, and its open waits its
+    // turn on its link's thread; false (and not connecting) when no thread could start.
+    bool Connect(const CDocumentDevicePtr& device);
+    // Called with the lParam of a posted outcome message: the outcome, now the caller's.
+    static std::unique_ptr<DeviceOpenOutcome_t> TakeOutcome(LPARAM lParam);
+    // Nothing more is opened or posted: the opens waiting are dropped, those under way cut
+    // short and waited for at most waitMs (one still running ends and lets go by itself),
+    // and the outcomes posted and not yet handled are let go. Called on the window's thread.
+    void Abandon(DWORD waitMs);
+
+    struct State;
+    struct LinkJob;
+
+private:
+    std::shared_ptr<State> m_state;
+};
