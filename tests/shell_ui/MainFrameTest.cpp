@@ -40,6 +40,7 @@
 #include "tests/shell_ui/ShellTestResources.h"
 #include "tests/support/FileText.h"
 #include "tests/support/HelpTopics.h"
+#include "tests/support/IdleCountingWnd.h"
 #include "tests/support/KeyPress.h"
 #include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/PeerHost.h"
@@ -72,25 +73,6 @@ std::wstring Widen(const std::string& text)
 {
     return std::wstring(text.begin(), text.end());
 }
-
-// Counts the idle work's command updates that reach it.
-class CIdleCountingWnd : public CWnd
-{
-public:
-    int idleUpdates = 0;
-
-protected:
-    afx_msg LRESULT OnIdleUpdateCmdUI(WPARAM, LPARAM)
-    {
-        ++idleUpdates;
-        return 0;
-    }
-    DECLARE_MESSAGE_MAP()
-};
-
-BEGIN_MESSAGE_MAP(CIdleCountingWnd, CWnd)
-    ON_MESSAGE(WM_IDLEUPDATECMDUI, OnIdleUpdateCmdUI)
-END_MESSAGE_MAP()
 
 // Answers whether a command is enabled, as the menu would show it.
 class EnableProbe : public CCmdUI
