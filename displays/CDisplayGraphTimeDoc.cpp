@@ -121,6 +121,7 @@ void CDisplayGraphTimeDoc::SetAsideColumnsOf(int logFileId)
         ++place;
     }
     m_entries.swap(kept);
+    EntriesChanged();
     m_waitingColumns.insert(m_waitingColumns.end(), setAside.begin(), setAside.end());
     std::sort(m_waitingColumns.begin(), m_waitingColumns.end(),
               [](const WaitingColumn_t& a, const WaitingColumn_t& b) { return a.place < b.place; });
@@ -179,6 +180,7 @@ void CDisplayGraphTimeDoc::TakeBackColumnsOf(int logFileId)
         if (indexUsed)
             entry.index = FreeEntryIndex();
         m_entries.insert(m_entries.begin() + std::min(position, m_entries.size()), entry);
+        EntriesChanged();
     }
     if (!tookBack)
         return;

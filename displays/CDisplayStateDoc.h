@@ -30,7 +30,7 @@ public:
     CString GetDescriptionText(int row);
     // Whether the row's device answers its polls: else its value is the last one it gave.
     bool IsRowLive(int row);
-    // The rows whose value text changed since the last call, and whether a device
+    // The rows whose value text changed since the last call, in order, and whether a device
     // changed its name or state meanwhile; the view calls it for the update posted, and
     // until then no other update is posted.
     std::vector<int> TakeChangedRows(bool* devicesChanged = nullptr);

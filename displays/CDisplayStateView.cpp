@@ -5,6 +5,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -16,11 +17,13 @@ BEGIN_MESSAGE_MAP(CDisplayStateView, CViewEx)
     ON_WM_SIZE()
     ON_NOTIFY(LVN_GETINFOTIPA, IDC_STATE_LIST, OnGetInfoTip)
     ON_NOTIFY(NM_CUSTOMDRAW, IDC_STATE_LIST, OnCustomDraw)
+    ON_NOTIFY(LVN_GETDISPINFOA, IDC_STATE_LIST, OnGetDispInfo)
 END_MESSAGE_MAP()
 
 namespace
 {
-const DWORD STATE_LIST_STYLE = WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_NOSORTHEADER;
+// The texts stay in the document: a change of many values is a repaint, not a call per cell.
+const DWORD STATE_LIST_STYLE = WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_NOSORTHEADER | LVS_OWNERDATA;
 const DWORD STATE_LIST_EXTENDED_STYLE = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP;
 const int COLUMN_DEVICE = 0;
 const int COLUMN_VARIABLE = 1;
@@ -71,20 +74,11 @@ void CDisplayStateView::Rebuild()
     CDisplayStateDoc* document = GetStateDocument();
     if (document == nullptr || m_list.GetSafeHwnd() == nullptr)
         return;
-    // Every text is written below: what changed meanwhile is in it.
+    // Every row is drawn again below: what changed meanwhile is in it.
     document->TakeChangedRows();
-    // Drawn once when filled: a list redrawn on every cell takes seconds for a hundred rows.
-    m_list.SetRedraw(FALSE);
-    m_list.DeleteAllItems();
-    const int count = static_cast<int>(document->GetEntryCount());
-    for (int row = 0; row < count; ++row)
-    {
-        m_list.InsertItem(row, document->GetDeviceText(row));
-        m_list.SetItemText(row, COLUMN_VARIABLE, document->GetVariableText(row));
-        m_list.SetItemText(row, COLUMN_VALUE, document->GetValueText(row));
-        m_list.SetItemText(row, COLUMN_UNITS, document->GetUnitsText(row));
-    }
-    m_list.SetRedraw(TRUE);
+    // Rows are numbered anew, so a selection would land on another variable.
+    m_list.SetItemState(-1, 0, LVIS_SELECTED);
+    m_list.SetItemCountEx(static_cast<int>(document->GetEntryCount()), LVSICF_NOSCROLL);
     m_list.Invalidate();
 }
 
@@ -99,33 +93,83 @@ LRESULT CDisplayStateView::OnDisplayUpdate(WPARAM wParam, LPARAM)
     CDisplayStateDoc* document = GetStateDocument();
     if (document == nullptr || m_list.GetSafeHwnd() == nullptr)
         return 0;
-    const int rows = m_list.GetItemCount();
-    // Only cells whose text changed are written: each write repaints its row.
     bool devicesChanged = false;
-    std::vector<int> changed = document->TakeChangedRows(&devicesChanged);
-    if (devicesChanged)
-    {
-        for (int row = 0; row < rows; ++row)
-        {
-            const CString name = document->GetDeviceText(row);
-            if (m_list.GetItemText(row, COLUMN_DEVICE) != name)
-                m_list.SetItemText(row, COLUMN_DEVICE, name);
-        }
-        // Repainted for the greying of rows whose device stopped or started answering.
+    const std::vector<int> changed = document->TakeChangedRows(&devicesChanged);
+    // A device's name or its greying (it stopped or started answering) can change any row.
+    if (devicesChanged || wParam == DISPLAY_UPDATE_ALL_ROWS)
         m_list.Invalidate(FALSE);
-    }
-    if (wParam == DISPLAY_UPDATE_ALL_ROWS)
-    {
-        changed.clear();
-        for (int row = 0; row < rows; ++row)
-            changed.push_back(row);
-    }
-    for (int row : changed)
-    {
-        if (row < rows)
-            m_list.SetItemText(row, COLUMN_VALUE, document->GetValueText(row));
-    }
+    else
+        InvalidateShownRows(changed);
     return 0;
+}
+
+// One invalidation for the changed rows on screen, each run of neighbouring rows a
+// rectangle of the region: each row invalidated alone would be a call to the window system.
+void CDisplayStateView::InvalidateShownRows(const std::vector<int>& rows)
+{
+    const int top = m_list.GetTopIndex();
+    // The row cut by the bottom edge too.
+    const int bottom = top + m_list.GetCountPerPage();
+    HRGN region = nullptr;
+    for (size_t next = 0; next < rows.size();)
+    {
+        const int first = rows[next];
+        int last = first;
+        for (++next; next < rows.size() && rows[next] == last + 1; ++next)
+            last = rows[next];
+        if (last < top || first > bottom)
+            continue;
+        CRect run;
+        CRect lastRow;
+        if (!m_list.GetItemRect(std::max(first, top), &run, LVIR_BOUNDS) ||
+            !m_list.GetItemRect(std::min(last, bottom), &lastRow, LVIR_BOUNDS))
+            continue;
+        run |= lastRow;
+        HRGN part = ::CreateRectRgnIndirect(&run);
+        if (region == nullptr)
+        {
+            region = part;
+            continue;
+        }
+        ::CombineRgn(region, region, part, RGN_OR);
+        ::DeleteObject(part);
+    }
+    if (region == nullptr)
+        return;
+    ::InvalidateRgn(m_list.GetSafeHwnd(), region, FALSE);
+    ::DeleteObject(region);
+}
+
+void CDisplayStateView::OnGetDispInfo(NMHDR* header, LRESULT* result)
+{
+    NMLVDISPINFOA* info = reinterpret_cast<NMLVDISPINFOA*>(header);
+    *result = 0;
+    CDisplayStateDoc* document = GetStateDocument();
+    if (document == nullptr || !(info->item.mask & LVIF_TEXT) || info->item.pszText == nullptr ||
+        info->item.cchTextMax <= 0)
+        return;
+    const int row = info->item.iItem;
+    CString text;
+    switch (info->item.iSubItem)
+    {
+    case COLUMN_DEVICE:
+        text = document->GetDeviceText(row);
+        break;
+    case COLUMN_VARIABLE:
+        text = document->GetVariableText(row);
+        break;
+    case COLUMN_VALUE:
+        text = document->GetValueText(row);
+        break;
+    case COLUMN_UNITS:
+        text = document->GetUnitsText(row);
+        break;
+    default:
+        break;
+    }
+    const size_t size = static_cast<size_t>(info->item.cchTextMax);
+    std::strncpy(info->item.pszText, text, size - 1);
+    info->item.pszText[size - 1] = '\0';
 }
 
 // The rows of a device that does not answer are greyed: their values are its last ones.

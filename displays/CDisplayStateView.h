@@ -1,9 +1,12 @@
-// The State display's view: a four-column list (device, variable, value, units) that
-// repaints one row's value when it changes and is rebuilt when the variables change.
+// The State display's view: a four-column list (device, variable, value, units) that asks
+// the document for its texts as it draws them, repaints the rows whose values changed and
+// takes the row count again when the variables change.
 #pragma once
 #include "framework/FrameworkBase.h"
 #include "framework/CListCtrl.h"
 #include "shell/CViewEx.h"
+
+#include <vector>
 
 class CDisplayStateDoc;
 
@@ -28,9 +31,12 @@ protected:
     afx_msg void OnSize(UINT nType, int cx, int cy);
     afx_msg void OnGetInfoTip(NMHDR* header, LRESULT* result);
     afx_msg void OnCustomDraw(NMHDR* header, LRESULT* result);
+    afx_msg void OnGetDispInfo(NMHDR* header, LRESULT* result);
 
     DECLARE_MESSAGE_MAP()
 
 private:
+    void InvalidateShownRows(const std::vector<int>& rows);
+
     CListCtrl m_list;
 };

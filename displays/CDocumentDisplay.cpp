@@ -79,7 +79,8 @@ CDocumentDisplay::CDocumentDisplay()
       m_windowTextColour(::GetSysColor(COLOR_WINDOWTEXT)),
       m_windowColour(::GetSysColor(COLOR_WINDOW)),
       m_highlightColour(::GetSysColor(COLOR_HIGHLIGHT)),
-      m_highlightTextColour(::GetSysColor(COLOR_HIGHLIGHTTEXT))
+      m_highlightTextColour(::GetSysColor(COLOR_HIGHLIGHTTEXT)),
+      m_entryPositionsStale(true)
 {
     // Closing the last view closes the display; OnCloseDocument switches deletion off
     // again, since the manager's shared pointers own the document.
@@ -155,6 +156,7 @@ void CDocumentDisplay::AddVariable(const CTreeItem& item)
     entry.enabled = true;
     entry.spare = 0;
     m_entries.push_back(entry);
+    EntriesChanged();
     SetModifiedFlag(TRUE);
 }
 
@@ -178,6 +180,7 @@ bool CDocumentDisplay::RemoveVariable(const CTreeItem& item)
         if (IsSameVariable(*entry, item))
         {
             m_entries.erase(entry);
+            EntriesChanged();
             return true;
         }
     }
@@ -226,21 +229,37 @@ bool CDocumentDisplay::FindEnabledEntryIndex(const CPlotVariableId& id, int& ind
 {
     CSingleLock lock(&m_entryLock, TRUE);
     index = -1;
-    for (const DisplayEntry_t& entry : m_entries)
+    const DisplayEntry_t* entry = FindFirstEntry(id);
+    if (entry == nullptr || !entry->enabled)
+        return false;
+    index = entry->index;
+    return true;
+}
+
+const DisplayEntry_t* CDocumentDisplay::FindFirstEntry(const CPlotVariableId& id)
+{
+    if (m_entryPositionsStale)
+        FindEntryPositions();
+    const auto found = m_entryPositions.find(id);
+    return found != m_entryPositions.end() && found->second < m_entries.size() ? &m_entries[found->second] : nullptr;
+}
+
+void CDocumentDisplay::FindEntryPositions()
+{
+    m_entryPositions.clear();
+    for (size_t position = 0; position < m_entries.size(); ++position)
     {
-        if (!entry.item || static_cast<const CPlotVariableId&>(*entry.item) != id)
-            continue;
-        if (!entry.enabled)
-            return false;
-        index = entry.index;
-        return true;
+        if (m_entries[position].item)
+            m_entryPositions.emplace(static_cast<const CPlotVariableId&>(*m_entries[position].item), position);
     }
-    return false;
+    m_entryPositionsStale = false;
 }
 
 LockedDisplayEntries_t CDocumentDisplay::LockEntries()
 {
     m_entryLock.Lock();
+    // The holder may change any entry.
+    EntriesChanged();
     // The holder must go on the thread that took it: the lock belongs to that thread.
     CCriticalSection* entryLock = &m_entryLock;
     boost::shared_ptr<void> holder(static_cast<void*>(entryLock), [entryLock](void*) { entryLock->Unlock(); });
@@ -378,6 +397,7 @@ void CDocumentDisplay::Serialize(CArchive& ar)
             entry.enabled = enabled != 0;
             m_entries.push_back(entry);
         }
+        EntriesChanged();
     }
 
     ar.SerializeClass(RUNTIME_CLASS(CDocumentEx));

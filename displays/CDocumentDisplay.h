@@ -89,6 +89,9 @@ protected:
     // The base's removal, then a rebuild when something went.
     bool RemoveVariableAndRebuild(const CTreeItem& item);
 
+    // After a change of the entry list's order or ids; under the entry lock.
+    void EntriesChanged() { m_entryPositionsStale = true; }
+
     // Holds the rebuilds posted meanwhile back until it goes (any thread, nested).
     class RebuildBatch_t
     {
@@ -113,6 +116,17 @@ protected:
     COLORREF m_windowColour;
     COLORREF m_highlightColour;
     COLORREF m_highlightTextColour;
+
+private:
+    // The first entry with these ids, or null; under the entry lock.
+    const DisplayEntry_t* FindFirstEntry(const CPlotVariableId& id);
+    void FindEntryPositions();
+
+    // The list position of the first entry of each variable, so that a value finds its
+    // entry without a walk through all of them (a site's thousand values a second, each);
+    // made again after the list changed. Under the entry lock.
+    std::map<CPlotVariableId, size_t> m_entryPositions;
+    bool m_entryPositionsStale;
 };
 
 typedef boost::shared_ptr<CDocumentDisplay> CDocumentDisplayPtr;

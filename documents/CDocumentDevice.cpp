@@ -86,6 +86,11 @@ bool CDocumentDevice::OnStorage(const CStoragePtr& item)
     return m_connection ? m_connection->OnStorage(item) : false;
 }
 
+bool CDocumentDevice::TakesItemsOf(DWORD type)
+{
+    return type == STORAGE_TYPE_TIME || type == STORAGE_TYPE_CONNECTION_INFO;
+}
+
 bool CDocumentDevice::IsListed()
 {
     return true;

@@ -1,6 +1,6 @@
 // The document of one device in the device tree: owns the device's connection, keeps
-// its identity bytes, serial text and current messages, and hands every item of the
-// dispatcher's first queue to its connection.
+// its identity bytes, serial text and current messages, and hands the items of the
+// dispatcher's first queue that it takes to its connection.
 #pragma once
 #include "framework/FrameworkBase.h"
 #include "framework/CCriticalSection.h"
@@ -34,6 +34,10 @@ public:
 
     virtual void SetConnection(const CConnectionPtr& connection);
     virtual bool OnStorage(const CStoragePtr& item);
+    // Whether the dispatcher hands the device items of this kind: the time item, on which
+    // a connection polls, and the notices of a connection opened or closed. Ticks, values
+    // and refreshes are for the displays.
+    virtual bool TakesItemsOf(DWORD type);
     virtual bool IsListed();
     virtual bool IsConnected();
     // Busy: connecting, or (derived devices) what follows a connect is still running.

@@ -335,9 +335,14 @@ void CDocumentManager::DispatchToDevices(StorageRun_t& run)
     CSingleLock lock(&m_documentMutex, TRUE);
     for (CStoragePtr item; run.Next(item);)
     {
+        if (!item)
+            continue;
+        const DWORD type = item->GetType();
         // By index: a handler may change the list (the lock is recursive).
         for (size_t index = 0; index < m_devices.size(); ++index)
         {
+            if (!m_devices[index]->TakesItemsOf(type))
+                continue;
             CDocumentDevicePtr device = m_devices[index];
             CallHandler([&] { device->OnStorage(item); });
         }

@@ -10,7 +10,7 @@ class IStorageDispatchTarget
 {
 public:
     virtual ~IStorageDispatchTarget() = default;
-    // Items of the first queue, for every device document.
+    // Items of the first queue, for every device document that takes their kind.
     virtual void DispatchToDevices(StorageRun_t& run) = 0;
     // Items of the second queue, for every display document.
     virtual void DispatchToDisplays(StorageRun_t& run) = 0;

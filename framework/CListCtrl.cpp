@@ -49,6 +49,21 @@ int CListCtrl::GetItemCount() const
     return static_cast<int>(SendMessage(LVM_GETITEMCOUNT));
 }
 
+BOOL CListCtrl::SetItemCountEx(int nItems, DWORD dwFlags)
+{
+    return static_cast<BOOL>(SendMessage(LVM_SETITEMCOUNT, static_cast<WPARAM>(nItems), static_cast<LPARAM>(dwFlags)));
+}
+
+int CListCtrl::GetTopIndex() const
+{
+    return static_cast<int>(SendMessage(LVM_GETTOPINDEX));
+}
+
+int CListCtrl::GetCountPerPage() const
+{
+    return static_cast<int>(SendMessage(LVM_GETCOUNTPERPAGE));
+}
+
 int CListCtrl::InsertItem(int nItem, LPCTSTR lpszItem, int nImage)
 {
     LVITEMA item = {};

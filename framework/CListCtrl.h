@@ -22,6 +22,10 @@ public:
     BOOL SetColumnWidth(int nCol, int cx);
 
     int GetItemCount() const;
+    // For a list with LVS_OWNERDATA, whose owner gives the texts (LVN_GETDISPINFO).
+    BOOL SetItemCountEx(int nItems, DWORD dwFlags = 0);
+    int GetTopIndex() const;
+    int GetCountPerPage() const;
     int InsertItem(int nItem, LPCTSTR lpszItem, int nImage = -1);
     int InsertItem(const LVITEMA* pItem);
     BOOL DeleteItem(int nItem);

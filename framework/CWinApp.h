@@ -107,6 +107,10 @@ protected:
     afx_msg void OnUpdateRecentFileMenu(CCmdUI* pCmdUI);
     afx_msg BOOL OnOpenRecentFile(UINT nID);
 
+    // Whether the message starts the idle work again (the command states updated through
+    // every window of the main frame).
+    virtual BOOL IsIdleMessage(const MSG* pMsg);
+
     MSG m_msgCur = {};
     CPtrList m_templateList;
 
@@ -116,7 +120,6 @@ private:
     friend int AfxWinMain(HINSTANCE, HINSTANCE, LPTSTR, int);
     // Fills the names from the module once its handle is known.
     void SetCurrentHandles();
-    BOOL IsIdleMessage(const MSG* pMsg);
     MSG m_lastIdleCheck = {};
 };
 

@@ -7,6 +7,7 @@
 #include "displays/CDisplayLogWriteView.h"
 #include "displays/CDisplayStateDoc.h"
 #include "displays/CDisplayStateView.h"
+#include "displays/DisplayMessages.h"
 #include "documents/PollThread_t.h"
 #include "documents/workspace/CDocumentWorkspace.h"
 #include "framework/CMDIChildWnd.h"
@@ -248,6 +249,32 @@ CDocument* CVarnixViewApp::OpenDocumentFile(LPCTSTR lpszFileName)
     return opened;
 }
 
+BOOL CVarnixViewApp::IsIdleMessage(const MSG* pMsg)
+{
+    const BOOL idle = CWinApp::IsIdleMessage(pMsg);
+    if (!idle || pMsg->message != WM_APP_DISPLAY_UPDATE)
+    {
+        m_commandsMayHaveChanged = m_commandsMayHaveChanged || idle;
+        return idle;
+    }
+    // Other windows use the number too (the programming threads' notices).
+    const CView* view = dynamic_cast<const CView*>(CWnd::FromHandlePermanent(pMsg->hwnd));
+    if (view == nullptr || dynamic_cast<CDocumentDisplay*>(view->GetDocument()) == nullptr)
+        m_commandsMayHaveChanged = true;
+    return idle;
+}
+
+BOOL CVarnixViewApp::OnIdle(LONG lCount)
+{
+    if (lCount <= 0)
+    {
+        if (!m_commandsMayHaveChanged)
+            return TRUE;
+        m_commandsMayHaveChanged = false;
+    }
+    return CWinApp::OnIdle(lCount);
+}
+
 void CVarnixViewApp::CloseWorkspacesOtherThan(CDocument* kept)
 {
     POSITION templates = GetFirstDocTemplatePosition();
@@ -307,3 +334,4 @@ BOOL CAboutDlg::OnInitDialog()
     m_versionText.SetWindowText(text);
     return TRUE;
 }
+

@@ -44,6 +44,12 @@ public:
     // an opened workspace is then the only one, so Save Workspace writes that file.
     CDocument* OpenDocumentFile(LPCTSTR lpszFileName) override;
 
+    // A display's update of its values changes no command's state: after such updates
+    // alone the idle work leaves out the command states' walk through every window, each
+    // step a call to the window system, and only frees the temporary objects.
+    BOOL IsIdleMessage(const MSG* pMsg) override;
+    BOOL OnIdle(LONG lCount) override;
+
     // What the command line asked for, after InitInstance.
     EStartSwitch GetStartSwitch() const { return m_startSwitch; }
 
@@ -64,6 +70,8 @@ private:
 
     boost::shared_ptr<CDocumentManager> m_documentManager;
     EStartSwitch m_startSwitch;
+    // Set by a message after which the idle work updates the command states.
+    bool m_commandsMayHaveChanged = true;
 };
 
 // The About box: the program's version in its title line.

@@ -1119,6 +1119,8 @@ def parse_arguments(argv):
     parser.add_argument("--day-seconds", type=float, default=300.0,
                         help="real seconds of one day of the site (default 300)")
     parser.add_argument("--history-days", type=int, default=14, help="days of log the site starts with")
+    parser.add_argument("--serial-base", type=int, default=0,
+                        help="the site's serials count from this + 1 (default 0: DEMO0001, ...)")
     parser.add_argument("--devices-xml", default=DEFAULT_DEVICES_XML, help="the description file of the site")
     parser.add_argument("--unit-tcp-base", type=int, metavar="PORT",
                         help="each unit also on a Modbus/TCP port of its own: PORT, PORT+1, ... in unit "
@@ -1131,7 +1133,8 @@ def parse_arguments(argv):
 
 def load_profile(args):
     if args.site:
-        return Profile(qvsite.site_profile(args.site, args.devices_xml, args.day_seconds, args.history_days))
+        return Profile(qvsite.site_profile(args.site, args.devices_xml, args.day_seconds, args.history_days,
+                                           args.serial_base))
     return Profile.load(args.profile)
 
 

@@ -442,15 +442,16 @@ def serial_of(unit_id):
     return "DEMO%04d" % unit_id
 
 
-def site_profile(size, xml, day_seconds=300.0, history_days=14):
-    """The profile of the demo site of 7 or 16 devices, one unit id each."""
+def site_profile(size, xml, day_seconds=300.0, history_days=14, serial_base=0):
+    """The profile of the demo site of 7 or 16 devices, one unit id each; the serials count
+    from serial_base + 1, so that sites side by side do not share devices' log files."""
     devices = {7: SMALL_SITE, 16: LARGE_SITE}.get(size)
     if devices is None:
         raise ValueError("a site has 7 or 16 devices, not %r" % size)
     units = {}
     for unit_id, name, kind, options in devices:
         units[str(unit_id)] = {
-            "device": {"xml": xml, "name": name, "serial": serial_of(unit_id),
+            "device": {"xml": xml, "name": name, "serial": serial_of(unit_id + serial_base),
                        "identity": IDENTITIES.get(name, 0)},
             "identification": {"2": REVISIONS[name]},
             "simulate": dict(options, kind=kind)}

@@ -75,6 +75,24 @@ TEST_F(StateDisplay, ValuesLandInTheirRowsAndPostTheRow)
     EXPECT_EQ((std::vector<std::string>{"V", "A", "C"}), Column(&CDisplayStateDoc::GetUnitsText));
     EXPECT_EQ("about Heatsink", std::string(state->GetDescriptionText(2)));
 
+    // Many values at once, of rows added meanwhile too: one update, whose changed rows the
+    // view takes in order, each with its own value.
+    for (int variable = 20; variable < 60; ++variable)
+        state->AddVariable(*Variable(varnix, variable, "more"));
+    ClearPosted();
+    std::vector<int> rows;
+    for (int variable = 59; variable >= 20; --variable)
+        state->OnStorage(Value(varnix, variable, variable));
+    state->OnStorage(Value(varnix, 10, 14.0));
+    EXPECT_EQ(1u, Posted(WM_APP_DISPLAY_UPDATE).size());
+    rows.push_back(0);
+    for (int row = 3; row < 43; ++row)
+        rows.push_back(row);
+    EXPECT_EQ(rows, state->TakeChangedRows());
+    EXPECT_EQ("14.0000", std::string(state->GetValueText(0)));
+    EXPECT_EQ("20.0000", std::string(state->GetValueText(3)));
+    EXPECT_EQ("59.0000", std::string(state->GetValueText(42)));
+
     // Without a view nothing is posted: a post to no window would land in the posting
     // thread's own queue (the dispatch thread's, in the program).
     state->SetViewWindow(nullptr);
@@ -85,7 +103,7 @@ TEST_F(StateDisplay, ValuesLandInTheirRowsAndPostTheRow)
                                 PM_REMOVE));
     EXPECT_EQ("30.0000", std::string(state->GetValueText(2)));
     // Rows outside the list are empty.
-    EXPECT_EQ(CString(), state->GetValueText(3));
+    EXPECT_EQ(CString(), state->GetValueText(44));
     EXPECT_EQ(CString(), state->GetDeviceText(-1));
 }
 

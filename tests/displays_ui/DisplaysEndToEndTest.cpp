@@ -16,7 +16,9 @@
 #include "documents/CDocumentDeviceGeneric1.h"
 #include "documents/CDocumentLogFile.h"
 #include "documents/CDocumentManager.h"
+#include "documents/CPlotItemSimpleValue.h"
 #include "documents/GenericDevices.h"
+#include "documents/VariantHelpers.h"
 #include "documents/logfiles/CLogFileInCsv.h"
 #include "documents/workspace/CDocumentWorkspace.h"
 #include "framework/CClientDC.h"
@@ -71,6 +73,15 @@ HWND FrameOf(CDocumentDisplay& display)
     POSITION position = display.GetFirstViewPos();
     CView* view = position != nullptr ? display.GetNextViewAt(position) : nullptr;
     return view != nullptr ? view->GetParentFrame()->GetSafeHwnd() : nullptr;
+}
+
+// Counts the messages the list of a State display gets while the view takes an update.
+WNDPROC g_listProcedure = nullptr;
+int g_listMessages = 0;
+LRESULT CALLBACK CountingListProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    ++g_listMessages;
+    return ::CallWindowProcA(g_listProcedure, window, message, wParam, lParam);
 }
 
 class DisplaysEndToEnd : public testing::Test
@@ -370,12 +381,18 @@ TEST_F(DisplaysEndToEnd, LiveValuesAreShownRecordedPlottedAndKeptInTheWorkspace)
         EXPECT_EQ(std::string(variables[row]->GetName()), std::string(list.GetItemText(row, 1)));
         EXPECT_EQ(std::string(variables[row]->GetUnits()), std::string(list.GetItemText(row, 3)));
     }
-    // Every value cell is written again on request.
-    for (int row = 0; row < 3; ++row)
-        list.SetItemText(row, 2, "");
+    // Every row is drawn again on request, from the texts the list asks for.
+    list.UpdateWindow();
     ::SendMessage(stateView->GetSafeHwnd(), WM_APP_DISPLAY_UPDATE, DISPLAY_UPDATE_ALL_ROWS, 0);
+    CRect invalid;
+    EXPECT_TRUE(::GetUpdateRect(list.GetSafeHwnd(), &invalid, FALSE));
     for (int row = 0; row < 3; ++row)
+    {
+        CRect rect;
+        ASSERT_TRUE(list.GetItemRect(row, &rect, LVIR_BOUNDS));
+        EXPECT_EQ(rect, invalid & rect) << row;
         EXPECT_FALSE(list.GetItemText(row, 2).IsEmpty()) << row;
+    }
     // The tip of a row is its description, over the buffer or after the list's own text.
     char buffer[256] = "partial";
     NMLVGETINFOTIPA tip = {};
@@ -632,6 +649,55 @@ TEST_F(DisplaysEndToEnd, AStateDisplayOfManyVariablesIsFilledWithoutARedrawPerCe
     EXPECT_EQ(100, view->GetList().GetItemCount());
     EXPECT_EQ("Variable 100", std::string(view->GetList().GetItemText(99, 1)));
     EXPECT_EQ("Site controller", std::string(view->GetList().GetItemText(99, 0)));
+
+    // Every value changes: the update the view takes for them is a few calls to the list,
+    // not one per value, and invalidates every row on screen; then two rows change, and
+    // only they are invalidated.
+    CListCtrl& list = view->GetList();
+    list.SetItemState(2, LVIS_SELECTED, LVIS_SELECTED);
+    const auto change = [&](int id, double value) {
+        state->OnStorage(CStoragePtr(new CPlotItemSimpleValue(7, id, COleVariant(value), "", "")));
+    };
+    const auto takeUpdate = [&] {
+        list.UpdateWindow();
+        g_listMessages = 0;
+        g_listProcedure = reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtrA(list.GetSafeHwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingListProcedure)));
+        ::SendMessage(view->GetSafeHwnd(), WM_APP_DISPLAY_UPDATE, DISPLAY_UPDATE_CHANGED_ROWS, 0);
+        ::SetWindowLongPtrA(list.GetSafeHwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_listProcedure));
+        return g_listMessages;
+    };
+    const auto invalidRows = [&] {
+        std::vector<int> rows;
+        HRGN region = ::CreateRectRgn(0, 0, 0, 0);
+        ::GetUpdateRgn(list.GetSafeHwnd(), region, FALSE);
+        for (int row = list.GetTopIndex(); row < list.GetTopIndex() + list.GetCountPerPage(); ++row)
+        {
+            CRect rect;
+            if (list.GetItemRect(row, &rect, LVIR_BOUNDS) && ::RectInRegion(region, &rect))
+                rows.push_back(row);
+        }
+        ::DeleteObject(region);
+        return rows;
+    };
+    const int shown = list.GetCountPerPage();
+    ASSERT_GT(shown, 8);
+    for (int id = 1; id <= 100; ++id)
+        change(id, id + 0.25);
+    EXPECT_LT(takeUpdate(), 10);
+    EXPECT_EQ(static_cast<size_t>(shown), invalidRows().size());
+    change(4, 1000.0);
+    change(7, 2000.0);
+    EXPECT_LT(takeUpdate(), 10);
+    EXPECT_EQ((std::vector<int>{3, 6}), invalidRows());
+    testing_support::DispatchPendingMessages();
+    for (int row = 0; row < 100; ++row)
+    {
+        const double value = row == 3 ? 1000.0 : row == 6 ? 2000.0 : row + 1.25;
+        EXPECT_EQ(FormatVariant(COleVariant(value)), std::string(list.GetItemText(row, 2))) << row;
+    }
+    EXPECT_EQ(LVIS_SELECTED, list.GetItemState(2, LVIS_SELECTED));
+    Screenshot(FrameOf(*state), "displays_state_many_values");
 }
 
 TEST_F(DisplaysEndToEnd, ARowClaimsNoValueOfADeviceThatStoppedAnsweringAndTheGraphShowsTheGap)

@@ -330,7 +330,7 @@ TEST_F(ConnectionDeviceTest, PollsOnTimeItemsThroughTheDispatcherIntoBothQueues)
     testing_support::MessageCollector collector;
     CDocumentManager manager;
     manager.GetDispatcher().SetTargetWindow(collector.Window());
-    boost::shared_ptr<RecordingDevice> watcher(new RecordingDevice());
+    boost::shared_ptr<RecordingDevice> watcher(new RecordingDevice(true));
     boost::shared_ptr<RecordingDisplay> display(new RecordingDisplay());
     manager.AddDevice(watcher);
     manager.AddDisplay(display);

@@ -66,6 +66,19 @@ std::vector<int> Indices(CDocumentDisplay& display)
     return indices;
 }
 
+// The index a value of each of the device's variables finds, -1 where it finds none.
+std::vector<int> FoundIndices(CDocumentDisplay& display, int deviceId, std::initializer_list<int> variableIds)
+{
+    std::vector<int> found;
+    for (int variableId : variableIds)
+    {
+        int index = -2;
+        display.FindEnabledEntryIndex(CPlotVariableId(STORAGE_TYPE_SIMPLE_VALUE, variableId, deviceId), index);
+        found.push_back(index);
+    }
+    return found;
+}
+
 std::vector<std::string> Names(CDocumentDisplay& display)
 {
     std::vector<std::string> names;
@@ -105,9 +118,11 @@ TEST(DisplayEntries, SameVariableTwiceIsAddedOnceAndAPartlyPresentDeviceAddsOnly
         EXPECT_EQ(0, display.GetEntry(position).spare);
     }
 
-    // Same ids but other units: the duplicate test wants the texts equal too.
+    // Same ids but other units: the duplicate test wants the texts equal too. Values go to
+    // the first of them.
     display.AddVariable(*DeviceVariable(2, 10, "Battery Voltage", "mV"));
     EXPECT_EQ(4u, display.GetEntryCount());
+    EXPECT_EQ((std::vector<int>{1, 0, 2}), FoundIndices(display, 2, {10, 11, 12}));
 }
 
 TEST(DisplayEntries, ARemovedIndexIsGivenToTheNextVariable)
@@ -120,6 +135,7 @@ TEST(DisplayEntries, ARemovedIndexIsGivenToTheNextVariable)
         display.AddVariable(*items.back());
     }
     EXPECT_EQ((std::vector<int>{0, 1, 2, 3, 4}), Indices(display));
+    EXPECT_EQ((std::vector<int>{0, 1, 2, 3, 4}), FoundIndices(display, 4, {100, 101, 102, 103, 104}));
 
     EXPECT_TRUE(display.RemoveVariable(*items[2]));
     EXPECT_FALSE(display.RemoveVariable(*items[2]));
@@ -131,6 +147,10 @@ TEST(DisplayEntries, ARemovedIndexIsGivenToTheNextVariable)
     EXPECT_EQ((std::vector<int>{0, 1, 3, 4, 2}), Indices(display));
     display.AddVariable(*DeviceVariable(4, 201, "newer value"));
     EXPECT_EQ(5, display.GetEntry(5).index);
+    // Values find their entries after the removal and the additions.
+    EXPECT_EQ((std::vector<int>{0, 1, -1, 3, 4, 2, 5}), FoundIndices(display, 4, {100, 101, 102, 103, 104, 200, 201}));
+    EXPECT_TRUE(display.RemoveVariable(*items[0]));
+    EXPECT_EQ((std::vector<int>{-1, 1, 3, 2}), FoundIndices(display, 4, {100, 101, 103, 200}));
 }
 
 TEST(DisplayEntries, AcceptanceDependsOnTheKindOfItem)
@@ -388,6 +408,7 @@ TEST(DisplayArchive, LoadingReplacesTheEntriesAndRenamesTheDocument)
 
     TestDisplay loaded;
     loaded.AddVariable(*DeviceVariable(9, 1, "stale"));
+    EXPECT_EQ((std::vector<int>{0}), FoundIndices(loaded, 9, {1}));
     loaded.SetModifiedFlag(TRUE);
     LoadDisplay(loaded, bytes);
     EXPECT_EQ((std::vector<std::string>{"Battery Voltage", "Charge Current"}), Names(loaded));
@@ -397,6 +418,9 @@ TEST(DisplayArchive, LoadingReplacesTheEntriesAndRenamesTheDocument)
     EXPECT_TRUE(loaded.GetEntry(1).enabled);
     EXPECT_FALSE(loaded.GetEntry(0).item->GetAssociated());
     EXPECT_EQ(CPlotVariableId(STORAGE_TYPE_SIMPLE_VALUE, 11, 2), *loaded.GetEntry(1).item);
+    // Values find the loaded entries, the enabled ones only, and none of the replaced.
+    EXPECT_EQ((std::vector<int>{-1, 1}), FoundIndices(loaded, 2, {10, 11}));
+    EXPECT_EQ((std::vector<int>{-1}), FoundIndices(loaded, 9, {1}));
     EXPECT_STREQ("Roof", loaded.GetName());
     EXPECT_STREQ("Roof", loaded.GetTitle());
     EXPECT_FALSE(loaded.IsModified());

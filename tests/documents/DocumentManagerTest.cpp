@@ -13,6 +13,7 @@
 #include "documents/CDocumentDevicePC.h"
 #include "documents/CDocumentLogFile.h"
 #include "documents/CDocumentManager.h"
+#include "documents/CPlotItemSimpleValue.h"
 #include "documents/CStorageTime.h"
 #include "documents/VariantHelpers.h"
 
@@ -252,6 +253,20 @@ TEST(DocumentManagerDispatch, ItemsReachDevicesAndDisplaysAndRefreshEventsTheWin
     auto hasTime = [](const std::vector<CStoragePtr>& items) { return !OfType(items, STORAGE_TYPE_TIME).empty(); };
     EXPECT_TRUE(device->log.WaitUntil(hasTime, 3000));
     EXPECT_TRUE(display->log.WaitUntil(hasTime, 3000));
+    // A device takes the time items and connection notices; the ticks and values that
+    // pass the first queue with them go to the displays only.
+    const CStoragePtr value(new CPlotItemSimpleValue(BYTE(deviceId), 8, COleVariant(12L), "Load Current", "A"));
+    manager.PostToBothQueues(value);
+    manager.GetDispatcher().GetFirstQueue().Push(CStoragePtr(new CStorageConnectionInfo(BYTE(deviceId), false)));
+    EXPECT_TRUE(device->log.WaitUntil([](const std::vector<CStoragePtr>& all) {
+        return !OfType(all, STORAGE_TYPE_CONNECTION_INFO).empty();
+    }, 3000));
+    EXPECT_TRUE(display->log.WaitUntil([&](const std::vector<CStoragePtr>& all) {
+        return std::find(all.begin(), all.end(), value) != all.end();
+    }, 3000));
+    EXPECT_FALSE(OfType(display->log.Items(), STORAGE_TYPE_TICK).empty());
+    EXPECT_TRUE(OfType(device->log.Items(), STORAGE_TYPE_TICK).empty());
+    EXPECT_TRUE(OfType(device->log.Items(), STORAGE_TYPE_SIMPLE_VALUE).empty());
 
     CTreeItemList items;
     manager.GetDeviceTreeItems(items);

@@ -36,7 +36,7 @@ ValueItemPtr ValueRecorder::Latest(int sourceId, int variableId)
 
 RecordingManager::RecordingManager() : manager(new CDocumentManager)
 {
-    manager->AddDevice(CDocumentDevicePtr(new Recording<CDocumentDevice>(devices)));
+    manager->AddDevice(CDocumentDevicePtr(new ValueRecordingDevice(devices)));
     manager->AddDisplay(CDocumentDisplayPtr(new Recording<CDocumentDisplay>(displays)));
 }
 

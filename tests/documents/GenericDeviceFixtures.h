@@ -45,6 +45,14 @@ private:
     ValueRecorder& m_recorder;
 };
 
+// A device takes no values from the first queue unless it asks for them, as this one does.
+class ValueRecordingDevice : public Recording<CDocumentDevice>
+{
+public:
+    using Recording<CDocumentDevice>::Recording;
+    bool TakesItemsOf(DWORD) override { return true; }
+};
+
 struct RecordingManager
 {
     RecordingManager();

@@ -79,15 +79,21 @@ private:
     std::vector<CStoragePtr> m_items;
 };
 
+// Takes what a device takes, or every kind of item when asked to.
 class RecordingDevice : public CDocumentDevice
 {
 public:
+    explicit RecordingDevice(bool everyKind = false) : m_everyKind(everyKind) {}
     bool OnStorage(const CStoragePtr& item) override
     {
         log.Add(item);
         return CDocumentDevice::OnStorage(item);
     }
+    bool TakesItemsOf(DWORD type) override { return m_everyKind || CDocumentDevice::TakesItemsOf(type); }
     ItemLog log;
+
+private:
+    const bool m_everyKind;
 };
 
 class RecordingDisplay : public CDocumentDisplay

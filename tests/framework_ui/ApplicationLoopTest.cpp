@@ -10,29 +10,12 @@
 #include "framework/CWinApp.h"
 #include "framework/CWnd.h"
 #include "framework/FrameworkIds.h"
+#include "tests/support/IdleCountingWnd.h"
 
 #include <atomic>
 #include <thread>
 
 namespace {
-
-class CIdleCountingWnd : public CWnd
-{
-public:
-    int idleUpdates = 0;
-
-protected:
-    afx_msg LRESULT OnIdleUpdateCmdUI(WPARAM, LPARAM)
-    {
-        ++idleUpdates;
-        return 0;
-    }
-    DECLARE_MESSAGE_MAP()
-};
-
-BEGIN_MESSAGE_MAP(CIdleCountingWnd, CWnd)
-    ON_MESSAGE(WM_IDLEUPDATECMDUI, OnIdleUpdateCmdUI)
-END_MESSAGE_MAP()
 
 TEST(ApplicationLoopTest, IdleUpdatesTheMainWindowAndItsChildrenThenFreesTemporaries)
 {

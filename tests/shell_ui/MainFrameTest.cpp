@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "displays/CDocumentDisplay.h"
+#include "displays/DisplayMessages.h"
 #include "documents/CConnectionGeneric1.h"
 #include "documents/CDocumentDeviceGeneric1.h"
 #include "documents/CDocumentDevicePC.h"
@@ -21,6 +22,7 @@
 #include "documents/workspace/CDocumentWorkspace.h"
 #include "framework/CCmdUI.h"
 #include "framework/CCommandLineInfo.h"
+#include "framework/CHandleMap.h"
 #include "framework/CMDIChildWnd.h"
 #include "framework/CMenu.h"
 #include "framework/CView.h"
@@ -40,6 +42,7 @@
 #include "tests/shell_ui/ShellTestResources.h"
 #include "tests/support/FileText.h"
 #include "tests/support/HelpTopics.h"
+#include "tests/support/IdleCountingWnd.h"
 #include "tests/support/KeyPress.h"
 #include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/PeerHost.h"
@@ -375,6 +378,32 @@ TEST_F(MainFrame, MenusEdgeBarAndTheUpdateRulesOfADeviceList)
     for (int code : {0, 6, 7, 11, -1})
         EXPECT_EQ(0, m_frame->SendMessage(WM_APP_REFRESH_EVENT, code, 1));
     EXPECT_EQ(0u, Recorder().Count());
+
+    // The idle work updates the commands through every window after a command, and after
+    // a message of that number to another window, but not after a display's update of
+    // its values alone; the temporary objects go either way.
+    CIdleCountingWnd counter;
+    ASSERT_TRUE(counter.Create(nullptr, "idle", WS_CHILD, CRect(0, 0, 1, 1), m_frame, 0x7F00));
+    CDocumentDisplayPtr state(dynamic_cast<CDocumentDisplay*>(m_manager->GetDocTemplates()[0]->OpenDocumentFile(nullptr, TRUE)));
+    ASSERT_TRUE(state);
+    ASSERT_GT(m_manager->AddDisplay(state), 0);
+    POSITION position = state->GetFirstViewPos();
+    const HWND stateView = state->GetNextViewAt(position)->GetSafeHwnd();
+    const auto idleAfter = [&](HWND window, UINT message) {
+        const MSG msg = {window, message, DISPLAY_UPDATE_CHANGED_ROWS, 0, 0, {0, 0}};
+        if (m_app.IsIdleMessage(&msg)) {
+            EXPECT_TRUE(m_app.OnIdle(0));
+        }
+        CWnd::FromHandle(::GetDesktopWindow());
+        EXPECT_FALSE(m_app.OnIdle(1));
+        EXPECT_EQ(0u, (CHandleMap<CWnd, HWND>::TemporaryCount()));
+        return counter.idleUpdates;
+    };
+    EXPECT_EQ(1, idleAfter(m_frameHandle, WM_COMMAND));
+    EXPECT_EQ(1, idleAfter(stateView, WM_APP_DISPLAY_UPDATE));
+    EXPECT_EQ(1, idleAfter(stateView, WM_APP_DISPLAY_UPDATE));
+    EXPECT_EQ(2, idleAfter(m_frameHandle, WM_APP_DISPLAY_UPDATE));
+    state->OnCloseDocument();
 }
 
 TEST_F(MainFrame, ConnectDisconnectAndConnectAllAgainstTheTestDevice)

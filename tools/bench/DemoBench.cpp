@@ -1,9 +1,10 @@
 // Helpers of tools/bench-demo, which measures what the demo site and Pyraxis cost.
 // Usage:
-//   DemoBench workspace OUT.pxs COM LOGGED [LINK/]UNIT=NAME...
-//                                                 a workspace of the site's devices on COM
-//                                                 (unit id and devices.xml name each; LINK,
-//                                                 COMn or HOST:PORT, puts one elsewhere), one
+//   DemoBench workspace OUT.pxs DISPLAYS LOGGED UNIT=NAME@WHERE...
+//                                                 a workspace of the site's devices (unit id,
+//                                                 devices.xml name, and comN for a serial
+//                                                 line or tcpPORT for Modbus/TCP at
+//                                                 127.0.0.1 each) and, when DISPLAYS is 1, one
 //                                                 State display of all their variables and,
 //                                                 when LOGGED is not 0, a Logger of the first
 //                                                 LOGGED of them
@@ -64,10 +65,10 @@ void Pump()
 int WriteWorkspace(int argc, char** argv)
 {
     if (argc < 6)
-        return Fail("usage: DemoBench workspace OUT.pxs COM LOGGED [LINK/]UNIT=NAME...");
+        return Fail("usage: DemoBench workspace OUT.pxs DISPLAYS LOGGED UNIT=NAME@WHERE...");
     const std::string out = argv[2];
-    const int com = std::atoi(argv[3]);
-    const size_t logged = static_cast<size_t>(std::atoi(argv[4]));
+    const bool displays = std::atoi(argv[3]) != 0;
+    const size_t logged = displays ? static_cast<size_t>(std::atoi(argv[4])) : 0;
     CVarnixViewApp app;
     CMainFrame* frame = app.CreateShell();
     if (frame == nullptr)
@@ -78,12 +79,16 @@ int WriteWorkspace(int argc, char** argv)
 
     // The templates in the order of Displays > New: State, Logger, Historical Graph.
     const std::deque<CDocTemplatePtr> templates = manager->GetDocTemplates();
-    CDisplayStateDoc* state = dynamic_cast<CDisplayStateDoc*>(templates.at(0)->OpenDocumentFile(nullptr, TRUE));
-    if (state == nullptr)
-        return Fail("no State display");
-    manager->AddDisplay(CDocumentDisplayPtr(state));
-    POSITION position = state->GetFirstViewPos();
-    CDisplayStateView* view = dynamic_cast<CDisplayStateView*>(state->GetNextViewAt(position));
+    CDisplayStateView* view = nullptr;
+    if (displays) {
+        CDisplayStateDoc* state =
+            dynamic_cast<CDisplayStateDoc*>(templates.at(0)->OpenDocumentFile(nullptr, TRUE));
+        if (state == nullptr)
+            return Fail("no State display");
+        manager->AddDisplay(CDocumentDisplayPtr(state));
+        POSITION position = state->GetFirstViewPos();
+        view = dynamic_cast<CDisplayStateView*>(state->GetNextViewAt(position));
+    }
     CDisplayLogWriteView* loggerView = nullptr;
     if (logged > 0) {
         CDisplayLogWriteDoc* logger =
@@ -91,35 +96,32 @@ int WriteWorkspace(int argc, char** argv)
         if (logger == nullptr)
             return Fail("no Logger display");
         manager->AddDisplay(CDocumentDisplayPtr(logger));
-        position = logger->GetFirstViewPos();
+        POSITION position = logger->GetFirstViewPos();
         loggerView = dynamic_cast<CDisplayLogWriteView*>(logger->GetNextViewAt(position));
     }
 
     size_t variables = 0;
     size_t loggedVariables = 0;
     for (int arg = 5; arg < argc; ++arg) {
-        std::string spec = argv[arg];
-        ModbusEndpoint_t endpoint;
-        endpoint.network = false;
-        endpoint.port = com;
-        const size_t slash = spec.find('/');
-        if (slash != std::string::npos) {
-            const std::string link = spec.substr(0, slash);
-            const size_t colon = link.rfind(':');
-            if (link.compare(0, 3, "COM") == 0) {
-                endpoint.port = std::atoi(link.c_str() + 3);
-            } else if (colon != std::string::npos) {
-                endpoint.network = true;
-                endpoint.host = link.substr(0, colon);
-                endpoint.port = std::atoi(link.c_str() + colon + 1);
-            } else {
-                return Fail("no COM port or HOST:PORT in " + spec);
-            }
-            spec = spec.substr(slash + 1);
-        }
+        const std::string spec = argv[arg];
         const size_t equals = spec.find('=');
-        endpoint.unitId = std::atoi(spec.substr(0, equals).c_str());
-        const std::string name = equals == std::string::npos ? "" : spec.substr(equals + 1);
+        const size_t at = spec.rfind('@');
+        if (equals == std::string::npos || at == std::string::npos || at < equals)
+            return Fail("not UNIT=NAME@WHERE: " + spec);
+        const int unit = std::atoi(spec.substr(0, equals).c_str());
+        const std::string name = spec.substr(equals + 1, at - equals - 1);
+        const std::string where = spec.substr(at + 1);
+        ModbusEndpoint_t endpoint;
+        endpoint.unitId = unit;
+        if (where.compare(0, 3, "com") == 0) {
+            endpoint.port = std::atoi(where.c_str() + 3);
+        } else if (where.compare(0, 3, "tcp") == 0) {
+            endpoint.network = true;
+            endpoint.host = "127.0.0.1";
+            endpoint.port = std::atoi(where.c_str() + 3);
+        } else {
+            return Fail("neither comN nor tcpPORT: " + spec);
+        }
         CDocumentDeviceGeneric1Ptr match;
         for (const CDocumentDeviceGeneric1Ptr& candidate : described)
             if (!match && std::string(candidate->GetDefaultName()) == name)
@@ -135,7 +137,7 @@ int WriteWorkspace(int argc, char** argv)
         device->CollectPlotItems(owner->GetPlotItems());
         for (const CTreeItemPtr& item : owner->GetPlotItems()) {
             item->SetAssociated(owner);
-            if (view->CanDrop(item.get())) {
+            if (view != nullptr && view->CanDrop(item.get())) {
                 view->Drop(item.get());
                 ++variables;
             }
@@ -363,6 +365,6 @@ int main(int argc, char** argv)
         return ConnectTime(argc, argv);
     if (mode == "watch" && argc > 2)
         return Watch(argv[2]);
-    return Fail("usage: DemoBench workspace OUT.pxs COM LOGGED UNIT=NAME... | connect-all | watch FILE.csv | "
+    return Fail("usage: DemoBench workspace OUT.pxs DISPLAYS LOGGED UNIT=NAME@WHERE... | connect-all | watch FILE.csv | "
                 "connect-time SITE.pxs");
 }
