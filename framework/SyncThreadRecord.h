@@ -36,12 +36,10 @@ public:
         Place place = Place::None;
     };
 
-    // The calling thread's record, taken at its first use of these locks (the only time
-    // it pays a kernel call for them: its creation time, which tells it from an ended
-    // thread of the same id).
+    // The calling thread's record, taken at its first use of these locks (the only Wine
+    // server call a thread pays for them: its creation time, which tells it from an ended
+    // thread of the same id; a contended wait costs futex calls only).
     static SyncThreadRecord& Current();
-    // The calling thread's record, or null before it has one.
-    static SyncThreadRecord* Find();
 
     // What a mutex's word holds of its holder: never 0, the same for the record's life.
     LONG Id() const { return m_id; }
@@ -97,6 +95,8 @@ public:
 
 private:
     SyncThreadRecord();
+    // The calling thread's record, or null before it has one.
+    static SyncThreadRecord* Find();
 
     static const LONG kWaiting = static_cast<LONG>(0xFFFFFFF0);
     static const LONG kClaimed = static_cast<LONG>(0xFFFFFFF1);
