@@ -6,7 +6,7 @@ IMPLEMENT_DYNAMIC(CEvent, CUserSpaceSyncObject)
 
 CEvent::CEvent(BOOL initiallyOwn, BOOL manualReset, LPCTSTR name,
                LPSECURITY_ATTRIBUTES attributes)
-    : m_manualReset(manualReset != FALSE), m_signalled(initiallyOwn != FALSE)
+    : m_manualReset(manualReset != FALSE)
 {
     if (name != nullptr || attributes != nullptr)
     {
@@ -14,31 +14,35 @@ CEvent::CEvent(BOOL initiallyOwn, BOOL manualReset, LPCTSTR name,
         if (m_hObject == nullptr)
             AfxThrowResourceException();
     }
+    else if (initiallyOwn)
+    {
+        ChangeFast(kReset, kSignalled);
+    }
 }
 
 HANDLE CEvent::GetWaitHandle()
 {
     bool signalled;
     {
-        Guard guard;
+        Section section(*this);
         if (m_hObject != nullptr)
             return m_hObject;
-        signalled = m_signalled;
+        signalled = State() == kSignalled;
     }
-    // Made outside the guard, which is held across a kernel call only when the event
-    // changed in between.
+    // Made outside the object's lock, which is held across a kernel call only when the
+    // event changed in between.
     const HANDLE made = ::CreateEventA(nullptr, m_manualReset, signalled, nullptr);
     if (made == nullptr)
         AfxThrowResourceException();
     {
-        Guard guard;
+        Section section(*this);
         if (m_hObject == nullptr)
         {
-            if (m_signalled != signalled)
-                m_signalled ? ::SetEvent(made) : ::ResetEvent(made);
+            if ((State() == kSignalled) != signalled)
+                signalled ? ::ResetEvent(made) : ::SetEvent(made);
             m_hObject = made;
-            // Whoever waits in user space now goes on waiting on the handle.
-            WakeWaiters();
+            SetState(kMoved);
+            section.MoveWaitersToKernel();
             return m_hObject;
         }
     }
@@ -48,12 +52,15 @@ HANDLE CEvent::GetWaitHandle()
 
 BOOL CEvent::SetEvent()
 {
+    if (m_hObject == nullptr)
     {
-        Guard guard;
+        if (State() == kSignalled || ChangeFast(kReset, kSignalled))
+            return TRUE;
+        Section section(*this);
         if (m_hObject == nullptr)
         {
-            m_signalled = true;
-            WakeWaiters();
+            SetState(kSignalled);
+            section.Offer();
             return TRUE;
         }
     }
@@ -62,11 +69,14 @@ BOOL CEvent::SetEvent()
 
 BOOL CEvent::ResetEvent()
 {
+    if (m_hObject == nullptr)
     {
-        Guard guard;
+        if (State() == kReset || ChangeFast(kSignalled, kReset))
+            return TRUE;
+        Section section(*this);
         if (m_hObject == nullptr)
         {
-            m_signalled = false;
+            SetState(kReset);
             return TRUE;
         }
     }
@@ -75,13 +85,18 @@ BOOL CEvent::ResetEvent()
 
 BOOL CEvent::PulseEvent()
 {
+    if (m_hObject == nullptr)
     {
-        Guard guard;
+        // Nobody on the slow path: nobody waits, and a pulse only resets.
+        if (ChangeFast(kSignalled, kReset) || ChangeFast(kReset, kReset))
+            return TRUE;
+        Section section(*this);
         if (m_hObject == nullptr)
         {
-            m_signalled = false;
-            m_pulseReleases = m_manualReset ? m_waiters : (m_waiters > 0 ? 1 : 0);
-            WakeWaiters();
+            // Whoever waits now and can take it does; nobody after.
+            SetState(kSignalled);
+            section.Offer();
+            SetState(kReset);
             return TRUE;
         }
     }
@@ -90,8 +105,15 @@ BOOL CEvent::PulseEvent()
 
 BOOL CEvent::Lock(DWORD timeout)
 {
-    CUserSpaceSyncObject* self = this;
-    const DWORD result = Wait(&self, 1, TRUE, timeout);
+    if (m_hObject == nullptr)
+    {
+        const LONG state = State();
+        if (state == kSignalled && (m_manualReset || ChangeFast(kSignalled, kReset)))
+            return TRUE;
+        if (state == kReset && timeout == 0)
+            return FALSE;
+    }
+    const DWORD result = WaitInUserSpace(timeout);
     if (result == kMovedToKernel)
         return CSyncObject::Lock(timeout);
     return result == WAIT_OBJECT_0;
@@ -102,22 +124,9 @@ BOOL CEvent::Unlock()
     return TRUE;
 }
 
-bool CEvent::Take()
+bool CEvent::Take(SyncThreadRecord&)
 {
-    if (m_signalled)
-    {
-        if (!m_manualReset)
-            m_signalled = false;
-    }
-    else
-    {
-        --m_pulseReleases;
-    }
+    if (!m_manualReset)
+        SetState(kReset);
     return false;
-}
-
-void CEvent::EndWait()
-{
-    if (--m_waiters == 0)
-        m_pulseReleases = 0;
 }

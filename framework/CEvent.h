@@ -26,15 +26,15 @@ public:
     using CSyncObject::Unlock;
 
 protected:
-    bool CanTake() override { return m_signalled || m_pulseReleases > 0; }
-    bool Take() override;
-    void BeginWait() override { ++m_waiters; }
-    void EndWait() override;
+    bool IsAvailable() const override { return State() == kSignalled; }
+    bool CanTake(const SyncThreadRecord&) const override { return State() == kSignalled; }
+    bool Take(SyncThreadRecord& taker) override;
 
 private:
+    // The state; once moved, the kernel event holds it and every change goes there.
+    static const LONG kReset = 0;
+    static const LONG kSignalled = 1;
+    static const LONG kMoved = 2;
+
     const bool m_manualReset;
-    bool m_signalled;
-    LONG m_waiters = 0;
-    // Waiters a pulse still lets go; only threads already waiting use them.
-    LONG m_pulseReleases = 0;
 };

@@ -1,7 +1,6 @@
 #include "framework/CMutex.h"
 
 #include "framework/CResourceException.h"
-#include "framework/SyncThreadRecord.h"
 
 IMPLEMENT_DYNAMIC(CMutex, CUserSpaceSyncObject)
 
@@ -15,9 +14,8 @@ CMutex::CMutex(BOOL initiallyOwn, LPCTSTR name, LPSECURITY_ATTRIBUTES attributes
     }
     else if (initiallyOwn)
     {
-        SyncThreadRecord::Current();   // made outside the guard
-        Guard guard;
-        Take();
+        Section section(*this);
+        Take(section.Record());
     }
 }
 
@@ -26,9 +24,10 @@ CMutex::~CMutex()
     if (m_hObject != nullptr)
         return;
     // Destroyed while held: the holder's record must not keep pointing at it.
-    Guard guard;
-    if (m_holder != nullptr)
-        m_holder->Release(this);
+    Section section(*this);
+    const LONG holder = State();
+    if (holder != kFree && holder != kAbandoned)
+        SyncThreadRecord::FromId(holder)->Release(this);
 }
 
 CUserSpaceSyncObject* CMutex::UserSpacePart()
@@ -40,7 +39,23 @@ BOOL CMutex::Lock(DWORD timeout)
 {
     if (m_hObject != nullptr)
         return CSyncObject::Lock(timeout);
-    return LockInUserSpace(timeout);
+    {
+        Guard guard;
+        SyncThreadRecord& self = guard.Record();
+        if (State() == self.Id())
+        {
+            ++m_recursion;
+            return TRUE;
+        }
+        if (ChangeFast(kFree, self.Id()))
+        {
+            m_recursion = 1;
+            self.Hold(this);
+            return TRUE;
+        }
+    }
+    const DWORD result = WaitInUserSpace(timeout);
+    return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED_0;
 }
 
 BOOL CMutex::Unlock()
@@ -48,45 +63,56 @@ BOOL CMutex::Unlock()
     if (m_hObject != nullptr)
         return ::ReleaseMutex(m_hObject);
     Guard guard;
-    if (m_holder == nullptr || m_holder != SyncThreadRecord::Find())
+    SyncThreadRecord& self = guard.Record();
+    if (State() != self.Id())
     {
         ::SetLastError(ERROR_NOT_OWNER);
         return FALSE;
     }
-    if (--m_recursion == 0)
+    if (--m_recursion > 0)
+        return TRUE;
+    self.Release(this);
+    if (!ChangeFast(self.Id(), kFree))
     {
-        m_holder->Release(this);
-        m_holder = nullptr;
-        WakeWaiters();
+        // Somebody waits or is about to: the mutex goes to the longest waiting one.
+        Section section(*this);
+        SetState(kFree);
+        section.Offer();
     }
     return TRUE;
 }
 
-bool CMutex::CanTake()
+bool CMutex::IsAvailable() const
 {
-    return m_holder == nullptr || m_holder == SyncThreadRecord::Find();
+    return State() == kFree || State() == kAbandoned;
 }
 
-bool CMutex::Take()
+bool CMutex::CanTake(const SyncThreadRecord& taker) const
 {
-    // Every taker made its record before it took the guard.
-    SyncThreadRecord& self = *SyncThreadRecord::Find();
-    if (m_holder == &self)
+    return IsAvailable() || State() == taker.Id();
+}
+
+bool CMutex::Take(SyncThreadRecord& taker)
+{
+    const LONG holder = State();
+    if (holder == taker.Id())
     {
         ++m_recursion;
         return false;
     }
-    m_holder = &self;
+    SetState(taker.Id());
     m_recursion = 1;
-    self.Hold(this);
-    const bool abandoned = m_abandoned;
-    m_abandoned = false;
-    return abandoned;
+    taker.Hold(this);
+    return holder == kAbandoned;
 }
 
-void CMutex::AbandonByEndedHolder()
+void CMutex::AbandonByEndedHolder(SyncThreadRecord& holder)
 {
-    m_holder = nullptr;
+    Section section(*this);
+    holder.Release(this);
+    if (State() != holder.Id())
+        return;
+    SetState(kAbandoned);
     m_recursion = 0;
-    m_abandoned = true;
+    section.Offer();
 }

@@ -1,8 +1,9 @@
 // A mutex: the owning thread may lock it again (each Lock needs its Unlock), and a
 // thread that ends holding it, by returning or terminated, leaves it abandoned: the
-// next waiter still gets it. An unnamed mutex without security attributes waits in
-// user space; a named one, one with attributes, and one made to be waited on by its
-// handle (WaitedBy::Handle) is a Win32 mutex.
+// next waiter still gets it. A release hands it to the thread that has waited longest.
+// An unnamed mutex without security attributes waits in user space; a named one, one
+// with attributes, and one made to be waited on by its handle (WaitedBy::Handle) is a
+// Win32 mutex.
 #pragma once
 #include "framework/FrameworkBase.h"
 #include "framework/CUserSpaceSyncObject.h"
@@ -22,16 +23,18 @@ public:
     using CSyncObject::Unlock;
 
 protected:
-    bool CanTake() override;
-    bool Take() override;
-    SyncThreadRecord* Holder() override { return m_holder; }
+    bool IsAvailable() const override;
+    bool CanTake(const SyncThreadRecord& taker) const override;
+    bool Take(SyncThreadRecord& taker) override;
 
 private:
     friend class SyncThreadRecord;
-    // The holder ended without giving the mutex back; guard held.
-    void AbandonByEndedHolder();
+    // The holder ended without giving the mutex back; it goes to the next waiter.
+    void AbandonByEndedHolder(SyncThreadRecord& holder);
 
-    SyncThreadRecord* m_holder = nullptr;
+    // The state: the holder's record id, or one of these.
+    static const LONG kFree = 0;
+    static const LONG kAbandoned = -1;
+    // Changed by the holder only.
     LONG m_recursion = 0;
-    bool m_abandoned = false;
 };

@@ -1,242 +1,439 @@
 #include "framework/CUserSpaceSyncObject.h"
 
-#include "framework/SyncThreadRecord.h"
-
 #include <algorithm>
 
 IMPLEMENT_DYNAMIC(CUserSpaceSyncObject, CSyncObject)
 
-namespace
+CUserSpaceSyncObject::Guard::Guard() : m_record(SyncThreadRecord::Current())
 {
-// The id of the thread holding the guard, 0 while it is free.
-volatile LONG g_guardHolder = 0;
-
-// How often a waiter looks whether the holder of a mutex it waits for was terminated:
-// a terminated thread never gives its mutexes back, and nothing else tells.
-const DWORD kEndedHolderCheckMs = 50;
-// How long one thread may keep the guard before the threads that want it ask whether
-// it still exists. Every section under the guard is a few memory operations long, so
-// only a thread cut off inside one keeps it this long.
-const DWORD kGuardHolderCheckMs = 250;
-// How long a termination may take to finish before the guard is given back.
-const DWORD kTerminationWaitMs = 5000;
-
-// Spins of a contended guard before the waiter yields its processor, and yields
-// before it sleeps a millisecond at a time.
-const unsigned kGuardSpins = 100;
-const unsigned kGuardYields = 200;
-
-bool ThreadHasEnded(DWORD threadId)
-{
-    const HANDLE thread = ::OpenThread(SYNCHRONIZE, FALSE, threadId);
-    if (thread == nullptr)
-        return ::GetLastError() == ERROR_INVALID_PARAMETER;   // no such thread any more
-    const bool ended = ::WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
-    ::CloseHandle(thread);
-    return ended;
-}
-
-bool TryTake(LONG self, LONG expectedHolder)
-{
-    return ::InterlockedCompareExchange(&g_guardHolder, self, expectedHolder) == expectedHolder;
-}
-
-// Takes the guard within the time (INFINITE: until it has it). A waiter does not queue
-// anywhere, so a waiter that is terminated leaves nothing that a release would wake.
-bool TakeGuard(DWORD timeout)
-{
-    const LONG self = static_cast<LONG>(::GetCurrentThreadId());
-    if (TryTake(self, 0))
-        return true;
-    ASSERT(g_guardHolder != self);   // not recursive
-    const ULONGLONG start = ::GetTickCount64();
-    LONG watched = 0;
-    ULONGLONG watchedSince = start;
-    for (unsigned attempt = 1;; ++attempt)
-    {
-        if (attempt < kGuardSpins)
-            YieldProcessor();
-        else if (attempt < kGuardYields)
-            ::SwitchToThread();
-        else
-            ::Sleep(1);
-        const LONG holder = g_guardHolder;
-        if (holder == 0)
-        {
-            if (TryTake(self, 0))
-                return true;
-            continue;
-        }
-        if (attempt < kGuardSpins)
-            continue;
-        const ULONGLONG now = ::GetTickCount64();
-        if (timeout != INFINITE && now - start >= timeout)
-            return false;
-        if (holder != watched)
-        {
-            watched = holder;
-            watchedSince = now;
-        }
-        else if (now - watchedSince >= kGuardHolderCheckMs)
-        {
-            // A holder that was cut off inside a section: its section is lost either
-            // way, and every other thread would wait for it for ever.
-            watchedSince = now;
-            if (ThreadHasEnded(static_cast<DWORD>(holder)) && TryTake(self, holder))
-                return true;
-        }
-    }
-}
-
-void GiveGuardBack()
-{
-    ::InterlockedExchange(&g_guardHolder, 0);
-}
-}  // namespace
-
-CUserSpaceSyncObject::Guard::Guard()
-{
-    TakeGuard(INFINITE);
-}
-
-CUserSpaceSyncObject::Guard::Guard(DWORD timeout) : m_held(TakeGuard(timeout))
-{
+    m_record.EnterBookkeeping();
 }
 
 CUserSpaceSyncObject::Guard::~Guard()
 {
-    if (m_held)
-        GiveGuardBack();
+    m_record.LeaveBookkeeping();
 }
 
-void CUserSpaceSyncObject::Guard::Leave()
+void CUserSpaceSyncObject::Wakes::Add(SyncThreadRecord& waiter)
 {
-    if (m_held)
-        GiveGuardBack();
-    m_held = false;
+    if (&waiter == m_self)
+        return;
+    if (m_count == kSize)
+        WakeAll();
+    m_records[m_count++] = &waiter;
 }
 
-void CUserSpaceSyncObject::Guard::Enter()
+void CUserSpaceSyncObject::Wakes::WakeAll()
 {
-    if (!m_held)
-        m_held = TakeGuard(INFINITE);
+    for (unsigned i = 0; i < m_count; ++i)
+        m_records[i]->Wake();
+    m_count = 0;
 }
 
-void CUserSpaceSyncObject::WakeWaiters()
+CUserSpaceSyncObject::Section::Section(CUserSpaceSyncObject& object)
+    : m_object(object), m_wakes(&m_guard.Record())
 {
-    SyncThreadRecord::WakeSleepers();
+    m_object.EnterSlowPath();
+    m_object.LockObject();
+    m_object.QueueArrivals();
+}
+
+CUserSpaceSyncObject::Section::~Section()
+{
+    m_object.UnlockObject();
+    m_object.LeaveSlowPath();
+    m_wakes.WakeAll();
+}
+
+void CUserSpaceSyncObject::Section::Offer()
+{
+    m_object.Offer(m_wakes, Record());
+}
+
+void CUserSpaceSyncObject::Section::MoveWaitersToKernel()
+{
+    for (WaitEntry* entry = m_object.m_firstWaiter; entry != nullptr;)
+    {
+        WaitEntry* next = entry->next;
+        SyncThreadRecord& waiter = *entry->waiter;
+        if (waiter.Claim())
+        {
+            m_object.Dequeue(*entry);
+            waiter.Finish(kMovedToKernel);
+            m_wakes.Add(waiter);
+        }
+        entry = next;
+    }
+}
+
+CUserSpaceSyncObject::CUserSpaceSyncObject() = default;
+
+CUserSpaceSyncObject::~CUserSpaceSyncObject()
+{
+    // Nobody may wait for an object being destroyed.
+    ASSERT(m_firstWaiter == nullptr && m_arrivals == nullptr && !OnSlowPath());
+}
+
+bool CUserSpaceSyncObject::ChangeFast(LONG from, LONG to)
+{
+    const LONGLONG expected = static_cast<LONGLONG>(static_cast<ULONGLONG>(static_cast<ULONG>(from)) << 32);
+    const LONGLONG changed = static_cast<LONGLONG>(static_cast<ULONGLONG>(static_cast<ULONG>(to)) << 32);
+    return ::InterlockedCompareExchange64(&m_word, changed, expected) == expected;
+}
+
+void CUserSpaceSyncObject::SetState(LONG state)
+{
+    // Threads still count themselves in and out of the slow path meanwhile.
+    const LONGLONG high = static_cast<LONGLONG>(static_cast<ULONGLONG>(static_cast<ULONG>(state)) << 32);
+    LONGLONG word;
+    do
+        word = m_word;
+    while (::InterlockedCompareExchange64(&m_word, high | (word & kSlowMask), word) != word);
+}
+
+void CUserSpaceSyncObject::Arrive(WaitEntry& entry)
+{
+    entry.place = WaitEntry::Place::Arriving;
+    WaitEntry* first;
+    do
+    {
+        first = m_arrivals;
+        entry.nextArrival = first;
+    } while (::InterlockedCompareExchangePointer(reinterpret_cast<void* volatile*>(&m_arrivals), &entry, first) !=
+             first);
+}
+
+void CUserSpaceSyncObject::QueueArrivals()
+{
+    WaitEntry* arrivals =
+        static_cast<WaitEntry*>(::InterlockedExchangePointer(reinterpret_cast<void* volatile*>(&m_arrivals), nullptr));
+    // Pushed in front of each other: the last one first.
+    WaitEntry* inOrder = nullptr;
+    while (arrivals != nullptr)
+    {
+        WaitEntry* next = arrivals->nextArrival;
+        arrivals->nextArrival = inOrder;
+        inOrder = arrivals;
+        arrivals = next;
+    }
+    while (inOrder != nullptr)
+    {
+        WaitEntry* next = inOrder->nextArrival;
+        inOrder->nextArrival = nullptr;
+        Enqueue(*inOrder);
+        inOrder = next;
+    }
+}
+
+void CUserSpaceSyncObject::Enqueue(WaitEntry& entry)
+{
+    entry.previous = m_lastWaiter;
+    entry.next = nullptr;
+    if (m_lastWaiter != nullptr)
+        m_lastWaiter->next = &entry;
+    else
+        m_firstWaiter = &entry;
+    m_lastWaiter = &entry;
+    entry.place = WaitEntry::Place::Queued;
+}
+
+void CUserSpaceSyncObject::Dequeue(WaitEntry& entry)
+{
+    if (entry.previous != nullptr)
+        entry.previous->next = entry.next;
+    else
+        m_firstWaiter = entry.next;
+    if (entry.next != nullptr)
+        entry.next->previous = entry.previous;
+    else
+        m_lastWaiter = entry.previous;
+    entry.next = entry.previous = nullptr;
+    entry.place = WaitEntry::Place::Out;
+    LeaveSlowPath();
+}
+
+void CUserSpaceSyncObject::Offer(Wakes& wakes, SyncThreadRecord& caller)
+{
+    for (WaitEntry* entry = m_firstWaiter; entry != nullptr && IsAvailable();)
+    {
+        WaitEntry* next = entry->next;
+        SyncThreadRecord& waiter = *entry->waiter;
+        if (waiter.IsWaiting())
+        {
+            if (waiter.WaitsForAll())
+            {
+                // A thread waiting for all holds their locks when it looks at its own wait.
+                if (&waiter != &caller)
+                {
+                    OfferAll(waiter, wakes);
+                    // It may have taken other entries of this queue out with its own.
+                    if (next != nullptr && next->place != WaitEntry::Place::Queued)
+                        next = m_firstWaiter;
+                }
+            }
+            else if (CanTake(waiter) && waiter.Claim())
+            {
+                const bool abandoned = Take(waiter);
+                Dequeue(*entry);
+                waiter.Finish((abandoned ? WAIT_ABANDONED_0 : WAIT_OBJECT_0) + entry->index);
+                wakes.Add(waiter);
+            }
+        }
+        entry = next;
+    }
+}
+
+void CUserSpaceSyncObject::OfferAll(SyncThreadRecord& waiter, Wakes& wakes)
+{
+    // This thread holds this object's lock already: waiting for another one could
+    // deadlock with a thread that takes them in their order, so they are only tried.
+    // The waiter is on the slow path of each of them: their states change only there.
+    CUserSpaceSyncObject* locked[MAXIMUM_WAIT_OBJECTS];
+    DWORD lockedCount = 0;
+    bool lockedAll = true;
+    for (DWORD i = 0; i < waiter.WaitCount() && lockedAll; ++i)
+    {
+        CUserSpaceSyncObject* other = waiter.Entry(i).object;
+        if (other == this || std::find(locked, locked + lockedCount, other) != locked + lockedCount)
+            continue;
+        if (::TryAcquireSRWLockExclusive(&other->m_lock))
+            locked[lockedCount++] = other;
+        else
+            lockedAll = false;
+    }
+    if (!lockedAll)
+    {
+        waiter.AskToRetry();
+        wakes.Add(waiter);
+    }
+    else if (CanTakeAll(waiter) && waiter.Claim())
+    {
+        waiter.Finish(TakeAll(waiter));
+        wakes.Add(waiter);
+    }
+    for (DWORD i = 0; i < lockedCount; ++i)
+        locked[i]->UnlockObject();
+}
+
+bool CUserSpaceSyncObject::CanTakeAll(const SyncThreadRecord& waiter)
+{
+    for (DWORD i = 0; i < waiter.WaitCount(); ++i)
+    {
+        const CUserSpaceSyncObject* object = waiter.Entry(i).object;
+        if (object->m_hObject != nullptr || !object->CanTake(waiter))
+            return false;
+    }
+    return true;
+}
+
+DWORD CUserSpaceSyncObject::TakeAll(SyncThreadRecord& waiter)
+{
+    DWORD result = WAIT_OBJECT_0;
+    for (DWORD i = 0; i < waiter.WaitCount(); ++i)
+    {
+        WaitEntry& entry = waiter.Entry(i);
+        if (entry.object->Take(waiter) && result == WAIT_OBJECT_0)
+            result = WAIT_ABANDONED_0 + i;
+        if (entry.place == WaitEntry::Place::Queued)
+            entry.object->Dequeue(entry);
+    }
+    return result;
+}
+
+DWORD CUserSpaceSyncObject::LockAll(const SyncThreadRecord& waiter, CUserSpaceSyncObject* order[])
+{
+    DWORD count = 0;
+    for (DWORD i = 0; i < waiter.WaitCount(); ++i)
+        order[count++] = waiter.Entry(i).object;
+    // One order for every thread, so that two waits for all never hold each other's locks.
+    std::sort(order, order + count, std::less<CUserSpaceSyncObject*>());
+    count = static_cast<DWORD>(std::unique(order, order + count) - order);
+    for (DWORD i = 0; i < count; ++i)
+    {
+        order[i]->LockObject();
+        order[i]->QueueArrivals();
+    }
+    return count;
+}
+
+void CUserSpaceSyncObject::UnlockAll(CUserSpaceSyncObject* const order[], DWORD count)
+{
+    for (DWORD i = 0; i < count; ++i)
+        order[i]->UnlockObject();
 }
 
 BOOL CUserSpaceSyncObject::TerminateThreadOutsideLocks(HANDLE thread, DWORD exitCode)
 {
-    Guard guard;
-    if (!::TerminateThread(thread, exitCode))
-        return FALSE;
-    // Termination completes after the call returns; until then the thread might still
-    // reach for the guard, which it must not get.
-    ::WaitForSingleObject(thread, kTerminationWaitMs);
-    SyncThreadRecord::EndTerminatedThread(::GetThreadId(thread));
-    return TRUE;
+    return SyncThreadRecord::TerminateOutsideLocks(thread, exitCode);
 }
 
-void CUserSpaceSyncObject::ReleaseEndedHolders(CUserSpaceSyncObject* const objects[], DWORD count)
-{
-    for (DWORD i = 0; i < count; ++i)
-    {
-        SyncThreadRecord* record = objects[i]->Holder();
-        if (record != nullptr && record->HasEnded())
-            record->EndThread();
-    }
-}
-
-BOOL CUserSpaceSyncObject::LockInUserSpace(DWORD timeout)
+DWORD CUserSpaceSyncObject::WaitInUserSpace(DWORD timeout)
 {
     CUserSpaceSyncObject* self = this;
-    const DWORD result = Wait(&self, 1, TRUE, timeout);
-    return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED_0;
+    return Wait(&self, 1, TRUE, timeout);
 }
 
 DWORD CUserSpaceSyncObject::Wait(CUserSpaceSyncObject* const objects[], DWORD count, BOOL waitForAll,
                                  DWORD& timeout)
 {
-    // Made before the guard is taken: a thread's first record costs kernel calls.
-    SyncThreadRecord& self = SyncThreadRecord::Current();
-    Guard guard;
     const ULONGLONG start = ::GetTickCount64();
-    // A short wait looks at once, a longer one after its first period.
-    ULONGLONG lastHolderCheck = timeout < kEndedHolderCheckMs ? start - kEndedHolderCheckMs : start;
-    for (DWORD i = 0; i < count; ++i)
-        objects[i]->BeginWait();
-
-    DWORD result = WAIT_TIMEOUT;
-    for (;;)
+    DWORD result;
     {
-        if (std::any_of(objects, objects + count,
-                        [](CUserSpaceSyncObject* object) { return object->m_hObject != nullptr; }))
-        {
-            result = kMovedToKernel;
-            break;
-        }
-        if (waitForAll)
-        {
-            if (std::all_of(objects, objects + count, [](CUserSpaceSyncObject* object) { return object->CanTake(); }))
-            {
-                result = WAIT_OBJECT_0;
-                for (DWORD i = 0; i < count; ++i)
-                    if (objects[i]->Take() && result == WAIT_OBJECT_0)
-                        result = WAIT_ABANDONED_0 + i;
-                break;
-            }
-        }
-        else
-        {
-            const auto ready = std::find_if(objects, objects + count,
-                                            [](CUserSpaceSyncObject* object) { return object->CanTake(); });
-            if (ready != objects + count)
-            {
-                const DWORD index = static_cast<DWORD>(ready - objects);
-                result = ((*ready)->Take() ? WAIT_ABANDONED_0 : WAIT_OBJECT_0) + index;
-                break;
-            }
-        }
-
-        // Only a held mutex can be kept by a thread that is gone; an event waits until
-        // it is set.
-        const bool watchHolders = std::any_of(objects, objects + count, [&self](CUserSpaceSyncObject* object) {
-            return object->Holder() != nullptr && object->Holder() != &self;
-        });
-        const ULONGLONG now = ::GetTickCount64();
-        DWORD sleep = INFINITE;
-        if (watchHolders)
-        {
-            if (now - lastHolderCheck >= kEndedHolderCheckMs)
-            {
-                lastHolderCheck = now;
-                ReleaseEndedHolders(objects, count);
-                continue;
-            }
-            sleep = kEndedHolderCheckMs - static_cast<DWORD>(now - lastHolderCheck);
-        }
-        if (timeout != INFINITE)
-        {
-            const ULONGLONG waited = now - start;
-            if (waited >= timeout)
-                break;
-            sleep = std::min(sleep, static_cast<DWORD>(timeout - waited));
-        }
-        self.StartSleeping();
-        guard.Leave();
-        ::WaitForSingleObject(self.WakeEvent(), sleep);
-        guard.Enter();
-        self.StopSleeping();
+        Guard guard;
+        result = waitForAll && count > 1 ? WaitForAll(guard.Record(), objects, count, timeout)
+                                         : WaitForAny(guard.Record(), objects, count, timeout);
     }
-
-    for (DWORD i = 0; i < count; ++i)
-        objects[i]->EndWait();
     if (result == kMovedToKernel && timeout != INFINITE)
     {
         const ULONGLONG waited = ::GetTickCount64() - start;
         timeout = waited >= timeout ? 0 : static_cast<DWORD>(timeout - waited);
     }
     return result;
+}
+
+DWORD CUserSpaceSyncObject::WaitForAny(SyncThreadRecord& self, CUserSpaceSyncObject* const objects[], DWORD count,
+                                       DWORD timeout)
+{
+    self.BeginWait(objects, count, false);
+    // Each object in turn: the waiter queues on it and it is offered to its queue, which
+    // hands it over in the order the waiters came (to this one, when it is first). One
+    // queued on before may already have been handed over, which ends the round.
+    for (DWORD i = 0; i < count && self.IsWaiting(); ++i)
+    {
+        CUserSpaceSyncObject& object = *objects[i];
+        Wakes wakes(&self);
+        object.EnterSlowPath();
+        object.Arrive(self.Entry(i));
+        object.LockObject();
+        object.QueueArrivals();
+        if (self.IsWaiting())
+        {
+            if (object.m_hObject != nullptr)
+            {
+                if (self.Claim())
+                    self.FinishOwn(kMovedToKernel);
+            }
+            else if (!object.IsAvailable() && object.CanTake(self))
+            {
+                // A mutex this thread holds already: taken again, whoever else waits.
+                if (self.Claim())
+                {
+                    object.Take(self);
+                    object.Dequeue(self.Entry(i));
+                    self.FinishOwn(WAIT_OBJECT_0 + i);
+                }
+            }
+            else
+            {
+                object.Offer(wakes, self);
+            }
+        }
+        object.UnlockObject();
+    }
+    if (timeout == 0 && self.Claim())
+        self.FinishOwn(WAIT_TIMEOUT);
+    if (!self.IsFinished())
+        SleepUntilFinished(self, timeout);
+    EndWait(self);
+    return self.Result();
+}
+
+DWORD CUserSpaceSyncObject::WaitForAll(SyncThreadRecord& self, CUserSpaceSyncObject* const objects[], DWORD count,
+                                       DWORD timeout)
+{
+    self.BeginWait(objects, count, true);
+    // On the slow path of all before it shows on any: whoever finds one of its entries
+    // may look at all of its objects.
+    for (DWORD i = 0; i < count; ++i)
+        objects[i]->EnterSlowPath();
+    for (DWORD i = 0; i < count; ++i)
+        objects[i]->Arrive(self.Entry(i));
+    CUserSpaceSyncObject* order[MAXIMUM_WAIT_OBJECTS];
+    const DWORD locked = LockAll(self, order);
+    {
+        Wakes wakes(&self);
+        // Those that came before this thread go first.
+        for (DWORD i = 0; i < locked; ++i)
+        {
+            if (order[i]->m_hObject == nullptr)
+                order[i]->Offer(wakes, self);
+        }
+        TryToFinishAll(self, timeout);
+        UnlockAll(order, locked);
+    }
+    if (!self.IsFinished())
+        SleepUntilFinished(self, timeout);
+    EndWait(self);
+    return self.Result();
+}
+
+void CUserSpaceSyncObject::TryToFinishAll(SyncThreadRecord& self, DWORD timeout)
+{
+    // With every lock of the wait held, no claimer of it can be half-way.
+    if (!self.IsWaiting())
+        return;
+    bool moved = false;
+    for (DWORD i = 0; i < self.WaitCount(); ++i)
+        moved = moved || self.Entry(i).object->m_hObject != nullptr;
+    if (moved)
+        self.FinishOwn(kMovedToKernel);
+    else if (CanTakeAll(self))
+        self.FinishOwn(TakeAll(self));
+    else if (timeout == 0)
+        self.FinishOwn(WAIT_TIMEOUT);
+}
+
+bool CUserSpaceSyncObject::RetryAll(SyncThreadRecord& self)
+{
+    CUserSpaceSyncObject* order[MAXIMUM_WAIT_OBJECTS];
+    const DWORD locked = LockAll(self, order);
+    TryToFinishAll(self, INFINITE);
+    // Looked at before the locks are given back: a claimer may come at once after.
+    const bool finished = !self.IsWaiting();
+    UnlockAll(order, locked);
+    return finished;
+}
+
+void CUserSpaceSyncObject::SleepUntilFinished(SyncThreadRecord& self, DWORD timeout)
+{
+    const ULONGLONG deadline = timeout == INFINITE ? 0 : ::GetTickCount64() + timeout;
+    for (;;)
+    {
+        switch (self.Sleep(deadline))
+        {
+        case SyncThreadRecord::Woken::Finished:
+            return;
+        case SyncThreadRecord::Woken::Retry:
+            if (RetryAll(self))
+                return;
+            break;
+        case SyncThreadRecord::Woken::TimeUp:
+        case SyncThreadRecord::Woken::Terminating:
+            // A claimer that came first hands over what it took; the next sleep waits
+            // for its result.
+            if (self.Claim())
+            {
+                self.FinishOwn(WAIT_TIMEOUT);
+                return;
+            }
+            break;
+        }
+    }
+}
+
+void CUserSpaceSyncObject::EndWait(SyncThreadRecord& self)
+{
+    // The wait is finished: nobody else takes its entries out now. One that is still on
+    // an object's arrivals (its wait was finished by another object before this thread
+    // looked at that one) is queued first.
+    for (DWORD i = 0; i < self.WaitCount(); ++i)
+    {
+        WaitEntry& entry = self.Entry(i);
+        if (entry.place != WaitEntry::Place::Arriving && entry.place != WaitEntry::Place::Queued)
+            continue;
+        entry.object->LockObject();
+        entry.object->QueueArrivals();
+        entry.object->Dequeue(entry);
+        entry.object->UnlockObject();
+    }
 }

@@ -1,21 +1,24 @@
 // Base of the locks and events that wait in user space: an uncontended lock, release,
-// set or reset is a few memory operations, where a kernel object costs a kernel call
-// (under Wine a round trip to its server). All of them keep their state under one
-// process-wide guard, so that a wait for several of them at once (all of them, or the
-// first one) sees them together and takes them together, as a kernel wait does.
+// set or reset is one atomic change of the object's word, where a kernel object costs a
+// kernel call (under Wine a round trip to its server).
 //
-// A thread may be terminated at any moment (a stuck worker is, after its stop wait), so
-// nothing here may be left broken by a thread that never runs again: the guard is a
-// lock word that records its holder, taken by spinning rather than by queueing in a
-// wait list, and taken over when its holder has ended; a waiter sleeps on a kernel event
-// of its own, so a release wakes it through the kernel and a terminated sleeper leaves
-// nothing behind but its entry in the sleepers' list, which is forgotten. Only a
-// contended wait pays kernel calls.
+// Each object has a word of its own: its state (a mutex's holder, an event's signal) and
+// the count of threads on its slow path. While that count is not zero every change goes
+// through the object's lock, and the waiters queue in the order they came: a thread
+// announces itself (counts itself in, then pushes its entry on the object's arrivals
+// without a lock) before it takes the lock, so a thread that takes and gives back the
+// object again and again cannot pass it. A release or a set hands the object to the
+// queued waiters that can take it now (a mutex to the longest waiting one) and wakes only
+// those. A waiter sleeps on its own condition variable (a futex under Wine) and is never
+// woken to look around.
+//
+// A thread may be terminated, but only through TerminateThreadOutsideLocks, which waits
+// until the thread is outside every object's bookkeeping and its sleep (it makes a
+// sleeper step out and park) and then abandons what it held to the next waiters.
 #pragma once
 #include "framework/FrameworkBase.h"
 #include "framework/CSyncObject.h"
-
-class SyncThreadRecord;
+#include "framework/SyncThreadRecord.h"
 
 class CUserSpaceSyncObject : public CSyncObject
 {
@@ -31,51 +34,136 @@ public:
     static DWORD Wait(CUserSpaceSyncObject* const objects[], DWORD count, BOOL waitForAll,
                       DWORD& timeout);
 
-    // Holds the guard of every user-space object for its scope. Not recursive.
+    // The calling thread is inside the locks' bookkeeping for its scope: a terminator
+    // waits until it has left. Nested ones count as one; nothing in it may wait for long.
     class Guard
     {
     public:
         Guard();
-        // Tries for at most the time given; Held() says whether it got the guard.
-        explicit Guard(DWORD timeout);
         ~Guard();
-        bool Held() const { return m_held; }
-        // Lets the guard go for a while (a sleep) and takes it again.
-        void Leave();
-        void Enter();
+        SyncThreadRecord& Record() const { return m_record; }
         Guard(const Guard&) = delete;
         Guard& operator=(const Guard&) = delete;
 
     private:
-        bool m_held = true;
+        SyncThreadRecord& m_record;
     };
-    // Wakes the waiters after a change that may let one of them go on; guard held.
-    static void WakeWaiters();
 
-    // Terminates a thread while the guard is held, so that it is cut off outside every
-    // lock's bookkeeping, and forgets it as a sleeper. What it held stays held until a
-    // waiter finds it ended (its mutexes are then abandoned to that waiter).
+    // Terminates a thread once it is outside every object's bookkeeping; its mutexes are
+    // abandoned to their next waiters.
     static BOOL TerminateThreadOutsideLocks(HANDLE thread, DWORD exitCode);
 
     CUserSpaceSyncObject* UserSpacePart() override { return this; }
 
 protected:
-    CUserSpaceSyncObject() = default;
+    CUserSpaceSyncObject();
+    ~CUserSpaceSyncObject() override;
 
-    // Waits for this object alone; TRUE when it was taken (from an ended holder too).
-    BOOL LockInUserSpace(DWORD timeout);
+    // The object's state, and changing it. A fast change succeeds only while nobody is on
+    // the slow path; SetState is for a section.
+    LONG State() const { return static_cast<LONG>(m_word >> 32); }
+    bool ChangeFast(LONG from, LONG to);
+    void SetState(LONG state);
 
-    // With the guard held: whether the calling thread could take the object now, and
-    // taking it (true when it was taken from a holder that ended without giving it back).
-    virtual bool CanTake() = 0;
-    virtual bool Take() = 0;
-    // A waiter starts or stops waiting for the object.
-    virtual void BeginWait() {}
-    virtual void EndWait() {}
-    // The thread holding the object, for the objects that have one.
-    virtual SyncThreadRecord* Holder() { return nullptr; }
+    // Waits for this object alone, past its fast path; the result as Wait's.
+    DWORD WaitInUserSpace(DWORD timeout);
+
+    // The threads a change lets go, woken after the object's lock is given back (a
+    // record is never freed: one whose wait has ended since is only woken for nothing).
+    class Wakes
+    {
+    public:
+        explicit Wakes(const SyncThreadRecord* self) : m_self(self) {}
+        ~Wakes() { WakeAll(); }
+        void Add(SyncThreadRecord& waiter);
+        void WakeAll();
+        Wakes(const Wakes&) = delete;
+        Wakes& operator=(const Wakes&) = delete;
+
+    private:
+        static const unsigned kSize = 8;
+        const SyncThreadRecord* m_self;
+        SyncThreadRecord* m_records[kSize];
+        unsigned m_count = 0;
+    };
+
+    // A change on the slow path: the bookkeeping, a place among the object's slow
+    // threads and its lock for its scope.
+    class Section
+    {
+    public:
+        explicit Section(CUserSpaceSyncObject& object);
+        ~Section();
+        // Hands the object to the queued waiters that can take it now.
+        void Offer();
+        // The object got a kernel handle: its waiters go on waiting on that.
+        void MoveWaitersToKernel();
+        SyncThreadRecord& Record() const { return m_guard.Record(); }
+        Section(const Section&) = delete;
+        Section& operator=(const Section&) = delete;
+
+    private:
+        Guard m_guard;
+        CUserSpaceSyncObject& m_object;
+        Wakes m_wakes;
+    };
+
+    // With the object's lock held: whether any waiter could take it now, whether this
+    // one could, and taking it (true when it was taken from a holder that ended without
+    // giving it back).
+    virtual bool IsAvailable() const = 0;
+    virtual bool CanTake(const SyncThreadRecord& taker) const = 0;
+    virtual bool Take(SyncThreadRecord& taker) = 0;
 
 private:
-    // Gives back what a terminated thread still held: its next waiter takes it abandoned.
-    static void ReleaseEndedHolders(CUserSpaceSyncObject* const objects[], DWORD count);
+    using WaitEntry = SyncThreadRecord::WaitEntry;
+
+    static const LONGLONG kSlowOne = 1;
+    static const LONGLONG kSlowMask = 0xFFFFFFFF;
+    void EnterSlowPath() { ::InterlockedExchangeAdd64(&m_word, kSlowOne); }
+    void LeaveSlowPath() { ::InterlockedExchangeAdd64(&m_word, -kSlowOne); }
+    bool OnSlowPath() const { return (m_word & kSlowMask) != 0; }
+    void LockObject() { ::AcquireSRWLockExclusive(&m_lock); }
+    void UnlockObject() { ::ReleaseSRWLockExclusive(&m_lock); }
+
+    // Entries are pushed on the arrivals without the lock and queued, in the order they
+    // came, by whoever holds it next. A waiter is on the slow path of each object it
+    // waits for from its arrival until its entry is taken out of the queue, by whoever
+    // does that, so that a waiter never touches an object that let it go (its owner may
+    // destroy it at once).
+    void Arrive(WaitEntry& entry);
+    void QueueArrivals();
+    void Enqueue(WaitEntry& entry);
+    void Dequeue(WaitEntry& entry);
+    // Hands the object (lock held) to the queued waiters that can take it now.
+    void Offer(Wakes& wakes, SyncThreadRecord& caller);
+    // A waiter for all of its objects, offered this one: looks at the others without
+    // waiting for their locks, and takes them all when it can.
+    void OfferAll(SyncThreadRecord& waiter, Wakes& wakes);
+
+    static DWORD WaitForAny(SyncThreadRecord& self, CUserSpaceSyncObject* const objects[], DWORD count,
+                            DWORD timeout);
+    static DWORD WaitForAll(SyncThreadRecord& self, CUserSpaceSyncObject* const objects[], DWORD count,
+                            DWORD timeout);
+    // Takes the locks of a wait's objects in the one order of all threads.
+    static DWORD LockAll(const SyncThreadRecord& waiter, CUserSpaceSyncObject* order[]);
+    static void UnlockAll(CUserSpaceSyncObject* const order[], DWORD count);
+    // With every object's lock held: whether the waiter can take them all, and taking them.
+    static bool CanTakeAll(const SyncThreadRecord& waiter);
+    static DWORD TakeAll(SyncThreadRecord& waiter);
+    // With every object's lock held: finishes the wait for all when it can be.
+    static void TryToFinishAll(SyncThreadRecord& self, DWORD timeout);
+    // A waiter for all that was asked to look again: true when its wait is finished.
+    static bool RetryAll(SyncThreadRecord& self);
+    // Sleeps until the wait is finished, asking for the result when time is up.
+    static void SleepUntilFinished(SyncThreadRecord& self, DWORD timeout);
+    // Takes the entries that nobody else took out of their queues.
+    static void EndWait(SyncThreadRecord& self);
+
+    // The state in the high half, the count of threads on the slow path in the low one.
+    volatile LONGLONG m_word = 0;
+    SRWLOCK m_lock = SRWLOCK_INIT;
+    WaitEntry* volatile m_arrivals = nullptr;
+    WaitEntry* m_firstWaiter = nullptr;
+    WaitEntry* m_lastWaiter = nullptr;
 };

@@ -1,16 +1,21 @@
 #include "framework/SyncThreadRecord.h"
 
 #include "framework/CMutex.h"
-#include "framework/CUserSpaceSyncObject.h"
 
 #include <algorithm>
 
+extern "C" BOOLEAN NTAPI RtlDllShutdownInProgress();
+
 namespace
 {
-const DWORD kThreadEndGuardWaitMs = 200;
+// How long a termination may take to finish after TerminateThread returned.
+const DWORD kTerminationWaitMs = 5000;
+// The id of a record while it is being taken, before it shows its thread's.
+const LONG kTaking = -1;
 
-SyncThreadRecord* g_firstRecord = nullptr;
-SyncThreadRecord* g_firstSleeper = nullptr;
+// Every record there is, pushed at the front and never removed.
+SyncThreadRecord* volatile g_firstRecord = nullptr;
+volatile LONG g_lastId = 0;
 
 // Fiber-local storage rather than thread_local: its callback runs when any thread
 // ends, whoever started it, and hands over the record.
@@ -19,6 +24,19 @@ DWORD RecordSlot(PFLS_CALLBACK_FUNCTION threadEnds)
     static const DWORD slot = ::FlsAlloc(threadEnds);
     return slot;
 }
+
+// Where a thread that is about to be cut off waits for it: a wait that holds nothing of
+// the process.
+[[noreturn]] void Park()
+{
+    for (;;)
+        ::Sleep(INFINITE);
+}
+}  // namespace
+
+SyncThreadRecord::SyncThreadRecord() : m_id(::InterlockedIncrement(&g_lastId))
+{
+    m_held.reserve(8);
 }
 
 SyncThreadRecord* SyncThreadRecord::Find()
@@ -29,50 +47,203 @@ SyncThreadRecord* SyncThreadRecord::Find()
 SyncThreadRecord& SyncThreadRecord::Current()
 {
     SyncThreadRecord* record = Find();
-    if (record == nullptr)
-    {
-        record = new SyncThreadRecord();   // its kernel calls outside the guard
-        ::FlsSetValue(RecordSlot(&SyncThreadRecord::ThreadEnds), record);
-        CUserSpaceSyncObject::Guard guard;
-        Link(g_firstRecord, record, &SyncThreadRecord::m_recordLinks);
-    }
+    if (record != nullptr)
+        return *record;
+    Key key;
+    KeyOf(::GetCurrentThread(), key);
+    record = Take(key, 0);
+    ::FlsSetValue(RecordSlot(&SyncThreadRecord::ThreadEnds), record);
+    // A terminator that found no record of this thread left a frozen one of its key
+    // before it looked again; this thread then stops before its first lock.
+    const SyncThreadRecord* other = FindByKey(key, record);
+    if (other != nullptr && (other->m_state & kFrozen) != 0)
+        Park();
     return *record;
 }
 
-SyncThreadRecord::SyncThreadRecord() : m_threadId(::GetCurrentThreadId())
+bool SyncThreadRecord::KeyOf(HANDLE thread, Key& key)
 {
-    ::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentThread(), ::GetCurrentProcess(), &m_thread,
-                      SYNCHRONIZE, FALSE, 0);
-    m_wake = ::CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    key.threadId = ::GetThreadId(thread);
+    FILETIME created, exited, kernel, user;
+    if (key.threadId == 0 || !::GetThreadTimes(thread, &created, &exited, &kernel, &user))
+        return false;
+    key.created = (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+    return true;
 }
 
-SyncThreadRecord::~SyncThreadRecord()
+SyncThreadRecord* SyncThreadRecord::Take(const Key& key, LONG state)
 {
-    if (m_thread != nullptr)
-        ::CloseHandle(m_thread);
-    if (m_wake != nullptr)
-        ::CloseHandle(m_wake);
+    SyncThreadRecord* record = g_firstRecord;
+    while (record != nullptr && !(record->m_threadId == 0 &&
+                                  ::InterlockedCompareExchange(&record->m_threadId, kTaking, 0) == 0))
+        record = record->m_nextRecord;
+    if (record == nullptr)
+    {
+        record = new SyncThreadRecord();
+        record->m_threadId = kTaking;
+        SyncThreadRecord* first;
+        do
+        {
+            first = g_firstRecord;
+            record->m_nextRecord = first;
+        } while (::InterlockedCompareExchangePointer(reinterpret_cast<void* volatile*>(&g_firstRecord), record,
+                                                     first) != first);
+    }
+    record->m_created = key.created;
+    record->m_state = state;
+    ::InterlockedExchange(&record->m_threadId, static_cast<LONG>(key.threadId));
+    return record;
 }
 
-void SyncThreadRecord::Link(SyncThreadRecord*& first, SyncThreadRecord* record, Links SyncThreadRecord::*links)
+SyncThreadRecord* SyncThreadRecord::FindByKey(const Key& key, const SyncThreadRecord* other)
 {
-    (record->*links).previous = nullptr;
-    (record->*links).next = first;
-    if (first != nullptr)
-        (first->*links).previous = record;
-    first = record;
+    for (SyncThreadRecord* record = g_firstRecord; record != nullptr; record = record->m_nextRecord)
+    {
+        if (record != other && record->m_threadId == static_cast<LONG>(key.threadId) &&
+            record->m_created == key.created)
+            return record;
+    }
+    return nullptr;
 }
 
-void SyncThreadRecord::Unlink(SyncThreadRecord*& first, SyncThreadRecord* record, Links SyncThreadRecord::*links)
+void SyncThreadRecord::Give()
 {
-    Links& own = record->*links;
-    if (own.previous != nullptr)
-        (own.previous->*links).next = own.next;
-    else
-        first = own.next;
-    if (own.next != nullptr)
-        (own.next->*links).previous = own.previous;
-    own = Links();
+    m_held.clear();
+    m_waitCount = 0;
+    m_status = 0;
+    m_retry = false;
+    m_frozenEvent = nullptr;
+    m_state = 0;
+    m_depth = 0;
+    m_created = 0;
+    ::InterlockedExchange(&m_threadId, 0);
+}
+
+SyncThreadRecord* SyncThreadRecord::FromId(LONG id)
+{
+    for (SyncThreadRecord* record = g_firstRecord; record != nullptr; record = record->m_nextRecord)
+    {
+        if (record->m_id == id)
+            return record;
+    }
+    return nullptr;
+}
+
+void SyncThreadRecord::EnterBookkeeping()
+{
+    if (m_depth++ > 0)
+        return;
+    const LONG seen = ::InterlockedCompareExchange(&m_state, kInside, 0);
+    if (seen == 0)
+        return;
+    // Outside the bookkeeping only a terminator changes the state, and it froze it.
+    ASSERT((seen & kFrozen) != 0);
+    Park();
+}
+
+void SyncThreadRecord::LeaveBookkeeping()
+{
+    if (--m_depth > 0)
+        return;
+    if (::InterlockedCompareExchange(&m_state, 0, kInside) != kInside)
+        FreezeAndPark();   // a terminator waits for this moment
+}
+
+void SyncThreadRecord::BeginWait(CUserSpaceSyncObject* const objects[], DWORD count, bool waitForAll)
+{
+    ASSERT(count > 0 && count <= MAXIMUM_WAIT_OBJECTS);
+    m_waitForAll = waitForAll;
+    m_waitCount = count;
+    m_retry = false;
+    for (DWORD i = 0; i < count; ++i)
+    {
+        WaitEntry& entry = m_entries[i];
+        entry.waiter = this;
+        entry.object = objects[i];
+        entry.index = i;
+        entry.next = entry.previous = entry.nextArrival = nullptr;
+        entry.place = WaitEntry::Place::None;
+    }
+    ::InterlockedExchange(&m_status, kWaiting);
+}
+
+bool SyncThreadRecord::Claim()
+{
+    return ::InterlockedCompareExchange(&m_status, kClaimed, kWaiting) == kWaiting;
+}
+
+void SyncThreadRecord::Finish(DWORD result)
+{
+    // Under the lock that the sleeper looks at it with, so that no wake-up is lost.
+    ::AcquireSRWLockExclusive(&m_lock);
+    m_status = static_cast<LONG>(result);
+    ::ReleaseSRWLockExclusive(&m_lock);
+}
+
+void SyncThreadRecord::AskToRetry()
+{
+    ::AcquireSRWLockExclusive(&m_lock);
+    m_retry = true;
+    ::ReleaseSRWLockExclusive(&m_lock);
+}
+
+void SyncThreadRecord::Wake()
+{
+    ::WakeConditionVariable(&m_wakeUp);
+}
+
+SyncThreadRecord::Woken SyncThreadRecord::Sleep(ULONGLONG deadline)
+{
+    ASSERT(m_depth == 1);   // nothing around the wait may keep the thread in the bookkeeping
+    // A thread that a terminator waits for does not sleep, but for a claimer to finish.
+    const bool asleep = ::InterlockedCompareExchange(&m_state, kAsleep, kInside) == kInside;
+    const DWORD lastError = ::GetLastError();
+    Woken woken;
+    ::AcquireSRWLockExclusive(&m_lock);
+    for (;;)
+    {
+        // Read once: a claim does not wait for this lock.
+        const LONG status = m_status;
+        if (status == kClaimed)
+        {
+            // Its claimer is taking the objects: the result follows at once.
+            ::SleepConditionVariableSRW(&m_wakeUp, &m_lock, INFINITE, 0);
+            continue;
+        }
+        if (status != kWaiting)
+        {
+            woken = Woken::Finished;
+            break;
+        }
+        if (m_retry)
+        {
+            m_retry = false;
+            woken = Woken::Retry;
+            break;
+        }
+        if (!asleep || (m_state & kTerminating) != 0)
+        {
+            woken = Woken::Terminating;
+            break;
+        }
+        DWORD sleep = INFINITE;
+        if (deadline != 0)
+        {
+            const ULONGLONG now = ::GetTickCount64();
+            if (now >= deadline)
+            {
+                woken = Woken::TimeUp;
+                break;
+            }
+            sleep = static_cast<DWORD>(deadline - now);
+        }
+        ::SleepConditionVariableSRW(&m_wakeUp, &m_lock, sleep, 0);
+    }
+    ::ReleaseSRWLockExclusive(&m_lock);
+    if (asleep && ::InterlockedCompareExchange(&m_state, kInside, kAsleep) != kAsleep)
+        ::InterlockedExchange(&m_state, kInside | kTerminating);   // it parks when it leaves
+    ::SetLastError(lastError);
+    return woken;
 }
 
 void SyncThreadRecord::Release(CMutex* mutex)
@@ -83,69 +254,94 @@ void SyncThreadRecord::Release(CMutex* mutex)
         m_held.erase(std::next(found).base());
 }
 
-bool SyncThreadRecord::HasEnded() const
+void SyncThreadRecord::Freeze(HANDLE frozenEvent)
 {
-    return m_thread != nullptr && ::WaitForSingleObject(m_thread, 0) == WAIT_OBJECT_0;
+    m_frozenEvent = frozenEvent;
+    for (;;)
+    {
+        const LONG state = m_state;
+        ASSERT((state & kTerminating) == 0);   // one terminator at a time
+        if ((state & kFrozen) != 0)
+            return;
+        if (state == 0)
+        {
+            // Outside: it parks if it tries to enter, so it may be cut off at once.
+            if (::InterlockedCompareExchange(&m_state, kFrozen | kTerminating, 0) == 0)
+                return;
+            continue;
+        }
+        if (::InterlockedCompareExchange(&m_state, state | kTerminating, state) != state)
+            continue;
+        if ((state & kAsleep) != 0)
+        {
+            // Taken once, so that the sleeper either sees the request before it sleeps or
+            // is already asleep for the wake-up.
+            ::AcquireSRWLockExclusive(&m_lock);
+            ::ReleaseSRWLockExclusive(&m_lock);
+            ::WakeConditionVariable(&m_wakeUp);
+        }
+        // Every section is short and waits only for other sections: this ends.
+        ::WaitForSingleObject(frozenEvent, INFINITE);
+        return;
+    }
+}
+
+void SyncThreadRecord::FreezeAndPark()
+{
+    const HANDLE frozenEvent = m_frozenEvent;
+    ::InterlockedExchange(&m_state, kFrozen | kTerminating);
+    // A kernel call, which a thread may be cut off in or right after.
+    ::SetEvent(frozenEvent);
+    Park();
 }
 
 void SyncThreadRecord::EndThread()
 {
-    for (CMutex* mutex : m_held)
-        mutex->AbandonByEndedHolder();
-    if (!m_held.empty())
-        CUserSpaceSyncObject::WakeWaiters();
-    StopSleeping();
-    Unlink(g_firstRecord, this, &SyncThreadRecord::m_recordLinks);
-    delete this;
+    while (!m_held.empty())
+        m_held.back()->AbandonByEndedHolder(*this);
+    Give();
 }
 
-void SyncThreadRecord::EndTerminatedThread(DWORD threadId)
+BOOL SyncThreadRecord::TerminateOutsideLocks(HANDLE thread, DWORD exitCode)
 {
-    for (SyncThreadRecord* record = g_firstRecord; record != nullptr; record = record->m_recordLinks.next)
+    Key key;
+    if (!KeyOf(thread, key))
+        return ::TerminateThread(thread, exitCode);
+    const HANDLE frozenEvent = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    SyncThreadRecord* own = FindByKey(key, nullptr);
+    SyncThreadRecord* placeholder = nullptr;
+    if (own == nullptr)
     {
-        if (record->m_threadId == threadId && record->HasEnded())
-        {
+        // The thread may be taking its record right now: a frozen one of its key stops
+        // it before its first lock, and one it took before this is found now.
+        placeholder = Take(key, kFrozen | kTerminating);
+        own = FindByKey(key, placeholder);
+    }
+    if (own != nullptr)
+        own->Freeze(frozenEvent);
+    const BOOL terminated = ::TerminateThread(thread, exitCode);
+    // Termination completes after the call returns.
+    const bool ended = ::WaitForSingleObject(thread, terminated ? kTerminationWaitMs : 0) == WAIT_OBJECT_0;
+    if (ended)
+    {
+        while (SyncThreadRecord* record = FindByKey(key, nullptr))
             record->EndThread();
-            return;
-        }
     }
-}
-
-void SyncThreadRecord::StartSleeping()
-{
-    if (m_asleep)
-        return;
-    m_asleep = true;
-    Link(g_firstSleeper, this, &SyncThreadRecord::m_sleeperLinks);
-}
-
-void SyncThreadRecord::StopSleeping()
-{
-    if (!m_asleep)
-        return;
-    m_asleep = false;
-    Unlink(g_firstSleeper, this, &SyncThreadRecord::m_sleeperLinks);
-}
-
-void SyncThreadRecord::WakeSleepers()
-{
-    while (g_firstSleeper != nullptr)
+    else if (placeholder != nullptr)
     {
-        SyncThreadRecord* sleeper = g_firstSleeper;
-        sleeper->StopSleeping();
-        ::SetEvent(sleeper->m_wake);
+        placeholder->Give();
     }
+    ::CloseHandle(frozenEvent);
+    return terminated;
 }
 
-void WINAPI SyncThreadRecord::ThreadEnds(void* record)
+void WINAPI SyncThreadRecord::ThreadEnds(void* data)
 {
-    if (record == nullptr)
+    SyncThreadRecord* record = static_cast<SyncThreadRecord*>(data);
+    // While the process ends, its other threads were cut off wherever they were: nothing
+    // they held may be waited for, and nobody waits any more.
+    if (record == nullptr || RtlDllShutdownInProgress())
         return;
-    // This runs for the last thread too, while the process ends: the other threads are
-    // gone by then, and one may have been cut off holding the guard. Waiting for it would
-    // hang the exit for ever, so the wait is bounded; a record left behind is harmless, as
-    // waiters find an ended holder by its thread handle as well.
-    CUserSpaceSyncObject::Guard guard(kThreadEndGuardWaitMs);
-    if (guard.Held())
-        static_cast<SyncThreadRecord*>(record)->EndThread();
+    if (record->m_threadId == static_cast<LONG>(::GetCurrentThreadId()))
+        record->EndThread();
 }

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -16,9 +17,9 @@
 namespace
 {
 const DWORD kThreadWaitMs = 10000;
-// The contended stress test's threads do thousands of rounds each through Wine's server:
-// about 2 s on a quiet machine, 20 s seen at four busy processes per processor. Its limit
-// only catches a thread that never ends.
+// The stress tests' threads do thousands of contended rounds each (0.2 s on a quiet
+// machine now; 20 s were seen at four busy processes per processor when every wake-up
+// went through Wine's server). The limit only catches a thread that never ends.
 const DWORD kStressWorkMs = 180000;
 
 // A Win32 thread running a function, joined (with a time-out) on destruction.
@@ -106,6 +107,24 @@ void AbandonMutex(CMutex& mutex, bool terminate)
     DWORD exitCode = 0;
     ASSERT_TRUE(thread.Join(&exitCode));
     ASSERT_EQ(terminate ? 99u : 0u, exitCode);
+}
+// The processor time of the whole process, in milliseconds.
+double ProcessCpuMs()
+{
+    FILETIME created, exited, kernel, user;
+    ::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user);
+    const auto ms = [](const FILETIME& time) {
+        return static_cast<double>((static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime) / 1e4;
+    };
+    return ms(kernel) + ms(user);
+}
+
+double NowMs()
+{
+    LARGE_INTEGER frequency, now;
+    ::QueryPerformanceFrequency(&frequency);
+    ::QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) * 1e3 / static_cast<double>(frequency.QuadPart);
 }
 }  // namespace
 
@@ -694,6 +713,195 @@ TEST(SyncStressTest, TimedWaitsEndWithoutTheObjectAndLeaveItUsable)
     EXPECT_EQ(4, taken);
 }
 
+TEST(SyncStressTest, ContendedMutexGoesToItsLongestWaiter)
+{
+    // A holder takes the mutex again at once after each release while three threads wait
+    // for it. A release hands it to the longest waiting thread, so a wait is passed by at
+    // most the threads queued before it; the holder cannot take it again and again.
+    const int kWaiters = 3;
+    const int kTurns = 5;
+    const int kHolderRounds = 1000;
+    CMutex mutex;
+    volatile LONG acquisitions = 0;   // changed under the mutex
+    volatile LONG waitersDone = 0;
+    LONG mostPassed = 0;
+    TestThread holder([&]() -> DWORD {
+        for (int i = 0; i < kHolderRounds && waitersDone < kWaiters; ++i)
+        {
+            if (!mutex.Lock(kThreadWaitMs))
+                return 1;
+            acquisitions = acquisitions + 1;
+            ::Sleep(1);   // the waiters queue meanwhile
+            mutex.Unlock();
+        }
+        return 0;
+    });
+    std::vector<std::unique_ptr<TestThread>> waiters;
+    for (int t = 0; t < kWaiters; ++t)
+        waiters.push_back(std::make_unique<TestThread>([&]() -> DWORD {
+            for (int i = 0; i < kTurns; ++i)
+            {
+                const LONG before = acquisitions;
+                if (!mutex.Lock(kStressWorkMs))
+                    return 1;
+                mostPassed = std::max(mostPassed, acquisitions - before);
+                acquisitions = acquisitions + 1;
+                mutex.Unlock();
+            }
+            ::InterlockedIncrement(&waitersDone);
+            return 0;
+        }));
+    for (auto& waiter : waiters)
+    {
+        DWORD exitCode = 2;
+        ASSERT_TRUE(waiter->Join(&exitCode, kStressWorkMs));
+        EXPECT_EQ(0u, exitCode);
+    }
+    DWORD exitCode = 2;
+    ASSERT_TRUE(holder.Join(&exitCode, kStressWorkMs));
+    EXPECT_EQ(0u, exitCode);
+    EXPECT_LE(mostPassed, 3 * kWaiters) << "a waiter lost its turn again and again";
+}
+
+TEST(SyncStressTest, ManyThreadsWokenAtOnceTakeTheirLinesInTurn)
+{
+    // The once-a-second pattern: 64 workers wake on one tick, and each makes 16 exchanges
+    // under its line's mutex (8 workers a line), each a millisecond long. Every tick ends,
+    // and a worker's wait for its line is passed by each other worker of the line once (a
+    // worker that gives the line back cannot take it again before the others); twice that
+    // was seen on a loaded machine, where a worker may be held up before it queues.
+    const int kLines = 8;
+    const int kPerLine = 8;
+    const int kExchanges = 16;
+    const int kTicks = 3;
+    CMutex lines[kLines];
+    LONG acquisitions[kLines] = {};   // each changed under its line's mutex
+    LONG mostPassed[kLines] = {};
+    std::vector<std::unique_ptr<CEvent>> ticks, ticksDone;
+    volatile LONG done[kTicks] = {};
+    for (int t = 0; t < kTicks; ++t)
+    {
+        ticks.push_back(std::make_unique<CEvent>(FALSE, TRUE));
+        ticksDone.push_back(std::make_unique<CEvent>(FALSE, TRUE));
+    }
+    std::vector<std::unique_ptr<TestThread>> workers;
+    for (int w = 0; w < kLines * kPerLine; ++w)
+        workers.push_back(std::make_unique<TestThread>([&, w]() -> DWORD {
+            const int line = w % kLines;
+            for (int t = 0; t < kTicks; ++t)
+            {
+                if (!ticks[static_cast<size_t>(t)]->Lock(kStressWorkMs))
+                    return 1;
+                for (int e = 0; e < kExchanges; ++e)
+                {
+                    const LONG before = acquisitions[line];
+                    if (!lines[line].Lock(kStressWorkMs))
+                        return 1;
+                    mostPassed[line] = std::max(mostPassed[line], acquisitions[line] - before);
+                    ++acquisitions[line];
+                    ::Sleep(1);
+                    lines[line].Unlock();
+                }
+                if (::InterlockedIncrement(&done[t]) == kLines * kPerLine)
+                    ticksDone[static_cast<size_t>(t)]->SetEvent();
+            }
+            return 0;
+        }));
+    for (int t = 0; t < kTicks; ++t)
+    {
+        ticks[static_cast<size_t>(t)]->SetEvent();
+        ASSERT_TRUE(ticksDone[static_cast<size_t>(t)]->Lock(kStressWorkMs)) << "tick " << t << " never ended";
+    }
+    for (auto& worker : workers)
+    {
+        DWORD exitCode = 2;
+        ASSERT_TRUE(worker->Join(&exitCode, kStressWorkMs));
+        EXPECT_EQ(0u, exitCode);
+    }
+    for (int line = 0; line < kLines; ++line)
+    {
+        EXPECT_EQ(kPerLine * kExchanges * kTicks, acquisitions[line]) << "line " << line;
+        EXPECT_LE(mostPassed[line], 3 * 2 * (kPerLine - 1)) << "line " << line;
+    }
+}
+
+TEST(SyncStressTest, SleepersAreWokenOnlyByTheirOwnObjects)
+{
+    // 16 threads wait for events of their own and 48 for a mutex that another thread
+    // holds. While they sleep the process uses no processor (no waiter wakes to look
+    // around), and a set, reset, lock and unlock of other objects wakes none of them (each
+    // would cost a kernel call). Then the holder is terminated: its mutex goes abandoned to
+    // the first waiter at once, and to the others in turn.
+    const int kEventSleepers = 16;
+    const int kMutexWaiters = 48;
+    CMutex held;
+    CEvent holding(FALSE, TRUE), allWaiting(FALSE, TRUE);
+    const HANDLE never = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    TestThread holder([&]() -> DWORD {
+        if (!held.Lock(kThreadWaitMs))
+            return 1;
+        holding.SetEvent();
+        ::WaitForSingleObject(never, kStressWorkMs);   // cut off here
+        return 0;
+    });
+    ASSERT_TRUE(holding.Lock(kThreadWaitMs));
+    std::vector<std::unique_ptr<CEvent>> own;
+    for (int i = 0; i < kEventSleepers; ++i)
+        own.push_back(std::make_unique<CEvent>(FALSE, TRUE));
+    volatile LONG started = 0;
+    volatile LONG abandoned = 0;
+    std::vector<std::unique_ptr<TestThread>> sleepers;
+    for (int i = 0; i < kEventSleepers + kMutexWaiters; ++i)
+        sleepers.push_back(std::make_unique<TestThread>([&, i]() -> DWORD {
+            if (::InterlockedIncrement(&started) == kEventSleepers + kMutexWaiters)
+                allWaiting.SetEvent();
+            if (i < kEventSleepers)
+                return own[static_cast<size_t>(i)]->Lock(kStressWorkMs) ? 0 : 1;
+            CSyncObject* objects[] = {&held};
+            CMultiLock lock(objects, 1);
+            const DWORD result = lock.Lock(kStressWorkMs);
+            if (result == WAIT_ABANDONED_0)
+                ::InterlockedIncrement(&abandoned);
+            return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED_0 ? 0 : 1;
+        }));
+    ASSERT_TRUE(allWaiting.Lock(kThreadWaitMs));
+    ::Sleep(200);   // into their waits
+
+    const double cpuBefore = ProcessCpuMs();
+    ::Sleep(2000);
+    EXPECT_LT(ProcessCpuMs() - cpuBefore, 30.0) << "sleeping waiters used the processor";
+
+    CEvent other(FALSE, TRUE);
+    CMutex otherMutex;
+    std::vector<double> costs;
+    for (int i = 0; i < 200; ++i)
+    {
+        const double start = NowMs();
+        other.SetEvent();
+        other.ResetEvent();
+        otherMutex.Lock();
+        otherMutex.Unlock();
+        costs.push_back(NowMs() - start);
+        ::Sleep(1);   // whoever was woken would be asleep again
+    }
+    std::sort(costs.begin(), costs.end());
+    EXPECT_LT(costs[costs.size() / 2], 0.05) << "milliseconds: other objects' changes woke the sleepers";
+
+    ASSERT_TRUE(CUserSpaceSyncObject::TerminateThreadOutsideLocks(holder.Handle(), 99));
+    for (size_t i = static_cast<size_t>(kEventSleepers); i < sleepers.size(); ++i)
+    {
+        DWORD exitCode = 2;
+        ASSERT_TRUE(sleepers[i]->Join(&exitCode)) << "a waiter behind the terminated holder";
+        EXPECT_EQ(0u, exitCode);
+    }
+    EXPECT_EQ(1, abandoned);
+    for (auto& event : own)
+        event->SetEvent();
+    for (size_t i = 0; i < static_cast<size_t>(kEventSleepers); ++i)
+        ASSERT_TRUE(sleepers[i]->Join());
+    ::CloseHandle(never);
+}
+
 // A holder that ends while another thread already waits: by returning, or terminated.
 class EndedHolderTest : public ::testing::TestWithParam<bool>
 {
@@ -787,9 +995,9 @@ TEST(TerminatedThreadTest, SleeperCutOffInAWaitLeavesEveryLockWorking)
 
 TEST(TerminatedThreadTest, GuardKeptByATerminatedThreadIsTakenOver)
 {
-    // A thread cut off by a bare TerminateThread inside the locks' bookkeeping would
-    // keep every lock of the process waiting for ever; the next thread that needs the
-    // guard finds its holder gone and goes on.
+    // A thread cut off by a bare TerminateThread inside the locks' bookkeeping, but in
+    // no object's section, holds nothing that other threads need: there is no guard over
+    // all the objects, each keeps its own state.
     const HANDLE holding = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
     const HANDLE never = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
     TestThread holder([&]() -> DWORD {

@@ -5,11 +5,14 @@
 //   HubBench xml FOLDER RECORDS      loading an XML log file
 //   HubBench csv FOLDER MEGABYTES    reading a CSV log file
 //   HubBench decode DEVICES_XML      decoding a downloaded on-device log buffer
+//   HubBench locks PAIRS             the framework's mutexes and events, uncontended and between threads
 // Every figure is one "RESULT name key=value ..." line; problems go to stderr and make
 // the exit code non-zero.
 #include <winsock2.h>
 
 #include "framework/FrameworkBase.h"
+#include "framework/CEvent.h"
+#include "framework/CMutex.h"
 #include "tools/bench/BenchClock.h"
 #include "displays/CDocumentDisplay.h"
 #include "documents/CConnectionGeneric1.h"
@@ -39,6 +42,7 @@
 #include <functional>
 #include <list>
 #include <map>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -1216,6 +1220,238 @@ int RunDecode(const std::string& devicesXml)
     Fail("decode: no device with a variable-length log layout in " + devicesXml);
     return 1;
 }
+
+// --- 6. The framework's locks and events ---------------------------------------------
+
+// Runs the body on each of several threads at once and waits for them all.
+void OnThreads(int count, const std::function<void(int)>& body)
+{
+    struct Start
+    {
+        const std::function<void(int)>* body;
+        int index;
+        HANDLE go;
+    };
+    HANDLE go = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::vector<Start> starts(static_cast<size_t>(count));
+    std::vector<HANDLE> threads;
+    for (int i = 0; i < count; ++i)
+    {
+        starts[static_cast<size_t>(i)] = Start{&body, i, go};
+        threads.push_back(CreateThread(nullptr, 0, [](void* data) -> DWORD {
+            const Start& start = *static_cast<Start*>(data);
+            WaitForSingleObject(start.go, INFINITE);
+            (*start.body)(start.index);
+            return 0;
+        }, &starts[static_cast<size_t>(i)], 0, nullptr));
+    }
+    SetEvent(go);
+    for (HANDLE thread : threads)
+    {
+        if (WaitForSingleObject(thread, RUN_WAIT_MS) != WAIT_OBJECT_0)
+            Fail("locks: a thread did not end");
+        CloseHandle(thread);
+    }
+    CloseHandle(go);
+}
+
+// Two threads pass the turn back and forth through two auto-reset events: the time of
+// one hand-over (a set that wakes the thread waiting for it).
+template <typename Set, typename WaitFor>
+double HandOverMicroseconds(int turns, Set set, WaitFor waitFor)
+{
+    double seconds = 0;
+    OnThreads(2, [&](int index) {
+        const Stopwatch watch;
+        for (int i = 0; i < turns; ++i)
+        {
+            if (index == 0)
+            {
+                set(0);
+                waitFor(1);
+            }
+            else
+            {
+                waitFor(0);
+                set(1);
+            }
+        }
+        if (index == 0)
+            seconds = watch.Wall();
+    });
+    return seconds * 1e6 / (2.0 * turns);
+}
+
+// Threads take one lock in turn again and again, holding it for a few hundred
+// instructions, and are measured for half a second once all of them run: the time per
+// acquisition, the share of acquisitions that went to another thread than the one before,
+// and the most acquisitions by others that one Lock waited for.
+template <typename Lock, typename Unlock>
+void Contended(const char* name, int threads, Lock lock, Unlock unlock)
+{
+    // Changed only under the lock (the counter is read before it too).
+    volatile long acquisitions = 0;
+    volatile bool measuring = false;
+    volatile bool stop = false;
+    volatile long running = 0;
+    long measured = 0;
+    long handedOver = 0;
+    long longestWait = 0;
+    int lastHolder = -1;
+    OnThreads(threads + 1, [&](int index) {
+        if (index == threads)
+        {
+            while (running < threads)
+                Sleep(1);
+            lock();
+            measuring = true;
+            unlock();
+            const Stopwatch window;
+            Sleep(500);
+            lock();
+            measuring = false;
+            const double seconds = window.Wall();
+            unlock();
+            stop = true;
+            std::printf("RESULT lock_contended name=%s threads=%d us=%.3f handed_over=%.3f longest_wait=%ld\n",
+                        name, threads, measured > 0 ? seconds * 1e6 / measured : 0.0,
+                        measured > 0 ? static_cast<double>(handedOver) / measured : 0.0, longestWait);
+            std::fflush(stdout);
+            return;
+        }
+        InterlockedIncrement(&running);
+        while (!stop)
+        {
+            const long before = acquisitions;
+            const bool inWindow = measuring;
+            lock();
+            if (measuring && inWindow)
+            {
+                ++measured;
+                longestWait = std::max(longestWait, acquisitions - before);
+                if (lastHolder != index)
+                    ++handedOver;
+            }
+            lastHolder = index;
+            acquisitions = acquisitions + 1;
+            for (volatile int work = 0; work < 200; work = work + 1)
+            {
+            }
+            unlock();
+        }
+    });
+}
+
+int RunLocks(long pairs)
+{
+    const int turns = 20000;
+    CMutex mutex;
+    Stopwatch watch;
+    for (long i = 0; i < pairs; ++i)
+    {
+        mutex.Lock();
+        mutex.Unlock();
+    }
+    const double mutexNs = watch.Wall() * 1e9 / pairs;
+    CRITICAL_SECTION section;
+    InitializeCriticalSection(&section);
+    watch = Stopwatch();
+    for (long i = 0; i < pairs; ++i)
+    {
+        EnterCriticalSection(&section);
+        LeaveCriticalSection(&section);
+    }
+    const double sectionNs = watch.Wall() * 1e9 / pairs;
+    CEvent event(FALSE, TRUE);
+    watch = Stopwatch();
+    for (long i = 0; i < pairs; ++i)
+    {
+        event.SetEvent();
+        event.ResetEvent();
+    }
+    const double eventNs = watch.Wall() * 1e9 / pairs;
+    HANDLE kernelEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    watch = Stopwatch();
+    for (int i = 0; i < turns; ++i)
+    {
+        SetEvent(kernelEvent);
+        ResetEvent(kernelEvent);
+    }
+    const double kernelEventNs = watch.Wall() * 1e9 / turns;
+    CloseHandle(kernelEvent);
+
+    // The same set and reset while 32 threads sleep in waits for other events.
+    const int sleepers = 32;
+    std::vector<std::unique_ptr<CEvent>> own;
+    for (int i = 0; i < sleepers; ++i)
+        own.push_back(std::make_unique<CEvent>(FALSE, TRUE));
+    CEvent asleep(FALSE, TRUE);
+    volatile long sleeping = 0;
+    double withSleepersNs = 0;
+    OnThreads(sleepers + 1, [&](int index) {
+        if (index < sleepers)
+        {
+            if (InterlockedIncrement(&sleeping) == sleepers)
+                asleep.SetEvent();
+            own[static_cast<size_t>(index)]->Lock(RUN_WAIT_MS);
+            return;
+        }
+        asleep.Lock(RUN_WAIT_MS);
+        Sleep(100);   // every one of them asleep in its wait
+        const Stopwatch setting;
+        for (int i = 0; i < turns; ++i)
+        {
+            event.SetEvent();
+            event.ResetEvent();
+        }
+        withSleepersNs = setting.Wall() * 1e9 / turns;
+        for (auto& wake : own)
+            wake->SetEvent();
+    });
+    std::printf("RESULT locks mutex_pair_ns=%.1f critical_section_pair_ns=%.1f event_set_reset_ns=%.1f "
+                "kernel_event_set_reset_ns=%.1f event_set_reset_with_sleepers_ns=%.1f\n",
+                mutexNs, sectionNs, eventNs, kernelEventNs, withSleepersNs);
+
+    CEvent turnEvents[2];
+    const double eventHandOver = HandOverMicroseconds(
+        turns, [&](int i) { turnEvents[i].SetEvent(); }, [&](int i) { turnEvents[i].Lock(RUN_WAIT_MS); });
+    HANDLE kernelTurns[2] = {CreateEventA(nullptr, FALSE, FALSE, nullptr), CreateEventA(nullptr, FALSE, FALSE, nullptr)};
+    const double kernelHandOver = HandOverMicroseconds(
+        turns, [&](int i) { SetEvent(kernelTurns[i]); }, [&](int i) { WaitForSingleObject(kernelTurns[i], RUN_WAIT_MS); });
+    CloseHandle(kernelTurns[0]);
+    CloseHandle(kernelTurns[1]);
+    // The floor in the process: a flag under an SRW lock with a condition variable.
+    SRWLOCK turnLock = SRWLOCK_INIT;
+    CONDITION_VARIABLE turnChanged[2] = {CONDITION_VARIABLE_INIT, CONDITION_VARIABLE_INIT};
+    bool turnFlags[2] = {false, false};
+    const double conditionHandOver = HandOverMicroseconds(
+        turns,
+        [&](int i) {
+            AcquireSRWLockExclusive(&turnLock);
+            turnFlags[i] = true;
+            ReleaseSRWLockExclusive(&turnLock);
+            WakeConditionVariable(&turnChanged[i]);
+        },
+        [&](int i) {
+            AcquireSRWLockExclusive(&turnLock);
+            while (!turnFlags[i])
+                SleepConditionVariableSRW(&turnChanged[i], &turnLock, RUN_WAIT_MS, 0);
+            turnFlags[i] = false;
+            ReleaseSRWLockExclusive(&turnLock);
+        });
+    std::printf("RESULT hand_over event_us=%.2f kernel_event_us=%.2f condition_us=%.2f\n", eventHandOver,
+                kernelHandOver, conditionHandOver);
+    std::fflush(stdout);
+
+    for (int threads : {2, 16})
+    {
+        Contended("mutex", threads, [&] { mutex.Lock(); }, [&] { mutex.Unlock(); });
+        Contended("critical_section", threads, [&] { EnterCriticalSection(&section); },
+                  [&] { LeaveCriticalSection(&section); });
+    }
+    DeleteCriticalSection(&section);
+    return 0;
+}
 }  // namespace
 
 int main(int argc, char** argv)
@@ -1234,9 +1470,11 @@ int main(int argc, char** argv)
             status = RunCsv(argv[2], std::atoi(argv[3]));
         else if (mode == "decode" && argc == 3)
             status = RunDecode(argv[2]);
+        else if (mode == "locks" && argc == 3)
+            status = RunLocks(std::atol(argv[2]));
         else
             std::fprintf(stderr, "usage: HubBench dispatch ITEMS | poll PORT CYCLES | xml FOLDER RECORDS | "
-                                 "csv FOLDER MEGABYTES | decode DEVICES_XML\n");
+                                 "csv FOLDER MEGABYTES | decode DEVICES_XML | locks PAIRS\n");
     }
     catch (const std::exception& error)
     {
