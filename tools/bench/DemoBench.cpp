@@ -17,7 +17,8 @@
 //                                                 Connect All and says how long it took until
 //                                                 the window was drawn with every device
 //                                                 connected and polled, and answered at once
-//                                                 again
+//                                                 again, and the longest a command posted to
+//                                                 the window waited meanwhile
 // Problems go to stderr and make the exit code non-zero.
 #include "framework/FrameworkBase.h"
 #include "displays/CDisplayLogWriteDoc.h"
@@ -44,6 +45,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -284,9 +286,54 @@ double ThreadSeconds()
     return seconds(kernel) + seconds(user);
 }
 
-// A probe is posted to this thread every 100 ms; the window counts as drawn once every
-// device shows as connected, a probe is handled within 500 ms of its posting, and the
-// frame has no part left to paint.
+// A command posted to the main frame (one at a time, the next 100 ms after the last was
+// answered) and taken out of the frame's procedure before the program sees it: answered by
+// whichever loop runs on the interface thread, a nested one included.
+const WORD PROBE_COMMAND = 0xBE77;
+const DWORD DRAWN_WAIT_LIMIT_MS = 500;
+const DWORD CONNECT_LIMIT_MS = 900000;
+
+struct ConnectProbe
+{
+    WNDPROC frameProc = nullptr;
+    std::atomic<DWORD> postedAt{0};
+    std::atomic<bool> answered{true};
+    DWORD longestWait = 0;
+    DWORD start = 0;
+    bool finished = false;
+    bool drawn = false;
+    DWORD drawnAt = 0;
+    double cpu = 0.0;
+    std::function<bool()> allPolled;
+};
+ConnectProbe g_probe;
+
+// On each answered probe: once every device is connected and polled, the probe waited under
+// half a second and the frame has nothing left to paint, the window is drawn and the
+// program is closed as a user closes it.
+LRESULT CALLBACK ProbedFrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message != WM_COMMAND || LOWORD(wParam) != PROBE_COMMAND)
+        return ::CallWindowProc(g_probe.frameProc, window, message, wParam, lParam);
+    const DWORD now = ::GetTickCount();
+    const DWORD waited = now - g_probe.postedAt;
+    g_probe.answered = true;
+    if (g_probe.finished)
+        return 0;
+    g_probe.longestWait = std::max(g_probe.longestWait, waited);
+    const bool drawn = waited < DRAWN_WAIT_LIMIT_MS && g_probe.allPolled() && !::GetUpdateRect(window, nullptr, FALSE);
+    if (drawn || now - g_probe.start >= CONNECT_LIMIT_MS) {
+        g_probe.finished = true;
+        g_probe.drawn = drawn;
+        g_probe.drawnAt = now;
+        g_probe.cpu = ThreadSeconds() - g_probe.cpu;
+        ::PostMessage(window, WM_CLOSE, 0, 0);
+    }
+    return 0;
+}
+
+// Connect All in this process, run by the program's own message loop (its idle work
+// included) until the window is drawn with every device connected and polled.
 int ConnectTime(int argc, char** argv)
 {
     if (argc < 3)
@@ -304,6 +351,8 @@ int ConnectTime(int argc, char** argv)
         return Fail(std::string("cannot open ") + argv[2]);
     CDocumentManager* manager = app.GetDocumentManager();
     const DeviceList_t devices = manager->GetDevices();
+    const size_t listed = std::count_if(devices.begin(), devices.end(),
+                                        [](const CDocumentDevicePtr& device) { return device->IsListed(); });
     const boost::shared_ptr<CPolledDevices> polled(new CPolledDevices);
     polled->m_bAutoDelete = FALSE;
     if (manager->AddDisplay(polled) < 0)
@@ -311,45 +360,34 @@ int ConnectTime(int argc, char** argv)
     Pump();
     frame->UpdateWindow();
 
-    const UINT probe = WM_APP + 0x3A0;
-    const DWORD thread = ::GetCurrentThreadId();
-    std::atomic<bool> done(false);
+    const HWND frameWindow = frame->GetSafeHwnd();
+    g_probe.allPolled = [&] { return polled->AllConnectedAndPolled(devices); };
+    g_probe.frameProc = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtr(frameWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ProbedFrameProc)));
+    std::atomic<bool> closed(false);
     std::thread prober([&] {
-        while (!done) {
-            ::PostThreadMessageA(thread, probe, ::GetTickCount(), 0);
-            ::Sleep(100);
+        while (!closed) {
+            if (g_probe.answered) {
+                ::Sleep(100);
+                g_probe.answered = false;
+                g_probe.postedAt = ::GetTickCount();
+                if (!::PostMessage(frameWindow, WM_COMMAND, PROBE_COMMAND, 0))
+                    return;   // the window is gone
+            }
+            ::Sleep(10);
         }
     });
-    const double cpu0 = ThreadSeconds();
-    const DWORD start = ::GetTickCount();
-    frame->PostMessageA(WM_COMMAND, ID_DEVICES_CONNECT_ALL, 0);
-    DWORD drawnAt = 0;
-    DWORD longestWait = 0;
-    while (drawnAt == 0 && ::GetTickCount() - start < 900000) {
-        MSG msg;
-        if (!::GetMessageA(&msg, nullptr, 0, 0))
-            break;
-        if (msg.message == probe && msg.hwnd == nullptr) {
-            const DWORD waited = ::GetTickCount() - static_cast<DWORD>(msg.wParam);
-            longestWait = std::max(longestWait, waited);
-            if (waited < 500 && polled->AllConnectedAndPolled(devices) && !::GetUpdateRect(frame->GetSafeHwnd(), nullptr, FALSE))
-                drawnAt = ::GetTickCount();
-            continue;
-        }
-        ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
-    }
-    const double cpu = ThreadSeconds() - cpu0;
-    done = true;
+    g_probe.cpu = ThreadSeconds();
+    g_probe.start = ::GetTickCount();
+    frame->PostMessage(WM_COMMAND, ID_DEVICES_CONNECT_ALL, 0);
+    app.Run();
+    closed = true;
     prober.join();
-    if (drawnAt == 0)
+    if (!g_probe.drawn)
         return Fail("the window was not drawn with every device connected and polled within 900 s");
-    std::printf("Connect All to a drawn window: %.1f s (interface thread's processor time %.1f s, longest wait of a "
-                "posted message %.1f s)\n",
-                (drawnAt - start) / 1000.0, cpu, longestWait / 1000.0);
-    manager->CloseAll();
-    ::DestroyWindow(frame->GetSafeHwnd());
-    Pump();
+    std::printf("Connect All of %zu devices to a drawn window: %.1f s; longest wait of a posted command %.2f s "
+                "(interface thread's processor time %.1f s)\n",
+                listed, (g_probe.drawnAt - g_probe.start) / 1000.0, g_probe.longestWait / 1000.0, g_probe.cpu);
     return 0;
 }
 } // namespace
