@@ -64,6 +64,18 @@ void Pump()
         ::DispatchMessageA(&msg);
 }
 
+// A new display of the template's kind, in the manager's list, and its view.
+template <class Doc, class View>
+View* OpenDisplay(CDocumentManager* manager, const CDocTemplatePtr& kind)
+{
+    Doc* display = dynamic_cast<Doc*>(kind->OpenDocumentFile(nullptr, TRUE));
+    if (display == nullptr)
+        return nullptr;
+    manager->AddDisplay(CDocumentDisplayPtr(display));
+    POSITION position = display->GetFirstViewPos();
+    return dynamic_cast<View*>(display->GetNextViewAt(position));
+}
+
 int WriteWorkspace(int argc, char** argv)
 {
     if (argc < 6)
@@ -82,25 +94,12 @@ int WriteWorkspace(int argc, char** argv)
     // The templates in the order of Displays > New: State, Logger, Historical Graph.
     const std::deque<CDocTemplatePtr> templates = manager->GetDocTemplates();
     CDisplayStateView* view = nullptr;
-    if (displays) {
-        CDisplayStateDoc* state =
-            dynamic_cast<CDisplayStateDoc*>(templates.at(0)->OpenDocumentFile(nullptr, TRUE));
-        if (state == nullptr)
-            return Fail("no State display");
-        manager->AddDisplay(CDocumentDisplayPtr(state));
-        POSITION position = state->GetFirstViewPos();
-        view = dynamic_cast<CDisplayStateView*>(state->GetNextViewAt(position));
-    }
+    if (displays && (view = OpenDisplay<CDisplayStateDoc, CDisplayStateView>(manager, templates.at(0))) == nullptr)
+        return Fail("no State display");
     CDisplayLogWriteView* loggerView = nullptr;
-    if (logged > 0) {
-        CDisplayLogWriteDoc* logger =
-            dynamic_cast<CDisplayLogWriteDoc*>(templates.at(1)->OpenDocumentFile(nullptr, TRUE));
-        if (logger == nullptr)
-            return Fail("no Logger display");
-        manager->AddDisplay(CDocumentDisplayPtr(logger));
-        POSITION position = logger->GetFirstViewPos();
-        loggerView = dynamic_cast<CDisplayLogWriteView*>(logger->GetNextViewAt(position));
-    }
+    if (logged > 0 &&
+        (loggerView = OpenDisplay<CDisplayLogWriteDoc, CDisplayLogWriteView>(manager, templates.at(1))) == nullptr)
+        return Fail("no Logger display");
 
     size_t variables = 0;
     size_t loggedVariables = 0;
