@@ -9,3 +9,10 @@
 // the last error as MoveFileEx left it.
 BOOL MoveFileReplacing(LPCSTR source, LPCSTR target, DWORD flags);
 BOOL MoveFileReplacing(LPCWSTR source, LPCWSTR target, DWORD flags);
+
+// Writes the bytes to a new file in target's folder and moves it into target's place only
+// when all of it is written and flushed, so that a failure leaves target as it was (or
+// absent). FALSE on failure, with the system's error as the last error and the new file
+// removed again; *made tells whether the new file could be made at all (when not, the
+// folder refused it; otherwise the disk or the move failed).
+BOOL WriteFileReplacing(LPCSTR target, const void* bytes, DWORD size, bool* made);

@@ -3,8 +3,9 @@
 # Runs COMMAND inside a private mount namespace in which a tmpfs of SIZE (as mount takes
 # it, e.g. 64k) is mounted on a fresh folder: a disk that fills, for the tests of what a
 # full disk does to a file being written. COMMAND sees PYRAXIS_SMALL_FS, the folder's Unix
-# path; its folder read-only is mounted read-only. Nobody outside sees the mounts. Where no
-# namespace can be made the script fails and COMMAND does not run.
+# path; its folder read-only is mounted read-only and holds the file "existing", written
+# before. Nobody outside sees the mounts. Where no namespace can be made the script fails
+# and COMMAND does not run.
 #
 # Wine opens files in its wineserver: a server outside would not see the mount. So COMMAND
 # gets a private prefix (a copy of the registry sharing drive_c) whose server is started
@@ -51,6 +52,7 @@ if ! mount -t tmpfs -o "size=$size,mode=0777" pyraxis-small-fs "$state/fs"; then
 fi
 # Root writes into any folder whatever its mode: only a read-only mount refuses it.
 mkdir "$state/fs/read-only"
+printf 'written before the folder was made read-only\n' >"$state/fs/read-only/existing"
 if ! mount --bind "$state/fs/read-only" "$state/fs/read-only" ||
     ! mount -o remount,bind,ro "$state/fs/read-only"; then
     echo "tmpfs.sh: the read-only folder could not be mounted; a full disk is not tested" >&2

@@ -812,19 +812,7 @@ TEST_F(DisplaysEndToEnd, AFullDiskOrAReadOnlyFolderRefusesOrEndsTheRecordingAndT
     const std::string path = disk + "\\recorded.csv";
     const std::string filler = disk + "\\filler";
     // Another program fills the rest of the disk.
-    const auto fill = [&] {
-        const HANDLE file = ::CreateFileA(filler.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        ASSERT_NE(INVALID_HANDLE_VALUE, file);
-        const std::string block(4096, 'x');
-        for (size_t size : { size_t(4096), size_t(1) })
-        {
-            DWORD written = 0;
-            for (int round = 0; round < 100000; ++round)
-                if (!::WriteFile(file, block.data(), static_cast<DWORD>(size), &written, nullptr) || written != size)
-                    break;
-        }
-        ::CloseHandle(file);
-    };
+    const auto fill = [&] { ASSERT_TRUE(testing_support::FillDisk(filler)); };
     ASSERT_NO_FATAL_FAILURE(ConnectDevice());
     // Every variable: wide rows fill the last block of the file within a few rows.
     const CTreeItemList variables = DeviceVariables(1000);

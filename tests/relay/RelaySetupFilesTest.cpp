@@ -113,8 +113,9 @@ TEST_F(RelaySetup, LoadingTakesAllFourRecordsOrNoneAndSourceAddressesInTheirRang
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(FilePath("refused.qrelay").c_str()));
 
     EXPECT_EQ("Unable to open the specified file for reading", target.LoadChannels(FilePath("missing.qrelay")));
-    EXPECT_EQ("Unable to create the specified file for writing",
-              target.SaveChannels(testing_support::BuildPath("no such folder\\x.qrelay")));
+    const std::string nowhere = testing_support::BuildPath("no such folder\\x.qrelay");
+    EXPECT_EQ("Unable to create the specified file for writing " + nowhere + " (Directory name invalid)",
+              target.SaveChannels(nowhere));
 }
 
 TEST_F(RelaySetup, FinishMakesSlavesOfAGeneratorsWiresAndDisablesOrphanedSlaves)

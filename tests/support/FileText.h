@@ -9,6 +9,9 @@ namespace testing_support {
 
 std::string ReadFileText(const std::string& path);   // "" when the file cannot be read
 bool WriteFileText(const std::string& path, const std::string& text);
+// Takes every free byte of a disk into the file at path, as another program filling it
+// does; false when the file cannot be made.
+bool FillDisk(const std::string& path);
 
 // A file open for reading as another program that reads it holds it (no delete sharing):
 // replacing or deleting it fails until the handle is closed.

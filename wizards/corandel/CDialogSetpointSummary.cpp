@@ -204,23 +204,27 @@ void CDialogSetpointSummary::OnWriteToFile()
                        this);
     if (dialog.DoModal() != IDOK)
         return;
-    CFile file;
-    if (!file.Open(dialog.GetPathName(), CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive))
-    {
-        AfxMessageBox("Unable to open the specified file for writing", MB_OK | MB_ICONERROR);
-        return;
-    }
+    SaveSettingsTo(dialog.GetPathName());
+}
+
+bool CDialogSetpointSummary::SaveSettingsTo(const CString& path)
+{
     std::string refusal;
-    const bool saved = SaveSettings(&file, &refusal);
-    file.Abort();
-    if (!saved)
+    std::string bytes;
+    if (!SaveSettingsToBytes([&](CFile* file) { return SaveSettings(file, &refusal); }, bytes))
     {
-        // A half-written setpoint file would only fail to load later.
-        ::DeleteFileA(dialog.GetPathName());
         AfxMessageBox(SettingsFileFailureText("Error: unable to save settings to file", refusal), MB_OK | MB_ICONERROR);
-        return;
+        return false;
+    }
+    const CString failure = ReplaceSettingsFile(path, bytes, "Unable to open the specified file for writing",
+                                                "Error: unable to save settings to file");
+    if (!failure.IsEmpty())
+    {
+        AfxMessageBox(failure, MB_OK | MB_ICONERROR);
+        return false;
     }
     m_unsaved = false;
+    return true;
 }
 
 void CDialogSetpointSummary::OnPrint()

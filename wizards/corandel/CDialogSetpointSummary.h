@@ -42,6 +42,9 @@ public:
     bool IsEmpty() const { return m_empty; }
     // The summary Print hands to the printer.
     virtual CString BuildSummaryText() const = 0;
+    // Write to File once the file is chosen: the settings in place of the file at path, or
+    // the error box and the old file as it was.
+    bool SaveSettingsTo(const CString& path);
 
     BOOL OnInitDialog() override;
 

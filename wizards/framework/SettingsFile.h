@@ -19,3 +19,14 @@ bool SerializeSettingsFile(CFile* file, UINT mode, const std::function<bool(CArc
 // A setpoint file's failure box: the text as it is, or with the refusal that failed the
 // file in brackets in place of its full stop ("... from file (Modbus Address 0 is ...)").
 CString SettingsFileFailureText(const char* text, const std::string& refusal);
+
+// What save writes to a file, taken in memory; false when save fails.
+bool SaveSettingsToBytes(const std::function<bool(CFile*)>& save, std::string& bytes);
+
+// Puts the bytes in place of the setpoint file at path: written beside it and moved into
+// place only when whole, so that a failed save leaves the old file as it was. Empty on
+// success; otherwise notCreated (the folder refused the new file) or notWritten (it could
+// not be written or put in place), followed by the file and the system's reason in
+// brackets ("... to file C:\a.qcrppt (the disk is full)").
+CString ReplaceSettingsFile(const CString& path, const std::string& bytes, const char* notCreated,
+                            const char* notWritten);

@@ -13,6 +13,7 @@
 #include "wizards/framework/CPropertySheetDipSwitch.h"
 #include "wizards/framework/CRelayProgContext.h"
 #include "wizards/framework/LocalTime.h"
+#include "wizards/framework/SettingsFile.h"
 #include "wizards/relay/CPropPageRelayProgConnection.h"
 #include "wizards/relay/CPropPageRelayProgProgress.h"
 #include "wizards/relay/RelayWizardPages.h"
@@ -138,24 +139,20 @@ std::string CDialogRelayModuleSetup::SaveChannels(const std::string& path)
     const std::string refusal = ChannelsAddressRefusal(m_channels, 4);
     if (!refusal.empty())
         return "Unable to write the configuration to the specified file.  " + refusal + ".";
-    CFile file;
-    if (!file.Open(path.c_str(), CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive))
-        return "Unable to create the specified file for writing";
-    try
-    {
-        CArchive ar(&file, CArchive::store, 4096);
-        for (int i = 0; i < 4; ++i)
-            m_channels[i].Save(ar);
-        ar.Close();
-    }
-    catch (CException* e)
-    {
-        e->Delete();
-        file.Abort();
+    std::string bytes;
+    const bool stored = SaveSettingsToBytes(
+        [this](CFile* file) {
+            return SerializeSettingsFile(file, CArchive::store, [this](CArchive& ar) {
+                for (int i = 0; i < 4; ++i)
+                    m_channels[i].Save(ar);
+                return true;
+            });
+        },
+        bytes);
+    if (!stored)
         return "Unable to write the configuration to the specified file";
-    }
-    file.Close();
-    return std::string();
+    return static_cast<LPCTSTR>(ReplaceSettingsFile(path.c_str(), bytes, "Unable to create the specified file for writing",
+                                                    "Unable to write the configuration to the specified file"));
 }
 
 void CDialogRelayModuleSetup::OnReadFile()

@@ -229,26 +229,41 @@ void CDialogMpptSetup<TSettings>::OnWriteFile()
 {
     if (!RequireSetpoints())
         return;
+    // Settings that make no text are refused before a file is asked for.
     std::string text;
+    if (!SettingsText(text))
+        return;
+    CString path;
+    if (!ChooseFile(false, VXMPPT_EXTENSION, VXMPPT_FILTER, path))
+        return;
+    SaveSettingsTo(path);
+}
+
+template <class TSettings>
+bool CDialogMpptSetup<TSettings>::SettingsText(std::string& text)
+{
     try
     {
         m_settings.SaveXml(text);
+        return true;
     }
     catch (const std::exception& error)
     {
         const std::string message =
             "Error: unable to save configuration to file (" + std::string(error.what()) + ")";
         AfxMessageBox(message.c_str(), MB_OK | MB_ICONSTOP);
-        return;
+        return false;
     }
-    CString path;
-    if (!ChooseFile(false, VXMPPT_EXTENSION, VXMPPT_FILTER, path))
-        return;
-    if (WriteSetpointFile(path, [&text](CFile& file) {
-            file.Write(text.data(), static_cast<UINT>(text.size()));
-            return true;
-        }))
-        modified = false;
+}
+
+template <class TSettings>
+bool CDialogMpptSetup<TSettings>::SaveSettingsTo(const CString& path)
+{
+    std::string text;
+    if (!SettingsText(text) || !WriteSetpointFile(path, text, "Error: unable to write the settings file."))
+        return false;
+    modified = false;
+    return true;
 }
 
 template <class TSettings>

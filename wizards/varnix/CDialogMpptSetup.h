@@ -21,6 +21,9 @@ public:
     BOOL OnInitDialog() override;
 
     const TSettings& GetSettings() const { return m_settings; }
+    // Write to File once the file is chosen: the settings in place of the file at path, or
+    // the error box and the old file as it was.
+    bool SaveSettingsTo(const CString& path);
 
 protected:
     void UpdateSummary();
@@ -36,6 +39,8 @@ protected:
 
 private:
     bool RequireSetpoints();
+    // The settings' XML text; false with the error box when they make none.
+    bool SettingsText(std::string& text);
 
     TSettings m_settings;
 };

@@ -1,15 +1,13 @@
 #include "wizards/varnix/CDialogSetpointsBase.h"
 
-#include "framework/CFile.h"
 #include "framework/CFileDialog.h"
-#include "framework/CFileException.h"
-#include "framework/FileReplace.h"
 #include "framework/FrameworkIds.h"
 #include "framework/CPropertyPage.h"
 #include "framework/MessageBoxHook.h"
 #include "res/pyraxis_varnix_resource.h"
 #include "shell/HelpCommands.h"
 #include "wizards/framework/CPropertySheetDipSwitch.h"
+#include "wizards/framework/SettingsFile.h"
 
 const char* const SETPOINT_FILE_NOT_CREATED = "Error: unable to create the specified file for writing.";
 
@@ -64,38 +62,13 @@ bool CDialogSetpointsBase::ChooseFile(bool open, const char* extension, const ch
     return true;
 }
 
-bool CDialogSetpointsBase::WriteSetpointFile(const CString& path, const std::function<bool(CFile&)>& write)
+bool CDialogSetpointsBase::WriteSetpointFile(const CString& path, const std::string& bytes, const char* notWritten)
 {
-    const CString temporary = path + ".tmp";
-    bool written = false;
-    {
-        CFile file;
-        if (!file.Open(temporary, CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive))
-        {
-            AfxMessageBox(SETPOINT_FILE_NOT_CREATED, MB_OK | MB_ICONSTOP);
-            return false;
-        }
-        try
-        {
-            written = write(file);
-            file.Close();
-        }
-        catch (CFileException* error)
-        {
-            error->Delete();
-            file.Abort();
-            AfxMessageBox("Error: unable to write the settings file.", MB_OK | MB_ICONSTOP);
-            written = false;
-        }
-    }
-    if (written && !MoveFileReplacing(temporary, path, MOVEFILE_WRITE_THROUGH))
-    {
-        AfxMessageBox(SETPOINT_FILE_NOT_CREATED, MB_OK | MB_ICONSTOP);
-        written = false;
-    }
-    if (!written)
-        ::DeleteFileA(temporary);
-    return written;
+    const CString failure = ReplaceSettingsFile(path, bytes, SETPOINT_FILE_NOT_CREATED, notWritten);
+    if (failure.IsEmpty())
+        return true;
+    AfxMessageBox(failure, MB_OK | MB_ICONSTOP);
+    return false;
 }
 
 INT_PTR RunWizardSheet(const char* title, CWnd* parent, WizardPageList_t& pages)

@@ -11,12 +11,10 @@
 
 #include <boost/shared_ptr.hpp>
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-class CFile;
 class CPropertyPage;
 
 typedef std::vector<std::unique_ptr<CPropertyPage>> WizardPageList_t;
@@ -42,11 +40,10 @@ protected:
     bool ConfirmDiscard(const char* question);
     // The open or save dialog of the setpoint files; false when cancelled.
     bool ChooseFile(bool open, const char* extension, const char* filter, CString& path);
-    // Writes a new file next to the chosen one and puts it in its place only when all of it
-    // was written, so that a failure never leaves the old file cut short. False (with the
-    // error shown) when the file could not be written; write returns false on its own
-    // failure, which it reports.
-    bool WriteSetpointFile(const CString& path, const std::function<bool(CFile&)>& write);
+    // Puts the bytes in place of the setpoint file (ReplaceSettingsFile): true, or false with
+    // the error box (notWritten when the file could not be written or put in place) and the
+    // old file as it was.
+    bool WriteSetpointFile(const CString& path, const std::string& bytes, const char* notWritten);
     // Columns "Setpoint" (200 pixels), "12 V", "24 V", "48 V" sharing what is left after
     // fixedWidth, and "units" (60 pixels) when asked for.
     void SetupSummaryColumns(int fixedWidth, bool withUnits);

@@ -121,15 +121,23 @@ void CDialogVarnixSetup::OnSave()
     CString path;
     if (!ChooseFile(false, QVARNIX_EXTENSION, QVARNIX_FILTER, path))
         return;
-    const bool saved = WriteSetpointFile(path, [this](CFile& file) {
-        std::string refusal;
-        if (m_settings.SaveToFile(&file, &refusal))
-            return true;
-        AfxMessageBox(SettingsFileFailureText("Error: unable to save settings to file", refusal), MB_OK | MB_ICONSTOP);
+    SaveSettingsTo(path);
+}
+
+bool CDialogVarnixSetup::SaveSettingsTo(const CString& path)
+{
+    const char* const notSaved = "Error: unable to save settings to file";
+    std::string refusal;
+    std::string bytes;
+    if (!SaveSettingsToBytes([&](CFile* file) { return m_settings.SaveToFile(file, &refusal); }, bytes))
+    {
+        AfxMessageBox(SettingsFileFailureText(notSaved, refusal), MB_OK | MB_ICONSTOP);
         return false;
-    });
-    if (saved)
-        modified = false;
+    }
+    if (!WriteSetpointFile(path, bytes, notSaved))
+        return false;
+    modified = false;
+    return true;
 }
 
 std::unique_ptr<CVarnixWizardProgContext> CDialogVarnixSetup::MakeRunContext(bool isRead)

@@ -21,6 +21,9 @@ public:
     const CVarnixSettings& GetSettings() const { return m_settings; }
     // The summary the Print button prints, with the time text it was printed at.
     std::string BuildSummaryText(const std::string& printedOn) const;
+    // Save once the file is chosen: the settings in place of the file at path, or the
+    // error box and the old file as it was.
+    bool SaveSettingsTo(const CString& path);
 
 protected:
     void Refresh();
