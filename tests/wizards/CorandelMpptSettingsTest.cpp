@@ -336,6 +336,15 @@ TEST(CorandelMpptFile, ValuesTheRegistersOrAddressRangesCannotHoldAreRefused)
                {0xE035, 1, nullptr}, {0xE035, 15, nullptr},
                {0xE035, 0, "Skelder Address 0 is not in the range 1 to 15"},
                {0xE035, 16, "Skelder Address 16 is not in the range 1 to 15"}});
+    // Files holding what the one-byte registers cannot hold name the setting and its range
+    // all the same (a read keeps only the low byte, so no settings hold these).
+    settings_test::ExpectFileAddressCases<CMpptSettings>(
+        file, {{0xE034, 256, "Modbus Address 256 is not in the range 1 to 247"},
+               {0xE034, 257, "Modbus Address 257 is not in the range 1 to 247"},
+               {0xE034, 504, "Modbus Address 504 is not in the range 1 to 247"},
+               {0xE034, -1, "Modbus Address -1 is not in the range 1 to 247"},
+               {0xE035, 256, "Skelder Address 256 is not in the range 1 to 15"},
+               {0xE035, 504, "Skelder Address 504 is not in the range 1 to 15"}});
 }
 
 TEST(CorandelMpptFile, AFileWithoutTheLightingRowsGainsThemWithTheirDefaults)

@@ -72,10 +72,9 @@ struct AddressCase
 };
 
 // Each case's file, made by file(reg, raw), opens with the value or is refused with its
-// text and changes nothing; settings holding a refused value, as a read can leave them,
-// are refused at Save with the same text and write nothing.
+// text and changes nothing.
 template <class Settings>
-void ExpectAddressCases(const std::function<Bytes(UINT32, INT32)>& file, const std::vector<AddressCase>& cases)
+void ExpectFileAddressCases(const std::function<Bytes(UINT32, INT32)>& file, const std::vector<AddressCase>& cases)
 {
     for (const AddressCase& c : cases)
     {
@@ -94,7 +93,20 @@ void ExpectAddressCases(const std::function<Bytes(UINT32, INT32)>& file, const s
         EXPECT_FALSE(loaded);
         EXPECT_EQ(c.refusal, refusal);
         EXPECT_EQ(before, RawValues(settings));
+    }
+}
 
+// As ExpectFileAddressCases; besides, settings holding a refused value, as a read can
+// leave them, are refused at Save with the same text and write nothing.
+template <class Settings>
+void ExpectAddressCases(const std::function<Bytes(UINT32, INT32)>& file, const std::vector<AddressCase>& cases)
+{
+    ExpectFileAddressCases<Settings>(file, cases);
+    for (const AddressCase& c : cases)
+    {
+        if (c.refusal == nullptr)
+            continue;
+        SCOPED_TRACE(testing::Message() << std::hex << c.reg << std::dec << " raw " << c.raw);
         Settings read;
         read.SetEntryValue(read.FindIndex(c.reg), c.raw);
         bool saved = true;

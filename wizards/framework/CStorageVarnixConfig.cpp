@@ -235,15 +235,16 @@ bool CStorageVarnixConfig::LoadForTable(CArchive& ar, const SettingRow_t* table)
         const SettingRow_t* tableRow = FindTableRow(table, fileRow.registerAddress);
         if (tableRow == nullptr || alreadyAdopted(fileRow.registerAddress))
             continue;
-        if (!tableRow->FileRawFits(fileRow.raw))
-            AfxThrowArchiveException(CArchiveException::badSchema, ar.m_strFileName);
         SettingRow_t row = fileRow;
         row.scale = tableRow->scale;
-        row.raw = row.RawFromWord(fileRow.raw & 0xFFFF);
-        // An address the controller cannot answer at would be programmed as it stands.
+        // An address the controller cannot answer at would be programmed as it stands; one
+        // its register cannot even hold is named the same way, with the setting and range.
         const std::string refusal = row.AddressRefusal();
         if (!refusal.empty())
             throw std::range_error(refusal);
+        if (!tableRow->FileRawFits(fileRow.raw))
+            AfxThrowArchiveException(CArchiveException::badSchema, ar.m_strFileName);
+        row.raw = row.RawFromWord(fileRow.raw & 0xFFFF);
         adopted.push_back(row);
     }
     for (const SettingRow_t* tableRow = table; tableRow->registerAddress != 0; ++tableRow)
