@@ -5,6 +5,7 @@
 #include "documents/CStorageRefreshEvent.h"
 #include "documents/TextHelpers.h"
 #include "framework/CArchive.h"
+#include "framework/CArchiveException.h"
 #include "framework/CSingleLock.h"
 
 #include <algorithm>
@@ -105,6 +106,15 @@ void CDisplayGraphTimeDoc::SetAsideColumnsOf(int logFileId)
         return;
     const std::string path = known->second;
     m_deviceLogPaths.erase(known);
+    SetAsideColumns([&](const DisplayEntry_t& entry) {
+        return entry.item && IsLogFileColumn(*entry.item) && entry.item->GetDocumentId() == logFileId ? path
+                                                                                                      : std::string();
+    });
+    PostRebuild();
+}
+
+void CDisplayGraphTimeDoc::SetAsideColumns(const std::function<std::string(const DisplayEntry_t&)>& pathOf)
+{
     // The present columns fill the places the waiting ones leave free, in their order.
     std::vector<WaitingColumn_t> setAside;
     DisplayEntryList_t kept;
@@ -114,7 +124,8 @@ void CDisplayGraphTimeDoc::SetAsideColumnsOf(int logFileId)
     {
         for (; waiting < m_waitingColumns.size() && m_waitingColumns[waiting].place == place; ++waiting)
             ++place;
-        if (entry.item && IsLogFileColumn(*entry.item) && entry.item->GetDocumentId() == logFileId)
+        const std::string path = pathOf(entry);
+        if (!path.empty())
             setAside.push_back(WaitingColumn_t{ path, place, entry });
         else
             kept.push_back(entry);
@@ -125,7 +136,6 @@ void CDisplayGraphTimeDoc::SetAsideColumnsOf(int logFileId)
     m_waitingColumns.insert(m_waitingColumns.end(), setAside.begin(), setAside.end());
     std::sort(m_waitingColumns.begin(), m_waitingColumns.end(),
               [](const WaitingColumn_t& a, const WaitingColumn_t& b) { return a.place < b.place; });
-    PostRebuild();
 }
 
 void CDisplayGraphTimeDoc::TakeBackColumnsOf(int logFileId)
@@ -222,6 +232,9 @@ bool CDisplayGraphTimeDoc::OnStorage(const CStoragePtr& item)
 
 void CDisplayGraphTimeDoc::Serialize(CArchive& ar)
 {
+    // The base part and the paths after it tell of the same entries.
+    CSingleLock lock(&m_entryLock, TRUE);
+    int version = GRAPH_ARCHIVE_VERSION;
     if (ar.IsStoring())
     {
         ar << GRAPH_ARCHIVE_MAGIC << GRAPH_ARCHIVE_VERSION;
@@ -237,11 +250,75 @@ void CDisplayGraphTimeDoc::Serialize(CArchive& ar)
             ar.SeekTo(position);
             return;
         }
-        int version = 0;
         ar >> version;
         if (version <= 0)
             return;
     }
     ar.SerializeClass(RUNTIME_CLASS(CDocumentDisplay));
     CDocumentDisplay::Serialize(ar);
+    if (version >= GRAPH_ARCHIVE_VERSION_WITH_LOG_PATHS)
+        SerializeLogPaths(ar);
+}
+
+void CDisplayGraphTimeDoc::SerializeLogPaths(CArchive& ar)
+{
+    if (ar.IsStoring())
+    {
+        ar << static_cast<int>(m_entries.size());
+        for (const DisplayEntry_t& entry : m_entries)
+        {
+            const auto known = entry.item && IsLogFileColumn(*entry.item)
+                                   ? m_deviceLogPaths.find(entry.item->GetDocumentId())
+                                   : m_deviceLogPaths.end();
+            ar << CString(known != m_deviceLogPaths.end() ? known->second.c_str() : "");
+        }
+        ar << static_cast<int>(m_waitingColumns.size());
+        for (const WaitingColumn_t& waiting : m_waitingColumns)
+        {
+            ar << static_cast<int>(waiting.place) << CString(waiting.path.c_str());
+            CTreeItem item = waiting.entry.item ? *waiting.entry.item : CTreeItem();
+            StoreEntry(ar, waiting.entry, item);
+        }
+        return;
+    }
+    // The log files of the ids read are not open: every id is known again only when its
+    // file opens.
+    m_deviceLogPaths.clear();
+    m_waitingColumns.clear();
+    int count = 0;
+    ar >> count;
+    if (count != static_cast<int>(m_entries.size()))
+        AfxThrowArchiveException(CArchiveException::badSchema, ar.m_strFileName);
+    std::vector<std::string> paths;
+    for (int position = 0; position < count; ++position)
+    {
+        CString path;
+        ar >> path;
+        paths.push_back(static_cast<LPCTSTR>(path));
+    }
+    int waitingCount = 0;
+    ar >> waitingCount;
+    std::vector<WaitingColumn_t> waiting;
+    // A damaged count ends at the end of the file, not in a huge allocation.
+    for (int position = 0; position < waitingCount; ++position)
+    {
+        int place = 0;
+        CString path;
+        ar >> place >> path;
+        const DisplayEntry_t entry = LoadEntry(ar);
+        if (place < 0 || path.IsEmpty() || !entry.item)
+            AfxThrowArchiveException(CArchiveException::badSchema, ar.m_strFileName);
+        waiting.push_back(WaitingColumn_t{ static_cast<LPCTSTR>(path), static_cast<size_t>(place), entry });
+    }
+    std::sort(waiting.begin(), waiting.end(),
+              [](const WaitingColumn_t& a, const WaitingColumn_t& b) { return a.place < b.place; });
+    // Two columns in one place: no graph writes that.
+    for (size_t position = 1; position < waiting.size(); ++position)
+    {
+        if (waiting[position].place == waiting[position - 1].place)
+            AfxThrowArchiveException(CArchiveException::badSchema, ar.m_strFileName);
+    }
+    m_waitingColumns.swap(waiting);
+    size_t next = 0;
+    SetAsideColumns([&](const DisplayEntry_t&) { return paths[next++]; });
 }

@@ -8,12 +8,16 @@
 #include "framework/CCriticalSection.h"
 #include "displays/CDocumentDisplay.h"
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
 const int GRAPH_ARCHIVE_MAGIC = 0x53BFAD98;
-const int GRAPH_ARCHIVE_VERSION = 1;
+// From version 2 on, the device logs' paths follow the base part: a workspace's graph
+// waits for those logs to open (version 1 files load without them).
+const int GRAPH_ARCHIVE_VERSION = 2;
+const int GRAPH_ARCHIVE_VERSION_WITH_LOG_PATHS = 2;
 
 class CDisplayGraphTimeDoc : public CDocumentDisplay
 {
@@ -31,6 +35,8 @@ public:
     bool RemoveVariable(const CTreeItem& item) override;
     bool OnStorage(const CStoragePtr& item) override;
     // Without the magic number nothing is read: an empty graph, and the workspace goes on.
+    // Columns of device logs are read as waiting for their files, which open when the
+    // devices connect.
     void Serialize(CArchive& ar) override;
 
     // Whether the id names a column of an open log file whose samples are numbers. A column
@@ -44,6 +50,12 @@ private:
     void RememberDeviceLogs();
     // A device's log file closed: its columns leave the graph and wait for the file.
     void SetAsideColumnsOf(int logFileId);
+    // Under the entry lock: each entry for which pathOf (called once per entry, in order)
+    // gives a path leaves the list and waits for that file.
+    void SetAsideColumns(const std::function<std::string(const DisplayEntry_t&)>& pathOf);
+    // After the base part: each entry's device log path ("" for none), then the waiting
+    // columns with their places and paths.
+    void SerializeLogPaths(CArchive& ar);
     // A log file opened: the columns waiting for its path come back, matched by name.
     void TakeBackColumnsOf(int logFileId);
 

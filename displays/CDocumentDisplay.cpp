@@ -364,15 +364,13 @@ void CDocumentDisplay::Serialize(CArchive& ar)
         ar << DISPLAY_ARCHIVE_VERSION << static_cast<int>(m_entries.size());
         for (const DisplayEntry_t& entry : m_entries)
         {
-            ar << DISPLAY_ENTRY_VERSION << entry.index;
             CTreeItem item = entry.item ? *entry.item : CTreeItem();
             if (m_storedDeviceIds != nullptr && !IsLogFileColumn(item))
             {
                 const auto stored = m_storedDeviceIds->find(item.GetDocumentId());
                 item.SetDocumentId(stored == m_storedDeviceIds->end() ? PLOT_ID_NONE : stored->second);
             }
-            item.Serialize(ar);
-            ar << static_cast<int>(entry.enabled ? 1 : 0) << entry.spare;
+            StoreEntry(ar, entry, item);
         }
     }
     else
@@ -386,17 +384,7 @@ void CDocumentDisplay::Serialize(CArchive& ar)
         m_entries.clear();
         // A damaged count ends at the end of the file, not in a huge allocation.
         for (int position = 0; position < count; ++position)
-        {
-            DisplayEntry_t entry;
-            entry.item.reset(new CTreeItem());
-            int entryVersion = 0;
-            int enabled = 0;
-            ar >> entryVersion >> entry.index;
-            entry.item->Serialize(ar);
-            ar >> enabled >> entry.spare;
-            entry.enabled = enabled != 0;
-            m_entries.push_back(entry);
-        }
+            m_entries.push_back(LoadEntry(ar));
         EntriesChanged();
     }
 
@@ -404,6 +392,26 @@ void CDocumentDisplay::Serialize(CArchive& ar)
     CDocumentEx::Serialize(ar);
     UpdateAllViews(nullptr);
     CDocumentEx::Serialize(ar);
+}
+
+void CDocumentDisplay::StoreEntry(CArchive& ar, const DisplayEntry_t& entry, CTreeItem& item)
+{
+    ar << DISPLAY_ENTRY_VERSION << entry.index;
+    item.Serialize(ar);
+    ar << static_cast<int>(entry.enabled ? 1 : 0) << entry.spare;
+}
+
+DisplayEntry_t CDocumentDisplay::LoadEntry(CArchive& ar)
+{
+    DisplayEntry_t entry;
+    entry.item.reset(new CTreeItem());
+    int entryVersion = 0;
+    int enabled = 0;
+    ar >> entryVersion >> entry.index;
+    entry.item->Serialize(ar);
+    ar >> enabled >> entry.spare;
+    entry.enabled = enabled != 0;
+    return entry;
 }
 
 void CDocumentDisplay::SetStoredDeviceIds(const std::map<int, int>* deviceIds)

@@ -75,6 +75,9 @@ protected:
     static bool IsSameVariable(const DisplayEntry_t& entry, const CTreeItem& item);
     // The lowest index no entry has.
     int FreeEntryIndex();
+    // One entry in the entry list's form, the item as given (its ids as stored).
+    static void StoreEntry(CArchive& ar, const DisplayEntry_t& entry, CTreeItem& item);
+    static DisplayEntry_t LoadEntry(CArchive& ar);
     // The base rule for the displays of live values: a log-file column has no values to
     // show or record, and its document id names no device.
     bool CanAddDeviceVariable(const CTreeItem* item);

@@ -222,7 +222,46 @@ TEST_F(GraphDisplay, DevicesLogsOpenedAgainKeepTheirCurvesAndShowTheNewDays)
     manager->RemoveLogFile(manager->FindLogFileById(opened));
     graph->OnStorage(Refresh(REFRESH_LOG_FILE_REMOVED, opened));
     graph->OnStorage(Refresh(REFRESH_LOG_FILE_ADDED, OpenCsvLog("one.csv", ONE_COLUMN)));
-    EXPECT_EQ(3u, graph->GetEntryCount());
+    ASSERT_EQ(3u, graph->GetEntryCount());
+
+    // The graph in a workspace, saved while the MPPT is disconnected: a new workspace closes
+    // every log, and the saved one opened again finds each column when its device's log
+    // opens, in its place, with the days the log has by then.
+    const int mpptLog = graph->GetEntry(2).item->GetDocumentId();
+    manager->RemoveLogFile(manager->FindLogFileById(mpptLog));
+    graph->OnStorage(Refresh(REFRESH_LOG_FILE_REMOVED, mpptLog));
+    ASSERT_EQ(2u, graph->GetEntryCount());
+    const testing_support::Bytes workspace =
+        testing_support::StoreToBytes([&](CArchive& ar) { graph->Serialize(ar); });
+    manager->RemoveLogFile(manager->FindLogFileById(reopened));
+    manager->RemoveDisplay(graph);
+    const auto restored = MakeDisplay<CDisplayGraphTimeDoc>();
+    testing_support::LoadFromBytes(workspace, [&](CArchive& ar) { restored->Serialize(ar); });
+    restored->DropEntriesOfMissingDocuments();
+    EXPECT_EQ(0u, restored->GetEntryCount());
+    restored->OnStorage(Refresh(REFRESH_LOG_FILE_ADDED, OpenCsvLog("MPPT-DEMO.csv", TWO_COLUMNS, mppt)));
+    restored->OnStorage(Refresh(REFRESH_LOG_FILE_ADDED, OpenCsvLog("VNX-DEMO.csv", days(6), varnix)));
+    ASSERT_EQ(3u, restored->GetEntryCount());
+    charts.FullRebuild(*restored);
+    ASSERT_EQ(3, main.GetLineCount());
+    EXPECT_EQ("Battery Voltage Min", main.GetLineName(0));
+    EXPECT_EQ("Charge Ah", main.GetLineName(1));
+    EXPECT_EQ("Battery Voltage", main.GetLineName(2));
+    ASSERT_EQ(6u, main.GetSamples(0).size());
+    ASSERT_EQ(6u, main.GetSamples(1).size());
+    for (int day = 1; day <= 6; ++day)
+    {
+        const DATE time = Stamp(("2024-05-0" + std::to_string(day) + "T07:00:00.000+00:00").c_str());
+        EXPECT_DOUBLE_EQ(time, main.GetSamples(0)[day - 1].first) << day;
+        EXPECT_DOUBLE_EQ(12.0 + day / 10.0, main.GetSamples(0)[day - 1].second) << day;
+        EXPECT_DOUBLE_EQ(time, main.GetSamples(1)[day - 1].first) << day;
+        EXPECT_DOUBLE_EQ(40.0 + day, main.GetSamples(1)[day - 1].second) << day;
+    }
+    // The MPPT's rows: the one of a day that does not exist is left out.
+    ASSERT_EQ(2u, main.GetSamples(2).size());
+    EXPECT_DOUBLE_EQ(Stamp("2010-03-01T00:00:00.000+00:00"), main.GetSamples(2)[0].first);
+    EXPECT_EQ(12.0, main.GetSamples(2)[0].second);
+    EXPECT_EQ(14.0, main.GetSamples(2)[1].second);
 }
 
 TEST_F(GraphDisplay, RangesAtTheirExtremesAndColoursWrapAfterEight)
@@ -385,7 +424,7 @@ TEST_F(GraphDisplay, ArchiveWithAndWithoutItsMagic)
     const int log = OpenCsvLog("two.csv", TWO_COLUMNS);
     graph->AddVariable(*WholeLog(log));
     const testing_support::Bytes bytes = testing_support::StoreToBytes([&](CArchive& ar) { graph->Serialize(ar); });
-    EXPECT_EQ(testing_support::ConcatBytes({ testing_support::Int32Bytes(0x53BFAD98), testing_support::Int32Bytes(1) }),
+    EXPECT_EQ(testing_support::ConcatBytes({ testing_support::Int32Bytes(0x53BFAD98), testing_support::Int32Bytes(2) }),
               testing_support::Bytes(bytes.begin(), bytes.begin() + 8));
     Posting<CDisplayGraphTimeDoc> loaded;
     loaded.SetDocumentManager(manager.get());

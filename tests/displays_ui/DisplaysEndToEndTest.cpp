@@ -17,6 +17,7 @@
 #include "documents/CDocumentLogFile.h"
 #include "documents/CDocumentManager.h"
 #include "documents/CPlotItemSimpleValue.h"
+#include "documents/TimeHelpers.h"
 #include "documents/GenericDevices.h"
 #include "documents/VariantHelpers.h"
 #include "documents/logfiles/CLogFileInCsv.h"
@@ -275,6 +276,23 @@ protected:
         return logger;
     }
 
+    // File > Save Workspace As and File > Open Workspace with the file, as the framework runs them.
+    void SaveWorkspace(const std::string& path)
+    {
+        ::DeleteFileA(path.c_str());
+        CDocumentWorkspace workspace;
+        ASSERT_TRUE(workspace.OnSaveDocument(path.c_str()));
+    }
+    void OpenWorkspace(const std::string& path)
+    {
+        {
+            CDocumentWorkspace workspace;
+            ASSERT_TRUE(workspace.OnOpenDocument(path.c_str()))
+                << (Recorder().Count() ? Recorder().Boxes().back().text : std::string("no message"));
+        }
+        PumpUntil([] { return false; }, 200);
+    }
+
     // A Historical Graph of every column of the log file, once its lines are there (the
     // columns of numbers); its view, null when it has none or no line came.
     CDisplayGraphTimeView* GraphOfLog(const std::string& path, boost::shared_ptr<CDisplayGraphTimeDoc>& graph)
@@ -524,19 +542,10 @@ TEST_F(DisplaysEndToEnd, LiveValuesAreShownRecordedPlottedAndKeptInTheWorkspace)
 
     // The workspace with all three, saved and opened again.
     const std::string workspacePath = m_folder + "\\three.pxs";
-    ::DeleteFileA(workspacePath.c_str());
-    {
-        CDocumentWorkspace workspace;
-        ASSERT_TRUE(workspace.OnSaveDocument(workspacePath.c_str()));
-    }
+    ASSERT_NO_FATAL_FAILURE(SaveWorkspace(workspacePath));
     const CString deviceName = m_device->GetName();
     m_device.reset();
-    {
-        CDocumentWorkspace workspace;
-        ASSERT_TRUE(workspace.OnOpenDocument(workspacePath.c_str()))
-            << (Recorder().Count() ? Recorder().Boxes().back().text : std::string("no message"));
-    }
-    PumpUntil([] { return false; }, 200);
+    ASSERT_NO_FATAL_FAILURE(OpenWorkspace(workspacePath));
     const DisplayList_t displays = m_manager->GetDisplays();
     ASSERT_EQ(3u, displays.size());
     CDisplayStateDoc* reopenedState = dynamic_cast<CDisplayStateDoc*>(displays[0].get());
@@ -551,6 +560,78 @@ TEST_F(DisplaysEndToEnd, LiveValuesAreShownRecordedPlottedAndKeptInTheWorkspace)
     EXPECT_EQ(0u, reopenedGraph->GetEntryCount());
     EXPECT_NE(nullptr, FrameOf(*reopenedState));
     Screenshot(FrameOf(*reopenedState), "displays_state_reopened");
+}
+
+// A graph of a device's log in a workspace: saved, a new workspace, the saved one opened.
+// The device is not connected yet, so its log is not open and the graph is empty; when the
+// log opens (as the device connects) the graph has its curves again, in their places.
+TEST_F(DisplaysEndToEnd, AWorkspaceKeepsTheGraphOfADevicesLogUntilTheLogOpensAgain)
+{
+    const std::string path = m_folder + "\\VNX-MPPT-E2E0001.csv";
+    const auto writeDays = [&](int count) {
+        std::string text = "\"time (UTC)\",\"Battery Voltage Max\",\"Battery Voltage Min\",\"Energy\"\n";
+        for (int day = 1; day <= count; ++day)
+            text += "\"2024-05-0" + std::to_string(day) + "T07:00:00.000+00:00\",\"14." + std::to_string(day) +
+                    "\",\"12." + std::to_string(day) + "\",\"" + std::to_string(100 * day) + "\"\n";
+        return testing_support::WriteFileText(path, text);
+    };
+    const int deviceId = 1;
+    // Opened, then added, as the main frame opens a device's log.
+    const auto openDeviceLog = [&] {
+        CDocumentLogFilePtr log(new CDocumentLogFile);
+        log->SetDocumentManager(m_manager.get());
+        log->OpenLogFile(Wide(path));
+        log->SetSourceId(deviceId);
+        EXPECT_GT(m_manager->AddLogFile(log), 0);
+        return log;
+    };
+    ASSERT_TRUE(writeDays(3));
+    const CDocumentLogFilePtr log = openDeviceLog();
+    boost::shared_ptr<CDisplayGraphTimeDoc> graph = Open<CDisplayGraphTimeDoc>(m_graph);
+    ASSERT_TRUE(graph);
+    CDisplayGraphTimeView* view = ViewOf<CDisplayGraphTimeView>(*graph);
+    ASSERT_NE(nullptr, view);
+    view->Drop(WholeLog(log).get());
+    ASSERT_TRUE(PumpUntil([&] { return view->GetCharts().GetMainChart().GetLineCount() == 3; }, 5000));
+
+    const std::string workspacePath = m_folder + "\\device-log-graph.pxs";
+    ASSERT_NO_FATAL_FAILURE(SaveWorkspace(workspacePath));
+    {
+        CDocumentWorkspace workspace;
+        ASSERT_TRUE(workspace.OnNewDocument());
+    }
+    graph.reset();
+    EXPECT_TRUE(m_manager->GetDisplays().empty());
+    ASSERT_NO_FATAL_FAILURE(OpenWorkspace(workspacePath));
+    const DisplayList_t displays = m_manager->GetDisplays();
+    ASSERT_EQ(1u, displays.size());
+    CDisplayGraphTimeDoc* reopened = dynamic_cast<CDisplayGraphTimeDoc*>(displays[0].get());
+    ASSERT_NE(nullptr, reopened);
+    EXPECT_EQ(0u, reopened->GetEntryCount());
+    CDisplayGraphTimeView* reopenedView = ViewOf<CDisplayGraphTimeView>(*reopened);
+    ASSERT_NE(nullptr, reopenedView);
+    CGraphicObGraphLineStripChart& main = reopenedView->GetCharts().GetMainChart();
+    EXPECT_EQ(0, main.GetLineCount());
+
+    // The device connects: its log, with a day more, opens.
+    ASSERT_TRUE(writeDays(4));
+    openDeviceLog();
+    ASSERT_TRUE(PumpUntil([&] { return main.GetLineCount() == 3 && main.GetSamples(0).size() == 4; }, 10000))
+        << main.GetLineCount();
+    EXPECT_EQ(3u, reopened->GetEntryCount());
+    const char* const names[] = { "Battery Voltage Max", "Battery Voltage Min", "Energy" };
+    for (int line = 0; line < 3; ++line)
+    {
+        EXPECT_EQ(names[line], main.GetLineName(line));
+        ASSERT_EQ(4u, main.GetSamples(line).size()) << line;
+        for (int day = 1; day <= 4; ++day)
+        {
+            const double values[] = { 14.0 + day / 10.0, 12.0 + day / 10.0, 100.0 * day };
+            EXPECT_DOUBLE_EQ(ParseUtcTimestamp(("2024-05-0" + std::to_string(day) + "T07:00:00.000+00:00").c_str()),
+                             main.GetSamples(line)[day - 1].first);
+            EXPECT_DOUBLE_EQ(values[line], main.GetSamples(line)[day - 1].second) << line << " " << day;
+        }
+    }
 }
 
 TEST_F(DisplaysEndToEnd, AGraphOfAHundredThousandSamples)
