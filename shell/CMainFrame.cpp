@@ -281,16 +281,19 @@ void CMainFrame::OnDevicesManualConnection()
 
 void CMainFrame::OnDeviceDelete()
 {
-    // A device being connected stays until its open has come back.
+    // An open under way is called off: its outcome reaches neither this device nor one
+    // that is given its id later.
     CDocumentDevicePtr device = SelectedDevice();
-    if (device && !device->IsBusy())
-        Manager()->RemoveDevice(device);
+    if (!device)
+        return;
+    m_connector.Cancel(device);
+    Manager()->RemoveDevice(device);
 }
 
 void CMainFrame::OnUpdateDeviceDelete(CCmdUI* pCmdUI)
 {
     CDocumentDevicePtr device = SelectedDevice();
-    pCmdUI->Enable(device && !device->IsConnected() && !device->IsBusy());
+    pCmdUI->Enable(device && !device->IsConnected());
 }
 
 void CMainFrame::OnDevicesConnectAll()
@@ -321,6 +324,20 @@ LRESULT CMainFrame::OnConnectDone(WPARAM, LPARAM lParam)
     if (!outcome)
         return 0;
     CDocumentDevice& device = *outcome->device;
+    // Called off by Disconnect, or its device left the workspace (Delete, New or Open
+    // Workspace): the open is let go and nobody is told, least of all a later device that
+    // was given the same id.
+    const bool wanted = m_connector.Settle(*outcome);
+    CDocumentManager* manager = Manager();
+    const bool present = manager != nullptr && manager->FindDeviceById(device.GetId()) == outcome->device;
+    if (!wanted || !present) {
+        if (outcome->opened)
+            device.GetConnection()->AbandonOpen();
+        device.SetConnecting(false);
+        if (present)
+            PostMessage(WM_APP_REFRESH_EVENT, REFRESH_STATE_CHANGED, 0);
+        return 0;
+    }
     // Busy throughout: a completed open keeps the device busy with its connect notice.
     if (outcome->opened)
         device.GetConnection()->CompleteOpen();
@@ -371,16 +388,20 @@ void CMainFrame::OnDeviceDisconnect()
 {
     CWaitCursor wait;
     CDocumentDevicePtr device = SelectedDevice();
-    if (!device || !device->GetConnection() || !device->IsConnected() || device->IsBusy())
+    if (!device || !device->GetConnection())
         return;
-    if (!device->GetConnection()->Disconnect())
+    // Whenever it is offered it takes effect: an open waiting or under way is called off,
+    // and a connected device closes even while it still downloads its log (cut short).
+    if (m_connector.Cancel(device))
+        PostMessage(WM_APP_REFRESH_EVENT, REFRESH_STATE_CHANGED, 0);
+    if (device->IsConnected() && !device->GetConnection()->Disconnect())
         StopBox("Error: unable to close connection.");
 }
 
 void CMainFrame::OnUpdateDeviceDisconnect(CCmdUI* pCmdUI)
 {
     CDocumentDevicePtr device = SelectedDevice();
-    pCmdUI->Enable(device && device->IsConnected());
+    pCmdUI->Enable(device && (device->IsConnected() || m_connector.IsOpening(device)));
 }
 
 void CMainFrame::OnDeviceProperties()
@@ -586,6 +607,9 @@ LRESULT CMainFrame::OnRefreshEvent(WPARAM wParam, LPARAM lParam)
     // Taken before it is acted on: a change while the tree is rebuilt is posted again.
     if (manager != nullptr)
         manager->GetDispatcher().RefreshTaken(code, deviceId);
+    // Opens under way for devices that left the workspace are called off.
+    if (manager != nullptr && (code == REFRESH_WORKSPACE_LOADED || code == REFRESH_DEVICE_REMOVED))
+        m_connector.CancelAllBut(manager->GetDevices());
     if ((code >= 1 && code <= 5) || code == REFRESH_DEVICE_MESSAGES) {
         RebuildDeviceTree();
         return 0;
