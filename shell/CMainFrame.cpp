@@ -3,6 +3,7 @@
 #include "displays/CDocumentDisplay.h"
 #include "wizards/varnix/VarnixSetupLaunch.h"
 #include "documents/CConnection.h"
+#include "documents/CConnectionModbusLocal.h"
 #include "documents/CDocumentDevice.h"
 #include "documents/CDocumentLogFile.h"
 #include "documents/CStorageRefreshEvent.h"
@@ -109,6 +110,27 @@ std::string ConnectFailureText(CDocumentDevice& device, const std::string& error
                   static_cast<LPCTSTR>(device.GetName()), error.c_str());
     return text;
 }
+
+// Where the device is reached: "COM20 (unit 6)", "192.0.2.7:502 (unit 6)".
+std::string PlaceText(CDocumentDevice& device)
+{
+    const boost::shared_ptr<CConnectionModbusLocal> connection =
+        boost::dynamic_pointer_cast<CConnectionModbusLocal>(device.GetConnection());
+    if (!connection)
+        return "this computer";
+    const boost::shared_ptr<ModbusEndpoint_t> endpoint = connection->GetEndpoint();
+    return (endpoint->network ? endpoint->host + ":" + std::to_string(endpoint->port)
+                              : "COM" + std::to_string(endpoint->port)) +
+           " (unit " + std::to_string(endpoint->unitId) + ")";
+}
+
+std::string AlreadyInWorkspaceText(CDocumentDevice& existing)
+{
+    return "'" + std::string(static_cast<LPCTSTR>(existing.GetName())) + "' is already in the workspace, " +
+           (existing.IsConnected() ? "connected through " : "on ") + PlaceText(existing) + ".";
+}
+
+const char* const NOT_ADDED_AGAIN = "\nIt was not added a second time.";
 
 // Whether the device can be connected now: it has a connection, not open, not busy.
 bool CanConnect(CDocumentDevice& device)
@@ -231,7 +253,40 @@ int CMainFrame::RegisterNewDevice(const CDocumentDevicePtr& device)
     }
     m_edgeBar.SetActiveView(RUNTIME_CLASS(CTabDeviceView));
     PostMessage(WM_APP_REFRESH_EVENT, REFRESH_WORKSPACE_LOADED, id);
+    m_newDevices.push_back(device);
     return id;
+}
+
+bool CMainFrame::TakeNewDevice(const CDocumentDevicePtr& device)
+{
+    bool found = false;
+    for (auto entry = m_newDevices.begin(); entry != m_newDevices.end();) {
+        const CDocumentDevicePtr known = entry->lock();
+        found = found || known == device;
+        entry = !known || known == device ? m_newDevices.erase(entry) : entry + 1;
+    }
+    return found;
+}
+
+bool CMainFrame::RefuseSecondEntry(const CDocumentDevicePtr& device)
+{
+    // One device under two entries would download into one log file, which only the
+    // first can open.
+    const CDocumentDevicePtr same = Manager()->FindSameDevice(device);
+    if (!same)
+        return false;
+    device->GetConnection()->AbandonOpen();
+    device->SetConnecting(false);
+    const std::string text = AlreadyInWorkspaceText(*same);
+    if (TakeNewDevice(device)) {
+        Manager()->RemoveDevice(device);
+        ShowConnectFailure(text + NOT_ADDED_AGAIN);
+    } else {
+        PostMessage(WM_APP_REFRESH_EVENT, REFRESH_STATE_CHANGED, 0);
+        ShowConnectFailure(text + "\n'" + static_cast<LPCTSTR>(device->GetName()) +
+                           "' is the same device and was not connected.");
+    }
+    return true;
 }
 
 void CMainFrame::OnDevicesSearch()
@@ -248,6 +303,12 @@ void CMainFrame::OnDevicesSearch()
     const boost::shared_ptr<ModbusEndpoint_t> endpoint = browser.GetChosenEndpoint();
     if (!endpoint)
         return;
+    // Found where a device of the workspace is reached: it is that device.
+    if (const CDocumentDevicePtr existing = Manager()->FindDeviceByEndpoint(*endpoint)) {
+        m_edgeBar.SetActiveView(RUNTIME_CLASS(CTabDeviceView));
+        ShowConnectFailure(AlreadyInWorkspaceText(*existing) + NOT_ADDED_AGAIN);
+        return;
+    }
     CDocumentDevicePtr device;
     try {
         device = IdentifyGenericDevice(*endpoint, endpoint->productCode.c_str());
@@ -337,6 +398,11 @@ LRESULT CMainFrame::OnConnectDone(WPARAM, LPARAM lParam)
         if (present)
             PostMessage(WM_APP_REFRESH_EVENT, REFRESH_STATE_CHANGED, 0);
         return 0;
+    }
+    if (outcome->opened) {
+        if (RefuseSecondEntry(outcome->device))
+            return 0;
+        TakeNewDevice(outcome->device);
     }
     // Busy throughout: a completed open keeps the device busy with its connect notice.
     if (outcome->opened)

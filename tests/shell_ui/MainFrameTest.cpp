@@ -63,6 +63,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -1457,33 +1458,39 @@ TEST_F(MainFrame, EveryWayOfOpeningAWorkspaceLeavesItAloneSoSaveAndCtrlSWriteIts
         ::DeleteFileA(path.c_str());
 }
 
-TEST_F(MainFrame, SearchOnASerialLineAddsTheChosenDeviceAndConnectsIt)
+TEST_F(MainFrame, SearchOnASerialLineAddsTheChosenDeviceAndConnectsItButNeverTheSameDeviceTwice)
 {
     const testing_support::SerialPair pair = m_host.OpenSerialPair();
     ASSERT_NE(0, pair.id) << m_host.Error();
     const std::string unit = "\"1\": {\"device\": {\"xml\": \"" + testing_support::SourceUnixPath("res/devices.xml") +
                              "\", \"name\": \"Varnix\", \"serial\": \"SR2024\"}, \"identification\": {\"2\": \"3.14\"}}";
     const testing_support::StartedTestDevice started = testing_support::StartTestDevice(
-        m_host, "tests/shell_ui/frame-search", "{\"units\": {" + unit + "}}", {"--rtu", pair.peerPath}, 240);
+        m_host, "tests/shell_ui/frame-search", "{\"units\": {" + unit + "}}",
+        {"--rtu", pair.peerPath, "--tcp-port", "0"}, 240);
     m_testDevice = started.id;
     ASSERT_NE(0, started.id) << started.error;
     const DWORD savedSerial = ReadRegistryDword(PYRAXIS_REGISTRY_KEY, REG_SCAN_FOR_DEVICES_SERIAL, 0xFFFFFFFF);
     const DWORD savedNetwork = ReadRegistryDword(PYRAXIS_REGISTRY_KEY, REG_SCAN_FOR_DEVICES_NETWORK, 1);
     WriteRegistryDword(PYRAXIS_REGISTRY_KEY, REG_SCAN_FOR_DEVICES_SERIAL, static_cast<DWORD>(pair.com));
     WriteRegistryDword(PYRAXIS_REGISTRY_KEY, REG_SCAN_FOR_DEVICES_NETWORK, 0);
-
-    shell_test::DialogUser user(IDC_SEARCH_RESULTS, [](HWND window) {
-        HWND list = shell_test::FindDescendant(window, IDC_SEARCH_RESULTS);
-        PollUntil([&] { return ::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) > 0; }, 60000);
-        LVITEMA item = {};
-        item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
-        ::SendMessageA(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
-        shell_test::Click(window, IDOK);
+    const std::shared_ptr<void> restoreChoices(nullptr, [&](void*) {
+        WriteRegistryDword(PYRAXIS_REGISTRY_KEY, REG_SCAN_FOR_DEVICES_SERIAL, savedSerial);
+        WriteRegistryDword(PYRAXIS_REGISTRY_KEY, REG_SCAN_FOR_DEVICES_NETWORK, savedNetwork);
     });
+
+    const auto chooseTheFoundDevice = [] {
+        return std::make_unique<shell_test::DialogUser>(IDC_SEARCH_RESULTS, [](HWND window) {
+            HWND list = shell_test::FindDescendant(window, IDC_SEARCH_RESULTS);
+            PollUntil([&] { return ::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) > 0; }, 60000);
+            LVITEMA item = {};
+            item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
+            ::SendMessageA(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+            shell_test::Click(window, IDOK);
+        });
+    };
+    std::unique_ptr<shell_test::DialogUser> user = chooseTheFoundDevice();
     Command(ID_DEVICES_SEARCH);
-    WriteRegistryDword(PYRAXIS_REGISTRY_KEY, REG_SCAN_FOR_DEVICES_SERIAL, savedSerial);
-    WriteRegistryDword(PYRAXIS_REGISTRY_KEY, REG_SCAN_FOR_DEVICES_NETWORK, savedNetwork);
-    ASSERT_TRUE(user.Finished());
+    ASSERT_TRUE(user->Finished());
 
     // The device is listed and its connection opened after the command returned.
     CDocumentDevicePtr device;
@@ -1511,6 +1518,70 @@ TEST_F(MainFrame, SearchOnASerialLineAddsTheChosenDeviceAndConnectsIt)
     for (const auto& box : Recorder().Boxes())
         EXPECT_EQ(0u, box.text.find("The device you connected had some long-term logged data")) << box.text;
     PollUntil([&] { Pump(); return !device->IsBusy(); }, kWaitMs);
+    Recorder().Clear();
+
+    // The same device again is the device of the workspace; it says so, where that one is,
+    // and leaves no second entry: found again in the search list...
+    const std::string alreadyThere = "'VNX-45 (SR2024)' is already in the workspace, connected through COM" +
+                                     std::to_string(pair.com) + " (unit 1).\nIt was not added a second time.";
+    const auto listed = [&] {
+        size_t count = 0;
+        for (const CDocumentDevicePtr& candidate : m_manager->GetDevices())
+            count += candidate->IsListed() ? 1 : 0;
+        return count;
+    };
+    user = chooseTheFoundDevice();
+    Command(ID_DEVICES_SEARCH);
+    ASSERT_TRUE(user->Finished());
+    PollUntil([&] { Pump(); return Recorder().Count() > 0; }, kWaitMs);
+    ASSERT_EQ(1u, Recorder().Count());
+    EXPECT_EQ(alreadyThere, Recorder().Boxes()[0].text);
+    EXPECT_EQ(1u, listed());
+
+    // ... entered by hand as reached over TCP, and connected: its serial number tells.
+    Recorder().Clear();
+    shell_test::DialogUser chooser(IDC_NEW_DEVICE_LIST, [](HWND dialog) {
+        const std::vector<std::string> names = shell_test::ListTexts(::GetDlgItem(dialog, IDC_NEW_DEVICE_LIST));
+        const auto varnix = std::find(names.begin(), names.end(), "Varnix");
+        if (varnix != names.end())
+            shell_test::SelectListRow(dialog, IDC_NEW_DEVICE_LIST, static_cast<int>(varnix - names.begin()));
+        shell_test::Click(dialog, IDOK);
+    });
+    shell_test::DialogUser sheet(IDC_CONNECTION_TYPE, [](HWND dialog) { shell_test::Click(dialog, IDCANCEL); });
+    Command(ID_DEVICES_MANUAL_CONNECTION);
+    ASSERT_TRUE(chooser.Finished());
+    ASSERT_TRUE(sheet.Finished());
+    ASSERT_EQ(2u, listed());
+    // The entry, reached over TCP, is connected: the one box that says so, and no connection.
+    const auto connectOverTcp = [&](const CDocumentDevicePtr& entry, const std::string& box) {
+        const boost::shared_ptr<CConnectionGeneric1> connection =
+            boost::dynamic_pointer_cast<CDocumentDeviceGeneric1>(entry)->GetGenericConnection();
+        connection->SetSerial(false);
+        connection->SetHost("127.0.0.1");
+        connection->SetTcpPort(started.tcpPort);
+        connection->SetUnitId(1);
+        m_frame->SendMessage(WM_APP_REFRESH_EVENT, REFRESH_WORKSPACE_LOADED, entry->GetId());
+        ASSERT_TRUE(SelectDeviceNode(entry->GetId()));
+        Command(ID_DEVICE_CONNECT);
+        ASSERT_TRUE(PollUntil([&] { Pump(); return !entry->IsBusy() && Recorder().Count() > 0; }, kWaitMs));
+        ASSERT_EQ(1u, Recorder().Count());
+        EXPECT_EQ(box, Recorder().Boxes()[0].text);
+        EXPECT_FALSE(entry->IsConnected());
+    };
+    CDocumentDevicePtr entered = m_manager->GetDevices().back();
+    ASSERT_NE(device, entered);
+    connectOverTcp(entered, alreadyThere);
+    EXPECT_FALSE(m_manager->FindDeviceById(entered->GetId()) == entered);
+    EXPECT_TRUE(device->IsConnected());
+    ASSERT_TRUE(PollUntil([&] { Pump(); return TreeTexts(*m_frame->GetDeviceTree(), TVI_ROOT).size() == 1; }, kWaitMs));
+    EXPECT_EQ("VNX-45 (SR2024)", TreeTexts(*m_frame->GetDeviceTree(), TVI_ROOT)[0]);
+
+    // An entry the workspace held before is kept, not connected.
+    Recorder().Clear();
+    const CDocumentDeviceGeneric1Ptr kept = AddVarnix();
+    connectOverTcp(kept, "'VNX-45 (SR2024)' is already in the workspace, connected through COM" +
+                             std::to_string(pair.com) + " (unit 1).\n'Varnix' is the same device and was not connected.");
+    EXPECT_TRUE(m_manager->FindDeviceById(kept->GetId()) == kept);
     device->GetConnection()->Disconnect();
 }
 
