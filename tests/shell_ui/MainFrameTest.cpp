@@ -619,6 +619,7 @@ TEST_F(MainFrame, ADisconnectOfferedAtAnyMomentOfAConnectLeavesTheDeviceDisconne
     const char* const names[kMoments] = {"waiting its turn", "open under way", "outcome posted", "downloading its log",
                                          "polling", "after a delay"};
     int hit[kMoments] = {};
+    int delayedTo[kMoments] = {};
     const int kCycles = 36;
     for (int cycle = 0; cycle < kCycles && !HasFatalFailure(); ++cycle) {
         // Each moment in turn, and every other cycle one after a delay of its own.
@@ -650,6 +651,8 @@ TEST_F(MainFrame, ADisconnectOfferedAtAnyMomentOfAConnectLeavesTheDeviceDisconne
                                (planned == kPolling && device->IsConnected() && !device->IsBusy());
         if (asPlanned)
             ++hit[planned == kAfterADelay ? kAfterADelay : reached];
+        if (planned == kAfterADelay)
+            ++delayedTo[reached];
 
         ASSERT_TRUE(SelectDeviceNode(device->GetId()));
         EXPECT_TRUE(Enabled(ID_DEVICE_DISCONNECT)) << "cycle " << cycle << ", " << names[reached];
@@ -670,6 +673,9 @@ TEST_F(MainFrame, ADisconnectOfferedAtAnyMomentOfAConnectLeavesTheDeviceDisconne
     std::printf("Disconnect given:");
     for (int moment = 0; moment < kMoments; ++moment)
         std::printf(" %s %d;", names[moment], hit[moment]);
+    std::printf("\nthe delays fell:");
+    for (int moment = 0; moment < kAfterADelay; ++moment)
+        std::printf(" %s %d;", names[moment], delayedTo[moment]);
     std::printf("\n");
     // Each moment was met at least once as planned (the delays fall where they fall).
     for (int moment = 0; moment < kAfterADelay; ++moment)
