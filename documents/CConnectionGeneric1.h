@@ -48,6 +48,8 @@ public:
     // The owner's connect step goes to the polling thread, before its next poll; false when
     // the connection has no thread.
     bool QueueConnectStep();
+    // A disconnect (or an open let go) stops the connection: what it cuts short has not failed.
+    bool IsClosing() const { return m_stopping; }
 
 private:
     void RebuildPollRanges();

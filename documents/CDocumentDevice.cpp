@@ -186,12 +186,13 @@ int CDocumentDevice::GetPopupMenuEntry(int index, CString& text, bool& enabled, 
         enabled = !connected && !busy;
         break;
     case POPUP_DISCONNECT:
+        // Also while it connects: the open under way is called off.
         text = "Disconnect";
-        enabled = connected;
+        enabled = connected || busy;
         break;
     case POPUP_DELETE:
         text = "Delete";
-        enabled = !connected && !busy;
+        enabled = !connected;
         break;
     default:
         text = "";

@@ -263,6 +263,21 @@ CDocumentDevicePtr CDocumentManager::FindDeviceByEndpoint(const ModbusEndpoint_t
     return CDocumentDevicePtr();
 }
 
+CDocumentDevicePtr CDocumentManager::FindSameDevice(const CDocumentDevicePtr& device)
+{
+    const std::string serial = device ? device->GetSerialText() : std::string();
+    if (serial.empty())
+        return CDocumentDevicePtr();
+    CSingleLock lock(&m_documentMutex, TRUE);
+    for (const CDocumentDevicePtr& other : m_devices)
+    {
+        if (other != device && other->IsConnected() && other->GetModel() == device->GetModel() &&
+            other->GetType() == device->GetType() && other->GetSerialText() == serial)
+            return other;
+    }
+    return CDocumentDevicePtr();
+}
+
 bool CDocumentManager::IsLogFileOpen(const std::wstring& path)
 {
     CSingleLock lock(&m_logFileListLock, TRUE);

@@ -52,6 +52,10 @@ public:
     CDocumentLogFilePtr FindLogFileById(int id);
     CDocumentLogFilePtr FindLogFileBySourceId(int deviceId);
     CDocumentDevicePtr FindDeviceByEndpoint(const ModbusEndpoint_t& endpoint);
+    // Another device of the list that is this same device, whatever link reaches it: a
+    // connected one of the same model and type with the same serial number as the device
+    // read at its open. None while the device's serial number is not known.
+    CDocumentDevicePtr FindSameDevice(const CDocumentDevicePtr& device);
     bool IsLogFileOpen(const std::wstring& path);
     DeviceList_t GetDevices();
     DisplayList_t GetDisplays();

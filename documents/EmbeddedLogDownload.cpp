@@ -192,8 +192,10 @@ void CDocumentDeviceGeneric1::RunConnectStep()
                 PostToManagerQueues(CStoragePtr(new CStorageRefreshEvent(REFRESH_OPEN_DEVICE_LOG, GetId())));
                 ClearMessage(MESSAGE_KEY_LOG_READ);
             } catch (const std::exception& error) {
-                SetMessage(MESSAGE_KEY_LOG_READ,
-                           std::string("Unable to read embedded logged data from control: ") + error.what());
+                const boost::shared_ptr<CConnectionGeneric1> connection = GetGenericConnection();
+                if (!(connection && connection->IsClosing()))
+                    SetMessage(MESSAGE_KEY_LOG_READ,
+                               std::string("Unable to read embedded logged data from control: ") + error.what());
             }
         }
     }

@@ -3,6 +3,7 @@
 #include "displays/CDocumentDisplay.h"
 #include "wizards/varnix/VarnixSetupLaunch.h"
 #include "documents/CConnection.h"
+#include "documents/CConnectionModbusLocal.h"
 #include "documents/CDocumentDevice.h"
 #include "documents/CDocumentLogFile.h"
 #include "documents/CStorageRefreshEvent.h"
@@ -109,6 +110,27 @@ std::string ConnectFailureText(CDocumentDevice& device, const std::string& error
                   static_cast<LPCTSTR>(device.GetName()), error.c_str());
     return text;
 }
+
+// Where the device is reached: "COM20 (unit 6)", "192.0.2.7:502 (unit 6)".
+std::string PlaceText(CDocumentDevice& device)
+{
+    const boost::shared_ptr<CConnectionModbusLocal> connection =
+        boost::dynamic_pointer_cast<CConnectionModbusLocal>(device.GetConnection());
+    if (!connection)
+        return "this computer";
+    const boost::shared_ptr<ModbusEndpoint_t> endpoint = connection->GetEndpoint();
+    return (endpoint->network ? endpoint->host + ":" + std::to_string(endpoint->port)
+                              : "COM" + std::to_string(endpoint->port)) +
+           " (unit " + std::to_string(endpoint->unitId) + ")";
+}
+
+std::string AlreadyInWorkspaceText(CDocumentDevice& existing)
+{
+    return "'" + std::string(static_cast<LPCTSTR>(existing.GetName())) + "' is already in the workspace, " +
+           (existing.IsConnected() ? "connected through " : "on ") + PlaceText(existing) + ".";
+}
+
+const char* const NOT_ADDED_AGAIN = "\nIt was not added a second time.";
 
 // Whether the device can be connected now: it has a connection, not open, not busy.
 bool CanConnect(CDocumentDevice& device)
@@ -231,7 +253,40 @@ int CMainFrame::RegisterNewDevice(const CDocumentDevicePtr& device)
     }
     m_edgeBar.SetActiveView(RUNTIME_CLASS(CTabDeviceView));
     PostMessage(WM_APP_REFRESH_EVENT, REFRESH_WORKSPACE_LOADED, id);
+    m_newDevices.push_back(device);
     return id;
+}
+
+bool CMainFrame::TakeNewDevice(const CDocumentDevicePtr& device)
+{
+    bool found = false;
+    for (auto entry = m_newDevices.begin(); entry != m_newDevices.end();) {
+        const CDocumentDevicePtr known = entry->lock();
+        found = found || known == device;
+        entry = !known || known == device ? m_newDevices.erase(entry) : entry + 1;
+    }
+    return found;
+}
+
+bool CMainFrame::RefuseSecondEntry(const CDocumentDevicePtr& device)
+{
+    // One device under two entries would download into one log file, which only the
+    // first can open.
+    const CDocumentDevicePtr same = Manager()->FindSameDevice(device);
+    if (!same)
+        return false;
+    device->GetConnection()->AbandonOpen();
+    device->SetConnecting(false);
+    const std::string text = AlreadyInWorkspaceText(*same);
+    if (TakeNewDevice(device)) {
+        Manager()->RemoveDevice(device);
+        ShowConnectFailure(text + NOT_ADDED_AGAIN);
+    } else {
+        PostMessage(WM_APP_REFRESH_EVENT, REFRESH_STATE_CHANGED, 0);
+        ShowConnectFailure(text + "\n'" + static_cast<LPCTSTR>(device->GetName()) +
+                           "' is the same device and was not connected.");
+    }
+    return true;
 }
 
 void CMainFrame::OnDevicesSearch()
@@ -248,6 +303,12 @@ void CMainFrame::OnDevicesSearch()
     const boost::shared_ptr<ModbusEndpoint_t> endpoint = browser.GetChosenEndpoint();
     if (!endpoint)
         return;
+    // Found where a device of the workspace is reached: it is that device.
+    if (const CDocumentDevicePtr existing = Manager()->FindDeviceByEndpoint(*endpoint)) {
+        m_edgeBar.SetActiveView(RUNTIME_CLASS(CTabDeviceView));
+        ShowConnectFailure(AlreadyInWorkspaceText(*existing) + NOT_ADDED_AGAIN);
+        return;
+    }
     CDocumentDevicePtr device;
     try {
         device = IdentifyGenericDevice(*endpoint, endpoint->productCode.c_str());
@@ -281,16 +342,19 @@ void CMainFrame::OnDevicesManualConnection()
 
 void CMainFrame::OnDeviceDelete()
 {
-    // A device being connected stays until its open has come back.
+    // An open under way is called off: its outcome reaches neither this device nor one
+    // that is given its id later.
     CDocumentDevicePtr device = SelectedDevice();
-    if (device && !device->IsBusy())
-        Manager()->RemoveDevice(device);
+    if (!device)
+        return;
+    m_connector.Cancel(device);
+    Manager()->RemoveDevice(device);
 }
 
 void CMainFrame::OnUpdateDeviceDelete(CCmdUI* pCmdUI)
 {
     CDocumentDevicePtr device = SelectedDevice();
-    pCmdUI->Enable(device && !device->IsConnected() && !device->IsBusy());
+    pCmdUI->Enable(device && !device->IsConnected());
 }
 
 void CMainFrame::OnDevicesConnectAll()
@@ -321,6 +385,25 @@ LRESULT CMainFrame::OnConnectDone(WPARAM, LPARAM lParam)
     if (!outcome)
         return 0;
     CDocumentDevice& device = *outcome->device;
+    // Called off by Disconnect, or its device left the workspace (Delete, New or Open
+    // Workspace): the open is let go and nobody is told, least of all a later device that
+    // was given the same id.
+    const bool wanted = m_connector.Settle(*outcome);
+    CDocumentManager* manager = Manager();
+    const bool present = manager != nullptr && manager->FindDeviceById(device.GetId()) == outcome->device;
+    if (!wanted || !present) {
+        if (outcome->opened)
+            device.GetConnection()->AbandonOpen();
+        device.SetConnecting(false);
+        if (present)
+            PostMessage(WM_APP_REFRESH_EVENT, REFRESH_STATE_CHANGED, 0);
+        return 0;
+    }
+    if (outcome->opened) {
+        if (RefuseSecondEntry(outcome->device))
+            return 0;
+        TakeNewDevice(outcome->device);
+    }
     // Busy throughout: a completed open keeps the device busy with its connect notice.
     if (outcome->opened)
         device.GetConnection()->CompleteOpen();
@@ -371,16 +454,20 @@ void CMainFrame::OnDeviceDisconnect()
 {
     CWaitCursor wait;
     CDocumentDevicePtr device = SelectedDevice();
-    if (!device || !device->GetConnection() || !device->IsConnected() || device->IsBusy())
+    if (!device || !device->GetConnection())
         return;
-    if (!device->GetConnection()->Disconnect())
+    // Whenever it is offered it takes effect: an open waiting or under way is called off,
+    // and a connected device closes even while it still downloads its log (cut short).
+    if (m_connector.Cancel(device))
+        PostMessage(WM_APP_REFRESH_EVENT, REFRESH_STATE_CHANGED, 0);
+    if (device->IsConnected() && !device->GetConnection()->Disconnect())
         StopBox("Error: unable to close connection.");
 }
 
 void CMainFrame::OnUpdateDeviceDisconnect(CCmdUI* pCmdUI)
 {
     CDocumentDevicePtr device = SelectedDevice();
-    pCmdUI->Enable(device && device->IsConnected());
+    pCmdUI->Enable(device && (device->IsConnected() || m_connector.IsOpening(device)));
 }
 
 void CMainFrame::OnDeviceProperties()
@@ -586,6 +673,9 @@ LRESULT CMainFrame::OnRefreshEvent(WPARAM wParam, LPARAM lParam)
     // Taken before it is acted on: a change while the tree is rebuilt is posted again.
     if (manager != nullptr)
         manager->GetDispatcher().RefreshTaken(code, deviceId);
+    // Opens under way for devices that left the workspace are called off.
+    if (manager != nullptr && (code == REFRESH_WORKSPACE_LOADED || code == REFRESH_DEVICE_REMOVED))
+        m_connector.CancelAllBut(manager->GetDevices());
     if ((code >= 1 && code <= 5) || code == REFRESH_DEVICE_MESSAGES) {
         RebuildDeviceTree();
         return 0;

@@ -12,8 +12,10 @@
 #include "uilib/CBNTabCtrlBar.h"
 
 #include <boost/shared_ptr.hpp>
+#include <boost/weak_ptr.hpp>
 #include <deque>
 #include <string>
+#include <vector>
 
 class CTabDeviceView;
 class CTabLogFileView;
@@ -99,6 +101,12 @@ private:
     bool StartConnect(const CDocumentDevicePtr& device);
     // One box at a time: failures that come while one shows wait for it.
     void ShowConnectFailure(const std::string& text);
+    // Whether the device was added by a search or a manual connection and has not yet been
+    // connected; it is no longer counted so afterwards.
+    bool TakeNewDevice(const CDocumentDevicePtr& device);
+    // The opened device is one that the workspace holds already: the open is let go, and
+    // the entry removed when it was new. False when it is no such device.
+    bool RefuseSecondEntry(const CDocumentDevicePtr& device);
 
     CBNStatusBar m_statusBar;
     CBNTabCtrlBar m_edgeBar;
@@ -106,4 +114,5 @@ private:
     DeviceConnector m_connector;
     std::deque<std::string> m_connectFailures;
     bool m_showingConnectFailure;
+    std::vector<boost::weak_ptr<CDocumentDevice>> m_newDevices;
 };

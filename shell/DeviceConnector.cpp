@@ -4,6 +4,7 @@
 #include "framework/CCriticalSection.h"
 #include "framework/CSingleLock.h"
 
+#include <algorithm>
 #include <deque>
 #include <map>
 #include <process.h>
@@ -19,9 +20,11 @@ struct DeviceConnector::LinkJob
     }
 
     std::string key;
-    std::deque<CDocumentDevicePtr> waiting;
+    // Each with the ticket of its Connect.
+    std::deque<std::pair<CDocumentDevicePtr, unsigned>> waiting;
     // The device whose open the thread runs now, and whether that open was cancelled.
     CDocumentDevicePtr opening;
+    unsigned openingTicket = 0;
     bool cancelled = false;
     HANDLE thread = nullptr;
     DWORD threadId = 0;
@@ -36,6 +39,10 @@ struct DeviceConnector::State
     bool abandoned = false;
     // The link jobs whose thread runs, by link key.
     std::map<std::string, std::shared_ptr<LinkJob>> jobs;
+    // The devices whose open is wanted, with the ticket of that Connect; an outcome whose
+    // ticket is no longer here was cancelled.
+    std::map<const CDocumentDevice*, unsigned> wanted;
+    unsigned lastTicket = 0;
 };
 
 namespace
@@ -72,12 +79,14 @@ unsigned __stdcall RunLinkJob(void* argument)
                     state.jobs.erase(entry);
                 return 0;
             }
-            device = job.waiting.front();
+            device = job.waiting.front().first;
+            job.openingTicket = job.waiting.front().second;
             job.waiting.pop_front();
             job.opening = device;
         }
         std::unique_ptr<DeviceOpenOutcome_t> outcome(new DeviceOpenOutcome_t);
         outcome->device = device;
+        outcome->ticket = job.openingTicket;
         const CConnectionPtr connection = device->GetConnection();
         try {
             connection->Open();
@@ -130,15 +139,17 @@ bool DeviceConnector::Connect(const CDocumentDevicePtr& device)
     CSingleLock lock(&m_state->lock, TRUE);
     if (m_state->abandoned)
         return false;
+    const unsigned ticket = ++m_state->lastTicket;
     std::shared_ptr<LinkJob>& job = m_state->jobs[key];
     if (job) {
         device->SetConnecting(true);
-        job->waiting.push_back(device);
+        job->waiting.push_back(std::make_pair(device, ticket));
+        m_state->wanted[device.get()] = ticket;
         return true;
     }
     job = std::make_shared<LinkJob>();
     job->key = key;
-    job->waiting.push_back(device);
+    job->waiting.push_back(std::make_pair(device, ticket));
     ThreadStart* start = new ThreadStart{m_state, job};
     unsigned threadId = 0;
     // It starts by waiting for the lock held here.
@@ -151,6 +162,81 @@ bool DeviceConnector::Connect(const CDocumentDevicePtr& device)
     job->thread = reinterpret_cast<HANDLE>(thread);
     job->threadId = threadId;
     device->SetConnecting(true);
+    m_state->wanted[device.get()] = ticket;
+    return true;
+}
+
+namespace
+{
+// Under the state's lock: the device's open is no longer wanted. A waiting one is taken
+// out of its queue (into dropped), one under way cut short.
+bool CancelLocked(DeviceConnector::State& state, const CDocumentDevice* device, std::vector<CDocumentDevicePtr>& dropped)
+{
+    if (state.wanted.erase(device) == 0)
+        return false;
+    for (const auto& entry : state.jobs) {
+        DeviceConnector::LinkJob& job = *entry.second;
+        for (auto waiting = job.waiting.begin(); waiting != job.waiting.end();) {
+            if (waiting->first.get() == device) {
+                dropped.push_back(waiting->first);
+                waiting = job.waiting.erase(waiting);
+            } else {
+                ++waiting;
+            }
+        }
+        if (job.opening.get() == device && !job.cancelled) {
+            job.opening->GetConnection()->CancelOpen(job.threadId);
+            job.cancelled = true;
+        }
+    }
+    return true;
+}
+} // namespace
+
+bool DeviceConnector::Cancel(const CDocumentDevicePtr& device)
+{
+    std::vector<CDocumentDevicePtr> dropped;
+    bool cancelled = false;
+    {
+        CSingleLock lock(&m_state->lock, TRUE);
+        cancelled = device && CancelLocked(*m_state, device.get(), dropped);
+    }
+    // Never started: nothing of it is left to come back.
+    for (const CDocumentDevicePtr& waiting : dropped)
+        waiting->SetConnecting(false);
+    return cancelled;
+}
+
+void DeviceConnector::CancelAllBut(const std::deque<CDocumentDevicePtr>& devices)
+{
+    std::vector<CDocumentDevicePtr> dropped;
+    {
+        CSingleLock lock(&m_state->lock, TRUE);
+        std::vector<const CDocumentDevice*> gone;
+        for (const auto& entry : m_state->wanted)
+            if (std::none_of(devices.begin(), devices.end(),
+                             [&](const CDocumentDevicePtr& device) { return device.get() == entry.first; }))
+                gone.push_back(entry.first);
+        for (const CDocumentDevice* device : gone)
+            CancelLocked(*m_state, device, dropped);
+    }
+    for (const CDocumentDevicePtr& waiting : dropped)
+        waiting->SetConnecting(false);
+}
+
+bool DeviceConnector::IsOpening(const CDocumentDevicePtr& device)
+{
+    CSingleLock lock(&m_state->lock, TRUE);
+    return device && m_state->wanted.count(device.get()) != 0;
+}
+
+bool DeviceConnector::Settle(const DeviceOpenOutcome_t& outcome)
+{
+    CSingleLock lock(&m_state->lock, TRUE);
+    const auto entry = m_state->wanted.find(outcome.device.get());
+    if (entry == m_state->wanted.end() || entry->second != outcome.ticket)
+        return false;
+    m_state->wanted.erase(entry);
     return true;
 }
 
@@ -168,12 +254,14 @@ void DeviceConnector::Abandon(DWORD waitMs)
     {
         CSingleLock lock(&m_state->lock, TRUE);
         m_state->abandoned = true;
+        m_state->wanted.clear();
         // Once: a window that is gone has no messages left to let go.
         std::swap(window, m_state->window);
         message = m_state->message;
         for (const auto& entry : m_state->jobs) {
             LinkJob& job = *entry.second;
-            dropped.insert(dropped.end(), job.waiting.begin(), job.waiting.end());
+            for (const auto& waiting : job.waiting)
+                dropped.push_back(waiting.first);
             job.waiting.clear();
             if (job.opening && !job.cancelled) {
                 job.opening->GetConnection()->CancelOpen(job.threadId);

@@ -6,6 +6,7 @@
 #include "framework/FrameworkBase.h"
 #include "documents/CDocumentDevice.h"
 
+#include <deque>
 #include <memory>
 #include <string>
 
@@ -15,6 +16,7 @@ struct DeviceOpenOutcome_t
     CDocumentDevicePtr device;
     bool opened = false;
     std::string error;   // why the open failed
+    unsigned ticket = 0; // which Connect it answers
 };
 
 class DeviceConnector
@@ -34,6 +36,17 @@ public:
     bool Connect(const CDocumentDevicePtr& device);
     // Called with the lParam of a posted outcome message: the outcome, now the caller's.
     static std::unique_ptr<DeviceOpenOutcome_t> TakeOutcome(LPARAM lParam);
+    // The device's open is no longer wanted: dropped when it waits, cut short when under
+    // way. One under way (or its outcome, posted) keeps the device connecting until the
+    // window has its outcome, which Settle then calls off. False when no open was wanted.
+    bool Cancel(const CDocumentDevicePtr& device);
+    // Cancel for every device with an open wanted that is not in the list.
+    void CancelAllBut(const std::deque<CDocumentDevicePtr>& devices);
+    // Whether an open of the device is wanted and its outcome not yet settled.
+    bool IsOpening(const CDocumentDevicePtr& device);
+    // The window takes an outcome: true when its open is still wanted, false when it was
+    // cancelled meanwhile (the window lets the open go).
+    bool Settle(const DeviceOpenOutcome_t& outcome);
     // Nothing more is opened or posted: the opens waiting are dropped, those under way cut
     // short and waited for at most waitMs (one still running ends and lets go by itself),
     // and the outcomes posted and not yet handled are let go. Called on the window's thread.

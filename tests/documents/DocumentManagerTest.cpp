@@ -137,7 +137,7 @@ TEST_F(StoppedManagerTest, IdsRunOutAt255AndFreedIdsAreGivenAgain)
     EXPECT_EQ(2, manager.AddDisplay(boost::make_shared<RecordingDisplay>()));
 }
 
-TEST_F(StoppedManagerTest, FindsDevicesByEndpointAndLogFilesBySource)
+TEST_F(StoppedManagerTest, FindsDevicesByEndpointOrIdentityAndLogFilesBySource)
 {
     CDocumentDevicePtr serial = DeviceAt(false, "ignored", 3, 1);
     CDocumentDevicePtr network = DeviceAt(true, "Ctrl", 502, 1);
@@ -152,6 +152,27 @@ TEST_F(StoppedManagerTest, FindsDevicesByEndpointAndLogFilesBySource)
     EXPECT_FALSE(manager.FindDeviceByEndpoint(Endpoint(true, "", 3, 1)));
     EXPECT_EQ(network, manager.FindDeviceByEndpoint(Endpoint(true, "Ctrl", 502, 1)));
     EXPECT_FALSE(manager.FindDeviceByEndpoint(Endpoint(true, "ctrl", 502, 1)));
+
+    // The same device over another link: a connected one of the same model and type with the
+    // same serial number; never itself, never one whose serial number is not known.
+    const auto identified = [&](BYTE model, BYTE type, const std::string& serialText, bool connected) {
+        CDocumentDevicePtr device(new CDocumentDevice(&manager, model, type, SKELDER_TYPE_NONE, serialText));
+        device->SetConnection(boost::make_shared<FakeConnection>(device.get()));
+        if (connected)
+            device->GetConnection()->Connect();
+        EXPECT_GT(manager.AddDevice(device), 0);
+        return device;
+    };
+    const CDocumentDevicePtr there = identified(10, 2, "MF2024", true);
+    EXPECT_FALSE(manager.FindSameDevice(there));
+    EXPECT_EQ(there, manager.FindSameDevice(identified(10, 2, "MF2024", false)));
+    EXPECT_FALSE(manager.FindSameDevice(identified(10, 2, "MF2025", false)));
+    EXPECT_FALSE(manager.FindSameDevice(identified(20, 2, "MF2024", false)));
+    EXPECT_FALSE(manager.FindSameDevice(identified(10, 8, "MF2024", false)));
+    identified(10, 2, "", true);
+    EXPECT_FALSE(manager.FindSameDevice(identified(10, 2, "", false)));
+    there->GetConnection()->Disconnect();
+    EXPECT_FALSE(manager.FindSameDevice(identified(10, 2, "MF2024", true)));
 
     CDocumentLogFilePtr opened = boost::make_shared<CDocumentLogFile>();
     CDocumentLogFilePtr downloaded = boost::make_shared<CDocumentLogFile>();

@@ -12,6 +12,7 @@
 #include "documents/CDocumentDevicePC.h"
 #include "documents/CDocumentLogFile.h"
 #include "documents/CDocumentManager.h"
+#include "documents/CStorageConnectionInfo.h"
 #include "documents/CStorageRefreshEvent.h"
 #include "documents/GenericDevices.h"
 #include "documents/IDeviceWithEmbeddedLogging.h"
@@ -62,6 +63,8 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -127,6 +130,43 @@ public:
     std::atomic<int> m_deviceId{-1};
     std::atomic<int> m_cycles{0};
     std::atomic<int> m_cyclesAtFirstValue{-1};
+};
+
+// Records, on the dispatch thread, every device the displays are told connected, and
+// whether a marker item (refresh code kMarkerCode) has come: all items queued before it
+// have come then.
+const int kMarkerCode = 0x7E57;
+class CConnectedRecordingDisplay : public CDocumentDisplay
+{
+public:
+    bool OnStorage(const CStoragePtr& item) override
+    {
+        const CStorageConnectionInfo* info = dynamic_cast<const CStorageConnectionInfo*>(item.get());
+        const CStorageRefreshEvent* refresh = dynamic_cast<const CStorageRefreshEvent*>(item.get());
+        std::lock_guard<std::mutex> lock(m_lock);
+        if (info != nullptr && info->IsConnected())
+            m_connected.push_back(info->GetSourceId());
+        if (refresh != nullptr && refresh->GetCode() == REFRESH_CONNECTED)
+            m_connected.push_back(refresh->GetId());
+        if (refresh != nullptr && refresh->GetCode() == kMarkerCode)
+            m_markerSeen = true;
+        return CDocumentDisplay::OnStorage(item);
+    }
+    std::vector<int> Connected()
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        return m_connected;
+    }
+    bool MarkerSeen()
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        return m_markerSeen;
+    }
+
+private:
+    std::mutex m_lock;
+    std::vector<int> m_connected;
+    bool m_markerSeen = false;
 };
 
 // The page the visible wizard shows when it holds the control, else null; the sheet too.
@@ -252,7 +292,8 @@ protected:
     // The test device on loopback TCP as devices of devices.xml, units 1 to `units` (the
     // serial's last letter tells the later ones apart); each leaves its register reads
     // unanswered while the file SilenceSwitch() exists.
-    void StartTestDevice(const std::string& name, const std::string& serial, int units = 1)
+    void StartTestDevice(const std::string& name, const std::string& serial, int units = 1,
+                         const std::string& moreFaults = "")
     {
         std::string profile = "{\"units\": {";
         for (int unit = 1; unit <= units; ++unit)
@@ -261,7 +302,7 @@ protected:
                        "\", \"serial\": \"" + (unit == 1 ? serial : serial.substr(0, serial.size() - 1) + char('A' + unit)) +
                        "\"}, \"holding\": {\"0x0001\": 4520}, " +
                        "\"identification\": {\"2\": \"3.14\"}, " +
-                       "\"faults\": [{\"kind\": \"silence\", \"function\": 3, \"while_file\": \"silent\"}]}";
+                       "\"faults\": [{\"kind\": \"silence\", \"function\": 3, \"while_file\": \"silent\"}" + moreFaults + "]}";
         const testing_support::StartedTestDevice started = testing_support::StartTestDevice(
             m_host, "tests/shell_ui/frame", profile + "}}", {"--tcp-port", "0"}, 240);
         m_testDevice = started.id;
@@ -496,13 +537,13 @@ TEST_F(MainFrame, ConnectDisconnectAndConnectAllAgainstTheTestDevice)
     Command(ID_DEVICE_DISCONNECT);
     EXPECT_FALSE(device->IsConnected());
     EXPECT_TRUE(Enabled(ID_DEVICE_CONNECT));
-    // Busy from the command on: neither Connect nor Delete again until the open came back.
+    // Busy from the command on: no Connect again until the open came back, while Disconnect
+    // and Delete, which call the open off, are offered.
     m_frame->SendMessage(WM_COMMAND, ID_DEVICE_CONNECT, 0);
     EXPECT_TRUE(device->IsBusy());
     EXPECT_FALSE(Enabled(ID_DEVICE_CONNECT));
-    EXPECT_FALSE(Enabled(ID_DEVICE_DELETE));
-    m_frame->SendMessage(WM_COMMAND, ID_DEVICE_DELETE, 0);
-    EXPECT_TRUE(m_manager->FindDeviceById(device->GetId()));
+    EXPECT_TRUE(Enabled(ID_DEVICE_DELETE));
+    EXPECT_TRUE(Enabled(ID_DEVICE_DISCONNECT));
     ASSERT_TRUE(PollUntil([&] { Pump(); return device->IsConnected() && !device->IsBusy(); }, kWaitMs));
     Command(ID_DEVICE_DISCONNECT);
     EXPECT_FALSE(device->IsConnected());
@@ -542,6 +583,189 @@ TEST_F(MainFrame, ConnectDisconnectAndConnectAllAgainstTheTestDevice)
     EXPECT_LT(closeMs, 500u);
     for (const std::wstring& log : otherLogs)
         ::DeleteFileW(log.c_str());
+}
+
+TEST_F(MainFrame, ADisconnectOfferedAtAnyMomentOfAConnectLeavesTheDeviceDisconnected)
+{
+    // Every register read answers 30 ms late: the open takes a few reads, the log download
+    // some twenty, so that each moment of a connect lasts long enough to be hit.
+    ASSERT_NO_FATAL_FAILURE(StartTestDevice("Varnix", "MF2024", 2,
+                                            ", {\"kind\": \"delay\", \"seconds\": 0.03, \"function\": 3}"));
+    // The other unit on the same link opens first under Connect All: the device's open waits
+    // its turn behind it.
+    const CDocumentDeviceGeneric1Ptr ahead = AddVarnix();
+    const CDocumentDeviceGeneric1Ptr device = AddVarnix();
+    for (const CDocumentDeviceGeneric1Ptr& each : {ahead, device}) {
+        const boost::shared_ptr<CConnectionGeneric1> connection = each->GetGenericConnection();
+        connection->SetSerial(false);
+        connection->SetHost("127.0.0.1");
+        connection->SetTcpPort(m_tcpPort);
+        connection->SetUnitId(each == ahead ? 2 : 1);
+    }
+    m_frame->SendMessage(WM_APP_REFRESH_EVENT, REFRESH_WORKSPACE_LOADED, device->GetId());
+    std::wstring folder;
+    m_logPath = device->GetEmbeddedLogFilePath(folder);
+    const std::wstring aheadLog = ahead->GetEmbeddedLogFilePath(folder);
+
+    const auto outcomePending = [&] {
+        MSG msg;
+        return ::PeekMessageA(&msg, m_frameHandle, WM_APP_CONNECT_DONE, WM_APP_CONNECT_DONE, PM_NOREMOVE) != FALSE;
+    };
+    const auto pumpFor = [&](DWORD ms) {
+        const DWORD start = ::GetTickCount();
+        PollUntil([&] { Pump(); return ::GetTickCount() - start >= ms; }, ms + 1000, 5);
+    };
+    enum Moment { kWaiting, kUnderWay, kOutcomePosted, kDownloading, kPolling, kAfterADelay, kMoments };
+    const char* const names[kMoments] = {"waiting its turn", "open under way", "outcome posted", "downloading its log",
+                                         "polling", "after a delay"};
+    int hit[kMoments] = {};
+    int delayedTo[kMoments] = {};
+    const int kCycles = 36;
+    for (int cycle = 0; cycle < kCycles && !HasFatalFailure(); ++cycle) {
+        // Each moment in turn, and every other cycle one after a delay of its own.
+        const Moment planned = cycle % 2 == 1 ? kAfterADelay : static_cast<Moment>(cycle / 2 % kAfterADelay);
+        if (planned == kWaiting) {
+            m_frame->SendMessage(WM_COMMAND, ID_DEVICES_CONNECT_ALL, 0);
+        } else {
+            ASSERT_TRUE(SelectDeviceNode(device->GetId()));
+            m_frame->SendMessage(WM_COMMAND, ID_DEVICE_CONNECT, 0);
+        }
+        // Brought to its moment; the window's messages run only where the moment needs it.
+        if (planned == kOutcomePosted)
+            PollUntil(outcomePending, kWaitMs, 1);
+        else if (planned == kDownloading)
+            PollUntil([&] { Pump(); return device->IsConnected(); }, kWaitMs, 1);
+        else if (planned == kPolling)
+            PollUntil([&] { Pump(); return device->IsConnected() && !device->IsBusy(); }, kWaitMs);
+        else if (planned == kAfterADelay)
+            pumpFor(static_cast<DWORD>(cycle * 47 % 900));
+        const Moment reached = planned != kAfterADelay ? planned
+                               : device->IsConnected() ? (device->IsBusy() ? kDownloading : kPolling)
+                               : outcomePending()     ? kOutcomePosted
+                                                       : kUnderWay;
+        const bool asPlanned = planned == kAfterADelay ||
+                               (planned == kWaiting && device->IsBusy() && !device->IsConnected()) ||
+                               (planned == kUnderWay && device->IsBusy() && !device->IsConnected()) ||
+                               (planned == kOutcomePosted && outcomePending()) ||
+                               (planned == kDownloading && device->IsConnected() && device->IsBusy()) ||
+                               (planned == kPolling && device->IsConnected() && !device->IsBusy());
+        if (asPlanned)
+            ++hit[planned == kAfterADelay ? kAfterADelay : reached];
+        if (planned == kAfterADelay)
+            ++delayedTo[reached];
+
+        ASSERT_TRUE(SelectDeviceNode(device->GetId()));
+        EXPECT_TRUE(Enabled(ID_DEVICE_DISCONNECT)) << "cycle " << cycle << ", " << names[reached];
+        m_frame->SendMessage(WM_COMMAND, ID_DEVICE_DISCONNECT, 0);
+        ASSERT_TRUE(PollUntil([&] { Pump(); return !device->IsBusy() && !outcomePending(); }, kWaitMs))
+            << "cycle " << cycle;
+        EXPECT_FALSE(device->IsConnected()) << "cycle " << cycle << ", Disconnect given " << names[reached];
+        // What was stopped on purpose is no failure of the device.
+        EXPECT_EQ("", device->GetMessagesText()) << "cycle " << cycle << ", " << names[reached];
+        EXPECT_FALSE(Enabled(ID_DEVICE_DISCONNECT)) << "cycle " << cycle;
+        if (planned == kWaiting) {
+            ASSERT_TRUE(PollUntil([&] { Pump(); return ahead->IsConnected() && !ahead->IsBusy(); }, kWaitMs));
+            ASSERT_TRUE(SelectDeviceNode(ahead->GetId()));
+            Command(ID_DEVICE_DISCONNECT);
+            ASSERT_FALSE(ahead->IsConnected());
+        }
+    }
+    std::printf("Disconnect given:");
+    for (int moment = 0; moment < kMoments; ++moment)
+        std::printf(" %s %d;", names[moment], hit[moment]);
+    std::printf("\nthe delays fell:");
+    for (int moment = 0; moment < kAfterADelay; ++moment)
+        std::printf(" %s %d;", names[moment], delayedTo[moment]);
+    std::printf("\n");
+    // Each moment was met at least once as planned (the delays fall where they fall).
+    for (int moment = 0; moment < kAfterADelay; ++moment)
+        EXPECT_GE(hit[moment], 1) << names[moment];
+    // No failure; at most the notice of a first downloaded device log.
+    for (const auto& box : Recorder().Boxes())
+        EXPECT_EQ(0u, box.text.find("The device you connected had some long-term logged data")) << box.text;
+    ::DeleteFileW(aheadLog.c_str());
+}
+
+TEST_F(MainFrame, AnOpenUnderWayForADeviceThatLeftTheWorkspaceReachesNoLaterDevice)
+{
+    ASSERT_NO_FATAL_FAILURE(StartVarnix());
+    const std::string workspace = testing_support::BuildPath("tests/shell_ui/frame-connecting.pxs");
+    const auto reachTheTestDevice = [&](const CDocumentDeviceGeneric1Ptr& device) {
+        const boost::shared_ptr<CConnectionGeneric1> connection = device->GetGenericConnection();
+        connection->SetSerial(false);
+        connection->SetHost("127.0.0.1");
+        connection->SetTcpPort(m_tcpPort);
+    };
+    // A workspace of one such device, never connected.
+    {
+        reachTheTestDevice(AddVarnix());
+        CDocumentWorkspace writer;
+        ASSERT_TRUE(writer.OnSaveDocument(workspace.c_str()));
+        m_manager->Reset();
+    }
+    const auto silences = [&] {
+        const std::string journal = testing_support::ReadFileText(m_journalPath);
+        size_t count = 0;
+        for (size_t at = journal.find("\"silence\""); at != std::string::npos && count < 100000;
+             at = journal.find("\"silence\"", at + 1))
+            ++count;
+        return count;
+    };
+
+    enum Way { kNew, kDelete, kOpen };
+    for (Way way : {kNew, kDelete, kOpen}) {
+        const char* const name = way == kNew ? "New Workspace" : way == kDelete ? "Delete" : "Open Workspace";
+        m_manager->Reset();
+        Recorder().Clear();
+        // The device opens while its controller does not answer yet.
+        const CDocumentDeviceGeneric1Ptr leaving = AddVarnix();
+        reachTheTestDevice(leaving);
+        m_frame->SendMessage(WM_APP_REFRESH_EVENT, REFRESH_WORKSPACE_LOADED, leaving->GetId());
+        std::ofstream(SilenceSwitch()).close();
+        const size_t silencesBefore = silences();
+        ASSERT_TRUE(SelectDeviceNode(leaving->GetId()));
+        Command(ID_DEVICE_CONNECT);
+        ASSERT_TRUE(PollUntil([&] { Pump(); return silences() > silencesBefore; }, kWaitMs)) << name;
+        ASSERT_TRUE(leaving->IsBusy()) << name;
+
+        // It leaves the workspace; the next device takes its id.
+        CDocumentDevicePtr later;
+        if (way == kNew) {
+            Command(ID_FILE_NEW);
+            later = AddVarnix();
+            reachTheTestDevice(boost::dynamic_pointer_cast<CDocumentDeviceGeneric1>(later));
+        } else if (way == kDelete) {
+            EXPECT_TRUE(Enabled(ID_DEVICE_DELETE)) << name;
+            Command(ID_DEVICE_DELETE);
+            later = AddVarnix();
+            reachTheTestDevice(boost::dynamic_pointer_cast<CDocumentDeviceGeneric1>(later));
+        } else {
+            ASSERT_NE(nullptr, m_app.OpenDocumentFile(workspace.c_str())) << name;
+            for (const CDocumentDevicePtr& device : m_manager->GetDevices())
+                if (device->IsListed())
+                    later = device;
+        }
+        ASSERT_TRUE(later) << name;
+        EXPECT_FALSE(m_manager->FindDeviceById(leaving->GetId()) == leaving) << name;
+        EXPECT_EQ(leaving->GetId(), later->GetId()) << name;
+        const boost::shared_ptr<CConnectedRecordingDisplay> told(new CConnectedRecordingDisplay);
+        told->m_bAutoDelete = FALSE;
+        ASSERT_GT(m_manager->AddDisplay(told), 0);
+
+        // The controller answers again: an open that went on would now complete.
+        ::DeleteFileA(SilenceSwitch().c_str());
+        // Its open has come back once the device is no longer connecting (or it connected).
+        ASSERT_TRUE(PollUntil([&] { Pump(); return !leaving->IsBusy() || leaving->IsConnected(); }, kWaitMs)) << name;
+        // Whatever the open queued before it came back has reached the displays.
+        m_manager->PostToBothQueues(CStoragePtr(new CStorageRefreshEvent(kMarkerCode, 0)));
+        ASSERT_TRUE(PollUntil([&] { Pump(); return told->MarkerSeen(); }, kWaitMs)) << name;
+        EXPECT_EQ(std::vector<int>(), told->Connected()) << name << ": a device was told connected";
+        EXPECT_FALSE(later->IsConnected() || later->IsBusy()) << name;
+        EXPECT_FALSE(leaving->IsConnected()) << name;
+        EXPECT_EQ(0u, Recorder().Count()) << name << ": " << (Recorder().Count() ? Recorder().Boxes()[0].text : "");
+        m_manager->RemoveDisplay(told);
+    }
+    ::DeleteFileA(workspace.c_str());
 }
 
 TEST_F(MainFrame, LogFilesOpenOnceAndCloseWithTheirDeviceOrTheCommand)
@@ -1240,33 +1464,39 @@ TEST_F(MainFrame, EveryWayOfOpeningAWorkspaceLeavesItAloneSoSaveAndCtrlSWriteIts
         ::DeleteFileA(path.c_str());
 }
 
-TEST_F(MainFrame, SearchOnASerialLineAddsTheChosenDeviceAndConnectsIt)
+TEST_F(MainFrame, SearchOnASerialLineAddsTheChosenDeviceAndConnectsItButNeverTheSameDeviceTwice)
 {
     const testing_support::SerialPair pair = m_host.OpenSerialPair();
     ASSERT_NE(0, pair.id) << m_host.Error();
     const std::string unit = "\"1\": {\"device\": {\"xml\": \"" + testing_support::SourceUnixPath("res/devices.xml") +
                              "\", \"name\": \"Varnix\", \"serial\": \"SR2024\"}, \"identification\": {\"2\": \"3.14\"}}";
     const testing_support::StartedTestDevice started = testing_support::StartTestDevice(
-        m_host, "tests/shell_ui/frame-search", "{\"units\": {" + unit + "}}", {"--rtu", pair.peerPath}, 240);
+        m_host, "tests/shell_ui/frame-search", "{\"units\": {" + unit + "}}",
+        {"--rtu", pair.peerPath, "--tcp-port", "0"}, 240);
     m_testDevice = started.id;
     ASSERT_NE(0, started.id) << started.error;
     const DWORD savedSerial = ReadRegistryDword(PYRAXIS_REGISTRY_KEY, REG_SCAN_FOR_DEVICES_SERIAL, 0xFFFFFFFF);
     const DWORD savedNetwork = ReadRegistryDword(PYRAXIS_REGISTRY_KEY, REG_SCAN_FOR_DEVICES_NETWORK, 1);
     WriteRegistryDword(PYRAXIS_REGISTRY_KEY, REG_SCAN_FOR_DEVICES_SERIAL, static_cast<DWORD>(pair.com));
     WriteRegistryDword(PYRAXIS_REGISTRY_KEY, REG_SCAN_FOR_DEVICES_NETWORK, 0);
-
-    shell_test::DialogUser user(IDC_SEARCH_RESULTS, [](HWND window) {
-        HWND list = shell_test::FindDescendant(window, IDC_SEARCH_RESULTS);
-        PollUntil([&] { return ::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) > 0; }, 60000);
-        LVITEMA item = {};
-        item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
-        ::SendMessageA(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
-        shell_test::Click(window, IDOK);
+    const std::shared_ptr<void> restoreChoices(nullptr, [&](void*) {
+        WriteRegistryDword(PYRAXIS_REGISTRY_KEY, REG_SCAN_FOR_DEVICES_SERIAL, savedSerial);
+        WriteRegistryDword(PYRAXIS_REGISTRY_KEY, REG_SCAN_FOR_DEVICES_NETWORK, savedNetwork);
     });
+
+    const auto chooseTheFoundDevice = [] {
+        return std::make_unique<shell_test::DialogUser>(IDC_SEARCH_RESULTS, [](HWND window) {
+            HWND list = shell_test::FindDescendant(window, IDC_SEARCH_RESULTS);
+            PollUntil([&] { return ::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) > 0; }, 60000);
+            LVITEMA item = {};
+            item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
+            ::SendMessageA(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+            shell_test::Click(window, IDOK);
+        });
+    };
+    std::unique_ptr<shell_test::DialogUser> user = chooseTheFoundDevice();
     Command(ID_DEVICES_SEARCH);
-    WriteRegistryDword(PYRAXIS_REGISTRY_KEY, REG_SCAN_FOR_DEVICES_SERIAL, savedSerial);
-    WriteRegistryDword(PYRAXIS_REGISTRY_KEY, REG_SCAN_FOR_DEVICES_NETWORK, savedNetwork);
-    ASSERT_TRUE(user.Finished());
+    ASSERT_TRUE(user->Finished());
 
     // The device is listed and its connection opened after the command returned.
     CDocumentDevicePtr device;
@@ -1294,6 +1524,70 @@ TEST_F(MainFrame, SearchOnASerialLineAddsTheChosenDeviceAndConnectsIt)
     for (const auto& box : Recorder().Boxes())
         EXPECT_EQ(0u, box.text.find("The device you connected had some long-term logged data")) << box.text;
     PollUntil([&] { Pump(); return !device->IsBusy(); }, kWaitMs);
+    Recorder().Clear();
+
+    // The same device again is the device of the workspace; it says so, where that one is,
+    // and leaves no second entry: found again in the search list...
+    const std::string alreadyThere = "'VNX-45 (SR2024)' is already in the workspace, connected through COM" +
+                                     std::to_string(pair.com) + " (unit 1).\nIt was not added a second time.";
+    const auto listed = [&] {
+        size_t count = 0;
+        for (const CDocumentDevicePtr& candidate : m_manager->GetDevices())
+            count += candidate->IsListed() ? 1 : 0;
+        return count;
+    };
+    user = chooseTheFoundDevice();
+    Command(ID_DEVICES_SEARCH);
+    ASSERT_TRUE(user->Finished());
+    PollUntil([&] { Pump(); return Recorder().Count() > 0; }, kWaitMs);
+    ASSERT_EQ(1u, Recorder().Count());
+    EXPECT_EQ(alreadyThere, Recorder().Boxes()[0].text);
+    EXPECT_EQ(1u, listed());
+
+    // ... entered by hand as reached over TCP, and connected: its serial number tells.
+    Recorder().Clear();
+    shell_test::DialogUser chooser(IDC_NEW_DEVICE_LIST, [](HWND dialog) {
+        const std::vector<std::string> names = shell_test::ListTexts(::GetDlgItem(dialog, IDC_NEW_DEVICE_LIST));
+        const auto varnix = std::find(names.begin(), names.end(), "Varnix");
+        if (varnix != names.end())
+            shell_test::SelectListRow(dialog, IDC_NEW_DEVICE_LIST, static_cast<int>(varnix - names.begin()));
+        shell_test::Click(dialog, IDOK);
+    });
+    shell_test::DialogUser sheet(IDC_CONNECTION_TYPE, [](HWND dialog) { shell_test::Click(dialog, IDCANCEL); });
+    Command(ID_DEVICES_MANUAL_CONNECTION);
+    ASSERT_TRUE(chooser.Finished());
+    ASSERT_TRUE(sheet.Finished());
+    ASSERT_EQ(2u, listed());
+    // The entry, reached over TCP, is connected: the one box that says so, and no connection.
+    const auto connectOverTcp = [&](const CDocumentDevicePtr& entry, const std::string& box) {
+        const boost::shared_ptr<CConnectionGeneric1> connection =
+            boost::dynamic_pointer_cast<CDocumentDeviceGeneric1>(entry)->GetGenericConnection();
+        connection->SetSerial(false);
+        connection->SetHost("127.0.0.1");
+        connection->SetTcpPort(started.tcpPort);
+        connection->SetUnitId(1);
+        m_frame->SendMessage(WM_APP_REFRESH_EVENT, REFRESH_WORKSPACE_LOADED, entry->GetId());
+        ASSERT_TRUE(SelectDeviceNode(entry->GetId()));
+        Command(ID_DEVICE_CONNECT);
+        ASSERT_TRUE(PollUntil([&] { Pump(); return !entry->IsBusy() && Recorder().Count() > 0; }, kWaitMs));
+        ASSERT_EQ(1u, Recorder().Count());
+        EXPECT_EQ(box, Recorder().Boxes()[0].text);
+        EXPECT_FALSE(entry->IsConnected());
+    };
+    CDocumentDevicePtr entered = m_manager->GetDevices().back();
+    ASSERT_NE(device, entered);
+    connectOverTcp(entered, alreadyThere);
+    EXPECT_FALSE(m_manager->FindDeviceById(entered->GetId()) == entered);
+    EXPECT_TRUE(device->IsConnected());
+    ASSERT_TRUE(PollUntil([&] { Pump(); return TreeTexts(*m_frame->GetDeviceTree(), TVI_ROOT).size() == 1; }, kWaitMs));
+    EXPECT_EQ("VNX-45 (SR2024)", TreeTexts(*m_frame->GetDeviceTree(), TVI_ROOT)[0]);
+
+    // An entry the workspace held before is kept, not connected.
+    Recorder().Clear();
+    const CDocumentDeviceGeneric1Ptr kept = AddVarnix();
+    connectOverTcp(kept, "'VNX-45 (SR2024)' is already in the workspace, connected through COM" +
+                             std::to_string(pair.com) + " (unit 1).\n'Varnix' is the same device and was not connected.");
+    EXPECT_TRUE(m_manager->FindDeviceById(kept->GetId()) == kept);
     device->GetConnection()->Disconnect();
 }
 
