@@ -9,6 +9,7 @@
 #include "wizards/varnix/CVarnixHvMpptSettings.h"
 #include "wizards/varnix/CVarnixMpptSettings.h"
 
+#include <set>
 #include <string>
 
 template <class TSettings>
@@ -21,6 +22,9 @@ public:
     BOOL OnInitDialog() override;
 
     const TSettings& GetSettings() const { return m_settings; }
+    // Settings the last read did not get from the controller and the user has not set
+    // since: the summary shows them as not read; Save and Program leave them out.
+    const std::set<int>& GetSettingsNotRead() const { return m_notRead; }
 
 protected:
     void UpdateSummary();
@@ -38,6 +42,7 @@ private:
     bool RequireSetpoints();
 
     TSettings m_settings;
+    std::set<int> m_notRead;
 };
 
 class CDialogVarnixMpptSummary : public CDialogMpptSetup<CVarnixMpptSettings>
