@@ -664,6 +664,12 @@ protected:
         }
         EXPECT_GT(notReadRows, 0);
         EXPECT_NE(std::string::npos, MpptSummaryText(read, "now", notRead).find("Modbus TCP Port: not read\n"));
+        // A setpoint file holds what was read and nothing in place of the rest.
+        const std::string file = MpptSetpointFileText(read, notRead);
+        EXPECT_NE(std::string::npos, file.find("<variable id=\"50\">")) << file;
+        EXPECT_EQ(std::string::npos, file.find("<variable id=\"53\">")) << file;
+        EXPECT_EQ(std::string::npos, file.find("<variable id=\"59\">")) << file;
+        EXPECT_NE(std::string::npos, MpptSetpointFileText(read, MpptSettingIdSet_t()).find("<variable id=\"59\">"));
 
         const auto program = [&] {
             recorder.Clear();

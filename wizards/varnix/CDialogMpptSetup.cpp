@@ -233,11 +233,7 @@ void CDialogMpptSetup<TSettings>::OnWriteFile()
     std::string text;
     try
     {
-        // What the controller did not give is not written as if it were a value.
-        TSettings known(m_settings);
-        for (int id : m_notRead)
-            known.SetVariable(id, boost::shared_ptr<CModbusVariable>());
-        known.SaveXml(text);
+        text = MpptSetpointFileText(m_settings, m_notRead);
     }
     catch (const std::exception& error)
     {

@@ -82,6 +82,19 @@ void ForgetSettingsSetSince(const TSettings& before, const TSettings& after, Mpp
     }
 }
 
+// The setpoint file's text of the settings without those not read: what the controller
+// did not give is not written as if it were a value. Throws as SaveXml does.
+template <class TSettings>
+std::string MpptSetpointFileText(const TSettings& settings, const MpptSettingIdSet_t& notRead)
+{
+    TSettings known(settings);
+    for (int id : notRead)
+        known.SetVariable(id, boost::shared_ptr<CModbusVariable>());
+    std::string text;
+    known.SaveXml(text);
+    return text;
+}
+
 // New settings in the chosen mode with what the run read: the required set and the
 // optional settings that were read; the rest keep their defaults.
 template <class TSettings>
