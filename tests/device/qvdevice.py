@@ -71,7 +71,11 @@ Faults (per unit, first match wins). Matching keys, all optional: "index" (the u
 request number from 0, or a list of them), "function", "address", "transport" ("rtu",
 "ascii", "tcp"), "from" (every request number from this one on: a device that stops
 answering), "after_writes" (every request once the unit has carried out that many register
-writes: a device lost part of the way through a programming run), "while_file" (only while
+writes: a device lost part of the way through a programming run), "at_read" (requests
+while the unit has answered exactly that many register reads: with "function" 3 or 4,
+the read that follows them, every try of it, as a device that refuses one request of a
+reading run; refused reads are not answered, so its tries all match, a later run's do not),
+"while_file" (only while
 that file exists, a name relative to the profile's folder: the test turns the fault on and
 off); "times" limits how often the fault fires. Kinds:
   silence             no reply (the request is not carried out)
@@ -349,6 +353,7 @@ class Fault:
         self.indexes = None if index is None else set(index if isinstance(index, list) else [index])
         self.first_index = entry.get("from")
         self.after_writes = entry.get("after_writes")
+        self.at_read = entry.get("at_read")
         self.function = entry.get("function")
         self.address = entry.get("address")
         self.transport = entry.get("transport", FAULT_TRANSPORTS.get(self.kind))
@@ -365,6 +370,8 @@ class Fault:
         if self.first_index is not None and request.index < self.first_index:
             return False
         if self.after_writes is not None and request.writes_before < self.after_writes:
+            return False
+        if self.at_read is not None and request.reads_before != self.at_read:
             return False
         if self.function is not None and self.function != request.function:
             return False
@@ -403,6 +410,7 @@ class Unit:
         self.faults = [Fault(f, folder) for f in entry.get("faults", [])]
         self.request_count = 0
         self.writes = 0   # register writes carried out
+        self.reads = 0    # register reads answered
         self.simulated = False
 
     def take_fault(self, request):
@@ -483,6 +491,7 @@ class Request:
         self.value = None
         self.index = None
         self.writes_before = 0
+        self.reads_before = 0
         if self.function in (3, 4, 5, 6) and len(pdu) == 5:
             self.address, second = struct.unpack(">HH", pdu[1:5])
             if self.function in (3, 4):
@@ -523,6 +532,7 @@ class ModbusDevice:
                 return Outcome(None)
             request.index = unit.request_count
             request.writes_before = unit.writes
+            request.reads_before = unit.reads
             unit.request_count += 1
             if unit.simulated:
                 self.profile.site.refresh()
@@ -574,6 +584,7 @@ class ModbusDevice:
         if any(a not in table for a in addresses):
             return exception_pdu(function, ILLEGAL_ADDRESS)
         words = [table[a].read() for a in addresses]
+        unit.reads += 1
         byte_count = 2 * len(words)
         if fault is not None and fault.kind == "short_reply":
             words = words[:max(0, int(fault.get("words", request.count - 1)))]

@@ -167,6 +167,25 @@ class FaultMatchingTest(unittest.TestCase):
                           bytes.fromhex("01060001" "0007")])
         self.assertEqual([write(0), ask(device, 1, read_pdu(3, 0, 1)).reply], [None, None])
 
+    def test_a_fault_at_the_read_after_a_number_of_answered_reads(self):
+        device = make_device({"units": {"1": {"holding": {"0": [1, 2, 3]}, "input": "holding", "faults": [
+            {"kind": "exception", "code": 2, "function": 4, "at_read": 2}]}}})
+
+        def read(address):
+            return ask(device, 1, read_pdu(4, address, 1)).reply
+
+        # A read the unit cannot answer (an address it lacks) does not count; writes and
+        # identification do not count either.
+        self.assertEqual(ask(device, 1, read_pdu(4, 7, 1)).reply, bytes.fromhex("018402"))
+        self.assertEqual(ask(device, 1, struct.pack(">BHH", 6, 2, 9)).reply, bytes.fromhex("01060002" "0009"))
+        # The third read is refused however often it is tried; once another read was
+        # answered the fault is past.
+        refused = bytes.fromhex("018402")
+        self.assertEqual([read(0), read(1), read(2), read(2), read(2)],
+                         [bytes.fromhex("0104020001"), bytes.fromhex("0104020002"), refused, refused, refused])
+        self.assertEqual(ask(device, 1, read_pdu(3, 0, 1)).reply, bytes.fromhex("0103020001"))
+        self.assertEqual(read(2), bytes.fromhex("0104020009"))
+
     def test_a_fault_fires_only_while_its_file_exists(self):
         with tempfile.TemporaryDirectory() as folder:
             path = os.path.join(folder, "profile.json")

@@ -116,7 +116,7 @@ std::vector<ExpectedSetting> AllSettings(bool hv)
         auto name = [&](const char* tail) { return keep("Notif. " + N + " " + tail); };
         auto description = [&](const char* tail) { return keep("Notification " + N + " " + tail); };
         all.push_back({b, r, 1, FLAG, name("enabled"), description("enabled"), "", "false", 0, 0, 0, 0});
-        all.push_back({b + 1, r + 1, 1, UINT16, name("Modbus ID"), description("source Modbus ID"), "", "0", 1, 255, 0, 0});
+        all.push_back({b + 1, r + 1, 1, UINT16, name("Modbus ID"), description("source Modbus ID"), "", "0", 1, 247, 0, 0});
         all.push_back({b + 2, r + 2, 1, UINT16, name("Modbus PDU addr"), description("source variable PDU address"), "", "24", 0, 65535, 0, 0});
         all.push_back({b + 3, r + 3, 1, UINT16, name("compare value"), description("value to compare to"), "", "2093", 0, 65535, 0, 0});
         all.push_back({b + 4, r + 4, 1, TRANSLATED, name("compare type"), description("compare type"), "", "<", 0, 0, 0, 0});

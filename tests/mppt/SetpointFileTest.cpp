@@ -319,7 +319,9 @@ void RefusesValuesTheRegistersOrLimitsCannotHold()
         {59, "0", "Modbus TCP Port is too low (must be at least 1)"},
         {9, "256", "Battery Service Reminder is too high (must be no more than 255)"},
         {32, "1000", "Auto-Equalize Interval is too high (must be no more than 255)"},
-        {source, "256", "Notif. 3 Modbus ID is too high (must be no more than 255)"},
+        {source, "248", "Notif. 3 Modbus ID is too high (must be no more than 247)"},
+        {source, "255", "Notif. 3 Modbus ID is too high (must be no more than 247)"},
+        {source, "256", "Notif. 3 Modbus ID is too high (must be no more than 247)"},
         {1, "40000", "Regulation Voltage is too high (must be no more than 100.00)"},   // about 220 V
         {5, "365", "Temperature Compensation is too low (must be at least -1.000)"},
         {MpptNotificationSetting(1, MPPT_NOTIFY_COMPARE_TYPE), "6", "Notif. 1 compare type value is out of range (no translation)"},
@@ -344,7 +346,7 @@ void RefusesValuesTheRegistersOrLimitsCannotHold()
         {50, 0, "247", "247"}, {50, 0, "1", "1"}, {53, 1, "65535", "1.2.255.255"},
         {6, 0, "65408", "-128"}, {6, 0, "127", "127"}, {6, 0, "216", "-40"},
         {75, 0, "0", "0"}, {75, 0, "65535", "65535"}, {58, 0, "65535", "65535"}, {51, 0, "15", "15"}, {51, 0, "1", "1"},
-        {source, 0, "0", "0"}, {source, 0, "255", "255"}, {1, 0, "18204", "100.00"},
+        {source, 0, "0", "0"}, {source, 0, "1", "1"}, {source, 0, "247", "247"}, {1, 0, "18204", "100.00"},
     };
     for (const auto& c : valid)
     {

@@ -4,6 +4,22 @@
 
 namespace mppt_device {
 
+std::vector<RunRequest_t> RunRequests(const RegisterMap& registers, bool read, bool setpoints)
+{
+    std::vector<RunRequest_t> requests;
+    for (const auto& reg : registers)
+    {
+        if ((reg.first >= 0x2000) != setpoints)
+            continue;
+        RunRequest_t* last = requests.empty() ? nullptr : &requests.back();
+        if (read && last && last->address + last->count == reg.first && last->count < 125)
+            ++last->count;
+        else
+            requests.push_back({reg.first, 1});
+    }
+    return requests;
+}
+
 std::string Profile(const RegisterMap& settingsRegisters, const ProfileOptions& options)
 {
     RegisterMap served;

@@ -7,6 +7,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace mppt_device {
 
@@ -63,6 +64,18 @@ struct ProfileOptions
     bool targetsErased = false;   // 0xFFFF in the array targets
     std::string faults = "[]";
 };
+
+// One request of a run: its first register and how many it moves.
+struct RunRequest_t
+{
+    int address;
+    int count;
+};
+
+// The requests a run makes for one set of the registers (the setpoint block at 0x2000 and
+// above, or the optional set below it), in order: ascending, a read in runs of consecutive
+// registers (at most 125 a request), a program run one register a write.
+std::vector<RunRequest_t> RunRequests(const RegisterMap& registers, bool read, bool setpoints);
 
 // The device serves the settings' registers (functions 3 and 4 share them), the holes of
 // the setpoint block and a password the controller keeps to itself.

@@ -10,15 +10,18 @@
 #include "tests/support/MpptDeviceProfile.h"
 #include "tests/support/PeerHost.h"
 #include "tests/support/RunFixtures.h"
+#include "wizards/varnix/MpptSummary.h"
 #include "wizards/framework/CWizardProgrammingThread.h"
 #include "wizards/varnix/MpptProgrammingContext.h"
 #include "wizards/varnix/MpptSettingTable.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
 #include <set>
 #include <sstream>
+#include <type_traits>
 
 using namespace wizard_runs;
 using namespace mppt_device;
@@ -163,7 +166,7 @@ protected:
         ASSERT_EQ(4u, texts.size()) << testing::PrintToString(texts);
         EXPECT_EQ(std::string("* Error: ") + reason + ".", texts[2]);
         char stopped[96];
-        std::snprintf(stopped, sizeof stopped, " (register 0x%04x): %d of %d writes made.", order[writes], writes,
+        std::snprintf(stopped, sizeof stopped, " (register 0x%04x): %d of %d writes confirmed.", order[writes], writes,
                       static_cast<int>(order.size()));
         EXPECT_EQ(0u, texts[3].find("Stopped at ")) << texts[3];
         EXPECT_EQ(texts[3].size() - std::strlen(stopped), texts[3].rfind(stopped)) << texts[3];
@@ -443,6 +446,39 @@ TEST_F(MpptRun, HvControllerHasNoArrayTargets)
         EXPECT_TRUE(write.address != 0xE020 && write.address != 0xE021) << std::hex << write.address;
 }
 
+// A notification's source is a controller's Modbus address (1..247) or 0 for none: a
+// word beyond it (as an odd controller or an old file may hold) never reaches a controller,
+// and the run sends nothing at all.
+TEST_F(MpptRun, ANotificationSourceOutsideTheAddressRangeIsNeverProgrammed)
+{
+    ASSERT_TRUE(device.StartTcp(Profile(RegistersOf(CVarnixMpptSettings()), ProfileOptions()))) << device.Error();
+    const int source = MpptNotificationSetting(2, MPPT_NOTIFY_SOURCE_MODBUS_ID);
+    const auto programWithSource = [&](auto settings, WORD word) {
+        SCOPED_TRACE(word);
+        std::vector<WORD> image(65536, 0);
+        image[settings.GetVariable(source)->GetAddress()] = word;
+        settings.GetVariable(source)->SetFromRegisterImage(image.data());
+        recorder.Clear();
+        const size_t requestsBefore = device.Requests().size();
+        CWizardProgrammingContextPtr context = MakeMpptProgrammingContext(boost::shared_ptr<ModbusEndpoint_t>(), false);
+        UseDevice(*context, true);
+        FillMpptProgramContext(settings, *context);
+        Run(context);
+        return device.Requests().size() - requestsBefore;
+    };
+    for (const WORD word : {WORD(248), WORD(255)})
+    {
+        EXPECT_EQ(0u, programWithSource(DeviceSettings<CVarnixMpptSettings>(), word)) << "nothing was sent";
+        EXPECT_EQ((std::vector<std::string>{"* Error: Notif. 2 Modbus ID is too high (must be no more than 247)"}),
+                  recorder.Texts());
+        EXPECT_EQ("FAILED 0", recorder.Events().back());
+    }
+    EXPECT_EQ(0u, programWithSource(DeviceSettings<CVarnixHvMpptSettings>(), 248)) << "nothing was sent";
+    EXPECT_EQ("FAILED 0", recorder.Events().back());
+    EXPECT_NE(0u, programWithSource(DeviceSettings<CVarnixMpptSettings>(), 247));
+    EXPECT_TRUE(recorder.Has("DONE"));
+}
+
 TEST_F(MpptRun, WritesRefusedOverEthernetFailTheRunWithTheExceptionCode)
 {
     ProfileOptions options;
@@ -461,6 +497,244 @@ TEST_F(MpptRun, WritesRefusedOverEthernetFailTheRunWithTheExceptionCode)
     EXPECT_EQ(0u, texts.back().find("Stopped at ")) << texts.back();
     EXPECT_NE(std::string::npos, texts.back().find("(register 0xe000): 0 of ")) << texts.back();
     EXPECT_EQ(1u, OfFunction(device.Requests(), 6).size());
+}
+
+// A controller that refuses one request of the optional (60-amp) set with exception 2
+// (illegal data address). Only a refusal of the set's first request is a model without the
+// set; one later in the set is a refusal of that setting and fails the run like any other.
+class MpptRefusal : public MpptRun
+{
+protected:
+    template <class Settings>
+    static std::string NameAt(const Settings& settings, int address)
+    {
+        for (const auto& entry : settings.GetVariables())
+            for (const ModbusRegister_t& reg : entry.second->GetRegisters())
+                if (static_cast<int>(reg.address) == address)
+                    return entry.second->GetName();
+        return std::string();
+    }
+
+    // One run against a controller that refuses the `refused`-th request (from 0) of the
+    // optional set. Returns the run's context; the texts are in the recorder.
+    template <class Settings>
+    CWizardProgrammingContextPtr RunRefused(const Settings& settings, bool read, bool tcp, size_t refused)
+    {
+        const RegisterMap registers = RegistersOf(settings, !read);
+        const std::vector<RunRequest_t> required = RunRequests(registers, read, true);
+        const std::vector<RunRequest_t> optional = RunRequests(registers, read, false);
+        EXPECT_LT(refused, optional.size());
+        int before = 0;   // registers moved before the refused request
+        for (const RunRequest_t& request : required)
+            before += request.count;
+        for (size_t n = 0; n < refused; ++n)
+            before += optional[n].count;
+
+        // The refused request follows the requests the device answered before it.
+        const size_t answered = read ? required.size() + refused : static_cast<size_t>(before);
+        ProfileOptions options;
+        options.faults = std::string("[{\"kind\": \"exception\", \"code\": 2, \"function\": ") + (read ? "4" : "6") +
+                         ", \"" + (read ? "at_read" : "after_writes") + "\": " + std::to_string(answered) + "}]";
+        DeviceUnderTest refusing(host);
+        const std::string profile = Profile(RegistersOf(settings), options);
+        EXPECT_TRUE(tcp ? refusing.StartTcp(profile) : refusing.StartSerial(profile)) << refusing.Error();
+        recorder.Clear();
+        CWizardProgrammingContextPtr context = MakeMpptProgrammingContext(boost::shared_ptr<ModbusEndpoint_t>(), read);
+        UseDevice(*context, tcp, &refusing);
+        if (read)
+            FillMpptReadContext(Settings(), *context);
+        else
+            FillMpptProgramContext(settings, *context);
+        Run(context);
+
+        const std::vector<std::string> texts = recorder.Texts();
+        const int total = static_cast<int>(registers.size());
+        if (refused == 0)
+        {
+            // A model without the set: the run ends well without it.
+            EXPECT_EQ((std::vector<std::string>{read ? "The control appears to be a VX-MPPT-45; 60-amp settings not read."
+                                                     : "The control appears to be a VX-MPPT-45; 60-amp settings not written.",
+                                                "Finished."}),
+                      std::vector<std::string>(texts.end() - std::min<size_t>(2, texts.size()), texts.end()));
+            EXPECT_TRUE(recorder.Has("DONE"));
+        }
+        else
+        {
+            EXPECT_FALSE(recorder.Has("DONE"));
+            EXPECT_EQ("FAILED " + std::to_string(0x8002), recorder.Events().back());
+            EXPECT_EQ(4u, texts.size()) << testing::PrintToString(texts);
+            char stopped[160];
+            std::snprintf(stopped, sizeof stopped, "Stopped at %s (register 0x%04x): %d of %d %s.",
+                          NameAt(settings, optional[refused].address).c_str(), optional[refused].address, before, total,
+                          read ? "registers read" : "writes confirmed");
+            EXPECT_EQ((std::vector<std::string>{std::string("* Error: control refused the Modbus ") +
+                                                    (read ? "read" : "write") +
+                                                    " request with exception code 2 (illegal data address).",
+                                                stopped}),
+                      std::vector<std::string>(texts.end() - std::min<size_t>(2, texts.size()), texts.end()));
+            for (const std::string& text : texts)
+                EXPECT_EQ(std::string::npos, text.find("VX-MPPT-45")) << text;
+        }
+        // Nothing is asked after the refused request but that request again (a serial
+        // link tries a request again when it fails, and the device refuses every try).
+        const std::vector<JournalRequest> asked = OfFunction(refusing.Requests(), read ? 4 : 6);
+        EXPECT_GT(asked.size(), answered);
+        for (size_t n = answered; n < asked.size(); ++n)
+            EXPECT_EQ(optional[refused].address, asked[n].address) << n;
+        EXPECT_GE(answered + 3, asked.size());
+        for (const auto& line : texts)
+            std::printf("%s %s %s refused at optional request %d of %d: %s\n",
+                        std::is_same<Settings, CVarnixHvMpptSettings>::value ? "HV MPPT" : "Varnix MPPT",
+                        tcp ? "tcp" : "pty", read ? "read" : "program", static_cast<int>(refused) + 1,
+                        static_cast<int>(optional.size()), line.c_str());
+        // A read that did not end well takes nothing; one that ended without the set has
+        // none of it as read.
+        for (const auto& entry : context->optionalVariables)
+            EXPECT_FALSE(entry.second.second) << entry.first;
+        if (read && refused != 0)
+        {
+            EXPECT_EQ(RegistersOf(Settings(), false), RegistersOf(AdoptMpptReadResult<Settings>(*context, 0), false));
+        }
+        return context;
+    }
+
+    // The first, a middle and the last request of the optional set, read and programmed.
+    template <class Settings>
+    void EveryPlace(bool programOverTcp)
+    {
+        Settings settings = DeviceSettings<Settings>();
+        settings.GetVariable(MPPT_SETTING_SMTP_PASSWORD)->FromString("secret");
+        for (const bool read : {false, true})
+        {
+            const size_t requests = RunRequests(RegistersOf(settings, !read), read, false).size();
+            ASSERT_GE(requests, 3u);
+            for (const size_t refused : {size_t(0), requests / 2, requests - 1})
+            {
+                SCOPED_TRACE(std::string(read ? "read" : "program") + " refused at " + std::to_string(refused) + " of " +
+                             std::to_string(requests));
+                RunRefused(settings, read, read != programOverTcp, refused);
+            }
+        }
+    }
+
+    // A read that got no optional setting (the controller refused the set's first request),
+    // then a program run of what it read on the same controller, which holds IP address
+    // 10.1.2.3 and Modbus TCP port 1502: the defaults that stand in for the settings not
+    // read are shown as such and never written; a setting the user sets since is.
+    template <class Settings>
+    void ProgramAfterAReadWithoutTheOptionalSet(bool tcp)
+    {
+        SCOPED_TRACE(tcp ? "tcp" : "pty");
+        Settings controller = DeviceSettings<Settings>();
+        controller.GetVariable(MPPT_SETTING_MODBUS_TCP_PORT)->FromString("1502");
+        const RegisterMap registers = RegistersOf(controller, false);
+        const size_t required = RunRequests(registers, true, true).size();
+        ProfileOptions options;
+        // Every try of this read's first optional request is refused, and no request of
+        // later runs (their reads of that register follow more answered reads).
+        options.faults = "[{\"kind\": \"exception\", \"code\": 2, \"function\": 4, \"at_read\": " +
+                         std::to_string(required) + ", \"address\": " + std::to_string(registers.begin()->first) + "}]";
+        DeviceUnderTest held(host);
+        ASSERT_TRUE(tcp ? held.StartTcp(Profile(RegistersOf(controller), options))
+                        : held.StartSerial(Profile(RegistersOf(controller), options)))
+            << held.Error();
+
+        recorder.Clear();
+        CWizardProgrammingContextPtr context = MakeMpptProgrammingContext(boost::shared_ptr<ModbusEndpoint_t>(), true);
+        UseDevice(*context, tcp, &held);
+        FillMpptReadContext(Settings(), *context);
+        Run(context);
+        ASSERT_TRUE(recorder.Has("DONE"));
+        Settings read = AdoptMpptReadResult<Settings>(*context, 1);
+        MpptSettingIdSet_t notRead = MpptSettingsNotRead(*context);
+        EXPECT_EQ(context->optionalVariables.size(), notRead.size());
+        EXPECT_EQ(1u, notRead.count(MPPT_SETTING_IP_ADDRESS));
+        EXPECT_EQ(0u, notRead.count(MPPT_SETTING_MODBUS_ID));
+        int notReadRows = 0;
+        for (const MpptSummaryRow_t& row : MpptSummaryRows(read, notRead))
+        {
+            const bool wasRead = notRead.count(row.id) == 0;
+            notReadRows += wasRead ? 0 : 1;
+            EXPECT_EQ(wasRead, row.values[0] != "not read") << row.name;
+            if (row.id == MPPT_SETTING_MODBUS_TCP_PORT)
+            {
+                EXPECT_EQ("not read / not read / not read / ",
+                          row.values[0] + " / " + row.values[1] + " / " + row.values[2] + " / " + row.units);
+            }
+        }
+        EXPECT_GT(notReadRows, 0);
+        EXPECT_NE(std::string::npos, MpptSummaryText(read, "now", notRead).find("Modbus TCP Port: not read\n"));
+        // A setpoint file holds what was read and nothing in place of the rest.
+        const std::string file = MpptSetpointFileText(read, notRead);
+        EXPECT_NE(std::string::npos, file.find("<variable id=\"50\">")) << file;
+        EXPECT_EQ(std::string::npos, file.find("<variable id=\"53\">")) << file;
+        EXPECT_EQ(std::string::npos, file.find("<variable id=\"59\">")) << file;
+        EXPECT_NE(std::string::npos, MpptSetpointFileText(read, MpptSettingIdSet_t()).find("<variable id=\"59\">"));
+
+        const auto program = [&] {
+            recorder.Clear();
+            CWizardProgrammingContextPtr run = MakeMpptProgrammingContext(boost::shared_ptr<ModbusEndpoint_t>(), false);
+            UseDevice(*run, tcp, &held);
+            FillMpptProgramContext(read, *run, notRead);
+            Run(run);
+            EXPECT_TRUE(recorder.Has("DONE")) << testing::PrintToString(recorder.Texts());
+        };
+        const auto optionalWrites = [&] {
+            std::set<int> written;
+            for (const JournalRequest& write : OfFunction(held.Requests(), 6))
+                if (write.address < 0x2000)
+                    written.insert(write.address);
+            return written;
+        };
+        program();
+        EXPECT_EQ(std::set<int>(), optionalWrites());
+
+        // What the controller holds now, read back: its own network settings.
+        const auto readBack = [&] {
+            recorder.Clear();
+            CWizardProgrammingContextPtr again = MakeMpptProgrammingContext(boost::shared_ptr<ModbusEndpoint_t>(), true);
+            UseDevice(*again, tcp, &held);
+            FillMpptReadContext(Settings(), *again);
+            Run(again);
+            EXPECT_TRUE(recorder.Has("DONE")) << testing::PrintToString(recorder.Texts());
+            return AdoptMpptReadResult<Settings>(*again, 1);
+        };
+        Settings holds = readBack();
+        EXPECT_EQ("10.1.2.3", holds.GetVariable(MPPT_SETTING_IP_ADDRESS)->ToString());
+        EXPECT_EQ("1502", holds.GetVariable(MPPT_SETTING_MODBUS_TCP_PORT)->ToString());
+        const RegisterMap heldRegisters = RegistersOf(holds, false);
+        for (const auto& reg : RegistersOf(controller, false))
+            EXPECT_EQ(reg.second, heldRegisters.at(reg.first)) << std::hex << reg.first;
+
+        // The user sets the HTTP port: that one setting is programmed, nothing else of the set.
+        const Settings before(read);
+        read.GetVariable(MPPT_SETTING_HTTP_PORT)->FromString("8080");
+        ForgetSettingsSetSince(before, read, notRead);
+        EXPECT_EQ(context->optionalVariables.size() - 1, notRead.size());
+        EXPECT_EQ(0u, notRead.count(MPPT_SETTING_HTTP_PORT));
+        program();
+        EXPECT_EQ(std::set<int>{0x151B}, optionalWrites());
+        holds = readBack();
+        EXPECT_EQ("8080", holds.GetVariable(MPPT_SETTING_HTTP_PORT)->ToString());
+        EXPECT_EQ("10.1.2.3", holds.GetVariable(MPPT_SETTING_IP_ADDRESS)->ToString());
+        EXPECT_EQ("1502", holds.GetVariable(MPPT_SETTING_MODBUS_TCP_PORT)->ToString());
+    }
+};
+
+TEST_F(MpptRefusal, AProgramAfterAReadWithoutTheOptionalSetLeavesTheNetworkSettingsAlone)
+{
+    ProgramAfterAReadWithoutTheOptionalSet<CVarnixMpptSettings>(true);
+    ProgramAfterAReadWithoutTheOptionalSet<CVarnixHvMpptSettings>(false);
+}
+
+TEST_F(MpptRefusal, AVarnixMpptRunFailsWhenTheOptionalSetIsRefusedAfterItsFirstRequest)
+{
+    EveryPlace<CVarnixMpptSettings>(true);
+}
+
+TEST_F(MpptRefusal, AVarnixHvMpptRunFailsWhenTheOptionalSetIsRefusedAfterItsFirstRequest)
+{
+    EveryPlace<CVarnixHvMpptSettings>(false);
 }
 
 } // namespace

@@ -359,6 +359,10 @@ TEST_F(MpptWizard, NotificationPageFollowsItsSource)
         };
         state("opened");
         sheet.Screenshot("mppt_wizard_notification");
+        // A source is a controller's Modbus address: 248 and above are refused.
+        sheet.SetText(IDC_VXM_NOTIFY_MODBUS_ADDRESS, "248");
+        sheet.Next();
+        sheet.SetText(IDC_VXM_NOTIFY_MODBUS_ADDRESS, "5");
         // This controller's own variables: the register list of the Varnix MPPT, and a
         // variable with value texts offers them instead of the value edit.
         sheet.SelectComboEntry(IDC_VXM_NOTIFY_SOURCE, "this Varnix MPPT");
@@ -385,8 +389,9 @@ TEST_F(MpptWizard, NotificationPageFollowsItsSource)
     EXPECT_EQ(0u, seen[2].find("charge state: this Varnix MPPT id 5 hidden pdu 300 hidden register Charge State value choice "))
         << seen[2];
     EXPECT_EQ((std::vector<std::string>{"page 599", "page 600", "page 601", "page 614", "page 480", "page 609",
-                                        "page 602", "page 606", "page 607", "page 607", "page 607",
-                                        "box Error: comparison value is not a number",
+                                        "page 602", "page 606", "page 607",
+                                        "box Error: Notif. 1 Modbus ID is too high (must be no more than 247)",
+                                        "page 607", "page 607", "box Error: comparison value is not a number",
                                         "box Error: comparison value is out of range for Battery Voltage", "page 607",
                                         "page 607", "page 607", "closed"}),
               player.Log());

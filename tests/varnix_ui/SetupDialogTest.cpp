@@ -161,6 +161,17 @@ void PlayWizard(SheetPlayer& dialog, const std::function<void(SheetPlayer&)>& sc
         dialog.Note("  " + line);
 }
 
+// Unit 1 of the test device on a loopback TCP port.
+boost::shared_ptr<ModbusEndpoint_t> LoopbackController(int port)
+{
+    boost::shared_ptr<ModbusEndpoint_t> endpoint = boost::make_shared<ModbusEndpoint_t>();
+    endpoint->network = true;
+    endpoint->host = "127.0.0.1";
+    endpoint->port = port;
+    endpoint->unitId = 1;
+    return endpoint;
+}
+
 class SetupDialogs : public testing_support::WindowTest
 {
 protected:
@@ -314,12 +325,7 @@ TEST_F(SetupDialogs, MpptDialogReadsAndProgramsAController)
     const CVarnixMpptSettings controller = mppt_device::DeviceSettings<CVarnixMpptSettings>();
     ASSERT_TRUE(device.StartTcp(mppt_device::Profile(mppt_device::RegistersOf(controller), options))) << device.Error();
 
-    boost::shared_ptr<ModbusEndpoint_t> endpoint = boost::make_shared<ModbusEndpoint_t>();
-    endpoint->network = true;
-    endpoint->host = "127.0.0.1";
-    endpoint->port = device.TcpPort();
-    endpoint->unitId = 1;
-    CDialogVarnixMpptSummary dialog(endpoint, nullptr, nullptr);
+    CDialogVarnixMpptSummary dialog(LoopbackController(device.TcpPort()), nullptr, nullptr);
     std::vector<std::string> seen;
     SheetPlayer player(SETUP_TITLE, [&](SheetPlayer& d) {
         HWND window = d.Window();
@@ -373,6 +379,132 @@ TEST_F(SetupDialogs, MpptDialogReadsAndProgramsAController)
     EXPECT_EQ(2, dialog.GetSettings().mode);
     EXPECT_TRUE(dialog.modified);
     EXPECT_FALSE(dialog.GetSettings().GetVariable(MPPT_SETTING_SMTP_PASSWORD)->HasValue());
+}
+
+// The read that lost part of the optional set, then a program run: the controller holds IP
+// address 10.1.2.3 and Modbus TCP port 1502, and refuses one read request of the optional
+// set with exception 2 at the third request of the set (a failed read: the dialog keeps
+// what it had), then at the first (a model without the set: the read ends well without
+// it). Program then leaves the settings not read alone, and a read afterwards finds the
+// controller's own network settings.
+TEST_F(SetupDialogs, MpptDialogNeverProgramsDefaultsForSettingsItDidNotRead)
+{
+    testing_support::PeerHost host;
+    ASSERT_TRUE(host.Connected()) << host.Error();
+    wizard_runs::DeviceUnderTest device(host);
+    CVarnixMpptSettings controller = mppt_device::DeviceSettings<CVarnixMpptSettings>();
+    controller.GetVariable(MPPT_SETTING_MODBUS_TCP_PORT)->FromString("1502");
+    const mppt_device::RegisterMap registers = mppt_device::RegistersOf(controller, false);
+    const int required = static_cast<int>(mppt_device::RunRequests(registers, true, true).size());
+    const std::vector<mppt_device::RunRequest_t> optional = mppt_device::RunRequests(registers, true, false);
+    ASSERT_GE(optional.size(), 3u);
+    // The first read answers its required requests and two optional ones, the second its
+    // required ones: each fault matches its read's one request, every try of it.
+    const auto refuse = [](int answered, int address) {
+        return "{\"kind\": \"exception\", \"code\": 2, \"function\": 4, \"at_read\": " + std::to_string(answered) +
+               ", \"address\": " + std::to_string(address) + "}";
+    };
+    mppt_device::ProfileOptions options;
+    options.faults = "[" + refuse(required + 2, optional[2].address) + ", " +
+                     refuse(2 * required + 2, optional[0].address) + "]";
+    ASSERT_TRUE(device.StartTcp(mppt_device::Profile(mppt_device::RegistersOf(controller), options))) << device.Error();
+
+    CDialogVarnixMpptSummary dialog(LoopbackController(device.TcpPort()), nullptr, nullptr);
+    std::vector<std::string> seen;
+    size_t writesBeforeProgram = 0;
+    SheetPlayer player(SETUP_TITLE, [&](SheetPlayer& d) {
+        HWND window = d.Window();
+        const auto progressLines = [](SheetPlayer& sheet) {
+            return testing_support::ListBoxLines(sheet.Page(), IDC_WIZARD_PROGRESS_LIST);
+        };
+        const auto lastLines = [&](SheetPlayer& sheet, size_t count) {
+            const std::vector<std::string> lines = progressLines(sheet);
+            std::string text;
+            for (size_t n = lines.size() > count ? lines.size() - count : 0; n < lines.size(); ++n)
+                text += " | " + lines[n];
+            return text;
+        };
+        const auto row = [&](const std::string& name) {
+            const int at = FindRow(window, name);
+            return at < 0 ? std::string("(no row)") : ListCell(window, at, 1) + " " + ListCell(window, at, 4);
+        };
+        d.ClickLater(IDC_SETUP_READ_DEVICE);
+        PlayWizard(d, [&](SheetPlayer& sheet) {
+            sheet.Click(IDC_VXM_MODE_SOLAR);
+            sheet.Next();
+            sheet.Next();
+            sheet.WaitFor([&] { return LastBox().find("Unable to read") != std::string::npos; }, "the failed read");
+            seen.push_back("failed read" + lastLines(sheet, 5));
+            seen.push_back(std::string("finish ") + (sheet.WizardButtonEnabled(ID_WIZFINISH) ? "enabled" : "disabled"));
+            sheet.Press(PSBTN_CANCEL);
+        });
+        seen.push_back("after the failed read: " + Statics(d) + " rows " + std::to_string(ListRows(window)));
+
+        d.ClickLater(IDC_SETUP_READ_DEVICE);
+        PlayWizard(d, [&](SheetPlayer& sheet) {
+            sheet.Click(IDC_VXM_MODE_SOLAR);
+            sheet.Next();
+            sheet.Next();
+            sheet.WaitWizardButton(ID_WIZFINISH, true);
+            seen.push_back("read without the set" + lastLines(sheet, 4));
+            sheet.Finish();
+        });
+        d.WaitFor([&] { return d.Text(IDC_SETUP_MODE) == "Solar Charge"; }, "the read setpoints");
+        seen.push_back("read: " + Statics(d) + " " + row("Regulation Voltage") + "/ " + row("Modbus TCP Port") + "/ " +
+                       row("HTTP TCP Port"));
+
+        writesBeforeProgram = wizard_runs::OfFunction(device.Requests(), 6).size();
+        d.ClickLater(IDC_SETUP_PROGRAM_DEVICE);
+        PlayWizard(d, [&](SheetPlayer& sheet) {
+            sheet.Next();
+            sheet.WaitWizardButton(ID_WIZFINISH, true);
+            seen.push_back("programmed" + lastLines(sheet, 2));
+            sheet.Finish();
+        });
+
+        // What the controller holds now.
+        d.ClickLater(IDC_SETUP_READ_DEVICE);
+        Recorder().QueueAnswer(IDYES);   // the read settings are not saved
+        PlayWizard(d, [&](SheetPlayer& sheet) {
+            sheet.Click(IDC_VXM_MODE_SOLAR);
+            sheet.Next();
+            sheet.Next();
+            sheet.WaitWizardButton(ID_WIZFINISH, true);
+            sheet.Finish();
+        });
+        d.WaitFor([&] { return row("Modbus TCP Port") != "not read "; }, "the controller's settings");
+        seen.push_back("read back: " + row("IP Address") + "/ " + row("Modbus TCP Port"));
+        Recorder().QueueAnswer(IDYES);
+        d.Click(IDCANCEL);
+    });
+    EXPECT_EQ(IDCANCEL, dialog.DoModal());
+    EXPECT_TRUE(player.Finished());
+    char refusedRegister[32];
+    std::snprintf(refusedRegister, sizeof refusedRegister, " (register 0x%04x): ", optional[2].address);
+    ASSERT_EQ(7u, seen.size()) << testing::PrintToString(seen);
+    EXPECT_EQ(0u, seen[0].find("failed read | * Error: control refused the Modbus read request with exception code 2 (illegal "
+                                "data address). | Stopped at "))
+        << seen[0];
+    EXPECT_NE(std::string::npos, seen[0].find(refusedRegister)) << seen[0];
+    EXPECT_NE(std::string::npos, seen[0].find(" registers read. | Unable to read the configuration of the Varnix MPPT. | "))
+        << seen[0];
+    EXPECT_EQ(std::string::npos, seen[0].find("successfully")) << seen[0];
+    EXPECT_EQ((std::vector<std::string>{
+                  "finish disabled", "after the failed read: unknown / 1 / 1 rows 0",
+                  "read without the set | The control appears to be a VX-MPPT-45; 60-amp settings not read. | Finished. |  | "
+                  "Varnix MPPT reading completed successfully.",
+                  "read: Solar Charge / 17 / 3 14.50 V/ not read / not read ",
+                  "programmed |  | Varnix MPPT programming completed successfully."}),
+              std::vector<std::string>(seen.begin() + 1, seen.begin() + 6));
+    EXPECT_EQ("read back: 10.1.2.3 / 1502 ", seen.back());
+    for (const std::string& line : player.Log())
+        EXPECT_EQ(std::string::npos, line.find("timeout")) << line;
+    // The program run wrote the setpoint block and nothing of the optional set.
+    const std::vector<wizard_runs::JournalRequest> writes = wizard_runs::OfFunction(device.Requests(), 6);
+    EXPECT_EQ(mppt_device::RunRequests(registers, false, true).size(), writes.size() - writesBeforeProgram);
+    for (const wizard_runs::JournalRequest& write : writes)
+        EXPECT_GE(write.address, 0x2000) << std::hex << write.address;
+    std::printf("%s\n", testing::PrintToString(seen).c_str());
 }
 
 // The Varnix controller's 39 setpoint registers on a pty, read and written as one map.

@@ -96,7 +96,7 @@ TEST_F(RegisterListRun, ProgramOverTcpWritesEveryRegisterAndAFailingRegisterEnds
     EXPECT_EQ(std::vector<std::string>(
                   {"CONNECTED", "TEXT Programming Corandel MPPT.  Please wait.", "TICK", "TICK", "TICK",
                    "TEXT * Error: control refused the Modbus write request with exception code 4 (slave device failure).",
-                   "TEXT Stopped at register 0xe003: 3 of 5 writes made.", "FAILED 0"}),
+                   "TEXT Stopped at register 0xe003: 3 of 5 writes confirmed.", "FAILED 0"}),
               recorder.Events());
     // The shared link makes two attempts at the failing register; the run stops there and
     // never reaches 0xE010.
@@ -140,7 +140,7 @@ TEST_F(RegisterListRun, ARunThatLostItsControllerSaysWhatHappenedAndWhereItStopp
         CVarnixWizProgThread thread;
         RunToEnd(thread, context, recorder);
         EXPECT_EQ((std::vector<std::string>{"Programming Varnix.  Please wait.", test.reason,
-                                            "Stopped at Time Before Float (register 0xe002): 2 of 5 writes made."}),
+                                            "Stopped at Time Before Float (register 0xe002): 2 of 5 writes confirmed."}),
                   recorder.Texts());
         EXPECT_EQ("FAILED 0", recorder.Events().back());
     }

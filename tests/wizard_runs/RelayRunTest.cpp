@@ -274,7 +274,7 @@ TEST_F(RelayRun, AnUnknownFunctionCodeFailsTheReadAndAFailingWriteEndsTheRun)
     EXPECT_EQ(std::vector<std::string>(
                   {"Programming Ostrel.  Please wait.",
                    "* Error: control refused the Modbus write request with exception code 4 (slave device failure).",
-                   "Stopped at channel 1 (register 0xe006): 4 of 54 writes made."}),
+                   "Stopped at channel 1 (register 0xe006): 4 of 54 writes confirmed."}),
               recorder.Texts());
     EXPECT_EQ("FAILED 0", recorder.Events().back());
 }

@@ -158,9 +158,12 @@ TEST_F(WizardThreadRun, ProgramOverAPtyWritesEachRegisterOnceWithTheFlagsMerged)
     }
 }
 
+// A controller without the optional set refuses its first request with exception 2 (here
+// the set's first register, which the required set reads in a longer run).
 TEST_F(WizardThreadRun, AMissingOptionalSetPostsOnlyItsTextAndTheRunSucceeds)
 {
-    ASSERT_TRUE(device.StartTcp(Profile(false))) << device.Error();
+    ASSERT_TRUE(device.StartTcp(Profile(true, R"([{"kind": "exception", "code": 2, "function": 4, "address": 57346}])")))
+        << device.Error();
     CWizardProgrammingContextPtr context = MakeContext(true);
     UseTcp(*context);
     context->optionalFailureText = kOptionalText;
@@ -168,7 +171,7 @@ TEST_F(WizardThreadRun, AMissingOptionalSetPostsOnlyItsTextAndTheRunSucceeds)
     RunToEnd(thread, context, recorder);
     const std::vector<std::string> expected = {"TEXT Connecting to control...", "CONNECTED",
                                                "TEXT Reading configuration from device.  Please wait.",
-                                               "PROGRESS 3/7", "PROGRESS 5/7", "PROGRESS 6/7",
+                                               "PROGRESS 3/7", "PROGRESS 5/7",
                                                std::string("TEXT ") + kOptionalText, "TEXT Finished.", "DONE"};
     EXPECT_EQ(expected, recorder.Events());
     EXPECT_FALSE(context->optionalVariables[10].second);
@@ -184,6 +187,26 @@ TEST_F(WizardThreadRun, AMissingOptionalSetPostsOnlyItsTextAndTheRunSucceeds)
                                         "Finished."}),
               recorder.Texts());
     EXPECT_TRUE(recorder.Has("DONE"));
+
+    // A controller that gave the set's first request and refuses the second has the set:
+    // the read fails there, changes no variable and never counts as one without the set.
+    DeviceUnderTest refusing(host);
+    ASSERT_TRUE(refusing.StartTcp(Profile(false))) << refusing.Error();
+    recorder.Clear();
+    context = MakeContext(true);
+    UseTcp(*context);
+    context->tcpPort = refusing.TcpPort();
+    context->optionalFailureText = kOptionalText;
+    RunToEnd(thread, context, recorder);
+    EXPECT_EQ((std::vector<std::string>{
+                  "TEXT Connecting to control...", "CONNECTED", "TEXT Reading configuration from device.  Please wait.",
+                  "PROGRESS 3/7", "PROGRESS 5/7", "PROGRESS 6/7",
+                  "TEXT * Error: control refused the Modbus read request with exception code 2 (illegal data address).",
+                  "TEXT Stopped at Current limit (register 0xe020): 6 of 7 registers read.", "FAILED 32770"}),
+              recorder.Events());
+    EXPECT_FALSE(context->optionalVariables[10].second);
+    EXPECT_EQ("3", context->optionalVariables[10].first->ToString());
+    EXPECT_EQ("5", context->variables[1]->ToString());
 }
 
 // Only the controller's exception 2 means the optional set is not there: a connection
@@ -241,7 +264,7 @@ TEST_F(WizardThreadRun, AnOptionalSetThatLostItsControllerFailsTheRun)
         const std::vector<std::string> texts = recorder.Texts();
         ASSERT_EQ(4u, texts.size()) << test.fault;
         EXPECT_EQ(test.reason, texts[2]);
-        EXPECT_EQ("Stopped at Current limit (register 0xe020): 6 of 7 writes made.", texts[3]);
+        EXPECT_EQ("Stopped at Current limit (register 0xe020): 6 of 7 writes confirmed.", texts[3]);
         EXPECT_FALSE(recorder.Has("DONE")) << test.fault;
     }
 }

@@ -43,6 +43,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 using namespace testing_support;
 
@@ -85,6 +86,32 @@ protected:
         context->variables[1] = boost::make_shared<CModbusVariable_uint16>(0xE000, "First", "", "", false, 0, 65535, 1);
         context->variables[2] = boost::make_shared<CModbusVariable_uint16>(0xE001, "Second", "", "", false, 0, 65535, 2);
         return context;
+    }
+
+    // A sheet of one progress page, played until its run failed: the success text hidden
+    // and Finish disabled. Returns the page's list.
+    std::vector<std::string> PlayFailedRun(CPropertyPage& page, UINT listId, UINT doneId)
+    {
+        CPropertySheetDipSwitch sheet("Program Test", nullptr, 0);
+        sheet.AddPage(&page);
+        sheet.SetWizardMode();
+        SheetScript run;
+        std::vector<std::string> lines;
+        run.WaitFor(
+            [&] {
+                if (page.GetSafeHwnd() != nullptr)
+                    lines = ListBoxLines(::GetDlgItem(page.GetSafeHwnd(), listId));
+                return Contains(lines, "If the problem persists, contact Quorvant Technical Support.");
+            },
+            "the failed run");
+        run.Do([&] {
+            EXPECT_FALSE(ControlVisible(page.GetSafeHwnd(), doneId));
+            EXPECT_FALSE(ControlEnabled(sheet.GetSafeHwnd(), ID_WIZFINISH));
+            sheet.PressButton(PSBTN_CANCEL);
+        });
+        EXPECT_EQ(IDCANCEL, run.Run(sheet));
+        EXPECT_TRUE(run.AllDone()) << run.Stuck();
+        return lines;
     }
 
     CWinApp app{"WizardSheetTest"};
@@ -348,7 +375,7 @@ TEST_F(WizardSheetUi, FailuresShowTheirLinesAndBoxAndBackStopsARun)
         EXPECT_EQ(std::vector<std::string>(
                       {"Connecting to control...", "Programming Varnix MPPT.  Please wait.",
                        "* Error: control refused the Modbus write request with exception code 1 (illegal function).",
-                       "Stopped at First (register 0xe000): 0 of 2 writes made.", "Unable to program the Varnix MPPT.",
+                       "Stopped at First (register 0xe000): 0 of 2 writes confirmed.", "Unable to program the Varnix MPPT.",
                        "Control appears to be in read-only mode via Ethernet."}),
                   lines());
         EXPECT_EQ("Writing Varnix MPPT configuration.",
@@ -575,29 +602,11 @@ TEST_F(WizardSheetUi, EveryFamilysPageShowsARunThatLostItsControllerAsFailed)
     const auto runPage = [&](const std::string& family, CPropertyPage& page, UINT listId, UINT doneId,
                              const std::string& device, int writes, int total) {
         SCOPED_TRACE(family);
-        CPropertySheetDipSwitch sheet("Program Test", nullptr, 0);
-        sheet.AddPage(&page);
-        sheet.SetWizardMode();
-        SheetScript run;
-        std::vector<std::string> lines;
-        run.WaitFor(
-            [&] {
-                if (page.GetSafeHwnd() != nullptr)
-                    lines = ListBoxLines(::GetDlgItem(page.GetSafeHwnd(), listId));
-                return Contains(lines, "If the problem persists, contact Quorvant Technical Support.");
-            },
-            "the failed run");
-        run.Do([&] {
-            EXPECT_FALSE(ControlVisible(page.GetSafeHwnd(), doneId));
-            EXPECT_FALSE(ControlEnabled(sheet.GetSafeHwnd(), ID_WIZFINISH));
-            sheet.PressButton(PSBTN_CANCEL);
-        });
-        EXPECT_EQ(IDCANCEL, run.Run(sheet));
-        EXPECT_TRUE(run.AllDone()) << run.Stuck();
+        const std::vector<std::string> lines = PlayFailedRun(page, listId, doneId);
         ASSERT_GE(lines.size(), 5u);
         const std::vector<std::string> last(lines.end() - 5, lines.end());
         EXPECT_EQ("* Error: the connection was closed during the Modbus write request.", last[0]);
-        const std::string count = ": " + std::to_string(writes) + " of " + std::to_string(total) + " writes made.";
+        const std::string count = ": " + std::to_string(writes) + " of " + std::to_string(total) + " writes confirmed.";
         EXPECT_EQ(0u, last[1].find("Stopped at ")) << last[1];
         EXPECT_EQ(last[1].size() - count.size(), last[1].rfind(count)) << last[1];
         EXPECT_EQ("Unable to program the " + device + ".", last[2]);
@@ -675,6 +684,82 @@ TEST_F(WizardSheetUi, EveryFamilysPageShowsARunThatLostItsControllerAsFailed)
     runPage("Ostrel", relayPage, IDC_RELAY_PROGRESS_LIST, IDC_RELAY_PROGRESS_DONE, "ostrel", 5, 16);
 
     EXPECT_EQ(6u, BoxTexts().size());
+}
+
+// Both MPPT families' progress page on a program run whose controller refuses one write of
+// the optional (60-amp) set after its first with exception 2: a failed run with the
+// setting refused and the writes confirmed, never a 45-amp model, the error box as for any
+// failure; a refusal of the set's first write is such a model and ends well.
+TEST_F(WizardSheetUi, AnOptionalSetRefusedAfterItsFirstWriteShowsAsFailed)
+{
+    ASSERT_TRUE(host.Connected()) << host.Error();
+    const auto programPage = [&](const mppt_device::RegisterMap& registers, int refusedWrite) {
+        mppt_device::ProfileOptions options;
+        options.faults = "[{\"kind\": \"exception\", \"code\": 2, \"function\": 6, \"after_writes\": " +
+                         std::to_string(refusedWrite) + "}]";
+        if (device.id != 0)
+            host.Stop(device.id);
+        StartDevice(mppt_device::Profile(registers, options));
+        CWizardProgrammingContextPtr context = MakeMpptProgrammingContext(boost::shared_ptr<ModbusEndpoint_t>(), false);
+        context->comPort = -1;
+        context->host = "127.0.0.1";
+        context->tcpPort = device.tcpPort;
+        context->modbusAddress = 1;
+        return context;
+    };
+    const auto family = [&](const std::string& name, const auto& settings) {
+        SCOPED_TRACE(name);
+        const mppt_device::RegisterMap registers = mppt_device::RegistersOf(settings, false);
+        const int required = static_cast<int>(mppt_device::RunRequests(registers, false, true).size());
+        const std::vector<mppt_device::RunRequest_t> optional = mppt_device::RunRequests(registers, false, false);
+        const size_t boxes = BoxTexts().size();
+
+        const int middle = static_cast<int>(optional.size() / 2);
+        CWizardProgrammingContextPtr context = programPage(registers, required + middle);
+        FillMpptProgramContext(settings, *context);
+        CPropPageWizardProgram2 page(context);
+        const std::vector<std::string> lines = PlayFailedRun(page, IDC_WIZARD_PROGRESS_LIST, IDC_WIZARD_PROGRESS_DONE);
+        ASSERT_GE(lines.size(), 5u);
+        char stopped[64];
+        std::snprintf(stopped, sizeof stopped, " (register 0x%04x): %d of %d writes confirmed.", optional[middle].address,
+                      required + middle, static_cast<int>(registers.size()));
+        const std::vector<std::string> last(lines.end() - 5, lines.end());
+        EXPECT_EQ("* Error: control refused the Modbus write request with exception code 2 (illegal data address).",
+                  last[0]);
+        EXPECT_EQ(0u, last[1].find("Stopped at ")) << last[1];
+        EXPECT_EQ(last[1].size() - std::strlen(stopped), last[1].rfind(stopped)) << last[1];
+        EXPECT_EQ("Unable to program the Varnix MPPT.", last[2]);
+        for (const std::string& line : lines)
+            EXPECT_TRUE(line.find("VX-MPPT-45") == std::string::npos && line.find("successfully") == std::string::npos &&
+                        line != "Finished.")
+                << line;
+        for (const std::string& line : last)
+            std::printf("%s: %s\n", name.c_str(), line.c_str());
+        ASSERT_EQ(boxes + 1, BoxTexts().size());
+        EXPECT_EQ("Error: Unable to program the Varnix MPPT.\nPlease restart the program and try again.  If the "
+                  "problem\npersists, contact Quorvant Technical Support.",
+                  BoxTexts().back());
+
+        // Refused at the set's first write: a model without the set, the run ends well.
+        CWizardProgrammingContextPtr small = programPage(registers, required);
+        FillMpptProgramContext(settings, *small);
+        ProgramSheet program(small);
+        SheetScript wellEnded;
+        wellEnded.Do([&] { program.sheet.PressButton(PSBTN_NEXT); });
+        wellEnded.WaitFor([&] { return program.progress.GetSafeHwnd() != nullptr &&
+                                    Contains(program.Lines(), "Varnix MPPT programming completed successfully."); },
+                       "the run without the set");
+        wellEnded.Do([&] {
+            EXPECT_TRUE(Contains(program.Lines(), "The control appears to be a VX-MPPT-45; 60-amp settings not written."));
+            EXPECT_TRUE(ControlVisible(program.progress.GetSafeHwnd(), IDC_WIZARD_PROGRESS_DONE));
+            program.sheet.PressButton(PSBTN_FINISH);
+        });
+        EXPECT_EQ(ID_WIZFINISH, wellEnded.Run(program.sheet));
+        EXPECT_TRUE(wellEnded.AllDone()) << wellEnded.Stuck();
+        EXPECT_EQ(boxes + 1, BoxTexts().size());
+    };
+    family("Varnix MPPT", mppt_device::DeviceSettings<CVarnixMpptSettings>());
+    family("Varnix HV MPPT", mppt_device::DeviceSettings<CVarnixHvMpptSettings>());
 }
 
 } // namespace

@@ -85,7 +85,7 @@ void CProgrammingThreadBase::PostRunFailure(const std::string& reason, const std
 {
     PostText(("* Error: " + reason + ".").c_str());
     char count[64];
-    std::snprintf(count, sizeof count, "%d of %d %s", done, total, isRead ? "registers read" : "writes made");
+    std::snprintf(count, sizeof count, "%d of %d %s", done, total, isRead ? "registers read" : "writes confirmed");
     PostText(("Stopped at " + where + ": " + count + ".").c_str());
     PostToPage(WM_APP_PROG_FAILED, code);
 }

@@ -43,8 +43,10 @@ protected:
     void PostToPage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     void PostText(const char* text);
     // A run ended by a failed request: "* Error: <reason>." and "Stopped at <where>: <done>
-    // of <total> writes made." ("registers read" for a read), then WM_APP_PROG_FAILED with
-    // the code. The user learns what happened and how much of the device was changed.
+    // of <total> writes confirmed." ("registers read" for a read), then WM_APP_PROG_FAILED
+    // with the code. The user learns what happened and how much of the device was changed:
+    // the writes the controller answered. One whose answer was lost may have been taken
+    // too, so the count says what is known and no more.
     void PostRunFailure(const std::string& reason, const std::string& where, int done, int total, bool isRead,
                         WPARAM code);
     // "<name> (register 0x....)", or "register 0x...." without a name.

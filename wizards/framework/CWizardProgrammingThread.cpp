@@ -250,9 +250,11 @@ CWizardProgrammingThread::SetEnd CWizardProgrammingThread::TransferSet(CModbus& 
     }
     catch (const CModbusException& e)
     {
-        // Only the controller's own refusal of the address says the set is not there; a
-        // time-out, a lost connection, garbage or any other refusal is a failed run.
-        if (optional && e.GetCode() == OPTIONAL_SET_MISSING)
+        // Only the controller's own refusal of the set's first request says the set is not
+        // there. A refusal once part of the set went through is a model that has the set
+        // and refused one setting of it; that, a time-out, a lost connection, garbage or any
+        // other refusal is a failed run.
+        if (optional && e.GetCode() == OPTIONAL_SET_MISSING && progress.Done() == base)
             return SET_MISSING;
         const std::string reason = ModbusRequestFailureText(e.GetCode(), link, context.isRead ? "read" : "write");
         const unsigned address = FlaggedAddressAfter(flags, progress.Done() - base);

@@ -33,7 +33,7 @@ private:
     enum SetEnd
     {
         SET_DONE,
-        SET_MISSING,   // the controller has no such registers (optional set only)
+        SET_MISSING,   // the controller refused the set's first request: it has no such set
         SET_FAILED,    // posted
         SET_STOPPED
     };

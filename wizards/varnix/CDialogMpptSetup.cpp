@@ -141,7 +141,7 @@ void CDialogMpptSetup<TSettings>::UpdateSummary()
     SetDlgItemText(IDC_SETUP_MODBUS_ADDRESS, m_settings.GetVariable(MPPT_SETTING_MODBUS_ID)->ToString().c_str());
     SetDlgItemText(IDC_SETUP_SKELDER_ADDRESS, m_settings.GetVariable(MPPT_SETTING_SKELDER_ID)->ToString().c_str());
     m_list.DeleteAllItems();
-    for (const MpptSummaryRow_t& row : MpptSummaryRows(m_settings))
+    for (const MpptSummaryRow_t& row : MpptSummaryRows(m_settings, m_notRead))
     {
         const int item = m_list.InsertItem(m_list.GetItemCount(), row.name.c_str());
         m_list.SetItemData(item, static_cast<DWORD_PTR>(row.id));
@@ -220,6 +220,7 @@ void CDialogMpptSetup<TSettings>::OnReadFile()
         return;
     }
     m_settings = fresh;
+    m_notRead.clear();
     modified = false;
     UpdateSummary();
 }
@@ -244,7 +245,7 @@ bool CDialogMpptSetup<TSettings>::SettingsText(std::string& text)
 {
     try
     {
-        m_settings.SaveXml(text);
+        text = MpptSetpointFileText(m_settings, m_notRead);
         return true;
     }
     catch (const std::exception& error)
@@ -284,6 +285,7 @@ void CDialogMpptSetup<TSettings>::OnReadDevice()
         return;
 
     m_settings = AdoptMpptReadResult<TSettings>(*context, modeChoice.mode);
+    m_notRead = MpptSettingsNotRead(*context);
     modified = true;
     if (!m_settings.GetVariable(MPPT_SETTING_SMTP_SERVER)->ToString().empty())
         AfxMessageBox("Warning: it looks like this control has SMTP (email) enabled.\n"
@@ -299,7 +301,7 @@ void CDialogMpptSetup<TSettings>::OnProgramDevice()
     if (!RequireSetpoints() || !DisconnectDeviceForProgramming(m_device.get()))
         return;
     CWizardProgrammingContextPtr context = MakeMpptProgrammingContext(m_device, false);
-    FillMpptProgramContext(m_settings, *context);
+    FillMpptProgramContext(m_settings, *context, m_notRead);
     WizardPageList_t pages;
     pages.emplace_back(new CPropPageWizardProgram1(context, IDD_WIZARD_PROGRAM_CONNECTION));
     pages.emplace_back(new CPropPageWizardProgram2(context));
@@ -309,8 +311,10 @@ void CDialogMpptSetup<TSettings>::OnProgramDevice()
 template <class TSettings>
 void CDialogMpptSetup<TSettings>::OnEdit()
 {
+    const TSettings before(m_settings);
     if (!RunMpptWizardFor(this, m_settings))
         return;
+    ForgetSettingsSetSince(before, m_settings, m_notRead);
     modified = true;
     UpdateSummary();
 }
@@ -324,6 +328,7 @@ void CDialogMpptSetup<TSettings>::OnCreateNew()
     if (!RunMpptWizardFor(this, fresh))
         return;
     m_settings = fresh;
+    m_notRead.clear();
     modified = true;
     UpdateSummary();
 }
@@ -331,7 +336,8 @@ void CDialogMpptSetup<TSettings>::OnCreateNew()
 template <class TSettings>
 void CDialogMpptSetup<TSettings>::OnPrint()
 {
-    const std::string text = MpptSummaryText(m_settings, COleDateTime::GetCurrentTime().Format().GetString());
+    const std::string text =
+        MpptSummaryText(m_settings, COleDateTime::GetCurrentTime().Format().GetString(), m_notRead);
     PrintSummaryText(text.c_str(), static_cast<int>(text.size()));
 }
 

@@ -9,6 +9,7 @@
 #include "wizards/varnix/CVarnixHvMpptSettings.h"
 #include "wizards/varnix/CVarnixMpptSettings.h"
 
+#include <set>
 #include <string>
 
 template <class TSettings>
@@ -24,6 +25,9 @@ public:
     // Write to File once the file is chosen: the settings in place of the file at path, or
     // the error box and the old file as it was.
     bool SaveSettingsTo(const CString& path);
+    // Settings the last read did not get from the controller and the user has not set
+    // since: the summary shows them as not read; Save and Program leave them out.
+    const std::set<int>& GetSettingsNotRead() const { return m_notRead; }
 
 protected:
     void UpdateSummary();
@@ -43,6 +47,7 @@ private:
     bool SettingsText(std::string& text);
 
     TSettings m_settings;
+    std::set<int> m_notRead;
 };
 
 class CDialogVarnixMpptSummary : public CDialogMpptSetup<CVarnixMpptSettings>

@@ -30,6 +30,15 @@ CWizardProgrammingContextPtr MakeMpptProgrammingContext(const boost::shared_ptr<
     return context;
 }
 
+MpptSettingIdSet_t MpptSettingsNotRead(const CWizardProgrammingContext& context)
+{
+    MpptSettingIdSet_t ids;
+    for (const auto& entry : context.optionalVariables)
+        if (!entry.second.second)
+            ids.insert(entry.first);
+    return ids;
+}
+
 void CorrectMpptReadResult(CVarnixMpptSettings& settings)
 {
     for (int id : {MPPT_SETTING_ARRAY_FIXED_TARGET, MPPT_SETTING_ARRAY_PERCENT_VOC})

@@ -6,6 +6,11 @@
 #include "wizards/varnix/CVarnixHvMpptSettings.h"
 #include "wizards/varnix/CVarnixMpptSettings.h"
 
+#include <algorithm>
+#include <deque>
+#include <iterator>
+#include <set>
+
 // The device the connection pages last stored in the registry.
 boost::shared_ptr<ModbusEndpoint_t> MakeLastUsedEndpoint();
 
@@ -31,13 +36,21 @@ void FillMpptReadContext(const TSettings& settings, CWizardProgrammingContext& c
     }
 }
 
-// A program run: every setting that has a value (the password only when one was typed).
+// Settings a completed read did not get from the controller (a model without the
+// optional set): the settings adopted from it hold only their defaults there.
+typedef std::set<int> MpptSettingIdSet_t;
+MpptSettingIdSet_t MpptSettingsNotRead(const CWizardProgrammingContext& context);
+
+// A program run: every setting that has a value (the password only when one was typed),
+// except those that were neither read from the controller nor set since: a default never
+// takes the place of what the controller holds (its network address among them).
 template <class TSettings>
-void FillMpptProgramContext(const TSettings& settings, CWizardProgrammingContext& context)
+void FillMpptProgramContext(const TSettings& settings, CWizardProgrammingContext& context,
+                            const MpptSettingIdSet_t& notRead = MpptSettingIdSet_t())
 {
     for (const auto& entry : settings.GetVariables())
     {
-        if (!entry.second->HasValue())
+        if (!entry.second->HasValue() || notRead.count(entry.first))
             continue;
         if (settings.IsEepromSetting(entry.first))
             context.variables[entry.first] = entry.second;
@@ -50,6 +63,36 @@ void FillMpptProgramContext(const TSettings& settings, CWizardProgrammingContext
 void CorrectMpptReadResult(CVarnixMpptSettings& settings);
 inline void CorrectMpptReadResult(CVarnixHvMpptSettings&)
 {
+}
+
+// Takes out of notRead the settings whose value differs between the two sets: the user
+// has set them.
+template <class TSettings>
+void ForgetSettingsSetSince(const TSettings& before, const TSettings& after, MpptSettingIdSet_t& notRead)
+{
+    for (auto id = notRead.begin(); id != notRead.end();)
+    {
+        const std::deque<ModbusRegister_t> was = before.GetVariable(*id)->GetRegisters();
+        const std::deque<ModbusRegister_t> now = after.GetVariable(*id)->GetRegisters();
+        const bool same = std::equal(was.begin(), was.end(), now.begin(), now.end(),
+                                     [](const ModbusRegister_t& a, const ModbusRegister_t& b) {
+                                         return a.address == b.address && a.value == b.value;
+                                     });
+        id = same ? std::next(id) : notRead.erase(id);
+    }
+}
+
+// The setpoint file's text of the settings without those not read: what the controller
+// did not give is not written as if it were a value. Throws as SaveXml does.
+template <class TSettings>
+std::string MpptSetpointFileText(const TSettings& settings, const MpptSettingIdSet_t& notRead)
+{
+    TSettings known(settings);
+    for (int id : notRead)
+        known.SetVariable(id, boost::shared_ptr<CModbusVariable>());
+    std::string text;
+    known.SaveXml(text);
+    return text;
 }
 
 // New settings in the chosen mode with what the run read: the required set and the

@@ -195,9 +195,9 @@ VariablePtr NotificationSetting(int id)
     case MPPT_NOTIFY_SNMP: return Flag(address, 2, nameText, descriptionText, false);
     case MPPT_NOTIFY_SOURCE_MODBUS_ID:
     {
-        // Starts below its lower limit: 0 means "this controller".
+        // A controller's address (1..247), or 0 for none: this controller. Starts at 0.
         const boost::shared_ptr<CModbusVariable_uint16> source = boost::make_shared<CModbusVariable_uint16>(
-            address, nameText, descriptionText, "", false, 1, 255, 0);
+            address, nameText, descriptionText, "", false, MODBUS_ADDRESS.lowest, MODBUS_ADDRESS.highest, 0);
         source->AcceptAlso(0);
         return source;
     }

@@ -1,5 +1,7 @@
 #include "wizards/varnix/MpptSummary.h"
 
+const char* const MPPT_NOT_READ_TEXT = "not read";
+
 std::string MpptSummaryText(const std::string& modeName, const std::vector<MpptSummaryRow_t>& rows,
                             const std::string& printedOn)
 {

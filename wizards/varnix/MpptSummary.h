@@ -5,6 +5,7 @@
 #include "framework/FrameworkBase.h"
 #include "wizards/varnix/MpptSettingRules.h"
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -16,8 +17,13 @@ struct MpptSummaryRow_t
     std::string units;
 };
 
+// What a setting that was not read from the controller shows in place of a value.
+extern const char* const MPPT_NOT_READ_TEXT;
+
+// notRead: settings that hold only a default because the controller did not give them.
 template <class TSettings>
-std::vector<MpptSummaryRow_t> MpptSummaryRows(const TSettings& settings)
+std::vector<MpptSummaryRow_t> MpptSummaryRows(const TSettings& settings,
+                                              const std::set<int>& notRead = std::set<int>())
 {
     std::vector<MpptSummaryRow_t> rows;
     for (int id : settings.GetSettingIds())
@@ -29,8 +35,9 @@ std::vector<MpptSummaryRow_t> MpptSummaryRows(const TSettings& settings)
         row.id = id;
         row.name = variable->GetName();
         for (int system = SYS_VOLTAGE_12; system <= SYS_VOLTAGE_48; ++system)
-            row.values[system] = settings.FormatValue(id, static_cast<ESysVoltage>(system));
-        row.units = variable->GetUnits();
+            row.values[system] = notRead.count(id) ? std::string(MPPT_NOT_READ_TEXT)
+                                                   : settings.FormatValue(id, static_cast<ESysVoltage>(system));
+        row.units = notRead.count(id) ? std::string() : variable->GetUnits();
         rows.push_back(row);
     }
     return rows;
@@ -41,7 +48,8 @@ std::string MpptSummaryText(const std::string& modeName, const std::vector<MpptS
                             const std::string& printedOn);
 
 template <class TSettings>
-std::string MpptSummaryText(const TSettings& settings, const std::string& printedOn)
+std::string MpptSummaryText(const TSettings& settings, const std::string& printedOn,
+                            const std::set<int>& notRead = std::set<int>())
 {
-    return MpptSummaryText(settings.GetModeName().GetString(), MpptSummaryRows(settings), printedOn);
+    return MpptSummaryText(settings.GetModeName().GetString(), MpptSummaryRows(settings, notRead), printedOn);
 }
