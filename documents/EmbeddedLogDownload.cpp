@@ -2,6 +2,7 @@
 // decoded into records, merged with the device's XML log file and written back.
 #include "documents/CDocumentDeviceGeneric1.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -28,6 +29,26 @@ const unsigned NO_SELECTOR = 0xFFFF;
 // Beyond this many days an hour count cannot be added to a date.
 const double HOUR_COUNT_LIMIT_DAYS = 3615897.0;
 const int ASIDE_NAME_ATTEMPTS = 100;
+// A block whose reply the line lost (cut short, garbled, not answered) is asked for again,
+// after the link has waited for the line to fall quiet: one lost reply must not cost the
+// whole download.
+const int LOG_BLOCK_ATTEMPTS = 3;
+
+// Reads count registers from start block by block, each block tried up to
+// LOG_BLOCK_ATTEMPTS times; false once a block failed every time.
+bool ReadLogRegisters(CConnectionGeneric1& connection, int start, WORD* words, int count)
+{
+    const int block = std::max(1, connection.GetMaxReadCount());
+    for (int done = 0; done < count; done += block) {
+        const int length = std::min(block, count - done);
+        bool read = false;
+        for (int attempt = 0; attempt < LOG_BLOCK_ATTEMPTS && !read; ++attempt)
+            read = connection.TryReadRegisters(start + done, words + done, length);
+        if (!read)
+            return false;
+    }
+    return true;
+}
 
 std::string Hex4(unsigned value)
 {
@@ -227,7 +248,7 @@ void CDocumentDeviceGeneric1::DownloadEmbeddedLog()
     unsigned endPointer = bufCount - 1;
     if (m_loggedData.endPointerRegister >= 0) {
         WORD value = 0;
-        if (!connection->TryReadRegisters(m_loggedData.endPointerRegister, &value, 1))
+        if (!ReadLogRegisters(*connection, m_loggedData.endPointerRegister, &value, 1))
             throw std::runtime_error("unable to read logged data from control (Modbus PDU 0x" +
                                      Hex4(m_loggedData.endPointerRegister) + ")");
         if (value > bufCount)
@@ -236,7 +257,7 @@ void CDocumentDeviceGeneric1::DownloadEmbeddedLog()
     }
 
     std::vector<WORD> words(bufCount);
-    if (!connection->TryReadRegisters(start, words.data(), int(bufCount)))
+    if (!ReadLogRegisters(*connection, start, words.data(), int(bufCount)))
         throw std::runtime_error(rangeFailure);
 
     const int retrievalHourmeter = ReadHourmeter();

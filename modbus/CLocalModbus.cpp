@@ -4,6 +4,7 @@
 
 #include <mmsystem.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -44,6 +45,47 @@ BYTE HexValue(BYTE ch)
 BYTE HexPair(const BYTE* text)
 {
     return static_cast<BYTE>(HexValue(text[0]) * 16 + HexValue(text[1]));
+}
+
+const int kRtuExceptionBytes = 5;
+const int kRtuEchoBytes = 8;
+const int kRtuCrcBytes = 2;
+const BYTE kMeiReadDeviceId = 0x0E;
+const int kDeviceIdHeaderBytes = 8;
+
+// The length of the RTU reply that begins with the `have` bytes of frame, its CRC
+// included, as far as they tell it: the whole length, or more than `have` when further
+// bytes must come before they tell more; 0 for a function whose reply does not say.
+int RtuReplyBytes(const BYTE* frame, int have)
+{
+    const BYTE function = frame[1];
+    if (function >= 0x80)
+        return kRtuExceptionBytes;
+    switch (function)
+    {
+    case 0x01: case 0x02: case 0x03: case 0x04:
+        return 3 + frame[2] + kRtuCrcBytes;
+    case 0x05: case 0x06: case 0x0F: case 0x10:
+        return kRtuEchoBytes;
+    case 0x2B:
+    {
+        if (frame[2] != kMeiReadDeviceId)
+            return 0;
+        if (have < kDeviceIdHeaderBytes)
+            return kDeviceIdHeaderBytes;
+        // Objects follow the header, each an id, a length and that many bytes.
+        int end = kDeviceIdHeaderBytes;
+        for (int object = 0; object < frame[7]; ++object)
+        {
+            if (have < end + 2)
+                return end + 2;
+            end += 2 + frame[end + 1];
+        }
+        return end + kRtuCrcBytes;
+    }
+    default:
+        return 0;
+    }
 }
 }
 
@@ -158,6 +200,10 @@ BOOL CLocalModbus::SetUpLine()
     const DWORD minInterChar = bitsPerChar * 20000u / baud;
     if (minInterChar > m_interCharTimeout)
         m_interCharTimeout = minInterChar;
+    // 3.5 characters, rounded up; a few ms at the least, as timers and drivers go.
+    m_interFrameMs = (35u * bitsPerChar * 100u + baud - 1u) / baud;
+    if (m_interFrameMs < 2)
+        m_interFrameMs = 2;
 
     COMMTIMEOUTS timeouts = {};
     if (m_mode == MODE_ASCII)
@@ -210,8 +256,44 @@ int CLocalModbus::TxRxMessage(CByteArray& query, int queryLength, CByteArray& re
             return MODBUS_ERROR_PORT_CLOSED;
         }
     }
+
+    // A request goes out on a quiet line only: after the frame gap, and after a broken
+    // exchange once the rest of a late or cut reply has passed (on a two-wire line the
+    // request and that rest would collide).
+    if (m_lastExchangeBroken)
+        DropUntilQuiet(timeGetTime(), m_interCharTimeout, 0);
+    else
+        DropUntilQuiet(m_lastExchangeEnd, m_interFrameMs, 0);
+
+    const bool repeatOfUnanswered =
+        queryLength >= 0 && static_cast<int>(m_unansweredQuery.size()) == queryLength &&
+        std::equal(m_unansweredQuery.begin(), m_unansweredQuery.end(), query.GetData());
+    const DWORD sentAt = timeGetTime();
     const int code = m_mode == MODE_ASCII ? TxRxAscii(query, queryLength, reply, receivedLength)
                                           : TxRxRtu(query, queryLength, reply, expectedLength, receivedLength);
+    const bool wholeFrame = code == MODBUS_SUCCESS || code >= MODBUS_EXCEPTION_BASE;
+    if (wholeFrame && repeatOfUnanswered)
+    {
+        // The answer may be the late one to the first sending, and then the device answers
+        // this sending as late again: that answer must not pass for the reply to the next
+        // request. It is awaited as long as the first answer was late (a device silent for
+        // long and back says nothing of that: twice the response time-out at most), and dropped.
+        const DWORD now = timeGetTime();
+        DropUntilQuiet(now, m_interCharTimeout, std::min<DWORD>(now - m_unansweredSentAt, 2 * m_responseTimeout));
+    }
+    if (code == MODBUS_ERROR_TIMEOUT && queryLength > 0)
+    {
+        if (!repeatOfUnanswered)
+        {
+            m_unansweredQuery.assign(query.GetData(), query.GetData() + queryLength);
+            m_unansweredSentAt = sentAt;
+        }
+    }
+    else
+        m_unansweredQuery.clear();
+    m_lastExchangeBroken = !wholeFrame;
+    m_lastExchangeEnd = timeGetTime();
+
     if (code == MODBUS_ERROR_WRITE || code == MODBUS_ERROR_READ)
     {
         // The handle failed (an adapter unplugged, a line gone): it is let go, and every
@@ -244,7 +326,9 @@ int CLocalModbus::TxRxRtu(CByteArray& query, int queryLength, CByteArray& reply,
     BYTE* frame = m_frame.GetData();
     ZeroMemory(frame, kRtuFrameBytes);
 
-    // A short first read, then the rest until the driver's interval time-out ends it.
+    // A short first read; then the reply says how long it is, and reading exactly that
+    // much ends at its last byte. The driver's interval time-out ends a reply that stops
+    // short, and reads on to the silence a reply whose length its function does not give.
     DWORD received = 0;
     DWORD got = 0;
     if (!ReadFile(m_port, frame, kRtuFirstRead, &got, nullptr))
@@ -256,14 +340,25 @@ int CLocalModbus::TxRxRtu(CByteArray& query, int queryLength, CByteArray& reply,
     received = got;
     if (got == kRtuFirstRead)
     {
-        got = 0;
-        if (!ReadFile(m_port, frame + kRtuFirstRead, kRtuFrameBytes - kRtuFirstRead, &got, nullptr))
+        int length = RtuReplyBytes(frame, static_cast<int>(received));
+        for (;;)
         {
-            DWORD errors = 0;
-            ClearCommError(m_port, &errors, nullptr);
-            return MODBUS_ERROR_READ;
+            const int wanted = length > 0 ? std::min(length, kRtuFrameBytes) : kRtuFrameBytes;
+            if (wanted <= static_cast<int>(received))
+                break;
+            const DWORD asked = static_cast<DWORD>(wanted) - received;
+            got = 0;
+            if (!ReadFile(m_port, frame + received, asked, &got, nullptr))
+            {
+                DWORD errors = 0;
+                ClearCommError(m_port, &errors, nullptr);
+                return MODBUS_ERROR_READ;
+            }
+            received += got;
+            if (length <= 0 || got < asked || static_cast<int>(received) >= kRtuFrameBytes)
+                break;
+            length = RtuReplyBytes(frame, static_cast<int>(received));
         }
-        received += got;
     }
     if (received == 0)
         return MODBUS_ERROR_TIMEOUT;
@@ -412,6 +507,34 @@ bool CLocalModbus::WriteFrame(const BYTE* frame, int length)
             return true;
         if (timeGetTime() - start >= m_responseTimeout)
             return false;
+        Sleep(1);
+    }
+}
+
+void CLocalModbus::DropUntilQuiet(DWORD since, DWORD quietMs, DWORD silentWaitMs)
+{
+    const DWORD start = timeGetTime();
+    const DWORD self = ::GetCurrentThreadId();
+    DWORD lastByte = since;
+    bool dropped = false;
+    for (;;)
+    {
+        DWORD errors = 0;
+        COMSTAT status = {};
+        if (!ClearCommError(m_port, &errors, &status))
+            return;
+        const DWORD now = timeGetTime();
+        if (status.cbInQue > 0)
+        {
+            PurgeComm(m_port, PURGE_RXABORT | PURGE_RXCLEAR);
+            lastByte = now;
+            dropped = true;
+        }
+        else if (now - lastByte >= (dropped ? quietMs : std::max(quietMs, silentWaitMs)))
+            return;
+        // A line that never falls quiet: the request goes out all the same.
+        if (now - start >= m_responseTimeout + silentWaitMs || IsCancelled(self))
+            return;
         Sleep(1);
     }
 }

@@ -5,6 +5,8 @@
 #include "framework/CByteArray.h"
 #include "modbus/CModbus.h"
 
+#include <vector>
+
 // CRC-16 of the Modbus serial line; the high byte goes on the wire first.
 WORD ModbusCrc16(const BYTE* bytes, int length);
 // Two's complement of the 8-bit sum of the bytes.
@@ -54,6 +56,10 @@ private:
     int TxRxRtu(CByteArray& query, int queryLength, CByteArray& reply, int expectedLength,
                 int* receivedLength);
     int TxRxAscii(CByteArray& query, int queryLength, CByteArray& reply, int* receivedLength);
+    // Drops whatever comes in until no byte has come for quietMs since `since` and since
+    // the last byte dropped; while nothing came, at least silentWaitMs. Bounded by the
+    // response time-out (a line that never falls quiet) beyond silentWaitMs.
+    void DropUntilQuiet(DWORD since, DWORD quietMs, DWORD silentWaitMs);
     bool WriteFrame(const BYTE* frame, int length);
     void TraceFrame(const char* label, const BYTE* frame, int length);
 
@@ -69,6 +75,15 @@ private:
     int m_mode = MODE_RTU;
     // The open handle failed and was let go: the next exchange opens the port again.
     bool m_lineLost = false;
+    // Silence between two frames: 3.5 characters, at least 2 ms (set at Open).
+    DWORD m_interFrameMs = 2;
+    // When the last exchange ended (timeGetTime), and whether it got a whole frame.
+    DWORD m_lastExchangeEnd = 0;
+    bool m_lastExchangeBroken = false;
+    // A request that was not answered in time: the device may still answer it late, so the
+    // same request sent again may be answered twice.
+    std::vector<BYTE> m_unansweredQuery;
+    DWORD m_unansweredSentAt = 0;   // its first sending
     // Reused by every exchange, only under the link mutex.
     CByteArray m_frame;
 };

@@ -85,6 +85,12 @@ off); "times" limits how often the fault fires. Kinds:
   short_reply         register read answered with "words" words (default count - 1);
                       "byte_count" overrides the byte count field (default 2 x words)
   bad_crc, swapped_crc   RTU only: CRC altered / its two bytes exchanged
+  trailing            RTU only: the reply is followed at once by "bytes" (default 300) bytes
+                      of another talker (0x55 each), as on a line where a frame follows it
+  stall               RTU only: the reply's first "bytes" bytes (default half of it), then
+                      "seconds" (default 0.3) of silence, then the rest; a request that
+                      comes while the rest is still due collides with it on a two-wire
+                      line: it is journalled with error "collision" and not answered
   bad_lrc, lower_case    ASCII only: LRC altered / hexadecimal in lower case
   drop                TCP only: the connection is closed instead of a reply
   reset               TCP only: the connection is reset (RST) instead of a reply
@@ -150,7 +156,7 @@ GATEWAY_TARGET_FAILED = 0x0B
 
 # Faults that belong to one transport only.
 FAULT_TRANSPORTS = {
-    "bad_crc": "rtu", "swapped_crc": "rtu",
+    "bad_crc": "rtu", "swapped_crc": "rtu", "trailing": "rtu", "stall": "rtu",
     "bad_lrc": "ascii", "lower_case": "ascii",
     "drop": "tcp", "reset": "tcp", "tcp_length_overrun": "tcp",
 }
@@ -757,12 +763,38 @@ class SerialLine(threading.Thread):
             reply=wire.hex() if wire is not None else None)
         if fault is not None and fault.kind == "delay":
             time.sleep(float(fault.get("seconds", 2.0)))
-        if wire is not None:
-            try:
-                os.write(self.fd, wire)
-            except OSError:
-                # Nobody reads the other end and its buffer is full.
-                self.device.journal.write(transport=self.mode, request=raw.hex(), error="write")
+        if wire is None:
+            return
+        if fault is not None and fault.kind == "stall":
+            cut = int(fault.get("bytes", len(wire) // 2))
+            self._write(raw, wire[:cut])
+            self._stall(float(fault.get("seconds", 0.3)))
+            wire = wire[cut:]
+        self._write(raw, wire)
+
+    def _write(self, raw, data):
+        try:
+            os.write(self.fd, data)
+        except OSError:
+            # Nobody reads the other end and its buffer is full.
+            self.device.journal.write(transport=self.mode, request=raw.hex(), error="write")
+
+    def _stall(self, seconds):
+        """Silence in the middle of a reply: whatever comes meanwhile collides with the
+        rest of it and is lost."""
+        deadline = time.monotonic() + seconds
+        collided = bytearray()
+        while True:
+            left = deadline - time.monotonic()
+            if left <= 0:
+                break
+            if select.select([self.fd], [], [], left)[0]:
+                try:
+                    collided += os.read(self.fd, 1024)
+                except (BlockingIOError, InterruptedError, OSError):
+                    pass
+        if collided:
+            self.device.journal.write(transport=self.mode, request=bytes(collided).hex(), error="collision")
 
     def _frame(self, outcome):
         kind = outcome.fault.kind if outcome.fault else None
@@ -773,6 +805,8 @@ class SerialLine(threading.Thread):
                 wire[-1] ^= 0x5A
             elif kind == "swapped_crc":
                 wire[-2], wire[-1] = wire[-1], wire[-2]
+            elif kind == "trailing":
+                wire += b"\x55" * int(outcome.fault.get("bytes", 300))
             return bytes(wire)
         return ascii_frame(reply, lower=(kind == "lower_case"),
                            lrc_value=(lrc(reply) + 1) & 0xFF if kind == "bad_lrc" else None)

@@ -383,7 +383,9 @@ class SerialCase(unittest.TestCase):
         "1": {"holding": {"0": [0x1234, 0x5678]},
               "faults": [{"kind": "swapped_crc", "address": 100}, {"kind": "bad_crc", "address": 101},
                          {"kind": "lower_case", "address": 100}, {"kind": "bad_lrc", "address": 101},
-                         {"kind": "delay", "seconds": 0.5, "address": 102}]},
+                         {"kind": "delay", "seconds": 0.5, "address": 102},
+                         {"kind": "trailing", "bytes": 10, "address": 103},
+                         {"kind": "stall", "bytes": 3, "seconds": 0.4, "address": 104}]},
         "2": {"holding": {"100": [1, 2, 3]}, "faults": [{"kind": "silence", "index": 0}]},
     }}
 
@@ -464,6 +466,25 @@ class RtuTest(SerialCase):
         self.assertEqual(logged["fault"], "delay")
         self.assertGreaterEqual(logged["time"], asked_at)
         self.assertGreaterEqual(answered_at - logged["time"], 0.45)
+
+    def test_trailing_bytes_and_a_stalled_reply_that_a_request_collides_with(self):
+        exception = qvdevice.rtu_frame(bytes.fromhex("018302"))
+        self.assertEqual(self.exchange(b"\x01" + read_pdu(3, 103, 1), 15), exception + b"\x55" * 10)
+
+        os.write(self.master, qvdevice.rtu_frame(b"\x01" + read_pdu(3, 104, 1)))
+        self.assertEqual(read_until(self.master, 3, 2.0), exception[:3])
+        started = time.monotonic()
+        # Sent into the silence: lost with the rest of the reply on a two-wire line.
+        os.write(self.master, qvdevice.rtu_frame(b"\x01" + read_pdu(3, 0, 1)))
+        self.assertEqual(read_until(self.master, 2, 2.0), exception[3:])
+        self.assertGreaterEqual(time.monotonic() - started, 0.2)
+        entries = self.device.wait_journal(3)
+        self.assertEqual([e.get("error") for e in entries], [None, None, "collision"])
+        self.assertEqual(entries[2]["request"], qvdevice.rtu_frame(b"\x01" + read_pdu(3, 0, 1)).hex())
+        self.assertEqual(entries[1]["fault"], "stall")
+        self.assertEqual(select.select([self.master], [], [], 0.3)[0], [], "the collided request is not answered")
+        # The line serves the next request.
+        self.assertEqual(len(self.exchange(b"\x01" + read_pdu(3, 0, 1), 7)), 7)
 
     def test_journal_records_every_request(self):
         self.exchange(b"\x01" + read_pdu(3, 0, 2), 9)

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <functional>
 #include <map>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -541,7 +542,7 @@ namespace {
 class EmbeddedLogDevice : public EmbeddedLogFile
 {
 protected:
-    bool Connect(bool withBuffer, const std::string& unitExtras = "")
+    bool Connect(bool withBuffer, const std::string& unitExtras = "", bool serial = false)
     {
         // A ring of 0x100 words whose newest record ends at word 40; the other words are
         // erased slots.
@@ -558,17 +559,28 @@ protected:
                                     "{\"32\": 31, \"80\": " + std::to_string(end) +
                                     (withBuffer ? ", \"256\": [" + words + "]" : std::string()) + "}" +
                                     unitExtras + "}}}";
+        testing_support::SerialPair pair;
+        if (serial) {
+            pair = m_host.OpenSerialPair();
+            if (pair.id == 0) {
+                ADD_FAILURE() << m_host.Error();
+                return false;
+            }
+        }
         const testing_support::StartedTestDevice started = testing_support::StartTestDevice(
-            m_host, "tests/documents/embedded-log", profile, {"--tcp-port", "0"}, 120);
+            m_host, "tests/documents/embedded-log", profile,
+            serial ? std::vector<std::string>{"--rtu", pair.peerPath} : std::vector<std::string>{"--tcp-port", "0"},
+            120);
         m_peer = started.id;
+        m_journalPath = started.journalPath;
         if (started.id == 0 || !started.error.empty()) {
             ADD_FAILURE() << started.error;
             return false;
         }
         ModbusEndpoint_t endpoint;
-        endpoint.network = true;
-        endpoint.host = "127.0.0.1";
-        endpoint.port = started.tcpPort;
+        endpoint.network = !serial;
+        endpoint.host = serial ? "" : "127.0.0.1";
+        endpoint.port = serial ? pair.com : started.tcpPort;
         endpoint.unitId = 1;
         m_device->ApplyEndpoint(endpoint);
         m_device->GetGenericConnection()->Connect();
@@ -591,6 +603,7 @@ protected:
 
     testing_support::PeerHost m_host;
     int m_peer = 0;
+    std::string m_journalPath;
 };
 
 }  // namespace
@@ -608,6 +621,32 @@ TEST_F(EmbeddedLogDevice, TheFirstConnectDownloadsTheLog)
         RECORDS[i].ExpectIn(records[i]);
         EXPECT_EQ(31, records[i].retrievalHourmeter);
     }
+}
+
+TEST_F(EmbeddedLogDevice, BlocksTheLineLostAreAskedForAgainAndTheDownloadGoesOn)
+{
+    // Over a serial line, the buffer's three requests (0x100, 0x17c, 0x1f8): the first
+    // reply stops for 0.3 s half way, the second is not answered twice and the third comes
+    // garbled twice, more than the link's own two attempts each.
+    ASSERT_TRUE(Connect(true,
+                        R"(, "faults": [{"kind": "stall", "seconds": 0.3, "function": 3, "address": 256, "times": 1},)"
+                        R"( {"kind": "silence", "function": 3, "address": 380, "times": 2},)"
+                        R"( {"kind": "bad_crc", "function": 3, "address": 504, "times": 2}])",
+                        true));
+    EXPECT_TRUE(WaitForRefresh(REFRESH_OPEN_DEVICE_LOG, 1, 5000));
+    EXPECT_EQ("", m_device->GetMessagesText()) << "an answering device is not marked";
+    const CLogFileInXml::RecordList_t records = ReadLog();
+    ASSERT_EQ(RECORDS.size(), records.size());
+    for (size_t i = 0; i < records.size(); ++i)
+        RECORDS[i].ExpectIn(records[i]);
+
+    std::map<std::string, int> asked;
+    std::istringstream journal(testing_support::ReadFileText(m_journalPath));
+    std::string line;
+    while (std::getline(journal, line))
+        ++asked[testing_support::PeerHost::Field(line, "address")];
+    EXPECT_EQ(3, asked["380"]);
+    EXPECT_EQ(3, asked["504"]);
 }
 
 TEST_F(EmbeddedLogDevice, AFailedDownloadEndsTheBusyStateToo)

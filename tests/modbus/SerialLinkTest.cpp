@@ -7,6 +7,8 @@
 #include "tests/support/PeerHost.h"
 #include "tests/support/TestPaths.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -31,7 +33,14 @@ const char kProfile[] = R"({
     "8":  {"holding": {"0": [1, 2]}, "faults": [{"kind": "silence"}]},
     "9":  {"holding": {"0": [1, 2]}, "faults": [{"kind": "bad_lrc"}]},
     "10": {"holding": {"0": [1, 2]}, "faults": [{"kind": "lower_case"}]},
-    "11": {"holding": {"0": [7, 8]}, "faults": [{"kind": "exception", "code": 4, "times": 1}]}
+    "11": {"holding": {"0": [7, 8]}, "faults": [{"kind": "exception", "code": 4, "times": 1}]},
+    "12": {"holding": {"0": [100, 101, 102, 103, 104, 105, 106, 107, 108, 109]},
+           "faults": [{"kind": "trailing", "bytes": 300}]},
+    "13": {"holding": {"0": [100, 101, 102, 103, 104, 105, 106, 107, 108, 109]},
+           "faults": [{"kind": "stall", "bytes": 5, "seconds": 0.3, "times": 1}]},
+    "14": {"holding": {"100": 0},
+           "faults": [{"kind": "delay", "seconds": 0.45, "function": 6, "times": 1},
+                      {"kind": "delay", "seconds": 0.3, "function": 6, "times": 1}]}
   }
 })";
 
@@ -295,6 +304,94 @@ TEST_F(SerialLinkTest, InterCharacterTimeoutCoversTwentyCharacterTimes)
 
     CWordArray words;
     EXPECT_EQ(link.ReadHoldingRegisters(1, 0, 1, words), MODBUS_SUCCESS) << "reopened link works";
+}
+
+// Microseconds of the quickest of `rounds` calls, each after a pause longer than the gap
+// between two frames, so that the line is quiet when it starts.
+template <typename Call>
+DWORD QuickestOf(int rounds, Call call)
+{
+    DWORD quickest = MAXDWORD;
+    for (int round = 0; round < rounds; ++round) {
+        Sleep(10);
+        LARGE_INTEGER frequency, start, end;
+        QueryPerformanceFrequency(&frequency);
+        QueryPerformanceCounter(&start);
+        call();
+        QueryPerformanceCounter(&end);
+        quickest = std::min<DWORD>(quickest, DWORD((end.QuadPart - start.QuadPart) * 1000000 / frequency.QuadPart));
+    }
+    return quickest;
+}
+
+TEST_F(SerialLinkTest, RtuRepliesEndAtTheirLastByte)
+{
+    Start("rtu");
+    CWordArray words;
+    // Another talker's bytes right behind each reply: a read that waited for the line to
+    // fall silent would take them as part of the reply.
+    ASSERT_EQ(link.ReadHoldingRegisters(12, 0, 10, words), MODBUS_SUCCESS);
+    EXPECT_EQ(words[0], 100);
+    EXPECT_EQ(words[9], 109);
+    CString vendor, product, revision;
+    EXPECT_TRUE(link.ReadDeviceIdentification(12, vendor, product, revision)) << "objects walked to the end";
+    EXPECT_STREQ(revision, "1.00");
+    EXPECT_EQ(link.WriteSingleRegister(12, 0, 5), MODBUS_SUCCESS);
+    // What followed is dropped before the next request goes out.
+    ASSERT_EQ(link.ReadHoldingRegisters(1, 0, 3, words), MODBUS_SUCCESS);
+    EXPECT_EQ(words[2], 12);
+
+    // Not the inter-character time-out after each reply, whether a whole read or an exception:
+    // the quickest of a few takes under half of it (each took all of it and more before).
+    const DWORD limit = link.GetInterCharTimeout() * 1000 / 2;
+    const DWORD read = QuickestOf(20, [&] { EXPECT_EQ(link.ReadHoldingRegisters(12, 0, 10, words), MODBUS_SUCCESS); });
+    const DWORD refused = QuickestOf(20, [&] { EXPECT_EQ(link.ReadHoldingRegisters(1, 5000, 1, words), MODBUS_EXCEPTION_BASE | 2); });
+    std::printf("quickest exchange over the pty: read of 10 registers %lu us, exception %lu us\n", read, refused);
+    EXPECT_LT(read, limit);
+    EXPECT_LT(refused, limit);
+}
+
+TEST_F(SerialLinkTest, AReplyCutShortFailsAndTheRetryWaitsUntilItsRestHasPassed)
+{
+    Start("rtu");
+    // A wide inter-character time-out, so that the rest comes while the link waits for a
+    // quiet line (the reply stops for 300 ms, the read ends 200 ms after its last byte).
+    link.SetInterCharTimeout(200);
+    ASSERT_TRUE(link.Open(0));
+    CWordArray words;
+    EXPECT_EQ(link.ReadHoldingRegisters(13, 0, 10, words), MODBUS_ERROR_CRC) << "a reply cut short";
+    const std::vector<std::string> cut = JournalFor(13);
+    ASSERT_EQ(cut.size(), 1u);
+
+    link.SetRetries(2);
+    ASSERT_EQ(link.ReadHoldingRegisters(13, 0, 10, words), MODBUS_SUCCESS);
+    EXPECT_EQ(words[9], 109);
+    // No request of the link was sent into the rest of a reply.
+    std::istringstream journal(ReadWholeFile(journalPath));
+    std::string line;
+    int entries = 0;
+    while (std::getline(journal, line)) {
+        ++entries;
+        EXPECT_NE(PeerHost::Field(line, "error"), "collision") << line;
+    }
+    EXPECT_EQ(entries, 2);
+}
+
+TEST_F(SerialLinkTest, ALateAnswerToARepeatedWriteIsNotTakenForTheNextReply)
+{
+    Start("rtu");
+    link.SetRetries(2);
+    // Answered 450 ms late: the link asks again after 300 ms, and the device carries the
+    // write out twice (the same value) and answers both, the second 300 ms after the first.
+    EXPECT_EQ(link.WriteSingleRegister(14, 100, 7), MODBUS_SUCCESS);
+    link.SetRetries(1);
+    CWordArray words;
+    ASSERT_EQ(link.ReadHoldingRegisters(14, 100, 1, words), MODBUS_SUCCESS) << "the second echo taken for the reply";
+    EXPECT_EQ(words[0], 7);
+    const std::vector<std::string> journal = JournalFor(14);
+    ASSERT_EQ(journal.size(), 3u);
+    EXPECT_EQ(PeerHost::Field(journal[0], "function"), "6");
+    EXPECT_EQ(PeerHost::Field(journal[1], "function"), "6");
 }
 
 TEST_F(SerialLinkTest, AFailedLineSetUpClosesThePort)
