@@ -31,11 +31,15 @@ const char kProfile[] = R"({
     "8":  {"holding": {"0": [1, 2]}, "faults": [{"kind": "silence"}]},
     "9":  {"holding": {"0": [1, 2]}, "faults": [{"kind": "bad_lrc"}]},
     "10": {"holding": {"0": [1, 2]}, "faults": [{"kind": "lower_case"}]},
-    "11": {"holding": {"0": [7, 8]}, "faults": [{"kind": "exception", "code": 4, "times": 1}]}
+    "11": {"holding": {"0": [7, 8]}, "faults": [{"kind": "exception", "code": 4, "times": 1}]},
+    "12": {"holding": {"0": [5]}, "faults": [{"kind": "delay", "seconds": 0.6}]}
   }
 })";
 
 const DWORD kResponseTimeoutMs = 300;
+// For exchanges that must be answered: a busy machine can delay the device well past the
+// short time-out above.
+const DWORD kAnsweredTimeoutMs = 5000;
 
 std::string ReadWholeFile(const std::string& windowsPath)
 {
@@ -309,9 +313,14 @@ TEST_F(SerialLinkTest, AFailedLineSetUpClosesThePort)
     EXPECT_FALSE(link.Open(0));
     EXPECT_FALSE(link.IsOpen());
 
+    // The line set up after the failures takes every setting, its time-out too: a reply
+    // later than the short time-out is taken.
+    link.SetTimeout(kAnsweredTimeoutMs);
     ASSERT_TRUE(link.Open(0, 9600));
     CWordArray words;
     EXPECT_EQ(link.ReadHoldingRegisters(1, 0, 1, words), MODBUS_SUCCESS);
+    ASSERT_EQ(link.ReadHoldingRegisters(12, 0, 1, words), MODBUS_SUCCESS);
+    EXPECT_EQ(words[0], 5);
 }
 
 TEST_F(SerialLinkTest, AClosedOrMissingPortGivesCode10)
