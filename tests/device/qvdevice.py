@@ -113,7 +113,8 @@ end of the loader's byte protocol on a pty end, checking every record frame agai
 file; the script (see class Bootloader) sets the attention answers, echo, replies per record
 and attempt, the final status and the meter path through a controller's pass-through
 request. The journal gets every received chunk ("event": "rx") with its time, and one line
-per pass-through request, attention answer, record send and final status.
+per pass-through request, attention answer, attention byte that crossed the answer,
+record send and final status.
 
 Example:
   qvdevice.py --profile p.json --rtu /tmp/com20-peer --tcp-port 0 --port-file ports \\
@@ -989,6 +990,13 @@ class Bootloader:
       replies              {"<record from 1>": [reply per attempt, null for silence]};
                            unlisted sends get 0x10 when the frame matches, else 0x20
       final                final status byte, null for silence (default 0x90)
+      answer_late          the attention answer reaches the line only after this many more
+                           0xFE bytes have come: a far end that answers late, as a busy
+                           machine makes it
+    Attention bytes that crossed the answer on the line (0xFE before the first record
+    byte, while the first record does not start with 0xFE) are journalled as
+    "late_attention" and are not record data: a loader whose answer came late has sent
+    them before it could see the answer.
     """
 
     def __init__(self, product_id, frames, script, journal):
@@ -1003,6 +1011,8 @@ class Bootloader:
         default_response = 0x00 if product_id < 5 else 0xAA
         self.response = int(script.get("attention_byte", default_response))
         self.delayed = None   # (monotonic time, bytes) to write without a received byte
+        self.held_answer = None
+        self.late_answer_after = 0
 
     def due(self, now):
         """Bytes whose time has come."""
@@ -1041,15 +1051,26 @@ class Bootloader:
                 self.first_attention = now
             if now - self.first_attention < float(self.script.get("attention_delay", 0)):
                 return echo
-            self.state = "records"
+            self.state = "answered"
             self.journal.write(transport="bootloader", event="attention")
             answer = bytes(self.script.get("spurious", []))
             answer += bytes((self.response,)) * int(self.script.get("attention_responses", 1))
-            if not self.frames:
-                # The loader clears its queue after the attention answer: with no record
-                # to come, the final status follows after a pause.
-                self.delayed = (now + 0.3, self._final())
-            return echo + answer
+            self.late_answer_after = int(self.script.get("answer_late", 0))
+            if self.late_answer_after > 0:
+                self.held_answer = answer
+                return echo
+            return echo + self._answered(answer, now)
+        if self.state == "answered":
+            first = self.frames[0][:1] if self.frames else b""
+            if byte == LOADER_ATTENTION and first != bytes((LOADER_ATTENTION,)):
+                self.journal.write(transport="bootloader", event="late_attention")
+                if self.held_answer is not None:
+                    self.late_answer_after -= 1
+                    if self.late_answer_after <= 0:
+                        answer, self.held_answer = self.held_answer, None
+                        return echo + self._answered(answer, now)
+                return echo
+            self.state = "records"
         if self.state == "records":
             self.buffer.append(byte)
             expected = self.frames[self.record] if self.record < len(self.frames) else b""
@@ -1057,6 +1078,13 @@ class Bootloader:
                 return echo
             return self._record_done(echo)
         return echo
+
+    def _answered(self, answer, now):
+        if not self.frames:
+            # The loader clears its queue after the attention answer: with no record to
+            # come, the final status follows after a pause.
+            self.delayed = (now + 0.3, self._final())
+        return answer
 
     def _record_done(self, echo):
         frame = bytes(self.buffer)

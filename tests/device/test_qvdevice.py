@@ -840,6 +840,34 @@ class BootloaderTest(unittest.TestCase):
         self.assertEqual(first, FRAMES[0][:-1] + bytes((FRAMES[0][-1] ^ 0xFF,)))
         self.assertEqual(device.feed(FRAMES[0], 0), FRAMES[0] + b"\x10")
 
+    def test_attention_bytes_that_crossed_the_answer(self):
+        device = self.make({})
+        self.assertEqual(device.feed(b"\xfe", 0), b"\x00")
+        self.assertEqual(device.feed(b"\xfe\xfe" + FRAMES[0], 0), b"\x10")
+        self.assertEqual(len(self.journal.events("late_attention")), 2)
+        # After the first record byte a 0xFE is record data.
+        self.assertEqual(device.feed(b"\xfe" + FRAMES[1][1:], 0), b"\x20")
+        self.assertEqual([e["match"] for e in self.journal.events("record")], [True, False])
+        # A first record that starts with 0xFE takes it as data.
+        record = b"\xfe" + RECORDS[0][1:]
+        starts = [record + qvdevice.xmodem_crc(record).to_bytes(2, "big")]
+        device = self.make({}, frames=starts)
+        device.feed(b"\xfe", 0)
+        self.assertEqual(device.feed(starts[0], 0), b"\x10\x90")
+        self.assertEqual(self.journal.events("late_attention"), [])
+
+    def test_late_answer_waits_for_crossing_attention_bytes(self):
+        device = self.make({"echo": True, "answer_late": 2}, product_id=5)
+        self.assertEqual(device.feed(b"\xfe", 0), b"\xfe")
+        self.assertEqual(device.feed(b"\xfe", 0), b"\xfe")
+        self.assertEqual(device.feed(b"\xfe", 0), b"\xfe\xaa")
+        self.assertEqual(device.feed(FRAMES[0], 0), FRAMES[0] + b"\x10")
+        empty = self.make({"answer_late": 1}, frames=[])
+        self.assertEqual(empty.feed(b"\xfe", 1.0), b"")
+        self.assertEqual(empty.feed(b"\xfe", 2.0), b"\x00")
+        self.assertEqual(empty.due(2.2), b"")
+        self.assertEqual(empty.due(2.3), b"\x90")
+
     def test_empty_file_goes_to_final_status(self):
         device = self.make({}, frames=[])
         self.assertEqual(device.feed(b"\xfe", 5.0), b"\x00")

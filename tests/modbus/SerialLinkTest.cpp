@@ -40,11 +40,15 @@ const char kProfile[] = R"({
            "faults": [{"kind": "stall", "bytes": 5, "seconds": 0.3, "times": 1}]},
     "14": {"holding": {"100": 0},
            "faults": [{"kind": "delay", "seconds": 0.45, "function": 6, "times": 1},
-                      {"kind": "delay", "seconds": 0.3, "function": 6, "times": 1}]}
+                      {"kind": "delay", "seconds": 0.3, "function": 6, "times": 1}]},
+    "15": {"holding": {"0": [5]}, "faults": [{"kind": "delay", "seconds": 0.6}]}
   }
 })";
 
 const DWORD kResponseTimeoutMs = 300;
+// For exchanges that must be answered: a busy machine can delay the device well past the
+// short time-out above.
+const DWORD kAnsweredTimeoutMs = 5000;
 
 std::string ReadWholeFile(const std::string& windowsPath)
 {
@@ -406,9 +410,14 @@ TEST_F(SerialLinkTest, AFailedLineSetUpClosesThePort)
     EXPECT_FALSE(link.Open(0));
     EXPECT_FALSE(link.IsOpen());
 
+    // The line set up after the failures takes every setting, its time-out too: a reply
+    // later than the short time-out is taken.
+    link.SetTimeout(kAnsweredTimeoutMs);
     ASSERT_TRUE(link.Open(0, 9600));
     CWordArray words;
     EXPECT_EQ(link.ReadHoldingRegisters(1, 0, 1, words), MODBUS_SUCCESS);
+    ASSERT_EQ(link.ReadHoldingRegisters(15, 0, 1, words), MODBUS_SUCCESS);
+    EXPECT_EQ(words[0], 5);
 }
 
 TEST_F(SerialLinkTest, AClosedOrMissingPortGivesCode10)
