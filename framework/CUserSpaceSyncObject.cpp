@@ -70,8 +70,19 @@ CUserSpaceSyncObject::CUserSpaceSyncObject() = default;
 
 CUserSpaceSyncObject::~CUserSpaceSyncObject()
 {
-    // Nobody may wait for an object being destroyed.
-    ASSERT(m_firstWaiter == nullptr && m_arrivals == nullptr && !OnSlowPath());
+    // Nobody may wait for an object being destroyed, but the thread that handed it to its
+    // last waiter may still be on its way out of its section (or holding its lock to hand
+    // over another object): the memory is given up only after it left.
+    for (;;)
+    {
+        LockObject();
+        const bool busy = OnSlowPath();
+        UnlockObject();
+        if (!busy)
+            break;
+        ::SwitchToThread();
+    }
+    ASSERT(m_firstWaiter == nullptr && m_arrivals == nullptr);
 }
 
 bool CUserSpaceSyncObject::ChangeFast(LONG from, LONG to)
@@ -201,18 +212,17 @@ void CUserSpaceSyncObject::OfferAll(SyncThreadRecord& waiter, Wakes& wakes)
         else
             lockedAll = false;
     }
-    if (!lockedAll)
-    {
-        waiter.AskToRetry();
-        wakes.Add(waiter);
-    }
-    else if (CanTakeAll(waiter) && waiter.Claim())
-    {
-        waiter.Finish(TakeAll(waiter));
-        wakes.Add(waiter);
-    }
+    const bool taken = lockedAll && CanTakeAll(waiter) && waiter.Claim();
+    const DWORD result = taken ? TakeAll(waiter) : WAIT_FAILED;
     for (DWORD i = 0; i < lockedCount; ++i)
         locked[i]->UnlockObject();
+    // Finished only once their locks are given back: the waiter may destroy them at once.
+    if (taken)
+        waiter.Finish(result);
+    else if (!lockedAll)
+        waiter.AskToRetry();
+    if (taken || !lockedAll)
+        wakes.Add(waiter);
 }
 
 bool CUserSpaceSyncObject::CanTakeAll(const SyncThreadRecord& waiter)

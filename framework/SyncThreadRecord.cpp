@@ -246,12 +246,21 @@ SyncThreadRecord::Woken SyncThreadRecord::Sleep(ULONGLONG deadline)
     return woken;
 }
 
+void SyncThreadRecord::Hold(CMutex* mutex)
+{
+    ::AcquireSRWLockExclusive(&m_heldLock);
+    m_held.push_back(mutex);
+    ::ReleaseSRWLockExclusive(&m_heldLock);
+}
+
 void SyncThreadRecord::Release(CMutex* mutex)
 {
+    ::AcquireSRWLockExclusive(&m_heldLock);
     // Mutexes are mostly given back in the reverse order of taking them.
     const auto found = std::find(m_held.rbegin(), m_held.rend(), mutex);
     if (found != m_held.rend())
         m_held.erase(std::next(found).base());
+    ::ReleaseSRWLockExclusive(&m_heldLock);
 }
 
 void SyncThreadRecord::Freeze(HANDLE frozenEvent)
@@ -297,8 +306,15 @@ void SyncThreadRecord::FreezeAndPark()
 
 void SyncThreadRecord::EndThread()
 {
-    while (!m_held.empty())
-        m_held.back()->AbandonByEndedHolder(*this);
+    for (;;)
+    {
+        ::AcquireSRWLockExclusive(&m_heldLock);
+        CMutex* last = m_held.empty() ? nullptr : m_held.back();
+        ::ReleaseSRWLockExclusive(&m_heldLock);
+        if (last == nullptr)
+            break;
+        last->AbandonByEndedHolder(*this);
+    }
     Give();
 }
 

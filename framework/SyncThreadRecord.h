@@ -80,9 +80,9 @@ public:
     // in GetTickCount64 time, 0 for none) or a terminator asks the thread to stop.
     Woken Sleep(ULONGLONG deadline);
 
-    // The mutexes held. Changed by the thread itself, by whoever claimed its wait, and
-    // after it ended.
-    void Hold(CMutex* mutex) { m_held.push_back(mutex); }
+    // The mutexes held. Changed by the thread itself, by whoever claimed its wait, after it
+    // ended, and by whoever destroys a mutex it holds: under a lock of their own.
+    void Hold(CMutex* mutex);
     void Release(CMutex* mutex);
     static SyncThreadRecord* FromId(LONG id);
 
@@ -141,6 +141,7 @@ private:
     DWORD m_waitCount = 0;
     WaitEntry m_entries[MAXIMUM_WAIT_OBJECTS];
 
+    SRWLOCK m_heldLock = SRWLOCK_INIT;
     std::vector<CMutex*> m_held;
     SyncThreadRecord* m_nextRecord = nullptr;
 };
