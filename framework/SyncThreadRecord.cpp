@@ -111,7 +111,6 @@ void SyncThreadRecord::Give()
     m_held.clear();
     m_waitCount = 0;
     m_status = 0;
-    m_retry = false;
     m_frozenEvent = nullptr;
     m_state = 0;
     m_depth = 0;
@@ -149,12 +148,10 @@ void SyncThreadRecord::LeaveBookkeeping()
         FreezeAndPark();   // a terminator waits for this moment
 }
 
-void SyncThreadRecord::BeginWait(CUserSpaceSyncObject* const objects[], DWORD count, bool waitForAll)
+void SyncThreadRecord::BeginWait(CUserSpaceSyncObject* const objects[], DWORD count)
 {
     ASSERT(count > 0 && count <= MAXIMUM_WAIT_OBJECTS);
-    m_waitForAll = waitForAll;
     m_waitCount = count;
-    m_retry = false;
     for (DWORD i = 0; i < count; ++i)
     {
         WaitEntry& entry = m_entries[i];
@@ -177,13 +174,6 @@ void SyncThreadRecord::Finish(DWORD result)
     // Under the lock that the sleeper looks at it with, so that no wake-up is lost.
     ::AcquireSRWLockExclusive(&m_lock);
     m_status = static_cast<LONG>(result);
-    ::ReleaseSRWLockExclusive(&m_lock);
-}
-
-void SyncThreadRecord::AskToRetry()
-{
-    ::AcquireSRWLockExclusive(&m_lock);
-    m_retry = true;
     ::ReleaseSRWLockExclusive(&m_lock);
 }
 
@@ -213,12 +203,6 @@ SyncThreadRecord::Woken SyncThreadRecord::Sleep(ULONGLONG deadline)
         if (status != kWaiting)
         {
             woken = Woken::Finished;
-            break;
-        }
-        if (m_retry)
-        {
-            m_retry = false;
-            woken = Woken::Retry;
             break;
         }
         if (!asleep || (m_state & kTerminating) != 0)

@@ -53,9 +53,8 @@ public:
     // The wait, set up by its thread inside the bookkeeping. Whoever claims a waiting
     // wait (with the lock of an object it waits for held) takes the objects for it and
     // finishes it with the result.
-    void BeginWait(CUserSpaceSyncObject* const objects[], DWORD count, bool waitForAll);
+    void BeginWait(CUserSpaceSyncObject* const objects[], DWORD count);
     DWORD WaitCount() const { return m_waitCount; }
-    bool WaitsForAll() const { return m_waitForAll; }
     WaitEntry& Entry(DWORD i) { return m_entries[i]; }
     const WaitEntry& Entry(DWORD i) const { return m_entries[i]; }
     bool IsWaiting() const { return m_status == kWaiting; }
@@ -70,13 +69,10 @@ public:
     void Finish(DWORD result);
     void FinishOwn(DWORD result) { m_status = static_cast<LONG>(result); }
     DWORD Result() const { return static_cast<DWORD>(m_status); }
-    // Asks a thread waiting for all of its objects to look at them itself (one of them
-    // could not be looked at without waiting for its lock).
-    void AskToRetry();
     void Wake();
 
-    enum class Woken { Finished, Retry, TimeUp, Terminating };
-    // Sleeps until the wait is finished, a retry is asked for, the time is up (deadline
+    enum class Woken { Finished, TimeUp, Terminating };
+    // Sleeps until the wait is finished, the time is up (deadline
     // in GetTickCount64 time, 0 for none) or a terminator asks the thread to stop.
     Woken Sleep(ULONGLONG deadline);
 
@@ -133,11 +129,9 @@ private:
     int m_depth = 0;   // nested bookkeeping sections, changed only by the thread
     HANDLE m_frozenEvent = nullptr;   // the terminator's, set while it waits
 
-    SRWLOCK m_lock = SRWLOCK_INIT;   // the sleep, m_status once claimed, m_retry
+    SRWLOCK m_lock = SRWLOCK_INIT;   // the sleep, m_status once claimed
     CONDITION_VARIABLE m_wakeUp = CONDITION_VARIABLE_INIT;
     volatile LONG m_status = 0;
-    bool m_retry = false;
-    bool m_waitForAll = false;
     DWORD m_waitCount = 0;
     WaitEntry m_entries[MAXIMUM_WAIT_OBJECTS];
 
