@@ -2,8 +2,6 @@
 
 #include "framework/CMutex.h"
 
-#include <algorithm>
-
 extern "C" BOOLEAN NTAPI RtlDllShutdownInProgress();
 
 namespace
@@ -36,7 +34,6 @@ DWORD RecordSlot(PFLS_CALLBACK_FUNCTION threadEnds)
 
 SyncThreadRecord::SyncThreadRecord() : m_id(::InterlockedIncrement(&g_lastId))
 {
-    m_held.reserve(8);
 }
 
 SyncThreadRecord* SyncThreadRecord::Find()
@@ -108,7 +105,9 @@ SyncThreadRecord* SyncThreadRecord::FindByKey(const Key& key, const SyncThreadRe
 
 void SyncThreadRecord::Give()
 {
-    m_held.clear();
+    for (unsigned i = 0; i < kHeldSlots; ++i)
+        m_held[i] = nullptr;
+    m_heldEnd = 0;
     m_waitCount = 0;
     m_status = 0;
     m_frozenEvent = nullptr;
@@ -232,19 +231,29 @@ SyncThreadRecord::Woken SyncThreadRecord::Sleep(ULONGLONG deadline)
 
 void SyncThreadRecord::Hold(CMutex* mutex)
 {
-    ::AcquireSRWLockExclusive(&m_heldLock);
-    m_held.push_back(mutex);
-    ::ReleaseSRWLockExclusive(&m_heldLock);
+    // Only the thread, or whoever claimed its wait, writes a free slot.
+    for (unsigned i = 0; i < kHeldSlots; ++i)
+    {
+        if (m_held[i] == nullptr)
+        {
+            m_held[i] = mutex;
+            if (i >= m_heldEnd)
+                m_heldEnd = i + 1;
+            return;
+        }
+    }
+    ASSERT(!"a thread holds more mutexes than it has slots for");
 }
 
 void SyncThreadRecord::Release(CMutex* mutex)
 {
-    ::AcquireSRWLockExclusive(&m_heldLock);
-    // Mutexes are mostly given back in the reverse order of taking them.
-    const auto found = std::find(m_held.rbegin(), m_held.rend(), mutex);
-    if (found != m_held.rend())
-        m_held.erase(std::next(found).base());
-    ::ReleaseSRWLockExclusive(&m_heldLock);
+    const unsigned end = m_heldEnd;
+    for (unsigned i = 0; i < end; ++i)
+    {
+        if (m_held[i] == mutex &&
+            ::InterlockedCompareExchangePointer(reinterpret_cast<void* volatile*>(&m_held[i]), nullptr, mutex) == mutex)
+            return;
+    }
 }
 
 void SyncThreadRecord::Freeze(HANDLE frozenEvent)
@@ -290,14 +299,12 @@ void SyncThreadRecord::FreezeAndPark()
 
 void SyncThreadRecord::EndThread()
 {
-    for (;;)
+    // The last taken first, as they are mostly given back.
+    for (unsigned i = m_heldEnd; i > 0; --i)
     {
-        ::AcquireSRWLockExclusive(&m_heldLock);
-        CMutex* last = m_held.empty() ? nullptr : m_held.back();
-        ::ReleaseSRWLockExclusive(&m_heldLock);
-        if (last == nullptr)
-            break;
-        last->AbandonByEndedHolder(*this);
+        CMutex* held = m_held[i - 1];
+        if (held != nullptr)
+            held->AbandonByEndedHolder(*this);
     }
     Give();
 }

@@ -14,7 +14,6 @@
 #pragma once
 #include "framework/FrameworkBase.h"
 
-#include <vector>
 
 class CMutex;
 class CUserSpaceSyncObject;
@@ -77,7 +76,8 @@ public:
     Woken Sleep(ULONGLONG deadline);
 
     // The mutexes held. Changed by the thread itself, by whoever claimed its wait, after it
-    // ended, and by whoever destroys a mutex it holds: under a lock of their own.
+    // ended, and by whoever destroys a mutex it holds (a slot is written only while free
+    // and cleared with one atomic change, so none of them waits for the others).
     void Hold(CMutex* mutex);
     void Release(CMutex* mutex);
     static SyncThreadRecord* FromId(LONG id);
@@ -135,7 +135,10 @@ private:
     DWORD m_waitCount = 0;
     WaitEntry m_entries[MAXIMUM_WAIT_OBJECTS];
 
-    SRWLOCK m_heldLock = SRWLOCK_INIT;
-    std::vector<CMutex*> m_held;
+    // More than a thread ever holds at once (the program holds a handful); one held beyond
+    // them is not abandoned when its holder ends.
+    static const unsigned kHeldSlots = 64;
+    CMutex* volatile m_held[kHeldSlots] = {};
+    volatile unsigned m_heldEnd = 0;   // past the last slot written
     SyncThreadRecord* m_nextRecord = nullptr;
 };
