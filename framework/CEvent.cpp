@@ -124,6 +124,12 @@ BOOL CEvent::Unlock()
     return TRUE;
 }
 
+void CEvent::GiveBack()
+{
+    if (!m_manualReset)
+        SetEvent();
+}
+
 bool CEvent::Take(SyncThreadRecord&)
 {
     if (!m_manualReset)

@@ -29,6 +29,7 @@ protected:
     bool IsAvailable() const override { return State() == kSignalled; }
     bool CanTake(const SyncThreadRecord&) const override { return State() == kSignalled; }
     bool Take(SyncThreadRecord& taker) override;
+    void GiveBack() override;
 
 private:
     // The state; once moved, the kernel event holds it and every change goes there.

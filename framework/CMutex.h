@@ -26,6 +26,7 @@ protected:
     bool IsAvailable() const override;
     bool CanTake(const SyncThreadRecord& taker) const override;
     bool Take(SyncThreadRecord& taker) override;
+    void GiveBack() override { Unlock(); }
 
 private:
     friend class SyncThreadRecord;

@@ -47,7 +47,7 @@ CUserSpaceSyncObject::Section::~Section()
 
 void CUserSpaceSyncObject::Section::Offer()
 {
-    m_object.Offer(m_wakes, Record());
+    m_object.Offer(m_wakes);
 }
 
 void CUserSpaceSyncObject::Section::MoveWaitersToKernel()
@@ -70,8 +70,19 @@ CUserSpaceSyncObject::CUserSpaceSyncObject() = default;
 
 CUserSpaceSyncObject::~CUserSpaceSyncObject()
 {
-    // Nobody may wait for an object being destroyed.
-    ASSERT(m_firstWaiter == nullptr && m_arrivals == nullptr && !OnSlowPath());
+    // Nobody may wait for an object being destroyed, but the thread that handed it to its
+    // last waiter may still be on its way out of its section (or holding its lock to hand
+    // over another object): the memory is given up only after it left.
+    for (;;)
+    {
+        LockObject();
+        const bool busy = OnSlowPath();
+        UnlockObject();
+        if (!busy)
+            break;
+        ::SwitchToThread();
+    }
+    ASSERT(m_firstWaiter == nullptr && m_arrivals == nullptr);
 }
 
 bool CUserSpaceSyncObject::ChangeFast(LONG from, LONG to)
@@ -152,114 +163,21 @@ void CUserSpaceSyncObject::Dequeue(WaitEntry& entry)
     LeaveSlowPath();
 }
 
-void CUserSpaceSyncObject::Offer(Wakes& wakes, SyncThreadRecord& caller)
+void CUserSpaceSyncObject::Offer(Wakes& wakes)
 {
     for (WaitEntry* entry = m_firstWaiter; entry != nullptr && IsAvailable();)
     {
         WaitEntry* next = entry->next;
         SyncThreadRecord& waiter = *entry->waiter;
-        if (waiter.IsWaiting())
+        if (waiter.IsWaiting() && CanTake(waiter) && waiter.Claim())
         {
-            if (waiter.WaitsForAll())
-            {
-                // A thread waiting for all holds their locks when it looks at its own wait.
-                if (&waiter != &caller)
-                {
-                    OfferAll(waiter, wakes);
-                    // It may have taken other entries of this queue out with its own.
-                    if (next != nullptr && next->place != WaitEntry::Place::Queued)
-                        next = m_firstWaiter;
-                }
-            }
-            else if (CanTake(waiter) && waiter.Claim())
-            {
-                const bool abandoned = Take(waiter);
-                Dequeue(*entry);
-                waiter.Finish((abandoned ? WAIT_ABANDONED_0 : WAIT_OBJECT_0) + entry->index);
-                wakes.Add(waiter);
-            }
+            const bool abandoned = Take(waiter);
+            Dequeue(*entry);
+            waiter.Finish((abandoned ? WAIT_ABANDONED_0 : WAIT_OBJECT_0) + entry->index);
+            wakes.Add(waiter);
         }
         entry = next;
     }
-}
-
-void CUserSpaceSyncObject::OfferAll(SyncThreadRecord& waiter, Wakes& wakes)
-{
-    // This thread holds this object's lock already: waiting for another one could
-    // deadlock with a thread that takes them in their order, so they are only tried.
-    // The waiter is on the slow path of each of them: their states change only there.
-    CUserSpaceSyncObject* locked[MAXIMUM_WAIT_OBJECTS];
-    DWORD lockedCount = 0;
-    bool lockedAll = true;
-    for (DWORD i = 0; i < waiter.WaitCount() && lockedAll; ++i)
-    {
-        CUserSpaceSyncObject* other = waiter.Entry(i).object;
-        if (other == this || std::find(locked, locked + lockedCount, other) != locked + lockedCount)
-            continue;
-        if (::TryAcquireSRWLockExclusive(&other->m_lock))
-            locked[lockedCount++] = other;
-        else
-            lockedAll = false;
-    }
-    if (!lockedAll)
-    {
-        waiter.AskToRetry();
-        wakes.Add(waiter);
-    }
-    else if (CanTakeAll(waiter) && waiter.Claim())
-    {
-        waiter.Finish(TakeAll(waiter));
-        wakes.Add(waiter);
-    }
-    for (DWORD i = 0; i < lockedCount; ++i)
-        locked[i]->UnlockObject();
-}
-
-bool CUserSpaceSyncObject::CanTakeAll(const SyncThreadRecord& waiter)
-{
-    for (DWORD i = 0; i < waiter.WaitCount(); ++i)
-    {
-        const CUserSpaceSyncObject* object = waiter.Entry(i).object;
-        if (object->m_hObject != nullptr || !object->CanTake(waiter))
-            return false;
-    }
-    return true;
-}
-
-DWORD CUserSpaceSyncObject::TakeAll(SyncThreadRecord& waiter)
-{
-    DWORD result = WAIT_OBJECT_0;
-    for (DWORD i = 0; i < waiter.WaitCount(); ++i)
-    {
-        WaitEntry& entry = waiter.Entry(i);
-        if (entry.object->Take(waiter) && result == WAIT_OBJECT_0)
-            result = WAIT_ABANDONED_0 + i;
-        if (entry.place == WaitEntry::Place::Queued)
-            entry.object->Dequeue(entry);
-    }
-    return result;
-}
-
-DWORD CUserSpaceSyncObject::LockAll(const SyncThreadRecord& waiter, CUserSpaceSyncObject* order[])
-{
-    DWORD count = 0;
-    for (DWORD i = 0; i < waiter.WaitCount(); ++i)
-        order[count++] = waiter.Entry(i).object;
-    // One order for every thread, so that two waits for all never hold each other's locks.
-    std::sort(order, order + count, std::less<CUserSpaceSyncObject*>());
-    count = static_cast<DWORD>(std::unique(order, order + count) - order);
-    for (DWORD i = 0; i < count; ++i)
-    {
-        order[i]->LockObject();
-        order[i]->QueueArrivals();
-    }
-    return count;
-}
-
-void CUserSpaceSyncObject::UnlockAll(CUserSpaceSyncObject* const order[], DWORD count)
-{
-    for (DWORD i = 0; i < count; ++i)
-        order[i]->UnlockObject();
 }
 
 BOOL CUserSpaceSyncObject::TerminateThreadOutsideLocks(HANDLE thread, DWORD exitCode)
@@ -276,12 +194,13 @@ DWORD CUserSpaceSyncObject::WaitInUserSpace(DWORD timeout)
 DWORD CUserSpaceSyncObject::Wait(CUserSpaceSyncObject* const objects[], DWORD count, BOOL waitForAll,
                                  DWORD& timeout)
 {
+    if (waitForAll && count > 1)
+        return WaitForAll(objects, count, timeout);
     const ULONGLONG start = ::GetTickCount64();
     DWORD result;
     {
         Guard guard;
-        result = waitForAll && count > 1 ? WaitForAll(guard.Record(), objects, count, timeout)
-                                         : WaitForAny(guard.Record(), objects, count, timeout);
+        result = WaitForAny(guard.Record(), objects, count, timeout);
     }
     if (result == kMovedToKernel && timeout != INFINITE)
     {
@@ -291,10 +210,61 @@ DWORD CUserSpaceSyncObject::Wait(CUserSpaceSyncObject* const objects[], DWORD co
     return result;
 }
 
+DWORD CUserSpaceSyncObject::WaitForAll(CUserSpaceSyncObject* const objects[], DWORD count, DWORD& timeout)
+{
+    // One object at a time: the wait takes the one that stopped it last, tries the others
+    // without waiting and gives back what it took when one of them is not free, so it holds
+    // nothing while it waits (and two waits for all never hold each other up).
+    const ULONGLONG deadline = timeout == INFINITE ? 0 : ::GetTickCount64() + timeout;
+    DWORD abandoned = count;   // the first object taken from a holder that ended
+    DWORD waitFor = 0;
+    for (;;)
+    {
+        DWORD left = INFINITE;
+        if (deadline != 0)
+        {
+            const ULONGLONG now = ::GetTickCount64();
+            left = now >= deadline ? 0 : static_cast<DWORD>(deadline - now);
+        }
+        DWORD taken[MAXIMUM_WAIT_OBJECTS];
+        DWORD takenCount = 0;
+        DWORD stopped = count;
+        DWORD result = WAIT_OBJECT_0;
+        for (DWORD n = 0; n < count && stopped == count; ++n)
+        {
+            // The one it waits for first, then the others in their order.
+            const DWORD i = n == 0 ? waitFor : (n <= waitFor ? n - 1 : n);
+            DWORD limit = n == 0 ? left : 0;
+            result = Wait(&objects[i], 1, FALSE, limit);
+            if (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED_0)
+            {
+                taken[takenCount++] = i;
+                if (result == WAIT_ABANDONED_0 && abandoned == count)
+                    abandoned = i;
+            }
+            else
+            {
+                stopped = i;
+            }
+        }
+        if (stopped == count)
+            return abandoned == count ? WAIT_OBJECT_0 : WAIT_ABANDONED_0 + abandoned;
+        for (DWORD i = 0; i < takenCount; ++i)
+            objects[taken[i]]->GiveBack();
+        if (stopped == waitFor || result == kMovedToKernel)
+        {
+            const ULONGLONG now = ::GetTickCount64();
+            timeout = deadline == 0 ? INFINITE : (now >= deadline ? 0 : static_cast<DWORD>(deadline - now));
+            return result;
+        }
+        waitFor = stopped;
+    }
+}
+
 DWORD CUserSpaceSyncObject::WaitForAny(SyncThreadRecord& self, CUserSpaceSyncObject* const objects[], DWORD count,
                                        DWORD timeout)
 {
-    self.BeginWait(objects, count, false);
+    self.BeginWait(objects, count);
     // Each object in turn: the waiter queues on it and it is offered to its queue, which
     // hands it over in the order the waiters came (to this one, when it is first). One
     // queued on before may already have been handed over, which ends the round.
@@ -325,7 +295,7 @@ DWORD CUserSpaceSyncObject::WaitForAny(SyncThreadRecord& self, CUserSpaceSyncObj
             }
             else
             {
-                object.Offer(wakes, self);
+                object.Offer(wakes);
             }
         }
         object.UnlockObject();
@@ -338,62 +308,6 @@ DWORD CUserSpaceSyncObject::WaitForAny(SyncThreadRecord& self, CUserSpaceSyncObj
     return self.Result();
 }
 
-DWORD CUserSpaceSyncObject::WaitForAll(SyncThreadRecord& self, CUserSpaceSyncObject* const objects[], DWORD count,
-                                       DWORD timeout)
-{
-    self.BeginWait(objects, count, true);
-    // On the slow path of all before it shows on any: whoever finds one of its entries
-    // may look at all of its objects.
-    for (DWORD i = 0; i < count; ++i)
-        objects[i]->EnterSlowPath();
-    for (DWORD i = 0; i < count; ++i)
-        objects[i]->Arrive(self.Entry(i));
-    CUserSpaceSyncObject* order[MAXIMUM_WAIT_OBJECTS];
-    const DWORD locked = LockAll(self, order);
-    {
-        Wakes wakes(&self);
-        // Those that came before this thread go first.
-        for (DWORD i = 0; i < locked; ++i)
-        {
-            if (order[i]->m_hObject == nullptr)
-                order[i]->Offer(wakes, self);
-        }
-        TryToFinishAll(self, timeout);
-        UnlockAll(order, locked);
-    }
-    if (!self.IsFinished())
-        SleepUntilFinished(self, timeout);
-    EndWait(self);
-    return self.Result();
-}
-
-void CUserSpaceSyncObject::TryToFinishAll(SyncThreadRecord& self, DWORD timeout)
-{
-    // With every lock of the wait held, no claimer of it can be half-way.
-    if (!self.IsWaiting())
-        return;
-    bool moved = false;
-    for (DWORD i = 0; i < self.WaitCount(); ++i)
-        moved = moved || self.Entry(i).object->m_hObject != nullptr;
-    if (moved)
-        self.FinishOwn(kMovedToKernel);
-    else if (CanTakeAll(self))
-        self.FinishOwn(TakeAll(self));
-    else if (timeout == 0)
-        self.FinishOwn(WAIT_TIMEOUT);
-}
-
-bool CUserSpaceSyncObject::RetryAll(SyncThreadRecord& self)
-{
-    CUserSpaceSyncObject* order[MAXIMUM_WAIT_OBJECTS];
-    const DWORD locked = LockAll(self, order);
-    TryToFinishAll(self, INFINITE);
-    // Looked at before the locks are given back: a claimer may come at once after.
-    const bool finished = !self.IsWaiting();
-    UnlockAll(order, locked);
-    return finished;
-}
-
 void CUserSpaceSyncObject::SleepUntilFinished(SyncThreadRecord& self, DWORD timeout)
 {
     const ULONGLONG deadline = timeout == INFINITE ? 0 : ::GetTickCount64() + timeout;
@@ -403,10 +317,6 @@ void CUserSpaceSyncObject::SleepUntilFinished(SyncThreadRecord& self, DWORD time
         {
         case SyncThreadRecord::Woken::Finished:
             return;
-        case SyncThreadRecord::Woken::Retry:
-            if (RetryAll(self))
-                return;
-            break;
         case SyncThreadRecord::Woken::TimeUp:
         case SyncThreadRecord::Woken::Terminating:
             // A claimer that came first hands over what it took; the next sleep waits

@@ -30,7 +30,8 @@ public:
 
     // Waits for the objects as WaitForMultipleObjects does (the lowest index first when
     // any one will do) and returns what it would return. timeout is counted down to the
-    // time left when the result is kMovedToKernel.
+    // time left when the result is kMovedToKernel. A wait for all holds none of them while
+    // it waits: it takes them one at a time and gives back what it took when one is not free.
     static DWORD Wait(CUserSpaceSyncObject* const objects[], DWORD count, BOOL waitForAll,
                       DWORD& timeout);
 
@@ -114,6 +115,8 @@ protected:
     virtual bool IsAvailable() const = 0;
     virtual bool CanTake(const SyncThreadRecord& taker) const = 0;
     virtual bool Take(SyncThreadRecord& taker) = 0;
+    // Undoes a wait's taking of the object, for a wait for all that could not take the rest.
+    virtual void GiveBack() = 0;
 
 private:
     using WaitEntry = SyncThreadRecord::WaitEntry;
@@ -136,25 +139,11 @@ private:
     void Enqueue(WaitEntry& entry);
     void Dequeue(WaitEntry& entry);
     // Hands the object (lock held) to the queued waiters that can take it now.
-    void Offer(Wakes& wakes, SyncThreadRecord& caller);
-    // A waiter for all of its objects, offered this one: looks at the others without
-    // waiting for their locks, and takes them all when it can.
-    void OfferAll(SyncThreadRecord& waiter, Wakes& wakes);
+    void Offer(Wakes& wakes);
 
     static DWORD WaitForAny(SyncThreadRecord& self, CUserSpaceSyncObject* const objects[], DWORD count,
                             DWORD timeout);
-    static DWORD WaitForAll(SyncThreadRecord& self, CUserSpaceSyncObject* const objects[], DWORD count,
-                            DWORD timeout);
-    // Takes the locks of a wait's objects in the one order of all threads.
-    static DWORD LockAll(const SyncThreadRecord& waiter, CUserSpaceSyncObject* order[]);
-    static void UnlockAll(CUserSpaceSyncObject* const order[], DWORD count);
-    // With every object's lock held: whether the waiter can take them all, and taking them.
-    static bool CanTakeAll(const SyncThreadRecord& waiter);
-    static DWORD TakeAll(SyncThreadRecord& waiter);
-    // With every object's lock held: finishes the wait for all when it can be.
-    static void TryToFinishAll(SyncThreadRecord& self, DWORD timeout);
-    // A waiter for all that was asked to look again: true when its wait is finished.
-    static bool RetryAll(SyncThreadRecord& self);
+    static DWORD WaitForAll(CUserSpaceSyncObject* const objects[], DWORD count, DWORD& timeout);
     // Sleeps until the wait is finished, asking for the result when time is up.
     static void SleepUntilFinished(SyncThreadRecord& self, DWORD timeout);
     // Takes the entries that nobody else took out of their queues.

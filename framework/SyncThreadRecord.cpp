@@ -2,8 +2,6 @@
 
 #include "framework/CMutex.h"
 
-#include <algorithm>
-
 extern "C" BOOLEAN NTAPI RtlDllShutdownInProgress();
 
 namespace
@@ -36,7 +34,6 @@ DWORD RecordSlot(PFLS_CALLBACK_FUNCTION threadEnds)
 
 SyncThreadRecord::SyncThreadRecord() : m_id(::InterlockedIncrement(&g_lastId))
 {
-    m_held.reserve(8);
 }
 
 SyncThreadRecord* SyncThreadRecord::Find()
@@ -108,10 +105,11 @@ SyncThreadRecord* SyncThreadRecord::FindByKey(const Key& key, const SyncThreadRe
 
 void SyncThreadRecord::Give()
 {
-    m_held.clear();
+    for (unsigned i = 0; i < kHeldSlots; ++i)
+        m_held[i] = nullptr;
+    m_heldEnd = 0;
     m_waitCount = 0;
     m_status = 0;
-    m_retry = false;
     m_frozenEvent = nullptr;
     m_state = 0;
     m_depth = 0;
@@ -149,12 +147,10 @@ void SyncThreadRecord::LeaveBookkeeping()
         FreezeAndPark();   // a terminator waits for this moment
 }
 
-void SyncThreadRecord::BeginWait(CUserSpaceSyncObject* const objects[], DWORD count, bool waitForAll)
+void SyncThreadRecord::BeginWait(CUserSpaceSyncObject* const objects[], DWORD count)
 {
     ASSERT(count > 0 && count <= MAXIMUM_WAIT_OBJECTS);
-    m_waitForAll = waitForAll;
     m_waitCount = count;
-    m_retry = false;
     for (DWORD i = 0; i < count; ++i)
     {
         WaitEntry& entry = m_entries[i];
@@ -177,13 +173,6 @@ void SyncThreadRecord::Finish(DWORD result)
     // Under the lock that the sleeper looks at it with, so that no wake-up is lost.
     ::AcquireSRWLockExclusive(&m_lock);
     m_status = static_cast<LONG>(result);
-    ::ReleaseSRWLockExclusive(&m_lock);
-}
-
-void SyncThreadRecord::AskToRetry()
-{
-    ::AcquireSRWLockExclusive(&m_lock);
-    m_retry = true;
     ::ReleaseSRWLockExclusive(&m_lock);
 }
 
@@ -215,12 +204,6 @@ SyncThreadRecord::Woken SyncThreadRecord::Sleep(ULONGLONG deadline)
             woken = Woken::Finished;
             break;
         }
-        if (m_retry)
-        {
-            m_retry = false;
-            woken = Woken::Retry;
-            break;
-        }
         if (!asleep || (m_state & kTerminating) != 0)
         {
             woken = Woken::Terminating;
@@ -246,12 +229,31 @@ SyncThreadRecord::Woken SyncThreadRecord::Sleep(ULONGLONG deadline)
     return woken;
 }
 
+void SyncThreadRecord::Hold(CMutex* mutex)
+{
+    // Only the thread, or whoever claimed its wait, writes a free slot.
+    for (unsigned i = 0; i < kHeldSlots; ++i)
+    {
+        if (m_held[i] == nullptr)
+        {
+            m_held[i] = mutex;
+            if (i >= m_heldEnd)
+                m_heldEnd = i + 1;
+            return;
+        }
+    }
+    ASSERT(!"a thread holds more mutexes than it has slots for");
+}
+
 void SyncThreadRecord::Release(CMutex* mutex)
 {
-    // Mutexes are mostly given back in the reverse order of taking them.
-    const auto found = std::find(m_held.rbegin(), m_held.rend(), mutex);
-    if (found != m_held.rend())
-        m_held.erase(std::next(found).base());
+    const unsigned end = m_heldEnd;
+    for (unsigned i = 0; i < end; ++i)
+    {
+        if (m_held[i] == mutex &&
+            ::InterlockedCompareExchangePointer(reinterpret_cast<void* volatile*>(&m_held[i]), nullptr, mutex) == mutex)
+            return;
+    }
 }
 
 void SyncThreadRecord::Freeze(HANDLE frozenEvent)
@@ -297,8 +299,13 @@ void SyncThreadRecord::FreezeAndPark()
 
 void SyncThreadRecord::EndThread()
 {
-    while (!m_held.empty())
-        m_held.back()->AbandonByEndedHolder(*this);
+    // The last taken first, as they are mostly given back.
+    for (unsigned i = m_heldEnd; i > 0; --i)
+    {
+        CMutex* held = m_held[i - 1];
+        if (held != nullptr)
+            held->AbandonByEndedHolder(*this);
+    }
     Give();
 }
 

@@ -14,7 +14,6 @@
 #pragma once
 #include "framework/FrameworkBase.h"
 
-#include <vector>
 
 class CMutex;
 class CUserSpaceSyncObject;
@@ -53,9 +52,8 @@ public:
     // The wait, set up by its thread inside the bookkeeping. Whoever claims a waiting
     // wait (with the lock of an object it waits for held) takes the objects for it and
     // finishes it with the result.
-    void BeginWait(CUserSpaceSyncObject* const objects[], DWORD count, bool waitForAll);
+    void BeginWait(CUserSpaceSyncObject* const objects[], DWORD count);
     DWORD WaitCount() const { return m_waitCount; }
-    bool WaitsForAll() const { return m_waitForAll; }
     WaitEntry& Entry(DWORD i) { return m_entries[i]; }
     const WaitEntry& Entry(DWORD i) const { return m_entries[i]; }
     bool IsWaiting() const { return m_status == kWaiting; }
@@ -70,19 +68,17 @@ public:
     void Finish(DWORD result);
     void FinishOwn(DWORD result) { m_status = static_cast<LONG>(result); }
     DWORD Result() const { return static_cast<DWORD>(m_status); }
-    // Asks a thread waiting for all of its objects to look at them itself (one of them
-    // could not be looked at without waiting for its lock).
-    void AskToRetry();
     void Wake();
 
-    enum class Woken { Finished, Retry, TimeUp, Terminating };
-    // Sleeps until the wait is finished, a retry is asked for, the time is up (deadline
+    enum class Woken { Finished, TimeUp, Terminating };
+    // Sleeps until the wait is finished, the time is up (deadline
     // in GetTickCount64 time, 0 for none) or a terminator asks the thread to stop.
     Woken Sleep(ULONGLONG deadline);
 
-    // The mutexes held. Changed by the thread itself, by whoever claimed its wait, and
-    // after it ended.
-    void Hold(CMutex* mutex) { m_held.push_back(mutex); }
+    // The mutexes held. Changed by the thread itself, by whoever claimed its wait, after it
+    // ended, and by whoever destroys a mutex it holds (a slot is written only while free
+    // and cleared with one atomic change, so none of them waits for the others).
+    void Hold(CMutex* mutex);
     void Release(CMutex* mutex);
     static SyncThreadRecord* FromId(LONG id);
 
@@ -133,14 +129,16 @@ private:
     int m_depth = 0;   // nested bookkeeping sections, changed only by the thread
     HANDLE m_frozenEvent = nullptr;   // the terminator's, set while it waits
 
-    SRWLOCK m_lock = SRWLOCK_INIT;   // the sleep, m_status once claimed, m_retry
+    SRWLOCK m_lock = SRWLOCK_INIT;   // the sleep, m_status once claimed
     CONDITION_VARIABLE m_wakeUp = CONDITION_VARIABLE_INIT;
     volatile LONG m_status = 0;
-    bool m_retry = false;
-    bool m_waitForAll = false;
     DWORD m_waitCount = 0;
     WaitEntry m_entries[MAXIMUM_WAIT_OBJECTS];
 
-    std::vector<CMutex*> m_held;
+    // More than a thread ever holds at once (the program holds a handful); one held beyond
+    // them is not abandoned when its holder ends.
+    static const unsigned kHeldSlots = 64;
+    CMutex* volatile m_held[kHeldSlots] = {};
+    volatile unsigned m_heldEnd = 0;   // past the last slot written
     SyncThreadRecord* m_nextRecord = nullptr;
 };
