@@ -10,6 +10,12 @@ environment:
   {"op": "serial_pair", "com": 0}     make a pseudo-terminal pair with socat; one end is
                                       linked as dosdevices/comN in the Wine prefix (N free
                                       when 0), the other end is handed to the peer
+  {"op": "serial_pair", "com": 0, "baud": 9600, "bits": 11}
+                                      the same as a line as slow as a real one: bytes pass
+                                      one at a time at their character time (bits a
+                                      character, 11 when not given), one pair of wires for
+                                      both directions (line_relay.py); the answer's
+                                      "line_journal" is its journal of frames
   {"op": "spawn", "argv": [...]}      start a test program of tests/device with
                                       /usr/bin/python3: ["/usr/bin/python3", SCRIPT, ...]
   {"op": "stop", "id": K}             end a serial pair or a program
@@ -40,6 +46,9 @@ PYTHON = "/usr/bin/python3"
 DEVICE_DIR = os.path.dirname(os.path.realpath(__file__))
 MAX_LINE = 65536
 LINK_WAIT_S = 5.0
+BAUD_ALLOWED = range(50, 4000001)
+BITS_ALLOWED = range(7, 14)
+LINE_RELAY = os.path.join(DEVICE_DIR, "line_relay.py")
 STOP_WAIT_S = 2.0
 
 
@@ -76,19 +85,23 @@ class Resources:
                 return com
         raise RuntimeError("no free COM port number")
 
-    def serial_pair(self, com):
+    def serial_pair(self, com, baud=0, bits=11):
         com = self._reserve_com(com)
         wine_link = self._dosdevice(com)
         peer_link = os.path.join(self.state_dir, "com%d-peer" % com)
         for path in (wine_link, peer_link):
             if os.path.lexists(path):
                 os.unlink(path)
+        line_journal = None
+        if baud:
+            line_journal = os.path.join(self.state_dir, "line-com%d-%d.jsonl" % (com, self.next_id))
+            argv = [PYTHON, LINE_RELAY, wine_link, peer_link, "--baud", str(baud),
+                    "--bits", str(bits), "--journal", line_journal]
+        else:
+            argv = ["socat", "pty,raw,echo=0,link=%s" % wine_link, "pty,raw,echo=0,link=%s" % peer_link]
         with open(os.path.join(self.state_dir, "socat-com%d.log" % com), "ab") as log:
             proc = subprocess.Popen(
-                ["socat",
-                 "pty,raw,echo=0,link=%s" % wine_link,
-                 "pty,raw,echo=0,link=%s" % peer_link],
-                stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT,
+                argv, stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT,
                 start_new_session=True)
         deadline = time.monotonic() + LINK_WAIT_S
         while time.monotonic() < deadline:
@@ -101,10 +114,13 @@ class Resources:
             self._end_process(proc)
             with self.lock:
                 self.reserved_coms.discard(com)
-            raise RuntimeError("socat did not make the pair for COM%d" % com)
+            raise RuntimeError("%s did not make the pair for COM%d" % ("the line relay" if baud else "socat", com))
         key = self._add({"kind": "serial", "proc": proc, "com": com,
                          "links": [wine_link, peer_link]})
-        return {"id": key, "port": "COM%d" % com, "com": com, "peer": peer_link}
+        answer = {"id": key, "port": "COM%d" % com, "com": com, "peer": peer_link}
+        if line_journal:
+            answer["line_journal"] = line_journal
+        return answer
 
     def spawn(self, argv):
         log_path = os.path.join(self.state_dir, "peer-%d.log" % self.next_id)
@@ -195,6 +211,12 @@ def parse_request(line, token):
         com = request.get("com", 0)
         if not isinstance(com, int) or (com != 0 and com not in COM_ALLOWED):
             raise Refused("bad COM port number %r" % (com,))
+        baud = request.get("baud", 0)
+        if not isinstance(baud, int) or (baud != 0 and baud not in BAUD_ALLOWED):
+            raise Refused("bad baud rate %r" % (baud,))
+        bits = request.get("bits", 11)
+        if not isinstance(bits, int) or bits not in BITS_ALLOWED:
+            raise Refused("bad character length %r" % (bits,))
     if op in ("stop", "alive") and not isinstance(request.get("id"), int):
         raise Refused("bad id")
     return request
@@ -204,7 +226,8 @@ def answer_request(request, resources, owned):
     op = request["op"]
     try:
         if op == "serial_pair":
-            answer = resources.serial_pair(request.get("com", 0))
+            answer = resources.serial_pair(request.get("com", 0), request.get("baud", 0),
+                                           request.get("bits", 11))
             owned.append(answer["id"])
         elif op == "spawn":
             answer = resources.spawn(request["argv"])

@@ -3,12 +3,14 @@ token, or that asks for a program outside tests/device, ends the connection and 
 nothing."""
 import json
 import os
+import select
 import socket
 import stat
 import subprocess
 import sys
 import tempfile
 import time
+import tty
 import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -128,6 +130,9 @@ class PeerHostAdmission(unittest.TestCase):
             "other-python": json.dumps({"token": self.token, "op": "spawn",
                                         "argv": [sys.executable + "-other", DEVICE]}) + "\n",
             "bad-com": json.dumps({"token": self.token, "op": "serial_pair", "com": -1}) + "\n",
+            "bad-baud": json.dumps({"token": self.token, "op": "serial_pair", "baud": "9600"}) + "\n",
+            "bad-bits": json.dumps({"token": self.token, "op": "serial_pair", "baud": 9600,
+                                    "bits": 64}) + "\n",
         }
         for name, line in cases.items():
             with self.subTest(name):
@@ -150,6 +155,41 @@ class PeerHostAdmission(unittest.TestCase):
         reader.close()
         conn.close()
         self.assertTrue(wait_for(lambda: children(self.host.pid) == [], ANSWER_LIMIT_S))
+
+    def test_a_pair_at_a_baud_rate_carries_bytes_at_their_character_time(self):
+        conn = self.connect()
+        conn.sendall((json.dumps({"token": self.token, "op": "serial_pair", "baud": 9600})
+                      + "\n").encode("utf-8"))
+        reader = conn.makefile("r", encoding="utf-8")
+        answer = json.loads(reader.readline())
+        self.assertTrue(answer["ok"], answer)
+        wine_end = os.path.join(self.work.name, "prefix", "dosdevices", "com%d" % answer["com"])
+        ends = []
+        for path in (wine_end, answer["peer"]):
+            fd = os.open(path, os.O_RDWR | os.O_NOCTTY)
+            tty.setraw(fd)
+            ends.append(fd)
+            self.addCleanup(os.close, fd)
+        data = bytes(range(40))
+        began = time.monotonic()
+        os.write(ends[0], data)
+        got = b""
+        while len(got) < len(data) and time.monotonic() - began < ANSWER_LIMIT_S:
+            readable, _, _ = select.select([ends[1]], [], [], 1.0)
+            if readable:
+                got += os.read(ends[1], 4096)
+        took = time.monotonic() - began
+        self.assertEqual(data, got)
+        # 40 characters of 11 bits at 9,600 baud.
+        self.assertGreaterEqual(took, 40 * 11 / 9600)
+        self.assertTrue(wait_for(lambda: os.path.exists(answer["line_journal"]), ANSWER_LIMIT_S))
+        with open(answer["line_journal"]) as f:
+            frames = [json.loads(line) for line in f]
+        self.assertEqual([("to_device", 40)], [(f["dir"], f["bytes"]) for f in frames])
+        reader.close()
+        conn.close()
+        self.assertTrue(wait_for(lambda: children(self.host.pid) == [], ANSWER_LIMIT_S))
+        self.assertFalse(os.path.lexists(wine_end))
 
 
 if __name__ == "__main__":

@@ -113,10 +113,13 @@ std::string PeerHost::Field(const std::string& json, const std::string& key)
     return json.substr(at, end == std::string::npos ? std::string::npos : end - at);
 }
 
-SerialPair PeerHost::OpenSerialPair(int com)
+SerialPair PeerHost::OpenSerialPair(int com, int baud, int bitsPerCharacter)
 {
     SerialPair pair;
-    std::string answer = Request("{\"op\": \"serial_pair\", \"com\": " + std::to_string(com) + "}");
+    std::string request = "{\"op\": \"serial_pair\", \"com\": " + std::to_string(com);
+    if (baud > 0)
+        request += ", \"baud\": " + std::to_string(baud) + ", \"bits\": " + std::to_string(bitsPerCharacter);
+    std::string answer = Request(request + "}");
     if (Field(answer, "ok") != "true") {
         m_error = answer.empty() ? "no answer" : Field(answer, "error");
         return pair;
@@ -125,6 +128,7 @@ SerialPair PeerHost::OpenSerialPair(int com)
     pair.com = std::atoi(Field(answer, "com").c_str());
     pair.port = Field(answer, "port");
     pair.peerPath = Field(answer, "peer");
+    pair.lineJournal = Field(answer, "line_journal");
     return pair;
 }
 

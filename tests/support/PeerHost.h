@@ -15,6 +15,7 @@ struct SerialPair {
     int com = 0;            // the Windows side is COM<com>
     std::string port;       // "COM<com>"
     std::string peerPath;   // the Unix path of the far end, for the peer program
+    std::string lineJournal;   // a line at a baud rate: the Unix path of its frame journal
 };
 
 class PeerHost {
@@ -29,7 +30,10 @@ public:
     const std::string& Error() const { return m_error; }
 
     // A pty pair, one end as COM<com> (a free number when com is 0). id 0 on failure.
-    SerialPair OpenSerialPair(int com = 0);
+    // With a baud rate the pair is as slow as a real line: bytes pass one at a time at
+    // their character time (bitsPerCharacter, 11 for 8N2), one direction at a time, and
+    // what both ends send at once collides (tests/device/line_relay.py).
+    SerialPair OpenSerialPair(int com = 0, int baud = 0, int bitsPerCharacter = 11);
     // Starts a Unix program; returns its id, 0 on failure.
     int Spawn(const std::vector<std::string>& argv);
     // Starts a test-device script from tests/device with /usr/bin/python3.
