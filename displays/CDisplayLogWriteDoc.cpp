@@ -1,12 +1,14 @@
 #include "displays/CDisplayLogWriteDoc.h"
 #include "documents/CDocumentDevice.h"
 #include "documents/CDocumentManager.h"
+#include "documents/CStorageRefreshEvent.h"
 #include "documents/VariantHelpers.h"
 #include "framework/CArchive.h"
 #include "framework/CSingleLock.h"
 #include "framework/MessageBoxHook.h"
 
 #include <cmath>
+#include <set>
 #include <stdexcept>
 #include <vector>
 
@@ -105,6 +107,7 @@ void CDisplayLogWriteDoc::Start()
             const LockedDisplayEntries_t locked = LockEntries();
             entries = *locked.first;
         }
+        std::set<CPlotVariableId> columns;
         for (const DisplayEntry_t& entry : entries)
         {
             const CDocumentDevicePtr device =
@@ -117,8 +120,11 @@ void CDisplayLogWriteDoc::Start()
                                          " is not connected; either connect to it or remove it from this logger.");
             if (!m_writer.AddColumn(label, *entry.item))
                 throw std::runtime_error("unable to add log variable");
-            m_picker.AddColumn(*entry.item);
+            columns.insert(*entry.item);
+            m_devices[entry.item->GetDocumentId()] = device;
         }
+        // Values measured before the start stay: the first row holds the newest.
+        m_picker.KeepColumns(columns);
         m_rowCount = 0;
         if (!m_writer.Open(static_cast<LPCTSTR>(m_fileName)))
             throw std::runtime_error("unable to open " +
@@ -136,13 +142,43 @@ void CDisplayLogWriteDoc::Start()
     // Rows fall on the clock's whole seconds; this second's moment has passed already.
     m_nextDueMs = m_startMs - m_startMs % MILLISECONDS;
     m_startTime = COleDateTime(static_cast<__time64_t>(m_startMs / MILLISECONDS));
+    // A device judged not answering at the start holds nothing older than the start.
+    for (const auto& device : m_devices)
+    {
+        const CDocumentDevicePtr found = device.second.lock();
+        m_picker.Judge(device.first, found && found->IsAnswering(), m_startMs);
+    }
+}
+
+void CDisplayLogWriteDoc::JudgeDevices(int deviceId)
+{
+    std::map<int, boost::weak_ptr<CDocumentDevice>> devices;
+    {
+        CSingleLock lock(&m_loggerLock, TRUE);
+        if (!m_writer.IsOpen())
+            return;
+        for (const auto& device : m_devices)
+            if (deviceId == PLOT_ID_NONE || device.first == deviceId)
+                devices.insert(device);
+    }
+    // Asked without the logger lock: the device takes its own.
+    std::map<int, bool> answering;
+    for (const auto& device : devices)
+    {
+        const CDocumentDevicePtr found = device.second.lock();
+        answering[device.first] = found && found->IsAnswering();
+    }
+    CSingleLock lock(&m_loggerLock, TRUE);
+    const long long now = Now();
+    for (const auto& judged : answering)
+        m_picker.Judge(judged.first, judged.second, now);
 }
 
 void CDisplayLogWriteDoc::StopRecording()
 {
     m_writer.Close();
     m_writer.RemoveAllColumns();
-    m_picker.RemoveAllColumns();
+    m_devices.clear();
 }
 
 void CDisplayLogWriteDoc::Stop()
@@ -163,10 +199,10 @@ BOOL CDisplayLogWriteDoc::CanCloseFrame(CFrameWnd* frame)
     return CDocumentDisplay::CanCloseFrame(frame);
 }
 
-bool CDisplayLogWriteDoc::WriteRow(long long momentMs, long long nextMs)
+bool CDisplayLogWriteDoc::WriteRow()
 {
     m_writer.ClearValues();
-    for (const auto& value : m_picker.TakeRow(momentMs, nextMs))
+    for (const auto& value : m_picker.TakeRow())
         m_writer.SetValue(value.first, value.second);
     if (m_writer.WriteLine(nullptr, true))
         return true;
@@ -182,9 +218,17 @@ bool CDisplayLogWriteDoc::WriteRow(long long momentMs, long long nextMs)
 bool CDisplayLogWriteDoc::OnStorage(const CStoragePtr& item)
 {
     if (item->GetType() == STORAGE_TYPE_REFRESH_EVENT)
+    {
+        // A device's messages, state or presence changed: its judgement may have.
+        const int code = static_cast<const CStorageRefreshEvent&>(*item).GetCode();
+        if (code == REFRESH_DEVICE_MESSAGES || code == REFRESH_STATE_CHANGED || code == REFRESH_DISCONNECTED ||
+            code == REFRESH_DEVICE_REMOVED)
+            JudgeDevices(static_cast<const CStorageRefreshEvent&>(*item).GetId());
         return CDocumentDisplay::OnStorage(item);
+    }
     if (item->GetType() == STORAGE_TYPE_TICK)
     {
+        JudgeDevices();
         int rows = -1;
         {
             CSingleLock lock(&m_loggerLock, TRUE);
@@ -196,8 +240,9 @@ bool CDisplayLogWriteDoc::OnStorage(const CStoragePtr& item)
                 // get no row, which would claim values nobody measured then.
                 const long long moment = m_nextDueMs + (now - m_nextDueMs) / interval * interval;
                 m_nextDueMs = moment + interval;
-                const bool waits = m_rowCount == 0 && !m_picker.FirstRowIsDue(m_startMs, moment, m_nextDueMs);
-                if (!waits && WriteRow(moment, m_nextDueMs))
+                const bool waits = m_rowCount == 0 && now - m_startMs < LOGGER_FIRST_ROW_WAIT_MS &&
+                                   !m_picker.EveryAnsweringColumnHeld();
+                if (!waits && WriteRow())
                     rows = ++m_rowCount;
                 else if (!m_writer.IsOpen())
                     rows = m_rowCount;
@@ -214,9 +259,9 @@ bool CDisplayLogWriteDoc::OnStorage(const CStoragePtr& item)
     if (!FindEnabledEntryIndex(key, index))
         return false;
     const std::string text = FormatVariant(item->GetValue());
+    // Also before the start: the first row holds the newest value measured before it.
     CSingleLock lock(&m_loggerLock, TRUE);
-    if (m_writer.IsOpen())
-        m_picker.Arrive(key, Now(), text);
+    m_picker.Arrive(key, Now(), text);
     return false;
 }
 

@@ -1,7 +1,8 @@
 // The Logger display's document: records the values of its variables into a CSV log
 // file, one row per interval on the wall clock's seconds, driven by the hub's 100 ms ticks
-// while recording. Which measured value a row holds is LoggerValuePicker_t's to say; a
-// column whose device gave none fresh enough is an empty field. A failed write ends the
+// while recording. Which measured value a row holds is LoggerValuePicker_t's to say: the
+// newest, and none while its device is judged not answering (CDocumentDevice::IsAnswering,
+// watched at every tick and at every refresh of the device). A failed write ends the
 // recording.
 #pragma once
 #include "framework/FrameworkBase.h"
@@ -10,9 +11,12 @@
 #include "displays/CDocumentDisplay.h"
 #include "displays/DisplayMessages.h"
 #include "displays/LoggerValuePicker_t.h"
+#include "documents/CDocumentDevice.h"
 #include "documents/logfiles/CLogFileOutCsv.h"
 
+#include <boost/weak_ptr.hpp>
 #include <functional>
+#include <map>
 #include <string>
 
 const int LOGGER_DEFAULT_INTERVAL = 5;
@@ -68,16 +72,20 @@ public:
 private:
     // Under the logger lock.
     void StopRecording();
-    // Under the logger lock: the row of the moment, the next one due at nextMs. False
-    // when it was not written.
-    bool WriteRow(long long momentMs, long long nextMs);
+    // Under the logger lock: the row of now. False when it was not written.
+    bool WriteRow();
     long long Now() const;
+    // Hands the picker the judgement of the recorded devices (of one when deviceId is not
+    // PLOT_ID_NONE) as they are now. Takes the logger lock itself: call it without.
+    void JudgeDevices(int deviceId = PLOT_ID_NONE);
 
     CCriticalSection m_loggerLock;
     COleDateTime m_startTime;
     long long m_startMs;
     CLogFileOutCsv m_writer;
     LoggerValuePicker_t m_picker;
+    // The devices of the columns, found at the start.
+    std::map<int, boost::weak_ptr<CDocumentDevice>> m_devices;
     int m_interval;
     long long m_nextDueMs;
     CString m_fileName;

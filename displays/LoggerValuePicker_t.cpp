@@ -1,49 +1,67 @@
 #include "displays/LoggerValuePicker_t.h"
 
-void LoggerValuePicker_t::AddColumn(const CPlotVariableId& id)
+#include <iterator>
+
+void LoggerValuePicker_t::KeepColumns(const std::set<CPlotVariableId>& ids)
 {
-    m_columns[id];
+    for (auto column = m_columns.begin(); column != m_columns.end();)
+        column = ids.count(column->first) != 0 ? std::next(column) : m_columns.erase(column);
+    for (const CPlotVariableId& id : ids)
+        m_columns[id];
+    m_judgements.clear();
 }
 
-bool LoggerValuePicker_t::Arrive(const CPlotVariableId& id, long long timeMs, const std::string& text)
+void LoggerValuePicker_t::Arrive(const CPlotVariableId& id, long long timeMs, const std::string& text)
 {
-    const auto column = m_columns.find(id);
-    if (column == m_columns.end())
-        return false;
-    column->second.push_back(Arrival_t{timeMs, text});
-    return true;
+    Column_t& column = m_columns[id];
+    column.held = true;
+    column.timeMs = timeMs;
+    column.text = text;
 }
 
-bool LoggerValuePicker_t::FirstRowIsDue(long long startMs, long long rowMs, long long nextRowMs) const
+void LoggerValuePicker_t::Judge(int deviceId, bool answering, long long timeMs)
 {
-    if (rowMs - startMs >= LOGGER_FRESHNESS_MS)
-        return true;
-    for (const auto& column : m_columns)
-    {
-        const Pending_t& pending = column.second;
-        if (pending.empty() || !IsFresh(pending.back(), rowMs))
-            return false;
-        const bool two = pending.size() >= 2 && IsFresh(pending[pending.size() - 2], rowMs);
-        if (!two && KeepsNewest(pending, rowMs, nextRowMs))
-            return false;
-    }
-    return true;
+    Judgement_t& judgement = m_judgements[deviceId];
+    if (judgement.answering && !answering)
+        judgement.markedAtMs = timeMs;
+    judgement.answering = answering;
 }
 
-LoggerValuePicker_t::Row_t LoggerValuePicker_t::TakeRow(long long rowMs, long long nextRowMs)
+bool LoggerValuePicker_t::IsAnswering(int deviceId) const
+{
+    const auto judged = m_judgements.find(deviceId);
+    return judged == m_judgements.end() || judged->second.answering;
+}
+
+LoggerValuePicker_t::Row_t LoggerValuePicker_t::TakeRow() const
 {
     Row_t row;
-    for (auto& column : m_columns)
+    for (const auto& entry : m_columns)
     {
-        Pending_t& pending = column.second;
-        while (!pending.empty() && !IsFresh(pending.front(), rowMs))
-            pending.pop_front();
-        if (pending.empty())
+        const Column_t& column = entry.second;
+        const int device = entry.first.GetDocumentId();
+        if (!column.held || !IsAnswering(device))
             continue;
-        const bool keepNewest = pending.size() >= 2 && KeepsNewest(pending, rowMs, nextRowMs);
-        const size_t taken = keepNewest ? pending.size() - 2 : pending.size() - 1;
-        row.emplace_back(column.first, pending[taken].text);
-        pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(taken) + 1);
+        const auto judged = m_judgements.find(device);
+        if (judged != m_judgements.end() && column.timeMs < judged->second.markedAtMs)
+            continue;
+        row.emplace_back(entry.first, column.text);
     }
     return row;
+}
+
+bool LoggerValuePicker_t::EveryAnsweringColumnHeld() const
+{
+    for (const auto& entry : m_columns)
+        if (!entry.second.held && IsAnswering(entry.first.GetDocumentId()))
+            return false;
+    return true;
+}
+
+size_t LoggerValuePicker_t::HeldValues() const
+{
+    size_t values = 0;
+    for (const auto& column : m_columns)
+        values += column.second.held ? 1 : 0;
+    return values;
 }

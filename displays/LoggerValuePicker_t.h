@@ -1,68 +1,60 @@
-// Which measured value each column of a Logger row holds. Polls follow the hub's ticks
-// counted from the program's start and reach us with a jitter of their own; rows follow the
-// wall clock. So a poll near a row's moment falls on either side of it, one row sees two
-// values of a device and the next none. Each column keeps the values not yet written, with
-// the time each arrived:
-// - a row drops the values older than the freshness limit; none left is an empty field;
-// - of two or more it takes the one before the newest when the newest will still be fresh
-//   at the next row: a double arrival waits for the next row, which would get none;
-// - else it takes the newest (a Logger slower than the polls writes the latest value);
-// - the values older than the one taken are dropped: none is written twice.
-// The first row waits until every column can give it a value and keep one back where the
-// rule would keep one (a poll that comes late later on then finds one waiting), and no
-// longer than a value stays fresh: a device silent from the start has its columns empty.
-// A device that stops answering has its columns empty from the next row or the one after.
+// Which measured value each column of a Logger row holds: the newest one measured before
+// the row is written (the row's time), so a device polled less often than the rows repeats
+// its value in the next row. A column is empty exactly while its device is judged not
+// answering (the judgement that marks it in the device tree and greys it on the State
+// display), and a value measured before the device's last mark is never written again: its
+// columns are empty from the first row after the mark until the row after its next answer.
+// One value a column, however long the interval.
 #pragma once
 #include "framework/FrameworkBase.h"
 #include "documents/CPlotVariableId.h"
-#include "documents/StorageDispatcher_t.h"
 
-#include <algorithm>
-#include <cstddef>
-#include <deque>
+#include <climits>
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
-// Devices poll on every tenth tick.
-const long long LOGGER_POLL_PERIOD_MS = static_cast<long long>(DISPATCH_TIMER_PERIOD_MS) * DISPATCH_TIME_EVERY_TICKS;
-// A poll's answer may come up to about a period late (behind the other devices of a serial
-// line, or after a retry); a longer limit would make a Logger at two periods keep the
-// newest value back and write the one before it.
-const long long LOGGER_FRESHNESS_MS = 2 * LOGGER_POLL_PERIOD_MS;
+// The first row waits at most this long for a value of every answering device: a poll
+// period and a silent device's time-outs on a busy line.
+const long long LOGGER_FIRST_ROW_WAIT_MS = 5000;
 
 class LoggerValuePicker_t
 {
 public:
     typedef std::vector<std::pair<CPlotVariableId, std::string>> Row_t;
 
-    void AddColumn(const CPlotVariableId& id);
-    void RemoveAllColumns() { m_columns.clear(); }
-    // Times in milliseconds on any one clock. False when no column has the id.
-    bool Arrive(const CPlotVariableId& id, long long timeMs, const std::string& text);
-    // Whether the first row, at rowMs with the next due at nextRowMs, is written now, the
-    // recording having started at startMs.
-    bool FirstRowIsDue(long long startMs, long long rowMs, long long nextRowMs) const;
-    // The values of the row at rowMs, the next one due at nextRowMs: one per column that
-    // has one, taken out of the pending ones.
-    Row_t TakeRow(long long rowMs, long long nextRowMs);
+    // Only these columns keep values from now on (the values they hold already stay), and
+    // the judgements start afresh.
+    void KeepColumns(const std::set<CPlotVariableId>& ids);
+    // A value measured at timeMs (any one clock, the same for every call); a column that
+    // does not exist yet is made.
+    void Arrive(const CPlotVariableId& id, long long timeMs, const std::string& text);
+    // The device's judgement as seen at timeMs. Devices never judged count as answering.
+    void Judge(int deviceId, bool answering, long long timeMs);
+    // The row written now: one value per column that has one to give.
+    Row_t TakeRow() const;
+    // Whether every column of a device judged answering holds a value: the first row
+    // waits for that, a few seconds at most.
+    bool EveryAnsweringColumnHeld() const;
+    size_t HeldValues() const;
 
 private:
-    struct Arrival_t
+    struct Column_t
     {
-        long long timeMs;
+        bool held = false;
+        long long timeMs = 0;
         std::string text;
     };
-    typedef std::deque<Arrival_t> Pending_t;
-
-    static bool IsFresh(const Arrival_t& arrival, long long atMs) { return atMs - arrival.timeMs <= LOGGER_FRESHNESS_MS; }
-    // Strictly, and a value that came after the row's moment (while its tick was on the
-    // way) counted as come at it: at two periods or more the newest is never kept back.
-    static bool KeepsNewest(const Pending_t& pending, long long rowMs, long long nextRowMs)
+    struct Judgement_t
     {
-        return nextRowMs - std::min(pending.back().timeMs, rowMs) < LOGGER_FRESHNESS_MS;
-    }
+        bool answering = true;
+        long long markedAtMs = LLONG_MIN;
+    };
 
-    std::map<CPlotVariableId, Pending_t> m_columns;
+    bool IsAnswering(int deviceId) const;
+
+    std::map<CPlotVariableId, Column_t> m_columns;
+    std::map<int, Judgement_t> m_judgements;
 };

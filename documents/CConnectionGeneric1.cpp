@@ -147,14 +147,12 @@ bool CConnectionGeneric1::Close()
 
 bool CConnectionGeneric1::OnStorage(const CStoragePtr& item)
 {
-    if (!item || (item->GetType() != STORAGE_TYPE_TIME && item->GetType() != STORAGE_TYPE_TICK))
+    if (!item || item->GetType() != STORAGE_TYPE_TIME)
         return false;
     CDocumentDeviceGeneric1* owner = GetGenericOwner();
     if (owner == nullptr)
         return false;
-    const bool polled = m_connected && !owner->IsBusy();
-    owner->JudgeAnswering(polled, AnswerLimitMs());
-    if (polled && item->GetType() == STORAGE_TYPE_TIME)
+    if (m_connected && !owner->IsBusy())
     {
         if (const boost::shared_ptr<PollThread_t> worker = CurrentWorker())
             worker->Trigger();

@@ -1,6 +1,5 @@
 #include "documents/CConnectionModbusLocal.h"
 
-#include "documents/StorageDispatcher_t.h"
 #include "framework/CArchive.h"
 #include "framework/CArchiveException.h"
 #include "framework/CWordArray.h"
@@ -125,12 +124,6 @@ void CConnectionModbusLocal::RequestThrough(CModbus& link, int unitId, int start
     }
     for (int i = 0; i < count; ++i)
         destination[i] = words[i];
-}
-
-DWORD CConnectionModbusLocal::AnswerLimitMs() const
-{
-    const DWORD replyTimeout = m_serial ? SHARED_SERIAL_TIMEOUT_MS : SHARED_TCP_TIMEOUT_MS;
-    return DISPATCH_TIMER_PERIOD_MS * DISPATCH_TIME_EVERY_TICKS + CONNECTION_LINK_RETRIES * replyTimeout;
 }
 
 bool CConnectionModbusLocal::TryReadRegisters(int start, WORD* destination, int count)

@@ -32,9 +32,6 @@ public:
     // none sent once abandoned() says so; the first failure throws.
     static void ReadThrough(CModbus& link, int unitId, int maxCount, int start, WORD* destination, int count,
                             const std::function<bool()>& abandoned);
-    // How long the device may go without answering a poll: its poll period and what one
-    // request may take on its link, every attempt included.
-    DWORD AnswerLimitMs() const;
     bool TryReadRegisters(int start, WORD* destination, int count);
     void WriteRegister(int address, WORD value);
     void WriteCoil(int address, bool on);

@@ -9,7 +9,6 @@
 #include "framework/CWinApp.h"
 #include "framework/CWnd.h"
 
-#include <cstdio>
 
 namespace
 {
@@ -250,32 +249,11 @@ bool CDocumentDevice::IsAnswering()
 
 void CDocumentDevice::PollAnswered()
 {
-    CSingleLock lock(&m_deviceLock, TRUE);
-    m_answeredAt = ::GetTickCount64();
     ClearMessage(MESSAGE_KEY_POLL);
 }
 
 void CDocumentDevice::PollFailed(const std::string& text)
 {
-    SetMessage(MESSAGE_KEY_POLL, text);
-}
-
-void CDocumentDevice::JudgeAnswering(bool polled, DWORD answerLimitMs)
-{
-    CSingleLock lock(&m_deviceLock, TRUE);
-    const ULONGLONG now = ::GetTickCount64();
-    const bool counting = polled && m_polled;
-    m_polled = polled;
-    if (!counting)
-    {
-        m_answeredAt = now;
-        return;
-    }
-    // A poll's own failure says more: its text stays.
-    if (now - m_answeredAt <= answerLimitMs || m_messages.count(MESSAGE_KEY_POLL) != 0)
-        return;
-    char text[96];
-    std::snprintf(text, sizeof(text), "control did not answer for %.1f s", answerLimitMs / 1000.0);
     SetMessage(MESSAGE_KEY_POLL, text);
 }
 

@@ -57,16 +57,14 @@ public:
     void SetMessage(DeviceMessageKey_t key, const std::string& text);
     void ClearMessage(DeviceMessageKey_t key);
     std::string GetMessagesText();
-    // Connected and not judged silent (JudgeAnswering): its values are live.
+    // Connected and not judged silent: its values are live. The one judgement of the
+    // device tree, the State display and the Logger: a device is not answering from the
+    // moment a request of its own went unanswered (every attempt of it), until a poll
+    // answers. The time its polls wait for their turn on a busy line does not count.
     bool IsAnswering();
-    // How a poll ended: every range answered, or its first failure.
+    // A poll answered in every range; a request of the poll failed (told at once).
     void PollAnswered();
     void PollFailed(const std::string& text);
-    // The one rule for a device being polled, asked at every tick: it is not answering once
-    // a poll failed, or once no poll answered for longer than answerLimitMs (its poll period
-    // and time-out), however long its own poll still waits for its line; it is again when a
-    // poll answers. A device not being polled (closed, busy) starts the count afresh.
-    void JudgeAnswering(bool polled, DWORD answerLimitMs);
     // Set while a thread opens the device's connection. Only the device tree shows it:
     // whoever sets it refreshes the tree.
     void SetConnecting(bool connecting);
@@ -91,10 +89,6 @@ protected:
     BYTE m_skelderType;
     mutable CCriticalSection m_deviceLock;
     std::unordered_map<DeviceMessageKey_t, std::string> m_messages;
-    // Under m_deviceLock: when a poll last answered or the count started; whether the
-    // device was being polled at the last judgement.
-    ULONGLONG m_answeredAt = 0;
-    bool m_polled = false;
     std::atomic<bool> m_connecting;
 };
 

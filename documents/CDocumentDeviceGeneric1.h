@@ -55,9 +55,6 @@ public:
     int GetPopupMenuEntry(int index, CString& text, bool& enabled, bool& checked) override;
     int OnPopupMenuCommand(int index) override;
     bool OnStorage(const CStoragePtr& item) override;
-    // Also the ticks while connected: its connection judges at every tick whether it still
-    // answers (CDocumentDevice::JudgeAnswering).
-    bool TakesItemsOf(DWORD type) override;
     bool IsBusy() override;
     WORD GetDeviceSet() override;
     // Pages 0 connection, 1 coils, 2 information.

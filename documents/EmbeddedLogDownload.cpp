@@ -178,11 +178,6 @@ int RoundedHourmeter(double number)
 
 }  // namespace
 
-bool CDocumentDeviceGeneric1::TakesItemsOf(DWORD type)
-{
-    return CDocumentDevice::TakesItemsOf(type) || (type == STORAGE_TYPE_TICK && IsConnected());
-}
-
 bool CDocumentDeviceGeneric1::OnStorage(const CStoragePtr& item)
 {
     const bool handled = CDocumentDevice::OnStorage(item);

@@ -221,6 +221,13 @@ void PollThread_t::Ended()
         m_plan.transport->m_link->EndCancelOf(m_threadId);
 }
 
+void PollThread_t::TellFailure(const std::string& text)
+{
+    CSingleLock lock(&m_lock, TRUE);
+    if (m_device != nullptr && !IsStopRequested())
+        m_device->PollFailed(text);
+}
+
 void PollThread_t::PollOnce(WORD* image, BYTE* valid)
 {
     std::fill(valid, valid + MODBUS_REGISTER_SPACE, BYTE(0));
@@ -228,6 +235,12 @@ void PollThread_t::PollOnce(WORD* image, BYTE* valid)
     bool convert = true;
     try
     {
+        // The device's ranges go back to back: on a line shared with others each would wait
+        // a round for its turn, and the first range's values would reach the displays a
+        // round after they were read.
+        CModbus::Turn turn(*m_plan.transport->m_link);
+        if (!turn.Taken())
+            return;
         for (const std::pair<int, int>& range : m_plan.ranges)
         {
             const int start = range.first;
@@ -246,9 +259,13 @@ void PollThread_t::PollOnce(WORD* image, BYTE* valid)
             }
             catch (const std::exception& error)
             {
-                // The other ranges are still read and converted.
+                // The other ranges are still read and converted, but the device is judged
+                // by its own request at once, not after the rest of its cycle.
                 if (failure.empty())
+                {
                     failure = error.what();
+                    TellFailure(failure);
+                }
             }
         }
     }

@@ -13,6 +13,7 @@
 #include <boost/shared_ptr.hpp>
 
 #include <list>
+#include <string>
 #include <utility>
 
 class CDocumentDeviceGeneric1;
@@ -52,6 +53,8 @@ private:
     static UINT __cdecl Run(LPVOID self);
     void Loop();
     void PollOnce(WORD* image, BYTE* valid);
+    // A request of the cycle went unanswered: the device hears it now.
+    void TellFailure(const std::string& text);
     void RunConnectSteps();
     void Ended();
 

@@ -121,10 +121,11 @@ protected:
     CMutex m_mutex;
     FILE* m_trace;
 
-private:
-    // m_mutex held for one operation of the calling thread, taken however long others keep
-    // it, unless the thread's exchanges are cancelled before or while it waits: a stopped
-    // thread must not wait behind the exchanges of others.
+public:
+    // m_mutex held for one operation of the calling thread, or for several in a row (the
+    // operations inside take it again), taken however long others keep it, unless the
+    // thread's exchanges are cancelled before or while it waits: a stopped thread must not
+    // wait behind the exchanges of others.
     class Turn
     {
     public:
@@ -138,6 +139,8 @@ private:
         CModbus& m_link;
         bool m_taken;
     };
+
+private:
     bool TakeTurn();
 
     int ReadRegisters(int unit, BYTE function, int start, WORD count, CWordArray& words);

@@ -1198,6 +1198,9 @@ def parse_arguments(argv):
     parser.add_argument("--unit-tcp-base", type=int, metavar="PORT",
                         help="each unit also on a Modbus/TCP port of its own: PORT, PORT+1, ... in unit "
                              "order (0: any free ports); the port file lists them as 'unit ID PORT'")
+    parser.add_argument("--fault", nargs=2, action="append", default=[], metavar=("UNIT", "JSON"),
+                        help="adds a fault (a JSON object, as in a profile's \"faults\") to that unit, "
+                             "also of a --site profile; a \"while_file\" name is taken from the working folder")
     args = parser.parse_args(argv)
     if args.site and args.profile:
         parser.error("--site and --profile exclude each other")
@@ -1206,9 +1209,13 @@ def parse_arguments(argv):
 
 def load_profile(args):
     if args.site:
-        return Profile(qvsite.site_profile(args.site, args.devices_xml, args.day_seconds, args.history_days,
-                                           args.serial_base))
-    return Profile.load(args.profile)
+        profile = Profile(qvsite.site_profile(args.site, args.devices_xml, args.day_seconds, args.history_days,
+                                              args.serial_base))
+    else:
+        profile = Profile.load(args.profile)
+    for unit, entry in args.fault:
+        profile.units[int(unit)].faults.append(Fault(json.loads(entry), os.getcwd()))
+    return profile
 
 
 def main(argv=None):

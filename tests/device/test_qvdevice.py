@@ -935,6 +935,22 @@ class CommandLineTest(unittest.TestCase):
         self.assertEqual(result.returncode, 2)
         self.assertIn("bad profile", result.stderr)
 
+    def test_faults_given_on_the_command_line_join_the_units_faults(self):
+        import qvdevice
+        with tempfile.TemporaryDirectory() as folder:
+            path = os.path.join(folder, "p.json")
+            with open(path, "w") as f:
+                json.dump({"units": {"1": {"holding": {"0": 7}, "faults": [{"kind": "exception", "code": 4}]},
+                                     "2": {"holding": {"0": 8}}}}, f)
+            args = qvdevice.parse_arguments(["--profile", path, "--fault", "2", '{"kind": "silence"}',
+                                             "--fault", "2", '{"kind": "delay", "seconds": 0.4}'])
+            profile = qvdevice.load_profile(args)
+        self.assertEqual(["exception"], [fault.kind for fault in profile.units[1].faults])
+        self.assertEqual(["silence", "delay"], [fault.kind for fault in profile.units[2].faults])
+        # A site's profile takes them too.
+        args = qvdevice.parse_arguments(["--site", "7", "--fault", "2", '{"kind": "silence"}'])
+        self.assertEqual(["silence"], [fault.kind for fault in qvdevice.load_profile(args).units[2].faults])
+
 
 if __name__ == "__main__":
     unittest.main()

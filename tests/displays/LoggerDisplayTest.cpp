@@ -6,6 +6,7 @@
 #include "tests/displays/DisplayFixtures.h"
 
 #include "displays/CDisplayLogWriteView.h"
+#include "documents/CStorageRefreshEvent.h"
 #include "documents/CStorageTick.h"
 #include "documents/RegistryHelpers.h"
 #include "documents/logfiles/CLogFileInCsv.h"
@@ -16,6 +17,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <map>
+#include <set>
 #include <string>
 #include <thread>
 
@@ -91,74 +94,125 @@ TEST_F(LoggerDisplay, StartRefusesWithItsReasonsAndLeavesNoColumns)
     EXPECT_EQ("(no exception)", ErrorText([&] { logger->Start(); }));
 }
 
-// The rule of which value a row holds, against a device polled each second at every phase
-// of the rows: its values steady, alternately 90 ms before and after their tick (near a
-// row's moment one row then gets two and the next none), or spread over 900 ms as on a busy
-// serial line; rows each second or slower, written at the first 100 ms tick after their
-// moment. After its 40th poll the device stops answering.
-TEST(LoggerValuePicker, EveryRowHoldsAValueMeasuredForItAtEveryPhaseAndNoneOnceTheDeviceIsSilent)
+// The rule of which value a row holds, against devices polled each second at every phase
+// of the rows (steady, alternately 90 ms before and after their tick, spread over 900 ms as
+// on a busy line) and one polled every 2.5 s, with rows each second or slower written at a
+// tick up to 100 ms after their moment: every row holds the newest value measured before it
+// was written, the slow device's repeated.
+TEST(LoggerValuePicker, EveryRowHoldsTheNewestValueMeasuredBeforeItAtEveryPhase)
 {
     const CPlotVariableId id(STORAGE_TYPE_SIMPLE_VALUE, 1, 1);
-    const int polls = 40;
-    const long long start = 700;
     std::string failures;
     int failureCount = 0;
-    const auto check = [&](bool good, const std::string& what) {
-        if (!good && ++failureCount <= 10)
-            failures += what + "\n";
-    };
+    int repeated = 0;
     for (const long long interval : { 1000LL, 2000LL, 5000LL })
-        for (int pattern = 0; pattern < 3; ++pattern)
+        for (int pattern = 0; pattern < 4; ++pattern)
             for (long long phase = 0; phase < 1000; phase += 10)
             {
+                const long long period = pattern == 3 ? 2500 : 1000;
                 const auto arrival = [&](int poll) {
-                    const long long jitter = pattern == 0   ? 0
-                                             : pattern == 1 ? (poll % 2 ? 90 : -90)
-                                                            : (poll * 7919 + phase * 31) % 900;
-                    return 1000 + poll * 1000LL + phase + jitter;
+                    const long long jitter = pattern == 1   ? (poll % 2 ? 90 : -90)
+                                             : pattern == 2 ? (poll * 7919 + phase * 31) % 900
+                                                            : 0;
+                    return 1000 + poll * period + phase + jitter;
                 };
-                const long long lastArrival = arrival(polls - 1);
-                const long long tickPhase = phase * 7 % 100;
+                const long long tickDelay = phase * 7 % 100;
                 LoggerValuePicker_t picker;
-                picker.AddColumn(id);
+                picker.KeepColumns({ id });
                 int delivered = 0;
-                int lastTaken = -1;
-                int rows = 0;
-                int silentRows = 0;
-                for (long long moment = 0; moment < 60000; moment += interval)
+                std::string lastTaken;
+                for (long long moment = 0; moment < 40000; moment += interval)
                 {
-                    const long long written = std::max(start, moment + (tickPhase - moment % 100 + 100) % 100);
-                    for (; delivered < polls && arrival(delivered) <= written; ++delivered)
+                    const long long written = moment + tickDelay;
+                    for (; arrival(delivered) <= written; ++delivered)
                         picker.Arrive(id, arrival(delivered), std::to_string(delivered));
-                    if (rows++ == 0 && !picker.FirstRowIsDue(start, moment, moment + interval))
-                    {
-                        rows = 0;
-                        continue;
-                    }
-                    const LoggerValuePicker_t::Row_t row = picker.TakeRow(moment, moment + interval);
-                    const int taken = row.empty() ? -1 : std::stoi(row[0].second);
-                    const std::string at = "interval " + std::to_string(interval) + " pattern " +
-                                           std::to_string(pattern) + " phase " + std::to_string(phase) +
-                                           " row at " + std::to_string(moment) + ": " + std::to_string(taken);
-                    // Healthy: a value in every row. Silent from the first poll it missed:
-                    // one more row at most.
-                    if (moment <= lastArrival)
-                        check(taken >= 0, at + " (a hole)");
-                    else if (moment > lastArrival + 1000 && ++silentRows > 1)
-                        check(taken < 0, at + " (silent)");
-                    if (taken < 0)
-                        continue;
-                    check(taken > lastTaken, at + " after " + std::to_string(lastTaken));
-                    check(moment - arrival(taken) <= LOGGER_FRESHNESS_MS, at + " (stale)");
-                    // Slower than the polls: the newest.
-                    check(interval == 1000 || taken == delivered - 1, at + " (not the newest)");
+                    const LoggerValuePicker_t::Row_t row = picker.TakeRow();
+                    const std::string expected = delivered == 0 ? "" : std::to_string(delivered - 1);
+                    const std::string taken = row.empty() ? "" : row[0].second;
+                    if (taken != expected && ++failureCount <= 10)
+                        failures += "interval " + std::to_string(interval) + " pattern " + std::to_string(pattern) +
+                                    " phase " + std::to_string(phase) + " row at " + std::to_string(written) +
+                                    ": " + taken + " instead of " + expected + "\n";
+                    repeated += !taken.empty() && taken == lastTaken ? 1 : 0;
                     lastTaken = taken;
                 }
             }
     EXPECT_EQ(0, failureCount) << failures;
+    // The slow device's value stood in more than one row.
+    EXPECT_GT(repeated, 0);
 }
 
-TEST_F(LoggerDisplay, RowsHoldEveryMeasuredValueOnceAndAreEmptyOnlyWhereNothingFreshCame)
+// A device judged not answering: its columns are empty from the first row after the mark
+// until the row after its next answer, and what it measured before the mark never comes
+// back; the other device's columns go on. A value just after a row is in the next one.
+TEST(LoggerValuePicker, ADeviceIsEmptyExactlyWhileJudgedNotAnsweringAndNothingOlderThanItsMarkComesBack)
+{
+    const CPlotVariableId voltage(STORAGE_TYPE_SIMPLE_VALUE, 1, 7);
+    const CPlotVariableId current(STORAGE_TYPE_SIMPLE_VALUE, 2, 7);
+    const CPlotVariableId other(STORAGE_TYPE_SIMPLE_VALUE, 1, 8);
+    LoggerValuePicker_t picker;
+    picker.KeepColumns({ voltage, current, other });
+    std::string rows;
+    const auto row = [&]() {
+        std::map<CPlotVariableId, std::string> values;
+        for (const auto& value : picker.TakeRow())
+            values[value.first] = value.second;
+        rows += (values.count(voltage) ? values[voltage] : "-") + "/" + (values.count(current) ? values[current] : "-") +
+                "/" + (values.count(other) ? values[other] : "-") + " ";
+    };
+    const auto poll = [&](long long at, int device, const std::string& text) {
+        picker.Arrive(device == 7 ? voltage : other, at, text + "v");
+        if (device == 7)
+            picker.Arrive(current, at, text + "a");
+    };
+    row();                     // nothing measured yet
+    poll(990, 7, "1");
+    poll(995, 8, "1");
+    row();                     // at 1000
+    poll(1010, 7, "2");        // just after the row: the next one
+    row();                     // at 2000
+    poll(2005, 8, "2");
+    picker.Judge(7, false, 2400);
+    row();                     // at 3000: marked
+    picker.Judge(7, false, 3500);
+    row();                     // at 4000: still marked, one mark
+    picker.Judge(7, true, 4200);
+    row();                     // at 5000: answering again, but nothing measured since the mark
+    poll(5500, 7, "3");
+    row();                     // at 6000
+    picker.Judge(7, false, 6200);
+    poll(6700, 7, "4");        // a partial poll of a marked device
+    row();                     // at 7000
+    picker.Judge(7, true, 7300);
+    row();                     // at 8000: its answer's values
+    EXPECT_EQ("-/-/- 1v/1a/1v 2v/2a/1v -/-/2v -/-/2v -/-/2v 3v/3a/2v -/-/2v 4v/4a/2v ", rows);
+
+    // Starting again: the judgements start afresh, the values kept.
+    picker.KeepColumns({ voltage, other });
+    rows.clear();
+    row();
+    EXPECT_EQ("4v/-/2v ", rows);
+}
+
+TEST(LoggerValuePicker, OneValueAColumnHoweverLongTheInterval)
+{
+    // 1,024 columns at one value a second, an hour before the row.
+    LoggerValuePicker_t picker;
+    std::set<CPlotVariableId> ids;
+    for (int column = 0; column < 1024; ++column)
+        ids.insert(CPlotVariableId(STORAGE_TYPE_SIMPLE_VALUE, column % 64, 1 + column / 64));
+    picker.KeepColumns(ids);
+    for (long long second = 0; second < 3600; ++second)
+        for (const CPlotVariableId& id : ids)
+            picker.Arrive(id, second * 1000, std::to_string(second));
+    EXPECT_EQ(1024u, picker.HeldValues());
+    const LoggerValuePicker_t::Row_t row = picker.TakeRow();
+    ASSERT_EQ(1024u, row.size());
+    for (const auto& value : row)
+        EXPECT_EQ("3599", value.second);
+}
+
+TEST_F(LoggerDisplay, RowsHoldTheNewestValuesAndAreEmptyExactlyWhileTheirDeviceIsJudgedNotAnswering)
 {
     const int device = AddDevice("Varnix");
     const int other = AddDevice("Corandel");
@@ -170,6 +224,12 @@ TEST_F(LoggerDisplay, RowsHoldEveryMeasuredValueOnceAndAreEmptyOnlyWhereNothingF
     logger->SetInterval(1);
     logger->SetFileName(path.c_str());
     const long long second = now;
+    // Measured before the start: the first row holds them.
+    now = second + 100;
+    logger->OnStorage(Value(device, 1, 12.0));
+    logger->OnStorage(Value(device, 2, 2.0));
+    logger->OnStorage(Value(other, 1, 40.0));
+    logger->OnStorage(Value(meter, 1, 229.0));
     now = second + 300;
     logger->Start();
     ClearPosted();
@@ -187,51 +247,48 @@ TEST_F(LoggerDisplay, RowsHoldEveryMeasuredValueOnceAndAreEmptyOnlyWhereNothingF
         logger->OnStorage(Value(from, variable, value));
     };
 
-    // The first row waits for every column, but not for a meter that never answers: once
-    // no value would be fresh it is written with the meter's column empty.
-    arrive(800, other, 1, 40.0);
-    arrive(1800, other, 1, 41.0);
-    arrive(2500, device, 1, 12.5);
-    arrive(2500, device, 2, 3.0);
-    runTo(2999);
-    EXPECT_EQ(0, Tick());
-    // 40 came too long before the row; the Corandel stops answering after 41.
-    runTo(3000);
+    // The first row at the first tick, with what was measured before it.
     EXPECT_EQ(1, Tick());
-    // Ticks within the interval write nothing. The Varnix: two values before the row's
-    // moment and none before the next, whose poll comes just after it: each row gets one.
-    arrive(3050, device, 1, 13.0);
-    arrive(3050, device, 2, 4.0);
-    runTo(3900);
-    EXPECT_EQ(1, Tick());
-    arrive(3950, device, 1, 13.5);
-    arrive(3950, device, 2, 4.5);
-    arrive(5050, device, 1, 14.0);
-    arrive(5050, device, 2, 5.0);
-    runTo(6000);
+    // The Varnix each second, just after and just before the rows' ticks (the row at 2 s
+    // holds the newer of its two); the Corandel every 2.5 s, repeated meanwhile.
+    arrive(1050, device, 1, 13.0);
+    arrive(1050, device, 2, 3.0);
+    arrive(1950, device, 1, 13.5);
+    arrive(1950, device, 2, 3.5);
+    arrive(2500, other, 1, 41.0);
+    arrive(2950, device, 1, 14.0);
+    arrive(2950, device, 2, 4.0);
+    arrive(3050, meter, 1, 230.0);
+    runTo(3100);
     EXPECT_EQ(4, Tick());
-    // A stall of the dispatcher: one row for the last moment due, none for those missed.
-    now = second + 9400;
-    EXPECT_EQ(5, Tick());
-    EXPECT_EQ(5, Tick());
-    arrive(9600, device, 1, 15.0);
-    arrive(9600, device, 2, 6.0);
-    runTo(10000);
-    EXPECT_EQ(6, Tick());
-    EXPECT_EQ((std::vector<WPARAM>{1, 2, 3, 4, 5, 6}), Posted(WM_APP_DISPLAY_UPDATE));
-    // Values of variables that are not logged change nothing.
-    logger->OnStorage(Value(device, 9, 99.0));
+    // The Varnix's request goes unanswered: marked at 3.4 s; the refresh of its messages
+    // tells the Logger at once. Its last value is not repeated, the others go on.
+    runTo(3400);
+    Device(device).PollFailed("control did not respond to Modbus read request");
+    logger->OnStorage(Refresh(REFRESH_DEVICE_MESSAGES, device));
+    arrive(4950, meter, 1, 231.0);
+    runTo(6000);
+    // It answers at 6.5 s; seen at the next tick, before the refresh reaches the Logger.
+    arrive(6500, device, 1, 15.0);
+    arrive(6500, device, 2, 5.0);
+    Device(device).PollAnswered();
+    runTo(7000);
+    // The meter is disconnected: empty from the next row, though it had a value.
+    Device(meter).connected = false;
+    runTo(8000);
+    EXPECT_EQ(9, Tick());
+    EXPECT_EQ((std::vector<WPARAM>{1, 2, 3, 4, 5, 6, 7, 8, 9}), Posted(WM_APP_DISPLAY_UPDATE));
     logger->Stop();
     // Stopped: ticks and values write nothing.
     now += 100000;
     logger->OnStorage(Value(device, 1, 1.0));
-    EXPECT_EQ(6, Tick());
+    EXPECT_EQ(9, Tick());
 
     // A missing value is an empty quoted field, as the export writes one.
     const std::string text = testing_support::ReadFileText(path);
-    const size_t secondRow = text.find('\n', text.find('\n') + 1) + 1;
-    const std::string row = text.substr(secondRow, text.find('\n', secondRow) - secondRow);
-    EXPECT_EQ("\"13.0000\",\"4.0000\",\"\",\"\"\r", row.substr(row.find(',') + 1)) << text;
+    const size_t firstRow = text.find('\n') + 1;
+    const std::string row = text.substr(firstRow, text.find('\n', firstRow) - firstRow);
+    EXPECT_EQ("\"12.0000\",\"2.0000\",\"40.0000\",\"229.0000\"\r", row.substr(row.find(',') + 1)) << text;
 
     // The hub's reader reads the file back: header names, every row, and a gap (not a
     // number, the column still one of numbers) where a row had no value.
@@ -241,7 +298,7 @@ TEST_F(LoggerDisplay, RowsHoldEveryMeasuredValueOnceAndAreEmptyOnlyWhereNothingF
     int rows = 0;
     while (rows < 100 && reader.ReadAndConvertRecord(samples))
         ++rows;
-    EXPECT_EQ(6, rows);
+    EXPECT_EQ(9, rows);
     const auto& columns = reader.GetColumns();
     ASSERT_EQ(4u, columns.size());
     EXPECT_EQ("Varnix Battery Voltage (V)", columns.at(0).name);
@@ -258,12 +315,60 @@ TEST_F(LoggerDisplay, RowsHoldEveryMeasuredValueOnceAndAreEmptyOnlyWhereNothingF
         }
         return values;
     };
-    EXPECT_EQ("125 130 135 140 - 150 ", shown(0));
-    EXPECT_EQ("30 40 45 50 - 60 ", shown(1));
-    EXPECT_EQ("410 - - - - - ", shown(2));
-    EXPECT_EQ("- - - - - - ", shown(3));
-    for (int column = 0; column < 3; ++column)
+    // Rows at 0.4 (the start), 1, 2, 3, 4, 5, 6, 7 and 8 s.
+    EXPECT_EQ("120 120 135 140 - - - 150 150 ", shown(0));
+    EXPECT_EQ("20 20 35 40 - - - 50 50 ", shown(1));
+    EXPECT_EQ("400 400 400 410 410 410 410 410 410 ", shown(2));
+    EXPECT_EQ("2290 2290 2290 2290 2300 2310 2310 2310 - ", shown(3));
+    for (int column = 0; column < 4; ++column)
         EXPECT_EQ(LOG_SAMPLE_TYPE_NUMBER, reader.GetColumnValueType(column)) << column;
+}
+
+// The first row waits until every device judged answering has given a value, and no longer
+// than a few seconds: a device that gives none has its columns empty then.
+TEST_F(LoggerDisplay, TheFirstRowWaitsForEveryAnsweringDeviceAFewSecondsAtMost)
+{
+    const int device = AddDevice("Varnix");
+    const int other = AddDevice("Corandel");
+    const int meter = AddDevice("Meter");
+    logger->AddVariable(*Variable(device, 1, "Battery Voltage"));
+    logger->AddVariable(*Variable(other, 1, "PV Voltage"));
+    logger->SetInterval(1);
+    logger->SetFileName(path.c_str());
+    const long long second = now;
+    now = second + 300;
+    logger->Start();
+    now = second + 400;
+    EXPECT_EQ(0, Tick());
+    logger->OnStorage(Value(device, 1, 12.0));
+    now = second + 1000;
+    EXPECT_EQ(0, Tick());
+    logger->OnStorage(Value(other, 1, 40.0));
+    now = second + 2000;
+    EXPECT_EQ(1, Tick());
+    logger->Stop();
+
+    // A device that gives nothing, though answering: the first row after 5 s without it.
+    logger->AddVariable(*Variable(meter, 1, "Voltage"));
+    const long long started = second + 10300;
+    now = started;
+    logger->Start();
+    for (now = started + 100; now < started + LOGGER_FIRST_ROW_WAIT_MS; now += 100)
+        ASSERT_EQ(0, Tick()) << now - started;
+    now = started + 5700;
+    EXPECT_EQ(1, Tick());
+    logger->Stop();
+    const std::string text = testing_support::ReadFileText(path);
+    const size_t firstRow = text.find('\n') + 1;
+    const std::string row = text.substr(firstRow, text.find('\n', firstRow) - firstRow);
+    EXPECT_EQ("\"12.0000\",\"40.0000\",\"\"\r", row.substr(row.find(',') + 1)) << text;
+
+    // A device judged not answering is not waited for.
+    Device(meter).PollFailed("control did not respond to Modbus read request");
+    now = second + 20300;
+    logger->Start();
+    now = second + 20400;
+    EXPECT_EQ(1, Tick());
 }
 
 TEST_F(LoggerDisplay, RowTextsWhileTheDispatchThreadRemovesVariables)

@@ -9,10 +9,10 @@
 //                                                 when LOGGED is not 0, a Logger of the first
 //                                                 LOGGED of them
 //   DemoBench connect-all                         Devices > Connect All in the Pyraxis that runs
-//   DemoBench watch FILE.csv                      in the Pyraxis that runs, the State display
+//   DemoBench watch FILE.csv [SECONDS]            in the Pyraxis that runs, the State display
 //                                                 maximized, as a user watching it, and the
 //                                                 Logger, if any, recording into FILE.csv
-//                                                 every second
+//                                                 every SECONDS (default 1)
 //   DemoBench connect-time SITE.pxs               in this process: opens the workspace, runs
 //                                                 Connect All and says how long it took until
 //                                                 the window was drawn with every device
@@ -210,7 +210,7 @@ HWND FindControlIn(HWND frame, int id)
 }
 
 // The State display maximized, and the Logger's form filled in as a user would, then Record.
-int Watch(const std::string& file)
+int Watch(const std::string& file, const std::string& seconds)
 {
     HWND frame = WaitForFrame();
     if (frame == nullptr)
@@ -229,7 +229,7 @@ int Watch(const std::string& file)
     ::SetDlgItemTextA(form, IDC_LOGGER_FILE_NAME, file.c_str());
     ::SetDlgItemTextA(form, IDC_LOGGER_HOURS, "0");
     ::SetDlgItemTextA(form, IDC_LOGGER_MINUTES, "0");
-    ::SetDlgItemTextA(form, IDC_LOGGER_SECONDS, "1");
+    ::SetDlgItemTextA(form, IDC_LOGGER_SECONDS, seconds.c_str());
     ::PostMessageA(form, WM_COMMAND, MAKEWPARAM(IDC_LOGGER_RECORD, BN_CLICKED),
                    reinterpret_cast<LPARAM>(::GetDlgItem(form, IDC_LOGGER_RECORD)));
     std::printf("Record sent\n");
@@ -401,7 +401,7 @@ int main(int argc, char** argv)
     if (mode == "connect-time")
         return ConnectTime(argc, argv);
     if (mode == "watch" && argc > 2)
-        return Watch(argv[2]);
-    return Fail("usage: DemoBench workspace OUT.pxs DISPLAYS LOGGED UNIT=NAME@WHERE... | connect-all | watch FILE.csv | "
+        return Watch(argv[2], argc > 3 ? argv[3] : "1");
+    return Fail("usage: DemoBench workspace OUT.pxs DISPLAYS LOGGED UNIT=NAME@WHERE... | connect-all | watch FILE.csv [SECONDS] | "
                 "connect-time SITE.pxs");
 }
