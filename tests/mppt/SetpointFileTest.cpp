@@ -9,6 +9,7 @@
 #include <tinyxml.h>
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -242,10 +243,13 @@ TEST(MpptSetpointFile, PartlyReadFilesAndIdsOfNoSetting)
     EXPECT_EQ(1234, settings.GetVariable(20)->GetRegisters().front().value);
 
     // An id the table lacks adds nothing and stops nothing; a variable without values
-    // changes nothing.
+    // changes nothing. Only a setting that got a value counts as held by the file.
+    std::set<int> held;
     settings.LoadXml(MpptFile("<mode>1</mode><variable id=\"999\"><value addr=\"1\">5</value></variable>"
                               "<variable id=\"30\"/>"
-                              "<variable id=\"21\"><value addr=\"57350\">65535</value></variable>"));
+                              "<variable id=\"21\"><value addr=\"57350\">65535</value></variable>"),
+                     &held);
+    EXPECT_EQ(std::set<int>{21}, held);
     EXPECT_EQ(122u, settings.GetVariables().size());
     EXPECT_EQ("15.10", settings.GetVariable(30)->ToString());
     EXPECT_EQ(65535, settings.GetVariable(21)->GetRegisters().front().value);
@@ -421,7 +425,12 @@ TEST(HvMpptSetpointFile, RoundTripAndErrors)
     EXPECT_EQ(2, loaded.mode);
     EXPECT_EQ(99, loaded.GetVariable(1)->GetRegisters().front().value);
     // Ids of the Varnix MPPT that the HV model lacks are skipped.
-    loaded.LoadXml("<quorvant><varnixhvmppt><settings><mode>1</mode><variable id=\"209\"><value addr=\"57376\">5</value></variable></settings></varnixhvmppt></quorvant>");
+    std::set<int> held;
+    loaded.LoadXml("<quorvant><varnixhvmppt><settings><mode>1</mode><variable id=\"209\"><value addr=\"57376\">5</value></variable>"
+                   "<variable id=\"30\"/><variable id=\"59\"><value addr=\"5404\">1502</value></variable></settings></varnixhvmppt></quorvant>",
+                   &held);
+    EXPECT_EQ(std::set<int>{59}, held);
+    EXPECT_EQ("1502", loaded.GetVariable(59)->ToString());
     EXPECT_EQ(120u, loaded.GetVariables().size());
 }
 

@@ -679,6 +679,17 @@ protected:
         EXPECT_EQ(std::string::npos, file.find("<variable id=\"53\">")) << file;
         EXPECT_EQ(std::string::npos, file.find("<variable id=\"59\">")) << file;
         EXPECT_NE(std::string::npos, MpptSetpointFileText(read, MpptSettingIdSet_t()).find("<variable id=\"59\">"));
+        // Opened again, that file gives the same picture: what it does not hold is not read
+        // (the summary says so, and a Save leaves it out again), not a default taken as set.
+        Settings opened;
+        const MpptSettingIdSet_t notHeld = LoadMpptSetpointFile(file, opened);
+        EXPECT_EQ(notRead, notHeld);
+        EXPECT_EQ(file, MpptSetpointFileText(opened, notHeld));
+        EXPECT_NE(std::string::npos, MpptSummaryText(opened, "now", notHeld).find("Modbus TCP Port: not read\n"));
+        // A file that holds every setting (the password is never read) opens as it always did.
+        Settings whole;
+        EXPECT_EQ(MpptSettingIdSet_t(), LoadMpptSetpointFile(MpptSetpointFileText(read, MpptSettingIdSet_t()), whole));
+        EXPECT_EQ("502", whole.GetVariable(MPPT_SETTING_MODBUS_TCP_PORT)->ToString());
 
         const auto program = [&] {
             recorder.Clear();
@@ -695,6 +706,11 @@ protected:
                     written.insert(write.address);
             return written;
         };
+        program();
+        EXPECT_EQ(std::set<int>(), optionalWrites());
+        // The same from the file opened again.
+        read = opened;
+        notRead = notHeld;
         program();
         EXPECT_EQ(std::set<int>(), optionalWrites());
 

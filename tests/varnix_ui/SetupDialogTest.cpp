@@ -385,8 +385,9 @@ TEST_F(SetupDialogs, MpptDialogReadsAndProgramsAController)
 // address 10.1.2.3 and Modbus TCP port 1502, and refuses one read request of the optional
 // set with exception 2 at the third request of the set (a failed read: the dialog keeps
 // what it had), then at the first (a model without the set: the read ends well without
-// it). Program then leaves the settings not read alone, and a read afterwards finds the
-// controller's own network settings.
+// it). Program then leaves the settings not read alone, and so does Program after the
+// settings were saved to a file and opened again; a read afterwards finds the controller's
+// own network settings.
 TEST_F(SetupDialogs, MpptDialogNeverProgramsDefaultsForSettingsItDidNotRead)
 {
     testing_support::PeerHost host;
@@ -408,6 +409,9 @@ TEST_F(SetupDialogs, MpptDialogNeverProgramsDefaultsForSettingsItDidNotRead)
     options.faults = "[" + refuse(required + 2, optional[2].address) + ", " +
                      refuse(2 * required + 2, optional[0].address) + "]";
     ASSERT_TRUE(device.StartTcp(mppt_device::Profile(mppt_device::RegistersOf(controller), options))) << device.Error();
+
+    const std::string saved = m_folder + "\\mppt_read_without_the_set";
+    ::DeleteFileA((saved + ".vxmppt").c_str());
 
     CDialogVarnixMpptSummary dialog(LoopbackController(device.TcpPort()), nullptr, nullptr);
     std::vector<std::string> seen;
@@ -454,17 +458,39 @@ TEST_F(SetupDialogs, MpptDialogNeverProgramsDefaultsForSettingsItDidNotRead)
                        row("HTTP TCP Port"));
 
         writesBeforeProgram = wizard_runs::OfFunction(device.Requests(), 6).size();
-        d.ClickLater(IDC_SETUP_PROGRAM_DEVICE);
-        PlayWizard(d, [&](SheetPlayer& sheet) {
-            sheet.Next();
-            sheet.WaitWizardButton(ID_WIZFINISH, true);
-            seen.push_back("programmed" + lastLines(sheet, 2));
-            sheet.Finish();
-        });
+        const auto program = [&] {
+            d.ClickLater(IDC_SETUP_PROGRAM_DEVICE);
+            PlayWizard(d, [&](SheetPlayer& sheet) {
+                sheet.Next();
+                sheet.WaitWizardButton(ID_WIZFINISH, true);
+                seen.push_back("programmed" + lastLines(sheet, 2));
+                sheet.Finish();
+            });
+        };
+        program();
 
-        // What the controller holds now.
+        // Saved, changed to wind mode and opened again: what the file does not hold stays not
+        // read, and the next program run leaves it out too.
+        d.ClickLater(IDC_SETUP_WRITE_FILE);
+        d.AnswerFileDialog(saved);
+        d.WaitFor([&] { return ::GetFileAttributesA((saved + ".vxmppt").c_str()) != INVALID_FILE_ATTRIBUTES; },
+                  "the saved file");
+        d.ClickLater(IDC_SETUP_EDIT);
+        PlayWizard(d, [](SheetPlayer& sheet) {
+            sheet.Click(IDC_VXM_MODE_WIND);
+            sheet.NextToFinish();
+        });
+        d.WaitFor([&] { return d.Text(IDC_SETUP_MODE) == "Wind Charge"; }, "wind mode");
+        Recorder().QueueAnswer(IDYES);   // the wind mode is not saved
+        d.ClickLater(IDC_SETUP_READ_FILE);
+        d.AnswerFileDialog(saved + ".vxmppt");
+        d.WaitFor([&] { return d.Text(IDC_SETUP_MODE) == "Solar Charge"; }, "the opened file");
+        seen.push_back("opened: " + Statics(d) + " " + row("Regulation Voltage") + "/ " + row("Modbus TCP Port") +
+                       "/ " + row("HTTP TCP Port"));
+        program();
+
+        // What the controller holds now (the opened settings are saved: no question).
         d.ClickLater(IDC_SETUP_READ_DEVICE);
-        Recorder().QueueAnswer(IDYES);   // the read settings are not saved
         PlayWizard(d, [&](SheetPlayer& sheet) {
             sheet.Click(IDC_VXM_MODE_SOLAR);
             sheet.Next();
@@ -481,7 +507,7 @@ TEST_F(SetupDialogs, MpptDialogNeverProgramsDefaultsForSettingsItDidNotRead)
     EXPECT_TRUE(player.Finished());
     char refusedRegister[32];
     std::snprintf(refusedRegister, sizeof refusedRegister, " (register 0x%04x): ", optional[2].address);
-    ASSERT_EQ(7u, seen.size()) << testing::PrintToString(seen);
+    ASSERT_EQ(9u, seen.size()) << testing::PrintToString(seen);
     EXPECT_EQ(0u, seen[0].find("failed read | * Error: control refused the Modbus read request with exception code 2 (illegal "
                                 "data address). | Stopped at "))
         << seen[0];
@@ -494,14 +520,19 @@ TEST_F(SetupDialogs, MpptDialogNeverProgramsDefaultsForSettingsItDidNotRead)
                   "read without the set | The control appears to be a VX-MPPT-45; 60-amp settings not read. | Finished. |  | "
                   "Varnix MPPT reading completed successfully.",
                   "read: Solar Charge / 17 / 3 14.50 V/ not read / not read ",
+                  "programmed |  | Varnix MPPT programming completed successfully.",
+                  "opened: Solar Charge / 17 / 3 14.50 V/ not read / not read ",
                   "programmed |  | Varnix MPPT programming completed successfully."}),
-              std::vector<std::string>(seen.begin() + 1, seen.begin() + 6));
+              std::vector<std::string>(seen.begin() + 1, seen.begin() + 8));
     EXPECT_EQ("read back: 10.1.2.3 / 1502 ", seen.back());
+    const std::string file = testing_support::ReadFileText(saved + ".vxmppt");
+    EXPECT_NE(std::string::npos, file.find("<variable id=\"50\">")) << file;
+    EXPECT_EQ(std::string::npos, file.find("<variable id=\"59\">")) << file;
     for (const std::string& line : player.Log())
         EXPECT_EQ(std::string::npos, line.find("timeout")) << line;
-    // The program run wrote the setpoint block and nothing of the optional set.
+    // Each program run wrote the setpoint block and nothing of the optional set.
     const std::vector<wizard_runs::JournalRequest> writes = wizard_runs::OfFunction(device.Requests(), 6);
-    EXPECT_EQ(mppt_device::RunRequests(registers, false, true).size(), writes.size() - writesBeforeProgram);
+    EXPECT_EQ(2 * mppt_device::RunRequests(registers, false, true).size(), writes.size() - writesBeforeProgram);
     for (const wizard_runs::JournalRequest& write : writes)
         EXPECT_GE(write.address, 0x2000) << std::hex << write.address;
     std::printf("%s\n", testing::PrintToString(seen).c_str());

@@ -12,6 +12,7 @@
 
 #include <list>
 #include <map>
+#include <set>
 #include <stdexcept>
 #include <string>
 
@@ -85,12 +86,13 @@ public:
 
     // Settings the file leaves out return to their defaults. Throws std::range_error with
     // the file's fault; the map then holds the defaults and whatever was read before it.
-    void LoadXml(const std::string& text)
+    // held, when given, receives the ids of the settings the file gave a value.
+    void LoadXml(const std::string& text, std::set<int>* held = nullptr)
     {
         m_variables.clear();
         CreateVariables();
         LoadSetpointXml(XmlLayout(), text, mode, m_variables,
-                        [this](TiXmlElement* settings) { OnLoadXml(settings); });
+                        [this](TiXmlElement* settings) { OnLoadXml(settings); }, held);
     }
 
     int mode;

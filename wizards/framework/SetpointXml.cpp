@@ -91,7 +91,8 @@ int ReadVariableId(TiXmlElement* variable)
 }
 
 void LoadSetpointXml(const SetpointXmlLayout& layout, const std::string& text, int& mode,
-                     SettingVariableMap& variables, const SetpointXmlHook& afterLoad)
+                     SettingVariableMap& variables, const SetpointXmlHook& afterLoad,
+                     std::set<int>* held)
 {
     TiXmlDocument document;
     // A damaged file nested deep enough would overflow the parser's stack; it holds no root
@@ -130,6 +131,8 @@ void LoadSetpointXml(const SetpointXmlLayout& layout, const std::string& text, i
         if (found == variables.end() || !found->second)
             continue;
         found->second->ReadXml(variable);
+        if (held && variable->FirstChildElement("value"))
+            held->insert(id);
     }
     if (afterLoad)
         afterLoad(settings);

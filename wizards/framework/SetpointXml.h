@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 
 class TiXmlElement;
@@ -38,6 +39,9 @@ std::string SaveSetpointXml(const SetpointXmlLayout& layout, int mode,
 // new values, and the mode is set once its element was read. A value outside its
 // setting's limits is a fault of the file. A "variable" whose id the
 // map does not hold is skipped (files of later programs may carry more settings).
+// held, when given, receives the ids of the settings the file gave a value (a "variable"
+// with at least one "value"): the others hold only their defaults.
 void LoadSetpointXml(const SetpointXmlLayout& layout, const std::string& text, int& mode,
                      SettingVariableMap& variables,
-                     const SetpointXmlHook& afterLoad = SetpointXmlHook());
+                     const SetpointXmlHook& afterLoad = SetpointXmlHook(),
+                     std::set<int>* held = nullptr);

@@ -208,9 +208,10 @@ void CDialogMpptSetup<TSettings>::OnReadFile()
 
     // A file that fails part-way leaves the dialog's settings as they were.
     TSettings fresh;
+    MpptSettingIdSet_t notHeld;
     try
     {
-        fresh.LoadXml(text);
+        notHeld = LoadMpptSetpointFile(text, fresh);
     }
     catch (const std::exception& error)
     {
@@ -220,7 +221,7 @@ void CDialogMpptSetup<TSettings>::OnReadFile()
         return;
     }
     m_settings = fresh;
-    m_notRead.clear();
+    m_notRead = notHeld;
     modified = false;
     UpdateSummary();
 }

@@ -25,8 +25,9 @@ public:
     // Write to File once the file is chosen: the settings in place of the file at path, or
     // the error box and the old file as it was.
     bool SaveSettingsTo(const CString& path);
-    // Settings the last read did not get from the controller and the user has not set
-    // since: the summary shows them as not read; Save and Program leave them out.
+    // Settings the last read did not get from the controller (or the file last opened did
+    // not hold) and the user has not set since: the summary shows them as not read; Save
+    // and Program leave them out.
     const std::set<int>& GetSettingsNotRead() const { return m_notRead; }
 
 protected:

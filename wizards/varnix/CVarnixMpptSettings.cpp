@@ -98,11 +98,11 @@ void CVarnixMpptSettings::SaveXml(std::string& out) const
     out = SaveSetpointXml(XML_LAYOUT, mode, variables);
 }
 
-void CVarnixMpptSettings::LoadXml(const std::string& text)
+void CVarnixMpptSettings::LoadXml(const std::string& text, std::set<int>* held)
 {
     variables.clear();
     CreateVariables();
-    LoadSetpointXml(XML_LAYOUT, text, mode, variables);
+    LoadSetpointXml(XML_LAYOUT, text, mode, variables, SetpointXmlHook(), held);
 }
 
 void CVarnixMpptSettings::CreateVariables()

@@ -11,6 +11,7 @@
 
 #include <list>
 #include <map>
+#include <set>
 #include <string>
 
 class CVarnixMpptSettings
@@ -44,8 +45,9 @@ public:
 
     void SaveXml(std::string& out) const;
     // Settings the file does not mention return to their defaults; throws std::range_error
-    // with the file's fault.
-    void LoadXml(const std::string& text);
+    // with the file's fault. held, when given, receives the ids of the settings the file
+    // gave a value.
+    void LoadXml(const std::string& text, std::set<int>* held = nullptr);
 
     // 0 no mode chosen, 1 solar charge, 2 wind charge; other numbers read from a file stay.
     int mode;

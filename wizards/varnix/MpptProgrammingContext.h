@@ -95,6 +95,22 @@ std::string MpptSetpointFileText(const TSettings& settings, const MpptSettingIdS
     return text;
 }
 
+// Loads a setpoint file's text into settings (LoadXml, which throws on the file's faults)
+// and returns the settings the file did not hold: they hold only their defaults and count
+// as not read, so a file saved after a partial read never brings defaults back as values.
+// The write-only password is never read and is left to its own rule.
+template <class TSettings>
+MpptSettingIdSet_t LoadMpptSetpointFile(const std::string& text, TSettings& settings)
+{
+    MpptSettingIdSet_t held;
+    settings.LoadXml(text, &held);
+    MpptSettingIdSet_t notHeld;
+    for (const auto& entry : settings.GetVariables())
+        if (!held.count(entry.first) && !entry.second->IsWriteOnly())
+            notHeld.insert(entry.first);
+    return notHeld;
+}
+
 // New settings in the chosen mode with what the run read: the required set and the
 // optional settings that were read; the rest keep their defaults.
 template <class TSettings>
