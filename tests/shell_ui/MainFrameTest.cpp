@@ -671,6 +671,79 @@ TEST_F(MainFrame, ALargeChangeOfTheDeviceTreeLetsAPostedCommandRunBeforeItIsDone
     ASSERT_TRUE(PollUntil([&] { Pump(); return renamed() == 20; }, kWaitMs));
 }
 
+// What a pass over the device tree asks of its control: under Wine each change the control
+// draws at once is a request to the window server, which is slow while devices connect, and
+// each read is a message. A pass reads each node once and draws once, at its end.
+struct TreeControlWatch
+{
+    static WNDPROC s_proc;
+    static int s_messages;
+    static int s_changes;
+    static int s_drawnChanges;
+
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        ++s_messages;
+        if (message == TVM_SETITEMA || message == TVM_SETITEMW || message == TVM_INSERTITEMA ||
+            message == TVM_INSERTITEMW || message == TVM_DELETEITEM) {
+            ++s_changes;
+            s_drawnChanges += ::IsWindowVisible(window) ? 1 : 0;
+        }
+        return ::CallWindowProc(s_proc, window, message, wParam, lParam);
+    }
+    static void Reset() { s_messages = s_changes = s_drawnChanges = 0; }
+};
+WNDPROC TreeControlWatch::s_proc = nullptr;
+int TreeControlWatch::s_messages = 0;
+int TreeControlWatch::s_changes = 0;
+int TreeControlWatch::s_drawnChanges = 0;
+
+TEST_F(MainFrame, ADeviceTreePassReadsEachNodeOnceAndIsDrawnOnceAtItsEnd)
+{
+    const int kDevices = 48;
+    std::vector<CDocumentDeviceGeneric1Ptr> devices;
+    for (int added = 0; added < kDevices; ++added)
+        devices.push_back(AddVarnix());
+    m_frame->SendMessage(WM_APP_REFRESH_EVENT, REFRESH_WORKSPACE_LOADED, 0);
+    Pump();
+    CTabDeviceView* tree = m_frame->GetDeviceTree();
+    HWND control = tree->GetTreeCtrl().GetSafeHwnd();
+    ASSERT_TRUE(::IsWindowVisible(control));
+    ASSERT_EQ(static_cast<size_t>(kDevices), TreeTexts(*tree, TVI_ROOT).size());
+    ::UpdateWindow(control);
+    TreeControlWatch::s_proc = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtr(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TreeControlWatch::Proc)));
+
+    // Nothing changed: a few reads a node (its text, its image), no walk over the others.
+    TreeControlWatch::Reset();
+    EXPECT_TRUE(tree->RebuildTree());
+    const int unchangedMessages = TreeControlWatch::s_messages;
+    EXPECT_EQ(0, TreeControlWatch::s_changes);
+    EXPECT_FALSE(::GetUpdateRect(control, nullptr, FALSE));
+
+    // Fewer than a pass changes at most.
+    const int kRenamed = 5;
+    for (int renamed = 0; renamed < kRenamed; ++renamed)
+        devices[renamed]->SetUserName(("Renamed " + std::to_string(renamed)).c_str());
+    TreeControlWatch::Reset();
+    EXPECT_TRUE(tree->RebuildTree());
+    const int changes = TreeControlWatch::s_changes;
+    const int drawnChanges = TreeControlWatch::s_drawnChanges;
+    const bool visible = ::IsWindowVisible(control) != FALSE;
+    const bool toDraw = ::GetUpdateRect(control, nullptr, FALSE) != FALSE;
+    ::SetWindowLongPtr(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TreeControlWatch::s_proc));
+
+    std::printf("a pass over %d devices: %d messages to the control unchanged\n", kDevices, unchangedMessages);
+    EXPECT_LT(unchangedMessages, 8 * kDevices);
+    EXPECT_EQ(kRenamed, changes);
+    EXPECT_EQ(0, drawnChanges);
+    EXPECT_TRUE(visible);
+    EXPECT_TRUE(toDraw) << "the changes are drawn at the end of the pass";
+    const std::vector<std::string> texts = TreeTexts(*tree, TVI_ROOT);
+    EXPECT_EQ(kRenamed,
+              std::count_if(texts.begin(), texts.end(), [](const std::string& text) { return text.find("Renamed") == 0; }));
+}
+
 TEST_F(MainFrame, EveryTreeImageADeviceOrItemCanHaveIsAPictureOfItsOwn)
 {
     HIMAGELIST images = TreeView_GetImageList(m_frame->GetDeviceTree()->GetSafeHwnd(), TVSIL_NORMAL);
