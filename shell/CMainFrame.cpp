@@ -31,6 +31,7 @@
 
 #include <commdlg.h>
 #include <cstring>
+#include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 #include "wizards/dipswitch/DipSwitchWizard.h"
@@ -77,6 +78,7 @@ BEGIN_MESSAGE_MAP(CMainFrame, CBNMDIFrameWnd)
     ON_MESSAGE(WM_APP_OPEN_ENDPOINT, OnOpenEndpoint)
     ON_MESSAGE(WM_APP_RUN_COMMAND, OnRunCommand)
     ON_MESSAGE(WM_APP_CONNECT_DONE, OnConnectDone)
+    ON_MESSAGE(WM_APP_OPEN_DEVICE_LOGS, OnOpenDeviceLogs)
 END_MESSAGE_MAP()
 
 namespace
@@ -594,20 +596,43 @@ LRESULT CMainFrame::OnRefreshEvent(WPARAM wParam, LPARAM lParam)
         return 0;
     try {
         if (code == REFRESH_DISCONNECTED) {
+            m_logsToOpen.erase(std::remove(m_logsToOpen.begin(), m_logsToOpen.end(), deviceId), m_logsToOpen.end());
             if (CDocumentLogFilePtr logFile = manager->FindLogFileBySourceId(deviceId))
                 CloseLogFile(logFile->GetId());
         } else if (code == REFRESH_OPEN_DEVICE_LOG) {
-            CDocumentDevicePtr device = manager->FindDeviceById(deviceId);
-            IDeviceWithEmbeddedLogging* logging =
-                device ? dynamic_cast<IDeviceWithEmbeddedLogging*>(device.get()) : nullptr;
-            if (logging != nullptr) {
-                std::wstring folder = GetProgramFolders().GetLogFolder();
-                const std::wstring path = logging->GetEmbeddedLogFilePath(folder);
-                if (IsFileReadable(path))
-                    OpenLogFile(path, deviceId);
+            // One a message: the logs of many devices that came down together would each
+            // be read ahead of a command posted meanwhile.
+            if (std::find(m_logsToOpen.begin(), m_logsToOpen.end(), deviceId) == m_logsToOpen.end()) {
+                if (m_logsToOpen.empty())
+                    PostMessage(WM_APP_OPEN_DEVICE_LOGS, 0, 0);
+                m_logsToOpen.push_back(deviceId);
             }
         } else if (code == REFRESH_DEVICE_LOG_DOWNLOADED) {
             ShowMessageBox(GetSafeHwnd(), LOG_DOWNLOADED_TEXT, LOG_DOWNLOADED_CAPTION, MB_OK | MB_ICONINFORMATION);
+        }
+    } catch (const std::exception& error) {
+        StopBox(error.what());
+    }
+    return 0;
+}
+
+LRESULT CMainFrame::OnOpenDeviceLogs(WPARAM, LPARAM)
+{
+    CDocumentManager* manager = Manager();
+    if (manager == nullptr || m_logsToOpen.empty())
+        return 0;
+    const int deviceId = m_logsToOpen.front();
+    m_logsToOpen.pop_front();
+    if (!m_logsToOpen.empty())
+        PostMessage(WM_APP_OPEN_DEVICE_LOGS, 0, 0);
+    try {
+        CDocumentDevicePtr device = manager->FindDeviceById(deviceId);
+        IDeviceWithEmbeddedLogging* logging = device ? dynamic_cast<IDeviceWithEmbeddedLogging*>(device.get()) : nullptr;
+        if (logging != nullptr) {
+            std::wstring folder = GetProgramFolders().GetLogFolder();
+            const std::wstring path = logging->GetEmbeddedLogFilePath(folder);
+            if (IsFileReadable(path))
+                OpenLogFile(path, deviceId);
         }
     } catch (const std::exception& error) {
         StopBox(error.what());

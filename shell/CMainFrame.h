@@ -82,6 +82,7 @@ protected:
     afx_msg LRESULT OnOpenEndpoint(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnRunCommand(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnConnectDone(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnOpenDeviceLogs(WPARAM wParam, LPARAM lParam);
 
     DECLARE_MESSAGE_MAP()
 
@@ -106,4 +107,6 @@ private:
     DeviceConnector m_connector;
     std::deque<std::string> m_connectFailures;
     bool m_showingConnectFailure;
+    // Devices whose downloaded log waits to be opened, one a message.
+    std::deque<int> m_logsToOpen;
 };

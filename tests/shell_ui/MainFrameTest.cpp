@@ -600,6 +600,60 @@ TEST_F(MainFrame, LogFilesOpenOnceAndCloseWithTheirDeviceOrTheCommand)
     ::DeleteFileA(path.c_str());
 }
 
+// The logs of many devices come down together as they connect: each is read as a message of
+// its own, so a command posted meanwhile runs before they are all open; one whose device
+// disconnected before its turn is not opened.
+TEST_F(MainFrame, DownloadedLogsOpenOneAMessageAndACommandPostedMeanwhileRunsBetween)
+{
+    const int kDevices = 12;
+    std::vector<CDocumentDeviceGeneric1Ptr> devices;
+    std::vector<std::wstring> paths;
+    for (int added = 0; added < kDevices; ++added) {
+        devices.push_back(AddVarnix());
+        devices.back()->SetSerialText("S" + std::to_string(added));
+        std::wstring folder;
+        paths.push_back(devices.back()->GetEmbeddedLogFilePath(folder));
+        ASSERT_TRUE(testing_support::EnsureDirectory(std::string(folder.begin(), folder.end())));
+        ASSERT_TRUE(testing_support::WriteFileText(
+            std::string(paths.back().begin(), paths.back().end()),
+            "<?xml version=\"1.0\" encoding=\"ISO-8859-1\" standalone=\"yes\" ?>\n<quorvant>\n"
+            "  <loggeddata version=\"1\" model=\"10\" type=\"2\" set=\"1\">\n  </loggeddata>\n</quorvant>\n"));
+    }
+    for (const CDocumentDeviceGeneric1Ptr& device : devices)
+        m_frame->PostMessage(WM_APP_REFRESH_EVENT, REFRESH_OPEN_DEVICE_LOG, device->GetId());
+    m_frame->PostMessage(WM_APP_REFRESH_EVENT, REFRESH_DISCONNECTED, devices.back()->GetId());
+    CControlBar& bar = m_frame->GetEdgeBar();
+    const bool shown = (bar.GetStyle() & WS_VISIBLE) != 0;
+    m_frame->PostMessage(WM_COMMAND, ID_VIEW_EDGEBAR, 0);
+    const auto openLogs = [&] {
+        size_t open = 0;
+        for (const std::wstring& path : paths)
+            open += m_manager->IsLogFileOpen(path) ? 1 : 0;
+        return open;
+    };
+    // One message at a time, as the program's loop takes them.
+    MSG msg;
+    for (int taken = 0; ((bar.GetStyle() & WS_VISIBLE) != 0) == shown && taken < 10000 &&
+                        ::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);
+         ++taken)
+        ::DispatchMessageA(&msg);
+    ASSERT_NE(shown, (bar.GetStyle() & WS_VISIBLE) != 0);
+    EXPECT_LE(openLogs(), 1u);
+    ASSERT_TRUE(PollUntil(
+        [&] {
+            Pump();
+            return openLogs() == static_cast<size_t>(kDevices - 1);
+        },
+        kWaitMs))
+        << openLogs() << " open; " << (Recorder().Count() ? Recorder().Boxes()[0].text : "no box");
+    Pump();
+    EXPECT_EQ(static_cast<size_t>(kDevices - 1), openLogs());
+    EXPECT_FALSE(m_manager->IsLogFileOpen(paths.back()));
+    EXPECT_EQ(0u, Recorder().Count()) << (Recorder().Count() ? Recorder().Boxes()[0].text : "");
+    for (const std::wstring& path : paths)
+        ::DeleteFileW(path.c_str());
+}
+
 TEST_F(MainFrame, APostedCommandRunsWithItsEndpointWhichIsFreedAfterwards)
 {
     const long before = ModbusEndpoint_t::LiveCount();
