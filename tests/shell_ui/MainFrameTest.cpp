@@ -207,6 +207,19 @@ protected:
 
     void Pump() { testing_support::DispatchPendingMessages(); }
 
+    // Takes one message at a time, as the program's loop does, until the posted View > Edge
+    // Bar (the bar shown when the test posted it) took effect; false when it never did.
+    bool RunUntilTheEdgeBarToggles(bool shown)
+    {
+        CControlBar& bar = m_frame->GetEdgeBar();
+        MSG msg;
+        for (int taken = 0; ((bar.GetStyle() & WS_VISIBLE) != 0) == shown && taken < 10000 &&
+                            ::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);
+             ++taken)
+            ::DispatchMessageA(&msg);
+        return ((bar.GetStyle() & WS_VISIBLE) != 0) != shown;
+    }
+
     bool Enabled(UINT command)
     {
         EnableProbe probe;
@@ -622,8 +635,7 @@ TEST_F(MainFrame, DownloadedLogsOpenOneAMessageAndACommandPostedMeanwhileRunsBet
     for (const CDocumentDeviceGeneric1Ptr& device : devices)
         m_frame->PostMessage(WM_APP_REFRESH_EVENT, REFRESH_OPEN_DEVICE_LOG, device->GetId());
     m_frame->PostMessage(WM_APP_REFRESH_EVENT, REFRESH_DISCONNECTED, devices.back()->GetId());
-    CControlBar& bar = m_frame->GetEdgeBar();
-    const bool shown = (bar.GetStyle() & WS_VISIBLE) != 0;
+    const bool shown = (m_frame->GetEdgeBar().GetStyle() & WS_VISIBLE) != 0;
     m_frame->PostMessage(WM_COMMAND, ID_VIEW_EDGEBAR, 0);
     const auto openLogs = [&] {
         size_t open = 0;
@@ -631,13 +643,7 @@ TEST_F(MainFrame, DownloadedLogsOpenOneAMessageAndACommandPostedMeanwhileRunsBet
             open += m_manager->IsLogFileOpen(path) ? 1 : 0;
         return open;
     };
-    // One message at a time, as the program's loop takes them.
-    MSG msg;
-    for (int taken = 0; ((bar.GetStyle() & WS_VISIBLE) != 0) == shown && taken < 10000 &&
-                        ::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);
-         ++taken)
-        ::DispatchMessageA(&msg);
-    ASSERT_NE(shown, (bar.GetStyle() & WS_VISIBLE) != 0);
+    ASSERT_TRUE(RunUntilTheEdgeBarToggles(shown));
     EXPECT_LE(openLogs(), 1u);
     ASSERT_TRUE(PollUntil(
         [&] {
@@ -710,17 +716,10 @@ TEST_F(MainFrame, ALargeChangeOfTheDeviceTreeLetsAPostedCommandRunBeforeItIsDone
         const std::vector<std::string> texts = TreeTexts(*m_frame->GetDeviceTree(), TVI_ROOT);
         return std::count_if(texts.begin(), texts.end(), [](const std::string& text) { return text.find("Renamed") == 0; });
     };
-    CControlBar& bar = m_frame->GetEdgeBar();
-    const bool shown = (bar.GetStyle() & WS_VISIBLE) != 0;
+    const bool shown = (m_frame->GetEdgeBar().GetStyle() & WS_VISIBLE) != 0;
     m_frame->PostMessage(WM_APP_REFRESH_EVENT, REFRESH_STATE_CHANGED, 0);
     m_frame->PostMessage(WM_COMMAND, ID_VIEW_EDGEBAR, 0);
-    // One message at a time, as the program's loop takes them.
-    MSG msg;
-    for (int taken = 0; ((bar.GetStyle() & WS_VISIBLE) != 0) == shown && taken < 10000 &&
-                        ::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);
-         ++taken)
-        ::DispatchMessageA(&msg);
-    ASSERT_NE(shown, (bar.GetStyle() & WS_VISIBLE) != 0);
+    ASSERT_TRUE(RunUntilTheEdgeBarToggles(shown));
     EXPECT_LT(renamed(), 20);
     ASSERT_TRUE(PollUntil([&] { Pump(); return renamed() == 20; }, kWaitMs));
 }
