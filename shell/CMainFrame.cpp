@@ -43,6 +43,7 @@ BEGIN_MESSAGE_MAP(CMainFrame, CBNMDIFrameWnd)
     ON_WM_CREATE()
     ON_WM_CLOSE()
     ON_WM_DESTROY()
+    ON_WM_TIMER()
     ON_COMMAND(ID_DEVICES_SEARCH, OnDevicesSearch)
     ON_COMMAND(ID_DEVICES_MANUAL_CONNECTION, OnDevicesManualConnection)
     ON_COMMAND(ID_DEVICE_DELETE, OnDeviceDelete)
@@ -78,7 +79,6 @@ BEGIN_MESSAGE_MAP(CMainFrame, CBNMDIFrameWnd)
     ON_MESSAGE(WM_APP_OPEN_ENDPOINT, OnOpenEndpoint)
     ON_MESSAGE(WM_APP_RUN_COMMAND, OnRunCommand)
     ON_MESSAGE(WM_APP_CONNECT_DONE, OnConnectDone)
-    ON_MESSAGE(WM_APP_OPEN_DEVICE_LOGS, OnOpenDeviceLogs)
 END_MESSAGE_MAP()
 
 namespace
@@ -89,6 +89,12 @@ const DWORD EDGE_BAR_STYLE = 0x1400;
 const DWORD DOCK_EVERY_SIDE = 0xF000;
 // Closing waits this long at most for the opens under way, each cut short.
 const DWORD CONNECTS_ABANDON_WAIT_MS = 2000;
+// The rest of a large change of the device tree, and the downloaded logs that wait, go on
+// in turns a timer gives: the system gives a timer its turn only once no posted message
+// or repaint waits, so commands and repaints come first.
+const UINT_PTR DEVICE_TREE_TURN_TIMER = 1;
+const UINT_PTR DEVICE_LOG_TURN_TIMER = 2;
+const UINT NEXT_TURN_MS = 1;
 
 const char* const LOG_DOWNLOADED_CAPTION = "Information: New Device Log File";
 const char* const LOG_DOWNLOADED_TEXT =
@@ -183,11 +189,11 @@ CTabLogFileView* CMainFrame::GetLogFileTree()
 
 void CMainFrame::RebuildDeviceTree()
 {
-    // The rest of a large change comes as a message of its own: commands posted meanwhile
-    // get their turn between.
+    // The rest of a large change comes in a turn of its own: commands posted meanwhile and
+    // repaints get theirs between.
     CTabDeviceView* tree = GetDeviceTree();
     if (tree != nullptr && !tree->RebuildTree())
-        PostMessage(WM_APP_REFRESH_EVENT, REFRESH_STATE_CHANGED, 0);
+        SetTimer(DEVICE_TREE_TURN_TIMER, NEXT_TURN_MS, nullptr);
 }
 
 void CMainFrame::RebuildLogFileTree()
@@ -600,11 +606,11 @@ LRESULT CMainFrame::OnRefreshEvent(WPARAM wParam, LPARAM lParam)
             if (CDocumentLogFilePtr logFile = manager->FindLogFileBySourceId(deviceId))
                 CloseLogFile(logFile->GetId());
         } else if (code == REFRESH_OPEN_DEVICE_LOG) {
-            // One a message: the logs of many devices that came down together would each
-            // be read ahead of a command posted meanwhile.
+            // One a turn: the logs of many devices that came down together would each be
+            // read ahead of a command posted or a repaint asked for meanwhile.
             if (std::find(m_logsToOpen.begin(), m_logsToOpen.end(), deviceId) == m_logsToOpen.end()) {
                 if (m_logsToOpen.empty())
-                    PostMessage(WM_APP_OPEN_DEVICE_LOGS, 0, 0);
+                    SetTimer(DEVICE_LOG_TURN_TIMER, NEXT_TURN_MS, nullptr);
                 m_logsToOpen.push_back(deviceId);
             }
         } else if (code == REFRESH_DEVICE_LOG_DOWNLOADED) {
@@ -616,15 +622,28 @@ LRESULT CMainFrame::OnRefreshEvent(WPARAM wParam, LPARAM lParam)
     return 0;
 }
 
-LRESULT CMainFrame::OnOpenDeviceLogs(WPARAM, LPARAM)
+void CMainFrame::OnTimer(UINT_PTR nIDEvent)
+{
+    if (nIDEvent != DEVICE_TREE_TURN_TIMER && nIDEvent != DEVICE_LOG_TURN_TIMER) {
+        CBNMDIFrameWnd::OnTimer(nIDEvent);
+        return;
+    }
+    KillTimer(nIDEvent);
+    if (nIDEvent == DEVICE_TREE_TURN_TIMER)
+        RebuildDeviceTree();
+    else
+        OpenNextDeviceLog();
+}
+
+void CMainFrame::OpenNextDeviceLog()
 {
     CDocumentManager* manager = Manager();
     if (manager == nullptr || m_logsToOpen.empty())
-        return 0;
+        return;
     const int deviceId = m_logsToOpen.front();
     m_logsToOpen.pop_front();
     if (!m_logsToOpen.empty())
-        PostMessage(WM_APP_OPEN_DEVICE_LOGS, 0, 0);
+        SetTimer(DEVICE_LOG_TURN_TIMER, NEXT_TURN_MS, nullptr);
     try {
         CDocumentDevicePtr device = manager->FindDeviceById(deviceId);
         IDeviceWithEmbeddedLogging* logging = device ? dynamic_cast<IDeviceWithEmbeddedLogging*>(device.get()) : nullptr;
@@ -637,7 +656,6 @@ LRESULT CMainFrame::OnOpenDeviceLogs(WPARAM, LPARAM)
     } catch (const std::exception& error) {
         StopBox(error.what());
     }
-    return 0;
 }
 
 LRESULT CMainFrame::OnOpenEndpoint(WPARAM wParam, LPARAM)

@@ -52,6 +52,7 @@ protected:
     afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
     afx_msg void OnClose();
     afx_msg void OnDestroy();
+    afx_msg void OnTimer(UINT_PTR nIDEvent);
     afx_msg void OnDeviceDelete();
     afx_msg void OnUpdateDeviceDelete(CCmdUI* pCmdUI);
     afx_msg void OnDevicesConnectAll();
@@ -82,7 +83,6 @@ protected:
     afx_msg LRESULT OnOpenEndpoint(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnRunCommand(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnConnectDone(WPARAM wParam, LPARAM lParam);
-    afx_msg LRESULT OnOpenDeviceLogs(WPARAM wParam, LPARAM lParam);
 
     DECLARE_MESSAGE_MAP()
 
@@ -107,6 +107,8 @@ private:
     DeviceConnector m_connector;
     std::deque<std::string> m_connectFailures;
     bool m_showingConnectFailure;
-    // Devices whose downloaded log waits to be opened, one a message.
+    // Devices whose downloaded log waits to be opened, one a turn.
     std::deque<int> m_logsToOpen;
+    // Opens the first log that waits.
+    void OpenNextDeviceLog();
 };

@@ -28,8 +28,6 @@ const UINT WM_APP_HELP_REQUEST = 0x8010;
 const UINT WM_APP_OPEN_ENDPOINT = 0x8003;
 // lParam: the DeviceOpenOutcome_t of a connection opened (or not) by the frame's connector.
 const UINT WM_APP_CONNECT_DONE = 0x8005;
-// The frame opens the next of the devices' downloaded logs that wait.
-const UINT WM_APP_OPEN_DEVICE_LOGS = 0x8011;
 
 const int EDGE_BAR_DEVICES_TAB = 0;
 const int EDGE_BAR_LOG_FILES_TAB = 1;

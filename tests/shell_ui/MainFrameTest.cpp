@@ -220,6 +220,24 @@ protected:
         return ((bar.GetStyle() & WS_VISIBLE) != 0) != shown;
     }
 
+    // Asks for a repaint of the frame's display area and takes one message at a time, as
+    // the program's loop does, until it is painted; false when it never was.
+    bool RunUntilRepainted()
+    {
+        HWND area = m_frame->m_hWndMDIClient;
+        ::InvalidateRect(area, nullptr, TRUE);
+        const DWORD start = ::GetTickCount();
+        MSG msg;
+        for (int taken = 0; ::GetUpdateRect(area, nullptr, FALSE) && taken < 10000 && ::GetTickCount() - start < kWaitMs;
+             ++taken) {
+            if (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+                ::DispatchMessageA(&msg);
+            else
+                ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        }
+        return !::GetUpdateRect(area, nullptr, FALSE);
+    }
+
     bool Enabled(UINT command)
     {
         EnableProbe probe;
@@ -613,10 +631,10 @@ TEST_F(MainFrame, LogFilesOpenOnceAndCloseWithTheirDeviceOrTheCommand)
     ::DeleteFileA(path.c_str());
 }
 
-// The logs of many devices come down together as they connect: each is read as a message of
-// its own, so a command posted meanwhile runs before they are all open; one whose device
-// disconnected before its turn is not opened.
-TEST_F(MainFrame, DownloadedLogsOpenOneAMessageAndACommandPostedMeanwhileRunsBetween)
+// The logs of many devices come down together as they connect: each is read in a turn of
+// its own, so a command posted or a repaint asked for meanwhile comes before they are all
+// open; one whose device disconnected before its turn is not opened.
+TEST_F(MainFrame, DownloadedLogsOpenOneATurnSoCommandsAndRepaintsComeBetween)
 {
     const int kDevices = 12;
     std::vector<CDocumentDeviceGeneric1Ptr> devices;
@@ -645,6 +663,9 @@ TEST_F(MainFrame, DownloadedLogsOpenOneAMessageAndACommandPostedMeanwhileRunsBet
     };
     ASSERT_TRUE(RunUntilTheEdgeBarToggles(shown));
     EXPECT_LE(openLogs(), 1u);
+    // A repaint asked for meanwhile comes before the rest too.
+    ASSERT_TRUE(RunUntilRepainted());
+    EXPECT_LT(openLogs(), static_cast<size_t>(kDevices - 1));
     ASSERT_TRUE(PollUntil(
         [&] {
             Pump();
@@ -702,7 +723,8 @@ std::vector<COLORREF> ImagePixels(HIMAGELIST images, int index)
 }
 
 // Each node the control changes takes it a while (about 10 ms in a large tree under Wine):
-// a change of many devices comes in parts, and a command posted behind it runs between.
+// a change of many devices comes in parts, and a command posted or a repaint asked for
+// behind it runs between.
 TEST_F(MainFrame, ALargeChangeOfTheDeviceTreeLetsAPostedCommandRunBeforeItIsDone)
 {
     std::vector<CDocumentDeviceGeneric1Ptr> devices;
@@ -720,6 +742,9 @@ TEST_F(MainFrame, ALargeChangeOfTheDeviceTreeLetsAPostedCommandRunBeforeItIsDone
     m_frame->PostMessage(WM_APP_REFRESH_EVENT, REFRESH_STATE_CHANGED, 0);
     m_frame->PostMessage(WM_COMMAND, ID_VIEW_EDGEBAR, 0);
     ASSERT_TRUE(RunUntilTheEdgeBarToggles(shown));
+    EXPECT_LT(renamed(), 20);
+    // A repaint asked for meanwhile comes before the rest too.
+    ASSERT_TRUE(RunUntilRepainted());
     EXPECT_LT(renamed(), 20);
     ASSERT_TRUE(PollUntil([&] { Pump(); return renamed() == 20; }, kWaitMs));
 }
