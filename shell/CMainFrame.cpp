@@ -95,6 +95,9 @@ const DWORD CONNECTS_ABANDON_WAIT_MS = 2000;
 const UINT_PTR DEVICE_TREE_TURN_TIMER = 1;
 const UINT_PTR DEVICE_LOG_TURN_TIMER = 2;
 const UINT NEXT_TURN_MS = 1;
+// A turn opens logs for this long at most (each takes some 10 ms), and at most this many.
+const DWORD DEVICE_LOG_TURN_MS = 30;
+const int MAX_DEVICE_LOGS_A_TURN = 16;
 
 const char* const LOG_DOWNLOADED_CAPTION = "Information: New Device Log File";
 const char* const LOG_DOWNLOADED_TEXT =
@@ -632,7 +635,18 @@ void CMainFrame::OnTimer(UINT_PTR nIDEvent)
     if (nIDEvent == DEVICE_TREE_TURN_TIMER)
         RebuildDeviceTree();
     else
+        OpenDeviceLogsForATurn();
+}
+
+void CMainFrame::OpenDeviceLogsForATurn()
+{
+    const DWORD start = ::GetTickCount();
+    for (int opened = 0; opened < MAX_DEVICE_LOGS_A_TURN && !m_logsToOpen.empty() &&
+                         ::GetTickCount() - start < DEVICE_LOG_TURN_MS;
+         ++opened)
         OpenNextDeviceLog();
+    if (!m_logsToOpen.empty())
+        SetTimer(DEVICE_LOG_TURN_TIMER, NEXT_TURN_MS, nullptr);
 }
 
 void CMainFrame::OpenNextDeviceLog()
@@ -642,8 +656,6 @@ void CMainFrame::OpenNextDeviceLog()
         return;
     const int deviceId = m_logsToOpen.front();
     m_logsToOpen.pop_front();
-    if (!m_logsToOpen.empty())
-        SetTimer(DEVICE_LOG_TURN_TIMER, NEXT_TURN_MS, nullptr);
     try {
         CDocumentDevicePtr device = manager->FindDeviceById(deviceId);
         IDeviceWithEmbeddedLogging* logging = device ? dynamic_cast<IDeviceWithEmbeddedLogging*>(device.get()) : nullptr;

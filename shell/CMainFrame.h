@@ -109,6 +109,8 @@ private:
     bool m_showingConnectFailure;
     // Devices whose downloaded log waits to be opened, one a turn.
     std::deque<int> m_logsToOpen;
+    // Opens the logs that wait for a turn's time, then gives the rest a later turn.
+    void OpenDeviceLogsForATurn();
     // Opens the first log that waits.
     void OpenNextDeviceLog();
 };

@@ -631,10 +631,10 @@ TEST_F(MainFrame, LogFilesOpenOnceAndCloseWithTheirDeviceOrTheCommand)
     ::DeleteFileA(path.c_str());
 }
 
-// The logs of many devices come down together as they connect: each is read in a turn of
-// its own, so a command posted or a repaint asked for meanwhile comes before they are all
-// open; one whose device disconnected before its turn is not opened.
-TEST_F(MainFrame, DownloadedLogsOpenOneATurnSoCommandsAndRepaintsComeBetween)
+// The logs of many devices come down together as they connect: they are read in turns, so
+// a command posted or a repaint asked for meanwhile comes before they are all open; one
+// whose device disconnected before its turn is not opened.
+TEST_F(MainFrame, DownloadedLogsOpenInTurnsSoCommandsAndRepaintsComeBetween)
 {
     const int kDevices = 12;
     std::vector<CDocumentDeviceGeneric1Ptr> devices;
