@@ -32,6 +32,7 @@
 
 #include <commdlg.h>
 #include <cstring>
+#include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 #include "wizards/dipswitch/DipSwitchWizard.h"
@@ -43,6 +44,7 @@ BEGIN_MESSAGE_MAP(CMainFrame, CBNMDIFrameWnd)
     ON_WM_CREATE()
     ON_WM_CLOSE()
     ON_WM_DESTROY()
+    ON_WM_TIMER()
     ON_COMMAND(ID_DEVICES_SEARCH, OnDevicesSearch)
     ON_COMMAND(ID_DEVICES_MANUAL_CONNECTION, OnDevicesManualConnection)
     ON_COMMAND(ID_DEVICE_DELETE, OnDeviceDelete)
@@ -88,6 +90,15 @@ const DWORD EDGE_BAR_STYLE = 0x1400;
 const DWORD DOCK_EVERY_SIDE = 0xF000;
 // Closing waits this long at most for the opens under way, each cut short.
 const DWORD CONNECTS_ABANDON_WAIT_MS = 2000;
+// The rest of a large change of the device tree, and the downloaded logs that wait, go on
+// in turns a timer gives: the system gives a timer its turn only once no posted message
+// or repaint waits, so commands and repaints come first.
+const UINT_PTR DEVICE_TREE_TURN_TIMER = 1;
+const UINT_PTR DEVICE_LOG_TURN_TIMER = 2;
+const UINT NEXT_TURN_MS = 1;
+// A turn opens logs for this long at most (each takes some 10 ms), and at most this many.
+const DWORD DEVICE_LOG_TURN_MS = 30;
+const int MAX_DEVICE_LOGS_A_TURN = 16;
 
 const char* const LOG_DOWNLOADED_CAPTION = "Information: New Device Log File";
 const char* const LOG_DOWNLOADED_TEXT =
@@ -203,11 +214,11 @@ CTabLogFileView* CMainFrame::GetLogFileTree()
 
 void CMainFrame::RebuildDeviceTree()
 {
-    // The rest of a large change comes as a message of its own: commands posted meanwhile
-    // get their turn between.
+    // The rest of a large change comes in a turn of its own: commands posted meanwhile and
+    // repaints get theirs between.
     CTabDeviceView* tree = GetDeviceTree();
     if (tree != nullptr && !tree->RebuildTree())
-        PostMessage(WM_APP_REFRESH_EVENT, REFRESH_STATE_CHANGED, 0);
+        SetTimer(DEVICE_TREE_TURN_TIMER, NEXT_TURN_MS, nullptr);
 }
 
 void CMainFrame::RebuildLogFileTree()
@@ -684,17 +695,16 @@ LRESULT CMainFrame::OnRefreshEvent(WPARAM wParam, LPARAM lParam)
         return 0;
     try {
         if (code == REFRESH_DISCONNECTED) {
+            m_logsToOpen.erase(std::remove(m_logsToOpen.begin(), m_logsToOpen.end(), deviceId), m_logsToOpen.end());
             if (CDocumentLogFilePtr logFile = manager->FindLogFileBySourceId(deviceId))
                 CloseLogFile(logFile->GetId());
         } else if (code == REFRESH_OPEN_DEVICE_LOG) {
-            CDocumentDevicePtr device = manager->FindDeviceById(deviceId);
-            IDeviceWithEmbeddedLogging* logging =
-                device ? dynamic_cast<IDeviceWithEmbeddedLogging*>(device.get()) : nullptr;
-            if (logging != nullptr) {
-                std::wstring folder = GetProgramFolders().GetLogFolder();
-                const std::wstring path = logging->GetEmbeddedLogFilePath(folder);
-                if (IsFileReadable(path))
-                    OpenLogFile(path, deviceId);
+            // One a turn: the logs of many devices that came down together would each be
+            // read ahead of a command posted or a repaint asked for meanwhile.
+            if (std::find(m_logsToOpen.begin(), m_logsToOpen.end(), deviceId) == m_logsToOpen.end()) {
+                if (m_logsToOpen.empty())
+                    SetTimer(DEVICE_LOG_TURN_TIMER, NEXT_TURN_MS, nullptr);
+                m_logsToOpen.push_back(deviceId);
             }
         } else if (code == REFRESH_DEVICE_LOG_DOWNLOADED) {
             ShowMessageBox(GetSafeHwnd(), LOG_DOWNLOADED_TEXT, LOG_DOWNLOADED_CAPTION, MB_OK | MB_ICONINFORMATION);
@@ -703,6 +713,51 @@ LRESULT CMainFrame::OnRefreshEvent(WPARAM wParam, LPARAM lParam)
         StopBox(error.what());
     }
     return 0;
+}
+
+void CMainFrame::OnTimer(UINT_PTR nIDEvent)
+{
+    if (nIDEvent != DEVICE_TREE_TURN_TIMER && nIDEvent != DEVICE_LOG_TURN_TIMER) {
+        CBNMDIFrameWnd::OnTimer(nIDEvent);
+        return;
+    }
+    KillTimer(nIDEvent);
+    if (nIDEvent == DEVICE_TREE_TURN_TIMER)
+        RebuildDeviceTree();
+    else
+        OpenDeviceLogsForATurn();
+}
+
+void CMainFrame::OpenDeviceLogsForATurn()
+{
+    const DWORD start = ::GetTickCount();
+    for (int opened = 0; opened < MAX_DEVICE_LOGS_A_TURN && !m_logsToOpen.empty() &&
+                         ::GetTickCount() - start < DEVICE_LOG_TURN_MS;
+         ++opened)
+        OpenNextDeviceLog();
+    if (!m_logsToOpen.empty())
+        SetTimer(DEVICE_LOG_TURN_TIMER, NEXT_TURN_MS, nullptr);
+}
+
+void CMainFrame::OpenNextDeviceLog()
+{
+    CDocumentManager* manager = Manager();
+    if (manager == nullptr || m_logsToOpen.empty())
+        return;
+    const int deviceId = m_logsToOpen.front();
+    m_logsToOpen.pop_front();
+    try {
+        CDocumentDevicePtr device = manager->FindDeviceById(deviceId);
+        IDeviceWithEmbeddedLogging* logging = device ? dynamic_cast<IDeviceWithEmbeddedLogging*>(device.get()) : nullptr;
+        if (logging != nullptr) {
+            std::wstring folder = GetProgramFolders().GetLogFolder();
+            const std::wstring path = logging->GetEmbeddedLogFilePath(folder);
+            if (IsFileReadable(path))
+                OpenLogFile(path, deviceId);
+        }
+    } catch (const std::exception& error) {
+        StopBox(error.what());
+    }
 }
 
 LRESULT CMainFrame::OnOpenEndpoint(WPARAM wParam, LPARAM)

@@ -54,6 +54,7 @@ protected:
     afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
     afx_msg void OnClose();
     afx_msg void OnDestroy();
+    afx_msg void OnTimer(UINT_PTR nIDEvent);
     afx_msg void OnDeviceDelete();
     afx_msg void OnUpdateDeviceDelete(CCmdUI* pCmdUI);
     afx_msg void OnDevicesConnectAll();
@@ -115,4 +116,10 @@ private:
     std::deque<std::string> m_connectFailures;
     bool m_showingConnectFailure;
     std::vector<boost::weak_ptr<CDocumentDevice>> m_newDevices;
+    // Devices whose downloaded log waits to be opened, one a turn.
+    std::deque<int> m_logsToOpen;
+    // Opens the logs that wait for a turn's time, then gives the rest a later turn.
+    void OpenDeviceLogsForATurn();
+    // Opens the first log that waits.
+    void OpenNextDeviceLog();
 };

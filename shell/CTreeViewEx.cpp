@@ -1,4 +1,8 @@
 #include "shell/CTreeViewEx.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
 #include "documents/CDocumentDevice.h"
 #include "documents/CDocumentLogFile.h"
 #include "documents/CDocumentManager.h"
@@ -11,6 +15,10 @@
 #include "res/pyraxis_resource.h"
 #include "shell/CFormViewEx.h"
 #include "shell/CViewEx.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
 
 IMPLEMENT_DYNAMIC(CTreeViewEx, CTreeView)
 
@@ -183,48 +191,72 @@ HTREEITEM CTreeViewEx::InsertOrUpdateItem(HTREEITEM parent, const CTreeItem& ite
 bool CTreeViewEx::SyncChildren(HTREEITEM parent, const CTreeItemList& items, int maxChanges)
 {
     CSingleLock lock(&m_lock, TRUE);
+    // The control draws a pass once, at its end: under Wine each change drawn on its own is
+    // a request to the window server, which takes tens of ms while devices connect.
+    HWND tree = GetTreeCtrl().GetSafeHwnd();
+    const bool held = (::GetWindowLongPtr(tree, GWL_STYLE) & WS_VISIBLE) != 0;
+    // Holding drawing drops what waited to be drawn: it is drawn again afterwards.
+    const bool pending = held && ::GetUpdateRect(tree, nullptr, FALSE);
+    if (held)
+        ::DefWindowProc(tree, WM_SETREDRAW, FALSE, 0);
+    bool changed = false;
+    const bool complete = SyncLevel(parent, items, maxChanges, changed);
+    if (held) {
+        ::DefWindowProc(tree, WM_SETREDRAW, TRUE, 0);
+        if (changed || pending)
+            ::InvalidateRect(tree, nullptr, TRUE);
+    }
+    return complete;
+}
+
+bool CTreeViewEx::SyncLevel(HTREEITEM parent, const CTreeItemList& items, int maxChanges, bool& changedAny)
+{
     CTreeCtrl& tree = GetTreeCtrl();
+    // The children read once: each read is a message to the control.
+    std::vector<std::pair<HTREEITEM, const CTreeItem*>> children;
+    for (HTREEITEM child = tree.GetChildItem(parent); child != nullptr; child = tree.GetNextSiblingItem(child))
+        children.emplace_back(child, GetItemData(child));
     int changes = 0;
     bool complete = true;
     for (const CTreeItemPtr& item : items) {
         if (!item)
             continue;
-        HTREEITEM found = nullptr;
-        for (HTREEITEM child = tree.GetChildItem(parent); child != nullptr && found == nullptr;
-             child = tree.GetNextSiblingItem(child)) {
-            const CTreeItem* data = GetItemData(child);
-            if (data != nullptr && SameIds(*data, *item))
-                found = child;
-        }
-        if (found != nullptr) {
+        const auto found = std::find_if(children.begin(), children.end(), [&](const auto& child) {
+            return child.second != nullptr && SameIds(*child.second, *item);
+        });
+        if (found != children.end()) {
             if (changes >= maxChanges) {
                 complete = false;
                 continue;
             }
             bool changed = false;
-            InsertOrUpdateItem(parent, *item, found, &changed);
+            InsertOrUpdateItem(parent, *item, found->first, &changed);
             changes += changed ? 1 : 0;
+            changedAny = changedAny || changed;
             continue;
         }
         HTREEITEM inserted = InsertOrUpdateItem(parent, *item, nullptr);
-        if (inserted == nullptr || !(IsDeviceNode(*item) || IsLogFileNode(*item)))
+        if (inserted == nullptr)
+            continue;
+        changedAny = true;
+        children.emplace_back(inserted, GetItemData(inserted));
+        if (!(IsDeviceNode(*item) || IsLogFileNode(*item)))
             continue;
         // A document's variables are listed once, when its node first appears.
         if (CDocumentEx* document = FindNodeDocument(*item)) {
             CTreeItemList variables;
             document->CollectPlotItems(variables);
-            SyncChildren(inserted, variables);
+            SyncLevel(inserted, variables, INT_MAX, changedAny);
         }
     }
-    for (HTREEITEM child = tree.GetChildItem(parent); child != nullptr;) {
-        HTREEITEM next = tree.GetNextSiblingItem(child);
-        const CTreeItem* data = GetItemData(child);
+    for (const auto& child : children) {
         bool listed = false;
         for (const CTreeItemPtr& item : items)
-            listed = listed || (item && data != nullptr && SameIds(*data, *item));
-        if (!listed)
-            DeleteSubtree(child);
-        child = next;
+            listed = listed || (item && child.second != nullptr && SameIds(*child.second, *item));
+        if (!listed) {
+            DeleteSubtree(child.first);
+            changedAny = true;
+        }
     }
     return complete;
 }

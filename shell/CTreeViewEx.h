@@ -92,6 +92,8 @@ protected:
     // Repaints now when the view is its tab's active view, else when it becomes active.
     void RefreshWhenActive();
 
+    // SyncChildren at one level; changedAny is set when the control was changed.
+    bool SyncLevel(HTREEITEM parent, const CTreeItemList& items, int maxChanges, bool& changedAny);
     CCriticalSection m_lock;
     bool m_active;
     bool m_refreshPending;

@@ -247,6 +247,37 @@ protected:
 
     void Pump() { testing_support::DispatchPendingMessages(); }
 
+    // Takes one message at a time, as the program's loop does, until the posted View > Edge
+    // Bar (the bar shown when the test posted it) took effect; false when it never did.
+    bool RunUntilTheEdgeBarToggles(bool shown)
+    {
+        CControlBar& bar = m_frame->GetEdgeBar();
+        MSG msg;
+        for (int taken = 0; ((bar.GetStyle() & WS_VISIBLE) != 0) == shown && taken < 10000 &&
+                            ::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);
+             ++taken)
+            ::DispatchMessageA(&msg);
+        return ((bar.GetStyle() & WS_VISIBLE) != 0) != shown;
+    }
+
+    // Asks for a repaint of the frame's display area and takes one message at a time, as
+    // the program's loop does, until it is painted; false when it never was.
+    bool RunUntilRepainted()
+    {
+        HWND area = m_frame->m_hWndMDIClient;
+        ::InvalidateRect(area, nullptr, TRUE);
+        const DWORD start = ::GetTickCount();
+        MSG msg;
+        for (int taken = 0; ::GetUpdateRect(area, nullptr, FALSE) && taken < 10000 && ::GetTickCount() - start < kWaitMs;
+             ++taken) {
+            if (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+                ::DispatchMessageA(&msg);
+            else
+                ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        }
+        return !::GetUpdateRect(area, nullptr, FALSE);
+    }
+
     bool Enabled(UINT command)
     {
         EnableProbe probe;
@@ -824,6 +855,56 @@ TEST_F(MainFrame, LogFilesOpenOnceAndCloseWithTheirDeviceOrTheCommand)
     ::DeleteFileA(path.c_str());
 }
 
+// The logs of many devices come down together as they connect: they are read in turns, so
+// a command posted or a repaint asked for meanwhile comes before they are all open; one
+// whose device disconnected before its turn is not opened.
+TEST_F(MainFrame, DownloadedLogsOpenInTurnsSoCommandsAndRepaintsComeBetween)
+{
+    const int kDevices = 12;
+    std::vector<CDocumentDeviceGeneric1Ptr> devices;
+    std::vector<std::wstring> paths;
+    for (int added = 0; added < kDevices; ++added) {
+        devices.push_back(AddVarnix());
+        devices.back()->SetSerialText("S" + std::to_string(added));
+        std::wstring folder;
+        paths.push_back(devices.back()->GetEmbeddedLogFilePath(folder));
+        ASSERT_TRUE(testing_support::EnsureDirectory(std::string(folder.begin(), folder.end())));
+        ASSERT_TRUE(testing_support::WriteFileText(
+            std::string(paths.back().begin(), paths.back().end()),
+            "<?xml version=\"1.0\" encoding=\"ISO-8859-1\" standalone=\"yes\" ?>\n<quorvant>\n"
+            "  <loggeddata version=\"1\" model=\"10\" type=\"2\" set=\"1\">\n  </loggeddata>\n</quorvant>\n"));
+    }
+    for (const CDocumentDeviceGeneric1Ptr& device : devices)
+        m_frame->PostMessage(WM_APP_REFRESH_EVENT, REFRESH_OPEN_DEVICE_LOG, device->GetId());
+    m_frame->PostMessage(WM_APP_REFRESH_EVENT, REFRESH_DISCONNECTED, devices.back()->GetId());
+    const bool shown = (m_frame->GetEdgeBar().GetStyle() & WS_VISIBLE) != 0;
+    m_frame->PostMessage(WM_COMMAND, ID_VIEW_EDGEBAR, 0);
+    const auto openLogs = [&] {
+        size_t open = 0;
+        for (const std::wstring& path : paths)
+            open += m_manager->IsLogFileOpen(path) ? 1 : 0;
+        return open;
+    };
+    ASSERT_TRUE(RunUntilTheEdgeBarToggles(shown));
+    EXPECT_LE(openLogs(), 1u);
+    // A repaint asked for meanwhile comes before the rest too.
+    ASSERT_TRUE(RunUntilRepainted());
+    EXPECT_LT(openLogs(), static_cast<size_t>(kDevices - 1));
+    ASSERT_TRUE(PollUntil(
+        [&] {
+            Pump();
+            return openLogs() == static_cast<size_t>(kDevices - 1);
+        },
+        kWaitMs))
+        << openLogs() << " open; " << (Recorder().Count() ? Recorder().Boxes()[0].text : "no box");
+    Pump();
+    EXPECT_EQ(static_cast<size_t>(kDevices - 1), openLogs());
+    EXPECT_FALSE(m_manager->IsLogFileOpen(paths.back()));
+    EXPECT_EQ(0u, Recorder().Count()) << (Recorder().Count() ? Recorder().Boxes()[0].text : "");
+    for (const std::wstring& path : paths)
+        ::DeleteFileW(path.c_str());
+}
+
 TEST_F(MainFrame, APostedCommandRunsWithItsEndpointWhichIsFreedAfterwards)
 {
     const long before = ModbusEndpoint_t::LiveCount();
@@ -866,7 +947,8 @@ std::vector<COLORREF> ImagePixels(HIMAGELIST images, int index)
 }
 
 // Each node the control changes takes it a while (about 10 ms in a large tree under Wine):
-// a change of many devices comes in parts, and a command posted behind it runs between.
+// a change of many devices comes in parts, and a command posted or a repaint asked for
+// behind it runs between.
 TEST_F(MainFrame, ALargeChangeOfTheDeviceTreeLetsAPostedCommandRunBeforeItIsDone)
 {
     std::vector<CDocumentDeviceGeneric1Ptr> devices;
@@ -880,19 +962,88 @@ TEST_F(MainFrame, ALargeChangeOfTheDeviceTreeLetsAPostedCommandRunBeforeItIsDone
         const std::vector<std::string> texts = TreeTexts(*m_frame->GetDeviceTree(), TVI_ROOT);
         return std::count_if(texts.begin(), texts.end(), [](const std::string& text) { return text.find("Renamed") == 0; });
     };
-    CControlBar& bar = m_frame->GetEdgeBar();
-    const bool shown = (bar.GetStyle() & WS_VISIBLE) != 0;
+    const bool shown = (m_frame->GetEdgeBar().GetStyle() & WS_VISIBLE) != 0;
     m_frame->PostMessage(WM_APP_REFRESH_EVENT, REFRESH_STATE_CHANGED, 0);
     m_frame->PostMessage(WM_COMMAND, ID_VIEW_EDGEBAR, 0);
-    // One message at a time, as the program's loop takes them.
-    MSG msg;
-    for (int taken = 0; ((bar.GetStyle() & WS_VISIBLE) != 0) == shown && taken < 10000 &&
-                        ::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);
-         ++taken)
-        ::DispatchMessageA(&msg);
-    ASSERT_NE(shown, (bar.GetStyle() & WS_VISIBLE) != 0);
+    ASSERT_TRUE(RunUntilTheEdgeBarToggles(shown));
+    EXPECT_LT(renamed(), 20);
+    // A repaint asked for meanwhile comes before the rest too.
+    ASSERT_TRUE(RunUntilRepainted());
     EXPECT_LT(renamed(), 20);
     ASSERT_TRUE(PollUntil([&] { Pump(); return renamed() == 20; }, kWaitMs));
+}
+
+// What a pass over the device tree asks of its control: under Wine each change the control
+// draws at once is a request to the window server, which is slow while devices connect, and
+// each read is a message. A pass reads each node once and draws once, at its end.
+struct TreeControlWatch
+{
+    static WNDPROC s_proc;
+    static int s_messages;
+    static int s_changes;
+    static int s_drawnChanges;
+
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        ++s_messages;
+        if (message == TVM_SETITEMA || message == TVM_SETITEMW || message == TVM_INSERTITEMA ||
+            message == TVM_INSERTITEMW || message == TVM_DELETEITEM) {
+            ++s_changes;
+            s_drawnChanges += ::IsWindowVisible(window) ? 1 : 0;
+        }
+        return ::CallWindowProc(s_proc, window, message, wParam, lParam);
+    }
+    static void Reset() { s_messages = s_changes = s_drawnChanges = 0; }
+};
+WNDPROC TreeControlWatch::s_proc = nullptr;
+int TreeControlWatch::s_messages = 0;
+int TreeControlWatch::s_changes = 0;
+int TreeControlWatch::s_drawnChanges = 0;
+
+TEST_F(MainFrame, ADeviceTreePassReadsEachNodeOnceAndIsDrawnOnceAtItsEnd)
+{
+    const int kDevices = 48;
+    std::vector<CDocumentDeviceGeneric1Ptr> devices;
+    for (int added = 0; added < kDevices; ++added)
+        devices.push_back(AddVarnix());
+    m_frame->SendMessage(WM_APP_REFRESH_EVENT, REFRESH_WORKSPACE_LOADED, 0);
+    Pump();
+    CTabDeviceView* tree = m_frame->GetDeviceTree();
+    HWND control = tree->GetTreeCtrl().GetSafeHwnd();
+    ASSERT_TRUE(::IsWindowVisible(control));
+    ASSERT_EQ(static_cast<size_t>(kDevices), TreeTexts(*tree, TVI_ROOT).size());
+    ::UpdateWindow(control);
+    TreeControlWatch::s_proc = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtr(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TreeControlWatch::Proc)));
+
+    // Nothing changed: a few reads a node (its text, its image), no walk over the others.
+    TreeControlWatch::Reset();
+    EXPECT_TRUE(tree->RebuildTree());
+    const int unchangedMessages = TreeControlWatch::s_messages;
+    EXPECT_EQ(0, TreeControlWatch::s_changes);
+    EXPECT_FALSE(::GetUpdateRect(control, nullptr, FALSE));
+
+    // Fewer than a pass changes at most.
+    const int kRenamed = 5;
+    for (int renamed = 0; renamed < kRenamed; ++renamed)
+        devices[renamed]->SetUserName(("Renamed " + std::to_string(renamed)).c_str());
+    TreeControlWatch::Reset();
+    EXPECT_TRUE(tree->RebuildTree());
+    const int changes = TreeControlWatch::s_changes;
+    const int drawnChanges = TreeControlWatch::s_drawnChanges;
+    const bool visible = ::IsWindowVisible(control) != FALSE;
+    const bool toDraw = ::GetUpdateRect(control, nullptr, FALSE) != FALSE;
+    ::SetWindowLongPtr(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TreeControlWatch::s_proc));
+
+    std::printf("a pass over %d devices: %d messages to the control unchanged\n", kDevices, unchangedMessages);
+    EXPECT_LT(unchangedMessages, 8 * kDevices);
+    EXPECT_EQ(kRenamed, changes);
+    EXPECT_EQ(0, drawnChanges);
+    EXPECT_TRUE(visible);
+    EXPECT_TRUE(toDraw) << "the changes are drawn at the end of the pass";
+    const std::vector<std::string> texts = TreeTexts(*tree, TVI_ROOT);
+    EXPECT_EQ(kRenamed,
+              std::count_if(texts.begin(), texts.end(), [](const std::string& text) { return text.find("Renamed") == 0; }));
 }
 
 TEST_F(MainFrame, EveryTreeImageADeviceOrItemCanHaveIsAPictureOfItsOwn)

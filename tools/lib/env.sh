@@ -50,6 +50,60 @@ make_prefix_copy() {
     ln -s "$BASE_WINEPREFIX/drive_c" "$dir/drive_c"
     ln -s ../drive_c "$dir/dosdevices/c:"
     ln -s / "$dir/dosdevices/z:"
+    # A copy runs on a display of its own (Xvfb), where no window manager runs; a launcher
+    # on the user's display (tools/pyraxis) sets the mode again for its display.
+    set_window_mode_in_file "$dir/user.reg" N
+}
+
+# Wine waits up to 2 s for a window manager whenever a window that it lets one manage is
+# hidden (a box answered, a dialog or the program closed). The programs' windows are
+# managed (and decorated by the manager) only where one runs; elsewhere Wine draws their
+# frames itself, as it does for every other program of the prefix.
+WINDOW_MODE_KEYS=(pyraxis.exe tolmera.exe)
+
+# Y when a window manager runs on $DISPLAY, else N.
+display_window_mode() {
+    if [[ -n "${DISPLAY:-}" ]] && "$ROOT/tools/lib/window-manager"; then echo Y; else echo N; fi
+}
+
+# The programs' mode as a registry file of a prefix holds it: Decorated and Managed of
+# each program ("-" where none is set), e.g. "Y Y Y Y".
+window_mode_in_file() {
+    local file="$1" program value section found words=()
+    for program in "${WINDOW_MODE_KEYS[@]}"; do
+        section="$(grep -F -A8 "[Software\\\\Wine\\\\AppDefaults\\\\$program\\\\X11 Driver]" "$file" | sed '/^$/q')"
+        for value in Decorated Managed; do
+            found="$(grep -o "^\"$value\"=\"[YN]\"" <<<"$section" | cut -c$((${#value} + 5)))"
+            words+=("${found:--}")
+        done
+    done
+    echo "${words[*]}"
+}
+
+# Sets the mode (Y or N) in a registry file of a prefix whose server does not run.
+set_window_mode_in_file() {
+    local file="$1" mode="$2"
+    sed -i -E '/^\[Software\\\\Wine\\\\AppDefaults\\\\(pyraxis|tolmera)\.exe\\\\X11 Driver\]/,/^$/ s/^"(Decorated|Managed)"="[YN]"$/"\1"="'"$mode"'"/' "$file"
+}
+
+# Sets the programs' mode in the current prefix (its server may run) for $DISPLAY, when
+# the prefix does not hold it already.
+follow_window_manager() {
+    local mode program value reg
+    mode="$(display_window_mode)"
+    [[ "$(window_mode_in_file "$WINEPREFIX/user.reg")" == "$mode $mode $mode $mode" ]] && return 0
+    reg="$(mktemp --suffix=.reg /tmp/pyraxis-window-mode.XXXXXX)"
+    {
+        printf 'Windows Registry Editor Version 5.00\r\n'
+        for program in "${WINDOW_MODE_KEYS[@]}"; do
+            printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\%s\\X11 Driver]\r\n' "$program"
+            for value in Decorated Managed; do
+                printf '"%s"="%s"\r\n' "$value" "$mode"
+            done
+        done
+    } > "$reg"
+    "$WINE" reg.exe import "Z:${reg//\//\\}" >/dev/null 2>&1 || true
+    rm -f "$reg"
 }
 
 # Waits for the Wine server of a prefix to listen, so that no Wine program starts a
