@@ -168,7 +168,7 @@ int RunWithARepaintWaiting(CWinApp& app, CWnd& main, UINT message)
     ::UpdateWindow(main.m_hWnd);
     main.PostMessage(message);
     ::InvalidateRect(main.m_hWnd, nullptr, FALSE);
-    // The paint turn comes after a tenth of a second; fifty times that ends a loop that
+    // The paint turn comes after a quarter of a second; fifty times that ends a loop that
     // never would.
     QuitWatchdog watchdog(50 * CWinApp::kPaintTurnMs);
     return app.Run();
