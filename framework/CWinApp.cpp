@@ -216,6 +216,25 @@ BOOL CWinApp::IsIdleMessage(const MSG* pMsg)
     return pMsg->message != WM_PAINT && pMsg->message != 0x0118 /* the caret's system timer */;
 }
 
+namespace {
+// The system makes WM_PAINT only once no posted message waits; a look for paints alone
+// takes them out ahead of those. A range filter alone would not do: Wine then hands out a
+// pending WM_QUIT too, and the loop would never end. Bounded, as a window that never
+// validates itself is painted again.
+void PaintWaitingWindows()
+{
+    MSG paint;
+    for (int painted = 0; painted < 256 && ::PeekMessage(&paint, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE | PM_QS_PAINT);
+         ++painted) {
+        if (paint.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(paint.wParam));
+            return;
+        }
+        ::DispatchMessage(&paint);
+    }
+}
+} // namespace
+
 int CWinApp::Run()
 {
     BOOL idle = TRUE;
@@ -227,6 +246,7 @@ int CWinApp::Run()
             if (!OnIdle(idleCount++))
                 idle = FALSE;
         }
+        DWORD busySince = ::GetTickCount();
         do
         {
             if (!PumpMessage())
@@ -235,6 +255,11 @@ int CWinApp::Run()
             {
                 idle = TRUE;
                 idleCount = 0;
+            }
+            if (::GetTickCount() - busySince >= kPaintTurnMs)
+            {
+                PaintWaitingWindows();
+                busySince = ::GetTickCount();
             }
         } while (::PeekMessage(&m_msgCur, nullptr, 0, 0, PM_NOREMOVE));
     }

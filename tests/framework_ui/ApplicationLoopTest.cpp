@@ -154,6 +154,99 @@ TEST(ApplicationLoopTest, MainWindowTranslatesForItsChildrenAndOtherWindows)
     app.m_pMainWnd = nullptr;
 }
 
+// Shows the application's main window and settles what showing it left; then posts it
+// the message given, asks for its repaint and runs the loop. The loop's result, or the
+// watchdog's code when it never ended.
+int RunWithARepaintWaiting(CWinApp& app, CWnd& main, UINT message)
+{
+    if (!main.CreateEx(0, nullptr, "main", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr))
+        return -1;
+    app.m_pMainWnd = &main;
+    MSG msg;
+    for (int taken = 0; taken < 1000 && ::PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE); ++taken)
+        ::DispatchMessage(&msg);
+    ::UpdateWindow(main.m_hWnd);
+    main.PostMessage(message);
+    ::InvalidateRect(main.m_hWnd, nullptr, FALSE);
+    // The paint turn comes after a quarter of a second; fifty times that ends a loop that
+    // never would.
+    QuitWatchdog watchdog(50 * CWinApp::kPaintTurnMs);
+    return app.Run();
+}
+
+// Keeps the queue busy: each posted message posts the next before it returns, so the
+// queue never empties; once painted it ends the loop instead.
+class CBusyWnd : public CWnd
+{
+public:
+    static constexpr UINT kBusyMessage = WM_APP + 1;
+    int handled = 0;
+    int handledWhenPainted = -1;
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message == kBusyMessage) {
+            ++handled;
+            if (handledWhenPainted >= 0)
+                ::PostQuitMessage(0);
+            else
+                PostMessage(kBusyMessage);
+            return 0;
+        }
+        if (message == WM_PAINT && handled > 0 && handledWhenPainted < 0)
+            handledWhenPainted = handled;
+        return CWnd::WindowProc(message, wParam, lParam);
+    }
+};
+
+TEST(ApplicationLoopTest, AWindowWaitingForItsRepaintIsPaintedWhilePostedMessagesKeepComing)
+{
+    CWinApp app("PaintTurnTest");
+    CBusyWnd main;
+    const int result = RunWithARepaintWaiting(app, main, CBusyWnd::kBusyMessage);
+    EXPECT_EQ(result, 0) << "never painted while " << main.handled << " posted messages were handled";
+    EXPECT_GT(main.handledWhenPainted, 0);
+    EXPECT_FALSE(::GetUpdateRect(main.m_hWnd, nullptr, FALSE));
+    // A loop the watchdog ended left the next busy message behind.
+    MSG msg;
+    for (int taken = 0; taken < 10 && ::PeekMessage(&msg, main.m_hWnd, CBusyWnd::kBusyMessage,
+                                                    CBusyWnd::kBusyMessage, PM_REMOVE);
+         ++taken) {
+    }
+    app.m_pMainWnd = nullptr;
+    main.DestroyWindow();
+}
+
+// Ends the loop from a posted message that took longer than a paint turn: the paint turn
+// comes while the quit is pending.
+class CQuittingLateWnd : public CWnd
+{
+public:
+    static constexpr UINT kQuitMessage = WM_APP + 2;
+    static constexpr int kExitCode = 5;
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message == kQuitMessage) {
+            ::PostQuitMessage(kExitCode);
+            ::Sleep(2 * CWinApp::kPaintTurnMs);
+            return 0;
+        }
+        return CWnd::WindowProc(message, wParam, lParam);
+    }
+};
+
+TEST(ApplicationLoopTest, APaintTurnLeavesAPendingQuitToEndTheLoop)
+{
+    CWinApp app("QuitTurnTest");
+    CQuittingLateWnd main;
+    EXPECT_EQ(RunWithARepaintWaiting(app, main, CQuittingLateWnd::kQuitMessage), CQuittingLateWnd::kExitCode);
+    app.m_pMainWnd = nullptr;
+    main.DestroyWindow();
+}
+
 // --- Menus -----------------------------------------------------------------------------
 
 class CMenuOwnerWnd : public CWnd
