@@ -396,9 +396,11 @@ SilentRun RunWithUnit2FallingSilent(RealLine& test, int units, int lateUnit, siz
                 "fell silent, marked %.2f s after that request\n",
                 units, unsigned(run.rows.size()), test.LongestRoundS(), silent.empty() ? 0 : silent[0] - run.silentFrom,
                 silent.empty() ? 0 : run.markedAt - silent[0]);
-    for (size_t i = 0; i < markedAt.size(); ++i)
-        if (i != 1)
+    for (size_t i = 0; i < markedAt.size(); ++i) {
+        if (i != 1) {
             EXPECT_EQ(0, markedAt[i]) << "unit " << i + 1 << " marked though it answered every request";
+        }
+    }
     EXPECT_GE(silent.size(), 2u) << "unit 2 was never asked while silent";
     EXPECT_NE(0, run.markedAt);
     if (silent.size() >= 2) {
