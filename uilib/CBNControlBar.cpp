@@ -576,7 +576,8 @@ void CBNControlBar::OnLButtonDown(UINT nFlags, CPoint point)
     ClientToScreen(&ptScreen);
     ValidateRect(nullptr);
     MSG msg;
-    for (int i = 0; i < 100 && ::PeekMessage(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE); i++)
+    // Paint messages alone: a range by itself still lets a pending quit through.
+    for (int i = 0; i < 100 && ::PeekMessage(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE | PM_QS_PAINT); i++)
         ::DispatchMessage(&msg);
     if (auto* pContext = dynamic_cast<CBNDockContext*>(m_pDockContext))
         pContext->StartDragDockBar(ptScreen);

@@ -48,8 +48,9 @@ protected:
         testing_support::DispatchPendingMessages();
     }
 
-    // Presses the mouse on the bar's caption and moves it by the offset.
-    void DragByCaption(CPoint offset, bool bForceFloating = false)
+    // Presses the mouse on the bar's caption and moves it by the offset; afterDrag runs as
+    // the drag ends, before anything else is dispatched.
+    void DragByCaption(CPoint offset, bool bForceFloating = false, const std::function<void()>& afterDrag = nullptr)
     {
         CBNTabCtrlBar& bar = EdgeBar();
         CPoint start = bar.IsHorzDocked() ? CPoint(8, 40) : CPoint(40, 8);
@@ -59,6 +60,8 @@ protected:
             CPoint client = start;
             bar.ScreenToClient(&client);
             bar.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(client.x, client.y));
+            if (afterDrag)
+                afterDrag();
         }, bForceFloating);
     }
 
@@ -92,7 +95,13 @@ protected:
 TEST_F(DockingDragTest, ABarDraggedToTheTopDocksThereAndTheLeftSideEmpties)
 {
     Screenshot("uilib_bars_docked_left");
-    DragByCaption(CPoint(300, -15));
+    // The application was told to quit just before the drag: the quit outlives the drag.
+    MSG quit = {};
+    BOOL quitKept = FALSE;
+    ::PostQuitMessage(7);
+    DragByCaption(CPoint(300, -15), false, [&] { quitKept = ::PeekMessage(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE); });
+    EXPECT_TRUE(quitKept);
+    EXPECT_EQ(quit.wParam, 7u);
     CBNTabCtrlBar& bar = EdgeBar();
     ASSERT_TRUE(bar.IsTopDocked());
     EXPECT_EQ(WindowSize(Side(kLeftID)).cx, 0);
