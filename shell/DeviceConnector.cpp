@@ -43,6 +43,18 @@ struct DeviceConnector::State
     // ticket is no longer here was cancelled.
     std::map<const CDocumentDevice*, unsigned> wanted;
     unsigned lastTicket = 0;
+    // Link jobs whose thread is yet to start, which the starter thread does while it
+    // runs: a Connect All of a hundred links would otherwise hold the window for the
+    // hundred thread starts.
+    std::deque<std::shared_ptr<LinkJob>> unstarted;
+    HANDLE starter = nullptr;
+    bool starterRunning = false;
+
+    ~State()
+    {
+        if (starter != nullptr)
+            ::CloseHandle(starter);
+    }
 };
 
 namespace
@@ -79,6 +91,8 @@ unsigned __stdcall RunLinkJob(void* argument)
                     state.jobs.erase(entry);
                 return 0;
             }
+            // Set by the thread itself: its creator does not hold the lock while it starts.
+            job.threadId = ::GetCurrentThreadId();
             device = job.waiting.front().first;
             job.openingTicket = job.waiting.front().second;
             job.waiting.pop_front();
@@ -113,6 +127,47 @@ unsigned __stdcall RunLinkJob(void* argument)
             connection->AbandonOpen();
     }
 }
+
+// Starts the link jobs' threads in the order they came; a job whose thread cannot start
+// runs here, after the others have started.
+unsigned __stdcall RunStarter(void* argument)
+{
+    const std::unique_ptr<std::shared_ptr<DeviceConnector::State>> held(
+        static_cast<std::shared_ptr<DeviceConnector::State>*>(argument));
+    DeviceConnector::State& state = **held;
+    std::vector<std::shared_ptr<DeviceConnector::LinkJob>> unthreaded;
+    for (;;) {
+        std::shared_ptr<DeviceConnector::LinkJob> job;
+        {
+            CSingleLock lock(&state.lock, TRUE);
+            if (state.abandoned)
+                state.unstarted.clear();
+            if (state.unstarted.empty() && unthreaded.empty()) {
+                state.starterRunning = false;
+                return 0;
+            }
+            if (!state.unstarted.empty()) {
+                job = state.unstarted.front();
+                state.unstarted.pop_front();
+            }
+        }
+        if (!job) {
+            job = unthreaded.back();
+            unthreaded.pop_back();
+            RunLinkJob(new ThreadStart{*held, job});
+            continue;
+        }
+        ThreadStart* start = new ThreadStart{*held, job};
+        const uintptr_t thread = ::_beginthreadex(nullptr, 0, RunLinkJob, start, 0, nullptr);
+        if (thread == 0) {
+            delete start;
+            unthreaded.push_back(job);
+            continue;
+        }
+        CSingleLock lock(&state.lock, TRUE);
+        job->thread = reinterpret_cast<HANDLE>(thread);
+    }
+}
 } // namespace
 
 DeviceConnector::DeviceConnector() : m_state(std::make_shared<State>())
@@ -139,29 +194,29 @@ bool DeviceConnector::Connect(const CDocumentDevicePtr& device)
     CSingleLock lock(&m_state->lock, TRUE);
     if (m_state->abandoned)
         return false;
-    const unsigned ticket = ++m_state->lastTicket;
     std::shared_ptr<LinkJob>& job = m_state->jobs[key];
-    if (job) {
-        device->SetConnecting(true);
-        job->waiting.push_back(std::make_pair(device, ticket));
-        m_state->wanted[device.get()] = ticket;
-        return true;
+    if (!job) {
+        if (!m_state->starterRunning) {
+            if (m_state->starter != nullptr)
+                ::CloseHandle(m_state->starter);
+            auto* held = new std::shared_ptr<State>(m_state);
+            // It starts by waiting for the lock held here.
+            const uintptr_t starter = ::_beginthreadex(nullptr, 0, RunStarter, held, 0, nullptr);
+            m_state->starter = reinterpret_cast<HANDLE>(starter);
+            if (starter == 0) {
+                delete held;
+                m_state->jobs.erase(key);
+                return false;
+            }
+            m_state->starterRunning = true;
+        }
+        job = std::make_shared<LinkJob>();
+        job->key = key;
+        m_state->unstarted.push_back(job);
     }
-    job = std::make_shared<LinkJob>();
-    job->key = key;
-    job->waiting.push_back(std::make_pair(device, ticket));
-    ThreadStart* start = new ThreadStart{m_state, job};
-    unsigned threadId = 0;
-    // It starts by waiting for the lock held here.
-    const uintptr_t thread = ::_beginthreadex(nullptr, 0, RunLinkJob, start, 0, &threadId);
-    if (thread == 0) {
-        delete start;
-        m_state->jobs.erase(key);
-        return false;
-    }
-    job->thread = reinterpret_cast<HANDLE>(thread);
-    job->threadId = threadId;
+    const unsigned ticket = ++m_state->lastTicket;
     device->SetConnecting(true);
+    job->waiting.push_back(std::make_pair(device, ticket));
     m_state->wanted[device.get()] = ticket;
     return true;
 }
@@ -251,9 +306,12 @@ void DeviceConnector::Abandon(DWORD waitMs)
     std::vector<CDocumentDevicePtr> dropped;
     HWND window = nullptr;
     UINT message = 0;
+    // Closed only on this thread (Connect) or with the state.
+    HANDLE starter = nullptr;
     {
         CSingleLock lock(&m_state->lock, TRUE);
         m_state->abandoned = true;
+        starter = m_state->starter;
         m_state->wanted.clear();
         // Once: a window that is gone has no messages left to let go.
         std::swap(window, m_state->window);
@@ -273,9 +331,20 @@ void DeviceConnector::Abandon(DWORD waitMs)
     for (const CDocumentDevicePtr& device : dropped)
         device->SetConnecting(false);
     const DWORD start = ::GetTickCount();
-    for (const std::shared_ptr<LinkJob>& job : running) {
+    const auto waitFor = [&](HANDLE thread) {
         const DWORD spent = ::GetTickCount() - start;
-        ::WaitForSingleObject(job->thread, spent < waitMs ? waitMs - spent : 0);
+        if (thread != nullptr)
+            ::WaitForSingleObject(thread, spent < waitMs ? waitMs - spent : 0);
+    };
+    // The starter first: the threads it started meanwhile are among those waited for then.
+    waitFor(starter);
+    for (const std::shared_ptr<LinkJob>& job : running) {
+        HANDLE thread = nullptr;
+        {
+            CSingleLock lock(&m_state->lock, TRUE);
+            thread = job->thread;
+        }
+        waitFor(thread);
     }
     // What was posted before is let go here: the window will not finish it.
     MSG msg;
