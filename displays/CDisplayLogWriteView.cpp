@@ -20,6 +20,7 @@ BEGIN_MESSAGE_MAP(CDisplayLogWriteView, CFormViewEx)
     ON_BN_CLICKED(IDC_LOGGER_BROWSE, OnBrowse)
     ON_BN_CLICKED(IDC_LOGGER_REMOVE, OnRemove)
     ON_NOTIFY(LVN_ITEMCHANGED, IDC_LOGGER_VARIABLES, OnListItemChanged)
+    ON_NOTIFY(LVN_GETDISPINFOA, IDC_LOGGER_VARIABLES, OnGetDispInfo)
     ON_MESSAGE(WM_APP_DISPLAY_REBUILD, OnDisplayRebuild)
     ON_MESSAGE(WM_APP_DISPLAY_UPDATE, OnDisplayUpdate)
 END_MESSAGE_MAP()
@@ -104,26 +105,34 @@ void CDisplayLogWriteView::RebuildList()
     texts.reserve(static_cast<size_t>(count));
     for (int row = 0; row < count; ++row)
         texts.push_back(document->GetRowText(row));
-    // Every device's connect and disconnect asks for a rebuild: only rows whose text
-    // changed are touched, and with drawing off, or a long list holds the window for minutes.
+    // Every device's connect and disconnect asks for a rebuild: the rows are touched only
+    // where their number changed (the selection stays), and a change of text is a repaint.
     const int shown = m_list.GetItemCount();
-    std::vector<int> changed;
-    for (int row = 0; row < count && row < shown; ++row)
-    {
-        if (m_list.GetItemText(row, 0) != texts[static_cast<size_t>(row)])
-            changed.push_back(row);
-    }
-    if (shown == count && changed.empty())
+    if (shown == count && texts == m_rowTexts)
         return;
-    m_list.SetRedraw(FALSE);
-    for (int row : changed)
-        m_list.SetItemText(row, 0, texts[static_cast<size_t>(row)]);
-    for (int row = shown - 1; row >= count; --row)
-        m_list.DeleteItem(row);
-    for (int row = shown; row < count; ++row)
-        m_list.InsertItem(row, texts[static_cast<size_t>(row)]);
-    m_list.SetRedraw(TRUE);
+    m_rowTexts.swap(texts);
+    // Drawing is turned off only where rows come or go: turning it on again costs a
+    // quarter second on a busy machine with a long list.
+    if (shown != count) {
+        m_list.SetRedraw(FALSE);
+        for (int row = shown - 1; row >= count; --row)
+            m_list.DeleteItem(row);
+        for (int row = shown; row < count; ++row)
+            m_list.InsertItem(row, LPSTR_TEXTCALLBACK);
+        m_list.SetRedraw(TRUE);
+    }
     m_list.Invalidate();
+}
+
+void CDisplayLogWriteView::OnGetDispInfo(NMHDR* header, LRESULT* result)
+{
+    NMLVDISPINFOA* info = reinterpret_cast<NMLVDISPINFOA*>(header);
+    *result = 0;
+    const int row = info->item.iItem;
+    if (!(info->item.mask & LVIF_TEXT) || info->item.pszText == nullptr || info->item.cchTextMax <= 0 || row < 0 ||
+        row >= static_cast<int>(m_rowTexts.size()))
+        return;
+    ::lstrcpynA(info->item.pszText, m_rowTexts[static_cast<size_t>(row)], info->item.cchTextMax);
 }
 
 void CDisplayLogWriteView::UpdateInformation()

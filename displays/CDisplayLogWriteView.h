@@ -5,6 +5,8 @@
 #include "framework/CListCtrl.h"
 #include "shell/CFormViewEx.h"
 
+#include <vector>
+
 class CDisplayLogWriteDoc;
 
 // The registry key of the program's own settings, and the Logger's last folder in it.
@@ -35,6 +37,7 @@ protected:
     afx_msg LRESULT OnDisplayRebuild(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnDisplayUpdate(WPARAM wParam, LPARAM lParam);
     afx_msg void OnListItemChanged(NMHDR* header, LRESULT* result);
+    afx_msg void OnGetDispInfo(NMHDR* header, LRESULT* result);
 
     DECLARE_MESSAGE_MAP()
 
@@ -46,6 +49,9 @@ private:
     void ShowRecordingEnded();
 
     CListCtrl m_list;
+    // What the list's rows show: the list asks for them as it draws, so a rebuild that
+    // changes a thousand names is one repaint, not a thousand item changes.
+    std::vector<CString> m_rowTexts;
     bool m_columnMade;
     // The path the file dialog already asked about overwriting.
     CString m_confirmedPath;
