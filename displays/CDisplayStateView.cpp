@@ -95,9 +95,18 @@ LRESULT CDisplayStateView::OnDisplayUpdate(WPARAM wParam, LPARAM)
         return 0;
     bool devicesChanged = false;
     const std::vector<int> changed = document->TakeChangedRows(&devicesChanged);
-    // A device's name or its greying (it stopped or started answering) can change any row.
+    // A device's name or its greying (it stopped or started answering) can change any row;
+    // the header stays as it is (a list's invalidation takes its header along, and on a busy
+    // machine each paint of it costs as much as the rows).
     if (devicesChanged || wParam == DISPLAY_UPDATE_ALL_ROWS)
-        m_list.Invalidate(FALSE);
+    {
+        CRect rows;
+        m_list.GetClientRect(&rows);
+        CRect header;
+        if (::GetWindowRect(reinterpret_cast<HWND>(m_list.SendMessage(LVM_GETHEADER)), &header))
+            rows.top = header.Height();
+        m_list.InvalidateRect(&rows, FALSE);
+    }
     else
         InvalidateShownRows(changed);
     return 0;
