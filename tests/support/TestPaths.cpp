@@ -25,7 +25,11 @@ std::string BuildUnixPath(const std::string& relative)
 
 std::string ProcessTag()
 {
-    std::string tag = std::to_string(::GetCurrentProcessId());
+    FILETIME created = {}, exited, kernel, user;
+    ::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user);
+    const unsigned long long startMs =
+        ((static_cast<unsigned long long>(created.dwHighDateTime) << 32) | created.dwLowDateTime) / 10000;
+    std::string tag = std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(startMs);
     char run[MAX_PATH] = "";
     const DWORD length = ::GetEnvironmentVariableA("PYRAXIS_TEST_RUN", run, MAX_PATH);
     if (length > 0 && length < MAX_PATH) {
