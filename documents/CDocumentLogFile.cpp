@@ -1,6 +1,7 @@
 #include "documents/CDocumentLogFile.h"
 #include "documents/CDocumentManager.h"
 #include "documents/CStorageRefreshEvent.h"
+#include "documents/GenericDeviceNotDescribed.h"
 #include "documents/GenericDevices.h"
 #include "documents/TextHelpers.h"
 #include "documents/logfiles/CLogFileInCsv.h"
@@ -35,7 +36,14 @@ const char* const OUT_OF_RANGE_TEXT = "requested plot name is out of range";
 CLogFileInXml::LoggedVariableNames_t LoggedVariableNamesOf(int type, int model)
 {
     CLogFileInXml::LoggedVariableNames_t names;
-    const CDocumentDeviceGeneric1Ptr description = CreateGenericDeviceFromXml(model, type);
+    CDocumentDeviceGeneric1Ptr description;
+    try {
+        description = CreateGenericDeviceFromXml(model, type);
+    } catch (const GenericDeviceNotDescribed&) {
+        // The log names a device this program does not know; devices.xml itself is sound.
+        throw std::runtime_error("the log is of model " + std::to_string(model) + ", type " + std::to_string(type) +
+                                 ", a device that devices.xml does not describe");
+    }
     if (!description)
         return names;
     for (const GenericVariable_t& variable : description->GetLoggedData().recordVariables)

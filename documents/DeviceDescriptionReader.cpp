@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "documents/FileHelpers.h"
+#include "documents/GenericDeviceNotDescribed.h"
 #include "documents/TextHelpers.h"
 
 namespace {
@@ -389,7 +390,7 @@ GenericDeviceDescription_t LoadFirstGenericDeviceDescription(const std::wstring&
             return false;
         });
     if (!found)
-        throw std::runtime_error("could not find type " + std::to_string(type) + ", model "
+        throw GenericDeviceNotDescribed("could not find type " + std::to_string(type) + ", model "
                                  + std::to_string(model) + " in " + WideToNarrow(path));
     return description;
 }

@@ -3,6 +3,7 @@
 #include "framework/CWordArray.h"
 #include "documents/CDocumentManager.h"
 #include "documents/DeviceDescriptionReader.h"
+#include "documents/GenericDeviceNotDescribed.h"
 #include "documents/TextHelpers.h"
 #include "modbus/SharedLinks.h"
 #include "shell/ProgramFolders.h"
@@ -91,6 +92,8 @@ CDocumentDeviceGeneric1Ptr CreateGenericDeviceFromXml(int model, int type)
             CDocumentManager::GetApplicationManager()));
         LoadGenericDevices(path, CDocumentManager::GetApplicationManager(), model, type, device.get(), nullptr);
         return device;
+    } catch (const GenericDeviceNotDescribed& error) {
+        throw GenericDeviceNotDescribed(LoadFailure("Error: unable to load devices from ", path, error).what());
     } catch (const std::exception& error) {
         throw LoadFailure("Error: unable to load devices from ", path, error);
     }

@@ -2,7 +2,7 @@
 
 // Counts start and end tags, skipping comments, character data, declarations and quoted
 // attribute values; what this miscounts in a malformed file the parser refuses anyway.
-bool XmlNestsTooDeep(const std::string& text)
+bool XmlNestsTooDeep(const std::string& text, size_t* deepAt)
 {
     int depth = 0;
     size_t at = 0;
@@ -32,8 +32,11 @@ bool XmlNestsTooDeep(const std::string& text)
             }
             if (end == text.size())
                 return false;
-            if (text[end - 1] != '/' && ++depth > XML_MAX_ELEMENT_DEPTH)
+            if (text[end - 1] != '/' && ++depth > XML_MAX_ELEMENT_DEPTH) {
+                if (deepAt != nullptr)
+                    *deepAt = at;
                 return true;
+            }
             at = end;
         }
         if (at == std::string::npos)

@@ -6,5 +6,6 @@
 
 const int XML_MAX_ELEMENT_DEPTH = 256;
 
-// True when the text opens more than XML_MAX_ELEMENT_DEPTH elements inside each other.
-bool XmlNestsTooDeep(const std::string& text);
+// True when the text opens more than XML_MAX_ELEMENT_DEPTH elements inside each other;
+// deepAt, when given, gets the offset of the start tag that went too deep.
+bool XmlNestsTooDeep(const std::string& text, size_t* deepAt = nullptr);

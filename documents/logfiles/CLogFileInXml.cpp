@@ -14,6 +14,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "documents/CPlotVariableId.h"
 #include "documents/TextHelpers.h"
 #include "documents/TimeHelpers.h"
 #include "documents/logfiles/CLogFileOutCsv.h"
@@ -22,6 +23,8 @@
 #include "framework/CSingleLock.h"
 
 namespace {
+
+const char* const LOAD_FAILURE = "unable to load log file";
 
 // The attribute as a whole decimal integer that fits an int. The XML library's own query
 // takes "12abc" as 12 and clamps a number too big for an int, both without a word.
@@ -53,8 +56,24 @@ std::string ReadWholeFile(FILE* file)
     const bool failed = ferror(file) != 0;
     fclose(file);
     if (failed)
-        throw std::runtime_error("unable to load log file");
+        throw std::runtime_error(LOAD_FAILURE);
     return text;
+}
+
+// The load failure with where in the file it lies (1-based; 0 when the parser gives none).
+std::runtime_error LoadFailure(const std::string& reason, int line, int column)
+{
+    std::string text = LOAD_FAILURE;
+    if (line > 0)
+        text += " (line " + std::to_string(line) + ", column " + std::to_string(column) + ")";
+    return std::runtime_error(text + ": " + reason);
+}
+
+std::runtime_error LoadFailureAt(const std::string& text, size_t offset, const std::string& reason)
+{
+    const size_t lineStart = offset == 0 ? 0 : text.rfind('\n', offset - 1) + 1;  // npos + 1 is 0
+    const int line = 1 + static_cast<int>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(offset), '\n'));
+    return LoadFailure(reason, line, static_cast<int>(offset - lineStart) + 1);
 }
 
 const double HOURS_PER_DAY = 24.0;
@@ -146,7 +165,7 @@ void CLogFileInXml::Open(const wchar_t* path)
     ClearColumns();
     FILE* file = _wfopen(path, L"rb");
     if (!file)
-        throw std::runtime_error("unable to load log file");
+        throw std::runtime_error(LOAD_FAILURE);
     LoadText(ReadWholeFile(file));
 }
 
@@ -155,18 +174,21 @@ void CLogFileInXml::Open(const char* path)
     ClearColumns();
     FILE* file = fopen(path, "rb");
     if (!file)
-        throw std::runtime_error("unable to load log file");
+        throw std::runtime_error(LOAD_FAILURE);
     LoadText(ReadWholeFile(file));
 }
 
 void CLogFileInXml::LoadText(const std::string& text)
 {
-    if (XmlNestsTooDeep(text))
-        throw std::runtime_error("unable to load log file");
+    size_t deepAt = 0;
+    if (XmlNestsTooDeep(text, &deepAt))
+        throw LoadFailureAt(text, deepAt,
+                            "elements nested more than " + std::to_string(XML_MAX_ELEMENT_DEPTH) + " deep");
     TiXmlDocument document;
     document.Parse(text.c_str(), nullptr, TIXML_DEFAULT_ENCODING);
     if (document.Error())
-        throw std::runtime_error("unable to load log file");
+        throw LoadFailure(document.ErrorDesc() != nullptr ? document.ErrorDesc() : "not an XML document",
+                          document.ErrorRow(), document.ErrorCol());
     LoadDocument(document);
 }
 
@@ -211,6 +233,11 @@ void CLogFileInXml::LoadDocument(const TiXmlDocument& document)
          element = element->NextSiblingElement("record")) {
         log_file_record_t record;
         record.FromXmlElement(*element);
+        // The column would stand for its document, and the log's tree would hold itself.
+        if (record.values.count(PLOT_ID_NONE) != 0)
+            throw std::range_error("file's record " + std::to_string(m_records.size() + 1) + " (line " +
+                                   std::to_string(element->Row()) + ") has a 'variable' element of id " +
+                                   std::to_string(PLOT_ID_NONE) + ", which no variable can have");
         for (const auto& value : record.values) {
             if (HasColumn(value.first))
                 continue;

@@ -3,6 +3,7 @@
 #include <boost/shared_ptr.hpp>
 
 #include <cerrno>
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <sstream>
@@ -14,11 +15,14 @@
 #include "documents/CConnectionGeneric1.h"
 #include "documents/CDocumentDeviceGeneric1.h"
 #include "documents/CDocumentManager.h"
+#include "documents/CDocumentLogFile.h"
 #include "documents/CStorageRefreshEvent.h"
 #include "documents/FileHelpers.h"
 #include "documents/TimeHelpers.h"
 #include "documents/logfiles/CLogFileInXml.h"
 #include "shell/ProgramFolders.h"
+#include "tests/documents/BenchDeviceDescription.h"
+#include "tests/support/FileMutator.h"
 #include "tests/support/FileText.h"
 #include "tests/support/MessageCollector.h"
 #include "tests/support/PeerHost.h"
@@ -446,6 +450,14 @@ TEST_F(EmbeddedLogFile, AnOldFileThatCannotBeLoadedIsKeptAside)
         {[&] { writeOldLog(4, 7, 1); }, "existing log file has a device model mismatch"},
         {[&] { writeOldLog(3, 7, 2); }, "existing log file has a device set mismatch"},
         {[&] { testing_support::WriteFileText(Narrow(m_path), "<quorvant><logged"); }, "unable to load log file"},
+        // An id that names no variable: the file's column would stand for the log itself.
+        {[&] {
+             writeOldLog(3, 7, 1);
+             std::string text = testing_support::ReadFileText(Narrow(m_path));
+             text.replace(text.find("id=\"2\""), 6, "id=\"-1\"");
+             testing_support::WriteFileText(Narrow(m_path), text);
+         },
+         "file's record 1 (line 4) has a 'variable' element of id -1, which no variable can have"},
     };
     for (const auto& failure : cases) {
         RemoveFolder();
@@ -465,6 +477,68 @@ TEST_F(EmbeddedLogFile, AnOldFileThatCannotBeLoadedIsKeptAside)
             << m_device->GetMessagesText();
         EXPECT_TRUE(MessagesHave(Narrow(aside))) << m_device->GetMessagesText();
     }
+}
+
+// The download's read of the log already on disk, with every cut of a small downloaded log
+// and seeded damage to it: the old file is merged, or kept aside with its reason and the
+// log written anew; either way the file written opens as File > Open Log File opens it.
+TEST_F(EmbeddedLogFile, DamagedOldLogsAreMergedOrKeptAsideAndWhatIsWrittenOpens)
+{
+    const std::wstring programFolder = GetProgramFolders().GetProgramFolder();
+    ASSERT_EQ(0, MakeDirectoryPath(m_root.c_str()));
+    ASSERT_TRUE(testing_support::WriteFileText(Narrow(m_root) + "\\devices.xml", testing_support::BENCH_DEVICE_DESCRIPTION));
+    GetProgramFolders().SetProgramFolder(m_root);
+    const std::vector<VariableRecord_t> oldRecords(RECORDS.begin(), RECORDS.begin() + 2);
+    const std::vector<VariableRecord_t> newRecords(RECORDS.begin() + 1, RECORDS.begin() + 3);
+    Download(oldRecords, RETRIEVAL, 30);
+    const std::string valid = testing_support::ReadFileText(Narrow(m_path));
+    ASSERT_GT(valid.size(), 200u);
+
+    testing_support::FileMutator mutator(20250113);
+    const size_t cuts = valid.size();
+    const size_t seeded = 200;
+    int adopted = 0;
+    int refused = 0;
+    for (size_t index = 0; index < cuts + seeded && !HasFailure(); ++index) {
+        const bool cut = index < cuts;
+        const std::string bytes = cut ? valid.substr(0, index) : mutator.Mutate(valid);
+        const std::string label = cut ? "cut at " + std::to_string(index) : "seeded case " + std::to_string(index - cuts);
+        for (const std::wstring& path : FolderEntries(m_folder, false))
+            DeleteFileW(path.c_str());
+        ASSERT_TRUE(testing_support::WriteFileText(Narrow(m_path), bytes)) << label;
+
+        Download(newRecords, "2020-01-03T00:00:00.000+00:00", 54);
+
+        const std::vector<std::wstring> files = FolderEntries(m_folder, false);
+        const std::string messages = m_device->GetMessagesText();
+        EXPECT_EQ(std::string::npos, messages.find("Unable to write")) << label << ": " << messages;
+        const size_t written = ReadLog().size();
+        if (messages.find("Unable to read old logged data from disk (" + Narrow(m_path) + "): ") == std::string::npos) {
+            ++adopted;
+            EXPECT_EQ(std::vector<std::wstring>{m_path}, files) << label;
+            EXPECT_GE(written, newRecords.size()) << label;
+        } else {
+            ++refused;
+            ASSERT_EQ(2u, files.size()) << label << ": " << messages;
+            const std::wstring aside = files[0] == m_path ? files[1] : files[0];
+            EXPECT_TRUE(testing_support::ReadFileText(Narrow(aside)) == bytes) << label << ": the old file was not kept";
+            EXPECT_EQ(newRecords.size(), written) << label;
+            EXPECT_EQ(std::string::npos, messages.find("): unable to load log file;")) << label << ": " << messages;
+        }
+        CDocumentLogFile document;
+        try {
+            document.OpenLogFile(m_path);
+        } catch (const std::exception& error) {
+            ADD_FAILURE() << label << ": the written log does not open: " << error.what();
+        }
+        document.StopMonitor();
+    }
+    GetProgramFolders().SetProgramFolder(programFolder);
+    DeleteFileW((m_root + L"\\devices.xml").c_str());
+    std::printf("[ figures  ] XML through the download's read of the old log: %d files tried, %d adopted, %d refused\n",
+                adopted + refused, adopted, refused);
+    EXPECT_GT(adopted, 0);
+    EXPECT_GT(refused, 0);
 }
 
 TEST_F(EmbeddedLogFile, AnOldFileIsNeverReplacedByAnIncompleteOne)

@@ -134,8 +134,14 @@ TEST_F(LogFileDocument, TheFirstLineChoosesTheReaderAndOnlyXmlOffersTheExport)
 
 TEST_F(LogFileDocument, ALogOfADeviceThatIsNotDescribedDoesNotOpen)
 {
+    // The log's model and type are what is wrong, not devices.xml.
     Write(XmlLog(4, 7));
-    EXPECT_EQ(0u, OpenError().find("Error: unable to load devices from ")) << OpenError();
+    EXPECT_EQ("the log is of model 4, type 7, a device that devices.xml does not describe", OpenError());
+    // A devices.xml that cannot be read is still what the text blames.
+    ASSERT_TRUE(testing_support::WriteFileText(m_folder + "\\devices.xml", "<devices>"));
+    Write(XmlLog(3, 7));
+    EXPECT_EQ(0u, OpenError().find("Error: unable to load devices from " + m_folder + "\\devices.xml")) << OpenError();
+    ASSERT_TRUE(testing_support::WriteFileText(m_folder + "\\devices.xml", testing_support::BENCH_DEVICE_DESCRIPTION));
     // Not a log at all, though it starts like XML.
     Write("<?xml version=\"1.0\" ?>\n<other />\n");
     EXPECT_EQ("file did not contain 'quorvant' element", OpenError());

@@ -4,6 +4,7 @@
 // holds or a sample without a valid time, and reading leaves the file's bytes as they were.
 #include "documents/CDocumentLogFile.h"
 #include "documents/CStorage.h"
+#include "documents/XmlNesting.h"
 #include "documents/TimeHelpers.h"
 #include "documents/logfiles/CLogFileInCsv.h"
 #include "documents/logfiles/CLogFileInXml.h"
@@ -15,10 +16,12 @@
 #include <tinyxml.h>
 
 #include "tests/documents/BenchDeviceDescription.h"
+#include "tests/support/FileMutator.h"
 #include "tests/support/FileText.h"
 #include "tests/support/TestPaths.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -84,131 +87,36 @@ private:
     std::atomic<DWORD> m_started{::GetTickCount()};
 };
 
-// The damage a log file meets: flipped bytes, cut ends, stray or lost bytes, repeated lines,
-// numbers too big for their fields, lost attributes or fields, unbalanced quotes, very long
-// lines and NULs.
-class Mutator
-{
-public:
-    explicit Mutator(unsigned seed) : m_random(seed) {}
+typedef testing_support::FileMutator Mutator;
 
-    std::string Mutate(std::string text)
-    {
-        const int edits = 1 + static_cast<int>(m_random() % 3);
-        for (int edit = 0; edit < edits && !text.empty(); ++edit)
-            MutateOnce(text);
-        return text;
-    }
-
-private:
-    size_t Below(size_t limit) { return limit == 0 ? 0 : m_random() % limit; }
-
-    void MutateOnce(std::string& text)
-    {
-        const size_t at = Below(text.size());
-        switch (m_random() % 10) {
-        case 0: text[at] = static_cast<char>(text[at] ^ (1 << Below(8))); break;
-        case 1: text.resize(at); break;
-        case 2:
-            for (size_t count = 1 + Below(8); count > 0; --count)
-                text.insert(text.begin() + static_cast<std::ptrdiff_t>(at), static_cast<char>(m_random()));
-            break;
-        case 3: text.erase(at, 1 + Below(32)); break;
-        case 4: DuplicateLine(text, at); break;
-        case 5: ReplaceNumber(text, at); break;
-        case 6: RemoveAttributeOrField(text, at); break;
-        case 7: UnbalanceQuote(text, at); break;
-        case 8: {
-            const char fills[] = {'9', 'a', ',', '"', ' ', '\\', '<'};
-            text.insert(at, 1000 + Below(20000), fills[Below(sizeof fills)]);
-            break;
-        }
-        default:
-            if (m_random() % 2)
-                text[at] = '\0';
-            else
-                text.insert(at, 1 + Below(3), '\0');
-            break;
-        }
-    }
-
-    void DuplicateLine(std::string& text, size_t at)
-    {
-        const size_t start = at == 0 ? 0 : text.rfind('\n', at - 1) + 1;  // npos + 1 is 0
-        size_t end = text.find('\n', at);
-        end = end == std::string::npos ? text.size() : end + 1;
-        const std::string line = text.substr(start, end - start);
-        for (size_t copies = 1 + Below(4); copies > 0; --copies)
-            text.insert(end, line);
-    }
-
-    void ReplaceNumber(std::string& text, size_t at)
-    {
-        static const char* const huge[] = {"99999999999999999999", "2147483648", "-2147483649", "4294967296",
-                                           "1e309", "-1e309", "18446744073709551617", "0x7FFFFFFF", "nan"};
-        const size_t first = text.find_first_of("0123456789", at);
-        if (first == std::string::npos)
-            return;
-        const size_t last = text.find_first_not_of("0123456789", first);
-        text.replace(first, (last == std::string::npos ? text.size() : last) - first, huge[Below(9)]);
-    }
-
-    // An XML attribute (name="value") or a quoted CSV field with its comma.
-    void RemoveAttributeOrField(std::string& text, size_t at)
-    {
-        const size_t open = text.find('"', at);
-        if (open == std::string::npos || open == 0)
-            return;
-        const size_t close = text.find('"', open + 1);
-        if (close == std::string::npos)
-            return;
-        size_t start = open;
-        if (text[open - 1] == '=') {
-            const size_t space = text.rfind(' ', open);
-            start = space == std::string::npos ? open - 1 : space;
-        } else if (text[open - 1] == ',') {
-            start = open - 1;
-        }
-        text.erase(start, close + 1 - start);
-    }
-
-    void UnbalanceQuote(std::string& text, size_t at)
-    {
-        const size_t quote = text.find_first_of("\"'", at);
-        if (quote == std::string::npos) {
-            text.insert(at, 1, '"');
-            return;
-        }
-        if (m_random() % 2)
-            text.erase(quote, 1);
-        else
-            text.insert(quote, 1, text[quote]);
-    }
-
-    std::mt19937 m_random;
-};
-
-// True when the text is the pattern, where one '*' stands for any run of characters.
+// True when the text is the pattern, where each '*' stands for any run of characters.
 bool MatchesPattern(const std::string& text, const std::string& pattern)
 {
     const size_t star = pattern.find('*');
     if (star == std::string::npos)
         return text == pattern;
-    const std::string head = pattern.substr(0, star);
-    const std::string tail = pattern.substr(star + 1);
-    return text.size() >= head.size() + tail.size() && text.compare(0, head.size(), head) == 0 &&
-           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+    if (text.compare(0, star, pattern, 0, star) != 0)
+        return false;
+    const std::string rest = pattern.substr(star + 1);
+    for (size_t at = star; at <= text.size(); ++at) {
+        if (MatchesPattern(text.substr(at), rest))
+            return true;
+    }
+    return false;
 }
 
+// A file the parser refuses is refused with the parser's reason and where it lies.
 const std::vector<std::string> XML_ERRORS = {
-    "unable to load log file",
+    "unable to load log file (line *, column *): *",
+    "unable to load log file: *",
     "file did not contain 'quorvant' element",
     "file did not contain 'loggeddata' element",
     "file's 'loggeddata' element missing/bad '*' attribute",
     "file's 'record' element has missing/bad '*' attribute",
     "file's 'variable' element has missing/bad '*' attribute",
     "timestamp '*' isn't a format I know",
-    "Error: unable to load devices from *",
+    "file's record * (line *) has a 'variable' element of id -1, which no variable can have",
+    "the log is of model *, type *, a device that devices.xml does not describe",
 };
 
 const std::vector<std::string> CSV_ERRORS = {
@@ -271,7 +179,8 @@ Record MakeRecord(const char* retrieval, int retrievalHourmeter, int hourmeter, 
 CLogFileInXml::LoggedVariableNames_t BenchNames(int type, int model)
 {
     if (type != 7 || model != 3)
-        throw std::runtime_error("Error: unable to load devices from devices.xml");
+        throw std::runtime_error("the log is of model " + std::to_string(model) + ", type " + std::to_string(type) +
+                                 ", a device that devices.xml does not describe");
     return {{1, "Hourmeter"}, {2, "Battery Voltage"}};
 }
 
@@ -413,6 +322,8 @@ protected:
             return false;
         }
         EXPECT_TRUE(reader.IsOpen()) << label;
+        // Every column names a variable, never its document.
+        EXPECT_FALSE(reader.HasColumn(PLOT_ID_NONE)) << label;
         const CLogFileInXml::RecordList_t& records = reader.GetRecords();
         EXPECT_LE(records.size(), CountOf(bytes, "<record")) << label << ": more records than the file has";
         // A record is timed exactly when the retrieval time that starts its segment is valid.
@@ -468,27 +379,39 @@ protected:
         return true;
     }
 
+    // Every cut of the valid file, then seeded damage to it.
     void RunReaderCases(const std::string& valid, unsigned seed, bool xml)
     {
         ASSERT_NO_FATAL_FAILURE(WriteCase(valid));
         ASSERT_TRUE((xml ? ReadXml(valid, "valid") : ReadCsv(valid, "valid")));
         Mutator mutator(seed);
+        const int cuts = static_cast<int>(valid.size());
         int loaded = 0;
         int failed = 0;
-        const int overran = CaseRunner(READER_CASES, CASE_LIMIT_MS, [&](int index) {
-            const std::string bytes = mutator.Mutate(valid);
-            const std::string label = "seed " + std::to_string(seed) + " case " + std::to_string(index);
+        int cutsLoaded = 0;
+        const int overran = CaseRunner(cuts + READER_CASES, CASE_LIMIT_MS, [&](int index) {
+            const bool cut = index < cuts;
+            const std::string bytes = cut ? valid.substr(0, index) : mutator.Mutate(valid);
+            const std::string label = cut ? "cut at " + std::to_string(index)
+                                          : "seed " + std::to_string(seed) + " case " + std::to_string(index - cuts);
             if (!testing_support::WriteFileText(m_casePath, bytes)) {
                 ADD_FAILURE() << label << ": unable to write the case";
                 return;
             }
-            ++((xml ? ReadXml(bytes, label) : ReadCsv(bytes, label)) ? loaded : failed);
+            const bool read = xml ? ReadXml(bytes, label) : ReadCsv(bytes, label);
+            if (cut)
+                cutsLoaded += read ? 1 : 0;
+            else
+                ++(read ? loaded : failed);
             ExpectUnchanged(bytes, label);
         }).Run();
-        ASSERT_EQ(-1, overran) << "seed " << seed << " case " << overran << " ran longer than " << CASE_LIMIT_MS << " ms";
+        ASSERT_EQ(-1, overran) << "case " << overran << " ran longer than " << CASE_LIMIT_MS << " ms";
         // Both outcomes are common, so the damage reached the reader in every part of the file.
         EXPECT_GT(loaded, READER_CASES / 20);
         EXPECT_GT(failed, READER_CASES / 20);
+        std::printf("[ figures  ] %s reader: %d files tried, %d adopted, %d refused (%d cuts, %d adopted)\n",
+                    xml ? "XML" : "CSV", cuts + READER_CASES, cutsLoaded + loaded, cuts - cutsLoaded + failed, cuts,
+                    cutsLoaded);
     }
 
     std::string m_folder;
@@ -534,6 +457,8 @@ TEST_F(LogFileMutation, TheDocumentOpensDamagedLogsOrReportsThem)
             CTreeItemList items;
             document.CollectPlotItems(items);
             for (const CTreeItemPtr& item : items) {
+                // The trees take an item without a variable id for a document's node.
+                EXPECT_NE(PLOT_ID_NONE, item->GetVariableId()) << label;
                 LogSampleList_t list;
                 document.GetPlotSamples(item->GetVariableId(), list);
                 LogSampleStore_t store{{0, list}};
@@ -657,12 +582,20 @@ TEST_F(LogFileMutation, DeeplyNestedXmlIsRefusedBeforeItCanOverflowTheStack)
         nested += "<a>";
     for (int level = 0; level < deep; ++level)
         nested += "</a>";
-    EXPECT_EQ("unable to load log file", XmlLoadError(LOG_HEAD + nested + LOG_TAIL));
+    // The head opens two levels on lines of their own; the element that goes too deep is
+    // the first one below the limit's last level.
+    const int tooDeep = XML_MAX_ELEMENT_DEPTH + 1 - 2;
+    const std::string deepText = "elements nested more than " + std::to_string(XML_MAX_ELEMENT_DEPTH) + " deep";
+    EXPECT_EQ("unable to load log file (line 4, column " + std::to_string(3 * (tooDeep - 1) + 1) + "): " + deepText,
+              XmlLoadError(LOG_HEAD + nested + LOG_TAIL));
     // Attribute values that look like the end of an empty element do not hide the nesting.
     std::string disguised;
-    for (int level = 0; level < deep; ++level)
-        disguised += "<a b=\"/>\" c='/>'>";
-    EXPECT_EQ("unable to load log file", XmlLoadError(LOG_HEAD + disguised + LOG_TAIL));
+    const std::string level = "<a b=\"/>\" c='/>'>";
+    for (int count = 0; count < deep; ++count)
+        disguised += level;
+    EXPECT_EQ("unable to load log file (line 4, column " + std::to_string(level.size() * (tooDeep - 1) + 1) + "): " +
+                  deepText,
+              XmlLoadError(LOG_HEAD + disguised + LOG_TAIL));
 
     // Moderate nesting of elements the reader does not know, and tags inside comments and
     // character data, still load.
@@ -731,4 +664,25 @@ TEST_F(LogFileMutation, CsvTimeOfADayThatDoesNotExistIsAnInvalidTime)
     // A malformed stamp still ends the file with the parser's error.
     EXPECT_EQ("timestamp '2024-03-01 12:00' isn't a format I know",
               CsvReadError(CSV_HEADER + CsvLine("2024-03-01 12:00", "1"), served));
+}
+
+TEST_F(LogFileMutation, XmlRefusalsSayWhatIsWrongAndWhere)
+{
+    // -1 names a variable's document, not a variable: the log's tree would hold itself.
+    EXPECT_EQ("file's record 2 (line 5) has a 'variable' element of id -1, which no variable can have",
+              XmlLoadError(LOG_HEAD + RecordXml(NOON, "10", "7") + RecordXml(NOON, "10", "8", "-1") + LOG_TAIL));
+    // Other ids the description does not know are columns named "unknown".
+    CLogFileInXml::RecordList_t records;
+    EXPECT_EQ("(no exception)", XmlLoadError(LOG_HEAD + RecordXml(NOON, "10", "7", "-2") + LOG_TAIL, &records));
+    EXPECT_EQ(1u, records.size());
+
+    // A file cut short, and one cut by a NUL, stop where the bytes end.
+    const std::string records2 = LOG_HEAD + RecordXml(NOON, "10", "7") + RecordXml(NOON, "10", "8");
+    EXPECT_EQ("unable to load log file (line 6, column 1): Error reading end tag.", XmlLoadError(records2));
+    std::string nul = records2 + LOG_TAIL;
+    nul[nul.find("<record", nul.find("<record") + 1)] = '\0';
+    EXPECT_EQ("unable to load log file (line 5, column 5): Error reading end tag.", XmlLoadError(nul));
+    // A tag broken inside its attributes.
+    EXPECT_EQ("unable to load log file (line 4, column 27): Error reading Attributes.",
+              XmlLoadError(std::string(LOG_HEAD) + "    <record hourmeter=\"7\" <variable/></record>\n" + LOG_TAIL));
 }

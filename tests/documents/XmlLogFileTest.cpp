@@ -189,8 +189,12 @@ TEST_F(XmlLogFile, DamagedFilesGiveTheirErrors)
     const std::string tail = LOG_TAIL;
     const std::string good =
         "<record retrievalTime=\"2012-03-04T12:00:00.000+00:00\" retrievalHourmeter=\"1\" hourmeter=\"1\">";
-    EXPECT_EQ("unable to load log file", LoadError("<quorvant><loggeddata"));
-    EXPECT_EQ("unable to load log file", LoadError(""));
+    // The parser's reason, and where it lies when it says.
+    EXPECT_EQ("unable to load log file (line 1, column 12): Failed to read Element name",
+              LoadError("<quorvant><loggeddata"));
+    EXPECT_EQ("unable to load log file (line 3, column 5): Error reading end tag.",
+              LoadError("<quorvant>\n  <loggeddata version=\"1\" model=\"3\" type=\"7\" set=\"1\">\n    </loggedata>\n</quorvant>"));
+    EXPECT_EQ("unable to load log file: Error document empty.", LoadError(""));
     EXPECT_EQ("file did not contain 'quorvant' element", LoadError("<other/>"));
     EXPECT_EQ("file did not contain 'loggeddata' element", LoadError("<quorvant><data/></quorvant>"));
     const char* const names[] = {"version", "model", "type", "set"};
