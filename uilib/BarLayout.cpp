@@ -210,6 +210,13 @@ CSize RestoredBarSize(CSize sizeStored, bool bSavedFloating, bool bSavedHorz)
     return sizeStored;
 }
 
+CSize HeldToScreen(CSize size, CSize sizeScreen)
+{
+    size.cx = std::max<LONG>(0, std::min(size.cx, sizeScreen.cx));
+    size.cy = std::max<LONG>(0, std::min(size.cy, sizeScreen.cy));
+    return size;
+}
+
 // --- A side's row --------------------------------------------------------------------
 
 void LayoutRow(std::vector<RowBar>& bars, const CRect& rectClient, bool bHorz)
