@@ -11,6 +11,7 @@
 #include "documents/CDocumentDeviceGeneric1.h"
 #include "documents/CDocumentLogFile.h"
 #include "documents/CDocumentManager.h"
+#include "documents/GenericDevices.h"
 #include "documents/workspace/CDocumentWorkspace.h"
 #include "framework/CDocTemplate.h"
 #include "tests/shell_ui/ShellFrame.h"
@@ -23,6 +24,7 @@
 #include <cstdio>
 #include <map>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -288,6 +290,7 @@ protected:
         for (const auto& box : boxes)
             ADD_FAILURE() << label << ": adopted with a box: " << box.text;
         EXPECT_LE(m_manager->GetDevices().size(), 255u) << label;
+        ExpectHeldByTheProgram(label);
         const std::string saved = PathOf("saved.pxs");
         EXPECT_TRUE(opened->OnSaveDocument(saved.c_str())) << label;
         EXPECT_NE(nullptr, m_shell.app.OpenDocumentFile(saved.c_str())) << label << ": its own save is refused";
@@ -296,6 +299,58 @@ protected:
             ADD_FAILURE() << label << ": saved and opened again: " << box.text;
         Recorder().Clear();
         return true;
+    }
+
+    static std::vector<std::string> VariableNames(const CDocumentDeviceGeneric1& device)
+    {
+        std::vector<std::string> names;
+        for (const GenericVariable_t& variable : device.GetVariables())
+            names.push_back(variable.name);
+        return names;
+    }
+
+    // What an adopted workspace holds is what the program can hold: each device as
+    // devices.xml describes its model and type, a connection its Connection page takes,
+    // the computer as the computer, and the entries of a display at indices of their own.
+    void ExpectHeldByTheProgram(const std::string& label)
+    {
+        for (const CDocumentDevicePtr& device : m_manager->GetDevices())
+        {
+            const CDocumentDeviceGeneric1Ptr generic = boost::dynamic_pointer_cast<CDocumentDeviceGeneric1>(device);
+            if (!generic)
+            {
+                EXPECT_EQ(240, device->GetModel()) << label;
+                EXPECT_EQ(1, device->GetType()) << label;
+                continue;
+            }
+            try
+            {
+                const CDocumentDeviceGeneric1Ptr described = CreateGenericDeviceFromXml(device->GetModel(), device->GetType());
+                EXPECT_EQ(VariableNames(*described), VariableNames(*generic)) << label << ": it describes another model";
+            }
+            catch (const std::exception& error)
+            {
+                ADD_FAILURE() << label << ": adopted a device devices.xml does not describe: " << error.what();
+            }
+            const boost::shared_ptr<CConnectionGeneric1> connection = generic->GetGenericConnection();
+            const int unit = connection->GetEffectiveUnitId();
+            EXPECT_TRUE(unit >= 1 && unit <= 247) << label << ": unit " << unit;
+            EXPECT_TRUE(connection->GetComPort() >= 1 && connection->GetComPort() <= 4096)
+                << label << ": COM" << connection->GetComPort();
+            EXPECT_TRUE(connection->GetTcpPort() >= 1 && connection->GetTcpPort() <= 65535)
+                << label << ": TCP port " << connection->GetTcpPort();
+            EXPECT_TRUE(connection->GetLocalTcpPort() >= 0 && connection->GetLocalTcpPort() <= 65535)
+                << label << ": local TCP port " << connection->GetLocalTcpPort();
+            EXPECT_TRUE(connection->IsSerial() || !connection->GetHost().empty()) << label << ": Modbus/TCP, no host";
+            EXPECT_EQ(std::string::npos, connection->GetHost().find('\0')) << label << ": a NUL in the host";
+        }
+        for (const CDocumentDisplayPtr& display : m_manager->GetDisplays())
+        {
+            std::set<int> indices;
+            for (size_t position = 0; position < display->GetEntryCount(); ++position)
+                EXPECT_TRUE(indices.insert(display->GetEntry(position).index).second)
+                    << label << ": two entries of index " << display->GetEntry(position).index;
+        }
     }
 
     void ExpectKnownRefusal(const std::string& text, const std::string& path, const std::string& label)
