@@ -212,8 +212,11 @@ CSize RestoredBarSize(CSize sizeStored, bool bSavedFloating, bool bSavedHorz)
 
 CSize HeldToScreen(CSize size, CSize sizeScreen)
 {
-    size.cx = std::max<LONG>(0, std::min(size.cx, sizeScreen.cx));
-    size.cy = std::max<LONG>(0, std::min(size.cy, sizeScreen.cy));
+    // A screen that tells no size (no display) holds nothing.
+    if (sizeScreen.cx > 0)
+        size.cx = std::max<LONG>(0, std::min(size.cx, sizeScreen.cx));
+    if (sizeScreen.cy > 0)
+        size.cy = std::max<LONG>(0, std::min(size.cy, sizeScreen.cy));
     return size;
 }
 
