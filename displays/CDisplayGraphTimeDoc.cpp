@@ -253,11 +253,23 @@ void CDisplayGraphTimeDoc::Serialize(CArchive& ar)
         ar >> version;
         if (version <= 0)
             return;
+        // A later version may hold more than this one knows how to read.
+        if (version > GRAPH_ARCHIVE_VERSION)
+            AfxThrowArchiveException(CArchiveException::badSchema, ar.m_strFileName);
     }
     ar.SerializeClass(RUNTIME_CLASS(CDocumentDisplay));
     CDocumentDisplay::Serialize(ar);
     if (version >= GRAPH_ARCHIVE_VERSION_WITH_LOG_PATHS)
         SerializeLogPaths(ar);
+}
+
+std::string CDisplayGraphTimeDoc::LogPathOf(const CString& stored)
+{
+    // Whole: cut at a NUL, it would be saved as another path, or as none.
+    const std::string path(stored.GetString(), static_cast<size_t>(stored.GetLength()));
+    if (!CanBeFilePath(path))
+        throw std::runtime_error("the log file path of one of its columns holds a NUL or another control character");
+    return path;
 }
 
 void CDisplayGraphTimeDoc::SerializeLogPaths(CArchive& ar)
@@ -294,7 +306,11 @@ void CDisplayGraphTimeDoc::SerializeLogPaths(CArchive& ar)
     {
         CString path;
         ar >> path;
-        paths.push_back(static_cast<LPCTSTR>(path));
+        // Empty: the column is not of a device's log.
+        if (!path.IsEmpty())
+            paths.push_back(LogPathOf(path));
+        else
+            paths.push_back(std::string());
     }
     int waitingCount = 0;
     ar >> waitingCount;
@@ -308,7 +324,7 @@ void CDisplayGraphTimeDoc::SerializeLogPaths(CArchive& ar)
         const DisplayEntry_t entry = LoadEntry(ar);
         if (place < 0 || path.IsEmpty() || !entry.item)
             AfxThrowArchiveException(CArchiveException::badSchema, ar.m_strFileName);
-        waiting.push_back(WaitingColumn_t{ static_cast<LPCTSTR>(path), static_cast<size_t>(place), entry });
+        waiting.push_back(WaitingColumn_t{ LogPathOf(path), static_cast<size_t>(place), entry });
     }
     std::sort(waiting.begin(), waiting.end(),
               [](const WaitingColumn_t& a, const WaitingColumn_t& b) { return a.place < b.place; });

@@ -56,6 +56,8 @@ private:
     // After the base part: each entry's device log path ("" for none), then the waiting
     // columns with their places and paths.
     void SerializeLogPaths(CArchive& ar);
+    // A stored log path as it was written; a text that cannot be a path refuses the load.
+    static std::string LogPathOf(const CString& stored);
     // A log file opened: the columns waiting for its path come back, matched by name.
     void TakeBackColumnsOf(int logFileId);
 

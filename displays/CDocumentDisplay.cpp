@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <set>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 IMPLEMENT_DYNAMIC(CDocumentDisplay, CDocumentEx)
@@ -383,8 +385,15 @@ void CDocumentDisplay::Serialize(CArchive& ar)
         ar >> count;
         m_entries.clear();
         // A damaged count ends at the end of the file, not in a huge allocation.
+        std::set<int> indices;
         for (int position = 0; position < count; ++position)
+        {
             m_entries.push_back(LoadEntry(ar));
+            // Rows, columns and lines are found by index: two entries would take one.
+            const int index = m_entries.back().index;
+            if (!indices.insert(index).second)
+                throw std::runtime_error("two of its entries have the index " + std::to_string(index));
+        }
         EntriesChanged();
     }
 

@@ -3,6 +3,7 @@
 #include "framework/CArchive.h"
 #include "framework/CArchiveException.h"
 #include "framework/CWordArray.h"
+#include "documents/TextHelpers.h"
 #include "modbus/SharedLinks.h"
 
 #include <cstdio>
@@ -194,6 +195,51 @@ boost::shared_ptr<ModbusEndpoint_t> CConnectionModbusLocal::GetEndpoint() const
     return endpoint;
 }
 
+bool CConnectionModbusLocal::AcceptsUnitId(long long unitId)
+{
+    return unitId >= MODBUS_UNIT_ID_FIRST && unitId <= MODBUS_UNIT_ID_LAST;
+}
+
+bool CConnectionModbusLocal::AcceptsControlTcpPort(long long port)
+{
+    // Nothing listens on port 0: a connect to it can only fail.
+    return port >= 1 && port <= 65535;
+}
+
+bool CConnectionModbusLocal::AcceptsLocalTcpPort(long long port)
+{
+    // 0: the link binds no port of its own.
+    return port >= 0 && port <= 65535;
+}
+
+bool CConnectionModbusLocal::AcceptsComPort(long long port)
+{
+    return port >= COM_PORT_FIRST && port <= COM_PORT_LAST;
+}
+
+bool CConnectionModbusLocal::AcceptsHost(const std::string& host)
+{
+    // A NUL would cut the name where it is saved.
+    return !host.empty() && !HoldsControlCharacter(host);
+}
+
+std::string CConnectionModbusLocal::RefusedValueText() const
+{
+    if (!AcceptsUnitId(GetEffectiveUnitId()))
+        return "Modbus address " + std::to_string(GetEffectiveUnitId());
+    if (!AcceptsComPort(m_comPort))
+        return "COM port " + std::to_string(m_comPort);
+    if (!AcceptsControlTcpPort(m_tcpPort))
+        return "control TCP port " + std::to_string(m_tcpPort);
+    if (!AcceptsLocalTcpPort(m_localTcpPort))
+        return "local TCP port " + std::to_string(m_localTcpPort);
+    if (!m_host.empty() && !AcceptsHost(m_host))
+        return "a host that holds a control character";
+    if (!m_serial && m_host.empty())
+        return "no host for Modbus/TCP";
+    return "";
+}
+
 void CConnectionModbusLocal::Serialize(CArchive& ar)
 {
     if (ar.IsStoring())
@@ -210,7 +256,8 @@ void CConnectionModbusLocal::Serialize(CArchive& ar)
             CString host;
             int serial = 0;
             ar >> m_comPort >> host >> m_tcpPort >> m_localTcpPort >> serial;
-            m_host = static_cast<const char*>(host);
+            // Whole, NULs included: a cut name would be another host.
+            m_host.assign(host.GetString(), static_cast<size_t>(host.GetLength()));
             m_serial = serial != 0;
         }
         else if (schema == LOCAL_CONNECTION_SCHEMA_COM_ONLY)

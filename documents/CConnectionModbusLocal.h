@@ -13,6 +13,12 @@
 const int MODBUS_MAX_READ_LARGE = 124;   // registers per request on a serial line
 const int MODBUS_MAX_READ_SMALL = 95;    // over TCP
 extern const char* const CONNECTION_DEFAULT_HOST;
+// Unit ids a Modbus frame can address (one byte; 0 is the broadcast).
+const unsigned MODBUS_UNIT_ID_FIRST = 1;
+const unsigned MODBUS_UNIT_ID_LAST = 247;
+// The COM numbers Windows gives out (its port database holds at most 4096).
+const int COM_PORT_FIRST = 1;
+const int COM_PORT_LAST = 4096;
 
 class CConnectionModbusLocal : public CConnectionModbus
 {
@@ -49,6 +55,18 @@ public:
     void SetLocalTcpPort(int port) { m_localTcpPort = port; }
     bool IsSerial() const { return m_serial; }
     void SetSerial(bool serial) { m_serial = serial; }
+
+    // The values a connection may hold: the connection page refuses what these refuse,
+    // and a workspace that holds such a value is refused too, so that every connection
+    // the program has can be saved and opened again.
+    static bool AcceptsUnitId(long long unitId);
+    static bool AcceptsControlTcpPort(long long port);
+    static bool AcceptsLocalTcpPort(long long port);
+    static bool AcceptsComPort(long long port);
+    static bool AcceptsHost(const std::string& host);
+    // What of this connection's values the rules above refuse ("Modbus address 0",
+    // "control TCP port 70000", ...); "" when they hold.
+    std::string RefusedValueText() const;
 
     // Schema 2: COM port, host, TCP port, local TCP port, serial flag, then the
     // CConnectionModbus form.

@@ -9,6 +9,8 @@
 #include "framework/CWinApp.h"
 #include "framework/CWnd.h"
 
+#include <stdexcept>
+
 
 namespace
 {
@@ -316,6 +318,11 @@ void CDocumentDevice::Serialize(CArchive& ar)
             if (!m_connection)
                 AfxThrowArchiveException(CArchiveException::badSchema, ar.m_strFileName);
             m_connection->Serialize(ar);
+        }
+        else if (m_connection)
+        {
+            // Its connection would be one the file never held.
+            throw std::runtime_error("its record holds no connection, which every such device has");
         }
         ar.ReadClass(RUNTIME_CLASS(CDocumentEx));
     }

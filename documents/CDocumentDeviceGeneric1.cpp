@@ -167,6 +167,12 @@ void CDocumentDeviceGeneric1::Serialize(CArchive& ar)
     const BYTE describedSkelderType = m_skelderType;
     ar.SerializeClass(RUNTIME_CLASS(CDocumentDevice));
     CDocumentDevice::Serialize(ar);
+    // The variables are those of the description read above: a device that named
+    // another model would describe one and show itself as the other.
+    if (m_model != model || m_type != type)
+        throw std::runtime_error("its record is model " + std::to_string(model) + ", type " + std::to_string(type) +
+                                 " in one part and model " + std::to_string(m_model) + ", type " +
+                                 std::to_string(m_type) + " in the other");
     if (m_skelderType == SKELDER_TYPE_NONE)
         m_skelderType = describedSkelderType;
 }

@@ -2,6 +2,9 @@
 
 #include "framework/CArchive.h"
 
+#include <stdexcept>
+#include <string>
+
 namespace
 {
 const int PC_DEVICE_SCHEMA = 1;
@@ -54,5 +57,11 @@ void CDocumentDevicePC::Serialize(CArchive& ar)
         ar >> schema;
         ar.ReadClass(RUNTIME_CLASS(CDocumentDevice));
     }
+    const BYTE model = m_model;
+    const BYTE type = m_type;
     CDocumentDevice::Serialize(ar);
+    if (!ar.IsStoring() && (m_model != model || m_type != type))
+        throw std::runtime_error("the computer's record is model " + std::to_string(m_model) + ", type " +
+                                 std::to_string(m_type) + ", where the computer is model " + std::to_string(model) +
+                                 ", type " + std::to_string(type));
 }

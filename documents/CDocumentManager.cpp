@@ -250,11 +250,14 @@ CDocumentLogFilePtr CDocumentManager::FindLogFileBySourceId(int deviceId)
     return CDocumentLogFilePtr();
 }
 
-CDocumentDevicePtr CDocumentManager::FindDeviceByEndpoint(const ModbusEndpoint_t& endpoint)
+CDocumentDevicePtr CDocumentManager::FindDeviceByEndpoint(const ModbusEndpoint_t& endpoint,
+                                                          const CDocumentDevicePtr& except)
 {
     CSingleLock lock(&m_documentMutex, TRUE);
     for (const CDocumentDevicePtr& device : m_devices)
     {
+        if (device == except)
+            continue;
         boost::shared_ptr<CConnectionModbusLocal> connection =
             boost::dynamic_pointer_cast<CConnectionModbusLocal>(device->GetConnection());
         if (connection && *connection->GetEndpoint() == endpoint)

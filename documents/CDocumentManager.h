@@ -51,7 +51,9 @@ public:
     CDocumentDisplayPtr FindDisplayById(int id);
     CDocumentLogFilePtr FindLogFileById(int id);
     CDocumentLogFilePtr FindLogFileBySourceId(int deviceId);
-    CDocumentDevicePtr FindDeviceByEndpoint(const ModbusEndpoint_t& endpoint);
+    // The first device reached at that place, the excepted one left out.
+    CDocumentDevicePtr FindDeviceByEndpoint(const ModbusEndpoint_t& endpoint,
+                                            const CDocumentDevicePtr& except = CDocumentDevicePtr());
     // Another device of the list that is this same device, whatever link reaches it: a
     // connected one of the same model and type with the same serial number as the device
     // read at its open. None while the device's serial number is not known.

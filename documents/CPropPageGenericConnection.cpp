@@ -125,15 +125,21 @@ BOOL CPropPageGenericConnection::OnApply()
         return FALSE;
     if (m_typeCombo.GetItemData(typeRow) == CONNECTION_TYPE_TCP) {
         connection->SetSerial(false);
-        connection->SetHost(TextOf(m_hostEdit));
+        const std::string host = TextOf(m_hostEdit);
+        // Without a host the connection could not be opened, nor saved in a workspace.
+        if (!CConnectionModbusLocal::AcceptsHost(host)) {
+            AfxMessageBox("You must enter the control's IP address", MB_ICONSTOP);
+            return FALSE;
+        }
+        connection->SetHost(host);
         const long tcpPort = ParsePortText(TextOf(m_tcpPortEdit));
-        if (tcpPort < 0 || tcpPort > 65535) {
+        if (!CConnectionModbusLocal::AcceptsControlTcpPort(tcpPort)) {
             AfxMessageBox("Invalid control TCP port", MB_ICONSTOP);
             return FALSE;
         }
         connection->SetTcpPort(static_cast<int>(tcpPort));
         const long localPort = ParsePortText(TextOf(m_localTcpPortEdit));
-        if (localPort < 0 || localPort > 65535) {
+        if (!CConnectionModbusLocal::AcceptsLocalTcpPort(localPort)) {
             AfxMessageBox("Invalid local TCP port", MB_ICONSTOP);
             return FALSE;
         }
@@ -150,8 +156,8 @@ BOOL CPropPageGenericConnection::OnApply()
     // A Modbus frame carries the unit id in one byte: larger numbers would poll another
     // unit (300 would reach unit 44).
     unsigned long address = 0;
-    if (!ParseCNumber(TextOf(m_addressEdit), address) || address < MODBUS_UNIT_ID_FIRST ||
-        address > MODBUS_UNIT_ID_LAST) {
+    if (!ParseCNumber(TextOf(m_addressEdit), address) ||
+        !CConnectionModbusLocal::AcceptsUnitId(static_cast<long long>(address))) {
         AfxMessageBox("Invalid Modbus address", MB_ICONSTOP);
         return FALSE;
     }

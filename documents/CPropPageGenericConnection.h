@@ -11,9 +11,6 @@ class CDocumentDeviceGeneric1;
 
 const int CONNECTION_TYPE_SERIAL = 0;
 const int CONNECTION_TYPE_TCP = 1;
-// Unit ids a Modbus frame can address (one byte; 0 is the broadcast).
-const unsigned MODBUS_UNIT_ID_FIRST = 1;
-const unsigned MODBUS_UNIT_ID_LAST = 247;
 
 class CPropPageGenericConnection : public CPropertyPage
 {

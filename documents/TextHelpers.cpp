@@ -61,3 +61,16 @@ std::string UpperCaseAnsi(const std::string& text)
         CharUpperBuffA(buffer.data(), static_cast<DWORD>(buffer.size()));
     return std::string(buffer.begin(), buffer.end());
 }
+
+bool HoldsControlCharacter(const std::string& text)
+{
+    for (char ch : text)
+        if (static_cast<unsigned char>(ch) < 0x20)
+            return true;
+    return false;
+}
+
+bool CanBeFilePath(const std::string& text)
+{
+    return !text.empty() && !HoldsControlCharacter(text);
+}

@@ -15,3 +15,9 @@ std::string EscapeQuotes(const std::string& text);
 // Folds letters in the ANSI code page, as paths are compared without regard to case.
 std::string UpperCaseAnsi(const std::string& text);
 float DegreesToRadians(float degrees);
+// True when a character of the text is below the space (a NUL included): no host name,
+// path or field the user types holds one.
+bool HoldsControlCharacter(const std::string& text);
+// Whether the text can name a file: not empty and no control character, which Windows
+// allows in no path (a NUL would cut it where it is written).
+bool CanBeFilePath(const std::string& text);

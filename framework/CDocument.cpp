@@ -239,6 +239,9 @@ BOOL CDocument::OnSaveDocument(LPCTSTR lpszPathName)
     {
         ReleaseFile(file, TRUE);
         ::DeleteFileA(tempPath);
+        // The file's own error names the file beside the target, which the user never chose.
+        if (e->IsKindOf(RUNTIME_CLASS(CFileException)))
+            static_cast<CFileException*>(e)->m_strFileName = lpszPathName;
         ReportSaveLoadException(lpszPathName, e, TRUE);
         e->Delete();
         return FALSE;

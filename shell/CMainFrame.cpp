@@ -347,8 +347,20 @@ void CMainFrame::OnDevicesManualConnection()
         return;
     const CDocumentDevicePtr device = dialog.GetChosenDevice();
     // The user enters the connection in the device's property sheet; nothing is opened.
-    if (device && RegisterNewDevice(device) >= 0)
-        device->OnProperties();
+    if (!device || RegisterNewDevice(device) < 0)
+        return;
+    if (!device->OnProperties())
+        return;
+    // Entered where a device of the workspace is reached: it is that device, as in the search.
+    const boost::shared_ptr<CConnectionModbusLocal> connection =
+        boost::dynamic_pointer_cast<CConnectionModbusLocal>(device->GetConnection());
+    const CDocumentDevicePtr existing =
+        connection ? Manager()->FindDeviceByEndpoint(*connection->GetEndpoint(), device) : CDocumentDevicePtr();
+    if (!existing)
+        return;
+    TakeNewDevice(device);
+    Manager()->RemoveDevice(device);
+    ShowConnectFailure(AlreadyInWorkspaceText(*existing) + NOT_ADDED_AGAIN);
 }
 
 void CMainFrame::OnDeviceDelete()

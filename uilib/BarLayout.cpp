@@ -210,6 +210,16 @@ CSize RestoredBarSize(CSize sizeStored, bool bSavedFloating, bool bSavedHorz)
     return sizeStored;
 }
 
+CSize HeldToScreen(CSize size, CSize sizeScreen)
+{
+    // A screen that tells no size (no display) holds nothing.
+    if (sizeScreen.cx > 0)
+        size.cx = std::max<LONG>(0, std::min(size.cx, sizeScreen.cx));
+    if (sizeScreen.cy > 0)
+        size.cy = std::max<LONG>(0, std::min(size.cy, sizeScreen.cy));
+    return size;
+}
+
 // --- A side's row --------------------------------------------------------------------
 
 void LayoutRow(std::vector<RowBar>& bars, const CRect& rectClient, bool bHorz)

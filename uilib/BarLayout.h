@@ -55,6 +55,9 @@ bool IsOnSplitter(const CRect& rectClient, DockSide side, bool bLastInRow, CPoin
 // it gets back from them.
 CSize SavedBarSize(CSize sizeWindow, DockSide side);
 CSize RestoredBarSize(CSize sizeStored, bool bSavedFloating, bool bSavedHorz);
+// A size from the profile held to the screen: each side from 0 to the screen's (a side
+// of 0, no display, holds nothing).
+CSize HeldToScreen(CSize size, CSize sizeScreen);
 
 // One bar of a side's row: its length and where its window is now (dock bar client
 // co-ordinates). The layout gives each its rectangle and row flags.

@@ -780,13 +780,18 @@ void CBNControlBar::LoadBarState(CSize& size, UINT nID)
     const CString strSub = m_strSection + kSubSection;
     const int kMissing = -1;
     const int cxSaved = static_cast<int>(pApp->GetProfileInt(strSub, kDesiredCX, kMissing));
-    size.cy = static_cast<int>(pApp->GetProfileInt(strSub, kDesiredCY, size.cy));
+    // Held to the screen: a size from elsewhere (or a damaged one) would give the bar the
+    // whole frame, or wrap round below.
+    const CSize sizeScreen(::GetSystemMetrics(SM_CXVIRTUALSCREEN), ::GetSystemMetrics(SM_CYVIRTUALSCREEN));
+    size.cy = HeldToScreen(CSize(0, static_cast<int>(pApp->GetProfileInt(strSub, kDesiredCY, size.cy))), sizeScreen).cy;
     m_bFloatingAtStart = pApp->GetProfileInt(strSub, kFloatingEntry, m_bFloatingAtStart) != 0;
     if (cxSaved == kMissing)
         return;
     // The frame's own state tells how the bar sat when it was saved.
     const bool bSavedHorz = pApp->GetProfileInt(m_strSection, "Horz", 1) != 0;
-    size = RestoredBarSize(CSize(cxSaved, size.cy), m_bFloatingAtStart != FALSE, bSavedHorz);
+    size = HeldToScreen(RestoredBarSize(HeldToScreen(CSize(cxSaved, size.cy), sizeScreen),
+                                        m_bFloatingAtStart != FALSE, bSavedHorz),
+                        sizeScreen);
 }
 
 // --- Accessors ---------------------------------------------------------------------

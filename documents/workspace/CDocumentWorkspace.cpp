@@ -1,5 +1,6 @@
 #include "documents/workspace/CDocumentWorkspace.h"
 #include "displays/CDocumentDisplay.h"
+#include "documents/CConnectionModbusLocal.h"
 #include "documents/CDocumentDevice.h"
 #include "documents/CDocumentDeviceGeneric1.h"
 #include "documents/CDocumentDevicePC.h"
@@ -17,6 +18,7 @@
 #include <map>
 #include <set>
 #include <stdexcept>
+#include <string>
 
 IMPLEMENT_DYNCREATE(CDocumentWorkspace, CDocument)
 
@@ -49,6 +51,19 @@ CDocTemplatePtr FindTemplate(CDocumentManager& manager, const CString& typeId)
             return docTemplate;
     }
     return CDocTemplatePtr();
+}
+
+// What refuses a workspace that holds something the program cannot: the file, which of
+// its documents, and what is wrong with it.
+std::runtime_error Refusal(const CArchive& ar, const std::string& subject, const std::string& problem)
+{
+    return std::runtime_error("Unable to open the workspace " + std::string(ar.m_strFileName.GetString()) + ":\n" +
+                              subject + ": " + problem + ".");
+}
+
+std::string Numbered(const char* kind, int position)
+{
+    return std::string(kind) + " " + std::to_string(position + 1);
 }
 
 // Devices are made by class name while loading: their classes must be known by name.
@@ -209,13 +224,29 @@ void CDocumentWorkspace::LoadDevices(CArchive& ar, CDocumentManager& manager)
     std::set<const CObject*> loaded;
     for (int position = 0; position < count; ++position)
     {
-        CObject* object = ar.ReadObject(RUNTIME_CLASS(CDocumentDevice));
+        CObject* object = nullptr;
+        try
+        {
+            object = ar.ReadObject(RUNTIME_CLASS(CDocumentDevice));
+        }
+        catch (const std::runtime_error& error)
+        {
+            throw Refusal(ar, Numbered("device", position), error.what());
+        }
         if (object == nullptr)
             AfxThrowArchiveException(CArchiveException::badClass, ar.m_strFileName);
         // A back-reference would hand the same document to a second owner.
         if (!loaded.insert(object).second)
             AfxThrowArchiveException(CArchiveException::badIndex, ar.m_strFileName);
         CDocumentDevicePtr device(static_cast<CDocumentDevice*>(object));
+        // The values its Connection page would refuse: it could not be reached there, nor
+        // set to them again.
+        const boost::shared_ptr<CConnectionModbusLocal> connection =
+            boost::dynamic_pointer_cast<CConnectionModbusLocal>(device->GetConnection());
+        const std::string refused = connection ? connection->RefusedValueText() : std::string();
+        if (!refused.empty())
+            throw Refusal(ar, Numbered("device", position) + " ('" + device->GetName().GetString() + "')",
+                          "its connection has " + refused + ", which its Connection page refuses");
         device->SetDocumentManager(&manager);
         // More devices than ids: no saved workspace has them.
         if (manager.AddDevice(device) < 0)
@@ -256,7 +287,14 @@ void CDocumentWorkspace::LoadDisplays(CArchive& ar, CDocumentManager& manager)
             display->SetDocumentManager(&manager);
             if (ar.ReadClass(display->GetRuntimeClass()) != display->GetRuntimeClass())
                 AfxThrowArchiveException(CArchiveException::badClass, ar.m_strFileName);
-            display->Serialize(ar);
+            try
+            {
+                display->Serialize(ar);
+            }
+            catch (const std::runtime_error& error)
+            {
+                throw Refusal(ar, Numbered("display", position), error.what());
+            }
             // Log files are not part of a workspace, and the ids of devices the file does
             // not hold would name whatever document gets them next.
             display->DropEntriesOfMissingDocuments();

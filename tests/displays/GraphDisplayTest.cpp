@@ -11,12 +11,16 @@
 #include "documents/CStorageRefreshEvent.h"
 #include "documents/TimeHelpers.h"
 #include "framework/CArchive.h"
+#include "framework/CArchiveException.h"
 #include "tests/support/ArchiveBytes.h"
 #include "tests/support/DibCanvas.h"
 #include "tests/support/FileText.h"
 #include "tests/support/GraphTextFit.h"
 
+#include <algorithm>
 #include <cmath>
+#include <stdexcept>
+#include <string>
 
 namespace
 {
@@ -474,3 +478,89 @@ TEST_F(GraphDisplay, ArchiveWithAndWithoutItsMagic)
     EXPECT_EQ(77, next);
 }
 }  // namespace
+
+namespace
+{
+// What loading the graph's archive from the bytes says: "" when it loads, the refusal's
+// text, or the cause of the framework's archive exception.
+std::string LoadRefusal(CDocumentManager& manager, const testing_support::Bytes& bytes)
+{
+    Posting<CDisplayGraphTimeDoc> loaded;
+    loaded.SetDocumentManager(&manager);
+    try
+    {
+        testing_support::LoadFromBytes(bytes, [&](CArchive& ar) { loaded.Serialize(ar); });
+    }
+    catch (const std::runtime_error& error)
+    {
+        return error.what();
+    }
+    catch (CArchiveException* error)
+    {
+        const std::string text = "archive exception " + std::to_string(error->m_cause);
+        error->Delete();
+        return text;
+    }
+    return "";
+}
+
+// Where the bytes of the text stand in the archive: its one place, else npos.
+size_t OnlyPlaceOf(const testing_support::Bytes& bytes, const std::string& text)
+{
+    const auto first = std::search(bytes.begin(), bytes.end(), text.begin(), text.end());
+    if (first == bytes.end() || std::search(first + 1, bytes.end(), text.begin(), text.end()) != bytes.end())
+        return std::string::npos;
+    return static_cast<size_t>(first - bytes.begin());
+}
+} // namespace
+
+TEST_F(GraphDisplay, AnArchiveOfWhatTheGraphCannotHoldIsRefused)
+{
+    const int varnix = AddDevice("Varnix");
+    const int log = OpenCsvLog("VNX-HOLD.csv", "\"time (UTC)\",\"Battery Voltage\",\"Charge Ah\"\n"
+                                               "\"2012-01-01T00:00:00.000+00:00\",\"12.5\",\"40\"\n",
+                               varnix);
+    graph->AddVariable(*WholeLog(log));
+    ASSERT_EQ(2u, graph->GetEntryCount());
+    const testing_support::Bytes bytes = testing_support::StoreToBytes([&](CArchive& ar) { graph->Serialize(ar); });
+    EXPECT_EQ("", LoadRefusal(*manager, bytes));
+
+    // A version this program does not know (it was read as the present one).
+    testing_support::Bytes later = bytes;
+    ASSERT_EQ(2, later[4]);
+    later[4] = 3;
+    EXPECT_EQ("archive exception " + std::to_string(CArchiveException::badSchema), LoadRefusal(*manager, later));
+
+    // Two lines of one index: entry version 1, index 1, and the tree item's schema byte.
+    const std::string secondEntry("\x01\0\0\0\x01\0\0\0\x02", 9);
+    const size_t second = OnlyPlaceOf(bytes, secondEntry);
+    ASSERT_NE(std::string::npos, second);
+    testing_support::Bytes shared = bytes;
+    shared[second + 4] = 0;
+    EXPECT_EQ("two of its entries have the index 0", LoadRefusal(*manager, shared));
+
+    // The path of a device's log with a NUL, which the save would cut (to nothing, so that
+    // the program refused its own file).
+    const std::string pathError = "the log file path of one of its columns holds a NUL or another control character";
+    const std::string name = "VNX-HOLD.CSV";
+    // Written once for each of its columns.
+    const size_t path = static_cast<size_t>(std::search(bytes.begin(), bytes.end(), name.begin(), name.end()) - bytes.begin());
+    ASSERT_LT(path, bytes.size());
+    testing_support::Bytes cut = bytes;
+    cut[path] = 0;
+    EXPECT_EQ(pathError, LoadRefusal(*manager, cut));
+    cut[path] = '\t';
+    EXPECT_EQ(pathError, LoadRefusal(*manager, cut));
+
+    // The same in the path a column waits for while its log is closed.
+    manager->RemoveLogFile(manager->FindLogFileById(log));
+    graph->OnStorage(Refresh(REFRESH_LOG_FILE_REMOVED, log));
+    ASSERT_EQ(0u, graph->GetEntryCount());
+    const testing_support::Bytes waiting = testing_support::StoreToBytes([&](CArchive& ar) { graph->Serialize(ar); });
+    EXPECT_EQ("", LoadRefusal(*manager, waiting));
+    const auto first = std::search(waiting.begin(), waiting.end(), name.begin(), name.end());
+    ASSERT_NE(waiting.end(), first);
+    testing_support::Bytes waitingCut = waiting;
+    waitingCut[first - waiting.begin() + 3] = 0;
+    EXPECT_EQ(pathError, LoadRefusal(*manager, waitingCut));
+}

@@ -1,5 +1,6 @@
 #include "documents/workspace/CDocumentWorkspace.h"
 #include "displays/CDocumentDisplay.h"
+#include "documents/CConnectionGeneric1.h"
 #include "documents/CDocumentDeviceGeneric1.h"
 #include "documents/CDocumentDevicePC.h"
 #include "documents/CDocumentManager.h"
@@ -19,6 +20,8 @@
 #include "tests/support/TestPaths.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <functional>
 #include <random>
 #include <string>
 
@@ -314,4 +317,206 @@ TEST_F(Workspace, EveryShortOrMutatedFileLoadsOrFailsWithOneReport)
         Recorder().Clear();
         EXPECT_LE(m_manager->GetDevices().size(), 2u) << "round " << round;
     }
+}
+
+namespace
+{
+// Where a run of bytes stands in a file: its one place, or npos when it stands in none
+// or in several.
+size_t OnlyPlaceOf(const Bytes& bytes, const Bytes& part)
+{
+    const auto first = std::search(bytes.begin(), bytes.end(), part.begin(), part.end());
+    if (first == bytes.end() || std::search(first + 1, bytes.end(), part.begin(), part.end()) != bytes.end())
+        return std::string::npos;
+    return static_cast<size_t>(first - bytes.begin());
+}
+
+class WorkspaceOfABenchDevice : public Workspace
+{
+protected:
+    void SetUp() override
+    {
+        Workspace::SetUp();
+        const std::string folder = testing_support::BuildPath("tests/documents/workspace/program");
+        ASSERT_TRUE(testing_support::EnsureDirectory(folder));
+        ASSERT_TRUE(testing_support::WriteFileText(folder + "\\devices.xml", testing_support::BENCH_DEVICE_DESCRIPTION));
+        m_programFolder = GetProgramFolders().GetProgramFolder();
+        GetProgramFolders().SetProgramFolder(std::wstring(folder.begin(), folder.end()));
+    }
+    void TearDown() override
+    {
+        GetProgramFolders().SetProgramFolder(m_programFolder);
+        Workspace::TearDown();
+    }
+
+    // The workspace of the computer and a bench device whose connection the setter made.
+    Bytes SaveBench(const std::function<void(CConnectionGeneric1&)>& set)
+    {
+        m_manager->Reset();
+        CDocumentDeviceGeneric1Ptr bench = CreateGenericDeviceFromXml(3, 7);
+        bench->SetUserName("Bench");
+        set(*bench->GetGenericConnection());
+        EXPECT_EQ(2, m_manager->AddDevice(bench));
+        return Save();
+    }
+
+    // The one box of opening the bytes, "" when they opened without one.
+    std::string Refusal(const Bytes& bytes)
+    {
+        const BOOL opened = Open(bytes);
+        const std::string text = Recorder().Count() == 0 ? std::string() : OnlyBoxText();
+        EXPECT_EQ(opened != FALSE, text.empty()) << text;
+        return text;
+    }
+
+    std::string RefusedText(const std::string& subject, const std::string& problem) const
+    {
+        return "Unable to open the workspace " + m_path + ":\n" + subject + ": " + problem + ".";
+    }
+
+    std::wstring m_programFolder;
+};
+} // namespace
+
+TEST_F(WorkspaceOfABenchDevice, ConnectionValuesItsPageRefusesRefuseTheFileAndNameTheDevice)
+{
+    const auto serial = [](int com, int unit) {
+        return [com, unit](CConnectionGeneric1& connection) {
+            connection.SetSerial(true);
+            connection.SetComPort(com);
+            connection.SetUnitId(unit);
+        };
+    };
+    const auto tcp = [](const std::string& host, int port, int localPort) {
+        return [host, port, localPort](CConnectionGeneric1& connection) {
+            connection.SetSerial(false);
+            connection.SetHost(host);
+            connection.SetTcpPort(port);
+            connection.SetLocalTcpPort(localPort);
+            connection.SetUnitId(5);
+        };
+    };
+    const std::vector<std::pair<std::function<void(CConnectionGeneric1&)>, std::string>> refused = {
+        {serial(1, 0), "Modbus address 0"},
+        {serial(1, 248), "Modbus address 248"},
+        {serial(1, 8388609), "Modbus address 8388609"},
+        {serial(0, 1), "COM port 0"},
+        {serial(-5, 1), "COM port -5"},
+        {serial(1000000, 1), "COM port 1000000"},
+        {tcp("10.0.0.9", 0, 0), "control TCP port 0"},
+        {tcp("10.0.0.9", -1, 0), "control TCP port -1"},
+        {tcp("10.0.0.9", 70000, 0), "control TCP port 70000"},
+        {tcp("10.0.0.9", 502, -1), "local TCP port -1"},
+        {tcp("10.0.0.9", 502, 65536), "local TCP port 65536"},
+        {tcp("", 502, 0), "no host for Modbus/TCP"},
+        // Not set, the fallback counts.
+        {[](CConnectionGeneric1& connection) {
+             connection.SetUnitId(-1);
+             connection.SetFallbackUnitId(0);
+         },
+         "Modbus address 0"},
+    };
+    m_manager->Reset();
+    const std::vector<std::string> computerAlone = DeviceNames(*m_manager);
+    for (const auto& bad : refused)
+    {
+        SCOPED_TRACE(bad.second);
+        const Bytes bytes = SaveBench(bad.first);
+        m_manager->Reset();
+        EXPECT_EQ(RefusedText("device 2 ('Bench')", "its connection has " + bad.second +
+                                                        ", which its Connection page refuses"),
+                  Refusal(bytes));
+        // Refused before it was added.
+        EXPECT_EQ(computerAlone, DeviceNames(*m_manager)) << bad.second;
+    }
+
+    // The edges of what the page takes, and a serial device without a host as the search
+    // leaves it, open and save again as they were.
+    const std::vector<std::function<void(CConnectionGeneric1&)>> held = {
+        serial(4096, 247), serial(1, 1), tcp("h", 65535, 65535), tcp("10.0.0.9", 1, 0), [](CConnectionGeneric1& c) {
+            c.SetHost("");
+            c.SetUnitId(-1);
+        }};
+    for (size_t index = 0; index < held.size(); ++index)
+    {
+        const Bytes bytes = SaveBench(held[index]);
+        EXPECT_EQ("", Refusal(bytes)) << index;
+        EXPECT_EQ(bytes, Save()) << index;
+    }
+
+    // A host that holds a NUL, which the save would cut to another name.
+    Bytes nul = SaveBench(tcp("ab.c", 502, 0));
+    const size_t host = OnlyPlaceOf(nul, ShortText("ab.c"));
+    ASSERT_NE(std::string::npos, host);
+    nul[host + 3] = 0;
+    EXPECT_EQ(RefusedText("device 2 ('Bench')",
+                          "its connection has a host that holds a control character, which its Connection page refuses"),
+              Refusal(nul));
+}
+
+TEST_F(WorkspaceOfABenchDevice, ADeviceRecordThatDisagreesWithItselfIsRefused)
+{
+    const Bytes saved = SaveBench([](CConnectionGeneric1&) {});
+    m_manager->Reset();
+    ASSERT_EQ("", Refusal(saved));
+
+    // The generic part names model 3, type 7 (which devices.xml describes), the device's
+    // own part another model or type.
+    const Bytes ownPart = Concat({Int32(1), Int32(2), Bytes{3, 7}, ShortText(""), Bytes{255}, Int32(1)});
+    const size_t own = OnlyPlaceOf(saved, ownPart);
+    ASSERT_NE(std::string::npos, own);
+    Bytes model = saved;
+    model[own + 8] = 4;
+    EXPECT_EQ(RefusedText("device 2", "its record is model 3, type 7 in one part and model 4, type 7 in the other"),
+              Refusal(model));
+    Bytes type = saved;
+    type[own + 9] = 8;
+    EXPECT_EQ(RefusedText("device 2", "its record is model 3, type 7 in one part and model 3, type 8 in the other"),
+              Refusal(type));
+    // The connection's flag cleared: the device would get a connection the file never held.
+    Bytes unconnected = saved;
+    unconnected[own + ownPart.size() - 4] = 0;
+    EXPECT_EQ(RefusedText("device 2", "its record holds no connection, which every such device has"),
+              Refusal(unconnected));
+
+    // The computer's record naming another model.
+    const size_t computer = OnlyPlaceOf(saved, Concat({Int32(1), Int32(2), Bytes{240, 1}, ShortText("PC000")}));
+    ASSERT_NE(std::string::npos, computer);
+    Bytes other = saved;
+    other[computer + 8] = 20;
+    EXPECT_EQ(RefusedText("device 1", "the computer's record is model 20, type 1, where the computer is model 240, type 1"),
+              Refusal(other));
+}
+
+// Run inside tests/device/tmpfs.sh (PYRAXIS_SMALL_FS): a workspace saved on a full disk.
+TEST_F(Workspace, SavedOnAFullDiskTheBoxNamesTheWorkspaceAndTheOldFileStays)
+{
+    const char* small = std::getenv("PYRAXIS_SMALL_FS");
+    if (small == nullptr || *small == '\0')
+        GTEST_SKIP() << "a full disk is tested only inside tests/device/tmpfs.sh";
+    std::string disk = "Z:" + std::string(small);
+    std::replace(disk.begin(), disk.end(), '/', '\\');
+    const std::string path = disk + "\\bench.pxs";
+    const std::string filler = disk + "\\filler";
+    const std::string older = "an older workspace\n";
+    ASSERT_TRUE(testing_support::WriteFileText(path, older));
+    AddComputer("Bench");
+    ASSERT_TRUE(testing_support::FillDisk(filler));
+
+    CDocumentWorkspace workspace;
+    EXPECT_FALSE(workspace.OnSaveDocument(path.c_str()));
+    // It said the file written beside it ("...\savf55a.tmp"), which the user never chose.
+    EXPECT_EQ("Disk full while accessing " + path + ".", OnlyBoxText());
+    EXPECT_EQ(older, testing_support::ReadFileText(path));
+    // Nothing is left beside it.
+    WIN32_FIND_DATAA found;
+    const HANDLE search = ::FindFirstFileA((disk + "\\sav*").c_str(), &found);
+    EXPECT_EQ(INVALID_HANDLE_VALUE, search) << found.cFileName;
+    if (search != INVALID_HANDLE_VALUE)
+        ::FindClose(search);
+
+    ASSERT_TRUE(::DeleteFileA(filler.c_str()));
+    EXPECT_TRUE(workspace.OnSaveDocument(path.c_str()));
+    EXPECT_NE(older, testing_support::ReadFileText(path));
+    ::DeleteFileA(path.c_str());
 }

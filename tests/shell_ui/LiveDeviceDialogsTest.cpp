@@ -436,6 +436,18 @@ TEST_F(LiveVarnix, PagesOfADeviceThatIsNotConnected)
 
         ::SendMessageA(sheet, PSM_SETCURSEL, 0, 0);
         PollUntil([&] { return ::IsWindowVisible(Control(sheet, IDC_CONNECTION_ADDRESS)) != FALSE; }, kWaitMs);
+        // Over TCP a host is needed, and a port that something can listen on.
+        HWND type = Control(sheet, IDC_CONNECTION_TYPE);
+        ::SendMessageA(type, CB_SETCURSEL, 1, 0);
+        for (const std::pair<const char*, const char*>& entered :
+             {std::make_pair("", "502"), std::make_pair("10.0.0.9", "0"), std::make_pair("10.0.0.9", "")}) {
+            const size_t boxes = Recorder().Count();
+            Type(sheet, IDC_CONNECTION_HOST, entered.first);
+            Type(sheet, IDC_CONNECTION_TCP_PORT, entered.second);
+            PressSheetButton(sheet, PSBTN_OK);
+            PollUntil([&] { return Recorder().Count() > boxes; }, kWaitMs);
+        }
+        ::SendMessageA(type, CB_SETCURSEL, 0, 0);
         ::SendMessageA(com, CB_SETCURSEL, 1, 0);
         PressSheetButton(sheet, PSBTN_OK);
     });
@@ -443,6 +455,12 @@ TEST_F(LiveVarnix, PagesOfADeviceThatIsNotConnected)
     ASSERT_TRUE(user.Finished());
     EXPECT_FALSE(seen.comSelected);
     EXPECT_EQ("You must select a COM port", seen.refusal);
+    std::vector<std::string> refusals;
+    for (const auto& box : Recorder().Boxes())
+        refusals.push_back(box.text);
+    EXPECT_EQ((std::vector<std::string>{"You must select a COM port", "You must enter the control's IP address",
+                                        "Invalid control TCP port", "Invalid control TCP port"}),
+              refusals);
     EXPECT_FALSE(seen.coilsEnabled);
     EXPECT_EQ("(not connected)", seen.infoRow);
     EXPECT_FALSE(seen.infoEnabled);

@@ -185,6 +185,10 @@ TEST(BarLayout, StoredSizesKeepTheirMeaningAndRestoreTheSavedSize)
     for (int i = 0; i < 5; i++)
         size = RestoredBarSize(SavedBarSize(CSize(size.cx - kStrip, size.cy), DockSide::Right), false, false);
     EXPECT_EQ(Text(size), "206x300");
+    // A stored size is held to the screen; without a screen size it is left as it is.
+    EXPECT_EQ(Text(HeldToScreen(CSize(0x7FFFFFFF, -5), CSize(1024, 768))), "1024x0");
+    EXPECT_EQ(Text(HeldToScreen(CSize(300, 200), CSize(1024, 768))), "300x200");
+    EXPECT_EQ(Text(HeldToScreen(CSize(3000, 2000), CSize(0, 0))), "3000x2000");
 }
 
 TEST(BarLayout, ARowFillsItsSideAndFlagsItsLastAndOnlyBar)

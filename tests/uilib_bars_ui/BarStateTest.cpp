@@ -7,6 +7,8 @@
 
 #include "tests/support/PendingMessages.h"
 
+#include <string>
+
 namespace {
 
 class BarStateTest : public BarsFixture
@@ -113,6 +115,40 @@ TEST_F(BarStateTest, AFloatingBarComesBackFloatingWithItsSize)
     // Its views had their first update although the frame's did not reach them.
     auto* pDevices = static_cast<DevicesTestView*>(EdgeBar().GetView(0));
     EXPECT_GE(pDevices->m_nInitialUpdates, 1);
+}
+
+TEST_F(BarStateTest, AStoredSizeBeyondTheScreenIsHeldToTheScreen)
+{
+    ASSERT_NE(CreateFrame(), nullptr);
+    frame->SaveBarState(BarsTestFrame::kBarStateProfile);
+    ASSERT_NE(EdgeBarSection(), "");
+    const CSize screen(::GetSystemMetrics(SM_CXVIRTUALSCREEN), ::GetSystemMetrics(SM_CYVIRTUALSCREEN));
+    ASSERT_GT(screen.cx, 0);
+    // The largest width docked; the smallest int floating (from which the floating frame's
+    // part was taken, and which wrapped round to a huge width); heights the same.
+    const struct
+    {
+        int cx;
+        int cy;
+        int floating;
+    } stored[] = {{0x7FFFFFFF, 0x7FFFFFFF, 0}, {static_cast<int>(0x80000000), static_cast<int>(0x80000000), 1},
+                  {0x7FFFFFFF, 300, 1}};
+    for (const auto& values : stored)
+    {
+        SCOPED_TRACE(std::to_string(values.cx) + " " + std::to_string(values.floating));
+        const std::string sub = Sub();
+        DestroyFrame();
+        ASSERT_TRUE(app.WriteProfileInt(sub.c_str(), "MRUDesiredCX", values.cx));
+        ASSERT_TRUE(app.WriteProfileInt(sub.c_str(), "MRUDesiredCY", values.cy));
+        ASSERT_TRUE(app.WriteProfileInt(sub.c_str(), "MRUFloating", values.floating));
+        ASSERT_NE(CreateFrame(), nullptr);
+        const CSize desired = EdgeBar().GetSizes().desired;
+        EXPECT_GE(desired.cx, 0);
+        EXPECT_LE(desired.cx, screen.cx);
+        EXPECT_GE(desired.cy, 0);
+        EXPECT_LE(desired.cy, screen.cy);
+        EXPECT_EQ(values.floating != 0, EdgeBar().IsFloatingAtStart() != FALSE);
+    }
 }
 
 } // namespace
