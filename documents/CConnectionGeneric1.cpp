@@ -87,6 +87,9 @@ void CConnectionGeneric1::CompleteOpen()
     if (CDocumentDeviceGeneric1* owner = GetGenericOwner())
     {
         owner->SetTitle(m_openedTitle);
+        // The open's own reads were answered: a mark left from before the last close would
+        // otherwise stand through the whole log download, until the first poll.
+        owner->PollAnswered();
         owner->ExpectConnectNotice();
     }
     CConnectionModbus::CompleteOpen();

@@ -27,7 +27,7 @@ enum DevicePopupEntry
 };
 
 // Tree images by state (indexes into the device tree's image list).
-const int IMAGE_CONNECTED_WITH_MESSAGES = 15;
+const int IMAGE_CONNECTED_NOT_ANSWERING = 15;
 const int IMAGE_CONNECTED_BUSY = 4;
 const int IMAGE_CONNECTED = 3;
 const int IMAGE_DISCONNECTED_WITH_MESSAGES = 9;
@@ -119,8 +119,11 @@ int CDocumentDevice::GetTreeImage()
     const bool busy = IsBusy();
     if (IsConnected())
     {
-        if (hasMessages)
-            return IMAGE_CONNECTED_WITH_MESSAGES;
+        // A connected device's mark is the judgement of its answers that the State display
+        // and the Logger show too: a message that says nothing of them (a log download that
+        // failed) is told in the device's tip, and its answers clear the mark.
+        if (JudgedSilent())
+            return IMAGE_CONNECTED_NOT_ANSWERING;
         return busy ? IMAGE_CONNECTED_BUSY : IMAGE_CONNECTED;
     }
     if (hasMessages)
@@ -246,7 +249,13 @@ void CDocumentDevice::ClearMessage(DeviceMessageKey_t key)
 bool CDocumentDevice::IsAnswering()
 {
     CSingleLock lock(&m_deviceLock, TRUE);
-    return IsConnected() && m_messages.count(MESSAGE_KEY_POLL) == 0;
+    return IsConnected() && !JudgedSilent();
+}
+
+bool CDocumentDevice::JudgedSilent() const
+{
+    CSingleLock lock(&m_deviceLock, TRUE);
+    return m_messages.count(MESSAGE_KEY_POLL) != 0;
 }
 
 void CDocumentDevice::PollAnswered()

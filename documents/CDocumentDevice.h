@@ -82,6 +82,9 @@ public:
     void Serialize(CArchive& ar) override;
 
 protected:
+    // A request of its own went unanswered and no poll has answered since.
+    bool JudgedSilent() const;
+
     CConnectionPtr m_connection;
     BYTE m_model;
     BYTE m_type;

@@ -35,19 +35,23 @@ const int ASIDE_NAME_ATTEMPTS = 100;
 const int LOG_BLOCK_ATTEMPTS = 3;
 
 // Reads count registers from start block by block, each block tried up to
-// LOG_BLOCK_ATTEMPTS times; false once a block failed every time.
-bool ReadLogRegisters(CConnectionGeneric1& connection, int start, WORD* words, int count)
+// LOG_BLOCK_ATTEMPTS times; a block that failed every time ends it with failure + the
+// block's last failure, which names the block and says what became of its request.
+void ReadLogRegisters(CConnectionGeneric1& connection, int start, WORD* words, int count, const std::string& failure)
 {
     const int block = std::max(1, connection.GetMaxReadCount());
     for (int done = 0; done < count; done += block) {
         const int length = std::min(block, count - done);
-        bool read = false;
-        for (int attempt = 0; attempt < LOG_BLOCK_ATTEMPTS && !read; ++attempt)
-            read = connection.TryReadRegisters(start + done, words + done, length);
-        if (!read)
-            return false;
+        for (int attempt = 1;; ++attempt) {
+            try {
+                connection.ReadRegisters(start + done, words + done, length);
+                break;
+            } catch (const std::exception& error) {
+                if (attempt >= LOG_BLOCK_ATTEMPTS)
+                    throw std::runtime_error(failure + ": " + error.what());
+            }
+        }
     }
-    return true;
 }
 
 std::string Hex4(unsigned value)
@@ -243,17 +247,16 @@ void CDocumentDeviceGeneric1::DownloadEmbeddedLog()
     unsigned endPointer = bufCount - 1;
     if (m_loggedData.endPointerRegister >= 0) {
         WORD value = 0;
-        if (!ReadLogRegisters(*connection, m_loggedData.endPointerRegister, &value, 1))
-            throw std::runtime_error("unable to read logged data from control (Modbus PDU 0x" +
-                                     Hex4(m_loggedData.endPointerRegister) + ")");
+        ReadLogRegisters(*connection, m_loggedData.endPointerRegister, &value, 1,
+                         "unable to read logged data from control (Modbus PDU 0x" +
+                             Hex4(m_loggedData.endPointerRegister) + ")");
         if (value > bufCount)
             throw std::runtime_error("control's \"last logged data address\" (0x" + Hex4(value) + ") is invalid");
         endPointer = value;
     }
 
     std::vector<WORD> words(bufCount);
-    if (!ReadLogRegisters(*connection, start, words.data(), int(bufCount)))
-        throw std::runtime_error(rangeFailure);
+    ReadLogRegisters(*connection, start, words.data(), int(bufCount), rangeFailure);
 
     const int retrievalHourmeter = ReadHourmeter();
     const std::string retrievalTime = FormatUtcNow();

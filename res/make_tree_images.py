@@ -4,7 +4,8 @@
 
   1 disconnected            2 disconnected, busy        3 connected     4 connected, busy
   5 variable                8 log file                  9 disconnected, with messages
-  15 connected, with messages
+  15 connected, not answering (a request of its own went unanswered; its other messages
+  are in its tip)
   0, 6, 7, 10-14 no state uses them: a plain device, so that none is ever drawn empty.
 
 Usage: make_tree_images.py [OUT.bmp] (default: tree_images.bmp next to this script)."""

@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """A serial line as slow as a real one, between two pseudo-terminals.
 
-line_relay.py HOST_LINK DEVICE_LINK --baud B [--bits N] [--journal FILE]
+line_relay.py HOST_LINK DEVICE_LINK --baud B [--bits N] [--journal FILE] [--lose RULES]
 
 Makes two pseudo-terminals and links their terminal ends as HOST_LINK (the Windows side's
 COM port) and DEVICE_LINK (the test device's end). What one side writes reaches the other
@@ -14,6 +14,15 @@ line per frame (a run of characters one direction sent back to back) when its la
 character has arrived: direction ("to_device" or "to_host"), its first character's start
 and its last one's arrival on the monotonic clock (seconds), the character count, how
 many collided, and how late the latest one arrived (ms).
+
+A line can lose chosen replies (--lose, a JSON list of rules): the device's answer to a
+request is dropped before it reaches the line, so the host hears nothing, as when noise
+swallows a reply. A rule matches the requests whose bytes begin with "request" (hexadecimal;
+any request when absent), lets "skip" of them pass (default 0) and then fires on the next
+"times" (default 1): the replies to a request it fires on are lost, up to the next request;
+with "seconds" every reply that starts within that time of the request is lost, whatever it
+answers. A lost reply never arrives; its journal line has no "end" and gives "lost", the
+count of its characters.
 
 The relay asks for real-time scheduling so that it keeps to the character time on a busy
 machine, and runs without it when refused. It ends on SIGTERM or SIGINT.
@@ -49,18 +58,52 @@ class Direction:
         # [start, end, byte, collided], in order; leave when they arrive.
         self.pending = []
         self.frame = None
+        self.frame_data = bytearray()
 
     def overlapping(self, start, end):
         return [c for c in self.pending if c[0] < end and start < c[1]]
+
+
+class LineLoss:
+    """Which replies the line loses: the rules of --lose, told each request as it arrives."""
+
+    def __init__(self, rules):
+        self.rules = []
+        for rule in rules:
+            if not isinstance(rule, dict) or set(rule) - {"request", "skip", "times", "seconds"}:
+                raise ValueError("a loss rule takes request, skip, times and seconds: %r" % (rule,))
+            self.rules.append({"prefix": bytes.fromhex(rule.get("request", "")),
+                               "skip": int(rule.get("skip", 0)), "times": int(rule.get("times", 1)),
+                               "seconds": None if rule.get("seconds") is None else float(rule["seconds"]),
+                               "seen": 0})
+        self.reply_lost = False
+        self.lost_until = None
+
+    def request_arrived(self, data, now):
+        self.reply_lost = False
+        for rule in self.rules:
+            if not data.startswith(rule["prefix"]):
+                continue
+            rule["seen"] += 1
+            if not rule["skip"] < rule["seen"] <= rule["skip"] + rule["times"]:
+                continue
+            if rule["seconds"] is None:
+                self.reply_lost = True
+            else:
+                self.lost_until = max(self.lost_until or now, now + rule["seconds"])
+
+    def loses(self, now):
+        return self.reply_lost or (self.lost_until is not None and now < self.lost_until)
 
 
 class LineRelay:
     """The line's timing, apart from the terminals: sent() takes what a side wrote at a
     moment, due() gives the characters that have arrived by a moment."""
 
-    def __init__(self, char_s, journal=None):
+    def __init__(self, char_s, journal=None, loss=None):
         self.char_s = char_s
         self.journal = journal
+        self.loss = loss
         self.directions = {}
         self.queue = []
         self.sequence = 0
@@ -76,6 +119,10 @@ class LineRelay:
         return None
 
     def sent(self, direction, data, now):
+        if self.loss is not None and direction.name == TO_HOST and self.loss.loses(now):
+            self._log({"dir": direction.name, "start": now, "bytes": len(data), "collided": 0, "late_ms": 0.0,
+                       "lost": len(data)})
+            return
         other = self._other(direction)
         for byte in data:
             start = max(now, direction.free_at)
@@ -114,9 +161,14 @@ class LineRelay:
             frame["collided"] += 1 if collided else 0
             frame["late_ms"] = max(frame["late_ms"], (now - end) * 1000.0)
             frame["end"] = end
+            if self.loss is not None and direction.name == TO_DEVICE:
+                direction.frame_data.append(byte)
             if not direction.pending:
                 self._log(frame)
                 direction.frame = None
+                if self.loss is not None and direction.name == TO_DEVICE:
+                    self.loss.request_arrived(bytes(direction.frame_data), now)
+                    direction.frame_data = bytearray()
             if out and out[-1][0] is direction:
                 out[-1][1].append(byte)
             else:
@@ -189,9 +241,14 @@ def main(argv):
     parser.add_argument("--baud", type=int, required=True)
     parser.add_argument("--bits", type=int, default=11)
     parser.add_argument("--journal")
+    parser.add_argument("--lose", help="the replies the line loses: a JSON list of rules")
     args = parser.parse_args(argv)
     if args.baud <= 0 or args.bits <= 0:
         parser.error("baud and bits must be positive")
+    try:
+        loss = LineLoss(json.loads(args.lose)) if args.lose else None
+    except (TypeError, ValueError) as error:
+        parser.error("--lose: %s" % error)
 
     stop = []
     signal.signal(signal.SIGTERM, lambda *_: stop.append(1))
@@ -199,7 +256,7 @@ def main(argv):
 
     realtime = ask_for_realtime()
     journal = open(args.journal, "a") if args.journal else None
-    relay = LineRelay(character_time(args.baud, args.bits), journal)
+    relay = LineRelay(character_time(args.baud, args.bits), journal, loss)
     host_master, host_slave = make_terminal(args.host_link)
     device_master, device_slave = make_terminal(args.device_link)
     relay.add_direction(Direction(TO_DEVICE, host_master, device_master))

@@ -15,7 +15,9 @@ environment:
                                       one at a time at their character time (bits a
                                       character, 11 when not given), one pair of wires for
                                       both directions (line_relay.py); the answer's
-                                      "line_journal" is its journal of frames
+                                      "line_journal" is its journal of frames; "lose"
+                                      (a list of line_relay.py's loss rules) makes the
+                                      line lose those replies
   {"op": "spawn", "argv": [...]}      start a test program of tests/device with
                                       /usr/bin/python3: ["/usr/bin/python3", SCRIPT, ...]
   {"op": "stop", "id": K}             end a serial pair or a program
@@ -50,6 +52,7 @@ BAUD_ALLOWED = range(50, 4000001)
 BITS_ALLOWED = range(7, 14)
 LINE_RELAY = os.path.join(DEVICE_DIR, "line_relay.py")
 STOP_WAIT_S = 2.0
+MAX_LOSS_RULES = 16
 
 
 class Resources:
@@ -85,7 +88,7 @@ class Resources:
                 return com
         raise RuntimeError("no free COM port number")
 
-    def serial_pair(self, com, baud=0, bits=11):
+    def serial_pair(self, com, baud=0, bits=11, lose=None):
         com = self._reserve_com(com)
         wine_link = self._dosdevice(com)
         peer_link = os.path.join(self.state_dir, "com%d-peer" % com)
@@ -97,6 +100,8 @@ class Resources:
             line_journal = os.path.join(self.state_dir, "line-com%d-%d.jsonl" % (com, self.next_id))
             argv = [PYTHON, LINE_RELAY, wine_link, peer_link, "--baud", str(baud),
                     "--bits", str(bits), "--journal", line_journal]
+            if lose:
+                argv += ["--lose", json.dumps(lose)]
         else:
             argv = ["socat", "pty,raw,echo=0,link=%s" % wine_link, "pty,raw,echo=0,link=%s" % peer_link]
         with open(os.path.join(self.state_dir, "socat-com%d.log" % com), "ab") as log:
@@ -192,6 +197,26 @@ def allowed_program(argv):
             and os.path.basename(real) != os.path.basename(__file__))
 
 
+def loss_rules_valid(lose, baud):
+    """Absent, or (on a line with a baud rate) a short list of the relay's loss rules."""
+    if lose is None:
+        return True
+    if not baud or not isinstance(lose, list) or not 0 < len(lose) <= MAX_LOSS_RULES:
+        return False
+    for rule in lose:
+        if not isinstance(rule, dict) or set(rule) - {"request", "skip", "times", "seconds"}:
+            return False
+        request = rule.get("request", "")
+        if not isinstance(request, str) or len(request) > 64 or len(request) % 2 or any(c not in "0123456789abcdefABCDEF" for c in request):
+            return False
+        if any(not isinstance(rule.get(key, 0), int) or not 0 <= rule.get(key, 0) <= 1000 for key in ("skip", "times")):
+            return False
+        seconds = rule.get("seconds", 0)
+        if isinstance(seconds, bool) or not isinstance(seconds, (int, float)) or not 0 <= seconds <= 60:
+            return False
+    return True
+
+
 def parse_request(line, token):
     try:
         request = json.loads(line)
@@ -217,6 +242,8 @@ def parse_request(line, token):
         bits = request.get("bits", 11)
         if not isinstance(bits, int) or bits not in BITS_ALLOWED:
             raise Refused("bad character length %r" % (bits,))
+        if not loss_rules_valid(request.get("lose"), baud):
+            raise Refused("bad loss rules %r" % (request.get("lose"),))
     if op in ("stop", "alive") and not isinstance(request.get("id"), int):
         raise Refused("bad id")
     return request
@@ -227,7 +254,7 @@ def answer_request(request, resources, owned):
     try:
         if op == "serial_pair":
             answer = resources.serial_pair(request.get("com", 0), request.get("baud", 0),
-                                           request.get("bits", 11))
+                                           request.get("bits", 11), request.get("lose"))
             owned.append(answer["id"])
         elif op == "spawn":
             answer = resources.spawn(request["argv"])

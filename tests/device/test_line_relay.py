@@ -38,6 +38,19 @@ def read_request(unit, start, count):
     return rtu(bytes((unit,)) + struct.pack(">BHH", 3, start, count))
 
 
+class FrameJournal:
+    """The relay's journal as a list of its frames."""
+
+    def __init__(self, frames):
+        self.frames = frames
+
+    def write(self, line):
+        self.frames.append(json.loads(line))
+
+    def flush(self):
+        pass
+
+
 class Collector:
     def __init__(self):
         self.got = []
@@ -52,15 +65,7 @@ class LineModel(unittest.TestCase):
 
     def setUp(self):
         self.frames = []
-
-        class Journal:
-            def write(journal, line):
-                self.frames.append(json.loads(line))
-
-            def flush(journal):
-                pass
-
-        self.relay = line_relay.LineRelay(line_relay.character_time(BAUD, 11), Journal())
+        self.relay = line_relay.LineRelay(line_relay.character_time(BAUD, 11), FrameJournal(self.frames))
         self.to_device = line_relay.Direction(line_relay.TO_DEVICE, 1, 2)
         self.to_host = line_relay.Direction(line_relay.TO_HOST, 2, 1)
         self.relay.add_direction(self.to_device)
@@ -256,6 +261,61 @@ class LineOfProcesses(unittest.TestCase):
     def device_entries(self):
         with open(self.device_journal) as f:
             return [json.loads(line) for line in f if line.strip()]
+
+
+class LineThatLosesReplies(unittest.TestCase):
+    """The relay's loss rules, on a clock of the test's own: a chosen request's reply, or
+    every reply for a while, never reaches the host nor takes line time."""
+
+    def setUp(self):
+        self.frames = []
+
+    def line(self, rules):
+        relay = line_relay.LineRelay(CHAR_S, FrameJournal(self.frames), line_relay.LineLoss(rules))
+        to_device = line_relay.Direction(line_relay.TO_DEVICE, 1, 2)
+        to_host = line_relay.Direction(line_relay.TO_HOST, 2, 1)
+        relay.add_direction(to_device)
+        relay.add_direction(to_host)
+        return relay, to_device, to_host
+
+    @staticmethod
+    def exchange(relay, to_device, to_host, request, now):
+        """Sends request at now and the device's reply once it arrived; what reached the host."""
+        relay.sent(to_device, request, now)
+        arrived = now + len(request) * CHAR_S
+        relay.due(arrived + 1e-9)
+        reply = rtu(bytes((1, 3, 2, 0, 7)))
+        relay.sent(to_host, reply, arrived)
+        got = relay.due(arrived + (len(reply) + 1) * CHAR_S)
+        return b"".join(bytes(data) for direction, data in got if direction.name == line_relay.TO_HOST)
+
+    def test_the_replies_to_the_chosen_request_are_lost_the_times_asked_after_those_let_pass(self):
+        block = read_request(1, 0x17C, 124)
+        relay, to_device, to_host = self.line([{"request": block[:4].hex(), "skip": 1, "times": 2}])
+        heard = []
+        for k in range(5):
+            other = self.exchange(relay, to_device, to_host, read_request(1, 0x20, 1), k * 1.0)
+            self.assertNotEqual(b"", other, "another request's reply is never lost")
+            heard.append(self.exchange(relay, to_device, to_host, block, k * 1.0 + 0.5) != b"")
+        self.assertEqual([True, False, False, True, True], heard)
+        lost = [f for f in self.frames if f.get("lost")]
+        self.assertEqual(2, len(lost))
+        self.assertTrue(all(f["dir"] == line_relay.TO_HOST and f["lost"] == 7 for f in lost))
+        self.assertEqual(0, relay.collisions)
+
+    def test_every_reply_that_starts_within_the_seconds_of_the_chosen_request_is_lost(self):
+        relay, to_device, to_host = self.line([{"request": read_request(1, 0x100, 124)[:4].hex(), "seconds": 3.0}])
+        poll = read_request(1, 0x20, 1)
+        self.assertNotEqual(b"", self.exchange(relay, to_device, to_host, poll, 0.0))
+        self.assertEqual(b"", self.exchange(relay, to_device, to_host, read_request(1, 0x100, 124), 1.0))
+        heard = [self.exchange(relay, to_device, to_host, poll, at) != b"" for at in (2.0, 3.9, 4.1, 5.0)]
+        self.assertEqual([False, False, True, True], heard)
+
+    def test_rules_that_are_not_loss_rules_are_refused(self):
+        for rules in ([{"request": "01", "drop": 1}], ["0103"], [{"request": "zz"}], [{"seconds": "long"}]):
+            with self.subTest(rules=rules):
+                with self.assertRaises((TypeError, ValueError)):
+                    line_relay.LineLoss(rules)
 
 
 if __name__ == "__main__":

@@ -133,6 +133,14 @@ class PeerHostAdmission(unittest.TestCase):
             "bad-baud": json.dumps({"token": self.token, "op": "serial_pair", "baud": "9600"}) + "\n",
             "bad-bits": json.dumps({"token": self.token, "op": "serial_pair", "baud": 9600,
                                     "bits": 64}) + "\n",
+            "loss-without-baud": json.dumps({"token": self.token, "op": "serial_pair",
+                                             "lose": [{"request": "0103"}]}) + "\n",
+            "loss-not-a-rule": json.dumps({"token": self.token, "op": "serial_pair", "baud": 9600,
+                                           "lose": "--journal /etc/passwd"}) + "\n",
+            "loss-other-keys": json.dumps({"token": self.token, "op": "serial_pair", "baud": 9600,
+                                           "lose": [{"request": "0103", "argv": ["sh"]}]}) + "\n",
+            "loss-not-hex": json.dumps({"token": self.token, "op": "serial_pair", "baud": 9600,
+                                        "lose": [{"request": "0x01"}]}) + "\n",
         }
         for name, line in cases.items():
             with self.subTest(name):

@@ -2,8 +2,11 @@
 
 #include <boost/shared_ptr.hpp>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <sstream>
@@ -12,6 +15,8 @@
 #include <utility>
 #include <vector>
 
+#include "displays/CDisplayLogWriteDoc.h"
+#include "displays/CDisplayStateDoc.h"
 #include "documents/CConnectionGeneric1.h"
 #include "documents/CDocumentDeviceGeneric1.h"
 #include "documents/CDocumentManager.h"
@@ -20,6 +25,7 @@
 #include "documents/FileHelpers.h"
 #include "documents/TimeHelpers.h"
 #include "documents/logfiles/CLogFileInXml.h"
+#include "modbus/SharedLinks.h"
 #include "shell/ProgramFolders.h"
 #include "tests/documents/BenchDeviceDescription.h"
 #include "tests/support/FileMutator.h"
@@ -616,7 +622,10 @@ namespace {
 class EmbeddedLogDevice : public EmbeddedLogFile
 {
 protected:
-    bool Connect(bool withBuffer, const std::string& unitExtras = "", bool serial = false)
+    // serial: over a pty pair; with lossRules over a line at 9,600 baud that loses the
+    // replies they choose (tests/device/line_relay.py).
+    bool Connect(bool withBuffer, const std::string& unitExtras = "", bool serial = false,
+                 const std::string& lossRules = "")
     {
         // A ring of 0x100 words whose newest record ends at word 40; the other words are
         // erased slots.
@@ -635,7 +644,7 @@ protected:
                                     unitExtras + "}}}";
         testing_support::SerialPair pair;
         if (serial) {
-            pair = m_host.OpenSerialPair();
+            pair = lossRules.empty() ? m_host.OpenSerialPair() : m_host.OpenLossySerialPair(9600, lossRules);
             if (pair.id == 0) {
                 ADD_FAILURE() << m_host.Error();
                 return false;
@@ -728,8 +737,10 @@ TEST_F(EmbeddedLogDevice, AFailedDownloadEndsTheBusyStateToo)
     ASSERT_TRUE(Connect(false));
     EXPECT_TRUE(m_device->IsConnected());
     EXPECT_TRUE(m_device->IsLogHandled());
+    // The buffer is not mapped: the block's refusal is the reason.
     EXPECT_EQ("Unable to read embedded logged data from control: "
-              "unable to read logged data from control (Modbus PDU 0x0100-0x01ff)",
+              "unable to read logged data from control (Modbus PDU 0x0100-0x01ff): "
+              "unable to read Modbus PDU 0x0100-0x015e: Modbus device return an exception code 2 (illegal data address)",
               m_device->GetMessagesText());
     m_collector.PumpFor(300);
     EXPECT_EQ(0u, RefreshCount(REFRESH_OPEN_DEVICE_LOG));
@@ -764,4 +775,289 @@ TEST_F(EmbeddedLogDevice, EveryConnectionIsBusyUntilItsOwnDownloadRanAndQuickRec
     EXPECT_FALSE(m_device->IsBusy());
     EXPECT_TRUE(connection->IsConnected());
     EXPECT_EQ(RECORDS.size(), ReadLog().size());
+}
+
+namespace {
+
+// The buffer's second and third requests as they begin on the line (unit 1, function 3,
+// 0x17c and 0x1f8).
+const char* const SECOND_BLOCK_REQUEST = "0103017c";
+const char* const THIRD_BLOCK_REQUEST = "010301f8";
+const int TREE_CONNECTED = 3;
+const int TREE_CONNECTED_BUSY = 4;
+const int TREE_NOT_ANSWERING = 15;
+// A poll round: the poll period and a poll's two attempts.
+const double POLL_ROUND_S = 1.0 + 2 * SHARED_SERIAL_TIMEOUT_MS / 1000.0;
+
+// What the device tree, the State display and the Logger showed of the device at a moment.
+struct Look_t
+{
+    double at = 0;   // the test device's journal clock
+    bool connected = false;
+    bool busy = false;
+    bool answering = false;
+    int treeImage = 0;
+    bool stateLive = false;
+    size_t loggerRows = 0;
+};
+
+// The device polled on a line at 9,600 baud that loses chosen replies, with a State display
+// and a Logger of its hour meter.
+class EmbeddedLogOnALossyLine : public EmbeddedLogDevice
+{
+protected:
+    void SetUp() override
+    {
+        EmbeddedLogDevice::SetUp();
+        m_state.reset(new CDisplayStateDoc);
+        m_state->SetDocumentManager(&m_manager);
+        m_manager.AddDisplay(m_state);
+        m_state->AddVariable(HourmeterItem());
+    }
+    void TearDown() override
+    {
+        StopLogger();
+        m_manager.RemoveDisplay(m_state);
+        EmbeddedLogDevice::TearDown();
+    }
+    CTreeItem HourmeterItem() { return CTreeItem("Hourmeter", "", STORAGE_TYPE_SIMPLE_VALUE, HOURMETER_ID, m_id, ""); }
+
+    void StartLogger(const std::string& name)
+    {
+        StopLogger();
+        m_logger.reset(new CDisplayLogWriteDoc);
+        m_logger->SetDocumentManager(&m_manager);
+        m_manager.AddDisplay(m_logger);
+        m_logger->AddVariable(HourmeterItem());
+        const std::string folder = testing_support::BuildPath("test-output\\documents");
+        testing_support::EnsureDirectory(folder);
+        m_csvPath = folder + "\\" + name + "-" + testing_support::ProcessTag() + ".csv";
+        m_logger->SetInterval(1);
+        m_logger->SetFileName(m_csvPath.c_str());
+        m_logger->Start();
+    }
+    void StopLogger()
+    {
+        if (!m_logger)
+            return;
+        if (m_logger->IsRecording())
+            m_logger->Stop();
+        m_manager.RemoveDisplay(m_logger);
+        m_logger.reset();
+    }
+    // The hour-meter field of every row the Logger wrote.
+    std::vector<std::string> LoggerFields()
+    {
+        std::vector<std::string> fields;
+        if (m_csvPath.empty())
+            return fields;
+        std::ifstream in(m_csvPath);
+        std::string line;
+        std::getline(in, line);   // the header
+        while (std::getline(in, line)) {
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            const size_t comma = line.find(',');
+            if (comma != std::string::npos)
+                fields.push_back(line.substr(comma + 1));
+        }
+        return fields;
+    }
+
+    // Looks every 10 ms for at most ms, or until done holds. A look whose judgement changed
+    // while it was taken is left out: it falls between two states.
+    std::vector<Look_t> Watch(DWORD ms, const std::function<bool()>& done = nullptr)
+    {
+        std::vector<Look_t> looks;
+        const DWORD start = ::GetTickCount();
+        while (::GetTickCount() - start < ms && !(done && done())) {
+            Look_t look;
+            look.at = testing_support::JournalClockNow();
+            look.connected = m_device->IsConnected();
+            look.busy = m_device->IsBusy();
+            look.answering = m_device->IsAnswering();
+            look.treeImage = m_device->GetTreeImage();
+            look.stateLive = m_state->IsRowLive(0);
+            look.loggerRows = LoggerFields().size();
+            if (look.answering == m_device->IsAnswering() && look.connected == m_device->IsConnected() &&
+                look.busy == m_device->IsBusy())
+                looks.push_back(look);
+            m_collector.PumpFor(10);
+        }
+        return looks;
+    }
+
+    // The tree marks the device exactly while it is judged not answering, and the State
+    // display greys it exactly then.
+    static void ExpectTreeAndStateAgree(const std::vector<Look_t>& looks, const char* phase)
+    {
+        size_t disagreeing = 0;
+        for (const Look_t& look : looks) {
+            if (!look.connected)
+                continue;
+            const int image = !look.answering ? TREE_NOT_ANSWERING : look.busy ? TREE_CONNECTED_BUSY : TREE_CONNECTED;
+            if (look.treeImage != image || look.stateLive != look.answering) {
+                if (disagreeing++ == 0)
+                    ADD_FAILURE() << phase << ": the device is judged " << (look.answering ? "" : "not ")
+                                  << "answering, the tree shows image " << look.treeImage << " and the State display "
+                                  << (look.stateLive ? "live" : "greyed") << " values";
+            }
+        }
+        EXPECT_EQ(0u, disagreeing) << phase << ", of " << looks.size() << " looks";
+        EXPECT_GE(looks.size(), 50u) << phase;
+    }
+
+    // The Logger's rows written while the device was judged not answering are empty; those
+    // written after `filledFrom` while it was judged answering hold its value.
+    void ExpectLoggerAgrees(const std::vector<Look_t>& looks, double filledFrom, size_t leastFilled, const char* phase)
+    {
+        const std::vector<std::string> fields = LoggerFields();
+        size_t filled = 0;
+        for (size_t i = 1; i < looks.size(); ++i) {
+            for (size_t row = looks[i - 1].loggerRows; row < looks[i].loggerRows && row < fields.size(); ++row) {
+                if (looks[i - 1].answering != looks[i].answering)
+                    continue;
+                if (!looks[i].answering) {
+                    EXPECT_EQ("", fields[row]) << phase << ": row " << row << " was written while the device was marked";
+                } else if (looks[i - 1].at >= filledFrom) {
+                    EXPECT_NE("", fields[row]) << phase << ": row " << row << " was written while the device answered";
+                    ++filled;
+                }
+            }
+        }
+        EXPECT_GE(filled, leastFilled) << phase;
+    }
+
+    // When the marks ended: the first look from which the device was judged answering in every
+    // later look; 0 when the last look was marked.
+    static double AnsweringFrom(const std::vector<Look_t>& looks)
+    {
+        double from = looks.empty() ? 0 : looks.front().at;
+        for (const Look_t& look : looks)
+            if (!look.answering)
+                from = 0;
+            else if (from == 0)
+                from = look.at;
+        return from;
+    }
+
+    // The arrival times of the function-3 requests for an address since `since`.
+    std::vector<double> Requests(int address, double since)
+    {
+        std::vector<double> times;
+        std::istringstream journal(testing_support::ReadFileText(m_journalPath));
+        std::string line;
+        while (std::getline(journal, line)) {
+            if (testing_support::PeerHost::Field(line, "function") != "3" ||
+                testing_support::PeerHost::Field(line, "address") != std::to_string(address))
+                continue;
+            const double at = std::atof(testing_support::PeerHost::Field(line, "time").c_str());
+            if (at >= since)
+                times.push_back(at);
+        }
+        return times;
+    }
+
+    void Reconnect()
+    {
+        const boost::shared_ptr<CConnectionGeneric1> connection = m_device->GetGenericConnection();
+        ASSERT_TRUE(connection->Disconnect());
+        connection->Connect();
+        ASSERT_TRUE(m_device->IsConnected());
+    }
+
+    boost::shared_ptr<CDisplayStateDoc> m_state;
+    boost::shared_ptr<CDisplayLogWriteDoc> m_logger;
+    std::string m_csvPath;
+};
+
+}  // namespace
+
+// The line loses the replies to the buffer's second request six times in a row (its three
+// attempts, two tries each): the download ends, told with the block and why, and the device,
+// which answers every poll, is not marked; then, on the next connect, every reply for 3 s from
+// the third request on: the download ends there, and once the device answers again it is
+// unmarked within a poll round. The tree, the State display and the Logger say the same
+// throughout. A device marked when it was disconnected is not marked on its next connect,
+// which writes the whole log.
+TEST_F(EmbeddedLogOnALossyLine, ALostBlockEndsTheDownloadButMarksTheDeviceOnlyWhileItDoesNotAnswer)
+{
+    const std::string rules = std::string("[{\"request\": \"") + SECOND_BLOCK_REQUEST + "\", \"times\": 6}, "
+                              "{\"request\": \"" + THIRD_BLOCK_REQUEST + "\", \"seconds\": 3.0}]";
+    const std::string failed = "Unable to read embedded logged data from control: unable to read logged data from "
+                               "control (Modbus PDU 0x0100-0x01ff): unable to read Modbus PDU ";
+
+    // Six lost replies.
+    const double firstConnect = testing_support::JournalClockNow();
+    ASSERT_TRUE(Connect(true, R"(, "faults": [{"kind": "silence", "function": 3, "address": 32, "while_file": "silent"}])",
+                        true, rules));
+    EXPECT_EQ(6u, Requests(0x17C, firstConnect).size());
+    EXPECT_EQ(0u, Requests(0x1F8, firstConnect).size());
+    EXPECT_EQ(failed + "0x017c-0x01f7: time out error", m_device->GetMessagesText());
+    EXPECT_FALSE(FileExists(m_path));
+    std::vector<Look_t> looks = Watch(10000, [&] { return m_state->GetValueText(0) != ""; });
+    EXPECT_NE("", m_state->GetValueText(0)) << "the device is polled";
+    StartLogger("lost-block");
+    const std::vector<Look_t> polled = Watch(4500);
+    looks.insert(looks.end(), polled.begin(), polled.end());
+    ExpectTreeAndStateAgree(looks, "after six lost replies");
+    EXPECT_EQ(looks.front().at, AnsweringFrom(looks)) << "a device that answered every poll was marked";
+    ExpectLoggerAgrees(polled, 0, 3, "after six lost replies");
+    StopLogger();
+
+    // Every reply lost for 3 s.
+    const double secondConnect = testing_support::JournalClockNow();
+    Reconnect();
+    looks = Watch(30000, [&] { return !m_device->IsBusy(); });
+    EXPECT_FALSE(m_device->IsBusy());
+    EXPECT_EQ(failed + "0x01f8-0x01ff: time out error", m_device->GetMessagesText());
+    StartLogger("lost-replies");
+    const std::vector<Look_t> after = Watch(DWORD(3 * POLL_ROUND_S * 1000));
+    looks.insert(looks.end(), after.begin(), after.end());
+    ExpectTreeAndStateAgree(looks, "after 3 s of lost replies");
+    const std::vector<double> lossFrom = Requests(0x1F8, secondConnect);
+    ASSERT_FALSE(lossFrom.empty());
+    // The first poll that came after the loss was answered; the device is unmarked at once.
+    double answered = 0;
+    for (double poll : Requests(0x20, lossFrom.front() + 3.0 + 0.05))
+        if (answered == 0)
+            answered = poll;
+    ASSERT_NE(0, answered);
+    EXPECT_LE(answered, lossFrom.front() + 3.0 + 3 * POLL_ROUND_S) << "the device is polled again";
+    const double answeringFrom = AnsweringFrom(looks);
+    EXPECT_NE(0, answeringFrom) << "the device was still marked at the end";
+    EXPECT_LE(answeringFrom, answered + POLL_ROUND_S) << "marked " << answeringFrom - answered
+                                                      << " s after it answered";
+    ExpectLoggerAgrees(after, std::max(answeringFrom, answered), 2, "after 3 s of lost replies");
+    size_t marked = 0;
+    for (const Look_t& look : looks)
+        marked += look.answering ? 0 : 1;
+    std::printf("3 s of replies lost from the third request on: the download ended %.2f s after the loss began, "
+                "the first poll after the loss was answered %.2f s after its end; %u of %u looks marked\n",
+                after.empty() ? 0.0 : after.front().at - lossFrom.front(), answered - lossFrom.front() - 3.0,
+                unsigned(marked), unsigned(looks.size()));
+    StopLogger();
+
+    // The device stops answering its polls and is marked; it is disconnected, and answers
+    // again by the next connect, which writes the whole log and does not mark it meanwhile.
+    const std::string silentFile = m_journalPath.substr(0, m_journalPath.find_last_of("\\/")) + "\\silent";
+    std::ofstream(silentFile).close();
+    looks = Watch(DWORD(3 * POLL_ROUND_S * 1000), [&] { return !m_device->IsAnswering(); });
+    ExpectTreeAndStateAgree(looks, "while the polls go unanswered");
+    EXPECT_FALSE(m_device->IsAnswering());
+    ASSERT_TRUE(m_device->GetGenericConnection()->Disconnect());
+    ::DeleteFileA(silentFile.c_str());
+    m_device->GetGenericConnection()->Connect();
+    looks = Watch(30000, [&] { return !m_device->IsBusy(); });
+    EXPECT_EQ(0, std::count_if(looks.begin(), looks.end(), [](const Look_t& look) { return !look.answering; }))
+        << "marked while its log was read, of " << looks.size() << " looks";
+    EXPECT_TRUE(WaitForRefresh(REFRESH_OPEN_DEVICE_LOG, 1, 5000));
+    EXPECT_EQ("", m_device->GetMessagesText());
+    const std::vector<Look_t> whole = Watch(2500);
+    looks.insert(looks.end(), whole.begin(), whole.end());
+    ExpectTreeAndStateAgree(looks, "after the whole log");
+    const CLogFileInXml::RecordList_t records = ReadLog();
+    ASSERT_EQ(RECORDS.size(), records.size());
+    for (size_t i = 0; i < records.size(); ++i)
+        RECORDS[i].ExpectIn(records[i]);
 }

@@ -45,17 +45,6 @@ const double OWN_REQUEST_S = 2 * SHARED_SERIAL_TIMEOUT_MS / 1000.0;
 // with a margin of more than three.
 const double IN_ROW_AFTER_S = 0.35;
 
-// Unix seconds now, as the test device's journal stamps its requests.
-double UnixNow()
-{
-    FILETIME now;
-    ::GetSystemTimeAsFileTime(&now);
-    ULARGE_INTEGER ticks;
-    ticks.LowPart = now.dwLowDateTime;
-    ticks.HighPart = now.dwHighDateTime;
-    return ticks.QuadPart / 1e7 - 11644473600.0;
-}
-
 // "2026-12-10T12:00:01.043+00:00" as Unix seconds.
 double RowTime(const std::string& text)
 {
@@ -337,7 +326,7 @@ public:
         while (::GetTickCount() - start < DWORD(seconds * 1000)) {
             for (size_t i = 0; i < devices.size(); ++i)
                 if (markedAt[i] == 0 && !devices[i]->IsAnswering())
-                    markedAt[i] = UnixNow();
+                    markedAt[i] = testing_support::JournalClockNow();
             ::Sleep(10);
         }
         return markedAt;
@@ -384,7 +373,7 @@ SilentRun RunWithUnit2FallingSilent(RealLine& test, int units, int lateUnit, siz
     EXPECT_TRUE(test.EveryUnitReadSince(0, 0, 60000));
     boost::shared_ptr<CDisplayLogWriteDoc> logger = test.StartLogger("units" + std::to_string(units));
     EXPECT_TRUE(testing_support::PollUntil([&] { return test.Rows().size() >= rowsBefore; }, 30000, 100));
-    run.silentFrom = UnixNow();
+    run.silentFrom = testing_support::JournalClockNow();
     test.SetSilent(true);
     const std::vector<double> markedAt = test.WatchMarks(watchSeconds);
     logger->Stop();

@@ -115,11 +115,22 @@ std::string PeerHost::Field(const std::string& json, const std::string& key)
 
 SerialPair PeerHost::OpenSerialPair(int com, int baud, int bitsPerCharacter)
 {
-    SerialPair pair;
     std::string request = "{\"op\": \"serial_pair\", \"com\": " + std::to_string(com);
     if (baud > 0)
         request += ", \"baud\": " + std::to_string(baud) + ", \"bits\": " + std::to_string(bitsPerCharacter);
-    std::string answer = Request(request + "}");
+    return SerialPairFor(request + "}");
+}
+
+SerialPair PeerHost::OpenLossySerialPair(int baud, const std::string& lossRules, int bitsPerCharacter)
+{
+    return SerialPairFor("{\"op\": \"serial_pair\", \"com\": 0, \"baud\": " + std::to_string(baud) +
+                         ", \"bits\": " + std::to_string(bitsPerCharacter) + ", \"lose\": " + lossRules + "}");
+}
+
+SerialPair PeerHost::SerialPairFor(const std::string& request)
+{
+    SerialPair pair;
+    std::string answer = Request(request);
     if (Field(answer, "ok") != "true") {
         m_error = answer.empty() ? "no answer" : Field(answer, "error");
         return pair;

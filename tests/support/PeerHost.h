@@ -34,6 +34,9 @@ public:
     // their character time (bitsPerCharacter, 11 for 8N2), one direction at a time, and
     // what both ends send at once collides (tests/device/line_relay.py).
     SerialPair OpenSerialPair(int com = 0, int baud = 0, int bitsPerCharacter = 11);
+    // The same line losing the replies that lossRules (a JSON list of the relay's loss
+    // rules) choose.
+    SerialPair OpenLossySerialPair(int baud, const std::string& lossRules, int bitsPerCharacter = 11);
     // Starts a Unix program; returns its id, 0 on failure.
     int Spawn(const std::vector<std::string>& argv);
     // Starts a test-device script from tests/device with /usr/bin/python3.
@@ -50,6 +53,8 @@ public:
     static std::string Quote(const std::string& text);
 
 private:
+    SerialPair SerialPairFor(const std::string& request);
+
     SOCKET m_socket = INVALID_SOCKET;
     std::string m_error;
     std::string m_token;

@@ -59,4 +59,15 @@ StartedTestDevice StartTestDevice(PeerHost& host, const std::string& folderPrefi
     return started;
 }
 
+double JournalClockNow()
+{
+    FILETIME now;
+    ::GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER ticks;
+    ticks.LowPart = now.dwLowDateTime;
+    ticks.HighPart = now.dwHighDateTime;
+    // 100 ns ticks since 1601; 11,644,473,600 s from then to 1970.
+    return ticks.QuadPart / 1e7 - 11644473600.0;
+}
+
 } // namespace testing_support

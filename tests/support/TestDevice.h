@@ -23,4 +23,7 @@ struct StartedTestDevice {
 StartedTestDevice StartTestDevice(PeerHost& host, const std::string& folderPrefix, const std::string& profile,
                                   const std::vector<std::string>& transportArgs, int lifetimeSeconds);
 
+// Unix seconds now, as the journal stamps the requests.
+double JournalClockNow();
+
 } // namespace testing_support
