@@ -165,8 +165,9 @@ protected:
         CDocument* opened = m_manager->GetDocTemplates()[kind]->OpenDocumentFile(nullptr, TRUE);
         CDocumentDisplayPtr display(dynamic_cast<CDocumentDisplay*>(opened));
         EXPECT_TRUE(display);
-        if (display)
+        if (display) {
             EXPECT_GT(m_manager->AddDisplay(display), 0);
+        }
         return display;
     }
 
