@@ -32,6 +32,7 @@
 #include "wizards/relay/RelayWizardPages.h"
 
 #include <fstream>
+#include <random>
 
 using namespace testing_support;
 
@@ -64,9 +65,11 @@ protected:
     void TearDown() override { MessageBoxRecorder::Instance().Clear(); }
 
     HWND Page(CPropertySheet& sheet) { return sheet.GetActivePage() ? sheet.GetActivePage()->GetSafeHwnd() : nullptr; }
-    // Presses a sheet button and waits for the page of that dialog id.
-    void Press(CPropertySheet& sheet, int button, UINT dialogId)
+    // Presses a sheet button and waits for the page of that dialog id (in the fixture's
+    // script, or in another).
+    void Press(CPropertySheet& sheet, int button, UINT dialogId, SheetScript* other = nullptr)
     {
+        SheetScript& script = other ? *other : this->script;
         script.Do([&sheet, button] { sheet.PressButton(button); });
         script.WaitFor(
             [&sheet, dialogId] {
@@ -159,6 +162,61 @@ TEST_F(RelayUi, SimpleThresholdChannelTakesThreePagesAndTheSimpleTiming)
     read.SetFunction(RELAY_FUNCTION_THRESHOLD);
     ASSERT_TRUE(read.ImportRegisterImage(image, size));
     EXPECT_FALSE(read.IsAdvanced());
+}
+
+// Limits left as the threshold page shows them keep their counts: the page shows two
+// decimals of a limit the variable's scaling holds in counts, and converting the text back
+// could move it. Seeded limits between the rounds, the pages passed untouched.
+TEST_F(RelayUi, AnUntouchedThresholdPageKeepsTheLimitsItShows)
+{
+    {
+        // The channel made a simple threshold on the Varnix's battery voltage.
+        CRelayChannelWizard wizard(channels, 0, false, candidates, nullptr);
+        CPropertySheet& sheet = wizard.Sheet();
+        script.Do([&] { ClickButton(Page(sheet), IDC_RELAY_FUNCTION_FIRST + 1); });
+        Press(sheet, PSBTN_NEXT, IDD_RELAY_CONTROL_TYPE);
+        script.Do([&] {
+            SelectComboRow(Page(sheet), IDC_RELAY_CONTROL_TYPE, ComboRowOf(Page(sheet), IDC_RELAY_CONTROL_TYPE, "Varnix"));
+        });
+        Press(sheet, PSBTN_NEXT, IDD_RELAY_THRESHOLD_SIMPLE);
+        script.Do([&] {
+            SetEditText(Page(sheet), IDC_RELAY_HIGH_LIMIT, "14");
+            SetEditText(Page(sheet), IDC_RELAY_LOW_LIMIT, "12.5");
+            sheet.PressButton(PSBTN_FINISH);
+        });
+        const INT_PTR result = script.Run(sheet);
+        wizard.Conclude(result);
+        ASSERT_EQ(ID_WIZFINISH, result);
+    }
+    const auto image = [](const CRelayModuleChannel& channel) {
+        CRelayModuleChannel copy = channel;
+        std::vector<BYTE> bytes(128);
+        bytes.resize(static_cast<size_t>(copy.ExportRegisterImage(bytes.data(), static_cast<int>(bytes.size()))));
+        return bytes;
+    };
+    std::mt19937 random(20261211);
+    std::vector<std::string> changed;
+    for (int round = 0; round < 8; ++round)
+    {
+        channels[0].SetThresholdHighLimit(std::uniform_real_distribution<double>(13.0, 15.0)(random));
+        channels[0].SetThresholdLowLimit(std::uniform_real_distribution<double>(11.0, 12.9)(random));
+        const std::vector<BYTE> before = image(channels[0]);
+        const std::string was = channels[0].GetDescription();
+        SheetScript pass;
+        CRelayChannelWizard wizard(channels, 0, false, candidates, nullptr);
+        CPropertySheet& sheet = wizard.Sheet();
+        Press(sheet, PSBTN_NEXT, IDD_RELAY_CONTROL_TYPE, &pass);
+        Press(sheet, PSBTN_NEXT, IDD_RELAY_THRESHOLD_SIMPLE, &pass);
+        pass.Do([&] { sheet.PressButton(PSBTN_FINISH); });
+        const INT_PTR result = pass.Run(sheet);
+        wizard.Conclude(result);
+        EXPECT_EQ(ID_WIZFINISH, result);
+        EXPECT_TRUE(pass.AllDone()) << pass.Stuck();
+        if (image(channels[0]) != before)
+            changed.push_back(was + " -> " + channels[0].GetDescription());
+    }
+    EXPECT_EQ(std::vector<std::string>(), changed);
+    EXPECT_EQ(std::vector<std::string>(), BoxTexts());
 }
 
 // The six time rows of the advanced threshold page as typed: hours, minutes, seconds.
