@@ -606,6 +606,21 @@ void AsksForWhatItDidNotReadAndSetsWhatIsTyped()
             seen.push_back(sheet.Next());
             seen.push_back("notification note " +
                            std::string(sheet.Visible(IDC_VXM_NOT_READ_NOTE) ? "shown" : "hidden"));
+            // A notification by email to a server nobody was shown is asked for; left
+            // undecided, the notification stays as the controller has it.
+            sheet.Next();
+            const auto enable = [&] {
+                const LRESULT state = ::SendDlgItemMessageA(sheet.Page(), IDC_VXM_NOTIFY_ENABLE, BM_GETCHECK, 0, 0);
+                return std::string(state == BST_INDETERMINATE ? "undecided" : state == BST_CHECKED ? "on" : "off");
+            };
+            seen.push_back("notification 1 " + enable() + " name '" + sheet.Text(IDC_VXM_NOTIFY_NAME) + "' note " +
+                           (sheet.Visible(IDC_VXM_NOT_READ_NOTE) ? "shown" : "hidden"));
+            sheet.Click(IDC_VXM_NOTIFY_ENABLE);
+            sheet.Click(IDC_VXM_NOTIFY_ENABLE);
+            sheet.Click(IDC_VXM_NOTIFY_EMAIL);
+            seen.push_back(enable() + " " + sheet.Next());
+            sheet.Click(IDC_VXM_NOTIFY_ENABLE);
+            seen.push_back(enable() + " " + sheet.Next());
             sheet.NextToFinish();
         });
         d.WaitFor([&] { return row("IP Address") != "(no row)"; }, "the edited setpoints");
@@ -645,6 +660,10 @@ void AsksForWhatItDidNotReadAndSetsWhatIsTyped()
                   "enter the IP address, subnet mask, gateway and DNS addresses to use.",
                   "page " + std::to_string(IDD_VXMPPT_NOTIFICATION),
                   "notification note shown",
+                  "notification 1 undecided name '' note shown",
+                  "on box Error: you requested email notification, but the email server and \"To\" address were not "
+                  "read from the controller; set them on the earlier page",
+                  "undecided page " + std::to_string(IDD_VXMPPT_NOTIFICATION_N),
                   "edited: 10.9.8.7 / 10.9.8.1 / 80 / not read / not read ",
                   "programmed | " + std::to_string(notWritten) +
                       " settings were not written because they were not read from the controller. | Finished. |  | "
@@ -667,6 +686,7 @@ void AsksForWhatItDidNotReadAndSetsWhatIsTyped()
     EXPECT_EQ(0, written[0x1517] & 0x4000);
     EXPECT_EQ(0u, written.count(0x151C));   // the Modbus TCP port, not read and not entered
     EXPECT_EQ(0u, written.count(0x16D0));   // the "To" address
+    EXPECT_EQ(0u, written.count(0x1535));   // notification 1, left undecided
     std::printf("%s\n", testing::PrintToString(seen).c_str());
 }
 

@@ -298,6 +298,16 @@ bool CPropPageMpptWizardNotification12<TBase>::StoreNotification()
     {
         if (NotRead() && m_enable.GetCheck() == BST_INDETERMINATE)
             return true;
+        // A notification sent to a server the controller did not give would go where nobody
+        // saw; asked before anything is stored.
+        if (m_enable.GetCheck() == BST_CHECKED && m_email.GetCheck() == BST_CHECKED &&
+            (this->IsNotRead(MPPT_SETTING_SMTP_SERVER) || this->IsNotRead(MPPT_SETTING_SMTP_TO_ADDRESS)))
+            throw std::runtime_error("you requested email notification, but the email server and \"To\" address "
+                                     "were not read from the controller; set them on the earlier page");
+        if (m_enable.GetCheck() == BST_CHECKED && m_snmp.GetCheck() == BST_CHECKED &&
+            (this->IsNotRead(MPPT_SETTING_SNMP_TRAP_IP) || this->IsNotRead(MPPT_SETTING_SNMP_TRAP_PORT)))
+            throw std::runtime_error("you requested SNMP notification, but the SNMP trap receiver was not read "
+                                     "from the controller; set it on the earlier page");
         m_enable.SetButtonStyle(BS_AUTOCHECKBOX);
         if (m_enable.GetCheck() != BST_CHECKED)
         {
@@ -351,13 +361,6 @@ bool CPropPageMpptWizardNotification12<TBase>::StoreNotification()
         store(MPPT_NOTIFY_SNMP, snmp ? "true" : "false");
         store(MPPT_NOTIFY_RESET_SECONDS, WindowText(m_resetSeconds));
 
-        // A notification sent to a server the controller did not give would go where nobody saw.
-        if (email && (this->IsNotRead(MPPT_SETTING_SMTP_SERVER) || this->IsNotRead(MPPT_SETTING_SMTP_TO_ADDRESS)))
-            throw std::runtime_error("you requested email notification, but the email server and \"To\" address "
-                                     "were not read from the controller; set them on the earlier page");
-        if (snmp && (this->IsNotRead(MPPT_SETTING_SNMP_TRAP_IP) || this->IsNotRead(MPPT_SETTING_SNMP_TRAP_PORT)))
-            throw std::runtime_error("you requested SNMP notification, but the SNMP trap receiver was not read "
-                                     "from the controller; set it on the earlier page");
         if (email && this->settings->GetVariable(MPPT_SETTING_SMTP_SERVER)->ToString().empty())
             throw std::runtime_error("you requested email notification, but did not set an email server on the earlier page");
         if (snmp && this->settings->GetVariable(MPPT_SETTING_SNMP_TRAP_IP)->ToString() == "0.0.0.0")
