@@ -47,6 +47,15 @@ int ComboRowOf(HWND page, int comboId, const std::string& text)
     return -1;
 }
 
+// The channel's register image, as a module would be programmed with it.
+std::vector<BYTE> RegisterImage(const CRelayModuleChannel& channel)
+{
+    CRelayModuleChannel copy = channel;
+    std::vector<BYTE> bytes(128);
+    bytes.resize(static_cast<size_t>(copy.ExportRegisterImage(bytes.data(), static_cast<int>(bytes.size()))));
+    return bytes;
+}
+
 class RelayUi : public ::testing::Test
 {
 protected:
@@ -188,19 +197,13 @@ TEST_F(RelayUi, AnUntouchedThresholdPageKeepsTheLimitsItShows)
         wizard.Conclude(result);
         ASSERT_EQ(ID_WIZFINISH, result);
     }
-    const auto image = [](const CRelayModuleChannel& channel) {
-        CRelayModuleChannel copy = channel;
-        std::vector<BYTE> bytes(128);
-        bytes.resize(static_cast<size_t>(copy.ExportRegisterImage(bytes.data(), static_cast<int>(bytes.size()))));
-        return bytes;
-    };
     std::mt19937 random(20261211);
     std::vector<std::string> changed;
     for (int round = 0; round < 8; ++round)
     {
         channels[0].SetThresholdHighLimit(std::uniform_real_distribution<double>(13.0, 15.0)(random));
         channels[0].SetThresholdLowLimit(std::uniform_real_distribution<double>(11.0, 12.9)(random));
-        const std::vector<BYTE> before = image(channels[0]);
+        const std::vector<BYTE> before = RegisterImage(channels[0]);
         const std::string was = channels[0].GetDescription();
         SheetScript pass;
         CRelayChannelWizard wizard(channels, 0, false, candidates, nullptr);
@@ -212,7 +215,7 @@ TEST_F(RelayUi, AnUntouchedThresholdPageKeepsTheLimitsItShows)
         wizard.Conclude(result);
         EXPECT_EQ(ID_WIZFINISH, result);
         EXPECT_TRUE(pass.AllDone()) << pass.Stuck();
-        if (image(channels[0]) != before)
+        if (RegisterImage(channels[0]) != before)
             changed.push_back(was + " -> " + channels[0].GetDescription());
     }
     EXPECT_EQ(std::vector<std::string>(), changed);
@@ -523,6 +526,58 @@ TEST_F(RelayUi, AdvancedGenStartWithItsWiresTimingAndTrigger)
     EXPECT_EQ(RELAY_FUNCTION_GENSTART_SLAVE, channels[1].GetFunction());
     EXPECT_EQ(RELAY_FUNCTION_GENSTART_SLAVE, channels[2].GetFunction());
     EXPECT_EQ(RELAY_FUNCTION_DISABLED, channels[3].GetFunction());
+
+    // Thresholds left as the trigger page shows them keep their counts: the page shows two
+    // decimals of the Varnix's battery voltage counts, and converting the text back could
+    // move them. The source changed to the Varnix, then seeded thresholds, the pages passed
+    // untouched.
+    const std::vector<UINT> pages = {IDD_RELAY_CONTROL_TYPE, IDD_RELAY_CONTROL_ADDRESS, IDD_RELAY_GENSTART_SIG,
+                                     IDD_RELAY_GENSTART_TIMING1, IDD_RELAY_GENSTART_TRIGGER};
+    {
+        SheetScript change;
+        CRelayChannelWizard again(channels, 0, true, candidates, nullptr);
+        CPropertySheet& changed = again.Sheet();
+        Press(changed, PSBTN_NEXT, IDD_RELAY_CONTROL_TYPE, &change);
+        change.Do([&] {
+            SelectComboRow(Page(changed), IDC_RELAY_CONTROL_TYPE, ComboRowOf(Page(changed), IDC_RELAY_CONTROL_TYPE, "Varnix"));
+        });
+        for (size_t n = 1; n < pages.size(); ++n)
+            Press(changed, PSBTN_NEXT, pages[n], &change);
+        change.Do([&] {
+            SetEditText(Page(changed), IDC_RELAY_HIGH_LIMIT, "12");
+            SetEditText(Page(changed), IDC_RELAY_LOW_LIMIT, "13.5");
+            changed.PressButton(PSBTN_FINISH);
+        });
+        const INT_PTR changeResult = change.Run(changed);
+        again.Conclude(changeResult);
+        ASSERT_EQ(ID_WIZFINISH, changeResult);
+        ASSERT_TRUE(change.AllDone()) << change.Stuck();
+    }
+    std::mt19937 random(20261211);
+    std::vector<std::string> changed;
+    for (int round = 0; round < 6; ++round)
+    {
+        channels[0].SetGenStartOnThreshold(std::uniform_real_distribution<double>(11.0, 12.4)(random));
+        channels[0].SetGenStartOffThreshold(std::uniform_real_distribution<double>(12.6, 14.0)(random));
+        const std::vector<BYTE> before = RegisterImage(channels[0]);
+        const std::string was = std::to_string(channels[0].GetGenStartOnThreshold()) + " " +
+                                std::to_string(channels[0].GetGenStartOffThreshold());
+        SheetScript pass;
+        CRelayChannelWizard again(channels, 0, true, candidates, nullptr);
+        CPropertySheet& passed = again.Sheet();
+        for (UINT id : pages)
+            Press(passed, PSBTN_NEXT, id, &pass);
+        pass.Do([&] { passed.PressButton(PSBTN_FINISH); });
+        const INT_PTR passResult = pass.Run(passed);
+        again.Conclude(passResult);
+        EXPECT_EQ(ID_WIZFINISH, passResult);
+        EXPECT_TRUE(pass.AllDone()) << pass.Stuck();
+        if (RegisterImage(channels[0]) != before)
+            changed.push_back(was + " -> " + std::to_string(channels[0].GetGenStartOnThreshold()) + " " +
+                              std::to_string(channels[0].GetGenStartOffThreshold()));
+    }
+    EXPECT_EQ(std::vector<std::string>(), changed);
+    EXPECT_EQ(4u, BoxTexts().size());
 }
 
 TEST_F(RelayUi, GenStartOnChannel3HasTwoWiresAndATriggerWithoutVariableSaysWhy)
