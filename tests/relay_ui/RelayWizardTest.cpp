@@ -89,6 +89,21 @@ protected:
             },
             "page " + std::to_string(dialogId));
     }
+    // Runs the channel's wizard again with Next through the pages (dialog ids) and Finish,
+    // touching nothing.
+    void PassUntouched(int index, bool advanced, const std::vector<UINT>& pages)
+    {
+        SheetScript pass;
+        CRelayChannelWizard wizard(channels, index, advanced, candidates, nullptr);
+        CPropertySheet& sheet = wizard.Sheet();
+        for (UINT id : pages)
+            Press(sheet, PSBTN_NEXT, id, &pass);
+        pass.Do([&] { sheet.PressButton(PSBTN_FINISH); });
+        const INT_PTR result = pass.Run(sheet);
+        wizard.Conclude(result);
+        EXPECT_EQ(ID_WIZFINISH, result);
+        EXPECT_TRUE(pass.AllDone()) << pass.Stuck();
+    }
     // The page's picture; its texts, with what the page put in, fit their controls.
     void Shot(CPropertySheet& sheet, const std::string& name)
     {
@@ -205,16 +220,7 @@ TEST_F(RelayUi, AnUntouchedThresholdPageKeepsTheLimitsItShows)
         channels[0].SetThresholdLowLimit(std::uniform_real_distribution<double>(11.0, 12.9)(random));
         const std::vector<BYTE> before = RegisterImage(channels[0]);
         const std::string was = channels[0].GetDescription();
-        SheetScript pass;
-        CRelayChannelWizard wizard(channels, 0, false, candidates, nullptr);
-        CPropertySheet& sheet = wizard.Sheet();
-        Press(sheet, PSBTN_NEXT, IDD_RELAY_CONTROL_TYPE, &pass);
-        Press(sheet, PSBTN_NEXT, IDD_RELAY_THRESHOLD_SIMPLE, &pass);
-        pass.Do([&] { sheet.PressButton(PSBTN_FINISH); });
-        const INT_PTR result = pass.Run(sheet);
-        wizard.Conclude(result);
-        EXPECT_EQ(ID_WIZFINISH, result);
-        EXPECT_TRUE(pass.AllDone()) << pass.Stuck();
+        PassUntouched(0, false, {IDD_RELAY_CONTROL_TYPE, IDD_RELAY_THRESHOLD_SIMPLE});
         if (RegisterImage(channels[0]) != before)
             changed.push_back(was + " -> " + channels[0].GetDescription());
     }
@@ -562,16 +568,7 @@ TEST_F(RelayUi, AdvancedGenStartWithItsWiresTimingAndTrigger)
         const std::vector<BYTE> before = RegisterImage(channels[0]);
         const std::string was = std::to_string(channels[0].GetGenStartOnThreshold()) + " " +
                                 std::to_string(channels[0].GetGenStartOffThreshold());
-        SheetScript pass;
-        CRelayChannelWizard again(channels, 0, true, candidates, nullptr);
-        CPropertySheet& passed = again.Sheet();
-        for (UINT id : pages)
-            Press(passed, PSBTN_NEXT, id, &pass);
-        pass.Do([&] { passed.PressButton(PSBTN_FINISH); });
-        const INT_PTR passResult = pass.Run(passed);
-        again.Conclude(passResult);
-        EXPECT_EQ(ID_WIZFINISH, passResult);
-        EXPECT_TRUE(pass.AllDone()) << pass.Stuck();
+        PassUntouched(0, true, pages);
         if (RegisterImage(channels[0]) != before)
             changed.push_back(was + " -> " + std::to_string(channels[0].GetGenStartOnThreshold()) + " " +
                               std::to_string(channels[0].GetGenStartOffThreshold()));
