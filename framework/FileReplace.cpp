@@ -70,11 +70,38 @@ BOOL Failed(LPCSTR temporary)
     ::SetLastError(error);
     return FALSE;
 }
+
+// The attributes a replace must carry over; the others describe the file's state, not the
+// user's choice.
+const DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                              FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+const int kSharedAttempts = 10;
+const DWORD kSharedPauseMs = 50;
+
+// The platform's replace keeps the old file's attributes and security. A program holding
+// the old file open without delete sharing (a scanner or indexer just after a write) lets go
+// soon, so only that is waited for; any other refusal stays and is returned at once.
+BOOL ReplaceWaitingWhileShared(LPCSTR target, LPCSTR replacement)
+{
+    for (int attempt = 1;; ++attempt) {
+        if (::ReplaceFileA(target, replacement, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+            return TRUE;
+        if (attempt == kSharedAttempts || ::GetLastError() != ERROR_SHARING_VIOLATION)
+            return FALSE;
+        ::Sleep(kSharedPauseMs);
+    }
+}
 }  // namespace
 
 BOOL WriteFileReplacing(LPCSTR target, const void* bytes, DWORD size, bool* made)
 {
     *made = false;
+    // A folder or a read-only file of that name refuses the replace whatever is written.
+    const DWORD old = ::GetFileAttributesA(target);
+    if (old != INVALID_FILE_ATTRIBUTES && (old & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
+        ::SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
     // Beside the target: the move is then a rename on the same disk, never a copy.
     char temporary[MAX_PATH] = "";
     if (!::GetTempFileNameA(FolderOf(target).c_str(), "sav", 0, temporary))
@@ -92,7 +119,16 @@ BOOL WriteFileReplacing(LPCSTR target, const void* bytes, DWORD size, bool* made
             ::SetLastError(error);
         return Failed(temporary);
     }
-    if (!MoveFileReplacing(temporary, target, MOVEFILE_WRITE_THROUGH))
+    if (old == INVALID_FILE_ATTRIBUTES) {
+        if (!::MoveFileExA(temporary, target, MOVEFILE_WRITE_THROUGH))
+            return Failed(temporary);
+        return TRUE;
+    }
+    if (!ReplaceWaitingWhileShared(target, temporary))
         return Failed(temporary);
+    // Not every platform's replace carries the attributes over.
+    const DWORD now = ::GetFileAttributesA(target);
+    if (now != INVALID_FILE_ATTRIBUTES && (now & kKeptAttributes) != (old & kKeptAttributes))
+        ::SetFileAttributesA(target, (now & ~kKeptAttributes) | (old & kKeptAttributes));
     return TRUE;
 }

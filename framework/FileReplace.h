@@ -10,9 +10,12 @@
 BOOL MoveFileReplacing(LPCSTR source, LPCSTR target, DWORD flags);
 BOOL MoveFileReplacing(LPCWSTR source, LPCWSTR target, DWORD flags);
 
-// Writes the bytes to a new file in target's folder and moves it into target's place only
+// Writes the bytes to a new file in target's folder and puts it in target's place only
 // when all of it is written and flushed, so that a failure leaves target as it was (or
-// absent). FALSE on failure, with the system's error as the last error and the new file
-// removed again; *made tells whether the new file could be made at all (when not, the
-// folder refused it; otherwise the disk or the move failed).
+// absent). An existing target is replaced by the system's replace, which keeps its
+// attributes and security; only a sharing violation (another program about to let go of
+// it) is waited for, briefly. A folder or a read-only file of that name is refused at once
+// with ERROR_ACCESS_DENIED. FALSE on failure, with the system's error as the last error and
+// the new file removed again; *made tells whether the new file could be made at all (when
+// not, the folder or the target refused it; otherwise the disk or the replace failed).
 BOOL WriteFileReplacing(LPCSTR target, const void* bytes, DWORD size, bool* made);

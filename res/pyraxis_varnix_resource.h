@@ -247,6 +247,8 @@
 #define IDC_VXM_SMTP_PASSWORD 1204
 #define IDC_VXM_SMTP_TO 1205
 #define IDC_VXM_SNMP_PORT 1206
+// Shown on a page whose settings the controller did not all give.
+#define IDC_VXM_NOT_READ_NOTE 1415
 #define IDC_VXM_SNMP_IP 1312
 #define IDC_VXM_SMTP_CHANGE_PASSWORD 1318
 

@@ -18,6 +18,7 @@
 #include "wizards/corandel/CDialogCorandelWarn.h"
 
 #include <gtest/gtest.h>
+
 #include <prsht.h>
 
 #include <regex>
@@ -46,6 +47,16 @@ protected:
         };
     }
 };
+
+// Every scaled setpoint through untouched edits keeps its raw value: the pages show
+// rounded texts, and converting them back could move a setting by a count. Seeded rounds of
+// raw values around the defaults (the pages' checks keep their order).
+TEST_F(CorandelDuoUi, AnUntouchedEditKeepsEveryScaledSettingsRawValue)
+{
+    CWinApp app("CorandelUiTest");
+    CDialogCorandelSetup dialog(boost::shared_ptr<ModbusEndpoint_t>(), nullptr, nullptr);
+    ExpectUntouchedEditsKeepRawValues(dialog, SETUP_TITLE, dialog.GetSettings(), 3);
+}
 
 TEST_F(CorandelDuoUi, NewSetpointsThroughTheThreePagesWithTheirChecks)
 {

@@ -16,6 +16,7 @@
 #include "wizards/framework/CPropertySheetDipSwitch.h"
 
 #include <gtest/gtest.h>
+
 #include <prsht.h>
 
 #include <cmath>
@@ -55,6 +56,16 @@ protected:
         return dynamic_cast<CPropPageMpptWizLighting*>(CWnd::FromHandlePermanent(page));
     }
 };
+
+// Every scaled setpoint through untouched edits keeps its raw value: the pages show
+// rounded texts, and converting them back could move a setting by a count. Seeded rounds of
+// raw values around the defaults (the pages' checks keep their order).
+TEST_F(CorandelMpptUi, AnUntouchedEditKeepsEveryScaledSettingsRawValue)
+{
+    CWinApp app("CorandelUiTest");
+    CDialogMpptSetup dialog(boost::shared_ptr<ModbusEndpoint_t>(), nullptr, nullptr);
+    ExpectUntouchedEditsKeepRawValues(dialog, SETUP_TITLE, dialog.GetSettings(), 6);
+}
 
 TEST_F(CorandelMpptUi, NewSettingsThroughTheSixPagesAndTheLightingDials)
 {

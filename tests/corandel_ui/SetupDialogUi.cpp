@@ -6,8 +6,14 @@
 #include "tests/corandel_ui/PrintCapture.h"
 #include "wizards/corandel/CDialogSetpointSummary.h"
 #include "tests/support/TestPaths.h"
+#include "tests/support/WindowTest.h"
+
+#include "wizards/framework/CStorageVarnixConfig.h"
 
 #include <algorithm>
+#include <memory>
+#include <random>
+#include <set>
 
 namespace corandel_ui {
 
@@ -101,6 +107,82 @@ std::string SetupDialogUi::PrintSummary(CDialogSetpointSummary& dialog, const st
     EXPECT_EQ(head, printed.substr(0, head.size()));
     EXPECT_EQ(tail, printed.substr(printed.size() - std::min(printed.size(), tail.size())));
     return text;
+}
+
+void SetupDialogUi::UntouchedEditRounds(const std::string& title, CStorageVarnixConfig& settings, int pages,
+                                        int rounds, std::vector<std::string>* changed)
+{
+    struct State
+    {
+        std::mt19937 random{20261211};
+        std::map<UINT32, INT32> raws;   // what the round set
+        HWND lastPage = nullptr;
+    };
+    const std::shared_ptr<State> state = std::make_shared<State>();
+    const auto compare = [state, &settings, changed] {
+        for (const auto& entry : state->raws)
+            if (settings.FindRowConst(entry.first)->raw != entry.second)
+                changed->push_back(std::to_string(entry.first) + " " + std::to_string(entry.second) + " -> " +
+                                   std::to_string(settings.FindRowConst(entry.first)->raw));
+        state->raws.clear();
+    };
+    const auto passPages = [this, state, pages](const std::string& name) {
+        for (int n = 1; n <= pages; ++n)
+            script.Step(name + " page " + std::to_string(n),
+                        [this, state] {
+                            sheet = FindWizardSheet();
+                            page = CurrentPage(sheet);
+                            return page != nullptr && ::IsWindowVisible(page) && page != state->lastPage;
+                        },
+                        [this, state, n, pages] {
+                            state->lastPage = page;
+                            PressWizardButton(sheet, n == pages ? PSBTN_FINISH : PSBTN_NEXT);
+                        });
+    };
+    script.Step("dialog", DialogShows(title), [this] { Click(dialogWindow, IDC_CR_CREATE_NEW); });
+    passPages("new");
+    for (int round = 0; round < rounds; ++round)
+    {
+        script.Step("round " + std::to_string(round), [] { return FindWizardSheet() == nullptr; },
+                    [this, state, &settings, compare] {
+                        compare();
+                        for (int index = 0; index < settings.GetRowCount(); ++index)
+                        {
+                            SettingRow_t* row = settings.GetRowAt(index);
+                            if (!row->flag || row->scale == 1.0)
+                                continue;
+                            const INT32 raw = row->raw + std::uniform_int_distribution<int>(-20, 20)(state->random);
+                            if (row->raw != 0 && row->RawFits(raw))
+                                row->raw = raw;
+                            state->raws[row->registerAddress] = row->raw;
+                        }
+                        state->lastPage = nullptr;
+                        Click(dialogWindow, IDC_CR_EDIT);
+                    });
+        passPages("round " + std::to_string(round));
+    }
+    script.Step("close", [] { return FindWizardSheet() == nullptr; }, [this, compare] {
+        compare();
+        MessageBoxRecorder::Instance().QueueAnswer(IDYES);
+        Click(dialogWindow, IDCANCEL);
+    });
+}
+
+void SetupDialogUi::ExpectUntouchedEditsKeepRawValues(CDialogSetpointSummary& dialog, const std::string& title,
+                                                      CStorageVarnixConfig& settings, int pages)
+{
+    std::vector<std::string> changed;
+    UntouchedEditRounds(title, settings, pages, 8, &changed);
+    script.Play([&] { dialog.DoModal(); });
+    EXPECT_TRUE(script.Finished()) << script.Stuck();
+    std::set<std::string> registers;
+    for (const std::string& line : changed)
+        registers.insert(line.substr(0, line.find(' ')));
+    EXPECT_EQ(std::vector<std::string>(), changed)
+        << changed.size() << " changed, registers " << testing::PrintToString(registers);
+    // Only the question before closing: no page refused what it showed.
+    EXPECT_EQ(std::vector<std::string>{"Warning: current setpoints are not saved.  Close without saving?"},
+              BoxTexts());
 }
 
 } // namespace corandel_ui

@@ -14,6 +14,7 @@
 #include <vector>
 
 class CDialogSetpointSummary;
+class CStorageVarnixConfig;
 
 namespace corandel_ui {
 
@@ -48,6 +49,18 @@ protected:
     // Prints the dialog's summary through the print seam (job name checked, every
     // character of the summary printed) and gives the summary's text.
     std::string PrintSummary(CDialogSetpointSummary& dialog, const std::string& jobName);
+
+    // Queues the steps of rounds of untouched edits in a setup dialog titled title whose
+    // wizard has pages pages: Create New to Finish, then per round the scaled setpoints of
+    // settings (the dialog's own) take seeded raw values around their defaults and Edit is
+    // passed with Next to Finish, nothing touched; then the dialog is closed. *changed
+    // gets the setpoints whose raw value the round changed, as "register raw -> raw".
+    void UntouchedEditRounds(const std::string& title, CStorageVarnixConfig& settings, int pages, int rounds,
+                             std::vector<std::string>* changed);
+    // Eight such rounds on the dialog, with no raw value changed and no page refusing what
+    // it showed.
+    void ExpectUntouchedEditsKeepRawValues(CDialogSetpointSummary& dialog, const std::string& title,
+                                           CStorageVarnixConfig& settings, int pages);
 
     testing_support::UiScript script;
     HWND dialogWindow = nullptr;

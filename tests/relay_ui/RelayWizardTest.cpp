@@ -32,6 +32,7 @@
 #include "wizards/relay/RelayWizardPages.h"
 
 #include <fstream>
+#include <random>
 
 using namespace testing_support;
 
@@ -44,6 +45,15 @@ int ComboRowOf(HWND page, int comboId, const std::string& text)
         if (rows[i] == text)
             return static_cast<int>(i);
     return -1;
+}
+
+// The channel's register image, as a module would be programmed with it.
+std::vector<BYTE> RegisterImage(const CRelayModuleChannel& channel)
+{
+    CRelayModuleChannel copy = channel;
+    std::vector<BYTE> bytes(128);
+    bytes.resize(static_cast<size_t>(copy.ExportRegisterImage(bytes.data(), static_cast<int>(bytes.size()))));
+    return bytes;
 }
 
 class RelayUi : public ::testing::Test
@@ -64,9 +74,11 @@ protected:
     void TearDown() override { MessageBoxRecorder::Instance().Clear(); }
 
     HWND Page(CPropertySheet& sheet) { return sheet.GetActivePage() ? sheet.GetActivePage()->GetSafeHwnd() : nullptr; }
-    // Presses a sheet button and waits for the page of that dialog id.
-    void Press(CPropertySheet& sheet, int button, UINT dialogId)
+    // Presses a sheet button and waits for the page of that dialog id (in the fixture's
+    // script, or in another).
+    void Press(CPropertySheet& sheet, int button, UINT dialogId, SheetScript* other = nullptr)
     {
+        SheetScript& script = other ? *other : this->script;
         script.Do([&sheet, button] { sheet.PressButton(button); });
         script.WaitFor(
             [&sheet, dialogId] {
@@ -76,6 +88,21 @@ protected:
                        static_cast<CPropPageRelay*>(page)->GetDialogId() == dialogId;
             },
             "page " + std::to_string(dialogId));
+    }
+    // Runs the channel's wizard again with Next through the pages (dialog ids) and Finish,
+    // touching nothing.
+    void PassUntouched(int index, bool advanced, const std::vector<UINT>& pages)
+    {
+        SheetScript pass;
+        CRelayChannelWizard wizard(channels, index, advanced, candidates, nullptr);
+        CPropertySheet& sheet = wizard.Sheet();
+        for (UINT id : pages)
+            Press(sheet, PSBTN_NEXT, id, &pass);
+        pass.Do([&] { sheet.PressButton(PSBTN_FINISH); });
+        const INT_PTR result = pass.Run(sheet);
+        wizard.Conclude(result);
+        EXPECT_EQ(ID_WIZFINISH, result);
+        EXPECT_TRUE(pass.AllDone()) << pass.Stuck();
     }
     // The page's picture; its texts, with what the page put in, fit their controls.
     void Shot(CPropertySheet& sheet, const std::string& name)
@@ -159,6 +186,46 @@ TEST_F(RelayUi, SimpleThresholdChannelTakesThreePagesAndTheSimpleTiming)
     read.SetFunction(RELAY_FUNCTION_THRESHOLD);
     ASSERT_TRUE(read.ImportRegisterImage(image, size));
     EXPECT_FALSE(read.IsAdvanced());
+}
+
+// Limits left as the threshold page shows them keep their counts: the page shows two
+// decimals of a limit the variable's scaling holds in counts, and converting the text back
+// could move it. Seeded limits between the rounds, the pages passed untouched.
+TEST_F(RelayUi, AnUntouchedThresholdPageKeepsTheLimitsItShows)
+{
+    {
+        // The channel made a simple threshold on the Varnix's battery voltage.
+        CRelayChannelWizard wizard(channels, 0, false, candidates, nullptr);
+        CPropertySheet& sheet = wizard.Sheet();
+        script.Do([&] { ClickButton(Page(sheet), IDC_RELAY_FUNCTION_FIRST + 1); });
+        Press(sheet, PSBTN_NEXT, IDD_RELAY_CONTROL_TYPE);
+        script.Do([&] {
+            SelectComboRow(Page(sheet), IDC_RELAY_CONTROL_TYPE, ComboRowOf(Page(sheet), IDC_RELAY_CONTROL_TYPE, "Varnix"));
+        });
+        Press(sheet, PSBTN_NEXT, IDD_RELAY_THRESHOLD_SIMPLE);
+        script.Do([&] {
+            SetEditText(Page(sheet), IDC_RELAY_HIGH_LIMIT, "14");
+            SetEditText(Page(sheet), IDC_RELAY_LOW_LIMIT, "12.5");
+            sheet.PressButton(PSBTN_FINISH);
+        });
+        const INT_PTR result = script.Run(sheet);
+        wizard.Conclude(result);
+        ASSERT_EQ(ID_WIZFINISH, result);
+    }
+    std::mt19937 random(20261211);
+    std::vector<std::string> changed;
+    for (int round = 0; round < 8; ++round)
+    {
+        channels[0].SetThresholdHighLimit(std::uniform_real_distribution<double>(13.0, 15.0)(random));
+        channels[0].SetThresholdLowLimit(std::uniform_real_distribution<double>(11.0, 12.9)(random));
+        const std::vector<BYTE> before = RegisterImage(channels[0]);
+        const std::string was = channels[0].GetDescription();
+        PassUntouched(0, false, {IDD_RELAY_CONTROL_TYPE, IDD_RELAY_THRESHOLD_SIMPLE});
+        if (RegisterImage(channels[0]) != before)
+            changed.push_back(was + " -> " + channels[0].GetDescription());
+    }
+    EXPECT_EQ(std::vector<std::string>(), changed);
+    EXPECT_EQ(std::vector<std::string>(), BoxTexts());
 }
 
 // The six time rows of the advanced threshold page as typed: hours, minutes, seconds.
@@ -465,6 +532,49 @@ TEST_F(RelayUi, AdvancedGenStartWithItsWiresTimingAndTrigger)
     EXPECT_EQ(RELAY_FUNCTION_GENSTART_SLAVE, channels[1].GetFunction());
     EXPECT_EQ(RELAY_FUNCTION_GENSTART_SLAVE, channels[2].GetFunction());
     EXPECT_EQ(RELAY_FUNCTION_DISABLED, channels[3].GetFunction());
+
+    // Thresholds left as the trigger page shows them keep their counts: the page shows two
+    // decimals of the Varnix's battery voltage counts, and converting the text back could
+    // move them. The source changed to the Varnix, then seeded thresholds, the pages passed
+    // untouched.
+    const std::vector<UINT> pages = {IDD_RELAY_CONTROL_TYPE, IDD_RELAY_CONTROL_ADDRESS, IDD_RELAY_GENSTART_SIG,
+                                     IDD_RELAY_GENSTART_TIMING1, IDD_RELAY_GENSTART_TRIGGER};
+    {
+        SheetScript change;
+        CRelayChannelWizard again(channels, 0, true, candidates, nullptr);
+        CPropertySheet& changed = again.Sheet();
+        Press(changed, PSBTN_NEXT, IDD_RELAY_CONTROL_TYPE, &change);
+        change.Do([&] {
+            SelectComboRow(Page(changed), IDC_RELAY_CONTROL_TYPE, ComboRowOf(Page(changed), IDC_RELAY_CONTROL_TYPE, "Varnix"));
+        });
+        for (size_t n = 1; n < pages.size(); ++n)
+            Press(changed, PSBTN_NEXT, pages[n], &change);
+        change.Do([&] {
+            SetEditText(Page(changed), IDC_RELAY_HIGH_LIMIT, "12");
+            SetEditText(Page(changed), IDC_RELAY_LOW_LIMIT, "13.5");
+            changed.PressButton(PSBTN_FINISH);
+        });
+        const INT_PTR changeResult = change.Run(changed);
+        again.Conclude(changeResult);
+        ASSERT_EQ(ID_WIZFINISH, changeResult);
+        ASSERT_TRUE(change.AllDone()) << change.Stuck();
+    }
+    std::mt19937 random(20261211);
+    std::vector<std::string> changed;
+    for (int round = 0; round < 6; ++round)
+    {
+        channels[0].SetGenStartOnThreshold(std::uniform_real_distribution<double>(11.0, 12.4)(random));
+        channels[0].SetGenStartOffThreshold(std::uniform_real_distribution<double>(12.6, 14.0)(random));
+        const std::vector<BYTE> before = RegisterImage(channels[0]);
+        const std::string was = std::to_string(channels[0].GetGenStartOnThreshold()) + " " +
+                                std::to_string(channels[0].GetGenStartOffThreshold());
+        PassUntouched(0, true, pages);
+        if (RegisterImage(channels[0]) != before)
+            changed.push_back(was + " -> " + std::to_string(channels[0].GetGenStartOnThreshold()) + " " +
+                              std::to_string(channels[0].GetGenStartOffThreshold()));
+    }
+    EXPECT_EQ(std::vector<std::string>(), changed);
+    EXPECT_EQ(4u, BoxTexts().size());
 }
 
 TEST_F(RelayUi, GenStartOnChannel3HasTwoWiresAndATriggerWithoutVariableSaysWhy)

@@ -11,7 +11,15 @@
 #include "wizards/varnix/CDialogMpptSetup.h"
 #include "wizards/varnix/MpptSettingTable.h"
 
+#include "modbus/CModbusVariableScaled.h"
+#include "wizards/varnix/CVarnixHvMpptSettings.h"
+
+#include <cmath>
+#include <algorithm>
+#include <map>
+#include <random>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -334,6 +342,184 @@ TEST_F(MpptWizard, HvWizardGoesFromCharge3ToWindOrLed)
                                         "page 480", "page 613", "box Exit Varnix MPPT Wizard?", "closed"}),
               player.Log());
     EXPECT_EQ((std::vector<std::string>{"limits on on off off", "current 10.00 on"}), seen);
+}
+
+// The raw value of each scaled setting.
+template <class TSettings>
+std::map<int, int> ScaledRaws(const TSettings& settings)
+{
+    std::map<int, int> raws;
+    for (const auto& entry : settings.GetVariables())
+        if (dynamic_cast<const CModbusVariableScaled*>(entry.second.get()))
+            raws[entry.first] = entry.second->GetRegisters().front().value;
+    return raws;
+}
+
+// Sets a setting's one register to the word.
+void SetRaw(CModbusVariable* variable, int word)
+{
+    std::vector<WORD> image(65536, 0);
+    image[variable->GetAddress()] = static_cast<WORD>(word);
+    variable->SetFromRegisterImage(image.data());
+}
+
+// The highest word of a scaled setting within its limits (the lowest is 0 for each).
+int HighestRaw(const CModbusVariable& setting)
+{
+    boost::shared_ptr<CModbusVariable> probe = setting.Clone();
+    int low = 0, high = 65535;
+    while (low < high)
+    {
+        const int middle = (low + high + 1) / 2;
+        SetRaw(probe.get(), middle);
+        try
+        {
+            probe->CheckLimits();
+            low = middle;
+        }
+        catch (const std::range_error&)
+        {
+            high = middle - 1;
+        }
+    }
+    return low;
+}
+
+// Rounds of raw values for every scaled setting that the pages' checks let through: the
+// lowest and the highest words each can take there, then seeded random ones. The settings
+// that a page compares are drawn together and put in the order its checks ask for
+// (equalize > regulation > float > float cancel, HVD > HVR, the LED thresholds falling,
+// the curve's powers rising).
+template <class TSettings>
+std::vector<std::map<int, int>> RawRounds(int randomRounds)
+{
+    TSettings defaults;
+    std::map<int, int> highest;
+    for (const auto& entry : ScaledRaws(defaults))
+        highest[entry.first] = HighestRaw(*defaults.GetVariable(entry.first));
+    std::vector<std::vector<int>> chains = {{MPPT_SETTING_EQUALIZE_VOLTAGE, MPPT_SETTING_REGULATION_VOLTAGE,
+                                             MPPT_SETTING_FLOAT_VOLTAGE, MPPT_SETTING_FLOAT_CANCEL_VOLTAGE},
+                                            {MPPT_SETTING_HVD, MPPT_SETTING_HVDR},
+                                            {MPPT_SETTING_LED_G_GY, MPPT_SETTING_LED_GY_Y,
+                                             MPPT_SETTING_LED_Y_YR, MPPT_SETTING_LED_YR_R}};
+    std::vector<int> powers;
+    for (int point = 15; point >= 0; --point)
+        powers.push_back(MPPT_SETTING_WIND_POWER + point);
+    std::set<int> chained;
+    for (const auto& chain : chains)
+        chained.insert(chain.begin(), chain.end());
+    chained.insert(powers.begin(), powers.end());
+
+    std::mt19937 random(20261211);
+    std::vector<std::map<int, int>> rounds;
+    for (int round = 0; round < 2 + randomRounds; ++round)
+    {
+        std::map<int, int> raws;
+        const auto draw = [&](int id) {
+            return round == 0 ? 0 : round == 1 ? highest[id]
+                                               : std::uniform_int_distribution<int>(0, highest[id])(random);
+        };
+        for (const auto& entry : highest)
+            if (!chained.count(entry.first))
+                raws[entry.first] = draw(entry.first);
+        for (const auto& chain : chains)
+        {
+            // Strictly falling: the lowest round counts up from 0, the highest down from the top.
+            std::set<int> words;
+            for (int n = 0; words.size() < chain.size() && n < 1000; ++n)
+                words.insert(round == 0 ? n : round == 1 ? highest[chain.front()] - n : draw(chain.front()));
+            std::vector<int> falling(words.rbegin(), words.rend());
+            for (size_t n = 0; n < chain.size(); ++n)
+                raws[chain[n]] = falling[n];
+        }
+        std::vector<int> rising;
+        for (int id : powers)
+            rising.push_back(draw(id));
+        std::sort(rising.rbegin(), rising.rend());
+        for (size_t n = 0; n < powers.size(); ++n)
+            raws[powers[n]] = rising[n];
+        // The percent-of-Voc target shows only while the fixed target is off.
+        if (round >= 2 && round % 2 == 1 && raws.count(MPPT_SETTING_ARRAY_FIXED_TARGET))
+            raws[MPPT_SETTING_ARRAY_FIXED_TARGET] = 0;
+        rounds.push_back(raws);
+    }
+    return rounds;
+}
+
+// Every round of raw values through an untouched wizard (wind mode, so that every page
+// shows): the settings whose raw value changed, as "id raw -> raw".
+template <class TSettings>
+std::vector<std::string> UntouchedEditChanges(bool (*run)(CWnd*, TSettings&, std::set<int>*), int randomRounds)
+{
+    std::vector<std::string> changed;
+    for (const std::map<int, int>& raws : RawRounds<TSettings>(randomRounds))
+    {
+        TSettings settings;
+        settings.mode = 2;
+        for (const auto& entry : raws)
+            SetRaw(settings.GetVariable(entry.first), entry.second);
+        SheetPlayer player(varnix_ui::kWizardSheet, [](SheetPlayer& sheet) { sheet.NextToFinish(); });
+        EXPECT_TRUE(run(nullptr, settings, nullptr));
+        EXPECT_TRUE(player.Finished());
+        // No page refused the values it was shown.
+        EXPECT_EQ("closed", player.Log().back()) << testing::PrintToString(player.Log());
+        for (const std::string& line : player.Log())
+            EXPECT_NE("box", line.substr(0, 3)) << line;
+        for (const auto& entry : ScaledRaws(settings))
+            if (entry.second != raws.at(entry.first))
+                changed.push_back(std::to_string(entry.first) + " " + std::to_string(raws.at(entry.first)) + " -> " +
+                                  std::to_string(entry.second));
+    }
+    return changed;
+}
+
+// The settings named in UntouchedEditChanges' lines, once each.
+std::string ChangedSettings(const std::vector<std::string>& changes)
+{
+    std::set<int> ids;
+    for (const std::string& change : changes)
+        ids.insert(std::stoi(change));
+    std::string text;
+    for (int id : ids)
+        text += (text.empty() ? "" : ", ") + std::to_string(id);
+    return text;
+}
+
+// A field left as it was shown keeps the raw value it was shown from, for every scaled
+// setting at both ends of what its page takes and at seeded values between; a text the user
+// changes is converted once.
+TEST_F(MpptWizard, AnUntouchedEditKeepsEveryScaledSettingsRawValue)
+{
+    const std::vector<std::string> mppt = UntouchedEditChanges<CVarnixMpptSettings>(RunVarnixMpptWizard, 40);
+    EXPECT_EQ(std::vector<std::string>(), mppt) << mppt.size() << " changed: " << ChangedSettings(mppt);
+    const std::vector<std::string> hv = UntouchedEditChanges<CVarnixHvMpptSettings>(RunVarnixHvMpptWizard, 40);
+    EXPECT_EQ(std::vector<std::string>(), hv) << hv.size() << " changed: " << ChangedSettings(hv);
+
+    // The issue's own pair, and an edit beside it.
+    CVarnixMpptSettings settings;
+    settings.mode = 1;
+    SetRaw(settings.GetVariable(MPPT_SETTING_REGULATION_VOLTAGE), 2610);
+    SetRaw(settings.GetVariable(MPPT_SETTING_FLOAT_VOLTAGE), 2455);
+    SetRaw(settings.GetVariable(MPPT_SETTING_EQUALIZE_VOLTAGE), 2750);
+    std::vector<std::string> shown;
+    SheetPlayer player(varnix_ui::kWizardSheet, [&](SheetPlayer& sheet) {
+        sheet.Next();
+        shown.push_back(sheet.Text(IDC_VXM_ABSORPTION));
+        sheet.Next();
+        shown.push_back(sheet.Text(IDC_VXM_FLOAT_VOLTAGE));
+        sheet.Next();
+        shown.push_back(sheet.Text(IDC_VXM_EQ_VOLTAGE));
+        sheet.SetText(IDC_VXM_EQ_VOLTAGE, "15.12");
+        sheet.NextToFinish();
+    });
+    EXPECT_TRUE(RunVarnixMpptWizard(nullptr, settings));
+    EXPECT_TRUE(player.Finished());
+    EXPECT_EQ((std::vector<std::string>{"14.34", "13.49", "15.11"}), shown);
+    EXPECT_EQ(2610, settings.GetVariable(MPPT_SETTING_REGULATION_VOLTAGE)->GetRegisters().front().value);
+    EXPECT_EQ(2455, settings.GetVariable(MPPT_SETTING_FLOAT_VOLTAGE)->GetRegisters().front().value);
+    // A changed text is converted: 15.12 V.
+    EXPECT_EQ(std::llround(15.12 * 32768 / 180),
+              settings.GetVariable(MPPT_SETTING_EQUALIZE_VOLTAGE)->GetRegisters().front().value);
 }
 
 TEST_F(MpptWizard, NotificationPageFollowsItsSource)

@@ -30,6 +30,7 @@
 
 #include <boost/make_shared.hpp>
 
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -536,6 +537,167 @@ TEST_F(SetupDialogs, MpptDialogNeverProgramsDefaultsForSettingsItDidNotRead)
     for (const wizard_runs::JournalRequest& write : writes)
         EXPECT_GE(write.address, 0x2000) << std::hex << write.address;
     std::printf("%s\n", testing::PrintToString(seen).c_str());
+}
+
+// A read without the optional set from a controller with DHCP on, static address 10.1.2.3
+// and HTTP port 8081, then Edit: the Communication page shows what was not read empty and
+// says why, refuses the static choice until its addresses are entered, and sets what is
+// typed even where it equals the stand-in (HTTP port 80). Program writes exactly what was
+// entered, says how many settings it left out, and the controller then holds them.
+template <class TDialog, class TSettings>
+void AsksForWhatItDidNotReadAndSetsWhatIsTyped()
+{
+    testing_support::PeerHost host;
+    ASSERT_TRUE(host.Connected()) << host.Error();
+    wizard_runs::DeviceUnderTest device(host);
+    TSettings controller = mppt_device::DeviceSettings<TSettings>();
+    controller.GetVariable(MPPT_SETTING_DHCP_ENABLED)->FromString("true");
+    controller.GetVariable(MPPT_SETTING_HTTP_PORT)->FromString("8081");
+    const mppt_device::RegisterMap registers = mppt_device::RegistersOf(controller, false);
+    const int required = static_cast<int>(mppt_device::RunRequests(registers, true, true).size());
+    const std::vector<mppt_device::RunRequest_t> optional = mppt_device::RunRequests(registers, true, false);
+    ASSERT_FALSE(optional.empty());
+    // The first read's first optional request is refused: a model without the set.
+    mppt_device::ProfileOptions options;
+    options.faults = "[{\"kind\": \"exception\", \"code\": 2, \"function\": 4, \"at_read\": " +
+                     std::to_string(required) + ", \"address\": " + std::to_string(optional[0].address) + "}]";
+    ASSERT_TRUE(device.StartTcp(mppt_device::Profile(mppt_device::RegistersOf(controller), options))) << device.Error();
+
+    TDialog dialog(LoopbackController(device.TcpPort()), nullptr, nullptr);
+    std::vector<std::string> seen;
+    SheetPlayer player(SETUP_TITLE, [&](SheetPlayer& d) {
+        HWND window = d.Window();
+        const auto row = [&](const std::string& name) {
+            const int at = FindRow(window, name);
+            return at < 0 ? std::string("(no row)") : ListCell(window, at, 1) + " " + ListCell(window, at, 4);
+        };
+        const auto comm = [](SheetPlayer& sheet) {
+            return std::string("ip '") + sheet.Text(IDC_VXM_COMM_IP) + "' http '" + sheet.Text(IDC_VXM_COMM_HTTP_PORT) +
+                   "' modbus '" + sheet.Text(IDC_VXM_COMM_MODBUS_PORT) + "' dhcp " +
+                   (sheet.Checked(IDC_VXM_COMM_DHCP) ? "on" : "off") + " static " +
+                   (sheet.Checked(IDC_VXM_COMM_STATIC) ? "on" : "off") + " note " +
+                   (sheet.Visible(IDC_VXM_NOT_READ_NOTE) ? "shown" : "hidden");
+        };
+        d.ClickLater(IDC_SETUP_READ_DEVICE);
+        PlayWizard(d, [&](SheetPlayer& sheet) {
+            sheet.Click(IDC_VXM_MODE_SOLAR);
+            sheet.Next();
+            sheet.Next();
+            sheet.WaitWizardButton(ID_WIZFINISH, true);
+            sheet.Finish();
+        });
+        d.WaitFor([&] { return d.Text(IDC_SETUP_MODE) != "unknown"; }, "the read setpoints");
+        seen.push_back("read: " + row("SMTP \"To\" email address") + "/ " + row("SMTP server") + "/ " +
+                       row("HTTP TCP Port"));
+
+        d.ClickLater(IDC_SETUP_EDIT);
+        PlayWizard(d, [&](SheetPlayer& sheet) {
+            for (int step = 0; step < 12 && sheet.PageId() != IDD_VXMPPT_COMM; ++step)
+                sheet.Next();
+            seen.push_back("comm: " + comm(sheet));
+            sheet.Click(IDC_VXM_COMM_STATIC);
+            seen.push_back(sheet.Next());
+            sheet.SetText(IDC_VXM_COMM_IP, "10.9.8.7");
+            sheet.SetText(IDC_VXM_COMM_MASK, "255.255.255.0");
+            sheet.SetText(IDC_VXM_COMM_GATEWAY, "10.9.8.1");
+            sheet.SetText(IDC_VXM_COMM_DNS1, "10.9.8.1");
+            sheet.SetText(IDC_VXM_COMM_DNS2, "0.0.0.0");
+            sheet.SetText(IDC_VXM_COMM_HTTP_PORT, "80");
+            seen.push_back(sheet.Next());
+            seen.push_back("notification note " +
+                           std::string(sheet.Visible(IDC_VXM_NOT_READ_NOTE) ? "shown" : "hidden"));
+            // A notification by email to a server nobody was shown is asked for; left
+            // undecided, the notification stays as the controller has it.
+            sheet.Next();
+            const auto enable = [&] {
+                const LRESULT state = ::SendDlgItemMessageA(sheet.Page(), IDC_VXM_NOTIFY_ENABLE, BM_GETCHECK, 0, 0);
+                return std::string(state == BST_INDETERMINATE ? "undecided" : state == BST_CHECKED ? "on" : "off");
+            };
+            seen.push_back("notification 1 " + enable() + " name '" + sheet.Text(IDC_VXM_NOTIFY_NAME) + "' note " +
+                           (sheet.Visible(IDC_VXM_NOT_READ_NOTE) ? "shown" : "hidden"));
+            sheet.Click(IDC_VXM_NOTIFY_ENABLE);
+            sheet.Click(IDC_VXM_NOTIFY_ENABLE);
+            sheet.Click(IDC_VXM_NOTIFY_EMAIL);
+            seen.push_back(enable() + " " + sheet.Next());
+            sheet.Click(IDC_VXM_NOTIFY_ENABLE);
+            seen.push_back(enable() + " " + sheet.Next());
+            sheet.NextToFinish();
+        });
+        d.WaitFor([&] { return row("IP Address") != "(no row)"; }, "the edited setpoints");
+        seen.push_back("edited: " + row("IP Address") + "/ " + row("Gateway") + "/ " + row("HTTP TCP Port") + "/ " +
+                       row("Modbus TCP Port") + "/ " + row("SMTP \"To\" email address"));
+
+        d.ClickLater(IDC_SETUP_PROGRAM_DEVICE);
+        PlayWizard(d, [&](SheetPlayer& sheet) {
+            sheet.Next();
+            sheet.WaitWizardButton(ID_WIZFINISH, true);
+            const std::vector<std::string> lines = testing_support::ListBoxLines(sheet.Page(), IDC_WIZARD_PROGRESS_LIST);
+            std::string text = "programmed";
+            for (size_t n = lines.size() > 4 ? lines.size() - 4 : 0; n < lines.size(); ++n)
+                text += " | " + lines[n];
+            seen.push_back(text);
+            sheet.Finish();
+        });
+        Recorder().QueueAnswer(IDYES);
+        d.Click(IDCANCEL);
+    });
+    EXPECT_EQ(IDCANCEL, dialog.DoModal());
+    EXPECT_TRUE(player.Finished());
+    for (const std::string& line : player.Log())
+        EXPECT_EQ(std::string::npos, line.find("timeout")) << line;
+
+    // The settings the controller was not asked for: the optional set but the ones entered.
+    TSettings entered;
+    int notWritten = 0;
+    for (const auto& entry : entered.GetVariables())
+        if (!entered.IsEepromSetting(entry.first) && !entry.second->IsWriteOnly())
+            ++notWritten;
+    notWritten -= 7;   // DHCP, the five addresses and the HTTP port
+    EXPECT_EQ((std::vector<std::string>{
+                  "read: not read / not read / not read ",
+                  "comm: ip '' http '' modbus '' dhcp off static off note shown",
+                  "box Error: the static IP address settings were not read from the controller;\n"
+                  "enter the IP address, subnet mask, gateway and DNS addresses to use.",
+                  "page " + std::to_string(IDD_VXMPPT_NOTIFICATION),
+                  "notification note shown",
+                  "notification 1 undecided name '' note shown",
+                  "on box Error: you requested email notification, but the email server and \"To\" address were not "
+                  "read from the controller; set them on the earlier page",
+                  "undecided page " + std::to_string(IDD_VXMPPT_NOTIFICATION_N),
+                  "edited: 10.9.8.7 / 10.9.8.1 / 80 / not read / not read ",
+                  "programmed | " + std::to_string(notWritten) +
+                      " settings were not written because they were not read from the controller. | Finished. |  | "
+                      "Varnix MPPT programming completed successfully."}),
+              seen);
+
+    // What the controller holds now: the entered settings, and its own for the rest.
+    std::map<int, int> written;
+    for (const wizard_runs::JournalRequest& write : wizard_runs::OfFunction(device.Requests(), 6))
+        written[write.address] = write.value;
+    entered.GetVariable(MPPT_SETTING_IP_ADDRESS)->FromString("10.9.8.7");
+    for (const ModbusRegister_t& reg : entered.GetVariable(MPPT_SETTING_IP_ADDRESS)->GetRegisters())
+    {
+        ASSERT_EQ(1u, written.count(reg.address)) << std::hex << reg.address;
+        EXPECT_EQ(reg.value, written[reg.address]) << std::hex << reg.address;
+    }
+    ASSERT_EQ(1u, written.count(0x151B));
+    EXPECT_EQ(80, written[0x151B]);
+    ASSERT_EQ(1u, written.count(0x1517));
+    EXPECT_EQ(0, written[0x1517] & 0x4000);
+    EXPECT_EQ(0u, written.count(0x151C));   // the Modbus TCP port, not read and not entered
+    EXPECT_EQ(0u, written.count(0x16D0));   // the "To" address
+    EXPECT_EQ(0u, written.count(0x1535));   // notification 1, left undecided
+    std::printf("%s\n", testing::PrintToString(seen).c_str());
+}
+
+TEST_F(SetupDialogs, MpptDialogAsksForWhatItDidNotReadAndSetsWhatIsTyped)
+{
+    {
+        SCOPED_TRACE("Varnix MPPT");
+        AsksForWhatItDidNotReadAndSetsWhatIsTyped<CDialogVarnixMpptSummary, CVarnixMpptSettings>();
+    }
+    SCOPED_TRACE("Varnix HV MPPT");
+    AsksForWhatItDidNotReadAndSetsWhatIsTyped<CDialogVarnixHvMpptSummary, CVarnixHvMpptSettings>();
 }
 
 // The Varnix controller's 39 setpoint registers on a pty, read and written as one map.

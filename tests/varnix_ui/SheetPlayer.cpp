@@ -265,6 +265,8 @@ std::string SheetPlayer::Text(int id) const
     ::GetClassNameA(control, className, sizeof className);
     if (std::string(className) == WC_IPADDRESSA)
     {
+        if (::SendMessageA(control, IPM_ISBLANK, 0, 0))
+            return std::string();
         DWORD address = 0;
         ::SendMessageA(control, IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&address));
         return std::to_string(FIRST_IPADDRESS(address)) + "." + std::to_string(SECOND_IPADDRESS(address)) + "." +

@@ -67,6 +67,7 @@ public:
     // without waiting for it.
     void ClickLater(int id);
     void SetText(int id, const std::string& text);
+    // An IP-address control's a.b.c.d, or "" when none of its fields is filled in.
     std::string Text(int id) const;
     bool Enabled(int id) const;
     bool Visible(int id) const;

@@ -14,6 +14,8 @@
 #include "wizards/varnix/VarnixWizardModePages.h"
 
 #include <algorithm>
+#include <map>
+#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -371,6 +373,62 @@ TEST_F(VarnixWizard, LightingTimersAndTheirDayStrip)
     EXPECT_EQ(LIGHTING_DUSK_TO_DAWN_SECONDS, settings.GetRawValue(0xE015));
     EXPECT_EQ(0, settings.GetRawValue(0xE016));
     EXPECT_STREQ("Dusk To Dawn", settings.GetValueText(0xE015, VARNIX_SYSTEM_12V).GetString());
+}
+
+// Every scaled setpoint of every mode through an untouched wizard keeps its raw value: a
+// page shows a rounded text, and converting it back could move the setting by a count.
+// Seeded rounds of raw values around the defaults (the pages' checks keep their order),
+// and one edited field, converted once.
+TEST_F(VarnixWizard, AnUntouchedEditKeepsEveryScaledSettingsRawValue)
+{
+    const std::vector<std::pair<int, int>> modes = {{IDC_VXW_MODE_SOLAR, VARNIX_MODE_SOLAR_CHARGE},
+                                                    {IDC_VXW_MODE_LOAD, VARNIX_MODE_LOAD},
+                                                    {IDC_VXW_MODE_DIVERSION, VARNIX_MODE_DIVERSION},
+                                                    {IDC_VXW_MODE_LIGHTING, VARNIX_MODE_LIGHTING}};
+    std::mt19937 random(20261211);
+    std::vector<std::string> changed;
+    std::set<UINT32> scaled;
+    for (const auto& mode : modes)
+    {
+        for (int round = 0; round < 6; ++round)
+        {
+            CVarnixSettings settings;
+            settings.SetMode(mode.second);
+            std::map<UINT32, INT32> raws;
+            for (int index = 0; index < settings.GetRowCount(); ++index)
+            {
+                SettingRow_t* row = settings.GetRowAt(index);
+                if (!row->flag || row->scale == 1.0)
+                    continue;
+                scaled.insert(row->registerAddress);
+                const INT32 raw = row->raw + std::uniform_int_distribution<int>(-20, 20)(random);
+                if (row->raw != 0 && row->RawFits(raw))
+                    row->raw = raw;
+                raws[row->registerAddress] = row->raw;
+            }
+            SheetPlayer player(varnix_ui::kWizardSheet, [&](SheetPlayer& sheet) {
+                sheet.Click(mode.first);
+                sheet.NextToFinish();
+            });
+            EXPECT_TRUE(RunVarnixWizard(nullptr, settings));
+            EXPECT_TRUE(player.Finished());
+            EXPECT_EQ("closed", player.Log().back()) << testing::PrintToString(player.Log());
+            for (const auto& entry : raws)
+                if (settings.FindRowConst(entry.first)->raw != entry.second)
+                    changed.push_back(std::to_string(mode.second) + " " + std::to_string(entry.first) + " " +
+                                      std::to_string(entry.second) + " -> " +
+                                      std::to_string(settings.FindRowConst(entry.first)->raw));
+        }
+    }
+    std::set<UINT32> changedRegisters;
+    for (const std::string& line : changed)
+        changedRegisters.insert(std::stoul(line.substr(line.find(' ') + 1)));
+    std::string registers;
+    for (UINT32 address : changedRegisters)
+        registers += " " + std::to_string(address);
+    EXPECT_EQ(std::vector<std::string>(), changed) << changed.size() << " changed, registers" << registers << " of "
+                                                   << scaled.size() << " scaled";
+    Recorder().Clear();
 }
 
 TEST_F(VarnixWizard, CancelAsksAndKeepsTheSettings)

@@ -1,7 +1,8 @@
 // Saving every family's setpoint or channel file over an existing one where the save
-// cannot finish: a full disk and a read-only folder. The old file stays byte for byte,
-// nothing is left beside it, and the box names the file and the system's reason. Run
-// inside tests/device/tmpfs.sh (PYRAXIS_SMALL_FS); skipped elsewhere.
+// cannot finish: a full disk and a read-only folder (run inside tests/device/tmpfs.sh,
+// PYRAXIS_SMALL_FS; skipped elsewhere), a folder or a read-only file of the file's name.
+// The old file stays byte for byte, nothing is left beside it, and the box names the file
+// and the system's reason. A replace keeps a hidden file hidden.
 #include <gtest/gtest.h>
 
 #include "shell/ProgramFolders.h"
@@ -14,7 +15,9 @@
 #include "wizards/varnix/CDialogVarnixSetup.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <iostream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -152,6 +155,100 @@ TEST_F(SetpointFileSave, AReadOnlyFolderKeepsTheOldFileAndTheBoxSaysWhy)
         EXPECT_EQ(family.notCreated + " " + path + " (Access denied)", family.save(path));
         EXPECT_EQ(older, testing_support::ReadFileText(path));
         EXPECT_EQ(std::vector<std::string>{"existing"}, FolderNames(folder));
+    }
+}
+
+// Saving over a target that is hidden, a folder or read-only, on any disk: a replace keeps
+// the old file's attributes, and a refusal that will not pass comes back at once with its
+// reason, the target as it was and nothing beside it.
+class SetpointFileReplace : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        char temp[MAX_PATH] = "";
+        ASSERT_NE(0u, ::GetTempPathA(MAX_PATH, temp));
+        m_folder = std::string(temp) + "pyraxis-replace-" + testing_support::ProcessTag();
+        ASSERT_TRUE(testing_support::EnsureDirectory(m_folder));
+        const std::string folder = testing_support::BuildPath("");
+        GetProgramFolders().SetProgramFolder(std::wstring(folder.begin(), folder.end() - 1));
+    }
+    void TearDown() override
+    {
+        const std::string path = Path();
+        ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileA(path.c_str());
+        ::RemoveDirectoryA(path.c_str());
+        ::RemoveDirectoryA(m_folder.c_str());
+    }
+    std::string Path() const { return m_folder + "\\settings.file"; }
+
+    // The family's save, with the time it took.
+    static std::string TimedSave(const SaveFamily& family, const std::string& path, double& milliseconds)
+    {
+        const auto start = std::chrono::steady_clock::now();
+        const std::string failure = family.save(path);
+        milliseconds = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        std::cout << family.name << ": " << milliseconds << " ms" << std::endl;
+        return failure;
+    }
+
+    std::string m_folder;
+};
+
+// Far below the two seconds of a save that waits on a refusal as if it were another
+// program's hold, and well above what a save that does not wait takes on a loaded machine.
+const double kRefusedAtOnceMs = 400;
+
+TEST_F(SetpointFileReplace, AHiddenTargetStaysHidden)
+{
+    for (const SaveFamily& family : Families())
+    {
+        SCOPED_TRACE(family.name);
+        const std::string path = Path();
+        ASSERT_TRUE(testing_support::WriteFileText(path, "older settings\n"));
+        ASSERT_TRUE(::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+        EXPECT_EQ("", family.save(path));
+        EXPECT_NE("older settings\n", testing_support::ReadFileText(path));
+        EXPECT_EQ(static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE),
+                  ::GetFileAttributesA(path.c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+        EXPECT_EQ(std::vector<std::string>{"settings.file"}, FolderNames(m_folder));
+        ASSERT_TRUE(::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL));
+        ASSERT_TRUE(::DeleteFileA(path.c_str()));
+    }
+}
+
+TEST_F(SetpointFileReplace, AFolderOfThatNameIsRefusedAtOnce)
+{
+    const std::string path = Path();
+    ASSERT_TRUE(::CreateDirectoryA(path.c_str(), nullptr));
+    for (const SaveFamily& family : Families())
+    {
+        SCOPED_TRACE(family.name);
+        double milliseconds = 0;
+        EXPECT_EQ(family.notCreated + " " + path + " (Access denied)", TimedSave(family, path, milliseconds));
+        EXPECT_LT(milliseconds, kRefusedAtOnceMs);
+        EXPECT_NE(0u, ::GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+        EXPECT_EQ(std::vector<std::string>{"settings.file"}, FolderNames(m_folder));
+        EXPECT_EQ(std::vector<std::string>{}, FolderNames(path));
+    }
+}
+
+TEST_F(SetpointFileReplace, AReadOnlyTargetIsRefusedAtOnceAndKept)
+{
+    const std::string path = Path();
+    const std::string older = "older settings\n";
+    ASSERT_TRUE(testing_support::WriteFileText(path, older));
+    ASSERT_TRUE(::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    for (const SaveFamily& family : Families())
+    {
+        SCOPED_TRACE(family.name);
+        double milliseconds = 0;
+        EXPECT_EQ(family.notCreated + " " + path + " (Access denied)", TimedSave(family, path, milliseconds));
+        EXPECT_LT(milliseconds, kRefusedAtOnceMs);
+        EXPECT_EQ(older, testing_support::ReadFileText(path));
+        EXPECT_NE(0u, ::GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY);
+        EXPECT_EQ(std::vector<std::string>{"settings.file"}, FolderNames(m_folder));
     }
 }
 

@@ -121,6 +121,10 @@ void CCorandelSettings::SetFromText(UINT32 registerAddress, const CString& text,
     if (raw > row->GetRawMaximum())
         throw CSetException(text, row->shortName,
                             "value must be no more than " + FormatNumber(row->format, row->GetMaximumValue()));
+    // The text the pages show for the setting is the setting left as it was: it is
+    // rounded, and converting it back could move the setting by a count.
+    if (text == FormatValue(registerAddress))
+        return;
     row->raw = raw;
 }
 

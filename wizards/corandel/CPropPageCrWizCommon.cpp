@@ -97,7 +97,9 @@ bool CPropPageCrWizCommon::CheckAndStore(bool quiet)
             ShowError(field.outOfRange, quiet);
             return false;
         }
-        m_settings->SetValue(field.reg, value);
+        // Left as the page showed it, the priority keeps its count: the text is rounded.
+        if (GetItemText(field.control) != m_settings->FormatValue(field.reg))
+            m_settings->SetValue(field.reg, value);
         return true;
     };
 
@@ -132,7 +134,9 @@ bool CPropPageCrWizCommon::CheckAndStore(bool quiet)
         ShowError(message, false);
         return false;
     }
-    m_settings->SetValue(REG_TEMP_COMP, compensation);
+    // Left as the page showed it, the setting keeps its count (the text is rounded).
+    if (GetItemText(IDC_CRDUO_COMMON_TEMP_COMP) != m_settings->FormatValue(REG_TEMP_COMP))
+        m_settings->SetValue(REG_TEMP_COMP, compensation);
 
     const struct
     {

@@ -103,7 +103,7 @@ bool CPropPageMpptCharge1::StoreFields(bool)
     const MpptWizardField* fields = BANK_FIELDS[IsBankTwo() ? 1 : 0];
     auto check = [this, fields](Field field) {
         const MpptWizardField& f = fields[field];
-        return CheckAndStore(f.registerAddress, GetItemText(f.control), f.lowest, f.highest, f.divisor, f.name);
+        return CheckAndStore(f.registerAddress, GetItemText(f.control), f.lowest, f.highest, f.divisor, f.name, f.format);
     };
 
     if (!check(ABSORPTION))

@@ -194,11 +194,8 @@ void CPropPageMpptWizLighting::LoadControls()
     CheckDlgButton(IDC_MPPT_LIGHT_AND, andMode ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(IDC_MPPT_LIGHT_OR, andMode ? BST_UNCHECKED : BST_CHECKED);
 
-    CString threshold;
-    threshold.Format("%.1lf", m_settings->GetValue(REG_SUNRISE_THRESHOLD));
-    SetDlgItemText(IDC_MPPT_LIGHT_SUNRISE, threshold);
-    threshold.Format("%.1lf", m_settings->GetValue(REG_SUNSET_THRESHOLD));
-    SetDlgItemText(IDC_MPPT_LIGHT_SUNSET, threshold);
+    SetDlgItemText(IDC_MPPT_LIGHT_SUNRISE, ThresholdText(REG_SUNRISE_THRESHOLD));
+    SetDlgItemText(IDC_MPPT_LIGHT_SUNSET, ThresholdText(REG_SUNSET_THRESHOLD));
 }
 
 void CPropPageMpptWizLighting::FailOn(CDataExchange* pDX, int control, const char* text)
@@ -262,17 +259,27 @@ void CPropPageMpptWizLighting::StoreControls(CDataExchange* pDX)
     double sunrise = 0.0;
     if (!ParseDecimal(GetItemText(IDC_MPPT_LIGHT_SUNRISE), &sunrise) || sunrise < 0 || sunrise > 100)
         FailOn(pDX, IDC_MPPT_LIGHT_SUNRISE, "Error: sunrise threshold must be a number between 0 and 100");
-    StoreThreshold(REG_SUNRISE_THRESHOLD, sunrise);
+    StoreThreshold(REG_SUNRISE_THRESHOLD, sunrise, GetItemText(IDC_MPPT_LIGHT_SUNRISE));
     double sunset = 0.0;
     if (!ParseDecimal(GetItemText(IDC_MPPT_LIGHT_SUNSET), &sunset) || sunset < 0 || sunset > 100)
         FailOn(pDX, IDC_MPPT_LIGHT_SUNSET, "Error: sunset threshold must be a number between 0 and 100");
-    StoreThreshold(REG_SUNSET_THRESHOLD, sunset);
+    StoreThreshold(REG_SUNSET_THRESHOLD, sunset, GetItemText(IDC_MPPT_LIGHT_SUNSET));
     if (sunrise <= sunset)
         FailOn(pDX, IDC_MPPT_LIGHT_SUNRISE, "Error: sunrise threshold must be greater than sunset threshold");
 }
 
-void CPropPageMpptWizLighting::StoreThreshold(UINT32 registerAddress, double percent)
+CString CPropPageMpptWizLighting::ThresholdText(UINT32 registerAddress) const
 {
+    CString text;
+    text.Format("%.1lf", m_settings->GetValue(registerAddress));
+    return text;
+}
+
+void CPropPageMpptWizLighting::StoreThreshold(UINT32 registerAddress, double percent, const CString& text)
+{
+    // Left as the page showed it, the threshold keeps its count: the text is rounded.
+    if (text == ThresholdText(registerAddress))
+        return;
     // The register's highest count is 99.998 %: 100 % would be one count more and be
     // programmed as 0 %, so it is stored as the highest count (which reads 100.0 again).
     m_settings->SetValue(registerAddress, std::min(percent, m_settings->GetMaximum(registerAddress)));

@@ -42,7 +42,9 @@ protected:
     void StoreTimerOffset(CDataExchange* pDX, int timer, int hoursId, int minutesId, int beforeAfterId);
     void FailOn(CDataExchange* pDX, int control, const char* text);
     // Stores a threshold of 0 to 100 % as the nearest count the register holds.
-    void StoreThreshold(UINT32 registerAddress, double percent);
+    // The threshold as the page shows it.
+    CString ThresholdText(UINT32 registerAddress) const;
+    void StoreThreshold(UINT32 registerAddress, double percent, const CString& text);
     // Exchange from the controls; false when a field was refused.
     bool Exchange(bool validating);
     void ApplyEnableRule();

@@ -82,7 +82,7 @@ bool CPropPageMpptWizLvdHvd::ReadDelayPart(int control, const char* name, int li
 bool CPropPageMpptWizLvdHvd::StoreFields(bool)
 {
     auto check = [this](const MpptWizardField& f) {
-        return CheckAndStore(f.registerAddress, GetItemText(f.control), f.lowest, f.highest, f.divisor, f.name);
+        return CheckAndStore(f.registerAddress, GetItemText(f.control), f.lowest, f.highest, f.divisor, f.name, f.format);
     };
     if (!check(LVD) || !check(LVR))
         return false;
@@ -91,7 +91,9 @@ bool CPropPageMpptWizLvdHvd::StoreFields(bool)
     if (!ReadDelayPart(IDC_MPPT_LVD_DELAY_MINUTES, "minutes", DELAY_MINUTES_LIMIT, &minutes) ||
         !ReadDelayPart(IDC_MPPT_LVD_DELAY_SECONDS, "seconds", DELAY_SECONDS_LIMIT, &seconds))
         return false;
-    m_settings->SetValue(REG_LVD_DELAY, minutes * 60 + seconds);
+    // Shown in whole seconds: a delay left as it was shown keeps its tenths.
+    if (minutes * 60 + seconds != static_cast<int>(m_settings->GetValue(REG_LVD_DELAY)))
+        m_settings->SetValue(REG_LVD_DELAY, minutes * 60 + seconds);
     if (!check(COMPENSATION))
         return false;
     if (!IsChecked(IDC_MPPT_ENABLE_HVD))

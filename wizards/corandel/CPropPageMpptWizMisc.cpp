@@ -60,7 +60,7 @@ bool CPropPageMpptWizMisc::StoreFields(bool)
     for (const MpptWizardField& field : FIELDS)
     {
         if (!CheckAndStore(field.registerAddress, GetItemText(field.control), field.lowest, field.highest,
-                           field.divisor, field.name))
+                           field.divisor, field.name, field.format))
             return false;
     }
     return true;

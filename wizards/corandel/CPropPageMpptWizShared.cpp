@@ -54,7 +54,7 @@ bool CPropPageMpptWizShared::StoreFields(bool)
             continue;
         }
         if (!CheckAndStore(field.registerAddress, GetItemText(field.control), field.lowest, field.highest,
-                           field.divisor, field.name))
+                           field.divisor, field.name, field.format))
             return false;
     }
     return true;

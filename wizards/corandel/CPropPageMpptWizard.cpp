@@ -57,7 +57,7 @@ BOOL CPropPageMpptWizard::OnQueryCancel()
 }
 
 bool CPropPageMpptWizard::CheckAndStore(UINT32 registerAddress, const CString& text, double lowest,
-                                        double highest, double divisor, const char* name)
+                                        double highest, double divisor, const char* name, const char* format)
 {
     CString message;
     double value = 0.0;
@@ -100,6 +100,8 @@ bool CPropPageMpptWizard::CheckAndStore(UINT32 registerAddress, const CString& t
         AfxMessageBox(message, MB_OK | MB_ICONERROR);
         return false;
     }
+    if (text == FormatNumber(format, m_settings->GetValue(registerAddress) / divisor))
+        return true;
     m_settings->SetValue(registerAddress, divisor * value);
     return true;
 }

@@ -28,9 +28,11 @@ public:
 
     // Checks the entry against the register's range divided by divisor and against
     // lowest and highest, then stores divisor times the entry. A refused entry shows its
-    // box (error icon) and returns false.
+    // box (error icon) and returns false. An entry that is the text the page showed (the
+    // setting over divisor in format) is left as it was: the text is rounded, and
+    // converting it back could move the setting by a count.
     bool CheckAndStore(UINT32 registerAddress, const CString& text, double lowest, double highest,
-                       double divisor, const char* name);
+                       double divisor, const char* name, const char* format);
 
 protected:
     // The page's checks when it is left forward (Next, Finish) or backward; false keeps

@@ -35,6 +35,9 @@ public:
     WizardVariableMap_t variables;
     WizardOptionalVariableMap_t optionalVariables;
     std::string optionalFailureText;
+    // A program run's settings left out because they were never read from the controller;
+    // the run's list names their number.
+    int settingsNotRead = 0;
 };
 
 typedef boost::shared_ptr<CWizardProgrammingContext> CWizardProgrammingContextPtr;

@@ -309,6 +309,12 @@ int CWizardProgrammingThread::Run()
                 entry.second.first->SetFromRegisterImage(optional.words.data());
         }
     }
+    if (!context.isRead && context.settingsNotRead > 0)
+        PostText(context.settingsNotRead == 1
+                     ? "1 setting was not written because it was not read from the controller."
+                     : (std::to_string(context.settingsNotRead) +
+                        " settings were not written because they were not read from the controller.")
+                           .c_str());
     PostText("Finished.");
     PostToPage(WM_APP_PROG_DONE);
     return 0;

@@ -526,10 +526,23 @@ bool CPropPageRelayGenStartTrigger::Store(bool validate)
         Refuse("The on threshold must be less than the off threshold");
         return false;
     }
+    // A threshold left as the page showed it keeps its count: the text is rounded.
+    const auto kept = [this](int id, double (CRelayModuleChannel::*held)() const) {
+        try
+        {
+            return ControlText(id) == FormatNumber((Channel().*held)());
+        }
+        catch (const std::exception&)
+        {
+            return false;
+        }
+    };
+    const bool onKept = kept(IDC_RELAY_HIGH_LIMIT, &CRelayModuleChannel::GetGenStartOnThreshold);
+    const bool offKept = kept(IDC_RELAY_LOW_LIMIT, &CRelayModuleChannel::GetGenStartOffThreshold);
     const bool stored = SetChannelValues(validate, [&] {
-        if (onRead)
+        if (onRead && !onKept)
             Channel().SetGenStartOnThreshold(on);
-        if (offRead)
+        if (offRead && !offKept)
             Channel().SetGenStartOffThreshold(off);
     });
     if (!stored)

@@ -176,10 +176,14 @@ bool CPropPageRelayThreshold::StoreLimits(bool validate, const std::string& limi
         Refuse("The low " + limitWord + " must be less than the high " + limitWord);
         return false;
     }
+    // A limit left as the page showed it keeps its count: the text is rounded, and
+    // converting it back could move the limit.
+    const bool highKept = ControlText(IDC_RELAY_HIGH_LIMIT) == FormatNumber("%.2lf", Channel().GetThresholdHighLimit());
+    const bool lowKept = ControlText(IDC_RELAY_LOW_LIMIT) == FormatNumber("%.2lf", Channel().GetThresholdLowLimit());
     // One value at a time: without validation a refused high limit must not cost the low one.
-    if (highRead && !SetChannelValues(validate, [&] { Channel().SetThresholdHighLimit(high); }))
+    if (highRead && !highKept && !SetChannelValues(validate, [&] { Channel().SetThresholdHighLimit(high); }))
         return false;
-    return !lowRead || SetChannelValues(validate, [&] { Channel().SetThresholdLowLimit(low); });
+    return !lowRead || lowKept || SetChannelValues(validate, [&] { Channel().SetThresholdLowLimit(low); });
 }
 
 // ---------------------------------------------------------------- threshold, simple

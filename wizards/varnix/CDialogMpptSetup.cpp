@@ -71,36 +71,42 @@ CPropertyPage* MakeModePage(CVarnixHvMpptSettings* settings)
 }
 
 template <class TSettings>
-bool RunMpptWizard(CWnd* parent, TSettings& settings)
+bool RunMpptWizard(CWnd* parent, TSettings& settings, std::set<int>* notRead)
 {
     TSettings working(settings);
+    std::set<int> workingNotRead = notRead ? *notRead : std::set<int>();
     WizardPageList_t pages;
     AddWizardPages(&working, pages);
+    for (const auto& page : pages)
+        if (auto* wizardPage = dynamic_cast<CPropPageGenericWizard<TSettings>*>(page.get()))
+            wizardPage->notRead = &workingNotRead;
     if (RunWizardSheet("Varnix Setup Wizard", parent, pages) != ID_WIZFINISH)
         return false;
     settings = working;
+    if (notRead)
+        *notRead = workingNotRead;
     return true;
 }
 
-bool RunMpptWizardFor(CWnd* parent, CVarnixMpptSettings& settings)
+bool RunMpptWizardFor(CWnd* parent, CVarnixMpptSettings& settings, std::set<int>* notRead)
 {
-    return RunVarnixMpptWizard(parent, settings);
+    return RunVarnixMpptWizard(parent, settings, notRead);
 }
 
-bool RunMpptWizardFor(CWnd* parent, CVarnixHvMpptSettings& settings)
+bool RunMpptWizardFor(CWnd* parent, CVarnixHvMpptSettings& settings, std::set<int>* notRead)
 {
-    return RunVarnixHvMpptWizard(parent, settings);
+    return RunVarnixHvMpptWizard(parent, settings, notRead);
 }
 }
 
-bool RunVarnixMpptWizard(CWnd* parent, CVarnixMpptSettings& settings)
+bool RunVarnixMpptWizard(CWnd* parent, CVarnixMpptSettings& settings, std::set<int>* notRead)
 {
-    return RunMpptWizard(parent, settings);
+    return RunMpptWizard(parent, settings, notRead);
 }
 
-bool RunVarnixHvMpptWizard(CWnd* parent, CVarnixHvMpptSettings& settings)
+bool RunVarnixHvMpptWizard(CWnd* parent, CVarnixHvMpptSettings& settings, std::set<int>* notRead)
 {
-    return RunMpptWizard(parent, settings);
+    return RunMpptWizard(parent, settings, notRead);
 }
 
 BEGIN_TEMPLATE_MESSAGE_MAP(CDialogMpptSetup, TSettings, CDialogSetpointsBase)
@@ -313,7 +319,7 @@ template <class TSettings>
 void CDialogMpptSetup<TSettings>::OnEdit()
 {
     const TSettings before(m_settings);
-    if (!RunMpptWizardFor(this, m_settings))
+    if (!RunMpptWizardFor(this, m_settings, &m_notRead))
         return;
     ForgetSettingsSetSince(before, m_settings, m_notRead);
     modified = true;
@@ -326,7 +332,7 @@ void CDialogMpptSetup<TSettings>::OnCreateNew()
     if (!ConfirmDiscard("Warning: current setpoints are not saved.  Create new settings without saving?"))
         return;
     TSettings fresh;
-    if (!RunMpptWizardFor(this, fresh))
+    if (!RunMpptWizardFor(this, fresh, nullptr))
         return;
     m_settings = fresh;
     m_notRead.clear();

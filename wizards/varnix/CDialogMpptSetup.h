@@ -65,8 +65,10 @@ public:
 };
 
 // The setup wizards on a copy of the settings; the copy is written back only on Finish.
-bool RunVarnixMpptWizard(CWnd* parent, CVarnixMpptSettings& settings);
-bool RunVarnixHvMpptWizard(CWnd* parent, CVarnixHvMpptSettings& settings);
+// notRead (or none): the settings that hold only stand-ins; the pages show them empty, and
+// those the user sets there leave the set on Finish.
+bool RunVarnixMpptWizard(CWnd* parent, CVarnixMpptSettings& settings, std::set<int>* notRead = nullptr);
+bool RunVarnixHvMpptWizard(CWnd* parent, CVarnixHvMpptSettings& settings, std::set<int>* notRead = nullptr);
 
 // The warnings before the Varnix MPPT and HV MPPT setup dialogs.
 class CDialogVarnixMpptWarn : public CDialogSetupWarning

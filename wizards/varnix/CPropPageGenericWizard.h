@@ -2,11 +2,14 @@
 // points to the same working copy, which the setup dialog keeps only on Finish.
 #pragma once
 #include "framework/FrameworkBase.h"
+#include "res/pyraxis_varnix_resource.h"
 #include "wizards/varnix/CPropPageMpptWizardCore.h"
 #include "wizards/varnix/CVarnixHvMpptSettings.h"
 #include "wizards/varnix/CVarnixMpptSettings.h"
 #include "wizards/varnix/MpptWizardExchange.h"
 
+#include <initializer_list>
+#include <set>
 #include <type_traits>
 
 template <class TSettings>
@@ -23,11 +26,28 @@ public:
     }
 
     TSettings* settings;
+    // The settings the working copy holds only stand-ins for (not read from the controller),
+    // or none; the run's own copy, which the dialog keeps only on Finish.
+    std::set<int>* notRead = nullptr;
 
 protected:
     // A setting counts as off when all its registers are 0.
     bool SettingOn(int id) const { return !settings->GetVariable(id)->AllRegistersZero(); }
     double SettingValue(int id) const { return settings->GetVariable(id)->AsDouble(); }
+    bool IsNotRead(int id) const { return notRead != nullptr && notRead->count(id) != 0; }
+    void MarkSet(int id)
+    {
+        if (notRead != nullptr)
+            notRead->erase(id);
+    }
+    // Shows the page's note on empty fields when one of the settings was not read.
+    void ShowNotReadNote(std::initializer_list<int> ids)
+    {
+        bool any = false;
+        for (int id : ids)
+            any = any || IsNotRead(id);
+        ShowControls({IDC_VXM_NOT_READ_NOTE}, any);
+    }
 };
 
 class CPropPageVarnixMpptWizard : public CPropPageGenericWizard<CVarnixMpptSettings>

@@ -5,6 +5,7 @@
 #include "shell/DialogDataExchange.h"
 #include "shell/HelpCommands.h"
 #include "wizards/framework/CPropertySheetDipSwitch.h"
+#include "wizards/framework/SettingText.h"
 #include "wizards/framework/WizardPageControls.h"
 
 #include <algorithm>
@@ -65,16 +66,28 @@ const char* CPropPageVxWiz::Format(UINT32 registerAddress) const
     return row != nullptr && !row->format.IsEmpty() ? row->format.GetString() : "%.2f";
 }
 
+bool CPropPageVxWiz::ShowsAsHeld(UINT32 registerAddress, double value) const
+{
+    if (m_settings->FindRowConst(registerAddress) == nullptr)
+        return false;
+    const char* format = Format(registerAddress);
+    return FormatNumber(format, value) == FormatNumber(format, Value(registerAddress));
+}
+
 double CPropPageVxWiz::Held(UINT32 registerAddress, double value) const
 {
     const SettingRow_t* row = m_settings->FindRowConst(registerAddress);
     if (row == nullptr)
         return value;
+    if (ShowsAsHeld(registerAddress, value))
+        return Value(registerAddress);
     return SettingRow_t::ValueToRaw(value, row->scale) * row->scale;
 }
 
 void CPropPageVxWiz::Write(UINT32 registerAddress, double value)
 {
+    if (ShowsAsHeld(registerAddress, value))
+        return;
     m_settings->SetValue(registerAddress, value);
 }
 

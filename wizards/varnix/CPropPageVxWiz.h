@@ -42,7 +42,11 @@ protected:
     // stored setpoints this way, so that an entry equal to a shown setpoint is equal.
     double Held(UINT32 registerAddress, double value) const;
     // Writes an engineering value (the limits of the entry ensure it fits the register).
+    // A value whose text is the one the setting shows is the entry left as it was shown:
+    // the setting keeps its register value, since the text is rounded and converting it
+    // back could move the setting by a count.
     void Write(UINT32 registerAddress, double value);
+    bool ShowsAsHeld(UINT32 registerAddress, double value) const;
     // An entry range narrowed to what the register holds; a negated entry is stored with
     // its sign turned.
     float MaximumFor(UINT32 registerAddress, float maximum, bool negated = false) const;

@@ -50,8 +50,13 @@ void FillMpptProgramContext(const TSettings& settings, CWizardProgrammingContext
 {
     for (const auto& entry : settings.GetVariables())
     {
-        if (!entry.second->HasValue() || notRead.count(entry.first))
+        if (!entry.second->HasValue())
             continue;
+        if (notRead.count(entry.first))
+        {
+            ++context.settingsNotRead;
+            continue;
+        }
         if (settings.IsEepromSetting(entry.first))
             context.variables[entry.first] = entry.second;
         else

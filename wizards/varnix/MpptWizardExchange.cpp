@@ -43,6 +43,31 @@ std::string ControlText(HWND control)
     return text;
 }
 
+// An IP-address control with no field filled in.
+bool IsBlank(HWND control)
+{
+    if (IsIpAddressControl(control))
+        return ::SendMessageA(control, IPM_ISBLANK, 0, 0) != 0;
+    return ::GetWindowTextLengthA(control) == 0;
+}
+
+void ClearControl(HWND control)
+{
+    if (IsIpAddressControl(control))
+        ::SendMessageA(control, IPM_CLEARADDRESS, 0, 0);
+    else
+        ::SetWindowTextA(control, "");
+}
+
+// The text a setting's edit shows for its value.
+std::string ShownText(const CModbusVariable& setting, bool impliedMinus)
+{
+    std::string text = setting.ToString();
+    if (impliedMinus)
+        text.erase(0, text.find_first_not_of('-'));
+    return text;
+}
+
 void SetControlText(HWND control, const std::string& text)
 {
     unsigned a = 0, b = 0, c = 0, d = 0;
@@ -66,14 +91,10 @@ HWND Control(CDataExchange* pDX, int id)
     pDX->Fail();
 }
 
-bool IsChecked(CDataExchange* pDX, int checkId)
-{
-    return ::IsDlgButtonChecked(pDX->m_pDlgWnd->GetSafeHwnd(), checkId) == BST_CHECKED;
-}
 }
 
 void MpptExchangeSetting(CDataExchange* pDX, int editId, const MpptVariableSource& variable,
-                         bool impliedMinus)
+                         bool impliedMinus, const MpptNotRead& notRead)
 {
     HWND edit = pDX->PrepareEditCtrl(editId);
     try
@@ -81,13 +102,18 @@ void MpptExchangeSetting(CDataExchange* pDX, int editId, const MpptVariableSourc
         CModbusVariable* setting = variable();
         if (!pDX->m_bSaveAndValidate)
         {
-            std::string text = setting->ToString();
-            if (impliedMinus)
-                text.erase(0, text.find_first_not_of('-'));
-            SetControlText(edit, text);
+            if (notRead.Is())
+                ClearControl(edit);
+            else
+                SetControlText(edit, ShownText(*setting, impliedMinus));
             return;
         }
+        if (notRead.Is() && IsBlank(edit))
+            return;
         std::string text = ControlText(edit);
+        // The write-only password has no text to compare with: what is typed is sent.
+        if (!notRead.Is() && !setting->IsWriteOnly() && text == ShownText(*setting, impliedMinus))
+            return;
         if (impliedMinus)
         {
             text.erase(0, text.find_first_not_of(" \t"));
@@ -97,6 +123,7 @@ void MpptExchangeSetting(CDataExchange* pDX, int editId, const MpptVariableSourc
             text = "-" + text;
         }
         setting->FromString(text.c_str());
+        notRead.Set();
     }
     catch (const std::range_error& error)
     {
@@ -133,23 +160,45 @@ void MpptExchangeTime(CDataExchange* pDX, int hoursId, int minutesId, int second
 }
 
 bool MpptExchangeOptionalSetting(CDataExchange* pDX, int checkId, int editId,
-                                 const MpptVariableSource& variable, const char* defaultText)
+                                 const MpptVariableSource& variable, const char* defaultText,
+                                 const MpptNotRead& notRead)
 {
-    pDX->PrepareCtrl(checkId);
+    HWND box = pDX->PrepareCtrl(checkId);
     HWND edit = editId != 0 ? pDX->PrepareEditCtrl(editId) : nullptr;
     try
     {
         CModbusVariable* setting = variable();
         const bool enabledBefore = setting->AsDouble() != 0.0;
+        const HWND page = pDX->m_pDlgWnd->GetSafeHwnd();
         if (!pDX->m_bSaveAndValidate)
         {
-            ::CheckDlgButton(pDX->m_pDlgWnd->GetSafeHwnd(), checkId,
-                             enabledBefore ? BST_CHECKED : BST_UNCHECKED);
+            if (notRead.Is())
+            {
+                // Undecided until the user picks on or off; a click then leaves that state.
+                ::SendMessageA(box, BM_SETSTYLE, BS_AUTO3STATE, TRUE);
+                ::CheckDlgButton(page, checkId, BST_INDETERMINATE);
+                if (edit)
+                    ClearControl(edit);
+                return true;
+            }
+            ::CheckDlgButton(page, checkId, enabledBefore ? BST_CHECKED : BST_UNCHECKED);
             if (edit)
-                SetControlText(edit, enabledBefore ? setting->ToString() : defaultText);
+                SetControlText(edit, enabledBefore ? ShownText(*setting, false) : defaultText);
             return true;
         }
-        const bool checked = IsChecked(pDX, checkId);
+        const UINT state = ::IsDlgButtonChecked(page, checkId);
+        if (notRead.Is())
+        {
+            if (state == BST_INDETERMINATE)
+                return false;
+            ::SendMessageA(box, BM_SETSTYLE, BS_AUTOCHECKBOX, TRUE);
+            // A box decided here sets the setting, whatever the stand-in held.
+            const std::string text = edit ? ControlText(edit) : "1";
+            setting->FromString(state != BST_CHECKED ? "0" : edit && text.empty() ? defaultText : text.c_str());
+            notRead.Set();
+            return state == BST_CHECKED;
+        }
+        const bool checked = state == BST_CHECKED;
         const std::string text = edit ? ControlText(edit) : "1";
         if (!checked && enabledBefore)
         {
@@ -158,7 +207,7 @@ bool MpptExchangeOptionalSetting(CDataExchange* pDX, int checkId, int editId,
         }
         if (checked && !enabledBefore)
             setting->FromString(defaultText);
-        else if (checked)
+        else if (checked && text != ShownText(*setting, false))
             setting->FromString(text.c_str());
         return true;
     }

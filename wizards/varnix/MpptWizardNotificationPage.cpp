@@ -233,6 +233,21 @@ void CPropPageMpptWizardNotification12<TBase>::UpdateUnits()
 template <class TBase>
 void CPropPageMpptWizardNotification12<TBase>::LoadNotification()
 {
+    if (NotRead())
+    {
+        // Undecided until the user picks on or off; a click then leaves that state.
+        m_enable.SetButtonStyle(BS_AUTO3STATE);
+        m_enable.SetCheck(BST_INDETERMINATE);
+        for (CEdit* edit : {&m_name, &m_modbusAddress, &m_registerAddress, &m_value, &m_seconds, &m_resetSeconds})
+            edit->SetWindowText("");
+        m_email.SetCheck(BST_UNCHECKED);
+        m_snmp.SetCheck(BST_UNCHECKED);
+        this->ShowControls({IDC_VXM_NOT_READ_NOTE}, true);
+        this->UpdateData(FALSE);
+        OnEnableClicked();
+        OnSourceChanged();
+        return;
+    }
     m_enable.SetCheck(Member(MPPT_NOTIFY_ENABLED)->AsDouble() != 0.0 ? BST_CHECKED : BST_UNCHECKED);
     m_name.SetWindowText(Member(MPPT_NOTIFY_IDENTIFIER)->ToString().c_str());
     SelectByData(m_source, sourceKind);
@@ -274,11 +289,26 @@ template <class TBase>
 bool CPropPageMpptWizardNotification12<TBase>::StoreNotification()
 {
     this->UpdateData(TRUE);
+    // What the page stores the user has decided: it is set, whether it was read or not.
     auto store = [this](EMpptNotificationMember member, const std::string& text) {
         Member(member)->FromString(text.c_str());
+        this->MarkSet(MpptNotificationSetting(m_index, member));
     };
     try
     {
+        if (NotRead() && m_enable.GetCheck() == BST_INDETERMINATE)
+            return true;
+        // A notification sent to a server the controller did not give would go where nobody
+        // saw; asked before anything is stored.
+        if (m_enable.GetCheck() == BST_CHECKED && m_email.GetCheck() == BST_CHECKED &&
+            (this->IsNotRead(MPPT_SETTING_SMTP_SERVER) || this->IsNotRead(MPPT_SETTING_SMTP_TO_ADDRESS)))
+            throw std::runtime_error("you requested email notification, but the email server and \"To\" address "
+                                     "were not read from the controller; set them on the earlier page");
+        if (m_enable.GetCheck() == BST_CHECKED && m_snmp.GetCheck() == BST_CHECKED &&
+            (this->IsNotRead(MPPT_SETTING_SNMP_TRAP_IP) || this->IsNotRead(MPPT_SETTING_SNMP_TRAP_PORT)))
+            throw std::runtime_error("you requested SNMP notification, but the SNMP trap receiver was not read "
+                                     "from the controller; set it on the earlier page");
+        m_enable.SetButtonStyle(BS_AUTOCHECKBOX);
         if (m_enable.GetCheck() != BST_CHECKED)
         {
             store(MPPT_NOTIFY_ENABLED, "false");

@@ -50,6 +50,9 @@ private:
     {
         return this->settings->GetVariable(MpptNotificationSetting(m_index, member));
     }
+    // The notification was not read from the controller: its box is undecided until the
+    // user decides it, and its fields are empty.
+    bool NotRead() const { return this->IsNotRead(MpptNotificationSetting(m_index, MPPT_NOTIFY_ENABLED)); }
     int SelectedSource() const;
     const CDocumentDeviceGeneric1* SourceDevice(int kind) const;
     const GenericVariable_t* FindSourceVariable() const;

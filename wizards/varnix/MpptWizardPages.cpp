@@ -115,6 +115,10 @@ template <class TBase>
 BOOL CPropPageMpptWizardComm<TBase>::OnInitDialog()
 {
     TBase::OnInitDialog();
+    this->ShowNotReadNote({MPPT_SETTING_CONTROLLER_NAME, MPPT_SETTING_DHCP_ENABLED, MPPT_SETTING_IP_ADDRESS,
+                           MPPT_SETTING_SUBNET_MASK, MPPT_SETTING_GATEWAY, MPPT_SETTING_PRIMARY_DNS,
+                           MPPT_SETTING_SECONDARY_DNS, MPPT_SETTING_HTTP_PORT, MPPT_SETTING_MODBUS_TCP_PORT,
+                           MPPT_SETTING_IP_BRIDGING, MPPT_SETTING_ETHERNET_POWER_SAVE});
     OnAddressingClicked();
     return TRUE;
 }
@@ -127,11 +131,17 @@ void CPropPageMpptWizardComm<TBase>::DoDataExchange(CDataExchange* pDX)
     DDX_MpptSetting(this, pDX, IDC_VXM_COMM_NAME, MPPT_SETTING_CONTROLLER_NAME);
 
     auto dhcp = [this] { return this->settings->GetVariable(MPPT_SETTING_DHCP_ENABLED); };
-    int addressing = this->SettingOn(MPPT_SETTING_DHCP_ENABLED) ? 0 : 1;
+    // Neither choice is shown for a controller that did not say which it uses.
+    int addressing = this->IsNotRead(MPPT_SETTING_DHCP_ENABLED) ? -1
+                     : this->SettingOn(MPPT_SETTING_DHCP_ENABLED) ? 0
+                                                                  : 1;
     DDX_Radio(pDX, IDC_VXM_COMM_DHCP, addressing);
     const bool staticAddress = addressing == 1;
-    if (pDX->m_bSaveAndValidate)
+    if (pDX->m_bSaveAndValidate && addressing != -1)
+    {
         MpptExchangeAssign(pDX, dhcp, staticAddress ? "false" : "true");
+        this->MarkSet(MPPT_SETTING_DHCP_ENABLED);
+    }
     static const int ADDRESS_CONTROLS[5] = {IDC_VXM_COMM_IP, IDC_VXM_COMM_MASK, IDC_VXM_COMM_GATEWAY,
                                             IDC_VXM_COMM_DNS1, IDC_VXM_COMM_DNS2};
     if (!pDX->m_bSaveAndValidate || staticAddress)
@@ -148,6 +158,12 @@ void CPropPageMpptWizardComm<TBase>::DoDataExchange(CDataExchange* pDX)
         return;
     if (staticAddress)
     {
+        // A static address puts all five into effect: none may be one nobody was shown.
+        for (int i = 0; i < 5; ++i)
+            if (this->IsNotRead(MPPT_SETTING_IP_ADDRESS + i))
+                MpptCheckFailed(pDX, ADDRESS_CONTROLS[i],
+                                "Error: the static IP address settings were not read from the controller;\n"
+                                "enter the IP address, subnet mask, gateway and DNS addresses to use.");
         const DWORD ip = HostOrderAddress(this->settings->GetVariable(MPPT_SETTING_IP_ADDRESS));
         const DWORD mask = HostOrderAddress(this->settings->GetVariable(MPPT_SETTING_SUBNET_MASK));
         const DWORD gateway = HostOrderAddress(this->settings->GetVariable(MPPT_SETTING_GATEWAY));
@@ -193,6 +209,8 @@ template <class TBase>
 BOOL CPropPageMpptWizardNotification<TBase>::OnInitDialog()
 {
     TBase::OnInitDialog();
+    this->ShowNotReadNote({MPPT_SETTING_SMTP_SERVER, MPPT_SETTING_SMTP_USERNAME, MPPT_SETTING_SMTP_TO_ADDRESS,
+                           MPPT_SETTING_SNMP_TRAP_IP, MPPT_SETTING_SNMP_TRAP_PORT});
     OnChangePasswordClicked();
     return TRUE;
 }

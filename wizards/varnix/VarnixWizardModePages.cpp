@@ -90,7 +90,10 @@ bool CPropPageVxWizLoad1::StorePage()
     }
     Write(REG_LVD, m_lvd);
     Write(REG_LVR, m_lvr);
-    Write(REG_LVD_WARNING, m_delayM * 60 + m_delayS);
+    // Shown in whole seconds: a delay left as it was shown keeps its tenths.
+    const long delay = m_delayM * 60 + m_delayS;
+    if (delay != std::lround(Value(REG_LVD_WARNING)))
+        Write(REG_LVD_WARNING, delay);
     Write(REG_LOAD_COMPENSATION, m_compensation);
     Write(REG_LOAD_HVD, hvdOn ? m_hvd : 0.0);
     Write(REG_LOAD_HVR, m_hvr);
