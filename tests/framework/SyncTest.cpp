@@ -1195,6 +1195,183 @@ TEST_P(EndedHolderTest, WaitForAllAlreadyBlockedGetsTheMutexesAbandoned)
 
 INSTANTIATE_TEST_SUITE_P(ReturningOrTerminated, EndedHolderTest, ::testing::Bool());
 
+TEST(SyncStressTest, AMutexDestroyedAsItsHolderEndsIsNotWrittenAfterwardsAndTheHolderEnds)
+{
+    // A thread takes a mutex and returns still holding it; its owner destroys the mutex
+    // (which a held mutex allows) after a delay that moves across the holder's end, and
+    // fills its memory at once. The ending holder abandons what it holds: it must either
+    // find the slot cleared or keep the memory until it is done, and it must end.
+    const int kRounds = 20000;
+    const ULONGLONG kRunMs = 4000;
+    const unsigned char kPoison = 0xA5;
+    // Static: a holder that never ends keeps using it after the test.
+    alignas(64) static unsigned char storage[sizeof(CMutex)];
+    const ULONGLONG runEnd = ::GetTickCount64() + kRunMs;
+    int round = 0, lateWrites = 0;
+    for (; round < kRounds && ::GetTickCount64() < runEnd; ++round)
+    {
+        CMutex* mutex = new (storage) CMutex();
+        volatile LONG holding = 0;
+        TestThread holder([&]() -> DWORD {
+            if (!mutex->Lock(0))
+                return 1;
+            ::InterlockedExchange(&holding, 1);
+            return 0;
+        });
+        for (unsigned spins = 0; holding == 0; ++spins)
+        {
+            if (spins % 64 == 63)
+                ::SwitchToThread();
+        }
+        for (volatile int spin = 0; spin < (round % 128) * 40; ++spin)
+        {
+        }
+        mutex->~CMutex();
+        memset(storage, kPoison, sizeof(storage));
+        DWORD exitCode = 2;
+        ASSERT_TRUE(holder.Join(&exitCode)) << "round " << round << ": the holder never ended";
+        ASSERT_EQ(0u, exitCode);
+        if (std::any_of(std::begin(storage), std::end(storage), [&](unsigned char byte) { return byte != kPoison; }))
+            ++lateWrites;
+    }
+    EXPECT_EQ(0, lateWrites) << "of " << round << " rounds: the ended holder wrote into the destroyed mutex";
+}
+
+// Debug output as the process's own debugger would see it.
+class DebugOutputCatcher
+{
+public:
+    DebugOutputCatcher() { m_handler = ::AddVectoredExceptionHandler(1, &DebugOutputCatcher::OnException); }
+    ~DebugOutputCatcher() { ::RemoveVectoredExceptionHandler(m_handler); }
+    static std::string Text()
+    {
+        ::EnterCriticalSection(&Lock());
+        const std::string text = s_text;
+        ::LeaveCriticalSection(&Lock());
+        return text;
+    }
+
+private:
+    static CRITICAL_SECTION& Lock()
+    {
+        static CRITICAL_SECTION section = [] {
+            CRITICAL_SECTION made;
+            ::InitializeCriticalSection(&made);
+            return made;
+        }();
+        return section;
+    }
+    static LONG WINAPI OnException(EXCEPTION_POINTERS* info)
+    {
+        const EXCEPTION_RECORD& record = *info->ExceptionRecord;
+        if (record.ExceptionCode == DBG_PRINTEXCEPTION_C && record.NumberParameters >= 2)
+        {
+            ::EnterCriticalSection(&Lock());
+            s_text.append(reinterpret_cast<const char*>(record.ExceptionInformation[1]),
+                          static_cast<size_t>(record.ExceptionInformation[0]));
+            ::LeaveCriticalSection(&Lock());
+        }
+        return EXCEPTION_CONTINUE_SEARCH;
+    }
+    static std::string s_text;
+    void* m_handler;
+};
+std::string DebugOutputCatcher::s_text;
+
+double ThreadCpuMs(HANDLE thread)
+{
+    FILETIME created, exited, kernel, user;
+    ::GetThreadTimes(thread, &created, &exited, &kernel, &user);
+    const auto ms = [](const FILETIME& time) {
+        return static_cast<double>((static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime) / 1e4;
+    };
+    return ms(kernel) + ms(user);
+}
+
+volatile LONG s_askedToTake = 0;
+
+// Objects that show when a waiter asked whether it may take them (it is then queued).
+class CWatchedEvent : public CEvent
+{
+public:
+    CWatchedEvent() : CEvent(FALSE, TRUE) {}
+
+protected:
+    bool CanTake(const SyncThreadRecord& taker) const override
+    {
+        ::InterlockedExchange(&s_askedToTake, 1);
+        return CEvent::CanTake(taker);
+    }
+};
+
+class CWatchedMutex : public CMutex
+{
+public:
+    CWatchedMutex() : CMutex(TRUE) {}
+
+protected:
+    bool CanTake(const SyncThreadRecord& taker) const override
+    {
+        ::InterlockedExchange(&s_askedToTake, 1);
+        return CMutex::CanTake(taker);
+    }
+};
+
+TEST(SyncStressTest, AnObjectDestroyedUnderAWaiterThatStaysSleepsAndNamesItself)
+{
+    // Destroying what a thread waits for is its owner's error; the destruction must still
+    // not burn a processor while the waiter stays, and it tells which object and thread.
+    // The waiter here leaves only when it is terminated.
+    for (int kind = 0; kind < 2; ++kind)
+    {
+        SCOPED_TRACE(kind == 0 ? "event" : "mutex");
+        DebugOutputCatcher catcher;
+        const std::string before = DebugOutputCatcher::Text();
+        alignas(64) static unsigned char storage[sizeof(CWatchedMutex) > sizeof(CWatchedEvent) ? sizeof(CWatchedMutex) : sizeof(CWatchedEvent)];
+        CSyncObject* object;
+        s_askedToTake = 0;
+        if (kind == 0)
+            object = new (storage) CWatchedEvent();
+        else
+            object = new (storage) CWatchedMutex();
+        TestThread waiter([&]() -> DWORD {
+            object->Lock(INFINITE);
+            return 0;
+        });
+        const DWORD waiterId = ::GetThreadId(waiter.Handle());
+        // Asked whether it may take the object, the waiter is on it for good.
+        for (int i = 0; i < 3000 && s_askedToTake == 0; ++i)
+            ::Sleep(10);
+        ASSERT_NE(0, s_askedToTake);
+        volatile LONG destroyed = 0;
+        TestThread destroyer([&]() -> DWORD {
+            object->~CSyncObject();
+            ::InterlockedExchange(&destroyed, 1);
+            return 0;
+        });
+        // The object is named after about a second; a look every 10 ms for up to 30 s.
+        const char* className = kind == 0 ? "CEvent at " : "CMutex at ";
+        bool named = false;
+        for (int i = 0; i < 3000 && !named; ++i)
+        {
+            ::Sleep(10);
+            named = DebugOutputCatcher::Text().find(className, before.size()) != std::string::npos;
+        }
+        const double cpuBefore = ThreadCpuMs(destroyer.Handle());
+        ::Sleep(500);
+        const double cpuSpent = ThreadCpuMs(destroyer.Handle()) - cpuBefore;
+        EXPECT_TRUE(named) << "debug output: " << DebugOutputCatcher::Text().substr(before.size());
+        const std::string said = DebugOutputCatcher::Text().substr(before.size());
+        EXPECT_NE(std::string::npos, said.find("thread " + std::to_string(waiterId) + " waits for it")) << said;
+        EXPECT_LT(cpuSpent, 100.0) << "ms of processor in 500 ms of the destroyer's wait";
+        EXPECT_EQ(0, destroyed);
+        ASSERT_TRUE(CUserSpaceSyncObject::TerminateThreadOutsideLocks(waiter.Handle(), 5));
+        ASSERT_TRUE(waiter.Join());
+        ASSERT_TRUE(destroyer.Join()) << "the destruction went on waiting once the waiter had gone";
+        EXPECT_EQ(1, destroyed);
+    }
+}
+
 TEST(TerminatedThreadTest, SleeperCutOffInAWaitLeavesEveryLockWorking)
 {
     // Threads asleep in user-space waits (an event, a held mutex) are terminated; the
