@@ -1197,44 +1197,74 @@ INSTANTIATE_TEST_SUITE_P(ReturningOrTerminated, EndedHolderTest, ::testing::Bool
 
 TEST(SyncStressTest, AMutexDestroyedAsItsHolderEndsIsNotWrittenAfterwardsAndTheHolderEnds)
 {
-    // A thread takes a mutex and returns still holding it; its owner destroys the mutex
-    // (which a held mutex allows) after a delay that moves across the holder's end, and
-    // fills its memory at once. The ending holder abandons what it holds: it must either
-    // find the slot cleared or keep the memory until it is done, and it must end.
-    const int kRounds = 20000;
+    // Threads each take a mutex and return still holding it; their owner destroys the
+    // mutexes (which a held mutex allows) one after another, starting after a delay that
+    // moves across the holders' ends, and fills each one's memory at once. An ending holder
+    // abandons what it holds: it must either find its slot cleared or keep the memory until
+    // it is done, and it must end.
+    const int kHolders = 8;
+    const int kRounds = 5000;
     const ULONGLONG kRunMs = 4000;
     const unsigned char kPoison = 0xA5;
+    struct alignas(64) Place
+    {
+        unsigned char bytes[sizeof(CMutex)];
+    };
     // Static: a holder that never ends keeps using it after the test.
-    alignas(64) static unsigned char storage[sizeof(CMutex)];
+    static Place places[kHolders];
     const ULONGLONG runEnd = ::GetTickCount64() + kRunMs;
     int round = 0, lateWrites = 0;
     for (; round < kRounds && ::GetTickCount64() < runEnd; ++round)
     {
-        CMutex* mutex = new (storage) CMutex();
+        CMutex* mutexes[kHolders];
         volatile LONG holding = 0;
-        TestThread holder([&]() -> DWORD {
-            if (!mutex->Lock(0))
-                return 1;
-            ::InterlockedExchange(&holding, 1);
-            return 0;
-        });
-        for (unsigned spins = 0; holding == 0; ++spins)
+        std::vector<std::unique_ptr<TestThread>> holders;
+        for (int i = 0; i < kHolders; ++i)
+        {
+            CMutex* mutex = mutexes[i] = new (places[i].bytes) CMutex();
+            holders.push_back(std::make_unique<TestThread>([mutex, &holding]() -> DWORD {
+                if (!mutex->Lock(0))
+                    return 1;
+                ::InterlockedIncrement(&holding);
+                return 0;
+            }));
+        }
+        for (unsigned spins = 0; holding < kHolders; ++spins)
         {
             if (spins % 64 == 63)
                 ::SwitchToThread();
         }
-        for (volatile int spin = 0; spin < (round % 128) * 40; ++spin)
+        // 0 to 190 microseconds, then the destructions about one a microsecond. A destruction
+        // that a holder left on the object's slow path for good would never end: it runs on a
+        // thread of its own.
+        const int delayStep = round % 64;
+        TestThread destroyer([&]() -> DWORD {
+            const double from = NowMs();
+            while (NowMs() - from < delayStep * 0.003)
+            {
+            }
+            for (int i = 0; i < kHolders; ++i)
+            {
+                mutexes[i]->~CMutex();
+                memset(places[i].bytes, kPoison, sizeof(places[i].bytes));
+            }
+            return 0;
+        });
+        ASSERT_TRUE(destroyer.Join()) << "round " << round << ": a destruction never ended";
+        for (auto& holder : holders)
         {
+            DWORD exitCode = 2;
+            ASSERT_TRUE(holder->Join(&exitCode)) << "round " << round << ": a holder never ended";
+            ASSERT_EQ(0u, exitCode);
         }
-        mutex->~CMutex();
-        memset(storage, kPoison, sizeof(storage));
-        DWORD exitCode = 2;
-        ASSERT_TRUE(holder.Join(&exitCode)) << "round " << round << ": the holder never ended";
-        ASSERT_EQ(0u, exitCode);
-        if (std::any_of(std::begin(storage), std::end(storage), [&](unsigned char byte) { return byte != kPoison; }))
-            ++lateWrites;
+        for (const Place& place : places)
+            if (std::any_of(std::begin(place.bytes), std::end(place.bytes),
+                            [&](unsigned char byte) { return byte != kPoison; }))
+                ++lateWrites;
     }
-    EXPECT_EQ(0, lateWrites) << "of " << round << " rounds: the ended holder wrote into the destroyed mutex";
+    EXPECT_EQ(0, lateWrites) << "of " << round * kHolders
+                             << " mutexes: the ended holder wrote into the destroyed mutex";
+    EXPECT_GT(round, 10) << "the rounds were made";
 }
 
 // Debug output as the process's own debugger would see it.
