@@ -390,6 +390,38 @@ TEST_P(ConnectingSite, ClosingWhileTheDevicesOfASilentLineConnectAbandonsThem)
     EXPECT_EQ(0u, MessageBoxRecorder::Instance().Count());
 }
 
+// File > New while the devices of a line connect: once it has returned, the opens of the
+// devices it ended are called off (the waiting ones dropped, the one under way cut short),
+// not only when the window comes to the refresh the new workspace posted.
+TEST_P(ConnectingSite, FileNewCallsOffTheOpensOfTheDevicesItEndedBeforeItReturns)
+{
+    ASSERT_NO_FATAL_FAILURE(AddTheSite(GetParam()));
+    m_frame->SendMessage(WM_APP_REFRESH_EVENT, REFRESH_WORKSPACE_LOADED, 0);
+    // A silent line: each open waits out its time-outs (seconds), so that the devices wait
+    // their turns behind the first one's for as long as New takes.
+    m_site.Kill();
+    m_frame->SendMessage(WM_COMMAND, ID_DEVICES_CONNECT_ALL, 0);
+    int busy = 0;
+    for (const CDocumentDeviceGeneric1Ptr& device : m_devices)
+        busy += device->IsBusy() ? 1 : 0;
+    ASSERT_EQ(GetParam(), busy) << "every device of the line waits or opens";
+    m_frame->SendMessage(WM_COMMAND, ID_FILE_NEW, 0);
+    // Nothing of the window's queue has run since.
+    busy = 0;
+    for (const CDocumentDeviceGeneric1Ptr& device : m_devices)
+        busy += device->IsBusy() ? 1 : 0;
+    // The one under way (or its outcome, posted) stays busy until the window has its outcome.
+    EXPECT_LE(busy, 2) << "devices of the old workspace still wait to open";
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+            for (const CDocumentDeviceGeneric1Ptr& device : m_devices)
+                if (device->IsBusy() || device->IsConnected())
+                    return false;
+            return true;
+        },
+        kWaitMs));
+}
+
 INSTANTIATE_TEST_SUITE_P(Sixteen, ConnectingSite, testing::Values(16));
 
 // File > New and closing the window while Connect All of eight sites of 16 devices (128)
