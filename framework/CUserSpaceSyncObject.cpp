@@ -113,13 +113,17 @@ void CUserSpaceSyncObject::TellWhoIsOnIt()
     if (m_firstWaiter != nullptr)
         waiter = m_firstWaiter->waiter->ThreadId();
     UnlockObject();
+    const char* className = GetRuntimeClass()->m_lpszClassName;
+    const void* self = this;
     char text[256];
     if (waiter != 0)
-        std::snprintf(text, sizeof text, "%s at %p is being destroyed while thread %lu waits for it; the destruction waits until it left\n",
-                      GetRuntimeClass()->m_lpszClassName, static_cast<const void*>(this), waiter);
+        std::snprintf(text, sizeof text,
+                      "%s at %p is being destroyed while thread %lu waits for it; the destruction waits until it left\n",
+                      className, self, waiter);
     else
-        std::snprintf(text, sizeof text, "%s at %p is being destroyed while a thread is still on it; the destruction waits until it left\n",
-                      GetRuntimeClass()->m_lpszClassName, static_cast<const void*>(this));
+        std::snprintf(text, sizeof text,
+                      "%s at %p is being destroyed while a thread is still on it; the destruction waits until it left\n",
+                      className, self);
     ::OutputDebugStringA(text);
 }
 

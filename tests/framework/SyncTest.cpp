@@ -109,15 +109,25 @@ void AbandonMutex(CMutex& mutex, bool terminate)
     ASSERT_TRUE(thread.Join(&exitCode));
     ASSERT_EQ(terminate ? 99u : 0u, exitCode);
 }
+double FileTimeMs(const FILETIME& time)
+{
+    return static_cast<double>((static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime) / 1e4;
+}
+
 // The processor time of the whole process, in milliseconds.
 double ProcessCpuMs()
 {
     FILETIME created, exited, kernel, user;
     ::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user);
-    const auto ms = [](const FILETIME& time) {
-        return static_cast<double>((static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime) / 1e4;
-    };
-    return ms(kernel) + ms(user);
+    return FileTimeMs(kernel) + FileTimeMs(user);
+}
+
+// The processor time of one thread, in milliseconds.
+double ThreadCpuMs(HANDLE thread)
+{
+    FILETIME created, exited, kernel, user;
+    ::GetThreadTimes(thread, &created, &exited, &kernel, &user);
+    return FileTimeMs(kernel) + FileTimeMs(user);
 }
 
 double NowMs()
@@ -1267,6 +1277,8 @@ TEST(SyncStressTest, AMutexDestroyedAsItsHolderEndsIsNotWrittenAfterwardsAndTheH
     EXPECT_GT(round, 10) << "the rounds were made";
 }
 
+namespace
+{
 // Debug output as the process's own debugger would see it.
 class DebugOutputCatcher
 {
@@ -1308,16 +1320,6 @@ private:
 };
 std::string DebugOutputCatcher::s_text;
 
-double ThreadCpuMs(HANDLE thread)
-{
-    FILETIME created, exited, kernel, user;
-    ::GetThreadTimes(thread, &created, &exited, &kernel, &user);
-    const auto ms = [](const FILETIME& time) {
-        return static_cast<double>((static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime) / 1e4;
-    };
-    return ms(kernel) + ms(user);
-}
-
 volatile LONG s_askedToTake = 0;
 
 // Objects that show when a waiter asked whether it may take them (it is then queued).
@@ -1346,6 +1348,7 @@ protected:
         return CMutex::CanTake(taker);
     }
 };
+}  // namespace
 
 TEST(SyncStressTest, AnObjectDestroyedUnderAWaiterThatStaysSleepsAndNamesItself)
 {
@@ -1357,7 +1360,8 @@ TEST(SyncStressTest, AnObjectDestroyedUnderAWaiterThatStaysSleepsAndNamesItself)
         SCOPED_TRACE(kind == 0 ? "event" : "mutex");
         DebugOutputCatcher catcher;
         const std::string before = DebugOutputCatcher::Text();
-        alignas(64) static unsigned char storage[sizeof(CWatchedMutex) > sizeof(CWatchedEvent) ? sizeof(CWatchedMutex) : sizeof(CWatchedEvent)];
+        alignas(64) static unsigned char
+            storage[sizeof(CWatchedMutex) > sizeof(CWatchedEvent) ? sizeof(CWatchedMutex) : sizeof(CWatchedEvent)];
         CSyncObject* object;
         s_askedToTake = 0;
         if (kind == 0)
