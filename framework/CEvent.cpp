@@ -20,6 +20,11 @@ CEvent::CEvent(BOOL initiallyOwn, BOOL manualReset, LPCTSTR name,
     }
 }
 
+CEvent::~CEvent()
+{
+    WaitUntilUnused();
+}
+
 HANDLE CEvent::GetWaitHandle()
 {
     bool signalled;

@@ -3,6 +3,8 @@
 // An unnamed event without security attributes waits in user space until somebody asks
 // for its handle (to wait on it with other handles): it then becomes a Win32 event in
 // the state it has, for good. A named one or one with attributes is one from the start.
+// Who may touch it until when (set, wait, destroy): see CUserSpaceSyncObject.h; in short,
+// the thread a set lets go may destroy it at once, while the set is still returning.
 #pragma once
 #include "framework/FrameworkBase.h"
 #include "framework/CUserSpaceSyncObject.h"
@@ -13,6 +15,7 @@ class CEvent : public CUserSpaceSyncObject
 public:
     explicit CEvent(BOOL initiallyOwn = FALSE, BOOL manualReset = FALSE, LPCTSTR name = nullptr,
                     LPSECURITY_ATTRIBUTES attributes = nullptr);
+    ~CEvent() override;
 
     BOOL SetEvent();
     BOOL ResetEvent();

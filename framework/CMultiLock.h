@@ -1,7 +1,8 @@
 // Waits for several objects at once (all of them, or the first one) and releases
 // whatever the wait acquired in Unlock or, at the latest, the destructor. Objects that
 // all wait in user space are waited for there; otherwise each must have a handle
-// (critical sections have none and cannot take part).
+// (critical sections have none and cannot take part). Each object must outlive the lock's
+// waits and its Unlock (see CUserSpaceSyncObject.h for who may touch an object until when).
 #pragma once
 #include "framework/FrameworkBase.h"
 #include "framework/CSyncObject.h"

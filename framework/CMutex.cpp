@@ -24,10 +24,13 @@ CMutex::~CMutex()
     if (m_hObject != nullptr)
         return;
     // Destroyed while held: the holder's record must not keep pointing at it.
-    Section section(*this);
-    const LONG holder = State();
-    if (holder != kFree && holder != kAbandoned)
-        SyncThreadRecord::FromId(holder)->Release(this);
+    {
+        Section section(*this);
+        const LONG holder = State();
+        if (holder != kFree && holder != kAbandoned)
+            SyncThreadRecord::FromId(holder)->Forget(this);
+    }
+    WaitUntilUnused();
 }
 
 CUserSpaceSyncObject* CMutex::UserSpacePart()
@@ -106,13 +109,20 @@ bool CMutex::Take(SyncThreadRecord& taker)
     return holder == kAbandoned;
 }
 
-void CMutex::AbandonByEndedHolder(SyncThreadRecord& holder)
+void CMutex::AbandonByEndedHolder(SyncThreadRecord& holder, CMutex* volatile& slot)
 {
-    Section section(*this);
-    holder.Release(this);
-    if (State() != holder.Id())
-        return;
-    SetState(kAbandoned);
-    m_recursion = 0;
-    section.Offer();
+    // The holder's slot shows the claim until this thread counts among the mutex's users,
+    // which keeps its memory; a destroyer that found the claim waits for that.
+    EnterSlowPath();
+    SyncThreadRecord::ClearClaimed(slot);
+    {
+        Section section(*this);
+        if (State() == holder.Id())
+        {
+            SetState(kAbandoned);
+            m_recursion = 0;
+            section.Offer();
+        }
+    }
+    LeaveSlowPath();
 }

@@ -4,6 +4,9 @@
 // An unnamed mutex without security attributes waits in user space; a named one, one
 // with attributes, and one made to be waited on by its handle (WaitedBy::Handle) is a
 // Win32 mutex.
+// Who may touch it until when (unlock, wait, destroy, a holder's end): see
+// CUserSpaceSyncObject.h; in short, its holder may destroy it while held, and a holder that
+// ends is done with it before its destructor returns.
 #pragma once
 #include "framework/FrameworkBase.h"
 #include "framework/CUserSpaceSyncObject.h"
@@ -31,7 +34,7 @@ protected:
 private:
     friend class SyncThreadRecord;
     // The holder ended without giving the mutex back; it goes to the next waiter.
-    void AbandonByEndedHolder(SyncThreadRecord& holder);
+    void AbandonByEndedHolder(SyncThreadRecord& holder, CMutex* volatile& slot);
 
     // The state: the holder's record id, or one of these.
     static const LONG kFree = 0;

@@ -1,6 +1,7 @@
 #include "framework/CUserSpaceSyncObject.h"
 
 #include <algorithm>
+#include <cstdio>
 
 IMPLEMENT_DYNAMIC(CUserSpaceSyncObject, CSyncObject)
 
@@ -70,19 +71,60 @@ CUserSpaceSyncObject::CUserSpaceSyncObject() = default;
 
 CUserSpaceSyncObject::~CUserSpaceSyncObject()
 {
-    // Nobody may wait for an object being destroyed, but the thread that handed it to its
-    // last waiter may still be on its way out of its section (or holding its lock to hand
-    // over another object): the memory is given up only after it left.
-    for (;;)
-    {
-        LockObject();
-        const bool busy = OnSlowPath();
-        UnlockObject();
-        if (!busy)
-            break;
-        ::SwitchToThread();
-    }
+    WaitUntilUnused();
     ASSERT(m_firstWaiter == nullptr && m_arrivals == nullptr);
+}
+
+void CUserSpaceSyncObject::WaitUntilUnused()
+{
+    // The thread that handed the object to its last waiter may still be on its way out of
+    // its section (or holding its lock to hand over another object): the memory is given up
+    // only after it left. The lock, as a waiter's own end of its wait leaves the count
+    // before it gives the lock back.
+    LockObject();
+    bool busy = OnSlowPath();
+    UnlockObject();
+    if (!busy)
+        return;
+    Guard guard;
+    ::InterlockedOr64(&m_word, kDestroying);
+    const auto onIt = [](const void* object) {
+        return static_cast<const CUserSpaceSyncObject*>(object)->OnSlowPath();
+    };
+    bool told = false;
+    while (busy)
+    {
+        if (!SyncThreadRecord::SleepWhile(onIt, this, told ? INFINITE : kTellWaiterAfterMs) && !told)
+        {
+            TellWhoIsOnIt();
+            told = true;
+        }
+        LockObject();
+        busy = OnSlowPath();
+        UnlockObject();
+    }
+}
+
+void CUserSpaceSyncObject::TellWhoIsOnIt()
+{
+    DWORD waiter = 0;
+    LockObject();
+    QueueArrivals();
+    if (m_firstWaiter != nullptr)
+        waiter = m_firstWaiter->waiter->ThreadId();
+    UnlockObject();
+    const char* className = GetRuntimeClass()->m_lpszClassName;
+    const void* self = this;
+    char text[256];
+    if (waiter != 0)
+        std::snprintf(text, sizeof text,
+                      "%s at %p is being destroyed while thread %lu waits for it; the destruction waits until it left\n",
+                      className, self, waiter);
+    else
+        std::snprintf(text, sizeof text,
+                      "%s at %p is being destroyed while a thread is still on it; the destruction waits until it left\n",
+                      className, self);
+    ::OutputDebugStringA(text);
 }
 
 bool CUserSpaceSyncObject::ChangeFast(LONG from, LONG to)

@@ -12,6 +12,22 @@
 // those. A waiter sleeps on its own condition variable (a futex under Wine) and is never
 // woken to look around.
 //
+// Who may touch an object, until when:
+// - Lock, set, reset, pulse, unlock: any thread, as long as its owner will not have begun to
+//   destroy the object before the call begins. A call under way when the destructor begins
+//   may still finish: the destructor waits for it, and the call touches nothing of the
+//   object once the destructor can return.
+// - Wait: only for an object that outlives the wait. Once the wait has returned, the thread
+//   touches nothing of the object for it: whoever the wait let go (the thread itself
+//   included) may destroy it at once.
+// - Destroy: its owner, once nobody waits for it or will call it (a held mutex may be
+//   destroyed). A destruction under a waiter is the caller's error: it sleeps until the
+//   waiter left, and names the object and the thread in the debug output.
+// - A holder's end: a thread that ends holding a mutex (returning, or terminated through
+//   TerminateThreadOutsideLocks) abandons it to its next waiter; when the mutex is being
+//   destroyed meanwhile, the ending thread finds it forgotten or counts among its users
+//   until it is done with it, which the destructor waits for.
+//
 // A thread may be terminated, but only through TerminateThreadOutsideLocks, which waits
 // until the thread is outside every object's bookkeeping and its sleep (it makes a
 // sleeper step out and park) and then abandons what it held to the next waiters.
@@ -118,14 +134,28 @@ protected:
     // Undoes a wait's taking of the object, for a wait for all that could not take the rest.
     virtual void GiveBack() = 0;
 
+    // A thread counts itself among the object's users, which keeps its memory (its
+    // destructor waits until the count is back to nothing); the last thing it does with it
+    // is to leave.
+    void EnterSlowPath() { ::InterlockedExchangeAdd64(&m_word, kSlowOne); }
+    void LeaveSlowPath()
+    {
+        if ((::InterlockedExchangeAdd64(&m_word, -kSlowOne) & kDestroying) != 0)
+            SyncThreadRecord::WakeDestroyers();
+    }
+    // Called by the destructors, while the object's class is still known: returns once
+    // nobody is on the object. Nobody may wait for an object being destroyed; one who does
+    // is named in the debug output, and the destruction sleeps until it left.
+    void WaitUntilUnused();
+
 private:
     using WaitEntry = SyncThreadRecord::WaitEntry;
 
     static const LONGLONG kSlowOne = 1;
     static const LONGLONG kSlowMask = 0xFFFFFFFF;
-    void EnterSlowPath() { ::InterlockedExchangeAdd64(&m_word, kSlowOne); }
-    void LeaveSlowPath() { ::InterlockedExchangeAdd64(&m_word, -kSlowOne); }
-    bool OnSlowPath() const { return (m_word & kSlowMask) != 0; }
+    static const LONGLONG kCountMask = 0x7FFFFFFF;
+    static const LONGLONG kDestroying = 0x80000000;   // a destroyer waits for the count's end
+    bool OnSlowPath() const { return (m_word & kCountMask) != 0; }
     void LockObject() { ::AcquireSRWLockExclusive(&m_lock); }
     void UnlockObject() { ::ReleaseSRWLockExclusive(&m_lock); }
 
@@ -140,6 +170,10 @@ private:
     void Dequeue(WaitEntry& entry);
     // Hands the object (lock held) to the queued waiters that can take it now.
     void Offer(Wakes& wakes);
+
+    // How long a destruction waits before it names the thread still on the object.
+    static const DWORD kTellWaiterAfterMs = 1000;
+    void TellWhoIsOnIt();
 
     static DWORD WaitForAny(SyncThreadRecord& self, CUserSpaceSyncObject* const objects[], DWORD count,
                             DWORD timeout);

@@ -11,6 +11,21 @@ const DWORD kTerminationWaitMs = 5000;
 // The id of a record while it is being taken, before it shows its thread's.
 const LONG kTaking = -1;
 
+// The destroyers' sleep (see SleepWhile).
+SRWLOCK g_destroyersLock = SRWLOCK_INIT;
+CONDITION_VARIABLE g_destroyersWakeUp = CONDITION_VARIABLE_INIT;
+
+// An ended holder's claim on a slot: the mutex with its lowest bit set.
+CMutex* Claimed(CMutex* mutex)
+{
+    return reinterpret_cast<CMutex*>(reinterpret_cast<uintptr_t>(mutex) | 1);
+}
+
+bool IsClaimed(const CMutex* mutex)
+{
+    return (reinterpret_cast<uintptr_t>(mutex) & 1) != 0;
+}
+
 // Every record there is, pushed at the front and never removed.
 SyncThreadRecord* volatile g_firstRecord = nullptr;
 volatile LONG g_lastId = 0;
@@ -256,6 +271,67 @@ void SyncThreadRecord::Release(CMutex* mutex)
     }
 }
 
+void SyncThreadRecord::Forget(CMutex* mutex)
+{
+    const unsigned end = m_heldEnd;
+    for (unsigned i = 0; i < end; ++i)
+    {
+        CMutex* seen = m_held[i];
+        if (seen == mutex)
+            seen = static_cast<CMutex*>(
+                ::InterlockedCompareExchangePointer(reinterpret_cast<void* volatile*>(&m_held[i]), nullptr, mutex));
+        if (seen == mutex)
+            return;
+        if (seen == Claimed(mutex))
+        {
+            // Its ended holder is about to count itself among its users (a step inside the
+            // bookkeeping, so it cannot be cut off in between).
+            CMutex* volatile* slot = &m_held[i];
+            SleepWhile([](const void* context) {
+                CMutex* volatile* const* claimed = static_cast<CMutex* volatile* const*>(context);
+                return IsClaimed(*claimed[0]);
+            }, &slot, INFINITE);
+            return;
+        }
+    }
+}
+
+void SyncThreadRecord::ClearClaimed(CMutex* volatile& slot)
+{
+    ::InterlockedExchangePointer(reinterpret_cast<void* volatile*>(&slot), nullptr);
+    WakeDestroyers();
+}
+
+bool SyncThreadRecord::SleepWhile(bool (*busy)(const void* context), const void* context, DWORD timeoutMs)
+{
+    const ULONGLONG deadline = timeoutMs == INFINITE ? 0 : ::GetTickCount64() + timeoutMs;
+    ::AcquireSRWLockExclusive(&g_destroyersLock);
+    bool still;
+    while ((still = busy(context)))
+    {
+        DWORD sleep = INFINITE;
+        if (deadline != 0)
+        {
+            const ULONGLONG now = ::GetTickCount64();
+            if (now >= deadline)
+                break;
+            sleep = static_cast<DWORD>(deadline - now);
+        }
+        ::SleepConditionVariableSRW(&g_destroyersWakeUp, &g_destroyersLock, sleep, 0);
+    }
+    ::ReleaseSRWLockExclusive(&g_destroyersLock);
+    return !still;
+}
+
+void SyncThreadRecord::WakeDestroyers()
+{
+    // Taken once, so that a destroyer either sees the change before it sleeps or is already
+    // asleep for the wake-up.
+    ::AcquireSRWLockExclusive(&g_destroyersLock);
+    ::ReleaseSRWLockExclusive(&g_destroyersLock);
+    ::WakeAllConditionVariable(&g_destroyersWakeUp);
+}
+
 void SyncThreadRecord::Freeze(HANDLE frozenEvent)
 {
     m_frozenEvent = frozenEvent;
@@ -297,15 +373,23 @@ void SyncThreadRecord::FreezeAndPark()
     Park();
 }
 
-void SyncThreadRecord::EndThread()
+void SyncThreadRecord::EndThread(SyncThreadRecord& caller)
 {
-    // The last taken first, as they are mostly given back.
+    // Inside the bookkeeping of the thread that does it (the ending one, or its terminator):
+    // a slot it claimed is always cleared again, which a destroyer of that mutex waits for.
+    caller.EnterBookkeeping();
+    // The last taken first, as they are mostly given back. A slot is claimed before the
+    // mutex is touched: its destroyer may be clearing it right now and give up its memory.
     for (unsigned i = m_heldEnd; i > 0; --i)
     {
-        CMutex* held = m_held[i - 1];
-        if (held != nullptr)
-            held->AbandonByEndedHolder(*this);
+        CMutex* volatile& slot = m_held[i - 1];
+        CMutex* held = slot;
+        if (held == nullptr || IsClaimed(held) ||
+            ::InterlockedCompareExchangePointer(reinterpret_cast<void* volatile*>(&slot), Claimed(held), held) != held)
+            continue;
+        held->AbandonByEndedHolder(*this, slot);
     }
+    caller.LeaveBookkeeping();
     Give();
 }
 
@@ -332,7 +416,7 @@ BOOL SyncThreadRecord::TerminateOutsideLocks(HANDLE thread, DWORD exitCode)
     if (ended)
     {
         while (SyncThreadRecord* record = FindByKey(key, nullptr))
-            record->EndThread();
+            record->EndThread(Current());
     }
     else if (placeholder != nullptr)
     {
@@ -350,5 +434,5 @@ void WINAPI SyncThreadRecord::ThreadEnds(void* data)
     if (record == nullptr || RtlDllShutdownInProgress())
         return;
     if (record->m_threadId == static_cast<LONG>(::GetCurrentThreadId()))
-        record->EndThread();
+        record->EndThread(*record);
 }

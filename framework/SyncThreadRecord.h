@@ -11,6 +11,7 @@
 //
 // Records are never freed: a record of an ended thread is taken again by a new thread, so
 // a pointer to one (in a queue, in a list of threads to wake) is always safe to follow.
+// Who may touch a lock object until when: see CUserSpaceSyncObject.h.
 #pragma once
 #include "framework/FrameworkBase.h"
 
@@ -77,10 +78,23 @@ public:
 
     // The mutexes held. Changed by the thread itself, by whoever claimed its wait, after it
     // ended, and by whoever destroys a mutex it holds (a slot is written only while free
-    // and cleared with one atomic change, so none of them waits for the others).
+    // and cleared with one atomic change). An ended holder claims a slot before it touches
+    // the mutex and clears it once it counts among the mutex's users (ClearClaimed).
     void Hold(CMutex* mutex);
     void Release(CMutex* mutex);
+    // The mutex is being destroyed: its slot is cleared, or, when its ended holder has
+    // claimed it, this waits until that holder counts among the mutex's users.
+    void Forget(CMutex* mutex);
+    static void ClearClaimed(CMutex* volatile& slot);
     static SyncThreadRecord* FromId(LONG id);
+    DWORD ThreadId() const { return static_cast<DWORD>(m_threadId); }
+
+    // Where the destroyer of an object sleeps until the last thread on it left (rare: a
+    // hand-over on its way out, an ended holder abandoning it, a waiter that should not be
+    // there). Whoever leaves while a destroyer waits wakes them all, touching nothing of
+    // the object. SleepWhile returns false when the time was up first.
+    static bool SleepWhile(bool (*busy)(const void* context), const void* context, DWORD timeoutMs);
+    static void WakeDestroyers();
 
     // The calling thread terminates another one so that it is cut off outside every
     // object's bookkeeping; what it held is abandoned to the next waiters.
@@ -118,8 +132,9 @@ private:
     void Freeze(HANDLE frozenEvent);
     // The thread's side: it is outside every object's bookkeeping and stays there.
     [[noreturn]] void FreezeAndPark();
-    // Abandons what an ended thread still held and gives the record back.
-    void EndThread();
+    // Abandons what an ended thread still held and gives the record back; caller is the
+    // record of the thread doing it.
+    void EndThread(SyncThreadRecord& caller);
     static void WINAPI ThreadEnds(void* record);
 
     const LONG m_id;

@@ -271,6 +271,13 @@ int CLocalModbus::TxRxMessage(CByteArray& query, int queryLength, CByteArray& re
     const DWORD sentAt = timeGetTime();
     const int code = m_mode == MODE_ASCII ? TxRxAscii(query, queryLength, reply, receivedLength)
                                           : TxRxRtu(query, queryLength, reply, expectedLength, receivedLength);
+    EndExchange();
+    if (m_sendCancelled)
+    {
+        // Nothing was sent: the line and what it knows of the last exchange stay as they were.
+        m_sendCancelled = false;
+        return MODBUS_ERROR_READ;
+    }
     const bool wholeFrame = code == MODBUS_SUCCESS || code >= MODBUS_EXCEPTION_BASE;
     if (wholeFrame && repeatOfUnanswered)
     {
@@ -487,6 +494,14 @@ int CLocalModbus::TxRxAscii(CByteArray& query, int queryLength, CByteArray& repl
 
 bool CLocalModbus::WriteFrame(const BYTE* frame, int length)
 {
+    // Under the cancel lock: once a cancel of this thread's exchanges has returned, no
+    // request of it leaves (a cancel waits for a write under way).
+    CSingleLock cancel(&m_cancelLock, TRUE);
+    if (!BeginExchange())
+    {
+        m_sendCancelled = true;
+        return false;
+    }
     DWORD written = 0;
     if (!WriteFile(m_port, frame, static_cast<DWORD>(length), &written, nullptr))
     {

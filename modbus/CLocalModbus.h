@@ -60,11 +60,14 @@ private:
     // the last byte dropped; while nothing came, at least silentWaitMs. Bounded by the
     // response time-out (a line that never falls quiet) beyond silentWaitMs.
     void DropUntilQuiet(DWORD since, DWORD quietMs, DWORD silentWaitMs);
+    // False, with m_sendCancelled set and nothing written, when the calling thread's
+    // exchanges are cancelled.
     bool WriteFrame(const BYTE* frame, int length);
     void TraceFrame(const char* label, const BYTE* frame, int length);
 
     BYTE m_dataBits = 8;
     HANDLE m_port = INVALID_HANDLE_VALUE;
+    bool m_sendCancelled = false;   // under m_mutex
     DWORD m_responseTimeout = 1000;
     DWORD m_interCharTimeout = 0;
     int m_comPort = 2;

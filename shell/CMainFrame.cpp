@@ -374,6 +374,12 @@ void CMainFrame::OnDeviceDelete()
     Manager()->RemoveDevice(device);
 }
 
+void CMainFrame::CallOffOpensOfDevicesGone()
+{
+    if (CDocumentManager* manager = Manager())
+        m_connector.CancelAllBut(manager->GetDevices());
+}
+
 void CMainFrame::OnUpdateDeviceDelete(CCmdUI* pCmdUI)
 {
     CDocumentDevicePtr device = SelectedDevice();

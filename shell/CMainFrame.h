@@ -33,6 +33,9 @@ public:
     // Opens a log file as a document of the manager; throws std::runtime_error.
     void OpenLogFile(const std::wstring& path, int sourceDeviceId);
     void CloseLogFile(int logFileId);
+    // Calls off the opens of devices no longer in the workspace (New, Open Workspace): once
+    // it has returned, none of them sends a request.
+    void CallOffOpensOfDevicesGone();
     // The identifier of the selected item of tab 0 or 1, only when that tab is active.
     bool GetSelectedItemId(int tab, CPlotVariableId& id);
 

@@ -197,15 +197,26 @@ bool CTreeViewEx::SyncChildren(HTREEITEM parent, const CTreeItemList& items, int
     const bool held = (::GetWindowLongPtr(tree, GWL_STYLE) & WS_VISIBLE) != 0;
     // Holding drawing drops what waited to be drawn: it is drawn again afterwards.
     const bool pending = held && ::GetUpdateRect(tree, nullptr, FALSE);
+    // Drawing comes back however the pass ends: a pass that throws leaves no invisible tree.
+    struct DrawingHeld
+    {
+        HWND tree;
+        bool held;
+        bool redraw = true;   // what changed is drawn again (a pass that threw: all of it)
+        ~DrawingHeld()
+        {
+            if (!held)
+                return;
+            ::DefWindowProc(tree, WM_SETREDRAW, TRUE, 0);
+            if (redraw)
+                ::InvalidateRect(tree, nullptr, TRUE);
+        }
+    } drawing{tree, held};
     if (held)
         ::DefWindowProc(tree, WM_SETREDRAW, FALSE, 0);
     bool changed = false;
     const bool complete = SyncLevel(parent, items, maxChanges, changed);
-    if (held) {
-        ::DefWindowProc(tree, WM_SETREDRAW, TRUE, 0);
-        if (changed || pending)
-            ::InvalidateRect(tree, nullptr, TRUE);
-    }
+    drawing.redraw = changed || pending;
     return complete;
 }
 

@@ -238,6 +238,9 @@ void CVarnixViewApp::OnFileNew()
 {
     CloseAllDocuments(FALSE);
     CWinApp::OnFileNew();
+    // Not left to the refresh the new workspace posts: the old devices' opens end here.
+    if (CMainFrame* frame = GetMainFrame())
+        frame->CallOffOpensOfDevicesGone();
 }
 
 CDocument* CVarnixViewApp::OpenDocumentFile(LPCTSTR lpszFileName)
@@ -246,6 +249,8 @@ CDocument* CVarnixViewApp::OpenDocumentFile(LPCTSTR lpszFileName)
     // Save Workspace saves the template's first document, so the opened one must be alone.
     if (opened != nullptr)
         CloseWorkspacesOtherThan(opened);
+    if (CMainFrame* frame = GetMainFrame())
+        frame->CallOffOpensOfDevicesGone();
     return opened;
 }
 

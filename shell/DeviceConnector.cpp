@@ -121,10 +121,22 @@ unsigned __stdcall RunLinkJob(void* argument)
             posted = !state.abandoned &&
                      ::PostMessageA(state.window, state.message, 0, reinterpret_cast<LPARAM>(outcome.get())) != FALSE;
         }
-        if (posted)
+        if (posted) {
             outcome.release();
-        else if (outcome->opened)
+            continue;
+        }
+        // Nobody will settle it (the connector was abandoned, or the window's queue is full
+        // or the window gone): it is let go and settled here, so that the device does not
+        // stay connecting and no later device at its address is taken for it.
+        if (outcome->opened)
             connection->AbandonOpen();
+        {
+            CSingleLock lock(&state.lock, TRUE);
+            const auto entry = state.wanted.find(device.get());
+            if (entry != state.wanted.end() && entry->second == outcome->ticket)
+                state.wanted.erase(entry);
+        }
+        device->SetConnecting(false);
     }
 }
 
@@ -176,7 +188,10 @@ DeviceConnector::DeviceConnector() : m_state(std::make_shared<State>())
 
 DeviceConnector::~DeviceConnector()
 {
-    Abandon(0);
+    // Joined here: a thread still running holds devices whose manager (a raw pointer, also
+    // of their connections) may go right after the window. Their opens were cut short by
+    // the window's own Abandon, so this waits for the end of an exchange at most.
+    Abandon(INFINITE);
 }
 
 void DeviceConnector::SetWindow(HWND window, UINT message)
@@ -334,7 +349,7 @@ void DeviceConnector::Abandon(DWORD waitMs)
     const auto waitFor = [&](HANDLE thread) {
         const DWORD spent = ::GetTickCount() - start;
         if (thread != nullptr)
-            ::WaitForSingleObject(thread, spent < waitMs ? waitMs - spent : 0);
+            ::WaitForSingleObject(thread, waitMs == INFINITE ? INFINITE : (spent < waitMs ? waitMs - spent : 0));
     };
     // The starter first: the threads it started meanwhile are among those waited for then.
     waitFor(starter);

@@ -23,7 +23,7 @@ class DeviceConnector
 {
 public:
     DeviceConnector();
-    // Abandons what is still under way.
+    // Abandons what is still under way and waits until every thread of it has ended.
     ~DeviceConnector();
 
     DeviceConnector(const DeviceConnector&) = delete;
@@ -48,8 +48,9 @@ public:
     // cancelled meanwhile (the window lets the open go).
     bool Settle(const DeviceOpenOutcome_t& outcome);
     // Nothing more is opened or posted: the opens waiting are dropped, those under way cut
-    // short and waited for at most waitMs (one still running ends and lets go by itself),
-    // and the outcomes posted and not yet handled are let go. Called on the window's thread.
+    // short and waited for at most waitMs (one still running ends and lets go by itself,
+    // at the latest before the connector is gone), and the outcomes posted and not yet
+    // handled are let go. Called on the window's thread.
     void Abandon(DWORD waitMs);
 
     struct State;

@@ -24,7 +24,7 @@ void DemoSite::Kill()
     m_device.id = 0;
 }
 
-bool DemoSite::Start(int daySeconds, int size)
+bool DemoSite::Start(int daySeconds, int size, int serialBase)
 {
     if (!m_host.Connected()) {
         m_error = m_host.Error();
@@ -37,7 +37,8 @@ bool DemoSite::Start(int daySeconds, int size)
     }
     m_device = testing_support::StartTestDevice(
         m_host, "tests/demo_ui/site", "",
-        {"--site", std::to_string(size), "--rtu", m_pair.peerPath, "--unit-tcp-base", "0", "--day-seconds", std::to_string(daySeconds)},
+        {"--site", std::to_string(size), "--rtu", m_pair.peerPath, "--unit-tcp-base", "0", "--day-seconds", std::to_string(daySeconds),
+         "--serial-base", std::to_string(serialBase)},
         kLifetimeSeconds);
     m_error = m_device.error;
     return m_device.id != 0 && m_error.empty();

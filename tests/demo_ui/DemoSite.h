@@ -19,8 +19,9 @@ public:
     DemoSite(const DemoSite&) = delete;
     DemoSite& operator=(const DemoSite&) = delete;
 
-    // The site of 7 or 16 devices; false with the reason in Error().
-    bool Start(int daySeconds, int size = 7);
+    // The site of 7 or 16 devices, their serial numbers from serialBase + 1 (sites side by
+    // side must not share devices); false with the reason in Error().
+    bool Start(int daySeconds, int size = 7, int serialBase = 0);
     // Ends the site's process: every device stops answering at once.
     void Kill();
     const std::string& Error() const { return m_error; }

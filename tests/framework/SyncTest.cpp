@@ -109,15 +109,25 @@ void AbandonMutex(CMutex& mutex, bool terminate)
     ASSERT_TRUE(thread.Join(&exitCode));
     ASSERT_EQ(terminate ? 99u : 0u, exitCode);
 }
+double FileTimeMs(const FILETIME& time)
+{
+    return static_cast<double>((static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime) / 1e4;
+}
+
 // The processor time of the whole process, in milliseconds.
 double ProcessCpuMs()
 {
     FILETIME created, exited, kernel, user;
     ::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user);
-    const auto ms = [](const FILETIME& time) {
-        return static_cast<double>((static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime) / 1e4;
-    };
-    return ms(kernel) + ms(user);
+    return FileTimeMs(kernel) + FileTimeMs(user);
+}
+
+// The processor time of one thread, in milliseconds.
+double ThreadCpuMs(HANDLE thread)
+{
+    FILETIME created, exited, kernel, user;
+    ::GetThreadTimes(thread, &created, &exited, &kernel, &user);
+    return FileTimeMs(kernel) + FileTimeMs(user);
 }
 
 double NowMs()
@@ -1194,6 +1204,207 @@ TEST_P(EndedHolderTest, WaitForAllAlreadyBlockedGetsTheMutexesAbandoned)
 }
 
 INSTANTIATE_TEST_SUITE_P(ReturningOrTerminated, EndedHolderTest, ::testing::Bool());
+
+TEST(SyncStressTest, AMutexDestroyedAsItsHolderEndsIsNotWrittenAfterwardsAndTheHolderEnds)
+{
+    // Threads each take a mutex and return still holding it; their owner destroys the
+    // mutexes (which a held mutex allows) one after another, starting after a delay that
+    // moves across the holders' ends, and fills each one's memory at once. An ending holder
+    // abandons what it holds: it must either find its slot cleared or keep the memory until
+    // it is done, and it must end.
+    const int kHolders = 8;
+    const int kRounds = 5000;
+    const ULONGLONG kRunMs = 4000;
+    const unsigned char kPoison = 0xA5;
+    struct alignas(64) Place
+    {
+        unsigned char bytes[sizeof(CMutex)];
+    };
+    // Static: a holder that never ends keeps using it after the test.
+    static Place places[kHolders];
+    const ULONGLONG runEnd = ::GetTickCount64() + kRunMs;
+    int round = 0, lateWrites = 0;
+    for (; round < kRounds && ::GetTickCount64() < runEnd; ++round)
+    {
+        CMutex* mutexes[kHolders];
+        volatile LONG holding = 0;
+        std::vector<std::unique_ptr<TestThread>> holders;
+        for (int i = 0; i < kHolders; ++i)
+        {
+            CMutex* mutex = mutexes[i] = new (places[i].bytes) CMutex();
+            holders.push_back(std::make_unique<TestThread>([mutex, &holding]() -> DWORD {
+                if (!mutex->Lock(0))
+                    return 1;
+                ::InterlockedIncrement(&holding);
+                return 0;
+            }));
+        }
+        for (unsigned spins = 0; holding < kHolders; ++spins)
+        {
+            if (spins % 64 == 63)
+                ::SwitchToThread();
+        }
+        // 0 to 190 microseconds, then the destructions about one a microsecond. A destruction
+        // that a holder left on the object's slow path for good would never end: it runs on a
+        // thread of its own.
+        const int delayStep = round % 64;
+        TestThread destroyer([&]() -> DWORD {
+            const double from = NowMs();
+            while (NowMs() - from < delayStep * 0.003)
+            {
+            }
+            for (int i = 0; i < kHolders; ++i)
+            {
+                mutexes[i]->~CMutex();
+                memset(places[i].bytes, kPoison, sizeof(places[i].bytes));
+            }
+            return 0;
+        });
+        ASSERT_TRUE(destroyer.Join()) << "round " << round << ": a destruction never ended";
+        for (auto& holder : holders)
+        {
+            DWORD exitCode = 2;
+            ASSERT_TRUE(holder->Join(&exitCode)) << "round " << round << ": a holder never ended";
+            ASSERT_EQ(0u, exitCode);
+        }
+        for (const Place& place : places)
+            if (std::any_of(std::begin(place.bytes), std::end(place.bytes),
+                            [&](unsigned char byte) { return byte != kPoison; }))
+                ++lateWrites;
+    }
+    EXPECT_EQ(0, lateWrites) << "of " << round * kHolders
+                             << " mutexes: the ended holder wrote into the destroyed mutex";
+    EXPECT_GT(round, 10) << "the rounds were made";
+}
+
+namespace
+{
+// Debug output as the process's own debugger would see it.
+class DebugOutputCatcher
+{
+public:
+    DebugOutputCatcher() { m_handler = ::AddVectoredExceptionHandler(1, &DebugOutputCatcher::OnException); }
+    ~DebugOutputCatcher() { ::RemoveVectoredExceptionHandler(m_handler); }
+    static std::string Text()
+    {
+        ::EnterCriticalSection(&Lock());
+        const std::string text = s_text;
+        ::LeaveCriticalSection(&Lock());
+        return text;
+    }
+
+private:
+    static CRITICAL_SECTION& Lock()
+    {
+        static CRITICAL_SECTION section = [] {
+            CRITICAL_SECTION made;
+            ::InitializeCriticalSection(&made);
+            return made;
+        }();
+        return section;
+    }
+    static LONG WINAPI OnException(EXCEPTION_POINTERS* info)
+    {
+        const EXCEPTION_RECORD& record = *info->ExceptionRecord;
+        if (record.ExceptionCode == DBG_PRINTEXCEPTION_C && record.NumberParameters >= 2)
+        {
+            ::EnterCriticalSection(&Lock());
+            s_text.append(reinterpret_cast<const char*>(record.ExceptionInformation[1]),
+                          static_cast<size_t>(record.ExceptionInformation[0]));
+            ::LeaveCriticalSection(&Lock());
+        }
+        return EXCEPTION_CONTINUE_SEARCH;
+    }
+    static std::string s_text;
+    void* m_handler;
+};
+std::string DebugOutputCatcher::s_text;
+
+volatile LONG s_askedToTake = 0;
+
+// Objects that show when a waiter asked whether it may take them (it is then queued).
+class CWatchedEvent : public CEvent
+{
+public:
+    CWatchedEvent() : CEvent(FALSE, TRUE) {}
+
+protected:
+    bool CanTake(const SyncThreadRecord& taker) const override
+    {
+        ::InterlockedExchange(&s_askedToTake, 1);
+        return CEvent::CanTake(taker);
+    }
+};
+
+class CWatchedMutex : public CMutex
+{
+public:
+    CWatchedMutex() : CMutex(TRUE) {}
+
+protected:
+    bool CanTake(const SyncThreadRecord& taker) const override
+    {
+        ::InterlockedExchange(&s_askedToTake, 1);
+        return CMutex::CanTake(taker);
+    }
+};
+}  // namespace
+
+TEST(SyncStressTest, AnObjectDestroyedUnderAWaiterThatStaysSleepsAndNamesItself)
+{
+    // Destroying what a thread waits for is its owner's error; the destruction must still
+    // not burn a processor while the waiter stays, and it tells which object and thread.
+    // The waiter here leaves only when it is terminated.
+    for (int kind = 0; kind < 2; ++kind)
+    {
+        SCOPED_TRACE(kind == 0 ? "event" : "mutex");
+        DebugOutputCatcher catcher;
+        const std::string before = DebugOutputCatcher::Text();
+        alignas(64) static unsigned char
+            storage[sizeof(CWatchedMutex) > sizeof(CWatchedEvent) ? sizeof(CWatchedMutex) : sizeof(CWatchedEvent)];
+        CSyncObject* object;
+        s_askedToTake = 0;
+        if (kind == 0)
+            object = new (storage) CWatchedEvent();
+        else
+            object = new (storage) CWatchedMutex();
+        TestThread waiter([&]() -> DWORD {
+            object->Lock(INFINITE);
+            return 0;
+        });
+        const DWORD waiterId = ::GetThreadId(waiter.Handle());
+        // Asked whether it may take the object, the waiter is on it for good.
+        for (int i = 0; i < 3000 && s_askedToTake == 0; ++i)
+            ::Sleep(10);
+        ASSERT_NE(0, s_askedToTake);
+        volatile LONG destroyed = 0;
+        TestThread destroyer([&]() -> DWORD {
+            object->~CSyncObject();
+            ::InterlockedExchange(&destroyed, 1);
+            return 0;
+        });
+        // The object is named after about a second; a look every 10 ms for up to 30 s.
+        const char* className = kind == 0 ? "CEvent at " : "CMutex at ";
+        bool named = false;
+        for (int i = 0; i < 3000 && !named; ++i)
+        {
+            ::Sleep(10);
+            named = DebugOutputCatcher::Text().find(className, before.size()) != std::string::npos;
+        }
+        const double cpuBefore = ThreadCpuMs(destroyer.Handle());
+        ::Sleep(500);
+        const double cpuSpent = ThreadCpuMs(destroyer.Handle()) - cpuBefore;
+        EXPECT_TRUE(named) << "debug output: " << DebugOutputCatcher::Text().substr(before.size());
+        const std::string said = DebugOutputCatcher::Text().substr(before.size());
+        EXPECT_NE(std::string::npos, said.find("thread " + std::to_string(waiterId) + " waits for it")) << said;
+        EXPECT_LT(cpuSpent, 100.0) << "ms of processor in 500 ms of the destroyer's wait";
+        EXPECT_EQ(0, destroyed);
+        ASSERT_TRUE(CUserSpaceSyncObject::TerminateThreadOutsideLocks(waiter.Handle(), 5));
+        ASSERT_TRUE(waiter.Join());
+        ASSERT_TRUE(destroyer.Join()) << "the destruction went on waiting once the waiter had gone";
+        EXPECT_EQ(1, destroyed);
+    }
+}
 
 TEST(TerminatedThreadTest, SleeperCutOffInAWaitLeavesEveryLockWorking)
 {

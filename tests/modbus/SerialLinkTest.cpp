@@ -234,6 +234,89 @@ TEST_F(SerialLinkTest, TraceShowsEveryFrameWrittenAndEveryRtuReply)
     EXPECT_NE(lines.find(" ReadResponse (  7 bytes): 0x01 0x03 0x02 0x00 0x0a "), std::string::npos) << lines;
 }
 
+TEST_F(SerialLinkTest, NoRequestOfACancelledThreadLeavesOnceTheCancelHasReturned)
+{
+    // What a Disconnect or a workspace change needs of a line: the thread whose exchanges it
+    // cancels may be anywhere in its exchange, also just past the check and waiting for the
+    // line to fall quiet before it writes; once the cancel has returned, it writes nothing.
+    // The link's trace shows every request written, as it is written.
+    Start("rtu");
+    link.Close();
+    const std::string tracePath = folderPath + "/trace.txt";
+    FILE* trace = std::fopen(tracePath.c_str(), "w");
+    ASSERT_NE(trace, nullptr);
+    const auto requestsWritten = [&] {
+        std::fflush(trace);
+        const std::string text = ReadWholeFile(tracePath);
+        size_t count = 0;
+        for (size_t at = text.find(" WriteQuery"); at != std::string::npos && count < 1000000;
+             at = text.find(" WriteQuery", at + 1))
+            ++count;
+        return count;
+    };
+    int lateRequests = 0, cycles = 0, answered = 0;
+    {
+        CLocalModbus traced(trace);
+        traced.SetComPort(pair.com);
+        traced.SetStopBits(2);
+        traced.SetTimeout(kAnsweredTimeoutMs);
+        ASSERT_TRUE(traced.Open(0, 9600, 0));
+        volatile LONG stop = 0;
+        volatile LONG exchanges = 0;
+        HANDLE exchanger = nullptr;
+        struct Exchanger
+        {
+            CLocalModbus* link;
+            volatile LONG* stop;
+            volatile LONG* exchanges;
+            volatile LONG* answered;
+        };
+        volatile LONG answeredCount = 0;
+        Exchanger context{&traced, &stop, &exchanges, &answeredCount};
+        DWORD exchangerId = 0;
+        exchanger = ::CreateThread(
+            nullptr, 0,
+            [](void* argument) -> DWORD {
+                Exchanger& self = *static_cast<Exchanger*>(argument);
+                CWordArray words;
+                for (int i = 0; i < 100000 && *self.stop == 0; ++i) {
+                    if (self.link->ReadHoldingRegisters(1, 0, 1, words) == MODBUS_SUCCESS)
+                        ::InterlockedIncrement(self.answered);
+                    else
+                        ::Sleep(1);   // cancelled: tried again until the cancel ends
+                    ::InterlockedIncrement(self.exchanges);
+                }
+                return 0;
+            },
+            &context, 0, &exchangerId);
+        ASSERT_NE(exchanger, nullptr);
+        // Each cycle lets the thread exchange for a while, lands a cancel somewhere in its
+        // exchange, and watches the line for longer than an exchange takes.
+        const int kCycles = 40;
+        for (; cycles < kCycles; ++cycles) {
+            traced.EndCancelOf(exchangerId);
+            const LONG before = exchanges;
+            for (int wait = 0; wait < 5000 && exchanges < before + 2; ++wait)
+                ::Sleep(1);
+            ::Sleep(static_cast<DWORD>(cycles * 7 % 23));
+            traced.CancelExchangesOf(exchangerId);
+            const size_t atReturn = requestsWritten();
+            ::Sleep(100);
+            if (requestsWritten() != atReturn)
+                ++lateRequests;
+        }
+        ::InterlockedExchange(&stop, 1);
+        traced.EndCancelOf(exchangerId);
+        EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(exchanger, 60000));
+        ::CloseHandle(exchanger);
+        answered = answeredCount;
+    }
+    std::fclose(trace);
+    ::DeleteFileA(tracePath.c_str());
+    EXPECT_EQ(0, lateRequests) << "of " << cycles << " cancels were followed by a request";
+    EXPECT_GT(answered, cycles) << "the thread exchanged between the cancels";
+}
+
 TEST_F(SerialLinkTest, RtuChecksumFaultsGiveCode3)
 {
     Start("rtu");

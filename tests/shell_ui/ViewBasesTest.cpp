@@ -16,6 +16,7 @@
 #include "shell/CDialogMainWindow.h"
 #include "shell/CFormViewEx.h"
 #include "shell/CMultiDocTemplateEx.h"
+#include "shell/CTreeViewEx.h"
 #include "shell/CViewEx.h"
 #include "tests/shell_ui/ShellTestResources.h"
 #include "tests/support/MessageBoxRecorder.h"
@@ -23,6 +24,8 @@
 #include "tests/support/Screenshot.h"
 
 #include <boost/make_shared.hpp>
+
+#include <stdexcept>
 
 namespace
 {
@@ -68,6 +71,27 @@ class CPlainTestDocument : public CDocument
     DECLARE_DYNCREATE(CPlainTestDocument)
 };
 IMPLEMENT_DYNCREATE(CPlainTestDocument, CDocument)
+
+// A tree whose documents are known by id alone; one of them fails when its variables are asked for.
+class CFailingTree : public CTreeViewEx
+{
+public:
+    int m_failingId = -1;
+
+protected:
+    int DocumentNodeImage(const CTreeItem&) override { return 1; }
+    CDocumentEx* FindNodeDocument(const CTreeItem& item) override
+    {
+        if (item.GetDocumentId() == m_failingId)
+            throw std::runtime_error("the document went away");
+        return nullptr;
+    }
+};
+
+CTreeItemPtr DocumentNode(int documentId, const char* name)
+{
+    return boost::make_shared<CTreeItem>(name, "", PLOT_ID_NONE, PLOT_ID_NONE, documentId, "");
+}
 
 CTreeItem DeviceVariable(int deviceId, int variableId, const char* name)
 {
@@ -256,4 +280,26 @@ TEST_F(ViewBases, SetupDialogBaseShowsTheIconItIsGivenAndKeepsTheDefaultsWithout
     EXPECT_EQ(0, without.SendMessage(WM_GETICON, ICON_BIG, 0));
     EXPECT_EQ(0, without.SendMessage(WM_GETICON, ICON_SMALL, 0));
     without.DestroyWindow();
+}
+
+TEST_F(ViewBases, ATreePassThatThrowsLeavesTheTreeDrawn)
+{
+    // Drawing is held while a pass changes the tree: a pass that fails half-way must give it
+    // back, or the tree stays invisible for good.
+    CFailingTree* tree = new CFailingTree;
+    ASSERT_TRUE(tree->Create(nullptr, "Tree", WS_CHILD | WS_VISIBLE, CRect(0, 0, 200, 200), m_main, 0xE900));
+    const HWND control = tree->GetTreeCtrl().GetSafeHwnd();
+    CTreeItemList items{DocumentNode(1, "Device 1")};
+    EXPECT_TRUE(tree->SyncChildren(TVI_ROOT, items));
+    ASSERT_NE(0, ::GetWindowLongPtr(control, GWL_STYLE) & WS_VISIBLE);
+    tree->m_failingId = 2;
+    items.push_back(DocumentNode(2, "Device 2"));
+    EXPECT_THROW(tree->SyncChildren(TVI_ROOT, items), std::runtime_error);
+    EXPECT_NE(0, ::GetWindowLongPtr(control, GWL_STYLE) & WS_VISIBLE) << "drawing stayed off";
+    // And the next pass works as ever.
+    tree->m_failingId = -1;
+    items.push_back(DocumentNode(3, "Device 3"));
+    EXPECT_TRUE(tree->SyncChildren(TVI_ROOT, items));
+    EXPECT_EQ(3u, tree->GetTreeCtrl().GetCount());
+    tree->DestroyWindow();
 }
