@@ -303,8 +303,7 @@ void CLocalModbus::PrepareLine(const BYTE* query, int queryLength)
     DropExpiredOwed(now);
     bool await = m_answeredLate && !m_owed.empty();
     for (const OwedAnswer& owed : m_owed)
-        if (SameUnitAndFunction(owed.query, query, queryLength) && !SameRequest(owed.query, query, queryLength) &&
-            m_lateUnits.count(owed.query[0]) != 0)
+        if (m_lateUnits.count(owed.query[0]) != 0 && !SameRequest(owed.query, query, queryLength))
             await = true;
     if (await)
         AwaitOwedAnswers();

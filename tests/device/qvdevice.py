@@ -81,8 +81,8 @@ off); "times" limits how often the fault fires. Kinds:
   silence             no reply (the request is not carried out)
   delay               reply after "seconds" (default 2.0)
   late                serial only: reply "seconds" (default 2.0) after the request came;
-                      the line goes on taking requests meanwhile, and the device answers
-                      them in the order they came (a later one, late or not, after it)
+                      the line goes on taking requests meanwhile, and the unit answers
+                      its own in the order they came (a later one, late or not, after it)
   wrong_unit          reply carries "unit" (default: the next unit id)
   exception           exception "code" (default 4) instead of the answer; "unit" and
                       "reply_function" give its unit id and function byte (default the
@@ -130,6 +130,8 @@ port of its own, which answers any unit id as that unit (a device with its own n
 port); the port file lists them after, a line "unit ID PORT" each.
 """
 import argparse
+import heapq
+import itertools
 import json
 import os
 import select
@@ -662,7 +664,9 @@ class SerialLine(threading.Thread):
         self._make_raw()
         self.buffer = bytearray()
         self.last_byte_at = time.monotonic()
-        self.due = []   # replies held back by a late one, in order: (time due, request, wire)
+        self.due = []   # replies held back by a late one: a heap of (time due, order, request, wire)
+        self.unit_due = {}   # unit: when its last reply held back is due
+        self.order = itertools.count()
 
     def _make_raw(self):
         try:
@@ -685,7 +689,7 @@ class SerialLine(threading.Thread):
                 wait = max(0.0, min(wait, self.due[0][0] - time.monotonic()))
             readable, _, _ = select.select([self.fd], [], [], wait)
             while self.due and self.due[0][0] <= time.monotonic():
-                _, raw, wire = self.due.pop(0)
+                _, _, raw, wire = heapq.heappop(self.due)
                 self._write(raw, wire)
             if readable:
                 try:
@@ -782,10 +786,12 @@ class SerialLine(threading.Thread):
             time.sleep(float(fault.get("seconds", 2.0)))
         if wire is None:
             return
-        if (fault is not None and fault.kind == "late") or self.due:
+        now = time.monotonic()
+        if (fault is not None and fault.kind == "late") or self.unit_due.get(unit, 0) > now:
             late = float(fault.get("seconds", 2.0)) if fault is not None and fault.kind == "late" else 0.0
-            due = time.monotonic() + late - (time.time() - received)
-            self.due.append((max(due, self.due[-1][0]) if self.due else due, raw, wire))
+            due = max(now + late - (time.time() - received), self.unit_due.get(unit, 0))
+            self.unit_due[unit] = due
+            heapq.heappush(self.due, (due, next(self.order), raw, wire))
             return
         if fault is not None and fault.kind == "stall":
             cut = int(fault.get("bytes", len(wire) // 2))

@@ -483,18 +483,22 @@ class RtuTest(SerialCase):
     def test_late_replies_go_out_when_due_and_in_turn_while_requests_keep_coming(self):
         first = b"\x03" + read_pdu(3, 0, 1)
         second = b"\x03" + read_pdu(3, 1, 1)
+        third = b"\x03" + read_pdu(3, 0, 1)
         started = time.monotonic()
         os.write(self.master, qvdevice.rtu_frame(first))
         self.device.wait_journal(1)
         os.write(self.master, qvdevice.rtu_frame(second))
-        # The second request, due 0.1 s after it came, and the third, not late at all, are
-        # answered in their turn, after the first.
+        # Another unit answers at once; the second request, due 0.1 s after it came, and the
+        # third, not late at all, are answered in their turn, after the first.
         os.write(self.master, qvdevice.rtu_frame(b"\x01" + read_pdu(3, 0, 1)))
+        self.assertEqual(read_until(self.master, 7, 5.0), qvdevice.rtu_frame(bytes.fromhex("0103021234")))
+        self.assertLess(time.monotonic() - started, 0.95)
+        os.write(self.master, qvdevice.rtu_frame(third))
         self.assertEqual(read_until(self.master, 21, 5.0),
                          qvdevice.rtu_frame(bytes.fromhex("0303020007")) +
-                         qvdevice.rtu_frame(bytes.fromhex("0303020008")) + qvdevice.rtu_frame(bytes.fromhex("0103021234")))
+                         qvdevice.rtu_frame(bytes.fromhex("0303020008")) + qvdevice.rtu_frame(bytes.fromhex("0303020007")))
         self.assertGreaterEqual(time.monotonic() - started, 0.95)
-        self.assertEqual([e["fault"] for e in self.device.wait_journal(3)], ["late", "late", None])
+        self.assertEqual([e["fault"] for e in self.device.wait_journal(4)], ["late", "late", None, None])
 
     def test_trailing_bytes_and_a_stalled_reply_that_a_request_collides_with(self):
         exception = qvdevice.rtu_frame(bytes.fromhex("018302"))

@@ -44,7 +44,8 @@ const char kProfile[] = R"({
     "15": {"holding": {"0": [5]}, "faults": [{"kind": "delay", "seconds": 0.6}]},
     "27": {"holding": {"0": [1, 2]}, "faults": [{"kind": "exception", "code": 2, "unit": 28}]},
     "29": {"holding": {"0": [1, 2]}, "faults": [{"kind": "exception", "code": 2, "reply_function": 132}]},
-    "34": {"holding": {"0": [1, 2]}, "faults": [{"kind": "exception", "code": 3, "unit": 35}]}
+    "34": {"holding": {"0": [1, 2]}, "faults": [{"kind": "exception", "code": 3, "unit": 35}]},
+    "40": {"holding": {"0": [100, 101], "10": [110, 111]}, "faults": [{"kind": "late", "seconds": 0.42}]}
   }
 })";
 
@@ -391,6 +392,36 @@ TEST_F(SerialLinkTest, RtuRepliesEndAtTheirLastByte)
     std::printf("quickest exchange over the pty: read of 10 registers %lu us, exception %lu us\n", read, refused);
     EXPECT_LT(read, limit);
     EXPECT_LT(refused, limit);
+}
+
+// A unit that has answered after its time-out (1.4 time-outs late, every time): a request of
+// it that went unanswered is awaited before the next one, even on a link that asks once.
+TEST_F(SerialLinkTest, AUnitThatAnsweredLateHasItsOwedAnswersAwaited)
+{
+    for (const char* mode : {"rtu", "ascii"}) {
+        SCOPED_TRACE(mode);
+        Start(mode, kResponseTimeoutMs);
+        link.SetRetries(2);
+        CWordArray words;
+        // The first answer comes in the repeat's time: the unit is known to answer late.
+        ASSERT_EQ(link.ReadHoldingRegisters(40, 0, 2, words), MODBUS_SUCCESS);
+        EXPECT_EQ(words[1], 101);
+        ASSERT_EQ(link.ReadHoldingRegisters(1, 0, 3, words), MODBUS_SUCCESS);
+        EXPECT_EQ(words[2], 12);
+
+        link.SetRetries(1);
+        EXPECT_EQ(link.ReadHoldingRegisters(40, 0, 2, words), MODBUS_ERROR_TIMEOUT);
+        // Its answer comes while the next read could be answered: it must not be taken for it.
+        const int code = link.ReadHoldingRegisters(40, 10, 2, words);
+        EXPECT_TRUE(code == MODBUS_ERROR_TIMEOUT || code == MODBUS_SUCCESS) << code;
+        if (code == MODBUS_SUCCESS) {
+            EXPECT_EQ(words[0], 110);
+            EXPECT_EQ(words[1], 111);
+        }
+        ASSERT_EQ(link.ReadHoldingRegisters(1, 0, 3, words), MODBUS_SUCCESS);
+        EXPECT_EQ(words[0], 10);
+        TearDown();
+    }
 }
 
 // RTU frames are told apart by the silence between them, ASCII frames by their ':' and CR LF:
