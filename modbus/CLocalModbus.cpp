@@ -445,6 +445,27 @@ int CLocalModbus::TxRxRtu(CByteArray& query, int queryLength, CByteArray& reply,
         ClearCommError(m_port, &errors, nullptr);
         return MODBUS_ERROR_READ;
     }
+    // The driver may end its total time-out well before the time set (Wine does on a busy
+    // machine): the rest of the response time-out is waited here, or a late answer would
+    // miss the repeat's time and come in another request's.
+    const DWORD self = ::GetCurrentThreadId();
+    while (got == 0 && timeGetTime() - m_lastWriteEnd < m_responseTimeout && !IsCancelled(self))
+    {
+        DWORD errors = 0;
+        COMSTAT status = {};
+        if (!ClearCommError(m_port, &errors, &status))
+            break;
+        if (status.cbInQue == 0)
+        {
+            Sleep(1);
+            continue;
+        }
+        if (!ReadFile(m_port, frame, kRtuFirstRead, &got, nullptr))
+        {
+            ClearCommError(m_port, &errors, nullptr);
+            return MODBUS_ERROR_READ;
+        }
+    }
     received = got;
     if (got == kRtuFirstRead)
     {

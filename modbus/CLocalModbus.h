@@ -99,9 +99,10 @@ private:
     // A sending that had no answer in time may still be answered up to two time-outs after
     // it (and a margin): its answer is owed until then, or until one came and was dropped.
     // Once an answer came late, and while a unit that answered late has an answer owed, no
-    // request goes out until every owed answer is settled, but the same request sent again:
-    // it may take either answer, and the other is then owed. A late answer to a request
-    // sent twice comes in the repeat's time, so a unit that is merely silent delays nothing.
+    // request goes out until every owed answer is settled, except the same request sent
+    // again: it may take either answer, and the other is then owed. A late answer to a
+    // request sent twice comes in the repeat's time, so a unit that is merely silent delays
+    // nothing.
     struct OwedAnswer
     {
         std::vector<BYTE> query;
