@@ -257,18 +257,8 @@ int CLocalModbus::TxRxMessage(CByteArray& query, int queryLength, CByteArray& re
         }
     }
 
-    // A request goes out on a quiet line only: after the frame gap, and after a broken
-    // exchange once the rest of a late or cut reply has passed (on a two-wire line the
-    // request and that rest would collide).
-    if (m_lastExchangeBroken)
-        DropUntilQuiet(timeGetTime(), m_interCharTimeout, 0);
-    else
-        DropUntilQuiet(m_lastExchangeEnd, m_interFrameMs, 0);
-
-    const bool repeatOfUnanswered =
-        queryLength >= 0 && static_cast<int>(m_unansweredQuery.size()) == queryLength &&
-        std::equal(m_unansweredQuery.begin(), m_unansweredQuery.end(), query.GetData());
-    const DWORD sentAt = timeGetTime();
+    PrepareLine(query.GetData(), queryLength);
+    m_frameWhole = false;
     const int code = m_mode == MODE_ASCII ? TxRxAscii(query, queryLength, reply, receivedLength)
                                           : TxRxRtu(query, queryLength, reply, expectedLength, receivedLength);
     EndExchange();
@@ -278,27 +268,9 @@ int CLocalModbus::TxRxMessage(CByteArray& query, int queryLength, CByteArray& re
         m_sendCancelled = false;
         return MODBUS_ERROR_READ;
     }
-    const bool wholeFrame = code == MODBUS_SUCCESS || code >= MODBUS_EXCEPTION_BASE;
-    if (wholeFrame && repeatOfUnanswered)
-    {
-        // The answer may be the late one to the first sending, and then the device answers
-        // this sending as late again: that answer must not pass for the reply to the next
-        // request. It is awaited as long as the first answer was late (a device silent for
-        // long and back says nothing of that: twice the response time-out at most), and dropped.
-        const DWORD now = timeGetTime();
-        DropUntilQuiet(now, m_interCharTimeout, std::min<DWORD>(now - m_unansweredSentAt, 2 * m_responseTimeout));
-    }
-    if (code == MODBUS_ERROR_TIMEOUT && queryLength > 0)
-    {
-        if (!repeatOfUnanswered)
-        {
-            m_unansweredQuery.assign(query.GetData(), query.GetData() + queryLength);
-            m_unansweredSentAt = sentAt;
-        }
-    }
-    else
-        m_unansweredQuery.clear();
-    m_lastExchangeBroken = !wholeFrame;
+    BookExchange(query.GetData(), queryLength, code);
+    // Another request's frame may have come before this one's own answer.
+    m_lastExchangeBroken = !m_frameWhole || code == MODBUS_ERROR_INVALID_RESPONSE;
     m_lastExchangeEnd = timeGetTime();
 
     if (code == MODBUS_ERROR_WRITE || code == MODBUS_ERROR_READ)
@@ -310,6 +282,142 @@ int CLocalModbus::TxRxMessage(CByteArray& query, int queryLength, CByteArray& re
         m_lineLost = true;
     }
     return code;
+}
+
+namespace
+{
+// A late answer may come this long after its sending: two response time-outs, and a quarter
+// more for the delays of the device and of the drivers on either side.
+DWORD LatestAnswerMs(DWORD responseTimeout)
+{
+    return 2 * responseTimeout + responseTimeout / 4;
+}
+
+bool SameUnitAndFunction(const std::vector<BYTE>& owed, const BYTE* query, int queryLength)
+{
+    return queryLength >= 2 && owed.size() >= 2 && owed[0] == query[0] && owed[1] == query[1];
+}
+
+bool SameRequest(const std::vector<BYTE>& owed, const BYTE* query, int queryLength)
+{
+    return static_cast<int>(owed.size()) == queryLength && std::equal(owed.begin(), owed.end(), query);
+}
+}
+
+void CLocalModbus::PrepareLine(const BYTE* query, int queryLength)
+{
+    const DWORD now = timeGetTime();
+    DropExpiredOwed(now);
+    bool await = m_answeredLate && !m_owed.empty();
+    for (const OwedAnswer& owed : m_owed)
+        if (m_lateUnits.count(owed.query[0]) != 0 && !SameRequest(owed.query, query, queryLength))
+            await = true;
+    if (await)
+        AwaitOwedAnswers();
+
+    bool came;
+    if (m_lastExchangeBroken)
+        came = DropUntilQuiet(now, m_interCharTimeout, m_interCharTimeout);
+    else if (m_mode == MODE_ASCII)
+        came = DropUntilQuiet(m_lastExchangeEnd, 0, m_interCharTimeout);
+    else
+        came = DropUntilQuiet(m_lastExchangeEnd, m_interFrameMs, m_interCharTimeout);
+    if (came && !m_owed.empty())
+    {
+        // An owed answer, come after its time-out: what else is owed is awaited as well.
+        NoteLateAnswer(m_owed.front().query[0]);
+        m_owed.erase(m_owed.begin());
+        if (!m_owed.empty())
+            AwaitOwedAnswers();
+    }
+}
+
+void CLocalModbus::DropExpiredOwed(DWORD now)
+{
+    const DWORD latest = LatestAnswerMs(m_responseTimeout);
+    for (auto owed = m_owed.begin(); owed != m_owed.end();)
+    {
+        if (now - owed->sentAt < latest)
+        {
+            ++owed;
+            continue;
+        }
+        // Its unit let the whole time pass without a word: silent now, not late.
+        m_lateUnits.erase(owed->query[0]);
+        owed = m_owed.erase(owed);
+    }
+}
+
+void CLocalModbus::NoteLateAnswer(BYTE unit)
+{
+    m_answeredLate = true;
+    m_lateUnits.insert(unit);
+}
+
+void CLocalModbus::AwaitOwedAnswers()
+{
+    const DWORD self = ::GetCurrentThreadId();
+    for (;;)
+    {
+        const DWORD now = timeGetTime();
+        DropExpiredOwed(now);
+        if (m_owed.empty() || IsCancelled(self))
+            break;
+        DWORD errors = 0;
+        COMSTAT status = {};
+        if (!ClearCommError(m_port, &errors, &status))
+            break;
+        if (status.cbInQue > 0)
+        {
+            // The oldest is taken as answered: the deadline left is the latest one.
+            DropUntilQuiet(now, m_interCharTimeout, m_interCharTimeout);
+            NoteLateAnswer(m_owed.front().query[0]);
+            m_owed.erase(m_owed.begin());
+            continue;
+        }
+        Sleep(1);
+    }
+    m_owed.clear();
+    m_answeredLate = false;
+}
+
+void CLocalModbus::BookExchange(const BYTE* query, int queryLength, int code)
+{
+    if (queryLength <= 0 || code == MODBUS_ERROR_WRITE)
+        return;
+    const OwedAnswer sending = {std::vector<BYTE>(query, query + queryLength), m_lastWriteEnd};
+    if (code == MODBUS_ERROR_TIMEOUT)
+        m_owed.push_back(sending);
+    else if (m_frameWhole && code != MODBUS_ERROR_INVALID_RESPONSE)
+    {
+        // The same request sent again: the answer may be the one to an earlier sending, and
+        // then the answer to this one is still to come.
+        const auto earlier = std::find_if(m_owed.begin(), m_owed.end(), [&](const OwedAnswer& owed) {
+            return SameRequest(owed.query, query, queryLength);
+        });
+        if (earlier != m_owed.end())
+        {
+            m_owed.erase(earlier);
+            m_owed.push_back(sending);
+            NoteLateAnswer(query[0]);
+        }
+    }
+    else if (m_frameWhole)
+    {
+        // Another request's frame: an owed answer come late, and this request's own is owed.
+        const BYTE head[2] = {m_frameUnit, static_cast<BYTE>(m_frameFunction & 0x7F)};
+        const auto owner = std::find_if(m_owed.begin(), m_owed.end(), [&](const OwedAnswer& owed) {
+            return SameUnitAndFunction(owed.query, head, 2);
+        });
+        if (owner != m_owed.end())
+        {
+            NoteLateAnswer(m_frameUnit);
+            m_owed.erase(owner);
+            m_owed.push_back(sending);
+        }
+    }
+    if (m_owed.empty())
+        m_answeredLate = false;
 }
 
 int CLocalModbus::TxRxRtu(CByteArray& query, int queryLength, CByteArray& reply,
@@ -344,6 +452,27 @@ int CLocalModbus::TxRxRtu(CByteArray& query, int queryLength, CByteArray& reply,
         ClearCommError(m_port, &errors, nullptr);
         return MODBUS_ERROR_READ;
     }
+    // The driver may end its total time-out well before the time set (Wine does on a busy
+    // machine): the rest of the response time-out is waited here, or a late answer would
+    // miss the repeat's time and come in another request's.
+    const DWORD self = ::GetCurrentThreadId();
+    while (got == 0 && timeGetTime() - m_lastWriteEnd < m_responseTimeout && !IsCancelled(self))
+    {
+        DWORD errors = 0;
+        COMSTAT status = {};
+        if (!ClearCommError(m_port, &errors, &status))
+            break;
+        if (status.cbInQue == 0)
+        {
+            Sleep(1);
+            continue;
+        }
+        if (!ReadFile(m_port, frame, kRtuFirstRead, &got, nullptr))
+        {
+            ClearCommError(m_port, &errors, nullptr);
+            return MODBUS_ERROR_READ;
+        }
+    }
     received = got;
     if (got == kRtuFirstRead)
     {
@@ -375,9 +504,10 @@ int CLocalModbus::TxRxRtu(CByteArray& query, int queryLength, CByteArray& reply,
     if (frame[1] >= 0x80)
     {
         const WORD exceptionCrc = ModbusCrc16(frame, 3);
-        if (received >= 5 && frame[3] == HIBYTE(exceptionCrc) && frame[4] == LOBYTE(exceptionCrc))
-            return MODBUS_EXCEPTION_BASE | frame[2];
-        return MODBUS_ERROR_CRC;
+        if (received < 5 || frame[3] != HIBYTE(exceptionCrc) || frame[4] != LOBYTE(exceptionCrc))
+            return MODBUS_ERROR_CRC;
+        NoteWholeFrame(frame);
+        return ReplyResult(query.GetData(), queryLength, frame, 3);
     }
 
     // With no expected length the check position is past the frame: the zero fill
@@ -390,6 +520,10 @@ int CLocalModbus::TxRxRtu(CByteArray& query, int queryLength, CByteArray& reply,
         return MODBUS_ERROR_CRC;
 
     const int replyLength = expectedLength != 0 ? expectedLength : static_cast<int>(received) - 2;
+    NoteWholeFrame(frame);
+    const int result = ReplyResult(query.GetData(), queryLength, frame, replyLength);
+    if (result != MODBUS_SUCCESS)
+        return result;
     reply.SetSize(replyLength);
     CopyMemory(reply.GetData(), frame, replyLength);
     if (receivedLength)
@@ -477,11 +611,13 @@ int CLocalModbus::TxRxAscii(CByteArray& query, int queryLength, CByteArray& repl
     if (HexPair(frame + lrcAt) != static_cast<BYTE>(-sum))
         return MODBUS_ERROR_CRC;
 
-    const BYTE function = HexPair(frame + 3);
-    if (function >= 0x80)
-        return MODBUS_EXCEPTION_BASE | HexPair(frame + 5);
-
     const int replyLength = (received - 5) / 2;
+    const BYTE head[3] = {HexPair(frame + 1), HexPair(frame + 3), HexPair(frame + 5)};
+    NoteWholeFrame(head);
+    const int result = ReplyResult(query.GetData(), queryLength, head, std::min(replyLength, 3));
+    if (result != MODBUS_SUCCESS)
+        return result;
+
     // The caller sizes its array to the expected reply; a longer one grows it.
     if (reply.GetSize() < replyLength)
         reply.SetSize(replyLength);
@@ -519,14 +655,17 @@ bool CLocalModbus::WriteFrame(const BYTE* frame, int length)
         COMSTAT status = {};
         ClearCommError(m_port, &errors, &status);
         if (status.cbOutQue == 0)
+        {
+            m_lastWriteEnd = timeGetTime();
             return true;
+        }
         if (timeGetTime() - start >= m_responseTimeout)
             return false;
         Sleep(1);
     }
 }
 
-void CLocalModbus::DropUntilQuiet(DWORD since, DWORD quietMs, DWORD silentWaitMs)
+bool CLocalModbus::DropUntilQuiet(DWORD since, DWORD silentMs, DWORD quietMs)
 {
     const DWORD start = timeGetTime();
     const DWORD self = ::GetCurrentThreadId();
@@ -537,7 +676,7 @@ void CLocalModbus::DropUntilQuiet(DWORD since, DWORD quietMs, DWORD silentWaitMs
         DWORD errors = 0;
         COMSTAT status = {};
         if (!ClearCommError(m_port, &errors, &status))
-            return;
+            return dropped;
         const DWORD now = timeGetTime();
         if (status.cbInQue > 0)
         {
@@ -545,13 +684,20 @@ void CLocalModbus::DropUntilQuiet(DWORD since, DWORD quietMs, DWORD silentWaitMs
             lastByte = now;
             dropped = true;
         }
-        else if (now - lastByte >= (dropped ? quietMs : std::max(quietMs, silentWaitMs)))
-            return;
+        else if (now - lastByte >= (dropped ? quietMs : silentMs))
+            return dropped;
         // A line that never falls quiet: the request goes out all the same.
-        if (now - start >= m_responseTimeout + silentWaitMs || IsCancelled(self))
-            return;
+        if (now - start >= m_responseTimeout + silentMs || IsCancelled(self))
+            return dropped;
         Sleep(1);
     }
+}
+
+void CLocalModbus::NoteWholeFrame(const BYTE* frame)
+{
+    m_frameWhole = true;
+    m_frameUnit = frame[0];
+    m_frameFunction = frame[1];
 }
 
 void CLocalModbus::TraceFrame(const char* label, const BYTE* frame, int length)

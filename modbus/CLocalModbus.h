@@ -5,6 +5,7 @@
 #include "framework/CByteArray.h"
 #include "modbus/CModbus.h"
 
+#include <set>
 #include <vector>
 
 // CRC-16 of the Modbus serial line; the high byte goes on the wire first.
@@ -56,13 +57,23 @@ private:
     int TxRxRtu(CByteArray& query, int queryLength, CByteArray& reply, int expectedLength,
                 int* receivedLength);
     int TxRxAscii(CByteArray& query, int queryLength, CByteArray& reply, int* receivedLength);
-    // Drops whatever comes in until no byte has come for quietMs since `since` and since
-    // the last byte dropped; while nothing came, at least silentWaitMs. Bounded by the
-    // response time-out (a line that never falls quiet) beyond silentWaitMs.
-    void DropUntilQuiet(DWORD since, DWORD quietMs, DWORD silentWaitMs);
+    // Waits, before `query` goes out, until the line is free for it (the rule of the line, below).
+    void PrepareLine(const BYTE* query, int queryLength);
+    // Drops what comes until every owed answer came (one answer to a burst of bytes) or its
+    // time passed.
+    void AwaitOwedAnswers();
+    void DropExpiredOwed(DWORD now);
+    void NoteLateAnswer(BYTE unit);
+    // Books the exchange of `query` that ended with `code`.
+    void BookExchange(const BYTE* query, int queryLength, int code);
+    // Drops whatever comes in. When nothing came, returns once silentMs have passed since
+    // `since`; once something came, after quietMs without a byte. Bounded by the response
+    // time-out (a line that never falls quiet) beyond silentMs. True when something came.
+    bool DropUntilQuiet(DWORD since, DWORD silentMs, DWORD quietMs);
     // False, with m_sendCancelled set and nothing written, when the calling thread's
     // exchanges are cancelled.
     bool WriteFrame(const BYTE* frame, int length);
+    void NoteWholeFrame(const BYTE* frame);
     void TraceFrame(const char* label, const BYTE* frame, int length);
 
     BYTE m_dataBits = 8;
@@ -83,10 +94,32 @@ private:
     // When the last exchange ended (timeGetTime), and whether it got a whole frame.
     DWORD m_lastExchangeEnd = 0;
     bool m_lastExchangeBroken = false;
-    // A request that was not answered in time: the device may still answer it late, so the
-    // same request sent again may be answered twice.
-    std::vector<BYTE> m_unansweredQuery;
-    DWORD m_unansweredSentAt = 0;   // its first sending
+
+    // The rule of the line. A request goes out on a quiet line only: in RTU after the frame
+    // gap (ASCII frames carry their own ends), after a broken exchange once the rest of it
+    // has passed. A reply is a whole frame of the request's unit and function (or its
+    // exception) that came in the request's own time-out; any other frame is no reply to it.
+    // A sending that had no answer in time may still be answered up to two time-outs after
+    // it (and a margin): its answer is owed until then, or until one came and was dropped.
+    // Once an answer came late, and while a unit that answered late has an answer owed, no
+    // request goes out until every owed answer is settled, except the same request sent
+    // again: it may take either answer, and the other is then owed. A late answer to a
+    // request sent twice comes in the repeat's time, so a unit that is merely silent delays
+    // nothing.
+    struct OwedAnswer
+    {
+        std::vector<BYTE> query;
+        DWORD sentAt;   // the end of its sending
+    };
+    std::vector<OwedAnswer> m_owed;   // oldest first
+    bool m_answeredLate = false;
+    // Units that answered after their time-out, until one lets an owed answer's time pass.
+    std::set<BYTE> m_lateUnits;
+    DWORD m_lastWriteEnd = 0;
+    // The unit and function of the last whole frame read, and whether one was.
+    bool m_frameWhole = false;
+    BYTE m_frameUnit = 0;
+    BYTE m_frameFunction = 0;
     // Reused by every exchange, only under the link mutex.
     CByteArray m_frame;
 };

@@ -82,6 +82,18 @@ CString CModbus::GetErrorText(int code)
     }
 }
 
+int CModbus::ReplyResult(const BYTE* query, int queryLength, const BYTE* frame, int frameLength)
+{
+    if (frameLength < 2 || (queryLength >= 1 && frame[0] != query[0]))
+        return MODBUS_ERROR_INVALID_RESPONSE;
+    const BYTE function = frame[1];
+    if (function < 0x80)
+        return queryLength < 2 || function == query[1] ? MODBUS_SUCCESS : MODBUS_ERROR_INVALID_RESPONSE;
+    if (frameLength < 3 || (queryLength >= 2 && function != (query[1] | 0x80)))
+        return MODBUS_ERROR_INVALID_RESPONSE;
+    return MODBUS_EXCEPTION_BASE | frame[2];
+}
+
 void CModbus::ThrowIfError(int code)
 {
     if (code != MODBUS_SUCCESS && m_throwOnError)

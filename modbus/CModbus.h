@@ -96,6 +96,12 @@ public:
     void EndCancelOf(DWORD threadId);
 
 protected:
+    // What a whole reply frame (unit id + PDU, its checksum or header checked) is to `query`:
+    // MODBUS_SUCCESS for a frame of the request's unit and function; the exception code for
+    // one of its unit and its function with the top bit set; MODBUS_ERROR_INVALID_RESPONSE
+    // for any other frame (another unit's, or the answer to another request).
+    static int ReplyResult(const BYTE* query, int queryLength, const BYTE* frame, int frameLength);
+
     // TxRxMessage, unless the calling thread's exchanges are cancelled (then
     // MODBUS_ERROR_READ at once). The caller holds m_mutex.
     int Exchange(CByteArray& query, int queryLength, CByteArray& reply, int expectedLength,

@@ -231,9 +231,12 @@ int CRemoteModbus::TransactTcp(CByteArray& query, int queryLength, CByteArray& r
         return MODBUS_ERROR_SOCKET;
     }
 
-    // Any function byte with its top bit set is an exception reply.
-    const BYTE function = rx[7];
-    if (function >= 0x80) {
+    // An exception counts only as the refusal of this request: its unit and function; any
+    // other frame is no reply to it.
+    const int result = ReplyResult(query.GetData(), queryLength, rx + kHeaderLength, length);
+    if (result == MODBUS_ERROR_INVALID_RESPONSE)
+        return result;
+    if (result >= MODBUS_EXCEPTION_BASE) {
         const BYTE exceptionCode = rx[8];
         // The offset maps codes above the threshold onto the transport's own codes; the
         // threshold itself would map onto 0, success, and keeps its exception.

@@ -80,8 +80,13 @@ that file exists, a name relative to the profile's folder: the test turns the fa
 off); "times" limits how often the fault fires. Kinds:
   silence             no reply (the request is not carried out)
   delay               reply after "seconds" (default 2.0)
+  late                serial only: reply "seconds" (default 2.0) after the request came;
+                      the line goes on taking requests meanwhile, and the unit answers
+                      its own in the order they came (a later one, late or not, after it)
   wrong_unit          reply carries "unit" (default: the next unit id)
-  exception           exception "code" (default 4) instead of the answer
+  exception           exception "code" (default 4) instead of the answer; "unit" and
+                      "reply_function" give its unit id and function byte (default the
+                      request's unit and function | 0x80), as another unit's or request's
   short_reply         register read answered with "words" words (default count - 1);
                       "byte_count" overrides the byte count field (default 2 x words)
   bad_crc, swapped_crc   RTU only: CRC altered / its two bytes exchanged
@@ -125,6 +130,8 @@ port of its own, which answers any unit id as that unit (a device with its own n
 port); the port file lists them after, a line "unit ID PORT" each.
 """
 import argparse
+import heapq
+import itertools
 import json
 import os
 import select
@@ -157,6 +164,7 @@ GATEWAY_TARGET_FAILED = 0x0B
 
 # Faults that belong to one transport only.
 FAULT_TRANSPORTS = {
+    "late": ("rtu", "ascii"),
     "bad_crc": "rtu", "swapped_crc": "rtu", "trailing": "rtu", "stall": "rtu",
     "bad_lrc": "ascii", "lower_case": "ascii",
     "drop": "tcp", "reset": "tcp", "tcp_length_overrun": "tcp",
@@ -384,7 +392,8 @@ class Fault:
             return False
         if self.address is not None and self.address != request.address:
             return False
-        if self.transport is not None and self.transport != request.transport:
+        if self.transport is not None and request.transport not in (
+                (self.transport,) if isinstance(self.transport, str) else self.transport):
             return False
         if self.while_file is not None and not os.path.exists(self.while_file):
             return False
@@ -546,11 +555,13 @@ class ModbusDevice:
             fault = unit.take_fault(request)
             if fault is not None and fault.kind == "silence":
                 return Outcome(None, fault)
+            reply_unit = request.unit
             if fault is not None and fault.kind == "exception":
                 pdu = exception_pdu(request.function, int(fault.get("code", 4)))
+                pdu = bytes((int(fault.get("reply_function", pdu[0])) & 0xFF,)) + pdu[1:]
+                reply_unit = int(fault.get("unit", reply_unit))
             else:
                 pdu = self._answer(unit, request, fault)
-            reply_unit = request.unit
             if fault is not None and fault.kind == "wrong_unit":
                 reply_unit = int(fault.get("unit", request.unit % 247 + 1))
             return Outcome(bytes((reply_unit,)) + pdu, fault)
@@ -653,6 +664,9 @@ class SerialLine(threading.Thread):
         self._make_raw()
         self.buffer = bytearray()
         self.last_byte_at = time.monotonic()
+        self.due = []   # replies held back by a late one: a heap of (time due, order, request, wire)
+        self.unit_due = {}   # unit: when its last reply held back is due
+        self.order = itertools.count()
 
     def _make_raw(self):
         try:
@@ -670,7 +684,13 @@ class SerialLine(threading.Thread):
 
     def run(self):
         while not self.stopper.stopped():
-            readable, _, _ = select.select([self.fd], [], [], POLL_S)
+            wait = POLL_S
+            if self.due:
+                wait = max(0.0, min(wait, self.due[0][0] - time.monotonic()))
+            readable, _, _ = select.select([self.fd], [], [], wait)
+            while self.due and self.due[0][0] <= time.monotonic():
+                _, _, raw, wire = heapq.heappop(self.due)
+                self._write(raw, wire)
             if readable:
                 try:
                     data = os.read(self.fd, 1024)
@@ -765,6 +785,13 @@ class SerialLine(threading.Thread):
         if fault is not None and fault.kind == "delay":
             time.sleep(float(fault.get("seconds", 2.0)))
         if wire is None:
+            return
+        now = time.monotonic()
+        if (fault is not None and fault.kind == "late") or self.unit_due.get(unit, 0) > now:
+            late = float(fault.get("seconds", 2.0)) if fault is not None and fault.kind == "late" else 0.0
+            due = max(now + late - (time.time() - received), self.unit_due.get(unit, 0))
+            self.unit_due[unit] = due
+            heapq.heappush(self.due, (due, next(self.order), raw, wire))
             return
         if fault is not None and fault.kind == "stall":
             cut = int(fault.get("bytes", len(wire) // 2))

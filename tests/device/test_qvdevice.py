@@ -210,6 +210,17 @@ class FaultMatchingTest(unittest.TestCase):
         self.assertEqual(ask(device, 4, read_pdu(3, 0, 3)).reply.hex(), "04030400010002")
         self.assertEqual(ask(device, 4, read_pdu(3, 0, 3)).reply.hex(), "0403060001")
 
+    def test_exceptions_of_another_unit_or_function(self):
+        device = make_device({"units": {"27": {"holding": {"0": [1]}, "faults": [
+            {"kind": "exception", "code": 2, "unit": 28, "index": 0},
+            {"kind": "exception", "code": 2, "reply_function": 0x84, "index": 1},
+            {"kind": "exception", "code": 3, "unit": 28, "function": 6},
+        ]}}})
+        self.assertEqual(ask(device, 27, read_pdu(3, 0, 1)).reply.hex(), "1c8302")
+        self.assertEqual(ask(device, 27, read_pdu(3, 0, 1)).reply.hex(), "1b8402")
+        self.assertEqual(ask(device, 27, read_pdu(6, 0, 9)).reply.hex(), "1c8603")
+        self.assertEqual(ask(device, 27, read_pdu(3, 0, 1)).reply.hex(), "1b03020001")
+
     def test_bad_profiles_are_refused(self):
         for profile in ({"units": {"1": {"faults": [{"kind": "nonsense"}]}}},
                         {"units": {"1": {"holding": {"0": 70000}}}},
@@ -387,6 +398,8 @@ class SerialCase(unittest.TestCase):
                          {"kind": "trailing", "bytes": 10, "address": 103},
                          {"kind": "stall", "bytes": 3, "seconds": 0.4, "address": 104}]},
         "2": {"holding": {"100": [1, 2, 3]}, "faults": [{"kind": "silence", "index": 0}]},
+        "3": {"holding": {"0": [7, 8]}, "faults": [{"kind": "late", "seconds": 1.0, "index": 0},
+                                                  {"kind": "late", "seconds": 0.1, "index": 1}]},
     }}
 
     def setUp(self):
@@ -466,6 +479,26 @@ class RtuTest(SerialCase):
         self.assertEqual(logged["fault"], "delay")
         self.assertGreaterEqual(logged["time"], asked_at)
         self.assertGreaterEqual(answered_at - logged["time"], 0.45)
+
+    def test_late_replies_go_out_when_due_and_in_turn_while_requests_keep_coming(self):
+        first = b"\x03" + read_pdu(3, 0, 1)
+        second = b"\x03" + read_pdu(3, 1, 1)
+        third = b"\x03" + read_pdu(3, 0, 1)
+        started = time.monotonic()
+        os.write(self.master, qvdevice.rtu_frame(first))
+        self.device.wait_journal(1)
+        os.write(self.master, qvdevice.rtu_frame(second))
+        # Another unit answers at once; the second request, due 0.1 s after it came, and the
+        # third, not late at all, are answered in their turn, after the first.
+        os.write(self.master, qvdevice.rtu_frame(b"\x01" + read_pdu(3, 0, 1)))
+        self.assertEqual(read_until(self.master, 7, 5.0), qvdevice.rtu_frame(bytes.fromhex("0103021234")))
+        self.assertLess(time.monotonic() - started, 0.95)
+        os.write(self.master, qvdevice.rtu_frame(third))
+        self.assertEqual(read_until(self.master, 21, 5.0),
+                         qvdevice.rtu_frame(bytes.fromhex("0303020007")) +
+                         qvdevice.rtu_frame(bytes.fromhex("0303020008")) + qvdevice.rtu_frame(bytes.fromhex("0303020007")))
+        self.assertGreaterEqual(time.monotonic() - started, 0.95)
+        self.assertEqual([e["fault"] for e in self.device.wait_journal(4)], ["late", "late", None, None])
 
     def test_trailing_bytes_and_a_stalled_reply_that_a_request_collides_with(self):
         exception = qvdevice.rtu_frame(bytes.fromhex("018302"))

@@ -41,7 +41,11 @@ const char kProfile[] = R"({
     "14": {"holding": {"100": 0},
            "faults": [{"kind": "delay", "seconds": 0.45, "function": 6, "times": 1},
                       {"kind": "delay", "seconds": 0.3, "function": 6, "times": 1}]},
-    "15": {"holding": {"0": [5]}, "faults": [{"kind": "delay", "seconds": 0.6}]}
+    "15": {"holding": {"0": [5]}, "faults": [{"kind": "delay", "seconds": 0.6}]},
+    "27": {"holding": {"0": [1, 2]}, "faults": [{"kind": "exception", "code": 2, "unit": 28}]},
+    "29": {"holding": {"0": [1, 2]}, "faults": [{"kind": "exception", "code": 2, "reply_function": 132}]},
+    "34": {"holding": {"0": [1, 2]}, "faults": [{"kind": "exception", "code": 3, "unit": 35}]},
+    "40": {"holding": {"0": [100, 101], "10": [110, 111]}, "faults": [{"kind": "late", "seconds": 0.42}]}
   }
 })";
 
@@ -63,7 +67,8 @@ protected:
     // Starts the device on a new pair in "rtu" or "ascii" mode and opens the link. Tests of
     // what a time-out does ask for the short one; the others wait as long as a busy machine's
     // device may take.
-    void Start(const std::string& mode, DWORD responseTimeoutMs = kAnsweredTimeoutMs)
+    void Start(const std::string& mode, DWORD responseTimeoutMs = kAnsweredTimeoutMs,
+               const std::string& profileText = kProfile)
     {
         ASSERT_TRUE(host.Connected()) << host.Error();
         pair = host.OpenSerialPair();
@@ -78,7 +83,7 @@ protected:
         portFilePath = testing_support::BuildPath(folder + "/ports");
         DeleteFileA(journalPath.c_str());
         DeleteFileA(portFilePath.c_str());
-        std::ofstream(testing_support::BuildPath(profile)) << kProfile;
+        std::ofstream(testing_support::BuildPath(profile)) << profileText;
 
         device = host.SpawnPython("qvdevice.py",
                                   {"--profile", testing_support::BuildUnixPath(profile), "--" + mode,
@@ -317,6 +322,36 @@ TEST_F(SerialLinkTest, NoRequestOfACancelledThreadLeavesOnceTheCancelHasReturned
     EXPECT_GT(answered, cycles) << "the thread exchanged between the cancels";
 }
 
+// An exception is the refusal of a request only when it carries the request's unit and
+// function: another unit's, or another function's, is an invalid reply, asked again.
+TEST_F(SerialLinkTest, OnlyTheRequestsOwnExceptionIsItsRefusal)
+{
+    for (const char* mode : {"rtu", "ascii"}) {
+        SCOPED_TRACE(mode);
+        Start(mode);
+        link.SetRetries(2);
+        CWordArray words;
+        EXPECT_EQ(link.ReadHoldingRegisters(27, 0, 2, words), MODBUS_ERROR_INVALID_RESPONSE) << "unit 28's";
+        EXPECT_EQ(link.WriteSingleRegister(27, 0, 5), MODBUS_ERROR_INVALID_RESPONSE) << "unit 28's";
+        EXPECT_EQ(link.ReadHoldingRegisters(29, 0, 2, words), MODBUS_ERROR_INVALID_RESPONSE) << "function 4's";
+        EXPECT_EQ(link.WriteSingleRegister(29, 0, 5), MODBUS_ERROR_INVALID_RESPONSE) << "function 4's";
+        EXPECT_EQ(link.ReadInputRegisters(29, 0, 2, words), MODBUS_EXCEPTION_BASE | 2) << "its own";
+        EXPECT_EQ(link.WriteSingleRegister(34, 0, 5), MODBUS_ERROR_INVALID_RESPONSE) << "unit 35's";
+        EXPECT_EQ(link.ReadInputRegisters(34, 0, 2, words), MODBUS_ERROR_INVALID_RESPONSE) << "unit 35's";
+        std::vector<BYTE> reply;
+        try {
+            link.TransactRaw({34, 0x03, 0, 0, 0, 1}, reply);
+            ADD_FAILURE() << "another unit's exception read as success";
+        } catch (const CModbusException& error) {
+            EXPECT_EQ(error.GetCode(), MODBUS_ERROR_INVALID_RESPONSE);
+        }
+        EXPECT_EQ(JournalFor(27).size(), 4u);
+        EXPECT_EQ(JournalFor(29).size(), 6u);
+        EXPECT_EQ(JournalFor(34).size(), 5u);
+        TearDown();
+    }
+}
+
 TEST_F(SerialLinkTest, RtuChecksumFaultsGiveCode3)
 {
     Start("rtu");
@@ -442,6 +477,68 @@ TEST_F(SerialLinkTest, RtuRepliesEndAtTheirLastByte)
     EXPECT_LT(refused, limit);
 }
 
+// A unit that has answered after its time-out (1.4 time-outs late, every time): a request of
+// it that went unanswered is awaited before the next one, even on a link that asks once.
+TEST_F(SerialLinkTest, AUnitThatAnsweredLateHasItsOwedAnswersAwaited)
+{
+    for (const char* mode : {"rtu", "ascii"}) {
+        SCOPED_TRACE(mode);
+        Start(mode, kResponseTimeoutMs);
+        link.SetRetries(2);
+        CWordArray words;
+        // The first answer comes in the repeat's time: the unit is known to answer late.
+        ASSERT_EQ(link.ReadHoldingRegisters(40, 0, 2, words), MODBUS_SUCCESS);
+        EXPECT_EQ(words[1], 101);
+        ASSERT_EQ(link.ReadHoldingRegisters(1, 0, 3, words), MODBUS_SUCCESS);
+        EXPECT_EQ(words[2], 12);
+
+        link.SetRetries(1);
+        EXPECT_EQ(link.ReadHoldingRegisters(40, 0, 2, words), MODBUS_ERROR_TIMEOUT);
+        // Its answer comes while the next read could be answered: it must not be taken for it.
+        const int code = link.ReadHoldingRegisters(40, 10, 2, words);
+        EXPECT_TRUE(code == MODBUS_ERROR_TIMEOUT || code == MODBUS_SUCCESS) << code;
+        if (code == MODBUS_SUCCESS) {
+            EXPECT_EQ(words[0], 110);
+            EXPECT_EQ(words[1], 111);
+        }
+        ASSERT_EQ(link.ReadHoldingRegisters(1, 0, 3, words), MODBUS_SUCCESS);
+        EXPECT_EQ(words[0], 10);
+        TearDown();
+    }
+}
+
+// RTU frames are told apart by the silence between them, ASCII frames by their ':' and CR LF:
+// only RTU waits the 3.5 characters after the last frame before a request (at 1,200 baud,
+// 11 bits a character, 32.1 ms; the pty itself has no line speed).
+TEST_F(SerialLinkTest, OnlyRtuWaitsTheFrameGapBeforeARequest)
+{
+    const DWORD gapMs = 32;
+    for (const char* mode : {"rtu", "ascii"}) {
+        SCOPED_TRACE(mode);
+        Start(mode);
+        ASSERT_TRUE(link.Open(0, 1200));
+        CWordArray words;
+        ASSERT_EQ(link.ReadHoldingRegisters(1, 0, 3, words), MODBUS_SUCCESS);
+        // Back to back: each read starts as the one before ended.
+        LARGE_INTEGER frequency;
+        QueryPerformanceFrequency(&frequency);
+        double quickestMs = 1e9;
+        for (int round = 0; round < 20; ++round) {
+            LARGE_INTEGER start, end;
+            QueryPerformanceCounter(&start);
+            EXPECT_EQ(link.ReadHoldingRegisters(1, 0, 3, words), MODBUS_SUCCESS);
+            QueryPerformanceCounter(&end);
+            quickestMs = std::min(quickestMs, double(end.QuadPart - start.QuadPart) * 1000 / frequency.QuadPart);
+        }
+        std::printf("%s at 1,200 baud: quickest of 20 reads back to back %.2f ms\n", mode, quickestMs);
+        if (std::string(mode) == "rtu")
+            EXPECT_GE(quickestMs, gapMs - 2);
+        else
+            EXPECT_LT(quickestMs, gapMs / 2);
+        TearDown();
+    }
+}
+
 TEST_F(SerialLinkTest, AReplyCutShortFailsAndTheRetryWaitsUntilItsRestHasPassed)
 {
     Start("rtu");
@@ -483,6 +580,59 @@ TEST_F(SerialLinkTest, ALateAnswerToARepeatedWriteIsNotTakenForTheNextReply)
     ASSERT_EQ(journal.size(), 3u);
     EXPECT_EQ(PeerHost::Field(journal[0], "function"), "6");
     EXPECT_EQ(PeerHost::Field(journal[1], "function"), "6");
+}
+
+// A unit answers the first sending of a read and its repeat each late by a part of the
+// response time-out (every pair of the lateness below): whatever each answer is taken for,
+// every read returns the values of its own registers or fails. Reads of one unit with the
+// same count are alike on the wire, so only the time a reply comes tells them apart.
+TEST_F(SerialLinkTest, LateAnswersAreNeverTakenForTheReplyToAnotherRequest)
+{
+    const double lateness[] = {0.5, 1.1, 1.4, 1.8, 1.95};
+    const int kinds = sizeof lateness / sizeof lateness[0];
+    std::string profile = R"({"units": {)";
+    for (int first = 0; first < kinds; ++first)
+        for (int repeat = 0; repeat < kinds; ++repeat) {
+            char unit[400];
+            std::snprintf(unit, sizeof unit,
+                          R"(%s"%d": {"holding": {"0": [100, 101], "10": [110, 111]}, "faults": [)"
+                          R"({"kind": "late", "seconds": %.3f, "address": 0, "index": 0},)"
+                          R"({"kind": "late", "seconds": %.3f, "address": 0, "index": 1}]})",
+                          first + repeat == 0 ? "" : ",", 100 + first * kinds + repeat,
+                          lateness[first] * kResponseTimeoutMs / 1000.0, lateness[repeat] * kResponseTimeoutMs / 1000.0);
+            profile += unit;
+        }
+    profile += "}}";
+
+    for (const char* mode : {"rtu", "ascii"}) {
+        SCOPED_TRACE(mode);
+        Start(mode, kResponseTimeoutMs, profile);
+        link.SetRetries(2);
+        for (int first = 0; first < kinds; ++first)
+            for (int repeat = 0; repeat < kinds; ++repeat) {
+                const int unit = 100 + first * kinds + repeat;
+                SCOPED_TRACE(unit);
+                CWordArray low, high;
+                const int lowCode = link.ReadHoldingRegisters(unit, 0, 2, low);
+                const int highCode = link.ReadHoldingRegisters(unit, 10, 2, high);
+                std::printf("%s late %.2f then %.2f: registers 0-1 code %d (%u, %u), registers 10-11 code %d (%u, %u)\n",
+                            mode, lateness[first], lateness[repeat], lowCode, lowCode == 0 ? low[0] : 0u,
+                            lowCode == 0 ? low[1] : 0u, highCode, highCode == 0 ? high[0] : 0u,
+                            highCode == 0 ? high[1] : 0u);
+                if (lowCode == MODBUS_SUCCESS) {
+                    EXPECT_EQ(low[0], 100);
+                    EXPECT_EQ(low[1], 101);
+                }
+                EXPECT_EQ(highCode, MODBUS_SUCCESS) << "answered at once";
+                if (highCode == MODBUS_SUCCESS) {
+                    EXPECT_EQ(high[0], 110);
+                    EXPECT_EQ(high[1], 111);
+                }
+                // What is still to come of this unit is past before the next unit is asked.
+                Sleep(2 * kResponseTimeoutMs);
+            }
+        TearDown();
+    }
 }
 
 TEST_F(SerialLinkTest, AFailedLineSetUpClosesThePort)

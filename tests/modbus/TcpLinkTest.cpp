@@ -67,8 +67,12 @@ TEST_F(TcpLinkTest, WriteAndInputReadUseTheirFunctionCodes)
 TEST_F(TcpLinkTest, ExceptionRepliesBecomeCodes)
 {
     BYTE exceptionCode = 2;
-    TcpTestServer server([&exceptionCode](const Bytes& request) {
-        return TcpTestServer::Answer({request[6], static_cast<unsigned char>(request[7] | 0x80),
+    // Set, the unit id and the function byte the exception carries instead of the request's.
+    BYTE otherUnit = 0;
+    BYTE otherFunction = 0;
+    TcpTestServer server([&](const Bytes& request) {
+        return TcpTestServer::Answer({otherUnit ? otherUnit : request[6],
+                                      otherFunction ? otherFunction : static_cast<unsigned char>(request[7] | 0x80),
                                       exceptionCode});
     });
     CRemoteModbus link;
@@ -99,6 +103,30 @@ TEST_F(TcpLinkTest, ExceptionRepliesBecomeCodes)
     } catch (const CModbusException& error) {
         EXPECT_EQ(MODBUS_EXCEPTION_BASE | 1, error.GetCode());
     }
+
+    // Another unit's exception, or one of another function, is no refusal of this request.
+    link.SetRetries(2);
+    exceptionCode = 2;
+    otherUnit = 28;
+    EXPECT_EQ(MODBUS_ERROR_INVALID_RESPONSE, link.ReadHoldingRegisters(27, 0, 2, words));
+    EXPECT_EQ(MODBUS_ERROR_INVALID_RESPONSE, link.WriteSingleRegister(27, 0, 5));
+    exceptionCode = 3;
+    otherUnit = 35;
+    EXPECT_EQ(MODBUS_ERROR_INVALID_RESPONSE, link.WriteSingleRegister(34, 0, 5));
+    EXPECT_EQ(MODBUS_ERROR_INVALID_RESPONSE, link.ReadInputRegisters(34, 0, 2, words));
+    otherUnit = 0;
+    otherFunction = 0x84;
+    EXPECT_EQ(MODBUS_ERROR_INVALID_RESPONSE, link.ReadHoldingRegisters(27, 0, 2, words));
+    EXPECT_EQ(MODBUS_ERROR_INVALID_RESPONSE, link.WriteSingleRegister(27, 0, 5));
+    try {
+        link.TransactRaw({27, 0x03, 0, 0, 0, 1}, reply);
+        ADD_FAILURE() << "another function's exception read as success";
+    } catch (const CModbusException& error) {
+        EXPECT_EQ(MODBUS_ERROR_INVALID_RESPONSE, error.GetCode());
+    }
+    otherFunction = 0x83;
+    EXPECT_EQ(MODBUS_EXCEPTION_BASE | 3, link.ReadHoldingRegisters(27, 0, 2, words)) << "its own";
+    EXPECT_EQ(server.Requests().size(), 20u) << "each asked twice";
 }
 
 TEST_F(TcpLinkTest, ShortOrMismatchedRegisterRepliesAreInvalid)

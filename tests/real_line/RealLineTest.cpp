@@ -381,6 +381,15 @@ SilentRun RunWithUnit2FallingSilent(RealLine& test, int units, int lateUnit, siz
     run.markedAt = markedAt[1];
 
     const std::vector<double> silent = test.SilentRequests();
+    // The pace of the others while unit 2 is silent: answered polls a second of each.
+    int healthyPolls = 0;
+    for (const auto& reads : test.Reads())
+        if (reads.first.first != 2 && reads.first.second == REGISTERS[0])
+            healthyPolls += int(std::count_if(reads.second.begin(), reads.second.end(), [&](const Read& read) {
+                return read.answeredAt >= run.silentFrom && read.answeredAt < run.silentFrom + watchSeconds;
+            }));
+    std::printf("%d devices, unit 2 silent: the others answered %.2f polls a second each\n", units,
+                healthyPolls / watchSeconds / (units - 1));
     std::printf("%d devices: rows %u, longest round %.2f s, first unanswered request of unit 2 %.2f s after it "
                 "fell silent, marked %.2f s after that request\n",
                 units, unsigned(run.rows.size()), test.LongestRoundS(), silent.empty() ? 0 : silent[0] - run.silentFrom,
