@@ -16,6 +16,7 @@
 #include <tinyxml.h>
 
 #include "tests/documents/BenchDeviceDescription.h"
+#include "tests/support/ErrorText.h"
 #include "tests/support/FileMutator.h"
 #include "tests/support/FileText.h"
 #include "tests/support/TestPaths.h"
@@ -89,21 +90,7 @@ private:
 
 typedef testing_support::FileMutator Mutator;
 
-// True when the text is the pattern, where each '*' stands for any run of characters.
-bool MatchesPattern(const std::string& text, const std::string& pattern)
-{
-    const size_t star = pattern.find('*');
-    if (star == std::string::npos)
-        return text == pattern;
-    if (text.compare(0, star, pattern, 0, star) != 0)
-        return false;
-    const std::string rest = pattern.substr(star + 1);
-    for (size_t at = star; at <= text.size(); ++at) {
-        if (MatchesPattern(text.substr(at), rest))
-            return true;
-    }
-    return false;
-}
+using testing_support::MatchesPattern;
 
 // A file the parser refuses is refused with the parser's reason and where it lies.
 const std::vector<std::string> XML_ERRORS = {

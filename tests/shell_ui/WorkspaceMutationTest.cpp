@@ -16,6 +16,7 @@
 #include "framework/CDocTemplate.h"
 #include "tests/shell_ui/ShellFrame.h"
 #include "tests/support/FileText.h"
+#include "tests/support/ErrorText.h"
 #include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/PendingMessages.h"
 #include "tests/support/TestPaths.h"
@@ -47,20 +48,7 @@ std::wstring Widen(const std::string& text)
     return std::wstring(text.begin(), text.end());
 }
 
-// True when the text is the pattern, where each '*' stands for any run of characters.
-bool MatchesPattern(const std::string& text, const std::string& pattern)
-{
-    const size_t star = pattern.find('*');
-    if (star == std::string::npos)
-        return text == pattern;
-    if (text.compare(0, star, pattern, 0, star) != 0)
-        return false;
-    const std::string rest = pattern.substr(star + 1);
-    for (size_t at = star; at <= text.size(); ++at)
-        if (MatchesPattern(text.substr(at), rest))
-            return true;
-    return false;
-}
+using testing_support::MatchesPattern;
 
 // The damage a saved file meets: flipped bits, bytes changed, cut, lost or stray, a
 // stretch repeated, and numbers put where numbers stand (counts, ids, ports, versions).

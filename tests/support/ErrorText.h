@@ -9,4 +9,7 @@ namespace testing_support {
 std::string ErrorText(const std::function<void()>& action);
 extern const char* const NO_EXCEPTION_TEXT;
 
+// True when the text is the pattern, where each '*' stands for any run of characters.
+bool MatchesPattern(const std::string& text, const std::string& pattern);
+
 } // namespace testing_support
