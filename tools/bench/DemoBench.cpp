@@ -13,13 +13,15 @@
 //                                                 maximized, as a user watching it, and the
 //                                                 Logger, if any, recording into FILE.csv
 //                                                 every SECONDS (default 1)
-//   DemoBench connect-time SITE.pxs               in this process: opens the workspace, runs
+//   DemoBench connect-time SITE.pxs [SILENT]      in this process: opens the workspace, runs
 //                                                 Connect All and says how long it took until
 //                                                 the window was drawn with every device
-//                                                 connected and polled, and answered at once
-//                                                 again, and the longest a command posted to
+//                                                 connected and polled (but the SILENT ones,
+//                                                 whose opens failed), and answered at once
+//                                                 again, the longest a command posted to
 //                                                 the window and a repaint of the State
-//                                                 display (maximized) waited meanwhile
+//                                                 display (maximized) waited meanwhile, and
+//                                                 the threads the interface thread started
 // Problems go to stderr and make the exit code non-zero.
 #include "framework/FrameworkBase.h"
 #include "displays/CDisplayLogWriteDoc.h"
@@ -40,11 +42,13 @@
 #include "shell/CVarnixViewApp.h"
 #include "shell/ProgramFolders.h"
 #include "shell/ShellCommands.h"
+#include "tests/support/ImportPatch.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <functional>
 #include <string>
@@ -246,9 +250,44 @@ int ConnectAll()
     std::printf("Connect All sent\n");
     return 0;
 }
-int AnswerBox(HWND, const char*, const char*, UINT)
+// The connect failures answered (the silent devices').
+std::atomic<int> g_connectFailures{0};
+
+int AnswerBox(HWND, const char* text, const char*, UINT)
 {
+    if (std::strstr(text, "unable to open connection") != nullptr)
+        ++g_connectFailures;
     return IDOK;
+}
+
+// The threads the interface thread starts while Connect All is measured, by either way the
+// program starts one.
+DWORD g_interfaceThread = 0;
+std::atomic<bool> g_countingThreads{false};
+std::atomic<int> g_interfaceThreadStarts{0};
+testing_support::ImportPatch* g_beginThreadPatch = nullptr;
+testing_support::ImportPatch* g_createThreadPatch = nullptr;
+
+void CountThreadStart()
+{
+    if (g_countingThreads && ::GetCurrentThreadId() == g_interfaceThread)
+        ++g_interfaceThreadStarts;
+}
+
+uintptr_t __cdecl CountedBeginThread(void* security, unsigned stack, unsigned(__stdcall* proc)(void*), void* argument,
+                                     unsigned flags, unsigned* id)
+{
+    CountThreadStart();
+    using Begin = uintptr_t(__cdecl*)(void*, unsigned, unsigned(__stdcall*)(void*), void*, unsigned, unsigned*);
+    return reinterpret_cast<Begin>(g_beginThreadPatch->Original())(security, stack, proc, argument, flags, id);
+}
+
+HANDLE WINAPI CountedCreateThread(LPSECURITY_ATTRIBUTES security, SIZE_T stack, LPTHREAD_START_ROUTINE proc,
+                                  LPVOID argument, DWORD flags, LPDWORD id)
+{
+    CountThreadStart();
+    using Create = HANDLE(WINAPI*)(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID, DWORD, LPDWORD);
+    return reinterpret_cast<Create>(g_createThreadPatch->Original())(security, stack, proc, argument, flags, id);
 }
 
 // Which devices' values reached the displays (told on the dispatch thread): a device that
@@ -264,12 +303,18 @@ public:
         return false;
     }
     // Read without the device list's lock, which the dispatch thread may hold a while.
-    bool AllConnectedAndPolled(const DeviceList_t& devices) const
+    // The silent ones' opens have failed: they are neither connected nor busy.
+    bool AllConnectedAndPolled(const DeviceList_t& devices, int silent) const
     {
-        for (const CDocumentDevicePtr& device : devices)
-            if (device->IsListed() && (!device->IsConnected() || !m_polled[device->GetId()]))
+        int failed = 0;
+        for (const CDocumentDevicePtr& device : devices) {
+            if (!device->IsListed() || (device->IsConnected() && m_polled[device->GetId()]))
+                continue;
+            if (device->IsConnected() || device->IsBusy())
                 return false;
-        return true;
+            ++failed;
+        }
+        return failed == silent && g_connectFailures >= silent;
     }
 
 private:
@@ -359,7 +404,8 @@ LRESULT CALLBACK ProbedFrameProc(HWND window, UINT message, WPARAM wParam, LPARA
 int ConnectTime(int argc, char** argv)
 {
     if (argc < 3)
-        return Fail("usage: DemoBench connect-time SITE.pxs");
+        return Fail("usage: DemoBench connect-time SITE.pxs [SILENT]");
+    const int silent = argc > 3 ? std::atoi(argv[3]) : 0;
     SetMessageBoxHandler(AnswerBox);
     // As the program's own start does: without it no Modbus/TCP device opens.
     if (!AfxSocketInit())
@@ -383,7 +429,7 @@ int ConnectTime(int argc, char** argv)
     frame->UpdateWindow();
 
     const HWND frameWindow = frame->GetSafeHwnd();
-    g_probe.allPolled = [&] { return polled->AllConnectedAndPolled(devices); };
+    g_probe.allPolled = [&] { return polled->AllConnectedAndPolled(devices, silent); };
     g_probe.frameProc = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtr(frameWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ProbedFrameProc)));
     // The State display maximized, as a user watching it.
@@ -420,10 +466,18 @@ int ConnectTime(int argc, char** argv)
             ::Sleep(10);
         }
     });
+    testing_support::ImportPatch beginThread("msvcrt.dll", "_beginthreadex", reinterpret_cast<void*>(&CountedBeginThread));
+    testing_support::ImportPatch createThread("kernel32.dll", "CreateThread", reinterpret_cast<void*>(&CountedCreateThread));
+    g_beginThreadPatch = &beginThread;
+    g_createThreadPatch = &createThread;
+    g_interfaceThread = ::GetCurrentThreadId();
+    g_countingThreads = beginThread.Installed() && createThread.Installed();
     g_probe.cpu = ThreadSeconds();
     g_probe.start = ::GetTickCount();
     frame->PostMessage(WM_COMMAND, ID_DEVICES_CONNECT_ALL, 0);
     app.Run();
+    const bool counted = g_countingThreads;
+    g_countingThreads = false;
     closed = true;
     prober.join();
     // A repaint still waited for when the window was drawn waited at least this long.
@@ -435,9 +489,13 @@ int ConnectTime(int argc, char** argv)
     char repaint[64] = "";
     if (g_repaint.list != nullptr)
         std::snprintf(repaint, sizeof repaint, ", of a repaint %.2f s", g_repaint.longestWait / 1000.0);
+    char starts[64] = "threads it started: not counted";
+    if (counted)
+        std::snprintf(starts, sizeof starts, "threads it started %d", g_interfaceThreadStarts.load());
     std::printf("Connect All of %zu devices to a drawn window: %.1f s; longest wait of a posted command %.2f s%s "
-                "(interface thread's processor time %.1f s)\n",
-                listed, (g_probe.drawnAt - g_probe.start) / 1000.0, g_probe.longestWait / 1000.0, repaint, g_probe.cpu);
+                "(interface thread's processor time %.1f s, %s)\n",
+                listed, (g_probe.drawnAt - g_probe.start) / 1000.0, g_probe.longestWait / 1000.0, repaint, g_probe.cpu,
+                starts);
     return 0;
 }
 } // namespace
