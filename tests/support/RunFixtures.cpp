@@ -6,6 +6,7 @@
 #include "wizards/framework/ProgrammingMessages.h"
 
 #include <cstdlib>
+#include <algorithm>
 #include <fstream>
 
 namespace wizard_runs {
@@ -124,6 +125,17 @@ std::vector<JournalRequest> DeviceUnderTest::Requests() const
         requests.push_back(request);
     }
     return requests;
+}
+
+double DeviceUnderTest::LongestLateAnswer() const
+{
+    double longest = 0;
+    std::ifstream in(m_device.journalPath);
+    std::string line;
+    while (std::getline(in, line))
+        if (testing_support::PeerHost::Field(line, "event") == "late_answer")
+            longest = std::max(longest, std::atof(testing_support::PeerHost::Field(line, "late").c_str()));
+    return longest;
 }
 
 std::vector<JournalRequest> DeviceUnderTest::WaitForRequests(size_t count, DWORD timeoutMs) const
