@@ -52,6 +52,7 @@
 #include "tests/support/Screenshot.h"
 #include "tests/support/TestDevice.h"
 #include "tests/support/TestPaths.h"
+#include "tests/support/ThreadStartCount.h"
 #include "tests/support/UiScript.h"
 
 #include <boost/make_shared.hpp>
@@ -184,6 +185,10 @@ TEST_F(MainFrame, ConnectDisconnectAndConnectAllAgainstTheTestDevice)
     // failure that comes while another's box is up waits for it.
     LingeringFailureBoxes::done = [&] { return !absent[0]->IsBusy() && !absent[1]->IsBusy(); };
     LingeringFailureBoxes::recorder = SetMessageBoxHandler(&LingeringFailureBoxes::Handler);
+    // The window's thread starts no thread for it: the connector's starter, which runs
+    // since the window was made, starts the links' threads.
+    testing_support::ThreadStartCount starts;
+    ASSERT_TRUE(starts.Installed());
     Command(ID_DEVICES_CONNECT_ALL);
     const auto failureBoxes = [] {
         const std::vector<testing_support::RecordedMessageBox> boxes = Recorder().Boxes();
@@ -213,6 +218,7 @@ TEST_F(MainFrame, ConnectDisconnectAndConnectAllAgainstTheTestDevice)
         },
         kWaitMs));
     ASSERT_TRUE(PollUntil([&] { Pump(); return !device->IsBusy(); }, kWaitMs));
+    EXPECT_EQ(0, starts.Count()) << "threads the window's thread started during Connect All";
     // Once the device is ready, its values reach the displays within two poll cycles;
     // counted in cycles, with three times that for a loaded machine.
     const boost::shared_ptr<CValueCountingDisplay> counter(new CValueCountingDisplay);

@@ -51,6 +51,7 @@
 #include "tests/support/Screenshot.h"
 #include "tests/support/TestDevice.h"
 #include "tests/support/TestPaths.h"
+#include "tests/support/ThreadStartCount.h"
 #include "tests/support/UiScript.h"
 
 #include <boost/make_shared.hpp>
@@ -126,9 +127,10 @@ TEST_F(MainFrame, LogFilesOpenOnceAndCloseWithTheirDeviceOrTheCommand)
     ::DeleteFileA(path.c_str());
 }
 
-// The logs of many devices come down together as they connect: they are read in turns, so
-// a command posted or a repaint asked for meanwhile comes before they are all open; one
-// whose device disconnected before its turn is not opened.
+// The logs of many devices come down together as they connect: they are read in turns on
+// the log opener's thread, so a command posted or a repaint asked for meanwhile comes
+// before they are all open and the window's thread starts no thread for them (a log's
+// monitor); one whose device disconnected before its turn is not opened.
 TEST_F(MainFrame, DownloadedLogsOpenInTurnsSoCommandsAndRepaintsComeBetween)
 {
     const int kDevices = 12;
@@ -145,6 +147,8 @@ TEST_F(MainFrame, DownloadedLogsOpenInTurnsSoCommandsAndRepaintsComeBetween)
             "<?xml version=\"1.0\" encoding=\"ISO-8859-1\" standalone=\"yes\" ?>\n<quorvant>\n"
             "  <loggeddata version=\"1\" model=\"10\" type=\"2\" set=\"1\">\n  </loggeddata>\n</quorvant>\n"));
     }
+    testing_support::ThreadStartCount starts;
+    ASSERT_TRUE(starts.Installed());
     for (const CDocumentDeviceGeneric1Ptr& device : devices)
         m_frame->PostMessage(WM_APP_REFRESH_EVENT, REFRESH_OPEN_DEVICE_LOG, device->GetId());
     m_frame->PostMessage(WM_APP_REFRESH_EVENT, REFRESH_DISCONNECTED, devices.back()->GetId());
@@ -171,6 +175,28 @@ TEST_F(MainFrame, DownloadedLogsOpenInTurnsSoCommandsAndRepaintsComeBetween)
     Pump();
     EXPECT_EQ(static_cast<size_t>(kDevices - 1), openLogs());
     EXPECT_FALSE(m_manager->IsLogFileOpen(paths.back()));
+    EXPECT_EQ(0u, Recorder().Count()) << (Recorder().Count() ? Recorder().Boxes()[0].text : "");
+    EXPECT_EQ(0, starts.Count()) << "threads the window's thread started while the logs opened";
+
+    // One whose device disconnects after it was opened, before the window took it, is let
+    // go unlisted.
+    const CDocumentDeviceGeneric1Ptr late = devices.back();
+    m_frame->SendMessage(WM_APP_REFRESH_EVENT, REFRESH_OPEN_DEVICE_LOG, late->GetId());
+    MSG msg;
+    const bool opened = PollUntil(
+        [&] {
+            // Only the turn's timer runs: the opened log stays in the queue.
+            while (::PeekMessageA(&msg, m_frameHandle, WM_TIMER, WM_TIMER, PM_REMOVE))
+                ::DispatchMessageA(&msg);
+            return ::PeekMessageA(&msg, m_frameHandle, WM_APP_DEVICE_LOG_OPENED, WM_APP_DEVICE_LOG_OPENED,
+                                  PM_NOREMOVE) != FALSE;
+        },
+        kWaitMs);
+    ASSERT_TRUE(opened);
+    m_frame->SendMessage(WM_APP_REFRESH_EVENT, REFRESH_DISCONNECTED, late->GetId());
+    Pump();
+    EXPECT_FALSE(m_manager->IsLogFileOpen(paths.back()));
+    EXPECT_EQ(static_cast<size_t>(kDevices - 1), openLogs());
     EXPECT_EQ(0u, Recorder().Count()) << (Recorder().Count() ? Recorder().Boxes()[0].text : "");
     for (const std::wstring& path : paths)
         ::DeleteFileW(path.c_str());

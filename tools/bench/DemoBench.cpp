@@ -42,7 +42,7 @@
 #include "shell/CVarnixViewApp.h"
 #include "shell/ProgramFolders.h"
 #include "shell/ShellCommands.h"
-#include "tests/support/ImportPatch.h"
+#include "tests/support/ThreadStartCount.h"
 
 #include <algorithm>
 #include <atomic>
@@ -260,36 +260,6 @@ int AnswerBox(HWND, const char* text, const char*, UINT)
     return IDOK;
 }
 
-// The threads the interface thread starts while Connect All is measured, by either way the
-// program starts one.
-DWORD g_interfaceThread = 0;
-std::atomic<bool> g_countingThreads{false};
-std::atomic<int> g_interfaceThreadStarts{0};
-testing_support::ImportPatch* g_beginThreadPatch = nullptr;
-testing_support::ImportPatch* g_createThreadPatch = nullptr;
-
-void CountThreadStart()
-{
-    if (g_countingThreads && ::GetCurrentThreadId() == g_interfaceThread)
-        ++g_interfaceThreadStarts;
-}
-
-uintptr_t __cdecl CountedBeginThread(void* security, unsigned stack, unsigned(__stdcall* proc)(void*), void* argument,
-                                     unsigned flags, unsigned* id)
-{
-    CountThreadStart();
-    using Begin = uintptr_t(__cdecl*)(void*, unsigned, unsigned(__stdcall*)(void*), void*, unsigned, unsigned*);
-    return reinterpret_cast<Begin>(g_beginThreadPatch->Original())(security, stack, proc, argument, flags, id);
-}
-
-HANDLE WINAPI CountedCreateThread(LPSECURITY_ATTRIBUTES security, SIZE_T stack, LPTHREAD_START_ROUTINE proc,
-                                  LPVOID argument, DWORD flags, LPDWORD id)
-{
-    CountThreadStart();
-    using Create = HANDLE(WINAPI*)(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID, DWORD, LPDWORD);
-    return reinterpret_cast<Create>(g_createThreadPatch->Original())(security, stack, proc, argument, flags, id);
-}
-
 // Which devices' values reached the displays (told on the dispatch thread): a device that
 // delivered one was connected and polled.
 class CPolledDevices : public CDocumentDisplay
@@ -466,18 +436,12 @@ int ConnectTime(int argc, char** argv)
             ::Sleep(10);
         }
     });
-    testing_support::ImportPatch beginThread("msvcrt.dll", "_beginthreadex", reinterpret_cast<void*>(&CountedBeginThread));
-    testing_support::ImportPatch createThread("kernel32.dll", "CreateThread", reinterpret_cast<void*>(&CountedCreateThread));
-    g_beginThreadPatch = &beginThread;
-    g_createThreadPatch = &createThread;
-    g_interfaceThread = ::GetCurrentThreadId();
-    g_countingThreads = beginThread.Installed() && createThread.Installed();
+    // The threads the interface thread starts from Connect All on.
+    testing_support::ThreadStartCount starts;
     g_probe.cpu = ThreadSeconds();
     g_probe.start = ::GetTickCount();
     frame->PostMessage(WM_COMMAND, ID_DEVICES_CONNECT_ALL, 0);
     app.Run();
-    const bool counted = g_countingThreads;
-    g_countingThreads = false;
     closed = true;
     prober.join();
     // A repaint still waited for when the window was drawn waited at least this long.
@@ -489,13 +453,13 @@ int ConnectTime(int argc, char** argv)
     char repaint[64] = "";
     if (g_repaint.list != nullptr)
         std::snprintf(repaint, sizeof repaint, ", of a repaint %.2f s", g_repaint.longestWait / 1000.0);
-    char starts[64] = "threads it started: not counted";
-    if (counted)
-        std::snprintf(starts, sizeof starts, "threads it started %d", g_interfaceThreadStarts.load());
+    char started[64] = "threads it started: not counted";
+    if (starts.Installed())
+        std::snprintf(started, sizeof started, "threads it started %d", starts.Count());
     std::printf("Connect All of %zu devices to a drawn window: %.1f s; longest wait of a posted command %.2f s%s "
                 "(interface thread's processor time %.1f s, %s)\n",
                 listed, (g_probe.drawnAt - g_probe.start) / 1000.0, g_probe.longestWait / 1000.0, repaint, g_probe.cpu,
-                starts);
+                started);
     return 0;
 }
 } // namespace
