@@ -206,9 +206,9 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpCreateStruct)
     if (CDocumentManager* manager = Manager())
         manager->GetDispatcher().SetTargetWindow(GetSafeHwnd(), true);
     m_connector.SetWindow(GetSafeHwnd(), WM_APP_CONNECT_DONE);
-    // Started here, not while devices connect: the window starts no thread then.
-    if (!m_logOpener.Start(GetSafeHwnd(), WM_APP_DEVICE_LOG_OPENED))
-        return -1;
+    // Started here, not while devices connect: the window starts no thread then. Without
+    // it the logs open on the window's thread.
+    m_logOpener.Start(GetSafeHwnd(), WM_APP_DEVICE_LOG_OPENED);
     return 0;
 }
 
@@ -795,7 +795,7 @@ void CMainFrame::OpenNextDeviceLog()
                 throw std::runtime_error("that log file is already open");
             // Read on the opener's thread; the window lists it when it comes.
             if (!m_logOpener.Open(path, deviceId))
-                throw std::runtime_error(LogOpenFailureText(path, "the log opener is not running"));
+                OpenLogFile(path, deviceId);
         }
     } catch (const std::exception& error) {
         StopBox(error.what());
