@@ -129,13 +129,7 @@ std::vector<JournalRequest> DeviceUnderTest::Requests() const
 
 double DeviceUnderTest::LongestLateAnswer() const
 {
-    double longest = 0;
-    std::ifstream in(m_device.journalPath);
-    std::string line;
-    while (std::getline(in, line))
-        if (testing_support::PeerHost::Field(line, "event") == "late_answer")
-            longest = std::max(longest, std::atof(testing_support::PeerHost::Field(line, "late").c_str()));
-    return longest;
+    return testing_support::LongestLateAnswer(m_device.journalPath);
 }
 
 std::vector<JournalRequest> DeviceUnderTest::WaitForRequests(size_t count, DWORD timeoutMs) const

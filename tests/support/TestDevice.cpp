@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <fstream>
 
 namespace testing_support {
@@ -57,6 +59,17 @@ StartedTestDevice StartTestDevice(PeerHost& host, const std::string& folderPrefi
     while (ports >> word >> unit >> port && word == "unit")
         started.unitPorts[unit] = port;
     return started;
+}
+
+double LongestLateAnswer(const std::string& journalPath)
+{
+    double longest = 0;
+    std::ifstream in(journalPath);
+    std::string line;
+    while (std::getline(in, line))
+        if (PeerHost::Field(line, "event") == "late_answer")
+            longest = std::max(longest, std::atof(PeerHost::Field(line, "late").c_str()));
+    return longest;
 }
 
 } // namespace testing_support

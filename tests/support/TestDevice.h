@@ -23,4 +23,8 @@ struct StartedTestDevice {
 StartedTestDevice StartTestDevice(PeerHost& host, const std::string& folderPrefix, const std::string& profile,
                                   const std::vector<std::string>& transportArgs, int lifetimeSeconds);
 
+// The longest the test device of the journal wrote an answer late, its process kept from
+// running (the journal's late answers), in seconds; 0 when none.
+double LongestLateAnswer(const std::string& journalPath);
+
 } // namespace testing_support
