@@ -53,6 +53,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace
 {
@@ -323,6 +324,55 @@ struct ConnectProbe
 };
 ConnectProbe g_probe;
 
+// What held the interface thread while a probe waited: each message the thread takes
+// (GetMessage or PeekMessage that removes), and the time until it takes the next, kept
+// for the longest such holds while the probe's command was waiting.
+struct Hold
+{
+    DWORD ms = 0;
+    UINT message = 0;
+    WPARAM wParam = 0;
+    char windowClass[32] = "";
+};
+struct HoldWatch
+{
+    HHOOK hook = nullptr;
+    DWORD takenAt = 0;
+    UINT message = 0;
+    WPARAM wParam = 0;
+    HWND window = nullptr;
+    bool probeWaiting = false;
+    std::vector<Hold> longest;   // the five longest, longest first
+};
+HoldWatch g_holds;
+
+LRESULT CALLBACK TakenMessageHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HC_ACTION && wParam == PM_REMOVE) {
+        const MSG& msg = *reinterpret_cast<const MSG*>(lParam);
+        const DWORD now = ::GetTickCount();
+        if (g_holds.takenAt != 0 && g_holds.probeWaiting) {
+            Hold hold;
+            hold.ms = now - g_holds.takenAt;
+            hold.message = g_holds.message;
+            hold.wParam = g_holds.wParam;
+            if (g_holds.window != nullptr)
+                ::GetClassNameA(g_holds.window, hold.windowClass, sizeof hold.windowClass);
+            g_holds.longest.push_back(hold);
+            std::sort(g_holds.longest.begin(), g_holds.longest.end(),
+                      [](const Hold& a, const Hold& b) { return a.ms > b.ms; });
+            if (g_holds.longest.size() > 5)
+                g_holds.longest.pop_back();
+        }
+        g_holds.takenAt = now;
+        g_holds.message = msg.message;
+        g_holds.wParam = msg.wParam;
+        g_holds.window = msg.hwnd;
+        g_holds.probeWaiting = !g_probe.answered && !g_probe.finished;
+    }
+    return ::CallNextHookEx(g_holds.hook, code, wParam, lParam);
+}
+
 // The State display's list invalidated (one at a time, the next 100 ms after the last was
 // painted): how long until it is painted, which the system does only once no posted
 // message waits.
@@ -438,10 +488,13 @@ int ConnectTime(int argc, char** argv)
     });
     // The threads the interface thread starts from Connect All on.
     testing_support::ThreadStartCount starts;
+    g_holds.hook = ::SetWindowsHookExA(WH_GETMESSAGE, &TakenMessageHook, nullptr, ::GetCurrentThreadId());
     g_probe.cpu = ThreadSeconds();
     g_probe.start = ::GetTickCount();
     frame->PostMessage(WM_COMMAND, ID_DEVICES_CONNECT_ALL, 0);
     app.Run();
+    if (g_holds.hook != nullptr)
+        ::UnhookWindowsHookEx(g_holds.hook);
     closed = true;
     prober.join();
     // A repaint still waited for when the window was drawn waited at least this long.
@@ -456,6 +509,11 @@ int ConnectTime(int argc, char** argv)
     char started[64] = "threads it started: not counted";
     if (starts.Installed())
         std::snprintf(started, sizeof started, "threads it started %d", starts.Count());
+    std::printf("The longest holds of the interface thread while a posted command waited:");
+    for (const Hold& hold : g_holds.longest)
+        std::printf(" %lu ms (message 0x%04x, wParam 0x%llx, to %s)", static_cast<unsigned long>(hold.ms), hold.message,
+                    static_cast<unsigned long long>(hold.wParam), hold.windowClass[0] != '\0' ? hold.windowClass : "the thread");
+    std::printf("\n");
     std::printf("Connect All of %zu devices to a drawn window: %.1f s; longest wait of a posted command %.2f s%s "
                 "(interface thread's processor time %.1f s, %s)\n",
                 listed, (g_probe.drawnAt - g_probe.start) / 1000.0, g_probe.longestWait / 1000.0, repaint, g_probe.cpu,
