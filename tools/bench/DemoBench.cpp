@@ -341,7 +341,6 @@ struct HoldWatch
     UINT message = 0;
     WPARAM wParam = 0;
     HWND window = nullptr;
-    bool probeWaiting = false;
     std::vector<Hold> longest;   // the five longest, longest first
 };
 HoldWatch g_holds;
@@ -351,7 +350,9 @@ LRESULT CALLBACK TakenMessageHook(int code, WPARAM wParam, LPARAM lParam)
     if (code == HC_ACTION && wParam == PM_REMOVE) {
         const MSG& msg = *reinterpret_cast<const MSG*>(lParam);
         const DWORD now = ::GetTickCount();
-        if (g_holds.takenAt != 0 && g_holds.probeWaiting) {
+        // A probe posted before the hold began and still waiting at its end waited through it.
+        if (g_holds.takenAt != 0 && !g_probe.answered && !g_probe.finished &&
+            static_cast<LONG>(g_holds.takenAt - g_probe.postedAt) >= 0) {
             Hold hold;
             hold.ms = now - g_holds.takenAt;
             hold.message = g_holds.message;
@@ -368,7 +369,6 @@ LRESULT CALLBACK TakenMessageHook(int code, WPARAM wParam, LPARAM lParam)
         g_holds.message = msg.message;
         g_holds.wParam = msg.wParam;
         g_holds.window = msg.hwnd;
-        g_holds.probeWaiting = !g_probe.answered && !g_probe.finished;
     }
     return ::CallNextHookEx(g_holds.hook, code, wParam, lParam);
 }
