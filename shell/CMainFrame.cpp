@@ -80,6 +80,7 @@ BEGIN_MESSAGE_MAP(CMainFrame, CBNMDIFrameWnd)
     ON_MESSAGE(WM_APP_OPEN_ENDPOINT, OnOpenEndpoint)
     ON_MESSAGE(WM_APP_RUN_COMMAND, OnRunCommand)
     ON_MESSAGE(WM_APP_CONNECT_DONE, OnConnectDone)
+    ON_MESSAGE(WM_APP_DEVICE_LOG_OPENED, OnDeviceLogOpened)
 END_MESSAGE_MAP()
 
 namespace
@@ -90,6 +91,12 @@ const DWORD EDGE_BAR_STYLE = 0x1400;
 const DWORD DOCK_EVERY_SIDE = 0xF000;
 // Closing waits this long at most for the opens under way, each cut short.
 const DWORD CONNECTS_ABANDON_WAIT_MS = 2000;
+
+std::string LogOpenFailureText(const std::wstring& path, const std::string& reason)
+{
+    return "unable to open log file \"" + WideToNarrow(path) + "\": " + reason;
+}
+
 // The rest of a large change of the device tree, and the downloaded logs that wait, go on
 // in turns a timer gives: the system gives a timer its turn only once no posted message
 // or repaint waits, so commands and repaints come first.
@@ -199,6 +206,9 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpCreateStruct)
     if (CDocumentManager* manager = Manager())
         manager->GetDispatcher().SetTargetWindow(GetSafeHwnd(), true);
     m_connector.SetWindow(GetSafeHwnd(), WM_APP_CONNECT_DONE);
+    // Started here, not while devices connect: the window starts no thread then. Without
+    // it the logs open on the window's thread.
+    m_logOpener.Start(GetSafeHwnd(), WM_APP_DEVICE_LOG_OPENED);
     return 0;
 }
 
@@ -555,16 +565,42 @@ void CMainFrame::OpenLogFile(const std::wstring& path, int sourceDeviceId)
     if (manager->IsLogFileOpen(path))
         throw std::runtime_error("that log file is already open");
     CDocumentLogFilePtr logFile(new CDocumentLogFile);
-    logFile->SetDocumentManager(manager);
     try {
         logFile->OpenLogFile(path);
     } catch (const std::exception& error) {
-        throw std::runtime_error("unable to open log file \"" + WideToNarrow(path) + "\": " + error.what());
+        throw std::runtime_error(LogOpenFailureText(path, error.what()));
     }
+    ListLogFile(logFile, path, sourceDeviceId);
+}
+
+void CMainFrame::ListLogFile(const CDocumentLogFilePtr& logFile, const std::wstring& path, int sourceDeviceId)
+{
+    CDocumentManager* manager = Manager();
+    if (manager == nullptr)
+        throw std::runtime_error("there is no document manager");
+    if (manager->IsLogFileOpen(path))
+        throw std::runtime_error("that log file is already open");
+    logFile->SetDocumentManager(manager);
     logFile->SetSourceId(sourceDeviceId);
     if (manager->AddLogFile(logFile) < 0)
         throw std::runtime_error("no more log files can be opened; close one first");
     RebuildLogFileTree();
+}
+
+LRESULT CMainFrame::OnDeviceLogOpened(WPARAM, LPARAM lParam)
+{
+    const std::unique_ptr<DeviceLogOutcome_t> outcome = DeviceLogOpener::TakeOutcome(lParam);
+    // Its device disconnected or left meanwhile: the log is let go unlisted.
+    if (!outcome || !m_logOpener.Settle(*outcome))
+        return 0;
+    try {
+        if (!outcome->logFile)
+            throw std::runtime_error(LogOpenFailureText(outcome->path, outcome->error));
+        ListLogFile(outcome->logFile, outcome->path, outcome->deviceId);
+    } catch (const std::exception& error) {
+        StopBox(error.what());
+    }
+    return 0;
 }
 
 void CMainFrame::CloseLogFile(int logFileId)
@@ -714,6 +750,7 @@ LRESULT CMainFrame::OnRefreshEvent(WPARAM wParam, LPARAM lParam)
     try {
         if (code == REFRESH_DISCONNECTED) {
             m_logsToOpen.erase(std::remove(m_logsToOpen.begin(), m_logsToOpen.end(), deviceId), m_logsToOpen.end());
+            m_logOpener.Cancel(deviceId);
             if (CDocumentLogFilePtr logFile = manager->FindLogFileBySourceId(deviceId))
                 CloseLogFile(logFile->GetId());
         } else if (code == REFRESH_OPEN_DEVICE_LOG) {
@@ -770,7 +807,12 @@ void CMainFrame::OpenNextDeviceLog()
         if (logging != nullptr) {
             std::wstring folder = GetProgramFolders().GetLogFolder();
             const std::wstring path = logging->GetEmbeddedLogFilePath(folder);
-            if (IsFileReadable(path))
+            if (!IsFileReadable(path))
+                return;
+            if (manager->IsLogFileOpen(path))
+                throw std::runtime_error("that log file is already open");
+            // Read on the opener's thread; the window lists it when it comes.
+            if (!m_logOpener.Open(path, deviceId))
                 OpenLogFile(path, deviceId);
         }
     } catch (const std::exception& error) {
@@ -817,6 +859,7 @@ void CMainFrame::OnClose()
     // The opens under way are cut short and waited for a moment only: one that still runs
     // ends and lets go by itself.
     m_connector.Abandon(CONNECTS_ABANDON_WAIT_MS);
+    m_logOpener.Abandon(CONNECTS_ABANDON_WAIT_MS);
     if (CDocumentManager* manager = Manager())
         manager->CloseAll();
     CBNMDIFrameWnd::OnClose();
@@ -826,5 +869,6 @@ void CMainFrame::OnDestroy()
 {
     // Outcomes are posted to this window: none may come once it is gone.
     m_connector.Abandon(CONNECTS_ABANDON_WAIT_MS);
+    m_logOpener.Abandon(CONNECTS_ABANDON_WAIT_MS);
     CBNMDIFrameWnd::OnDestroy();
 }

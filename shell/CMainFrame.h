@@ -7,6 +7,7 @@
 #include "documents/CPlotVariableId.h"
 #include "modbus/ModbusEndpoint.h"
 #include "shell/DeviceConnector.h"
+#include "shell/DeviceLogOpener.h"
 #include "uilib/CBNMDIFrameWnd.h"
 #include "uilib/CBNStatusBar.h"
 #include "uilib/CBNTabCtrlBar.h"
@@ -88,6 +89,7 @@ protected:
     afx_msg LRESULT OnOpenEndpoint(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnRunCommand(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnConnectDone(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnDeviceLogOpened(WPARAM wParam, LPARAM lParam);
 
     DECLARE_MESSAGE_MAP()
 
@@ -121,6 +123,9 @@ private:
     std::vector<boost::weak_ptr<CDocumentDevice>> m_newDevices;
     // Devices whose downloaded log waits to be opened, one a turn.
     std::deque<int> m_logsToOpen;
+    DeviceLogOpener m_logOpener;
+    // Lists an opened log file under the source device id; throws when it cannot.
+    void ListLogFile(const CDocumentLogFilePtr& logFile, const std::wstring& path, int sourceDeviceId);
     // Opens the logs that wait for a turn's time, then gives the rest a later turn.
     void OpenDeviceLogsForATurn();
     // Opens the first log that waits.

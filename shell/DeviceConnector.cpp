@@ -49,11 +49,16 @@ struct DeviceConnector::State
     std::deque<std::shared_ptr<LinkJob>> unstarted;
     HANDLE starter = nullptr;
     bool starterRunning = false;
+    // Wakes the starter, which waits for jobs until abandoned: started with the window, so
+    // that a Connect All starts no thread from the window's thread.
+    HANDLE wake = ::CreateEventA(nullptr, FALSE, FALSE, nullptr);
 
     ~State()
     {
         if (starter != nullptr)
             ::CloseHandle(starter);
+        if (wake != nullptr)
+            ::CloseHandle(wake);
     }
 };
 
@@ -150,18 +155,25 @@ unsigned __stdcall RunStarter(void* argument)
     std::vector<std::shared_ptr<DeviceConnector::LinkJob>> unthreaded;
     for (;;) {
         std::shared_ptr<DeviceConnector::LinkJob> job;
+        bool idle = false;
         {
             CSingleLock lock(&state.lock, TRUE);
             if (state.abandoned)
                 state.unstarted.clear();
             if (state.unstarted.empty() && unthreaded.empty()) {
-                state.starterRunning = false;
-                return 0;
-            }
-            if (!state.unstarted.empty()) {
+                if (state.abandoned || state.wake == nullptr) {
+                    state.starterRunning = false;
+                    return 0;
+                }
+                idle = true;
+            } else if (!state.unstarted.empty()) {
                 job = state.unstarted.front();
                 state.unstarted.pop_front();
             }
+        }
+        if (idle) {
+            ::WaitForSingleObject(state.wake, INFINITE);
+            continue;
         }
         if (!job) {
             job = unthreaded.back();
@@ -179,6 +191,25 @@ unsigned __stdcall RunStarter(void* argument)
         CSingleLock lock(&state.lock, TRUE);
         job->thread = reinterpret_cast<HANDLE>(thread);
     }
+}
+
+// Under the state's lock: the starter runs; false when its thread could not start.
+bool EnsureStarterLocked(const std::shared_ptr<DeviceConnector::State>& state)
+{
+    if (state->starterRunning)
+        return true;
+    if (state->starter != nullptr)
+        ::CloseHandle(state->starter);
+    auto* held = new std::shared_ptr<DeviceConnector::State>(state);
+    // It starts by waiting for the lock held here.
+    const uintptr_t starter = ::_beginthreadex(nullptr, 0, RunStarter, held, 0, nullptr);
+    state->starter = reinterpret_cast<HANDLE>(starter);
+    if (starter == 0) {
+        delete held;
+        return false;
+    }
+    state->starterRunning = true;
+    return true;
 }
 } // namespace
 
@@ -199,6 +230,9 @@ void DeviceConnector::SetWindow(HWND window, UINT message)
     CSingleLock lock(&m_state->lock, TRUE);
     m_state->window = window;
     m_state->message = message;
+    // One that cannot start now is started by the first Connect.
+    if (window != nullptr && !m_state->abandoned)
+        EnsureStarterLocked(m_state);
 }
 
 bool DeviceConnector::Connect(const CDocumentDevicePtr& device)
@@ -211,23 +245,14 @@ bool DeviceConnector::Connect(const CDocumentDevicePtr& device)
         return false;
     std::shared_ptr<LinkJob>& job = m_state->jobs[key];
     if (!job) {
-        if (!m_state->starterRunning) {
-            if (m_state->starter != nullptr)
-                ::CloseHandle(m_state->starter);
-            auto* held = new std::shared_ptr<State>(m_state);
-            // It starts by waiting for the lock held here.
-            const uintptr_t starter = ::_beginthreadex(nullptr, 0, RunStarter, held, 0, nullptr);
-            m_state->starter = reinterpret_cast<HANDLE>(starter);
-            if (starter == 0) {
-                delete held;
-                m_state->jobs.erase(key);
-                return false;
-            }
-            m_state->starterRunning = true;
+        if (!EnsureStarterLocked(m_state)) {
+            m_state->jobs.erase(key);
+            return false;
         }
         job = std::make_shared<LinkJob>();
         job->key = key;
         m_state->unstarted.push_back(job);
+        ::SetEvent(m_state->wake);
     }
     const unsigned ticket = ++m_state->lastTicket;
     device->SetConnecting(true);
@@ -326,6 +351,7 @@ void DeviceConnector::Abandon(DWORD waitMs)
     {
         CSingleLock lock(&m_state->lock, TRUE);
         m_state->abandoned = true;
+        ::SetEvent(m_state->wake);
         starter = m_state->starter;
         m_state->wanted.clear();
         // Once: a window that is gone has no messages left to let go.

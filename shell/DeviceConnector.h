@@ -1,7 +1,8 @@
 // Opens device connections away from the interface thread, a thread for each link: the
 // devices of one serial line (or of one host and port) open one after another, as they
-// share it, and those of different links side by side. Each open's outcome is posted to
-// a window, which finishes it on its own thread.
+// share it, and those of different links side by side. The links' threads are started by
+// a starter thread that runs from SetWindow until Abandon. Each open's outcome is posted
+// to a window, which finishes it on its own thread.
 #pragma once
 #include "framework/FrameworkBase.h"
 #include "documents/CDocumentDevice.h"
@@ -29,7 +30,7 @@ public:
     DeviceConnector(const DeviceConnector&) = delete;
     DeviceConnector& operator=(const DeviceConnector&) = delete;
 
-    // The window the outcomes go to, with the message that carries them.
+    // The window the outcomes go to, with the message that carries them; starts the starter.
     void SetWindow(HWND window, UINT message);
     // The device shows connecting until its outcome was handled, and its open waits its
     // turn on its link's thread; false (and not connecting) when no thread could start.

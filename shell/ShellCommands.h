@@ -28,6 +28,8 @@ const UINT WM_APP_HELP_REQUEST = 0x8010;
 const UINT WM_APP_OPEN_ENDPOINT = 0x8003;
 // lParam: the DeviceOpenOutcome_t of a connection opened (or not) by the frame's connector.
 const UINT WM_APP_CONNECT_DONE = 0x8005;
+// lParam: the DeviceLogOutcome_t of a device's log opened (or not) by the frame's log opener.
+const UINT WM_APP_DEVICE_LOG_OPENED = 0x8007;
 
 const int EDGE_BAR_DEVICES_TAB = 0;
 const int EDGE_BAR_LOG_FILES_TAB = 1;

@@ -204,12 +204,14 @@ def ask_for_realtime():
         return False
 
 
-def write_all(fd, data):
-    while data:
+def write_all(fd, data, stopped):
+    """Writes data unless stopped first: a side that reads nothing fills its terminal, and
+    a wait for room there must not outlast a SIGTERM."""
+    while data and not stopped():
         try:
             data = data[os.write(fd, data):]
         except BlockingIOError:
-            select.select([], [fd], [], 1.0)
+            select.select([], [fd], [], 0.2)
 
 
 def run(relay, stopped):
@@ -217,7 +219,7 @@ def run(relay, stopped):
     while not stopped():
         now = time.monotonic()
         for direction, data in relay.due(now):
-            write_all(direction.target_fd, bytes(data))
+            write_all(direction.target_fd, bytes(data), stopped)
         next_due = relay.next_due()
         timeout = None if next_due is None else max(0.0, next_due - time.monotonic())
         try:

@@ -111,7 +111,10 @@ Journal (--journal FILE): one JSON object per line, flushed at once, for every r
 and every probe, written before its answer goes out: time (Unix seconds at its arrival),
 transport, unit, function, address, count, value, index, fault, request and reply (hex of
 the bytes on the wire), error (a frame that was refused: "crc", "lrc", "format"). A reply
-that could not be written adds a line of its request with error "write".
+that could not be written adds a line of its request with error "write". An answer that went
+out more than LATE_ANSWER_S after its request arrived (beyond a delay or stall its fault
+asks for) adds a line with event "late_answer", the request's arrival as request_time and
+the seconds it was late as late: the device's process was kept from running meanwhile.
 
 Firmware bootloader (--bootloader PATH --firmware FILE.qvz [--script FILE.json]): the device
 end of the loader's byte protocol on a pty end, checking every record frame against the
@@ -169,6 +172,8 @@ FAULT_TRANSPORTS = {
     "bad_lrc": "ascii", "lower_case": "ascii",
     "drop": "tcp", "reset": "tcp", "tcp_length_overrun": "tcp",
 }
+# An answer written this much later than its request came is late (the process was not run).
+LATE_ANSWER_S = 0.05
 FAULT_KINDS = {"silence", "delay", "wrong_unit", "exception", "short_reply"} | set(FAULT_TRANSPORTS)
 
 
@@ -470,6 +475,14 @@ class Profile:
 
 
 # ---------------------------------------------------------------- journal
+
+def note_late_answer(journal, received, asked):
+    """A line when the answer to the request that came at received went out later than the
+    asked delay by more than LATE_ANSWER_S."""
+    late = time.time() - received - asked
+    if late > LATE_ANSWER_S:
+        journal.write(event="late_answer", request_time=received, late=round(late, 4))
+
 
 class Journal:
     """Every request as one JSON line, flushed at once so that a reader sees it."""
@@ -786,6 +799,7 @@ class SerialLine(threading.Thread):
             time.sleep(float(fault.get("seconds", 2.0)))
         if wire is None:
             return
+        asked = float(fault.get("seconds", 2.0)) if fault is not None and fault.kind == "delay" else 0.0
         now = time.monotonic()
         if (fault is not None and fault.kind == "late") or self.unit_due.get(unit, 0) > now:
             late = float(fault.get("seconds", 2.0)) if fault is not None and fault.kind == "late" else 0.0
@@ -797,8 +811,10 @@ class SerialLine(threading.Thread):
             cut = int(fault.get("bytes", len(wire) // 2))
             self._write(raw, wire[:cut])
             self._stall(float(fault.get("seconds", 0.3)))
+            asked += float(fault.get("seconds", 0.3))
             wire = wire[cut:]
         self._write(raw, wire)
+        note_late_answer(self.device.journal, received, asked)
 
     def _write(self, raw, data):
         try:
@@ -927,6 +943,7 @@ class TcpServer(threading.Thread):
             conn.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
         if wire is not None:
             conn.sendall(wire)
+            note_late_answer(self.device.journal, received, float(fault.get("seconds", 2.0)) if kind == "delay" else 0.0)
         return kind not in ("drop", "reset")
 
 

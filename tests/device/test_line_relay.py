@@ -318,5 +318,47 @@ class LineThatLosesReplies(unittest.TestCase):
                     line_relay.LineLoss(rules)
 
 
+class RelayEnding(unittest.TestCase):
+    """The relay ends on SIGTERM whatever its sides do."""
+
+    def test_it_ends_on_sigterm_while_the_host_side_reads_nothing(self):
+        work = tempfile.TemporaryDirectory()
+        self.addCleanup(work.cleanup)
+        host_link = os.path.join(work.name, "host")
+        device_link = os.path.join(work.name, "device")
+        # A fast line fills the host side's terminal in well under a second.
+        relay = subprocess.Popen([sys.executable, RELAY, host_link, device_link, "--baud", "4000000"],
+                                 stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+        def end():
+            if relay.poll() is None:
+                relay.kill()
+                relay.wait(5)
+        self.addCleanup(end)
+        self.assertTrue(LineOfProcesses.wait_for(lambda: os.path.exists(host_link) and os.path.exists(device_link)))
+        fd = os.open(device_link, os.O_RDWR | os.O_NOCTTY | os.O_NONBLOCK)
+        self.addCleanup(os.close, fd)
+        tty.setraw(fd)
+        # Nobody reads the host side: the relay's writes there stop, and then it takes nothing
+        # more from the device side.
+        block = bytes(range(256)) * 16
+        deadline = time.monotonic() + START_LIMIT_S
+        last_taken = time.monotonic()
+        while time.monotonic() - last_taken < 1.0 and time.monotonic() < deadline:
+            try:
+                if os.write(fd, block):
+                    last_taken = time.monotonic()
+            except BlockingIOError:
+                time.sleep(0.02)
+        self.assertLess(time.monotonic(), deadline, "the relay kept taking what the device side wrote")
+        relay.send_signal(signal.SIGTERM)
+        try:
+            relay.wait(10)
+        except subprocess.TimeoutExpired:
+            self.fail("the relay ran on 10 s after SIGTERM with its host side full")
+        self.assertEqual(0, relay.returncode)
+        self.assertFalse(os.path.lexists(host_link))
+
+
 if __name__ == "__main__":
     unittest.main()

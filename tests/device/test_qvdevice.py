@@ -537,6 +537,35 @@ class RtuTest(SerialCase):
         self.assertLess(abs(times[-1] - time.time()), 5.0)
 
 
+def fifo_line(case):
+    """A FIFO standing for a serial line: its path, and the master's end, which reads what
+    the device writes."""
+    folder = tempfile.TemporaryDirectory()
+    case.addCleanup(folder.cleanup)
+    fifo = os.path.join(folder.name, "line")
+    os.mkfifo(fifo)
+    master = os.open(fifo, os.O_RDONLY | os.O_NONBLOCK)
+    case.addCleanup(os.close, master)
+    return fifo, master
+
+
+def serve_rtu_read(case, fifo, device, stopper):
+    """The device, on the line, serves one read of unit 1's register 0 in this process."""
+    line = qvdevice.SerialLine(fifo, "rtu", device, stopper)
+    case.addCleanup(os.close, line.fd)
+    frame = qvdevice.rtu_frame(b"\x01" + read_pdu(3, 0, 1))
+    line._serve(frame, 1, frame[1:-2])
+
+
+def serve_tcp_read(case, device_end, device, stopper):
+    """The device, on a connection's end, serves one Modbus/TCP read of unit 1's register 0."""
+    server = qvdevice.TcpServer("127.0.0.1", 0, device, stopper)
+    case.addCleanup(server.server.close)
+    adu = b"\x01" + read_pdu(3, 0, 1)
+    header = struct.pack(">HHHB", 9, 0, len(adu), 1)
+    case.assertTrue(server._answer(device_end, 9, header + adu[1:], 1, adu[1:]))
+
+
 class JournalBeforeAnswerTest(unittest.TestCase):
     """A master that has its answer reads the journal at once and finds its request: every
     transport journals before it answers. Each is served in this process, over ends whose
@@ -560,18 +589,9 @@ class JournalBeforeAnswerTest(unittest.TestCase):
         return journal, device, stopper
 
     def test_serial_tcp_and_udp(self):
-        # Serial: a FIFO stands for the line; the master reads what the device writes.
-        folder = tempfile.TemporaryDirectory()
-        self.addCleanup(folder.cleanup)
-        fifo = os.path.join(folder.name, "line")
-        os.mkfifo(fifo)
-        master = os.open(fifo, os.O_RDONLY | os.O_NONBLOCK)
-        self.addCleanup(os.close, master)
+        fifo, master = fifo_line(self)
         journal, device, stopper = self.serve(master)
-        line = qvdevice.SerialLine(fifo, "rtu", device, stopper)
-        self.addCleanup(os.close, line.fd)
-        frame = qvdevice.rtu_frame(b"\x01" + read_pdu(3, 0, 1))
-        line._serve(frame, 1, frame[1:-2])
+        serve_rtu_read(self, fifo, device, stopper)
         self.assertEqual(read_until(master, 7, 2.0), qvdevice.rtu_frame(bytes.fromhex("0103020005")))
         self.assertEqual(journal.answer_already_there, [("rtu", False)])
 
@@ -579,11 +599,7 @@ class JournalBeforeAnswerTest(unittest.TestCase):
         self.addCleanup(master.close)
         self.addCleanup(device_end.close)
         journal, device, stopper = self.serve(master)
-        server = qvdevice.TcpServer("127.0.0.1", 0, device, stopper)
-        self.addCleanup(server.server.close)
-        adu = b"\x01" + read_pdu(3, 0, 1)
-        header = struct.pack(">HHHB", 9, 0, len(adu), 1)
-        self.assertTrue(server._answer(device_end, 9, header + adu[1:], 1, adu[1:]))
+        serve_tcp_read(self, device_end, device, stopper)
         master.settimeout(2.0)
         self.assertEqual(master.recv(64).hex(), "000900000005" "0103020005")
         self.assertEqual(journal.answer_already_there, [("tcp", False)])
@@ -600,6 +616,57 @@ class JournalBeforeAnswerTest(unittest.TestCase):
         stopper.event.set()
         responder.join(START_WAIT_S)
         self.assertEqual(journal.answer_already_there, [("udp", False)])
+
+
+class LateAnswerTest(unittest.TestCase):
+    """An answer that goes out late because the device's process was not run says so in the
+    journal: a journal that takes 0.2 s to write the request stands for that stall. The delay
+    a fault asks for is not counted."""
+
+    class SlowJournal:
+        def __init__(self, pause_s):
+            self.pause_s = pause_s
+            self.entries = []
+
+        def write(self, **entry):
+            entry.setdefault("time", time.time())
+            self.entries.append(entry)
+            if "function" in entry:
+                time.sleep(self.pause_s)
+
+    def serve_both(self, pause_s, profile):
+        journal = self.SlowJournal(pause_s)
+        device = qvdevice.ModbusDevice(qvdevice.Profile(profile), journal)
+        stopper = qvdevice.Stopper(60)
+        self.addCleanup(stopper.event.set)
+        fifo, master = fifo_line(self)
+        serve_rtu_read(self, fifo, device, stopper)
+        self.assertEqual(7, len(read_until(master, 7, 2.0)))
+
+        master, device_end = socket.socketpair()
+        self.addCleanup(master.close)
+        self.addCleanup(device_end.close)
+        serve_tcp_read(self, device_end, device, stopper)
+        master.settimeout(2.0)
+        self.assertEqual(11, len(master.recv(64)))
+        return journal.entries
+
+    def test_a_stall_between_request_and_answer_is_journalled(self):
+        entries = self.serve_both(0.2, {"units": {"1": {"holding": {"0": 5}}}})
+        requests = [e for e in entries if "function" in e]
+        late = [e for e in entries if e.get("event") == "late_answer"]
+        self.assertEqual(["rtu", "tcp"], [e["transport"] for e in requests])
+        self.assertEqual([r["time"] for r in requests], [e["request_time"] for e in late])
+        for entry in late:
+            self.assertGreaterEqual(entry["late"], 0.2)
+
+    def test_the_delay_its_fault_asks_for_is_not_lateness(self):
+        entries = self.serve_both(0.0, {"units": {"1": {"holding": {"0": 5},
+                                                        "faults": [{"kind": "delay", "seconds": 2.0}]}}})
+        # Only what a busy machine adds, never the two seconds asked for.
+        for entry in entries:
+            if entry.get("event") == "late_answer":
+                self.assertLess(entry["late"], 2.0)
 
 
 class AsciiTest(SerialCase):

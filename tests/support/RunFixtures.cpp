@@ -6,6 +6,7 @@
 #include "wizards/framework/ProgrammingMessages.h"
 
 #include <cstdlib>
+#include <algorithm>
 #include <fstream>
 
 namespace wizard_runs {
@@ -124,6 +125,11 @@ std::vector<JournalRequest> DeviceUnderTest::Requests() const
         requests.push_back(request);
     }
     return requests;
+}
+
+double DeviceUnderTest::LongestLateAnswer() const
+{
+    return testing_support::LongestLateAnswer(m_device.journalPath);
 }
 
 std::vector<JournalRequest> DeviceUnderTest::WaitForRequests(size_t count, DWORD timeoutMs) const

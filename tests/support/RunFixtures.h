@@ -60,6 +60,8 @@ public:
     std::vector<JournalRequest> Requests() const;
     // Waits (bounded) until at least count register requests are journalled.
     std::vector<JournalRequest> WaitForRequests(size_t count, DWORD timeoutMs = 10000) const;
+    // The longest the device wrote an answer late (its process was not run), in seconds.
+    double LongestLateAnswer() const;
 
 private:
     testing_support::PeerHost& m_host;

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <fstream>
 
 namespace testing_support {
@@ -68,6 +70,17 @@ double JournalClockNow()
     ticks.HighPart = now.dwHighDateTime;
     // 100 ns ticks since 1601; 11,644,473,600 s from then to 1970.
     return ticks.QuadPart / 1e7 - 11644473600.0;
+}
+
+double LongestLateAnswer(const std::string& journalPath)
+{
+    double longest = 0;
+    std::ifstream in(journalPath);
+    std::string line;
+    while (std::getline(in, line))
+        if (PeerHost::Field(line, "event") == "late_answer")
+            longest = std::max(longest, std::atof(PeerHost::Field(line, "late").c_str()));
+    return longest;
 }
 
 } // namespace testing_support

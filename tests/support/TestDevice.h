@@ -26,4 +26,8 @@ StartedTestDevice StartTestDevice(PeerHost& host, const std::string& folderPrefi
 // Unix seconds now, as the journal stamps the requests.
 double JournalClockNow();
 
+// The longest the test device of the journal wrote an answer late, its process kept from
+// running (the journal's late answers), in seconds; 0 when none.
+double LongestLateAnswer(const std::string& journalPath);
+
 } // namespace testing_support

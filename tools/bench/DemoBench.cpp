@@ -13,13 +13,15 @@
 //                                                 maximized, as a user watching it, and the
 //                                                 Logger, if any, recording into FILE.csv
 //                                                 every SECONDS (default 1)
-//   DemoBench connect-time SITE.pxs               in this process: opens the workspace, runs
+//   DemoBench connect-time SITE.pxs [SILENT]      in this process: opens the workspace, runs
 //                                                 Connect All and says how long it took until
 //                                                 the window was drawn with every device
-//                                                 connected and polled, and answered at once
-//                                                 again, and the longest a command posted to
+//                                                 connected and polled (but the SILENT ones,
+//                                                 whose opens failed), and answered at once
+//                                                 again, the longest a command posted to
 //                                                 the window and a repaint of the State
-//                                                 display (maximized) waited meanwhile
+//                                                 display (maximized) waited meanwhile, and
+//                                                 the threads the interface thread started
 // Problems go to stderr and make the exit code non-zero.
 #include "framework/FrameworkBase.h"
 #include "displays/CDisplayLogWriteDoc.h"
@@ -40,15 +42,18 @@
 #include "shell/CVarnixViewApp.h"
 #include "shell/ProgramFolders.h"
 #include "shell/ShellCommands.h"
+#include "tests/support/ThreadStartCount.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace
 {
@@ -246,8 +251,13 @@ int ConnectAll()
     std::printf("Connect All sent\n");
     return 0;
 }
-int AnswerBox(HWND, const char*, const char*, UINT)
+// The connect failures answered (the silent devices').
+std::atomic<int> g_connectFailures{0};
+
+int AnswerBox(HWND, const char* text, const char*, UINT)
 {
+    if (std::strstr(text, "unable to open connection") != nullptr)
+        ++g_connectFailures;
     return IDOK;
 }
 
@@ -264,12 +274,18 @@ public:
         return false;
     }
     // Read without the device list's lock, which the dispatch thread may hold a while.
-    bool AllConnectedAndPolled(const DeviceList_t& devices) const
+    // The silent ones' opens have failed: they are neither connected nor busy.
+    bool AllConnectedAndPolled(const DeviceList_t& devices, int silent) const
     {
-        for (const CDocumentDevicePtr& device : devices)
-            if (device->IsListed() && (!device->IsConnected() || !m_polled[device->GetId()]))
+        int failed = 0;
+        for (const CDocumentDevicePtr& device : devices) {
+            if (!device->IsListed() || (device->IsConnected() && m_polled[device->GetId()]))
+                continue;
+            if (device->IsConnected() || device->IsBusy())
                 return false;
-        return true;
+            ++failed;
+        }
+        return failed == silent && g_connectFailures >= silent;
     }
 
 private:
@@ -307,6 +323,55 @@ struct ConnectProbe
     std::function<bool()> allPolled;
 };
 ConnectProbe g_probe;
+
+// What held the interface thread while a probe waited: each message the thread takes
+// (GetMessage or PeekMessage that removes), and the time until it takes the next, kept
+// for the longest such holds while the probe's command was waiting.
+struct Hold
+{
+    DWORD ms = 0;
+    UINT message = 0;
+    WPARAM wParam = 0;
+    char windowClass[32] = "";
+};
+struct HoldWatch
+{
+    HHOOK hook = nullptr;
+    DWORD takenAt = 0;
+    UINT message = 0;
+    WPARAM wParam = 0;
+    HWND window = nullptr;
+    std::vector<Hold> longest;   // the five longest, longest first
+};
+HoldWatch g_holds;
+
+LRESULT CALLBACK TakenMessageHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HC_ACTION && wParam == PM_REMOVE) {
+        const MSG& msg = *reinterpret_cast<const MSG*>(lParam);
+        const DWORD now = ::GetTickCount();
+        // A probe posted before the hold began and still waiting at its end waited through it.
+        if (g_holds.takenAt != 0 && !g_probe.answered && !g_probe.finished &&
+            static_cast<LONG>(g_holds.takenAt - g_probe.postedAt) >= 0) {
+            Hold hold;
+            hold.ms = now - g_holds.takenAt;
+            hold.message = g_holds.message;
+            hold.wParam = g_holds.wParam;
+            if (g_holds.window != nullptr)
+                ::GetClassNameA(g_holds.window, hold.windowClass, sizeof hold.windowClass);
+            g_holds.longest.push_back(hold);
+            std::sort(g_holds.longest.begin(), g_holds.longest.end(),
+                      [](const Hold& a, const Hold& b) { return a.ms > b.ms; });
+            if (g_holds.longest.size() > 5)
+                g_holds.longest.pop_back();
+        }
+        g_holds.takenAt = now;
+        g_holds.message = msg.message;
+        g_holds.wParam = msg.wParam;
+        g_holds.window = msg.hwnd;
+    }
+    return ::CallNextHookEx(g_holds.hook, code, wParam, lParam);
+}
 
 // The State display's list invalidated (one at a time, the next 100 ms after the last was
 // painted): how long until it is painted, which the system does only once no posted
@@ -359,7 +424,8 @@ LRESULT CALLBACK ProbedFrameProc(HWND window, UINT message, WPARAM wParam, LPARA
 int ConnectTime(int argc, char** argv)
 {
     if (argc < 3)
-        return Fail("usage: DemoBench connect-time SITE.pxs");
+        return Fail("usage: DemoBench connect-time SITE.pxs [SILENT]");
+    const int silent = argc > 3 ? std::atoi(argv[3]) : 0;
     SetMessageBoxHandler(AnswerBox);
     // As the program's own start does: without it no Modbus/TCP device opens.
     if (!AfxSocketInit())
@@ -383,7 +449,7 @@ int ConnectTime(int argc, char** argv)
     frame->UpdateWindow();
 
     const HWND frameWindow = frame->GetSafeHwnd();
-    g_probe.allPolled = [&] { return polled->AllConnectedAndPolled(devices); };
+    g_probe.allPolled = [&] { return polled->AllConnectedAndPolled(devices, silent); };
     g_probe.frameProc = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtr(frameWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ProbedFrameProc)));
     // The State display maximized, as a user watching it.
@@ -420,10 +486,15 @@ int ConnectTime(int argc, char** argv)
             ::Sleep(10);
         }
     });
+    // The threads the interface thread starts from Connect All on.
+    testing_support::ThreadStartCount starts;
+    g_holds.hook = ::SetWindowsHookExA(WH_GETMESSAGE, &TakenMessageHook, nullptr, ::GetCurrentThreadId());
     g_probe.cpu = ThreadSeconds();
     g_probe.start = ::GetTickCount();
     frame->PostMessage(WM_COMMAND, ID_DEVICES_CONNECT_ALL, 0);
     app.Run();
+    if (g_holds.hook != nullptr)
+        ::UnhookWindowsHookEx(g_holds.hook);
     closed = true;
     prober.join();
     // A repaint still waited for when the window was drawn waited at least this long.
@@ -435,9 +506,18 @@ int ConnectTime(int argc, char** argv)
     char repaint[64] = "";
     if (g_repaint.list != nullptr)
         std::snprintf(repaint, sizeof repaint, ", of a repaint %.2f s", g_repaint.longestWait / 1000.0);
+    char started[64] = "threads it started: not counted";
+    if (starts.Installed())
+        std::snprintf(started, sizeof started, "threads it started %d", starts.Count());
+    std::printf("The longest holds of the interface thread while a posted command waited:");
+    for (const Hold& hold : g_holds.longest)
+        std::printf(" %lu ms (message 0x%04x, wParam 0x%llx, to %s)", static_cast<unsigned long>(hold.ms), hold.message,
+                    static_cast<unsigned long long>(hold.wParam), hold.windowClass[0] != '\0' ? hold.windowClass : "the thread");
+    std::printf("\n");
     std::printf("Connect All of %zu devices to a drawn window: %.1f s; longest wait of a posted command %.2f s%s "
-                "(interface thread's processor time %.1f s)\n",
-                listed, (g_probe.drawnAt - g_probe.start) / 1000.0, g_probe.longestWait / 1000.0, repaint, g_probe.cpu);
+                "(interface thread's processor time %.1f s, %s)\n",
+                listed, (g_probe.drawnAt - g_probe.start) / 1000.0, g_probe.longestWait / 1000.0, repaint, g_probe.cpu,
+                started);
     return 0;
 }
 } // namespace
