@@ -353,7 +353,7 @@ protected:
             "Unable to open the workspace " + path + ":\ndevice *: *.",
             "Unable to open the workspace " + path + ":\ndisplay *: *.",
         };
-        // A device that devices.xml does not describe: the description's words (the spec's).
+        // A device that devices.xml does not describe: the box the program has always given for it.
         const std::string undescribed = "could not find type *, model * in *devices.xml.\n"
                                         "You likely need a new Pyraxis version.  The workspace contains an incorrect schema.";
         bool known = MatchesPattern(text, undescribed);

@@ -495,7 +495,7 @@ TEST_F(MpptWizard, AnUntouchedEditKeepsEveryScaledSettingsRawValue)
     const std::vector<std::string> hv = UntouchedEditChanges<CVarnixHvMpptSettings>(RunVarnixHvMpptWizard, 40);
     EXPECT_EQ(std::vector<std::string>(), hv) << hv.size() << " changed: " << ChangedSettings(hv);
 
-    // The issue's own pair, and an edit beside it.
+    // A pair whose two-decimal texts do not convert back to them, and an edit beside it.
     CVarnixMpptSettings settings;
     settings.mode = 1;
     SetRaw(settings.GetVariable(MPPT_SETTING_REGULATION_VOLTAGE), 2610);
