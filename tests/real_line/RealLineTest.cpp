@@ -32,7 +32,6 @@
 #include <vector>
 
 using testing_support::PeerHost;
-using testing_support::UnixNow;
 
 namespace {
 

@@ -13,6 +13,7 @@
 #include "shell/CTabLogFileView.h"
 #include "shell/CVarnixViewApp.h"
 #include "shell/ProgramFolders.h"
+#include "tests/shell_ui/ShellFrame.h"
 #include "tests/support/FileMutator.h"
 #include "tests/support/FileText.h"
 #include "tests/support/MessageBoxRecorder.h"
@@ -50,32 +51,19 @@ class DamagedLogFiles : public testing::Test
 protected:
     void SetUp() override
     {
-        testing_support::MessageBoxRecorder::Instance().Clear();
-        m_savedFolder = GetProgramFolders().GetProgramFolder();
-        GetProgramFolders().SetProgramFolder(Widen(testing_support::SourcePath("res")));
         m_folder = testing_support::BuildPath("tests/shell_ui/damaged-logs-" + testing_support::ProcessTag());
         ASSERT_TRUE(testing_support::EnsureDirectory(m_folder));
-        m_frame = m_app.CreateShell();
-        ASSERT_NE(nullptr, m_frame);
-        m_frameHandle = m_frame->GetSafeHwnd();
-        m_manager = m_app.GetDocumentManager();
-        m_frame->ShowWindow(SW_SHOW);
-        testing_support::DispatchPendingMessages();
+        ASSERT_TRUE(m_shell.Open(testing_support::SourcePath("res")));
+        m_frame = m_shell.frame;
+        m_manager = m_shell.manager;
     }
 
     void TearDown() override
     {
-        if (m_manager != nullptr)
-            m_manager->CloseAll();
-        if (::IsWindow(m_frameHandle))
-            ::DestroyWindow(m_frameHandle);
-        testing_support::DispatchPendingMessages();
-        m_app.m_pMainWnd = nullptr;
+        m_shell.Close();
         for (const char* name : {"\\case.xml", "\\case.csv", "\\valid.xml"})
             ::DeleteFileA((m_folder + name).c_str());
         ::RemoveDirectoryA(m_folder.c_str());
-        GetProgramFolders().SetProgramFolder(m_savedFolder);
-        testing_support::MessageBoxRecorder::Instance().Clear();
     }
 
     // A Varnix log of three downloads as the program writes it.
@@ -204,12 +192,10 @@ protected:
                     figures.tried, figures.adopted, figures.refused);
     }
 
-    CVarnixViewApp m_app;
+    shell_test::ShellFrame m_shell;
     CMainFrame* m_frame = nullptr;
-    HWND m_frameHandle = nullptr;
     CDocumentManager* m_manager = nullptr;
     std::string m_folder;
-    std::wstring m_savedFolder;
 };
 }  // namespace
 

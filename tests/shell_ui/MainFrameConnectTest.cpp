@@ -564,10 +564,7 @@ TEST_F(MainFrame, SearchOnASerialLineAddsTheChosenDeviceAndConnectsItButNeverThe
     // ... entered by hand as reached over TCP, and connected: its serial number tells.
     Recorder().Clear();
     shell_test::DialogUser chooser(IDC_NEW_DEVICE_LIST, [](HWND dialog) {
-        const std::vector<std::string> names = shell_test::ListTexts(::GetDlgItem(dialog, IDC_NEW_DEVICE_LIST));
-        const auto varnix = std::find(names.begin(), names.end(), "Varnix");
-        if (varnix != names.end())
-            shell_test::SelectListRow(dialog, IDC_NEW_DEVICE_LIST, static_cast<int>(varnix - names.begin()));
+        shell_test::SelectListRowOf(dialog, IDC_NEW_DEVICE_LIST, "Varnix");
         shell_test::Click(dialog, IDOK);
     });
     shell_test::DialogUser sheet(IDC_CONNECTION_TYPE, [](HWND dialog) { shell_test::Click(dialog, IDCANCEL); });

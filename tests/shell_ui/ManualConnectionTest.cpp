@@ -67,10 +67,7 @@ protected:
     void ConnectByHand(const Entered& entered)
     {
         shell_test::DialogUser chooser(IDC_NEW_DEVICE_LIST, [](HWND dialog) {
-            const std::vector<std::string> names = shell_test::ListTexts(::GetDlgItem(dialog, IDC_NEW_DEVICE_LIST));
-            const auto varnix = std::find(names.begin(), names.end(), "Varnix");
-            if (varnix != names.end())
-                shell_test::SelectListRow(dialog, IDC_NEW_DEVICE_LIST, static_cast<int>(varnix - names.begin()));
+            shell_test::SelectListRowOf(dialog, IDC_NEW_DEVICE_LIST, "Varnix");
             shell_test::Click(dialog, IDOK);
         });
         shell_test::DialogUser sheet(IDC_CONNECTION_TYPE, [entered](HWND dialog) {

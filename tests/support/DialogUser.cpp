@@ -1,4 +1,6 @@
 #include "tests/support/DialogUser.h"
+
+#include <algorithm>
 #include "tests/support/Polling.h"
 #include "tests/support/Screenshot.h"
 
@@ -78,6 +80,16 @@ std::vector<std::string> ListTexts(HWND list)
         texts.push_back(text);
     }
     return texts;
+}
+
+bool SelectListRowOf(HWND dialog, int listId, const std::string& text)
+{
+    const std::vector<std::string> texts = ListTexts(::GetDlgItem(dialog, listId));
+    const auto found = std::find(texts.begin(), texts.end(), text);
+    if (found == texts.end())
+        return false;
+    SelectListRow(dialog, listId, static_cast<int>(found - texts.begin()));
+    return true;
 }
 
 void TypeText(HWND dialog, int editId, const std::string& text)

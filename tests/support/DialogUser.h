@@ -26,6 +26,8 @@ void Click(HWND dialog, int buttonId);
 // Selects a row of a list box and notifies the dialog as the user's click would.
 void SelectListRow(HWND dialog, int listId, int row);
 std::vector<std::string> ListTexts(HWND list);
+// Selects the row of that text as SelectListRow does; false when the list has none.
+bool SelectListRowOf(HWND dialog, int listId, const std::string& text);
 // Replaces an edit's text and notifies the dialog.
 void TypeText(HWND dialog, int editId, const std::string& text);
 // Waits (bounded) until the window is gone or hidden.

@@ -1,4 +1,5 @@
 #include "tests/support/StallWatch.h"
+#include "tests/support/TestDevice.h"
 
 #include <algorithm>
 
@@ -17,16 +18,6 @@ double Seconds(const LARGE_INTEGER& counter, const LARGE_INTEGER& frequency)
     return double(counter.QuadPart) / double(frequency.QuadPart);
 }
 } // namespace
-
-double UnixNow()
-{
-    FILETIME now;
-    ::GetSystemTimeAsFileTime(&now);
-    ULARGE_INTEGER ticks;
-    ticks.LowPart = now.dwLowDateTime;
-    ticks.HighPart = now.dwHighDateTime;
-    return ticks.QuadPart / 1e7 - 11644473600.0;
-}
 
 StallWatch::StallWatch()
 {
@@ -60,7 +51,7 @@ DWORD WINAPI StallWatch::Run(LPVOID argument)
         const double late = Seconds(after, frequency) - Seconds(before, frequency) - NAP_MS / 1000.0;
         if (late < STALL_S)
             continue;
-        const double now = UnixNow();
+        const double now = JournalClockNow();
         ::EnterCriticalSection(&watch.m_lock);
         if (watch.m_stalls.size() < MAX_STALLS)
             watch.m_stalls.push_back(Stall{now - late, now});

@@ -10,9 +10,6 @@
 
 namespace testing_support {
 
-// Unix seconds now, as the test device's journal stamps its requests.
-double UnixNow();
-
 class StallWatch
 {
 public:
