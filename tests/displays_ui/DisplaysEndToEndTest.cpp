@@ -854,6 +854,16 @@ TEST_F(DisplaysEndToEnd, ALoggersListChangesOnlyTheRowsWhoseTextChanged)
     m_device->GetGenericConnection()->Disconnect();
     testing_support::DispatchPendingMessages();
     ::SendMessage(view->GetSafeHwnd(), WM_APP_DISPLAY_REBUILD, 0, 0);
+    // A rebuild the disconnect posted meanwhile (late on a busy machine) takes this one's
+    // place: the list follows once it has run.
+    const auto listShowsTheRows = [&] {
+        for (int row = 0; row < 6; ++row) {
+            if (std::string(logger->GetRowText(row)) != std::string(list.GetItemText(row, 0)))
+                return false;
+        }
+        return true;
+    };
+    PumpUntil(listShowsTheRows, 5000);
     EXPECT_EQ(LVIS_SELECTED, list.GetItemState(2, LVIS_SELECTED));
     for (int row = 0; row < 6; ++row)
         EXPECT_EQ(std::string(logger->GetRowText(row)), std::string(list.GetItemText(row, 0))) << row;

@@ -37,10 +37,12 @@ typedef CLogFileInXml::log_file_record_t Record;
 
 const int READER_CASES = 2000;
 const int DOCUMENT_CASES = 24;
-const DWORD CASE_LIMIT_MS = 3000;
+// A case takes milliseconds, under a second on a loaded machine with the heap checks on; one
+// that runs this long is caught in a loop.
+const DWORD CASE_LIMIT_MS = 30000;
 
-// Runs numbered cases on a worker thread and gives up on the first case that overruns its
-// limit, so that a reader caught in a loop fails the test instead of hanging it.
+// Runs numbered cases on a worker thread and ends the test program on the first case that
+// overruns its limit, so that a reader caught in a loop fails the run instead of hanging it.
 class CaseRunner
 {
 public:
@@ -49,8 +51,7 @@ public:
     {
     }
 
-    // The case that overran, or -1 when every case finished.
-    int Run()
+    void Run()
     {
         HANDLE thread = ::CreateThread(nullptr, 0, Worker, this, 0, nullptr);
         if (thread == nullptr)
@@ -60,13 +61,18 @@ public:
                 break;
             const int current = m_current;
             if (::GetTickCount() - m_started > m_limitMs) {
-                ::TerminateThread(thread, 1);
-                ::CloseHandle(thread);
-                return current;
+                // The worker may hold the heap's or the test framework's locks (a thread cut
+                // off there left this one waiting on them for good): the process ends here,
+                // saying which case overran, with nothing that allocates.
+                char line[160];
+                const int length = std::snprintf(line, sizeof line, "FAILED: case %d ran longer than %lu ms\n",
+                                                 current, static_cast<unsigned long>(m_limitMs));
+                DWORD written = 0;
+                ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), line, static_cast<DWORD>(length), &written, nullptr);
+                ::TerminateProcess(::GetCurrentProcess(), 3);
             }
         }
         ::CloseHandle(thread);
-        return -1;
     }
 
 private:
@@ -376,7 +382,7 @@ protected:
         int loaded = 0;
         int failed = 0;
         int cutsLoaded = 0;
-        const int overran = CaseRunner(cuts + READER_CASES, CASE_LIMIT_MS, [&](int index) {
+        CaseRunner(cuts + READER_CASES, CASE_LIMIT_MS, [&](int index) {
             const bool cut = index < cuts;
             const std::string bytes = cut ? valid.substr(0, index) : mutator.Mutate(valid);
             const std::string label = cut ? "cut at " + std::to_string(index)
@@ -392,7 +398,6 @@ protected:
                 ++(read ? loaded : failed);
             ExpectUnchanged(bytes, label);
         }).Run();
-        ASSERT_EQ(-1, overran) << "case " << overran << " ran longer than " << CASE_LIMIT_MS << " ms";
         // Both outcomes are common, so the damage reached the reader in every part of the file.
         EXPECT_GT(loaded, READER_CASES / 20);
         EXPECT_GT(failed, READER_CASES / 20);
@@ -430,7 +435,7 @@ TEST_F(LogFileMutation, TheDocumentOpensDamagedLogsOrReportsThem)
     int opened = 0;
     int refused = 0;
     CDocumentLogFile document;
-    const int overran = CaseRunner(2 * DOCUMENT_CASES, CASE_LIMIT_MS, [&](int index) {
+    CaseRunner(2 * DOCUMENT_CASES, CASE_LIMIT_MS, [&](int index) {
         const bool xml = index % 2 == 0;
         const std::string bytes = mutator.Mutate(xml ? m_validXml : m_validCsv);
         const std::string label = "document case " + std::to_string(index);
@@ -460,7 +465,6 @@ TEST_F(LogFileMutation, TheDocumentOpensDamagedLogsOrReportsThem)
         document.StopMonitor();
         ExpectUnchanged(bytes, label);
     }).Run();
-    ASSERT_EQ(-1, overran) << "document case " << overran << " ran longer than " << CASE_LIMIT_MS << " ms";
     EXPECT_GT(opened, 0);
     EXPECT_GT(refused, 0);
 }
