@@ -163,6 +163,13 @@ void PlayWizard(SheetPlayer& dialog, const std::function<void(SheetPlayer&)>& sc
 }
 
 // Unit 1 of the test device on a loopback TCP port.
+// No exchange of the run timed out: the test device answered every request.
+void ExpectNoTimeout(const SheetPlayer& player)
+{
+    for (const std::string& line : player.Log())
+        EXPECT_EQ(std::string::npos, line.find("timeout")) << line;
+}
+
 boost::shared_ptr<ModbusEndpoint_t> LoopbackController(int port)
 {
     boost::shared_ptr<ModbusEndpoint_t> endpoint = boost::make_shared<ModbusEndpoint_t>();
@@ -302,8 +309,7 @@ TEST_F(SetupDialogs, MpptDialogFilesWizardAndUnsavedChanges)
                   "after damaged files: Solar Charge / 1 / 1", "edited: Wind Charge / 1 / 1 wind row 1",
                   "Warning: current setpoints are not saved.  Read new settings without saving?", "boxes on close 0"}),
               seen);
-    for (const std::string& line : player.Log())
-        EXPECT_EQ(std::string::npos, line.find("timeout")) << line;
+    ExpectNoTimeout(player);
     // The file holds the wizard's setpoints.
     CVarnixMpptSettings fromFile;
     fromFile.LoadXml(testing_support::ReadFileText(saved + ".vxmppt"));
@@ -375,8 +381,7 @@ TEST_F(SetupDialogs, MpptDialogReadsAndProgramsAController)
                   "Error: it appears the Varnix MPPT has writes via Ethernet\ndisabled with its security DIP switch.  "
                   "Please see the\nproduct documentation about changing the security switch."}),
               seen);
-    for (const std::string& line : player.Log())
-        EXPECT_EQ(std::string::npos, line.find("timeout")) << line;
+    ExpectNoTimeout(player);
     EXPECT_EQ(2, dialog.GetSettings().mode);
     EXPECT_TRUE(dialog.modified);
     EXPECT_FALSE(dialog.GetSettings().GetVariable(MPPT_SETTING_SMTP_PASSWORD)->HasValue());
@@ -529,8 +534,7 @@ TEST_F(SetupDialogs, MpptDialogNeverProgramsDefaultsForSettingsItDidNotRead)
     const std::string file = testing_support::ReadFileText(saved + ".vxmppt");
     EXPECT_NE(std::string::npos, file.find("<variable id=\"50\">")) << file;
     EXPECT_EQ(std::string::npos, file.find("<variable id=\"59\">")) << file;
-    for (const std::string& line : player.Log())
-        EXPECT_EQ(std::string::npos, line.find("timeout")) << line;
+    ExpectNoTimeout(player);
     // Each program run wrote the setpoint block and nothing of the optional set.
     const std::vector<wizard_runs::JournalRequest> writes = wizard_runs::OfFunction(device.Requests(), 6);
     EXPECT_EQ(2 * mppt_device::RunRequests(registers, false, true).size(), writes.size() - writesBeforeProgram);
@@ -643,8 +647,7 @@ void AsksForWhatItDidNotReadAndSetsWhatIsTyped()
     });
     EXPECT_EQ(IDCANCEL, dialog.DoModal());
     EXPECT_TRUE(player.Finished());
-    for (const std::string& line : player.Log())
-        EXPECT_EQ(std::string::npos, line.find("timeout")) << line;
+    ExpectNoTimeout(player);
 
     // The settings the controller was not asked for: the optional set but the ones entered.
     TSettings entered;
@@ -827,8 +830,7 @@ TEST_F(SetupDialogs, VarnixDialogProgramsAndReadsBackLightingTimers)
     });
     EXPECT_EQ(IDCANCEL, dialog.DoModal());
     EXPECT_TRUE(player.Finished());
-    for (const std::string& line : player.Log())
-        EXPECT_EQ(std::string::npos, line.find("timeout")) << line;
+    ExpectNoTimeout(player);
     ASSERT_EQ(9u, seen.size()) << testing::PrintToString(seen);
     const std::string printed = seen.back();
     seen.pop_back();
