@@ -64,4 +64,21 @@ std::vector<std::pair<int, int>> DemoSite::Writes(int unit) const
     return writes;
 }
 
+int DemoSite::Requests(const std::string& transport, int unit) const
+{
+    using testing_support::PeerHost;
+    int requests = 0;
+    std::ifstream journal(m_device.journalPath);
+    std::string line;
+    while (std::getline(journal, line)) {
+        const std::string error = PeerHost::Field(line, "error");
+        const std::string function = PeerHost::Field(line, "function");
+        if (PeerHost::Field(line, "transport") == transport && PeerHost::Field(line, "event").empty() &&
+            (error.empty() || error == "null") && !function.empty() && function != "null" &&
+            std::atoi(PeerHost::Field(line, "unit").c_str()) == unit)
+            ++requests;
+    }
+    return requests;
+}
+
 } // namespace demo_ui

@@ -29,6 +29,9 @@ public:
     int TcpPort(int unit) const;
     // The registers written to a unit (function 6), as (address, value) in order.
     std::vector<std::pair<int, int>> Writes(int unit) const;
+    // How many requests to a unit over a transport ("rtu", "tcp") the site answered or
+    // let pass unanswered on purpose; frames it refused are not counted.
+    int Requests(const std::string& transport, int unit) const;
 
 private:
     testing_support::PeerHost& m_host;

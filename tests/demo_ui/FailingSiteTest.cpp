@@ -19,6 +19,7 @@
 #include "documents/CDocumentManager.h"
 #include "documents/CStorageRefreshEvent.h"
 #include "documents/GenericDevices.h"
+#include "documents/workspace/CDocumentWorkspace.h"
 #include "framework/CDocTemplate.h"
 #include "framework/CSingleLock.h"
 #include "modbus/SharedLinks.h"
@@ -27,18 +28,22 @@
 #include "shell/CVarnixViewApp.h"
 #include "framework/FrameworkIds.h"
 #include "shell/ProgramFolders.h"
+#include "shell/CTabDeviceView.h"
 #include "shell/ShellCommands.h"
 #include "tests/demo_ui/DemoShell.h"
 #include "tests/demo_ui/DemoSite.h"
 #include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/PendingMessages.h"
 #include "tests/support/TestPaths.h"
+#include "tests/support/WireRequests.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
 
 using namespace testing_support;
@@ -318,6 +323,37 @@ INSTANTIATE_TEST_SUITE_P(SevenAndSixteen, FailingSite, testing::Values(7, 16));
 
 class ConnectingSite : public FailingSite
 {
+protected:
+    // A device's place on the wire: its TCP port (0 on the site's serial line) and unit id.
+    using Endpoint = std::pair<int, int>;
+    static Endpoint EndpointOf(const CDocumentDeviceGeneric1Ptr& device)
+    {
+        const boost::shared_ptr<ModbusEndpoint_t> endpoint = device->GetGenericConnection()->GetEndpoint();
+        return {endpoint->network ? endpoint->port : 0, endpoint->unitId};
+    }
+
+    // The device's node in the device tree, selected as a click would.
+    bool SelectDeviceNode(const CDocumentDeviceGeneric1Ptr& device)
+    {
+        CTabDeviceView* tree = m_frame->GetDeviceTree();
+        CTreeCtrl& control = tree->GetTreeCtrl();
+        for (HTREEITEM item = control.GetRootItem(); item != nullptr; item = control.GetNextSiblingItem(item)) {
+            const CTreeItem* data = tree->GetItemData(item);
+            if (data != nullptr && data->GetDocumentId() == device->GetId() && CTreeViewEx::IsDeviceNode(*data))
+                return control.SelectItem(item) != FALSE;
+        }
+        return false;
+    }
+
+    // The workspace's devices, as opening it made them.
+    void TakeTheOpenedDevices()
+    {
+        m_devices.clear();
+        for (const CDocumentDevicePtr& device : m_manager->GetDevices())
+            if (device->IsListed())
+                if (const CDocumentDeviceGeneric1Ptr generic = boost::dynamic_pointer_cast<CDocumentDeviceGeneric1>(device))
+                    m_devices.push_back(generic);
+    }
 };
 
 // The goal, half a second for any posted command or repaint, is a figure of the demo bench
@@ -420,6 +456,120 @@ TEST_P(ConnectingSite, FileNewCallsOffTheOpensOfTheDevicesItEndedBeforeItReturns
             return true;
         },
         kWaitMs));
+}
+
+// Connect All and then a command that ends devices, again and again, at moments that vary
+// from before the first open to polling: Disconnect or Delete of one device, File > New,
+// Open Workspace. Once the command has returned no request of a device it ended goes out,
+// on the serial line (its unit) or to its TCP port. Seen before: a thread's requests of the
+// old workspace's line 26-93 ms after Open Workspace returned, and one 0.66 s after a
+// Disconnect, both at a load spike.
+TEST_P(ConnectingSite, NoRequestOfTheDevicesACommandEndedGoesOutOnceItHasReturned)
+{
+    // How long after each command the wire is watched: longer than a poll's round and the
+    // time-outs of a request under way.
+    const DWORD kWatchAfterMs = 700;
+    const int kCycles = 24;
+    ASSERT_NO_FATAL_FAILURE(AddTheSite(GetParam() / 2));
+    const std::string workspace = BuildPath("tests/demo_ui/connecting-site-" + ProcessTag() + ".pxs");
+    {
+        CDocumentWorkspace writer;
+        ASSERT_TRUE(writer.OnSaveDocument(workspace.c_str()));
+    }
+    m_frame->SendMessage(WM_APP_REFRESH_EVENT, REFRESH_WORKSPACE_LOADED, 0);
+    WireRequests wire;
+    ASSERT_TRUE(wire.Installed());
+
+    enum Way { kDisconnect, kDelete, kNew, kOpen, kWays };
+    const char* const names[kWays] = {"Disconnect", "Delete", "File > New", "Open Workspace"};
+    int given[kWays] = {};
+    int connectedWhenCut = 0;
+    int late = 0;
+    for (int cycle = 0; cycle < kCycles && !HasFatalFailure(); ++cycle) {
+        const Way way = static_cast<Way>(cycle % kWays);
+        m_frame->SendMessage(WM_COMMAND, ID_DEVICES_CONNECT_ALL, 0);
+        PumpUntil([] { return false; }, static_cast<DWORD>(cycle * 277 % 1500));
+
+        std::set<Endpoint> ended;
+        long mark = 0;
+        if (way == kDisconnect || way == kDelete) {
+            const CDocumentDeviceGeneric1Ptr device = m_devices.at(static_cast<size_t>(cycle * 5) % m_devices.size());
+            connectedWhenCut += device->IsConnected() ? 1 : 0;
+            ASSERT_TRUE(SelectDeviceNode(device)) << "cycle " << cycle;
+            ended.insert(EndpointOf(device));
+            // Delete is offered only once the device is not connected.
+            if (device->IsConnected() || way == kDisconnect) {
+                m_frame->SendMessage(WM_COMMAND, ID_DEVICE_DISCONNECT, 0);
+                mark = wire.Mark();
+            }
+            if (way == kDelete) {
+                ASSERT_FALSE(device->IsConnected()) << "cycle " << cycle;
+                m_frame->SendMessage(WM_COMMAND, ID_DEVICE_DELETE, 0);
+                if (mark == 0)
+                    mark = wire.Mark();
+                m_devices.erase(std::find(m_devices.begin(), m_devices.end(), device));
+            }
+        } else {
+            for (const CDocumentDeviceGeneric1Ptr& device : m_devices) {
+                ended.insert(EndpointOf(device));
+                connectedWhenCut += device->IsConnected() ? 1 : 0;
+            }
+            if (way == kNew) {
+                m_frame->SendMessage(WM_COMMAND, ID_FILE_NEW, 0);
+                mark = wire.Mark();
+                m_devices.clear();
+                ASSERT_NO_FATAL_FAILURE(AddTheSite(GetParam() / 2));
+                m_frame->SendMessage(WM_APP_REFRESH_EVENT, REFRESH_WORKSPACE_LOADED, 0);
+            } else {
+                ASSERT_NE(nullptr, m_app.OpenDocumentFile(workspace.c_str())) << "cycle " << cycle;
+                mark = wire.Mark();
+                TakeTheOpenedDevices();
+                ASSERT_EQ(static_cast<size_t>(GetParam()), m_devices.size()) << "cycle " << cycle;
+            }
+        }
+        ++given[way];
+        // The window goes on meanwhile: the outcomes of what was cut short come in.
+        PumpUntil([] { return false; }, kWatchAfterMs);
+        for (const WireRequest& request : wire.After(mark)) {
+            if (ended.count({request.tcpPort, request.unit}) != 0 && late < 20) {
+                ++late;
+                ADD_FAILURE() << "cycle " << cycle << ": a request to unit " << request.unit
+                              << (request.tcpPort ? " at TCP port " + std::to_string(request.tcpPort) : " on the line")
+                              << " went out after " << names[way] << " had returned";
+            }
+        }
+    }
+    // Quiet at the end: every device's thread has let go of the line.
+    m_frame->SendMessage(WM_COMMAND, ID_FILE_NEW, 0);
+    m_devices.clear();
+    EXPECT_TRUE(PumpUntil(
+        [] {
+            CSingleLock lock(&SharedLinksLock(), TRUE);
+            return SharedSerialLinks().empty();
+        },
+        kWaitMs));
+    PumpUntil([] { return false; }, kWatchAfterMs);
+
+    // The watch saw every request the site was sent: none of the site's journal is missing
+    // from the wire's (a request may go out and be lost as a line is let go).
+    std::map<Endpoint, int> sent;
+    for (const WireRequest& request : wire.After(0))
+        ++sent[{request.tcpPort, request.unit}];
+    int answered = 0;
+    for (const SiteUnit& unit : SITE16) {
+        const bool serial = unit.unit <= GetParam() / 2;
+        const int journalled = m_site.Requests(serial ? "rtu" : "tcp", unit.unit);
+        answered += journalled;
+        const Endpoint endpoint(serial ? 0 : m_site.TcpPort(unit.unit), unit.unit);
+        EXPECT_LE(journalled, sent[endpoint]) << "unit " << unit.unit;
+    }
+    std::printf("%d Connect All / cut cycles (Disconnect %d, Delete %d, New %d, Open %d; %d devices connected when "
+                "cut): %d requests on the wire, %d answered by the site, %d after a command that ended their device\n",
+                kCycles, given[kDisconnect], given[kDelete], given[kNew], given[kOpen], connectedWhenCut,
+                static_cast<int>(wire.After(0).size()), answered, late);
+    EXPECT_GT(connectedWhenCut, kCycles) << "the cuts found devices connected and polling";
+    EXPECT_GT(answered, 100 * kCycles) << "the devices were polled between the cuts";
+    ::DeleteFileA(workspace.c_str());
 }
 
 INSTANTIATE_TEST_SUITE_P(Sixteen, ConnectingSite, testing::Values(16));
