@@ -47,6 +47,9 @@ struct DeviceConnector::State
     // runs: a Connect All of a hundred links would otherwise hold the window for the
     // hundred thread starts.
     std::deque<std::shared_ptr<LinkJob>> unstarted;
+    // Link threads started and not yet ended; the starter waits while there are
+    // MAX_LINKS_OPENING of them.
+    int linksRunning = 0;
     HANDLE starter = nullptr;
     bool starterRunning = false;
     // Wakes the starter, which waits for jobs until abandoned: started with the window, so
@@ -65,11 +68,17 @@ struct DeviceConnector::State
 namespace
 {
 const int MAX_OUTCOMES_LET_GO = 100000;
+// Links whose devices open at once; the others wait their turn. Each open is a stream of
+// requests to the system, and a hundred of them side by side (a site of TCP devices) kept
+// the window's own requests waiting: a posted command 1.0-1.3 s during Connect All of 128
+// devices, 0.7-0.9 s with eight at once, which take no longer in all.
+const int MAX_LINKS_OPENING = 8;
 
 struct ThreadStart
 {
     std::shared_ptr<DeviceConnector::State> state;
     std::shared_ptr<DeviceConnector::LinkJob> job;
+    bool counted = false;   // among the state's links running
 };
 
 std::string LinkKeyOf(CDocumentDevice& device)
@@ -94,6 +103,10 @@ unsigned __stdcall RunLinkJob(void* argument)
                 const auto entry = state.jobs.find(job.key);
                 if (entry != state.jobs.end() && entry->second == start->job)
                     state.jobs.erase(entry);
+                if (start->counted) {
+                    --state.linksRunning;
+                    ::SetEvent(state.wake);
+                }
                 return 0;
             }
             // Set by the thread itself: its creator does not hold the lock while it starts.
@@ -166,9 +179,12 @@ unsigned __stdcall RunStarter(void* argument)
                     return 0;
                 }
                 idle = true;
-            } else if (!state.unstarted.empty()) {
+            } else if (!state.unstarted.empty() && state.linksRunning < MAX_LINKS_OPENING) {
                 job = state.unstarted.front();
                 state.unstarted.pop_front();
+                ++state.linksRunning;
+            } else if (unthreaded.empty()) {
+                idle = true;
             }
         }
         if (idle) {
@@ -181,11 +197,13 @@ unsigned __stdcall RunStarter(void* argument)
             RunLinkJob(new ThreadStart{*held, job});
             continue;
         }
-        ThreadStart* start = new ThreadStart{*held, job};
+        ThreadStart* start = new ThreadStart{*held, job, true};
         const uintptr_t thread = ::_beginthreadex(nullptr, 0, RunLinkJob, start, 0, nullptr);
         if (thread == 0) {
             delete start;
             unthreaded.push_back(job);
+            CSingleLock lock(&state.lock, TRUE);
+            --state.linksRunning;
             continue;
         }
         CSingleLock lock(&state.lock, TRUE);

@@ -1,6 +1,6 @@
 // Opens device connections away from the interface thread, a thread for each link: the
 // devices of one serial line (or of one host and port) open one after another, as they
-// share it, and those of different links side by side. The links' threads are started by
+// share it, and those of up to eight links side by side. The links' threads are started by
 // a starter thread that runs from SetWindow until Abandon. Each open's outcome is posted
 // to a window, which finishes it on its own thread.
 #pragma once

@@ -11,6 +11,8 @@
 #include <boost/make_shared.hpp>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace
 {
@@ -50,6 +52,38 @@ public:
     HANDLE ended = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
     volatile LONG usedAfterManager = 0;
 };
+
+// A device on a link of its own whose open waits at a gate all of them share, counting
+// the opens under way at once.
+class LinkOfItsOwn : public CConnection
+{
+public:
+    LinkOfItsOwn(CDocumentDevice* owner, int link, HANDLE gate) : CConnection(owner), m_link(link), m_gate(gate) {}
+    std::string GetLinkKey() override { return "link " + std::to_string(m_link); }
+    void Open() override
+    {
+        const LONG now = ::InterlockedIncrement(&s_underWay);
+        for (LONG most = s_most; now > most; most = s_most)
+            ::InterlockedCompareExchange(&s_most, now, most);
+        ::WaitForSingleObject(m_gate, kWaitMs);
+        ::InterlockedDecrement(&s_underWay);
+        ::InterlockedIncrement(&s_opened);
+    }
+    bool Close() override { return true; }
+    void AfterOpen() override {}
+    bool ReleaseTransport() override { return true; }
+
+    static volatile LONG s_underWay;
+    static volatile LONG s_most;
+    static volatile LONG s_opened;
+
+private:
+    int m_link;
+    HANDLE m_gate;
+};
+volatile LONG LinkOfItsOwn::s_underWay = 0;
+volatile LONG LinkOfItsOwn::s_most = 0;
+volatile LONG LinkOfItsOwn::s_opened = 0;
 
 class ConnectorLifetimes : public testing::Test
 {
@@ -135,4 +169,45 @@ TEST_F(ConnectorLifetimes, AnOpenLeftToEndByItselfIsOverBeforeTheConnectorIsGone
     EXPECT_FALSE(m_device->IsBusy());
     ::WaitForSingleObject(releaser, kWaitMs);
     ::CloseHandle(releaser);
+}
+
+// Devices of many links open side by side, but only so many at once: a Connect All of a
+// hundred links opening together kept the window's own requests to the system waiting.
+TEST_F(ConnectorLifetimes, ManyLinksOpenSideBySideButOnlyEightAtOnce)
+{
+    const int kLinks = 20;
+    HANDLE gate = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_NE(nullptr, gate);
+    LinkOfItsOwn::s_underWay = LinkOfItsOwn::s_most = LinkOfItsOwn::s_opened = 0;
+    std::vector<CDocumentDevicePtr> devices;
+    for (int link = 0; link < kLinks; ++link) {
+        devices.push_back(boost::make_shared<CDocumentDevice>());
+        devices.back()->SetDocumentManager(m_manager.get());
+        devices.back()->SetConnection(boost::make_shared<LinkOfItsOwn>(devices.back().get(), link, gate));
+        ASSERT_TRUE(m_connector->Connect(devices.back()));
+    }
+    for (int i = 0; i < 1000 && LinkOfItsOwn::s_underWay < 8; ++i)
+        ::Sleep(10);
+    // Time for more to begin, were they let.
+    ::Sleep(300);
+    EXPECT_EQ(8, LinkOfItsOwn::s_underWay) << "opens under way while all wait";
+    ::SetEvent(gate);
+    for (int i = 0; i < 1000 && LinkOfItsOwn::s_opened < kLinks; ++i)
+        ::Sleep(10);
+    EXPECT_EQ(kLinks, LinkOfItsOwn::s_opened) << "every link's device was opened";
+    EXPECT_EQ(8, LinkOfItsOwn::s_most);
+    // Every outcome came to the window.
+    int outcomes = 0;
+    MSG msg;
+    for (int i = 0; i < 1000 && outcomes < kLinks; ++i) {
+        while (::PeekMessageA(&msg, m_window, kOutcomeMessage, kOutcomeMessage, PM_REMOVE)) {
+            const std::unique_ptr<DeviceOpenOutcome_t> outcome = DeviceConnector::TakeOutcome(msg.lParam);
+            outcomes += outcome->opened ? 1 : 0;
+        }
+        if (outcomes < kLinks)
+            ::Sleep(10);
+    }
+    EXPECT_EQ(kLinks, outcomes);
+    m_connector.reset();
+    ::CloseHandle(gate);
 }
