@@ -318,8 +318,11 @@ TEST(CriticalSectionTest, SerialisesCounterUnderContention)
                 return 0;
             }));
         }
+        // Each hand-over waits for the next thread to be scheduled: 4-7 s at a load of about
+        // 34 on 8 processors. The limit only tells a hang.
+        const DWORD kLimitMs = 60000;
         for (auto& thread : threads)
-            ASSERT_TRUE(thread->Join());
+            ASSERT_TRUE(thread->Join(nullptr, kLimitMs));
     }
     EXPECT_EQ(kThreads * kIncrements, counter);
 }
