@@ -176,8 +176,26 @@ class LineOfProcesses(unittest.TestCase):
         self.fd = os.open(self.host_link, os.O_RDWR | os.O_NOCTTY)
         self.addCleanup(os.close, self.fd)
         tty.setraw(self.fd)
-        # The device is ready when it answers.
-        self.assertTrue(self.wait_for(lambda: self.exchange(read_request(1, 0, 1), 7, 1.0) is not None))
+        self.assertTrue(self.wait_until_answered(), "the device never answered")
+
+    def wait_until_answered(self):
+        """The device is ready when it answers. A device that started late answers the
+        probes that waited for it too, one after the other; so each probe asks for one register
+        more, and the line is the test's once the reply to the latest probe has come: every
+        earlier reply came before it, and none is left to collide with what the test sends."""
+        heard = b""
+        deadline = time.monotonic() + START_LIMIT_S
+        for count in range(1, 61):
+            if time.monotonic() >= deadline:
+                break
+            expected = rtu(bytes((1, 3, 2 * count)) + b"".join(struct.pack(">H", 100 + k) for k in range(count)))
+            os.write(self.fd, read_request(1, 0, count))
+            probe_deadline = min(deadline, time.monotonic() + 1.0)
+            while not heard.endswith(expected) and time.monotonic() < probe_deadline:
+                heard += read_until(self.fd, 1, probe_deadline - time.monotonic())
+            if heard.endswith(expected):
+                return True
+        return False
 
     def start(self, argv):
         proc = subprocess.Popen([sys.executable] + argv, stdin=subprocess.DEVNULL,
