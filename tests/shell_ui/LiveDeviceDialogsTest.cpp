@@ -602,6 +602,22 @@ ModbusEndpoint_t* MakerEndpoint(int unitId, const char* vendor = "Quorvant Corp.
     endpoint->unitId = unitId;
     return endpoint;
 }
+
+const char* const RESULTS_ON_CANCEL_PROP = "test.procBeforeResultsOnCancel";
+
+// The dialog's procedure in front of its own: the Cancel's command posts two results on the
+// dialog's thread, before the dialog handles the command.
+LRESULT CALLBACK PostingTwoResultsOnCancel(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const WNDPROC before = reinterpret_cast<WNDPROC>(::GetPropA(window, RESULTS_ON_CANCEL_PROP));
+    if (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL) {
+        PostResult(window, MakerEndpoint(4));
+        PostResult(window, MakerEndpoint(5));
+    }
+    if (message == WM_NCDESTROY)
+        ::RemovePropA(window, RESULTS_ON_CANCEL_PROP);
+    return ::CallWindowProcA(before, window, message, wParam, lParam);
+}
 } // namespace
 
 TEST_F(LiveVarnix, SearchWithNothingToSearchGoesIdleAndEveryEndpointHandedOverIsFreedOnce)
@@ -624,10 +640,12 @@ TEST_F(LiveVarnix, SearchWithNothingToSearchGoesIdleAndEveryEndpointHandedOverIs
             HWND list = Control(window, IDC_SEARCH_RESULTS);
             PollUntil([&] { return ::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 2; }, kWaitMs);
             rows = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-            // Cancel first; two more results are still queued when the dialog ends.
+            // Two more results come as the Cancel is handled: still queued when the dialog ends.
+            // Posted from this thread after the click, they could land after the dialog had
+            // cleared its queue but before its window was gone, and nothing would free them.
+            ::SetPropA(window, RESULTS_ON_CANCEL_PROP, reinterpret_cast<HANDLE>(::SetWindowLongPtrA(
+                window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PostingTwoResultsOnCancel))));
             Click(window, IDCANCEL);
-            PostResult(window, MakerEndpoint(4));
-            PostResult(window, MakerEndpoint(5));
         });
         EXPECT_EQ(IDCANCEL, dialog.DoModal());
         ASSERT_TRUE(user.Finished());
