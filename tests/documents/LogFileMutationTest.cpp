@@ -60,7 +60,10 @@ public:
             if (::WaitForSingleObject(thread, 20) == WAIT_OBJECT_0)
                 break;
             const int current = m_current;
-            if (::GetTickCount() - m_started > m_limitMs) {
+            // The start is read before the clock: read after, it could be that of a case
+            // begun since, later than the clock's reading, and the difference would wrap.
+            const DWORD started = m_started;
+            if (::GetTickCount() - started > m_limitMs) {
                 // The worker may hold the heap's or the test framework's locks (a thread cut
                 // off there left this one waiting on them for good): the process ends here,
                 // saying which case overran, with nothing that allocates.
